@@ -1,0 +1,222 @@
+#include "book.h"
+
+#include "dates.h"
+#include "schema.h"
+#include "sql.h"
+
+#include <QAtomicInteger>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+#include <sqlite3.h>
+
+namespace bc {
+
+namespace {
+
+QAtomicInteger<int> connectionCounter;
+
+// Reads the first page header: a book is an SQLite file whose size covers
+// every page its header counts, which catches files cut short by a copy.
+QString checkFileHeader(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("The book file cannot be read: %1").arg(file.errorString());
+    const QByteArray header = file.read(100);
+    if (header.size() < 100 || !header.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return QStringLiteral("The file \"%1\" is not a Brindlecot book.").arg(path);
+    const auto byte = [&](int i) { return quint32(quint8(header[i])); };
+    quint32 pageSize = (byte(16) << 8) | byte(17);
+    if (pageSize == 1)
+        pageSize = 65536;
+    const quint32 pageCount = (byte(28) << 24) | (byte(29) << 16) | (byte(30) << 8) | byte(31);
+    const bool countValid = header.mid(24, 4) == header.mid(92, 4);
+    if (countValid && pageCount > 0 && quint64(file.size()) < quint64(pageSize) * pageCount)
+        return QStringLiteral("The book \"%1\" is damaged: the file is shorter than its contents "
+                              "(it may have been cut off while copying).").arg(path);
+    return QString();
+}
+
+void dateValue(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    if (argc != 1 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
+    const QDate date = parseShortDate(QString::fromUtf8(text ? text : ""));
+    if (!date.isValid()) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const QByteArray iso = isoDate(date).toUtf8();
+    sqlite3_result_text(context, iso.constData(), int(iso.size()), SQLITE_TRANSIENT);
+}
+
+QString missingPart(const QSqlDatabase &db)
+{
+    QSqlQuery tables = runSql(db, QStringLiteral(
+        "SELECT lower(name) FROM sqlite_master WHERE type = 'table'"));
+    QStringList present;
+    while (tables.next())
+        present << tables.value(0).toString();
+    if (!present.contains(QLatin1String("book_info")) && !present.contains(QLatin1String("account_master")))
+        return QStringLiteral("The file \"%1\" is a database but not a Brindlecot book.").arg(db.databaseName());
+    for (const QString &t : Book::requiredTables())
+        if (!present.contains(t.toLower()))
+            return QStringLiteral("The book is incomplete: the table \"%1\" is missing.").arg(t);
+    QSqlQuery queries = runSql(db, QStringLiteral("SELECT name FROM saved_queries"));
+    QStringList names;
+    while (queries.next())
+        names << queries.value(0).toString();
+    for (const QString &q : Book::requiredSavedQueries())
+        if (!names.contains(q))
+            return QStringLiteral("The book is incomplete: the saved query \"%1\" is missing.").arg(q);
+    return QString();
+}
+
+} // namespace
+
+Book::Book()
+    : m_connectionName(QStringLiteral("brindlecot-book-%1").arg(connectionCounter.fetchAndAddOrdered(1)))
+{
+}
+
+Book::~Book()
+{
+    close();
+}
+
+const QStringList &Book::requiredTables()
+{
+    // tmp_party_i and tmp_party_d are only emptied on exit, which tolerates
+    // their absence, so older books without them still open.
+    static const QStringList tables = {
+        QStringLiteral("Account_Type_Master"), QStringLiteral("account_master"),
+        QStringLiteral("transaction_master"), QStringLiteral("system_settings"),
+        QStringLiteral("Party_master"), QStringLiteral("tmp_account_i"),
+        QStringLiteral("tmp_account_d"), QStringLiteral("tmp_transaction_master_i"),
+        QStringLiteral("tmp_transaction_master_d"), QStringLiteral("tmp_Acc_Ldgr"),
+        QStringLiteral("tmp_amount"), QStringLiteral("Tmp_acc_ldgr_graph"),
+        QStringLiteral("Account_Status"), QStringLiteral("saved_queries")};
+    return tables;
+}
+
+const QStringList &Book::requiredSavedQueries()
+{
+    static const QStringList queries = {
+        QStringLiteral("sp_tran_search_1"), QStringLiteral("sp_tran_search1"),
+        QStringLiteral("sp_tran_search2"), QStringLiteral("sp_Set_AccName2"),
+        QStringLiteral("sp_Search_Account_Status")};
+    return queries;
+}
+
+QSqlDatabase Book::db() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+bool Book::isOpen() const
+{
+    return QSqlDatabase::contains(m_connectionName) && db().isOpen();
+}
+
+OpenResult Book::open(const QString &path)
+{
+    close();
+    const QFileInfo info(path);
+    if (path.trimmed().isEmpty() || !info.exists() || !info.isFile())
+        return {OpenResult::PathRefused, QStringLiteral("The book \"%1\" does not exist.").arg(path)};
+    if (const QString bad = checkFileHeader(path); !bad.isEmpty())
+        return {OpenResult::OtherFailure, bad};
+
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        db.setDatabaseName(info.absoluteFilePath());
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+        if (!db.open()) {
+            const QString why = db.lastError().text();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_connectionName);
+            return {OpenResult::OtherFailure, why};
+        }
+    }
+    QSqlDatabase db = this->db();
+    try {
+        if (!registerSqlFunctions(db))
+            throw DbError(QStringLiteral("The program's SQL functions could not be registered."));
+        runSql(db, QStringLiteral("PRAGMA foreign_keys = ON"));
+        runSql(db, QStringLiteral("PRAGMA synchronous = FULL"));
+        if (const QString missing = missingPart(db); !missing.isEmpty())
+            throw DbError(missing);
+    } catch (const DbError &e) {
+        db = QSqlDatabase();
+        close();
+        return {OpenResult::OtherFailure, e.description()};
+    }
+    m_path = info.absoluteFilePath();
+    return {};
+}
+
+void Book::close()
+{
+    if (QSqlDatabase::contains(m_connectionName)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_connectionName);
+    }
+    m_path.clear();
+}
+
+QString Book::create(const QString &path)
+{
+    if (QFileInfo::exists(path))
+        return QStringLiteral("The file \"%1\" already exists; a new book is never written over it.").arg(path);
+    const QString name = QStringLiteral("brindlecot-create-%1").arg(connectionCounter.fetchAndAddOrdered(1));
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open()) {
+            failure = db.lastError().text();
+        } else {
+            try {
+                TransactionGuard transaction(db);
+                for (const QString &statement : schemaStatements())
+                    runSql(db, statement);
+                transaction.commit();
+            } catch (const DbError &e) {
+                failure = e.description();
+            }
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!failure.isEmpty()) {
+        QFile::remove(path);
+        QFile::remove(path + QStringLiteral("-journal"));
+        return failure.isEmpty() ? QStringLiteral("The book could not be created.") : failure;
+    }
+    return QString();
+}
+
+bool registerSqlFunctions(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return false;
+    sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.data());
+    if (!connection)
+        return false;
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    return sqlite3_create_function_v2(connection, "DATEVALUE", 1, flags, nullptr, dateValue,
+                                      nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+} // namespace bc

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+namespace bc {
+
+// What became of an attempt to open a book.
+struct OpenResult {
+    // The codes the start-up sequence reacts to: 0 open, PathRefused when the
+    // path names no file, OtherFailure for a file that cannot be used.
+    static constexpr int Ok = 0;
+    static constexpr int PathRefused = -2147467259;
+    static constexpr int OtherFailure = -1;
+
+    int code = Ok;
+    QString description; // why it failed, for the user
+    bool ok() const { return code == Ok; }
+};
+
+// One open book file: a named SQLite connection with the program's SQL
+// functions registered. Opening never creates or changes a file; a file that
+// is not a book is refused with a description naming what is wrong.
+class Book {
+public:
+    Book();
+    ~Book();
+    Book(const Book &) = delete;
+    Book &operator=(const Book &) = delete;
+
+    OpenResult open(const QString &path);
+    void close();
+    bool isOpen() const;
+    QString path() const { return m_path; }
+    QSqlDatabase db() const;
+
+    // Creates a new book from the schema at path, refusing to overwrite an
+    // existing file; a failure removes the partly written file. Returns an
+    // empty text on success, else the reason.
+    static QString create(const QString &path);
+
+    // The tables and saved queries a book must hold.
+    static const QStringList &requiredTables();
+    static const QStringList &requiredSavedQueries();
+
+private:
+    QString m_connectionName;
+    QString m_path;
+};
+
+// Registers DATEVALUE and the other SQL functions the saved queries use on
+// one connection. Functions belong to a connection, so every open needs this.
+bool registerSqlFunctions(const QSqlDatabase &db);
+
+} // namespace bc

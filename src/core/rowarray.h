@@ -1,0 +1,95 @@
+#pragma once
+
+#include "money.h"
+
+#include <QDate>
+#include <QMetaType>
+#include <QString>
+#include <QVariant>
+#include <vector>
+
+Q_DECLARE_METATYPE(bc::Money)
+
+namespace bc {
+
+// What a column of a row array holds. Numbers, amounts, dates and account
+// keys are stored as one 64-bit number per cell, text as one string per cell,
+// so a million-row grid costs tens of bytes per row rather than a heap object
+// per cell.
+enum class CellType { Int, Money, Date, Text, Key };
+
+// An account key joins a side flag and an id: "A12" is account 12, "P3" party 3.
+struct AccountKey {
+    QChar flag;
+    qint64 id = 0;
+    QString toText() const { return flag.isNull() ? QString() : flag + QString::number(id); }
+    static AccountKey fromText(const QString &text);
+    bool operator==(const AccountKey &) const = default;
+};
+
+// The table of cells behind a grid: rows and columns numbered from 0, each
+// cell empty (null) or holding a value of its column's type.
+class RowArray {
+public:
+    RowArray() = default;
+    explicit RowArray(std::vector<CellType> columnTypes);
+
+    int rowCount() const { return m_rows; }
+    int columnCount() const { return int(m_types.size()); }
+    CellType columnType(int column) const { return m_types[size_t(column)]; }
+
+    void clear();
+    void reserve(int rows);
+    int appendRow(); // a row of empty cells; returns its index
+    void insertRow(int row);
+    void removeRow(int row);
+
+    bool isNull(int row, int column) const;
+    void setNull(int row, int column);
+
+    // Typed access; reading an empty cell gives the type's zero value.
+    qint64 intAt(int row, int column) const;
+    Money moneyAt(int row, int column) const { return Money::fromCents(intAt(row, column)); }
+    QDate dateAt(int row, int column) const;
+    QString textAt(int row, int column) const; // any column as text ("" when empty)
+    AccountKey keyAt(int row, int column) const;
+
+    void setInt(int row, int column, qint64 value);
+    void setMoney(int row, int column, Money value) { setInt(row, column, value.cents()); }
+    void setDate(int row, int column, const QDate &value);
+    void setText(int row, int column, const QString &value);
+    void setKey(int row, int column, const AccountKey &key);
+
+    // Generic access for models and delegates: Int as qlonglong, Money as
+    // bc::Money, Date as QDate, Text and Key as QString; an invalid QVariant
+    // for an empty cell. setCell converts and empties the cell when the value
+    // cannot be converted.
+    QVariant cell(int row, int column) const;
+    void setCell(int row, int column, const QVariant &value);
+
+    // Sorts whole rows on one column: direction 'A' ascending, 'D'
+    // descending, anything else leaves the order alone. Numbers compare by
+    // value and text by character codes; empty cells stay after the others.
+    void sortRows(int column, char direction);
+
+    // Approximate bytes held per row, for the benchmark of large grids.
+    size_t bytesPerRow() const;
+
+private:
+    struct Column {
+        CellType type;
+        std::vector<qint64> numbers;
+        std::vector<QString> texts;
+        std::vector<bool> nulls;
+    };
+    std::vector<CellType> m_types;
+    std::vector<Column> m_columns;
+    int m_rows = 0;
+
+    void checkCell(int row, int column) const;
+};
+
+// Sorts a grid's rows in place; see RowArray::sortRows.
+void SortGridRows(RowArray &rows, int column, const QString &direction);
+
+} // namespace bc

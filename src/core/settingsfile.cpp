@@ -1,0 +1,91 @@
+#include "settingsfile.h"
+
+#include "textroutines.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace bc {
+
+bool SettingsFile::exists() const
+{
+    return QFileInfo(m_path).isFile();
+}
+
+QList<SettingsLine> SettingsFile::lines() const
+{
+    QList<SettingsLine> result;
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return result;
+    while (!file.atEnd()) {
+        QString line = QString::fromUtf8(file.readLine());
+        while (line.endsWith(u'\n') || line.endsWith(u'\r'))
+            line.chop(1);
+        const QStringList pieces = line.split(u'#');
+        SettingsLine entry;
+        entry.key = pieces[0].toUpper();
+        entry.hasSeparator = pieces.size() > 1;
+        if (entry.hasSeparator)
+            entry.value = NullToText(pieces[1]);
+        result << entry;
+    }
+    return result;
+}
+
+QString SettingsFile::bookPath(const QString &defaultPath) const
+{
+    QString path = defaultPath;
+    for (const SettingsLine &line : lines())
+        if (line.hasSeparator && line.key == QLatin1String("DBPATH") && !line.value.isEmpty())
+            path = line.value;
+    return path;
+}
+
+PrinterSettings SettingsFile::printer(const PrinterSettings &systemDefault) const
+{
+    PrinterSettings p = systemDefault;
+    for (const SettingsLine &line : lines()) {
+        if (!line.hasSeparator || line.value.isEmpty())
+            continue;
+        if (line.key == QLatin1String("PRNPORT"))
+            p.port = line.value;
+        else if (line.key == QLatin1String("PRNDRIVER"))
+            p.driver = line.value;
+        else if (line.key == QLatin1String("PRNDEVICE"))
+            p.device = line.value;
+    }
+    return p;
+}
+
+bool SettingsFile::createIfMissing() const
+{
+    if (exists())
+        return true;
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    QFile file(m_path);
+    return file.open(QIODevice::WriteOnly);
+}
+
+QString SettingsFile::write(const QString &bookPath, const PrinterSettings &printer) const
+{
+    if (!exists())
+        return QStringLiteral("The settings file \"%1\" no longer exists.").arg(m_path);
+    // Written to a temporary file and renamed over the old one, so a failure
+    // part-way never leaves a half-written settings file.
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    const QString text = QStringLiteral("DBPath#") + NullToText(bookPath) + QStringLiteral("\r\n")
+        + QStringLiteral("PRNPORT#") + printer.port + QStringLiteral("\r\n")
+        + QStringLiteral("PRNDRIVER#") + printer.driver + QStringLiteral("\r\n")
+        + QStringLiteral("PRNDEVICE#") + printer.device + QStringLiteral("\r\n");
+    file.write(text.toUtf8());
+    if (!file.commit())
+        return file.errorString();
+    return QString();
+}
+
+} // namespace bc

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+#include <stdexcept>
+
+namespace bc {
+
+// A statement that failed, with the database's description of why.
+class DbError : public std::runtime_error {
+public:
+    explicit DbError(const QString &description)
+        : std::runtime_error(description.toStdString()), m_description(description) {}
+    const QString &description() const { return m_description; }
+
+private:
+    QString m_description;
+};
+
+// Prepares and runs one statement with its values bound by position; throws
+// DbError on failure. Values never become part of the statement text.
+QSqlQuery runSql(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {});
+
+// Runs a saved query of the book by name with its arguments as ?1 ... ?n.
+QSqlQuery runSavedQuery(const QSqlDatabase &db, const QString &name, const QVariantList &arguments);
+
+// Begins a transaction and rolls it back when leaving scope uncommitted, so
+// every path out of a save (return, exception) leaves the tables as they were.
+class TransactionGuard {
+public:
+    explicit TransactionGuard(QSqlDatabase db);
+    ~TransactionGuard();
+    TransactionGuard(const TransactionGuard &) = delete;
+    TransactionGuard &operator=(const TransactionGuard &) = delete;
+    void commit();
+
+private:
+    QSqlDatabase m_db;
+    bool m_open = false;
+};
+
+} // namespace bc

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "apppaths.h"
+#include "book.h"
+#include "messages.h"
+#include "settingsfile.h"
+#include "systemsettings.h"
+
+#include <QDate>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+namespace bc {
+
+// The program-wide values every window reads: the open book, the settings
+// loaded from it and from the settings file, the printer, and the open read-me
+// viewer. main creates one; tests create their own.
+struct AppState {
+    AppPaths paths;
+    Book book;                 // the shared connection
+    SystemSettings settings;   // login, financial year, currency, date format
+    PrinterSettings printer;   // where printed reports go
+    Messages *messages = nullptr;
+    QPointer<QWidget> helpViewer;
+    std::function<PrinterSettings()> defaultPrinter;       // the system default printer
+    std::function<QList<PrinterSettings>()> printerList; // every installed printer
+    std::function<QDate()> today = [] { return QDate::currentDate(); };
+
+    SettingsFile settingsFile() const { return SettingsFile(paths.settingsFilePath()); }
+    const QString &dateFormat() const { return settings.dateFormat; }
+};
+
+} // namespace bc

@@ -1,0 +1,118 @@
+#include "frmmain.h"
+
+#include "appstate.h"
+#include "sql.h"
+
+#include <QCloseEvent>
+#include <algorithm>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+
+namespace bc {
+
+frmMain::frmMain(AppState &state, QWidget *parent) : QMainWindow(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Brindlecot"));
+    setWindowIcon(QIcon(QStringLiteral(":/ui/brindlecot.png")));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(1000, 700);
+
+    mdiArea = new QMdiArea(this);
+    mdiArea->setObjectName(QStringLiteral("mdiArea"));
+    mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdiArea);
+
+    const auto action = [this](QMenu *menu, const char *name, const QString &caption) {
+        QAction *a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        a->setEnabled(false); // enabled when its screen is wired in
+        return a;
+    };
+    mnuTran = menuBar()->addMenu(QStringLiteral("Entries"));
+    mnuTran->setObjectName(QStringLiteral("mnuTran"));
+    mnuOtherTran = action(mnuTran, "mnuOtherTran", QStringLiteral("Transactions"));
+    mnuOtherAccounts = action(mnuTran, "mnuOtherAccounts", QStringLiteral("Accounts Set Up"));
+    mnuConfig = action(mnuTran, "mnuConfig", QStringLiteral("Configurations"));
+
+    mnuReport = menuBar()->addMenu(QStringLiteral("Reports"));
+    mnuReport->setObjectName(QStringLiteral("mnuReport"));
+    mnu_Reports_AccStatus = action(mnuReport, "mnu_Reports_AccStatus", QStringLiteral("Account Summary"));
+    mnu_report_account = action(mnuReport, "mnu_report_account", QStringLiteral("Account Ledger"));
+
+    mnu_window = menuBar()->addMenu(QStringLiteral("Window"));
+    mnu_window->setObjectName(QStringLiteral("mnu_window"));
+    connect(mnu_window, &QMenu::aboutToShow, this, &frmMain::fillWindowMenu);
+
+    mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuAbout = action(mnuHelp, "mnuAbout", QStringLiteral("About"));
+    mnuContents = action(mnuHelp, "mnuContents", QStringLiteral("Contents"));
+
+    mnuExit = menuBar()->addAction(QStringLiteral("Exit"));
+    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    connect(mnuExit, &QAction::triggered, this, &QWidget::close);
+}
+
+QWidget *frmMain::child(const QString &name) const
+{
+    const QPointer<QMdiSubWindow> sub = m_children.value(name);
+    return sub ? sub->widget() : nullptr;
+}
+
+QWidget *frmMain::showChild(const QString &name, const std::function<QWidget *()> &make, bool giveFocus)
+{
+    QPointer<QMdiSubWindow> sub = m_children.value(name);
+    if (!sub) {
+        QWidget *widget = make();
+        widget->setAttribute(Qt::WA_DeleteOnClose);
+        sub = mdiArea->addSubWindow(widget);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->setWindowIcon(widget->windowIcon());
+        // The frame closes with its window, so a closed screen opens fresh.
+        connect(widget, &QObject::destroyed, sub, [s = sub.data()] { s->close(); });
+        m_children.insert(name, sub);
+    }
+    sub->show();
+    sub->raise();
+    if (giveFocus)
+        mdiArea->setActiveSubWindow(sub);
+    return sub->widget();
+}
+
+void frmMain::fillWindowMenu()
+{
+    mnu_window->clear();
+    const QList<QMdiSubWindow *> windows = mdiArea->subWindowList();
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow *sub = windows[i];
+        QAction *a = mnu_window->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(sub->windowTitle()));
+        a->setCheckable(true);
+        a->setChecked(sub == mdiArea->activeSubWindow());
+        connect(a, &QAction::triggered, sub, [this, sub] { mdiArea->setActiveSubWindow(sub); });
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    mdiArea->closeAllSubWindows();
+    const QList<QMdiSubWindow *> left = mdiArea->subWindowList();
+    if (std::any_of(left.begin(), left.end(), [](QMdiSubWindow *w) { return w->isVisible(); })) {
+        event->ignore(); // a screen refused to close (unsaved edits)
+        return;
+    }
+    // Failures here are of no use to anyone: each step runs regardless.
+    const QSqlDatabase db = m_state.book.db();
+    for (const char *statement : {"delete from tmp_party_d", "delete from tmp_party_i"}) {
+        try {
+            runSql(db, QLatin1String(statement));
+        } catch (const DbError &) {
+        }
+    }
+    m_state.book.close();
+    event->accept();
+}
+
+} // namespace bc

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+
+namespace bc {
+
+struct AppState;
+
+// The frame window: menus that open every screen as a single-instance child.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(AppState &state, QWidget *parent = nullptr);
+
+    QMdiArea *mdiArea;
+    QMenu *mnuTran;
+    QAction *mnuOtherTran;
+    QAction *mnuOtherAccounts;
+    QAction *mnuConfig;
+    QMenu *mnuReport;
+    QAction *mnu_Reports_AccStatus;
+    QAction *mnu_report_account;
+    QMenu *mnu_window;
+    QMenu *mnuHelp;
+    QAction *mnuAbout;
+    QAction *mnuContents;
+    QAction *mnuExit;
+
+    // Shows the child window called name, creating it with make when it is
+    // not open; an open one is brought to the front as it is. Returns the
+    // window's widget.
+    QWidget *showChild(const QString &name, const std::function<QWidget *()> &make, bool giveFocus = true);
+    QWidget *child(const QString &name) const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void fillWindowMenu();
+    AppState &m_state;
+    QHash<QString, QPointer<QMdiSubWindow>> m_children;
+};
+
+} // namespace bc

@@ -1,0 +1,17 @@
+#pragma once
+
+class QKeyEvent;
+class QTableView;
+class QWidget;
+
+namespace bc {
+
+// Shift+Tab in a drop-down box moves the focus to target (usually the grid);
+// returns true when the key was used and must go no further.
+bool ComboTabToGrid(QWidget *target, const QKeyEvent *event);
+
+// Enter in a grid: commits the cell being edited and moves to the next row in
+// the given column; on the last row the current row stays.
+void GridEnterNextRow(QTableView *grid, int column);
+
+} // namespace bc

@@ -1,0 +1,210 @@
+#include "apppaths.h"
+#include "book.h"
+#include "dates.h"
+#include "sql.h"
+#include "systemsettings.h"
+#include "testbook.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace bc;
+using bc::test::TestBook;
+using bc::test::fileBytes;
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+TEST(Book, NewBookHoldsTheSchemaAndBuiltInAccounts)
+{
+    TestBook t;
+    EXPECT_TRUE(t.book().isOpen());
+    EXPECT_EQ(t.count(QStringLiteral("Account_Type_Master")), 6);
+    QSqlQuery q = runSql(t.db(), QStringLiteral("SELECT account_name FROM account_master ORDER BY account_id"));
+    QStringList names;
+    while (q.next())
+        names << q.value(0).toString();
+    EXPECT_EQ(names, (QStringList{"RST", "SC", "CST", "CASH", "SALES", "PURCHASE"}));
+    EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 0);
+    EXPECT_EQ(t.count(QStringLiteral("tmp_party_i")), 0);
+    // A second create never overwrites.
+    const QByteArray before = fileBytes(t.path());
+    EXPECT_FALSE(Book::create(t.path()).isEmpty());
+    EXPECT_EQ(fileBytes(t.path()), before);
+}
+
+TEST(Book, MissingPathIsRefusedAndNothingIsCreated)
+{
+    QTemporaryDir dir;
+    Book book;
+    const QString path = dir.path() + QStringLiteral("/nowhere.fd");
+    const OpenResult r = book.open(path);
+    EXPECT_EQ(r.code, OpenResult::PathRefused);
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_EQ(book.open(QString()).code, OpenResult::PathRefused);
+    EXPECT_EQ(book.open(dir.path()).code, OpenResult::PathRefused); // a folder
+    EXPECT_FALSE(book.isOpen());
+}
+
+TEST(Book, FilesThatAreNotBooksAreRefusedAndLeftUntouched)
+{
+    QTemporaryDir dir;
+    TestBook good;
+    good.book().close();
+    const QByteArray bookBytes = fileBytes(good.path());
+    ASSERT_GT(bookBytes.size(), 8192);
+
+    // A foreign SQLite database.
+    const QString foreign = dir.path() + QStringLiteral("/foreign.fd");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+        db.setDatabaseName(foreign);
+        ASSERT_TRUE(db.open());
+        runSql(db, QStringLiteral("CREATE TABLE customers (id INTEGER)"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+
+    const QList<QPair<QString, QByteArray>> cases = {
+        {QStringLiteral("empty.fd"), QByteArray()},
+        {QStringLiteral("text.fd"), QByteArray("DBPath#whatever\r\nThis is a letter, not a book.\r\n")},
+        {QStringLiteral("truncated.fd"), bookBytes.left(bookBytes.size() / 2)},
+        {QStringLiteral("header-only.fd"), bookBytes.left(100)},
+    };
+    for (const auto &[name, bytes] : cases)
+        writeFile(dir.path() + u'/' + name, bytes);
+
+    QStringList paths{foreign};
+    for (const auto &c : cases)
+        paths << dir.path() + u'/' + c.first;
+    for (const QString &path : paths) {
+        const QByteArray before = fileBytes(path);
+        Book book;
+        const OpenResult r = book.open(path);
+        EXPECT_EQ(r.code, OpenResult::OtherFailure) << path.toStdString();
+        EXPECT_FALSE(r.description.isEmpty());
+        EXPECT_FALSE(book.isOpen());
+        EXPECT_EQ(fileBytes(path), before) << path.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("-journal")));
+    }
+}
+
+TEST(Book, IncompleteBookNamesWhatIsMissing)
+{
+    TestBook t;
+    runSql(t.db(), QStringLiteral("DROP TABLE tmp_Acc_Ldgr"));
+    t.book().close();
+    Book book;
+    OpenResult r = book.open(t.path());
+    EXPECT_EQ(r.code, OpenResult::OtherFailure);
+    EXPECT_TRUE(r.description.contains(QLatin1String("tmp_Acc_Ldgr"))) << r.description.toStdString();
+
+    TestBook u;
+    runSql(u.db(), QStringLiteral("DELETE FROM saved_queries WHERE name = 'sp_Set_AccName2'"));
+    u.book().close();
+    r = book.open(u.path());
+    EXPECT_EQ(r.code, OpenResult::OtherFailure);
+    EXPECT_TRUE(r.description.contains(QLatin1String("sp_Set_AccName2"))) << r.description.toStdString();
+
+    // A book without the party work tables still opens.
+    TestBook v;
+    runSql(v.db(), QStringLiteral("DROP TABLE tmp_party_i"));
+    runSql(v.db(), QStringLiteral("DROP TABLE tmp_party_d"));
+    v.book().close();
+    EXPECT_TRUE(book.open(v.path()).ok());
+}
+
+TEST(Book, FirstStartCreatesTheDefaultBookOnlyOnce)
+{
+    QTemporaryDir dir;
+    AppPaths paths{dir.path() + QStringLiteral("/new/folder")};
+    EXPECT_EQ(paths.createDefaultBookOnFirstStart(), QString());
+    ASSERT_TRUE(QFileInfo::exists(paths.defaultBookPath()));
+    Book book;
+    EXPECT_TRUE(book.open(paths.defaultBookPath()).ok());
+    book.close();
+    // With a settings file present nothing is created, even without the book.
+    QFile::remove(paths.defaultBookPath());
+    writeFile(paths.settingsFilePath(), "DBPath#/elsewhere.fd\r\n");
+    EXPECT_EQ(paths.createDefaultBookOnFirstStart(), QString());
+    EXPECT_FALSE(QFileInfo::exists(paths.defaultBookPath()));
+}
+
+TEST(SystemSettings, LoadMatchesCodesExactlyAndFillsBlankYears)
+{
+    TestBook t;
+    runSql(t.db(), QStringLiteral("DELETE FROM system_settings"));
+    const QString insert = QStringLiteral("INSERT INTO system_settings VALUES (?, ?, NULL)");
+    runSql(t.db(), insert, {QStringLiteral("USER"), QStringLiteral(" Admin ")});
+    runSql(t.db(), insert, {QStringLiteral("user"), QStringLiteral("ignored")});
+    runSql(t.db(), insert, {QStringLiteral("CURR"), QStringLiteral("0")});
+    runSql(t.db(), insert, {QStringLiteral("DTFM"), QStringLiteral("d/M/yyyy")});
+    runSql(t.db(), insert, {QStringLiteral("DTFM"), QStringLiteral("M/d/yyyy")});
+    runSql(t.db(), insert, {QStringLiteral("FYST"), QStringLiteral("  ")});
+    SystemSettings s;
+    s.password = QStringLiteral("kept");
+    const QDate today(2026, 12, 7);
+    LoadSystemSettings(t.db(), s, today);
+    EXPECT_EQ(s.userName, QStringLiteral("Admin"));
+    EXPECT_EQ(s.password, QStringLiteral("kept")); // no PASS row: unchanged
+    EXPECT_EQ(s.currency, QString());
+    EXPECT_EQ(s.dateFormat, QStringLiteral("M/d/yyyy")); // the later row wins
+    EXPECT_EQ(parseShortDate(s.finYearStart), today);
+    EXPECT_EQ(parseShortDate(s.finYearEnd), today);
+    EXPECT_TRUE(s.needsLogin());
+}
+
+TEST(SystemSettings, SaveWritesSixStampedRowsAndRoundTripsAnyText)
+{
+    TestBook t;
+    SystemSettingsInput in;
+    in.userName = QStringLiteral("  O'Brien ");
+    in.password = QStringLiteral("p'; DROP TABLE account_master; --");
+    in.finYearStart = QDate(2024, 4, 1);
+    in.finYearEnd = QDate(2025, 3, 31);
+    in.currency = QStringLiteral(" € ");
+    in.monthFirst = true;
+    saveSystemSettings(t.db(), in, QDate(2026, 12, 7));
+    EXPECT_EQ(t.count(QStringLiteral("system_settings")), 6);
+    QSqlQuery q = runSql(t.db(), QStringLiteral("SELECT count(*) FROM system_settings WHERE saved_on = '12/07/2026'"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toInt(), 6);
+    SystemSettings s;
+    LoadSystemSettings(t.db(), s, QDate(2000, 1, 1));
+    EXPECT_EQ(s.userName, QStringLiteral("O'Brien"));
+    EXPECT_EQ(s.password, in.password);
+    EXPECT_EQ(s.currency, QStringLiteral("€"));
+    EXPECT_EQ(s.dateFormat, QStringLiteral("M/d/yyyy"));
+    EXPECT_EQ(s.finYearStartDate(), QDate(2024, 4, 1));
+    EXPECT_EQ(parseShortDate(s.finYearEnd), QDate(2025, 3, 31));
+    EXPECT_EQ(t.count(QStringLiteral("account_master")), 6);
+}
+
+TEST(SystemSettings, FailedSaveKeepsTheOldRows)
+{
+    TestBook t;
+    // A trigger makes the fourth insert fail part-way through the save.
+    runSql(t.db(), QStringLiteral("CREATE TRIGGER fail_fyen BEFORE INSERT ON system_settings "
+                                  "WHEN NEW.sys_code = 'FYEN' BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    SystemSettingsInput in;
+    in.userName = QStringLiteral("new");
+    in.finYearStart = in.finYearEnd = QDate(2024, 1, 1);
+    EXPECT_THROW(saveSystemSettings(t.db(), in, QDate(2026, 12, 7)), DbError);
+    SystemSettings s;
+    LoadSystemSettings(t.db(), s, QDate(2026, 12, 7));
+    EXPECT_EQ(s.userName, QString());
+    EXPECT_EQ(s.dateFormat, QStringLiteral("d/M/yyyy"));
+    EXPECT_EQ(t.count(QStringLiteral("system_settings")), 6);
+}

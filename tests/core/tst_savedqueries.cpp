@@ -1,0 +1,155 @@
+#include "dates.h"
+#include "sql.h"
+#include "testbook.h"
+
+#include <QLocale>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <gtest/gtest.h>
+
+using namespace bc;
+using bc::test::TestBook;
+
+namespace {
+
+// Accounts 10 (Bank), 11 (Rent), 12 (Salary) and party 1; transactions across
+// three days, one with a Null amount, one to the account itself.
+struct SavedQueryBook : ::testing::Test {
+    TestBook t;
+    void SetUp() override
+    {
+        t.addAccount(10, QStringLiteral("Bank"), 4, Money::fromCents(100000));
+        t.addAccount(11, QStringLiteral("Rent"), 2, Money());
+        t.addAccount(12, QStringLiteral("Salary"), 1, Money());
+        runSql(t.db(), QStringLiteral("INSERT INTO Party_master VALUES (1, 'Landlord Ltd')"));
+        t.addTransaction(1, QDate(2024, 1, 1), 12, 10, Money::fromCents(250000), QStringLiteral("January pay"));
+        t.addTransaction(2, QDate(2024, 1, 5), 10, 11, Money::fromCents(80000), QStringLiteral("Rent 100% paid"));
+        t.addTransaction(3, QDate(2024, 1, 5), 10, 1, Money::fromCents(1050), QStringLiteral("Deposit_fee"),
+                         QStringLiteral("A"), QStringLiteral("P"));
+        t.addTransaction(4, QDate(2024, 1, 9), 10, 10, Money::fromCents(500), QStringLiteral("Transfer"));
+        runSql(t.db(), QStringLiteral("INSERT INTO transaction_master VALUES (5, '2024-01-09', 11, 'A', 10, 'A', NULL, 'refund', NULL)"));
+    }
+
+    QList<qint64> search(const QVariantList &args)
+    {
+        QSqlQuery q = runSavedQuery(t.db(), QStringLiteral("sp_tran_search_1"), args);
+        QList<qint64> ids;
+        while (q.next())
+            ids << q.value(QStringLiteral("tran_ID")).toLongLong();
+        return ids;
+    }
+
+    static QVariantList allOff()
+    {
+        const QString blank = QStringLiteral(" ");
+        return {blank, blank, 0, blank, 0, blank, 0, 0, blank};
+    }
+};
+
+} // namespace
+
+TEST_F(SavedQueryBook, TranSearchWithEveryCriterionOffReturnsAllInDateOrder)
+{
+    EXPECT_EQ(search(allOff()), (QList<qint64>{1, 2, 3, 4, 5}));
+    QSqlQuery q = runSavedQuery(t.db(), QStringLiteral("sp_tran_search_1"), allOff());
+    ASSERT_TRUE(q.next());
+    for (const char *field : {"tran_ID", "tran_date", "from_flag", "from_acc", "to_flag", "to_acc", "amount", "particulars"})
+        EXPECT_GE(q.record().indexOf(QLatin1String(field)), 0) << field;
+    EXPECT_EQ(q.value(QStringLiteral("tran_date")).toString(), QStringLiteral("2024-01-01"));
+}
+
+TEST_F(SavedQueryBook, TranSearchEachCriterion)
+{
+    QVariantList a = allOff();
+    a[0] = shortDateText(QDate(2024, 1, 5));
+    a[1] = shortDateText(QDate(2024, 1, 5));
+    EXPECT_EQ(search(a), (QList<qint64>{2, 3})); // both bounds inclusive
+
+    a = allOff();
+    a[2] = 10;
+    a[3] = QStringLiteral("A");
+    EXPECT_EQ(search(a), (QList<qint64>{2, 3, 4}));
+    a[4] = 1;
+    a[5] = QStringLiteral("P");
+    EXPECT_EQ(search(a), (QList<qint64>{3}));
+
+    a = allOff();
+    a[6] = 1050;
+    a[7] = 80000;
+    EXPECT_EQ(search(a), (QList<qint64>{2, 3}));
+    a[6] = 0; // only an upper bound
+    EXPECT_EQ(search(a), (QList<qint64>{2, 3, 4}));
+
+    a = allOff();
+    a[8] = QStringLiteral("rent ");
+    EXPECT_EQ(search(a), (QList<qint64>{2}));
+    a[8] = QStringLiteral("100% ");
+    EXPECT_EQ(search(a), (QList<qint64>{2}));
+    a[8] = QStringLiteral("_ ");
+    EXPECT_EQ(search(a), (QList<qint64>{3})); // "_" is a plain character
+    a[8] = QStringLiteral("' OR 1=1 -- ");
+    EXPECT_TRUE(search(a).isEmpty());
+}
+
+TEST_F(SavedQueryBook, TranSearchReadsDatesInTheLocaleShortForm)
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    QVariantList a = allOff();
+    a[0] = shortDateText(QDate(2024, 1, 2));
+    EXPECT_EQ(a[0].toString(), QStringLiteral("02/01/2024"));
+    EXPECT_EQ(search(a), (QList<qint64>{2, 3, 4, 5}));
+    QLocale::setDefault(QLocale::c());
+}
+
+TEST_F(SavedQueryBook, LedgerRunsAppendEachMovementOnceWithItsSign)
+{
+    const QVariantList args{shortDateText(QDate(2024, 1, 1)), shortDateText(QDate(2024, 1, 31)), 10, QStringLiteral("A")};
+    runSavedQuery(t.db(), QStringLiteral("sp_tran_search1"), args);
+    runSavedQuery(t.db(), QStringLiteral("sp_tran_search2"), args);
+    runSavedQuery(t.db(), QStringLiteral("sp_Set_AccName2"), {});
+    QSqlQuery q = runSql(t.db(), QStringLiteral(
+        "SELECT tran_date, amount, Tran_flag, acc_name, particulars FROM tmp_Acc_Ldgr ORDER BY tran_date, amount"));
+    QStringList rows;
+    qint64 sum = 0;
+    while (q.next()) {
+        rows << QStringLiteral("%1 %2 %3 %4").arg(q.value(0).toString(), q.value(1).toString(),
+                                                  q.value(2).toString(), q.value(3).toString());
+        sum += q.value(1).toLongLong();
+    }
+    EXPECT_EQ(rows, (QStringList{
+        "2024-01-01 250000 T Salary",
+        "2024-01-05 -80000 T Rent",
+        "2024-01-05 -1050 T Landlord Ltd",
+        "2024-01-09 -500 T Bank",
+        "2024-01-09 0 T Rent",  // Null amount counts as 0
+        "2024-01-09 500 T Bank",
+    }));
+    EXPECT_EQ(sum, 250000 - 80000 - 1050);
+
+    // A range that ends before it starts adds nothing.
+    runSql(t.db(), QStringLiteral("DELETE FROM tmp_Acc_Ldgr"));
+    const QVariantList empty{shortDateText(QDate(2024, 1, 1)), shortDateText(QDate(2023, 12, 31)), 10, QStringLiteral("A")};
+    runSavedQuery(t.db(), QStringLiteral("sp_tran_search1"), empty);
+    runSavedQuery(t.db(), QStringLiteral("sp_tran_search2"), empty);
+    EXPECT_EQ(t.count(QStringLiteral("tmp_Acc_Ldgr")), 0);
+}
+
+TEST_F(SavedQueryBook, AccountStatusSearchKeepsTheBalanceRange)
+{
+    const QString insert = QStringLiteral("INSERT INTO Account_Status VALUES (?, ?, 'A', 0, 0, ?)");
+    runSql(t.db(), insert, {1, QStringLiteral("low"), -50000});
+    runSql(t.db(), insert, {2, QStringLiteral("edge"), 10000});
+    runSql(t.db(), insert, {3, QStringLiteral("high"), 25000000});
+    auto names = [&](const QVariant &upper, const QVariant &lower) {
+        QSqlQuery q = runSavedQuery(t.db(), QStringLiteral("sp_Search_Account_Status"), {upper, lower});
+        QStringList out;
+        while (q.next()) {
+            EXPECT_GE(q.record().indexOf(QStringLiteral("Bal_Amount")), 0);
+            out << q.value(QStringLiteral("Acc_Name")).toString();
+        }
+        return out;
+    };
+    EXPECT_EQ(names(10000, -50000), (QStringList{"low", "edge"}));
+    EXPECT_EQ(names(QVariant(), QVariant()), (QStringList{"low", "edge", "high"}));
+    EXPECT_EQ(names(QVariant(), 10000), (QStringList{"edge", "high"}));
+}

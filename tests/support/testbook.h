@@ -1,0 +1,37 @@
+#pragma once
+
+#include "book.h"
+#include "money.h"
+
+#include <QDate>
+#include <QTemporaryDir>
+
+namespace bc::test {
+
+// A fresh book in its own temporary folder, open on a connection of its own.
+class TestBook {
+public:
+    TestBook();
+    QString dir() const { return m_dir.path(); }
+    QString path() const { return m_path; }
+    Book &book() { return m_book; }
+    QSqlDatabase db() const { return m_book.db(); }
+
+    // Inserts rows directly, for setting up a test.
+    void addAccount(qint64 id, const QString &name, int type, Money opening, const QString &particulars = {});
+    void addTransaction(qint64 id, const QDate &date, qint64 fromAcc, qint64 toAcc, Money amount,
+                        const QString &particulars = {}, const QString &fromFlag = QStringLiteral("A"),
+                        const QString &toFlag = QStringLiteral("A"));
+    void setSetting(const QString &code, const QString &value);
+    int count(const QString &table) const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+    Book m_book;
+};
+
+// Reads a whole file, for checking that a failed operation left it alone.
+QByteArray fileBytes(const QString &path);
+
+} // namespace bc::test

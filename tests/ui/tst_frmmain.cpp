@@ -1,0 +1,134 @@
+#include "appstate.h"
+#include "frmmain.h"
+#include "recordingmessages.h"
+#include "windowcleanup.h"
+#include "sql.h"
+#include "testbook.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+using namespace bc;
+using bc::test::RecordingMessages;
+
+class TestFrmMain : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<bc::test::TestBook> m_book;
+    std::unique_ptr<AppState> m_state;
+    RecordingMessages m_messages;
+
+    frmMain *openMain()
+    {
+        m_state = std::make_unique<AppState>();
+        m_state->messages = &m_messages;
+        m_book = std::make_unique<bc::test::TestBook>();
+        m_book->book().close();
+        [&] { QVERIFY(m_state->book.open(m_book->path()).ok()); }();
+        auto *w = new frmMain(*m_state);
+        w->show();
+        return w;
+    }
+
+private slots:
+    void cleanup()
+    {
+        bc::test::closeAllWindows();
+        m_state.reset();
+        m_book.reset();
+    }
+
+    void menusInOrderWithTheirCaptions()
+    {
+        frmMain *w = openMain();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Brindlecot"));
+        QStringList top;
+        for (QAction *a : w->menuBar()->actions())
+            top << a->text();
+        QCOMPARE(top, (QStringList{"Entries", "Reports", "Window", "Help", "Exit"}));
+        auto captions = [](QMenu *m) {
+            QStringList out;
+            for (QAction *a : m->actions())
+                out << a->objectName() + u'=' + a->text();
+            return out;
+        };
+        QCOMPARE(captions(w->mnuTran), (QStringList{"mnuOtherTran=Transactions", "mnuOtherAccounts=Accounts Set Up",
+                                                    "mnuConfig=Configurations"}));
+        QCOMPARE(captions(w->mnuReport), (QStringList{"mnu_Reports_AccStatus=Account Summary",
+                                                      "mnu_report_account=Account Ledger"}));
+        QCOMPARE(captions(w->mnuHelp), (QStringList{"mnuAbout=About", "mnuContents=Contents"}));
+        QVERIFY(w->findChild<QMenu *>(QStringLiteral("mnu_window")));
+    }
+
+    void childWindowsAreSingleInstances()
+    {
+        frmMain *w = openMain();
+        int made = 0;
+        auto make = [&] {
+            ++made;
+            auto *label = new QLabel(QStringLiteral("contents %1").arg(made));
+            label->setWindowTitle(QStringLiteral("Screen"));
+            return label;
+        };
+        auto *first = qobject_cast<QLabel *>(w->showChild(QStringLiteral("screen"), make));
+        w->showChild(QStringLiteral("other"), [] { return new QLabel(QStringLiteral("other")); });
+        auto *again = qobject_cast<QLabel *>(w->showChild(QStringLiteral("screen"), make));
+        QCOMPARE(made, 1);
+        QCOMPARE(again, first);
+        QCOMPARE(again->text(), QStringLiteral("contents 1"));
+        QCOMPARE(w->mdiArea->activeSubWindow()->widget(), first);
+        QCOMPARE(w->mdiArea->subWindowList().size(), 2);
+
+        // Closed by the user, it opens fresh next time.
+        first->parentWidget()->close();
+        QTRY_VERIFY(!w->child(QStringLiteral("screen")));
+        auto *fresh = qobject_cast<QLabel *>(w->showChild(QStringLiteral("screen"), make));
+        QCOMPARE(made, 2);
+        QCOMPARE(fresh->text(), QStringLiteral("contents 2"));
+
+        // The Window menu lists the open children.
+        emit w->mnu_window->aboutToShow();
+        QCOMPARE(w->mnu_window->actions().size(), 2);
+    }
+
+    void exitClosesChildrenEmptiesPartyTablesAndTheBook()
+    {
+        frmMain *w = openMain();
+        runSql(m_state->book.db(), QStringLiteral("INSERT INTO tmp_party_i VALUES (1, 'x')"));
+        runSql(m_state->book.db(), QStringLiteral("INSERT INTO tmp_party_d VALUES (1)"));
+        QPointer<QWidget> child = w->showChild(QStringLiteral("a"), [] { return new QLabel; });
+        QPointer<frmMain> main = w;
+        w->mnuExit->trigger();
+        QTRY_VERIFY(!main);
+        QTRY_VERIFY(!child);
+        QVERIFY(!m_state->book.isOpen());
+        Book check;
+        QVERIFY(check.open(m_book->path()).ok());
+        for (const char *table : {"tmp_party_i", "tmp_party_d"}) {
+            QSqlQuery q = runSql(check.db(), QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table)));
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toInt(), 0);
+        }
+    }
+
+    void exitWithoutPartyTablesIsQuiet()
+    {
+        frmMain *w = openMain();
+        runSql(m_state->book.db(), QStringLiteral("DROP TABLE tmp_party_i"));
+        runSql(m_state->book.db(), QStringLiteral("DROP TABLE tmp_party_d"));
+        QPointer<frmMain> main = w;
+        w->close();
+        QTRY_VERIFY(!main);
+        QVERIFY(m_messages.shown.isEmpty());
+        QVERIFY(!m_state->book.isOpen());
+    }
+};
+
+QTEST_MAIN(TestFrmMain)
+#include "tst_frmmain.moc"

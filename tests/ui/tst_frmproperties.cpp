@@ -1,0 +1,141 @@
+#include "appstate.h"
+#include "frmproperties.h"
+#include "recordingmessages.h"
+#include "windowcleanup.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace bc;
+using bc::test::RecordingMessages;
+
+class TestFrmProperties : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<AppState> m_state;
+    RecordingMessages m_messages;
+
+    QByteArray settingsBytes()
+    {
+        QFile f(m_state->paths.settingsFilePath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    void writeSettings(const QByteArray &text)
+    {
+        QFile f(m_state->paths.settingsFilePath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_state = std::make_unique<AppState>();
+        m_messages = RecordingMessages();
+        m_state->paths = AppPaths{m_dir->path()};
+        m_state->messages = &m_messages;
+        m_state->defaultPrinter = [] { return PrinterSettings{QStringLiteral("usb1"), QStringLiteral("Laser 9"), QStringLiteral("Office")}; };
+        m_state->printerList = [] {
+            return QList<PrinterSettings>{{QStringLiteral("lpt"), QStringLiteral("Inkjet 2"), QStringLiteral("Den")},
+                                          {QStringLiteral("usb1"), QStringLiteral("Laser 9"), QStringLiteral("Office")}};
+        };
+    }
+    void cleanup()
+    {
+        bc::test::closeAllWindows();
+        m_state.reset();
+        m_dir.reset();
+    }
+
+    void firstOpenCreatesAnEmptyFileAndOkWritesTheDefaultPrinter()
+    {
+        frmProperties dialog(*m_state);
+        QCOMPARE(settingsBytes(), QByteArray());
+        QCOMPARE(dialog.cboPrinter->count(), 2);
+        QCOMPARE(dialog.cboPrinter->currentIndex(), -1);
+        QCOMPARE(dialog.Frame1->title(), QStringLiteral("DataBase Settings"));
+        QCOMPARE(dialog.Frame2->title(), QStringLiteral("Printer Settings"));
+        QCOMPARE(dialog.CmdDefPrn->text(), QStringLiteral("Pick &Default Printer"));
+        QVERIFY(dialog.cmdOk->isDefault());
+        QSignalSpy saved(&dialog, &frmProperties::saved);
+        dialog.TxtDBPath->setText(QStringLiteral("/books/home.fd"));
+        dialog.cmdOk->click();
+        QCOMPARE(saved.size(), 1);
+        QCOMPARE(settingsBytes(), QByteArray("DBPath#/books/home.fd\r\nPRNPORT#usb1\r\nPRNDRIVER#Laser 9\r\nPRNDEVICE#Office\r\n"));
+        QCOMPARE(m_state->printer.device, QStringLiteral("Office"));
+    }
+
+    void loadsPathAndPrinterAndFallsBackToTheDefault()
+    {
+        writeSettings("dbpath#/a/b.fd\r\nPRNDEVICE#Den\r\n");
+        {
+            frmProperties dialog(*m_state);
+            QCOMPARE(dialog.TxtDBPath->text(), QStringLiteral("/a/b.fd"));
+            QCOMPARE(dialog.cboPrinter->currentText(), QStringLiteral("Den"));
+            dialog.cmdOk->click();
+            QVERIFY(settingsBytes().contains("PRNPORT#lpt\r\nPRNDRIVER#Inkjet 2\r\nPRNDEVICE#Den\r\n"));
+        }
+        writeSettings("DBPath#/a/b.fd\r\nPRNDEVICE#Gone Printer\r\nDBPath#/never/read.fd\r\n");
+        {
+            frmProperties dialog(*m_state);
+            QCOMPARE(dialog.cboPrinter->currentText(), QStringLiteral("Office"));
+            QCOMPARE(dialog.TxtDBPath->text(), QStringLiteral("/a/b.fd")); // reading stopped at the gone printer
+            dialog.cboPrinter->setCurrentIndex(0);
+            dialog.CmdDefPrn->click();
+            QCOMPARE(dialog.cboPrinter->currentText(), QStringLiteral("Office"));
+        }
+    }
+
+    void deletedFileMakesOkFailWithoutWriting()
+    {
+        frmProperties dialog(*m_state);
+        QVERIFY(QFile::remove(m_state->paths.settingsFilePath()));
+        QSignalSpy saved(&dialog, &frmProperties::saved);
+        dialog.cmdOk->click();
+        QCOMPARE(saved.size(), 0);
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.shown[0].title, QStringLiteral("Action failed"));
+        QCOMPARE(m_messages.shown[0].icon, MsgIcon::Critical);
+        QVERIFY(m_messages.shown[0].text.startsWith(QLatin1String("Error\r\n")));
+        QVERIFY(!QFile::exists(m_state->paths.settingsFilePath()));
+    }
+
+    void cancelSavesNothing()
+    {
+        writeSettings("DBPath#/keep.fd\r\n");
+        frmProperties dialog(*m_state);
+        dialog.TxtDBPath->setText(QStringLiteral("/other.fd"));
+        dialog.cmdClose->click();
+        QCOMPARE(settingsBytes(), QByteArray("DBPath#/keep.fd\r\n"));
+    }
+
+    void newBookCreatesAFileAndPutsItsPath()
+    {
+        frmProperties dialog(*m_state);
+        const QString target = m_dir->path() + QStringLiteral("/second");
+        QTimer::singleShot(0, this, [&] {
+            auto *fd = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(fd);
+            fd->selectFile(target);
+            QMetaObject::invokeMethod(fd, "accept");
+        });
+        dialog.cmdNew->click();
+        QCOMPARE(dialog.TxtDBPath->text(), target + QStringLiteral(".fd"));
+        QVERIFY(QFile::exists(target + QStringLiteral(".fd")));
+        QVERIFY(m_messages.shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestFrmProperties)
+#include "tst_frmproperties.moc"

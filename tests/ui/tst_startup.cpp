@@ -1,0 +1,198 @@
+#include "appstate.h"
+#include "book.h"
+#include "frmlogin.h"
+#include "frmmain.h"
+#include "frmproperties.h"
+#include "recordingmessages.h"
+#include "windowcleanup.h"
+#include "sql.h"
+#include "startup.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace bc;
+using bc::test::RecordingMessages;
+
+class TestStartUp : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<AppState> m_state;
+    RecordingMessages m_messages;
+
+    AppState &state() { return *m_state; }
+
+    void writeSettings(const QByteArray &text)
+    {
+        QFile f(state().paths.settingsFilePath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+
+    void setLogin(const QString &user, const QString &pass)
+    {
+        Book book;
+        QVERIFY(book.open(state().paths.defaultBookPath()).ok());
+        runSql(book.db(), QStringLiteral("UPDATE system_settings SET sys_value = ? WHERE sys_code = 'USER'"), {user});
+        runSql(book.db(), QStringLiteral("UPDATE system_settings SET sys_value = ? WHERE sys_code = 'PASS'"), {pass});
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_state = std::make_unique<AppState>();
+        m_messages = RecordingMessages();
+        state().paths = AppPaths{m_dir->path()};
+        state().messages = &m_messages;
+        state().defaultPrinter = [] { return PrinterSettings{QStringLiteral("usb"), QStringLiteral("Laser"), QStringLiteral("Office")}; };
+        state().printerList = [] { return QList<PrinterSettings>{{QStringLiteral("usb"), QStringLiteral("Laser"), QStringLiteral("Office")}}; };
+        QCOMPARE(state().paths.createDefaultBookOnFirstStart(), QString());
+    }
+
+    void cleanup()
+    {
+        bc::test::closeAllWindows();
+        m_state.reset();
+        m_dir.reset();
+    }
+
+    void noLoginOpensTheMainWindow()
+    {
+        StartUp startUp(state());
+        QVERIFY(startUp.run());
+        QVERIFY(startUp.mainWindow());
+        QVERIFY(startUp.mainWindow()->isVisible());
+        QVERIFY(!startUp.loginWindow());
+        QVERIFY(m_messages.shown.isEmpty());
+        QCOMPARE(state().printer.device, QStringLiteral("Office"));
+        QVERIFY(state().book.isOpen());
+    }
+
+    void loginComparesExactly()
+    {
+        setLogin(QStringLiteral("Admin"), QStringLiteral("Secret"));
+        StartUp startUp(state());
+        QVERIFY(startUp.run());
+        frmLogin *login = startUp.loginWindow();
+        QVERIFY(login && login->isVisible());
+        QVERIFY(!startUp.mainWindow());
+        QCOMPARE(login->windowTitle(), QStringLiteral("Brindlecot Login"));
+        QCOMPARE(login->txtUserName->maxLength(), 10);
+        QCOMPARE(login->txtPassWord->echoMode(), QLineEdit::Password);
+        QVERIFY(login->cmdLogin->isDefault());
+
+        for (const auto &[user, pass] : QList<QPair<QString, QString>>{
+                 {QStringLiteral("admin"), QStringLiteral("Secret")},
+                 {QStringLiteral("Admin "), QStringLiteral("Secret")},
+                 {QStringLiteral("Admin"), QStringLiteral("secret")}}) {
+            m_messages.shown.clear();
+            login->txtUserName->setText(user);
+            login->txtPassWord->setText(pass);
+            QTest::mouseClick(login->cmdLogin, Qt::LeftButton);
+            QCOMPARE(m_messages.shown.size(), 1);
+            QCOMPARE(m_messages.shown[0].icon, MsgIcon::Critical);
+            QCOMPARE(m_messages.last(), QStringLiteral("Login failed|Invalid user name & password."));
+            QCOMPARE(login->txtUserName->text(), QString());
+            QCOMPARE(login->txtPassWord->text(), QString());
+            QVERIFY(!startUp.mainWindow());
+        }
+        login->txtUserName->setText(QStringLiteral("Admin"));
+        login->txtPassWord->setText(QStringLiteral("Secret"));
+        QTest::mouseClick(login->cmdLogin, Qt::LeftButton);
+        QVERIFY(startUp.mainWindow() && startUp.mainWindow()->isVisible());
+        QTRY_VERIFY(!startUp.loginWindow());
+    }
+
+    void missingBookAsksAgainUntilCancel()
+    {
+        writeSettings("DBPath#" + m_dir->path().toUtf8() + "/missing.fd\r\n");
+        m_messages.answers = {QMessageBox::Ok, QMessageBox::Cancel};
+        // Each OK opens the settings dialog; close it unchanged.
+        int dialogs = 0;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&] {
+            if (auto *d = qobject_cast<frmProperties *>(QApplication::activeModalWidget())) {
+                ++dialogs;
+                d->cmdClose->click();
+            }
+        });
+        closer.start(10);
+        StartUp startUp(state());
+        QVERIFY(!startUp.run());
+        closer.stop();
+        QCOMPARE(dialogs, 1);
+        QVERIFY(!startUp.mainWindow());
+        QVERIFY(!startUp.loginWindow());
+        QVERIFY(!QFile::exists(m_dir->path() + QStringLiteral("/missing.fd")));
+        // Invalid path, question (OK), invalid path, question (Cancel).
+        QCOMPARE(m_messages.shown.size(), 4);
+        QCOMPARE(m_messages.shown[0].title + u'|' + m_messages.shown[0].text, QStringLiteral("Error|Invalid Database Path"));
+        QCOMPARE(m_messages.shown[0].icon, MsgIcon::Critical);
+        QCOMPARE(m_messages.shown[1].text, QStringLiteral("Could not open database. Please select appropriate .fd file"));
+        QCOMPARE(m_messages.shown[1].title, QStringLiteral("Error"));
+        QCOMPARE(m_messages.shown[1].buttons, QMessageBox::Ok | QMessageBox::Cancel);
+    }
+
+    void retryThroughTheDialogOpensTheChosenBook()
+    {
+        const QString good = state().paths.defaultBookPath();
+        writeSettings("DBPath#" + m_dir->path().toUtf8() + "/missing.fd\r\n");
+        m_messages.answers = {QMessageBox::Ok};
+        QTimer::singleShot(0, this, [&] {
+            auto *d = qobject_cast<frmProperties *>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            d->TxtDBPath->setText(good);
+            d->cmdOk->click();
+        });
+        StartUp startUp(state());
+        QVERIFY(startUp.run());
+        QVERIFY(startUp.mainWindow());
+        QCOMPARE(state().book.path(), good);
+    }
+
+    void foreignFileReportsTheDescription()
+    {
+        const QString text = m_dir->path() + QStringLiteral("/letter.fd");
+        QFile f(text);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Dear Sir");
+        f.close();
+        writeSettings("DBPATH#" + text.toUtf8() + "\r\n");
+        m_messages.answers = {QMessageBox::Cancel};
+        StartUp startUp(state());
+        QVERIFY(!startUp.run());
+        QVERIFY(m_messages.shown[0].text.startsWith(QLatin1String("Error\r\n")));
+        QVERIFY(m_messages.shown[0].text.contains(QLatin1String("not a Brindlecot book")));
+        QFile check(text);
+        QVERIFY(check.open(QIODevice::ReadOnly));
+        QCOMPARE(check.readAll(), QByteArray("Dear Sir"));
+    }
+
+    void loginEscapeOpensTheDialogAndASaveRestarts()
+    {
+        setLogin(QStringLiteral("Admin"), QString());
+        StartUp startUp(state());
+        QVERIFY(startUp.run());
+        frmLogin *login = startUp.loginWindow();
+        QVERIFY(login);
+        QTimer::singleShot(0, this, [] {
+            auto *d = qobject_cast<frmProperties *>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            d->cmdOk->click();
+        });
+        QTest::keyClick(login, Qt::Key_Escape);
+        // The save closes the old login window and shows a new one.
+        QTRY_VERIFY(startUp.loginWindow() && startUp.loginWindow() != login);
+        QVERIFY(QFile::exists(state().paths.settingsFilePath()));
+    }
+};
+
+QTEST_MAIN(TestStartUp)
+#include "tst_startup.moc"
