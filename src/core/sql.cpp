@@ -67,6 +67,21 @@ QSqlQuery runSql(const QSqlDatabase &db, const QString &statement, const QVarian
     return query;
 }
 
+void runSqlBatch(const QSqlDatabase &db, const QString &statement, const QList<QVariantList> &rows)
+{
+    if (!db.isOpen())
+        throw DbError(QStringLiteral("The book is not open."));
+    QSqlQuery query(db);
+    if (!query.prepare(statement))
+        throw DbError(describe(query.lastError()));
+    for (const QVariantList &values : rows) {
+        for (qsizetype i = 0; i < values.size(); ++i)
+            query.bindValue(int(i), values[i]);
+        if (!query.exec())
+            throw DbError(describe(query.lastError()));
+    }
+}
+
 QSqlQuery runSavedQuery(const QSqlDatabase &db, const QString &name, const QVariantList &arguments)
 {
     QSqlQuery lookup = runSql(db, QStringLiteral("SELECT body FROM saved_queries WHERE name = ?"), {name});

@@ -23,6 +23,11 @@ private:
 // DbError on failure. Values never become part of the statement text.
 QSqlQuery runSql(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {});
 
+// Prepares a statement once and runs it once per row of values, bound by
+// position: for inserting many rows without preparing a statement per row.
+// Throws DbError at the first failing row.
+void runSqlBatch(const QSqlDatabase &db, const QString &statement, const QList<QVariantList> &rows);
+
 // Runs a saved query of the book by name with its arguments as ?1 ... ?n.
 QSqlQuery runSavedQuery(const QSqlDatabase &db, const QString &name, const QVariantList &arguments);
 

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "money.h"
+
+#include <QString>
+#include <QtGlobal>
+#include <vector>
+
+namespace bc {
+
+// The nearest whole number to numerator / denominator, a half going to the
+// even neighbour (2.5 gives 2, 3.5 gives 4, -0.5 gives 0). Exact for every
+// pair of 64-bit values; denominator must be positive.
+qint64 roundHalfEven(qint64 numerator, qint64 denominator);
+
+// The two ends of a chart's value axis, in currency units.
+struct AxisScale {
+    double minimum = 0;
+    double maximum = 0;
+    bool operator==(const AxisScale &) const = default;
+};
+
+// The ledger chart's scale: whole tens below the lowest and above the highest
+// balance, N(lowest / 10 - 1) * 10 to N(highest / 10 + 1) * 10, with N
+// rounding a half to the even neighbour (15 and 25 give 0 to 40).
+AxisScale tensScale(Money lowest, Money highest);
+
+// The summary chart's scale: the step u is the power of ten nearest to a
+// tenth of the largest magnitude (10^N(log10(m) - 1)), and the axis runs
+// from u * N(lowest / u - 1) to u * N(highest / u + 1) (5000 and 0 give
+// -1000 to 6000; 1234.56 and -200 give -300 to 1300). The caller makes sure
+// lowest <= 0 <= highest and not both are 0.
+AxisScale magnitudeScale(Money lowest, Money highest);
+
+// One point of a chart: a bar of the summary chart or a day of the ledger
+// chart. An empty label leaves the point without a caption on the axis.
+struct ChartPoint {
+    QString label;
+    Money value;
+};
+
+// Everything the chart window shows: the points in drawing order, the value
+// scale, the axis titles and the header captions, and for the ledger chart
+// the opening and closing balances of the account frame.
+struct ChartData {
+    enum class Kind { Line, Bars };
+    enum class Status {
+        Ready,         // draw it
+        NothingToShow, // every amount is 0: the request does nothing
+        Refused        // the request cannot be drawn; message says why
+    };
+
+    Status status = Status::NothingToShow;
+    QString message;
+
+    Kind kind = Kind::Line;
+    QString seriesLabel; // the legend of the one series; empty for none
+    std::vector<ChartPoint> points;
+    AxisScale scale;     // applies to the primary and the secondary value axis
+    QString axisTitle;   // primary value axis
+    QString secondaryAxisTitle;
+
+    QString title;       // "Account Ledger" or "Account Summary"
+    QString fromCaption; // " From :- " and the from-date
+    QString toCaption;   // " To :- " and the to-date
+
+    // The "Opening / Closing" account frame: shown by the ledger chart with the
+    // texts of the ledger's balance boxes, hidden by the summary charts.
+    bool showBalances = false;
+    QString openingText;
+    QString openingFlag;
+    QString closingText;
+    QString closingFlag;
+
+    bool ready() const { return status == Status::Ready; }
+};
+
+} // namespace bc
