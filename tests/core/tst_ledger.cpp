@@ -1,0 +1,241 @@
+#include "dates.h"
+#include "ledger.h"
+#include "sql.h"
+#include "testbook.h"
+
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+#include <random>
+
+using namespace bc;
+using bc::test::TestBook;
+
+namespace {
+
+Money cents(qint64 c) { return Money::fromCents(c); }
+
+// Bank (10) opens at 100.00; Salary (11), Rent (12) and Shop (13) open at 0;
+// Loan (14) opens at -250.00. The financial year starts on 1 January 2024.
+struct LedgerBook : ::testing::Test {
+    TestBook t;
+    const QDate fyStart{2024, 1, 1};
+
+    void SetUp() override
+    {
+        t.addAccount(10, QStringLiteral("Bank"), 4, cents(10000));
+        t.addAccount(11, QStringLiteral("Salary"), 1, Money());
+        t.addAccount(12, QStringLiteral("Rent"), 2, Money());
+        t.addAccount(13, QStringLiteral("Shop"), 2, Money());
+        t.addAccount(14, QStringLiteral("Loan"), 5, cents(-25000));
+    }
+
+    LedgerResult find(std::optional<qint64> account, QDate from, QDate to,
+                      const QString &format = QString::fromLatin1(DayFirstFormat))
+    {
+        return computeLedger(t.db(), {account, from, to, shortDateText(fyStart), format});
+    }
+
+    QStringList rowTexts(const LedgerResult &l) const
+    {
+        QStringList out;
+        for (int r = 0; r < l.rows.rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < l.rows.columnCount(); ++c)
+                cells << l.rows.textAt(r, c);
+            out << cells.join(u'|');
+        }
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(LedgerBook, NoAccountSelectedEmptiesTheWorkTablesAndShowsZero)
+{
+    runSql(t.db(), QStringLiteral("INSERT INTO tmp_Acc_Ldgr (tran_date, amount) VALUES ('2024-01-01', 5)"));
+    runSql(t.db(), QStringLiteral("INSERT INTO tmp_amount VALUES (5)"));
+    const LedgerResult l = find(std::nullopt, fyStart, QDate(2024, 12, 31));
+    EXPECT_EQ(l.rows.rowCount(), 0);
+    EXPECT_EQ(l.rows.columnCount(), 5);
+    EXPECT_TRUE(l.movements.empty());
+    EXPECT_EQ(l.openingText, QStringLiteral("0.00"));
+    EXPECT_EQ(l.closingText, QStringLiteral("0.00"));
+    EXPECT_EQ(l.openingFlag, QString());
+    EXPECT_EQ(l.closingFlag, QString());
+    EXPECT_EQ(t.count(QStringLiteral("tmp_Acc_Ldgr")), 0);
+    EXPECT_EQ(t.count(QStringLiteral("tmp_amount")), 0);
+}
+
+TEST_F(LedgerBook, NegativeOpeningWithoutMovementsIsADebitInBothBoxes)
+{
+    const LedgerResult l = find(14, QDate(2024, 3, 1), QDate(2024, 3, 31));
+    EXPECT_EQ(l.rows.rowCount(), 0);
+    EXPECT_EQ(l.openingBalance, cents(-25000));
+    EXPECT_EQ(l.closingBalance, cents(-25000));
+    EXPECT_EQ(l.openingText, QStringLiteral("250.00"));
+    EXPECT_EQ(l.closingText, QStringLiteral("250.00"));
+    EXPECT_EQ(l.openingFlag, QStringLiteral("(Debit)"));
+    EXPECT_EQ(l.closingFlag, QStringLiteral("(Debit)"));
+}
+
+TEST_F(LedgerBook, OpeningCarriesThePeriodBeforeFromAndRowsRunTheBalance)
+{
+    t.addTransaction(1, QDate(2023, 12, 31), 11, 10, cents(99900), QStringLiteral("last year")); // before the year
+    t.addTransaction(2, fyStart, 11, 10, cents(5000), QStringLiteral("pay"));                      // on the year start
+    t.addTransaction(3, QDate(2024, 1, 31), 10, 12, cents(2500), QStringLiteral("rent"));          // day before From
+    // From 1 February: opening 100.00 + 50.00 - 25.00 = 125.00.
+    t.addTransaction(4, QDate(2024, 2, 1), 10, 13, cents(12500), QStringLiteral("groceries"));     // on From
+    t.addTransaction(5, QDate(2024, 2, 1), 13, 10, Money(), QStringLiteral("voucher"));           // a movement of 0
+    t.addTransaction(6, QDate(2024, 2, 29), 11, 10, cents(4000), QStringLiteral("bonus"));         // on To
+    t.addTransaction(7, QDate(2024, 2, 29), 10, 12, cents(4000), QStringLiteral("rent"));
+    t.addTransaction(8, QDate(2024, 3, 1), 11, 10, cents(777), QStringLiteral("after"));           // after To
+
+    const LedgerResult l = find(10, QDate(2024, 2, 1), QDate(2024, 2, 29));
+    EXPECT_EQ(l.openingBalance, cents(12500));
+    EXPECT_EQ(l.openingText, QStringLiteral("125.00"));
+    EXPECT_EQ(l.openingFlag, QStringLiteral("(Credit)"));
+    // The money taken out of the account on a day lists before what came in.
+    EXPECT_EQ(rowTexts(l), (QStringList{
+        "01/02/2024|To Shop [groceries]|125.00||0.00 (Credit)",
+        "01/02/2024|By Shop [voucher]||0.00|0.00 (Credit)",
+        "29/02/2024|To Rent [rent]|40.00||40.00  (Debit)",
+        "29/02/2024|By Salary [bonus]||40.00|0.00 (Credit)",
+    }));
+    EXPECT_EQ(l.closingBalance, Money());
+    EXPECT_EQ(l.closingText, QStringLiteral("0.00"));
+    EXPECT_EQ(l.closingFlag, QString());
+
+    ASSERT_EQ(l.movements.size(), 4u);
+    EXPECT_EQ(l.movements[2].date, QDate(2024, 2, 29));
+    EXPECT_EQ(l.movements[2].particulars, QStringLiteral("Rent [rent]"));
+    EXPECT_EQ(l.movements[2].amount, cents(-4000));
+    EXPECT_EQ(l.movements[2].balance, cents(-4000));
+
+    // The work table keeps the in-period movements for the chart.
+    EXPECT_EQ(t.count(QStringLiteral("tmp_Acc_Ldgr")), 4);
+}
+
+TEST_F(LedgerBook, FromOnTheYearStartOpensAtTheAccountsOpeningAmount)
+{
+    t.addTransaction(1, QDate(2023, 12, 31), 11, 10, cents(99900));
+    t.addTransaction(2, fyStart, 11, 10, cents(5000));
+    const LedgerResult l = find(10, fyStart, fyStart);
+    EXPECT_EQ(l.openingBalance, cents(10000));
+    EXPECT_EQ(l.closingBalance, cents(15000));
+    EXPECT_EQ(l.rows.rowCount(), 1);
+}
+
+TEST_F(LedgerBook, ToBeforeFromListsNothingAndClosesAtTheOpening)
+{
+    t.addTransaction(1, QDate(2024, 1, 10), 11, 10, cents(5000));
+    t.addTransaction(2, QDate(2024, 1, 20), 11, 10, cents(700));
+    const LedgerResult l = find(10, QDate(2024, 1, 15), QDate(2024, 1, 5));
+    EXPECT_EQ(l.rows.rowCount(), 0);
+    EXPECT_EQ(l.openingBalance, cents(15000));
+    EXPECT_EQ(l.closingBalance, cents(15000));
+    EXPECT_EQ(l.closingText, QStringLiteral("150.00"));
+}
+
+TEST_F(LedgerBook, DateColumnFollowsTheDateFormat)
+{
+    t.addTransaction(1, QDate(2006, 3, 5), 11, 10, cents(100));
+    const QDate day(2006, 3, 5);
+    EXPECT_EQ(find(10, day, day, QString::fromLatin1(DayFirstFormat)).rows.textAt(0, 0), QStringLiteral("05/03/2006"));
+    EXPECT_EQ(find(10, day, day, QString::fromLatin1(MonthFirstFormat)).rows.textAt(0, 0), QStringLiteral("03/05/2006"));
+}
+
+TEST_F(LedgerBook, CounterAccountNameAndParticularsAreBothKept)
+{
+    t.addTransaction(1, QDate(2024, 1, 2), 99, 10, cents(100), QStringLiteral("from nowhere")); // no account 99
+    runSql(t.db(), QStringLiteral(
+        "INSERT INTO transaction_master VALUES (2, '2024-01-03', 11, 'A', 10, 'A', 200, NULL, NULL)"));
+    runSql(t.db(), QStringLiteral("INSERT INTO Party_master VALUES (1, 'Landlord')"));
+    t.addTransaction(3, QDate(2024, 1, 4), 10, 1, cents(50), QStringLiteral("it's paid"), QStringLiteral("A"),
+                     QStringLiteral("P"));
+    const LedgerResult l = find(10, fyStart, QDate(2024, 1, 31));
+    ASSERT_EQ(l.rows.rowCount(), 3);
+    EXPECT_EQ(l.rows.textAt(0, 1), QStringLiteral("By from nowhere"));
+    EXPECT_EQ(l.rows.textAt(1, 1), QStringLiteral("By Salary []"));
+    EXPECT_EQ(l.rows.textAt(2, 1), QStringLiteral("To Landlord [it's paid]"));
+}
+
+TEST_F(LedgerBook, SecondFindForAnotherAccountLeavesNoTraceOfTheFirst)
+{
+    t.addTransaction(1, QDate(2024, 1, 5), 11, 10, cents(5000), QStringLiteral("pay"));
+    t.addTransaction(2, QDate(2024, 1, 6), 10, 12, cents(1000), QStringLiteral("rent"));
+    const LedgerResult first = find(10, fyStart, QDate(2024, 1, 31));
+    ASSERT_EQ(first.rows.rowCount(), 2);
+
+    const LedgerResult second = find(14, fyStart, QDate(2024, 1, 31));
+    EXPECT_EQ(second.rows.rowCount(), 0);
+    EXPECT_EQ(second.openingFlag, QStringLiteral("(Debit)"));
+    EXPECT_EQ(second.closingText, QStringLiteral("250.00"));
+    EXPECT_EQ(t.count(QStringLiteral("tmp_Acc_Ldgr")), 0);
+
+    const LedgerResult rent = find(12, fyStart, QDate(2024, 1, 31));
+    EXPECT_EQ(rowTexts(rent), (QStringList{"06/01/2024|By Bank [rent]||10.00|10.00 (Credit)"}));
+}
+
+TEST_F(LedgerBook, FailingStatementThrowsAndKeepsThePreviousRun)
+{
+    t.addTransaction(1, QDate(2024, 1, 5), 11, 10, cents(5000));
+    find(10, fyStart, QDate(2024, 1, 31));
+    runSql(t.db(), QStringLiteral("DELETE FROM saved_queries WHERE name = 'sp_Set_AccName2'"));
+    EXPECT_THROW(find(11, fyStart, QDate(2024, 1, 31)), DbError);
+    QSqlQuery q = runSql(t.db(), QStringLiteral("SELECT amount FROM tmp_Acc_Ldgr"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toLongLong(), 5000); // Bank's movement, not Salary's
+    EXPECT_FALSE(q.next());
+}
+
+TEST_F(LedgerBook, RandomBookMatchesAPlainSum)
+{
+    std::mt19937 random(20240101);
+    std::uniform_int_distribution<int> account(10, 14);
+    std::uniform_int_distribution<int> day(-30, 400);
+    std::uniform_int_distribution<qint64> amount(-50000, 500000);
+    TransactionGuard bulk(t.db());
+    for (int id = 1; id <= 400; ++id) {
+        const QDate date = fyStart.addDays(day(random));
+        if (id % 37 == 0)
+            runSql(t.db(), QStringLiteral("INSERT INTO transaction_master VALUES (?, ?, ?, 'A', ?, 'A', NULL, '', NULL)"),
+                   {id, isoDate(date), account(random), account(random)});
+        else
+            t.addTransaction(id, date, account(random), account(random), cents(amount(random)));
+    }
+    bulk.commit();
+
+    const QDate from(2024, 4, 1), to(2024, 9, 30);
+    for (qint64 acc = 10; acc <= 14; ++acc) {
+        // The plain sums: every transaction read once, its sign per side.
+        QSqlQuery all = runSql(t.db(), QStringLiteral("SELECT tran_date, from_acc, to_acc, amount FROM transaction_master"));
+        qint64 opening = acc == 10 ? 10000 : acc == 14 ? -25000 : 0;
+        qint64 movement = 0;
+        int count = 0;
+        while (all.next()) {
+            const QDate date = fromIsoDate(all.value(0).toString());
+            const qint64 a = all.value(3).toLongLong();
+            const bool out = all.value(1).toLongLong() == acc;
+            const bool in = all.value(2).toLongLong() == acc;
+            const qint64 signedAmount = (in ? a : 0) - (out ? a : 0);
+            if (date >= fyStart && date < from) {
+                opening += signedAmount;
+            } else if (date >= from && date <= to) {
+                movement += signedAmount;
+                count += int(out) + int(in); // a transfer to itself lists twice
+            }
+        }
+        const LedgerResult l = find(acc, from, to);
+        EXPECT_EQ(l.openingBalance, cents(opening)) << acc;
+        EXPECT_EQ(l.closingBalance, cents(opening + movement)) << acc;
+        EXPECT_EQ(int(l.movements.size()), count) << acc;
+        Money running = l.openingBalance;
+        for (size_t i = 0; i < l.movements.size(); ++i) {
+            running += l.movements[i].amount;
+            EXPECT_EQ(l.movements[i].balance, running);
+            if (i > 0) {
+                EXPECT_LE(l.movements[i - 1].date, l.movements[i].date);
+            }
+        }
+    }
+}
