@@ -1,0 +1,147 @@
+#include "summary.h"
+
+#include "dates.h"
+#include "sql.h"
+#include "textroutines.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace bc {
+
+namespace {
+
+// Adds to one amount column of every Account_Status row the signed sum of the
+// transactions dated within two ISO dates (both included): minus the amount
+// where the row is the From side, plus where it is the To side. The sums are
+// grouped per row before the update, so each row receives all its matching
+// transactions in one step. Account_Status drives the join so each chosen
+// account reads only its own stretch of the covering side indexes.
+QString addMovementStatement(const QString &column)
+{
+    return QStringLiteral(
+        "UPDATE Account_Status SET %1 = %1 + s.total "
+        "FROM (SELECT rid, sum(side_total) AS total FROM ("
+        "  SELECT a.rowid AS rid, -sum(ifnull(t.amount, 0)) AS side_total"
+        "    FROM Account_Status AS a CROSS JOIN transaction_master AS t"
+        "   WHERE t.from_acc = a.Acc_ID AND t.from_flag = a.Acc_Type"
+        "     AND t.tran_date >= ? AND t.tran_date <= ?"
+        "   GROUP BY a.rowid"
+        "  UNION ALL"
+        "  SELECT a.rowid, sum(ifnull(t.amount, 0))"
+        "    FROM Account_Status AS a CROSS JOIN transaction_master AS t"
+        "   WHERE t.to_acc = a.Acc_ID AND t.to_flag = a.Acc_Type"
+        "     AND t.tran_date >= ? AND t.tran_date <= ?"
+        "   GROUP BY a.rowid"
+        ") GROUP BY rid) AS s "
+        "WHERE Account_Status.rowid = s.rid").arg(column);
+}
+
+// A date as the ISO text transactions are stored with; Null for no date, so
+// that comparisons with it hold for no transaction.
+QVariant storedDate(const QDate &date)
+{
+    return date.isValid() ? QVariant(isoDate(date)) : QVariant();
+}
+
+QVariant boundValue(const std::optional<Money> &bound)
+{
+    return bound ? QVariant(bound->cents()) : QVariant();
+}
+
+void addMovement(const QSqlDatabase &db, const QString &column, const QVariant &first, const QVariant &last)
+{
+    runSql(db, addMovementStatement(column), {first, last, first, last});
+}
+
+void fillWorkTable(const QSqlDatabase &db, const SummaryInput &input)
+{
+    runSql(db, QStringLiteral("DELETE FROM Account_Status"));
+    QList<QVariantList> chosen;
+    chosen.reserve(qsizetype(input.accounts.size()));
+    for (const SummaryAccount &a : input.accounts)
+        chosen.append({a.id, a.name, QString(a.side)});
+    runSqlBatch(db, QStringLiteral(
+        "INSERT INTO Account_Status (Acc_ID, Acc_Name, Acc_Type, Open_amount, Tran_amount, Bal_amount) "
+        "VALUES (?, ?, ?, 0, 0, 0)"), chosen);
+
+    runSql(db, QStringLiteral(
+        "UPDATE Account_Status SET Open_amount = ifnull(m.open_amount, 0) "
+        "FROM account_master AS m "
+        "WHERE Account_Status.Acc_Type = 'A' AND Account_Status.Acc_ID = m.account_id"));
+    // The movement from the financial-year start up to the day before From
+    // belongs to the opening.
+    addMovement(db, QStringLiteral("Open_amount"), storedDate(parseShortDate(input.finYearStart)),
+                storedDate(input.fromDate.addDays(-1)));
+    // Strict bounds: an opening equal to a bound stays; a Null bound drops nothing.
+    runSql(db, QStringLiteral("DELETE FROM Account_Status WHERE Open_amount < ? OR Open_amount > ?"),
+           {boundValue(summaryBound(input.openingAbove)), boundValue(summaryBound(input.openingBelow))});
+    addMovement(db, QStringLiteral("Tran_amount"), storedDate(input.fromDate), storedDate(input.toDate));
+    runSql(db, QStringLiteral("UPDATE Account_Status SET Bal_amount = Open_amount + Tran_amount"));
+}
+
+void readListed(const QSqlDatabase &db, const SummaryInput &input, SummaryResult &summary)
+{
+    QSqlQuery q = runSavedQuery(db, QStringLiteral("sp_Search_Account_Status"),
+                                {boundValue(summaryBound(input.balanceBelow)),
+                                 boundValue(summaryBound(input.balanceAbove))});
+    const QSqlRecord fields = q.record();
+    const int id = fields.indexOf(QStringLiteral("Acc_ID"));
+    const int name = fields.indexOf(QStringLiteral("Acc_Name"));
+    const int opening = fields.indexOf(QStringLiteral("open_Amount"));
+    const int movement = fields.indexOf(QStringLiteral("Tran_Amount"));
+    const int balance = fields.indexOf(QStringLiteral("Bal_Amount"));
+    const int side = fields.indexOf(QStringLiteral("Acc_Type"));
+    RowArray &rows = summary.rows;
+    while (q.next()) {
+        SummaryRow row;
+        row.accountId = q.value(id).toLongLong();
+        row.name = NullToText(q.value(name));
+        row.opening = Money::fromCents(q.value(opening).toLongLong());
+        row.movement = Money::fromCents(q.value(movement).toLongLong());
+        row.balance = Money::fromCents(q.value(balance).toLongLong());
+        const QString sideText = NullToText(q.value(side));
+        row.side = sideText.isEmpty() ? QChar() : sideText[0];
+
+        const int r = rows.appendRow();
+        rows.setInt(r, SummaryResult::IdColumn, row.accountId);
+        rows.setText(r, SummaryResult::NameColumn, row.name);
+        rows.setMoney(r, SummaryResult::OpeningColumn, row.opening);
+        rows.setMoney(r, SummaryResult::MovementColumn, row.movement);
+        rows.setMoney(r, SummaryResult::BalanceColumn, row.balance);
+        rows.setText(r, SummaryResult::SideColumn, sideText);
+        summary.totalOpening += row.opening;
+        summary.totalMovement += row.movement;
+        summary.totalBalance += row.balance;
+        summary.listed.push_back(std::move(row));
+    }
+}
+
+} // namespace
+
+SummaryResult emptySummary()
+{
+    SummaryResult summary;
+    summary.rows = RowArray({CellType::Int, CellType::Text, CellType::Money, CellType::Money, CellType::Money,
+                             CellType::Text});
+    return summary;
+}
+
+std::optional<Money> summaryBound(const QString &text)
+{
+    if (text.trimmed().isEmpty())
+        return std::nullopt;
+    return Money::leadingNumber(NullToText(text));
+}
+
+SummaryResult computeSummary(const QSqlDatabase &db, const SummaryInput &input)
+{
+    SummaryResult summary = emptySummary();
+    TransactionGuard transaction(db);
+    fillWorkTable(db, input);
+    readListed(db, input, summary);
+    transaction.commit();
+    return summary;
+}
+
+} // namespace bc

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "money.h"
+#include "rowarray.h"
+
+#include <QChar>
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace bc {
+
+// One account chosen in the summary screen's list.
+struct SummaryAccount {
+    qint64 id = 0;
+    QChar side = u'A'; // 'A' an account of account_master, 'P' a party
+    QString name;      // as the list shows it
+};
+
+// What the summary is asked for. The four bound texts are read as typed: a
+// blank (or all-space) text sets no bound; any other text bounds at the number
+// it starts with ("12abc" at 12, "abc" at 0).
+struct SummaryInput {
+    std::vector<SummaryAccount> accounts; // in the list's order
+    QDate fromDate;
+    QDate toDate;
+    QString finYearStart; // the financial-year start as held (short-date text)
+    QString openingAbove; // "Opening >": drops openings below it
+    QString openingBelow; // "Opening <": drops openings above it
+    QString balanceAbove; // "Balance  >": lowest balance listed
+    QString balanceBelow; // "Balance <": highest balance listed
+};
+
+// One listed account.
+struct SummaryRow {
+    qint64 accountId = 0;
+    QString name;
+    Money opening;  // opening amount plus the movement from the financial-year start to the day before From
+    Money movement; // the movement from From to To, both days included
+    Money balance;  // opening + movement
+    QChar side;
+};
+
+struct SummaryResult {
+    // Column numbers of rows.
+    enum Column { IdColumn, NameColumn, OpeningColumn, MovementColumn, BalanceColumn, SideColumn, ColumnCount };
+
+    // The grid's rows: Int id, Text name, Money opening, movement and
+    // balance, Text side flag.
+    RowArray rows;
+    std::vector<SummaryRow> listed; // the same rows, typed
+    Money totalOpening;
+    Money totalMovement;
+    Money totalBalance;
+};
+
+// An empty summary: no rows, the six grid columns, totals 0.
+SummaryResult emptySummary();
+
+// A bound box's value: nothing for a blank text, else the leading number.
+std::optional<Money> summaryBound(const QString &text);
+
+// Computes the summary of the chosen accounts in the book.
+//
+// A transaction takes its amount from its From side and gives it to its To
+// side; a Null amount counts as 0 and a transaction from an account to itself
+// nets to 0. The opening is the account's opening amount (parties have none)
+// plus every movement dated from the financial-year start to the day before
+// fromDate; the movement counts every transaction dated fromDate to toDate,
+// also those before the financial-year start (none when toDate is before
+// fromDate). Accounts whose opening is strictly below openingAbove or
+// strictly above openingBelow are dropped; the rest are listed when their
+// balance lies within the balance bounds (both inclusive), in the order they
+// were chosen. The totals add the listed rows.
+//
+// The work runs set-wise in the work table Account_Status, a fixed number of
+// statements whatever the number of accounts and transactions, inside one
+// transaction; the table keeps this run's rows afterwards. Throws DbError when
+// a statement fails.
+SummaryResult computeSummary(const QSqlDatabase &db, const SummaryInput &input);
+
+} // namespace bc

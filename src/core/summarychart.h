@@ -1,0 +1,34 @@
+#pragma once
+
+#include "chartdata.h"
+#include "rowarray.h"
+
+#include <QDate>
+#include <QString>
+
+namespace bc {
+
+// The two charts of the summary screen.
+enum class SummaryChartKind {
+    Balance,    // each account's balance
+    Transaction // each account's movement within the range
+};
+
+// What a summary chart is drawn for: the screen's dates at the time of the
+// request and the book's currency label.
+struct SummaryChartInput {
+    SummaryChartKind kind = SummaryChartKind::Balance;
+    QDate fromDate;
+    QDate toDate;
+    QString currency;
+};
+
+// One bar per row of the summary grid, in the grid's current order, labelled
+// with the account name (column 1) and as high as its balance (column 4) or
+// movement (column 3). The value scale runs from below the smallest amount to
+// above the largest, both counted from 0, in steps of the power of ten
+// nearest to a tenth of the largest magnitude. Gives NothingToShow when there
+// are no rows or every amount is 0.
+ChartData computeSummaryChart(const RowArray &summaryRows, const SummaryChartInput &input);
+
+} // namespace bc

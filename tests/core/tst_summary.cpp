@@ -1,0 +1,347 @@
+#include "dates.h"
+#include "sql.h"
+#include "summary.h"
+#include "summarychart.h"
+#include "testbook.h"
+
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+#include <map>
+#include <random>
+
+using namespace bc;
+using bc::test::TestBook;
+
+namespace {
+
+Money cents(qint64 c) { return Money::fromCents(c); }
+
+// Bank (10) opens at 100.00, Salary (11) and Rent (12) at 0; party 1 is the
+// Landlord. The financial year starts on 1 January 2024.
+struct SummaryBook : ::testing::Test {
+    TestBook t;
+    const QDate fyStart{2024, 1, 1};
+
+    void SetUp() override
+    {
+        t.addAccount(10, QStringLiteral("Bank"), 4, cents(10000));
+        t.addAccount(11, QStringLiteral("Salary"), 1, Money());
+        t.addAccount(12, QStringLiteral("Rent"), 2, Money());
+        runSql(t.db(), QStringLiteral("INSERT INTO Party_master VALUES (1, 'Landlord')"));
+    }
+
+    SummaryInput input(std::vector<SummaryAccount> accounts, QDate from, QDate to) const
+    {
+        SummaryInput in;
+        in.accounts = std::move(accounts);
+        in.fromDate = from;
+        in.toDate = to;
+        in.finYearStart = shortDateText(fyStart);
+        return in;
+    }
+
+    static std::vector<SummaryAccount> bankSalaryRentLandlord()
+    {
+        return {{11, u'A', QStringLiteral("Salary")}, {10, u'A', QStringLiteral("Bank")},
+                {12, u'A', QStringLiteral("Rent")}, {1, u'P', QStringLiteral("Landlord")}};
+    }
+
+    // "name opening movement balance side" per listed row.
+    static QStringList lines(const SummaryResult &s)
+    {
+        QStringList out;
+        for (const SummaryRow &r : s.listed)
+            out << QStringLiteral("%1 %2 %3 %4 %5").arg(r.name, r.opening.toPlain(), r.movement.toPlain(),
+                                                         r.balance.toPlain(), QString(r.side));
+        return out;
+    }
+
+    void addNullAmount(qint64 id, const QDate &date, qint64 from, qint64 to)
+    {
+        runSql(t.db(), QStringLiteral("INSERT INTO transaction_master VALUES (?, ?, ?, 'A', ?, 'A', NULL, '', NULL)"),
+               {id, isoDate(date), from, to});
+    }
+};
+
+} // namespace
+
+TEST_F(SummaryBook, NothingSelectedListsNothing)
+{
+    runSql(t.db(), QStringLiteral("INSERT INTO Account_Status VALUES (1, 'stale', 'A', 0, 0, 0)"));
+    const SummaryResult s = computeSummary(t.db(), input({}, fyStart, QDate(2024, 12, 31)));
+    EXPECT_EQ(s.rows.rowCount(), 0);
+    EXPECT_EQ(s.rows.columnCount(), 6);
+    EXPECT_EQ(s.totalOpening.toPlain(), QStringLiteral("0.00"));
+    EXPECT_EQ(s.totalBalance.toPlain(), QStringLiteral("0.00"));
+    EXPECT_EQ(t.count(QStringLiteral("Account_Status")), 0);
+}
+
+TEST_F(SummaryBook, OpeningAndMovementCountEachDateOnItsSide)
+{
+    t.addTransaction(1, QDate(2023, 12, 31), 11, 10, cents(500));  // before the year: movement only when in range
+    t.addTransaction(2, fyStart, 11, 10, cents(1000));               // on the year start: opening
+    t.addTransaction(3, QDate(2024, 1, 31), 10, 12, cents(300));     // day before From: opening
+    t.addTransaction(4, QDate(2024, 2, 1), 10, 12, cents(200));      // on From: movement
+    t.addTransaction(5, QDate(2024, 2, 29), 11, 10, cents(100));     // on To: movement
+    t.addTransaction(6, QDate(2024, 3, 1), 10, 12, cents(5000));     // after To
+    t.addTransaction(7, QDate(2024, 2, 10), 10, 10, cents(700));     // to itself: nets to 0
+    addNullAmount(8, QDate(2024, 2, 11), 11, 10);                    // Null: counts as 0
+    t.addTransaction(9, QDate(2024, 2, 12), 10, 1, cents(4000), QString(), QStringLiteral("A"), QStringLiteral("P"));
+
+    const SummaryResult s = computeSummary(t.db(), input(bankSalaryRentLandlord(), QDate(2024, 2, 1), QDate(2024, 2, 29)));
+    EXPECT_EQ(lines(s), (QStringList{
+        "Salary -10.00 -1.00 -11.00 A",
+        "Bank 107.00 -41.00 66.00 A",
+        "Rent 3.00 2.00 5.00 A",
+        "Landlord 0.00 40.00 40.00 P",
+    }));
+    EXPECT_EQ(s.totalOpening, cents(10000));
+    EXPECT_EQ(s.totalMovement, Money());
+    EXPECT_EQ(s.totalBalance, cents(10000));
+    ASSERT_EQ(s.rows.rowCount(), 4);
+    EXPECT_EQ(s.rows.intAt(1, SummaryResult::IdColumn), 10);
+    EXPECT_EQ(s.rows.textAt(1, SummaryResult::NameColumn), QStringLiteral("Bank"));
+    EXPECT_EQ(s.rows.moneyAt(1, SummaryResult::BalanceColumn), cents(6600));
+    EXPECT_EQ(s.rows.textAt(3, SummaryResult::SideColumn), QStringLiteral("P"));
+
+    // From on or before the year start: openings are the master's; the
+    // transaction before the year counts once it lies within the range.
+    const SummaryResult early = computeSummary(t.db(), input({{10, u'A', QStringLiteral("Bank")}},
+                                                             QDate(2023, 12, 1), QDate(2023, 12, 31)));
+    EXPECT_EQ(lines(early), (QStringList{"Bank 100.00 5.00 105.00 A"}));
+    const SummaryResult onStart = computeSummary(t.db(), input({{10, u'A', QStringLiteral("Bank")}}, fyStart, fyStart));
+    EXPECT_EQ(lines(onStart), (QStringList{"Bank 100.00 10.00 110.00 A"}));
+
+    // From after To: no movement, the balance is the opening.
+    const SummaryResult reversed = computeSummary(t.db(), input({{10, u'A', QStringLiteral("Bank")}},
+                                                                QDate(2024, 3, 1), QDate(2024, 2, 1)));
+    EXPECT_EQ(lines(reversed), (QStringList{"Bank 66.00 0.00 66.00 A"}));
+}
+
+TEST_F(SummaryBook, OpeningBoundsAreStrictAndBlankMeansNone)
+{
+    const qint64 openings[] = {9999, 10000, 50000, 50001, -1, 0, 1150};
+    std::vector<SummaryAccount> chosen;
+    for (qint64 i = 0; i < qint64(std::size(openings)); ++i) {
+        t.addAccount(20 + i, QStringLiteral("O%1").arg(openings[i]), 4, cents(openings[i]));
+        chosen.push_back({20 + i, u'A', QStringLiteral("O%1").arg(openings[i])});
+    }
+    auto names = [&](const QString &above, const QString &below) {
+        SummaryInput in = input(chosen, fyStart, fyStart);
+        in.openingAbove = above;
+        in.openingBelow = below;
+        QStringList out;
+        for (const SummaryRow &r : computeSummary(t.db(), in).listed)
+            out << r.name;
+        return out;
+    };
+    EXPECT_EQ(names(QStringLiteral("100"), QStringLiteral("500")), (QStringList{"O10000", "O50000"}));
+    EXPECT_EQ(names(QString(), QStringLiteral("  ")).size(), 7);
+    EXPECT_EQ(names(QStringLiteral("12abc"), QString()), (QStringList{"O9999", "O10000", "O50000", "O50001"}));
+    EXPECT_EQ(names(QStringLiteral("abc"), QString()), (QStringList{"O9999", "O10000", "O50000", "O50001", "O0", "O1150"}));
+    EXPECT_EQ(names(QString(), QStringLiteral("abc")), (QStringList{"O-1", "O0"}));
+}
+
+TEST_F(SummaryBook, BalanceBoundsAreInclusiveAndBlankListsLargeBalances)
+{
+    t.addAccount(30, QStringLiteral("Big"), 4, cents(25000000));
+    t.addAccount(31, QStringLiteral("Owed"), 5, cents(-25000000));
+    const std::vector<SummaryAccount> chosen{{30, u'A', QStringLiteral("Big")}, {31, u'A', QStringLiteral("Owed")},
+                                             {10, u'A', QStringLiteral("Bank")}, {12, u'A', QStringLiteral("Rent")}};
+    const SummaryResult all = computeSummary(t.db(), input(chosen, fyStart, fyStart));
+    EXPECT_EQ(lines(all), (QStringList{"Big 250000.00 0.00 250000.00 A", "Owed -250000.00 0.00 -250000.00 A",
+                                       "Bank 100.00 0.00 100.00 A", "Rent 0.00 0.00 0.00 A"}));
+
+    SummaryInput in = input(chosen, fyStart, fyStart);
+    in.balanceAbove = QStringLiteral("0");
+    in.balanceBelow = QStringLiteral("100");
+    EXPECT_EQ(lines(computeSummary(t.db(), in)), (QStringList{"Bank 100.00 0.00 100.00 A", "Rent 0.00 0.00 0.00 A"}));
+    in.balanceAbove = QStringLiteral("abc");
+    in.balanceBelow = QStringLiteral("12abc");
+    EXPECT_EQ(lines(computeSummary(t.db(), in)), (QStringList{"Rent 0.00 0.00 0.00 A"}));
+}
+
+TEST_F(SummaryBook, TotalsAreExact)
+{
+    t.addAccount(40, QStringLiteral("Petty"), 4, cents(1050));
+    t.addTransaction(1, QDate(2024, 5, 1), 40, 12, cents(300));
+    // An account whose only movements have Null amounts stays at 0, not Null.
+    t.addAccount(41, QStringLiteral("Idle"), 4, Money());
+    addNullAmount(2, QDate(2024, 2, 1), 41, 12);
+    addNullAmount(3, QDate(2024, 6, 1), 12, 41);
+    const SummaryResult s = computeSummary(t.db(), input({{40, u'A', QStringLiteral("Petty")}, {41, u'A', QStringLiteral("Idle")}},
+                                                         QDate(2024, 3, 1), QDate(2024, 12, 31)));
+    EXPECT_EQ(lines(s).last(), QStringLiteral("Idle 0.00 0.00 0.00 A"));
+    QSqlQuery nulls = runSql(t.db(), QStringLiteral(
+        "SELECT count(*) FROM Account_Status WHERE Open_amount IS NULL OR Tran_amount IS NULL OR Bal_amount IS NULL"));
+    ASSERT_TRUE(nulls.next());
+    EXPECT_EQ(nulls.value(0).toInt(), 0);
+    EXPECT_EQ(s.totalOpening.toPlain(), QStringLiteral("10.50"));
+    EXPECT_EQ(s.totalMovement.toPlain(), QStringLiteral("-3.00"));
+    EXPECT_EQ(s.totalBalance.toPlain(), QStringLiteral("7.50"));
+}
+
+TEST_F(SummaryBook, FailingStatementThrowsAndKeepsThePreviousRun)
+{
+    computeSummary(t.db(), input({{10, u'A', QStringLiteral("Bank")}}, fyStart, fyStart));
+    runSql(t.db(), QStringLiteral("DELETE FROM saved_queries WHERE name = 'sp_Search_Account_Status'"));
+    EXPECT_THROW(computeSummary(t.db(), input(bankSalaryRentLandlord(), fyStart, fyStart)), DbError);
+    EXPECT_EQ(t.count(QStringLiteral("Account_Status")), 1);
+}
+
+TEST_F(SummaryBook, RandomBookMatchesAPlainSum)
+{
+    struct Tran {
+        int day;
+        qint64 from, to;
+        QChar fromSide, toSide;
+        std::optional<qint64> amount;
+    };
+    std::mt19937 random(6101);
+    std::uniform_int_distribution<int> day(-60, 400);
+    std::uniform_int_distribution<int> side(0, 3); // accounts 10..12 or the party
+    std::uniform_int_distribution<qint64> amount(-20000, 300000);
+    auto pick = [&](qint64 &id, QChar &flag) {
+        const int s = side(random);
+        id = s == 3 ? 1 : 10 + s;
+        flag = s == 3 ? u'P' : u'A';
+    };
+    std::vector<Tran> trans;
+    TransactionGuard bulk(t.db());
+    for (int id = 1; id <= 300; ++id) {
+        Tran tr;
+        tr.day = day(random);
+        pick(tr.from, tr.fromSide);
+        pick(tr.to, tr.toSide);
+        if (id % 29 != 0)
+            tr.amount = amount(random);
+        runSql(t.db(), QStringLiteral("INSERT INTO transaction_master VALUES (?, ?, ?, ?, ?, ?, ?, '', NULL)"),
+               {id, isoDate(fyStart.addDays(tr.day)), tr.from, QString(tr.fromSide), tr.to, QString(tr.toSide),
+                tr.amount ? QVariant(*tr.amount) : QVariant()});
+        trans.push_back(tr);
+    }
+    bulk.commit();
+
+    const std::vector<SummaryAccount> chosen = bankSalaryRentLandlord();
+    const std::pair<int, int> ranges[] = {{-30, 10}, {0, 365}, {90, 180}, {200, 150}, {-60, -1}, {400, 400}};
+    for (const auto &[fromDay, toDay] : ranges) {
+        std::map<std::pair<QChar, qint64>, qint64> opening{{{u'A', 10}, 10000}}, movement;
+        for (const Tran &tr : trans) {
+            const qint64 a = tr.amount.value_or(0);
+            auto &bucket = tr.day >= 0 && tr.day < fromDay ? opening : movement;
+            if ((tr.day >= 0 && tr.day < fromDay) || (tr.day >= fromDay && tr.day <= toDay)) {
+                bucket[{tr.fromSide, tr.from}] -= a;
+                bucket[{tr.toSide, tr.to}] += a;
+            }
+        }
+        const SummaryResult s = computeSummary(t.db(), input(chosen, fyStart.addDays(fromDay), fyStart.addDays(toDay)));
+        ASSERT_EQ(s.listed.size(), chosen.size());
+        qint64 totalBalance = 0;
+        for (size_t i = 0; i < chosen.size(); ++i) {
+            const std::pair<QChar, qint64> key{chosen[i].side, chosen[i].id};
+            EXPECT_EQ(s.listed[i].accountId, chosen[i].id);
+            EXPECT_EQ(s.listed[i].opening, cents(opening[key])) << fromDay << " " << chosen[i].id;
+            EXPECT_EQ(s.listed[i].movement, cents(movement[key])) << fromDay << " " << chosen[i].id;
+            EXPECT_EQ(s.listed[i].balance, cents(opening[key] + movement[key]));
+            totalBalance += opening[key] + movement[key];
+        }
+        EXPECT_EQ(s.totalBalance, cents(totalBalance));
+    }
+}
+
+TEST_F(SummaryBook, HundredThousandAmountsSumExactly)
+{
+    // A linear congruential sequence generates the book inside SQLite and is
+    // replayed here for the plain sums: ten accounts, days from 20 before the
+    // year start, every 97th amount Null.
+    constexpr int Count = 100000;
+    for (int a = 0; a < 10; ++a)
+        t.addAccount(20 + a, QStringLiteral("Acc%1").arg(a), 4, cents(a * 101));
+    runSql(t.db(), QStringLiteral(
+        "WITH RECURSIVE g(i, s) AS (SELECT 1, (12345 * 1103515245 + 12345) % 2147483648 "
+        "  UNION ALL SELECT i + 1, (s * 1103515245 + 12345) % 2147483648 FROM g WHERE i < ?) "
+        "INSERT INTO transaction_master "
+        "SELECT i, date('2024-01-01', ((s % 400) - 20) || ' days'), 20 + (s >> 8) % 10, 'A', 20 + (s >> 12) % 10, 'A', "
+        "       iif(s % 97 = 0, NULL, (s >> 4) % 2000001 - 1000000), '', NULL FROM g"), {Count});
+
+    const int fromDay = 91, toDay = 273;
+    qint64 opening[10], movement[10] = {};
+    for (int a = 0; a < 10; ++a)
+        opening[a] = a * 101;
+    qint64 s = 12345;
+    for (int i = 0; i < Count; ++i) {
+        s = (s * 1103515245 + 12345) % 2147483648;
+        const int d = int(s % 400) - 20;
+        const qint64 amount = s % 97 == 0 ? 0 : (s >> 4) % 2000001 - 1000000;
+        qint64 *bucket = d >= 0 && d < fromDay ? opening : d >= fromDay && d <= toDay ? movement : nullptr;
+        if (bucket) {
+            bucket[(s >> 8) % 10] -= amount;
+            bucket[(s >> 12) % 10] += amount;
+        }
+    }
+    std::vector<SummaryAccount> chosen;
+    for (int a = 0; a < 10; ++a)
+        chosen.push_back({20 + a, u'A', QStringLiteral("Acc%1").arg(a)});
+    const SummaryResult r = computeSummary(t.db(), input(chosen, fyStart.addDays(fromDay), fyStart.addDays(toDay)));
+    ASSERT_EQ(r.listed.size(), 10u);
+    qint64 totalOpening = 0, totalMovement = 0;
+    for (int a = 0; a < 10; ++a) {
+        EXPECT_EQ(r.listed[size_t(a)].opening, cents(opening[a])) << a;
+        EXPECT_EQ(r.listed[size_t(a)].movement, cents(movement[a])) << a;
+        totalOpening += opening[a];
+        totalMovement += movement[a];
+    }
+    EXPECT_EQ(r.totalOpening, cents(totalOpening));
+    EXPECT_EQ(r.totalMovement, cents(totalMovement));
+    EXPECT_EQ(r.totalBalance, cents(totalOpening + totalMovement));
+}
+
+TEST(SummaryChart, OneBarPerGridRowInGridOrder)
+{
+    RowArray rows = emptySummary().rows;
+    const struct { const char *name; qint64 movement, balance; } data[] = {
+        {"Bank", 150000, 500000}, {"Rent", -20000, 0}, {"Salary", 123456, -20000}};
+    for (const auto &d : data) {
+        const int r = rows.appendRow();
+        rows.setText(r, SummaryResult::NameColumn, QString::fromLatin1(d.name));
+        rows.setMoney(r, SummaryResult::MovementColumn, cents(d.movement));
+        rows.setMoney(r, SummaryResult::BalanceColumn, cents(d.balance));
+    }
+    const QDate from(2024, 1, 1), to(2024, 12, 31);
+    const ChartData balance = computeSummaryChart(rows, {SummaryChartKind::Balance, from, to, QStringLiteral("EUR")});
+    ASSERT_TRUE(balance.ready());
+    EXPECT_EQ(balance.kind, ChartData::Kind::Bars);
+    ASSERT_EQ(balance.points.size(), 3u);
+    EXPECT_EQ(balance.points[0].label, QStringLiteral("Bank"));
+    EXPECT_EQ(balance.points[2].value, cents(-20000));
+    EXPECT_EQ(balance.seriesLabel, QStringLiteral("Balance Amount"));
+    EXPECT_EQ(balance.axisTitle, QStringLiteral("Balance Amount (EUR)"));
+    EXPECT_EQ(balance.secondaryAxisTitle, QString());
+    EXPECT_EQ(balance.scale, (AxisScale{-1000, 6000}));
+    EXPECT_EQ(balance.title, QStringLiteral("Account Summary"));
+    EXPECT_EQ(balance.fromCaption, QStringLiteral(" From :- ") + shortDateText(from));
+    EXPECT_EQ(balance.toCaption, QStringLiteral(" To :- ") + shortDateText(to));
+    EXPECT_FALSE(balance.showBalances);
+
+    const ChartData movement = computeSummaryChart(rows, {SummaryChartKind::Transaction, from, to, QStringLiteral("EUR")});
+    EXPECT_EQ(movement.seriesLabel, QStringLiteral("Transaction Amount"));
+    EXPECT_EQ(movement.axisTitle, QStringLiteral("Transaction Amount (EUR)"));
+    EXPECT_EQ(movement.points[1].label, balance.points[1].label);
+    EXPECT_EQ(movement.points[1].value, cents(-20000));
+    EXPECT_EQ(movement.scale, (AxisScale{-300, 1600})); // u = 100: N(-2 - 1), N(15 + 1)
+
+    rows.sortRows(SummaryResult::BalanceColumn, 'A');
+    const ChartData sorted = computeSummaryChart(rows, {SummaryChartKind::Balance, from, to, QStringLiteral("EUR")});
+    EXPECT_EQ(sorted.points[0].label, QStringLiteral("Salary"));
+    EXPECT_EQ(sorted.points[2].label, QStringLiteral("Bank"));
+}
+
+TEST(SummaryChart, NothingToShowWhenEveryAmountIsZero)
+{
+    RowArray rows = emptySummary().rows;
+    const SummaryChartInput in{SummaryChartKind::Balance, QDate(2024, 1, 1), QDate(2024, 1, 31), QStringLiteral("EUR")};
+    EXPECT_EQ(computeSummaryChart(rows, in).status, ChartData::Status::NothingToShow);
+    rows.setMoney(rows.appendRow(), SummaryResult::MovementColumn, cents(500));
+    EXPECT_EQ(computeSummaryChart(rows, in).status, ChartData::Status::NothingToShow);
+    EXPECT_TRUE(computeSummaryChart(rows, {SummaryChartKind::Transaction, in.fromDate, in.toDate, in.currency}).ready());
+}
