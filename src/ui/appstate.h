@@ -26,6 +26,10 @@ struct AppState {
     std::function<PrinterSettings()> defaultPrinter;       // the system default printer
     std::function<QList<PrinterSettings>()> printerList; // every installed printer
     std::function<QDate()> today = [] { return QDate::currentDate(); };
+    // Set by the start-up sequence, so windows reach it without knowing it.
+    std::function<void(QWidget *parent, bool modal)> showProperties; // the database and printer dialog
+    std::function<bool()> reloadSystemSettings; // false when it failed (already reported)
+    QString readmePath; // the user guide shown by Help > Contents
 
     SettingsFile settingsFile() const { return SettingsFile(paths.settingsFilePath()); }
     const QString &dateFormat() const { return settings.dateFormat; }

@@ -25,7 +25,17 @@ private:
 
 } // namespace
 
-StartUp::StartUp(AppState &state, QObject *parent) : QObject(parent), m_state(state) {}
+StartUp::StartUp(AppState &state, QObject *parent) : QObject(parent), m_state(state)
+{
+    m_state.showProperties = [this](QWidget *owner, bool modal) { showProperties(owner, modal); };
+    m_state.reloadSystemSettings = [this] { return LoadSystemSettings(); };
+}
+
+StartUp::~StartUp()
+{
+    m_state.showProperties = nullptr;
+    m_state.reloadSystemSettings = nullptr;
+}
 
 int StartUp::OpenDatabase()
 {

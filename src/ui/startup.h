@@ -17,6 +17,7 @@ class StartUp : public QObject {
     Q_OBJECT
 public:
     explicit StartUp(AppState &state, QObject *parent = nullptr);
+    ~StartUp() override;
 
     // Returns false when the user gave up (or the settings could not be
     // read): no window is open and the program should end.

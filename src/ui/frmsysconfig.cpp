@@ -1,0 +1,205 @@
+#include "frmsysconfig.h"
+
+#include "appstate.h"
+#include "dateentry.h"
+#include "dates.h"
+#include "sql.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace bc {
+
+namespace {
+
+// The login window takes at most this many characters; a longer name or
+// password saved here could never be typed there.
+constexpr int LoginTextLength = 10;
+
+QLineEdit *textBox(QWidget *parent, const char *name)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+QGroupBox *frame(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *box = new QGroupBox(caption, parent);
+    box->setObjectName(QLatin1String(name));
+    return box;
+}
+
+void addRow(QGridLayout *grid, const QString &label, QWidget *field)
+{
+    const int row = grid->rowCount();
+    auto *text = new QLabel(label, field->parentWidget());
+    text->setBuddy(field);
+    grid->addWidget(text, row, 0);
+    grid->addWidget(field, row, 1);
+}
+
+QPushButton *button(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+frmSysConfig::frmSysConfig(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("frmSysConfig"));
+    setWindowTitle(QStringLiteral("Configurations"));
+    setWindowIcon(QIcon(QStringLiteral(":/ui/brindlecot.png")));
+    buildControls();
+
+    connect(optDayFirst, &QRadioButton::clicked, this, [this] { setPickerFormat(QString::fromLatin1(DayFirstFormat)); });
+    connect(optMonthFirst, &QRadioButton::clicked, this,
+            [this] { setPickerFormat(QString::fromLatin1(MonthFirstFormat)); });
+    connect(cmdSave, &QPushButton::clicked, this, &frmSysConfig::save);
+    connect(cmdCancel, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmdProperties, &QPushButton::clicked, this, [this] {
+        if (m_state.showProperties)
+            m_state.showProperties(this, false);
+    });
+
+    loadSettings();
+}
+
+void frmSysConfig::buildControls()
+{
+    fraUser = frame(this, "fraUser", QStringLiteral("Login"));
+    txtUserName = textBox(fraUser, "txtUserName");
+    txtPassword = textBox(fraUser, "txtPassword");
+    txtPassAgain = textBox(fraUser, "txtPassAgain");
+    for (QLineEdit *box : {txtUserName, txtPassword, txtPassAgain})
+        box->setMaxLength(LoginTextLength);
+    txtPassword->setEchoMode(QLineEdit::Password);
+    txtPassAgain->setEchoMode(QLineEdit::Password);
+    auto *userGrid = new QGridLayout(fraUser);
+    addRow(userGrid, QStringLiteral("Username"), txtUserName);
+    addRow(userGrid, QStringLiteral("Password"), txtPassword);
+    addRow(userGrid, QStringLiteral("Password Again"), txtPassAgain);
+
+    fraFinYear = frame(this, "fraFinYear", QStringLiteral("Financial Term"));
+    dtpStartDate = new DateEntry(fraFinYear);
+    dtpStartDate->setObjectName(QStringLiteral("dtpStartDate"));
+    dtpEndDate = new DateEntry(fraFinYear);
+    dtpEndDate->setObjectName(QStringLiteral("dtpEndDate"));
+    auto *yearGrid = new QGridLayout(fraFinYear);
+    addRow(yearGrid, QStringLiteral("Start Date"), dtpStartDate);
+    addRow(yearGrid, QStringLiteral("End Date"), dtpEndDate);
+
+    Frame1 = frame(this, "Frame1", QStringLiteral("Miscellaneous"));
+    txtCurr = textBox(Frame1, "txtCurr");
+    auto *miscGrid = new QGridLayout(Frame1);
+    addRow(miscGrid, QStringLiteral("Currency"), txtCurr);
+
+    Frame2 = frame(this, "Frame2", QStringLiteral("Date Format"));
+    optDayFirst = new QRadioButton(QStringLiteral("dd/mm/yy"), Frame2);
+    optDayFirst->setObjectName(QStringLiteral("optDayFirst"));
+    optMonthFirst = new QRadioButton(QStringLiteral("mm/dd/yy"), Frame2);
+    optMonthFirst->setObjectName(QStringLiteral("optMonthFirst"));
+    auto *formatBox = new QVBoxLayout(Frame2);
+    formatBox->addWidget(optDayFirst);
+    formatBox->addWidget(optMonthFirst);
+
+    cmdSave = button(this, "cmdSave", QStringLiteral("&OK"));
+    cmdCancel = button(this, "cmdCancel", QStringLiteral("&Cancel"));
+    cmdProperties = button(this, "cmdProperties", QStringLiteral("DB && Printer Settings"));
+
+    auto *left = new QVBoxLayout;
+    left->addWidget(fraUser);
+    left->addWidget(fraFinYear);
+    auto *right = new QVBoxLayout;
+    right->addWidget(Frame1);
+    right->addWidget(Frame2);
+    right->addStretch();
+    auto *frames = new QHBoxLayout;
+    frames->addLayout(left);
+    frames->addLayout(right);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(cmdProperties);
+    buttons->addStretch();
+    buttons->addWidget(cmdSave);
+    buttons->addWidget(cmdCancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(frames);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
+}
+
+void frmSysConfig::loadSettings()
+{
+    const SystemSettings &s = m_state.settings;
+    txtUserName->setText(s.userName);
+    txtPassword->setText(s.password);
+    txtPassAgain->setText(s.password);
+    // A financial-year text that is not a date (say, written in another
+    // locale's form) shows today rather than nothing.
+    const auto dateOf = [this](const QString &text) {
+        const QDate date = parseShortDate(text);
+        return date.isValid() ? date : m_state.today();
+    };
+    dtpStartDate->setDate(dateOf(s.finYearStart));
+    dtpEndDate->setDate(dateOf(s.finYearEnd));
+    txtCurr->setText(s.currency);
+    QRadioButton *option = isMonthFirst(s.dateFormat) ? optMonthFirst : optDayFirst;
+    option->click();
+    setPickerFormat(s.dateFormat);
+}
+
+void frmSysConfig::setPickerFormat(const QString &format)
+{
+    dtpStartDate->setDisplayFormat(format);
+    dtpEndDate->setDisplayFormat(format);
+}
+
+void frmSysConfig::keyPressEvent(QKeyEvent *event)
+{
+    // Escape, wherever the focus is in the window, presses Cancel.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdCancel->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmSysConfig::save()
+{
+    // The two password boxes must agree exactly, blanks included.
+    if (txtPassAgain->text() != txtPassword->text()) {
+        m_state.messages->show(this, MsgIcon::None, QStringLiteral("Error"), QStringLiteral("Password mismatch"),
+                               QMessageBox::Ok, QMessageBox::Ok);
+        return;
+    }
+    SystemSettingsInput input;
+    input.userName = txtUserName->text();
+    input.password = txtPassword->text();
+    input.finYearStart = dtpStartDate->date();
+    input.finYearEnd = dtpEndDate->date();
+    input.currency = txtCurr->text();
+    input.monthFirst = optMonthFirst->isChecked();
+    try {
+        saveSystemSettings(m_state.book.db(), input, m_state.today());
+    } catch (const DbError &e) {
+        m_state.messages->critical(this, QStringLiteral("Action failed"), QStringLiteral("Error") + e.description());
+        return;
+    }
+    // A failed reload has been reported already; the window stays open.
+    if (m_state.reloadSystemSettings && !m_state.reloadSystemSettings())
+        return;
+    close();
+}
+
+} // namespace bc

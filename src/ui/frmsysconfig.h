@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QWidget>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace bc {
+
+struct AppState;
+class DateEntry;
+
+// The configuration window: edits the book's settings (login, financial
+// year, currency, date format). A save rewrites them all at once and reloads
+// the program-wide values, so later work uses the new settings.
+class frmSysConfig : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmSysConfig(AppState &state, QWidget *parent = nullptr);
+
+    QGroupBox *fraUser;
+    QLineEdit *txtUserName;
+    QLineEdit *txtPassword;
+    QLineEdit *txtPassAgain;
+    QGroupBox *fraFinYear;
+    DateEntry *dtpStartDate;
+    DateEntry *dtpEndDate;
+    QGroupBox *Frame1;
+    QLineEdit *txtCurr;
+    QGroupBox *Frame2;
+    QRadioButton *optDayFirst;
+    QRadioButton *optMonthFirst;
+    QPushButton *cmdSave;
+    QPushButton *cmdCancel;
+    QPushButton *cmdProperties;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void buildControls();
+    void loadSettings();
+    void setPickerFormat(const QString &format);
+    void save();
+
+    AppState &m_state;
+};
+
+} // namespace bc

@@ -1,0 +1,284 @@
+#include "appstate.h"
+#include "dateentry.h"
+#include "dates.h"
+#include "frmlogin.h"
+#include "frmmain.h"
+#include "frmproperties.h"
+#include "frmsysconfig.h"
+#include "recordingmessages.h"
+#include "sql.h"
+#include "startup.h"
+#include "windowcleanup.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace bc;
+using bc::test::RecordingMessages;
+
+class TestFrmSysConfig : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<AppState> m_state;
+    std::unique_ptr<StartUp> m_startUp;
+    RecordingMessages m_messages;
+    const QDate m_today{2024, 6, 15};
+
+    AppState &state() { return *m_state; }
+
+    // Writes settings rows straight into the default book, before start-up.
+    void setRows(const QList<QPair<QString, QString>> &rows)
+    {
+        Book book;
+        QVERIFY(book.open(state().paths.defaultBookPath()).ok());
+        for (const auto &[code, value] : rows)
+            runSql(book.db(), QStringLiteral("UPDATE system_settings SET sys_value = ? WHERE sys_code = ?"),
+                   {value, code});
+    }
+
+    // Every settings row as "code=value@saved_on", in table order.
+    QStringList rows()
+    {
+        QStringList out;
+        QSqlQuery q = runSql(state().book.db(), QStringLiteral("SELECT sys_code, sys_value, saved_on FROM system_settings"));
+        while (q.next())
+            out << q.value(0).toString() + u'=' + q.value(1).toString() + u'@' + q.value(2).toString();
+        return out;
+    }
+
+    QString row(const QString &code)
+    {
+        for (const QString &r : rows())
+            if (r.startsWith(code + u'='))
+                return r.mid(code.size() + 1).section(u'@', 0, 0);
+        return QStringLiteral("<none>");
+    }
+
+    // Starts the program (logging in when asked) and opens the window from
+    // its menu entry.
+    frmSysConfig *openConfig()
+    {
+        m_startUp = std::make_unique<StartUp>(state());
+        if (!m_startUp->run())
+            return nullptr;
+        if (frmLogin *login = m_startUp->loginWindow()) {
+            login->txtUserName->setText(state().settings.userName);
+            login->txtPassWord->setText(state().settings.password);
+            login->cmdLogin->click();
+        }
+        frmMain *main = m_startUp->mainWindow();
+        if (!main)
+            return nullptr;
+        main->mnuConfig->trigger();
+        return qobject_cast<frmSysConfig *>(main->child(QStringLiteral("frmSysConfig")));
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_state = std::make_unique<AppState>();
+        m_messages = RecordingMessages();
+        state().paths = AppPaths{m_dir->path()};
+        state().messages = &m_messages;
+        state().today = [this] { return m_today; };
+        state().defaultPrinter = [] { return PrinterSettings{}; };
+        state().printerList = [] { return QList<PrinterSettings>{}; };
+        QCOMPARE(state().paths.createDefaultBookOnFirstStart(), QString());
+    }
+
+    void cleanup()
+    {
+        bc::test::closeAllWindows();
+        m_startUp.reset();
+        m_state.reset();
+        m_dir.reset();
+    }
+
+    void opensWithTheSettingsAndSavesSixRows()
+    {
+        setRows({{"USER", "Admin"}, {"PASS", "pw"}, {"FYST", shortDateText(QDate(2024, 4, 1))},
+                 {"FYEN", shortDateText(QDate(2025, 3, 31))}, {"CURR", "EUR"}, {"DTFM", "mm/dd/yyyy"}});
+        frmSysConfig *w = openConfig();
+        QVERIFY(w);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Configurations"));
+        QCOMPARE(m_startUp->mainWindow()->mdiArea->activeSubWindow()->widget(), w);
+        QCOMPARE(w->cmdProperties->text(), QStringLiteral("DB && Printer Settings"));
+        QCOMPARE(w->txtUserName->text(), QStringLiteral("Admin"));
+        QCOMPARE(w->txtPassword->text(), QStringLiteral("pw"));
+        QCOMPARE(w->txtPassAgain->text(), QStringLiteral("pw"));
+        QCOMPARE(w->txtPassword->echoMode(), QLineEdit::Password);
+        QCOMPARE(w->txtPassAgain->echoMode(), QLineEdit::Password);
+        QCOMPARE(w->txtCurr->text(), QStringLiteral("EUR"));
+        // The old month-first spelling selects month first and shows it.
+        QVERIFY(w->optMonthFirst->isChecked());
+        QCOMPARE(w->dtpStartDate->date(), QDate(2024, 4, 1));
+        QCOMPARE(w->dtpStartDate->lineEdit()->text(), QStringLiteral("4/1/2024"));
+        QCOMPARE(w->dtpEndDate->lineEdit()->text(), QStringLiteral("3/31/2025"));
+
+        // A date typed in the picker is what gets saved.
+        w->dtpEndDate->lineEdit()->setFocus();
+        w->dtpEndDate->lineEdit()->selectAll();
+        QTest::keyClicks(w->dtpEndDate->lineEdit(), QStringLiteral("12/31/2025"));
+        QPointer<frmSysConfig> window = w;
+        QTest::mouseClick(w->cmdSave, Qt::LeftButton);
+        QVERIFY(m_messages.shown.isEmpty());
+        QTRY_VERIFY(!window);
+        const QString stamp = QStringLiteral("@06/15/2024");
+        QCOMPARE(rows(), (QStringList{"USER=Admin" + stamp, "PASS=pw" + stamp,
+                                      "FYST=" + shortDateText(QDate(2024, 4, 1)) + stamp,
+                                      "FYEN=" + shortDateText(QDate(2025, 12, 31)) + stamp, "CURR=EUR" + stamp,
+                                      "DTFM=M/d/yyyy" + stamp}));
+        // The program-wide values follow at once.
+        QCOMPARE(state().settings.dateFormat, QStringLiteral("M/d/yyyy"));
+        QCOMPARE(state().settings.finYearEnd, shortDateText(QDate(2025, 12, 31)));
+    }
+
+    void emptyLoginStartsWithoutTheLoginWindow()
+    {
+        setRows({{"USER", "Admin"}, {"PASS", "pw"}});
+        frmSysConfig *w = openConfig();
+        QVERIFY(w);
+        for (QLineEdit *box : {w->txtUserName, w->txtPassword, w->txtPassAgain})
+            box->clear();
+        w->cmdSave->click();
+        QCOMPARE(row(QStringLiteral("USER")), QString());
+        QCOMPARE(row(QStringLiteral("PASS")), QString());
+
+        bc::test::closeAllWindows();
+        m_startUp = std::make_unique<StartUp>(state());
+        QVERIFY(m_startUp->run());
+        QVERIFY(!m_startUp->loginWindow());
+        QVERIFY(m_startUp->mainWindow() && m_startUp->mainWindow()->isVisible());
+    }
+
+    void blanksAreTrimmedButTheConfirmationIsExact()
+    {
+        frmSysConfig *w = openConfig();
+        QVERIFY(w);
+        const QStringList before = rows();
+        w->txtUserName->setText(QStringLiteral("  bob "));
+        w->txtPassword->setText(QStringLiteral(" pw"));
+        w->txtPassAgain->setText(QStringLiteral("pw"));
+        w->txtCurr->setText(QStringLiteral(" INR  "));
+        w->cmdSave->click();
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.last(), QStringLiteral("Error|Password mismatch"));
+        QCOMPARE(m_messages.shown[0].buttons, QMessageBox::Ok);
+        QCOMPARE(rows(), before);
+        QVERIFY(w->isVisible());
+
+        // Case matters as well.
+        w->txtPassAgain->setText(QStringLiteral(" PW"));
+        w->cmdSave->click();
+        QCOMPARE(m_messages.shown.size(), 2);
+        QCOMPARE(rows(), before);
+
+        w->txtPassAgain->setText(QStringLiteral(" pw"));
+        w->cmdSave->click();
+        QCOMPARE(m_messages.shown.size(), 2);
+        QCOMPARE(row(QStringLiteral("USER")), QStringLiteral("bob"));
+        QCOMPARE(row(QStringLiteral("PASS")), QStringLiteral("pw"));
+        QCOMPARE(row(QStringLiteral("CURR")), QStringLiteral("INR"));
+        QCOMPARE(state().settings.userName, QStringLiteral("bob"));
+    }
+
+    void apostrophesRoundTrip()
+    {
+        frmSysConfig *w = openConfig();
+        QVERIFY(w);
+        w->txtUserName->setText(QStringLiteral("O'Brien"));
+        w->txtPassword->setText(QStringLiteral("a'b\"c;--"));
+        w->txtPassAgain->setText(QStringLiteral("a'b\"c;--"));
+        w->txtCurr->setText(QStringLiteral("£'s"));
+        w->cmdSave->click();
+        QVERIFY(m_messages.shown.isEmpty());
+        QCOMPARE(rows().size(), 6);
+        QCOMPARE(state().settings.userName, QStringLiteral("O'Brien"));
+        QCOMPARE(state().settings.password, QStringLiteral("a'b\"c;--"));
+        QCOMPARE(state().settings.currency, QStringLiteral("£'s"));
+
+        m_startUp->mainWindow()->mnuConfig->trigger();
+        auto *again = qobject_cast<frmSysConfig *>(m_startUp->mainWindow()->child(QStringLiteral("frmSysConfig")));
+        QVERIFY(again);
+        QCOMPARE(again->txtUserName->text(), QStringLiteral("O'Brien"));
+        QCOMPARE(again->txtCurr->text(), QStringLiteral("£'s"));
+    }
+
+    void aFailedSaveKeepsTheOldRows()
+    {
+        frmSysConfig *w = openConfig();
+        QVERIFY(w);
+        // The currency row is the fifth insert: the rows before it must go too.
+        runSql(state().book.db(), QStringLiteral("CREATE TRIGGER no_currency BEFORE INSERT ON system_settings "
+                                                 "WHEN NEW.sys_code = 'CURR' BEGIN SELECT RAISE(ABORT, 'currency refused'); END"));
+        const QStringList before = rows();
+        w->txtUserName->setText(QStringLiteral("carol"));
+        w->optMonthFirst->click();
+        w->cmdSave->click();
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.shown[0].icon, MsgIcon::Critical);
+        QCOMPARE(m_messages.shown[0].title, QStringLiteral("Action failed"));
+        QVERIFY2(m_messages.shown[0].text.startsWith(QLatin1String("Errorcurrency refused")), qPrintable(m_messages.shown[0].text));
+        QCOMPARE(rows(), before);
+        QCOMPARE(state().settings.userName, QString());
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->txtUserName->text(), QStringLiteral("carol"));
+        QVERIFY(w->optMonthFirst->isChecked());
+    }
+
+    void optionsChangeOnlyThePickers()
+    {
+        frmSysConfig *w = openConfig();
+        QVERIFY(w);
+        QVERIFY(w->optDayFirst->isChecked());
+        w->dtpStartDate->setDate(QDate(2024, 12, 31));
+        const QStringList before = rows();
+        w->optMonthFirst->click();
+        QCOMPARE(w->dtpStartDate->lineEdit()->text(), QStringLiteral("12/31/2024"));
+        QCOMPARE(w->dtpEndDate->displayFormat(), QStringLiteral("M/d/yyyy"));
+        w->optDayFirst->click();
+        QCOMPARE(w->dtpStartDate->lineEdit()->text(), QStringLiteral("31/12/2024"));
+        QCOMPARE(w->dtpStartDate->date(), QDate(2024, 12, 31));
+        QCOMPARE(rows(), before);
+        QCOMPARE(state().settings.dateFormat, QStringLiteral("d/M/yyyy"));
+    }
+
+    void cancelEscapeAndTheSettingsDialog()
+    {
+        frmSysConfig *w = openConfig();
+        QVERIFY(w);
+        const QStringList before = rows();
+
+        w->cmdProperties->click();
+        frmProperties *dialog = w->findChild<frmProperties *>();
+        QVERIFY(dialog && dialog->isVisible());
+        QVERIFY(!dialog->isModal());
+        dialog->cmdClose->click();
+
+        w->txtUserName->setText(QStringLiteral("dave"));
+        QPointer<frmSysConfig> window = w;
+        QTest::keyClick(w->txtUserName, Qt::Key_Escape);
+        QTRY_VERIFY(!window);
+        QCOMPARE(rows(), before);
+
+        // Opened again, it shows the stored values, not the abandoned ones.
+        m_startUp->mainWindow()->mnuConfig->trigger();
+        w = qobject_cast<frmSysConfig *>(m_startUp->mainWindow()->child(QStringLiteral("frmSysConfig")));
+        QVERIFY(w);
+        QCOMPARE(w->txtUserName->text(), QString());
+        window = w;
+        w->cmdCancel->click();
+        QTRY_VERIFY(!window);
+    }
+};
+
+QTEST_MAIN(TestFrmSysConfig)
+#include "tst_frmsysconfig.moc"
