@@ -1,6 +1,7 @@
 #include "frmmain.h"
 
 #include "appstate.h"
+#include "frmaccountmaster.h"
 #include "sql.h"
 
 #include <QCloseEvent>
@@ -51,6 +52,8 @@ frmMain::frmMain(AppState &state, QWidget *parent) : QMainWindow(parent), m_stat
     mnuAbout = action(mnuHelp, "mnuAbout", QStringLiteral("About"));
     mnuContents = action(mnuHelp, "mnuContents", QStringLiteral("Contents"));
 
+    wireScreens();
+
     mnuExit = menuBar()->addAction(QStringLiteral("Exit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
@@ -74,12 +77,23 @@ QWidget *frmMain::showChild(const QString &name, const std::function<QWidget *()
         // The frame closes with its window, so a closed screen opens fresh.
         connect(widget, &QObject::destroyed, sub, [s = sub.data()] { s->close(); });
         m_children.insert(name, sub);
+        sub->move(0, 0); // screens open at the top-left of the frame
     }
     sub->show();
     sub->raise();
     if (giveFocus)
         mdiArea->setActiveSubWindow(sub);
     return sub->widget();
+}
+
+void frmMain::wireScreens()
+{
+    const auto wire = [this](QAction *entry, const QString &name, bool giveFocus, auto make) {
+        entry->setEnabled(true);
+        connect(entry, &QAction::triggered, this, [this, name, giveFocus, make] { showChild(name, make, giveFocus); });
+    };
+    wire(mnuOtherAccounts, QStringLiteral("frmAccountMaster"), false,
+         [this] { return new frmAccountMaster(m_state); });
 }
 
 void frmMain::fillWindowMenu()

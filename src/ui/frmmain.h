@@ -44,6 +44,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void wireScreens();
     void fillWindowMenu();
     AppState &m_state;
     QHash<QString, QPointer<QMdiSubWindow>> m_children;

@@ -1,5 +1,6 @@
 #include "appstate.h"
 #include "frmproperties.h"
+#include "modaldriver.h"
 #include "recordingmessages.h"
 #include "windowcleanup.h"
 
@@ -124,9 +125,7 @@ private slots:
     {
         frmProperties dialog(*m_state);
         const QString target = m_dir->path() + QStringLiteral("/second");
-        QTimer::singleShot(0, this, [&] {
-            auto *fd = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-            QVERIFY(fd);
+        bc::test::whenModal<QFileDialog>(this, [&](QFileDialog *fd) {
             fd->selectFile(target);
             QMetaObject::invokeMethod(fd, "accept");
         });

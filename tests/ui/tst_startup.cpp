@@ -3,6 +3,7 @@
 #include "frmlogin.h"
 #include "frmmain.h"
 #include "frmproperties.h"
+#include "modaldriver.h"
 #include "recordingmessages.h"
 #include "windowcleanup.h"
 #include "sql.h"
@@ -116,17 +117,12 @@ private slots:
         m_messages.answers = {QMessageBox::Ok, QMessageBox::Cancel};
         // Each OK opens the settings dialog; close it unchanged.
         int dialogs = 0;
-        QTimer closer;
-        connect(&closer, &QTimer::timeout, this, [&] {
-            if (auto *d = qobject_cast<frmProperties *>(QApplication::activeModalWidget())) {
-                ++dialogs;
-                d->cmdClose->click();
-            }
+        bc::test::whenModal<frmProperties>(this, [&](frmProperties *d) {
+            ++dialogs;
+            d->cmdClose->click();
         });
-        closer.start(10);
         StartUp startUp(state());
         QVERIFY(!startUp.run());
-        closer.stop();
         QCOMPARE(dialogs, 1);
         QVERIFY(!startUp.mainWindow());
         QVERIFY(!startUp.loginWindow());
@@ -145,9 +141,7 @@ private slots:
         const QString good = state().paths.defaultBookPath();
         writeSettings("DBPath#" + m_dir->path().toUtf8() + "/missing.fd\r\n");
         m_messages.answers = {QMessageBox::Ok};
-        QTimer::singleShot(0, this, [&] {
-            auto *d = qobject_cast<frmProperties *>(QApplication::activeModalWidget());
-            QVERIFY(d);
+        bc::test::whenModal<frmProperties>(this, [&](frmProperties *d) {
             d->TxtDBPath->setText(good);
             d->cmdOk->click();
         });
@@ -182,11 +176,7 @@ private slots:
         QVERIFY(startUp.run());
         frmLogin *login = startUp.loginWindow();
         QVERIFY(login);
-        QTimer::singleShot(0, this, [] {
-            auto *d = qobject_cast<frmProperties *>(QApplication::activeModalWidget());
-            QVERIFY(d);
-            d->cmdOk->click();
-        });
+        bc::test::whenModal<frmProperties>(this, [](frmProperties *d) { d->cmdOk->click(); });
         QTest::keyClick(login, Qt::Key_Escape);
         // The save closes the old login window and shows a new one.
         QTRY_VERIFY(startUp.loginWindow() && startUp.loginWindow() != login);

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "money.h"
+#include "rowarray.h"
+
+#include <QDate>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+
+namespace bc {
+
+// The columns of the account grid's row array.
+namespace AccountCol {
+enum : int { Id, SerialNo, Name, Type, Opening, CurrentBalance, Particulars, Status, Count };
+}
+
+// An empty row array with the account grid's columns.
+RowArray makeAccountRows();
+
+struct AccountFindResult {
+    RowArray rows = makeAccountRows();
+    Money total; // sum of the listed opening amounts
+};
+
+// Lists accounts in name order. nameFilter matches names that begin with it,
+// "*" standing for any run of characters and every other character (quotes,
+// "%", "_") matching itself; open1/open2 are inclusive bounds on the opening
+// amount read as the number they begin with, ignored when blank.
+AccountFindResult findAccounts(const QSqlDatabase &db, const QString &nameFilter, const QString &open1,
+                               const QString &open2);
+
+struct IdName {
+    qint64 id = 0;
+    QString name;
+};
+// Accounts by name, for drop-down lists; account types by name.
+QList<IdName> accountNames(const QSqlDatabase &db);
+QList<IdName> accountTypes(const QSqlDatabase &db);
+
+// Starts an edit cycle: empties the staging tables.
+void beginAccountEdit(const QSqlDatabase &db);
+// Records at once that the account with this id is deleted in the grid.
+void stageAccountDeletion(const QSqlDatabase &db, qint64 id);
+
+struct AccountSaveResult {
+    enum class Outcome { Saved, EmptyName, ExistingName, RepeatingName, Failed };
+    Outcome outcome = Outcome::Saved;
+    QString title;       // the message to show when refused or failed
+    QString text;
+    QString detail;      // the database's description of a failure
+    QList<qint64> savedIds; // ids of the saved rows, in grid order
+    bool ok() const { return outcome == Outcome::Saved; }
+};
+
+// Applies an edit cycle: the rows marked "I" (new rows have id 0 and get ids
+// above the highest in the table, in row order) replace or add accounts, and
+// the staged deletions remove theirs. Names must be non-empty and unique
+// (compared as the book compares names, ignoring case). Everything happens in
+// one transaction: the table ends fully updated or exactly as it was.
+AccountSaveResult saveAccounts(const QSqlDatabase &db, const RowArray &rows, const QDate &today);
+
+} // namespace bc

@@ -1,0 +1,306 @@
+#include "frmaccountmaster.h"
+
+#include "accounts.h"
+#include "appstate.h"
+#include "datagrid.h"
+#include "keyboard.h"
+#include "keyfilters.h"
+#include "rowarraymodel.h"
+#include "sql.h"
+#include "textroutines.h"
+#include "waitcursor.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace bc {
+
+namespace {
+
+QList<GridColumn> accountColumns()
+{
+    using F = GridColumn::Format;
+    QList<GridColumn> c(AccountCol::Count);
+    c[AccountCol::Id] = GridColumn::hiddenColumn(QStringLiteral("ID"));
+    c[AccountCol::SerialNo] = GridColumn::shown(QStringLiteral("S.No."), F::Plain);
+    c[AccountCol::SerialNo].width = 50;
+    c[AccountCol::Name] = GridColumn::shown(QStringLiteral("Name"), F::Plain, true);
+    c[AccountCol::Name].discardApostrophes = true;
+    c[AccountCol::Name].width = 200;
+    c[AccountCol::Type] = GridColumn::shown(QStringLiteral("Type"), F::ValueList, true);
+    c[AccountCol::Type].width = 130;
+    c[AccountCol::Opening] = GridColumn::shown(QStringLiteral("Opening Balance"), F::Standard, true);
+    c[AccountCol::Opening].headerTip = QStringLiteral("-ve value stands for 'CREDIT'");
+    c[AccountCol::Opening].width = 120;
+    c[AccountCol::CurrentBalance] = GridColumn::hiddenColumn(QStringLiteral("Current Balance"));
+    c[AccountCol::Particulars] = GridColumn::shown(QStringLiteral("Particulars"), F::Plain, true);
+    c[AccountCol::Particulars].discardApostrophes = true;
+    c[AccountCol::Status] = GridColumn::hiddenColumn(QStringLiteral("Status"));
+    return c;
+}
+
+QPushButton *button(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    return b;
+}
+
+} // namespace
+
+frmAccountMaster::frmAccountMaster(AppState &state, QWidget *parent)
+    : QWidget(parent)
+    , tdbgAccounts(new DataGrid(new RowArrayModel(makeAccountRows(), accountColumns()), this))
+    , AccountRows(tdbgAccounts->rows())
+    , m_state(state)
+{
+    setObjectName(QStringLiteral("frmAccountMaster"));
+    setWindowTitle(QStringLiteral("Account Master"));
+    buildControls();
+    LoadLists();
+    SortOrder = QStringLiteral("A");
+    lbltotal->setText(QStringLiteral("0.00"));
+    SetMode(QStringLiteral("V"));
+    Find();
+}
+
+void frmAccountMaster::buildControls()
+{
+    Frame1 = new QGroupBox(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    cboAccount = new QComboBox(Frame1);
+    cboAccount->setObjectName(QStringLiteral("cboAccount"));
+    cboAccount->setEditable(true);
+    cboAccount->setInsertPolicy(QComboBox::NoInsert);
+    cboAccount->setMinimumWidth(180);
+    cboAccount->installEventFilter(this);
+    txtOpen1 = new QLineEdit(Frame1);
+    txtOpen1->setObjectName(QStringLiteral("txtOpen1"));
+    txtOpen2 = new QLineEdit(Frame1);
+    txtOpen2->setObjectName(QStringLiteral("txtOpen2"));
+    installAmountKeyFilter(txtOpen1);
+    installAmountKeyFilter(txtOpen2);
+    cmdFind = button(Frame1, "cmdFind", QStringLiteral("&Find"));
+    cmdBlank = button(Frame1, "cmdBlank", QStringLiteral("&Blank"));
+    auto *search = new QGridLayout(Frame1);
+    search->addWidget(new QLabel(QStringLiteral("Account"), Frame1), 0, 0);
+    search->addWidget(cboAccount, 0, 1);
+    search->addWidget(new QLabel(QStringLiteral("Open Amount >"), Frame1), 0, 2);
+    search->addWidget(txtOpen1, 0, 3);
+    search->addWidget(new QLabel(QStringLiteral("Open Amount <"), Frame1), 0, 4);
+    search->addWidget(txtOpen2, 0, 5);
+    search->addWidget(cmdFind, 0, 6);
+    search->addWidget(cmdBlank, 0, 7);
+
+    tdbgAccounts->setObjectName(QStringLiteral("tdbgAccounts"));
+    m_model = tdbgAccounts->rowModel();
+    m_model->cellTip = [this](int row, int column) {
+        if (column != AccountCol::Opening)
+            return QString();
+        return AccountRows.moneyAt(row, column).isNegative() ? QStringLiteral("Credit") : QStringLiteral("Debit");
+    };
+    tdbgAccounts->beforeEdit = [this](const QModelIndex &index) {
+        return index.column() != AccountCol::Name || allowNameEdit(index.row());
+    };
+    tdbgAccounts->beforeDelete = [this](int row) { return stageDeletion(row); };
+    tdbgAccounts->enterHandler = [this] { GridEnterNextRow(tdbgAccounts, AccountCol::Name); };
+    connect(m_model, &RowArrayModel::rowAdded, this, [this](int row) {
+        AccountRows.setText(row, AccountCol::Status, QStringLiteral("I"));
+        AccountRows.setInt(row, AccountCol::Id, 0);
+    });
+    connect(m_model, &RowArrayModel::cellUpdated, this,
+            [this](int row) { AccountRows.setText(row, AccountCol::Status, QStringLiteral("I")); });
+    connect(tdbgAccounts->horizontalHeader(), &QHeaderView::sectionClicked, this, &frmAccountMaster::sortByColumn);
+
+    cmdEdit = button(this, "cmdEdit", QStringLiteral("&Edit/New"));
+    cmdSave = button(this, "cmdSave", QStringLiteral("&Save"));
+    cmdCancel = button(this, "cmdCancel", QStringLiteral("&Cancel"));
+    cmdQuit = button(this, "cmdQuit", QStringLiteral("&Quit"));
+    lbltotal = new QLabel(QStringLiteral("0.00"), this);
+    lbltotal->setObjectName(QStringLiteral("lbltotal"));
+    lbltotal->setMinimumWidth(110);
+    lbltotal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lbltotal->setFrameShape(QFrame::StyledPanel);
+
+    auto *bottom = new QHBoxLayout;
+    for (QPushButton *b : {cmdEdit, cmdSave, cmdCancel, cmdQuit})
+        bottom->addWidget(b);
+    bottom->addStretch();
+    bottom->addWidget(new QLabel(QStringLiteral("Total Amount (Rs.)"), this));
+    bottom->addWidget(lbltotal);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Frame1);
+    layout->addWidget(tdbgAccounts, 1);
+    layout->addLayout(bottom);
+    resize(860, 480);
+
+    connect(cmdFind, &QPushButton::clicked, this, &frmAccountMaster::Find);
+    connect(cmdBlank, &QPushButton::clicked, this, &frmAccountMaster::Blank);
+    connect(cmdEdit, &QPushButton::clicked, this, &frmAccountMaster::EditNew);
+    connect(cmdSave, &QPushButton::clicked, this, &frmAccountMaster::Save);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmAccountMaster::Cancel);
+    connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void frmAccountMaster::reportFailure(const QString &description)
+{
+    m_state.messages->critical(this, QStringLiteral("Error"), errorText(description));
+}
+
+void frmAccountMaster::SetMode(const QString &mode)
+{
+    if (mode != QLatin1String("V") && mode != QLatin1String("E"))
+        return;
+    m_mode = mode;
+    const bool viewing = mode == QLatin1String("V");
+    cmdEdit->setEnabled(viewing);
+    cmdSave->setEnabled(!viewing);
+    cmdCancel->setEnabled(!viewing);
+    cmdQuit->setEnabled(viewing);
+    Frame1->setEnabled(viewing);
+    cmdFind->setEnabled(viewing);
+    cmdBlank->setEnabled(viewing);
+    m_model->setEditable(!viewing);
+}
+
+void frmAccountMaster::LoadLists()
+{
+    try {
+        cboAccount->clear();
+        for (const IdName &account : accountNames(m_state.book.db()))
+            cboAccount->addItem(account.name.trimmed(), account.id);
+        cboAccount->setCurrentIndex(-1);
+        QList<QPair<QVariant, QString>> types;
+        for (const IdName &type : accountTypes(m_state.book.db()))
+            types.append({QVariant(qlonglong(type.id)), type.name});
+        m_model->column(AccountCol::Type).valueList = types;
+    } catch (const DbError &e) {
+        reportFailure(e.description());
+    }
+}
+
+void frmAccountMaster::Find()
+{
+    WaitCursor wait;
+    lbltotal->setText(QStringLiteral("0.00"));
+    try {
+        AccountFindResult found = findAccounts(m_state.book.db(), cboAccount->currentText(), txtOpen1->text(),
+                                               txtOpen2->text());
+        AccountRows = std::move(found.rows);
+        lbltotal->setText(found.total.toPlain());
+    } catch (const DbError &e) {
+        AccountRows.clear();
+        reportFailure(e.description());
+    }
+    m_model->rebind();
+}
+
+void frmAccountMaster::Blank()
+{
+    AccountRows.clear();
+    m_model->rebind();
+    txtOpen1->clear();
+    txtOpen2->clear();
+    cboAccount->setCurrentIndex(-1);
+    cboAccount->setEditText(QString());
+    lbltotal->setText(QStringLiteral("0.00"));
+}
+
+void frmAccountMaster::EditNew()
+{
+    try {
+        beginAccountEdit(m_state.book.db());
+    } catch (const DbError &e) {
+        reportFailure(e.description());
+        return;
+    }
+    SetMode(QStringLiteral("E"));
+    tdbgAccounts->setFocus();
+}
+
+void frmAccountMaster::Cancel()
+{
+    tdbgAccounts->commitEdit();
+    SetMode(QStringLiteral("V"));
+    Find();
+}
+
+void frmAccountMaster::Save()
+{
+    tdbgAccounts->commitEdit();
+    AccountSaveResult result;
+    {
+        WaitCursor wait;
+        result = saveAccounts(m_state.book.db(), AccountRows, m_state.today());
+    }
+    if (!result.ok()) {
+        m_state.messages->critical(this, result.title, result.text);
+        return;
+    }
+    SetMode(QStringLiteral("V"));
+    LoadLists();
+    Find();
+}
+
+bool frmAccountMaster::allowNameEdit(int row)
+{
+    if (row >= AccountRows.rowCount() || !isBuiltInAccountName(NullToText(AccountRows.textAt(row, AccountCol::Name))))
+        return true;
+    m_state.messages->critical(this, QStringLiteral("Illegal operation"),
+                               QStringLiteral("Illegal operation:\r\n\r\nYou are attempting to update BASIC account."
+                                              "\r\nThis is not allowed"));
+    return false;
+}
+
+bool frmAccountMaster::stageDeletion(int row)
+{
+    try {
+        stageAccountDeletion(m_state.book.db(), AccountRows.intAt(row, AccountCol::Id));
+        return true;
+    } catch (const DbError &e) {
+        reportFailure(e.description());
+        return false;
+    }
+}
+
+void frmAccountMaster::sortByColumn(int column)
+{
+    SortOrder = SortOrder == QLatin1String("A") ? QStringLiteral("D") : QStringLiteral("A");
+    tdbgAccounts->commitEdit();
+    WaitCursor wait;
+    SortGridRows(AccountRows, column, SortOrder);
+    for (int r = 0; r < AccountRows.rowCount(); ++r)
+        AccountRows.setInt(r, AccountCol::SerialNo, r + 1);
+    m_model->rebind();
+}
+
+bool frmAccountMaster::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == cboAccount && event->type() == QEvent::KeyPress
+        && ComboTabToGrid(tdbgAccounts, static_cast<QKeyEvent *>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmAccountMaster::closeEvent(QCloseEvent *event)
+{
+    if (m_mode == QLatin1String("E")
+        && m_state.messages->question(this, QStringLiteral("Account Master"),
+                                      QStringLiteral("The changes you have not saved will be lost. Close anyway?"))
+            != QMessageBox::Yes) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+} // namespace bc

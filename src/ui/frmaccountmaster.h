@@ -1,0 +1,67 @@
+#pragma once
+
+#include "rowarray.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace bc {
+
+struct AppState;
+class DataGrid;
+class RowArrayModel;
+
+// The chart of accounts: search, list, and the edit cycle Edit/New, Save,
+// Cancel over the grid.
+class frmAccountMaster : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmAccountMaster(AppState &state, QWidget *parent = nullptr);
+
+    DataGrid *tdbgAccounts;
+    RowArray &AccountRows; // held by the grid's model
+    QGroupBox *Frame1;
+    QComboBox *cboAccount;
+    QLineEdit *txtOpen1;
+    QLineEdit *txtOpen2;
+    QPushButton *cmdFind;
+    QPushButton *cmdBlank;
+    QPushButton *cmdEdit;
+    QPushButton *cmdSave;
+    QPushButton *cmdCancel;
+    QPushButton *cmdQuit;
+    QLabel *lbltotal;
+
+    QString mode() const { return m_mode; }
+    QString SortOrder = QStringLiteral("A");
+
+    void SetMode(const QString &mode);
+    void LoadLists();
+    void Find();
+    void Blank();
+    void EditNew();
+    void Cancel();
+    void Save();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void sortByColumn(int column);
+    bool allowNameEdit(int row);
+    bool stageDeletion(int row);
+    void reportFailure(const QString &description);
+
+    AppState &m_state;
+    RowArrayModel *m_model = nullptr;
+    QString m_mode = QStringLiteral("V");
+};
+
+} // namespace bc

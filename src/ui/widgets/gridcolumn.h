@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QVariant>
+#include <Qt>
+
+namespace bc {
+
+// How a grid shows one column of its row array.
+struct GridColumn {
+    enum class Format {
+        Plain,     // the cell's text as stored
+        Standard,  // an amount with thousands separators and two decimals
+        Amount,    // an amount as "#0.00"
+        Date,      // a date in datePattern
+        ValueList, // the display text of the stored value, from valueList
+    };
+
+    QString caption;
+    Format format = Format::Plain;
+    bool hidden = false;
+    bool editable = false;
+    QString datePattern = QStringLiteral("dd/MM/yyyy");
+    QList<QPair<QVariant, QString>> valueList; // stored value, display text
+    QString headerTip;
+    int width = 0; // 0: the view decides
+
+    // Editing: text cells may be limited in length and drop apostrophes;
+    // amount cells filter keys; dates are typed in userDateFormat.
+    int maxLength = 0;
+    bool discardApostrophes = false;
+    QString userDateFormat = QStringLiteral("d/M/yyyy");
+
+    static GridColumn shown(const QString &caption, Format format, bool editable = false)
+    {
+        GridColumn c;
+        c.caption = caption;
+        c.format = format;
+        c.editable = editable;
+        return c;
+    }
+    static GridColumn hiddenColumn(const QString &caption)
+    {
+        GridColumn c;
+        c.caption = caption;
+        c.hidden = true;
+        return c;
+    }
+
+    QString displayFor(const QVariant &stored) const;
+    QVariant storedFor(const QString &display) const; // invalid when not listed
+};
+
+} // namespace bc

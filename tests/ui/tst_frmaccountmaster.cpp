@@ -1,0 +1,250 @@
+#include "accounts.h"
+#include "appstate.h"
+#include "datagrid.h"
+#include "frmaccountmaster.h"
+#include "recordingmessages.h"
+#include "rowarraymodel.h"
+#include "sql.h"
+#include "testbook.h"
+#include "windowcleanup.h"
+
+#include <QAbstractItemModelTester>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTest>
+
+using namespace bc;
+using bc::test::RecordingMessages;
+
+class TestFrmAccountMaster : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<bc::test::TestBook> m_book;
+    std::unique_ptr<AppState> m_state;
+    RecordingMessages m_messages;
+
+    frmAccountMaster *open()
+    {
+        auto *w = new frmAccountMaster(*m_state);
+        new QAbstractItemModelTester(w->tdbgAccounts->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, w);
+        w->show();
+        QApplication::setActiveWindow(w);
+        return w;
+    }
+    QStringList names(frmAccountMaster *w)
+    {
+        QStringList out;
+        for (int r = 0; r < w->AccountRows.rowCount(); ++r)
+            out << w->AccountRows.textAt(r, AccountCol::Name);
+        return out;
+    }
+    QModelIndex cell(frmAccountMaster *w, int row, int column)
+    {
+        return w->tdbgAccounts->model()->index(row, column);
+    }
+    // Types text into a cell as a user would: select it, type, press Tab.
+    void typeInto(frmAccountMaster *w, int row, int column, const QString &text)
+    {
+        w->tdbgAccounts->setFocus();
+        w->tdbgAccounts->setCurrentIndex(cell(w, row, column));
+        QTest::keyClick(w->tdbgAccounts, Qt::Key_F2);
+        QWidget *editor = w->tdbgAccounts->indexWidget(cell(w, row, column));
+        QVERIFY(editor);
+        if (auto *line = qobject_cast<QLineEdit *>(editor))
+            line->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Tab);
+    }
+
+private slots:
+    void init()
+    {
+        m_book = std::make_unique<bc::test::TestBook>();
+        m_book->addAccount(41, QStringLiteral("Rent"), 2, Money::fromCents(-150000), QStringLiteral("flat"));
+        m_book->addAccount(42, QStringLiteral("Bank"), 4, Money::fromCents(250000));
+        m_book->addAccount(43, QStringLiteral("Cash"), 4, Money::fromCents(1050));
+        m_state = std::make_unique<AppState>();
+        m_messages = RecordingMessages();
+        m_state->messages = &m_messages;
+        m_state->today = [] { return QDate(2026, 12, 7); };
+        m_book->book().close();
+        QVERIFY(m_state->book.open(m_book->path()).ok());
+    }
+    void cleanup()
+    {
+        bc::test::closeAllWindows();
+        m_state.reset();
+        m_book.reset();
+    }
+
+    void loadsListsAndFindsAllInViewMode()
+    {
+        frmAccountMaster *w = open();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Account Master"));
+        QCOMPARE(names(w), (QStringList{"Bank", "CASH", "CST", "Cash", "PURCHASE", "RST", "Rent", "SALES", "SC"}));
+        QCOMPARE(w->lbltotal->text(), QStringLiteral("1010.50"));
+        QCOMPARE(w->cboAccount->count(), 9);
+        QCOMPARE(w->mode(), QStringLiteral("V"));
+        for (QWidget *on : QList<QWidget *>{w->cmdEdit, w->cmdQuit, w->Frame1, w->cmdFind, w->cmdBlank})
+            QVERIFY2(on->isEnabled(), qPrintable(on->objectName()));
+        for (QWidget *off : QList<QWidget *>{w->cmdSave, w->cmdCancel})
+            QVERIFY(!off->isEnabled());
+        QVERIFY(!(cell(w, 0, AccountCol::Name).flags() & Qt::ItemIsEditable));
+        // Hidden columns, captions, the type shown by name, the Standard format.
+        for (int c : {AccountCol::Id, AccountCol::CurrentBalance, AccountCol::Status})
+            QVERIFY(w->tdbgAccounts->isColumnHidden(c));
+        QAbstractItemModel *m = w->tdbgAccounts->model();
+        QCOMPARE(m->headerData(AccountCol::Opening, Qt::Horizontal).toString(), QStringLiteral("Opening Balance"));
+        QCOMPARE(m->headerData(AccountCol::SerialNo, Qt::Horizontal).toString(), QStringLiteral("S.No."));
+        QCOMPARE(m->data(cell(w, 0, AccountCol::Type)).toString(), QStringLiteral("Asset"));
+        QCOMPARE(m->data(cell(w, 0, AccountCol::Opening)).toString(), QStringLiteral("2,500.00"));
+        // Tips over the Opening Balance column only.
+        QCOMPARE(m->headerData(AccountCol::Opening, Qt::Horizontal, Qt::ToolTipRole).toString(),
+                 QStringLiteral("-ve value stands for 'CREDIT'"));
+        const int rent = int(names(w).indexOf(QStringLiteral("Rent")));
+        QCOMPARE(m->data(cell(w, rent, AccountCol::Opening), Qt::ToolTipRole).toString(), QStringLiteral("Credit"));
+        QCOMPARE(m->data(cell(w, 0, AccountCol::Opening), Qt::ToolTipRole).toString(), QStringLiteral("Debit"));
+        QCOMPARE(m->data(cell(w, 1, AccountCol::Opening), Qt::ToolTipRole).toString(), QStringLiteral("Debit")); // zero
+        QCOMPARE(m->data(cell(w, 0, AccountCol::Name), Qt::ToolTipRole).toString(), QString());
+    }
+
+    void findFiltersAndBlankClears()
+    {
+        frmAccountMaster *w = open();
+        w->cboAccount->setEditText(QStringLiteral("ca"));
+        QTest::keyClicks(w->txtOpen1, QStringLiteral("1a0.5.0-"));
+        QCOMPARE(w->txtOpen1->text(), QStringLiteral("10.50-")); // "a" and the second "." are refused
+        w->txtOpen1->setText(QStringLiteral("10.50"));
+        w->cmdFind->click();
+        QCOMPARE(names(w), (QStringList{"Cash"}));
+        QCOMPARE(w->lbltotal->text(), QStringLiteral("10.50"));
+        w->cboAccount->setEditText(QStringLiteral("it's 100%"));
+        w->cmdFind->click();
+        QVERIFY(names(w).isEmpty());
+        QCOMPARE(w->lbltotal->text(), QStringLiteral("0.00"));
+        QVERIFY(m_messages.shown.isEmpty());
+        w->cmdBlank->click();
+        QCOMPARE(w->AccountRows.rowCount(), 0);
+        QCOMPARE(w->txtOpen1->text(), QString());
+        QCOMPARE(w->cboAccount->currentText(), QString());
+    }
+
+    void headerClicksToggleTheOrderAndRenumber()
+    {
+        frmAccountMaster *w = open();
+        QHeaderView *header = w->tdbgAccounts->horizontalHeader();
+        emit header->sectionClicked(AccountCol::Opening);
+        QCOMPARE(w->SortOrder, QStringLiteral("D"));
+        QCOMPARE(w->AccountRows.textAt(0, AccountCol::Name), QStringLiteral("Bank")); // largest first
+        QCOMPARE(w->AccountRows.textAt(w->AccountRows.rowCount() - 1, AccountCol::Name), QStringLiteral("Rent"));
+        for (int r = 0; r < w->AccountRows.rowCount(); ++r)
+            QCOMPARE(w->AccountRows.intAt(r, AccountCol::SerialNo), r + 1);
+        emit header->sectionClicked(AccountCol::Opening);
+        QCOMPARE(w->SortOrder, QStringLiteral("A"));
+        QCOMPARE(w->AccountRows.textAt(0, AccountCol::Name), QStringLiteral("Rent"));
+        emit header->sectionClicked(AccountCol::Name);
+        QCOMPARE(w->AccountRows.textAt(0, AccountCol::Name), QStringLiteral("SC"));
+    }
+
+    void builtInNamesAreProtectedOthersEditable()
+    {
+        frmAccountMaster *w = open();
+        w->cmdEdit->click();
+        QCOMPARE(w->mode(), QStringLiteral("E"));
+        QVERIFY(!w->cmdQuit->isEnabled() && !w->Frame1->isEnabled() && w->cmdSave->isEnabled());
+        const int cash = int(names(w).indexOf(QStringLiteral("CASH")));
+        w->tdbgAccounts->setCurrentIndex(cell(w, cash, AccountCol::Name));
+        QTest::keyClick(w->tdbgAccounts, Qt::Key_F2);
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.shown[0].icon, MsgIcon::Critical);
+        QCOMPARE(m_messages.shown[0].title, QStringLiteral("Illegal operation"));
+        QCOMPARE(m_messages.shown[0].text, QStringLiteral("Illegal operation:\r\n\r\nYou are attempting to update BASIC account.\r\nThis is not allowed"));
+        QCOMPARE(w->AccountRows.textAt(cash, AccountCol::Name), QStringLiteral("CASH"));
+        // Its other cells may change.
+        typeInto(w, cash, AccountCol::Particulars, QStringLiteral("till"));
+        QCOMPARE(w->AccountRows.textAt(cash, AccountCol::Particulars), QStringLiteral("till"));
+        QCOMPARE(w->AccountRows.textAt(cash, AccountCol::Status), QStringLiteral("I"));
+
+        const int lower = int(names(w).indexOf(QStringLiteral("Cash")));
+        typeInto(w, lower, AccountCol::Name, QStringLiteral("Pet'ty cash"));
+        QCOMPARE(w->AccountRows.textAt(lower, AccountCol::Name), QStringLiteral("Petty cash")); // apostrophe dropped
+        QCOMPARE(m_messages.shown.size(), 1);
+    }
+
+    void newRowsSaveWithIdsAndReload()
+    {
+        frmAccountMaster *w = open();
+        w->cmdEdit->click();
+        const int added = w->AccountRows.rowCount();
+        typeInto(w, added, AccountCol::Name, QStringLiteral("Travel"));
+        QCOMPARE(w->AccountRows.rowCount(), added + 1);
+        QCOMPARE(w->AccountRows.textAt(added, AccountCol::Status), QStringLiteral("I"));
+        QCOMPARE(w->AccountRows.intAt(added, AccountCol::Id), 0);
+        QVERIFY(w->AccountRows.isNull(added, AccountCol::SerialNo));
+        typeInto(w, added, AccountCol::Opening, QStringLiteral("-12a.345"));
+        QCOMPARE(w->AccountRows.moneyAt(added, AccountCol::Opening).cents(), -1235);
+        w->cmdSave->click();
+        QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
+        QCOMPARE(w->mode(), QStringLiteral("V"));
+        const int travel = int(names(w).indexOf(QStringLiteral("Travel")));
+        QVERIFY(travel >= 0);
+        QCOMPARE(w->AccountRows.intAt(travel, AccountCol::Id), 44);
+        QCOMPARE(w->cboAccount->findText(QStringLiteral("Travel")) >= 0, true);
+    }
+
+    void refusedSaveStaysInEditWithTheRows()
+    {
+        frmAccountMaster *w = open();
+        w->cmdEdit->click();
+        const int added = w->AccountRows.rowCount();
+        typeInto(w, added, AccountCol::Name, QStringLiteral("bank"));
+        w->cmdSave->click();
+        QCOMPARE(m_messages.last(), QStringLiteral("Invalid Data|Invalid data\r\n\r\nYou are entering account with existing name."));
+        QCOMPARE(w->mode(), QStringLiteral("E"));
+        QCOMPARE(w->AccountRows.rowCount(), added + 1);
+    }
+
+    void deleteThenCancelKeepsTheAccount()
+    {
+        frmAccountMaster *w = open();
+        w->cmdEdit->click();
+        const int rent = int(names(w).indexOf(QStringLiteral("Rent")));
+        w->tdbgAccounts->selectRow(rent);
+        QTest::keyClick(w->tdbgAccounts, Qt::Key_Delete);
+        QVERIFY(!names(w).contains(QStringLiteral("Rent")));
+        QSqlQuery q = runSql(m_state->book.db(), QStringLiteral("SELECT account_id FROM tmp_account_d"));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), 41);
+        w->cmdCancel->click();
+        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QVERIFY(names(w).contains(QStringLiteral("Rent")));
+        w->cmdEdit->click(); // a new cycle discards the staged id
+        w->cmdSave->click();
+        QVERIFY(names(w).contains(QStringLiteral("Rent")));
+    }
+
+    void enterMovesToTheNextRowsNameAndShiftTabLeavesTheCombo()
+    {
+        frmAccountMaster *w = open();
+        w->tdbgAccounts->setFocus();
+        w->tdbgAccounts->setCurrentIndex(cell(w, 2, AccountCol::Opening));
+        QTest::keyClick(w->tdbgAccounts, Qt::Key_Return);
+        QCOMPARE(w->tdbgAccounts->currentIndex(), cell(w, 3, AccountCol::Name));
+        const int last = w->AccountRows.rowCount() - 1;
+        w->tdbgAccounts->setCurrentIndex(cell(w, last, AccountCol::Type));
+        QTest::keyClick(w->tdbgAccounts, Qt::Key_Return);
+        QCOMPARE(w->tdbgAccounts->currentIndex().row(), last);
+
+        w->cboAccount->setFocus();
+        QTest::keyClick(w->cboAccount, Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(w->tdbgAccounts->hasFocus());
+    }
+};
+
+QTEST_MAIN(TestFrmAccountMaster)
+#include "tst_frmaccountmaster.moc"
