@@ -1,0 +1,80 @@
+#pragma once
+
+#include "reportdefinition.h"
+
+#include <QFont>
+#include <QHash>
+#include <QList>
+#include <QPageLayout>
+#include <QStringList>
+#include <vector>
+
+class QPagedPaintDevice;
+
+namespace bc {
+
+struct ReportFonts {
+    QFont title;
+    QFont label;
+    QFont body;
+    QFont heading;
+    QFont footer;
+    static ReportFonts standard();
+};
+
+// Where a column sits on the page, in device pixels from the left margin.
+struct PlacedColumn {
+    qreal x = 0;
+    qreal width = 0;
+    bool rightAligned = false;
+};
+
+// The rows [firstRow, endRow) of one page; the last page carries the totals.
+struct ReportPage {
+    int firstRow = 0;
+    int endRow = 0;
+    bool totals = false;
+};
+
+// Everything measured before painting: the page, the columns, each row's
+// lines and height, and which rows go on which page. Every row is one or a
+// few lines high and never split across pages, so the page count is known
+// before the first page is painted.
+class ReportLayout {
+public:
+    // Chooses portrait A4, or landscape when the columns do not fit across
+    // portrait, sets that page layout on the device and lays the table out.
+    ReportLayout(QPagedPaintDevice &device, const ReportDefinition &definition, const ReportTable &table);
+
+    qreal unit = 1;       // device pixels per point
+    qreal pageWidth = 0;  // the printable area, in device pixels
+    qreal pageHeight = 0;
+    ReportFonts fonts;
+    QList<PlacedColumn> columns;
+    QList<ReportPage> pages;
+    qreal headerHeight = 0; // title, parameters and column headings
+    qreal footerHeight = 0;
+    qreal lineHeight = 0;   // one body line
+    qreal padding = 0;      // around each cell's text
+
+    qreal rowHeight(int row) const { return m_rowHeights[size_t(row)]; }
+    qreal totalsHeight() const { return lineHeight + 2 * padding; }
+    // The lines a cell is printed in: its text, or the text wrapped to the
+    // column width (at most three lines, the last elided).
+    QStringList cellLines(const ReportTable &table, int row, int column) const;
+
+    static constexpr int MaxLinesPerCell = 3;
+
+private:
+    QList<qreal> naturalWidths(const QPaintDevice &device, const ReportDefinition &definition,
+                               const ReportTable &table) const;
+    void placeColumns(const ReportDefinition &definition, const QList<qreal> &natural);
+    void measureRows(const QPaintDevice &device, const ReportTable &table);
+    void paginate(const ReportTable &table);
+
+    std::vector<qreal> m_rowHeights;
+    QHash<qint64, QStringList> m_wrapped; // row * column count + column -> lines
+    int m_columnCount = 0;
+};
+
+} // namespace bc

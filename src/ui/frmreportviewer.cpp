@@ -1,0 +1,214 @@
+#include "frmreportviewer.h"
+
+#include "appstate.h"
+#include "reportdefinition.h"
+#include "waitcursor.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace bc {
+
+namespace {
+
+// The configured printer when it is installed, else the system's default.
+std::unique_ptr<QPrinter> makePrinter(const PrinterSettings &settings)
+{
+    const QPrinterInfo info = settings.device.isEmpty() ? QPrinterInfo() : QPrinterInfo::printerInfo(settings.device);
+    if (info.isNull())
+        return std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+}
+
+QToolButton *toolButton(QWidget *parent, const char *name, const QString &text, const QString &tip)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setText(text);
+    button->setToolTip(tip);
+    return button;
+}
+
+} // namespace
+
+frmReportViewer::frmReportViewer(AppState &state, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_state(state), m_printer(makePrinter(state.printer))
+{
+    setObjectName(QStringLiteral("frmReportViewer"));
+    setWindowTitle(QStringLiteral("Report Viewer"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(900, 720);
+
+    cmdFirstPage = toolButton(this, "cmdFirstPage", QStringLiteral("|<"), QStringLiteral("First page"));
+    cmdPreviousPage = toolButton(this, "cmdPreviousPage", QStringLiteral("<"), QStringLiteral("Previous page"));
+    txtPage = new QSpinBox(this);
+    txtPage->setObjectName(QStringLiteral("txtPage"));
+    txtPage->setRange(1, 1);
+    lblPageCount = new QLabel(this);
+    lblPageCount->setObjectName(QStringLiteral("lblPageCount"));
+    cmdNextPage = toolButton(this, "cmdNextPage", QStringLiteral(">"), QStringLiteral("Next page"));
+    cmdLastPage = toolButton(this, "cmdLastPage", QStringLiteral(">|"), QStringLiteral("Last page"));
+    cmdZoomOut = toolButton(this, "cmdZoomOut", QStringLiteral("-"), QStringLiteral("Zoom out"));
+    cmdZoomIn = toolButton(this, "cmdZoomIn", QStringLiteral("+"), QStringLiteral("Zoom in"));
+    cmdFitWidth = toolButton(this, "cmdFitWidth", QStringLiteral("Fit Width"), QStringLiteral("Fit the page width"));
+    cmdFitPage = toolButton(this, "cmdFitPage", QStringLiteral("Whole Page"), QStringLiteral("Show the whole page"));
+    cmdPrint = new QPushButton(QStringLiteral("&Print"), this);
+    cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
+    cmdExport = new QPushButton(QStringLiteral("&Export to PDF"), this);
+    cmdExport->setObjectName(QStringLiteral("cmdExport"));
+
+    crvReport = new QPrintPreviewWidget(m_printer.get(), this);
+    crvReport->setObjectName(QStringLiteral("crvReport"));
+
+    auto *bar = new QHBoxLayout;
+    for (QWidget *w : std::initializer_list<QWidget *>{cmdFirstPage, cmdPreviousPage, txtPage, lblPageCount,
+                                                       cmdNextPage, cmdLastPage})
+        bar->addWidget(w);
+    bar->addSpacing(16);
+    for (QWidget *w : std::initializer_list<QWidget *>{cmdZoomOut, cmdZoomIn, cmdFitWidth, cmdFitPage})
+        bar->addWidget(w);
+    bar->addStretch();
+    bar->addWidget(cmdPrint);
+    bar->addWidget(cmdExport);
+    // The preview takes all the room the window has, whatever its size.
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(crvReport, 1);
+
+    connect(crvReport, &QPrintPreviewWidget::paintRequested, this, &frmReportViewer::paintReport);
+    connect(crvReport, &QPrintPreviewWidget::previewChanged, this, &frmReportViewer::updatePageControls);
+    connect(cmdFirstPage, &QToolButton::clicked, this, [this] { showPage(1); });
+    connect(cmdPreviousPage, &QToolButton::clicked, this, [this] { showPage(crvReport->currentPage() - 1); });
+    connect(cmdNextPage, &QToolButton::clicked, this, [this] { showPage(crvReport->currentPage() + 1); });
+    connect(cmdLastPage, &QToolButton::clicked, this, [this] { showPage(crvReport->pageCount()); });
+    connect(txtPage, &QSpinBox::valueChanged, this, &frmReportViewer::showPage);
+    connect(cmdZoomOut, &QToolButton::clicked, crvReport, [this] { crvReport->zoomOut(); });
+    connect(cmdZoomIn, &QToolButton::clicked, crvReport, [this] { crvReport->zoomIn(); });
+    connect(cmdFitWidth, &QToolButton::clicked, crvReport, &QPrintPreviewWidget::fitToWidth);
+    connect(cmdFitPage, &QToolButton::clicked, crvReport, &QPrintPreviewWidget::fitInView);
+    connect(cmdPrint, &QPushButton::clicked, this, &frmReportViewer::print);
+    connect(cmdExport, &QPushButton::clicked, this, [this] { saveAsPdf(QStringLiteral("Export to PDF")); });
+}
+
+frmReportViewer::~frmReportViewer()
+{
+    // The preview paints on the printer, so it goes first.
+    delete crvReport;
+}
+
+bool frmReportViewer::FormShow(int ReportType, const RecordSet &ReportData)
+{
+    if (const QString problem = reportProblem(ReportType, ReportData); !problem.isEmpty()) {
+        reportFailure(problem);
+        close();
+        return false;
+    }
+    m_reportType = ReportType;
+    m_records = ReportData;
+    {
+        WaitCursor wait;
+        crvReport->updatePreview();
+    }
+    if (!m_lastRender.ok) {
+        reportFailure(m_lastRender.error);
+        close();
+        return false;
+    }
+    crvReport->fitToWidth();
+    show();
+    raise();
+    activateWindow();
+    return true;
+}
+
+ReportPrintInfo frmReportViewer::printInfo() const
+{
+    return {m_state.today ? m_state.today() : QDate::currentDate(), m_state.dateFormat()};
+}
+
+void frmReportViewer::paintReport(QPrinter *printer)
+{
+    m_lastRender = renderReport(*printer, m_reportType, m_records, printInfo());
+}
+
+void frmReportViewer::print()
+{
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        saveAsPdf(QStringLiteral("No printer is installed: save the report as PDF"));
+        return;
+    }
+    QPrintDialog dialog(m_printer.get(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    WaitCursor wait;
+    m_lastRender = {};
+    crvReport->print();
+    if (!m_lastRender.ok)
+        reportFailure(m_lastRender.error);
+}
+
+bool frmReportViewer::saveAsPdf(const QString &caption)
+{
+    const std::optional<ReportDefinition> definition = reportDefinition(m_reportType);
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    const QString suggested = folder + u'/' + (definition ? definition->title : QStringLiteral("Report")) + QStringLiteral(".pdf");
+    QString path = QFileDialog::getSaveFileName(this, caption, suggested, QStringLiteral("PDF files (*.pdf)"),
+                                                nullptr, QFileDialog::DontUseNativeDialog);
+    if (path.isEmpty())
+        return false;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    RenderResult result;
+    {
+        WaitCursor wait;
+        result = renderReportToPdf(path, m_reportType, m_records, printInfo());
+    }
+    if (!result.ok)
+        reportFailure(result.error);
+    return result.ok;
+}
+
+void frmReportViewer::showPage(int page)
+{
+    if (page >= 1 && page <= crvReport->pageCount() && page != crvReport->currentPage())
+        crvReport->setCurrentPage(page);
+    updatePageControls();
+}
+
+void frmReportViewer::updatePageControls()
+{
+    const int count = std::max(crvReport->pageCount(), 1);
+    const int current = std::clamp(crvReport->currentPage(), 1, count);
+    {
+        const QSignalBlocker block(txtPage);
+        txtPage->setRange(1, count);
+        txtPage->setValue(current);
+    }
+    lblPageCount->setText(QStringLiteral("of %1").arg(count));
+    cmdFirstPage->setEnabled(current > 1);
+    cmdPreviousPage->setEnabled(current > 1);
+    cmdNextPage->setEnabled(current < count);
+    cmdLastPage->setEnabled(current < count);
+}
+
+void frmReportViewer::reportFailure(const QString &description)
+{
+    if (m_state.messages)
+        m_state.messages->critical(this, QStringLiteral("Error"), errorText(description));
+}
+
+} // namespace bc

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "recordsets.h"
+#include "reportrenderer.h"
+
+#include <QWidget>
+#include <memory>
+
+class QLabel;
+class QPrintPreviewWidget;
+class QPrinter;
+class QPushButton;
+class QSpinBox;
+class QToolButton;
+
+namespace bc {
+
+struct AppState;
+
+// The report viewer: a top-level window that previews one printed report and
+// prints it or saves it as PDF. A new viewer is made for every print; it keeps
+// its own copy of the records, so the screen that built them may drop them as
+// soon as FormShow returns, and it deletes itself when closed.
+class frmReportViewer : public QWidget {
+    Q_OBJECT
+public:
+    // parent: none, or the main window, so the viewer outlives the screen
+    // that opened it.
+    explicit frmReportViewer(AppState &state, QWidget *parent = nullptr);
+    ~frmReportViewer() override;
+
+    // Lays out report ReportType (11 transactions, 12 ledger, 13 summary) with
+    // the records and parameter values of ReportData and shows the window.
+    // When the report cannot be shown the user is told why, the window closes
+    // (and deletes itself) and false is returned.
+    bool FormShow(int ReportType, const RecordSet &ReportData);
+
+    int reportType() const { return m_reportType; }
+    const RecordSet &reportData() const { return m_records; }
+
+    QPrintPreviewWidget *crvReport;
+    QToolButton *cmdFirstPage;
+    QToolButton *cmdPreviousPage;
+    QSpinBox *txtPage;
+    QLabel *lblPageCount;
+    QToolButton *cmdNextPage;
+    QToolButton *cmdLastPage;
+    QToolButton *cmdZoomOut;
+    QToolButton *cmdZoomIn;
+    QToolButton *cmdFitWidth;
+    QToolButton *cmdFitPage;
+    QPushButton *cmdPrint;
+    QPushButton *cmdExport;
+
+private:
+    void paintReport(QPrinter *printer);
+    void print();
+    bool saveAsPdf(const QString &caption);
+    void showPage(int page);
+    void updatePageControls();
+    void reportFailure(const QString &description);
+    ReportPrintInfo printInfo() const;
+
+    AppState &m_state;
+    std::unique_ptr<QPrinter> m_printer;
+    int m_reportType = 0;
+    RecordSet m_records;
+    RenderResult m_lastRender;
+};
+
+} // namespace bc

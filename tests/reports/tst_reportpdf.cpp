@@ -1,0 +1,234 @@
+#include "recordsets.h"
+#include "reportrenderer.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace bc;
+
+namespace {
+
+const ReportPrintInfo printInfo{QDate(2006, 3, 5), QStringLiteral("d/M/yyyy")};
+
+struct PdfText {
+    RenderResult result;
+    QStringList pages; // the text of each page, as pdftotext lays it out
+    QString all() const { return pages.join(u'\f'); }
+};
+
+QString runTool(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+class ReportPdf : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path() const { return dir.filePath(QStringLiteral("report.pdf")); }
+
+    PdfText render(int type, const RecordSet &records)
+    {
+        PdfText out;
+        out.result = renderReportToPdf(path(), type, records, printInfo);
+        if (out.result.ok) {
+            out.pages = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path(), QStringLiteral("-")})
+                            .split(u'\f');
+            if (!out.pages.isEmpty() && out.pages.last().trimmed().isEmpty())
+                out.pages.removeLast();
+        }
+        return out;
+    }
+
+    // Every word's right edge and the page width, in points, per page.
+    QList<std::pair<double, double>> rightmostWords()
+    {
+        const QString html = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path(), QStringLiteral("-")});
+        QList<std::pair<double, double>> pages;
+        static const QRegularExpression tag(QStringLiteral(R"re(<page width="([\d.]+)"|xMax="([\d.]+)")re"));
+        for (auto it = tag.globalMatch(html); it.hasNext();) {
+            const auto m = it.next();
+            if (!m.captured(1).isEmpty())
+                pages.append({0.0, m.captured(1).toDouble()});
+            else if (!pages.isEmpty())
+                pages.last().first = std::max(pages.last().first, m.captured(2).toDouble());
+        }
+        return pages;
+    }
+};
+
+RecordSet transactions(int count, const QString &fromName, const QString &toName, const QString &particulars)
+{
+    RecordSet set(reportFields(TransactionListReport));
+    for (int i = 0; i < count; ++i) {
+        const int r = set.addRecord();
+        set.setInteger(r, 0, r + 1);
+        set.setText(r, 1, QStringLiteral("%1/03/2006").arg(r + 1, 2, 10, QLatin1Char('0')));
+        set.setText(r, 2, fromName);
+        set.setText(r, 3, toName);
+        set.setNumber(r, 4, Money::fromCents(10 + 100 * r));
+        set.setText(r, 5, particulars);
+    }
+    return set;
+}
+
+RecordSet ledger(int count)
+{
+    RecordSet set(reportFields(AccountLedgerReport));
+    for (int i = 0; i < count; ++i) {
+        const int r = set.addRecord();
+        set.setInteger(r, 0, r + 1);
+        set.setText(r, 1, QStringLiteral("05/03/2006"));
+        set.setText(r, 2, QStringLiteral("By SALES [sale %1]").arg(r + 1));
+        set.setNumber(r, 3, Money::fromCents(i % 2 ? 0 : 2000));
+        set.setNumber(r, 4, Money::fromCents(i % 2 ? 500 : 0));
+        set.setNumber(r, 5, Money::fromCents(1500 * (i / 2 + 1) + (i % 2 ? 0 : 500)));
+    }
+    set.setParameters({QString(), QStringLiteral("CASH"), QStringLiteral("01/03/2006"), QStringLiteral("31/03/2006"),
+                       QStringLiteral("0.00"), QStringLiteral("1234.50")});
+    return set;
+}
+
+} // namespace
+
+TEST_F(ReportPdf, TransactionListShowsTitleHeadingsRowsTotalAndPageNumber)
+{
+    RecordSet set = transactions(3, QStringLiteral("Harlow Traders"), QStringLiteral("CASH"), QStringLiteral("rent"));
+    set.setText(2, 3, QString());
+    const PdfText pdf = render(TransactionListReport, set);
+    ASSERT_TRUE(pdf.result.ok) << pdf.result.error.toStdString();
+    ASSERT_EQ(pdf.pages.size(), 1);
+    const QString text = pdf.all();
+    for (const char *expected : {"Transaction List", "S.No", "Date", "From A/C", "To A/C", "Amount", "Particulars",
+                                 "01/03/2006", "03/03/2006", "Harlow Traders", "0.10", "1.10", "2.10", "Total",
+                                 "3.30", "Page 1 of 1", "Printed on 05/03/2006"})
+        EXPECT_TRUE(text.contains(QLatin1String(expected))) << expected << "\n" << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("CASH")), 2);
+}
+
+TEST_F(ReportPdf, WideTransactionListTurnsLandscapeAndLongTextsStayInsideThePage)
+{
+    const QString name = QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
+    const PdfText pdf = render(TransactionListReport, transactions(40, name, name, name));
+    ASSERT_TRUE(pdf.result.ok);
+    const auto pages = rightmostWords();
+    ASSERT_FALSE(pages.isEmpty());
+    const double margin = 15 / 25.4 * 72;
+    for (const auto &[rightmost, width] : pages) {
+        EXPECT_NEAR(width, 841.9, 1); // A4 landscape
+        EXPECT_LE(rightmost, width - margin + 1);
+    }
+    EXPECT_TRUE(pdf.all().contains(QStringLiteral("Page %1 of %1").arg(pdf.pages.size())));
+}
+
+TEST_F(ReportPdf, LedgerShowsParametersRowsAndDebitCreditTotals)
+{
+    const PdfText pdf = render(AccountLedgerReport, ledger(4));
+    ASSERT_TRUE(pdf.result.ok);
+    const QString text = pdf.all();
+    for (const char *expected : {"Account Ledger", "Account:", "CASH", "01/03/2006 to 31/03/2006", "Opening Balance:",
+                                 "Closing Balance:", "1234.50", "Debit", "Credit", "Balance", "By SALES [sale 4]",
+                                 "40.00", "10.00", "Page 1 of 1"})
+        EXPECT_TRUE(text.contains(QLatin1String(expected))) << expected << "\n" << text.toStdString();
+    const QString totalLine = text.split(u'\n').filter(QStringLiteral("Total")).value(0);
+    EXPECT_TRUE(totalLine.contains(QStringLiteral("10.00")) && totalLine.contains(QStringLiteral("40.00")))
+        << totalLine.toStdString();
+}
+
+TEST_F(ReportPdf, LongLedgerPaginatesWithHeadingsOnEveryPageAndNoRowLostOrRepeated)
+{
+    const PdfText pdf = render(AccountLedgerReport, ledger(500));
+    ASSERT_TRUE(pdf.result.ok);
+    ASSERT_GT(pdf.pages.size(), 5);
+    EXPECT_EQ(pdf.result.pageCount, pdf.pages.size());
+    QList<int> serials;
+    static const QRegularExpression rowStart(QStringLiteral(R"(^\s*(\d+)\s+05/03/2006)"),
+                                             QRegularExpression::MultilineOption);
+    for (int p = 0; p < pdf.pages.size(); ++p) {
+        const QString &page = pdf.pages[p];
+        for (const char *heading : {"Account Ledger", "S.No", "Particulars", "Debit", "Credit", "Balance", "CASH"})
+            EXPECT_TRUE(page.contains(QLatin1String(heading))) << "page " << p + 1 << ": " << heading;
+        EXPECT_TRUE(page.contains(QStringLiteral("Page %1 of %2").arg(p + 1).arg(pdf.pages.size())));
+        for (auto it = rowStart.globalMatch(page); it.hasNext();)
+            serials << it.next().captured(1).toInt();
+    }
+    ASSERT_EQ(serials.size(), 500);
+    for (int i = 0; i < 500; ++i)
+        ASSERT_EQ(serials[i], i + 1);
+    EXPECT_TRUE(pdf.pages.last().contains(QStringLiteral("Total")));
+
+    // A ledger that just fills its first page takes its last row to the page
+    // of the totals rather than leaving them alone under the headings.
+    int perPage = 0;
+    for (auto it = rowStart.globalMatch(pdf.pages.first()); it.hasNext(); it.next())
+        ++perPage;
+    ASSERT_GT(perPage, 10);
+    const PdfText full = render(AccountLedgerReport, ledger(perPage));
+    ASSERT_EQ(full.pages.size(), 2);
+    EXPECT_TRUE(full.pages[1].contains(QRegularExpression(QStringLiteral(R"(^\s*%1\s+05/03/2006)").arg(perPage),
+                                                         QRegularExpression::MultilineOption)));
+    EXPECT_TRUE(full.pages[1].contains(QStringLiteral("Total")));
+}
+
+TEST_F(ReportPdf, SummaryTotalsAreExactCents)
+{
+    RecordSet set(reportFields(AccountSummaryReport));
+    const qint64 cents[][3] = {{10, 20, 30}, {20, -10, 10}, {-1, 0, -1}};
+    for (const auto &row : cents) {
+        const int r = set.addRecord();
+        set.setInteger(r, 0, r + 1);
+        set.setText(r, 1, QStringLiteral("Account number %1").arg(r + 1));
+        for (int c = 0; c < 3; ++c)
+            set.setNumber(r, 2 + c, Money::fromCents(row[c]));
+    }
+    set.setParameters({QString(), QStringLiteral("01/04/2024"), QStringLiteral("31/03/2025")});
+    const PdfText pdf = render(AccountSummaryReport, set);
+    ASSERT_TRUE(pdf.result.ok);
+    const QString text = pdf.all();
+    for (const char *expected : {"Account Summary", "Period:", "01/04/2024 to 31/03/2025", "A/C Name", "Open Amount",
+                                 "Transactions", "Balance Amount", "Account number 3", "-0.01"})
+        EXPECT_TRUE(text.contains(QLatin1String(expected))) << expected;
+    const QString totalLine = text.split(u'\n').filter(QStringLiteral("Total")).value(0).simplified();
+    EXPECT_EQ(totalLine, QStringLiteral("Total 0.29 0.10 0.39"));
+}
+
+TEST_F(ReportPdf, EmptyRecordSetsStillPrintHeadingsAndParameters)
+{
+    RecordSet summary(reportFields(AccountSummaryReport));
+    summary.setParameters({QString(), QStringLiteral("01/04/2024"), QStringLiteral("31/03/2025")});
+    const RecordSet sets[] = {transactions(0, {}, {}, {}), ledger(0), summary};
+    const int types[] = {TransactionListReport, AccountLedgerReport, AccountSummaryReport};
+    for (int i = 0; i < 3; ++i) {
+        const PdfText pdf = render(types[i], sets[i]);
+        ASSERT_TRUE(pdf.result.ok);
+        EXPECT_EQ(pdf.pages.size(), 1);
+        EXPECT_TRUE(pdf.all().contains(QStringLiteral("No records")));
+        EXPECT_TRUE(pdf.all().contains(QStringLiteral("S.No")));
+        EXPECT_TRUE(pdf.all().contains(QStringLiteral("Page 1 of 1")));
+    }
+    EXPECT_TRUE(render(AccountLedgerReport, ledger(0)).all().contains(QStringLiteral("1234.50")));
+}
+
+TEST_F(ReportPdf, WrongReportsAndUnwritableFilesAreErrorsNotFiles)
+{
+    for (int type : {0, 10, 14, -12}) {
+        const RenderResult result = renderReportToPdf(path(), type, ledger(2), printInfo);
+        EXPECT_FALSE(result.ok);
+        EXPECT_TRUE(result.error.contains(QString::number(type)));
+    }
+    const RenderResult missingField = renderReportToPdf(path(), AccountSummaryReport, ledger(2), printInfo);
+    EXPECT_FALSE(missingField.ok);
+    EXPECT_TRUE(missingField.error.contains(QStringLiteral("Acc_Name")));
+    EXPECT_FALSE(QFile::exists(path()));
+
+    const QString unwritable = dir.filePath(QStringLiteral("missing/folder/report.pdf"));
+    const RenderResult result = renderReportToPdf(unwritable, AccountLedgerReport, ledger(2), printInfo);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.error.contains(unwritable));
+}
