@@ -1,4 +1,5 @@
 #include "appstate.h"
+#include "frmtextcontrol.h"
 #include "messages.h"
 #include "printers.h"
 #include "startup.h"
@@ -41,6 +42,7 @@ int main(int argc, char *argv[])
     state.messages = &messages;
     state.defaultPrinter = bc::systemDefaultPrinter;
     state.printerList = bc::systemPrinters;
+    state.readmePath = bc::findReadme();
 
     if (const QString failure = state.paths.createDefaultBookOnFirstStart(); !failure.isEmpty())
         messages.critical(nullptr, QStringLiteral("Error"), bc::errorText(failure));

@@ -1,7 +1,10 @@
 #include "frmmain.h"
 
 #include "appstate.h"
+#include "frmaboutus.h"
 #include "frmaccountmaster.h"
+#include "frmsysconfig.h"
+#include "frmtextcontrol.h"
 #include "sql.h"
 
 #include <QCloseEvent>
@@ -68,10 +71,13 @@ QWidget *frmMain::child(const QString &name) const
 QWidget *frmMain::showChild(const QString &name, const std::function<QWidget *()> &make, bool giveFocus)
 {
     QPointer<QMdiSubWindow> sub = m_children.value(name);
-    if (!sub) {
+    if (!sub || !sub->widget()) { // a frame whose screen has closed is on its way out
         QWidget *widget = make();
         widget->setAttribute(Qt::WA_DeleteOnClose);
+        const QSize wanted = widget->size();
         sub = mdiArea->addSubWindow(widget);
+        // Keep the size the screen asked for, plus the frame's decorations.
+        sub->resize(wanted + (sub->size() - widget->size()));
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->setWindowIcon(widget->windowIcon());
         // The frame closes with its window, so a closed screen opens fresh.
@@ -94,6 +100,10 @@ void frmMain::wireScreens()
     };
     wire(mnuOtherAccounts, QStringLiteral("frmAccountMaster"), false,
          [this] { return new frmAccountMaster(m_state); });
+    wire(mnuConfig, QStringLiteral("frmSysConfig"), true, [this] { return new frmSysConfig(m_state); });
+    wire(mnuAbout, QStringLiteral("frmAboutUS"), true, [] { return new frmAboutUS; });
+    mnuContents->setEnabled(true);
+    connect(mnuContents, &QAction::triggered, this, [this] { ShowHelpContents(m_state, *this); });
 }
 
 void frmMain::fillWindowMenu()
