@@ -55,7 +55,6 @@ frmAboutUS::frmAboutUS(QWidget *parent) : QWidget(parent)
 
     cmdOK = new QPushButton(QStringLiteral("&OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &QWidget::close);
 
     auto *grid = new QGridLayout(this);
