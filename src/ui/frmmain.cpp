@@ -3,6 +3,7 @@
 #include "appstate.h"
 #include "frmaboutus.h"
 #include "frmaccountmaster.h"
+#include "frmtransaction.h"
 #include "frmsysconfig.h"
 #include "frmtextcontrol.h"
 #include "sql.h"
@@ -98,6 +99,7 @@ void frmMain::wireScreens()
         entry->setEnabled(true);
         connect(entry, &QAction::triggered, this, [this, name, giveFocus, make] { showChild(name, make, giveFocus); });
     };
+    wire(mnuOtherTran, QStringLiteral("frmTransaction"), true, [this] { return new frmTransaction(m_state); });
     wire(mnuOtherAccounts, QStringLiteral("frmAccountMaster"), false,
          [this] { return new frmAccountMaster(m_state); });
     wire(mnuConfig, QStringLiteral("frmSysConfig"), true, [this] { return new frmSysConfig(m_state); });

@@ -90,9 +90,13 @@ void GridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, cons
             value = QVariant::fromValue(*amount);
         break;
     case GridColumn::Format::Date: {
+        // Unreadable text still reaches the model, which empties the cell, so
+        // the window can say the date is invalid.
         if (const QDate date = parseUserDate(text, column.userDateFormat); date.isValid())
             value = date;
-        break; // an unreadable date empties the cell; the window reports it
+        else if (!text.trimmed().isEmpty())
+            value = text;
+        break;
     }
     default:
         value = text;

@@ -1,0 +1,214 @@
+#include "transactions.h"
+
+#include "dates.h"
+#include "sql.h"
+#include "textroutines.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <limits>
+
+namespace bc {
+
+namespace {
+
+QVariant amountBound(const QString &typed)
+{
+    return typed.trimmed().isEmpty() ? qint64(0) : Money::leadingNumber(typed).cents();
+}
+
+TranSaveResult outcome(TranSaveResult::Outcome kind, const QString &title, const QString &text)
+{
+    TranSaveResult r;
+    r.outcome = kind;
+    r.title = title;
+    r.text = text;
+    return r;
+}
+
+} // namespace
+
+RowArray makeTranRows()
+{
+    return RowArray({CellType::Int, CellType::Date, CellType::Key, CellType::Key, CellType::Money, CellType::Text,
+                     CellType::Text});
+}
+
+QVariantList tranSearchArguments(const TranSearch &search)
+{
+    const QString blank = QStringLiteral(" ");
+    return {search.applyDates ? shortDateText(search.fromDate) : blank,
+            search.applyDates ? shortDateText(search.toDate) : blank,
+            search.fromAccount,
+            search.fromAccount ? search.fromFlag : blank,
+            search.toAccount,
+            search.toAccount ? search.toFlag : blank,
+            amountBound(search.amount1),
+            amountBound(search.amount2),
+            NullToText(search.particulars) + blank};
+}
+
+TranFindResult findTransactions(const QSqlDatabase &db, const TranSearch &search)
+{
+    TranFindResult result;
+    RowArray &rows = result.rows;
+    QSqlQuery q = runSavedQuery(db, QStringLiteral("sp_tran_search_1"), tranSearchArguments(search));
+    const int id = q.record().indexOf(QStringLiteral("tran_ID")), date = q.record().indexOf(QStringLiteral("tran_date")),
+              fromFlag = q.record().indexOf(QStringLiteral("from_flag")), fromAcc = q.record().indexOf(QStringLiteral("from_acc")),
+              toFlag = q.record().indexOf(QStringLiteral("to_flag")), toAcc = q.record().indexOf(QStringLiteral("to_acc")),
+              amount = q.record().indexOf(QStringLiteral("amount")), particulars = q.record().indexOf(QStringLiteral("particulars"));
+    while (q.next()) {
+        const int r = rows.appendRow();
+        rows.setInt(r, TranCol::Id, q.value(id).toLongLong());
+        rows.setDate(r, TranCol::Date, fromIsoDate(q.value(date).toString()));
+        rows.setText(r, TranCol::From, NullToText(q.value(fromFlag)) + NullToText(q.value(fromAcc)));
+        rows.setText(r, TranCol::To, NullToText(q.value(toFlag)) + NullToText(q.value(toAcc)));
+        const QVariant cents = q.value(amount);
+        if (cents.isNull()) {
+            ++result.nullAmounts;
+        } else {
+            rows.setMoney(r, TranCol::Amount, Money::fromCents(cents.toLongLong()));
+            result.total += Money::fromCents(cents.toLongLong());
+        }
+        rows.setText(r, TranCol::Particulars, NullToText(q.value(particulars)));
+        rows.setText(r, TranCol::Status, QString());
+    }
+    return result;
+}
+
+QList<AccountChoice> transactionAccounts(const QSqlDatabase &db)
+{
+    QList<AccountChoice> list;
+    QSqlQuery q = runSql(db, QStringLiteral("SELECT account_id, account_name FROM account_master ORDER BY account_name"));
+    while (q.next())
+        list.append({NullToText(q.value(0)).toLongLong(), NullToText(q.value(1)), QStringLiteral("A")});
+    return list;
+}
+
+QString GetAccName(const QSqlDatabase &db, const QString &key)
+{
+    const QString k = NullToText(key);
+    if (k.isEmpty())
+        return QString();
+    bool ok = false;
+    const qint64 id = k.mid(1).toLongLong(&ok);
+    if (!ok)
+        return QString();
+    QString statement;
+    if (k[0] == u'A')
+        statement = QStringLiteral("SELECT account_name FROM account_master WHERE account_id = ?");
+    else if (k[0] == u'P')
+        statement = QStringLiteral("SELECT Party_name FROM Party_master WHERE Party_ID = ?");
+    else
+        return QString();
+    try {
+        QSqlQuery q = runSql(db, statement, {id});
+        return q.next() ? q.value(0).toString() : QString();
+    } catch (const DbError &) {
+        return QString(); // a book without a party table names no parties
+    }
+}
+
+void beginTransactionScreen(const QSqlDatabase &db)
+{
+    runSql(db, QStringLiteral("DELETE FROM tmp_transaction_master_d"));
+    runSql(db, QStringLiteral("DELETE FROM tmp_transaction_master_i"));
+}
+
+void stageTransactionDeletion(const QSqlDatabase &db, qint64 id)
+{
+    runSql(db, QStringLiteral("INSERT INTO tmp_transaction_master_d (tran_id) VALUES (?)"), {id});
+}
+
+QString ValidateRow(const RowArray &rows, int row)
+{
+    const QString prefix = QStringLiteral("Bad data in Record No %1\r\n").arg(row + 1);
+    if (!rows.dateAt(row, TranCol::Date).isValid())
+        return prefix + QStringLiteral("Invalid Date!");
+    const QString to = NullToText(rows.textAt(row, TranCol::To));
+    const QString from = NullToText(rows.textAt(row, TranCol::From));
+    if (to.isEmpty() || from.isEmpty())
+        return prefix + QStringLiteral("Invalid Account!");
+    if (rows.moneyAt(row, TranCol::Amount).isZero())
+        return prefix + QStringLiteral("Invalid Amount");
+    if (to == from)
+        return prefix + QStringLiteral("From A/c same as To A/c!");
+    return QString();
+}
+
+TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, const QDateTime &now)
+{
+    QList<int> marked;
+    for (int r = 0; r < rows.rowCount(); ++r)
+        if (rows.textAt(r, TranCol::Status) == QLatin1String("I"))
+            marked << r;
+    for (int r : marked) {
+        if (const QString problem = ValidateRow(rows, r); !problem.isEmpty()) {
+            TranSaveResult refused = outcome(TranSaveResult::Outcome::Refused, QStringLiteral("Error"), problem);
+            refused.refusedRow = r;
+            return refused;
+        }
+    }
+    const QString versionDate = now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    try {
+        TransactionGuard transaction(db);
+        runSql(db, QStringLiteral("DELETE FROM tmp_transaction_master_i"));
+        qint64 provisional = 0;
+        QList<QVariantList> staged;
+        for (int r : marked) {
+            qint64 id = rows.intAt(r, TranCol::Id);
+            if (id <= 0)
+                id = --provisional; // new rows: -1, -2, ... in grid order
+            const AccountKey from = rows.keyAt(r, TranCol::From);
+            const AccountKey to = rows.keyAt(r, TranCol::To);
+            staged.append({id, isoDate(rows.dateAt(r, TranCol::Date)), from.id, QString(from.flag), to.id,
+                           QString(to.flag), rows.moneyAt(r, TranCol::Amount).cents(),
+                           rows.textAt(r, TranCol::Particulars), versionDate});
+        }
+        runSqlBatch(db, QStringLiteral("INSERT INTO tmp_transaction_master_i (tran_id, tran_date, from_acc, from_flag, "
+                                       "to_acc, to_flag, amount, particulars, version_date) "
+                                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                    staged);
+        qint64 highest = 0;
+        {
+            QSqlQuery q = runSql(db, QStringLiteral("SELECT MAX(tran_id) FROM transaction_master"));
+            if (q.next())
+                highest = q.value(0).toLongLong();
+        }
+        if (highest - provisional > std::numeric_limits<qint32>::max())
+            throw DbError(QStringLiteral("There are no transaction numbers left for %1 new rows.").arg(-provisional));
+        runSql(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id IN "
+                                  "(SELECT tran_id FROM tmp_transaction_master_d)"));
+        runSql(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id IN "
+                                  "(SELECT tran_id FROM tmp_transaction_master_i)"));
+        runSql(db, QStringLiteral("UPDATE tmp_transaction_master_i SET tran_id = ? - tran_id WHERE tran_id < 0"),
+               {highest});
+        runSql(db, QStringLiteral("INSERT INTO transaction_master SELECT * FROM tmp_transaction_master_i"));
+        QList<qint64> ids;
+        {
+            QSqlQuery q = runSql(db, QStringLiteral("SELECT tran_id FROM tmp_transaction_master_i ORDER BY rowid"));
+            while (q.next())
+                ids << q.value(0).toLongLong();
+        }
+        // Applied deletions must not be applied again by a later save, when a
+        // new transaction may have received a deleted id.
+        runSql(db, QStringLiteral("DELETE FROM tmp_transaction_master_d"));
+        transaction.commit();
+        TranSaveResult saved;
+        saved.savedIds = ids;
+        return saved;
+    } catch (const DbError &e) {
+        // Everything above is rolled back. As after any failed save, the
+        // staged deletions are dropped so they cannot surprise a later save.
+        try {
+            beginTransactionScreen(db);
+        } catch (const DbError &) {
+        }
+        TranSaveResult failed = outcome(TranSaveResult::Outcome::Failed, QStringLiteral("Error"),
+                                        QStringLiteral("Error saving the data"));
+        failed.detail = e.description();
+        return failed;
+    }
+}
+
+} // namespace bc

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "money.h"
+#include "rowarray.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariantList>
+
+namespace bc {
+
+// The columns of the transaction grid's row array. The To side comes before
+// the From side, as the grid shows them.
+namespace TranCol {
+enum : int { Id, Date, To, From, Amount, Particulars, Status, Count };
+}
+
+RowArray makeTranRows();
+
+// What the transaction search asks for. A criterion that is off is passed to
+// the search as a single blank (dates, flags) or 0 (ids, amount bounds).
+struct TranSearch {
+    bool applyDates = false;
+    QDate fromDate;
+    QDate toDate;
+    qint64 fromAccount = 0; // 0: no account chosen
+    QString fromFlag = QStringLiteral(" ");
+    qint64 toAccount = 0;
+    QString toFlag = QStringLiteral(" ");
+    QString amount1;     // lower bound as typed; blank for none
+    QString amount2;     // upper bound as typed
+    QString particulars; // text the particulars must contain
+};
+
+// The nine arguments of the saved search query, in its order.
+QVariantList tranSearchArguments(const TranSearch &search);
+
+struct TranFindResult {
+    RowArray rows = makeTranRows();
+    Money total;
+    int nullAmounts = 0; // rows stored without an amount, counted as 0
+};
+
+// Finds transactions through the book's saved search query, rows in the
+// order it returns them.
+TranFindResult findTransactions(const QSqlDatabase &db, const TranSearch &search);
+
+struct AccountChoice {
+    qint64 id = 0;
+    QString name;
+    QString flag;
+    QString key() const { return flag + QString::number(id); }
+};
+// The accounts offered in the transaction lists, by name.
+QList<AccountChoice> transactionAccounts(const QSqlDatabase &db);
+
+// The name of an account ("A12") or party ("P3"); empty for anything unknown.
+QString GetAccName(const QSqlDatabase &db, const QString &key);
+
+// Empties the staging tables when the screen opens.
+void beginTransactionScreen(const QSqlDatabase &db);
+// Records at once that the transaction with this id is deleted in the grid.
+void stageTransactionDeletion(const QSqlDatabase &db, qint64 id);
+
+// Checks one row before it is saved. Returns an empty text when it may be
+// saved, else the message naming the row by its number (row + 1).
+QString ValidateRow(const RowArray &rows, int row);
+
+struct TranSaveResult {
+    enum class Outcome { Saved, Refused, Failed };
+    Outcome outcome = Outcome::Saved;
+    int refusedRow = -1;
+    QString title;
+    QString text;
+    QString detail;         // the database's description of a failure
+    QList<qint64> savedIds; // ids of the saved rows, in grid order
+    bool ok() const { return outcome == Outcome::Saved; }
+};
+
+// Saves the rows marked "I" and applies the staged deletions, all or
+// nothing: every marked row is checked first; then, in one transaction, the
+// deleted and old versions go, new rows get ids above the highest in use in
+// grid order, changed rows keep theirs, and the staged deletions are cleared.
+// The row array is not changed, so a refused or failed save can be retried.
+TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, const QDateTime &now);
+
+} // namespace bc

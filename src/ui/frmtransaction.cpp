@@ -1,0 +1,404 @@
+#include "frmtransaction.h"
+
+#include "appstate.h"
+#include "datagrid.h"
+#include "dateentry.h"
+#include "dates.h"
+#include "keyboard.h"
+#include "keyfilters.h"
+#include "rowarraymodel.h"
+#include "sql.h"
+#include "textroutines.h"
+#include "waitcursor.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace bc {
+
+namespace {
+
+QList<GridColumn> tranColumns(const QString &dateFormat)
+{
+    using F = GridColumn::Format;
+    QList<GridColumn> c(TranCol::Count);
+    c[TranCol::Id] = GridColumn::hiddenColumn(QStringLiteral("Tran_ID"));
+    c[TranCol::Date] = GridColumn::shown(QStringLiteral("Date"), F::Date, true);
+    c[TranCol::Date].datePattern = reportDatePattern(dateFormat);
+    c[TranCol::Date].userDateFormat = dateFormat;
+    c[TranCol::Date].width = 95;
+    c[TranCol::To] = GridColumn::shown(QStringLiteral(" Credit [To (A/C) ]"), F::ValueList, true);
+    c[TranCol::To].width = 170;
+    c[TranCol::From] = GridColumn::shown(QStringLiteral(" Debit [ From (A/C) ]"), F::ValueList, true);
+    c[TranCol::From].width = 170;
+    c[TranCol::Amount] = GridColumn::shown(QStringLiteral("Amount"), F::Standard, true);
+    c[TranCol::Amount].maxLength = 8;
+    c[TranCol::Amount].width = 110;
+    c[TranCol::Particulars] = GridColumn::shown(QStringLiteral("Particulars"), F::Plain, true);
+    c[TranCol::Particulars].maxLength = 32;
+    c[TranCol::Particulars].discardApostrophes = true;
+    c[TranCol::Status] = GridColumn::hiddenColumn(QStringLiteral("Status"));
+    return c;
+}
+
+QPushButton *button(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    return b;
+}
+
+// The chosen item of an account box: the selected item, or the item whose
+// name was typed exactly; -1 for anything else.
+int chosenItem(const QComboBox *box)
+{
+    const int typed = box->findText(box->currentText().trimmed(), Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    return box->currentText().trimmed().isEmpty() ? -1 : typed;
+}
+
+} // namespace
+
+frmTransaction::frmTransaction(AppState &state, QWidget *parent)
+    : QWidget(parent)
+    , tdbgTran(new DataGrid(new RowArrayModel(makeTranRows(), tranColumns(state.dateFormat())), this))
+    , TranRows(tdbgTran->rows())
+    , m_state(state)
+    , m_model(tdbgTran->rowModel())
+{
+    setObjectName(QStringLiteral("frmTransaction"));
+    setWindowTitle(QStringLiteral("Transactions"));
+    buildSearchPanel();
+    buildGrid();
+
+    const QDate today = m_state.today();
+    dtpFromDate->setDisplayFormat(m_state.dateFormat());
+    dtpToDate->setDisplayFormat(m_state.dateFormat());
+    dtpFromDate->setDate(today.addDays(-7));
+    dtpToDate->setDate(today);
+    chkApply->setChecked(true);
+    SortOrder = QStringLiteral("A");
+    SetMode(QStringLiteral("V"));
+    LoadLists();
+    try {
+        beginTransactionScreen(m_state.book.db());
+    } catch (const DbError &e) {
+        reportFailure(e.description());
+    }
+    Find();
+}
+
+void frmTransaction::buildSearchPanel()
+{
+    chkApply = new QCheckBox(QStringLiteral("Apply Date on Search"), this);
+    chkApply->setObjectName(QStringLiteral("chkApply"));
+    dtpFromDate = new DateEntry(this);
+    dtpFromDate->setObjectName(QStringLiteral("dtpFromDate"));
+    dtpToDate = new DateEntry(this);
+    dtpToDate->setObjectName(QStringLiteral("dtpToDate"));
+
+    fraSearch = new QGroupBox(this);
+    fraSearch->setObjectName(QStringLiteral("fraSearch"));
+    const auto combo = [this](const char *name) {
+        auto *box = new QComboBox(fraSearch);
+        box->setObjectName(QLatin1String(name));
+        box->setEditable(true);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        box->setMinimumWidth(150);
+        box->installEventFilter(this);
+        return box;
+    };
+    cboFromAcc = combo("cboFromAcc");
+    cboToAcc = combo("cboToAcc");
+    const auto edit = [this](const char *name) {
+        auto *line = new QLineEdit(fraSearch);
+        line->setObjectName(QLatin1String(name));
+        return line;
+    };
+    txtAmount1 = edit("txtAmount1");
+    txtAmount2 = edit("txtAmount2");
+    txtparticulars = edit("txtparticulars");
+    installAmountKeyFilter(txtAmount1);
+    installAmountKeyFilter(txtAmount2);
+    installApostropheFilter(txtparticulars);
+    cmdFind = button(fraSearch, "cmdFind", QStringLiteral("&Find"));
+    cmdBlank = button(fraSearch, "cmdBlank", QStringLiteral("&Blank"));
+
+    auto *grid = new QGridLayout(fraSearch);
+    grid->addWidget(new QLabel(QStringLiteral("From A/C"), fraSearch), 0, 0);
+    grid->addWidget(cboFromAcc, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("To A/C"), fraSearch), 0, 2);
+    grid->addWidget(cboToAcc, 0, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Particulars"), fraSearch), 0, 4);
+    grid->addWidget(txtparticulars, 0, 5);
+    grid->addWidget(new QLabel(QStringLiteral("Amount >"), fraSearch), 1, 0);
+    grid->addWidget(txtAmount1, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Amount <"), fraSearch), 1, 2);
+    grid->addWidget(txtAmount2, 1, 3);
+    grid->addWidget(cmdFind, 1, 4);
+    grid->addWidget(cmdBlank, 1, 5);
+
+    connect(cmdFind, &QPushButton::clicked, this, &frmTransaction::Find);
+    connect(cmdBlank, &QPushButton::clicked, this, &frmTransaction::Blank);
+}
+
+void frmTransaction::buildGrid()
+{
+    tdbgTran->setObjectName(QStringLiteral("tdbgTran"));
+    tdbgTran->beforeDelete = [this](int row) { return stageDeletion(row); };
+    tdbgTran->enterHandler = [this] { GridEnterNextRow(tdbgTran, TranCol::Date); };
+    connect(m_model, &RowArrayModel::rowAdded, this, &frmTransaction::onRowAdded);
+    connect(m_model, &RowArrayModel::cellUpdated, this, &frmTransaction::onCellUpdated);
+    connect(tdbgTran->horizontalHeader(), &QHeaderView::sectionClicked, this, &frmTransaction::sortByColumn);
+
+    cmdEdit = button(this, "cmdEdit", QStringLiteral("&Edit/New"));
+    cmdSave = button(this, "cmdSave", QStringLiteral("&Save"));
+    cmdCancel = button(this, "cmdCancel", QStringLiteral("&Cancel"));
+    cmdprint = button(this, "cmdprint", QStringLiteral("&Print"));
+    cmdQuit = button(this, "cmdQuit", QStringLiteral("&Quit"));
+    lbltotal = new QLabel(QStringLiteral("0.00"), this);
+    lbltotal->setObjectName(QStringLiteral("lbltotal"));
+    lbltotal->setMinimumWidth(110);
+    lbltotal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lbltotal->setFrameShape(QFrame::StyledPanel);
+
+    auto *dates = new QHBoxLayout;
+    dates->addWidget(chkApply);
+    dates->addWidget(new QLabel(QStringLiteral("From Date"), this));
+    dates->addWidget(dtpFromDate);
+    dates->addWidget(new QLabel(QStringLiteral("To Date"), this));
+    dates->addWidget(dtpToDate);
+    dates->addStretch();
+    auto *bottom = new QHBoxLayout;
+    for (QPushButton *b : {cmdEdit, cmdSave, cmdCancel, cmdprint, cmdQuit})
+        bottom->addWidget(b);
+    bottom->addStretch();
+    bottom->addWidget(new QLabel(QStringLiteral("Total Amount"), this));
+    bottom->addWidget(lbltotal);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(dates);
+    layout->addWidget(fraSearch);
+    layout->addWidget(tdbgTran, 1);
+    layout->addLayout(bottom);
+    resize(900, 560);
+
+    connect(cmdEdit, &QPushButton::clicked, this, &frmTransaction::EditNew);
+    connect(cmdSave, &QPushButton::clicked, this, &frmTransaction::Save);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmTransaction::Cancel);
+    connect(cmdprint, &QPushButton::clicked, this, &frmTransaction::printRequested);
+    connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void frmTransaction::reportFailure(const QString &description)
+{
+    m_state.messages->critical(this, QStringLiteral("Error"), errorText(description));
+}
+
+void frmTransaction::SetMode(const QString &mode)
+{
+    if (mode != QLatin1String("V") && mode != QLatin1String("E"))
+        return;
+    m_mode = mode;
+    const bool viewing = mode == QLatin1String("V");
+    for (QWidget *w : QList<QWidget *>{dtpFromDate, dtpToDate, cboFromAcc, cboToAcc, txtAmount1, txtAmount2,
+                                       txtparticulars, cmdFind, cmdBlank, cmdEdit, cmdprint, cmdQuit})
+        w->setEnabled(viewing);
+    cmdSave->setEnabled(!viewing);
+    cmdCancel->setEnabled(!viewing);
+    m_model->setEditable(!viewing);
+}
+
+void frmTransaction::LoadLists()
+{
+    cboFromAcc->clear();
+    cboToAcc->clear();
+    QList<QPair<QVariant, QString>> values;
+    try {
+        for (const AccountChoice &a : transactionAccounts(m_state.book.db())) {
+            const QVariantList item{a.id, a.name, a.flag.trimmed()};
+            cboFromAcc->addItem(a.name, item);
+            cboToAcc->addItem(a.name, item);
+            values.append({QVariant(a.key()), a.name});
+        }
+    } catch (const DbError &e) {
+        reportFailure(e.description());
+    }
+    cboFromAcc->setCurrentIndex(-1);
+    cboToAcc->setCurrentIndex(-1);
+    m_model->column(TranCol::To).valueList = values;
+    m_model->column(TranCol::From).valueList = values;
+}
+
+TranSearch frmTransaction::searchCriteria() const
+{
+    TranSearch s;
+    s.applyDates = chkApply->isChecked();
+    s.fromDate = dtpFromDate->date();
+    s.toDate = dtpToDate->date();
+    if (const int i = chosenItem(cboFromAcc); i >= 0) {
+        const QVariantList item = cboFromAcc->itemData(i).toList();
+        s.fromAccount = item.value(0).toLongLong();
+        s.fromFlag = item.value(2).toString();
+    }
+    if (const int i = chosenItem(cboToAcc); i >= 0) {
+        const QVariantList item = cboToAcc->itemData(i).toList();
+        s.toAccount = item.value(0).toLongLong();
+        s.toFlag = item.value(2).toString();
+    }
+    s.amount1 = txtAmount1->text();
+    s.amount2 = txtAmount2->text();
+    s.particulars = txtparticulars->text();
+    return s;
+}
+
+void frmTransaction::Find()
+{
+    WaitCursor wait;
+    TranRows.clear();
+    lbltotal->setText(QStringLiteral("0.00"));
+    SortOrder = QStringLiteral("A");
+    int nullAmounts = 0;
+    try {
+        TranFindResult found = findTransactions(m_state.book.db(), searchCriteria());
+        TranRows = std::move(found.rows);
+        lbltotal->setText(found.total.toPlain());
+        nullAmounts = found.nullAmounts;
+    } catch (const DbError &e) {
+        m_model->rebind();
+        reportFailure(e.description());
+        return;
+    }
+    m_model->rebind();
+    if (nullAmounts > 0)
+        m_state.messages->show(this, MsgIcon::Warning, QStringLiteral("Transactions"),
+                               QStringLiteral("%1 of the transactions found have no amount; they are shown empty "
+                                              "and count as 0 in the total.").arg(nullAmounts),
+                               QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void frmTransaction::Blank()
+{
+    for (QComboBox *box : {cboFromAcc, cboToAcc}) {
+        box->setCurrentIndex(-1);
+        box->setEditText(QString());
+    }
+    txtAmount1->clear();
+    txtAmount2->clear();
+    txtparticulars->clear();
+    lbltotal->setText(QStringLiteral("0.00"));
+    TranRows.clear();
+    m_model->rebind();
+}
+
+void frmTransaction::EditNew()
+{
+    SetMode(QStringLiteral("E"));
+    tdbgTran->setFocus();
+}
+
+void frmTransaction::Cancel()
+{
+    tdbgTran->commitEdit();
+    SetMode(QStringLiteral("V"));
+    Find();
+}
+
+void frmTransaction::Save()
+{
+    tdbgTran->commitEdit();
+    TranSaveResult result;
+    {
+        WaitCursor wait;
+        result = saveTransactions(m_state.book.db(), TranRows, QDateTime::currentDateTime());
+    }
+    switch (result.outcome) {
+    case TranSaveResult::Outcome::Refused:
+        m_state.messages->critical(this, result.title, result.text);
+        tdbgTran->setCurrentIndex(m_model->index(result.refusedRow, TranCol::Date));
+        return;
+    case TranSaveResult::Outcome::Failed:
+        m_state.messages->show(this, MsgIcon::None, result.title, result.text, QMessageBox::Ok, QMessageBox::Ok);
+        SetMode(QStringLiteral("V"));
+        return;
+    case TranSaveResult::Outcome::Saved:
+        Find();
+        SetMode(QStringLiteral("V"));
+        return;
+    }
+}
+
+void frmTransaction::onRowAdded(int row, int column)
+{
+    TranRows.setInt(row, TranCol::Id, 0);
+    TranRows.setText(row, TranCol::Status, QStringLiteral("I"));
+    if (column != TranCol::Date)
+        TranRows.setDate(row, TranCol::Date, m_state.today());
+}
+
+void frmTransaction::onCellUpdated(int row, int column)
+{
+    if (column == TranCol::Date && !TranRows.dateAt(row, TranCol::Date).isValid())
+        m_state.messages->critical(this, QStringLiteral("Error"), QStringLiteral("Invalid Date"));
+    if (column == TranCol::To || column == TranCol::From) {
+        const QString to = NullToText(TranRows.textAt(row, TranCol::To));
+        const QString from = NullToText(TranRows.textAt(row, TranCol::From));
+        if (!to.isEmpty() && to == from)
+            m_state.messages->critical(this, QStringLiteral("Error"), QStringLiteral("To A/c same as From A/c"));
+    }
+    TranRows.setText(row, TranCol::Status, QStringLiteral("I"));
+}
+
+bool frmTransaction::stageDeletion(int row)
+{
+    try {
+        stageTransactionDeletion(m_state.book.db(), TranRows.intAt(row, TranCol::Id));
+        return true;
+    } catch (const DbError &e) {
+        reportFailure(e.description());
+        return false;
+    }
+}
+
+void frmTransaction::sortByColumn(int column)
+{
+    tdbgTran->commitEdit();
+    SortOrder = SortOrder == QLatin1String("A") ? QStringLiteral("D") : QStringLiteral("A");
+    WaitCursor wait;
+    SortGridRows(TranRows, column, SortOrder);
+    m_model->rebind();
+}
+
+bool frmTransaction::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (watched == cboFromAcc && ComboTabToGrid(chkApply, key))
+            return true;
+        if (watched == cboToAcc && ComboTabToGrid(cboFromAcc, key))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmTransaction::closeEvent(QCloseEvent *event)
+{
+    if (m_mode == QLatin1String("E")
+        && m_state.messages->question(this, QStringLiteral("Transactions"),
+                                      QStringLiteral("The changes you have not saved will be lost. Close anyway?"))
+            != QMessageBox::Yes) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+} // namespace bc

@@ -1,0 +1,226 @@
+#include "appstate.h"
+#include "datagrid.h"
+#include "dateentry.h"
+#include "frmtransaction.h"
+#include "recordingmessages.h"
+#include "rowarraymodel.h"
+#include "sql.h"
+#include "testbook.h"
+#include "windowcleanup.h"
+
+#include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTest>
+
+using namespace bc;
+using bc::test::RecordingMessages;
+
+class TestFrmTransaction : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<bc::test::TestBook> m_book;
+    std::unique_ptr<AppState> m_state;
+    RecordingMessages m_messages;
+    const QDate m_today{2026, 12, 7};
+
+    frmTransaction *open()
+    {
+        auto *w = new frmTransaction(*m_state);
+        new QAbstractItemModelTester(w->tdbgTran->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, w);
+        w->show();
+        QApplication::setActiveWindow(w);
+        return w;
+    }
+    QModelIndex cell(frmTransaction *w, int row, int column) { return w->tdbgTran->model()->index(row, column); }
+    void typeInto(frmTransaction *w, int row, int column, const QString &text)
+    {
+        w->tdbgTran->setFocus();
+        w->tdbgTran->setCurrentIndex(cell(w, row, column));
+        QTest::keyClick(w->tdbgTran, Qt::Key_F2);
+        QWidget *editor = w->tdbgTran->indexWidget(cell(w, row, column));
+        QVERIFY(editor);
+        if (auto *combo = qobject_cast<QComboBox *>(editor)) {
+            combo->setCurrentIndex(combo->findText(text));
+        } else {
+            auto *line = qobject_cast<QLineEdit *>(editor);
+            line->selectAll();
+            QTest::keyClicks(line, text);
+        }
+        QTest::keyClick(editor, Qt::Key_Tab);
+    }
+    int countTable(const char *table)
+    {
+        QSqlQuery q = runSql(m_state->book.db(), QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table)));
+        return q.next() ? q.value(0).toInt() : -1;
+    }
+
+private slots:
+    void init()
+    {
+        m_book = std::make_unique<bc::test::TestBook>();
+        m_book->addAccount(10, QStringLiteral("Bank"), 4, Money());
+        m_book->addAccount(11, QStringLiteral("Rent"), 2, Money());
+        m_book->addTransaction(1, m_today.addDays(-1), 10, 11, Money::fromCents(10000), QStringLiteral("rent"));
+        m_book->addTransaction(2, m_today.addDays(-2), 11, 10, Money::fromCents(-4050), QStringLiteral("refund"));
+        m_book->addTransaction(3, m_today.addDays(-30), 11, 10, Money::fromCents(77700), QStringLiteral("old"));
+        m_state = std::make_unique<AppState>();
+        m_messages = RecordingMessages();
+        m_state->messages = &m_messages;
+        m_state->settings.dateFormat = QStringLiteral("d/M/yyyy");
+        m_state->today = [this] { return m_today; };
+        m_book->book().close();
+        QVERIFY(m_state->book.open(m_book->path()).ok());
+    }
+    void cleanup()
+    {
+        bc::test::closeAllWindows();
+        m_state.reset();
+        m_book.reset();
+    }
+
+    void loadsTheLastWeekWithItsTotal()
+    {
+        frmTransaction *w = open();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Transactions"));
+        QVERIFY(w->chkApply->isChecked());
+        QCOMPARE(w->dtpFromDate->date(), m_today.addDays(-7));
+        QCOMPARE(w->dtpToDate->date(), m_today);
+        QCOMPARE(w->TranRows.rowCount(), 2);
+        QCOMPARE(w->lbltotal->text(), QStringLiteral("59.50"));
+        QAbstractItemModel *m = w->tdbgTran->model();
+        QCOMPARE(m->headerData(TranCol::To, Qt::Horizontal).toString(), QStringLiteral(" Credit [To (A/C) ]"));
+        QCOMPARE(m->headerData(TranCol::From, Qt::Horizontal).toString(), QStringLiteral(" Debit [ From (A/C) ]"));
+        QCOMPARE(m->data(cell(w, 1, TranCol::Date)).toString(), m_today.addDays(-1).toString(QStringLiteral("dd/MM/yyyy")));
+        QCOMPARE(m->data(cell(w, 1, TranCol::From)).toString(), QStringLiteral("Bank"));
+        QCOMPARE(m->data(cell(w, 1, TranCol::To)).toString(), QStringLiteral("Rent"));
+        QCOMPARE(m->data(cell(w, 0, TranCol::Amount)).toString(), QStringLiteral("-40.50"));
+        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QVERIFY(w->cmdprint->isEnabled() && !w->cmdSave->isEnabled());
+    }
+
+    void findArgumentsFollowTheFields()
+    {
+        frmTransaction *w = open();
+        w->chkApply->setChecked(false);
+        const QString blank = QStringLiteral(" ");
+        QCOMPARE(tranSearchArguments(w->searchCriteria()), (QVariantList{blank, blank, 0, blank, 0, blank, 0, 0, blank}));
+        w->cboFromAcc->setCurrentIndex(w->cboFromAcc->findText(QStringLiteral("Bank")));
+        w->cboToAcc->setEditText(QStringLiteral("Not an account"));
+        QTest::keyClicks(w->txtparticulars, QStringLiteral("it's"));
+        QCOMPARE(w->txtparticulars->text(), QStringLiteral("its"));
+        QVariantList args = tranSearchArguments(w->searchCriteria());
+        QCOMPARE(args[2], QVariant(qint64(10)));
+        QCOMPARE(args[3], QVariant(QStringLiteral("A")));
+        QCOMPARE(args[4], QVariant(qint64(0)));
+        QCOMPARE(args[5], QVariant(blank));
+        QCOMPARE(args[8], QVariant(QStringLiteral("its ")));
+        w->txtparticulars->clear();
+        w->cmdFind->click();
+        QCOMPARE(w->TranRows.rowCount(), 1); // Bank to Rent only, any date
+        w->cmdBlank->click();
+        QCOMPARE(w->TranRows.rowCount(), 0);
+        QCOMPARE(w->cboFromAcc->currentText(), QString());
+        QCOMPARE(w->lbltotal->text(), QStringLiteral("0.00"));
+        QVERIFY(!w->chkApply->isChecked()); // kept by Blank
+    }
+
+    void newRowStartedInFromGetsTodayAndSameAccountsAreCaught()
+    {
+        frmTransaction *w = open();
+        w->cmdEdit->click();
+        const int added = w->TranRows.rowCount();
+        typeInto(w, added, TranCol::From, QStringLiteral("Bank"));
+        QCOMPARE(w->TranRows.rowCount(), added + 1);
+        QCOMPARE(w->TranRows.dateAt(added, TranCol::Date), m_today);
+        QCOMPARE(w->TranRows.intAt(added, TranCol::Id), 0);
+        QCOMPARE(w->TranRows.textAt(added, TranCol::Status), QStringLiteral("I"));
+        QVERIFY(m_messages.shown.isEmpty());
+        typeInto(w, added, TranCol::To, QStringLiteral("Bank"));
+        QCOMPARE(m_messages.last(), QStringLiteral("Error|To A/c same as From A/c"));
+        typeInto(w, added, TranCol::Amount, QStringLiteral("-12.5"));
+        w->cmdSave->click();
+        QCOMPARE(m_messages.last(), QStringLiteral("Error|Bad data in Record No 3\r\nFrom A/c same as To A/c!"));
+        QCOMPARE(w->mode(), QStringLiteral("E"));
+        typeInto(w, added, TranCol::To, QStringLiteral("Rent"));
+        w->cmdSave->click(); // a negative amount is accepted
+        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(w->TranRows.rowCount(), 3);
+        QCOMPARE(w->lbltotal->text(), QStringLiteral("47.00"));
+    }
+
+    void zeroAmountAndBadDatesAreRefused()
+    {
+        frmTransaction *w = open();
+        w->cmdEdit->click();
+        const int added = w->TranRows.rowCount();
+        typeInto(w, added, TranCol::Date, QStringLiteral("31/02/2026"));
+        QCOMPARE(m_messages.last(), QStringLiteral("Error|Invalid Date"));
+        QCOMPARE(w->TranRows.rowCount(), added + 1);
+        typeInto(w, added, TranCol::Date, QStringLiteral("5/12/2026"));
+        QCOMPARE(w->TranRows.dateAt(added, TranCol::Date), QDate(2026, 12, 5));
+        typeInto(w, added, TranCol::From, QStringLiteral("Rent"));
+        typeInto(w, added, TranCol::To, QStringLiteral("Bank"));
+        w->cmdSave->click();
+        QCOMPARE(m_messages.last(), QStringLiteral("Error|Bad data in Record No 3\r\nInvalid Amount"));
+        QCOMPARE(countTable("transaction_master"), 3);
+    }
+
+    void deletionIsStagedAtOnceAndAppliedBySave()
+    {
+        frmTransaction *w = open();
+        w->cmdEdit->click();
+        w->tdbgTran->selectRow(0);
+        QTest::keyClick(w->tdbgTran, Qt::Key_Delete);
+        QCOMPARE(w->TranRows.rowCount(), 1);
+        QCOMPARE(countTable("tmp_transaction_master_d"), 1);
+        w->cmdSave->click();
+        QCOMPARE(countTable("transaction_master"), 2);
+        QCOMPARE(countTable("tmp_transaction_master_d"), 0);
+        QCOMPARE(w->mode(), QStringLiteral("V"));
+    }
+
+    void headerSortsByCalendarDateAndEnterGoesToTheNextDate()
+    {
+        frmTransaction *w = open();
+        w->chkApply->setChecked(false);
+        w->cmdFind->click();
+        QCOMPARE(w->TranRows.rowCount(), 3);
+        emit w->tdbgTran->horizontalHeader()->sectionClicked(TranCol::Date);
+        QCOMPARE(w->SortOrder, QStringLiteral("D"));
+        QCOMPARE(w->TranRows.intAt(0, TranCol::Id), 1); // the newest first
+        QCOMPARE(w->TranRows.intAt(2, TranCol::Id), 3);
+        w->tdbgTran->setFocus();
+        w->tdbgTran->setCurrentIndex(cell(w, 0, TranCol::Amount));
+        QTest::keyClick(w->tdbgTran, Qt::Key_Return);
+        QCOMPARE(w->tdbgTran->currentIndex(), cell(w, 1, TranCol::Date));
+        w->cboToAcc->setFocus();
+        QTest::keyClick(w->cboToAcc, Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(w->cboFromAcc->hasFocus());
+    }
+
+    void nullAmountsAndFailuresAreReported()
+    {
+        runSql(m_state->book.db(), QStringLiteral("INSERT INTO transaction_master VALUES (9, ?, 10, 'A', 11, 'A', NULL, 'no amount', NULL)"),
+               {m_today.toString(Qt::ISODate)});
+        frmTransaction *w = open();
+        QCOMPARE(w->TranRows.rowCount(), 3);
+        QCOMPARE(w->lbltotal->text(), QStringLiteral("59.50"));
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.shown[0].icon, MsgIcon::Warning);
+        runSql(m_state->book.db(), QStringLiteral("DELETE FROM saved_queries WHERE name = 'sp_tran_search_1'"));
+        w->cmdFind->click();
+        QCOMPARE(m_messages.shown.size(), 2);
+        QCOMPARE(m_messages.shown[1].title, QStringLiteral("Error"));
+        QVERIFY(m_messages.shown[1].text.contains(QLatin1String("sp_tran_search_1")));
+        QCOMPARE(w->TranRows.rowCount(), 0);
+    }
+};
+
+QTEST_MAIN(TestFrmTransaction)
+#include "tst_frmtransaction.moc"
