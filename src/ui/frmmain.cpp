@@ -13,6 +13,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QStyle>
 
 namespace bc {
 
@@ -78,7 +79,9 @@ QWidget *frmMain::showChild(const QString &name, const std::function<QWidget *()
         const QSize wanted = widget->size();
         sub = mdiArea->addSubWindow(widget);
         // Keep the size the screen asked for, plus the frame's decorations.
-        sub->resize(wanted + (sub->size() - widget->size()));
+        const int frame = sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
+        const int title = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+        sub->resize(wanted + QSize(2 * frame, title + frame));
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->setWindowIcon(widget->windowIcon());
         // The frame closes with its window, so a closed screen opens fresh.
