@@ -4,8 +4,10 @@
 #include "datagrid.h"
 #include "dateentry.h"
 #include "dates.h"
+#include "frmreportviewer.h"
 #include "keyboard.h"
 #include "keyfilters.h"
+#include "recordsets.h"
 #include "rowarraymodel.h"
 #include "sql.h"
 #include "textroutines.h"
@@ -194,7 +196,7 @@ void frmTransaction::buildGrid()
     connect(cmdEdit, &QPushButton::clicked, this, &frmTransaction::EditNew);
     connect(cmdSave, &QPushButton::clicked, this, &frmTransaction::Save);
     connect(cmdCancel, &QPushButton::clicked, this, &frmTransaction::Cancel);
-    connect(cmdprint, &QPushButton::clicked, this, &frmTransaction::printRequested);
+    connect(cmdprint, &QPushButton::clicked, this, &frmTransaction::Print);
     connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -334,6 +336,15 @@ void frmTransaction::Save()
         SetMode(QStringLiteral("V"));
         return;
     }
+}
+
+void frmTransaction::Print()
+{
+    tdbgTran->commitEdit();
+    const QSqlDatabase db = m_state.book.db();
+    const RecordSet records = transactionListRecords(
+        TranRows, [db](const AccountKey &key) { return GetAccName(db, key.toText()); }, m_state.dateFormat());
+    (new frmReportViewer(m_state))->FormShow(TransactionListReport, records);
 }
 
 void frmTransaction::onRowAdded(int row, int column)

@@ -56,12 +56,10 @@ public:
     void EditNew();
     void Cancel();
     void Save();
+    // Hands the rows as they stand to a new report viewer.
+    void Print();
     // The search as the fields stand, as Find passes it to the book.
     TranSearch searchCriteria() const;
-
-signals:
-    // Print asks for the rows as they stand; the printed report is made elsewhere.
-    void printRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

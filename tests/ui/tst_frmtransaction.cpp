@@ -1,7 +1,9 @@
 #include "appstate.h"
 #include "datagrid.h"
 #include "dateentry.h"
+#include "frmreportviewer.h"
 #include "frmtransaction.h"
+#include "recordsets.h"
 #include "recordingmessages.h"
 #include "rowarraymodel.h"
 #include "sql.h"
@@ -202,6 +204,24 @@ private slots:
         w->cboToAcc->setFocus();
         QTest::keyClick(w->cboToAcc, Qt::Key_Backtab, Qt::ShiftModifier);
         QVERIFY(w->cboFromAcc->hasFocus());
+    }
+
+    void printOpensAViewerWithTheGridRows()
+    {
+        frmTransaction *w = open();
+        w->cmdprint->click();
+        frmReportViewer *viewer = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *v = qobject_cast<frmReportViewer *>(top))
+                viewer = v;
+        QVERIFY(viewer);
+        QCOMPARE(viewer->reportType(), int(TransactionListReport));
+        const RecordSet &set = viewer->reportData();
+        QCOMPARE(set.recordCount(), 2);
+        QCOMPARE(set.text(0, set.fieldIndex(QStringLiteral("From_Acc"))), QStringLiteral("Rent"));
+        QCOMPARE(set.text(0, set.fieldIndex(QStringLiteral("To_Acc"))), QStringLiteral("Bank"));
+        w->close();
+        QVERIFY(viewer->isVisible()); // the viewer outlives the screen
     }
 
     void nullAmountsAndFailuresAreReported()
