@@ -5,7 +5,6 @@
 #include <QFont>
 #include <QHash>
 #include <QList>
-#include <QPageLayout>
 #include <QStringList>
 #include <vector>
 

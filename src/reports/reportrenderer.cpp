@@ -16,22 +16,22 @@ class PagePainter {
 public:
     PagePainter(QPainter &painter, const ReportLayout &layout, const ReportDefinition &definition,
                 const ReportTable &table, const QString &printedOn)
-        : p(painter), L(layout), def(definition), t(table), m_printedOn(printedOn)
+        : m_painter(painter), m_layout(layout), m_definition(definition), m_table(table), m_printedOn(printedOn)
     {
     }
 
     void paintPage(int index)
     {
-        const ReportPage &page = L.pages[index];
+        const ReportPage &page = m_layout.pages[index];
         qreal y = paintHeader();
         for (int r = page.firstRow; r < page.endRow; ++r) {
             paintRow(r, y);
-            y += L.rowHeight(r);
+            y += m_layout.rowHeight(r);
         }
         if (page.totals) {
-            if (t.rows.isEmpty()) {
+            if (m_table.rows.isEmpty()) {
                 paintNoRecords(y);
-                y += L.totalsHeight();
+                y += m_layout.totalsHeight();
             }
             paintTotals(y);
         }
@@ -41,109 +41,109 @@ public:
 private:
     QRectF cellRect(int column, qreal y, qreal height) const
     {
-        const PlacedColumn &c = L.columns[column];
-        return QRectF(c.x + L.padding, y, c.width - 2 * L.padding, height);
+        const PlacedColumn &c = m_layout.columns[column];
+        return QRectF(c.x + m_layout.padding, y, c.width - 2 * m_layout.padding, height);
     }
     Qt::Alignment alignOf(int column) const
     {
-        return (L.columns[column].rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+        return (m_layout.columns[column].rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
     }
     void line(qreal y, qreal points, const QColor &colour)
     {
-        p.setPen(QPen(colour, points * L.unit));
-        p.drawLine(QPointF(0, y), QPointF(L.columns.last().x + L.columns.last().width, y));
+        m_painter.setPen(QPen(colour, points * m_layout.unit));
+        m_painter.drawLine(QPointF(0, y), QPointF(m_layout.columns.last().x + m_layout.columns.last().width, y));
     }
 
     qreal paintHeader()
     {
-        p.setPen(Qt::black);
-        p.setFont(L.fonts.title);
-        const qreal titleHeight = QFontMetricsF(L.fonts.title, p.device()).lineSpacing();
-        p.drawText(QRectF(0, 0, L.pageWidth, titleHeight), Qt::AlignLeft | Qt::AlignVCenter, def.title);
-        qreal y = titleHeight + 6 * L.unit;
+        m_painter.setPen(Qt::black);
+        m_painter.setFont(m_layout.fonts.title);
+        const qreal titleHeight = QFontMetricsF(m_layout.fonts.title, m_painter.device()).lineSpacing();
+        m_painter.drawText(QRectF(0, 0, m_layout.pageWidth, titleHeight), Qt::AlignLeft | Qt::AlignVCenter, m_definition.title);
+        qreal y = titleHeight + 6 * m_layout.unit;
 
-        const QFontMetricsF labels(L.fonts.label, p.device());
+        const QFontMetricsF labels(m_layout.fonts.label, m_painter.device());
         qreal labelWidth = 0;
-        for (const ReportParameterLine &parameter : def.parameterLines)
+        for (const ReportParameterLine &parameter : m_definition.parameterLines)
             labelWidth = std::max(labelWidth, labels.horizontalAdvance(parameter.label + u':'));
-        for (int i = 0; i < def.parameterLines.size(); ++i) {
+        for (int i = 0; i < m_definition.parameterLines.size(); ++i) {
             const qreal h = labels.lineSpacing();
-            p.setFont(L.fonts.label);
-            p.drawText(QRectF(0, y, labelWidth, h), Qt::AlignLeft | Qt::AlignVCenter, def.parameterLines[i].label + u':');
-            p.setFont(L.fonts.body);
-            const qreal x = labelWidth + 8 * L.unit;
-            const QString value = QFontMetricsF(L.fonts.body, p.device())
-                                      .elidedText(t.parameterValues.value(i), Qt::ElideRight, L.pageWidth - x);
-            p.drawText(QRectF(x, y, L.pageWidth - x, h), Qt::AlignLeft | Qt::AlignVCenter, value);
+            m_painter.setFont(m_layout.fonts.label);
+            m_painter.drawText(QRectF(0, y, labelWidth, h), Qt::AlignLeft | Qt::AlignVCenter, m_definition.parameterLines[i].label + u':');
+            m_painter.setFont(m_layout.fonts.body);
+            const qreal x = labelWidth + 8 * m_layout.unit;
+            const QString value = QFontMetricsF(m_layout.fonts.body, m_painter.device())
+                                      .elidedText(m_table.parameterValues.value(i), Qt::ElideRight, m_layout.pageWidth - x);
+            m_painter.drawText(QRectF(x, y, m_layout.pageWidth - x, h), Qt::AlignLeft | Qt::AlignVCenter, value);
             y += h;
         }
-        if (!def.parameterLines.isEmpty())
-            y += 8 * L.unit;
+        if (!m_definition.parameterLines.isEmpty())
+            y += 8 * m_layout.unit;
 
-        p.setFont(L.fonts.heading);
-        for (int c = 0; c < def.columns.size(); ++c)
-            p.drawText(cellRect(c, y, L.lineHeight + 2 * L.padding), alignOf(c), def.columns[c].heading);
-        y += L.lineHeight + 2 * L.padding;
+        m_painter.setFont(m_layout.fonts.heading);
+        for (int c = 0; c < m_definition.columns.size(); ++c)
+            m_painter.drawText(cellRect(c, y, m_layout.lineHeight + 2 * m_layout.padding), alignOf(c), m_definition.columns[c].heading);
+        y += m_layout.lineHeight + 2 * m_layout.padding;
         line(y, 1, Qt::black);
         return y;
     }
 
     void paintRow(int row, qreal y)
     {
-        p.setPen(Qt::black);
-        p.setFont(L.fonts.body);
-        for (int c = 0; c < def.columns.size(); ++c) {
-            const QStringList lines = L.cellLines(t, row, c);
+        m_painter.setPen(Qt::black);
+        m_painter.setFont(m_layout.fonts.body);
+        for (int c = 0; c < m_definition.columns.size(); ++c) {
+            const QStringList lines = m_layout.cellLines(m_table, row, c);
             for (int i = 0; i < lines.size(); ++i)
-                p.drawText(cellRect(c, y + L.padding + i * L.lineHeight, L.lineHeight), alignOf(c), lines[i]);
+                m_painter.drawText(cellRect(c, y + m_layout.padding + i * m_layout.lineHeight, m_layout.lineHeight), alignOf(c), lines[i]);
         }
-        line(y + L.rowHeight(row), 0.3, QColor(200, 200, 200));
+        line(y + m_layout.rowHeight(row), 0.3, QColor(200, 200, 200));
     }
 
     void paintNoRecords(qreal y)
     {
-        QFont font = L.fonts.body;
+        QFont font = m_layout.fonts.body;
         font.setItalic(true);
-        p.setFont(font);
-        p.setPen(Qt::black);
-        p.drawText(QRectF(L.padding, y, L.pageWidth, L.totalsHeight()), Qt::AlignLeft | Qt::AlignVCenter,
+        m_painter.setFont(font);
+        m_painter.setPen(Qt::black);
+        m_painter.drawText(QRectF(m_layout.padding, y, m_layout.pageWidth, m_layout.totalsHeight()), Qt::AlignLeft | Qt::AlignVCenter,
                    QStringLiteral("No records"));
     }
 
     void paintTotals(qreal y)
     {
         bool any = false;
-        for (const QString &total : t.totals)
+        for (const QString &total : m_table.totals)
             any = any || !total.isEmpty();
         if (!any)
             return;
         line(y, 0.8, Qt::black);
-        p.setPen(Qt::black);
-        p.setFont(L.fonts.heading);
-        p.drawText(cellRect(0, y, L.totalsHeight()), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Total"));
-        for (int c = 0; c < def.columns.size(); ++c)
-            if (!t.totals.value(c).isEmpty())
-                p.drawText(cellRect(c, y, L.totalsHeight()), alignOf(c), t.totals[c]);
+        m_painter.setPen(Qt::black);
+        m_painter.setFont(m_layout.fonts.heading);
+        m_painter.drawText(cellRect(0, y, m_layout.totalsHeight()), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Total"));
+        for (int c = 0; c < m_definition.columns.size(); ++c)
+            if (!m_table.totals.value(c).isEmpty())
+                m_painter.drawText(cellRect(c, y, m_layout.totalsHeight()), alignOf(c), m_table.totals[c]);
     }
 
     void paintFooter(int index)
     {
-        const qreal h = QFontMetricsF(L.fonts.footer, p.device()).lineSpacing();
-        const qreal y = L.pageHeight - h;
-        p.setPen(QPen(QColor(120, 120, 120), 0.5 * L.unit));
-        p.drawLine(QPointF(0, y - 3 * L.unit), QPointF(L.pageWidth, y - 3 * L.unit));
-        p.setPen(Qt::black);
-        p.setFont(L.fonts.footer);
-        p.drawText(QRectF(0, y, L.pageWidth, h), Qt::AlignLeft | Qt::AlignVCenter,
+        const qreal h = QFontMetricsF(m_layout.fonts.footer, m_painter.device()).lineSpacing();
+        const qreal y = m_layout.pageHeight - h;
+        m_painter.setPen(QPen(QColor(120, 120, 120), 0.5 * m_layout.unit));
+        m_painter.drawLine(QPointF(0, y - 3 * m_layout.unit), QPointF(m_layout.pageWidth, y - 3 * m_layout.unit));
+        m_painter.setPen(Qt::black);
+        m_painter.setFont(m_layout.fonts.footer);
+        m_painter.drawText(QRectF(0, y, m_layout.pageWidth, h), Qt::AlignLeft | Qt::AlignVCenter,
                    QStringLiteral("Printed on %1").arg(m_printedOn));
-        p.drawText(QRectF(0, y, L.pageWidth, h), Qt::AlignRight | Qt::AlignVCenter,
-                   QStringLiteral("Page %1 of %2").arg(index + 1).arg(L.pages.size()));
+        m_painter.drawText(QRectF(0, y, m_layout.pageWidth, h), Qt::AlignRight | Qt::AlignVCenter,
+                   QStringLiteral("Page %1 of %2").arg(index + 1).arg(m_layout.pages.size()));
     }
 
-    QPainter &p;
-    const ReportLayout &L;
-    const ReportDefinition &def;
-    const ReportTable &t;
+    QPainter &m_painter;
+    const ReportLayout &m_layout;
+    const ReportDefinition &m_definition;
+    const ReportTable &m_table;
     QString m_printedOn;
 };
 
