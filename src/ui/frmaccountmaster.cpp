@@ -6,6 +6,7 @@
 #include "keyboard.h"
 #include "keyfilters.h"
 #include "rowarraymodel.h"
+#include "screenparts.h"
 #include "sql.h"
 #include "textroutines.h"
 #include "waitcursor.h"
@@ -48,13 +49,6 @@ QList<GridColumn> accountColumns()
     return c;
 }
 
-QPushButton *button(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
-
 } // namespace
 
 frmAccountMaster::frmAccountMaster(AppState &state, QWidget *parent)
@@ -89,8 +83,8 @@ void frmAccountMaster::buildControls()
     txtOpen2->setObjectName(QStringLiteral("txtOpen2"));
     installAmountKeyFilter(txtOpen1);
     installAmountKeyFilter(txtOpen2);
-    cmdFind = button(Frame1, "cmdFind", QStringLiteral("&Find"));
-    cmdBlank = button(Frame1, "cmdBlank", QStringLiteral("&Blank"));
+    cmdFind = makeButton(Frame1, "cmdFind", QStringLiteral("&Find"));
+    cmdBlank = makeButton(Frame1, "cmdBlank", QStringLiteral("&Blank"));
     auto *search = new QGridLayout(Frame1);
     search->addWidget(new QLabel(QStringLiteral("Account"), Frame1), 0, 0);
     search->addWidget(cboAccount, 0, 1);
@@ -121,22 +115,14 @@ void frmAccountMaster::buildControls()
             [this](int row) { AccountRows.setText(row, AccountCol::Status, QStringLiteral("I")); });
     connect(tdbgAccounts->horizontalHeader(), &QHeaderView::sectionClicked, this, &frmAccountMaster::sortByColumn);
 
-    cmdEdit = button(this, "cmdEdit", QStringLiteral("&Edit/New"));
-    cmdSave = button(this, "cmdSave", QStringLiteral("&Save"));
-    cmdCancel = button(this, "cmdCancel", QStringLiteral("&Cancel"));
-    cmdQuit = button(this, "cmdQuit", QStringLiteral("&Quit"));
-    lbltotal = new QLabel(QStringLiteral("0.00"), this);
-    lbltotal->setObjectName(QStringLiteral("lbltotal"));
-    lbltotal->setMinimumWidth(110);
-    lbltotal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lbltotal->setFrameShape(QFrame::StyledPanel);
+    cmdEdit = makeButton(this, "cmdEdit", QStringLiteral("&Edit/New"));
+    cmdSave = makeButton(this, "cmdSave", QStringLiteral("&Save"));
+    cmdCancel = makeButton(this, "cmdCancel", QStringLiteral("&Cancel"));
+    cmdQuit = makeButton(this, "cmdQuit", QStringLiteral("&Quit"));
+    lbltotal = makeTotalLabel(this);
 
-    auto *bottom = new QHBoxLayout;
-    for (QPushButton *b : {cmdEdit, cmdSave, cmdCancel, cmdQuit})
-        bottom->addWidget(b);
-    bottom->addStretch();
-    bottom->addWidget(new QLabel(QStringLiteral("Total Amount (Rs.)"), this));
-    bottom->addWidget(lbltotal);
+    QHBoxLayout *bottom =
+        makeButtonRow({cmdEdit, cmdSave, cmdCancel, cmdQuit}, QStringLiteral("Total Amount (Rs.)"), lbltotal);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);
     layout->addWidget(tdbgAccounts, 1);
@@ -149,11 +135,6 @@ void frmAccountMaster::buildControls()
     connect(cmdSave, &QPushButton::clicked, this, &frmAccountMaster::Save);
     connect(cmdCancel, &QPushButton::clicked, this, &frmAccountMaster::Cancel);
     connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
-}
-
-void frmAccountMaster::reportFailure(const QString &description)
-{
-    m_state.messages->critical(this, QStringLiteral("Error"), errorText(description));
 }
 
 void frmAccountMaster::SetMode(const QString &mode)
@@ -184,7 +165,7 @@ void frmAccountMaster::LoadLists()
             types.append({QVariant(qlonglong(type.id)), type.name});
         m_model->column(AccountCol::Type).valueList = types;
     } catch (const DbError &e) {
-        reportFailure(e.description());
+        reportDbFailure(m_state, this, e.description());
     }
 }
 
@@ -199,7 +180,7 @@ void frmAccountMaster::Find()
         lbltotal->setText(found.total.toPlain());
     } catch (const DbError &e) {
         AccountRows.clear();
-        reportFailure(e.description());
+        reportDbFailure(m_state, this, e.description());
     }
     m_model->rebind();
 }
@@ -220,7 +201,7 @@ void frmAccountMaster::EditNew()
     try {
         beginAccountEdit(m_state.book.db());
     } catch (const DbError &e) {
-        reportFailure(e.description());
+        reportDbFailure(m_state, this, e.description());
         return;
     }
     SetMode(QStringLiteral("E"));
@@ -267,14 +248,14 @@ bool frmAccountMaster::stageDeletion(int row)
         stageAccountDeletion(m_state.book.db(), AccountRows.intAt(row, AccountCol::Id));
         return true;
     } catch (const DbError &e) {
-        reportFailure(e.description());
+        reportDbFailure(m_state, this, e.description());
         return false;
     }
 }
 
 void frmAccountMaster::sortByColumn(int column)
 {
-    SortOrder = SortOrder == QLatin1String("A") ? QStringLiteral("D") : QStringLiteral("A");
+    SortOrder = toggledSortOrder(SortOrder);
     tdbgAccounts->commitEdit();
     WaitCursor wait;
     SortGridRows(AccountRows, column, SortOrder);
@@ -293,10 +274,7 @@ bool frmAccountMaster::eventFilter(QObject *watched, QEvent *event)
 
 void frmAccountMaster::closeEvent(QCloseEvent *event)
 {
-    if (m_mode == QLatin1String("E")
-        && m_state.messages->question(this, QStringLiteral("Account Master"),
-                                      QStringLiteral("The changes you have not saved will be lost. Close anyway?"))
-            != QMessageBox::Yes) {
+    if (m_mode == QLatin1String("E") && !confirmDiscardEdits(m_state, this, windowTitle())) {
         event->ignore();
         return;
     }

@@ -57,7 +57,6 @@ private:
     void sortByColumn(int column);
     bool allowNameEdit(int row);
     bool stageDeletion(int row);
-    void reportFailure(const QString &description);
 
     AppState &m_state;
     RowArrayModel *m_model = nullptr;

@@ -9,6 +9,7 @@
 #include "keyfilters.h"
 #include "recordsets.h"
 #include "rowarraymodel.h"
+#include "screenparts.h"
 #include "sql.h"
 #include "textroutines.h"
 #include "waitcursor.h"
@@ -53,13 +54,6 @@ QList<GridColumn> tranColumns(const QString &dateFormat)
     return c;
 }
 
-QPushButton *button(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
-
 // The chosen item of an account box: the selected item, or the item whose
 // name was typed exactly; -1 for anything else.
 int chosenItem(const QComboBox *box)
@@ -94,7 +88,7 @@ frmTransaction::frmTransaction(AppState &state, QWidget *parent)
     try {
         beginTransactionScreen(m_state.book.db());
     } catch (const DbError &e) {
-        reportFailure(e.description());
+        reportDbFailure(m_state, this, e.description());
     }
     Find();
 }
@@ -132,8 +126,8 @@ void frmTransaction::buildSearchPanel()
     installAmountKeyFilter(txtAmount1);
     installAmountKeyFilter(txtAmount2);
     installApostropheFilter(txtparticulars);
-    cmdFind = button(fraSearch, "cmdFind", QStringLiteral("&Find"));
-    cmdBlank = button(fraSearch, "cmdBlank", QStringLiteral("&Blank"));
+    cmdFind = makeButton(fraSearch, "cmdFind", QStringLiteral("&Find"));
+    cmdBlank = makeButton(fraSearch, "cmdBlank", QStringLiteral("&Blank"));
 
     auto *grid = new QGridLayout(fraSearch);
     grid->addWidget(new QLabel(QStringLiteral("From A/C"), fraSearch), 0, 0);
@@ -162,16 +156,12 @@ void frmTransaction::buildGrid()
     connect(m_model, &RowArrayModel::cellUpdated, this, &frmTransaction::onCellUpdated);
     connect(tdbgTran->horizontalHeader(), &QHeaderView::sectionClicked, this, &frmTransaction::sortByColumn);
 
-    cmdEdit = button(this, "cmdEdit", QStringLiteral("&Edit/New"));
-    cmdSave = button(this, "cmdSave", QStringLiteral("&Save"));
-    cmdCancel = button(this, "cmdCancel", QStringLiteral("&Cancel"));
-    cmdprint = button(this, "cmdprint", QStringLiteral("&Print"));
-    cmdQuit = button(this, "cmdQuit", QStringLiteral("&Quit"));
-    lbltotal = new QLabel(QStringLiteral("0.00"), this);
-    lbltotal->setObjectName(QStringLiteral("lbltotal"));
-    lbltotal->setMinimumWidth(110);
-    lbltotal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lbltotal->setFrameShape(QFrame::StyledPanel);
+    cmdEdit = makeButton(this, "cmdEdit", QStringLiteral("&Edit/New"));
+    cmdSave = makeButton(this, "cmdSave", QStringLiteral("&Save"));
+    cmdCancel = makeButton(this, "cmdCancel", QStringLiteral("&Cancel"));
+    cmdprint = makeButton(this, "cmdprint", QStringLiteral("&Print"));
+    cmdQuit = makeButton(this, "cmdQuit", QStringLiteral("&Quit"));
+    lbltotal = makeTotalLabel(this);
 
     auto *dates = new QHBoxLayout;
     dates->addWidget(chkApply);
@@ -180,12 +170,8 @@ void frmTransaction::buildGrid()
     dates->addWidget(new QLabel(QStringLiteral("To Date"), this));
     dates->addWidget(dtpToDate);
     dates->addStretch();
-    auto *bottom = new QHBoxLayout;
-    for (QPushButton *b : {cmdEdit, cmdSave, cmdCancel, cmdprint, cmdQuit})
-        bottom->addWidget(b);
-    bottom->addStretch();
-    bottom->addWidget(new QLabel(QStringLiteral("Total Amount"), this));
-    bottom->addWidget(lbltotal);
+    QHBoxLayout *bottom =
+        makeButtonRow({cmdEdit, cmdSave, cmdCancel, cmdprint, cmdQuit}, QStringLiteral("Total Amount"), lbltotal);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(dates);
     layout->addWidget(fraSearch);
@@ -198,11 +184,6 @@ void frmTransaction::buildGrid()
     connect(cmdCancel, &QPushButton::clicked, this, &frmTransaction::Cancel);
     connect(cmdprint, &QPushButton::clicked, this, &frmTransaction::Print);
     connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
-}
-
-void frmTransaction::reportFailure(const QString &description)
-{
-    m_state.messages->critical(this, QStringLiteral("Error"), errorText(description));
 }
 
 void frmTransaction::SetMode(const QString &mode)
@@ -232,7 +213,7 @@ void frmTransaction::LoadLists()
             values.append({QVariant(a.key()), a.name});
         }
     } catch (const DbError &e) {
-        reportFailure(e.description());
+        reportDbFailure(m_state, this, e.description());
     }
     cboFromAcc->setCurrentIndex(-1);
     cboToAcc->setCurrentIndex(-1);
@@ -276,7 +257,7 @@ void frmTransaction::Find()
         nullAmounts = found.nullAmounts;
     } catch (const DbError &e) {
         m_model->rebind();
-        reportFailure(e.description());
+        reportDbFailure(m_state, this, e.description());
         return;
     }
     m_model->rebind();
@@ -374,7 +355,7 @@ bool frmTransaction::stageDeletion(int row)
         stageTransactionDeletion(m_state.book.db(), TranRows.intAt(row, TranCol::Id));
         return true;
     } catch (const DbError &e) {
-        reportFailure(e.description());
+        reportDbFailure(m_state, this, e.description());
         return false;
     }
 }
@@ -382,7 +363,7 @@ bool frmTransaction::stageDeletion(int row)
 void frmTransaction::sortByColumn(int column)
 {
     tdbgTran->commitEdit();
-    SortOrder = SortOrder == QLatin1String("A") ? QStringLiteral("D") : QStringLiteral("A");
+    SortOrder = toggledSortOrder(SortOrder);
     WaitCursor wait;
     SortGridRows(TranRows, column, SortOrder);
     m_model->rebind();
@@ -402,10 +383,7 @@ bool frmTransaction::eventFilter(QObject *watched, QEvent *event)
 
 void frmTransaction::closeEvent(QCloseEvent *event)
 {
-    if (m_mode == QLatin1String("E")
-        && m_state.messages->question(this, QStringLiteral("Transactions"),
-                                      QStringLiteral("The changes you have not saved will be lost. Close anyway?"))
-            != QMessageBox::Yes) {
+    if (m_mode == QLatin1String("E") && !confirmDiscardEdits(m_state, this, windowTitle())) {
         event->ignore();
         return;
     }

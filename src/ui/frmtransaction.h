@@ -72,7 +72,6 @@ private:
     void onCellUpdated(int row, int column);
     bool stageDeletion(int row);
     void sortByColumn(int column);
-    void reportFailure(const QString &description);
 
     AppState &m_state;
     RowArrayModel *m_model;

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace bc {
+
+struct AppState;
+
+// Small pieces every screen builds the same way.
+
+QPushButton *makeButton(QWidget *parent, const char *objectName, const QString &caption);
+
+// The total box "lbltotal": right-aligned, framed, "0.00" until filled.
+QLabel *makeTotalLabel(QWidget *parent);
+
+// The row under a grid: the buttons on the left, the total's caption and box
+// on the right.
+QHBoxLayout *makeButtonRow(const QList<QPushButton *> &buttons, const QString &totalCaption, QLabel *total);
+
+// Reports a failing statement: "Error" + line break + the description.
+void reportDbFailure(AppState &state, QWidget *parent, const QString &description);
+
+// Asks before a screen in the middle of an edit cycle closes; true to close.
+bool confirmDiscardEdits(AppState &state, QWidget *parent, const QString &title);
+
+// A header click flips the sort order: "A" becomes "D", anything else "A".
+QString toggledSortOrder(const QString &order);
+
+} // namespace bc
