@@ -3,6 +3,7 @@
 #include "appstate.h"
 #include "frmaboutus.h"
 #include "frmaccountmaster.h"
+#include "frmstockgraph.h"
 #include "frmtransaction.h"
 #include "frmsysconfig.h"
 #include "frmtextcontrol.h"
@@ -94,6 +95,12 @@ QWidget *frmMain::showChild(const QString &name, const std::function<QWidget *()
     if (giveFocus)
         mdiArea->setActiveSubWindow(sub);
     return sub->widget();
+}
+
+frmStockGraph *frmMain::showStockGraph()
+{
+    return static_cast<frmStockGraph *>(
+        showChild(QStringLiteral("frmStockGraph"), [this] { return new frmStockGraph(m_state); }, true));
 }
 
 void frmMain::wireScreens()

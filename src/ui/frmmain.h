@@ -13,6 +13,7 @@ class QMenu;
 namespace bc {
 
 struct AppState;
+class frmStockGraph;
 
 // The frame window: menus that open every screen as a single-instance child.
 class frmMain : public QMainWindow {
@@ -39,6 +40,8 @@ public:
     // window's widget.
     QWidget *showChild(const QString &name, const std::function<QWidget *()> &make, bool giveFocus = true);
     QWidget *child(const QString &name) const;
+    // The one chart window the report screens fill: the open one, or a new one.
+    frmStockGraph *showStockGraph();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,5 +1,6 @@
 #include "printers.h"
 
+#include <QPrinter>
 #include <QPrinterInfo>
 
 namespace bc {
@@ -26,6 +27,14 @@ QList<PrinterSettings> systemPrinters()
 PrinterSettings systemDefaultPrinter()
 {
     return fromInfo(QPrinterInfo::defaultPrinter());
+}
+
+std::unique_ptr<QPrinter> configuredPrinter(const PrinterSettings &settings)
+{
+    const QPrinterInfo info = settings.device.isEmpty() ? QPrinterInfo() : QPrinterInfo::printerInfo(settings.device);
+    if (info.isNull())
+        return std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
 }
 
 } // namespace bc

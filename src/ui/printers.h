@@ -3,6 +3,9 @@
 #include "settingsfile.h"
 
 #include <QList>
+#include <memory>
+
+class QPrinter;
 
 namespace bc {
 
@@ -11,5 +14,9 @@ namespace bc {
 // printed reports go to PDF.
 QList<PrinterSettings> systemPrinters();
 PrinterSettings systemDefaultPrinter();
+
+// A printer for the configured device when it is installed, else for the
+// system's default printer.
+std::unique_ptr<QPrinter> configuredPrinter(const PrinterSettings &settings);
 
 } // namespace bc

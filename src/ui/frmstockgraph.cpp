@@ -1,0 +1,236 @@
+#include "frmstockgraph.h"
+
+#include "appstate.h"
+#include "chartbuilder.h"
+#include "printers.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrinter>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+namespace bc {
+
+namespace {
+
+const QString KeyHint = QStringLiteral("Press ^P (Ctrl+P) to Print Press Escape to close ");
+const QString PrintHint = QStringLiteral("Press ^P (Ctrl+P) for Print");
+
+QLabel *label(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *l = new QLabel(caption, parent);
+    l->setObjectName(QLatin1String(name));
+    return l;
+}
+
+QLineEdit *amountBox(QWidget *parent, const char *name)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    box->setAlignment(Qt::AlignRight);
+    box->setMaximumWidth(130);
+    return box;
+}
+
+} // namespace
+
+frmStockGraph::frmStockGraph(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("frmStockGraph"));
+    setWindowTitle(QStringLiteral("Stock Movement"));
+    // The window itself takes the keys, so Escape and Ctrl+P work wherever
+    // the user clicked in it.
+    setFocusPolicy(Qt::StrongFocus);
+    buildControls();
+    resize(900, 640);
+}
+
+void frmStockGraph::buildControls()
+{
+    Shape1 = new QFrame(this);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setFrameShape(QFrame::Box);
+    lbltitle = label(Shape1, "lbltitle", QStringLiteral("Stock Movement"));
+    QFont titleFont = lbltitle->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
+    titleFont.setBold(true);
+    lbltitle->setFont(titleFont);
+    lbltitle->setAlignment(Qt::AlignCenter);
+    lblfrom = label(Shape1, "lblfrom", QStringLiteral("From :- "));
+    lblto = label(Shape1, "lblto", QStringLiteral("To :- "));
+    lblto->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto *header = new QGridLayout(Shape1);
+    header->addWidget(lbltitle, 0, 0, 1, 2);
+    header->addWidget(lblfrom, 1, 0);
+    header->addWidget(lblto, 1, 1);
+
+    mscStock = new QChartView(buildChart({}), this);
+    mscStock->setObjectName(QStringLiteral("mscStock"));
+    mscStock->setRenderHint(QPainter::Antialiasing);
+    mscStock->setFocusPolicy(Qt::NoFocus);
+
+    FraAccount = new QGroupBox(QStringLiteral("Opening / Closing"), this);
+    FraAccount->setObjectName(QStringLiteral("FraAccount"));
+    Label14 = label(FraAccount, "Label14", QStringLiteral("Opening Balance"));
+    txtOpenBalance = amountBox(FraAccount, "txtOpenBalance");
+    lblopenStatus = label(FraAccount, "lblopenStatus", QString());
+    Label13 = label(FraAccount, "Label13", QStringLiteral("Closing Balance"));
+    txtCloseBalance = amountBox(FraAccount, "txtCloseBalance");
+    lblcloseStatus = label(FraAccount, "lblcloseStatus", QString());
+    for (QLabel *status : {lblopenStatus, lblcloseStatus})
+        status->setMinimumWidth(status->fontMetrics().horizontalAdvance(QStringLiteral("(Credit)")) + 4);
+    auto *balances = new QHBoxLayout(FraAccount);
+    for (QWidget *w : std::initializer_list<QWidget *>{Label14, txtOpenBalance, lblopenStatus})
+        balances->addWidget(w);
+    balances->addSpacing(24);
+    for (QWidget *w : std::initializer_list<QWidget *>{Label13, txtCloseBalance, lblcloseStatus})
+        balances->addWidget(w);
+
+    lblCurrDate = label(this, "lblCurrDate", KeyHint);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(lblCurrDate, 1);
+    bottom->addWidget(FraAccount);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Shape1);
+    layout->addWidget(mscStock, 1);
+    layout->addLayout(bottom);
+}
+
+void frmStockGraph::Fill(const ChartData &data)
+{
+    QChart *old = mscStock->chart();
+    mscStock->setChart(buildChart(data));
+    delete old;
+
+    lbltitle->setText(data.title);
+    lblfrom->setText(data.fromCaption);
+    lblto->setText(data.toCaption);
+    FraAccount->setVisible(data.showBalances);
+    txtOpenBalance->setText(data.showBalances ? data.openingText : QString());
+    lblopenStatus->setText(data.showBalances ? data.openingFlag : QString());
+    txtCloseBalance->setText(data.showBalances ? data.closingText : QString());
+    lblcloseStatus->setText(data.showBalances ? data.closingFlag : QString());
+}
+
+frmStockGraph *frmStockGraph::Present(const ChartData &data, const Source &source, Messages &messages,
+                                      QWidget *caller)
+{
+    switch (data.status) {
+    case ChartData::Status::NothingToShow:
+        return nullptr;
+    case ChartData::Status::Refused:
+        messages.information(caller, caller ? caller->windowTitle() : QString(), data.message);
+        return nullptr;
+    case ChartData::Status::Ready:
+        break;
+    }
+    frmStockGraph *window = source ? source() : nullptr;
+    if (window)
+        window->Fill(data);
+    return window;
+}
+
+void frmStockGraph::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    if (event->matches(QKeySequence::Print)) {
+        PrintGraph();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmStockGraph::PrintGraph()
+{
+    const QDate today = m_state.today ? m_state.today() : QDate::currentDate();
+    // The stamp's pattern is fixed: it does not follow the book's date format.
+    lblCurrDate->setText(QStringLiteral("Printed On : ") + today.toString(QStringLiteral("dd/MM/yyyy")));
+    if (m_state.messages->question(this, QStringLiteral("Brindlecot"),
+                                   QStringLiteral("Are you sure that You want to print this Graph on Printer"))
+        != QMessageBox::Yes) {
+        lblCurrDate->setText(PrintHint);
+        return;
+    }
+    bool cancelled = false;
+    const QString failure = printPicture(cancelled);
+    if (cancelled) {
+        lblCurrDate->setText(PrintHint);
+        return;
+    }
+    if (!failure.isEmpty())
+        m_state.messages->show(this, MsgIcon::Critical, failure,
+                               QStringLiteral("Error in printing :\r\n\r\nCan not print this graph.\r\n"
+                                              "Please check that the printer is connected/install correctly.  "),
+                               QMessageBox::Ok, QMessageBox::Ok);
+}
+
+QString frmStockGraph::askPdfPath()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    const QString name = lbltitle->text().isEmpty() ? windowTitle() : lbltitle->text();
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("No printer is installed: save the graph as PDF"),
+                                                folder + u'/' + name + QStringLiteral(".pdf"),
+                                                QStringLiteral("PDF files (*.pdf)"), nullptr,
+                                                QFileDialog::DontUseNativeDialog);
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    return path;
+}
+
+QString frmStockGraph::printPicture(bool &cancelled)
+{
+    // The picture is taken first, stamp included, before any dialog covers it.
+    const QPixmap picture = grab();
+    const QList<PrinterSettings> installed = m_state.printerList ? m_state.printerList() : systemPrinters();
+    std::unique_ptr<QPrinter> printer;
+    if (installed.isEmpty()) {
+        const QString path = askPdfPath();
+        if (path.isEmpty()) {
+            cancelled = true;
+            return {};
+        }
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(path);
+    } else {
+        printer = configuredPrinter(m_state.printer);
+    }
+    printer->setDocName(lbltitle->text());
+    printer->setPageOrientation(picture.width() > picture.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
+
+    QPainter painter;
+    if (!painter.begin(printer.get())) {
+        if (printer->outputFormat() == QPrinter::PdfFormat)
+            return QStringLiteral("The file \"%1\" could not be written.").arg(QDir::toNativeSeparators(printer->outputFileName()));
+        return QStringLiteral("The printer \"%1\" could not be started.").arg(printer->printerName());
+    }
+    const QRect page = painter.viewport();
+    const QSize size = picture.size().scaled(page.size(), Qt::KeepAspectRatio);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(QRect(page.topLeft(), size), picture);
+    if (!painter.end())
+        return QStringLiteral("The graph could not be sent to the printer.");
+    return {};
+}
+
+} // namespace bc

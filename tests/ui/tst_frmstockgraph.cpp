@@ -1,0 +1,302 @@
+#include "appstate.h"
+#include "chartbuilder.h"
+#include "frmmain.h"
+#include "frmstockgraph.h"
+#include "modaldriver.h"
+#include "recordingmessages.h"
+#include "summary.h"
+#include "summarychart.h"
+#include "testbook.h"
+#include "windowcleanup.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QValueAxis>
+
+using namespace bc;
+using bc::test::RecordingMessages;
+
+namespace {
+
+ChartData lineData()
+{
+    ChartData d;
+    d.status = ChartData::Status::Ready;
+    d.kind = ChartData::Kind::Line;
+    d.points = {{QStringLiteral("Opening- 01/04/2026"), Money::fromCents(1500)},
+                {QString(), Money::fromCents(2500)},
+                {QStringLiteral("Closing- 03/04/2026"), Money::fromCents(2000)}};
+    d.scale = {0, 40};
+    d.axisTitle = d.secondaryAxisTitle = QStringLiteral("Balance Amount (Rs.)");
+    d.title = QStringLiteral("Account Ledger");
+    d.fromCaption = QStringLiteral(" From :- 01/04/2026");
+    d.toCaption = QStringLiteral(" To :- 03/04/2026");
+    d.showBalances = true;
+    d.openingText = QStringLiteral("15.00");
+    d.openingFlag = QStringLiteral("(Credit)");
+    d.closingText = QStringLiteral("20.00");
+    d.closingFlag = QStringLiteral("(Credit)");
+    return d;
+}
+
+RowArray summaryRows(const QList<QPair<QString, qint64>> &balances)
+{
+    RowArray rows = emptySummary().rows;
+    for (const auto &[name, cents] : balances) {
+        const int r = rows.appendRow();
+        rows.setText(r, SummaryResult::NameColumn, name);
+        rows.setMoney(r, SummaryResult::BalanceColumn, Money::fromCents(cents));
+        rows.setMoney(r, SummaryResult::MovementColumn, Money());
+    }
+    return rows;
+}
+
+template <class T>
+T *axis(QChart *chart, Qt::Alignment alignment)
+{
+    const QList<QAbstractAxis *> axes = chart->axes();
+    for (QAbstractAxis *a : axes)
+        if (a->alignment() == alignment)
+            return qobject_cast<T *>(a);
+    return nullptr;
+}
+
+} // namespace
+
+class TestFrmStockGraph : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<AppState> m_state;
+    RecordingMessages m_messages;
+    QTemporaryDir m_dir;
+
+    frmStockGraph *open()
+    {
+        auto *w = new frmStockGraph(*m_state);
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        w->show();
+        QApplication::setActiveWindow(w);
+        w->setFocus();
+        return w;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // Keeps the file dialog's remembered folders out of the user's settings.
+        QStandardPaths::setTestModeEnabled(true);
+    }
+    void init()
+    {
+        m_state = std::make_unique<AppState>();
+        m_messages = RecordingMessages();
+        m_state->messages = &m_messages;
+        m_state->today = [] { return QDate(2026, 12, 7); };
+        m_state->settings.dateFormat = QStringLiteral("M/d/yyyy");
+        m_state->printerList = [] { return QList<PrinterSettings>(); };
+    }
+    void cleanup()
+    {
+        bc::test::closeAllWindows();
+        m_state.reset();
+    }
+
+    void drawsTheLedgerLineWithItsScaleAndBalances()
+    {
+        frmStockGraph *w = open();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Stock Movement"));
+        QCOMPARE(w->lblCurrDate->text(), QStringLiteral("Press ^P (Ctrl+P) to Print Press Escape to close "));
+        w->Fill(lineData());
+        QCOMPARE(w->lbltitle->text(), QStringLiteral("Account Ledger"));
+        QCOMPARE(w->lblfrom->text(), QStringLiteral(" From :- 01/04/2026"));
+        QCOMPARE(w->lblto->text(), QStringLiteral(" To :- 03/04/2026"));
+        QVERIFY(w->FraAccount->isVisible());
+        QCOMPARE(w->txtOpenBalance->text() + w->lblopenStatus->text(), QStringLiteral("15.00(Credit)"));
+        QCOMPARE(w->txtCloseBalance->text() + w->lblcloseStatus->text(), QStringLiteral("20.00(Credit)"));
+
+        QChart *chart = w->mscStock->chart();
+        QCOMPARE(chart->series().size(), 1);
+        auto *line = qobject_cast<QLineSeries *>(chart->series().first());
+        QVERIFY(line);
+        QCOMPARE(line->points(), (QList<QPointF>{{0, 15}, {1, 25}, {2, 20}}));
+        auto *days = axis<QCategoryAxis>(chart, Qt::AlignBottom);
+        QVERIFY(days);
+        QCOMPARE(days->categoriesLabels(), (QStringList{"Opening- 01/04/2026", "Closing- 03/04/2026"}));
+        for (Qt::Alignment side : {Qt::AlignLeft, Qt::AlignRight}) {
+            auto *values = axis<QValueAxis>(chart, side);
+            QVERIFY(values);
+            QCOMPARE(values->min(), 0.0);
+            QCOMPARE(values->max(), 40.0);
+            QCOMPARE(values->titleText(), QStringLiteral("Balance Amount (Rs.)"));
+        }
+        QCOMPARE(tickStep(0, 40), 5.0);
+        QCOMPARE(tickStep(-1000, 6000), 1000.0);
+        QCOMPARE(tickStep(-300, 1300), 200.0);
+    }
+
+    void drawsSummaryBarsWithoutTheBalanceFrame()
+    {
+        frmStockGraph *w = open();
+        w->Fill(lineData());
+        SummaryChartInput input{SummaryChartKind::Balance, QDate(2026, 4, 1), QDate(2026, 12, 7), QStringLiteral("Rs.")};
+        // Two accounts of one name still get a bar each.
+        const ChartData bars = computeSummaryChart(
+            summaryRows({{"Bank", 500000}, {"Rent", -20000}, {"Bank", 100}}), input);
+        w->Fill(bars);
+        QVERIFY(!w->FraAccount->isVisible());
+        QCOMPARE(w->lbltitle->text(), QStringLiteral("Account Summary"));
+        QChart *chart = w->mscStock->chart();
+        auto *series = qobject_cast<QBarSeries *>(chart->series().value(0));
+        QVERIFY(series);
+        QCOMPARE(series->barSets().size(), 1);
+        QBarSet *set = series->barSets().first();
+        QCOMPARE(set->label(), QStringLiteral("Balance Amount"));
+        QCOMPARE(set->count(), 3);
+        QCOMPARE(set->at(0), 5000.0);
+        QCOMPARE(set->at(1), -200.0);
+        auto *names = axis<QBarCategoryAxis>(chart, Qt::AlignBottom);
+        QCOMPARE(names->count(), 3);
+        QVERIFY(names->at(2).startsWith(QStringLiteral("Bank")));
+        auto *left = axis<QValueAxis>(chart, Qt::AlignLeft);
+        QCOMPARE(left->min(), -1000.0);
+        QCOMPARE(left->max(), 6000.0);
+        QCOMPARE(left->titleText(), QStringLiteral("Balance Amount (Rs.)"));
+        QCOMPARE(axis<QValueAxis>(chart, Qt::AlignRight)->titleText(), QString());
+    }
+
+    void nothingOrAMessageWhenThereIsNoChart()
+    {
+        int asked = 0;
+        const frmStockGraph::Source source = [&]() -> frmStockGraph * {
+            ++asked;
+            return nullptr;
+        };
+        // Every amount 0, or no rows at all: the request does nothing.
+        SummaryChartInput input{SummaryChartKind::Transaction, QDate(2026, 4, 1), QDate(2026, 12, 7), QString()};
+        for (const RowArray &rows : {summaryRows({{"Bank", 0}, {"Rent", 0}}), summaryRows({})}) {
+            const ChartData zero = computeSummaryChart(rows, input);
+            QCOMPARE(int(zero.status), int(ChartData::Status::NothingToShow));
+            QCOMPARE(frmStockGraph::Present(zero, source, m_messages, nullptr), nullptr);
+        }
+        QCOMPARE(asked, 0);
+        QVERIFY(m_messages.shown.isEmpty());
+
+        QWidget caller;
+        caller.setWindowTitle(QStringLiteral("Account Ledger"));
+        ChartData refused;
+        refused.status = ChartData::Status::Refused;
+        refused.message = QStringLiteral("No day to draw.");
+        QCOMPARE(frmStockGraph::Present(refused, source, m_messages, &caller), nullptr);
+        QCOMPARE(asked, 0);
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(int(m_messages.shown[0].icon), int(MsgIcon::Information));
+        QCOMPARE(m_messages.last(), QStringLiteral("Account Ledger|No day to draw."));
+    }
+
+    void oneWindowInTheMainWindowRefilledByEveryChart()
+    {
+        bc::test::TestBook book;
+        book.book().close();
+        QVERIFY(m_state->book.open(book.path()).ok());
+        auto *main = new frmMain(*m_state);
+        main->show();
+        const frmStockGraph::Source source = [main] { return main->showStockGraph(); };
+        frmStockGraph *first = frmStockGraph::Present(lineData(), source, m_messages, main);
+        QVERIFY(first);
+        ChartData second = lineData();
+        second.title = QStringLiteral("Second");
+        QCOMPARE(frmStockGraph::Present(second, source, m_messages, main), first);
+        QCOMPARE(first->lbltitle->text(), QStringLiteral("Second"));
+        int charts = 0;
+        for (QMdiSubWindow *sub : main->mdiArea->subWindowList())
+            charts += qobject_cast<frmStockGraph *>(sub->widget()) ? 1 : 0;
+        QCOMPARE(charts, 1);
+        QCOMPARE(main->mdiArea->activeSubWindow()->widget(), first);
+        // Escape closes it; the next chart opens a fresh one.
+        QPointer<frmStockGraph> closed = first;
+        QTest::keyClick(first, Qt::Key_Escape);
+        QTRY_VERIFY(!closed);
+        QVERIFY(m_messages.shown.isEmpty());
+        QVERIFY(frmStockGraph::Present(lineData(), source, m_messages, main));
+    }
+
+    void ctrlPAnsweredNoLeavesTheShortHint()
+    {
+        frmStockGraph *w = open();
+        w->Fill(lineData());
+        m_messages.answers = {QMessageBox::No};
+        QTest::keyClick(w, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(int(m_messages.shown[0].icon), int(MsgIcon::Question));
+        QCOMPARE(m_messages.shown[0].text, QStringLiteral("Are you sure that You want to print this Graph on Printer"));
+        QCOMPARE(m_messages.shown[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(w->lblCurrDate->text(), QStringLiteral("Press ^P (Ctrl+P) for Print"));
+        QVERIFY(w->isVisible());
+        // Other keys do nothing.
+        QTest::keyClick(w, Qt::Key_Q);
+        QTest::keyClick(w, Qt::Key_P);
+        QCOMPARE(m_messages.shown.size(), 1);
+    }
+
+    void withoutAPrinterTheGraphGoesToAPdfFile()
+    {
+        frmStockGraph *w = open();
+        w->Fill(lineData());
+        const QString target = m_dir.filePath(QStringLiteral("graph"));
+        QString title;
+        bc::test::whenModal<QFileDialog>(this, [&](QFileDialog *dialog) {
+            title = dialog->windowTitle();
+            dialog->selectFile(target);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        m_messages.answers = {QMessageBox::Yes};
+        QTest::keyClick(w, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(title, QStringLiteral("No printer is installed: save the graph as PDF"));
+        QFile pdf(target + QStringLiteral(".pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QCOMPARE(pdf.read(5), QByteArray("%PDF-"));
+        QVERIFY(pdf.size() > 1000);
+        // The stamp uses the day-first pattern whatever the book's format.
+        QCOMPARE(w->lblCurrDate->text(), QStringLiteral("Printed On : 07/12/2026"));
+        QCOMPARE(m_messages.shown.size(), 1);
+
+        // A file that cannot be written is reported; the window stays.
+        bc::test::whenModal<QFileDialog>(this, [&](QFileDialog *dialog) {
+            dialog->selectFile(m_dir.filePath(QStringLiteral("missing/graph.pdf")));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        m_messages.answers = {QMessageBox::Yes};
+        QTest::keyClick(w, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(m_messages.shown.size(), 3);
+        QCOMPARE(int(m_messages.shown[2].icon), int(MsgIcon::Critical));
+        QVERIFY(m_messages.shown[2].title.endsWith(QStringLiteral("missing/graph.pdf\" could not be written.")));
+        QCOMPARE(m_messages.shown[2].text,
+                 QStringLiteral("Error in printing :\r\n\r\nCan not print this graph.\r\n"
+                                "Please check that the printer is connected/install correctly.  "));
+        QVERIFY(w->isVisible());
+
+        // Giving up on the file prints nothing.
+        bc::test::whenModal<QFileDialog>(this, [](QFileDialog *dialog) { dialog->reject(); });
+        m_messages.answers = {QMessageBox::Yes};
+        QTest::keyClick(w, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(m_messages.shown.size(), 4);
+        QCOMPARE(w->lblCurrDate->text(), QStringLiteral("Press ^P (Ctrl+P) for Print"));
+    }
+};
+
+QTEST_MAIN(TestFrmStockGraph)
+#include "tst_frmstockgraph.moc"
