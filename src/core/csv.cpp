@@ -1,0 +1,205 @@
+#include "csv.h"
+
+
+namespace bc {
+
+namespace {
+
+// A small state machine over the decoded text, one character at a time.
+class CsvParser {
+public:
+    explicit CsvParser(const QString &text) : m_text(text) {}
+
+    CsvReadResult run()
+    {
+        while (m_pos < m_text.size() && m_result.ok())
+            readRecord();
+        return std::move(m_result);
+    }
+
+private:
+    const QString &m_text;
+    qsizetype m_pos = 0;
+    int m_line = 1;
+    CsvReadResult m_result;
+
+    QChar peek() const { return m_pos < m_text.size() ? m_text[m_pos] : QChar(); }
+    bool atEnd() const { return m_pos >= m_text.size(); }
+    static bool isBreak(QChar c) { return c == u'\n' || c == u'\r'; }
+
+    // Consumes one line break (CRLF, LF or CR) at the current position.
+    void skipBreak()
+    {
+        if (peek() == u'\r')
+            ++m_pos;
+        if (peek() == u'\n')
+            ++m_pos;
+        ++m_line;
+    }
+
+    void fail(const QString &why, int line)
+    {
+        m_result.error = why;
+        m_result.errorLine = line;
+    }
+
+    void readRecord()
+    {
+        CsvRecord record;
+        record.line = m_line;
+        if (isBreak(peek())) { // a blank line holds no record
+            skipBreak();
+            return;
+        }
+        for (;;) {
+            QString field;
+            if (!(peek() == u'"' ? readQuoted(field) : readPlain(field)))
+                return;
+            record.fields << field;
+            if (atEnd())
+                break;
+            if (peek() == u',') {
+                ++m_pos;
+                continue;
+            }
+            skipBreak();
+            break;
+        }
+        m_result.records << record;
+    }
+
+    bool readPlain(QString &field)
+    {
+        const qsizetype start = m_pos;
+        while (!atEnd() && peek() != u',' && !isBreak(peek())) {
+            if (peek() == u'"') {
+                fail(QStringLiteral("a quote inside a field that does not begin with a quote"), m_line);
+                return false;
+            }
+            ++m_pos;
+        }
+        field = m_text.mid(start, m_pos - start);
+        return true;
+    }
+
+    bool readQuoted(QString &field)
+    {
+        const int startLine = m_line;
+        ++m_pos; // the opening quote
+        for (;;) {
+            if (atEnd()) {
+                fail(QStringLiteral("a quoted field is not closed"), startLine);
+                return false;
+            }
+            const QChar c = m_text[m_pos];
+            if (c == u'"') {
+                if (m_pos + 1 < m_text.size() && m_text[m_pos + 1] == u'"') {
+                    field += u'"';
+                    m_pos += 2;
+                    continue;
+                }
+                ++m_pos;
+                break;
+            }
+            if (c == u'\r' || c == u'\n') {
+                // A break inside quotes belongs to the field; count its line.
+                const bool crlf = c == u'\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == u'\n';
+                field += crlf ? QStringLiteral("\r\n") : QString(c);
+                m_pos += crlf ? 2 : 1;
+                ++m_line;
+                continue;
+            }
+            field += c;
+            ++m_pos;
+        }
+        if (!atEnd() && peek() != u',' && !isBreak(peek())) {
+            fail(QStringLiteral("text after the closing quote of a field"), m_line);
+            return false;
+        }
+        return true;
+    }
+};
+
+// The offset of the first byte that does not belong to a well-formed UTF-8
+// sequence (no overlong forms, surrogates or values above U+10FFFF); -1 when
+// every byte does.
+qsizetype firstInvalidUtf8(const QByteArray &bytes)
+{
+    const auto *s = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = s[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra = 0;
+        char32_t least = 0;
+        if ((c & 0xE0) == 0xC0) {
+            extra = 1;
+            least = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2;
+            least = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3;
+            least = 0x10000;
+        } else {
+            return i;
+        }
+        char32_t value = c & (0x3F >> extra);
+        for (int k = 1; k <= extra; ++k) {
+            if (i + k >= n || (s[i + k] & 0xC0) != 0x80)
+                return i;
+            value = (value << 6) | (s[i + k] & 0x3F);
+        }
+        if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+            return i;
+        i += extra + 1;
+    }
+    return -1;
+}
+
+} // namespace
+
+CsvReadResult readCsv(const QByteArray &data)
+{
+    QByteArray bytes = data;
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    if (const qsizetype bad = firstInvalidUtf8(bytes); bad >= 0) {
+        CsvReadResult refused;
+        refused.error = QStringLiteral("the text is not UTF-8");
+        refused.errorLine = int(qMin<qsizetype>(bytes.left(bad).count('\n') + 1, INT_MAX));
+        return refused;
+    }
+    const QString text = QString::fromUtf8(bytes);
+    return CsvParser(text).run();
+}
+
+QString csvField(const QString &value)
+{
+    bool quote = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace());
+    for (const QChar c : value)
+        if (c == u',' || c == u'"' || c == u'\r' || c == u'\n')
+            quote = true;
+    if (!quote)
+        return value;
+    QString out = value;
+    out.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + out + u'"';
+}
+
+QString csvLine(const QStringList &fields)
+{
+    QString line;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            line += u',';
+        line += csvField(fields[i]);
+    }
+    return line + QStringLiteral("\r\n");
+}
+
+} // namespace bc

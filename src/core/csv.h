@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace bc {
+
+// One record of a CSV file and the line on which it starts (counting from 1),
+// so that a refused record can be named by the line a user sees in an editor.
+struct CsvRecord {
+    int line = 0;
+    QStringList fields;
+};
+
+struct CsvReadResult {
+    QList<CsvRecord> records;
+    QString error;      // empty when the whole text was read
+    int errorLine = 0;  // the line on which the fault lies
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Reads comma-separated text (RFC 4180): fields in double quotes may hold
+// commas, line breaks and doubled quotes; records end with CRLF, LF or a lone
+// CR. Blank lines are skipped. A leading UTF-8 byte-order mark is dropped.
+// Text that is not UTF-8, a quote inside an unquoted field, text after a
+// closing quote and a quote left open at the end are refused with the line
+// where they occur. Runs in time linear in the input, whatever it holds.
+CsvReadResult readCsv(const QByteArray &data);
+
+// One field as written: quoted when it holds a comma, quote, line break or
+// leading or trailing blank, with inner quotes doubled.
+QString csvField(const QString &value);
+
+// One record: its fields joined by commas and ended by CRLF.
+QString csvLine(const QStringList &fields);
+
+} // namespace bc

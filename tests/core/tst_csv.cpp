@@ -1,0 +1,97 @@
+#include "csv.h"
+
+#include <QRandomGenerator>
+#include <gtest/gtest.h>
+
+using namespace bc;
+
+namespace {
+
+QList<QStringList> fields(const CsvReadResult &r)
+{
+    QList<QStringList> out;
+    for (const CsvRecord &record : r.records)
+        out << record.fields;
+    return out;
+}
+
+QList<int> lines(const CsvReadResult &r)
+{
+    QList<int> out;
+    for (const CsvRecord &record : r.records)
+        out << record.line;
+    return out;
+}
+
+} // namespace
+
+TEST(Csv, ReadsQuotesDoubledQuotesAndBreaksInsideFieldsWithAnyLineEnd)
+{
+    const CsvReadResult r = readCsv("a,\"b,c\",\"say \"\"hi\"\"\"\r\n"
+                                    "\"two\r\nlines\",,\"\"\n"
+                                    "\n"
+                                    "last,\"lf\nonly\"\r"
+                                    "x,");
+    ASSERT_TRUE(r.ok()) << r.error.toStdString();
+    EXPECT_EQ(fields(r), (QList<QStringList>{{"a", "b,c", "say \"hi\""},
+                                             {"two\r\nlines", "", ""},
+                                             {"last", "lf\nonly"},
+                                             {"x", ""}}));
+    // Each record names the line it starts on, counting the breaks inside
+    // quoted fields and the blank line.
+    EXPECT_EQ(lines(r), (QList<int>{1, 2, 5, 7}));
+}
+
+TEST(Csv, DropsALeadingByteOrderMarkAndTakesAFinalRecordWithoutABreak)
+{
+    const CsvReadResult r = readCsv("\xEF\xBB\xBFname,type\nCaf\xC3\xA9,1");
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(fields(r), (QList<QStringList>{{"name", "type"}, {QStringLiteral("Café"), "1"}}));
+    EXPECT_TRUE(readCsv("").records.isEmpty());
+    EXPECT_TRUE(readCsv("\r\n\n").records.isEmpty());
+}
+
+TEST(Csv, RefusesMalformedTextNamingTheLine)
+{
+    const auto refused = [](const QByteArray &text, int line, const char *why) {
+        const CsvReadResult r = readCsv(text);
+        EXPECT_FALSE(r.ok()) << text.toStdString();
+        EXPECT_EQ(r.errorLine, line) << text.toStdString();
+        EXPECT_TRUE(r.error.contains(QLatin1String(why))) << r.error.toStdString();
+    };
+    refused("a,b\n\"open,\nstill open", 2, "not closed");
+    refused("a\nab\"c\n", 2, "quote inside");
+    refused("a\n\"b\"c,d\n", 2, "after the closing quote");
+    refused("a\nb\nc\xFF\n", 3, "not UTF-8");
+    refused("\xC0\xAF", 1, "not UTF-8");         // overlong "/"
+    refused("\xED\xA0\x80", 1, "not UTF-8");     // a surrogate
+    refused("ok\n\xE2\x82", 2, "not UTF-8");     // cut short
+}
+
+TEST(Csv, WritesWhatItReadsBack)
+{
+    const QStringList values{"plain", "", "comma,inside", "quote \"q\"", "two\nlines", " padded ", "50% o'k_",
+                             QStringLiteral("Łódź")};
+    const QString line = csvLine(values);
+    EXPECT_TRUE(line.endsWith(QStringLiteral("\r\n")));
+    EXPECT_EQ(csvField(QStringLiteral("plain")), QStringLiteral("plain"));
+    EXPECT_EQ(csvField(QStringLiteral("a\"b")), QStringLiteral("\"a\"\"b\""));
+    const CsvReadResult back = readCsv(line.toUtf8());
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(fields(back), QList<QStringList>{values});
+}
+
+TEST(Csv, AnyBytesEndInRecordsOrARefusal)
+{
+    // Random and nearly-valid input must never crash or hang the reader.
+    QRandomGenerator random(4180);
+    const QByteArray alphabet("a,\"\r\n\xC3\xA9\xFF ");
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray text;
+        const int size = int(random.bounded(40));
+        for (int i = 0; i < size; ++i)
+            text += alphabet[random.bounded(alphabet.size())];
+        const CsvReadResult r = readCsv(text);
+        EXPECT_TRUE(r.ok() || r.errorLine >= 1);
+    }
+}
