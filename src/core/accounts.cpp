@@ -4,6 +4,7 @@
 #include "textroutines.h"
 
 #include <QSqlQuery>
+#include <optional>
 
 namespace bc {
 
@@ -43,10 +44,11 @@ AccountSaveResult refused(AccountSaveResult::Outcome outcome, const QString &tit
     return r;
 }
 
-qint64 count(const QSqlDatabase &db, const QString &statement)
+// The id in the first staged row the statement finds, if any.
+std::optional<qint64> firstStagedId(const QSqlDatabase &db, const QString &statement)
 {
     QSqlQuery q = runSql(db, statement);
-    return q.next() ? q.value(0).toLongLong() : 0;
+    return q.next() ? std::optional<qint64>(q.value(0).toLongLong()) : std::nullopt;
 }
 
 } // namespace
@@ -118,7 +120,8 @@ void stageAccountDeletion(const QSqlDatabase &db, qint64 id)
     runSql(db, QStringLiteral("INSERT INTO tmp_account_d VALUES (?)"), {id});
 }
 
-AccountSaveResult saveAccounts(const QSqlDatabase &db, const RowArray &rows, const QDate &today)
+AccountSaveResult saveAccounts(const QSqlDatabase &db, const RowArray &rows, const QDate &today,
+                               StagedDeletions deletions)
 {
     using Outcome = AccountSaveResult::Outcome;
     const QString versionDate = today.toString(QStringLiteral("MM/dd/yyyy"));
@@ -132,36 +135,49 @@ AccountSaveResult saveAccounts(const QSqlDatabase &db, const RowArray &rows, con
                 highest = NullToText(q.value(0)).toLongLong();
         }
         QList<qint64> saved;
-        for (int r = 0; r < rows.rowCount(); ++r) {
-            if (NullToText(rows.textAt(r, AccountCol::Status)) != QLatin1String("I"))
+        QList<int> savedRows;
+        for (int row = 0; row < rows.rowCount(); ++row) {
+            if (NullToText(rows.textAt(row, AccountCol::Status)) != QLatin1String("I"))
                 continue;
-            qint64 id = rows.intAt(r, AccountCol::Id);
+            qint64 id = rows.intAt(row, AccountCol::Id);
             if (id == 0)
                 id = ++highest;
             if (id < 1 || id > HighestAccountId)
                 throw DbError(QStringLiteral("Account id %1 is outside 1 to %2.").arg(id).arg(HighestAccountId));
-            const QString name = NullToText(rows.textAt(r, AccountCol::Name));
-            if (name.isEmpty())
-                return refused(Outcome::EmptyName, QStringLiteral("Invalid data"),
-                               QStringLiteral("Invalid data :\r\n\r\nYou havn't entered any Account name."));
+            const QString name = NullToText(rows.textAt(row, AccountCol::Name));
+            if (name.isEmpty()) {
+                AccountSaveResult r = refused(Outcome::EmptyName, QStringLiteral("Invalid data"),
+                                              QStringLiteral("Invalid data :\r\n\r\nYou havn't entered any Account name."));
+                r.refusedRow = row;
+                return r;
+            }
             runSql(db, QStringLiteral("INSERT INTO tmp_account_i (Account_ID, Account_Name, Account_Type, "
                                       "Open_amount, particulars, version_date) VALUES (?, ?, ?, ?, ?, ?)"),
-                   {id, name, rows.intAt(r, AccountCol::Type), rows.moneyAt(r, AccountCol::Opening).cents(),
-                    NullToText(rows.textAt(r, AccountCol::Particulars)), versionDate});
+                   {id, name, rows.intAt(row, AccountCol::Type), rows.moneyAt(row, AccountCol::Opening).cents(),
+                    NullToText(rows.textAt(row, AccountCol::Particulars)), versionDate});
             saved << id;
+            savedRows << row;
         }
-        runSql(db, QStringLiteral("DELETE FROM account_master WHERE account_id IN (SELECT account_id FROM tmp_account_d)"));
+        if (deletions == StagedDeletions::Apply)
+            runSql(db, QStringLiteral("DELETE FROM account_master WHERE account_id IN (SELECT account_id FROM tmp_account_d)"));
         runSql(db, QStringLiteral("DELETE FROM account_master WHERE account_id IN (SELECT Account_ID FROM tmp_account_i)"));
-        if (count(db, QStringLiteral("SELECT count(*) FROM tmp_account_i AS A, account_master AS B "
-                                     "WHERE A.Account_Name = B.account_name COLLATE NOCASE "
-                                     "AND A.Account_ID <> B.account_id")) > 0)
-            return refused(Outcome::ExistingName, QStringLiteral("Invalid Data"),
-                           QStringLiteral("Invalid data\r\n\r\nYou are entering account with existing name."));
-        if (count(db, QStringLiteral("SELECT count(*) FROM tmp_account_i AS A, tmp_account_i AS B "
-                                     "WHERE A.Account_Name = B.Account_Name COLLATE NOCASE "
-                                     "AND A.Account_ID <> B.Account_ID")) > 0)
-            return refused(Outcome::RepeatingName, QStringLiteral("Invalid Data"),
-                           QStringLiteral("Invalid data\r\n\r\nYou are entering account with repeating name."));
+        const auto refusedAt = [&](std::optional<qint64> id, Outcome outcome, const QString &text) {
+            AccountSaveResult r = refused(outcome, QStringLiteral("Invalid Data"), text);
+            r.refusedRow = savedRows.value(saved.indexOf(*id), -1);
+            return r;
+        };
+        if (const auto id = firstStagedId(db, QStringLiteral(
+                "SELECT A.Account_ID FROM tmp_account_i AS A, account_master AS B "
+                "WHERE A.Account_Name = B.account_name COLLATE NOCASE "
+                "AND A.Account_ID <> B.account_id ORDER BY A.rowid LIMIT 1")))
+            return refusedAt(id, Outcome::ExistingName,
+                             QStringLiteral("Invalid data\r\n\r\nYou are entering account with existing name."));
+        if (const auto id = firstStagedId(db, QStringLiteral(
+                "SELECT A.Account_ID FROM tmp_account_i AS A, tmp_account_i AS B "
+                "WHERE A.Account_Name = B.Account_Name COLLATE NOCASE "
+                "AND A.Account_ID <> B.Account_ID AND B.rowid < A.rowid ORDER BY A.rowid LIMIT 1")))
+            return refusedAt(id, Outcome::RepeatingName,
+                             QStringLiteral("Invalid data\r\n\r\nYou are entering account with repeating name."));
         runSql(db, QStringLiteral("INSERT INTO account_master (account_id, account_name, account_type, open_amount, "
                                   "particulars, version_date) SELECT * FROM tmp_account_i"));
         transaction.commit();

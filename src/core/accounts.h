@@ -49,6 +49,7 @@ struct AccountSaveResult {
     QString title;       // the message to show when refused or failed
     QString text;
     QString detail;      // the database's description of a failure
+    int refusedRow = -1; // the first row at fault when refused, else -1
     QList<qint64> savedIds; // ids of the saved rows, in grid order
     bool ok() const { return outcome == Outcome::Saved; }
 };
@@ -56,8 +57,10 @@ struct AccountSaveResult {
 // Applies an edit cycle: the rows marked "I" (new rows have id 0 and get ids
 // above the highest in the table, in row order) replace or add accounts, and
 // the staged deletions remove theirs. Names must be non-empty and unique
-// (compared as the book compares names, ignoring case). Everything happens in
+// (compared as the book compares names, ignoring case); a refusal names the
+// first row at fault, for a repeated name the later of the two. Everything happens in
 // one transaction: the table ends fully updated or exactly as it was.
-AccountSaveResult saveAccounts(const QSqlDatabase &db, const RowArray &rows, const QDate &today);
+AccountSaveResult saveAccounts(const QSqlDatabase &db, const RowArray &rows, const QDate &today,
+                               StagedDeletions deletions = StagedDeletions::Apply);
 
 } // namespace bc

@@ -136,7 +136,8 @@ QString ValidateRow(const RowArray &rows, int row)
     return QString();
 }
 
-TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, const QDateTime &now)
+TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, const QDateTime &now,
+                                StagedDeletions deletions)
 {
     QList<int> marked;
     for (int r = 0; r < rows.rowCount(); ++r)
@@ -177,8 +178,10 @@ TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, co
         }
         if (highest - provisional > std::numeric_limits<qint32>::max())
             throw DbError(QStringLiteral("There are no transaction numbers left for %1 new rows.").arg(-provisional));
-        runSql(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id IN "
-                                  "(SELECT tran_id FROM tmp_transaction_master_d)"));
+        const bool applyDeletions = deletions == StagedDeletions::Apply;
+        if (applyDeletions)
+            runSql(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id IN "
+                                      "(SELECT tran_id FROM tmp_transaction_master_d)"));
         runSql(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id IN "
                                   "(SELECT tran_id FROM tmp_transaction_master_i)"));
         runSql(db, QStringLiteral("UPDATE tmp_transaction_master_i SET tran_id = ? - tran_id WHERE tran_id < 0"),
@@ -192,7 +195,8 @@ TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, co
         }
         // Applied deletions must not be applied again by a later save, when a
         // new transaction may have received a deleted id.
-        runSql(db, QStringLiteral("DELETE FROM tmp_transaction_master_d"));
+        if (applyDeletions)
+            runSql(db, QStringLiteral("DELETE FROM tmp_transaction_master_d"));
         transaction.commit();
         TranSaveResult saved;
         saved.savedIds = ids;
@@ -201,7 +205,8 @@ TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, co
         // Everything above is rolled back. As after any failed save, the
         // staged deletions are dropped so they cannot surprise a later save.
         try {
-            beginTransactionScreen(db);
+            if (deletions == StagedDeletions::Apply)
+                beginTransactionScreen(db);
         } catch (const DbError &) {
         }
         TranSaveResult failed = outcome(TranSaveResult::Outcome::Failed, QStringLiteral("Error"),

@@ -84,6 +84,9 @@ struct TranSaveResult {
 // deleted and old versions go, new rows get ids above the highest in use in
 // grid order, changed rows keep theirs, and the staged deletions are cleared.
 // The row array is not changed, so a refused or failed save can be retried.
-TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, const QDateTime &now);
+// With StagedDeletions::Ignore the staged deletions are neither applied nor
+// cleared, and a failure leaves the staging tables alone.
+TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, const QDateTime &now,
+                                StagedDeletions deletions = StagedDeletions::Apply);
 
 } // namespace bc

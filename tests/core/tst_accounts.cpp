@@ -216,3 +216,30 @@ TEST_F(AccountBook, IdsAbove32767FailAndHostileTextIsStoredExactly)
     EXPECT_EQ(found.rows.textAt(0, AccountCol::Name), hostile.trimmed());
     EXPECT_EQ(found.rows.textAt(0, AccountCol::Particulars), hostile.trimmed());
 }
+
+TEST_F(AccountBook, RefusalsNameTheRowAtFaultAndAnImportIgnoresStagedDeletions)
+{
+    t.addAccount(41, QStringLiteral("Rent"), 2, Money());
+    RowArray rows = makeAccountRows();
+    addRow(rows, 0, QStringLiteral("Food"), 2, 0, {}, false);
+    addRow(rows, 0, QStringLiteral("Fuel"));
+    addRow(rows, 0, QStringLiteral("rent"));
+    EXPECT_EQ(saveAccounts(db(), rows, Today).refusedRow, 2); // existing name
+    rows.setText(2, AccountCol::Name, QStringLiteral("Travel"));
+    addRow(rows, 0, QStringLiteral("FUEL"));
+    const AccountSaveResult repeated = saveAccounts(db(), rows, Today);
+    EXPECT_EQ(repeated.outcome, AccountSaveResult::Outcome::RepeatingName);
+    EXPECT_EQ(repeated.refusedRow, 3); // the later of the two
+    rows.setText(3, AccountCol::Name, QStringLiteral(" "));
+    EXPECT_EQ(saveAccounts(db(), rows, Today).refusedRow, 3); // empty name
+
+    // Deletions a window left staged are neither applied nor cleared.
+    beginAccountEdit(db());
+    stageAccountDeletion(db(), 41);
+    rows.removeRow(3);
+    const AccountSaveResult saved = saveAccounts(db(), rows, Today, StagedDeletions::Ignore);
+    EXPECT_TRUE(saved.ok()) << saved.text.toStdString();
+    EXPECT_EQ(saved.refusedRow, -1);
+    EXPECT_TRUE(accountsInBook(db()).join(u',').contains(QLatin1String("41|Rent")));
+    EXPECT_EQ(t.count(QStringLiteral("tmp_account_d")), 1);
+}
