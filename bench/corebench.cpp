@@ -1,0 +1,280 @@
+// Times the core operations behind the windows in-process on a generated
+// book and prints the figures as one JSON object.
+
+#include "accounts.h"
+#include "book.h"
+#include "dates.h"
+#include "ledger.h"
+#include "ledgerchart.h"
+#include "sql.h"
+#include "summary.h"
+#include "timing.h"
+#include "transactions.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <malloc.h>
+#include <unordered_map>
+
+using namespace bc;
+using namespace bc::bench;
+
+namespace {
+
+struct Options {
+    QString book;
+    QString accountsBook; // a book with many accounts, for the account list
+    QString busyAccount;
+    QDate from;
+    QDate to;
+    QDate fyStart;
+    QDate week; // first day of the one-week transaction search
+    int runs = 5;
+};
+
+[[noreturn]] void fail(const QString &message)
+{
+    std::fprintf(stderr, "corebench: %s\n", qPrintable(message));
+    std::exit(1);
+}
+
+void openOrFail(Book &book, const QString &path)
+{
+    if (const OpenResult r = book.open(path); !r.ok())
+        fail(r.description);
+}
+
+// Bytes the heap holds now: a before/after pair measures what a result keeps.
+size_t heapBytes()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+qint64 accountId(const QSqlDatabase &db, const QString &name)
+{
+    QSqlQuery q = runSql(db, QStringLiteral("SELECT account_id FROM account_master WHERE account_name = ?"), {name});
+    if (!q.next())
+        fail(QStringLiteral("no account named %1").arg(name));
+    return q.value(0).toLongLong();
+}
+
+QJsonObject benchOpen(const Options &o)
+{
+    return measure(o.runs, [&] {
+        Book book;
+        openOrFail(book, o.book);
+    });
+}
+
+QJsonObject benchTransactionFind(const Options &o, const QSqlDatabase &db)
+{
+    TranSearch week;
+    week.applyDates = true;
+    week.fromDate = o.week;
+    week.toDate = o.week.addDays(6);
+    int weekRows = 0;
+    QJsonObject weekJson = measure(o.runs, [&] { weekRows = findTransactions(db, week).rows.rowCount(); });
+    weekJson[QStringLiteral("rows")] = weekRows;
+
+    // Everything: the run keeps its result while the heap is read, so the
+    // difference is what the grid's row store holds.
+    int allRows = 0;
+    double bytesPerRow = 0;
+    double heapPerRow = 0;
+    QJsonObject allJson = measure(std::min(o.runs, 3), [&] {
+        const size_t before = heapBytes();
+        const TranFindResult result = findTransactions(db, TranSearch());
+        allRows = result.rows.rowCount();
+        if (allRows > 0) {
+            heapPerRow = double(heapBytes() - before) / allRows;
+            bytesPerRow = double(result.rows.bytesPerRow());
+        }
+    });
+    allJson[QStringLiteral("rows")] = allRows;
+    allJson[QStringLiteral("row_store_bytes_per_row")] = bytesPerRow;
+    allJson[QStringLiteral("heap_bytes_per_row")] = heapPerRow;
+    return {{QStringLiteral("week"), weekJson}, {QStringLiteral("all"), allJson}};
+}
+
+// Saves 1,000 new transactions at a time into a copy of the book, so the
+// generated book stays as the cross-check expects it.
+QJsonObject benchSave(const Options &o, qint64 busyId)
+{
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("save.fd"));
+    if (!QFile::copy(o.book, copy))
+        fail(QStringLiteral("cannot copy the book for the save benchmark"));
+    Book book;
+    openOrFail(book, copy);
+    RowArray rows;
+    const auto prepare = [&] {
+        rows = makeTranRows();
+        for (int i = 0; i < 1000; ++i) {
+            const int r = rows.appendRow();
+            rows.setDate(r, TranCol::Date, o.from.addDays(i % 365));
+            rows.setKey(r, TranCol::To, AccountKey{u'A', 7 + i % 900});
+            rows.setKey(r, TranCol::From, AccountKey{u'A', busyId});
+            rows.setMoney(r, TranCol::Amount, Money::fromCents(100 + i));
+            rows.setText(r, TranCol::Particulars, QStringLiteral("Benchmark %1").arg(i));
+            rows.setText(r, TranCol::Status, QStringLiteral("I"));
+        }
+    };
+    return measure(o.runs, [&] {
+        if (!saveTransactions(book.db(), rows, QDateTime::currentDateTime()).ok())
+            fail(QStringLiteral("the save benchmark's save failed"));
+    }, prepare);
+}
+
+QJsonObject benchLedger(const Options &o, const QSqlDatabase &db, qint64 busyId)
+{
+    LedgerInput input;
+    input.accountId = busyId;
+    input.fromDate = o.from;
+    input.toDate = o.to;
+    input.finYearStart = shortDateText(o.fyStart);
+    input.dateFormat = QLatin1String(DayFirstFormat);
+    LedgerResult ledger;
+    QJsonObject ledgerJson = measure(o.runs, [&] { ledger = computeLedger(db, input); });
+    ledgerJson[QStringLiteral("movements")] = int(ledger.movements.size());
+    const LedgerChartInput chartInput{o.from, o.to, input.dateFormat, QStringLiteral("EUR")};
+    int points = 0;
+    QJsonObject chartJson = measure(o.runs, [&] { points = int(computeLedgerChart(db, ledger, chartInput).points.size()); });
+    chartJson[QStringLiteral("points")] = points;
+    return {{QStringLiteral("ledger"), ledgerJson}, {QStringLiteral("chart"), chartJson}};
+}
+
+// The summary in the book, and beside it a plain single pass over the same
+// transactions already in memory: the floor any computation has to pay.
+QJsonObject benchSummary(const Options &o, const QSqlDatabase &db)
+{
+    SummaryInput input;
+    for (const IdName &a : accountNames(db))
+        input.accounts.push_back({a.id, u'A', a.name});
+    input.fromDate = o.from;
+    input.toDate = o.to;
+    input.finYearStart = shortDateText(o.fyStart);
+    int listed = 0;
+    QJsonObject summaryJson = measure(o.runs, [&] { listed = int(computeSummary(db, input).listed.size()); });
+    summaryJson[QStringLiteral("accounts")] = listed;
+
+    struct Movement {
+        bool beforeFrom;
+        qint32 from;
+        qint32 to;
+        qint64 amount;
+    };
+    std::vector<Movement> movements;
+    std::unordered_map<qint64, qint64> openings;
+    qint64 highestId = 0;
+    {
+        QSqlQuery q = runSql(db, QStringLiteral("SELECT account_id, ifnull(open_amount, 0) FROM account_master"));
+        while (q.next()) {
+            openings[q.value(0).toLongLong()] = q.value(1).toLongLong();
+            highestId = std::max(highestId, q.value(0).toLongLong());
+        }
+        const QString from = isoDate(o.from);
+        q = runSql(db, QStringLiteral("SELECT tran_date, from_acc, to_acc, ifnull(amount, 0) FROM transaction_master "
+                                      "WHERE tran_date >= ? AND tran_date <= ?"),
+                   {isoDate(o.fyStart), isoDate(o.to)});
+        while (q.next())
+            movements.push_back({q.value(0).toString() < from, qint32(q.value(1).toLongLong()),
+                                 qint32(q.value(2).toLongLong()), q.value(3).toLongLong()});
+    }
+    std::vector<qint64> opening(size_t(highestId) + 1);
+    std::vector<qint64> movement(size_t(highestId) + 1);
+    QJsonObject sumJson = measure(o.runs, [&] {
+        for (const auto &[id, amount] : openings)
+            opening[size_t(id)] = amount;
+        std::fill(movement.begin(), movement.end(), 0);
+        for (const Movement &m : movements) {
+            std::vector<qint64> &column = m.beforeFrom ? opening : movement;
+            column[size_t(m.from)] -= m.amount;
+            column[size_t(m.to)] += m.amount;
+        }
+    });
+    sumJson[QStringLiteral("transactions")] = qint64(movements.size());
+    return {{QStringLiteral("summary"), summaryJson}, {QStringLiteral("in_memory_sum"), sumJson}};
+}
+
+QJsonObject benchAccounts(const Options &o)
+{
+    Book book;
+    openOrFail(book, o.accountsBook);
+    AccountFindResult found;
+    QJsonObject findJson = measure(o.runs, [&] { found = findAccounts(book.db(), QString(), QString(), QString()); });
+    findJson[QStringLiteral("rows")] = found.rows.rowCount();
+    // A header click turns the order around each time, as the window does.
+    QString direction = QStringLiteral("A");
+    const auto toggle = [&] { direction = direction == QLatin1String("A") ? QStringLiteral("D") : QStringLiteral("A"); };
+    QJsonObject byName = measure(o.runs, [&] { SortGridRows(found.rows, AccountCol::Name, direction); }, toggle);
+    QJsonObject byOpening = measure(o.runs, [&] { SortGridRows(found.rows, AccountCol::Opening, direction); }, toggle);
+    return {{QStringLiteral("find"), findJson}, {QStringLiteral("sort_name"), byName},
+            {QStringLiteral("sort_opening"), byOpening}};
+}
+
+Options readOptions(const QCoreApplication &app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Times the core operations on a generated book."));
+    parser.addHelpOption();
+    const auto option = [&](const char *name, const char *description) {
+        parser.addOption({QLatin1String(name), QLatin1String(description), QStringLiteral("VALUE")});
+    };
+    option("book", "The generated book.");
+    option("accounts-book", "A book with many accounts, for the account list and its sort (optional).");
+    option("account", "The busy account whose ledger is timed.");
+    option("from", "First day of the report range, YYYY-MM-DD.");
+    option("to", "Last day of the report range.");
+    option("fy-start", "Financial-year start.");
+    option("week", "First day of the one-week transaction search.");
+    option("runs", "Runs per operation.");
+    parser.process(app);
+    Options o;
+    o.book = parser.value(QStringLiteral("book"));
+    o.accountsBook = parser.value(QStringLiteral("accounts-book"));
+    o.busyAccount = parser.value(QStringLiteral("account"));
+    o.from = fromIsoDate(parser.value(QStringLiteral("from")));
+    o.to = fromIsoDate(parser.value(QStringLiteral("to")));
+    o.fyStart = fromIsoDate(parser.value(QStringLiteral("fy-start")));
+    o.week = fromIsoDate(parser.value(QStringLiteral("week")));
+    o.runs = parser.isSet(QStringLiteral("runs")) ? parser.value(QStringLiteral("runs")).toInt() : 5;
+    if (o.book.isEmpty() || o.busyAccount.isEmpty() || !o.from.isValid() || !o.to.isValid() || !o.fyStart.isValid()
+        || !o.week.isValid() || o.runs < 1)
+        fail(QStringLiteral("needs --book, --account, --from, --to, --fy-start, --week and a --runs of 1 or more"));
+    return o;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const Options o = readOptions(app);
+    QJsonObject out;
+    try {
+        out[QStringLiteral("open")] = benchOpen(o);
+        Book book;
+        openOrFail(book, o.book);
+        const qint64 busyId = accountId(book.db(), o.busyAccount);
+        out[QStringLiteral("transaction_find")] = benchTransactionFind(o, book.db());
+        out[QStringLiteral("save_1000")] = benchSave(o, busyId);
+        const QJsonObject ledger = benchLedger(o, book.db(), busyId);
+        out[QStringLiteral("ledger")] = ledger[QStringLiteral("ledger")];
+        out[QStringLiteral("ledger_chart")] = ledger[QStringLiteral("chart")];
+        const QJsonObject summary = benchSummary(o, book.db());
+        out[QStringLiteral("summary")] = summary[QStringLiteral("summary")];
+        out[QStringLiteral("in_memory_sum")] = summary[QStringLiteral("in_memory_sum")];
+        if (!o.accountsBook.isEmpty())
+            out[QStringLiteral("accounts")] = benchAccounts(o);
+    } catch (const DbError &e) {
+        fail(e.description());
+    }
+    std::fputs(QJsonDocument(out).toJson(QJsonDocument::Indented).constData(), stdout);
+    return 0;
+}

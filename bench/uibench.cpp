@@ -1,0 +1,178 @@
+// Times the program's windows on the offscreen platform: start-up to the
+// main window shown, and the account and transaction windows filling their
+// grids. Prints the figures as one JSON object.
+//
+//   uibench startup BOOK
+//   uibench windows --book BOOK --accounts-book BOOK --week DATE [--runs N]
+
+#include "accounts.h"
+#include "appstate.h"
+#include "dates.h"
+#include "frmaccountmaster.h"
+#include "frmtransaction.h"
+#include "messages.h"
+#include "startup.h"
+#include "timing.h"
+#include "widgets/datagrid.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QJsonDocument>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <cstdio>
+
+using namespace bc;
+using namespace bc::bench;
+
+namespace {
+
+// A message during a benchmark means something went wrong: say so and let
+// the sequence give up rather than wait for an answer nobody gives.
+class ConsoleMessages : public Messages {
+public:
+    QMessageBox::StandardButton show(QWidget *, MsgIcon, const QString &title, const QString &text,
+                                     QMessageBox::StandardButtons, QMessageBox::StandardButton) override
+    {
+        std::fprintf(stderr, "uibench: message \"%s\": %s\n", qPrintable(title), qPrintable(text));
+        failed = true;
+        return QMessageBox::Cancel;
+    }
+    bool failed = false;
+};
+
+[[noreturn]] void fail(const QString &message)
+{
+    std::fprintf(stderr, "uibench: %s\n", qPrintable(message));
+    std::exit(1);
+}
+
+// Lets the window system expose and paint the window, as a user would see it.
+void settle(QWidget *window)
+{
+    QApplication::processEvents();
+    while (window->windowHandle() && !window->windowHandle()->isExposed())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    QApplication::processEvents();
+}
+
+struct Session {
+    QTemporaryDir dir;
+    ConsoleMessages messages;
+    AppState state;
+
+    explicit Session(const QString &book)
+    {
+        state.paths = AppPaths{dir.path()};
+        state.messages = &messages;
+        state.defaultPrinter = [] { return PrinterSettings(); };
+        state.printerList = [] { return QList<PrinterSettings>(); };
+        const SettingsFile settings = state.settingsFile();
+        if (!settings.createIfMissing() || !settings.write(book, PrinterSettings()).isEmpty())
+            fail(QStringLiteral("cannot write the settings file"));
+    }
+};
+
+QJsonObject startup(const Stopwatch &sinceMain, const QString &book)
+{
+    const double appReady = sinceMain.ms();
+    Session session(book);
+    StartUp startUp(session.state);
+    if (!startUp.run() || !startUp.mainWindow())
+        fail(QStringLiteral("start-up did not reach the main window"));
+    settle(startUp.mainWindow());
+    const double shown = sinceMain.ms();
+    if (session.messages.failed)
+        fail(QStringLiteral("start-up showed a message"));
+    return {{QStringLiteral("application_ms"), appReady}, {QStringLiteral("main_window_shown_ms"), shown}};
+}
+
+// Clicks a grid's column header, as the user sorts by that column.
+void clickHeader(DataGrid *grid, int column)
+{
+    emit grid->horizontalHeader()->sectionClicked(column);
+    QApplication::processEvents();
+}
+
+QJsonObject accountWindow(const QString &book, int runs)
+{
+    Session session(book);
+    if (const OpenResult r = session.state.book.open(book); !r.ok())
+        fail(r.description);
+    LoadSystemSettings(session.state.book.db(), session.state.settings, QDate::currentDate());
+    Stopwatch opening;
+    frmAccountMaster window(session.state);
+    window.show();
+    settle(&window);
+    const double openMs = opening.ms();
+    QJsonObject find = measure(runs, [&] {
+        window.cmdFind->click();
+        QApplication::processEvents();
+    });
+    find[QStringLiteral("rows")] = window.AccountRows.rowCount();
+    const QJsonObject sort = measure(runs, [&] { clickHeader(window.tdbgAccounts, AccountCol::Name); });
+    return {{QStringLiteral("open_ms"), openMs}, {QStringLiteral("find"), find}, {QStringLiteral("sort_name"), sort}};
+}
+
+QJsonObject transactionWindow(const QString &book, const QDate &week, int runs)
+{
+    Session session(book);
+    if (const OpenResult r = session.state.book.open(book); !r.ok())
+        fail(r.description);
+    LoadSystemSettings(session.state.book.db(), session.state.settings, QDate::currentDate());
+    // The window opens on the seven days before today: the benchmark week.
+    session.state.today = [week] { return week.addDays(7); };
+    Stopwatch opening;
+    frmTransaction window(session.state);
+    window.show();
+    settle(&window);
+    const double openMs = opening.ms();
+    const auto find = [&] {
+        window.cmdFind->click();
+        QApplication::processEvents();
+    };
+    QJsonObject weekJson = measure(runs, find);
+    weekJson[QStringLiteral("rows")] = window.TranRows.rowCount();
+    window.chkApply->setChecked(false);
+    QJsonObject all = measure(std::min(runs, 3), find);
+    all[QStringLiteral("rows")] = window.TranRows.rowCount();
+    return {{QStringLiteral("open_ms"), openMs}, {QStringLiteral("week"), weekJson}, {QStringLiteral("all"), all}};
+}
+
+QString optionValue(const QStringList &args, const QString &name)
+{
+    const qsizetype i = args.indexOf(name);
+    return i >= 0 && i + 1 < args.size() ? args[i + 1] : QString();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const Stopwatch sinceMain;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    QJsonObject out;
+    if (args.size() == 3 && args[1] == QLatin1String("startup")) {
+        out = startup(sinceMain, args[2]);
+    } else if (args.size() >= 2 && args[1] == QLatin1String("windows")) {
+        const QString runsText = optionValue(args, QStringLiteral("--runs"));
+        const int runs = runsText.isEmpty() ? 5 : runsText.toInt();
+        const QDate week = fromIsoDate(optionValue(args, QStringLiteral("--week")));
+        const QString book = optionValue(args, QStringLiteral("--book"));
+        const QString accountsBook = optionValue(args, QStringLiteral("--accounts-book"));
+        if (runs < 1 || !week.isValid() || book.isEmpty() || accountsBook.isEmpty())
+            fail(QStringLiteral("windows needs --book, --accounts-book, --week and a --runs of 1 or more"));
+        out[QStringLiteral("account_window")] = accountWindow(accountsBook, runs);
+        out[QStringLiteral("transaction_window")] = transactionWindow(book, week, runs);
+    } else {
+        fail(QStringLiteral("usage: uibench startup BOOK | uibench windows --book BOOK --accounts-book BOOK "
+                            "--week DATE [--runs N]"));
+    }
+    std::fputs(QJsonDocument(out).toJson(QJsonDocument::Indented).constData(), stdout);
+    return 0;
+}
