@@ -2,6 +2,7 @@
 
 #include "appstate.h"
 #include "frmaboutus.h"
+#include "frmaccountledger.h"
 #include "frmaccountmaster.h"
 #include "frmstockgraph.h"
 #include "frmtransaction.h"
@@ -113,6 +114,8 @@ void frmMain::wireScreens()
     wire(mnuOtherAccounts, QStringLiteral("frmAccountMaster"), false,
          [this] { return new frmAccountMaster(m_state); });
     wire(mnuConfig, QStringLiteral("frmSysConfig"), true, [this] { return new frmSysConfig(m_state); });
+    wire(mnu_report_account, QStringLiteral("frmAccountLedger"), true,
+         [this] { return new frmAccountLedger(m_state, [this] { return showStockGraph(); }); });
     wire(mnuAbout, QStringLiteral("frmAboutUS"), true, [] { return new frmAboutUS; });
     mnuContents->setEnabled(true);
     connect(mnuContents, &QAction::triggered, this, [this] { ShowHelpContents(m_state, *this); });

@@ -11,11 +11,15 @@ QString GridColumn::displayFor(const QVariant &stored) const
 {
     if (!stored.isValid() || stored.isNull())
         return QString();
+    // A text cell shows as a number only when it holds one ("1234.5" as
+    // "1,234.50"); other texts, such as "12.00 (Credit)", stay as they are.
+    const bool text = stored.typeId() == QMetaType::QString;
+    const std::optional<Money> amount = text ? Money::parse(stored.toString()) : stored.value<Money>();
     switch (format) {
     case Format::Standard:
-        return stored.value<Money>().toStandard();
+        return amount ? amount->toStandard() : stored.toString();
     case Format::Amount:
-        return stored.value<Money>().toPlain();
+        return amount ? amount->toPlain() : stored.toString();
     case Format::Date:
         return stored.toDate().toString(datePattern);
     case Format::ValueList:

@@ -1,0 +1,237 @@
+#include "frmaccountledger.h"
+
+#include "accounts.h"
+#include "appstate.h"
+#include "datagrid.h"
+#include "dateentry.h"
+#include "keyboard.h"
+#include "ledgerchart.h"
+#include "rowarraymodel.h"
+#include "screenparts.h"
+#include "sql.h"
+#include "waitcursor.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <utility>
+
+namespace bc {
+
+namespace {
+
+QList<GridColumn> ledgerColumns()
+{
+    using F = GridColumn::Format;
+    QList<GridColumn> c(LedgerResult::ColumnCount);
+    c[LedgerResult::DateColumn] = GridColumn::shown(QStringLiteral("Date"), F::Plain);
+    c[LedgerResult::DateColumn].width = 90;
+    c[LedgerResult::ParticularsColumn] = GridColumn::shown(QStringLiteral("Particulars"), F::Plain);
+    c[LedgerResult::ParticularsColumn].width = 330;
+    c[LedgerResult::DebitColumn] = GridColumn::shown(QStringLiteral("Debit"), F::Standard);
+    c[LedgerResult::DebitColumn].width = 110;
+    c[LedgerResult::CreditColumn] = GridColumn::shown(QStringLiteral("Credit"), F::Standard);
+    c[LedgerResult::CreditColumn].width = 110;
+    c[LedgerResult::BalanceColumn] = GridColumn::shown(QStringLiteral("Balance Amount"), F::Standard);
+    return c;
+}
+
+QLabel *label(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *l = new QLabel(caption, parent);
+    l->setObjectName(QLatin1String(name));
+    return l;
+}
+
+// The balance boxes show what Find computed; nobody types into them.
+QLineEdit *balanceBox(QWidget *parent, const char *name)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    box->setAlignment(Qt::AlignRight);
+    box->setMaximumWidth(130);
+    return box;
+}
+
+} // namespace
+
+frmAccountLedger::frmAccountLedger(AppState &state, frmStockGraph::Source chartWindow, QWidget *parent)
+    : QWidget(parent)
+    , TDBGAccLdgr(new DataGrid(new RowArrayModel(emptyLedger().rows, ledgerColumns()), this))
+    , LedgerRows(TDBGAccLdgr->rows())
+    , m_state(state)
+    , m_chartWindow(std::move(chartWindow))
+    , m_ledger(emptyLedger())
+{
+    setObjectName(QStringLiteral("frmAccountLedger"));
+    setWindowTitle(QStringLiteral("Account Ledger"));
+    buildControls();
+    dtpFromDate->setDisplayFormat(m_state.dateFormat());
+    dtpToDate->setDisplayFormat(m_state.dateFormat());
+    LoadAccountList();
+    CmdGraph->setEnabled(false);
+}
+
+void frmAccountLedger::buildControls()
+{
+    Frame3 = new QGroupBox(this);
+    Frame3->setObjectName(QStringLiteral("Frame3"));
+    Label1 = label(Frame3, "Label1", QStringLiteral("Account"));
+    cboAccount = new QComboBox(Frame3);
+    cboAccount->setObjectName(QStringLiteral("cboAccount"));
+    cboAccount->setMinimumWidth(220);
+    cboAccount->installEventFilter(this);
+    lblFromDate = label(Frame3, "lblFromDate", QStringLiteral("From Date"));
+    dtpFromDate = new DateEntry(Frame3);
+    dtpFromDate->setObjectName(QStringLiteral("dtpFromDate"));
+    lblToDate = label(Frame3, "lblToDate", QStringLiteral("To Date"));
+    dtpToDate = new DateEntry(Frame3);
+    dtpToDate->setObjectName(QStringLiteral("dtpToDate"));
+    cmdFind = makeButton(Frame3, "cmdFind", QStringLiteral("&Find"));
+    cmdClear = makeButton(Frame3, "cmdClear", QStringLiteral("&Blank"));
+    auto *search = new QHBoxLayout(Frame3);
+    for (QWidget *w : std::initializer_list<QWidget *>{Label1, cboAccount, lblFromDate, dtpFromDate, lblToDate,
+                                                       dtpToDate, cmdFind, cmdClear})
+        search->addWidget(w);
+    search->addStretch();
+
+    TDBGAccLdgr->setObjectName(QStringLiteral("TDBGAccLdgr"));
+    TDBGAccLdgr->horizontalHeader()->setMinimumHeight(2 * TDBGAccLdgr->fontMetrics().lineSpacing() + 8);
+
+    lblOpenAmount = label(this, "lblOpenAmount", QStringLiteral("Opening Balance"));
+    txtOpenAmount = balanceBox(this, "txtOpenAmount");
+    lblopenFlag = label(this, "lblopenFlag", QString());
+    lblBalAmount = label(this, "lblBalAmount", QStringLiteral("Closing Balance"));
+    txtBalanceAmount = balanceBox(this, "txtBalanceAmount");
+    lblcloseflag = label(this, "lblcloseflag", QString());
+    for (QLabel *flag : {lblopenFlag, lblcloseflag})
+        flag->setMinimumWidth(flag->fontMetrics().horizontalAdvance(QStringLiteral("(Credit)")) + 4);
+    cmdprint = makeButton(this, "cmdprint", QStringLiteral("&Print"));
+    CmdGraph = makeButton(this, "CmdGraph", QStringLiteral(" &Graph"));
+    cmdQuit = makeButton(this, "cmdQuit", QStringLiteral("&Quit"));
+
+    auto *bottom = new QHBoxLayout;
+    for (QWidget *w : std::initializer_list<QWidget *>{cmdprint, CmdGraph, cmdQuit})
+        bottom->addWidget(w);
+    bottom->addStretch();
+    for (QWidget *w : std::initializer_list<QWidget *>{lblOpenAmount, txtOpenAmount, lblopenFlag})
+        bottom->addWidget(w);
+    bottom->addSpacing(16);
+    for (QWidget *w : std::initializer_list<QWidget *>{lblBalAmount, txtBalanceAmount, lblcloseflag})
+        bottom->addWidget(w);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Frame3);
+    layout->addWidget(TDBGAccLdgr, 1);
+    layout->addLayout(bottom);
+    resize(900, 520);
+
+    connect(cmdFind, &QPushButton::clicked, this, &frmAccountLedger::Find);
+    connect(cmdClear, &QPushButton::clicked, this, &frmAccountLedger::Blank);
+    connect(CmdGraph, &QPushButton::clicked, this, &frmAccountLedger::Graph);
+    connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void frmAccountLedger::LoadAccountList()
+{
+    cboAccount->clear();
+    dtpFromDate->setDate(m_state.settings.finYearStartDate());
+    dtpToDate->setDate(m_state.today());
+    LedgerRows.clear();
+    TDBGAccLdgr->rowModel()->rebind();
+    try {
+        for (const IdName &account : accountNames(m_state.book.db())) {
+            cboAccount->addItem(account.name.trimmed(), account.id);
+            cboAccount->setItemData(cboAccount->count() - 1, QStringLiteral("A"), Qt::UserRole + 1);
+        }
+    } catch (const DbError &e) {
+        reportDbFailure(m_state, this, e.description());
+    }
+    cboAccount->setCurrentIndex(-1);
+}
+
+void frmAccountLedger::showBalances(const LedgerResult &ledger)
+{
+    txtOpenAmount->setText(ledger.openingText);
+    lblopenFlag->setText(ledger.openingFlag);
+    txtBalanceAmount->setText(ledger.closingText);
+    lblcloseflag->setText(ledger.closingFlag);
+}
+
+void frmAccountLedger::Find()
+{
+    LedgerInput input;
+    if (cboAccount->currentIndex() != -1)
+        input.accountId = cboAccount->currentData().toLongLong();
+    input.fromDate = dtpFromDate->date();
+    input.toDate = dtpToDate->date();
+    input.finYearStart = m_state.settings.finYearStart;
+    input.dateFormat = m_state.dateFormat();
+
+    QString failure;
+    {
+        WaitCursor wait;
+        try {
+            LedgerResult ledger = computeLedger(m_state.book.db(), input);
+            LedgerRows = std::exchange(ledger.rows, RowArray());
+            m_ledger = std::move(ledger);
+        } catch (const DbError &e) {
+            failure = e.description();
+            // Nothing of the failed run is shown, and there is nothing to draw.
+            m_ledger = emptyLedger();
+            LedgerRows = m_ledger.rows;
+        }
+        TDBGAccLdgr->rowModel()->rebind();
+        showBalances(m_ledger);
+        CmdGraph->setEnabled(failure.isEmpty());
+    }
+    if (!failure.isEmpty())
+        reportDbFailure(m_state, this, failure);
+}
+
+void frmAccountLedger::Blank()
+{
+    dtpFromDate->setDate(m_state.settings.finYearStartDate());
+    dtpToDate->setDate(m_state.today());
+    cboAccount->setCurrentIndex(-1);
+    txtOpenAmount->setText(QStringLiteral("0.00"));
+    lblopenFlag->clear();
+    lblcloseflag->clear();
+    CmdGraph->setEnabled(false);
+    txtBalanceAmount->setText(QStringLiteral("0.00"));
+    LedgerRows.clear();
+    TDBGAccLdgr->rowModel()->rebind();
+}
+
+void frmAccountLedger::Graph()
+{
+    const LedgerChartInput input{dtpFromDate->date(), dtpToDate->date(), m_state.dateFormat(),
+                                 m_state.settings.currency};
+    ChartData chart;
+    try {
+        WaitCursor wait;
+        chart = computeLedgerChart(m_state.book.db(), m_ledger, input);
+    } catch (const DbError &e) {
+        reportDbFailure(m_state, this, e.description());
+        return;
+    }
+    frmStockGraph::Present(chart, m_chartWindow, *m_state.messages, this);
+}
+
+bool frmAccountLedger::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == cboAccount && event->type() == QEvent::KeyPress
+        && ComboTabToGrid(TDBGAccLdgr, static_cast<QKeyEvent *>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace bc

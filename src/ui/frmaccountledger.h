@@ -1,0 +1,72 @@
+#pragma once
+
+#include "frmstockgraph.h"
+#include "ledger.h"
+#include "rowarray.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace bc {
+
+struct AppState;
+class DataGrid;
+class DateEntry;
+
+// The ledger of one account over a date range: every movement with its
+// running balance, the opening and closing balances, and the daily balance
+// as a chart.
+class frmAccountLedger : public QWidget {
+    Q_OBJECT
+public:
+    // chartWindow gives the chart window that Graph fills.
+    explicit frmAccountLedger(AppState &state, frmStockGraph::Source chartWindow = {}, QWidget *parent = nullptr);
+
+    QGroupBox *Frame3;
+    QLabel *Label1;
+    QComboBox *cboAccount; // item data: the account id; Qt::UserRole + 1 the side flag
+    QLabel *lblFromDate;
+    DateEntry *dtpFromDate;
+    QLabel *lblToDate;
+    DateEntry *dtpToDate;
+    QPushButton *cmdFind;
+    QPushButton *cmdClear;
+    DataGrid *TDBGAccLdgr;
+    RowArray &LedgerRows; // held by the grid's model
+    QLabel *lblOpenAmount;
+    QLineEdit *txtOpenAmount;
+    QLabel *lblopenFlag;
+    QLabel *lblBalAmount;
+    QLineEdit *txtBalanceAmount;
+    QLabel *lblcloseflag;
+    QPushButton *cmdprint;
+    QPushButton *CmdGraph;
+    QPushButton *cmdQuit;
+
+    // The balances of the last Find.
+    Money OpeningBalance() const { return m_ledger.openingBalance; }
+    Money ClosingBalance() const { return m_ledger.closingBalance; }
+
+    void Find();
+    void Blank();
+    void Graph();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void LoadAccountList();
+    void showBalances(const LedgerResult &ledger);
+
+    AppState &m_state;
+    frmStockGraph::Source m_chartWindow;
+    LedgerResult m_ledger; // the last Find's balances and texts; its rows live in LedgerRows
+};
+
+} // namespace bc

@@ -1,0 +1,245 @@
+#include "appstate.h"
+#include "datagrid.h"
+#include "dates.h"
+#include "dateentry.h"
+#include "frmaccountledger.h"
+#include "frmmain.h"
+#include "frmstockgraph.h"
+#include "recordingmessages.h"
+#include "sql.h"
+#include "testbook.h"
+#include "windowcleanup.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QChart>
+#include <QChartView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTest>
+
+using namespace bc;
+using bc::test::RecordingMessages;
+
+class TestFrmAccountLedger : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<bc::test::TestBook> m_book;
+    std::unique_ptr<AppState> m_state;
+    RecordingMessages m_messages;
+    int m_chartRequests = 0;
+
+    frmAccountLedger *open()
+    {
+        auto *w = new frmAccountLedger(*m_state, [this]() -> frmStockGraph * {
+            ++m_chartRequests;
+            return nullptr;
+        });
+        new QAbstractItemModelTester(w->TDBGAccLdgr->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, w);
+        w->show();
+        QApplication::setActiveWindow(w);
+        return w;
+    }
+    static void find(frmAccountLedger *w, const QString &account, QDate from, QDate to)
+    {
+        w->cboAccount->setCurrentIndex(w->cboAccount->findText(account));
+        w->dtpFromDate->setDate(from);
+        w->dtpToDate->setDate(to);
+        w->cmdFind->click();
+    }
+    static QStringList shownRow(frmAccountLedger *w, int row)
+    {
+        QStringList cells;
+        for (int c = 0; c < 5; ++c)
+            cells << w->TDBGAccLdgr->model()->index(row, c).data().toString();
+        return cells;
+    }
+    static QString boxes(frmAccountLedger *w)
+    {
+        return w->txtOpenAmount->text() + u'|' + w->lblopenFlag->text() + u'|' + w->txtBalanceAmount->text() + u'|'
+            + w->lblcloseflag->text();
+    }
+
+private slots:
+    void init()
+    {
+        m_book = std::make_unique<bc::test::TestBook>();
+        m_book->addAccount(41, QStringLiteral("Bank"), 4, Money::fromCents(100000));
+        m_book->addAccount(42, QStringLiteral("Rent"), 2, Money());
+        m_book->addAccount(43, QStringLiteral("Salary"), 1, Money());
+        m_book->addTransaction(1, QDate(2026, 4, 10), 43, 41, Money::fromCents(50000), QStringLiteral("April pay"));
+        m_book->addTransaction(2, QDate(2026, 5, 3), 41, 42, Money::fromCents(20000), QStringLiteral("May rent"));
+        m_book->addTransaction(3, QDate(2026, 6, 15), 41, 42, Money::fromCents(15000), QStringLiteral("June rent"));
+        m_book->addTransaction(4, QDate(2026, 7, 1), 41, 42, Money::fromCents(123450), QStringLiteral("Deposit"));
+        m_state = std::make_unique<AppState>();
+        m_messages = RecordingMessages();
+        m_state->messages = &m_messages;
+        m_state->today = [] { return QDate(2026, 12, 7); };
+        m_state->settings.finYearStart = shortDateText(QDate(2026, 4, 1));
+        m_state->settings.dateFormat = QStringLiteral("d/M/yyyy");
+        m_state->settings.currency = QStringLiteral("Rs.");
+        m_book->book().close();
+        QVERIFY(m_state->book.open(m_book->path()).ok());
+        m_chartRequests = 0;
+    }
+    void cleanup()
+    {
+        bc::test::closeAllWindows();
+        m_state.reset();
+        m_book.reset();
+    }
+
+    void opensEmptyAndFindBlankSwitchGraph()
+    {
+        frmAccountLedger *w = open();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Account Ledger"));
+        QCOMPARE(w->CmdGraph->text(), QStringLiteral(" &Graph"));
+        QVERIFY(!w->CmdGraph->isEnabled());
+        QVERIFY(w->cmdprint->isEnabled());
+        QCOMPARE(w->cboAccount->currentIndex(), -1);
+        QStringList names;
+        for (int i = 0; i < w->cboAccount->count(); ++i)
+            names << w->cboAccount->itemText(i);
+        QCOMPARE(names, (QStringList{"Bank", "CASH", "CST", "PURCHASE", "RST", "Rent", "SALES", "SC", "Salary"}));
+        QCOMPARE(w->cboAccount->itemData(0).toLongLong(), 41);
+        QCOMPARE(w->dtpFromDate->date(), QDate(2026, 4, 1));
+        QCOMPARE(w->dtpToDate->date(), QDate(2026, 12, 7));
+        QCOMPARE(w->dtpFromDate->lineEdit()->text(), QStringLiteral("1/4/2026"));
+        QCOMPARE(w->LedgerRows.rowCount(), 0);
+        QCOMPARE(w->LedgerRows.columnCount(), 5);
+        QCOMPARE(boxes(w), QStringLiteral("|||"));
+
+        // Find without an account: nothing listed, zero balances, Graph on.
+        w->cmdFind->click();
+        QVERIFY(w->CmdGraph->isEnabled());
+        QCOMPARE(w->LedgerRows.rowCount(), 0);
+        QCOMPARE(boxes(w), QStringLiteral("0.00||0.00|"));
+
+        find(w, QStringLiteral("Bank"), QDate(2026, 5, 1), QDate(2026, 12, 7));
+        QCOMPARE(w->LedgerRows.rowCount(), 3);
+        w->cmdClear->click();
+        QVERIFY(!w->CmdGraph->isEnabled());
+        QCOMPARE(w->LedgerRows.rowCount(), 0);
+        QCOMPARE(w->cboAccount->currentIndex(), -1);
+        QCOMPARE(w->dtpFromDate->date(), QDate(2026, 4, 1));
+        QCOMPARE(boxes(w), QStringLiteral("0.00||0.00|"));
+        QVERIFY(m_messages.shown.isEmpty());
+
+        // Shift+Tab in the account box goes to the grid.
+        w->cboAccount->setFocus();
+        QTest::keyClick(w->cboAccount, Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(w->TDBGAccLdgr->hasFocus());
+    }
+
+    void findListsMovementsWithRunningBalance()
+    {
+        frmAccountLedger *w = open();
+        find(w, QStringLiteral("Bank"), QDate(2026, 5, 1), QDate(2026, 12, 7));
+        // Opening: 1000.00 plus April's 500.00 before the from-date.
+        QCOMPARE(w->OpeningBalance(), Money::fromCents(150000));
+        QCOMPARE(boxes(w), QStringLiteral("1500.00|(Credit)|84.50|(Debit)"));
+        QCOMPARE(shownRow(w, 0),
+                 (QStringList{"03/05/2026", "To Rent [May rent]", "200.00", "", "1300.00 (Credit)"}));
+        QCOMPARE(shownRow(w, 1),
+                 (QStringList{"15/06/2026", "To Rent [June rent]", "150.00", "", "1150.00 (Credit)"}));
+        // The Standard format groups plain numbers and leaves other texts alone.
+        QCOMPARE(shownRow(w, 2), (QStringList{"01/07/2026", "To Rent [Deposit]", "1,234.50", "", "84.50  (Debit)"}));
+        QAbstractItemModel *m = w->TDBGAccLdgr->model();
+        QStringList captions;
+        for (int c = 0; c < 5; ++c)
+            captions << m->headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(captions, (QStringList{"Date", "Particulars", "Debit", "Credit", "Balance Amount"}));
+        QVERIFY(w->TDBGAccLdgr->horizontalHeader()->height() >= 2 * w->fontMetrics().lineSpacing());
+        QVERIFY(!(m->index(0, 1).flags() & Qt::ItemIsEditable));
+
+        // The other side sees the same movements as credits; nothing of Bank remains.
+        find(w, QStringLiteral("Rent"), QDate(2026, 4, 1), QDate(2026, 6, 30));
+        QCOMPARE(w->LedgerRows.rowCount(), 2);
+        QCOMPARE(shownRow(w, 0), (QStringList{"03/05/2026", "By Bank [May rent]", "", "200.00", "200.00 (Credit)"}));
+        QCOMPARE(boxes(w), QStringLiteral("0.00||350.00|(Credit)"));
+        QVERIFY(m_messages.shown.isEmpty());
+    }
+
+    void toDateBeforeFromDateShowsOpeningAndRefusesTheGraph()
+    {
+        frmAccountLedger *w = open();
+        find(w, QStringLiteral("Bank"), QDate(2026, 6, 1), QDate(2026, 5, 1));
+        QCOMPARE(w->LedgerRows.rowCount(), 0);
+        QCOMPARE(boxes(w), QStringLiteral("1300.00|(Credit)|1300.00|(Credit)"));
+        QVERIFY(w->CmdGraph->isEnabled());
+        w->CmdGraph->click();
+        QCOMPARE(m_chartRequests, 0);
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(int(m_messages.shown[0].icon), int(MsgIcon::Information));
+        QCOMPARE(m_messages.shown[0].title, QStringLiteral("Account Ledger"));
+        QVERIFY(m_messages.shown[0].text.contains(QStringLiteral("earlier than the From Date")));
+    }
+
+    void graphFillsTheOneChartWindowOfTheMainWindow()
+    {
+        auto *main = new frmMain(*m_state);
+        main->show();
+        QVERIFY(main->mnu_report_account->isEnabled());
+        main->mnu_report_account->trigger();
+        auto *w = qobject_cast<frmAccountLedger *>(main->child(QStringLiteral("frmAccountLedger")));
+        QVERIFY(w);
+        find(w, QStringLiteral("Bank"), QDate(2026, 5, 1), QDate(2026, 5, 31));
+        w->CmdGraph->click();
+        auto *chart = qobject_cast<frmStockGraph *>(main->child(QStringLiteral("frmStockGraph")));
+        QVERIFY(chart);
+        QCOMPARE(chart->lbltitle->text(), QStringLiteral("Account Ledger"));
+        QCOMPARE(chart->lblfrom->text(), QStringLiteral(" From :- 01/05/2026"));
+        QCOMPARE(chart->txtOpenBalance->text(), QStringLiteral("1500.00"));
+        QCOMPARE(chart->lblcloseStatus->text(), QStringLiteral("(Credit)"));
+        auto *line = qobject_cast<QLineSeries *>(chart->mscStock->chart()->series().value(0));
+        QVERIFY(line);
+        QCOMPARE(line->count(), 31);
+        QCOMPARE(line->at(0).y(), 1500.0);
+        QCOMPARE(line->at(2).y(), 1300.0); // 3 May and every day after it
+        QCOMPARE(line->at(30).y(), 1300.0);
+
+        // A second Graph refills the same window.
+        main->mdiArea->setActiveSubWindow(main->mdiArea->subWindowList().first());
+        find(w, QStringLiteral("Rent"), QDate(2026, 5, 1), QDate(2026, 5, 10));
+        w->CmdGraph->click();
+        QCOMPARE(main->child(QStringLiteral("frmStockGraph")), chart);
+        QCOMPARE(qobject_cast<QLineSeries *>(chart->mscStock->chart()->series().value(0))->count(), 10);
+        QCOMPARE(main->mdiArea->subWindowList().size(), 2);
+        QVERIFY(m_messages.shown.isEmpty());
+    }
+
+    void failingStatementsAreReported()
+    {
+        frmAccountLedger *w = open();
+        find(w, QStringLiteral("Bank"), QDate(2026, 5, 1), QDate(2026, 12, 7));
+        runSql(m_state->book.db(), QStringLiteral("DROP TABLE Tmp_acc_ldgr_graph"));
+        w->CmdGraph->click();
+        QCOMPARE(m_messages.shown.size(), 1);
+        QVERIFY(m_messages.last().startsWith(QStringLiteral("Error|Error\r\n")));
+        QCOMPARE(m_chartRequests, 0);
+        QVERIFY(!QApplication::overrideCursor());
+
+        runSql(m_state->book.db(), QStringLiteral("DROP TABLE tmp_Acc_Ldgr"));
+        w->cmdFind->click();
+        QCOMPARE(m_messages.shown.size(), 2);
+        QCOMPARE(int(m_messages.shown[1].icon), int(MsgIcon::Critical));
+        QVERIFY(m_messages.last().startsWith(QStringLiteral("Error|Error\r\n")));
+        QVERIFY(m_messages.last().contains(QStringLiteral("tmp_Acc_Ldgr"), Qt::CaseInsensitive));
+        QVERIFY(!QApplication::overrideCursor());
+        // Nothing of the earlier Find stays on show, and there is nothing to draw.
+        QCOMPARE(w->LedgerRows.rowCount(), 0);
+        QCOMPARE(boxes(w), QStringLiteral("0.00||0.00|"));
+        QVERIFY(!w->CmdGraph->isEnabled());
+        QVERIFY(w->isVisible());
+    }
+};
+
+QTEST_MAIN(TestFrmAccountLedger)
+#include "tst_frmaccountledger.moc"
