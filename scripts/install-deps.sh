@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Brindlecot needs to build, run and test,
-# skipping those already installed. Uses sudo when not run as root.
+# skipping those already installed. Uses sudo when not run as root. The
+# argument "fuzz" adds clang and its libFuzzer runtime for scripts/fuzz.sh.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,12 @@ packages=(
   libgtest-dev
   xvfb xauth poppler-utils fonts-dejavu-core
 )
+for group in "$@"; do
+  case "$group" in
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    *) echo "install-deps.sh: unknown group $group" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

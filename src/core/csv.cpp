@@ -180,7 +180,10 @@ CsvReadResult readCsv(const QByteArray &data)
 
 QString csvField(const QString &value)
 {
-    bool quote = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace());
+    // A leading byte-order mark is quoted too: at the start of a file the
+    // reader would take it for the file's own and drop it.
+    bool quote = !value.isEmpty()
+        && (value.front().isSpace() || value.back().isSpace() || value.front() == QChar(0xFEFF));
     for (const QChar c : value)
         if (c == u',' || c == u'"' || c == u'\r' || c == u'\n')
             quote = true;
@@ -193,6 +196,10 @@ QString csvField(const QString &value)
 
 QString csvLine(const QStringList &fields)
 {
+    // A lone empty field written bare would be a blank line, which the
+    // reader skips: quoted, the record survives.
+    if (fields.size() == 1 && fields[0].isEmpty())
+        return QStringLiteral("\"\"\r\n");
     QString line;
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0)

@@ -30,10 +30,12 @@ struct CsvReadResult {
 CsvReadResult readCsv(const QByteArray &data);
 
 // One field as written: quoted when it holds a comma, quote, line break or
-// leading or trailing blank, with inner quotes doubled.
+// leading or trailing blank or begins with a byte-order mark, with inner
+// quotes doubled.
 QString csvField(const QString &value);
 
-// One record: its fields joined by commas and ended by CRLF.
+// One record: its fields joined by commas and ended by CRLF; a record of one
+// empty field is written as "" so that it is not a blank line.
 QString csvLine(const QStringList &fields);
 
 } // namespace bc

@@ -51,9 +51,10 @@ qsizetype readNumber(const QString &text, qint64 &cents, bool &overflow)
     }
     if (!anyDigit)
         return 0;
-    if (whole > Money::MaxCents / 100)
-        overflow = true;
     cents = whole * 100 + fraction + (roundDigit >= 5 ? 1 : 0);
+    // Checked after rounding: "999999999999.995" rounds beyond the largest amount.
+    if (whole > Money::MaxCents / 100 || cents > Money::MaxCents)
+        overflow = true;
     if (negative)
         cents = -cents;
     return i;

@@ -16,13 +16,24 @@ bool SettingsFile::exists() const
 
 QList<SettingsLine> SettingsFile::lines() const
 {
-    QList<SettingsLine> result;
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
-        return result;
-    while (!file.atEnd()) {
-        QString line = QString::fromUtf8(file.readLine());
-        while (line.endsWith(u'\n') || line.endsWith(u'\r'))
+        return {};
+    return parse(file.readAll());
+}
+
+QList<SettingsLine> SettingsFile::parse(const QByteArray &text)
+{
+    QList<SettingsLine> result;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf('\n', start);
+        const qsizetype next = end < 0 ? text.size() : end + 1;
+        if (end < 0)
+            end = text.size();
+        QString line = QString::fromUtf8(text.constData() + start, end - start);
+        start = next;
+        while (line.endsWith(u'\r'))
             line.chop(1);
         const QStringList pieces = line.split(u'#');
         SettingsLine entry;
@@ -78,14 +89,19 @@ QString SettingsFile::write(const QString &bookPath, const PrinterSettings &prin
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
+    file.write(render(bookPath, printer));
+    if (!file.commit())
+        return file.errorString();
+    return QString();
+}
+
+QByteArray SettingsFile::render(const QString &bookPath, const PrinterSettings &printer)
+{
     const QString text = QStringLiteral("DBPath#") + NullToText(bookPath) + QStringLiteral("\r\n")
         + QStringLiteral("PRNPORT#") + printer.port + QStringLiteral("\r\n")
         + QStringLiteral("PRNDRIVER#") + printer.driver + QStringLiteral("\r\n")
         + QStringLiteral("PRNDEVICE#") + printer.device + QStringLiteral("\r\n");
-    file.write(text.toUtf8());
-    if (!file.commit())
-        return file.errorString();
-    return QString();
+    return text.toUtf8();
 }
 
 } // namespace bc

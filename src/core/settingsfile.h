@@ -46,6 +46,12 @@ public:
     // an empty text on success, else the reason.
     QString write(const QString &bookPath, const PrinterSettings &printer) const;
 
+    // The lines of settings text, split at line feeds with a trailing CR
+    // dropped: what lines() gives for a file holding text.
+    static QList<SettingsLine> parse(const QByteArray &text);
+    // The text write() stores.
+    static QByteArray render(const QString &bookPath, const PrinterSettings &printer);
+
 private:
     QString m_path;
 };

@@ -81,6 +81,18 @@ TEST(Csv, WritesWhatItReadsBack)
     EXPECT_EQ(fields(back), QList<QStringList>{values});
 }
 
+TEST(Csv, RecordsThatLookLikeBlankLinesOrAMarkSurvive)
+{
+    // Both were lost in a round trip before: a lone empty field was written as
+    // a blank line, and a field starting with U+FEFF lost it as a file mark.
+    const QList<QStringList> records{{QString()}, {QStringLiteral("\uFEFFJ"), QStringLiteral("x")}};
+    for (const QStringList &record : records) {
+        const CsvReadResult back = readCsv(csvLine(record).toUtf8());
+        ASSERT_TRUE(back.ok());
+        EXPECT_EQ(fields(back), QList<QStringList>{record});
+    }
+}
+
 TEST(Csv, AnyBytesEndInRecordsOrARefusal)
 {
     // Random and nearly-valid input must never crash or hang the reader.

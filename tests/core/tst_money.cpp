@@ -17,6 +17,10 @@ TEST(Money, ParsesExactlyAndRoundsHalfAwayFromZero)
     EXPECT_EQ(Money::parse(QStringLiteral(" 1200.50 "))->cents(), 120050);
     EXPECT_EQ(Money::parse(QStringLiteral("999999999999.99"))->cents(), Money::MaxCents);
     EXPECT_FALSE(Money::parse(QStringLiteral("9999999999999")));
+    // Rounding must not carry an amount past the largest one (found by fuzzing).
+    EXPECT_EQ(Money::parse(QStringLiteral("-999999999999.994"))->cents(), -Money::MaxCents);
+    EXPECT_FALSE(Money::parse(QStringLiteral("999999999999.995")));
+    EXPECT_FALSE(Money::parse(QStringLiteral("-999999999999.995")));
     EXPECT_FALSE(Money::parse(QStringLiteral("12abc")));
     EXPECT_FALSE(Money::parse(QString()));
     EXPECT_FALSE(Money::parse(QStringLiteral("-")));
