@@ -1,0 +1,94 @@
+#include "bookaccess.h"
+
+#include "clierror.h"
+#include "commandline.h"
+#include "dates.h"
+#include "transactions.h"
+
+#include <QRegularExpression>
+
+namespace bc::cli {
+
+namespace {
+
+QString foldAscii(const QString &name)
+{
+    QString folded = name;
+    for (QChar &c : folded)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 32);
+    return folded;
+}
+
+} // namespace
+
+void openBook(Book &book, const QString &path)
+{
+    const OpenResult opened = book.open(path);
+    if (!opened.ok())
+        throw refusal(oneLine(opened.description));
+}
+
+SystemSettings bookSettings(const QSqlDatabase &db)
+{
+    SystemSettings settings;
+    LoadSystemSettings(db, settings, QDate::currentDate());
+    return settings;
+}
+
+QString finYearStartText(const CommandLine &commandLine, const SystemSettings &settings)
+{
+    if (const auto start = commandLine.optionalDate(QStringLiteral("fy-start")))
+        return shortDateText(*start);
+    return settings.finYearStart;
+}
+
+AccountDirectory::AccountDirectory(const QSqlDatabase &db) : m_db(db)
+{
+    for (const IdName &a : accountNames(db)) {
+        m_exact.insert(a.name, a.id);
+        m_folded.insert(foldAscii(a.name), a.id);
+        m_keyNames.insert(AccountKey{u'A', a.id}.toText(), a.name);
+    }
+}
+
+std::optional<qint64> AccountDirectory::find(const QString &name) const
+{
+    const QString wanted = name.trimmed();
+    if (const auto exact = m_exact.constFind(wanted); exact != m_exact.constEnd())
+        return *exact;
+    if (const auto folded = m_folded.constFind(foldAscii(wanted)); folded != m_folded.constEnd())
+        return *folded;
+    return std::nullopt;
+}
+
+qint64 AccountDirectory::require(const QString &name, const QString &what) const
+{
+    const auto id = find(name);
+    if (!id)
+        throw refusal(QStringLiteral("%1: there is no account named \"%2\"").arg(what, name));
+    return *id;
+}
+
+QString AccountDirectory::nameOf(const AccountKey &key) const
+{
+    const QString text = key.toText();
+    if (const auto known = m_keyNames.constFind(text); known != m_keyNames.constEnd())
+        return *known;
+    const QString name = GetAccName(m_db, text);
+    m_keyNames.insert(text, name);
+    return name;
+}
+
+QString oneLine(const QString &message)
+{
+    static const QRegularExpression breaks(QStringLiteral("\\s*[\\r\\n]+\\s*"));
+    return message.trimmed().replace(breaks, QStringLiteral(" "));
+}
+
+QString withDetail(const QString &message, const QString &detail)
+{
+    return detail.isEmpty() ? message : QStringLiteral("%1 (%2)").arg(message, oneLine(detail));
+}
+
+} // namespace bc::cli

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "accounts.h"
+#include "book.h"
+#include "rowarray.h"
+#include "systemsettings.h"
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QString>
+#include <optional>
+
+namespace bc::cli {
+
+class CommandLine;
+
+// Opens the book named on the command line; a refusal, with the reason the
+// book gives, when it cannot be used.
+void openBook(Book &book, const QString &path);
+
+// The settings kept in the book.
+SystemSettings bookSettings(const QSqlDatabase &db);
+
+// The financial-year start handed to the ledger and summary: --fy-start when
+// given, else the book's own, as the windows hold it.
+QString finYearStartText(const CommandLine &commandLine, const SystemSettings &settings);
+
+// The book's accounts by name, and the names of the sides of transactions.
+// Names are matched exactly, or else ignoring the case of the letters A to Z,
+// which is how the book tells names apart when it saves them.
+class AccountDirectory {
+public:
+    explicit AccountDirectory(const QSqlDatabase &db);
+
+    std::optional<qint64> find(const QString &name) const;
+    // The account's id; a refusal naming what, when no account has the name.
+    qint64 require(const QString &name, const QString &what) const;
+    // The name of an account or party key, as the windows show it.
+    QString nameOf(const AccountKey &key) const;
+
+private:
+    QSqlDatabase m_db;
+    QHash<QString, qint64> m_exact;
+    QHash<QString, qint64> m_folded;
+    mutable QHash<QString, QString> m_keyNames;
+};
+
+// Collapses the line breaks of a window's message into single blanks, so it
+// fits on the one line the tool writes.
+QString oneLine(const QString &message);
+
+// A window's message followed by the database's description of a failure,
+// when there is one, in brackets.
+QString withDetail(const QString &message, const QString &detail);
+
+} // namespace bc::cli

@@ -1,0 +1,148 @@
+#include "accountcsv.h"
+#include "bookaccess.h"
+#include "commands.h"
+#include "commandline.h"
+#include "texttable.h"
+#include "transactioncsv.h"
+
+#include <QFile>
+#include <cstdio>
+#include <unistd.h>
+
+namespace bc::cli {
+
+namespace {
+
+// Reports progress of long imports on a terminal only, so that scripts
+// reading standard error see nothing but the one-line message of a refusal.
+ImportProgress terminalProgress()
+{
+    if (!isatty(STDERR_FILENO))
+        return {};
+    return [](int done, int total) {
+        if (total >= 10000 && (done % 10000 == 0 || done == total))
+            std::fprintf(stderr, "brindlecot-cli: checked %d of %d records%s", done, total,
+                         done == total ? ", saving\n" : "\r");
+    };
+}
+
+// Reads an import file whole. A file beyond any plausible import (or an
+// endless device) is refused rather than read until memory runs out.
+QByteArray readInput(const QString &path)
+{
+    constexpr qint64 Largest = qint64(512) << 20;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw refusal(QStringLiteral("cannot read \"%1\": %2").arg(path, file.errorString()));
+    const auto tooLarge = [&] { return refusal(QStringLiteral("\"%1\" is larger than 512 MiB").arg(path)); };
+    if (!file.isSequential() && file.size() > Largest)
+        throw tooLarge();
+    QByteArray data;
+    for (QByteArray chunk; !(chunk = file.read(1 << 20)).isEmpty();) {
+        data += chunk;
+        if (data.size() > Largest)
+            throw tooLarge();
+    }
+    if (file.error() != QFileDevice::NoError)
+        throw refusal(QStringLiteral("cannot read \"%1\": %2").arg(path, file.errorString()));
+    return data;
+}
+
+const QString &tableKind(const CommandLine &commandLine, int position)
+{
+    static const QString accounts = QStringLiteral("accounts"), transactions = QStringLiteral("transactions");
+    const QString kind = commandLine.positional(position);
+    if (kind == accounts)
+        return accounts;
+    if (kind == transactions)
+        return transactions;
+    throw usageError(QStringLiteral("\"%1\" is neither accounts nor transactions").arg(kind));
+}
+
+} // namespace
+
+int runNew(const QStringList &arguments)
+{
+    CommandLine commandLine(QStringLiteral("new"),
+                            QStringLiteral("Creates a new, empty book. An existing file is never overwritten."),
+                            {QStringLiteral("BOOK")});
+    if (!commandLine.parse(arguments))
+        return Success;
+    if (const QString failure = Book::create(commandLine.positional(0)); !failure.isEmpty())
+        throw refusal(oneLine(failure));
+    return Success;
+}
+
+int runAccounts(const QStringList &arguments)
+{
+    CommandLine commandLine(QStringLiteral("accounts"), QStringLiteral("Lists the accounts in name order."),
+                            {QStringLiteral("BOOK")});
+    commandLine.addFormatOption();
+    if (!commandLine.parse(arguments))
+        return Success;
+    const OutputFormat format = commandLine.format();
+    Book book;
+    openBook(book, commandLine.positional(0));
+    writeOut(accountTable(book.db(), true).render(format));
+    return Success;
+}
+
+int runImport(const QStringList &arguments)
+{
+    CommandLine commandLine(QStringLiteral("import"),
+                            QStringLiteral("Adds the records of a CSV file to the book, all or nothing, "
+                                           "through the checks of the windows' Save.\n"
+                                           "accounts: columns name,type,opening,particulars; an account whose "
+                                           "name is in the book already is changed.\n"
+                                           "transactions: columns date,from,to,amount,particulars, accounts "
+                                           "by name."),
+                            {QStringLiteral("BOOK"), QStringLiteral("accounts|transactions"), QStringLiteral("FILE")});
+    commandLine.addOption(QStringLiteral("date-format"), QStringLiteral("d/M/yyyy|M/d/yyyy"),
+                          QStringLiteral("How the dates of a transactions file are written (default YYYY-MM-DD)."));
+    if (!commandLine.parse(arguments))
+        return Success;
+    const QString kind = tableKind(commandLine, 1);
+    QString dateFormat;
+    if (commandLine.isSet(QStringLiteral("date-format"))) {
+        dateFormat = commandLine.requiredValue(QStringLiteral("date-format"));
+        if (dateFormat != QLatin1String("d/M/yyyy") && dateFormat != QLatin1String("M/d/yyyy"))
+            throw usageError(QStringLiteral("--date-format: \"%1\" is neither d/M/yyyy nor M/d/yyyy").arg(dateFormat));
+    }
+    const CsvReadResult csv = readCsv(readInput(commandLine.positional(2)));
+    if (!csv.ok())
+        throw refusal(QStringLiteral("line %1: %2").arg(csv.errorLine).arg(csv.error));
+
+    Book book;
+    openBook(book, commandLine.positional(0));
+    if (kind == QLatin1String("accounts"))
+        importAccounts(book.db(), csv.records, terminalProgress());
+    else
+        importTransactions(book.db(), csv.records, dateFormat, terminalProgress());
+    return Success;
+}
+
+int runExport(const QStringList &arguments)
+{
+    CommandLine commandLine(QStringLiteral("export"),
+                            QStringLiteral("Writes the accounts or the transactions as CSV that import reads "
+                                           "back to the same book contents."),
+                            {QStringLiteral("BOOK"), QStringLiteral("accounts|transactions")});
+    commandLine.addOption(QStringLiteral("output"), QStringLiteral("FILE"),
+                          QStringLiteral("Write to this file instead of standard output."));
+    if (!commandLine.parse(arguments))
+        return Success;
+    const QString kind = tableKind(commandLine, 1);
+    const QString output =
+        commandLine.isSet(QStringLiteral("output")) ? commandLine.requiredValue(QStringLiteral("output")) : QString();
+    Book book;
+    openBook(book, commandLine.positional(0));
+    const QString csv = kind == QLatin1String("accounts") ? accountTable(book.db(), false).toCsv()
+                                                          : transactionExportTable(book.db()).toCsv();
+    if (output.isEmpty())
+        writeOut(csv);
+    else
+        writeFile(output, csv);
+    return Success;
+}
+
+} // namespace bc::cli

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "clierror.h"
+
+#include <QStringList>
+
+namespace bc::cli {
+
+// One function per command. Each takes the arguments that follow the command
+// name, returns the exit status and throws CliError when it refuses.
+int runNew(const QStringList &arguments);
+int runAccounts(const QStringList &arguments);
+int runLedger(const QStringList &arguments);
+int runSummary(const QStringList &arguments);
+int runTransactions(const QStringList &arguments);
+int runImport(const QStringList &arguments);
+int runExport(const QStringList &arguments);
+int runPrint(const QStringList &arguments);
+
+} // namespace bc::cli

@@ -1,0 +1,70 @@
+#include "commands.h"
+#include "reports.h"
+
+#include "dates.h"
+
+namespace bc::cli {
+
+void addLedgerOptions(CommandLine &commandLine)
+{
+    commandLine.addOption(QStringLiteral("account"), QStringLiteral("NAME"), QStringLiteral("The account."));
+    commandLine.addOption(QStringLiteral("from"), QStringLiteral("DATE"), QStringLiteral("First day, YYYY-MM-DD."));
+    commandLine.addOption(QStringLiteral("to"), QStringLiteral("DATE"), QStringLiteral("Last day, YYYY-MM-DD."));
+    commandLine.addFyStartOption();
+}
+
+LedgerReport ledgerReport(const CommandLine &commandLine, Book &book, const QString &bookPath)
+{
+    LedgerReport report;
+    const QString account = commandLine.requiredValue(QStringLiteral("account"));
+    report.fromDate = commandLine.date(QStringLiteral("from"));
+    report.toDate = commandLine.date(QStringLiteral("to"));
+    commandLine.optionalDate(QStringLiteral("fy-start"));
+
+    openBook(book, bookPath);
+    report.settings = bookSettings(book.db());
+    const AccountDirectory directory(book.db());
+    const qint64 id = directory.require(account, QStringLiteral("--account"));
+    report.accountName = directory.nameOf(AccountKey{u'A', id});
+
+    LedgerInput input;
+    input.accountId = id;
+    input.fromDate = report.fromDate;
+    input.toDate = report.toDate;
+    input.finYearStart = finYearStartText(commandLine, report.settings);
+    input.dateFormat = report.settings.dateFormat;
+    report.result = computeLedger(book.db(), input);
+    return report;
+}
+
+TextTable ledgerTable(const LedgerReport &report)
+{
+    TextTable table({{QStringLiteral("date"), QStringLiteral("Date")},
+                     {QStringLiteral("particulars"), QStringLiteral("Particulars")},
+                     {QStringLiteral("debit"), QStringLiteral("Debit"), true},
+                     {QStringLiteral("credit"), QStringLiteral("Credit"), true},
+                     {QStringLiteral("balance"), QStringLiteral("Balance"), true}});
+    const LedgerResult &ledger = report.result;
+    table.addRow({isoDate(report.fromDate), QStringLiteral("Opening balance"), QString(), QString(),
+                  ledger.openingBalance.toPlain()});
+    for (int r = 0; r < int(ledger.movements.size()); ++r) {
+        const LedgerMovement &m = ledger.movements[size_t(r)];
+        table.addRow({isoDate(m.date), ledger.rows.textAt(r, LedgerResult::ParticularsColumn),
+                      ledger.rows.textAt(r, LedgerResult::DebitColumn),
+                      ledger.rows.textAt(r, LedgerResult::CreditColumn), m.balance.toPlain()});
+    }
+    table.addRow({isoDate(report.toDate), QStringLiteral("Closing balance"), QString(), QString(),
+                  ledger.closingBalance.toPlain()});
+    return table;
+}
+
+int runLedger(const QStringList &arguments)
+{
+    return runReportCommand(arguments, QStringLiteral("ledger"),
+                            QStringLiteral("Prints the ledger of one account: the opening balance, every "
+                                           "movement with the running balance (credit positive) and the "
+                                           "closing balance."),
+                            addLedgerOptions, ledgerReport, ledgerTable);
+}
+
+} // namespace bc::cli

@@ -1,0 +1,113 @@
+// brindlecot-cli: the book's reports, imports and exports from the command
+// line, through the same core operations as the windows, without a display.
+#include "clierror.h"
+#include "commands.h"
+#include "sql.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+using bc::cli::CliError;
+
+struct Command {
+    const char *name;
+    const char *summary;
+    int (*run)(const QStringList &);
+};
+
+const Command commands[] = {
+    {"new", "new BOOK                      create a new book", bc::cli::runNew},
+    {"accounts", "accounts BOOK                 list the accounts", bc::cli::runAccounts},
+    {"ledger", "ledger BOOK --account NAME --from DATE --to DATE", bc::cli::runLedger},
+    {"summary", "summary BOOK --from DATE --to DATE [--account NAME]... [--class CODES]", bc::cli::runSummary},
+    {"transactions", "transactions BOOK [--from DATE --to DATE] [--from-account NAME] ...",
+     bc::cli::runTransactions},
+    {"import", "import BOOK accounts|transactions FILE", bc::cli::runImport},
+    {"export", "export BOOK accounts|transactions [--output FILE]", bc::cli::runExport},
+    {"print", "print BOOK ledger|summary|transactions [options] --pdf FILE", bc::cli::runPrint},
+};
+
+void printLine(FILE *stream, const QString &text)
+{
+    std::fputs((text + u'\n').toUtf8().constData(), stream);
+}
+
+void printUsage(FILE *stream)
+{
+    printLine(stream, QStringLiteral("Usage: brindlecot-cli COMMAND BOOK [options]\n\n"
+                                     "Dates are YYYY-MM-DD; amounts have two decimals, \"-\" for negatives.\n"
+                                     "Every command takes --help. Commands:"));
+    for (const Command &c : commands)
+        printLine(stream, QStringLiteral("  ") + QString::fromUtf8(c.summary));
+}
+
+// The offscreen platform notes on every start that XDG_RUNTIME_DIR is unset,
+// which is usual on servers and harmless for writing a PDF; other messages
+// pass to Qt's own handler.
+QtMessageHandler qtHandler = nullptr;
+void quietPlatformNotes(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    if (qtHandler)
+        qtHandler(type, context, message);
+    else
+        printLine(stderr, message);
+}
+
+const Command *findCommand(const char *name)
+{
+    for (const Command &c : commands)
+        if (qstrcmp(c.name, name) == 0)
+            return &c;
+    return nullptr;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const Command *command = argc > 1 ? findCommand(argv[1]) : nullptr;
+
+    // Printing lays pages out with fonts, which needs a GUI application;
+    // the offscreen platform gives one without a display.
+    std::unique_ptr<QCoreApplication> app;
+    if (command && command->run == bc::cli::runPrint) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        qtHandler = qInstallMessageHandler(quietPlatformNotes);
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("brindlecot-cli"));
+    const QStringList arguments = QCoreApplication::arguments().mid(2);
+
+    if (!command) {
+        const QString first = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+        if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
+            printUsage(stdout);
+            return bc::cli::Success;
+        }
+        if (!first.isEmpty())
+            printLine(stderr, QStringLiteral("brindlecot-cli: unknown command \"%1\"").arg(first));
+        printUsage(stderr);
+        return bc::cli::UsageError;
+    }
+    try {
+        return command->run(arguments);
+    } catch (const CliError &e) {
+        printLine(stderr, QStringLiteral("brindlecot-cli: ") + e.message());
+        return e.status();
+    } catch (const bc::DbError &e) {
+        printLine(stderr, QStringLiteral("brindlecot-cli: ") + e.description().simplified());
+        return bc::cli::Refused;
+    } catch (const std::exception &e) {
+        printLine(stderr, QStringLiteral("brindlecot-cli: ") + QString::fromLocal8Bit(e.what()).simplified());
+        return bc::cli::Refused;
+    }
+}

@@ -1,0 +1,100 @@
+#include "commands.h"
+#include "reports.h"
+
+#include "recordsets.h"
+#include "reportrenderer.h"
+
+namespace bc::cli {
+
+namespace {
+
+// The report named on the command line, found before the options are known:
+// every option of the printed reports takes a value, so the words that are
+// neither options nor their values are the positional arguments.
+QString reportKind(const QStringList &arguments)
+{
+    QStringList positionals;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        if (a == QLatin1String("--")) {
+            positionals << arguments.mid(i + 1);
+            break;
+        }
+        if (a.startsWith(u'-') && a.size() > 1) {
+            const bool help = a == QLatin1String("-h") || a == QLatin1String("--help") || a == QLatin1String("-?")
+                              || a == QLatin1String("-help");
+            if (!help && !a.contains(u'='))
+                ++i;
+            continue;
+        }
+        positionals << a;
+    }
+    return positionals.value(1);
+}
+
+RecordSet ledgerRecords(const CommandLine &commandLine, Book &book, QString &dateFormat)
+{
+    const LedgerReport report = ledgerReport(commandLine, book, commandLine.positional(0));
+    dateFormat = report.settings.dateFormat;
+    const LedgerReportHeader header{report.accountName, report.fromDate, report.toDate, report.result.openingText,
+                                    report.result.closingText};
+    return accountLedgerRecords(report.result.rows, header, dateFormat);
+}
+
+RecordSet summaryRecords(const CommandLine &commandLine, Book &book, QString &dateFormat)
+{
+    const SummaryReport report = summaryReport(commandLine, book, commandLine.positional(0));
+    dateFormat = report.settings.dateFormat;
+    return accountSummaryRecords(report.result.rows, {}, report.fromDate, report.toDate, dateFormat);
+}
+
+RecordSet transactionRecords(const CommandLine &commandLine, Book &book, QString &dateFormat)
+{
+    const TransactionReport report = transactionReport(commandLine, book, commandLine.positional(0));
+    dateFormat = report.settings.dateFormat;
+    const AccountDirectory &directory = *report.directory;
+    return transactionListRecords(report.result.rows,
+                                  [&directory](const AccountKey &key) { return directory.nameOf(key); },
+                                  dateFormat);
+}
+
+} // namespace
+
+int runPrint(const QStringList &arguments)
+{
+    const QString kind = reportKind(arguments);
+    CommandLine commandLine(QStringLiteral("print"),
+                            QStringLiteral("Writes a printed report as PDF. Takes the options of the ledger, "
+                                           "summary or transactions command; see for example "
+                                           "brindlecot-cli print BOOK ledger --help."),
+                            {QStringLiteral("BOOK"), QStringLiteral("ledger|summary|transactions")});
+    int reportType = 0;
+    if (kind == QLatin1String("ledger")) {
+        addLedgerOptions(commandLine);
+        reportType = AccountLedgerReport;
+    } else if (kind == QLatin1String("summary")) {
+        addSummaryOptions(commandLine);
+        reportType = AccountSummaryReport;
+    } else if (kind == QLatin1String("transactions")) {
+        addTransactionOptions(commandLine);
+        reportType = TransactionListReport;
+    }
+    commandLine.addOption(QStringLiteral("pdf"), QStringLiteral("FILE"), QStringLiteral("The PDF file to write."));
+    if (!commandLine.parse(arguments))
+        return Success;
+    if (reportType == 0)
+        throw usageError(QStringLiteral("print: \"%1\" is not ledger, summary or transactions").arg(kind));
+    const QString pdf = commandLine.requiredValue(QStringLiteral("pdf"));
+
+    Book book;
+    QString dateFormat;
+    const RecordSet records = reportType == AccountLedgerReport ? ledgerRecords(commandLine, book, dateFormat)
+                              : reportType == AccountSummaryReport ? summaryRecords(commandLine, book, dateFormat)
+                                                                    : transactionRecords(commandLine, book, dateFormat);
+    const RenderResult rendered = renderReportToPdf(pdf, reportType, records, {QDate::currentDate(), dateFormat});
+    if (!rendered.ok)
+        throw refusal(oneLine(rendered.error));
+    return Success;
+}
+
+} // namespace bc::cli

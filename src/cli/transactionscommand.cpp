@@ -1,0 +1,95 @@
+#include "commands.h"
+#include "reports.h"
+
+#include "dates.h"
+
+namespace bc::cli {
+
+namespace {
+
+QString amountText(const CommandLine &commandLine, const QString &name)
+{
+    const auto amount = commandLine.amount(name);
+    return amount ? amount->toPlain() : QString();
+}
+
+} // namespace
+
+void addTransactionOptions(CommandLine &commandLine)
+{
+    commandLine.addOption(QStringLiteral("from"), QStringLiteral("DATE"),
+                          QStringLiteral("First day, YYYY-MM-DD (with --to)."));
+    commandLine.addOption(QStringLiteral("to"), QStringLiteral("DATE"),
+                          QStringLiteral("Last day, YYYY-MM-DD (with --from)."));
+    commandLine.addOption(QStringLiteral("from-account"), QStringLiteral("NAME"),
+                          QStringLiteral("Only transactions out of this account."));
+    commandLine.addOption(QStringLiteral("to-account"), QStringLiteral("NAME"),
+                          QStringLiteral("Only transactions into this account."));
+    commandLine.addOption(QStringLiteral("amount-min"), QStringLiteral("X"), QStringLiteral("Lowest amount."));
+    commandLine.addOption(QStringLiteral("amount-max"), QStringLiteral("X"), QStringLiteral("Highest amount."));
+    commandLine.addOption(QStringLiteral("particulars"), QStringLiteral("TEXT"),
+                          QStringLiteral("Only transactions whose particulars contain this text."));
+}
+
+TransactionReport transactionReport(const CommandLine &commandLine, Book &book, const QString &bookPath)
+{
+    TranSearch search;
+    const auto from = commandLine.optionalDate(QStringLiteral("from"));
+    const auto to = commandLine.optionalDate(QStringLiteral("to"));
+    if (from.has_value() != to.has_value())
+        throw usageError(QStringLiteral("transactions: --from and --to go together"));
+    if (from) {
+        search.applyDates = true;
+        search.fromDate = *from;
+        search.toDate = *to;
+    }
+    search.amount1 = amountText(commandLine, QStringLiteral("amount-min"));
+    search.amount2 = amountText(commandLine, QStringLiteral("amount-max"));
+    if (commandLine.isSet(QStringLiteral("particulars")))
+        search.particulars = commandLine.requiredValue(QStringLiteral("particulars"));
+
+    TransactionReport report;
+    openBook(book, bookPath);
+    report.settings = bookSettings(book.db());
+    report.directory = std::make_unique<AccountDirectory>(book.db());
+    if (commandLine.isSet(QStringLiteral("from-account"))) {
+        search.fromAccount = report.directory->require(commandLine.requiredValue(QStringLiteral("from-account")),
+                                                       QStringLiteral("--from-account"));
+        search.fromFlag = QStringLiteral("A");
+    }
+    if (commandLine.isSet(QStringLiteral("to-account"))) {
+        search.toAccount = report.directory->require(commandLine.requiredValue(QStringLiteral("to-account")),
+                                                     QStringLiteral("--to-account"));
+        search.toFlag = QStringLiteral("A");
+    }
+    report.result = findTransactions(book.db(), search);
+    return report;
+}
+
+TextTable transactionTable(const TransactionReport &report)
+{
+    TextTable table({{QStringLiteral("tran_id"), QStringLiteral("Tran ID"), true},
+                     {QStringLiteral("date"), QStringLiteral("Date")},
+                     {QStringLiteral("from"), QStringLiteral("From")},
+                     {QStringLiteral("to"), QStringLiteral("To")},
+                     {QStringLiteral("amount"), QStringLiteral("Amount"), true},
+                     {QStringLiteral("particulars"), QStringLiteral("Particulars")}});
+    const RowArray &rows = report.result.rows;
+    for (int r = 0; r < rows.rowCount(); ++r)
+        table.addRow({QString::number(rows.intAt(r, TranCol::Id)), isoDate(rows.dateAt(r, TranCol::Date)),
+                      report.directory->nameOf(rows.keyAt(r, TranCol::From)),
+                      report.directory->nameOf(rows.keyAt(r, TranCol::To)),
+                      rows.isNull(r, TranCol::Amount) ? QString() : rows.moneyAt(r, TranCol::Amount).toPlain(),
+                      rows.textAt(r, TranCol::Particulars)});
+    return table;
+}
+
+int runTransactions(const QStringList &arguments)
+{
+    return runReportCommand(arguments, QStringLiteral("transactions"),
+                            QStringLiteral("Lists the transactions that match, through the same search as "
+                                           "the Transactions window."),
+                            addTransactionOptions, transactionReport, transactionTable);
+}
+
+} // namespace bc::cli

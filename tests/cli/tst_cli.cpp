@@ -1,0 +1,375 @@
+// Runs the built brindlecot-cli on books in temporary folders and checks its
+// output against files written by hand, its figures against the core
+// operations the windows call, its round trip through CSV and its refusals.
+#include "book.h"
+#include "csv.h"
+#include "dates.h"
+#include "ledger.h"
+#include "sql.h"
+#include "summary.h"
+#include "testbook.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QSqlDatabase>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace bc;
+using bc::test::fileBytes;
+
+namespace {
+
+const QString Golden = QStringLiteral(BRINDLECOT_CLI_SOURCE "/golden/");
+const QString Data = QStringLiteral(BRINDLECOT_CLI_SOURCE "/data/");
+
+struct CliRun {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+CliRun cli(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(BRINDLECOT_CLI_PATH), arguments);
+    process.closeWriteChannel();
+    EXPECT_TRUE(process.waitForFinished(60000)) << arguments.join(u' ').toStdString();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << arguments.join(u' ').toStdString();
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+// Runs a command that must succeed and returns what it printed.
+QByteArray ok(const QStringList &arguments)
+{
+    const CliRun run = cli(arguments);
+    EXPECT_EQ(run.status, 0) << arguments.join(u' ').toStdString() << ": " << run.err.toStdString();
+    return run.out;
+}
+
+void writeText(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The small book of tests/cli/data, built through the tool itself.
+struct GoldenBook : ::testing::Test {
+    QTemporaryDir dir;
+    QString book = dir.path() + QStringLiteral("/golden.fd");
+
+    void SetUp() override
+    {
+        ok({QStringLiteral("new"), book});
+        ok({QStringLiteral("import"), book, QStringLiteral("accounts"), Data + QStringLiteral("accounts.csv")});
+        ok({QStringLiteral("import"), book, QStringLiteral("transactions"), Data + QStringLiteral("transactions.csv")});
+    }
+
+    QStringList ledgerArgs() const
+    {
+        return {QStringLiteral("ledger"), book, QStringLiteral("--account"), QStringLiteral("Bank"),
+                QStringLiteral("--from"), QStringLiteral("2024-05-01"), QStringLiteral("--to"),
+                QStringLiteral("2024-05-31"), QStringLiteral("--fy-start"), QStringLiteral("2024-04-01")};
+    }
+    QStringList summaryArgs() const
+    {
+        return {QStringLiteral("summary"), book, QStringLiteral("--from"), QStringLiteral("2024-05-01"),
+                QStringLiteral("--to"), QStringLiteral("2024-05-31"), QStringLiteral("--fy-start"),
+                QStringLiteral("2024-04-01"), QStringLiteral("--class"), QStringLiteral("4"),
+                QStringLiteral("--account"), QStringLiteral("salary")};
+    }
+    QStringList transactionArgs() const
+    {
+        return {QStringLiteral("transactions"), book, QStringLiteral("--from"), QStringLiteral("2024-04-01"),
+                QStringLiteral("--to"), QStringLiteral("2024-05-31"), QStringLiteral("--from-account"),
+                QStringLiteral("Bank")};
+    }
+};
+
+QList<QStringList> csvRows(const QByteArray &text)
+{
+    const CsvReadResult read = readCsv(text);
+    EXPECT_TRUE(read.ok()) << read.error.toStdString();
+    QList<QStringList> rows;
+    for (const CsvRecord &r : read.records)
+        rows << r.fields;
+    return rows;
+}
+
+} // namespace
+
+TEST_F(GoldenBook, ReportsMatchTheHandWrittenOutputInBothFormats)
+{
+    const auto both = [&](QStringList args, const QString &name) {
+        EXPECT_EQ(ok(args), fileBytes(Golden + name + QStringLiteral(".txt"))) << name.toStdString();
+        args << QStringLiteral("--format") << QStringLiteral("table");
+        EXPECT_EQ(ok(args), fileBytes(Golden + name + QStringLiteral(".txt"))) << name.toStdString();
+        args.replace(args.size() - 1, QStringLiteral("csv"));
+        EXPECT_EQ(ok(args), fileBytes(Golden + name + QStringLiteral(".csv"))) << name.toStdString();
+    };
+    both(ledgerArgs(), QStringLiteral("ledger"));
+    both(summaryArgs(), QStringLiteral("summary"));
+    both(transactionArgs(), QStringLiteral("transactions"));
+}
+
+TEST_F(GoldenBook, FiguresEqualThoseOfTheCoreOperationsAndTheBooksYearStart)
+{
+    // Without --fy-start the book's own financial-year start applies.
+    {
+        Book b;
+        ASSERT_TRUE(b.open(book).ok());
+        runSql(b.db(), QStringLiteral("UPDATE system_settings SET sys_value = ? WHERE sys_code = 'FYST'"),
+               {shortDateText(QDate(2024, 4, 1))});
+    }
+    QStringList ledger = ledgerArgs().mid(0, 8);
+    ledger << QStringLiteral("--format") << QStringLiteral("csv");
+    EXPECT_EQ(ok(ledger), fileBytes(Golden + QStringLiteral("ledger.csv")));
+
+    // A range over the whole year, every account, the default bounds.
+    const QList<QStringList> tool = csvRows(ok({QStringLiteral("ledger"), book, QStringLiteral("--account"),
+                                                QStringLiteral("Bank"), QStringLiteral("--from"),
+                                                QStringLiteral("2024-04-10"), QStringLiteral("--to"),
+                                                QStringLiteral("2024-12-31"), QStringLiteral("--format"),
+                                                QStringLiteral("csv")}));
+    const QList<QStringList> summaryTool =
+        csvRows(ok({QStringLiteral("summary"), book, QStringLiteral("--from"), QStringLiteral("2024-04-10"),
+                    QStringLiteral("--to"), QStringLiteral("2024-12-31"), QStringLiteral("--format"),
+                    QStringLiteral("csv")}));
+
+    Book b;
+    ASSERT_TRUE(b.open(book).ok());
+    LedgerInput in;
+    QSqlQuery q = runSql(b.db(), QStringLiteral("SELECT account_id FROM account_master WHERE account_name = 'Bank'"));
+    ASSERT_TRUE(q.next());
+    in.accountId = q.value(0).toLongLong();
+    in.fromDate = QDate(2024, 4, 10);
+    in.toDate = QDate(2024, 12, 31);
+    in.finYearStart = shortDateText(QDate(2024, 4, 1));
+    in.dateFormat = QStringLiteral("d/M/yyyy");
+    const LedgerResult core = computeLedger(b.db(), in);
+    ASSERT_EQ(tool.size(), qsizetype(core.movements.size()) + 3);
+    EXPECT_EQ(tool[1][4], core.openingBalance.toPlain());
+    for (size_t i = 0; i < core.movements.size(); ++i) {
+        const QStringList &row = tool[qsizetype(i) + 2];
+        EXPECT_EQ(row[0], isoDate(core.movements[i].date));
+        EXPECT_EQ(row[1], core.rows.textAt(int(i), LedgerResult::ParticularsColumn));
+        EXPECT_EQ(row[4], core.movements[i].balance.toPlain());
+    }
+    EXPECT_EQ(tool.last()[4], core.closingBalance.toPlain());
+
+    SummaryInput s;
+    QSqlQuery all = runSql(b.db(), QStringLiteral("SELECT account_id, account_name FROM account_master ORDER BY account_name"));
+    while (all.next())
+        s.accounts.push_back({all.value(0).toLongLong(), u'A', all.value(1).toString()});
+    s.fromDate = in.fromDate;
+    s.toDate = in.toDate;
+    s.finYearStart = in.finYearStart;
+    const SummaryResult summary = computeSummary(b.db(), s);
+    ASSERT_EQ(summaryTool.size(), qsizetype(summary.listed.size()) + 2);
+    for (size_t i = 0; i < summary.listed.size(); ++i) {
+        const SummaryRow &r = summary.listed[i];
+        EXPECT_EQ(summaryTool[qsizetype(i) + 1],
+                  (QStringList{r.name, r.opening.toPlain(), r.movement.toPlain(), r.balance.toPlain()}));
+    }
+    EXPECT_EQ(summaryTool.last(), (QStringList{QStringLiteral("Total"), summary.totalOpening.toPlain(),
+                                               summary.totalMovement.toPlain(), summary.totalBalance.toPlain()}));
+}
+
+TEST(CliRoundTrip, ExportImportExportGivesIdenticalFiles)
+{
+    QTemporaryDir dir;
+    const QString first = dir.filePath(QStringLiteral("first.fd")), second = dir.filePath(QStringLiteral("second.fd"));
+    writeText(dir.filePath(QStringLiteral("a.csv")),
+              "name,type,opening,particulars\r\n"
+              "\"Smith, O'Brien & \"\"Co\"\"\",Liability,-1234.56,\"owes 50%, pays_late\"\r\n"
+              "100% Pure_Fund,asset,99999999999.99,\"line one\nline two\"\r\n"
+              "Zo\xC3\xAB's Caf\xC3\xA9,,0.005,\xC5\x81\xC3\xB3""d\xC5\xBA \xC3\xB8rsted\r\n"
+              "cash,Asset,10,Cash in hand\r\n");
+    writeText(dir.filePath(QStringLiteral("t.csv")),
+              "date,from,to,amount,particulars\n"
+              "31/12/2023,CASH,\"Smith, O'Brien & \"\"Co\"\"\",12.34,\"rent, \"\"late\"\" 5% o'clock_\"\n"
+              "1/1/2024,100% Pure_Fund,Zo\xC3\xAB's Caf\xC3\xA9,-0.01,\n"
+              "29/2/2024,Zo\xC3\xAB's Caf\xC3\xA9,CASH,7,\xC3\xA9t\xC3\xA9\n");
+    ok({QStringLiteral("new"), first});
+    ok({QStringLiteral("import"), first, QStringLiteral("accounts"), dir.filePath(QStringLiteral("a.csv"))});
+    ok({QStringLiteral("import"), first, QStringLiteral("transactions"), dir.filePath(QStringLiteral("t.csv")),
+        QStringLiteral("--date-format"), QStringLiteral("d/M/yyyy")});
+
+    const QString accounts1 = dir.filePath(QStringLiteral("accounts1.csv"));
+    ok({QStringLiteral("export"), first, QStringLiteral("accounts"), QStringLiteral("--output"), accounts1});
+    const QByteArray transactions1 = ok({QStringLiteral("export"), first, QStringLiteral("transactions")});
+    writeText(dir.filePath(QStringLiteral("transactions1.csv")), transactions1);
+
+    ok({QStringLiteral("new"), second});
+    ok({QStringLiteral("import"), second, QStringLiteral("accounts"), accounts1});
+    ok({QStringLiteral("import"), second, QStringLiteral("transactions"), dir.filePath(QStringLiteral("transactions1.csv"))});
+    EXPECT_EQ(ok({QStringLiteral("export"), second, QStringLiteral("accounts")}), fileBytes(accounts1));
+    EXPECT_EQ(ok({QStringLiteral("export"), second, QStringLiteral("transactions")}), transactions1);
+
+    // The awkward texts came through as typed; "cash" changed the built-in
+    // CASH account rather than adding a second one.
+    const QList<QStringList> accounts = csvRows(fileBytes(accounts1));
+    EXPECT_TRUE(accounts.contains(QStringList({QStringLiteral("Smith, O'Brien & \"Co\""), QStringLiteral("Liability"),
+                                              QStringLiteral("-1234.56"), QStringLiteral("owes 50%, pays_late")})));
+    EXPECT_TRUE(accounts.contains(QStringList({QStringLiteral("100% Pure_Fund"), QStringLiteral("Asset"),
+                                              QStringLiteral("99999999999.99"), QStringLiteral("line one\nline two")})));
+    EXPECT_TRUE(accounts.contains(QStringList({QStringLiteral("Zoë's Café"), QString(), QStringLiteral("0.01"),
+                                              QStringLiteral("Łódź ørsted")})));
+    EXPECT_TRUE(accounts.contains(QStringList({QStringLiteral("CASH"), QStringLiteral("Asset"),
+                                              QStringLiteral("10.00"), QStringLiteral("Cash in hand")})));
+    EXPECT_EQ(accounts.size(), 1 + 6 + 3);
+    EXPECT_EQ(csvRows(transactions1),
+              (QList<QStringList>{{QStringLiteral("date"), QStringLiteral("from"), QStringLiteral("to"),
+                                   QStringLiteral("amount"), QStringLiteral("particulars")},
+                                  {QStringLiteral("2023-12-31"), QStringLiteral("CASH"),
+                                   QStringLiteral("Smith, O'Brien & \"Co\""), QStringLiteral("12.34"),
+                                   QStringLiteral("rent, \"late\" 5% o'clock_")},
+                                  {QStringLiteral("2024-01-01"), QStringLiteral("100% Pure_Fund"),
+                                   QStringLiteral("Zoë's Café"), QStringLiteral("-0.01"), QString()},
+                                  {QStringLiteral("2024-02-29"), QStringLiteral("Zoë's Café"), QStringLiteral("CASH"),
+                                   QStringLiteral("7.00"), QStringLiteral("été")}}));
+}
+
+TEST_F(GoldenBook, RefusalsExitWithOneAndLeaveTheBookAlone)
+{
+    const QString foreign = dir.filePath(QStringLiteral("foreign.fd"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+        db.setDatabaseName(foreign);
+        ASSERT_TRUE(db.open());
+        runSql(db, QStringLiteral("CREATE TABLE t (a)"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+    const QString text = dir.filePath(QStringLiteral("notes.fd"));
+    writeText(text, "not a book\n");
+    const auto write = [&](const char *name, const QByteArray &bytes) {
+        writeText(dir.filePath(QLatin1String(name)), bytes);
+        return dir.filePath(QLatin1String(name));
+    };
+    const QString zeroAmount = write("zero.csv", "date,from,to,amount,particulars\n2024-07-01,Bank,Rent,5,ok\n"
+                                                 "2024-07-02,Bank,Rent,0,nothing\n2024-07-03,Bank,Nobody,5,x\n");
+    const QString unknownSide = write("unknown.csv", "date,from,to,amount,particulars\n2024-07-01,Bank,Nobody,5,x\n");
+    const QString badDate = write("date.csv", "date,from,to,amount,particulars\n2024-07-01,Bank,Rent,5,ok\n"
+                                              "2024-02-30,Bank,Rent,5,x\n");
+    const QString repeated = write("repeat.csv", "name,type,opening,particulars\nFuel,Expense,,\nfuel,,,\n");
+    const QString broken = write("broken.csv", "name,type,opening,particulars\n\"Fuel,Expense,,\n");
+
+    const QByteArray before = fileBytes(book);
+    const QByteArray foreignBefore = fileBytes(foreign);
+    const auto refused = [&](const QStringList &args, const QString &message) {
+        const CliRun run = cli(args);
+        EXPECT_EQ(run.status, 1) << args.join(u' ').toStdString();
+        EXPECT_TRUE(run.out.isEmpty()) << args.join(u' ').toStdString();
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(run.err).contains(message)) << run.err.toStdString();
+        EXPECT_EQ(fileBytes(book), before) << args.join(u' ').toStdString();
+    };
+    QStringList ledger = ledgerArgs();
+    ledger[3] = QStringLiteral("Nobody");
+    refused(ledger, QStringLiteral("no account named \"Nobody\""));
+    ledger = ledgerArgs();
+    ledger[5] = QStringLiteral("2023-02-29");
+    refused(ledger, QStringLiteral("2023-02-29 does not exist"));
+    refused({QStringLiteral("transactions"), book, QStringLiteral("--to-account"), QStringLiteral("Nobody")},
+            QStringLiteral("Nobody"));
+    for (const QString &notABook : {foreign, text, dir.filePath(QStringLiteral("missing.fd"))})
+        refused({QStringLiteral("accounts"), notABook}, QStringLiteral("brindlecot-cli: "));
+    EXPECT_EQ(fileBytes(foreign), foreignBefore);
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("missing.fd"))));
+    refused({QStringLiteral("new"), book}, QStringLiteral("already exists"));
+
+    const QString importTx = QStringLiteral("transactions");
+    refused({QStringLiteral("import"), book, importTx, zeroAmount}, QStringLiteral("line 3: Invalid Amount"));
+    refused({QStringLiteral("import"), book, importTx, unknownSide}, QStringLiteral("line 2: there is no account"));
+    refused({QStringLiteral("import"), book, importTx, badDate}, QStringLiteral("line 3: Invalid Date!"));
+    refused({QStringLiteral("import"), book, QStringLiteral("accounts"), repeated},
+            QStringLiteral("line 3: Invalid data You are entering account with repeating name."));
+    refused({QStringLiteral("import"), book, QStringLiteral("accounts"), broken},
+            QStringLiteral("line 2: a quoted field is not closed"));
+    refused({QStringLiteral("import"), book, importTx, Data + QStringLiteral("accounts.csv")},
+            QStringLiteral("line 1: the header must name the columns date,from,to,amount,particulars"));
+}
+
+TEST_F(GoldenBook, UsageErrorsExitWithTwoAndEveryCommandHasHelp)
+{
+    const QStringList commands{QStringLiteral("new"), QStringLiteral("accounts"), QStringLiteral("ledger"),
+                               QStringLiteral("summary"), QStringLiteral("transactions"), QStringLiteral("import"),
+                               QStringLiteral("export"), QStringLiteral("print")};
+    for (const QString &c : commands) {
+        const CliRun help = cli({c, QStringLiteral("--help")});
+        EXPECT_EQ(help.status, 0) << c.toStdString();
+        EXPECT_TRUE(help.out.startsWith(("Usage: brindlecot-cli " + c).toUtf8())) << help.out.toStdString();
+    }
+    const QByteArray before = fileBytes(book);
+    const auto usage = [&](const QStringList &args) {
+        const CliRun run = cli(args);
+        EXPECT_EQ(run.status, 2) << args.join(u' ').toStdString() << ": " << run.err.toStdString();
+        EXPECT_FALSE(run.err.isEmpty());
+        EXPECT_EQ(fileBytes(book), before);
+    };
+    usage({});
+    usage({QStringLiteral("balance"), book});
+    usage({QStringLiteral("accounts")});
+    usage({QStringLiteral("accounts"), book, QStringLiteral("--colour")});
+    usage({QStringLiteral("accounts"), book, QStringLiteral("--format"), QStringLiteral("xml")});
+    usage(ledgerArgs().mid(0, 6));
+    QStringList badDate = ledgerArgs();
+    badDate[7] = QStringLiteral("31/05/2024");
+    usage(badDate);
+    usage({QStringLiteral("transactions"), book, QStringLiteral("--amount-min"), QStringLiteral("12abc")});
+    usage({QStringLiteral("transactions"), book, QStringLiteral("--from"), QStringLiteral("2024-01-01")});
+    usage({QStringLiteral("summary"), book, QStringLiteral("--from"), QStringLiteral("2024-01-01"),
+           QStringLiteral("--to"), QStringLiteral("2024-01-31"), QStringLiteral("--class"), QStringLiteral("asset")});
+    usage({QStringLiteral("export"), book, QStringLiteral("ledgers")});
+    usage({QStringLiteral("import"), book, QStringLiteral("transactions"), Data + QStringLiteral("transactions.csv"),
+           QStringLiteral("--date-format"), QStringLiteral("yyyy/M/d")});
+    usage({QStringLiteral("print"), book, QStringLiteral("ledger"), QStringLiteral("--account"), QStringLiteral("Bank")});
+}
+
+TEST_F(GoldenBook, PrintWritesThePrintedReportAsPdf)
+{
+    QStringList args{QStringLiteral("print"), book};
+    args << ledgerArgs().mid(0, 1) << ledgerArgs().mid(2) << QStringLiteral("--pdf")
+         << dir.filePath(QStringLiteral("ledger.pdf"));
+    const CliRun run = cli(args);
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    EXPECT_TRUE(fileBytes(dir.filePath(QStringLiteral("ledger.pdf"))).startsWith("%PDF-"));
+    ok({QStringLiteral("print"), book, QStringLiteral("transactions"), QStringLiteral("--pdf"),
+        dir.filePath(QStringLiteral("list.pdf"))});
+    EXPECT_TRUE(fileBytes(dir.filePath(QStringLiteral("list.pdf"))).startsWith("%PDF-"));
+}
+
+TEST_F(GoldenBook, ImportsLeaveWhatAWindowStagedAlone)
+{
+    {
+        Book b;
+        ASSERT_TRUE(b.open(book).ok());
+        runSql(b.db(), QStringLiteral("INSERT INTO tmp_transaction_master_d VALUES (3)"));
+        runSql(b.db(), QStringLiteral("INSERT INTO tmp_account_d SELECT account_id FROM account_master "
+                                      "WHERE account_name = 'Rent'"));
+    }
+    const QString accounts = dir.filePath(QStringLiteral("more.csv"));
+    const QString transactions = dir.filePath(QStringLiteral("more-tx.csv"));
+    writeText(accounts, "name,type,opening,particulars\nFuel,Expense,,\n");
+    writeText(transactions, "date,from,to,amount,particulars\n2024-07-01,Bank,Fuel,30,Diesel\n");
+    ok({QStringLiteral("import"), book, QStringLiteral("accounts"), accounts});
+    ok({QStringLiteral("import"), book, QStringLiteral("transactions"), transactions});
+
+    const QList<QStringList> listed = csvRows(ok({QStringLiteral("transactions"), book, QStringLiteral("--format"),
+                                                  QStringLiteral("csv")}));
+    ASSERT_EQ(listed.size(), 1 + 9);
+    EXPECT_EQ(listed[3][0], QStringLiteral("3"));
+    EXPECT_EQ(listed.last(), (QStringList{QStringLiteral("9"), QStringLiteral("2024-07-01"), QStringLiteral("Bank"),
+                                          QStringLiteral("Fuel"), QStringLiteral("30.00"), QStringLiteral("Diesel")}));
+    Book b;
+    ASSERT_TRUE(b.open(book).ok());
+    QSqlQuery staged = runSql(b.db(), QStringLiteral("SELECT (SELECT count(*) FROM tmp_transaction_master_d), "
+                                                     "(SELECT count(*) FROM tmp_account_d)"));
+    ASSERT_TRUE(staged.next());
+    EXPECT_EQ(staged.value(0).toInt(), 1);
+    EXPECT_EQ(staged.value(1).toInt(), 1);
+}
