@@ -1,0 +1,197 @@
+// Helper for tst_crashsafety: opens a book and saves into it in a loop until
+// it is killed. Before each save it performs the same save on a copy of the
+// book and writes the copy's digest to a side file, so the test knows the
+// state the interrupted save would have produced.
+//
+//   crashchild BOOK SIDEFILE accounts|transactions|settings GENERATION
+//
+// Prints "ready" once the copy is made and the first digest written.
+#include "accounts.h"
+#include "book.h"
+#include "bookdigest.h"
+#include "sql.h"
+#include "systemsettings.h"
+#include "transactions.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+using namespace bc;
+
+namespace {
+
+const QDate Today(2026, 1, 15);
+
+[[noreturn]] void fail(const QString &why)
+{
+    std::fprintf(stderr, "crashchild: %s\n", qPrintable(why));
+    std::exit(3);
+}
+
+QList<qint64> ids(const QSqlDatabase &db, const QString &statement)
+{
+    QList<qint64> list;
+    QSqlQuery q = runSql(db, statement);
+    while (q.next())
+        list << q.value(0).toLongLong();
+    return list;
+}
+
+// One save of accounts: renames and revalues a few, adds three, and deletes
+// one once there are enough, so the table keeps changing without growing
+// without bound.
+std::function<void(const QSqlDatabase &)> accountSave(const QSqlDatabase &real, int generation, int step,
+                                                      QRandomGenerator &random)
+{
+    RowArray rows = findAccounts(real, QString(), QString(), QString()).rows;
+    const QString stem = QStringLiteral("G%1S%2").arg(generation).arg(step);
+    QList<int> own;
+    for (int r = 0; r < rows.rowCount(); ++r)
+        if (rows.intAt(r, AccountCol::Id) > 6)
+            own << r;
+    for (int k = 0; k < 3 && !own.isEmpty(); ++k) {
+        const int r = own[int(random.bounded(own.size()))];
+        rows.setText(r, AccountCol::Name, stem + QStringLiteral("R%1").arg(k));
+        rows.setMoney(r, AccountCol::Opening, Money::fromCents(random.bounded(-1000000, 1000000)));
+        rows.setText(r, AccountCol::Status, QStringLiteral("I"));
+    }
+    for (int k = 0; k < 3; ++k) {
+        const int r = rows.appendRow();
+        rows.setInt(r, AccountCol::Id, 0);
+        rows.setText(r, AccountCol::Name, stem + QStringLiteral("N%1").arg(k));
+        rows.setInt(r, AccountCol::Type, 1 + random.bounded(6));
+        rows.setMoney(r, AccountCol::Opening, Money::fromCents(random.bounded(-1000000, 1000000)));
+        rows.setText(r, AccountCol::Particulars, QStringLiteral("it's \"new\"; -- %_"));
+        rows.setText(r, AccountCol::Status, QStringLiteral("I"));
+    }
+    qint64 doomed = 0;
+    if (own.size() > 20) {
+        const int r = own[int(random.bounded(own.size()))];
+        if (rows.textAt(r, AccountCol::Status).isEmpty())
+            doomed = rows.intAt(r, AccountCol::Id);
+    }
+    return [rows, doomed](const QSqlDatabase &db) {
+        beginAccountEdit(db);
+        if (doomed)
+            stageAccountDeletion(db, doomed);
+        const AccountSaveResult r = saveAccounts(db, rows, Today);
+        if (!r.ok())
+            fail(QStringLiteral("account save refused: ") + r.text + u' ' + r.detail);
+    };
+}
+
+// One save of transactions: fifteen new ones, two changed, and two deleted
+// once the book holds enough.
+std::function<void(const QSqlDatabase &)> transactionSave(const QSqlDatabase &real, int generation, int step,
+                                                          QRandomGenerator &random)
+{
+    RowArray rows = makeTranRows();
+    const QString stem = QStringLiteral("G%1S%2").arg(generation).arg(step);
+    const auto addRow = [&](qint64 id, int k) {
+        const int r = rows.appendRow();
+        rows.setInt(r, TranCol::Id, id);
+        rows.setDate(r, TranCol::Date, QDate(2024, 1, 1).addDays(random.bounded(700)));
+        const qint64 from = 1 + random.bounded(6);
+        const qint64 to = 1 + (from + random.bounded(5)) % 6;
+        rows.setKey(r, TranCol::From, {u'A', from});
+        rows.setKey(r, TranCol::To, {u'A', to});
+        rows.setMoney(r, TranCol::Amount, Money::fromCents(random.bounded(1, 10000000)));
+        rows.setText(r, TranCol::Particulars, stem + QStringLiteral("T%1").arg(k));
+        rows.setText(r, TranCol::Status, QStringLiteral("I"));
+    };
+    const QList<qint64> existing = ids(real, QStringLiteral("SELECT tran_id FROM transaction_master ORDER BY tran_id"));
+    if (existing.size() >= 2) {
+        const int first = int(random.bounded(existing.size()));
+        addRow(existing[first], 0);
+        addRow(existing[(first + 1 + int(random.bounded(existing.size() - 1))) % existing.size()], 1);
+    }
+    for (int k = 2; k < 17; ++k)
+        addRow(0, k);
+    QList<qint64> doomed;
+    if (existing.size() > 200)
+        doomed << existing.first() << existing.last();
+    return [rows, doomed](const QSqlDatabase &db) {
+        beginTransactionScreen(db);
+        for (qint64 id : doomed)
+            stageTransactionDeletion(db, id);
+        const TranSaveResult r = saveTransactions(db, rows, QDateTime(Today, QTime(9, 30)));
+        if (!r.ok())
+            fail(QStringLiteral("transaction save refused: ") + r.text + u' ' + r.detail);
+    };
+}
+
+std::function<void(const QSqlDatabase &)> settingsSave(int generation, int step, QRandomGenerator &random)
+{
+    SystemSettingsInput input;
+    input.userName = QStringLiteral("user G%1S%2").arg(generation).arg(step);
+    input.password = QStringLiteral("p'%1\"").arg(random.generate());
+    input.finYearStart = QDate(2020, 1, 1).addDays(random.bounded(3000));
+    input.finYearEnd = input.finYearStart.addYears(1).addDays(-1);
+    input.currency = step % 2 ? QStringLiteral("€") : QStringLiteral("EUR");
+    input.monthFirst = random.bounded(2) == 1;
+    return [input](const QSqlDatabase &db) { saveSystemSettings(db, input, Today); };
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 5)
+        fail(QStringLiteral("usage: crashchild BOOK SIDEFILE KIND GENERATION"));
+    const QString bookPath = QString::fromLocal8Bit(argv[1]);
+    const QString sidePath = QString::fromLocal8Bit(argv[2]);
+    const QString kind = QString::fromLocal8Bit(argv[3]);
+    const int generation = QString::fromLocal8Bit(argv[4]).toInt();
+
+    // Opening rolls back what an earlier kill left half done; only then is
+    // the book copied, byte for byte, as the reference.
+    const QString refPath = sidePath + QStringLiteral(".ref.fd");
+    Book real, ref;
+    if (const OpenResult r = real.open(bookPath); !r.ok())
+        fail(r.description);
+    real.close();
+    QFile::remove(refPath);
+    if (!QFile::copy(bookPath, refPath))
+        fail(QStringLiteral("cannot copy the book"));
+    if (const OpenResult r = real.open(bookPath); !r.ok())
+        fail(r.description);
+    if (const OpenResult r = ref.open(refPath); !r.ok())
+        fail(r.description);
+
+    QFile side(sidePath);
+    if (!side.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        fail(side.errorString());
+    const auto record = [&](const QString &line) {
+        // One write per line: a kill leaves at most the last line cut short.
+        if (side.write((line + u'\n').toUtf8()) < 0)
+            fail(side.errorString());
+    };
+    try {
+        record(QStringLiteral("start ") + test::bookDigest(real.db()));
+        std::printf("ready\n");
+        std::fflush(stdout);
+        for (int step = 0;; ++step) {
+            QRandomGenerator random(quint32(generation * 100003 + step));
+            std::function<void(const QSqlDatabase &)> save;
+            if (kind == QLatin1String("accounts"))
+                save = accountSave(real.db(), generation, step, random);
+            else if (kind == QLatin1String("transactions"))
+                save = transactionSave(real.db(), generation, step, random);
+            else if (kind == QLatin1String("settings"))
+                save = settingsSave(generation, step, random);
+            else
+                fail(QStringLiteral("unknown kind ") + kind);
+            save(ref.db());
+            record(QStringLiteral("%1 ").arg(step) + test::bookDigest(ref.db()));
+            save(real.db());
+        }
+    } catch (const DbError &e) {
+        fail(e.description());
+    }
+}
