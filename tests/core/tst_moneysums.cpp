@@ -1,0 +1,196 @@
+// Sums of money over a million random amounts, and amounts at the extremes
+// the amount column accepts: every total must equal the exact integer sum
+// to the cent, and every amount must format as what it is.
+#include "dates.h"
+#include "ledger.h"
+#include "sql.h"
+#include "summary.h"
+#include "testbook.h"
+
+#include <QSqlDriver>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <map>
+#include <algorithm>
+#include <random>
+
+using namespace bc;
+using bc::test::TestBook;
+
+namespace {
+
+Money cents(qint64 c) { return Money::fromCents(c); }
+
+struct Transaction {
+    qint64 id, source, target, cents;
+    QDate date;
+};
+
+// Inserts transactions through SQLite's own interface: a million rows go in
+// within seconds, where binding through Qt takes many times longer.
+void insertTransactions(TestBook &t, const std::vector<Transaction> &transactions)
+{
+    const QVariant handle = t.db().driver()->handle();
+    sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.data());
+    // Set-up only: a cache that holds the whole insert, and no waiting for
+    // the disk, which would otherwise dominate the test's time.
+    runSql(t.db(), QStringLiteral("PRAGMA synchronous = OFF"));
+    runSql(t.db(), QStringLiteral("PRAGMA cache_size = -400000"));
+    TransactionGuard transaction(t.db());
+    sqlite3_stmt *insert = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(connection,
+                                 "INSERT INTO transaction_master VALUES (?, ?, ?, 'A', ?, 'A', ?, ?, NULL)", -1,
+                                 &insert, nullptr),
+              SQLITE_OK);
+    for (const Transaction &tr : transactions) {
+        const QByteArray date = isoDate(tr.date).toLatin1();
+        const QByteArray particulars = "t" + QByteArray::number(tr.id);
+        sqlite3_bind_int64(insert, 1, tr.id);
+        sqlite3_bind_text(insert, 2, date.constData(), int(date.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int64(insert, 3, tr.source);
+        sqlite3_bind_int64(insert, 4, tr.target);
+        sqlite3_bind_int64(insert, 5, tr.cents);
+        sqlite3_bind_text(insert, 6, particulars.constData(), int(particulars.size()), SQLITE_TRANSIENT);
+        ASSERT_EQ(sqlite3_step(insert), SQLITE_DONE);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    transaction.commit();
+    runSql(t.db(), QStringLiteral("PRAGMA synchronous = FULL"));
+}
+
+} // namespace
+
+TEST(MoneySums, AMillionRandomAmountsSumExactlyInLedgerAndSummary)
+{
+    TestBook t;
+    // Every transaction moves money between CASH (4) and one of the other
+    // five built-in accounts, either way round; a tenth are dated before the
+    // report range, so they reach the opening balances.
+    const QDate fyStart(2023, 1, 1), from(2024, 1, 1), to(2024, 12, 31);
+    std::mt19937_64 random(1000000);
+    std::uniform_int_distribution<qint64> amount(-1000000000, 1000000000); // ±10 million
+    std::uniform_int_distribution<int> day(0, 365), earlyDay(0, 364), other(0, 4), coin(0, 1), early(0, 9);
+    const qint64 others[] = {1, 2, 3, 5, 6};
+    std::map<qint64, qint64> openingCents, movementCents; // exact, per account
+    std::vector<Transaction> rows;
+    rows.reserve(1000000);
+    for (qint64 id = 1; id <= 1000000; ++id) {
+        const qint64 cents = amount(random);
+        const qint64 counter = others[other(random)];
+        const bool cashPays = coin(random) == 1;
+        const qint64 source = cashPays ? 4 : counter, target = cashPays ? counter : 4;
+        const bool before = early(random) == 0;
+        const QDate date = before ? fyStart.addDays(earlyDay(random)) : from.addDays(day(random)); // 2023 or 2024
+        auto &bucket = before ? openingCents : movementCents;
+        bucket[source] -= cents;
+        bucket[target] += cents;
+        rows.push_back({id, source, target, cents, date});
+    }
+    // Numbered in date order, as a book fills up: the indexes then grow at
+    // their ends and the insert stays quick.
+    std::stable_sort(rows.begin(), rows.end(), [](const Transaction &a, const Transaction &b) { return a.date < b.date; });
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i].id = qint64(i) + 1;
+    insertTransactions(t, rows);
+    if (HasFatalFailure())
+        return;
+    rows.clear();
+
+    const LedgerResult ledger =
+        computeLedger(t.db(), {qint64(4), from, to, shortDateText(fyStart), QString::fromLatin1(DayFirstFormat)});
+    EXPECT_EQ(ledger.openingBalance.cents(), openingCents[4]);
+    EXPECT_EQ(ledger.closingBalance.cents(), openingCents[4] + movementCents[4]);
+    ASSERT_FALSE(ledger.movements.empty());
+    qint64 running = openingCents[4];
+    for (const LedgerMovement &m : ledger.movements)
+        running += m.amount.cents();
+    EXPECT_EQ(running, openingCents[4] + movementCents[4]);
+    EXPECT_EQ(ledger.movements.back().balance.cents(), running);
+    EXPECT_EQ(ledger.closingText, cents(running).abs().toPlain());
+
+    SummaryInput in;
+    for (qint64 id = 1; id <= 6; ++id)
+        in.accounts.push_back({id, u'A', QString::number(id)});
+    in.fromDate = from;
+    in.toDate = to;
+    in.finYearStart = shortDateText(fyStart);
+    const SummaryResult summary = computeSummary(t.db(), in);
+    ASSERT_EQ(summary.listed.size(), 6u);
+    qint64 totalOpening = 0, totalMovement = 0;
+    for (const SummaryRow &row : summary.listed) {
+        EXPECT_EQ(row.opening.cents(), openingCents[row.accountId]) << row.accountId;
+        EXPECT_EQ(row.movement.cents(), movementCents[row.accountId]) << row.accountId;
+        EXPECT_EQ(row.balance.cents(), openingCents[row.accountId] + movementCents[row.accountId]);
+        totalOpening += row.opening.cents();
+        totalMovement += row.movement.cents();
+    }
+    // Money only moves between the six accounts, so the totals cancel exactly.
+    EXPECT_EQ(totalOpening, 0);
+    EXPECT_EQ(totalMovement, 0);
+    EXPECT_EQ(summary.totalOpening.cents(), 0);
+    EXPECT_EQ(summary.totalMovement.cents(), 0);
+    EXPECT_EQ(summary.totalBalance.cents(), 0);
+}
+
+TEST(MoneySums, LargestAndNegativeAmountsFormatAndSum)
+{
+    const Money top = cents(Money::MaxCents), bottom = cents(-Money::MaxCents);
+    EXPECT_EQ(top.toPlain(), QStringLiteral("999999999999.99"));
+    EXPECT_EQ(top.toStandard(), QStringLiteral("999,999,999,999.99"));
+    EXPECT_EQ(bottom.toPlain(), QStringLiteral("-999999999999.99"));
+    EXPECT_EQ(bottom.toStandard(), QStringLiteral("-999,999,999,999.99"));
+    EXPECT_EQ(Money::parse(top.toPlain()), top);
+    EXPECT_EQ(Money::parse(bottom.toPlain()), bottom);
+    EXPECT_EQ(cents(-1).toPlain(), QStringLiteral("-0.01"));
+    EXPECT_EQ(cents(-100000).toStandard(), QStringLiteral("-1,000.00"));
+
+    // Top (10) opens at the largest amount and Bottom (11) at its negative;
+    // four transfers of the largest amount go into Top, and three of its
+    // negative into Bottom, all from Other (12).
+    TestBook t;
+    t.addAccount(10, QStringLiteral("Top"), 4, top);
+    t.addAccount(11, QStringLiteral("Bottom"), 5, bottom);
+    t.addAccount(12, QStringLiteral("Other"), 1, Money());
+    const QDate day(2024, 3, 1);
+    for (int i = 0; i < 4; ++i)
+        t.addTransaction(1 + i, day.addDays(i), 12, 10, top);
+    for (int i = 0; i < 3; ++i)
+        t.addTransaction(5 + i, day.addDays(i), 12, 11, bottom);
+    const QString fyStart = shortDateText(QDate(2024, 1, 1));
+    const QString format = QString::fromLatin1(DayFirstFormat);
+
+    const LedgerResult credit = computeLedger(t.db(), {qint64(10), day, day.addDays(9), fyStart, format});
+    EXPECT_EQ(credit.closingBalance.cents(), 5 * Money::MaxCents);
+    EXPECT_EQ(credit.closingText, QStringLiteral("4999999999999.95"));
+    EXPECT_EQ(credit.closingFlag, QStringLiteral("(Credit)"));
+    ASSERT_EQ(credit.rows.rowCount(), 4);
+    EXPECT_EQ(credit.rows.textAt(0, LedgerResult::CreditColumn), QStringLiteral("999999999999.99"));
+    EXPECT_EQ(credit.rows.textAt(3, LedgerResult::BalanceColumn), QStringLiteral("4999999999999.95 (Credit)"));
+
+    const LedgerResult debit = computeLedger(t.db(), {qint64(11), day, day.addDays(9), fyStart, format});
+    EXPECT_EQ(debit.openingText, QStringLiteral("999999999999.99"));
+    EXPECT_EQ(debit.openingFlag, QStringLiteral("(Debit)"));
+    EXPECT_EQ(debit.closingBalance.cents(), -4 * Money::MaxCents);
+    EXPECT_EQ(debit.closingText, QStringLiteral("3999999999999.96"));
+    ASSERT_EQ(debit.rows.rowCount(), 3);
+    EXPECT_TRUE(debit.rows.textAt(0, LedgerResult::ParticularsColumn).startsWith(QLatin1String("To ")));
+    EXPECT_EQ(debit.rows.textAt(0, LedgerResult::DebitColumn), QStringLiteral("999999999999.99"));
+    EXPECT_EQ(debit.rows.textAt(2, LedgerResult::BalanceColumn), QStringLiteral("3999999999999.96  (Debit)"));
+
+    SummaryInput in;
+    in.accounts = {{10, u'A', QStringLiteral("Top")}, {11, u'A', QStringLiteral("Bottom")},
+                   {12, u'A', QStringLiteral("Other")}};
+    in.fromDate = day;
+    in.toDate = day.addDays(9);
+    in.finYearStart = fyStart;
+    const SummaryResult summary = computeSummary(t.db(), in);
+    ASSERT_EQ(summary.listed.size(), 3u);
+    EXPECT_EQ(summary.listed[0].balance.cents(), 5 * Money::MaxCents);
+    EXPECT_EQ(summary.listed[1].balance.cents(), -4 * Money::MaxCents);
+    EXPECT_EQ(summary.listed[2].movement.cents(), -Money::MaxCents);
+    EXPECT_EQ(summary.listed[2].balance.toPlain(), QStringLiteral("-999999999999.99"));
+    EXPECT_EQ(summary.totalOpening.cents(), 0);
+    EXPECT_EQ(summary.totalMovement.cents(), 0);
+    EXPECT_EQ(summary.totalBalance.cents(), 0);
+}
