@@ -1,28 +1,34 @@
 // Times the program's windows on the offscreen platform: start-up to the
-// main window shown, and the account and transaction windows filling their
-// grids. Prints the figures as one JSON object.
+// main window shown, the account and transaction windows filling their grids,
+// and the ledger window with its chart. Prints the figures as one JSON object.
 //
 //   uibench startup BOOK
-//   uibench windows --book BOOK --accounts-book BOOK --week DATE [--runs N]
+//   uibench windows --book BOOK --accounts-book BOOK --week DATE
+//                   --account NAME --from DATE --to DATE [--runs N]
 
 #include "accounts.h"
 #include "appstate.h"
 #include "dates.h"
+#include "frmaccountledger.h"
 #include "frmaccountmaster.h"
+#include "frmstockgraph.h"
 #include "frmtransaction.h"
 #include "messages.h"
 #include "startup.h"
 #include "timing.h"
 #include "widgets/datagrid.h"
+#include "widgets/dateentry.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QJsonDocument>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <cstdio>
+#include <memory>
 
 using namespace bc;
 using namespace bc::bench;
@@ -58,12 +64,15 @@ void settle(QWidget *window)
     QApplication::processEvents();
 }
 
+// The application state of one benchmark, with the book named in its
+// settings file; open() opens the book and loads its settings as start-up does.
 struct Session {
     QTemporaryDir dir;
     ConsoleMessages messages;
     AppState state;
+    QString bookPath;
 
-    explicit Session(const QString &book)
+    explicit Session(const QString &book) : bookPath(book)
     {
         state.paths = AppPaths{dir.path()};
         state.messages = &messages;
@@ -73,6 +82,19 @@ struct Session {
         if (!settings.createIfMissing() || !settings.write(book, PrinterSettings()).isEmpty())
             fail(QStringLiteral("cannot write the settings file"));
     }
+
+    void open()
+    {
+        if (const OpenResult r = state.book.open(bookPath); !r.ok())
+            fail(r.description);
+        LoadSystemSettings(state.book.db(), state.settings, QDate::currentDate());
+    }
+};
+
+struct Range {
+    QString account;
+    QDate from;
+    QDate to;
 };
 
 QJsonObject startup(const Stopwatch &sinceMain, const QString &book)
@@ -99,9 +121,7 @@ void clickHeader(DataGrid *grid, int column)
 QJsonObject accountWindow(const QString &book, int runs)
 {
     Session session(book);
-    if (const OpenResult r = session.state.book.open(book); !r.ok())
-        fail(r.description);
-    LoadSystemSettings(session.state.book.db(), session.state.settings, QDate::currentDate());
+    session.open();
     Stopwatch opening;
     frmAccountMaster window(session.state);
     window.show();
@@ -119,11 +139,9 @@ QJsonObject accountWindow(const QString &book, int runs)
 QJsonObject transactionWindow(const QString &book, const QDate &week, int runs)
 {
     Session session(book);
-    if (const OpenResult r = session.state.book.open(book); !r.ok())
-        fail(r.description);
-    LoadSystemSettings(session.state.book.db(), session.state.settings, QDate::currentDate());
+    session.open();
     // The window opens on the seven days before today: the benchmark week.
-    session.state.today = [week] { return week.addDays(7); };
+    session.state.today = [week] { return week.addDays(6); };
     Stopwatch opening;
     frmTransaction window(session.state);
     window.show();
@@ -139,6 +157,43 @@ QJsonObject transactionWindow(const QString &book, const QDate &week, int runs)
     QJsonObject all = measure(std::min(runs, 3), find);
     all[QStringLiteral("rows")] = window.TranRows.rowCount();
     return {{QStringLiteral("open_ms"), openMs}, {QStringLiteral("week"), weekJson}, {QStringLiteral("all"), all}};
+}
+
+// The ledger of one account shown in its window (Find until the grid and the
+// balance boxes are filled and painted), and its Graph button filling the
+// chart window.
+QJsonObject ledgerWindow(const QString &book, const Range &range, int runs)
+{
+    Session session(book);
+    session.open();
+    std::unique_ptr<frmStockGraph> chart;
+    const frmStockGraph::Source chartWindow = [&] {
+        if (!chart)
+            chart = std::make_unique<frmStockGraph>(session.state);
+        chart->show();
+        return chart.get();
+    };
+    frmAccountLedger window(session.state, chartWindow);
+    window.show();
+    settle(&window);
+    window.cboAccount->setCurrentIndex(window.cboAccount->findText(range.account));
+    if (window.cboAccount->currentIndex() < 0)
+        fail(QStringLiteral("the ledger window does not list %1").arg(range.account));
+    window.dtpFromDate->setDate(range.from);
+    window.dtpToDate->setDate(range.to);
+    QJsonObject find = measure(runs, [&] {
+        window.cmdFind->click();
+        QApplication::processEvents();
+    });
+    find[QStringLiteral("rows")] = window.LedgerRows.rowCount();
+    QJsonObject graph = measure(runs, [&] {
+        window.CmdGraph->click();
+        if (chart)
+            settle(chart.get());
+    });
+    if (!chart || session.messages.failed)
+        fail(QStringLiteral("the ledger window drew no chart"));
+    return {{QStringLiteral("find"), find}, {QStringLiteral("graph"), graph}};
 }
 
 QString optionValue(const QStringList &args, const QString &name)
@@ -165,13 +220,19 @@ int main(int argc, char **argv)
         const QDate week = fromIsoDate(optionValue(args, QStringLiteral("--week")));
         const QString book = optionValue(args, QStringLiteral("--book"));
         const QString accountsBook = optionValue(args, QStringLiteral("--accounts-book"));
-        if (runs < 1 || !week.isValid() || book.isEmpty() || accountsBook.isEmpty())
-            fail(QStringLiteral("windows needs --book, --accounts-book, --week and a --runs of 1 or more"));
+        const Range range{optionValue(args, QStringLiteral("--account")),
+                          fromIsoDate(optionValue(args, QStringLiteral("--from"))),
+                          fromIsoDate(optionValue(args, QStringLiteral("--to")))};
+        if (runs < 1 || !week.isValid() || book.isEmpty() || accountsBook.isEmpty() || range.account.isEmpty()
+            || !range.from.isValid() || !range.to.isValid())
+            fail(QStringLiteral("windows needs --book, --accounts-book, --week, --account, --from, --to "
+                                "and a --runs of 1 or more"));
         out[QStringLiteral("account_window")] = accountWindow(accountsBook, runs);
         out[QStringLiteral("transaction_window")] = transactionWindow(book, week, runs);
+        out[QStringLiteral("ledger_window")] = ledgerWindow(book, range, runs);
     } else {
         fail(QStringLiteral("usage: uibench startup BOOK | uibench windows --book BOOK --accounts-book BOOK "
-                            "--week DATE [--runs N]"));
+                            "--week DATE --account NAME --from DATE --to DATE [--runs N]"));
     }
     std::fputs(QJsonDocument(out).toJson(QJsonDocument::Indented).constData(), stdout);
     return 0;

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libsqlite3-dev libgl-dev
-  libgtest-dev
+  libgtest-dev python3
   xvfb xauth poppler-utils fonts-dejavu-core
 )
 for group in "$@"; do
