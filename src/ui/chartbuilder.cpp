@@ -42,6 +42,7 @@ void addLine(QChart *chart, const ChartData &data)
     // A few days are easier to read with their points marked; one day would
     // show nothing otherwise.
     series->setPointsVisible(count <= 62);
+    series->setMarkerSize(7);
     chart->addSeries(series);
 
     auto *days = new QCategoryAxis;
@@ -52,6 +53,7 @@ void addLine(QChart *chart, const ChartData &data)
             days->append(label, i);
     days->setRange(count == 1 ? -1 : 0, count == 1 ? 1 : count - 1);
     days->setLabelsAngle(-45);
+    days->setTruncateLabels(false);
     days->setGridLineVisible(false);
     chart->addAxis(days, Qt::AlignBottom);
     series->attachAxis(days);
@@ -81,6 +83,7 @@ void addBars(QChart *chart, const ChartData &data)
     accounts->append(names);
     if (names.size() > UprightLabelLimit)
         accounts->setLabelsAngle(-45);
+    accounts->setTruncateLabels(false);
     chart->addAxis(accounts, Qt::AlignBottom);
     series->attachAxis(accounts);
 }

@@ -43,21 +43,9 @@ QList<GridColumn> ledgerColumns()
     return c;
 }
 
-QLabel *label(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *l = new QLabel(caption, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
-// The balance boxes show what Find computed; nobody types into them.
 QLineEdit *balanceBox(QWidget *parent, const char *name)
 {
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setReadOnly(true);
-    box->setFocusPolicy(Qt::NoFocus);
-    box->setAlignment(Qt::AlignRight);
+    QLineEdit *box = makeAmountDisplay(parent, name);
     box->setMaximumWidth(130);
     return box;
 }
@@ -85,15 +73,15 @@ void frmAccountLedger::buildControls()
 {
     Frame3 = new QGroupBox(this);
     Frame3->setObjectName(QStringLiteral("Frame3"));
-    Label1 = label(Frame3, "Label1", QStringLiteral("Account"));
+    Label1 = makeLabel(Frame3, "Label1", QStringLiteral("Account"));
     cboAccount = new QComboBox(Frame3);
     cboAccount->setObjectName(QStringLiteral("cboAccount"));
     cboAccount->setMinimumWidth(220);
     cboAccount->installEventFilter(this);
-    lblFromDate = label(Frame3, "lblFromDate", QStringLiteral("From Date"));
+    lblFromDate = makeLabel(Frame3, "lblFromDate", QStringLiteral("From Date"));
     dtpFromDate = new DateEntry(Frame3);
     dtpFromDate->setObjectName(QStringLiteral("dtpFromDate"));
-    lblToDate = label(Frame3, "lblToDate", QStringLiteral("To Date"));
+    lblToDate = makeLabel(Frame3, "lblToDate", QStringLiteral("To Date"));
     dtpToDate = new DateEntry(Frame3);
     dtpToDate->setObjectName(QStringLiteral("dtpToDate"));
     cmdFind = makeButton(Frame3, "cmdFind", QStringLiteral("&Find"));
@@ -107,12 +95,12 @@ void frmAccountLedger::buildControls()
     TDBGAccLdgr->setObjectName(QStringLiteral("TDBGAccLdgr"));
     TDBGAccLdgr->horizontalHeader()->setMinimumHeight(2 * TDBGAccLdgr->fontMetrics().lineSpacing() + 8);
 
-    lblOpenAmount = label(this, "lblOpenAmount", QStringLiteral("Opening Balance"));
+    lblOpenAmount = makeLabel(this, "lblOpenAmount", QStringLiteral("Opening Balance"));
     txtOpenAmount = balanceBox(this, "txtOpenAmount");
-    lblopenFlag = label(this, "lblopenFlag", QString());
-    lblBalAmount = label(this, "lblBalAmount", QStringLiteral("Closing Balance"));
+    lblopenFlag = makeLabel(this, "lblopenFlag", QString());
+    lblBalAmount = makeLabel(this, "lblBalAmount", QStringLiteral("Closing Balance"));
     txtBalanceAmount = balanceBox(this, "txtBalanceAmount");
-    lblcloseflag = label(this, "lblcloseflag", QString());
+    lblcloseflag = makeLabel(this, "lblcloseflag", QString());
     for (QLabel *flag : {lblopenFlag, lblcloseflag})
         flag->setMinimumWidth(flag->fontMetrics().horizontalAdvance(QStringLiteral("(Credit)")) + 4);
     cmdprint = makeButton(this, "cmdprint", QStringLiteral("&Print"));

@@ -4,6 +4,7 @@
 #include "frmaboutus.h"
 #include "frmaccountledger.h"
 #include "frmaccountmaster.h"
+#include "frmaccountstatus.h"
 #include "frmstockgraph.h"
 #include "frmtransaction.h"
 #include "frmsysconfig.h"
@@ -31,6 +32,8 @@ frmMain::frmMain(AppState &state, QWidget *parent) : QMainWindow(parent), m_stat
     mdiArea->setObjectName(QStringLiteral("mdiArea"));
     mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Closing a window (the chart on Escape) returns to the one used before it.
+    mdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     setCentralWidget(mdiArea);
 
     const auto action = [this](QMenu *menu, const char *name, const QString &caption) {
@@ -116,6 +119,8 @@ void frmMain::wireScreens()
     wire(mnuConfig, QStringLiteral("frmSysConfig"), true, [this] { return new frmSysConfig(m_state); });
     wire(mnu_report_account, QStringLiteral("frmAccountLedger"), true,
          [this] { return new frmAccountLedger(m_state, [this] { return showStockGraph(); }); });
+    wire(mnu_Reports_AccStatus, QStringLiteral("frmAccountStatus"), true,
+         [this] { return new frmAccountStatus(m_state, [this] { return showStockGraph(); }); });
     wire(mnuAbout, QStringLiteral("frmAboutUS"), true, [] { return new frmAboutUS; });
     mnuContents->setEnabled(true);
     connect(mnuContents, &QAction::triggered, this, [this] { ShowHelpContents(m_state, *this); });

@@ -3,6 +3,7 @@
 #include "appstate.h"
 #include "chartbuilder.h"
 #include "printers.h"
+#include "screenparts.h"
 
 #include <QChart>
 #include <QChartView>
@@ -28,20 +29,9 @@ namespace {
 const QString KeyHint = QStringLiteral("Press ^P (Ctrl+P) to Print Press Escape to close ");
 const QString PrintHint = QStringLiteral("Press ^P (Ctrl+P) for Print");
 
-QLabel *label(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *l = new QLabel(caption, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
 QLineEdit *amountBox(QWidget *parent, const char *name)
 {
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setReadOnly(true);
-    box->setFocusPolicy(Qt::NoFocus);
-    box->setAlignment(Qt::AlignRight);
+    QLineEdit *box = makeAmountDisplay(parent, name);
     box->setMaximumWidth(130);
     return box;
 }
@@ -64,14 +54,14 @@ void frmStockGraph::buildControls()
     Shape1 = new QFrame(this);
     Shape1->setObjectName(QStringLiteral("Shape1"));
     Shape1->setFrameShape(QFrame::Box);
-    lbltitle = label(Shape1, "lbltitle", QStringLiteral("Stock Movement"));
+    lbltitle = makeLabel(Shape1, "lbltitle", QStringLiteral("Stock Movement"));
     QFont titleFont = lbltitle->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
     titleFont.setBold(true);
     lbltitle->setFont(titleFont);
     lbltitle->setAlignment(Qt::AlignCenter);
-    lblfrom = label(Shape1, "lblfrom", QStringLiteral("From :- "));
-    lblto = label(Shape1, "lblto", QStringLiteral("To :- "));
+    lblfrom = makeLabel(Shape1, "lblfrom", QStringLiteral("From :- "));
+    lblto = makeLabel(Shape1, "lblto", QStringLiteral("To :- "));
     lblto->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto *header = new QGridLayout(Shape1);
     header->addWidget(lbltitle, 0, 0, 1, 2);
@@ -85,12 +75,13 @@ void frmStockGraph::buildControls()
 
     FraAccount = new QGroupBox(QStringLiteral("Opening / Closing"), this);
     FraAccount->setObjectName(QStringLiteral("FraAccount"));
-    Label14 = label(FraAccount, "Label14", QStringLiteral("Opening Balance"));
+    FraAccount->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    Label14 = makeLabel(FraAccount, "Label14", QStringLiteral("Opening Balance"));
     txtOpenBalance = amountBox(FraAccount, "txtOpenBalance");
-    lblopenStatus = label(FraAccount, "lblopenStatus", QString());
-    Label13 = label(FraAccount, "Label13", QStringLiteral("Closing Balance"));
+    lblopenStatus = makeLabel(FraAccount, "lblopenStatus", QString());
+    Label13 = makeLabel(FraAccount, "Label13", QStringLiteral("Closing Balance"));
     txtCloseBalance = amountBox(FraAccount, "txtCloseBalance");
-    lblcloseStatus = label(FraAccount, "lblcloseStatus", QString());
+    lblcloseStatus = makeLabel(FraAccount, "lblcloseStatus", QString());
     for (QLabel *status : {lblopenStatus, lblcloseStatus})
         status->setMinimumWidth(status->fontMetrics().horizontalAdvance(QStringLiteral("(Credit)")) + 4);
     auto *balances = new QHBoxLayout(FraAccount);
@@ -100,7 +91,7 @@ void frmStockGraph::buildControls()
     for (QWidget *w : std::initializer_list<QWidget *>{Label13, txtCloseBalance, lblcloseStatus})
         balances->addWidget(w);
 
-    lblCurrDate = label(this, "lblCurrDate", KeyHint);
+    lblCurrDate = makeLabel(this, "lblCurrDate", KeyHint);
 
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(lblCurrDate, 1);
@@ -199,8 +190,12 @@ QString frmStockGraph::askPdfPath()
 
 QString frmStockGraph::printPicture(bool &cancelled)
 {
-    // The picture is taken first, stamp included, before any dialog covers it.
-    const QPixmap picture = grab();
+    // The picture is taken first, stamp included, before any dialog covers
+    // it, and at three times the screen's resolution so print stays sharp.
+    constexpr int Sharpness = 3;
+    QPixmap picture(size() * Sharpness);
+    picture.setDevicePixelRatio(Sharpness);
+    render(&picture);
     const QList<PrinterSettings> installed = m_state.printerList ? m_state.printerList() : systemPrinters();
     std::unique_ptr<QPrinter> printer;
     if (installed.isEmpty()) {
@@ -225,9 +220,9 @@ QString frmStockGraph::printPicture(bool &cancelled)
         return QStringLiteral("The printer \"%1\" could not be started.").arg(printer->printerName());
     }
     const QRect page = painter.viewport();
-    const QSize size = picture.size().scaled(page.size(), Qt::KeepAspectRatio);
+    const QSize fitted = picture.size().scaled(page.size(), Qt::KeepAspectRatio);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(QRect(page.topLeft(), size), picture);
+    painter.drawPixmap(QRect(page.topLeft(), fitted), picture);
     if (!painter.end())
         return QStringLiteral("The graph could not be sent to the printer.");
     return {};

@@ -186,6 +186,8 @@ private slots:
     {
         auto *main = new frmMain(*m_state);
         main->show();
+        QApplication::setActiveWindow(main);
+        main->mnu_Reports_AccStatus->trigger();
         QVERIFY(main->mnu_report_account->isEnabled());
         main->mnu_report_account->trigger();
         auto *w = qobject_cast<frmAccountLedger *>(main->child(QStringLiteral("frmAccountLedger")));
@@ -206,13 +208,17 @@ private slots:
         QCOMPARE(line->at(30).y(), 1300.0);
 
         // A second Graph refills the same window.
-        main->mdiArea->setActiveSubWindow(main->mdiArea->subWindowList().first());
+        main->mdiArea->setActiveSubWindow(main->mdiArea->subWindowList().at(1));
         find(w, QStringLiteral("Rent"), QDate(2026, 5, 1), QDate(2026, 5, 10));
         w->CmdGraph->click();
         QCOMPARE(main->child(QStringLiteral("frmStockGraph")), chart);
         QCOMPARE(qobject_cast<QLineSeries *>(chart->mscStock->chart()->series().value(0))->count(), 10);
-        QCOMPARE(main->mdiArea->subWindowList().size(), 2);
+        QCOMPARE(main->mdiArea->subWindowList().size(), 3);
         QVERIFY(m_messages.shown.isEmpty());
+        // Escape closes the chart and returns to the ledger.
+        QTest::keyClick(chart, Qt::Key_Escape);
+        QTRY_VERIFY(!main->child(QStringLiteral("frmStockGraph")));
+        QCOMPARE(main->mdiArea->activeSubWindow()->widget(), w);
     }
 
     void failingStatementsAreReported()

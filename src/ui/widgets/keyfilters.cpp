@@ -17,6 +17,8 @@ bool KeyFilter::accepts(Mode mode, QChar typed, const QString &currentText)
         return AmountKeyFilter(code, currentText, true) != 0;
     case AmountWholeNumber:
         return AmountKeyFilter(code, currentText, false) != 0;
+    case AmountCharacters:
+        return (typed >= u'0' && typed <= u'9') || typed == u'.' || typed == u'-';
     case NoApostrophe:
         return typed != u'\'';
     }
@@ -38,6 +40,11 @@ bool KeyFilter::eventFilter(QObject *watched, QEvent *event)
 void installAmountKeyFilter(QLineEdit *edit, bool allowDecimal)
 {
     edit->installEventFilter(new KeyFilter(allowDecimal ? KeyFilter::Amount : KeyFilter::AmountWholeNumber, edit));
+}
+
+void installAmountCharacterFilter(QLineEdit *edit)
+{
+    edit->installEventFilter(new KeyFilter(KeyFilter::AmountCharacters, edit));
 }
 
 void installApostropheFilter(QLineEdit *edit)

@@ -12,7 +12,9 @@ namespace bc {
 class KeyFilter : public QObject {
     Q_OBJECT
 public:
-    enum Mode { Amount, AmountWholeNumber, NoApostrophe };
+    // AmountCharacters lets through digits, "." and "-" wherever and however
+    // often they are typed; the bound is read from the text's leading number.
+    enum Mode { Amount, AmountWholeNumber, AmountCharacters, NoApostrophe };
     KeyFilter(Mode mode, QObject *parent) : QObject(parent), m_mode(mode) {}
 
     // Whether a typed character may reach an edit holding currentText.
@@ -26,6 +28,7 @@ private:
 };
 
 void installAmountKeyFilter(QLineEdit *edit, bool allowDecimal = true);
+void installAmountCharacterFilter(QLineEdit *edit);
 void installApostropheFilter(QLineEdit *edit);
 
 } // namespace bc

@@ -5,6 +5,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace bc {
@@ -14,6 +15,23 @@ QPushButton *makeButton(QWidget *parent, const char *objectName, const QString &
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(objectName));
     return b;
+}
+
+QLabel *makeLabel(QWidget *parent, const char *objectName, const QString &caption)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(QLatin1String(objectName));
+    return label;
+}
+
+QLineEdit *makeAmountDisplay(QWidget *parent, const char *objectName)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(objectName));
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    box->setAlignment(Qt::AlignRight);
+    return box;
 }
 
 QLabel *makeTotalLabel(QWidget *parent)

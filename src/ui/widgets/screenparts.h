@@ -5,6 +5,7 @@
 
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QWidget;
 
@@ -15,6 +16,13 @@ struct AppState;
 // Small pieces every screen builds the same way.
 
 QPushButton *makeButton(QWidget *parent, const char *objectName, const QString &caption);
+
+// A label with an object name, for captions a screen changes.
+QLabel *makeLabel(QWidget *parent, const char *objectName, const QString &caption);
+
+// A box that shows an amount the screen computed: read only, right-aligned and
+// out of the tab order.
+QLineEdit *makeAmountDisplay(QWidget *parent, const char *objectName);
 
 // The total box "lbltotal": right-aligned, framed, "0.00" until filled.
 QLabel *makeTotalLabel(QWidget *parent);

@@ -1,0 +1,376 @@
+#include "frmaccountstatus.h"
+
+#include "accounts.h"
+#include "appstate.h"
+#include "datagrid.h"
+#include "dateentry.h"
+#include "keyfilters.h"
+#include "rowarraymodel.h"
+#include "screenparts.h"
+#include "sql.h"
+#include "summary.h"
+#include "textroutines.h"
+#include "waitcursor.h"
+
+#include <QColor>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <utility>
+
+namespace bc {
+
+namespace {
+
+// The account classes: the type codes each one selects, and its name.
+constexpr std::pair<const char *, const char *> AccountClasses[] = {
+    {"1", "Only Income Accounts"},
+    {"1,3", "All Income Accounts"},
+    {"2", "Only Expense Accounts"},
+    {"2,3", "All Expense Accounts"},
+    {"3", "Only Income/Expense Accounts"},
+    {"1,2,3", "All Income and Expense Accounts"},
+    {"4", "Only Asset Accounts"},
+    {"4,6", "All Asset Accounts"},
+    {"5", "Only Liability Accounts"},
+    {"5,6", "All Liability Accounts"},
+    {"6", "Only Asset/Liability Accounts"},
+    {"4,5,6", "All Asset and Liability Accounts"},
+    {"1,2,3,4,5,6", "All Accounts"},
+};
+
+QList<GridColumn> summaryColumns()
+{
+    using F = GridColumn::Format;
+    QList<GridColumn> c(SummaryResult::ColumnCount);
+    c[SummaryResult::IdColumn] = GridColumn::hiddenColumn(QString());
+    c[SummaryResult::NameColumn] = GridColumn::shown(QStringLiteral("A/C Name"), F::Plain);
+    c[SummaryResult::NameColumn].width = 260;
+    c[SummaryResult::OpeningColumn] = GridColumn::shown(QStringLiteral("Open Amount"), F::Amount);
+    c[SummaryResult::MovementColumn] = GridColumn::shown(QStringLiteral("Transactions"), F::Amount);
+    c[SummaryResult::BalanceColumn] = GridColumn::shown(QStringLiteral("Balance Amount"), F::Amount);
+    for (int col : {SummaryResult::OpeningColumn, SummaryResult::MovementColumn, SummaryResult::BalanceColumn})
+        c[col].width = 130;
+    c[SummaryResult::SideColumn] = GridColumn::shown(QStringLiteral("A/C Type"), F::Plain);
+    return c;
+}
+
+QLineEdit *lineEdit(QWidget *parent, const char *name)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    return edit;
+}
+
+QLineEdit *totalBox(QWidget *parent, const char *name)
+{
+    QLineEdit *box = makeAmountDisplay(parent, name);
+    box->setText(QStringLiteral("0.00"));
+    return box;
+}
+
+} // namespace
+
+frmAccountStatus::frmAccountStatus(AppState &state, frmStockGraph::Source chartWindow, QWidget *parent)
+    : QWidget(parent)
+    , tdbgAccounts(new DataGrid(new RowArrayModel(emptySummary().rows, summaryColumns()), this))
+    , SummaryRows(tdbgAccounts->rows())
+    , m_state(state)
+    , m_chartWindow(std::move(chartWindow))
+{
+    setObjectName(QStringLiteral("frmAccountStatus"));
+    setWindowTitle(QStringLiteral("Account Summary"));
+    buildControls();
+    dtpFromDate->setDisplayFormat(m_state.dateFormat());
+    dtpToDate->setDisplayFormat(m_state.dateFormat());
+    Blank();
+    LoadLists();
+    SortOrder = QStringLiteral("A");
+}
+
+frmAccountStatus::~frmAccountStatus()
+{
+    // The grid's header reports its last changes while the base class tears
+    // the children down; by then there are no totals left to place.
+    m_totalsRow->removeEventFilter(this);
+    tdbgAccounts->horizontalHeader()->disconnect(this);
+    tdbgAccounts->horizontalScrollBar()->disconnect(this);
+}
+
+void frmAccountStatus::buildControls()
+{
+    cboAccType = new QComboBox(this);
+    cboAccType->setObjectName(QStringLiteral("cboAccType"));
+    lstAccount = new QTreeWidget(this);
+    lstAccount->setObjectName(QStringLiteral("lstAccount"));
+    lstAccount->setColumnCount(ListColumnCount);
+    lstAccount->setHeaderLabels(QStringList(ListColumnCount, QString()));
+    for (int c = FlagColumn; c < ListColumnCount; ++c)
+        lstAccount->setColumnHidden(c, true);
+    lstAccount->setRootIsDecorated(false);
+    lstAccount->setUniformRowHeights(true);
+    lstAccount->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lstAccount->header()->setSectionsClickable(true);
+    lstAccount->setMinimumWidth(240);
+    auto *accounts = new QVBoxLayout;
+    accounts->addWidget(cboAccType);
+    accounts->addWidget(lstAccount, 1);
+
+    dtpFromDate = new DateEntry(this);
+    dtpFromDate->setObjectName(QStringLiteral("dtpFromDate"));
+    dtpToDate = new DateEntry(this);
+    dtpToDate->setObjectName(QStringLiteral("dtpToDate"));
+    auto *dates = new QGridLayout;
+    dates->addWidget(new QLabel(QStringLiteral("From "), this), 0, 0);
+    dates->addWidget(dtpFromDate, 0, 1);
+    dates->addWidget(new QLabel(QStringLiteral("To"), this), 0, 2);
+    dates->addWidget(dtpToDate, 0, 3);
+
+    Frame2 = new QGroupBox(QStringLiteral("Amount"), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    txtOpen1 = lineEdit(Frame2, "txtOpen1");
+    txtOpen2 = lineEdit(Frame2, "txtOpen2");
+    txtBal1 = lineEdit(Frame2, "txtBal1");
+    txtBal2 = lineEdit(Frame2, "txtBal2");
+    installAmountCharacterFilter(txtOpen1);
+    installAmountCharacterFilter(txtOpen2);
+    auto *bounds = new QGridLayout(Frame2);
+    bounds->addWidget(new QLabel(QStringLiteral("Opening >"), Frame2), 0, 0);
+    bounds->addWidget(txtOpen1, 0, 1);
+    bounds->addWidget(new QLabel(QStringLiteral("Opening <"), Frame2), 0, 2);
+    bounds->addWidget(txtOpen2, 0, 3);
+    bounds->addWidget(new QLabel(QStringLiteral("Balance  >"), Frame2), 1, 0);
+    bounds->addWidget(txtBal1, 1, 1);
+    bounds->addWidget(new QLabel(QStringLiteral("Balance <"), Frame2), 1, 2);
+    bounds->addWidget(txtBal2, 1, 3);
+    auto *range = new QVBoxLayout;
+    range->addLayout(dates);
+    range->addWidget(Frame2);
+    range->addStretch();
+
+    cmdFind = makeButton(this, "cmdFind", QStringLiteral("&Find"));
+    cmdBlank = makeButton(this, "cmdBlank", QStringLiteral("&Blank"));
+    auto *actions = new QVBoxLayout;
+    actions->addWidget(cmdFind);
+    actions->addWidget(cmdBlank);
+    actions->addStretch();
+
+    auto *top = new QHBoxLayout;
+    top->addLayout(accounts, 1);
+    top->addLayout(range);
+    top->addLayout(actions);
+
+    tdbgAccounts->setObjectName(QStringLiteral("tdbgAccounts"));
+    tdbgAccounts->rowModel()->rowForeground = [this](int row) { return rowColour(row); };
+
+    cmdBalanceGraph = makeButton(this, "cmdBalanceGraph", QStringLiteral("Balance Graph"));
+    cmdTransactionGraph = makeButton(this, "cmdTransactionGraph", QStringLiteral("Transaction Graph"));
+    cmdprint = makeButton(this, "cmdprint", QStringLiteral("&Print"));
+    cmdQuit = makeButton(this, "cmdQuit", QStringLiteral("&Quit"));
+    auto *bottom = new QHBoxLayout;
+    for (QPushButton *b : {cmdBalanceGraph, cmdTransactionGraph, cmdprint, cmdQuit})
+        bottom->addWidget(b);
+    bottom->addStretch();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(tdbgAccounts, 1);
+    layout->addWidget(buildTotals());
+    layout->addLayout(bottom);
+    resize(900, 600);
+
+    connect(cboAccType, &QComboBox::currentIndexChanged, this, &frmAccountStatus::selectClass);
+    connect(lstAccount->header(), &QHeaderView::sectionClicked, this, &frmAccountStatus::sortList);
+    connect(lstAccount, &QTreeWidget::itemDoubleClicked, this, &frmAccountStatus::Find);
+    connect(tdbgAccounts->horizontalHeader(), &QHeaderView::sectionClicked, this, &frmAccountStatus::sortGrid);
+    connect(cmdFind, &QPushButton::clicked, this, &frmAccountStatus::Find);
+    connect(cmdBlank, &QPushButton::clicked, this, &frmAccountStatus::Blank);
+    connect(cmdBalanceGraph, &QPushButton::clicked, this, &frmAccountStatus::BalanceGraph);
+    connect(cmdTransactionGraph, &QPushButton::clicked, this, &frmAccountStatus::TransactionGraph);
+    connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
+}
+
+// The three total boxes sit under the columns they add up, following them as
+// the columns are resized or scrolled.
+QWidget *frmAccountStatus::buildTotals()
+{
+    m_totalsRow = new QWidget(this);
+    m_totalsLabel = new QLabel(QStringLiteral("Total Balance"), m_totalsRow);
+    txtTotalOpen = totalBox(m_totalsRow, "txtTotalOpen");
+    txtTotalTran = totalBox(m_totalsRow, "txtTotalTran");
+    txtTotalBal = totalBox(m_totalsRow, "txtTotalBal");
+    m_totalsRow->setFixedHeight(txtTotalOpen->sizeHint().height());
+    m_totalsRow->installEventFilter(this);
+    QHeaderView *header = tdbgAccounts->horizontalHeader();
+    connect(header, &QHeaderView::sectionResized, this, &frmAccountStatus::placeTotals);
+    connect(header, &QHeaderView::geometriesChanged, this, &frmAccountStatus::placeTotals);
+    connect(tdbgAccounts->horizontalScrollBar(), &QScrollBar::valueChanged, this, &frmAccountStatus::placeTotals);
+    return m_totalsRow;
+}
+
+void frmAccountStatus::placeTotals()
+{
+    QHeaderView *header = tdbgAccounts->horizontalHeader();
+    const int height = m_totalsRow->height();
+    const int columns[] = {SummaryResult::OpeningColumn, SummaryResult::MovementColumn, SummaryResult::BalanceColumn};
+    QLineEdit *boxes[] = {txtTotalOpen, txtTotalTran, txtTotalBal};
+    for (int i = 0; i < 3; ++i) {
+        const QPoint left = tdbgAccounts->viewport()->mapTo(this, QPoint(header->sectionViewportPosition(columns[i]), 0));
+        boxes[i]->setGeometry(m_totalsRow->mapFrom(this, left).x(), 0, header->sectionSize(columns[i]), height);
+    }
+    const int labelWidth = m_totalsLabel->sizeHint().width();
+    m_totalsLabel->setGeometry(std::max(0, txtTotalOpen->x() - labelWidth - 8), 0, labelWidth, height);
+}
+
+bool frmAccountStatus::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_totalsRow && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        placeTotals();
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmAccountStatus::LoadLists()
+{
+    dtpFromDate->setDate(m_state.settings.finYearStartDate());
+    dtpToDate->setDate(m_state.today());
+    {
+        const QSignalBlocker block(cboAccType);
+        cboAccType->clear();
+        for (const auto &[codes, name] : AccountClasses)
+            cboAccType->addItem(QLatin1String(name), QLatin1String(codes));
+        cboAccType->setCurrentIndex(-1);
+    }
+    lstAccount->clear();
+    try {
+        const AccountFindResult all = findAccounts(m_state.book.db(), QString(), QString(), QString());
+        QList<QTreeWidgetItem *> items;
+        for (int r = 0; r < all.rows.rowCount(); ++r)
+            items << new QTreeWidgetItem(QStringList{all.rows.textAt(r, AccountCol::Name), QStringLiteral("A"),
+                                                     all.rows.textAt(r, AccountCol::Id),
+                                                     all.rows.textAt(r, AccountCol::Type)});
+        lstAccount->addTopLevelItems(items);
+    } catch (const DbError &e) {
+        reportDbFailure(m_state, this, e.description());
+    }
+}
+
+void frmAccountStatus::SelectAll(bool selected)
+{
+    if (selected)
+        lstAccount->selectAll();
+    else
+        lstAccount->clearSelection();
+}
+
+// A class selects the accounts whose type code is one of its codes; an
+// account without a valid type code belongs to no class.
+void frmAccountStatus::selectClass(int index)
+{
+    SelectAll(false);
+    if (index < 0)
+        return;
+    const QStringList codes = cboAccType->itemData(index).toString().split(u',');
+    QItemSelection selection;
+    QAbstractItemModel *model = lstAccount->model();
+    for (int i = 0; i < lstAccount->topLevelItemCount(); ++i) {
+        const QString type = lstAccount->topLevelItem(i)->text(TypeColumn);
+        if (!type.isEmpty() && codes.contains(type))
+            selection.select(model->index(i, 0), model->index(i, ListColumnCount - 1));
+    }
+    lstAccount->selectionModel()->select(selection, QItemSelectionModel::Select);
+}
+
+void frmAccountStatus::sortList()
+{
+    m_listOrder = m_listOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    lstAccount->sortItems(NameColumn, m_listOrder);
+    lstAccount->header()->setSortIndicatorShown(true);
+    lstAccount->header()->setSortIndicator(NameColumn, m_listOrder);
+}
+
+void frmAccountStatus::Find()
+{
+    SummaryInput input;
+    for (int i = 0; i < lstAccount->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = lstAccount->topLevelItem(i);
+        if (!item->isSelected())
+            continue;
+        const QString flag = item->text(FlagColumn);
+        input.accounts.push_back({item->text(IdColumn).toLongLong(), flag.isEmpty() ? QChar(u'A') : flag[0],
+                                  item->text(NameColumn)});
+    }
+    input.fromDate = dtpFromDate->date();
+    input.toDate = dtpToDate->date();
+    input.finYearStart = m_state.settings.finYearStart;
+    input.openingAbove = txtOpen1->text();
+    input.openingBelow = txtOpen2->text();
+    input.balanceAbove = txtBal1->text();
+    input.balanceBelow = txtBal2->text();
+
+    QString failure;
+    {
+        WaitCursor wait;
+        SummaryResult summary = emptySummary();
+        try {
+            summary = computeSummary(m_state.book.db(), input);
+        } catch (const DbError &e) {
+            failure = e.description();
+        }
+        SummaryRows = std::move(summary.rows);
+        txtTotalOpen->setText(summary.totalOpening.toPlain());
+        txtTotalTran->setText(summary.totalMovement.toPlain());
+        txtTotalBal->setText(summary.totalBalance.toPlain());
+        tdbgAccounts->rowModel()->rebind();
+        SortOrder = QStringLiteral("A");
+    }
+    if (!failure.isEmpty())
+        reportDbFailure(m_state, this, failure);
+}
+
+void frmAccountStatus::Blank()
+{
+    SummaryRows.clear();
+    tdbgAccounts->rowModel()->rebind();
+    for (QLineEdit *bound : {txtOpen1, txtOpen2, txtBal1, txtBal2})
+        bound->clear();
+    for (QLineEdit *total : {txtTotalOpen, txtTotalTran, txtTotalBal})
+        total->setText(QStringLiteral("0.00"));
+}
+
+void frmAccountStatus::sortGrid(int column)
+{
+    SortOrder = toggledSortOrder(SortOrder);
+    tdbgAccounts->commitEdit();
+    WaitCursor wait;
+    SortGridRows(SummaryRows, column, SortOrder);
+    tdbgAccounts->rowModel()->rebind();
+}
+
+// The built-in accounts in red, other accounts in blue, parties in green.
+QVariant frmAccountStatus::rowColour(int row) const
+{
+    const QString side = NullToText(SummaryRows.textAt(row, SummaryResult::SideColumn));
+    if (side == QLatin1String("A"))
+        return QColor(isBuiltInAccountName(NullToText(SummaryRows.textAt(row, SummaryResult::NameColumn))) ? Qt::red
+                                                                                                           : Qt::blue);
+    if (side == QLatin1String("P"))
+        return QColor(Qt::green);
+    return {};
+}
+
+void frmAccountStatus::drawChart(SummaryChartKind kind)
+{
+    const SummaryChartInput input{kind, dtpFromDate->date(), dtpToDate->date(), m_state.settings.currency};
+    frmStockGraph::Present(computeSummaryChart(SummaryRows, input), m_chartWindow, *m_state.messages, this);
+}
+
+} // namespace bc

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "frmstockgraph.h"
+#include "rowarray.h"
+#include "summarychart.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+namespace bc {
+
+struct AppState;
+class DataGrid;
+class DateEntry;
+
+// The account summary: the opening amount, movement and balance of every
+// chosen account over a date range, with column totals, sorting and two
+// bar charts.
+class frmAccountStatus : public QWidget {
+    Q_OBJECT
+public:
+    // The columns of lstAccount: the name shown, the rest hidden.
+    enum ListColumn { NameColumn, FlagColumn, IdColumn, TypeColumn, ListColumnCount };
+
+    // chartWindow gives the chart window that the chart buttons fill.
+    explicit frmAccountStatus(AppState &state, frmStockGraph::Source chartWindow = {}, QWidget *parent = nullptr);
+    ~frmAccountStatus() override;
+
+    QComboBox *cboAccType; // item data: the class's type codes, as "1,3"
+    QTreeWidget *lstAccount;
+    DateEntry *dtpFromDate;
+    DateEntry *dtpToDate;
+    QGroupBox *Frame2;
+    QLineEdit *txtOpen1;
+    QLineEdit *txtOpen2;
+    QLineEdit *txtBal1;
+    QLineEdit *txtBal2;
+    QPushButton *cmdFind;
+    QPushButton *cmdBlank;
+    DataGrid *tdbgAccounts;
+    RowArray &SummaryRows; // held by the grid's model
+    QLineEdit *txtTotalOpen;
+    QLineEdit *txtTotalTran;
+    QLineEdit *txtTotalBal;
+    QPushButton *cmdBalanceGraph;
+    QPushButton *cmdTransactionGraph;
+    QPushButton *cmdprint;
+    QPushButton *cmdQuit;
+
+    QString SortOrder = QStringLiteral("A"); // direction of the next grid sort
+
+    void SelectAll(bool selected);
+    void Find();
+    void Blank();
+    void BalanceGraph() { drawChart(SummaryChartKind::Balance); }
+    void TransactionGraph() { drawChart(SummaryChartKind::Transaction); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    QWidget *buildTotals();
+    void LoadLists();
+    void selectClass(int index);
+    void sortList();
+    void sortGrid(int column);
+    void placeTotals();
+    QVariant rowColour(int row) const;
+    void drawChart(SummaryChartKind kind);
+
+    AppState &m_state;
+    frmStockGraph::Source m_chartWindow;
+    Qt::SortOrder m_listOrder = Qt::AscendingOrder;
+    QWidget *m_totalsRow = nullptr;
+    QLabel *m_totalsLabel = nullptr;
+};
+
+} // namespace bc
