@@ -1,6 +1,7 @@
 #include "frmreportviewer.h"
 
 #include "appstate.h"
+#include "printers.h"
 #include "reportdefinition.h"
 #include "waitcursor.h"
 
@@ -23,15 +24,6 @@ namespace bc {
 
 namespace {
 
-// The configured printer when it is installed, else the system's default.
-std::unique_ptr<QPrinter> makePrinter(const PrinterSettings &settings)
-{
-    const QPrinterInfo info = settings.device.isEmpty() ? QPrinterInfo() : QPrinterInfo::printerInfo(settings.device);
-    if (info.isNull())
-        return std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-}
-
 QToolButton *toolButton(QWidget *parent, const char *name, const QString &text, const QString &tip)
 {
     auto *button = new QToolButton(parent);
@@ -44,7 +36,7 @@ QToolButton *toolButton(QWidget *parent, const char *name, const QString &text, 
 } // namespace
 
 frmReportViewer::frmReportViewer(AppState &state, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_state(state), m_printer(makePrinter(state.printer))
+    : QWidget(parent, Qt::Window), m_state(state), m_printer(configuredPrinter(state.printer))
 {
     setObjectName(QStringLiteral("frmReportViewer"));
     setWindowTitle(QStringLiteral("Report Viewer"));
