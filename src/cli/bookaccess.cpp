@@ -88,7 +88,8 @@ QString oneLine(const QString &message)
 
 QString withDetail(const QString &message, const QString &detail)
 {
-    return detail.isEmpty() ? message : QStringLiteral("%1 (%2)").arg(message, oneLine(detail));
+    const QString line = oneLine(detail);
+    return line.isEmpty() || message.contains(line) ? message : QStringLiteral("%1 (%2)").arg(message, line);
 }
 
 } // namespace bc::cli

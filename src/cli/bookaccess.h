@@ -50,7 +50,7 @@ private:
 QString oneLine(const QString &message);
 
 // A window's message followed by the database's description of a failure,
-// when there is one, in brackets.
+// when there is one and the message does not already say it, in brackets.
 QString withDetail(const QString &message, const QString &detail);
 
 } // namespace bc::cli

@@ -185,9 +185,11 @@ AccountSaveResult saveAccounts(const QSqlDatabase &db, const RowArray &rows, con
         result.savedIds = saved;
         return result;
     } catch (const DbError &e) {
-        // The guard has rolled everything back, staging rows included.
+        // The guard has rolled everything back, staging rows included. A
+        // fault of the file is named, since checking the entries cannot help.
         AccountSaveResult r = refused(Outcome::Failed, QStringLiteral("Error"),
-                                      QStringLiteral("Error : \r\n\r\nInvalid Data.\r\nPlease check all entries again."));
+                                      e.isFileFault() ? QStringLiteral("Error : \r\n\r\n") + e.description()
+                                                      : QStringLiteral("Error : \r\n\r\nInvalid Data.\r\nPlease check all entries again."));
         r.detail = e.description();
         return r;
     }

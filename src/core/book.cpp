@@ -7,6 +7,7 @@
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -77,6 +78,31 @@ QString missingPart(const QSqlDatabase &db)
         if (!names.contains(q))
             return QStringLiteral("The book is incomplete: the saved query \"%1\" is missing.").arg(q);
     return QString();
+}
+
+sqlite3 *connectionHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.data());
+}
+
+// A read-only book still shows its lists and reports: the work tables they
+// fill are shadowed by empty temporary copies, which SQLite finds before the
+// book's own, while every save still meets the read-only file and says so.
+void shadowWorkTables(const QSqlDatabase &db)
+{
+    QSqlQuery tables = runSql(db, QStringLiteral(
+        "SELECT sql FROM sqlite_master WHERE type = 'table' AND (name LIKE 'tmp%' OR name = 'Account_Status')"));
+    QStringList statements;
+    while (tables.next())
+        statements << tables.value(0).toString();
+    tables.finish();
+    static const QRegularExpression create(QStringLiteral("^\\s*CREATE\\s+TABLE\\b"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    for (QString statement : statements)
+        runSql(db, statement.replace(create, QStringLiteral("CREATE TEMP TABLE")));
 }
 
 } // namespace
@@ -153,6 +179,8 @@ OpenResult Book::open(const QString &path)
         runSql(db, QStringLiteral("PRAGMA synchronous = FULL"));
         if (const QString missing = missingPart(db); !missing.isEmpty())
             throw DbError(missing);
+        if (sqlite3_db_readonly(connectionHandle(db), "main") == 1)
+            shadowWorkTables(db);
     } catch (const DbError &e) {
         db = QSqlDatabase();
         close();
@@ -208,10 +236,7 @@ QString Book::create(const QString &path)
 
 bool registerSqlFunctions(const QSqlDatabase &db)
 {
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return false;
-    sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.data());
+    sqlite3 *connection = connectionHandle(db);
     if (!connection)
         return false;
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;

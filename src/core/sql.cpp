@@ -6,10 +6,32 @@ namespace bc {
 
 namespace {
 
-QString describe(const QSqlError &error)
+// Builds the error for a failed statement. SQLite's result code tells the
+// faults of the file apart: 5 busy and 6 locked (another connection holds
+// the book), 8 read-only and 14 cannot open (the journal beside the book
+// cannot be created), 13 full.
+DbError failure(const QSqlError &error)
 {
+    switch (error.nativeErrorCode().toInt() & 0xFF) {
+    case 5:
+    case 6:
+        return DbError(QStringLiteral("The book is in use by another program, so nothing was changed. "
+                                      "Close the other program, or wait for it to finish, and try again."),
+                       DbFault::Locked);
+    case 8:
+    case 14:
+        return DbError(QStringLiteral("The book is read-only, so nothing was changed. Make the book file and "
+                                      "its folder writable, or work on a copy kept where you may write."),
+                       DbFault::ReadOnly);
+    case 13:
+        return DbError(QStringLiteral("The disk holding the book is full, so nothing was changed. "
+                                      "Free some space on it and try again."),
+                       DbFault::DiskFull);
+    default:
+        break;
+    }
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    return text.isEmpty() ? QStringLiteral("Unknown database error") : text;
+    return DbError(text.isEmpty() ? QStringLiteral("Unknown database error") : text);
 }
 
 // Saved query bodies number their arguments (?1 ... ?n, each usable several
@@ -59,11 +81,11 @@ QSqlQuery runSql(const QSqlDatabase &db, const QString &statement, const QVarian
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(statement))
-        throw DbError(describe(query.lastError()));
+        throw failure(query.lastError());
     for (qsizetype i = 0; i < values.size(); ++i)
         query.bindValue(int(i), values[i]);
     if (!query.exec())
-        throw DbError(describe(query.lastError()));
+        throw failure(query.lastError());
     return query;
 }
 
@@ -73,12 +95,12 @@ void runSqlBatch(const QSqlDatabase &db, const QString &statement, const QList<Q
         throw DbError(QStringLiteral("The book is not open."));
     QSqlQuery query(db);
     if (!query.prepare(statement))
-        throw DbError(describe(query.lastError()));
+        throw failure(query.lastError());
     for (const QVariantList &values : rows) {
         for (qsizetype i = 0; i < values.size(); ++i)
             query.bindValue(int(i), values[i]);
         if (!query.exec())
-            throw DbError(describe(query.lastError()));
+            throw failure(query.lastError());
     }
 }
 
@@ -95,28 +117,36 @@ QSqlQuery runSavedQuery(const QSqlDatabase &db, const QString &name, const QVari
     return runSql(db, statement, values);
 }
 
+// The transaction statements run as plain statements rather than through
+// QSqlDatabase::transaction() and commit(), which drop SQLite's result code
+// and with it the reason a commit failed.
 TransactionGuard::TransactionGuard(QSqlDatabase db) : m_db(std::move(db))
 {
-    if (!m_db.transaction())
-        throw DbError(describe(m_db.lastError()));
+    runSql(m_db, QStringLiteral("BEGIN"));
     m_open = true;
 }
 
 TransactionGuard::~TransactionGuard()
 {
     if (m_open)
-        m_db.rollback();
+        rollback();
 }
 
 void TransactionGuard::commit()
 {
-    if (!m_db.commit()) {
-        const QString why = describe(m_db.lastError());
-        m_db.rollback();
-        m_open = false;
-        throw DbError(why);
+    try {
+        runSql(m_db, QStringLiteral("COMMIT"));
+    } catch (const DbError &) {
+        rollback();
+        throw;
     }
     m_open = false;
+}
+
+void TransactionGuard::rollback()
+{
+    m_open = false;
+    QSqlQuery(QStringLiteral("ROLLBACK"), m_db);
 }
 
 } // namespace bc

@@ -209,8 +209,9 @@ TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, co
                 beginTransactionScreen(db);
         } catch (const DbError &) {
         }
+        const QString text = QStringLiteral("Error saving the data");
         TranSaveResult failed = outcome(TranSaveResult::Outcome::Failed, QStringLiteral("Error"),
-                                        QStringLiteral("Error saving the data"));
+                                        e.isFileFault() ? text + QStringLiteral("\r\n\r\n") + e.description() : text);
         failed.detail = e.description();
         return failed;
     }

@@ -4,8 +4,10 @@
 #include "appstate.h"
 #include "datagrid.h"
 #include "dateentry.h"
+#include "frmreportviewer.h"
 #include "keyboard.h"
 #include "ledgerchart.h"
+#include "recordsets.h"
 #include "rowarraymodel.h"
 #include "screenparts.h"
 #include "sql.h"
@@ -125,6 +127,7 @@ void frmAccountLedger::buildControls()
     connect(cmdFind, &QPushButton::clicked, this, &frmAccountLedger::Find);
     connect(cmdClear, &QPushButton::clicked, this, &frmAccountLedger::Blank);
     connect(CmdGraph, &QPushButton::clicked, this, &frmAccountLedger::Graph);
+    connect(cmdprint, &QPushButton::clicked, this, &frmAccountLedger::Print);
     connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -220,6 +223,23 @@ bool frmAccountLedger::eventFilter(QObject *watched, QEvent *event)
         && ComboTabToGrid(TDBGAccLdgr, static_cast<QKeyEvent *>(event)))
         return true;
     return QWidget::eventFilter(watched, event);
+}
+
+} // namespace bc
+
+namespace bc {
+
+void frmAccountLedger::Print()
+{
+    // The printed balances are the texts the boxes show, with their flags.
+    LedgerReportHeader header;
+    header.account = cboAccount->currentText();
+    header.fromDate = dtpFromDate->date();
+    header.toDate = dtpToDate->date();
+    header.openingText = (txtOpenAmount->text() + u' ' + lblopenFlag->text()).trimmed();
+    header.closingText = (txtBalanceAmount->text() + u' ' + lblcloseflag->text()).trimmed();
+    (new frmReportViewer(m_state))->FormShow(AccountLedgerReport,
+                                            accountLedgerRecords(LedgerRows, header, m_state.dateFormat()));
 }
 
 } // namespace bc

@@ -54,6 +54,8 @@ public:
 
     void Find();
     void Blank();
+    // Hands the rows as they stand to a new report viewer.
+    void Print();
     void Graph();
 
 protected:

@@ -4,7 +4,9 @@
 #include "appstate.h"
 #include "datagrid.h"
 #include "dateentry.h"
+#include "frmreportviewer.h"
 #include "keyfilters.h"
+#include "recordsets.h"
 #include "rowarraymodel.h"
 #include "screenparts.h"
 #include "sql.h"
@@ -196,6 +198,7 @@ void frmAccountStatus::buildControls()
     connect(cmdBlank, &QPushButton::clicked, this, &frmAccountStatus::Blank);
     connect(cmdBalanceGraph, &QPushButton::clicked, this, &frmAccountStatus::BalanceGraph);
     connect(cmdTransactionGraph, &QPushButton::clicked, this, &frmAccountStatus::TransactionGraph);
+    connect(cmdprint, &QPushButton::clicked, this, &frmAccountStatus::Print);
     connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -371,6 +374,23 @@ void frmAccountStatus::drawChart(SummaryChartKind kind)
 {
     const SummaryChartInput input{kind, dtpFromDate->date(), dtpToDate->date(), m_state.settings.currency};
     frmStockGraph::Present(computeSummaryChart(SummaryRows, input), m_chartWindow, *m_state.messages, this);
+}
+
+} // namespace bc
+
+namespace bc {
+
+void frmAccountStatus::Print()
+{
+    tdbgAccounts->commitEdit();
+    // Selected rows print in the order they were selected; none selected
+    // prints every row.
+    QList<int> selected;
+    for (const QModelIndex &index : tdbgAccounts->selectionModel()->selectedRows())
+        selected << index.row();
+    (new frmReportViewer(m_state))
+        ->FormShow(AccountSummaryReport, accountSummaryRecords(SummaryRows, selected, dtpFromDate->date(),
+                                                               dtpToDate->date(), m_state.dateFormat()));
 }
 
 } // namespace bc

@@ -58,6 +58,8 @@ public:
     void SelectAll(bool selected);
     void Find();
     void Blank();
+    // Hands the rows as they stand to a new report viewer.
+    void Print();
     void BalanceGraph() { drawChart(SummaryChartKind::Balance); }
     void TransactionGraph() { drawChart(SummaryChartKind::Transaction); }
 

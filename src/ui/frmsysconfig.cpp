@@ -193,7 +193,11 @@ void frmSysConfig::save()
     try {
         saveSystemSettings(m_state.book.db(), input, m_state.today());
     } catch (const DbError &e) {
-        m_state.messages->critical(this, QStringLiteral("Action failed"), QStringLiteral("Error") + e.description());
+        // The database's own words follow "Error" directly; a fault of the
+        // file is a sentence of its own and gets the usual line break.
+        m_state.messages->critical(this, QStringLiteral("Action failed"),
+                                   e.isFileFault() ? errorText(e.description())
+                                                   : QStringLiteral("Error") + e.description());
         return;
     }
     // A failed reload has been reported already; the window stays open.

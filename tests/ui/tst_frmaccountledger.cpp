@@ -6,6 +6,8 @@
 #include "frmmain.h"
 #include "frmstockgraph.h"
 #include "recordingmessages.h"
+#include "recordsets.h"
+#include "viewerlookup.h"
 #include "sql.h"
 #include "testbook.h"
 #include "windowcleanup.h"
@@ -165,6 +167,31 @@ private slots:
         QCOMPARE(shownRow(w, 0), (QStringList{"03/05/2026", "By Bank [May rent]", "", "200.00", "200.00 (Credit)"}));
         QCOMPARE(boxes(w), QStringLiteral("0.00||350.00|(Credit)"));
         QVERIFY(m_messages.shown.isEmpty());
+    }
+
+    void printHandsTheRowsAndTheBoxesToTheViewer()
+    {
+        frmAccountLedger *w = open();
+        w->cmdprint->click(); // before any Find: an empty ledger
+        frmReportViewer *viewer = bc::test::openReportViewer();
+        QVERIFY(viewer);
+        QCOMPARE(viewer->reportType(), int(AccountLedgerReport));
+        QCOMPARE(viewer->reportData().recordCount(), 0);
+        viewer->close();
+        QTRY_VERIFY(!bc::test::openReportViewer());
+
+        find(w, QStringLiteral("Bank"), QDate(2026, 5, 1), QDate(2026, 12, 7));
+        w->cmdprint->click();
+        viewer = bc::test::openReportViewer();
+        QVERIFY(viewer);
+        const RecordSet &set = viewer->reportData();
+        QCOMPARE(set.recordCount(), w->LedgerRows.rowCount());
+        QCOMPARE(set.integer(2, set.fieldIndex(QStringLiteral("Sno"))), 3);
+        QCOMPARE(set.number(2, set.fieldIndex(QStringLiteral("Balance"))), Money::fromCents(8450));
+        QCOMPARE(set.number(2, set.fieldIndex(QStringLiteral("Debit"))), Money::fromCents(123450));
+        QCOMPARE(set.number(2, set.fieldIndex(QStringLiteral("Credit"))), Money());
+        QVERIFY(set.parameters().contains(QStringLiteral("1500.00 (Credit)")));
+        QVERIFY(set.parameters().contains(QStringLiteral("84.50 (Debit)")));
     }
 
     void toDateBeforeFromDateShowsOpeningAndRefusesTheGraph()

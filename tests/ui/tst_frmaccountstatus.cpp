@@ -6,6 +6,8 @@
 #include "frmmain.h"
 #include "frmstockgraph.h"
 #include "recordingmessages.h"
+#include "recordsets.h"
+#include "viewerlookup.h"
 #include "rowarraymodel.h"
 #include "sql.h"
 #include "summary.h"
@@ -179,6 +181,33 @@ private slots:
         emit w->lstAccount->itemDoubleClicked(w->lstAccount->topLevelItem(0), 0);
         QCOMPARE(listedNames(w), (QStringList{"Bank", "CASH"}));
         QVERIFY(m_messages.shown.isEmpty());
+    }
+
+    void printHandsTheSelectedRowsInSelectionOrder()
+    {
+        frmAccountStatus *w = open();
+        pickClass(w, QStringLiteral("All Asset Accounts"));
+        w->cmdFind->click();
+        QCOMPARE(listedNames(w), (QStringList{"Bank", "CASH"}));
+        w->cmdprint->click(); // nothing selected: every row
+        frmReportViewer *viewer = bc::test::openReportViewer();
+        QVERIFY(viewer);
+        QCOMPARE(viewer->reportType(), int(AccountSummaryReport));
+        QCOMPARE(viewer->reportData().recordCount(), 2);
+        viewer->close();
+        QTRY_VERIFY(!bc::test::openReportViewer());
+
+        auto *selection = w->tdbgAccounts->selectionModel();
+        selection->select(w->tdbgAccounts->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        selection->select(w->tdbgAccounts->model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        w->cmdprint->click();
+        viewer = bc::test::openReportViewer();
+        QVERIFY(viewer);
+        const RecordSet &set = viewer->reportData();
+        QCOMPARE(set.recordCount(), 2);
+        QCOMPARE(set.text(0, set.fieldIndex(QStringLiteral("Acc_Name"))), QStringLiteral("CASH"));
+        QCOMPARE(set.integer(1, set.fieldIndex(QStringLiteral("Sno"))), 2);
+        QCOMPARE(set.text(1, set.fieldIndex(QStringLiteral("Acc_Name"))), QStringLiteral("Bank"));
     }
 
     void rangeBoxKeyRules()

@@ -1,0 +1,191 @@
+// Books that cannot be written: read-only, held by another process, or on a
+// full disk. Each gives a message that says so, never hangs, and leaves the
+// file exactly as it was.
+#include "accounts.h"
+#include "bookdigest.h"
+#include "bookfaults.h"
+#include "ledger.h"
+#include "sql.h"
+#include "dates.h"
+#include "systemsettings.h"
+#include "testbook.h"
+#include "transactions.h"
+
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+using namespace bc;
+using bc::test::TestBook;
+using bc::test::fileBytes;
+
+namespace {
+
+const QDate Today(2026, 1, 15);
+
+// A book with one account and one transaction of its own.
+void fillBook(TestBook &t)
+{
+    t.addAccount(10, QStringLiteral("Bank"), 4, Money::fromCents(10000));
+    t.addTransaction(1, QDate(2025, 6, 1), 5, 10, Money::fromCents(2500), QStringLiteral("takings"));
+}
+
+// An account grid with one new account whose particulars are long enough to
+// need new pages of the file.
+RowArray newAccountRows(int particularsLength = 10)
+{
+    RowArray rows = makeAccountRows();
+    for (int k = 0; k < 3; ++k) {
+        const int r = rows.appendRow();
+        rows.setText(r, AccountCol::Name, QStringLiteral("New %1").arg(k));
+        rows.setInt(r, AccountCol::Type, 1);
+        rows.setText(r, AccountCol::Particulars, QString(particularsLength, QChar(u'a' + k)));
+        rows.setText(r, AccountCol::Status, QStringLiteral("I"));
+    }
+    return rows;
+}
+
+RowArray newTransactionRows(int particularsLength = 10)
+{
+    RowArray rows = makeTranRows();
+    for (int k = 0; k < 3; ++k) {
+        const int r = rows.appendRow();
+        rows.setDate(r, TranCol::Date, QDate(2025, 7, 1 + k));
+        rows.setKey(r, TranCol::From, {u'A', 4});
+        rows.setKey(r, TranCol::To, {u'A', 10});
+        rows.setMoney(r, TranCol::Amount, Money::fromCents(100 + k));
+        rows.setText(r, TranCol::Particulars, QString(particularsLength, QChar(u'a' + k)));
+        rows.setText(r, TranCol::Status, QStringLiteral("I"));
+    }
+    return rows;
+}
+
+SystemSettingsInput settingsInput(int length = 5)
+{
+    SystemSettingsInput in;
+    in.userName = QString(length, u'u');
+    in.finYearStart = QDate(2025, 1, 1);
+    in.finYearEnd = QDate(2025, 12, 31);
+    return in;
+}
+
+// Tries the three saves and checks that each is refused with the fault's
+// words and that the book file has not changed. Where the book can still be
+// written, the clean-up after a failed save empties work tables and so
+// touches the file's header: then its tables are compared instead.
+enum class Compare { Bytes, Tables };
+void expectEverySaveRefused(const QSqlDatabase &db, const QString &bookPath, DbFault fault, const QString &words,
+                            Compare compare = Compare::Bytes, int particularsLength = 10)
+{
+    const bool writable = compare == Compare::Tables;
+    const QByteArray before = writable ? test::bookDigest(db).toUtf8() : fileBytes(bookPath);
+    const AccountSaveResult accounts = saveAccounts(db, newAccountRows(particularsLength), Today);
+    EXPECT_EQ(accounts.outcome, AccountSaveResult::Outcome::Failed);
+    EXPECT_EQ(accounts.title, QStringLiteral("Error"));
+    EXPECT_TRUE(accounts.text.startsWith(QLatin1String("Error : \r\n\r\n")));
+    EXPECT_TRUE(accounts.text.contains(words)) << accounts.text.toStdString();
+
+    const TranSaveResult transactions = saveTransactions(db, newTransactionRows(particularsLength),
+                                                         QDateTime(Today, QTime(9, 0)));
+    EXPECT_EQ(transactions.outcome, TranSaveResult::Outcome::Failed);
+    EXPECT_TRUE(transactions.text.startsWith(QLatin1String("Error saving the data\r\n\r\n")));
+    EXPECT_TRUE(transactions.text.contains(words)) << transactions.text.toStdString();
+
+    try {
+        saveSystemSettings(db, settingsInput(particularsLength), Today);
+        ADD_FAILURE() << "the settings were saved";
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.fault(), fault);
+        EXPECT_TRUE(e.description().contains(words)) << e.description().toStdString();
+    }
+    EXPECT_EQ(writable ? test::bookDigest(db).toUtf8() : fileBytes(bookPath), before);
+    EXPECT_FALSE(QFileInfo::exists(bookPath + QStringLiteral("-journal")));
+}
+
+} // namespace
+
+TEST(BookFaults, ReadOnlyBookShowsEverythingAndRefusesEverySaveClearly)
+{
+    TestBook t;
+    fillBook(t);
+    t.book().close();
+    const QByteArray before = fileBytes(t.path());
+    {
+        test::ReadOnlyBook readOnly(t.path());
+        Book book;
+        const OpenResult opened = book.open(t.path());
+        ASSERT_TRUE(opened.ok()) << opened.description.toStdString();
+        // Lists and reports fill their work tables in temporary copies.
+        EXPECT_EQ(findAccounts(book.db(), QString(), QString(), QString()).rows.rowCount(), 7);
+        EXPECT_EQ(findTransactions(book.db(), TranSearch{}).rows.rowCount(), 1);
+        const LedgerResult ledger = computeLedger(book.db(), {qint64(10), QDate(2025, 1, 1), QDate(2025, 12, 31),
+                                                              shortDateText(QDate(2025, 1, 1)),
+                                                              QString::fromLatin1(DayFirstFormat)});
+        EXPECT_EQ(ledger.closingBalance.cents(), 12500);
+        beginAccountEdit(book.db());
+        stageAccountDeletion(book.db(), 10);
+        expectEverySaveRefused(book.db(), t.path(), DbFault::ReadOnly, QStringLiteral("The book is read-only"));
+        EXPECT_EQ(findAccounts(book.db(), QString(), QString(), QString()).rows.rowCount(), 7);
+    }
+    EXPECT_EQ(fileBytes(t.path()), before);
+}
+
+TEST(BookFaults, BookLockedByAnotherProcessIsReportedAfterTheWaitNotHungOn)
+{
+    TestBook t;
+    fillBook(t);
+    Book &open = t.book();
+    const QByteArray before = fileBytes(t.path());
+    {
+        test::BookLock lock(t.path());
+        ASSERT_TRUE(lock.held());
+        // Opening must read the book's tables, which the lock forbids.
+        Book second;
+        const OpenResult opened = second.open(t.path());
+        EXPECT_EQ(opened.code, OpenResult::OtherFailure);
+        EXPECT_TRUE(opened.description.contains(QLatin1String("in use by another program")))
+            << opened.description.toStdString();
+        // A book opened before the lock was taken refuses its saves.
+        expectEverySaveRefused(open.db(), t.path(), DbFault::Locked, QStringLiteral("in use by another program"));
+        try {
+            findAccounts(open.db(), QString(), QString(), QString());
+            ADD_FAILURE() << "the accounts were read";
+        } catch (const DbError &e) {
+            EXPECT_EQ(e.fault(), DbFault::Locked);
+        }
+    }
+    EXPECT_EQ(fileBytes(t.path()), before);
+    // Once the other program lets go, saving works again.
+    EXPECT_TRUE(saveAccounts(open.db(), newAccountRows(), Today).ok());
+}
+
+TEST(BookFaults, BookThatCannotGrowRefusesSavesAndStaysAsItWas)
+{
+    // The connection may not add pages to the file: to the program this is
+    // the same failure as a disk that has filled up.
+    TestBook t;
+    fillBook(t);
+    QSqlQuery pages = runSql(t.db(), QStringLiteral("PRAGMA page_count"));
+    ASSERT_TRUE(pages.next());
+    runSql(t.db(), QStringLiteral("PRAGMA max_page_count = %1").arg(pages.value(0).toLongLong()));
+    pages.finish();
+    expectEverySaveRefused(t.db(), t.path(), DbFault::DiskFull, QStringLiteral("disk holding the book is full"),
+                           Compare::Tables, 5000);
+    EXPECT_EQ(t.count(QStringLiteral("account_master")), 7);
+    EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 1);
+}
+
+TEST(BookFaults, BookOnAFullDiskRefusesSavesAndStaysAsItWas)
+{
+    TestBook t;
+    fillBook(t);
+    t.book().close();
+    const auto disk = test::FullDisk::mount(t.dir() + QStringLiteral("/disk"), t.path());
+    if (!disk)
+        GTEST_SKIP() << "mounting a small file system is not permitted here";
+    Book book;
+    ASSERT_TRUE(book.open(disk->bookPath()).ok());
+    expectEverySaveRefused(book.db(), disk->bookPath(), DbFault::DiskFull,
+                           QStringLiteral("disk holding the book is full"));
+    EXPECT_EQ(findAccounts(book.db(), QString(), QString(), QString()).rows.rowCount(), 7);
+}
