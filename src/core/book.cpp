@@ -80,6 +80,18 @@ QString missingPart(const QSqlDatabase &db)
     return QString();
 }
 
+// SQLite cannot open a path longer than its file layer allows (512 bytes on
+// Unix) and says only "unable to open database file"; this names the cause.
+QString pathTooLong(const QString &path)
+{
+    const sqlite3_vfs *vfs = sqlite3_vfs_find(nullptr);
+    const qsizetype length = QFile::encodeName(QFileInfo(path).absoluteFilePath()).size();
+    if (!vfs || length < vfs->mxPathname)
+        return QString();
+    return QStringLiteral("The path of the book is too long (%1 bytes; at most %2 can be used). "
+                          "Move the book to a folder with a shorter path.").arg(length).arg(vfs->mxPathname - 1);
+}
+
 sqlite3 *connectionHandle(const QSqlDatabase &db)
 {
     const QVariant handle = db.driver()->handle();
@@ -159,6 +171,8 @@ OpenResult Book::open(const QString &path)
         return {OpenResult::PathRefused, QStringLiteral("The book \"%1\" does not exist.").arg(path)};
     if (const QString bad = checkFileHeader(path); !bad.isEmpty())
         return {OpenResult::OtherFailure, bad};
+    if (const QString bad = pathTooLong(path); !bad.isEmpty())
+        return {OpenResult::OtherFailure, bad};
 
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
@@ -206,6 +220,8 @@ QString Book::create(const QString &path)
 {
     if (QFileInfo::exists(path))
         return QStringLiteral("The file \"%1\" already exists; a new book is never written over it.").arg(path);
+    if (const QString bad = pathTooLong(path); !bad.isEmpty())
+        return bad;
     const QString name = QStringLiteral("brindlecot-create-%1").arg(connectionCounter.fetchAndAddOrdered(1));
     QString failure;
     {
