@@ -2,6 +2,7 @@
 // output against files written by hand, its figures against the core
 // operations the windows call, its round trip through CSV and its refusals.
 #include "book.h"
+#include "clirunner.h"
 #include "csv.h"
 #include "dates.h"
 #include "ledger.h"
@@ -10,35 +11,20 @@
 #include "testbook.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QSqlQuery>
 #include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace bc;
+using bc::test::CliRun;
+using bc::test::cli;
 using bc::test::fileBytes;
 
 namespace {
 
 const QString Golden = QStringLiteral(BRINDLECOT_CLI_SOURCE "/golden/");
 const QString Data = QStringLiteral(BRINDLECOT_CLI_SOURCE "/data/");
-
-struct CliRun {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun cli(const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral(BRINDLECOT_CLI_PATH), arguments);
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(60000)) << arguments.join(u' ').toStdString();
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << arguments.join(u' ').toStdString();
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 // Runs a command that must succeed and returns what it printed.
 QByteArray ok(const QStringList &arguments)

@@ -6,6 +6,7 @@
 #include "accounts.h"
 #include "book.h"
 #include "dates.h"
+#include "hostiletext.h"
 #include "ledger.h"
 #include "recordsets.h"
 #include "reportrenderer.h"
@@ -24,49 +25,14 @@
 
 using namespace bc;
 using bc::test::TestBook;
+using bc::test::asciiLower;
+using bc::test::decoyNames;
+using bc::test::hostileTexts;
 
 namespace {
 
 const QDate Today(2026, 1, 15);
 const QString Format = QString::fromLatin1(DayFirstFormat);
-
-QString longText()
-{
-    QString text;
-    while (text.size() < 1000)
-        text += QStringLiteral("O'Brien \"x\"; -- 50%_\\ Łódź ");
-    return text.left(1000);
-}
-
-// Every awkward text; the last, empty, is not a name an account may have.
-const QStringList &hostile()
-{
-    static const QStringList texts = {
-        QStringLiteral("O'Brien"), QStringLiteral("say \"hi\""), QStringLiteral("a;b"),
-        QStringLiteral("x -- y"), QStringLiteral("50%"), QStringLiteral("under_score"),
-        QStringLiteral("back\\slash"), QStringLiteral("Łódź Straße Ωμέγα"),
-        QStringLiteral("'); DROP TABLE account_master; --"), longText(), QString()};
-    return texts;
-}
-
-// Names that a careless pattern would confuse with the ones above.
-const QStringList &decoys()
-{
-    static const QStringList texts = {QStringLiteral("500 Club"), QStringLiteral("underXscore"),
-                                      QStringLiteral("backslash"), QStringLiteral("O'Briens"),
-                                      QStringLiteral("say hi")};
-    return texts;
-}
-
-// SQLite folds the case of A to Z only, and so do these expectations.
-QString asciiLower(const QString &text)
-{
-    QString out = text;
-    for (QChar &c : out)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
-    return out;
-}
 
 QStringList sorted(QStringList list)
 {
@@ -96,7 +62,7 @@ struct HostileBook : ::testing::Test {
     void SetUp() override
     {
         RowArray rows = makeAccountRows();
-        for (const QString &name : hostile() + decoys()) {
+        for (const QString &name : hostileTexts() + decoyNames()) {
             if (name.isEmpty())
                 continue;
             const int r = rows.appendRow();
@@ -112,13 +78,13 @@ struct HostileBook : ::testing::Test {
             ids.insert(a.name, a.id);
 
         RowArray tran = makeTranRows();
-        for (int k = 0; k < hostile().size(); ++k) {
+        for (int k = 0; k < hostileTexts().size(); ++k) {
             const int r = tran.appendRow();
             tran.setDate(r, TranCol::Date, QDate(2025, 6, 1 + k));
             tran.setKey(r, TranCol::From, {u'A', 4});
-            tran.setKey(r, TranCol::To, {u'A', ids.value(hostile()[k].isEmpty() ? QStringLiteral("SALES") : hostile()[k])});
+            tran.setKey(r, TranCol::To, {u'A', ids.value(hostileTexts()[k].isEmpty() ? QStringLiteral("SALES") : hostileTexts()[k])});
             tran.setMoney(r, TranCol::Amount, Money::fromCents(1000 + k));
-            tran.setText(r, TranCol::Particulars, hostile()[k]);
+            tran.setText(r, TranCol::Particulars, hostileTexts()[k]);
             tran.setText(r, TranCol::Status, QStringLiteral("I"));
         }
         const TranSaveResult savedTran = saveTransactions(t.db(), tran, QDateTime(Today, QTime(9, 0)));
@@ -144,7 +110,7 @@ TEST_F(HostileBook, NamesAndParticularsAreStoredAndFoundExactly)
         if (all.rows.intAt(r, AccountCol::Id) > 6)
             particulars << all.rows.textAt(r, AccountCol::Particulars);
     }
-    QStringList expected = hostile().mid(0, hostile().size() - 1) + decoys();
+    QStringList expected = hostileTexts().mid(0, hostileTexts().size() - 1) + decoyNames();
     EXPECT_EQ(sorted(particulars), sorted(expected));
     expected << QStringLiteral("RST") << QStringLiteral("SC") << QStringLiteral("CST") << QStringLiteral("CASH")
              << QStringLiteral("SALES") << QStringLiteral("PURCHASE");
@@ -159,7 +125,7 @@ TEST_F(HostileBook, NamesAndParticularsAreStoredAndFoundExactly)
 
     // The name filter finds the names that begin with it, wildcards and
     // backslashes meaning themselves.
-    for (const QString &filter : hostile()) {
+    for (const QString &filter : hostileTexts()) {
         QStringList want;
         for (const QString &name : names)
             if (asciiLower(name).startsWith(asciiLower(filter)))
@@ -173,7 +139,7 @@ TEST_F(HostileBook, NamesAndParticularsAreStoredAndFoundExactly)
 
     // The particulars search finds the transactions whose particulars hold
     // the text; the empty text finds them all.
-    for (const QString &text : hostile()) {
+    for (const QString &text : hostileTexts()) {
         TranSearch search;
         search.particulars = text;
         const TranFindResult result = findTransactions(t.db(), search);
@@ -181,7 +147,7 @@ TEST_F(HostileBook, NamesAndParticularsAreStoredAndFoundExactly)
         for (int r = 0; r < result.rows.rowCount(); ++r)
             found << result.rows.textAt(r, TranCol::Particulars);
         QStringList want;
-        for (const QString &p : hostile())
+        for (const QString &p : hostileTexts())
             if (asciiLower(p).contains(asciiLower(text)))
                 want << p;
         EXPECT_EQ(sorted(found), sorted(want)) << text.left(40).toStdString();
@@ -192,15 +158,15 @@ TEST_F(HostileBook, LedgerSummaryAndPrintedReportsShowTheTextsAsTyped)
 {
     // CASH's ledger names each account and its particulars.
     const LedgerResult cash = ledgerOf(4);
-    ASSERT_EQ(cash.rows.rowCount(), hostile().size());
-    for (int k = 0; k < hostile().size(); ++k) {
-        const QString name = hostile()[k].isEmpty() ? QStringLiteral("SALES") : hostile()[k];
+    ASSERT_EQ(cash.rows.rowCount(), hostileTexts().size());
+    for (int k = 0; k < hostileTexts().size(); ++k) {
+        const QString name = hostileTexts()[k].isEmpty() ? QStringLiteral("SALES") : hostileTexts()[k];
         EXPECT_EQ(cash.rows.textAt(k, LedgerResult::ParticularsColumn),
-                  QStringLiteral("To ") + name + QStringLiteral(" [") + hostile()[k] + u']');
+                  QStringLiteral("To ") + name + QStringLiteral(" [") + hostileTexts()[k] + u']');
     }
 
     SummaryInput in;
-    for (const QString &name : hostile())
+    for (const QString &name : hostileTexts())
         if (!name.isEmpty())
             in.accounts.push_back({ids.value(name), u'A', name});
     in.fromDate = QDate(2025, 1, 1);
@@ -224,7 +190,7 @@ TEST_F(HostileBook, LedgerSummaryAndPrintedReportsShowTheTextsAsTyped)
                                                                     cash.openingText, cash.closingText}, Format));
     const QString printedSummary = pdfText(dir.filePath(QStringLiteral("summary.pdf")), AccountSummaryReport,
                                            accountSummaryRecords(summary.rows, {}, in.fromDate, in.toDate, Format));
-    for (const QString &text : hostile()) {
+    for (const QString &text : hostileTexts()) {
         const QString shown = text.left(20);
         EXPECT_TRUE(list.contains(shown)) << text.left(40).toStdString();
         EXPECT_TRUE(ledger.contains(shown)) << text.left(40).toStdString();
@@ -235,7 +201,7 @@ TEST_F(HostileBook, LedgerSummaryAndPrintedReportsShowTheTextsAsTyped)
 TEST(HostileText, SettingsAndTheBookPathRoundTrip)
 {
     TestBook t;
-    for (const QString &text : hostile()) {
+    for (const QString &text : hostileTexts()) {
         SystemSettingsInput in;
         in.userName = text;
         in.password = text;
@@ -257,7 +223,7 @@ TEST(HostileText, SettingsAndTheBookPathRoundTrip)
     const SettingsFile settings(t.dir() + QStringLiteral("/Brindlecot.ini"));
     ASSERT_TRUE(settings.createIfMissing());
     const QString fallback = t.dir() + QStringLiteral("/default.fd");
-    for (const QString &text : hostile()) {
+    for (const QString &text : hostileTexts()) {
         QString folder = t.dir();
         for (int at = 0; at < text.size(); at += 90)
             folder += u'/' + text.mid(at, 90).replace(u'/', u'|');

@@ -1,0 +1,206 @@
+// The command-line tool with awkward text and with books it cannot use:
+// the text comes back exactly through import, search, ledger and export;
+// a damaged, foreign, incomplete, read-only, locked or full book gives a
+// one-line reason and exit status 1, never a crash, and stays as it was.
+#include "book.h"
+#include "bookfaults.h"
+#include "clirunner.h"
+#include "csv.h"
+#include "hostiletext.h"
+#include "sql.h"
+#include "testbook.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace bc;
+using bc::test::CliRun;
+using bc::test::cli;
+using bc::test::fileBytes;
+using bc::test::hostileTexts;
+
+namespace {
+
+void writeText(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QList<QStringList> csvRows(const QByteArray &text)
+{
+    const CsvReadResult read = readCsv(text);
+    EXPECT_TRUE(read.ok()) << read.error.toStdString();
+    QList<QStringList> rows;
+    for (const CsvRecord &r : read.records)
+        rows << r.fields;
+    return rows;
+}
+
+QByteArray ok(const QStringList &arguments)
+{
+    const CliRun run = cli(arguments);
+    EXPECT_EQ(run.status, 0) << arguments.join(u' ').left(200).toStdString() << ": " << run.err.toStdString();
+    return run.out;
+}
+
+// A refusal: status 1, nothing on standard output, one line naming why.
+void expectRefused(const CliRun &run, const QString &words)
+{
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(run.err).contains(words)) << run.err.toStdString();
+}
+
+// The book's own name for the account a hostile text stands for.
+QString accountFor(const QString &text)
+{
+    return text.isEmpty() ? QStringLiteral("SALES") : text;
+}
+
+} // namespace
+
+TEST(CliSafety, AwkwardTextComesBackExactly)
+{
+    QTemporaryDir dir;
+    const QString book = dir.filePath(QStringLiteral("book.fd"));
+    QString accounts = csvLine({QStringLiteral("name"), QStringLiteral("type"), QStringLiteral("opening"),
+                                QStringLiteral("particulars")});
+    QString transactions = csvLine({QStringLiteral("date"), QStringLiteral("from"), QStringLiteral("to"),
+                                    QStringLiteral("amount"), QStringLiteral("particulars")});
+    for (int k = 0; k < hostileTexts().size(); ++k) {
+        const QString &text = hostileTexts()[k];
+        if (!text.isEmpty())
+            accounts += csvLine({text, QStringLiteral("Asset"), QStringLiteral("1.00"), text});
+        transactions += csvLine({QStringLiteral("2025-06-%1").arg(k + 1, 2, 10, QLatin1Char('0')),
+                                 QStringLiteral("CASH"), accountFor(text), QStringLiteral("10.00"), text});
+    }
+    writeText(dir.filePath(QStringLiteral("a.csv")), accounts.toUtf8());
+    writeText(dir.filePath(QStringLiteral("t.csv")), transactions.toUtf8());
+    ok({QStringLiteral("new"), book});
+    ok({QStringLiteral("import"), book, QStringLiteral("accounts"), dir.filePath(QStringLiteral("a.csv"))});
+    ok({QStringLiteral("import"), book, QStringLiteral("transactions"), dir.filePath(QStringLiteral("t.csv"))});
+
+    // Exported exactly as imported.
+    const QList<QStringList> exported = csvRows(ok({QStringLiteral("export"), book, QStringLiteral("accounts")}));
+    for (const QString &text : hostileTexts())
+        EXPECT_TRUE(text.isEmpty()
+                    || exported.contains(QStringList{text, QStringLiteral("Asset"), QStringLiteral("1.00"), text}))
+            << text.left(40).toStdString();
+    const QList<QStringList> moved = csvRows(ok({QStringLiteral("export"), book, QStringLiteral("transactions")}));
+    ASSERT_EQ(moved.size(), hostileTexts().size() + 1);
+    for (int k = 0; k < hostileTexts().size(); ++k) {
+        EXPECT_EQ(moved[k + 1].value(2), accountFor(hostileTexts()[k]));
+        EXPECT_EQ(moved[k + 1].value(4), hostileTexts()[k]);
+    }
+
+    // Searched and reported by the awkward text itself.
+    for (const QString &text : hostileTexts()) {
+        const QList<QStringList> found = csvRows(ok({QStringLiteral("transactions"), book, QStringLiteral("--particulars"),
+                                                     text, QStringLiteral("--format"), QStringLiteral("csv")}));
+        int want = 0;
+        for (const QString &p : hostileTexts())
+            want += bc::test::asciiLower(p).contains(bc::test::asciiLower(text)) ? 1 : 0;
+        EXPECT_EQ(found.size() - 1, want) << text.left(40).toStdString();
+        const QList<QStringList> ledger = csvRows(ok({QStringLiteral("ledger"), book, QStringLiteral("--account"),
+                                                      accountFor(text), QStringLiteral("--from"), QStringLiteral("2025-01-01"),
+                                                      QStringLiteral("--to"), QStringLiteral("2025-12-31"),
+                                                      QStringLiteral("--format"), QStringLiteral("csv")}));
+        bool shown = false;
+        for (const QStringList &row : ledger)
+            shown = shown || row.value(1) == QStringLiteral("By CASH [") + text + u']';
+        EXPECT_TRUE(shown) << text.left(40).toStdString();
+    }
+    Book opened;
+    ASSERT_TRUE(opened.open(book).ok());
+    QSqlQuery check = runSql(opened.db(), QStringLiteral("PRAGMA integrity_check"));
+    ASSERT_TRUE(check.next());
+    EXPECT_EQ(check.value(0).toString(), QStringLiteral("ok"));
+}
+
+TEST(CliSafety, BooksThatCannotBeUsedAreRefusedInOneLineAndLeftAlone)
+{
+    test::TestBook good;
+    good.book().close();
+    QTemporaryDir dir;
+    const QByteArray bytes = fileBytes(good.path());
+    const auto copyWith = [&](const QString &name, const QString &statement) {
+        const QString path = dir.filePath(name);
+        QFile::copy(good.path(), path);
+        Book book;
+        EXPECT_TRUE(book.open(path).ok());
+        runSql(book.db(), statement);
+        return path;
+    };
+    const QString foreign = dir.filePath(QStringLiteral("foreign.fd"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+        db.setDatabaseName(foreign);
+        ASSERT_TRUE(db.open());
+        runSql(db, QStringLiteral("CREATE TABLE invoices (id INTEGER)"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+    writeText(dir.filePath(QStringLiteral("empty.fd")), QByteArray());
+    writeText(dir.filePath(QStringLiteral("text.fd")), "Just some notes.\n");
+    writeText(dir.filePath(QStringLiteral("cut.fd")), bytes.left(bytes.size() / 3));
+    const QList<QPair<QString, QString>> cases = {
+        {dir.filePath(QStringLiteral("empty.fd")), QStringLiteral("is not a Brindlecot book")},
+        {dir.filePath(QStringLiteral("text.fd")), QStringLiteral("is not a Brindlecot book")},
+        {dir.filePath(QStringLiteral("cut.fd")), QStringLiteral("is damaged")},
+        {foreign, QStringLiteral("is a database but not a Brindlecot book")},
+        {copyWith(QStringLiteral("notable.fd"), QStringLiteral("DROP TABLE Account_Status")),
+         QStringLiteral("the table \"Account_Status\" is missing")},
+        {copyWith(QStringLiteral("noquery.fd"), QStringLiteral("DELETE FROM saved_queries WHERE name = 'sp_tran_search_1'")),
+         QStringLiteral("the saved query \"sp_tran_search_1\" is missing")},
+    };
+    const QString accountsFile = dir.filePath(QStringLiteral("a.csv"));
+    writeText(accountsFile, "name,type,opening,particulars\r\nFuel,Expense,,\r\n");
+    for (const auto &[path, words] : cases) {
+        const QByteArray before = fileBytes(path);
+        expectRefused(cli({QStringLiteral("accounts"), path}), words);
+        expectRefused(cli({QStringLiteral("import"), path, QStringLiteral("accounts"), accountsFile}), words);
+        EXPECT_EQ(fileBytes(path), before) << path.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("-journal")));
+    }
+
+    // Read-only: listed and reported, but an import says why it cannot be.
+    const QString readOnlyPath = dir.filePath(QStringLiteral("readonly/book.fd"));
+    QDir().mkpath(QFileInfo(readOnlyPath).path());
+    QFile::copy(good.path(), readOnlyPath);
+    {
+        test::ReadOnlyBook readOnly(readOnlyPath);
+        const auto withoutOverride = [](QProcess &p) { test::ReadOnlyBook::childWithoutOverride(p); };
+        EXPECT_EQ(cli({QStringLiteral("accounts"), readOnlyPath}, withoutOverride).status, 0);
+        EXPECT_EQ(cli({QStringLiteral("ledger"), readOnlyPath, QStringLiteral("--account"), QStringLiteral("CASH"),
+                       QStringLiteral("--from"), QStringLiteral("2025-01-01"), QStringLiteral("--to"),
+                       QStringLiteral("2025-12-31")}, withoutOverride).status, 0);
+        expectRefused(cli({QStringLiteral("import"), readOnlyPath, QStringLiteral("accounts"), accountsFile},
+                          withoutOverride),
+                      QStringLiteral("The book is read-only"));
+    }
+    EXPECT_EQ(fileBytes(readOnlyPath), bytes);
+
+    // Locked by another program: refused after the wait, not hung on.
+    {
+        test::BookLock lock(good.path());
+        ASSERT_TRUE(lock.held());
+        expectRefused(cli({QStringLiteral("accounts"), good.path()}), QStringLiteral("in use by another program"));
+    }
+    EXPECT_EQ(fileBytes(good.path()), bytes);
+
+    // On a full disk: nothing can be saved, and the book stays whole.
+    const auto disk = test::FullDisk::mount(dir.filePath(QStringLiteral("disk")), good.path());
+    if (!disk)
+        GTEST_SKIP() << "mounting a small file system is not permitted here";
+    expectRefused(cli({QStringLiteral("import"), disk->bookPath(), QStringLiteral("accounts"), accountsFile}),
+                  QStringLiteral("The disk holding the book is full"));
+    EXPECT_EQ(fileBytes(disk->bookPath()), bytes);
+    EXPECT_EQ(ok({QStringLiteral("accounts"), disk->bookPath(), QStringLiteral("--format"), QStringLiteral("csv")})
+                  .count('\n'), 7);
+}
