@@ -21,10 +21,11 @@ class Timing:
         return median(self.walls)
 
     def text(self, memory=True):
-        spread = f"{min(self.walls):.3g}–{max(self.walls):.3g}, " if len(self.walls) > 1 else ""
+        spread = f"{number(min(self.walls))}–{number(max(self.walls))}, " if len(self.walls) > 1 else ""
         runs = f"{len(self.walls)} run{'s' if len(self.walls) > 1 else ''}"
+        cpu = f"; cpu {number(median(self.cpu))}" if self.cpu else ""
         mem = f", {self.rss_mb:.0f} MB" if memory and self.rss_mb else ""
-        return f"{self.median:.3g} s ({spread}{runs}){mem}"
+        return f"{number(self.median)} s ({spread}{runs}{cpu}){mem}"
 
 
 @dataclass
@@ -45,10 +46,15 @@ class WindowResult:
     accounts_core: dict      # corebench's account Find and sorts
 
 
+def number(value):
+    """Three significant digits, without an exponent for large values."""
+    return f"{value:.0f}" if value >= 100 else f"{value:.3g}"
+
+
 def ms_text(figure):
     """An in-process figure: median with the spread and the processor time."""
-    spread = f"{figure['min_ms']:.3g}–{figure['max_ms']:.3g}"
-    return f"{figure['median_ms']:.3g} ms ({spread}; cpu {figure['cpu_median_ms']:.3g})"
+    spread = f"{number(figure['min_ms'])}–{number(figure['max_ms'])}"
+    return f"{number(figure['median_ms'])} ms ({spread}; cpu {number(figure['cpu_median_ms'])})"
 
 
 def describe_machine(cli, peers, load_before):
@@ -173,7 +179,7 @@ def render(results, windows, machine, checked, seconds):
              f"starting 2022-01-01. Cross-check passed: every account's balance and every movement of the "
              f"one-account ledger agree, cent for cent, between {checked}.", "",
              "## Whole processes", "",
-             "Median wall time (lowest–highest, runs) and peak memory of each process.", ""]
+             "Median wall time (lowest–highest, runs; median processor time) and peak memory of each process.", ""]
     lines += process_table(results)
     lines += ["", "## Core operations in the process", "",
               "Median wall time (lowest–highest; median processor time), in milliseconds.", ""]
