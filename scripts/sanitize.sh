@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds Brindlecot with AddressSanitizer and UndefinedBehaviorSanitizer in
+# build-asan/ (or $BUILD_DIR) and runs the whole test suite there. Any finding
+# (memory error, leak, undefined behaviour) fails the run.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+export BUILD_DIR="${BUILD_DIR:-$root/build-asan}"
+export BUILD_TYPE="${BUILD_TYPE:-Debug}"
+export CMAKE_ARGS="${CMAKE_ARGS:-} -DBRINDLECOT_SANITIZE=ON"
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}"
+exec "$root/scripts/test.sh"
