@@ -2,30 +2,24 @@
 // text must either refuse it or give an amount within the accepted range that
 // formats back to itself; feeding the bytes as keys through the key filter
 // must only ever build text of digits, one minus sign and one decimal point.
+#include "fuzzcheck.h"
 #include "money.h"
 #include "textroutines.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 void checkParsed(const QString &text)
 {
     if (const std::optional<bc::Money> amount = bc::Money::parse(text)) {
-        check(amount->abs().cents() <= bc::Money::MaxCents);
-        check(bc::Money::parse(amount->toPlain()) == amount);
-        check(amount->toStandard().remove(u',') == amount->toPlain());
+        fuzzCheck(amount->abs().cents() <= bc::Money::MaxCents);
+        fuzzCheck(bc::Money::parse(amount->toPlain()) == amount);
+        fuzzCheck(amount->toStandard().remove(u',') == amount->toPlain());
     }
     const bc::Money leading = bc::Money::leadingNumber(text);
-    check(leading.abs().cents() <= bc::Money::MaxCents);
+    fuzzCheck(leading.abs().cents() <= bc::Money::MaxCents);
 }
 
 QString typeKeys(const uint8_t *data, size_t size, bool allowDecimal)
@@ -51,9 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     checkParsed(QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)));
     for (bool allowDecimal : {true, false}) {
         const QString field = typeKeys(data, size, allowDecimal);
-        check(field.count(u'-') <= 1 && field.count(u'.') <= (allowDecimal ? 1 : 0));
+        fuzzCheck(field.count(u'-') <= 1 && field.count(u'.') <= (allowDecimal ? 1 : 0));
         for (QChar c : field)
-            check(c == u'-' || c == u'.' || (c >= u'0' && c <= u'9'));
+            fuzzCheck(c == u'-' || c == u'.' || (c >= u'0' && c <= u'9'));
         checkParsed(field);
     }
     return 0;

@@ -2,20 +2,10 @@
 // a line number or read into records that the writer writes back to text the
 // reader turns into the same records again.
 #include "csv.h"
+#include "fuzzcheck.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -24,19 +14,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bc::CsvReadResult read = bc::readCsv(bytes);
     const qsizetype lines = bytes.count('\n') + bytes.count('\r') + 1;
     if (!read.ok()) {
-        check(read.errorLine >= 1 && read.errorLine <= lines);
+        fuzzCheck(read.errorLine >= 1 && read.errorLine <= lines);
         return 0;
     }
     QString written;
     int previousLine = 0;
     for (const bc::CsvRecord &record : read.records) {
-        check(record.line > previousLine && record.line <= lines && !record.fields.isEmpty());
+        fuzzCheck(record.line > previousLine && record.line <= lines && !record.fields.isEmpty());
         previousLine = record.line;
         written += bc::csvLine(record.fields);
     }
     const bc::CsvReadResult again = bc::readCsv(written.toUtf8());
-    check(again.ok() && again.records.size() == read.records.size());
+    fuzzCheck(again.ok() && again.records.size() == read.records.size());
     for (qsizetype i = 0; i < read.records.size(); ++i)
-        check(again.records[i].fields == read.records[i].fields);
+        fuzzCheck(again.records[i].fields == read.records[i].fields);
     return 0;
 }

@@ -1,11 +1,11 @@
 // libFuzzer target for the settings-file reader: any bytes must read without
 // crashing, and what the reader makes of them must survive being written
 // back and read again.
+#include "fuzzcheck.h"
 #include "settingsfile.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -16,8 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QString bookPath = QStringLiteral("default.fd");
     bc::PrinterSettings printer;
     for (const bc::SettingsLine &line : lines) {
-        if (line.key != line.key.toUpper())
-            std::abort();
+        fuzzCheck(line.key == line.key.toUpper());
         if (!line.hasSeparator || line.value.isEmpty())
             continue;
         if (line.key == QLatin1String("DBPATH"))
@@ -30,8 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             printer.device = line.value;
     }
     const QList<bc::SettingsLine> again = SettingsFile::parse(SettingsFile::render(bookPath, printer));
-    if (again.size() != 4 || again[0].value != bookPath || again[1].value != printer.port
-        || again[2].value != printer.driver || again[3].value != printer.device)
-        std::abort();
+    fuzzCheck(again.size() == 4 && again[0].value == bookPath && again[1].value == printer.port
+              && again[2].value == printer.driver && again[3].value == printer.device);
     return 0;
 }

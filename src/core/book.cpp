@@ -58,22 +58,26 @@ void dateValue(sqlite3_context *context, int argc, sqlite3_value **argv)
     sqlite3_result_text(context, iso.constData(), int(iso.size()), SQLITE_TRANSIENT);
 }
 
+// The first column of every row a statement gives.
+QStringList firstColumn(const QSqlDatabase &db, const QString &statement)
+{
+    QSqlQuery q = runSql(db, statement);
+    QStringList values;
+    while (q.next())
+        values << q.value(0).toString();
+    return values;
+}
+
 QString missingPart(const QSqlDatabase &db)
 {
-    QSqlQuery tables = runSql(db, QStringLiteral(
+    const QStringList present = firstColumn(db, QStringLiteral(
         "SELECT lower(name) FROM sqlite_master WHERE type = 'table'"));
-    QStringList present;
-    while (tables.next())
-        present << tables.value(0).toString();
     if (!present.contains(QLatin1String("book_info")) && !present.contains(QLatin1String("account_master")))
         return QStringLiteral("The file \"%1\" is a database but not a Brindlecot book.").arg(db.databaseName());
     for (const QString &t : Book::requiredTables())
         if (!present.contains(t.toLower()))
             return QStringLiteral("The book is incomplete: the table \"%1\" is missing.").arg(t);
-    QSqlQuery queries = runSql(db, QStringLiteral("SELECT name FROM saved_queries"));
-    QStringList names;
-    while (queries.next())
-        names << queries.value(0).toString();
+    const QStringList names = firstColumn(db, QStringLiteral("SELECT name FROM saved_queries"));
     for (const QString &q : Book::requiredSavedQueries())
         if (!names.contains(q))
             return QStringLiteral("The book is incomplete: the saved query \"%1\" is missing.").arg(q);
@@ -105,12 +109,8 @@ sqlite3 *connectionHandle(const QSqlDatabase &db)
 // book's own, while every save still meets the read-only file and says so.
 void shadowWorkTables(const QSqlDatabase &db)
 {
-    QSqlQuery tables = runSql(db, QStringLiteral(
+    const QStringList statements = firstColumn(db, QStringLiteral(
         "SELECT sql FROM sqlite_master WHERE type = 'table' AND (name LIKE 'tmp%' OR name = 'Account_Status')"));
-    QStringList statements;
-    while (tables.next())
-        statements << tables.value(0).toString();
-    tables.finish();
     static const QRegularExpression create(QStringLiteral("^\\s*CREATE\\s+TABLE\\b"),
                                            QRegularExpression::CaseInsensitiveOption);
     for (QString statement : statements)

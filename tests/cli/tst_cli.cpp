@@ -12,34 +12,20 @@
 
 #include <QFile>
 #include <QSqlQuery>
-#include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace bc;
 using bc::test::CliRun;
 using bc::test::cli;
+using bc::test::csvRows;
+using bc::test::ok;
 using bc::test::fileBytes;
 
 namespace {
 
 const QString Golden = QStringLiteral(BRINDLECOT_CLI_SOURCE "/golden/");
 const QString Data = QStringLiteral(BRINDLECOT_CLI_SOURCE "/data/");
-
-// Runs a command that must succeed and returns what it printed.
-QByteArray ok(const QStringList &arguments)
-{
-    const CliRun run = cli(arguments);
-    EXPECT_EQ(run.status, 0) << arguments.join(u' ').toStdString() << ": " << run.err.toStdString();
-    return run.out;
-}
-
-void writeText(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // The small book of tests/cli/data, built through the tool itself.
 struct GoldenBook : ::testing::Test {
@@ -73,16 +59,6 @@ struct GoldenBook : ::testing::Test {
                 QStringLiteral("Bank")};
     }
 };
-
-QList<QStringList> csvRows(const QByteArray &text)
-{
-    const CsvReadResult read = readCsv(text);
-    EXPECT_TRUE(read.ok()) << read.error.toStdString();
-    QList<QStringList> rows;
-    for (const CsvRecord &r : read.records)
-        rows << r.fields;
-    return rows;
-}
 
 } // namespace
 
@@ -167,17 +143,17 @@ TEST(CliRoundTrip, ExportImportExportGivesIdenticalFiles)
 {
     QTemporaryDir dir;
     const QString first = dir.filePath(QStringLiteral("first.fd")), second = dir.filePath(QStringLiteral("second.fd"));
-    writeText(dir.filePath(QStringLiteral("a.csv")),
+    ASSERT_TRUE(bc::test::writeBytes(dir.filePath(QStringLiteral("a.csv")),
               "name,type,opening,particulars\r\n"
               "\"Smith, O'Brien & \"\"Co\"\"\",Liability,-1234.56,\"owes 50%, pays_late\"\r\n"
               "100% Pure_Fund,asset,99999999999.99,\"line one\nline two\"\r\n"
               "Zo\xC3\xAB's Caf\xC3\xA9,,0.005,\xC5\x81\xC3\xB3""d\xC5\xBA \xC3\xB8rsted\r\n"
-              "cash,Asset,10,Cash in hand\r\n");
-    writeText(dir.filePath(QStringLiteral("t.csv")),
+              "cash,Asset,10,Cash in hand\r\n"));
+    ASSERT_TRUE(bc::test::writeBytes(dir.filePath(QStringLiteral("t.csv")),
               "date,from,to,amount,particulars\n"
               "31/12/2023,CASH,\"Smith, O'Brien & \"\"Co\"\"\",12.34,\"rent, \"\"late\"\" 5% o'clock_\"\n"
               "1/1/2024,100% Pure_Fund,Zo\xC3\xAB's Caf\xC3\xA9,-0.01,\n"
-              "29/2/2024,Zo\xC3\xAB's Caf\xC3\xA9,CASH,7,\xC3\xA9t\xC3\xA9\n");
+              "29/2/2024,Zo\xC3\xAB's Caf\xC3\xA9,CASH,7,\xC3\xA9t\xC3\xA9\n"));
     ok({QStringLiteral("new"), first});
     ok({QStringLiteral("import"), first, QStringLiteral("accounts"), dir.filePath(QStringLiteral("a.csv"))});
     ok({QStringLiteral("import"), first, QStringLiteral("transactions"), dir.filePath(QStringLiteral("t.csv")),
@@ -186,7 +162,7 @@ TEST(CliRoundTrip, ExportImportExportGivesIdenticalFiles)
     const QString accounts1 = dir.filePath(QStringLiteral("accounts1.csv"));
     ok({QStringLiteral("export"), first, QStringLiteral("accounts"), QStringLiteral("--output"), accounts1});
     const QByteArray transactions1 = ok({QStringLiteral("export"), first, QStringLiteral("transactions")});
-    writeText(dir.filePath(QStringLiteral("transactions1.csv")), transactions1);
+    ASSERT_TRUE(bc::test::writeBytes(dir.filePath(QStringLiteral("transactions1.csv")), transactions1));
 
     ok({QStringLiteral("new"), second});
     ok({QStringLiteral("import"), second, QStringLiteral("accounts"), accounts1});
@@ -221,18 +197,11 @@ TEST(CliRoundTrip, ExportImportExportGivesIdenticalFiles)
 TEST_F(GoldenBook, RefusalsExitWithOneAndLeaveTheBookAlone)
 {
     const QString foreign = dir.filePath(QStringLiteral("foreign.fd"));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
-        db.setDatabaseName(foreign);
-        ASSERT_TRUE(db.open());
-        runSql(db, QStringLiteral("CREATE TABLE t (a)"));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+    bc::test::createForeignDatabase(foreign);
     const QString text = dir.filePath(QStringLiteral("notes.fd"));
-    writeText(text, "not a book\n");
+    ASSERT_TRUE(bc::test::writeBytes(text, "not a book\n"));
     const auto write = [&](const char *name, const QByteArray &bytes) {
-        writeText(dir.filePath(QLatin1String(name)), bytes);
+        EXPECT_TRUE(bc::test::writeBytes(dir.filePath(QLatin1String(name)), bytes));
         return dir.filePath(QLatin1String(name));
     };
     const QString zeroAmount = write("zero.csv", "date,from,to,amount,particulars\n2024-07-01,Bank,Rent,5,ok\n"
@@ -340,8 +309,8 @@ TEST_F(GoldenBook, ImportsLeaveWhatAWindowStagedAlone)
     }
     const QString accounts = dir.filePath(QStringLiteral("more.csv"));
     const QString transactions = dir.filePath(QStringLiteral("more-tx.csv"));
-    writeText(accounts, "name,type,opening,particulars\nFuel,Expense,,\n");
-    writeText(transactions, "date,from,to,amount,particulars\n2024-07-01,Bank,Fuel,30,Diesel\n");
+    ASSERT_TRUE(bc::test::writeBytes(accounts, "name,type,opening,particulars\nFuel,Expense,,\n"));
+    ASSERT_TRUE(bc::test::writeBytes(transactions, "date,from,to,amount,particulars\n2024-07-01,Bank,Fuel,30,Diesel\n"));
     ok({QStringLiteral("import"), book, QStringLiteral("accounts"), accounts});
     ok({QStringLiteral("import"), book, QStringLiteral("transactions"), transactions});
 

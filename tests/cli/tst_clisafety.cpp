@@ -12,41 +12,18 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace bc;
 using bc::test::CliRun;
 using bc::test::cli;
+using bc::test::csvRows;
+using bc::test::ok;
 using bc::test::fileBytes;
 using bc::test::hostileTexts;
 
 namespace {
-
-void writeText(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QList<QStringList> csvRows(const QByteArray &text)
-{
-    const CsvReadResult read = readCsv(text);
-    EXPECT_TRUE(read.ok()) << read.error.toStdString();
-    QList<QStringList> rows;
-    for (const CsvRecord &r : read.records)
-        rows << r.fields;
-    return rows;
-}
-
-QByteArray ok(const QStringList &arguments)
-{
-    const CliRun run = cli(arguments);
-    EXPECT_EQ(run.status, 0) << arguments.join(u' ').left(200).toStdString() << ": " << run.err.toStdString();
-    return run.out;
-}
 
 // A refusal: status 1, nothing on standard output, one line naming why.
 void expectRefused(const CliRun &run, const QString &words)
@@ -80,8 +57,8 @@ TEST(CliSafety, AwkwardTextComesBackExactly)
         transactions += csvLine({QStringLiteral("2025-06-%1").arg(k + 1, 2, 10, QLatin1Char('0')),
                                  QStringLiteral("CASH"), accountFor(text), QStringLiteral("10.00"), text});
     }
-    writeText(dir.filePath(QStringLiteral("a.csv")), accounts.toUtf8());
-    writeText(dir.filePath(QStringLiteral("t.csv")), transactions.toUtf8());
+    ASSERT_TRUE(bc::test::writeBytes(dir.filePath(QStringLiteral("a.csv")), accounts.toUtf8()));
+    ASSERT_TRUE(bc::test::writeBytes(dir.filePath(QStringLiteral("t.csv")), transactions.toUtf8()));
     ok({QStringLiteral("new"), book});
     ok({QStringLiteral("import"), book, QStringLiteral("accounts"), dir.filePath(QStringLiteral("a.csv"))});
     ok({QStringLiteral("import"), book, QStringLiteral("transactions"), dir.filePath(QStringLiteral("t.csv"))});
@@ -138,17 +115,10 @@ TEST(CliSafety, BooksThatCannotBeUsedAreRefusedInOneLineAndLeftAlone)
         return path;
     };
     const QString foreign = dir.filePath(QStringLiteral("foreign.fd"));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
-        db.setDatabaseName(foreign);
-        ASSERT_TRUE(db.open());
-        runSql(db, QStringLiteral("CREATE TABLE invoices (id INTEGER)"));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
-    writeText(dir.filePath(QStringLiteral("empty.fd")), QByteArray());
-    writeText(dir.filePath(QStringLiteral("text.fd")), "Just some notes.\n");
-    writeText(dir.filePath(QStringLiteral("cut.fd")), bytes.left(bytes.size() / 3));
+    bc::test::createForeignDatabase(foreign);
+    ASSERT_TRUE(bc::test::writeBytes(dir.filePath(QStringLiteral("empty.fd")), QByteArray()));
+    ASSERT_TRUE(bc::test::writeBytes(dir.filePath(QStringLiteral("text.fd")), "Just some notes.\n"));
+    ASSERT_TRUE(bc::test::writeBytes(dir.filePath(QStringLiteral("cut.fd")), bytes.left(bytes.size() / 3)));
     const QList<QPair<QString, QString>> cases = {
         {dir.filePath(QStringLiteral("empty.fd")), QStringLiteral("is not a Brindlecot book")},
         {dir.filePath(QStringLiteral("text.fd")), QStringLiteral("is not a Brindlecot book")},
@@ -160,7 +130,7 @@ TEST(CliSafety, BooksThatCannotBeUsedAreRefusedInOneLineAndLeftAlone)
          QStringLiteral("the saved query \"sp_tran_search_1\" is missing")},
     };
     const QString accountsFile = dir.filePath(QStringLiteral("a.csv"));
-    writeText(accountsFile, "name,type,opening,particulars\r\nFuel,Expense,,\r\n");
+    ASSERT_TRUE(bc::test::writeBytes(accountsFile, "name,type,opening,particulars\r\nFuel,Expense,,\r\n"));
     for (const auto &[path, words] : cases) {
         const QByteArray before = fileBytes(path);
         expectRefused(cli({QStringLiteral("accounts"), path}), words);

@@ -7,7 +7,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -15,17 +14,6 @@
 using namespace bc;
 using bc::test::TestBook;
 using bc::test::fileBytes;
-
-namespace {
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
 
 TEST(Book, NewBookHoldsTheSchemaAndBuiltInAccounts)
 {
@@ -66,16 +54,9 @@ TEST(Book, FilesThatAreNotBooksAreRefusedAndLeftUntouched)
     const QByteArray bookBytes = fileBytes(good.path());
     ASSERT_GT(bookBytes.size(), 8192);
 
-    // A foreign SQLite database.
     const QString foreign = dir.path() + QStringLiteral("/foreign.fd");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
-        db.setDatabaseName(foreign);
-        ASSERT_TRUE(db.open());
-        runSql(db, QStringLiteral("CREATE TABLE customers (id INTEGER)"));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+
+    bc::test::createForeignDatabase(foreign);
 
     const QList<QPair<QString, QByteArray>> cases = {
         {QStringLiteral("empty.fd"), QByteArray()},
@@ -84,7 +65,7 @@ TEST(Book, FilesThatAreNotBooksAreRefusedAndLeftUntouched)
         {QStringLiteral("header-only.fd"), bookBytes.left(100)},
     };
     for (const auto &[name, bytes] : cases)
-        writeFile(dir.path() + u'/' + name, bytes);
+        ASSERT_TRUE(bc::test::writeBytes(dir.path() + u'/' + name, bytes));
 
     QStringList paths{foreign};
     for (const auto &c : cases)
@@ -137,7 +118,7 @@ TEST(Book, FirstStartCreatesTheDefaultBookOnlyOnce)
     book.close();
     // With a settings file present nothing is created, even without the book.
     QFile::remove(paths.defaultBookPath());
-    writeFile(paths.settingsFilePath(), "DBPath#/elsewhere.fd\r\n");
+    ASSERT_TRUE(bc::test::writeBytes(paths.settingsFilePath(), "DBPath#/elsewhere.fd\r\n"));
     EXPECT_EQ(paths.createDefaultBookOnFirstStart(), QString());
     EXPECT_FALSE(QFileInfo::exists(paths.defaultBookPath()));
 }

@@ -51,4 +51,24 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+void createForeignDatabase(const QString &path)
+{
+    const QString name = QStringLiteral("foreign-") + path;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open())
+            throw std::runtime_error("cannot create " + path.toStdString());
+        runSql(db, QStringLiteral("CREATE TABLE customers (id INTEGER, name TEXT)"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
 } // namespace bc::test

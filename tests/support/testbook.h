@@ -34,4 +34,10 @@ private:
 // Reads a whole file, for checking that a failed operation left it alone.
 QByteArray fileBytes(const QString &path);
 
+// Writes a whole file, for setting up files that are not books.
+bool writeBytes(const QString &path, const QByteArray &bytes);
+
+// Creates an SQLite database of another program: one table, no book.
+void createForeignDatabase(const QString &path);
+
 } // namespace bc::test

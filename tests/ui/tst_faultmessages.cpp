@@ -16,7 +16,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,11 +33,9 @@ class TestFaultMessages : public QObject {
     AppState &state() { return *m_state; }
     QString file(const QString &name) const { return m_dir->path() + u'/' + name; }
 
-    void writeFile(const QString &path, const QByteArray &bytes)
+    void writeSettings(const QByteArray &text)
     {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        QVERIFY(bc::test::writeBytes(state().paths.settingsFilePath(), text));
     }
 
     // A copy of the default book, changed by one statement.
@@ -57,7 +54,7 @@ class TestFaultMessages : public QObject {
     // returns the first message shown.
     RecordingMessages::Shown startOn(const QString &path)
     {
-        writeFile(state().paths.settingsFilePath(), "DBPath#" + path.toUtf8() + "\r\n");
+        writeSettings("DBPath#" + path.toUtf8() + "\r\n");
         m_messages = RecordingMessages();
         m_messages.answers = {QMessageBox::Cancel};
         StartUp startUp(state());
@@ -149,17 +146,10 @@ private slots:
     void booksThatCannotBeUsedAreNamedAtStartAndLeftAlone()
     {
         const QByteArray good = fileBytes(state().paths.defaultBookPath());
-        writeFile(file(QStringLiteral("empty.fd")), QByteArray());
-        writeFile(file(QStringLiteral("letter.fd")), "Dear Sir,\r\nplease find my accounts enclosed.\r\n");
-        writeFile(file(QStringLiteral("cut.fd")), good.left(good.size() / 2));
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
-            db.setDatabaseName(file(QStringLiteral("foreign.fd")));
-            QVERIFY(db.open());
-            runSql(db, QStringLiteral("CREATE TABLE customers (id INTEGER, name TEXT)"));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+        QVERIFY(bc::test::writeBytes(file(QStringLiteral("empty.fd")), QByteArray()));
+        QVERIFY(bc::test::writeBytes(file(QStringLiteral("letter.fd")), "Dear Sir,\r\nplease find my accounts enclosed.\r\n"));
+        QVERIFY(bc::test::writeBytes(file(QStringLiteral("cut.fd")), good.left(good.size() / 2)));
+        bc::test::createForeignDatabase(file(QStringLiteral("foreign.fd")));
         const QString noTable = changedCopy(QStringLiteral("notable.fd"), QStringLiteral("DROP TABLE tmp_amount"));
         const QString noQuery = changedCopy(QStringLiteral("noquery.fd"),
                                             QStringLiteral("DELETE FROM saved_queries WHERE name = 'sp_tran_search2'"));
