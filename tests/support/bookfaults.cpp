@@ -64,6 +64,15 @@ void ReadOnlyBook::childWithoutOverride(QProcess &process)
     });
 }
 
+bool ReadOnlyBook::childCannotWrite(const QString &path)
+{
+    QProcess probe;
+    childWithoutOverride(probe);
+    probe.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("test -w \"$1\""),
+                                            QStringLiteral("sh"), path});
+    return probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() != 0;
+}
+
 BookLock::BookLock(const QString &bookPath)
 {
     m_holder.start(QStringLiteral(BRINDLECOT_BOOKHOLDER), {bookPath});

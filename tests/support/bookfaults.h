@@ -20,6 +20,9 @@ public:
     // Prepares a process to start without the override, so that it too
     // meets the permissions.
     static void childWithoutOverride(QProcess &process);
+    // Whether a program started that way is indeed refused writing to path
+    // (it is not where the system does not let the override be taken away).
+    static bool childCannotWrite(const QString &path);
 
 private:
     QString m_book;
