@@ -19,7 +19,7 @@ QString optionName(const QString &name)
 
 QDate parseIsoOption(const QString &what, const QString &text)
 {
-    static const QRegularExpression shape(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+    static const QRegularExpression shape(QRegularExpression::anchoredPattern(QStringLiteral("\\d{4}-\\d{2}-\\d{2}")));
     if (!shape.match(text).hasMatch())
         throw usageError(QStringLiteral("%1: \"%2\" is not a date of the form YYYY-MM-DD").arg(what, text));
     const QDate date = fromIsoDate(text);

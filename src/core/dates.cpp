@@ -126,7 +126,8 @@ QString isoDate(const QDate &date)
 
 QDate fromIsoDate(const QString &text)
 {
-    static const QRegularExpression re(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+    // Anchored at the very end: "$" alone would let a final line break through.
+    static const QRegularExpression re(QRegularExpression::anchoredPattern(QStringLiteral("\\d{4}-\\d{2}-\\d{2}")));
     if (!re.match(text).hasMatch())
         return {};
     return QDate::fromString(text, Qt::ISODate);

@@ -112,4 +112,9 @@ TEST(ShortDates, RoundTripInEveryLocaleAndReadIso)
         EXPECT_FALSE(parseShortDate(QStringLiteral(" ")).isValid());
     }
     QLocale::setDefault(QLocale::c());
+    // Stored dates are exactly ten characters: a line break after one is not
+    // the same date (found by fuzzing).
+    EXPECT_EQ(fromIsoDate(QStringLiteral("2024-02-22")), QDate(2024, 2, 22));
+    EXPECT_FALSE(fromIsoDate(QStringLiteral("2024-02-22\n")).isValid());
+    EXPECT_FALSE(fromIsoDate(QStringLiteral("2024-02-22 ")).isValid());
 }
