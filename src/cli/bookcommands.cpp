@@ -2,6 +2,7 @@
 #include "bookaccess.h"
 #include "commands.h"
 #include "commandline.h"
+#include "output.h"
 #include "texttable.h"
 #include "transactioncsv.h"
 
@@ -129,19 +130,22 @@ int runExport(const QStringList &arguments)
                             {QStringLiteral("BOOK"), QStringLiteral("accounts|transactions")});
     commandLine.addOption(QStringLiteral("output"), QStringLiteral("FILE"),
                           QStringLiteral("Write to this file instead of standard output."));
+    addForceOption(commandLine);
     if (!commandLine.parse(arguments))
         return Success;
     const QString kind = tableKind(commandLine, 1);
-    const QString output =
-        commandLine.isSet(QStringLiteral("output")) ? commandLine.requiredValue(QStringLiteral("output")) : QString();
+    std::optional<OutputFile> output;
+    if (commandLine.isSet(QStringLiteral("output")))
+        output.emplace(commandLine.requiredValue(QStringLiteral("output")), commandLine.positional(0),
+                       commandLine.isSet(QStringLiteral("force")));
     Book book;
     openBook(book, commandLine.positional(0));
     const QString csv = kind == QLatin1String("accounts") ? accountTable(book.db(), false).toCsv()
                                                           : transactionExportTable(book.db()).toCsv();
-    if (output.isEmpty())
-        writeOut(csv);
+    if (output)
+        output->write(csv.toUtf8());
     else
-        writeFile(output, csv);
+        writeOut(csv);
     return Success;
 }
 

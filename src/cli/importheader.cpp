@@ -32,7 +32,7 @@ QStringList ImportHeader::cells(const CsvRecord &record) const
                           .arg(record.line).arg(record.fields.size()).arg(m_width));
     QStringList out;
     for (const int at : m_positions)
-        out << record.fields[at];
+        out << unprotectedCell(record.fields[at]);
     return out;
 }
 

@@ -13,8 +13,9 @@ class ImportHeader {
 public:
     ImportHeader(const QList<CsvRecord> &records, const QStringList &expected);
 
-    // A record's fields in the expected order; a record with another number
-    // of fields than the header is refused.
+    // A record's fields in the expected order, without the apostrophe that
+    // protects a cell from spreadsheet formulas on export; a record with
+    // another number of fields than the header is refused.
     QStringList cells(const CsvRecord &record) const;
 
 private:

@@ -1,7 +1,9 @@
 #include "commands.h"
+#include "output.h"
 #include "reports.h"
 
 #include "recordsets.h"
+#include "reportdefinition.h"
 #include "reportrenderer.h"
 
 namespace bc::cli {
@@ -9,8 +11,9 @@ namespace bc::cli {
 namespace {
 
 // The report named on the command line, found before the options are known:
-// every option of the printed reports takes a value, so the words that are
-// neither options nor their values are the positional arguments.
+// every option of the printed reports but help and --force takes a value, so
+// the words that are neither options nor their values are the positional
+// arguments.
 QString reportKind(const QStringList &arguments)
 {
     QStringList positionals;
@@ -21,9 +24,10 @@ QString reportKind(const QStringList &arguments)
             break;
         }
         if (a.startsWith(u'-') && a.size() > 1) {
-            const bool help = a == QLatin1String("-h") || a == QLatin1String("--help") || a == QLatin1String("-?")
-                              || a == QLatin1String("-help");
-            if (!help && !a.contains(u'='))
+            const bool flag = a == QLatin1String("-h") || a == QLatin1String("--help") || a == QLatin1String("-?")
+                              || a == QLatin1String("-help") || a == QLatin1String("--force")
+                              || a == QLatin1String("-force");
+            if (!flag && !a.contains(u'='))
                 ++i;
             continue;
         }
@@ -80,20 +84,26 @@ int runPrint(const QStringList &arguments)
         reportType = TransactionListReport;
     }
     commandLine.addOption(QStringLiteral("pdf"), QStringLiteral("FILE"), QStringLiteral("The PDF file to write."));
+    addForceOption(commandLine);
     if (!commandLine.parse(arguments))
         return Success;
     if (reportType == 0)
         throw usageError(QStringLiteral("print: \"%1\" is not ledger, summary or transactions").arg(kind));
-    const QString pdf = commandLine.requiredValue(QStringLiteral("pdf"));
+    const OutputFile pdf(commandLine.requiredValue(QStringLiteral("pdf")), commandLine.positional(0),
+                         commandLine.isSet(QStringLiteral("force")));
 
     Book book;
     QString dateFormat;
     const RecordSet records = reportType == AccountLedgerReport ? ledgerRecords(commandLine, book, dateFormat)
                               : reportType == AccountSummaryReport ? summaryRecords(commandLine, book, dateFormat)
                                                                     : transactionRecords(commandLine, book, dateFormat);
-    const RenderResult rendered = renderReportToPdf(pdf, reportType, records, {QDate::currentDate(), dateFormat});
-    if (!rendered.ok)
-        throw refusal(oneLine(rendered.error));
+    const ReportPrintInfo info{QDate::currentDate(), dateFormat};
+    if (const QString problem = reportProblem(reportType, records); !problem.isEmpty())
+        throw refusal(oneLine(problem));
+    pdf.write([&](QIODevice &device) {
+        const RenderResult rendered = renderReportToPdf(device, reportType, records, info);
+        return rendered.ok ? QString() : oneLine(rendered.error);
+    });
     return Success;
 }
 

@@ -4,6 +4,7 @@
 #include "clierror.h"
 #include "commandline.h"
 #include "ledger.h"
+#include "output.h"
 #include "summary.h"
 #include "texttable.h"
 #include "transactions.h"

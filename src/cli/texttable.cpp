@@ -1,10 +1,7 @@
 #include "texttable.h"
 
-#include "clierror.h"
 #include "csv.h"
 
-#include <QSaveFile>
-#include <cstdio>
 
 namespace bc::cli {
 
@@ -27,8 +24,13 @@ QString TextTable::toCsv() const
     for (const Column &c : m_columns)
         header << c.csvName;
     QString out = csvLine(header);
-    for (const QStringList &row : m_rows)
-        out += csvLine(row);
+    for (const QStringList &row : m_rows) {
+        QStringList cells = row;
+        for (qsizetype i = 0; i < cells.size() && i < m_columns.size(); ++i)
+            if (!m_columns[i].rightAligned)
+                cells[i] = protectedCell(cells[i]);
+        out += csvLine(cells);
+    }
     return out;
 }
 
@@ -70,20 +72,6 @@ QString TextTable::toTable() const
     for (qsizetype r = 1; r < lines.size(); ++r)
         out += render(lines[r]);
     return out;
-}
-
-void writeOut(const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
-}
-
-void writeFile(const QString &path, const QString &text)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
-        throw refusal(QStringLiteral("cannot write \"%1\": %2").arg(path, file.errorString()));
 }
 
 } // namespace bc::cli

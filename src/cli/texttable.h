@@ -15,13 +15,14 @@ public:
     struct Column {
         QString csvName;   // header in CSV
         QString title;     // header in the table
-        bool rightAligned = false;
+        bool rightAligned = false; // amounts and ids: written as they are in CSV
     };
 
     explicit TextTable(QList<Column> columns) : m_columns(std::move(columns)) {}
 
     void addRow(const QStringList &cells) { m_rows.append(cells); }
 
+    // Text cells are protected from being run as spreadsheet formulas.
     QString toCsv() const;
     // Columns two blanks apart, a dashed line under the titles, amounts
     // right-aligned, line breaks inside a cell shown as blanks, no blanks at
@@ -33,12 +34,5 @@ private:
     QList<Column> m_columns;
     QList<QStringList> m_rows;
 };
-
-// Writes text as UTF-8 to standard output.
-void writeOut(const QString &text);
-
-// Writes text as UTF-8 to a file, replacing it only once all is written;
-// a failure is a refusal naming the file.
-void writeFile(const QString &path, const QString &text);
 
 } // namespace bc::cli

@@ -161,7 +161,30 @@ qsizetype firstInvalidUtf8(const QByteArray &bytes)
     return -1;
 }
 
+// Whether a spreadsheet would take text for a formula, looking past the
+// apostrophes that protect it.
+bool readAsFormula(const QString &text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == u'\'')
+        ++i;
+    if (i == text.size())
+        return false;
+    const QChar c = text[i];
+    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
+}
+
 } // namespace
+
+QString protectedCell(const QString &text)
+{
+    return readAsFormula(text) ? QStringLiteral("'") + text : text;
+}
+
+QString unprotectedCell(const QString &cell)
+{
+    return cell.startsWith(u'\'') && readAsFormula(cell) ? cell.mid(1) : cell;
+}
 
 CsvReadResult readCsv(const QByteArray &data)
 {

@@ -34,6 +34,16 @@ CsvReadResult readCsv(const QByteArray &data);
 // quotes doubled.
 QString csvField(const QString &value);
 
+// A text cell as exported for spreadsheets, which run a cell that begins
+// with "=", "+", "-", "@", a tab or a carriage return as a formula: such a
+// cell gets a leading apostrophe. So does a cell that already begins with
+// apostrophes before one of those characters, so that unprotectedCell gives
+// back every text exactly. Numbers are written as they are, not through this.
+QString protectedCell(const QString &text);
+
+// The text of an imported cell: the apostrophe protectedCell added, dropped.
+QString unprotectedCell(const QString &cell);
+
 // One record: its fields joined by commas and ended by CRLF; a record of one
 // empty field is written as "" so that it is not a blank line.
 QString csvLine(const QStringList &fields);

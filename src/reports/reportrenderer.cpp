@@ -184,6 +184,19 @@ RenderResult render(QPagedPaintDevice &device, int reportType, const RecordSet &
     return result;
 }
 
+RenderResult renderPdf(QPdfWriter &writer, int reportType, const RecordSet &records, const ReportPrintInfo &info,
+                       const QString &cannotStart)
+{
+    // Checked before the writer opens its file, so a wrong report leaves no
+    // empty file behind.
+    if (const QString problem = reportProblem(reportType, records); !problem.isEmpty())
+        return RenderResult{false, problem, 0};
+    writer.setCreator(QStringLiteral("Brindlecot"));
+    writer.setTitle(reportDefinition(reportType)->title);
+    writer.setResolution(300);
+    return render(writer, reportType, records, info, cannotStart);
+}
+
 } // namespace
 
 RenderResult renderReport(QPagedPaintDevice &device, int reportType, const RecordSet &records,
@@ -195,14 +208,15 @@ RenderResult renderReport(QPagedPaintDevice &device, int reportType, const Recor
 RenderResult renderReportToPdf(const QString &path, int reportType, const RecordSet &records,
                                const ReportPrintInfo &info)
 {
-    // Checked first, so a wrong report leaves no empty file behind.
-    if (const QString problem = reportProblem(reportType, records); !problem.isEmpty())
-        return RenderResult{false, problem, 0};
     QPdfWriter writer(path);
-    writer.setCreator(QStringLiteral("Brindlecot"));
-    writer.setTitle(reportDefinition(reportType)->title);
-    writer.setResolution(300);
-    return render(writer, reportType, records, info, QStringLiteral("The file \"%1\" could not be written.").arg(path));
+    return renderPdf(writer, reportType, records, info, QStringLiteral("The file \"%1\" could not be written.").arg(path));
+}
+
+RenderResult renderReportToPdf(QIODevice &device, int reportType, const RecordSet &records,
+                               const ReportPrintInfo &info)
+{
+    QPdfWriter writer(&device);
+    return renderPdf(writer, reportType, records, info, QStringLiteral("The PDF could not be written."));
 }
 
 } // namespace bc

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QString>
 
+class QIODevice;
 class QPagedPaintDevice;
 
 namespace bc {
@@ -31,6 +32,10 @@ RenderResult renderReport(QPagedPaintDevice &device, int reportType, const Recor
 
 // Renders a report into a PDF file at path.
 RenderResult renderReportToPdf(const QString &path, int reportType, const RecordSet &records,
+                               const ReportPrintInfo &info);
+// Renders a report as PDF onto an open device; the caller checks that every
+// byte reached it.
+RenderResult renderReportToPdf(QIODevice &device, int reportType, const RecordSet &records,
                                const ReportPrintInfo &info);
 
 } // namespace bc

@@ -2,6 +2,8 @@
 // the text comes back exactly through import, search, ledger and export;
 // a damaged, foreign, incomplete, read-only, locked or full book gives a
 // one-line reason and exit status 1, never a crash, and stays as it was.
+// Outputs never replace the book or a file unasked, fail loudly when they
+// cannot be written, and keep text cells from running as formulas.
 #include "book.h"
 #include "bookfaults.h"
 #include "clirunner.h"
@@ -10,10 +12,13 @@
 #include "sql.h"
 #include "testbook.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace bc;
 using bc::test::CliRun;
@@ -195,4 +200,142 @@ TEST_F(UnusableBook, BookOnAFullDiskRefusesAnImportAndStaysWhole)
     EXPECT_EQ(fileBytes(disk->bookPath()), bytes);
     EXPECT_EQ(ok({QStringLiteral("accounts"), disk->bookPath(), QStringLiteral("--format"), QStringLiteral("csv")})
                   .count('\n'), 7);
+}
+
+// A book with accounts and transactions, and the files the output tests
+// write beside it.
+struct OutputTarget : ::testing::Test {
+    QTemporaryDir dir;
+    QString book = dir.filePath(QStringLiteral("book.fd"));
+
+    void SetUp() override
+    {
+        const QString accounts = dir.filePath(QStringLiteral("accounts.csv"));
+        ASSERT_TRUE(bc::test::writeBytes(accounts, "name,type,opening,particulars\r\nBank,Asset,100.00,\r\n"));
+        ok({QStringLiteral("new"), book});
+        ok({QStringLiteral("import"), book, QStringLiteral("accounts"), accounts});
+    }
+
+    QStringList exportTo(const QString &path) const
+    {
+        return {QStringLiteral("export"), book, QStringLiteral("accounts"), QStringLiteral("--output"), path};
+    }
+    QStringList printTo(const QString &path) const
+    {
+        return {QStringLiteral("print"), book, QStringLiteral("summary"), QStringLiteral("--from"),
+                QStringLiteral("2025-01-01"), QStringLiteral("--to"), QStringLiteral("2025-12-31"),
+                QStringLiteral("--pdf"), path};
+    }
+    QStringList entries() const
+    {
+        return QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
+    }
+};
+
+TEST_F(OutputTarget, NeverWritesOverTheBookNorAnExistingFileUnasked)
+{
+    const QByteArray bookBytes = fileBytes(book);
+    const QString hardLink = dir.filePath(QStringLiteral("hard.fd"));
+    const QString symLink = dir.filePath(QStringLiteral("soft.csv"));
+    ASSERT_EQ(::link(QFile::encodeName(book).constData(), QFile::encodeName(hardLink).constData()), 0);
+    ASSERT_TRUE(QFile::link(book, symLink));
+    for (const QString &target : {book, hardLink, symLink, dir.filePath(QStringLiteral("./book.fd"))}) {
+        expectRefused(cli(exportTo(target) << QStringLiteral("--force")), QStringLiteral("is the book itself"));
+        expectRefused(cli(printTo(target) << QStringLiteral("--force")), QStringLiteral("is the book itself"));
+    }
+    EXPECT_EQ(fileBytes(book), bookBytes);
+
+    const QString existing = dir.filePath(QStringLiteral("out.csv"));
+    ASSERT_TRUE(bc::test::writeBytes(existing, "keep me\n"));
+    expectRefused(cli(exportTo(existing)), QStringLiteral("exists already; give --force"));
+    expectRefused(cli(printTo(existing)), QStringLiteral("exists already; give --force"));
+    EXPECT_EQ(fileBytes(existing), QByteArray("keep me\n"));
+
+    ok(exportTo(existing) << QStringLiteral("--force"));
+    EXPECT_EQ(fileBytes(existing), ok({QStringLiteral("export"), book, QStringLiteral("accounts")}));
+    ok(QStringList{QStringLiteral("print"), book, QStringLiteral("--force")} << printTo(existing).mid(2));
+    EXPECT_TRUE(fileBytes(existing).startsWith("%PDF-"));
+    const QStringList before = entries();
+    ok(exportTo(dir.filePath(QStringLiteral("new.csv"))));
+    QStringList after = QStringList(before) << QStringLiteral("new.csv");
+    after.sort();
+    EXPECT_EQ(entries(), after); // no temporary file left
+}
+
+TEST_F(OutputTarget, OutputThatCannotBeWrittenFailsWithTheReasonAndLeavesNothing)
+{
+    struct stat device {};
+    expectRefused(cli(exportTo(QStringLiteral("/dev/full"))), QStringLiteral("No space left on device"));
+    expectRefused(cli(printTo(QStringLiteral("/dev/full"))), QStringLiteral("No space left on device"));
+    ASSERT_EQ(::stat("/dev/full", &device), 0);
+    EXPECT_TRUE(S_ISCHR(device.st_mode)); // written to, never replaced
+    EXPECT_EQ(cli(exportTo(QStringLiteral("/dev/null"))).status, 0);
+
+    const auto toFull = [](QProcess &p) { p.setStandardOutputFile(QStringLiteral("/dev/full")); };
+    for (const QStringList &args : {QStringList{QStringLiteral("export"), book, QStringLiteral("transactions")},
+                                    QStringList{QStringLiteral("accounts"), book, QStringLiteral("--format"),
+                                                QStringLiteral("csv")}}) {
+        const CliRun run = cli(args, toFull);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.contains("cannot write to standard output: No space left on device")) << run.err.toStdString();
+    }
+
+    const auto disk = test::FullDisk::mount(dir.filePath(QStringLiteral("disk")), book);
+    if (!disk)
+        GTEST_SKIP() << "mounting a small file system is not permitted here";
+    const QString folder = QFileInfo(disk->bookPath()).path(); // the book read is the one beside the test
+    const QStringList before = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    expectRefused(cli(exportTo(folder + QStringLiteral("/out.csv"))), QStringLiteral("No space left on device"));
+    expectRefused(cli(printTo(folder + QStringLiteral("/out.pdf"))), QStringLiteral("No space left on device"));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), before);
+}
+
+TEST(CliSafety, TextCellsAreNotRunAsFormulasAndComeBackExactly)
+{
+    QTemporaryDir dir;
+    const QString first = dir.filePath(QStringLiteral("first.fd"));
+    const QString second = dir.filePath(QStringLiteral("second.fd"));
+    const QStringList names{QStringLiteral("=SUM(A1:A9)"), QStringLiteral("+Fund"), QStringLiteral("-Minus"),
+                            QStringLiteral("@Home"), QStringLiteral("'=Quoted")};
+    QString accounts = csvLine({QStringLiteral("name"), QStringLiteral("type"), QStringLiteral("opening"),
+                                QStringLiteral("particulars")});
+    QString transactions = csvLine({QStringLiteral("date"), QStringLiteral("from"), QStringLiteral("to"),
+                                    QStringLiteral("amount"), QStringLiteral("particulars")});
+    for (const QString &name : names) {
+        accounts += csvLine({protectedCell(name), QStringLiteral("Asset"), QStringLiteral("-12.50"),
+                             protectedCell(QStringLiteral("=HYPERLINK(\"x\")"))});
+        transactions += csvLine({QStringLiteral("2025-06-01"), QStringLiteral("CASH"), protectedCell(name),
+                                 QStringLiteral("12.50"), protectedCell(QStringLiteral("-12.50"))});
+    }
+    ASSERT_TRUE(bc::test::writeBytes(dir.filePath(QStringLiteral("a.csv")), accounts.toUtf8()));
+    ASSERT_TRUE(bc::test::writeBytes(dir.filePath(QStringLiteral("t.csv")), transactions.toUtf8()));
+    ok({QStringLiteral("new"), first});
+    ok({QStringLiteral("import"), first, QStringLiteral("accounts"), dir.filePath(QStringLiteral("a.csv"))});
+    ok({QStringLiteral("import"), first, QStringLiteral("transactions"), dir.filePath(QStringLiteral("t.csv"))});
+
+    const QByteArray exportedAccounts = ok({QStringLiteral("export"), first, QStringLiteral("accounts")});
+    const QByteArray exportedTransactions = ok({QStringLiteral("export"), first, QStringLiteral("transactions")});
+    const QList<QStringList> rows = csvRows(exportedAccounts);
+    for (const QString &name : names)
+        EXPECT_TRUE(rows.contains(QStringList{QStringLiteral("'") + name, QStringLiteral("Asset"), QStringLiteral("-12.50"),
+                                              QStringLiteral("'=HYPERLINK(\"x\")")}))
+            << name.toStdString();
+    for (const QStringList &row : csvRows(exportedTransactions).mid(1))
+        EXPECT_EQ(row.mid(3), (QStringList{QStringLiteral("12.50"), QStringLiteral("'-12.50")}));
+
+    // The names are the book's exactly, and a second book made from the
+    // export exports the same bytes.
+    const QList<QStringList> listed = csvRows(ok({QStringLiteral("ledger"), first, QStringLiteral("--account"),
+                                                  QStringLiteral("'=Quoted"), QStringLiteral("--from"),
+                                                  QStringLiteral("2025-01-01"), QStringLiteral("--to"),
+                                                  QStringLiteral("2025-12-31"), QStringLiteral("--format"),
+                                                  QStringLiteral("csv")}));
+    EXPECT_EQ(listed.value(2).value(1), QStringLiteral("By CASH [-12.50]"));
+    ASSERT_TRUE(bc::test::writeBytes(dir.filePath(QStringLiteral("a2.csv")), exportedAccounts));
+    ASSERT_TRUE(bc::test::writeBytes(dir.filePath(QStringLiteral("t2.csv")), exportedTransactions));
+    ok({QStringLiteral("new"), second});
+    ok({QStringLiteral("import"), second, QStringLiteral("accounts"), dir.filePath(QStringLiteral("a2.csv"))});
+    ok({QStringLiteral("import"), second, QStringLiteral("transactions"), dir.filePath(QStringLiteral("t2.csv"))});
+    EXPECT_EQ(ok({QStringLiteral("export"), second, QStringLiteral("accounts")}), exportedAccounts);
+    EXPECT_EQ(ok({QStringLiteral("export"), second, QStringLiteral("transactions")}), exportedTransactions);
 }

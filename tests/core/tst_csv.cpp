@@ -81,6 +81,21 @@ TEST(Csv, WritesWhatItReadsBack)
     EXPECT_EQ(fields(back), QList<QStringList>{values});
 }
 
+TEST(Csv, FormulaCellsGetOneApostropheThatImportDrops)
+{
+    const QList<QPair<QString, QString>> cases{
+        {"=SUM(A1:A9)", "'=SUM(A1:A9)"}, {"+1", "'+1"}, {"-12.50", "'-12.50"}, {"@cmd", "'@cmd"},
+        {"\tx", "'\tx"}, {"\rx", "'\rx"}, {"'=x", "''=x"}, {"''-", "'''-"},
+        {"plain", "plain"}, {"a=b", "a=b"}, {"'quoted", "'quoted"}, {"'", "'"}, {"", ""}};
+    for (const auto &[text, cell] : cases) {
+        EXPECT_EQ(protectedCell(text), cell) << text.toStdString();
+        EXPECT_EQ(unprotectedCell(cell), text) << cell.toStdString();
+    }
+    // Typed by hand: the one apostrophe before a formula character goes.
+    EXPECT_EQ(unprotectedCell(QStringLiteral("'@x")), QStringLiteral("@x"));
+    EXPECT_EQ(unprotectedCell(QStringLiteral("'x")), QStringLiteral("'x"));
+}
+
 TEST(Csv, RecordsThatLookLikeBlankLinesOrAMarkSurvive)
 {
     // Both were lost in a round trip before: a lone empty field was written as
