@@ -42,6 +42,32 @@ QString checkFileHeader(const QString &path)
     return QString();
 }
 
+// A save cut short by a crash leaves the book half written and, beside it,
+// the journal holding what the save changed: SQLite puts the book back as it
+// was before that save the first time it reads it. That read is done here,
+// before the header is checked, so the checks see the restored book rather
+// than the half-written one. Only files that begin as SQLite files are read,
+// so nothing else is ever written to. Returns SQLite's reason when the read
+// fails (a read-only book cannot be put back), else an empty text.
+QString recoverInterruptedSave(const QString &path)
+{
+    if (!QFileInfo(path + QStringLiteral("-journal")).isFile())
+        return QString();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !file.read(16).startsWith(QByteArray("SQLite format 3\0", 16)))
+        return QString();
+    file.close();
+    sqlite3 *connection = nullptr;
+    int status = sqlite3_open_v2(QFile::encodeName(path).constData(), &connection, SQLITE_OPEN_READWRITE, nullptr);
+    if (status == SQLITE_OK) {
+        sqlite3_busy_timeout(connection, 3000);
+        status = sqlite3_exec(connection, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    const QString why = status == SQLITE_OK ? QString() : QString::fromUtf8(sqlite3_errmsg(connection));
+    sqlite3_close(connection);
+    return why;
+}
+
 void dateValue(sqlite3_context *context, int argc, sqlite3_value **argv)
 {
     if (argc != 1 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
@@ -169,8 +195,12 @@ OpenResult Book::open(const QString &path)
     const QFileInfo info(path);
     if (path.trimmed().isEmpty() || !info.exists() || !info.isFile())
         return {OpenResult::PathRefused, QStringLiteral("The book \"%1\" does not exist.").arg(path)};
+    const QString recovery = recoverInterruptedSave(path);
     if (const QString bad = checkFileHeader(path); !bad.isEmpty())
-        return {OpenResult::OtherFailure, bad};
+        return {OpenResult::OtherFailure,
+                recovery.isEmpty() ? bad
+                                   : QStringLiteral("The book \"%1\" was left half saved by a crash and could not be "
+                                                    "put back (%2).").arg(path, recovery)};
     if (const QString bad = pathTooLong(path); !bad.isEmpty())
         return {OpenResult::OtherFailure, bad};
 

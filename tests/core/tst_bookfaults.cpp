@@ -11,8 +11,10 @@
 #include "testbook.h"
 #include "transactions.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace bc;
@@ -188,4 +190,59 @@ TEST(BookFaults, BookOnAFullDiskRefusesSavesAndStaysAsItWas)
     expectEverySaveRefused(book.db(), disk->bookPath(), DbFault::DiskFull,
                            QStringLiteral("disk holding the book is full"));
     EXPECT_EQ(findAccounts(book.db(), QString(), QString(), QString()).rows.rowCount(), 7);
+}
+
+TEST(BookFaults, BookLeftHalfSavedByACrashIsPutBackAndOpens)
+{
+    TestBook t;
+    fillBook(t);
+    const QString before = test::bookDigest(t.db());
+    t.book().close();
+
+    // A save under way in another connection, its changes already spilled
+    // from a small cache into the file after the journal: the book and its
+    // journal copied now are what a crash at this moment leaves behind.
+    QTemporaryDir crash;
+    const QString copy = crash.filePath(QStringLiteral("book.fd"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("half-saved"));
+        db.setDatabaseName(t.path());
+        ASSERT_TRUE(db.open());
+        runSql(db, QStringLiteral("PRAGMA journal_mode = DELETE"));
+        runSql(db, QStringLiteral("PRAGMA cache_size = 10"));
+        runSql(db, QStringLiteral("BEGIN"));
+        runSql(db, QStringLiteral("DELETE FROM transaction_master"));
+        runSql(db, QStringLiteral("CREATE TABLE filler (x)"));
+        runSql(db, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+                                  "INSERT INTO filler SELECT randomblob(2000) FROM n"));
+        ASSERT_TRUE(QFile::copy(t.path(), copy));
+        ASSERT_TRUE(QFile::copy(t.path() + QStringLiteral("-journal"), copy + QStringLiteral("-journal")));
+        runSql(db, QStringLiteral("ROLLBACK"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("half-saved"));
+
+    // The commit had written the first page, which counts the pages the book
+    // would have had, but not yet the pages added at the end.
+    QFile file(copy);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray header = file.read(100);
+    const quint32 pageSize = (quint32(quint8(header[16])) << 8) | quint8(header[17]);
+    const quint32 pages = quint32(file.size() / pageSize) + 100;
+    for (int i = 0; i < 4; ++i) {
+        header[28 + i] = char(pages >> (24 - 8 * i));
+        header[92 + i] = header[24 + i];
+    }
+    ASSERT_TRUE(file.seek(0));
+    ASSERT_EQ(file.write(header), 100);
+    file.close();
+
+    Book book;
+    const OpenResult opened = book.open(copy);
+    ASSERT_TRUE(opened.ok()) << opened.description.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(copy + QStringLiteral("-journal")));
+    EXPECT_EQ(test::bookDigest(book.db()), before);
+    QSqlQuery check = runSql(book.db(), QStringLiteral("PRAGMA integrity_check"));
+    ASSERT_TRUE(check.next());
+    EXPECT_EQ(check.value(0).toString(), QStringLiteral("ok"));
 }
