@@ -4,6 +4,7 @@
 #include "book.h"
 #include "messages.h"
 #include "settingsfile.h"
+#include "settingsnotifier.h"
 #include "systemsettings.h"
 
 #include <QDate>
@@ -30,6 +31,7 @@ struct AppState {
     std::function<void(QWidget *parent, bool modal)> showProperties; // the database and printer dialog
     std::function<bool()> reloadSystemSettings; // false when it failed (already reported)
     QString readmePath; // the user guide shown by Help > Contents
+    SettingsNotifier notifier; // settings reloaded, for the windows open
 
     SettingsFile settingsFile() const { return SettingsFile(paths.settingsFilePath()); }
     const QString &dateFormat() const { return settings.dateFormat; }

@@ -65,8 +65,7 @@ frmAccountLedger::frmAccountLedger(AppState &state, frmStockGraph::Source chartW
     setObjectName(QStringLiteral("frmAccountLedger"));
     setWindowTitle(QStringLiteral("Account Ledger"));
     buildControls();
-    dtpFromDate->setDisplayFormat(m_state.dateFormat());
-    dtpToDate->setDisplayFormat(m_state.dateFormat());
+    followDateFormat(m_state, this, {dtpFromDate, dtpToDate});
     LoadAccountList();
     CmdGraph->setEnabled(false);
 }

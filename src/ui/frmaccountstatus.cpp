@@ -92,8 +92,7 @@ frmAccountStatus::frmAccountStatus(AppState &state, frmStockGraph::Source chartW
     setObjectName(QStringLiteral("frmAccountStatus"));
     setWindowTitle(QStringLiteral("Account Summary"));
     buildControls();
-    dtpFromDate->setDisplayFormat(m_state.dateFormat());
-    dtpToDate->setDisplayFormat(m_state.dateFormat());
+    followDateFormat(m_state, this, {dtpFromDate, dtpToDate});
     Blank();
     LoadLists();
     SortOrder = QStringLiteral("A");

@@ -31,14 +31,21 @@ namespace bc {
 
 namespace {
 
+// The grid's dates are shown in the report pattern of the book's format
+// and typed in its order.
+void setDateFormat(GridColumn &column, const QString &dateFormat)
+{
+    column.datePattern = reportDatePattern(dateFormat);
+    column.userDateFormat = dateFormat;
+}
+
 QList<GridColumn> tranColumns(const QString &dateFormat)
 {
     using F = GridColumn::Format;
     QList<GridColumn> c(TranCol::Count);
     c[TranCol::Id] = GridColumn::hiddenColumn(QStringLiteral("Tran_ID"));
     c[TranCol::Date] = GridColumn::shown(QStringLiteral("Date"), F::Date, true);
-    c[TranCol::Date].datePattern = reportDatePattern(dateFormat);
-    c[TranCol::Date].userDateFormat = dateFormat;
+    setDateFormat(c[TranCol::Date], dateFormat);
     c[TranCol::Date].width = 95;
     c[TranCol::To] = GridColumn::shown(QStringLiteral(" Credit [To (A/C) ]"), F::ValueList, true);
     c[TranCol::To].width = 170;
@@ -77,8 +84,11 @@ frmTransaction::frmTransaction(AppState &state, QWidget *parent)
     buildGrid();
 
     const QDate today = m_state.today();
-    dtpFromDate->setDisplayFormat(m_state.dateFormat());
-    dtpToDate->setDisplayFormat(m_state.dateFormat());
+    followDateFormat(m_state, this, {dtpFromDate, dtpToDate});
+    connect(&m_state.notifier, &SettingsNotifier::dateFormatChanged, this, [this](const QString &format) {
+        setDateFormat(m_model->column(TranCol::Date), format);
+        tdbgTran->viewport()->update();
+    });
     dtpFromDate->setDate(today.addDays(-7));
     dtpToDate->setDate(today);
     chkApply->setChecked(true);

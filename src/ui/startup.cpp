@@ -50,6 +50,7 @@ int StartUp::OpenDatabase()
 
 bool StartUp::LoadSystemSettings()
 {
+    const QString dateFormat = m_state.settings.dateFormat;
     try {
         bc::LoadSystemSettings(m_state.book.db(), m_state.settings, m_state.today());
     } catch (const DbError &e) {
@@ -57,6 +58,8 @@ bool StartUp::LoadSystemSettings()
         return false;
     }
     ReadPrinterSettings();
+    if (m_state.settings.dateFormat != dateFormat)
+        emit m_state.notifier.dateFormatChanged(m_state.settings.dateFormat);
     return true;
 }
 

@@ -1,10 +1,13 @@
 #include "appstate.h"
+#include "datagrid.h"
 #include "dateentry.h"
 #include "dates.h"
+#include "frmaccountstatus.h"
 #include "frmlogin.h"
 #include "frmmain.h"
 #include "frmproperties.h"
 #include "frmsysconfig.h"
+#include "frmtransaction.h"
 #include "recordingmessages.h"
 #include "sql.h"
 #include "startup.h"
@@ -78,6 +81,22 @@ class TestFrmSysConfig : public QObject {
             return nullptr;
         main->mnuConfig->trigger();
         return qobject_cast<frmSysConfig *>(main->child(QStringLiteral("frmSysConfig")));
+    }
+
+    // Tabs along the controls, as a typist does, until target has the focus.
+    static bool tabTo(QWidget *target)
+    {
+        for (int i = 0; i < 40 && QApplication::focusWidget() && QApplication::focusWidget() != target; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        return QApplication::focusWidget() == target;
+    }
+
+    // Replaces the text of the box with the focus by typing, then tabs on.
+    static void retype(const QString &text)
+    {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), text);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
 
 private slots:
@@ -230,6 +249,53 @@ private slots:
         QVERIFY(w->isVisible());
         QCOMPARE(w->txtUserName->text(), QStringLiteral("carol"));
         QVERIFY(w->optMonthFirst->isChecked());
+    }
+
+    void openWindowsReadTypedDatesInTheNewFormatAtOnce()
+    {
+        frmSysConfig *config = openConfig();
+        QVERIFY(config);
+        frmMain *main = m_startUp->mainWindow();
+        main->mnuOtherTran->trigger();
+        main->mnu_Reports_AccStatus->trigger();
+        auto *tran = qobject_cast<frmTransaction *>(main->child(QStringLiteral("frmTransaction")));
+        auto *summary = qobject_cast<frmAccountStatus *>(main->child(QStringLiteral("frmAccountStatus")));
+        QVERIFY(tran && summary);
+        QApplication::setActiveWindow(main);
+
+        // Month first, chosen and saved by keys while the other two stay open.
+        QPointer<frmSysConfig> window = config;
+        main->mnuConfig->trigger();
+        QVERIFY(tabTo(config->optDayFirst));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QVERIFY(config->optMonthFirst->isChecked());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::AltModifier);
+        QTRY_VERIFY(!window);
+        QVERIFY(m_messages.shown.isEmpty());
+
+        main->mnu_Reports_AccStatus->trigger();
+        QVERIFY(tabTo(summary->dtpFromDate->lineEdit()));
+        retype(QStringLiteral("11/1/2026"));
+        QCOMPARE(summary->dtpFromDate->date(), QDate(2026, 11, 1));
+        QCOMPARE(summary->dtpFromDate->lineEdit()->text(), QStringLiteral("11/1/2026"));
+
+        main->mnuOtherTran->trigger();
+        QVERIFY(tabTo(tran->dtpToDate->lineEdit()));
+        retype(QStringLiteral("11/1/2026"));
+        QCOMPARE(tran->dtpToDate->date(), QDate(2026, 11, 1));
+
+        // A date typed into the grid's new row, and how the grid shows it.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(QApplication::focusWidget(), tran->tdbgTran);
+        QTest::keyClick(tran->tdbgTran, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(tran->tdbgTran, Qt::Key_Home);
+        QTest::keyClick(tran->tdbgTran, Qt::Key_F2);
+        retype(QStringLiteral("11/1/2026"));
+        const int added = tran->TranRows.rowCount() - 1;
+        QCOMPARE(tran->TranRows.dateAt(added, TranCol::Date), QDate(2026, 11, 1));
+        QCOMPARE(tran->tdbgTran->model()->index(added, TranCol::Date).data().toString(), QStringLiteral("11/01/2026"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+        QTRY_VERIFY(!tran->cmdSave->isEnabled());
     }
 
     void optionsChangeOnlyThePickers()
