@@ -5,7 +5,6 @@
 #include "startup.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
@@ -31,10 +30,7 @@ int main(int argc, char *argv[])
         return 2;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Brindlecot"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Brindlecot"));
-    QApplication::setApplicationVersion(QStringLiteral("1.1"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/ui/brindlecot.png")));
+    bc::nameApplication();
 
     bc::BoxMessages messages;
     bc::AppState state;

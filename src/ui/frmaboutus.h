@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 
@@ -22,6 +23,10 @@ public:
     QLabel *lblWeb;
     QFrame *Line1;
     QPushButton *cmdOK;
+
+protected:
+    // Enter presses OK and Escape closes the box, wherever the focus is.
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 } // namespace bc

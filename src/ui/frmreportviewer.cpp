@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
@@ -98,6 +99,15 @@ frmReportViewer::~frmReportViewer()
 {
     // The preview paints on the printer, so it goes first.
     delete crvReport;
+}
+
+void frmReportViewer::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool frmReportViewer::FormShow(int ReportType, const RecordSet &ReportData)

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <memory>
 
+class QKeyEvent;
 class QLabel;
 class QPrintPreviewWidget;
 class QPrinter;
@@ -51,6 +52,10 @@ public:
     QToolButton *cmdFitPage;
     QPushButton *cmdPrint;
     QPushButton *cmdExport;
+
+protected:
+    // Escape closes the viewer.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void paintReport(QPrinter *printer);

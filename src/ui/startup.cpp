@@ -7,6 +7,7 @@
 #include "sql.h"
 
 #include <QApplication>
+#include <QIcon>
 
 namespace bc {
 
@@ -24,6 +25,13 @@ private:
 };
 
 } // namespace
+
+void nameApplication()
+{
+    QApplication::setApplicationName(QStringLiteral("Brindlecot"));
+    QApplication::setApplicationVersion(QStringLiteral("1.1"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/ui/brindlecot.png")));
+}
 
 StartUp::StartUp(AppState &state, QObject *parent) : QObject(parent), m_state(state)
 {

@@ -10,6 +10,11 @@ namespace bc {
 
 struct AppState;
 
+// Names the program, its version and icon, for the settings, the desktop and
+// message boxes without a title of their own. No separate display name is
+// set: the window system would append it to every window and message title.
+void nameApplication();
+
 // The start-up sequence: open the book named by the settings file (asking
 // again through the database and printer dialog until it opens or the user
 // gives up), load the book's settings, then show the login or main window.

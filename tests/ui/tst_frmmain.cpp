@@ -12,6 +12,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QTest>
 
 using namespace bc;
@@ -95,6 +96,21 @@ private slots:
         // The Window menu lists the open children.
         emit w->mnu_window->aboutToShow();
         QCOMPARE(w->mnu_window->actions().size(), 2);
+    }
+
+    void aboutBoxClosesOnEnterAndOnEscape()
+    {
+        frmMain *w = openMain();
+        QApplication::setActiveWindow(w);
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+            w->mnuAbout->trigger();
+            QPointer<QWidget> about = w->child(QStringLiteral("frmAboutUS"));
+            QVERIFY(about);
+            QCOMPARE(about->windowTitle(), QStringLiteral("About Brindlecot"));
+            QTRY_VERIFY(QApplication::focusWidget() && about->isAncestorOf(QApplication::focusWidget()));
+            QTest::keyClick(QApplication::focusWidget(), key);
+            QTRY_VERIFY(!about);
+        }
     }
 
     void exitClosesChildrenEmptiesPartyTablesAndTheBook()

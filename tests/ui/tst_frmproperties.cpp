@@ -134,6 +134,23 @@ private slots:
         QVERIFY(QFile::exists(target + QStringLiteral(".fd")));
         QVERIFY(m_messages.shown.isEmpty());
     }
+
+    void aDialogTheDriverCannotAnswerIsClosedNotWaitedOn()
+    {
+        // Waiting for a file dialog, the driver meets another modal window,
+        // then a file dialog that its action leaves open: once its bound has
+        // passed it closes each, so exec() returns and the test goes on.
+        using namespace std::chrono_literals;
+        QDialog other;
+        bc::test::whenModal<QFileDialog>(this, [](QFileDialog *) {}, 200ms);
+        QCOMPARE(other.exec(), int(QDialog::Rejected));
+        QFileDialog files(nullptr, QString(), m_dir->path());
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        bool acted = false;
+        bc::test::whenModal<QFileDialog>(this, [&acted](QFileDialog *) { acted = true; }, 200ms);
+        QCOMPARE(files.exec(), int(QDialog::Rejected));
+        QVERIFY(acted);
+    }
 };
 
 QTEST_MAIN(TestFrmProperties)

@@ -1,5 +1,6 @@
 #include "appstate.h"
 #include "frmreportviewer.h"
+#include "modaldriver.h"
 #include "recordingmessages.h"
 #include "windowcleanup.h"
 
@@ -15,7 +16,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 using namespace bc;
@@ -65,9 +65,7 @@ class TestFrmReportViewer : public QObject {
     // Answers the next file dialog with path, or cancels it when path is empty.
     void answerFileDialog(const QString &path, QString *title = nullptr)
     {
-        QTimer::singleShot(0, this, [=] {
-            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
+        bc::test::whenModal<QFileDialog>(this, [=](QFileDialog *dialog) {
             if (title)
                 *title = dialog->windowTitle();
             if (path.isEmpty()) {
@@ -139,6 +137,16 @@ private slots:
         QVERIFY(first->isVisible() && second->isVisible());
         QCOMPARE(first->reportData().recordCount(), 2);
         QCOMPARE(second->reportData().recordCount(), 5);
+    }
+
+    void escapeClosesTheViewer()
+    {
+        QPointer<frmReportViewer> viewer = new frmReportViewer(*m_state);
+        QVERIFY(viewer->FormShow(AccountSummaryReport, sampleRecords(AccountSummaryReport, 2)));
+        QApplication::setActiveWindow(viewer);
+        QTRY_VERIFY(QApplication::focusWidget() && viewer->isAncestorOf(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!viewer);
     }
 
     void pagesAreNavigatedAndZoomed()

@@ -64,6 +64,20 @@ private slots:
         m_dir.reset();
     }
 
+    void theProgramIsNamedWithoutASuffixForTitles()
+    {
+        const QString original = QApplication::applicationName();
+        nameApplication();
+        QCOMPARE(QApplication::applicationName(), QStringLiteral("Brindlecot"));
+        QCOMPARE(QApplication::applicationVersion(), QStringLiteral("1.1"));
+        // A display name of its own would be appended to every title by the
+        // window system ("Error — Brindlecot"). There is none: the display
+        // name is only the application's name, and follows it.
+        QApplication::setApplicationName(QStringLiteral("Probe"));
+        QCOMPARE(QApplication::applicationDisplayName(), QStringLiteral("Probe"));
+        QApplication::setApplicationName(original);
+    }
+
     void noLoginOpensTheMainWindow()
     {
         StartUp startUp(state());
