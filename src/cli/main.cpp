@@ -27,8 +27,8 @@ const Command commands[] = {
     {"transactions", "transactions BOOK [--from DATE --to DATE] [--from-account NAME] ...",
      bc::cli::runTransactions},
     {"import", "import BOOK accounts|transactions FILE", bc::cli::runImport},
-    {"export", "export BOOK accounts|transactions [--output FILE]", bc::cli::runExport},
-    {"print", "print BOOK ledger|summary|transactions [options] --pdf FILE", bc::cli::runPrint},
+    {"export", "export BOOK accounts|transactions [--output FILE [--force]]", bc::cli::runExport},
+    {"print", "print BOOK ledger|summary|transactions [options] --pdf FILE [--force]", bc::cli::runPrint},
 };
 
 void printLine(FILE *stream, const QString &text)
