@@ -134,6 +134,28 @@ private slots:
         QCOMPARE(w->cboAccount->currentText(), QString());
     }
 
+    void enterInTheSearchBoxesFindsWhatWasTyped()
+    {
+        frmAccountMaster *w = open();
+        QTest::mouseClick(w->cboAccount->lineEdit(), Qt::LeftButton);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_R);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(names(w), (QStringList{"RST", "Rent"})); // "r" stays "r", never completed to one name
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_E);
+        QCOMPARE(w->cboAccount->currentText(), QStringLiteral("re"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(names(w), (QStringList{"Rent"}));
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("10"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(names(w), (QStringList{"Bank", "Cash"}));
+        QCOMPARE(QApplication::focusWidget(), w->txtOpen1);
+        QVERIFY(m_messages.shown.isEmpty());
+    }
+
     void headerClicksToggleTheOrderAndRenumber()
     {
         frmAccountMaster *w = open();
