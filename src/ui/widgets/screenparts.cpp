@@ -3,6 +3,7 @@
 #include "appstate.h"
 #include "messages.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QCompleter>
 #include <QHBoxLayout>
@@ -10,15 +11,30 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 
 namespace bc {
 
 namespace {
 
-// Watches the search fields of one panel for a plain Enter.
+// Watches the search fields of one panel, and the pop-up lists of their
+// completers, for a plain Enter.
 class EnterRunsFind : public QObject {
 public:
     explicit EnterRunsFind(QPushButton *find) : QObject(find), m_find(find) {}
+
+    void watch(QWidget *field)
+    {
+        // Keys go to the widget that holds the focus for the field (a date
+        // box passes it to its text).
+        (field->focusProxy() ? field->focusProxy() : field)->installEventFilter(this);
+        if (auto *box = qobject_cast<QComboBox *>(field); box && box->completer()) {
+            QAbstractItemView *popup = box->completer()->popup();
+            m_popups.insert(popup);
+            popup->installEventFilter(this);
+            connect(popup, &QObject::destroyed, this, [this](QObject *gone) { m_popups.remove(gone); });
+        }
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -29,13 +45,23 @@ protected:
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         if (!enter || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
             return false;
-        watched->event(event);
+        if (m_popups.contains(watched)) {
+            // A name the user moved to in the list is picked; with none
+            // chosen, the list closes and Find runs on the typed text.
+            auto *popup = static_cast<QAbstractItemView *>(watched);
+            if (popup->currentIndex().isValid())
+                return false;
+            popup->hide();
+        } else {
+            watched->event(event);
+        }
         m_find->click();
         return true;
     }
 
 private:
     QPushButton *m_find;
+    QSet<QObject *> m_popups;
 };
 
 } // namespace
@@ -104,10 +130,8 @@ QComboBox *makeAccountFilterBox(QWidget *parent, const char *objectName)
 void runFindOnEnter(QPushButton *find, const QList<QWidget *> &fields)
 {
     auto *filter = new EnterRunsFind(find);
-    // Keys go to the widget that holds the focus for the field (a date box
-    // passes it to its text).
     for (QWidget *field : fields)
-        (field->focusProxy() ? field->focusProxy() : field)->installEventFilter(filter);
+        filter->watch(field);
 }
 
 void reportDbFailure(AppState &state, QWidget *parent, const QString &description)

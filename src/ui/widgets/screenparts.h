@@ -39,8 +39,9 @@ QComboBox *makeAccountFilterBox(QWidget *parent, const char *objectName);
 
 // Enter in any of the search fields presses find (nothing while find is
 // disabled). The field takes the key first, so a drop-down box settles on the
-// name typed and a date box on the date read, and Find sees them. Enter
-// inside an open pop-up list only picks the item: the list takes that key.
+// name typed and a date box on the date read, and Find sees them. In an open
+// pop-up list Enter picks the item the user moved to; in a box's list of
+// matching names with none chosen it closes the list and presses find.
 void runFindOnEnter(QPushButton *find, const QList<QWidget *> &fields);
 
 // Reports a failing statement: "Error" + line break + the description.
