@@ -84,7 +84,12 @@ saved() {
 pids+=($!)
 main="$(window Brindlecot)" || true
 [ -n "$main" ] || fail "the main window did not appear; program output in $log"
-timeout 10 xdotool windowactivate --sync "$main" || fail "the main window could not be given the focus"
+# openbox may still be starting: it gives the focus once it manages windows.
+for _ in $(seq 50); do
+    timeout 2 xdotool windowactivate --sync "$main" 2>/dev/null && break
+    sleep 0.1
+done
+[ "$(xdotool getactivewindow 2>/dev/null)" = "$main" ] || fail "the main window could not be given the focus"
 
 # Entries > Transactions from the menu bar, then Edit/New.
 xdotool key --delay 150 alt Down Return
@@ -148,6 +153,7 @@ if [ "$actual" != "$expected" ]; then
             name="$(xdotool getwindowname "$w" 2>/dev/null)"
             [ "$name" = Brindlecot ] || echo "open window: $name"
         done
+        { grep commitData "$log" || true; } | head -n 3 | sed "s/^/program output: /"
         echo "screenshot: $shot; program output: $log"
     } >&2
     exit 1
