@@ -92,6 +92,7 @@ void frmAccountLedger::buildControls()
                                                        dtpToDate, cmdFind, cmdClear})
         search->addWidget(w);
     search->addStretch();
+    runFindOnEnter(cmdFind, {cboAccount, dtpFromDate, dtpToDate});
 
     TDBGAccLdgr->setObjectName(QStringLiteral("TDBGAccLdgr"));
     TDBGAccLdgr->horizontalHeader()->setMinimumHeight(2 * TDBGAccLdgr->fontMetrics().lineSpacing() + 8);

@@ -71,10 +71,7 @@ void frmAccountMaster::buildControls()
 {
     Frame1 = new QGroupBox(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    cboAccount = new QComboBox(Frame1);
-    cboAccount->setObjectName(QStringLiteral("cboAccount"));
-    cboAccount->setEditable(true);
-    cboAccount->setInsertPolicy(QComboBox::NoInsert);
+    cboAccount = makeAccountFilterBox(Frame1, "cboAccount");
     cboAccount->setMinimumWidth(180);
     cboAccount->installEventFilter(this);
     txtOpen1 = new QLineEdit(Frame1);
@@ -94,6 +91,7 @@ void frmAccountMaster::buildControls()
     search->addWidget(txtOpen2, 0, 5);
     search->addWidget(cmdFind, 0, 6);
     search->addWidget(cmdBlank, 0, 7);
+    runFindOnEnter(cmdFind, {cboAccount, txtOpen1, txtOpen2});
 
     tdbgAccounts->setObjectName(QStringLiteral("tdbgAccounts"));
     m_model = tdbgAccounts->rowModel();

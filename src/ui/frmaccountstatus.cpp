@@ -164,6 +164,7 @@ void frmAccountStatus::buildControls()
     actions->addWidget(cmdFind);
     actions->addWidget(cmdBlank);
     actions->addStretch();
+    runFindOnEnter(cmdFind, {cboAccType, lstAccount, dtpFromDate, dtpToDate, txtOpen1, txtOpen2, txtBal1, txtBal2});
 
     auto *top = new QHBoxLayout;
     top->addLayout(accounts, 1);

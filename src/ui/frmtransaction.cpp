@@ -115,10 +115,7 @@ void frmTransaction::buildSearchPanel()
     fraSearch = new QGroupBox(this);
     fraSearch->setObjectName(QStringLiteral("fraSearch"));
     const auto combo = [this](const char *name) {
-        auto *box = new QComboBox(fraSearch);
-        box->setObjectName(QLatin1String(name));
-        box->setEditable(true);
-        box->setInsertPolicy(QComboBox::NoInsert);
+        QComboBox *box = makeAccountFilterBox(fraSearch, name);
         box->setMinimumWidth(150);
         box->installEventFilter(this);
         return box;
@@ -152,6 +149,8 @@ void frmTransaction::buildSearchPanel()
     grid->addWidget(txtAmount2, 1, 3);
     grid->addWidget(cmdFind, 1, 4);
     grid->addWidget(cmdBlank, 1, 5);
+    runFindOnEnter(cmdFind, {chkApply, dtpFromDate, dtpToDate, cboFromAcc, cboToAcc, txtAmount1, txtAmount2,
+                             txtparticulars});
 
     connect(cmdFind, &QPushButton::clicked, this, &frmTransaction::Find);
     connect(cmdBlank, &QPushButton::clicked, this, &frmTransaction::Blank);

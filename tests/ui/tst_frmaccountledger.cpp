@@ -140,6 +140,24 @@ private slots:
         QVERIFY(w->TDBGAccLdgr->hasFocus());
     }
 
+    void enterPicksInTheListThenRunsFind()
+    {
+        frmAccountLedger *w = open();
+        QTest::mouseClick(w->cboAccount, Qt::LeftButton); // opens the list
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Rent"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(w->cboAccount->currentText(), QStringLiteral("Rent"));
+        QVERIFY(!w->CmdGraph->isEnabled()); // the Enter that picked ran no Find
+
+        QTest::mouseClick(w->dtpFromDate->lineEdit(), Qt::LeftButton);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1/6/2026"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(w->CmdGraph->isEnabled());
+        QCOMPARE(w->LedgerRows.rowCount(), 2);
+        QCOMPARE(shownRow(w, 0).value(1), QStringLiteral("By Bank [June rent]"));
+    }
+
     void findListsMovementsWithRunningBalance()
     {
         frmAccountLedger *w = open();

@@ -134,6 +134,42 @@ private slots:
         QCOMPARE(w->cboAccount->currentText(), QString());
     }
 
+    void enterInTheSearchBoxesFindsWhatWasTyped()
+    {
+        frmAccountMaster *w = open();
+        // Keys go where the system delivers them: to an open pop-up list, else to the focus.
+        const auto keyTarget = [] {
+            return QApplication::activePopupWidget() ? QApplication::activePopupWidget() : QApplication::focusWidget();
+        };
+        QTest::mouseClick(w->cboAccount->lineEdit(), Qt::LeftButton);
+        QTest::keyClick(keyTarget(), Qt::Key_R);
+        QVERIFY(QApplication::activePopupWidget()); // the matching names are offered
+        QTest::keyClick(keyTarget(), Qt::Key_Return);
+        QCOMPARE(names(w), (QStringList{"RST", "Rent"})); // "r" stays "r", never completed to one name
+        QTest::keyClick(keyTarget(), Qt::Key_E);
+        QCOMPARE(w->cboAccount->currentText(), QStringLiteral("re"));
+        QTest::keyClick(keyTarget(), Qt::Key_Return);
+        QCOMPARE(names(w), (QStringList{"Rent"}));
+
+        // A name moved to in the list is picked by Enter; the next Enter finds it.
+        QTest::keyClick(keyTarget(), Qt::Key_Backspace);
+        QTest::keyClick(keyTarget(), Qt::Key_Down);
+        QTest::keyClick(keyTarget(), Qt::Key_Return);
+        QCOMPARE(w->cboAccount->currentText(), QStringLiteral("RST"));
+        QCOMPARE(names(w), (QStringList{"Rent"}));
+        QTest::keyClick(keyTarget(), Qt::Key_Return);
+        QCOMPARE(names(w), (QStringList{"RST"}));
+
+        QTest::keyClick(keyTarget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(keyTarget(), Qt::Key_Delete);
+        QTest::keyClick(keyTarget(), Qt::Key_Tab);
+        QTest::keyClicks(keyTarget(), QStringLiteral("10"));
+        QTest::keyClick(keyTarget(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(names(w), (QStringList{"Bank", "Cash"}));
+        QCOMPARE(QApplication::focusWidget(), w->txtOpen1);
+        QVERIFY(m_messages.shown.isEmpty());
+    }
+
     void headerClicksToggleTheOrderAndRenumber()
     {
         frmAccountMaster *w = open();

@@ -183,6 +183,24 @@ private slots:
         QVERIFY(m_messages.shown.isEmpty());
     }
 
+    void enterPicksTheClassThenRunsFind()
+    {
+        frmAccountStatus *w = open();
+        QTest::mouseClick(w->cboAccType, Qt::LeftButton); // opens the list
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("All Asset"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(selectedNames(w), (QStringList{"Bank", "CASH"}));
+        QCOMPARE(w->SummaryRows.rowCount(), 0); // the Enter that picked ran no Find
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(listedNames(w), (QStringList{"Bank", "CASH"}));
+
+        QTest::mouseClick(w->txtBal2, Qt::LeftButton);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1000"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(listedNames(w), (QStringList{"CASH"}));
+        QVERIFY(m_messages.shown.isEmpty());
+    }
+
     void printHandsTheSelectedRowsInSelectionOrder()
     {
         frmAccountStatus *w = open();

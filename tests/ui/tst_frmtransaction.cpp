@@ -132,6 +132,29 @@ private slots:
         QVERIFY(!w->chkApply->isChecked()); // kept by Blank
     }
 
+    void enterInTheSearchBoxesRunsFind()
+    {
+        frmTransaction *w = open();
+        QTest::mouseClick(w->cboFromAcc->lineEdit(), Qt::LeftButton);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Rent"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(w->TranRows.rowCount(), 1); // the refund, from Rent within the last week
+
+        QTest::mouseClick(w->dtpFromDate->lineEdit(), Qt::LeftButton);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1/11/2026"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(w->TranRows.rowCount(), 2); // and the one from November
+
+        QTest::mouseClick(w->txtparticulars, Qt::LeftButton);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("old"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(w->TranRows.rowCount(), 1);
+        QCOMPARE(w->TranRows.textAt(0, TranCol::Particulars), QStringLiteral("old"));
+        QCOMPARE(w->lbltotal->text(), QStringLiteral("777.00"));
+        QVERIFY(m_messages.shown.isEmpty());
+    }
+
     void newRowStartedInFromGetsTodayAndSameAccountsAreCaught()
     {
         frmTransaction *w = open();

@@ -3,12 +3,68 @@
 #include "appstate.h"
 #include "messages.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QCompleter>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 
 namespace bc {
+
+namespace {
+
+// Watches the search fields of one panel, and the pop-up lists of their
+// completers, for a plain Enter.
+class EnterRunsFind : public QObject {
+public:
+    explicit EnterRunsFind(QPushButton *find) : QObject(find), m_find(find) {}
+
+    void watch(QWidget *field)
+    {
+        // Keys go to the widget that holds the focus for the field (a date
+        // box passes it to its text).
+        (field->focusProxy() ? field->focusProxy() : field)->installEventFilter(this);
+        if (auto *box = qobject_cast<QComboBox *>(field); box && box->completer()) {
+            QAbstractItemView *popup = box->completer()->popup();
+            m_popups.insert(popup);
+            popup->installEventFilter(this);
+            connect(popup, &QObject::destroyed, this, [this](QObject *gone) { m_popups.remove(gone); });
+        }
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (!enter || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        if (m_popups.contains(watched)) {
+            // A name the user moved to in the list is picked; with none
+            // chosen, the list closes and Find runs on the typed text.
+            auto *popup = static_cast<QAbstractItemView *>(watched);
+            if (popup->currentIndex().isValid())
+                return false;
+            popup->hide();
+        } else {
+            watched->event(event);
+        }
+        m_find->click();
+        return true;
+    }
+
+private:
+    QPushButton *m_find;
+    QSet<QObject *> m_popups;
+};
+
+} // namespace
 
 QPushButton *makeButton(QWidget *parent, const char *objectName, const QString &caption)
 {
@@ -54,6 +110,28 @@ QHBoxLayout *makeButtonRow(const QList<QPushButton *> &buttons, const QString &t
     row->addWidget(new QLabel(totalCaption, total->parentWidget()));
     row->addWidget(total);
     return row;
+}
+
+QComboBox *makeAccountFilterBox(QWidget *parent, const char *objectName)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(QLatin1String(objectName));
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    // The box's own completer would write the first matching name into the
+    // text ("r" becoming "RST"), so a search could never use what was typed.
+    QCompleter *completer = box->completer();
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    completer->setFilterMode(Qt::MatchStartsWith);
+    return box;
+}
+
+void runFindOnEnter(QPushButton *find, const QList<QWidget *> &fields)
+{
+    auto *filter = new EnterRunsFind(find);
+    for (QWidget *field : fields)
+        filter->watch(field);
 }
 
 void reportDbFailure(AppState &state, QWidget *parent, const QString &description)

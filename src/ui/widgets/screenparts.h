@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 
+class QComboBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
@@ -30,6 +31,18 @@ QLabel *makeTotalLabel(QWidget *parent);
 // The row under a grid: the buttons on the left, the total's caption and box
 // on the right.
 QHBoxLayout *makeButtonRow(const QList<QPushButton *> &buttons, const QString &totalCaption, QLabel *total);
+
+// An editable drop-down box for an account filter. Typing offers a pop-up
+// list of the names that begin with the typed text, in any case; the text
+// stays as typed until the user picks a name from a list.
+QComboBox *makeAccountFilterBox(QWidget *parent, const char *objectName);
+
+// Enter in any of the search fields presses find (nothing while find is
+// disabled). The field takes the key first, so a drop-down box settles on the
+// name typed and a date box on the date read, and Find sees them. In an open
+// pop-up list Enter picks the item the user moved to; in a box's list of
+// matching names with none chosen it closes the list and presses find.
+void runFindOnEnter(QPushButton *find, const QList<QWidget *> &fields);
 
 // Reports a failing statement: "Error" + line break + the description.
 void reportDbFailure(AppState &state, QWidget *parent, const QString &description);
