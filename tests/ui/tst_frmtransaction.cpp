@@ -276,9 +276,7 @@ private slots:
         QStringList shown;
         for (int c = 0; c < 5; ++c) {
             press(Qt::Key_F2);
-            auto *combo = qobject_cast<QComboBox *>(QApplication::focusWidget());
-            auto *line = qobject_cast<QLineEdit *>(QApplication::focusWidget());
-            shown << (combo ? combo->currentText() : line ? line->text() : QString());
+            shown << bc::test::focusedText();
             press(Qt::Key_Tab);
         }
         QCOMPARE(shown, (QStringList{"05/12/2026", "Bank", "Rent", "123456789.00", imported}));
@@ -312,7 +310,7 @@ private slots:
         QTRY_COMPARE(w->mode(), QStringLiteral("E"));
         typeCells({"", "", ""});
         type("1.2,50");
-        QCOMPARE(qobject_cast<QLineEdit *>(QApplication::focusWidget())->text(), QStringLiteral("12.50"));
+        QCOMPARE(bc::test::focusedText(), QStringLiteral("12.50"));
         press(Qt::Key_Tab);
         QCOMPARE(w->TranRows.moneyAt(0, TranCol::Amount).cents(), 1250);
     }

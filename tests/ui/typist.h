@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QStringList>
 #include <QTest>
 
@@ -26,6 +28,17 @@ inline void typeCells(const QStringList &cells)
         type(cell);
         press(Qt::Key_Tab);
     }
+}
+
+// The text of the box that has the focus: a cell's editor, for instance.
+inline QString focusedText()
+{
+    QWidget *focused = QApplication::focusWidget();
+    if (auto *combo = qobject_cast<QComboBox *>(focused))
+        return combo->currentText();
+    if (auto *line = qobject_cast<QLineEdit *>(focused))
+        return line->text();
+    return QStringLiteral("(no text box has the focus)");
 }
 
 // Collects the warnings Qt prints while it lives, and still prints them.
