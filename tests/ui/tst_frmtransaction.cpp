@@ -313,6 +313,15 @@ private slots:
         QCOMPARE(bc::test::focusedText(), QStringLiteral("12.50"));
         press(Qt::Key_Tab);
         QCOMPARE(w->TranRows.moneyAt(0, TranCol::Amount).cents(), 1250);
+        // The largest amount the book holds, negative: a thirteenth digit
+        // and a third decimal that would pass it are refused.
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+        type("9999999999999,999");
+        press(Qt::Key_Home);
+        type("-");
+        QCOMPARE(bc::test::focusedText(), QStringLiteral("-999999999999.99"));
+        press(Qt::Key_Tab);
+        QCOMPARE(w->TranRows.moneyAt(0, TranCol::Amount).cents(), -Money::MaxCents);
     }
 
     void printOpensAViewerWithTheGridRows()
