@@ -4,8 +4,8 @@
 #include "rowarraymodel.h"
 
 #include <QApplication>
-#include <QFocusEvent>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
