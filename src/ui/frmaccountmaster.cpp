@@ -105,6 +105,7 @@ void frmAccountMaster::buildControls()
     };
     tdbgAccounts->beforeDelete = [this](int row) { return stageDeletion(row); };
     tdbgAccounts->enterHandler = [this] { GridEnterNextRow(tdbgAccounts, AccountCol::Name); };
+    reportUnlistedEntries(m_state, tdbgAccounts);
     connect(m_model, &RowArrayModel::rowAdded, this, [this](int row) {
         AccountRows.setText(row, AccountCol::Status, QStringLiteral("I"));
         AccountRows.setInt(row, AccountCol::Id, 0);

@@ -52,7 +52,6 @@ QList<GridColumn> tranColumns(const QString &dateFormat)
     c[TranCol::From] = GridColumn::shown(QStringLiteral(" Debit [ From (A/C) ]"), F::ValueList, true);
     c[TranCol::From].width = 170;
     c[TranCol::Amount] = GridColumn::shown(QStringLiteral("Amount"), F::Standard, true);
-    c[TranCol::Amount].maxLength = 8;
     c[TranCol::Amount].width = 110;
     c[TranCol::Particulars] = GridColumn::shown(QStringLiteral("Particulars"), F::Plain, true);
     c[TranCol::Particulars].maxLength = 32;
@@ -161,6 +160,7 @@ void frmTransaction::buildGrid()
     tdbgTran->setObjectName(QStringLiteral("tdbgTran"));
     tdbgTran->beforeDelete = [this](int row) { return stageDeletion(row); };
     tdbgTran->enterHandler = [this] { GridEnterNextRow(tdbgTran, TranCol::Date); };
+    reportUnlistedEntries(m_state, tdbgTran);
     connect(m_model, &RowArrayModel::rowAdded, this, &frmTransaction::onRowAdded);
     connect(m_model, &RowArrayModel::cellUpdated, this, &frmTransaction::onCellUpdated);
     connect(tdbgTran->horizontalHeader(), &QHeaderView::sectionClicked, this, &frmTransaction::sortByColumn);

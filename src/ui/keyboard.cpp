@@ -21,19 +21,11 @@ void GridEnterNextRow(QTableView *grid, int column)
 {
     if (!grid || !grid->model())
         return;
+    // The grid has already written and closed the cell's editor.
     const QModelIndex current = grid->currentIndex();
-    const int row = current.isValid() ? current.row() : -1;
-    // Moving the current index closes an open editor, which writes its value.
-    const QModelIndex next = grid->model()->index(row + 1, column);
+    const QModelIndex next = grid->model()->index(current.isValid() ? current.row() + 1 : 0, column);
     if (next.isValid())
         grid->setCurrentIndex(next);
-    else if (current.isValid()) {
-        // Last row: step aside within the row and back, so the edit is
-        // still written while the row stays current.
-        const int aside = current.column() == 0 ? 1 : 0;
-        grid->setCurrentIndex(grid->model()->index(row, aside));
-        grid->setCurrentIndex(current);
-    }
 }
 
 } // namespace bc

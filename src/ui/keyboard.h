@@ -10,7 +10,7 @@ namespace bc {
 // returns true when the key was used and must go no further.
 bool ComboTabToGrid(QWidget *target, const QKeyEvent *event);
 
-// Enter in a grid: commits the cell being edited and moves to the next row in
+// Enter in a grid, once the cell's edit is stored: moves to the next row in
 // the given column; on the last row the current row stays.
 void GridEnterNextRow(QTableView *grid, int column);
 

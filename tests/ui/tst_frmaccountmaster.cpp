@@ -1,11 +1,13 @@
 #include "accounts.h"
 #include "appstate.h"
+#include "bookdigest.h"
 #include "datagrid.h"
 #include "frmaccountmaster.h"
 #include "recordingmessages.h"
 #include "rowarraymodel.h"
 #include "sql.h"
 #include "testbook.h"
+#include "typist.h"
 #include "windowcleanup.h"
 
 #include <QAbstractItemModelTester>
@@ -15,11 +17,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QTest>
 
 using namespace bc;
+using bc::test::press;
 using bc::test::RecordingMessages;
+using bc::test::type;
+using bc::test::typeCells;
 
 class TestFrmAccountMaster : public QObject {
     Q_OBJECT
@@ -262,6 +268,103 @@ private slots:
         w->cmdEdit->click(); // a new cycle discards the staged id
         w->cmdSave->click();
         QVERIFY(names(w).contains(QStringLiteral("Rent")));
+    }
+
+    void threeAccountsTypedAsAPersonTypesThem()
+    {
+        const bc::test::QtWarnings warnings;
+        const int doubleClick = QApplication::doubleClickInterval();
+        QApplication::setDoubleClickInterval(40);
+        const auto restore = qScopeGuard([doubleClick] { QApplication::setDoubleClickInterval(doubleClick); });
+        frmAccountMaster *w = open();
+        press(Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(w->mode(), QStringLiteral("E"));
+        // The add-new row's Name: the last row, its first cell, then Tab.
+        press(Qt::Key_End, Qt::ControlModifier);
+        press(Qt::Key_Home);
+        press(Qt::Key_Tab);
+        const QModelIndex name = w->tdbgAccounts->currentIndex();
+        QCOMPARE(name, cell(w, 9, AccountCol::Name));
+        // A click on the current cell, then typing before and after the
+        // click's own edit would have begun: no letter is lost.
+        QTest::mouseClick(w->tdbgAccounts->viewport(), Qt::LeftButton, {}, w->tdbgAccounts->visualRect(name).center());
+        type("W");
+        QTest::qWait(80);
+        type("ages");
+        press(Qt::Key_Tab);
+        // Types by the start of their names; the next row follows the last cell.
+        typeCells({"exp", "1500.25", "monthly pay"});
+        typeCells({"Petty cash", "as", "-12.5", "till"});
+        typeCells({"Loan"});
+        press(Qt::Key_Down, Qt::AltModifier); // the list of types
+        QVERIFY(QApplication::activePopupWidget());
+        type("l");
+        press(Qt::Key_Return);
+        QVERIFY(!QApplication::activePopupWidget());
+        press(Qt::Key_Tab);
+        typeCells({"123456789.01"});
+        type("from the bank");
+        press(Qt::Key_Return);
+        QCOMPARE(w->tdbgAccounts->currentIndex(), cell(w, 12, AccountCol::Name));
+        press(Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(w->mode(), QStringLiteral("V"));
+        QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
+
+        QSqlQuery q = runSql(m_state->book.db(),
+                             QStringLiteral("SELECT account_name, account_type, open_amount, particulars FROM account_master "
+                                            "WHERE account_id > 43 ORDER BY account_name"));
+        QStringList rows;
+        while (q.next())
+            rows << QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                                q.value(3).toString()}.join(u'|');
+        QCOMPARE(rows, (QStringList{"Loan|5|12345678901|from the bank", "Petty cash|4|-1250|till",
+                                    "Wages|2|150025|monthly pay"}));
+        QCOMPARE(warnings.mentioning(QStringLiteral("does not belong")), QStringList());
+    }
+
+    void unlistedTypesAreRefusedAndUnchangedCellsChangeNothing()
+    {
+        const QString before = bc::test::bookDigest(m_state->book.db());
+        frmAccountMaster *w = open();
+        press(Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(w->mode(), QStringLiteral("E"));
+        QCOMPARE(w->tdbgAccounts->currentIndex(), cell(w, 0, AccountCol::Name)); // Bank
+        // Each cell of the row opened with F2 and left with Tab, with Escape,
+        // and with Enter.
+        for (int c = 0; c < 4; ++c) {
+            press(Qt::Key_F2);
+            press(Qt::Key_Tab);
+        }
+        press(Qt::Key_Up);
+        for (int c = 0; c < 4; ++c) {
+            press(Qt::Key_F2);
+            press(Qt::Key_Escape);
+            press(Qt::Key_Tab);
+        }
+        for (int c = 0; c < 4; ++c) {
+            press(Qt::Key_Up);
+            for (int i = 0; i < c; ++i)
+                press(Qt::Key_Tab);
+            press(Qt::Key_F2);
+            press(Qt::Key_Return);
+        }
+        press(Qt::Key_Up);
+        QCOMPARE(w->AccountRows.textAt(0, AccountCol::Status), QString());
+        // An unlisted type: the cell keeps its value and the user is told.
+        press(Qt::Key_Home);
+        press(Qt::Key_Tab);
+        press(Qt::Key_Tab);
+        QCOMPARE(w->tdbgAccounts->currentIndex(), cell(w, 0, AccountCol::Type));
+        type("Savings");
+        press(Qt::Key_Tab);
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.shown[0].title, QStringLiteral("Error"));
+        QVERIFY(m_messages.shown[0].text.startsWith(QStringLiteral("\"Savings\" is not in the list")));
+        QCOMPARE(w->AccountRows.intAt(0, AccountCol::Type), 4);
+        QCOMPARE(w->AccountRows.textAt(0, AccountCol::Status), QString());
+        press(Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(bc::test::bookDigest(m_state->book.db()), before);
     }
 
     void enterMovesToTheNextRowsNameAndShiftTabLeavesTheCombo()

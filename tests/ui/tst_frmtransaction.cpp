@@ -1,4 +1,5 @@
 #include "appstate.h"
+#include "bookdigest.h"
 #include "datagrid.h"
 #include "dateentry.h"
 #include "frmreportviewer.h"
@@ -8,6 +9,7 @@
 #include "rowarraymodel.h"
 #include "sql.h"
 #include "testbook.h"
+#include "typist.h"
 #include "windowcleanup.h"
 
 #include <QAbstractItemModelTester>
@@ -17,11 +19,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QTest>
 
 using namespace bc;
+using bc::test::press;
 using bc::test::RecordingMessages;
+using bc::test::type;
+using bc::test::typeCells;
 
 class TestFrmTransaction : public QObject {
     Q_OBJECT
@@ -227,6 +233,120 @@ private slots:
         w->cboToAcc->setFocus();
         QTest::keyClick(w->cboToAcc, Qt::Key_Backtab, Qt::ShiftModifier);
         QVERIFY(w->cboFromAcc->hasFocus());
+    }
+
+    void aMonthTypedAsABookkeeperTypesIt()
+    {
+        runSql(m_state->book.db(), QStringLiteral("DELETE FROM transaction_master"));
+        runSql(m_state->book.db(), QStringLiteral("INSERT INTO account_master VALUES (12, 'Takings', 1, 0, '', NULL)"));
+        const bc::test::QtWarnings warnings;
+        frmTransaction *w = open();
+        press(Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(w->mode(), QStringLiteral("E"));
+        // Tab out of the last cell goes on to the next row's date.
+        typeCells({"01/11/2026", "Rent", "Bank", "1500", "November rent"});
+        typeCells({"03112026", "Bank", "Takings", "2400.50"});
+        type("Week 1 takings");
+        press(Qt::Key_Return);
+        QCOMPARE(w->tdbgTran->currentIndex(), cell(w, 2, TranCol::Date));
+        typeCells({"10/11/2026", "Rent", "Takings", "1234567.89"});
+        type("Sale of the car");
+        press(Qt::Key_Escape); // that edit is abandoned
+        typeCells({"Sale of the van"});
+        // Back to the first account of the row, typed over: "ba" is Bank.
+        for (int i = 0; i < 4; ++i)
+            press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(w->tdbgTran->currentIndex(), cell(w, 2, TranCol::To));
+        typeCells({"ba"});
+        // A row begun by mistake: the first Escape drops the cell, the second the row.
+        press(Qt::Key_Down);
+        typeCells({"Rent"});
+        QCOMPARE(w->TranRows.rowCount(), 4);
+        type("5");
+        press(Qt::Key_Escape);
+        press(Qt::Key_Escape);
+        QCOMPARE(w->TranRows.rowCount(), 3);
+        press(Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(w->mode(), QStringLiteral("V"));
+        QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
+
+        QSqlQuery q = runSql(m_state->book.db(),
+                             QStringLiteral("SELECT tran_date, to_flag || to_acc, from_flag || from_acc, amount, particulars "
+                                            "FROM transaction_master ORDER BY tran_date"));
+        QStringList rows;
+        while (q.next())
+            rows << QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                                q.value(3).toString(), q.value(4).toString()}.join(u'|');
+        QCOMPARE(rows, (QStringList{"2026-11-01|A11|A10|150000|November rent", "2026-11-03|A10|A12|240050|Week 1 takings",
+                                    "2026-11-10|A10|A12|123456789|Sale of the van"}));
+        QCOMPARE(warnings.mentioning(QStringLiteral("commitData")), QStringList());
+        QCOMPARE(warnings.mentioning(QStringLiteral("does not belong")), QStringList());
+    }
+
+    void openingAndLeavingEveryCellChangesNothing()
+    {
+        // Values that came in through an import, longer than typing allows.
+        const QString imported = QStringLiteral("Forty characters of imported particulars");
+        runSql(m_state->book.db(), QStringLiteral("UPDATE transaction_master SET amount = 12345678900, particulars = ?"),
+               {imported});
+        const QString before = bc::test::bookDigest(m_state->book.db());
+        frmTransaction *w = open();
+        press(Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(w->mode(), QStringLiteral("E"));
+        QCOMPARE(w->tdbgTran->currentIndex(), cell(w, 0, TranCol::Date));
+        // Every cell of the first row opened with F2 and left with Tab; the
+        // editors show the stored values whole.
+        QStringList shown;
+        for (int c = 0; c < 5; ++c) {
+            press(Qt::Key_F2);
+            shown << bc::test::focusedText();
+            if (c == 4)
+                type("x"); // beyond the 32 characters that can be typed
+            press(Qt::Key_Tab);
+        }
+        QCOMPARE(shown, (QStringList{"05/12/2026", "Bank", "Rent", "123456789.00", imported}));
+        // The second row with F2 and Escape, then Enter from each cell.
+        for (int c = 0; c < 5; ++c) {
+            press(Qt::Key_F2);
+            press(Qt::Key_Escape);
+            press(Qt::Key_Tab);
+        }
+        for (int c = 0; c < 5; ++c) {
+            press(Qt::Key_Up);
+            for (int i = 0; i < c; ++i)
+                press(Qt::Key_Tab);
+            press(Qt::Key_F2);
+            press(Qt::Key_Return);
+        }
+        for (int r = 0; r < w->TranRows.rowCount(); ++r)
+            QCOMPARE(w->TranRows.textAt(r, TranCol::Status), QString());
+        press(Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(bc::test::bookDigest(m_state->book.db()), before);
+    }
+
+    void aDecimalCommaIsThePointAndTheGroupSeparatorIsRefused()
+    {
+        const QLocale previous;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const auto restore = qScopeGuard([previous] { QLocale::setDefault(previous); });
+        frmTransaction *w = open();
+        press(Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(w->mode(), QStringLiteral("E"));
+        typeCells({"", "", ""});
+        type("1.2,50");
+        QCOMPARE(bc::test::focusedText(), QStringLiteral("12.50"));
+        press(Qt::Key_Tab);
+        QCOMPARE(w->TranRows.moneyAt(0, TranCol::Amount).cents(), 1250);
+        // The largest amount the book holds, negative: a thirteenth digit
+        // and a third decimal that would pass it are refused.
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+        type("9999999999999,999");
+        press(Qt::Key_Home);
+        type("-");
+        QCOMPARE(bc::test::focusedText(), QStringLiteral("-999999999999.99"));
+        press(Qt::Key_Tab);
+        QCOMPARE(w->TranRows.moneyAt(0, TranCol::Amount).cents(), -Money::MaxCents);
     }
 
     void printOpensAViewerWithTheGridRows()

@@ -3,8 +3,14 @@
 #include "griddelegate.h"
 #include "rowarraymodel.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTimerEvent>
 #include <algorithm>
 
 namespace bc {
@@ -12,8 +18,10 @@ namespace bc {
 DataGrid::DataGrid(RowArrayModel *model, QWidget *parent) : QTableView(parent), m_model(model)
 {
     setSelectionBehavior(QAbstractItemView::SelectItems);
+    // A click on the current cell is handled here (see mouseReleaseEvent), so
+    // that a key typed meanwhile is never lost to a pending click edit.
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
-                    | QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+                    | QAbstractItemView::AnyKeyPressed);
     setAlternatingRowColors(true);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     verticalHeader()->setFixedWidth(22);
@@ -32,9 +40,25 @@ void DataGrid::setRowModel(RowArrayModel *model)
 {
     model->setParent(this);
     setModel(model);
-    setItemDelegate(new GridDelegate(*model, this));
+    auto *delegate = new GridDelegate(*model, this);
+    delegate->refusedEntry = [this](const QString &typed) {
+        if (refusedEntry)
+            refusedEntry(typed);
+    };
+    connect(delegate, &GridDelegate::enterPressed, this, [this] {
+        if (enterHandler)
+            enterHandler();
+    });
+    setItemDelegate(delegate);
     applyColumns();
     connect(model, &QAbstractItemModel::modelReset, this, &DataGrid::applyColumns);
+    connect(model, &RowArrayModel::rowAdded, this, [this](int row) { m_startedRow = row; });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        m_startedRow = -1;
+        if (hasFocus())
+            enterFirstCell();
+    });
+    connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { m_startedRow = -1; });
 }
 
 void DataGrid::applyColumns()
@@ -59,10 +83,64 @@ void DataGrid::commitEdit()
 
 bool DataGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
 {
-    if (trigger != NoEditTriggers && trigger != CurrentChanged && index.isValid()
-        && (index.flags() & Qt::ItemIsEditable) && beforeEdit && !beforeEdit(index))
+    m_clickEdit.stop();
+    const bool opening = index.isValid() && !indexWidget(index) && (index.flags() & Qt::ItemIsEditable)
+        && (trigger == AllEditTriggers || editTriggers().testFlag(trigger));
+    if (opening && beforeEdit && !beforeEdit(index))
         return false;
-    return QTableView::edit(index, trigger, event);
+    if (!QTableView::edit(index, trigger, event))
+        return false;
+    if (opening && trigger != AnyKeyPressed)
+        keepEditorText(index);
+    return true;
+}
+
+void DataGrid::keepEditorText(const QModelIndex &index)
+{
+    // The editor selects its text so that a typed key replaces it; an edit
+    // started otherwise goes on from the end of the text.
+    QWidget *editor = indexWidget(index);
+    auto *line = qobject_cast<QLineEdit *>(editor);
+    if (auto *combo = qobject_cast<QComboBox *>(editor))
+        line = combo->lineEdit();
+    if (line) {
+        line->deselect();
+        line->end(false);
+    }
+}
+
+QList<int> DataGrid::editableColumns() const
+{
+    QList<int> columns;
+    for (int visual = 0; visual < m_model->columnCount(); ++visual) {
+        const int c = horizontalHeader()->logicalIndex(visual);
+        if (!isColumnHidden(c) && m_model->column(c).editable)
+            columns << c;
+    }
+    return columns;
+}
+
+QModelIndex DataGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    const QList<int> columns = editableColumns();
+    if (!m_model->isEditable() || columns.isEmpty() || (cursorAction != MoveNext && cursorAction != MovePrevious))
+        return QTableView::moveCursor(cursorAction, modifiers);
+    // Tab and Shift+Tab go through the editable cells only, row after row.
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return m_model->index(0, columns.first());
+    const int row = current.row();
+    const int here = horizontalHeader()->visualIndex(current.column());
+    if (cursorAction == MoveNext) {
+        for (int c : columns)
+            if (horizontalHeader()->visualIndex(c) > here)
+                return m_model->index(row, c);
+        return m_model->index(row + 1, columns.first());
+    }
+    for (auto c = columns.crbegin(); c != columns.crend(); ++c)
+        if (horizontalHeader()->visualIndex(*c) < here)
+            return m_model->index(row, *c);
+    return row > 0 ? m_model->index(row - 1, columns.last()) : QModelIndex();
 }
 
 void DataGrid::keyPressEvent(QKeyEvent *event)
@@ -73,6 +151,12 @@ void DataGrid::keyPressEvent(QKeyEvent *event)
         enterHandler();
         return;
     }
+    if (event->key() == Qt::Key_Escape && m_startedRow >= 0 && currentIndex().row() == m_startedRow) {
+        abandonStartedRow();
+        return;
+    }
+    if (showsList(event) && openList())
+        return;
     // Delete removes the rows picked by their row selectors; Ctrl+Delete the
     // current row. A plain Delete in a single cell does nothing to the row.
     if (event->key() == Qt::Key_Delete && m_model && m_model->isEditable()) {
@@ -87,12 +171,105 @@ void DataGrid::keyPressEvent(QKeyEvent *event)
     QTableView::keyPressEvent(event);
 }
 
+bool DataGrid::showsList(const QKeyEvent *event)
+{
+    return (event->key() == Qt::Key_F4 && !(event->modifiers() & Qt::AltModifier))
+        || (event->key() == Qt::Key_Down && (event->modifiers() & Qt::AltModifier));
+}
+
+bool DataGrid::openList()
+{
+    // Alt+Down or F4 on a drop-down cell opens its editor with the list shown.
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || m_model->column(current.column()).format != GridColumn::Format::ValueList
+        || !edit(current, EditKeyPressed, nullptr))
+        return false;
+    if (auto *combo = qobject_cast<QComboBox *>(indexWidget(current)))
+        combo->showPopup();
+    return true;
+}
+
+void DataGrid::abandonStartedRow()
+{
+    const int row = m_startedRow;
+    const int column = currentIndex().column();
+    deleteRows({row});
+    setCurrentIndex(m_model->index(row, column));
+}
+
 void DataGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
 {
-    QTableView::closeEditor(editor, hint);
-    // An editor closed by Enter submits its row; the screen decides where to go.
-    if (hint == QAbstractItemDelegate::SubmitModelCache && enterHandler)
-        enterHandler();
+    if (hint != QAbstractItemDelegate::EditNextItem && hint != QAbstractItemDelegate::EditPreviousItem) {
+        QTableView::closeEditor(editor, hint);
+        return;
+    }
+    // Tab and Shift+Tab move the cell cursor; the cell reached is edited as
+    // soon as something is typed into it.
+    QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    const QModelIndex next =
+        moveCursor(hint == QAbstractItemDelegate::EditNextItem ? MoveNext : MovePrevious, Qt::NoModifier);
+    if (next.isValid())
+        setCurrentIndex(next);
+}
+
+void DataGrid::focusInEvent(QFocusEvent *event)
+{
+    QTableView::focusInEvent(event);
+    if (event->reason() != Qt::MouseFocusReason)
+        enterFirstCell();
+}
+
+void DataGrid::enterFirstCell()
+{
+    // A grid re-filled or switched to editing has no current cell; the keys
+    // typed into it go to its first (editable) cell.
+    if (currentIndex().isValid())
+        return;
+    const QModelIndex first = moveCursor(MoveNext, Qt::NoModifier);
+    if (first.isValid())
+        setCurrentIndex(first);
+}
+
+void DataGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (current.row() != m_startedRow)
+        m_startedRow = -1;
+}
+
+void DataGrid::mousePressEvent(QMouseEvent *event)
+{
+    const QModelIndex at = indexAt(event->position().toPoint());
+    const bool onCurrent = at.isValid() && at == currentIndex() && state() != EditingState
+        && selectionModel()->isSelected(at);
+    QTableView::mousePressEvent(event);
+    m_clickIndex = onCurrent && event->button() == Qt::LeftButton ? at : QModelIndex();
+}
+
+void DataGrid::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTableView::mouseReleaseEvent(event);
+    if (m_clickIndex.isValid() && indexAt(event->position().toPoint()) == m_clickIndex
+        && (m_clickIndex.flags() & Qt::ItemIsEditable))
+        m_clickEdit.start(QApplication::doubleClickInterval(), this);
+}
+
+void DataGrid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    m_clickEdit.stop();
+    QTableView::mouseDoubleClickEvent(event);
+}
+
+void DataGrid::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_clickEdit.timerId()) {
+        QTableView::timerEvent(event);
+        return;
+    }
+    m_clickEdit.stop();
+    // An edit already started by a key stays as it is.
+    if (state() != EditingState && m_clickIndex == currentIndex())
+        edit(m_clickIndex, AllEditTriggers, nullptr);
 }
 
 void DataGrid::deleteSelectedRows()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QBasicTimer>
+#include <QPersistentModelIndex>
 #include <QTableView>
 #include <functional>
 
@@ -12,7 +14,16 @@ class RowArray;
 // The grid every screen uses: a table view over a RowArrayModel with the
 // shared editors, the hidden columns and widths of the model's columns, and
 // hooks for the reactions a screen adds (an edit about to start, keys, a
-// row about to be deleted).
+// row about to be deleted, Enter).
+//
+// Keys while the grid can be edited: a typed character starts the edit of
+// the current cell with that character, replacing its text; F2, a double
+// click or a click on the current cell edit it keeping the text. Tab and
+// Shift+Tab commit the cell and move to the next or previous editable cell,
+// from the last one of a row to the first one of the next row. Enter commits
+// the cell and calls enterHandler once. Escape abandons the cell's edit; a
+// second Escape abandons a row just started in the add-new row. Alt+Down or
+// F4 on a drop-down cell shows its list.
 class DataGrid : public QTableView {
     Q_OBJECT
 public:
@@ -33,6 +44,9 @@ public:
     std::function<bool(int row)> beforeDelete;
     // Enter pressed in the grid or in a cell editor, after the edit is stored.
     std::function<void()> enterHandler;
+    // A drop-down cell was left with a text that is not in its list; the
+    // cell kept its value.
+    std::function<void(const QString &typed)> refusedEntry;
 
     // Deletes the rows whose row selectors are picked, or the given rows,
     // each through beforeDelete.
@@ -41,13 +55,32 @@ public:
 
 protected:
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void keyPressEvent(QKeyEvent *event) override;
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
 
 private:
     void setRowModel(RowArrayModel *model);
     void applyColumns();
+    QList<int> editableColumns() const;
+    void keepEditorText(const QModelIndex &index);
+    void abandonStartedRow();
+    void enterFirstCell();
+    static bool showsList(const QKeyEvent *event);
+    bool openList();
+
     RowArrayModel *m_model = nullptr;
+    // The row begun by typing into the add-new row, while it stays current.
+    int m_startedRow = -1;
+    // A click on the current cell edits it once a double click is ruled out.
+    QBasicTimer m_clickEdit;
+    QPersistentModelIndex m_clickIndex;
 };
 
 } // namespace bc

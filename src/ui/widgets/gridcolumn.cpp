@@ -36,7 +36,7 @@ QString GridColumn::displayFor(const QVariant &stored) const
 QVariant GridColumn::storedFor(const QString &display) const
 {
     for (const auto &[value, text] : valueList)
-        if (text == display)
+        if (text.compare(display, Qt::CaseInsensitive) == 0)
             return value;
     return {};
 }

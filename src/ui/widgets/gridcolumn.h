@@ -27,8 +27,8 @@ struct GridColumn {
     QString headerTip;
     int width = 0; // 0: the view decides
 
-    // Editing: text cells may be limited in length and drop apostrophes;
-    // amount cells filter keys; dates are typed in userDateFormat.
+    // Editing: typing into text cells may be limited in length and drop
+    // apostrophes; amount cells filter keys; dates are typed in userDateFormat.
     int maxLength = 0;
     bool discardApostrophes = false;
     QString userDateFormat = QStringLiteral("d/M/yyyy");
@@ -50,7 +50,7 @@ struct GridColumn {
     }
 
     QString displayFor(const QVariant &stored) const;
-    QVariant storedFor(const QString &display) const; // invalid when not listed
+    QVariant storedFor(const QString &display) const; // any case; invalid when not listed
 };
 
 } // namespace bc

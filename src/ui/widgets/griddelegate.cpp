@@ -5,9 +5,45 @@
 #include "rowarraymodel.h"
 
 #include <QComboBox>
+#include <QCompleter>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QScopedValueRollback>
+#include <algorithm>
 
 namespace bc {
+
+namespace {
+
+bool isAmount(const GridColumn &column)
+{
+    return column.format == GridColumn::Format::Standard || column.format == GridColumn::Format::Amount;
+}
+
+// The value a line edit's text stands for in a column; invalid for empty text.
+QVariant typedValue(const GridColumn &column, const QString &text)
+{
+    switch (column.format) {
+    case GridColumn::Format::Standard:
+    case GridColumn::Format::Amount:
+        if (const auto amount = Money::parse(text))
+            return QVariant::fromValue(*amount);
+        return {};
+    case GridColumn::Format::Date: {
+        // The mask leaves its separators in an empty box.
+        if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); }))
+            return {};
+        // Unreadable text still reaches the model, which empties the cell, so
+        // the window can say the date is invalid.
+        const QDate date = parseUserDate(text, column.userDateFormat);
+        return date.isValid() ? QVariant(date) : QVariant(text);
+    }
+    default:
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+}
+
+} // namespace
 
 GridDelegate::GridDelegate(RowArrayModel &model, QObject *parent) : QStyledItemDelegate(parent), m_model(model) {}
 
@@ -20,17 +56,21 @@ QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
         combo->setInsertPolicy(QComboBox::NoInsert);
         for (const auto &entry : column.valueList)
             combo->addItem(entry.second, entry.first);
+        // Typing completes a listed name in place, whatever its case.
+        auto *completer = new QCompleter(combo->model(), combo);
+        completer->setCaseSensitivity(Qt::CaseInsensitive);
+        completer->setCompletionMode(QCompleter::InlineCompletion);
+        combo->setCompleter(completer);
         return combo;
     }
     auto *edit = new QLineEdit(parent);
     edit->setFrame(false);
-    if (column.maxLength > 0)
-        edit->setMaxLength(column.maxLength);
-    const bool amount = column.format == GridColumn::Format::Standard || column.format == GridColumn::Format::Amount;
-    if (amount)
-        installAmountKeyFilter(edit);
-    else if (column.discardApostrophes)
-        installApostropheFilter(edit);
+    if (isAmount(column))
+        installAmountEntryFilter(edit);
+    else if (column.format == GridColumn::Format::Date)
+        edit->setInputMask(QStringLiteral("00/00/0000"));
+    else if (column.maxLength > 0 || column.discardApostrophes)
+        installTextFilter(edit, column.maxLength, column.discardApostrophes);
     return edit;
 }
 
@@ -42,6 +82,8 @@ void GridDelegate::setEditorData(QWidget *editor, const QModelIndex &index) cons
         combo->setCurrentIndex(combo->findData(stored));
         if (combo->currentIndex() < 0)
             combo->setEditText(column.displayFor(stored));
+        // A name typed into the cell replaces the one shown.
+        combo->lineEdit()->selectAll();
         return;
     }
     auto *edit = static_cast<QLineEdit *>(editor);
@@ -49,61 +91,58 @@ void GridDelegate::setEditorData(QWidget *editor, const QModelIndex &index) cons
         edit->clear();
         return;
     }
-    switch (column.format) {
-    case GridColumn::Format::Standard:
-    case GridColumn::Format::Amount:
+    if (isAmount(column))
         edit->setText(stored.value<Money>().toPlain());
-        break;
-    case GridColumn::Format::Date:
-        edit->setText(formatUserDate(stored.toDate(), column.userDateFormat));
-        break;
-    default:
+    else if (column.format == GridColumn::Format::Date)
+        edit->setText(stored.toDate().toString(reportDatePattern(column.userDateFormat)));
+    else
         edit->setText(stored.toString());
-    }
 }
 
 void GridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
 {
-    const GridColumn &column = m_model.column(index.column());
+    const QScopedValueRollback committing(m_committing, true);
     if (auto *combo = qobject_cast<QComboBox *>(editor)) {
-        // Only listed entries are accepted; anything else leaves the cell as it was.
-        const QString text = combo->currentText();
-        if (text.isEmpty()) {
-            if (index.data(Qt::EditRole).isValid())
-                model->setData(index, QVariant(), Qt::EditRole);
-            return;
-        }
-        const QVariant stored = column.storedFor(text);
-        if (stored.isValid() && stored != index.data(Qt::EditRole))
-            model->setData(index, stored, Qt::EditRole);
+        setListedModelData(combo->currentText().trimmed(), model, index);
         return;
     }
-    const QString text = static_cast<QLineEdit *>(editor)->text();
+    const GridColumn &column = m_model.column(index.column());
+    model->setData(index, typedValue(column, static_cast<QLineEdit *>(editor)->text()), Qt::EditRole);
+}
+
+void GridDelegate::setListedModelData(const QString &typed, QAbstractItemModel *model, const QModelIndex &index) const
+{
+    // Only listed entries are accepted, matched whatever their case; anything
+    // else leaves the cell as it was and is reported.
+    const GridColumn &column = m_model.column(index.column());
     const QVariant before = index.data(Qt::EditRole);
-    if (text == index.data(Qt::DisplayRole).toString() && before.isValid())
-        return; // opened and closed without a change
-    QVariant value;
-    switch (column.format) {
-    case GridColumn::Format::Standard:
-    case GridColumn::Format::Amount:
-        if (const auto amount = Money::parse(text))
-            value = QVariant::fromValue(*amount);
-        break;
-    case GridColumn::Format::Date: {
-        // Unreadable text still reaches the model, which empties the cell, so
-        // the window can say the date is invalid.
-        if (const QDate date = parseUserDate(text, column.userDateFormat); date.isValid())
-            value = date;
-        else if (!text.trimmed().isEmpty())
-            value = text;
-        break;
-    }
-    default:
-        value = text;
-    }
-    if (!value.isValid() && !before.isValid() && text.isEmpty() && !m_model.isAddNewRow(index.row()))
+    if (typed == column.displayFor(before))
         return;
-    model->setData(index, value, Qt::EditRole);
+    if (typed.isEmpty()) {
+        model->setData(index, QVariant(), Qt::EditRole);
+        return;
+    }
+    if (const QVariant listed = column.storedFor(typed); listed.isValid())
+        model->setData(index, listed, Qt::EditRole);
+    else if (refusedEntry)
+        refusedEntry(typed);
+}
+
+bool GridDelegate::eventFilter(QObject *object, QEvent *event)
+{
+    auto *editor = qobject_cast<QWidget *>(object);
+    if (editor && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+            emit enterPressed();
+            return true;
+        }
+    }
+    if (m_committing && event->type() == QEvent::FocusOut)
+        return false;
+    return QStyledItemDelegate::eventFilter(object, event);
 }
 
 } // namespace bc

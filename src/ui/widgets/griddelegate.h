@@ -1,26 +1,47 @@
 #pragma once
 
 #include <QStyledItemDelegate>
+#include <functional>
 
 namespace bc {
 
 class RowArrayModel;
 
 // The editors of every grid, chosen by the column's format: a drop-down of
-// the value list that accepts only listed entries, an amount box whose keys
-// are filtered, a date box typed in the user's format, or a text box with an
-// optional length limit that may drop apostrophes.
+// the value list that completes a typed name and accepts only listed entries,
+// an amount box whose keys are filtered, a date box with the mask
+// "00/00/0000" in the user's order, or a text box whose typing may be limited
+// in length and may drop apostrophes. An editor shows the stored value whole.
+//
+// Enter commits the cell, closes its editor and reports enterPressed, so the
+// grid moves exactly once. A value is written only when it differs from the
+// stored one, so opening and leaving a cell changes nothing.
 class GridDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
     explicit GridDelegate(RowArrayModel &model, QObject *parent = nullptr);
 
+    // Called when a drop-down cell is left with a text that is not listed;
+    // the cell keeps its value.
+    std::function<void(const QString &typed)> refusedEntry;
+
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
     void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
 
+signals:
+    void enterPressed();
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override;
+
 private:
+    void setListedModelData(const QString &typed, QAbstractItemModel *model, const QModelIndex &index) const;
+
     RowArrayModel &m_model;
+    // Set while a value is written: a message box shown by the window's
+    // reaction takes the focus, and that must not close the editor under way.
+    mutable bool m_committing = false;
 };
 
 } // namespace bc

@@ -2,6 +2,24 @@
 
 namespace bc {
 
+namespace {
+
+bool isEmptyValue(const QVariant &value)
+{
+    return !value.isValid() || value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isEmpty());
+}
+
+// Values are compared, not the texts they are shown as: "1500" typed over
+// 1,500.00 or a date typed again is no change. An empty cell equals empty text.
+bool sameValue(const QVariant &stored, const QVariant &value)
+{
+    if (isEmptyValue(stored) || isEmptyValue(value))
+        return isEmptyValue(stored) && isEmptyValue(value);
+    return stored == value;
+}
+
+} // namespace
+
 RowArrayModel::RowArrayModel(RowArray rows, QList<GridColumn> columns, QObject *parent)
     : QAbstractTableModel(parent), m_rows(std::move(rows)), m_columns(std::move(columns))
 {
@@ -56,6 +74,8 @@ QVariant RowArrayModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
+        if (m_rows.isNull(row, col))
+            return {};
         return column.displayFor(m_rows.cell(row, col));
     case Qt::EditRole:
         return m_rows.cell(row, col);
@@ -76,15 +96,20 @@ bool RowArrayModel::setData(const QModelIndex &index, const QVariant &value, int
     const int col = index.column();
     if (isAddNewRow(row)) {
         // An untouched add-new row stays as it is.
-        if (!value.isValid() || value.toString().isEmpty())
+        if (isEmptyValue(value))
             return false;
-        beginInsertRows({}, row, row);
+        // The typed row keeps its place, and with it the grid's current
+        // cell; the new add-new row follows it.
+        beginInsertRows({}, row + 1, row + 1);
         m_rows.appendRow();
         endInsertRows();
+        emit headerDataChanged(Qt::Vertical, row, row + 1);
         emit rowAdded(row, col);
-    }
-    if (row >= m_rows.rowCount())
+    } else if (row >= m_rows.rowCount()) {
         return false;
+    } else if (sameValue(m_rows.cell(row, col), value)) {
+        return true; // nothing changed, so the row is not marked
+    }
     m_rows.setCell(row, col, value);
     emit dataChanged(this->index(row, 0), this->index(row, columnCount() - 1));
     emit cellUpdated(row, col);

@@ -14,7 +14,8 @@ namespace bc {
 // into a live array. The window changes the array and calls rebind(),
 // as a grid in storage mode re-reads its array. When adding is allowed an
 // empty add-new row follows the last row; typing into it appends a real row
-// (rowAdded) before the typed value is stored (cellUpdated).
+// (rowAdded) before the typed value is stored (cellUpdated). A value equal to
+// the stored one is not written and reports no update.
 class RowArrayModel : public QAbstractTableModel {
     Q_OBJECT
 public:

@@ -1,6 +1,7 @@
 #include "screenparts.h"
 
 #include "appstate.h"
+#include "datagrid.h"
 #include "messages.h"
 
 #include <QAbstractItemView>
@@ -137,6 +138,15 @@ void runFindOnEnter(QPushButton *find, const QList<QWidget *> &fields)
 void reportDbFailure(AppState &state, QWidget *parent, const QString &description)
 {
     state.messages->critical(parent, QStringLiteral("Error"), errorText(description));
+}
+
+void reportUnlistedEntries(AppState &state, DataGrid *grid)
+{
+    grid->refusedEntry = [&state, grid](const QString &typed) {
+        state.messages->critical(grid->window(), QStringLiteral("Error"),
+                                 QStringLiteral("\"%1\" is not in the list; the cell keeps its value.\r\n"
+                                                "Alt+Down shows the list.").arg(typed));
+    };
 }
 
 bool confirmDiscardEdits(AppState &state, QWidget *parent, const QString &title)

@@ -13,6 +13,7 @@ class QWidget;
 namespace bc {
 
 struct AppState;
+class DataGrid;
 
 // Small pieces every screen builds the same way.
 
@@ -46,6 +47,10 @@ void runFindOnEnter(QPushButton *find, const QList<QWidget *> &fields);
 
 // Reports a failing statement: "Error" + line break + the description.
 void reportDbFailure(AppState &state, QWidget *parent, const QString &description);
+
+// Makes a grid say so when a drop-down cell is left with a text that is not
+// in its list (the cell keeps its value).
+void reportUnlistedEntries(AppState &state, DataGrid *grid);
 
 // Asks before a screen in the middle of an edit cycle closes; true to close.
 bool confirmDiscardEdits(AppState &state, QWidget *parent, const QString &title);
