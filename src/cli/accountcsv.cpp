@@ -5,6 +5,7 @@
 #include "clierror.h"
 #include "importheader.h"
 #include "texttable.h"
+#include "textroutines.h"
 
 #include <QHash>
 
@@ -46,6 +47,16 @@ std::optional<qint64> parseType(const QHash<qint64, QString> &typeNames, const Q
     return std::nullopt;
 }
 
+// Whether a record says exactly what the book holds for the account in row r.
+bool sameAccount(const RowArray &rows, int r, const QString &name, std::optional<qint64> type,
+                 std::optional<Money> opening, const QString &particulars)
+{
+    const qint64 storedType = rows.isNull(r, AccountCol::Type) ? 0 : rows.intAt(r, AccountCol::Type);
+    return rows.textAt(r, AccountCol::Name) == name.trimmed() && storedType == type.value_or(0)
+           && rows.moneyAt(r, AccountCol::Opening) == opening.value_or(Money())
+           && NullToText(rows.textAt(r, AccountCol::Particulars)) == NullToText(particulars);
+}
+
 } // namespace
 
 TextTable accountTable(const QSqlDatabase &db, bool withId)
@@ -72,20 +83,20 @@ TextTable accountTable(const QSqlDatabase &db, bool withId)
     return table;
 }
 
-void importAccounts(const QSqlDatabase &db, const QList<CsvRecord> &records, const ImportProgress &progress)
+void importAccounts(const QSqlDatabase &db, const QList<CsvRecord> &records, ExistingAccounts existing,
+                    const ImportProgress &progress)
 {
     const ImportHeader header(records, {QStringLiteral("name"), QStringLiteral("type"), QStringLiteral("opening"),
                                         QStringLiteral("particulars")});
     const QHash<qint64, QString> typeNames = typeNamesById(db);
 
     // Start from the accounts as the window loads them; a record names an
-    // account to change (matched as the book matches names) or a new one.
+    // account already in the book (by accountNameKey) or a new one.
     RowArray rows = findAccounts(db, QString(), QString(), QString()).rows;
     std::vector<int> lineOfRow(size_t(rows.rowCount()), 0);
-    const AccountDirectory directory(db);
-    QHash<qint64, int> rowOfId;
+    QHash<QString, int> rowOfName;
     for (int r = 0; r < rows.rowCount(); ++r)
-        rowOfId.insert(rows.intAt(r, AccountCol::Id), r);
+        rowOfName.insert(accountNameKey(rows.textAt(r, AccountCol::Name)), r);
 
     const int total = int(records.size()) - 1;
     for (int i = 1; i < records.size(); ++i) {
@@ -101,33 +112,37 @@ void importAccounts(const QSqlDatabase &db, const QList<CsvRecord> &records, con
             throw refusal(QStringLiteral("line %1: the opening amount \"%2\" is not an amount")
                               .arg(record.line).arg(cells[2]));
 
-        const auto existing = directory.find(name);
-        const auto known = existing ? rowOfId.constFind(*existing) : rowOfId.constEnd();
+        const auto known = rowOfName.constFind(accountNameKey(name));
         int r = -1;
-        if (known != rowOfId.constEnd() && lineOfRow[size_t(*known)] == 0) {
+        bool unchanged = false;
+        if (known != rowOfName.constEnd() && lineOfRow[size_t(*known)] == 0) {
             r = *known; // a second record of the same name is added, and refused as repeating
+            lineOfRow[size_t(r)] = record.line;
+            unchanged = sameAccount(rows, r, name, type, opening, cells[3]);
+            if (!unchanged && existing == ExistingAccounts::Refuse)
+                throw refusal(QStringLiteral("line %1: %2").arg(record.line).arg(oneLine(existingNameMessage())));
         } else {
             r = rows.appendRow();
+            lineOfRow.push_back(record.line);
             rows.setInt(r, AccountCol::Id, 0);
             rows.setText(r, AccountCol::Name, name);
-            lineOfRow.push_back(0);
         }
-        lineOfRow[size_t(r)] = record.line;
-        if (type)
-            rows.setInt(r, AccountCol::Type, *type);
-        else
-            rows.setNull(r, AccountCol::Type);
-        if (opening)
-            rows.setMoney(r, AccountCol::Opening, *opening);
-        else
-            rows.setNull(r, AccountCol::Opening);
-        rows.setText(r, AccountCol::Particulars, cells[3]);
-        rows.setText(r, AccountCol::Status, QStringLiteral("I"));
+        // A record identical to the account is left as it is; otherwise an
+        // empty field keeps what the book holds (nothing, for a new account).
+        if (!unchanged) {
+            if (type)
+                rows.setInt(r, AccountCol::Type, *type);
+            if (opening)
+                rows.setMoney(r, AccountCol::Opening, *opening);
+            if (!NullToText(cells[3]).isEmpty())
+                rows.setText(r, AccountCol::Particulars, cells[3]);
+            rows.setText(r, AccountCol::Status, QStringLiteral("I"));
+        }
         if (progress)
             progress(i, total);
     }
 
-    const AccountSaveResult saved = saveAccounts(db, rows, QDate::currentDate(), StagedDeletions::Ignore);
+    const AccountSaveResult saved = saveAccounts(db, rows, QDate::currentDate());
     if (saved.ok())
         return;
     const QString reason = withDetail(oneLine(saved.text), saved.detail);

@@ -9,19 +9,6 @@
 
 namespace bc::cli {
 
-namespace {
-
-QString foldAscii(const QString &name)
-{
-    QString folded = name;
-    for (QChar &c : folded)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
-    return folded;
-}
-
-} // namespace
-
 void openBook(Book &book, const QString &path)
 {
     const OpenResult opened = book.open(path);
@@ -47,7 +34,7 @@ AccountDirectory::AccountDirectory(const QSqlDatabase &db) : m_db(db)
 {
     for (const IdName &a : accountNames(db)) {
         m_exact.insert(a.name, a.id);
-        m_folded.insert(foldAscii(a.name), a.id);
+        m_folded.insert(accountNameKey(a.name), a.id);
         m_keyNames.insert(AccountKey{u'A', a.id}.toText(), a.name);
     }
 }
@@ -57,7 +44,7 @@ std::optional<qint64> AccountDirectory::find(const QString &name) const
     const QString wanted = name.trimmed();
     if (const auto exact = m_exact.constFind(wanted); exact != m_exact.constEnd())
         return *exact;
-    if (const auto folded = m_folded.constFind(foldAscii(wanted)); folded != m_folded.constEnd())
+    if (const auto folded = m_folded.constFind(accountNameKey(wanted)); folded != m_folded.constEnd())
         return *folded;
     return std::nullopt;
 }

@@ -26,8 +26,8 @@ SystemSettings bookSettings(const QSqlDatabase &db);
 QString finYearStartText(const CommandLine &commandLine, const SystemSettings &settings);
 
 // The book's accounts by name, and the names of the sides of transactions.
-// Names are matched exactly, or else ignoring the case of the letters A to Z,
-// which is how the book tells names apart when it saves them.
+// Names are matched exactly, or else as accountNameKey compares them, which
+// is how the book tells names apart when it saves them.
 class AccountDirectory {
 public:
     explicit AccountDirectory(const QSqlDatabase &db);

@@ -93,16 +93,22 @@ int runImport(const QStringList &arguments)
     CommandLine commandLine(QStringLiteral("import"),
                             QStringLiteral("Adds the records of a CSV file to the book, all or nothing, "
                                            "through the checks of the windows' Save.\n"
-                                           "accounts: columns name,type,opening,particulars; an account whose "
-                                           "name is in the book already is changed.\n"
+                                           "accounts: columns name,type,opening,particulars; a record of a name "
+                                           "in the book already is refused unless it is identical to the account "
+                                           "or --update is given.\n"
                                            "transactions: columns date,from,to,amount,particulars, accounts "
                                            "by name."),
                             {QStringLiteral("BOOK"), QStringLiteral("accounts|transactions"), QStringLiteral("FILE")});
     commandLine.addOption(QStringLiteral("date-format"), QStringLiteral("d/M/yyyy|M/d/yyyy"),
                           QStringLiteral("How the dates of a transactions file are written (default YYYY-MM-DD)."));
+    commandLine.addOption(QStringLiteral("update"), QString(),
+                          QStringLiteral("accounts: change an account already in the book with the record's "
+                                         "non-empty fields; empty fields keep what the book holds."));
     if (!commandLine.parse(arguments))
         return Success;
     const QString kind = tableKind(commandLine, 1);
+    if (commandLine.isSet(QStringLiteral("update")) && kind != QLatin1String("accounts"))
+        throw usageError(QStringLiteral("--update applies to accounts only"));
     QString dateFormat;
     if (commandLine.isSet(QStringLiteral("date-format"))) {
         dateFormat = commandLine.requiredValue(QStringLiteral("date-format"));
@@ -116,7 +122,9 @@ int runImport(const QStringList &arguments)
     Book book;
     openBook(book, commandLine.positional(0));
     if (kind == QLatin1String("accounts"))
-        importAccounts(book.db(), csv.records, terminalProgress());
+        importAccounts(book.db(), csv.records,
+                       commandLine.isSet(QStringLiteral("update")) ? ExistingAccounts::Update : ExistingAccounts::Refuse,
+                       terminalProgress());
     else
         importTransactions(book.db(), csv.records, dateFormat, terminalProgress());
     return Success;

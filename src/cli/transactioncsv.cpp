@@ -92,8 +92,7 @@ void importTransactions(const QSqlDatabase &db, const QList<CsvRecord> &records,
             progress(i, total);
     }
 
-    const TranSaveResult saved =
-        saveTransactions(db, rows, QDateTime::currentDateTime(), StagedDeletions::Ignore);
+    const TranSaveResult saved = saveTransactions(db, rows, QDateTime::currentDateTime());
     if (saved.ok())
         return;
     if (saved.refusedRow >= 0 && saved.refusedRow < total)

@@ -1,8 +1,10 @@
 #include "accounts.h"
 
+#include "idmarks.h"
 #include "sql.h"
 #include "textroutines.h"
 
+#include <QSet>
 #include <QSqlQuery>
 #include <optional>
 
@@ -44,14 +46,40 @@ AccountSaveResult refused(AccountSaveResult::Outcome outcome, const QString &tit
     return r;
 }
 
-// The id in the first staged row the statement finds, if any.
-std::optional<qint64> firstStagedId(const QSqlDatabase &db, const QString &statement)
+// Refuses to delete an account that transactions still use: they would point
+// at nothing, and at whatever account later took the id.
+std::optional<AccountSaveResult> deletionInUse(const QSqlDatabase &db, const QList<qint64> &deleted)
 {
-    QSqlQuery q = runSql(db, statement);
-    return q.next() ? std::optional<qint64>(q.value(0).toLongLong()) : std::nullopt;
+    for (const qint64 id : deleted) {
+        QSqlQuery account = runSql(db, QStringLiteral("SELECT account_name FROM account_master WHERE account_id = ?"), {id});
+        if (!account.next())
+            continue;
+        QSqlQuery uses = runSql(db, QStringLiteral("SELECT count(*) FROM transaction_master "
+                                                   "WHERE (from_acc = ? AND from_flag = 'A') "
+                                                   "OR (to_acc = ? AND to_flag = 'A')"),
+                                {id, id});
+        const qint64 count = uses.next() ? uses.value(0).toLongLong() : 0;
+        if (count > 0)
+            return refused(AccountSaveResult::Outcome::InUse, QStringLiteral("Invalid Data"),
+                           QStringLiteral("%1 is used by %2 %3")
+                               .arg(account.value(0).toString().trimmed())
+                               .arg(count)
+                               .arg(count == 1 ? QStringLiteral("transaction") : QStringLiteral("transactions")));
+    }
+    return std::nullopt;
 }
 
 } // namespace
+
+QString accountNameKey(const QString &name)
+{
+    return name.trimmed().toCaseFolded();
+}
+
+QString existingNameMessage()
+{
+    return QStringLiteral("Invalid data\r\n\r\nYou are entering account with existing name.");
+}
 
 RowArray makeAccountRows()
 {
@@ -109,33 +137,18 @@ QList<IdName> accountTypes(const QSqlDatabase &db)
     return idNames(db, QStringLiteral("SELECT account_type_id, account_type FROM Account_Type_Master ORDER BY account_type"));
 }
 
-void beginAccountEdit(const QSqlDatabase &db)
-{
-    runSql(db, QStringLiteral("DELETE FROM tmp_account_d"));
-    runSql(db, QStringLiteral("DELETE FROM tmp_account_i"));
-}
-
-void stageAccountDeletion(const QSqlDatabase &db, qint64 id)
-{
-    runSql(db, QStringLiteral("INSERT INTO tmp_account_d VALUES (?)"), {id});
-}
-
 AccountSaveResult saveAccounts(const QSqlDatabase &db, const RowArray &rows, const QDate &today,
-                               StagedDeletions deletions)
+                               const QList<qint64> &deleted)
 {
     using Outcome = AccountSaveResult::Outcome;
     const QString versionDate = today.toString(QStringLiteral("MM/dd/yyyy"));
     try {
         TransactionGuard transaction(db);
         runSql(db, QStringLiteral("DELETE FROM tmp_account_i"));
-        qint64 highest = 0;
-        {
-            QSqlQuery q = runSql(db, QStringLiteral("SELECT MAX(account_id) FROM account_master"));
-            if (q.next())
-                highest = NullToText(q.value(0)).toLongLong();
-        }
+        qint64 highest = highestIdGiven(db, IdSeries::Accounts);
         QList<qint64> saved;
         QList<int> savedRows;
+        QStringList savedNames; // compared as accountNameKey gives them
         for (int row = 0; row < rows.rowCount(); ++row) {
             if (NullToText(rows.textAt(row, AccountCol::Status)) != QLatin1String("I"))
                 continue;
@@ -157,32 +170,43 @@ AccountSaveResult saveAccounts(const QSqlDatabase &db, const RowArray &rows, con
                     NullToText(rows.textAt(row, AccountCol::Particulars)), versionDate});
             saved << id;
             savedRows << row;
+            savedNames << accountNameKey(name);
         }
-        if (deletions == StagedDeletions::Apply)
-            runSql(db, QStringLiteral("DELETE FROM account_master WHERE account_id IN (SELECT account_id FROM tmp_account_d)"));
+        if (auto inUse = deletionInUse(db, deleted))
+            return *inUse;
+        const qint64 deletedCount =
+            runSqlForIds(db, QStringLiteral("DELETE FROM account_master WHERE account_id = ?"), deleted);
         runSql(db, QStringLiteral("DELETE FROM account_master WHERE account_id IN (SELECT Account_ID FROM tmp_account_i)"));
-        const auto refusedAt = [&](std::optional<qint64> id, Outcome outcome, const QString &text) {
+        // Names are compared in C++, since the database folds the case of the
+        // letters A to Z only.
+        const auto refusedAt = [&](int staged, Outcome outcome, const QString &text) {
             AccountSaveResult r = refused(outcome, QStringLiteral("Invalid Data"), text);
-            r.refusedRow = savedRows.value(saved.indexOf(*id), -1);
+            r.refusedRow = savedRows[staged];
             return r;
         };
-        if (const auto id = firstStagedId(db, QStringLiteral(
-                "SELECT A.Account_ID FROM tmp_account_i AS A, account_master AS B "
-                "WHERE A.Account_Name = B.account_name COLLATE NOCASE "
-                "AND A.Account_ID <> B.account_id ORDER BY A.rowid LIMIT 1")))
-            return refusedAt(id, Outcome::ExistingName,
-                             QStringLiteral("Invalid data\r\n\r\nYou are entering account with existing name."));
-        if (const auto id = firstStagedId(db, QStringLiteral(
-                "SELECT A.Account_ID FROM tmp_account_i AS A, tmp_account_i AS B "
-                "WHERE A.Account_Name = B.Account_Name COLLATE NOCASE "
-                "AND A.Account_ID <> B.Account_ID AND B.rowid < A.rowid ORDER BY A.rowid LIMIT 1")))
-            return refusedAt(id, Outcome::RepeatingName,
-                             QStringLiteral("Invalid data\r\n\r\nYou are entering account with repeating name."));
+        QSet<QString> staying;
+        {
+            QSqlQuery q = runSql(db, QStringLiteral("SELECT account_name FROM account_master"));
+            while (q.next())
+                staying.insert(accountNameKey(q.value(0).toString()));
+        }
+        for (int i = 0; i < savedNames.size(); ++i)
+            if (staying.contains(savedNames[i]))
+                return refusedAt(i, Outcome::ExistingName, existingNameMessage());
+        QSet<QString> earlier;
+        for (int i = 0; i < savedNames.size(); ++i) {
+            if (earlier.contains(savedNames[i]))
+                return refusedAt(i, Outcome::RepeatingName,
+                                 QStringLiteral("Invalid data\r\n\r\nYou are entering account with repeating name."));
+            earlier.insert(savedNames[i]);
+        }
         runSql(db, QStringLiteral("INSERT INTO account_master (account_id, account_name, account_type, open_amount, "
                                   "particulars, version_date) SELECT * FROM tmp_account_i"));
+        rememberHighestId(db, IdSeries::Accounts, highest);
         transaction.commit();
         AccountSaveResult result;
         result.savedIds = saved;
+        result.deletedCount = deletedCount;
         return result;
     } catch (const DbError &e) {
         // The guard has rolled everything back, staging rows included. A

@@ -15,6 +15,13 @@ namespace AccountCol {
 enum : int { Id, SerialNo, Name, Type, Opening, CurrentBalance, Particulars, Status, Count };
 }
 
+// The form in which account names are told apart: trimmed, the case of
+// every letter folded ("Bank" and "bank", "Äpfel" and "äpfel" are one name).
+QString accountNameKey(const QString &name);
+
+// The refusal of a name that another account has (title "Invalid Data").
+QString existingNameMessage();
+
 // An empty row array with the account grid's columns.
 RowArray makeAccountRows();
 
@@ -38,29 +45,27 @@ struct IdName {
 QList<IdName> accountNames(const QSqlDatabase &db);
 QList<IdName> accountTypes(const QSqlDatabase &db);
 
-// Starts an edit cycle: empties the staging tables.
-void beginAccountEdit(const QSqlDatabase &db);
-// Records at once that the account with this id is deleted in the grid.
-void stageAccountDeletion(const QSqlDatabase &db, qint64 id);
-
 struct AccountSaveResult {
-    enum class Outcome { Saved, EmptyName, ExistingName, RepeatingName, Failed };
+    enum class Outcome { Saved, EmptyName, ExistingName, RepeatingName, InUse, Failed };
     Outcome outcome = Outcome::Saved;
     QString title;       // the message to show when refused or failed
     QString text;
     QString detail;      // the database's description of a failure
     int refusedRow = -1; // the first row at fault when refused, else -1
     QList<qint64> savedIds; // ids of the saved rows, in grid order
+    qint64 deletedCount = 0; // accounts removed by the deletions
     bool ok() const { return outcome == Outcome::Saved; }
 };
 
 // Applies an edit cycle: the rows marked "I" (new rows have id 0 and get ids
-// above the highest in the table, in row order) replace or add accounts, and
-// the staged deletions remove theirs. Names must be non-empty and unique
-// (compared as the book compares names, ignoring case); a refusal names the
-// first row at fault, for a repeated name the later of the two. Everything happens in
-// one transaction: the table ends fully updated or exactly as it was.
+// above the highest ever given, in row order) replace or add accounts, and
+// the accounts with the ids in deleted (the window's own list of rows
+// deleted in the grid) are removed; deleting an account that transactions
+// use is refused, naming it and their count. Names must be non-empty and
+// unique (compared by accountNameKey); a refusal names the first row at
+// fault, for a repeated name the later of the two. Everything happens in one
+// transaction: the table ends fully updated or exactly as it was.
 AccountSaveResult saveAccounts(const QSqlDatabase &db, const RowArray &rows, const QDate &today,
-                               StagedDeletions deletions = StagedDeletions::Apply);
+                               const QList<qint64> &deleted = {});
 
 } // namespace bc

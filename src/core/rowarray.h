@@ -89,11 +89,6 @@ private:
     void checkCell(int row, int column) const;
 };
 
-// Whether a save applies the deletions staged by the window's grid (its
-// "_d" work table) or leaves them alone, as an import does: an import adds
-// rows only and must never act on what a window session left staged.
-enum class StagedDeletions { Apply, Ignore };
-
 // Sorts a grid's rows in place; see RowArray::sortRows.
 void SortGridRows(RowArray &rows, int column, const QString &direction);
 

@@ -89,19 +89,31 @@ QSqlQuery runSql(const QSqlDatabase &db, const QString &statement, const QVarian
     return query;
 }
 
-void runSqlBatch(const QSqlDatabase &db, const QString &statement, const QList<QVariantList> &rows)
+qint64 runSqlBatch(const QSqlDatabase &db, const QString &statement, const QList<QVariantList> &rows)
 {
     if (!db.isOpen())
         throw DbError(QStringLiteral("The book is not open."));
     QSqlQuery query(db);
     if (!query.prepare(statement))
         throw failure(query.lastError());
+    qint64 changed = 0;
     for (const QVariantList &values : rows) {
         for (qsizetype i = 0; i < values.size(); ++i)
             query.bindValue(int(i), values[i]);
         if (!query.exec())
             throw failure(query.lastError());
+        changed += qMax(0, query.numRowsAffected());
     }
+    return changed;
+}
+
+qint64 runSqlForIds(const QSqlDatabase &db, const QString &statement, const QList<qint64> &ids)
+{
+    QList<QVariantList> rows;
+    rows.reserve(ids.size());
+    for (const qint64 id : ids)
+        rows.append(QVariantList{id});
+    return runSqlBatch(db, statement, rows);
 }
 
 QSqlQuery runSavedQuery(const QSqlDatabase &db, const QString &name, const QVariantList &arguments)

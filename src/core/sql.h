@@ -34,8 +34,11 @@ QSqlQuery runSql(const QSqlDatabase &db, const QString &statement, const QVarian
 
 // Prepares a statement once and runs it once per row of values, bound by
 // position: for inserting many rows without preparing a statement per row.
-// Throws DbError at the first failing row.
-void runSqlBatch(const QSqlDatabase &db, const QString &statement, const QList<QVariantList> &rows);
+// Returns the number of rows the runs changed in all; throws DbError at the
+// first failing row.
+qint64 runSqlBatch(const QSqlDatabase &db, const QString &statement, const QList<QVariantList> &rows);
+// The same for a statement with a single placeholder, once per id.
+qint64 runSqlForIds(const QSqlDatabase &db, const QString &statement, const QList<qint64> &ids);
 
 // Runs a saved query of the book by name with its arguments as ?1 ... ?n.
 QSqlQuery runSavedQuery(const QSqlDatabase &db, const QString &name, const QVariantList &arguments);

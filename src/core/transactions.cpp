@@ -1,6 +1,7 @@
 #include "transactions.h"
 
 #include "dates.h"
+#include "idmarks.h"
 #include "sql.h"
 #include "textroutines.h"
 
@@ -109,17 +110,6 @@ QString GetAccName(const QSqlDatabase &db, const QString &key)
     }
 }
 
-void beginTransactionScreen(const QSqlDatabase &db)
-{
-    runSql(db, QStringLiteral("DELETE FROM tmp_transaction_master_d"));
-    runSql(db, QStringLiteral("DELETE FROM tmp_transaction_master_i"));
-}
-
-void stageTransactionDeletion(const QSqlDatabase &db, qint64 id)
-{
-    runSql(db, QStringLiteral("INSERT INTO tmp_transaction_master_d (tran_id) VALUES (?)"), {id});
-}
-
 QString ValidateRow(const RowArray &rows, int row)
 {
     const QString prefix = QStringLiteral("Bad data in Record No %1\r\n").arg(row + 1);
@@ -137,7 +127,7 @@ QString ValidateRow(const RowArray &rows, int row)
 }
 
 TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, const QDateTime &now,
-                                StagedDeletions deletions)
+                                const QList<qint64> &deleted)
 {
     QList<int> marked;
     for (int r = 0; r < rows.rowCount(); ++r)
@@ -170,18 +160,11 @@ TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, co
                                        "to_acc, to_flag, amount, particulars, version_date) "
                                        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                     staged);
-        qint64 highest = 0;
-        {
-            QSqlQuery q = runSql(db, QStringLiteral("SELECT MAX(tran_id) FROM transaction_master"));
-            if (q.next())
-                highest = q.value(0).toLongLong();
-        }
+        const qint64 highest = highestIdGiven(db, IdSeries::Transactions);
         if (highest - provisional > std::numeric_limits<qint32>::max())
             throw DbError(QStringLiteral("There are no transaction numbers left for %1 new rows.").arg(-provisional));
-        const bool applyDeletions = deletions == StagedDeletions::Apply;
-        if (applyDeletions)
-            runSql(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id IN "
-                                      "(SELECT tran_id FROM tmp_transaction_master_d)"));
+        const qint64 deletedCount =
+            runSqlForIds(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id = ?"), deleted);
         runSql(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id IN "
                                   "(SELECT tran_id FROM tmp_transaction_master_i)"));
         runSql(db, QStringLiteral("UPDATE tmp_transaction_master_i SET tran_id = ? - tran_id WHERE tran_id < 0"),
@@ -193,22 +176,14 @@ TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, co
             while (q.next())
                 ids << q.value(0).toLongLong();
         }
-        // Applied deletions must not be applied again by a later save, when a
-        // new transaction may have received a deleted id.
-        if (applyDeletions)
-            runSql(db, QStringLiteral("DELETE FROM tmp_transaction_master_d"));
+        rememberHighestId(db, IdSeries::Transactions, highest - provisional);
         transaction.commit();
         TranSaveResult saved;
         saved.savedIds = ids;
+        saved.deletedCount = deletedCount;
         return saved;
     } catch (const DbError &e) {
-        // Everything above is rolled back. As after any failed save, the
-        // staged deletions are dropped so they cannot surprise a later save.
-        try {
-            if (deletions == StagedDeletions::Apply)
-                beginTransactionScreen(db);
-        } catch (const DbError &) {
-        }
+        // Everything above is rolled back.
         const QString text = QStringLiteral("Error saving the data");
         TranSaveResult failed = outcome(TranSaveResult::Outcome::Failed, QStringLiteral("Error"),
                                         e.isFileFault() ? text + QStringLiteral("\r\n\r\n") + e.description() : text);

@@ -59,11 +59,6 @@ QList<AccountChoice> transactionAccounts(const QSqlDatabase &db);
 // The name of an account ("A12") or party ("P3"); empty for anything unknown.
 QString GetAccName(const QSqlDatabase &db, const QString &key);
 
-// Empties the staging tables when the screen opens.
-void beginTransactionScreen(const QSqlDatabase &db);
-// Records at once that the transaction with this id is deleted in the grid.
-void stageTransactionDeletion(const QSqlDatabase &db, qint64 id);
-
 // Checks one row before it is saved. Returns an empty text when it may be
 // saved, else the message naming the row by its number (row + 1).
 QString ValidateRow(const RowArray &rows, int row);
@@ -76,17 +71,18 @@ struct TranSaveResult {
     QString text;
     QString detail;         // the database's description of a failure
     QList<qint64> savedIds; // ids of the saved rows, in grid order
+    qint64 deletedCount = 0; // transactions removed by the deletions
     bool ok() const { return outcome == Outcome::Saved; }
 };
 
-// Saves the rows marked "I" and applies the staged deletions, all or
+// Saves the rows marked "I" and removes the transactions with the ids in
+// deleted (the window's own list of rows deleted in the grid), all or
 // nothing: every marked row is checked first; then, in one transaction, the
-// deleted and old versions go, new rows get ids above the highest in use in
-// grid order, changed rows keep theirs, and the staged deletions are cleared.
-// The row array is not changed, so a refused or failed save can be retried.
-// With StagedDeletions::Ignore the staged deletions are neither applied nor
-// cleared, and a failure leaves the staging tables alone.
+// deleted and old versions go, new rows get ids above the highest ever given
+// (a deleted id is never given again) in grid order, and changed rows keep
+// theirs. The row array is not changed, so a refused or failed save can be
+// retried.
 TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, const QDateTime &now,
-                                StagedDeletions deletions = StagedDeletions::Apply);
+                                const QList<qint64> &deleted = {});
 
 } // namespace bc

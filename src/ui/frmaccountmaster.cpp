@@ -12,6 +12,7 @@
 #include "waitcursor.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QVBoxLayout>
 
 namespace bc {
@@ -119,12 +121,14 @@ void frmAccountMaster::buildControls()
     cmdCancel = makeButton(this, "cmdCancel", QStringLiteral("&Cancel"));
     cmdQuit = makeButton(this, "cmdQuit", QStringLiteral("&Quit"));
     lbltotal = makeTotalLabel(this);
+    lblStatus = makeStatusLabel(this);
 
     QHBoxLayout *bottom =
         makeButtonRow({cmdEdit, cmdSave, cmdCancel, cmdQuit}, QStringLiteral("Total Amount (Rs.)"), lbltotal);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);
     layout->addWidget(tdbgAccounts, 1);
+    layout->addWidget(lblStatus);
     layout->addLayout(bottom);
     resize(860, 480);
 
@@ -172,6 +176,7 @@ void frmAccountMaster::Find()
 {
     WaitCursor wait;
     lbltotal->setText(QStringLiteral("0.00"));
+    lblStatus->clear();
     try {
         AccountFindResult found = findAccounts(m_state.book.db(), cboAccount->currentText(), txtOpen1->text(),
                                                txtOpen2->text());
@@ -197,12 +202,8 @@ void frmAccountMaster::Blank()
 
 void frmAccountMaster::EditNew()
 {
-    try {
-        beginAccountEdit(m_state.book.db());
-    } catch (const DbError &e) {
-        reportDbFailure(m_state, this, e.description());
-        return;
-    }
+    m_deletedIds.clear();
+    lblStatus->clear();
     SetMode(QStringLiteral("E"));
     tdbgAccounts->setFocus();
 }
@@ -210,6 +211,7 @@ void frmAccountMaster::EditNew()
 void frmAccountMaster::Cancel()
 {
     tdbgAccounts->commitEdit();
+    m_deletedIds.clear();
     SetMode(QStringLiteral("V"));
     Find();
 }
@@ -220,15 +222,23 @@ void frmAccountMaster::Save()
     AccountSaveResult result;
     {
         WaitCursor wait;
-        result = saveAccounts(m_state.book.db(), AccountRows, m_state.today());
+        result = saveAccounts(m_state.book.db(), AccountRows, m_state.today(), m_deletedIds);
     }
     if (!result.ok()) {
         m_state.messages->critical(this, result.title, result.text);
         return;
     }
+    m_deletedIds.clear();
     SetMode(QStringLiteral("V"));
     LoadLists();
     Find();
+    QSet<qint64> listed;
+    for (int r = 0; r < AccountRows.rowCount(); ++r)
+        listed.insert(AccountRows.intAt(r, AccountCol::Id));
+    const auto hidden = std::count_if(result.savedIds.cbegin(), result.savedIds.cend(),
+                                      [&](qint64 id) { return !listed.contains(id); });
+    lblStatus->setText(saveStatusText(result.savedIds.size(), result.deletedCount,
+                                      {{hidden, QStringLiteral("the filter shown")}}));
 }
 
 bool frmAccountMaster::allowNameEdit(int row)
@@ -243,13 +253,11 @@ bool frmAccountMaster::allowNameEdit(int row)
 
 bool frmAccountMaster::stageDeletion(int row)
 {
-    try {
-        stageAccountDeletion(m_state.book.db(), AccountRows.intAt(row, AccountCol::Id));
-        return true;
-    } catch (const DbError &e) {
-        reportDbFailure(m_state, this, e.description());
-        return false;
-    }
+    // Kept by this window alone until Save: another window or program
+    // working on the same book neither sees nor applies it.
+    if (const qint64 id = AccountRows.intAt(row, AccountCol::Id); id != 0)
+        m_deletedIds << id;
+    return true;
 }
 
 void frmAccountMaster::sortByColumn(int column)
@@ -271,9 +279,15 @@ bool frmAccountMaster::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+void frmAccountMaster::dropEdits()
+{
+    m_deletedIds.clear();
+    SetMode(QStringLiteral("V"));
+}
+
 void frmAccountMaster::closeEvent(QCloseEvent *event)
 {
-    if (m_mode == QLatin1String("E") && !confirmDiscardEdits(m_state, this, windowTitle())) {
+    if (inEditCycle() && !confirmDiscardEdits(m_state, this, windowTitle())) {
         event->ignore();
         return;
     }

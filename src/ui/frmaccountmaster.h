@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rowarray.h"
+#include "screenparts.h"
 
 #include <QWidget>
 
@@ -18,7 +19,7 @@ class RowArrayModel;
 
 // The chart of accounts: search, list, and the edit cycle Edit/New, Save,
 // Cancel over the grid.
-class frmAccountMaster : public QWidget {
+class frmAccountMaster : public QWidget, public EditCycleScreen {
     Q_OBJECT
 public:
     explicit frmAccountMaster(AppState &state, QWidget *parent = nullptr);
@@ -36,11 +37,14 @@ public:
     QPushButton *cmdCancel;
     QPushButton *cmdQuit;
     QLabel *lbltotal;
+    QLabel *lblStatus; // what the last save did
 
     QString mode() const { return m_mode; }
     QString SortOrder = QStringLiteral("A");
 
     void SetMode(const QString &mode);
+    bool inEditCycle() const override { return m_mode == QLatin1String("E"); }
+    void dropEdits() override;
     void LoadLists();
     void Find();
     void Blank();
@@ -61,6 +65,7 @@ private:
     AppState &m_state;
     RowArrayModel *m_model = nullptr;
     QString m_mode = QStringLiteral("V");
+    QList<qint64> m_deletedIds; // accounts deleted in the grid in this edit cycle
 };
 
 } // namespace bc

@@ -9,6 +9,7 @@
 #include "frmtransaction.h"
 #include "frmsysconfig.h"
 #include "frmtextcontrol.h"
+#include "screenparts.h"
 #include "sql.h"
 
 #include <QCloseEvent>
@@ -141,6 +142,22 @@ void frmMain::fillWindowMenu()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    // Every screen with unsaved edits is asked before any window closes, so
+    // a "No" leaves all of them, and what they show, as they were.
+    QList<EditCycleScreen *> agreed;
+    for (QMdiSubWindow *sub : mdiArea->subWindowList()) {
+        auto *screen = dynamic_cast<EditCycleScreen *>(sub->widget());
+        if (!screen || !screen->inEditCycle())
+            continue;
+        mdiArea->setActiveSubWindow(sub);
+        if (!confirmDiscardEdits(m_state, sub->widget(), sub->widget()->windowTitle())) {
+            event->ignore();
+            return;
+        }
+        agreed << screen;
+    }
+    for (EditCycleScreen *screen : agreed)
+        screen->dropEdits();
     mdiArea->closeAllSubWindows();
     const QList<QMdiSubWindow *> left = mdiArea->subWindowList();
     if (std::any_of(left.begin(), left.end(), [](QMdiSubWindow *w) { return w->isVisible(); })) {

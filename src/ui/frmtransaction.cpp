@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QVBoxLayout>
 
 namespace bc {
@@ -94,11 +95,6 @@ frmTransaction::frmTransaction(AppState &state, QWidget *parent)
     SortOrder = QStringLiteral("A");
     SetMode(QStringLiteral("V"));
     LoadLists();
-    try {
-        beginTransactionScreen(m_state.book.db());
-    } catch (const DbError &e) {
-        reportDbFailure(m_state, this, e.description());
-    }
     Find();
 }
 
@@ -171,6 +167,7 @@ void frmTransaction::buildGrid()
     cmdprint = makeButton(this, "cmdprint", QStringLiteral("&Print"));
     cmdQuit = makeButton(this, "cmdQuit", QStringLiteral("&Quit"));
     lbltotal = makeTotalLabel(this);
+    lblStatus = makeStatusLabel(this);
 
     auto *dates = new QHBoxLayout;
     dates->addWidget(chkApply);
@@ -185,6 +182,7 @@ void frmTransaction::buildGrid()
     layout->addLayout(dates);
     layout->addWidget(fraSearch);
     layout->addWidget(tdbgTran, 1);
+    layout->addWidget(lblStatus);
     layout->addLayout(bottom);
     resize(900, 560);
 
@@ -257,6 +255,7 @@ void frmTransaction::Find()
     WaitCursor wait;
     TranRows.clear();
     lbltotal->setText(QStringLiteral("0.00"));
+    lblStatus->clear();
     SortOrder = QStringLiteral("A");
     int nullAmounts = 0;
     try {
@@ -293,6 +292,8 @@ void frmTransaction::Blank()
 
 void frmTransaction::EditNew()
 {
+    m_deletedIds.clear();
+    lblStatus->clear();
     SetMode(QStringLiteral("E"));
     tdbgTran->setFocus();
 }
@@ -300,6 +301,7 @@ void frmTransaction::EditNew()
 void frmTransaction::Cancel()
 {
     tdbgTran->commitEdit();
+    m_deletedIds.clear();
     SetMode(QStringLiteral("V"));
     Find();
 }
@@ -307,10 +309,14 @@ void frmTransaction::Cancel()
 void frmTransaction::Save()
 {
     tdbgTran->commitEdit();
+    QList<QDate> savedDates; // of the rows a save writes, in the order of its ids
+    for (int r = 0; r < TranRows.rowCount(); ++r)
+        if (TranRows.textAt(r, TranCol::Status) == QLatin1String("I"))
+            savedDates << TranRows.dateAt(r, TranCol::Date);
     TranSaveResult result;
     {
         WaitCursor wait;
-        result = saveTransactions(m_state.book.db(), TranRows, QDateTime::currentDateTime());
+        result = saveTransactions(m_state.book.db(), TranRows, QDateTime::currentDateTime(), m_deletedIds);
     }
     switch (result.outcome) {
     case TranSaveResult::Outcome::Refused:
@@ -318,14 +324,41 @@ void frmTransaction::Save()
         tdbgTran->setCurrentIndex(m_model->index(result.refusedRow, TranCol::Date));
         return;
     case TranSaveResult::Outcome::Failed:
+        m_deletedIds.clear(); // dropped, so they cannot surprise a later save
         m_state.messages->show(this, MsgIcon::None, result.title, result.text, QMessageBox::Ok, QMessageBox::Ok);
         SetMode(QStringLiteral("V"));
         return;
     case TranSaveResult::Outcome::Saved:
+        m_deletedIds.clear();
         Find();
         SetMode(QStringLiteral("V"));
+        showSaved(result, savedDates);
         return;
     }
+}
+
+// Says on the status line what the save did, and how many of the saved rows
+// the reloaded list does not show: outside the dates searched, or left out
+// by the other criteria.
+void frmTransaction::showSaved(const TranSaveResult &result, const QList<QDate> &savedDates)
+{
+    QSet<qint64> listed;
+    for (int r = 0; r < TranRows.rowCount(); ++r)
+        listed.insert(TranRows.intAt(r, TranCol::Id));
+    const TranSearch search = searchCriteria();
+    qsizetype outsideDates = 0, outsideSearch = 0;
+    for (qsizetype i = 0; i < result.savedIds.size(); ++i) {
+        if (listed.contains(result.savedIds[i]))
+            continue;
+        const QDate date = savedDates.value(i);
+        if (search.applyDates && (date < search.fromDate || date > search.toDate))
+            ++outsideDates;
+        else
+            ++outsideSearch;
+    }
+    lblStatus->setText(saveStatusText(result.savedIds.size(), result.deletedCount,
+                                      {{outsideDates, QStringLiteral("the dates shown")},
+                                       {outsideSearch, QStringLiteral("the search shown")}}));
 }
 
 void frmTransaction::Print()
@@ -360,13 +393,11 @@ void frmTransaction::onCellUpdated(int row, int column)
 
 bool frmTransaction::stageDeletion(int row)
 {
-    try {
-        stageTransactionDeletion(m_state.book.db(), TranRows.intAt(row, TranCol::Id));
-        return true;
-    } catch (const DbError &e) {
-        reportDbFailure(m_state, this, e.description());
-        return false;
-    }
+    // Kept by this window alone until Save: another window or program
+    // working on the same book neither sees nor applies it.
+    if (const qint64 id = TranRows.intAt(row, TranCol::Id); id > 0)
+        m_deletedIds << id;
+    return true;
 }
 
 void frmTransaction::sortByColumn(int column)
@@ -390,9 +421,15 @@ bool frmTransaction::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+void frmTransaction::dropEdits()
+{
+    m_deletedIds.clear();
+    SetMode(QStringLiteral("V"));
+}
+
 void frmTransaction::closeEvent(QCloseEvent *event)
 {
-    if (m_mode == QLatin1String("E") && !confirmDiscardEdits(m_state, this, windowTitle())) {
+    if (inEditCycle() && !confirmDiscardEdits(m_state, this, windowTitle())) {
         event->ignore();
         return;
     }

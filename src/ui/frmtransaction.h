@@ -2,6 +2,7 @@
 
 #include "rowarray.h"
 #include "transactions.h"
+#include "screenparts.h"
 
 #include <QWidget>
 
@@ -21,7 +22,7 @@ class RowArrayModel;
 
 // Transactions: search, list with a total, and the edit cycle Edit/New,
 // Save, Cancel over the grid.
-class frmTransaction : public QWidget {
+class frmTransaction : public QWidget, public EditCycleScreen {
     Q_OBJECT
 public:
     explicit frmTransaction(AppState &state, QWidget *parent = nullptr);
@@ -45,11 +46,14 @@ public:
     QPushButton *cmdprint;
     QPushButton *cmdQuit;
     QLabel *lbltotal;
+    QLabel *lblStatus; // what the last save did
 
     QString SortOrder = QStringLiteral("A");
     QString mode() const { return m_mode; }
 
     void SetMode(const QString &mode);
+    bool inEditCycle() const override { return m_mode == QLatin1String("E"); }
+    void dropEdits() override;
     void LoadLists();
     void Find();
     void Blank();
@@ -71,11 +75,13 @@ private:
     void onRowAdded(int row, int column);
     void onCellUpdated(int row, int column);
     bool stageDeletion(int row);
+    void showSaved(const TranSaveResult &result, const QList<QDate> &savedDates);
     void sortByColumn(int column);
 
     AppState &m_state;
     RowArrayModel *m_model;
     QString m_mode = QStringLiteral("V");
+    QList<qint64> m_deletedIds; // transactions deleted in the grid in this edit cycle
 };
 
 } // namespace bc

@@ -155,7 +155,8 @@ TEST(CliRoundTrip, ExportImportExportGivesIdenticalFiles)
               "1/1/2024,100% Pure_Fund,Zo\xC3\xAB's Caf\xC3\xA9,-0.01,\n"
               "29/2/2024,Zo\xC3\xAB's Caf\xC3\xA9,CASH,7,\xC3\xA9t\xC3\xA9\n"));
     ok({QStringLiteral("new"), first});
-    ok({QStringLiteral("import"), first, QStringLiteral("accounts"), dir.filePath(QStringLiteral("a.csv"))});
+    ok({QStringLiteral("import"), first, QStringLiteral("accounts"), dir.filePath(QStringLiteral("a.csv")),
+        QStringLiteral("--update")});
     ok({QStringLiteral("import"), first, QStringLiteral("transactions"), dir.filePath(QStringLiteral("t.csv")),
         QStringLiteral("--date-format"), QStringLiteral("d/M/yyyy")});
 
@@ -165,12 +166,12 @@ TEST(CliRoundTrip, ExportImportExportGivesIdenticalFiles)
     ASSERT_TRUE(bc::test::writeBytes(dir.filePath(QStringLiteral("transactions1.csv")), transactions1));
 
     ok({QStringLiteral("new"), second});
-    ok({QStringLiteral("import"), second, QStringLiteral("accounts"), accounts1});
+    ok({QStringLiteral("import"), second, QStringLiteral("accounts"), accounts1, QStringLiteral("--update")});
     ok({QStringLiteral("import"), second, QStringLiteral("transactions"), dir.filePath(QStringLiteral("transactions1.csv"))});
     EXPECT_EQ(ok({QStringLiteral("export"), second, QStringLiteral("accounts")}), fileBytes(accounts1));
     EXPECT_EQ(ok({QStringLiteral("export"), second, QStringLiteral("transactions")}), transactions1);
 
-    // The awkward texts came through as typed; "cash" changed the built-in
+    // The awkward texts came through as typed; "cash" updated the built-in
     // CASH account rather than adding a second one.
     const QList<QStringList> accounts = csvRows(fileBytes(accounts1));
     EXPECT_TRUE(accounts.contains(QStringList({QStringLiteral("Smith, O'Brien & \"Co\""), QStringLiteral("Liability"),
@@ -192,6 +193,51 @@ TEST(CliRoundTrip, ExportImportExportGivesIdenticalFiles)
                                    QStringLiteral("Zoë's Café"), QStringLiteral("-0.01"), QString()},
                                   {QStringLiteral("2024-02-29"), QStringLiteral("Zoë's Café"), QStringLiteral("CASH"),
                                    QStringLiteral("7.00"), QStringLiteral("été")}}));
+}
+
+TEST(CliImportAccounts, ANameInTheBookIsRefusedUnlessIdenticalOrUpdated)
+{
+    QTemporaryDir dir;
+    const QString book = dir.filePath(QStringLiteral("b.fd")), copy = dir.filePath(QStringLiteral("copy.fd"));
+    const auto file = [&](const char *name, const QByteArray &records) {
+        EXPECT_TRUE(bc::test::writeBytes(dir.filePath(QLatin1String(name)), "name,type,opening,particulars\n" + records));
+        return dir.filePath(QLatin1String(name));
+    };
+    const auto import = [&](const QString &path, const QStringList &extra = {}) {
+        return cli(QStringList{QStringLiteral("import"), book, QStringLiteral("accounts"), path} + extra);
+    };
+    const auto listed = [&] { return ok({QStringLiteral("export"), book, QStringLiteral("accounts")}); };
+    ok({QStringLiteral("new"), book});
+    const QString first = file("first.csv", "Bank,Asset,100,Main\n\xC3\x84pfel,Expense,,fruit\n");
+    ok({QStringLiteral("import"), book, QStringLiteral("accounts"), first});
+    const QByteArray before = listed();
+
+    // The same records again, and the whole export into a new book, change nothing.
+    EXPECT_EQ(import(first).status, 0);
+    ok({QStringLiteral("new"), copy});
+    ok({QStringLiteral("export"), book, QStringLiteral("accounts"), QStringLiteral("--output"),
+        dir.filePath(QStringLiteral("all.csv"))});
+    ok({QStringLiteral("import"), copy, QStringLiteral("accounts"), dir.filePath(QStringLiteral("all.csv"))});
+    EXPECT_EQ(ok({QStringLiteral("export"), copy, QStringLiteral("accounts")}), before);
+
+    // A name in the book, in any case of any letter, is refused with its line.
+    for (const QByteArray &records : {QByteArray("Fuel,,,\ncash,Income,,\n"), QByteArray("Fuel,,,\n\xC3\xA4pfel,,,\n"),
+                                      QByteArray("Fuel,,,\nBank,,,note\n")}) {
+        const CliRun run = import(file("clash.csv", records));
+        EXPECT_EQ(run.status, 1) << records.toStdString();
+        EXPECT_TRUE(run.err.contains("line 3: Invalid data You are entering account with existing name."))
+            << run.err.toStdString();
+    }
+    EXPECT_EQ(listed(), before);
+
+    // --update changes what the record gives; empty fields keep the book's.
+    EXPECT_EQ(import(file("update.csv", "Bank,,,note\ncash,Income,,\n"), {QStringLiteral("--update")}).status, 0);
+    const QList<QStringList> after = csvRows(listed());
+    EXPECT_TRUE(after.contains(QStringList({QStringLiteral("Bank"), QStringLiteral("Asset"), QStringLiteral("100.00"),
+                                            QStringLiteral("note")})));
+    EXPECT_TRUE(after.contains(QStringList({QStringLiteral("CASH"), QStringLiteral("Income"), QStringLiteral("0.00"),
+                                            QStringLiteral("Built-in account")})));
+    EXPECT_EQ(after.size(), csvRows(before).size());
 }
 
 TEST_F(GoldenBook, RefusalsExitWithOneAndLeaveTheBookAlone)

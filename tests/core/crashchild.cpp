@@ -76,10 +76,7 @@ std::function<void(const QSqlDatabase &)> accountSave(const QSqlDatabase &real, 
             doomed = rows.intAt(r, AccountCol::Id);
     }
     return [rows, doomed](const QSqlDatabase &db) {
-        beginAccountEdit(db);
-        if (doomed)
-            stageAccountDeletion(db, doomed);
-        const AccountSaveResult r = saveAccounts(db, rows, Today);
+        const AccountSaveResult r = saveAccounts(db, rows, Today, doomed ? QList<qint64>{doomed} : QList<qint64>{});
         if (!r.ok())
             fail(QStringLiteral("account save refused: ") + r.text + u' ' + r.detail);
     };
@@ -116,10 +113,7 @@ std::function<void(const QSqlDatabase &)> transactionSave(const QSqlDatabase &re
     if (existing.size() > 200)
         doomed << existing.first() << existing.last();
     return [rows, doomed](const QSqlDatabase &db) {
-        beginTransactionScreen(db);
-        for (qint64 id : doomed)
-            stageTransactionDeletion(db, id);
-        const TranSaveResult r = saveTransactions(db, rows, QDateTime(Today, QTime(9, 30)));
+        const TranSaveResult r = saveTransactions(db, rows, QDateTime(Today, QTime(9, 30)), doomed);
         if (!r.ok())
             fail(QStringLiteral("transaction save refused: ") + r.text + u' ' + r.detail);
     };

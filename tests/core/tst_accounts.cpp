@@ -141,6 +141,20 @@ TEST_F(AccountBook, NameChecksRefuseAndLeaveTheBookAsItWas)
     }
 }
 
+TEST_F(AccountBook, NamesClashIgnoringTheCaseOfEveryLetter)
+{
+    t.addAccount(41, QStringLiteral("Äpfel"), 2, Money());
+    RowArray rows = makeAccountRows();
+    addRow(rows, 0, QStringLiteral("äpfel"));
+    EXPECT_EQ(saveAccounts(db(), rows, Today).outcome, AccountSaveResult::Outcome::ExistingName);
+    rows = makeAccountRows();
+    addRow(rows, 0, QStringLiteral("Ørsted"));
+    addRow(rows, 0, QStringLiteral(" ØRSTED"));
+    EXPECT_EQ(saveAccounts(db(), rows, Today).outcome, AccountSaveResult::Outcome::RepeatingName);
+    rows.setText(1, AccountCol::Name, QStringLiteral("Örsted"));
+    EXPECT_TRUE(saveAccounts(db(), rows, Today).ok());
+}
+
 TEST_F(AccountBook, SelfAndSwappedNamesAreAccepted)
 {
     t.addAccount(41, QStringLiteral("Rent"), 2, Money());
@@ -150,30 +164,26 @@ TEST_F(AccountBook, SelfAndSwappedNamesAreAccepted)
     addRow(rows, 41, QStringLiteral("Rent"), 2, 100);
     EXPECT_TRUE(saveAccounts(db(), rows, Today).ok());
     // Renaming Rent to Food while Food is deleted in the same cycle.
-    beginAccountEdit(db());
-    stageAccountDeletion(db(), 42);
     rows = makeAccountRows();
     addRow(rows, 41, QStringLiteral("Food"), 2, 100);
-    const AccountSaveResult r = saveAccounts(db(), rows, Today);
+    const AccountSaveResult r = saveAccounts(db(), rows, Today, {42});
     EXPECT_TRUE(r.ok()) << r.text.toStdString();
     const QStringList book = accountsInBook(db());
     EXPECT_TRUE(book.contains(QStringLiteral("41|Food|2|100||12/07/2026")));
     EXPECT_FALSE(book.join(u',').contains(QLatin1String("42|")));
 }
 
-TEST_F(AccountBook, StagedDeletionsSurviveARefusedSaveAndUnsavedRowsStageZero)
+TEST_F(AccountBook, ARefusedSaveDeletesNothingAndTheRetryDeletes)
 {
     t.addAccount(41, QStringLiteral("Rent"), 2, Money());
-    beginAccountEdit(db());
-    stageAccountDeletion(db(), 41);
-    stageAccountDeletion(db(), 0);
     RowArray rows = makeAccountRows();
     addRow(rows, 0, QString());
-    EXPECT_EQ(saveAccounts(db(), rows, Today).outcome, AccountSaveResult::Outcome::EmptyName);
-    EXPECT_EQ(t.count(QStringLiteral("tmp_account_d")), 2);
+    EXPECT_EQ(saveAccounts(db(), rows, Today, {41, 0}).outcome, AccountSaveResult::Outcome::EmptyName);
     EXPECT_EQ(t.count(QStringLiteral("account_master")), 7);
     rows.setText(0, AccountCol::Name, QStringLiteral("Fixed"));
-    EXPECT_TRUE(saveAccounts(db(), rows, Today).ok());
+    const AccountSaveResult saved = saveAccounts(db(), rows, Today, {41, 0});
+    EXPECT_TRUE(saved.ok());
+    EXPECT_EQ(saved.deletedCount, 1);
     EXPECT_EQ(t.count(QStringLiteral("account_master")), 7); // Rent gone, Fixed added
     EXPECT_FALSE(accountsInBook(db()).join(u',').contains(QLatin1String("Rent")));
 }
@@ -184,19 +194,16 @@ TEST_F(AccountBook, FailureBetweenDeleteAndInsertKeepsEveryAccount)
     const QStringList before = accountsInBook(db());
     runSql(db(), QStringLiteral("CREATE TRIGGER fail_insert BEFORE INSERT ON account_master "
                                 "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END"));
-    beginAccountEdit(db());
-    stageAccountDeletion(db(), 1);
     RowArray rows = makeAccountRows();
     addRow(rows, 41, QStringLiteral("Rent renamed"));
     addRow(rows, 0, QStringLiteral("New"));
-    const AccountSaveResult r = saveAccounts(db(), rows, Today);
+    const AccountSaveResult r = saveAccounts(db(), rows, Today, {1});
     EXPECT_EQ(r.outcome, AccountSaveResult::Outcome::Failed);
     EXPECT_EQ(r.title, QStringLiteral("Error"));
     EXPECT_EQ(r.text, QStringLiteral("Error : \r\n\r\nInvalid Data.\r\nPlease check all entries again."));
-    EXPECT_TRUE(r.detail.contains(QLatin1String("disk I/O error")));
+    EXPECT_TRUE(r.detail.contains(QLatin1String("disk I/O error"))) << r.detail.toStdString();
     EXPECT_EQ(accountsInBook(db()), before);
     EXPECT_EQ(t.count(QStringLiteral("tmp_account_i")), 0);
-    EXPECT_EQ(t.count(QStringLiteral("tmp_account_d")), 1);
 }
 
 TEST_F(AccountBook, IdsAbove32767FailAndHostileTextIsStoredExactly)
@@ -217,7 +224,7 @@ TEST_F(AccountBook, IdsAbove32767FailAndHostileTextIsStoredExactly)
     EXPECT_EQ(found.rows.textAt(0, AccountCol::Particulars), hostile.trimmed());
 }
 
-TEST_F(AccountBook, RefusalsNameTheRowAtFaultAndAnImportIgnoresStagedDeletions)
+TEST_F(AccountBook, RefusalsNameTheRowAtFault)
 {
     t.addAccount(41, QStringLiteral("Rent"), 2, Money());
     RowArray rows = makeAccountRows();
@@ -233,13 +240,30 @@ TEST_F(AccountBook, RefusalsNameTheRowAtFaultAndAnImportIgnoresStagedDeletions)
     rows.setText(3, AccountCol::Name, QStringLiteral(" "));
     EXPECT_EQ(saveAccounts(db(), rows, Today).refusedRow, 3); // empty name
 
-    // Deletions a window left staged are neither applied nor cleared.
-    beginAccountEdit(db());
-    stageAccountDeletion(db(), 41);
-    rows.removeRow(3);
-    const AccountSaveResult saved = saveAccounts(db(), rows, Today, StagedDeletions::Ignore);
-    EXPECT_TRUE(saved.ok()) << saved.text.toStdString();
-    EXPECT_EQ(saved.refusedRow, -1);
-    EXPECT_TRUE(accountsInBook(db()).join(u',').contains(QLatin1String("41|Rent")));
-    EXPECT_EQ(t.count(QStringLiteral("tmp_account_d")), 1);
+}
+
+TEST_F(AccountBook, AnAccountInUseIsNotDeletedAndDeletedIdsAreNeverGivenAgain)
+{
+    t.addAccount(41, QStringLiteral("Wages"), 1, Money());
+    t.addAccount(42, QStringLiteral("Bank"), 4, Money());
+    t.addAccount(43, QStringLiteral("Spare"), 4, Money());
+    t.addTransaction(1, Today, 42, 41, Money::fromCents(100));
+    t.addTransaction(2, Today, 41, 42, Money::fromCents(200));
+    t.addTransaction(3, Today, 42, 41, Money::fromCents(300), {}, QStringLiteral("A"), QStringLiteral("P")); // a party 41
+    const QStringList before = accountsInBook(db());
+    RowArray rows = makeAccountRows();
+    addRow(rows, 0, QStringLiteral("Travel"));
+    const AccountSaveResult r = saveAccounts(db(), rows, Today, {43, 41});
+    EXPECT_EQ(r.outcome, AccountSaveResult::Outcome::InUse);
+    EXPECT_EQ(r.title, QStringLiteral("Invalid Data"));
+    EXPECT_EQ(r.text, QStringLiteral("Wages is used by 2 transactions"));
+    EXPECT_EQ(accountsInBook(db()), before); // the whole save is refused
+
+    // Deleting the highest account leaves its id unused for good, in this
+    // save and every later one.
+    ASSERT_TRUE(saveAccounts(db(), makeAccountRows(), Today, {43}).ok());
+    EXPECT_EQ(saveAccounts(db(), rows, Today).savedIds, (QList<qint64>{44}));
+    ASSERT_TRUE(saveAccounts(db(), makeAccountRows(), Today, {44}).ok());
+    rows.setText(0, AccountCol::Name, QStringLiteral("Fuel"));
+    EXPECT_EQ(saveAccounts(db(), rows, Today).savedIds, (QList<qint64>{45}));
 }

@@ -22,7 +22,9 @@
 #include <QTest>
 
 using namespace bc;
+using bc::test::goToRow;
 using bc::test::press;
+using bc::test::typeInCell;
 using bc::test::RecordingMessages;
 using bc::test::type;
 using bc::test::typeCells;
@@ -65,6 +67,13 @@ class TestFrmAccountMaster : public QObject {
             line->selectAll();
         QTest::keyClicks(editor, text);
         QTest::keyClick(editor, Qt::Key_Tab);
+    }
+
+    void addUse(qint64 tranId, qint64 from, qint64 to)
+    {
+        runSql(m_state->book.db(), QStringLiteral("INSERT INTO transaction_master VALUES (?, '2026-12-01', ?, 'A', ?, "
+                                                  "'A', 100, NULL, NULL)"),
+               {tranId, from, to});
     }
 
 private slots:
@@ -254,19 +263,18 @@ private slots:
     void deleteThenCancelKeepsTheAccount()
     {
         frmAccountMaster *w = open();
-        w->cmdEdit->click();
-        const int rent = int(names(w).indexOf(QStringLiteral("Rent")));
-        w->tdbgAccounts->selectRow(rent);
-        QTest::keyClick(w->tdbgAccounts, Qt::Key_Delete);
+        QVERIFY(bc::test::activate(w));
+        press(Qt::Key_E, Qt::AltModifier);
+        goToRow(int(names(w).indexOf(QStringLiteral("Rent"))));
+        press(Qt::Key_Delete, Qt::ControlModifier);
         QVERIFY(!names(w).contains(QStringLiteral("Rent")));
-        QSqlQuery q = runSql(m_state->book.db(), QStringLiteral("SELECT account_id FROM tmp_account_d"));
-        QVERIFY(q.next());
-        QCOMPARE(q.value(0).toInt(), 41);
-        w->cmdCancel->click();
+        press(Qt::Key_C, Qt::AltModifier);
         QCOMPARE(w->mode(), QStringLiteral("V"));
         QVERIFY(names(w).contains(QStringLiteral("Rent")));
-        w->cmdEdit->click(); // a new cycle discards the staged id
-        w->cmdSave->click();
+        press(Qt::Key_E, Qt::AltModifier);
+        press(Qt::Key_S, Qt::AltModifier);
+        QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
+        QCOMPARE(w->mode(), QStringLiteral("V"));
         QVERIFY(names(w).contains(QStringLiteral("Rent")));
     }
 
@@ -382,6 +390,51 @@ private slots:
         w->cboAccount->setFocus();
         QTest::keyClick(w->cboAccount, Qt::Key_Backtab, Qt::ShiftModifier);
         QVERIFY(w->tdbgAccounts->hasFocus());
+    }
+
+    void theStatusLineCountsSavedAndDeletedRowsAndThoseOutsideTheFilter()
+    {
+        frmAccountMaster *w = open();
+        QVERIFY(bc::test::activate(w));
+        auto *status = w->findChild<QLabel *>(QStringLiteral("lblStatus"));
+        QVERIFY(status);
+        w->txtOpen1->setFocus();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("10"));
+        press(Qt::Key_F, Qt::AltModifier);
+        QCOMPARE(names(w), (QStringList{"Bank", "Cash"}));
+        press(Qt::Key_E, Qt::AltModifier);
+        goToRow(1);
+        press(Qt::Key_Delete, Qt::ControlModifier); // Cash
+        goToRow(0);
+        for (int c = AccountCol::SerialNo; c < AccountCol::Particulars; ++c)
+            press(Qt::Key_Right);
+        typeInCell(QStringLiteral("current account")); // Bank stays within the filter
+        goToRow(1);
+        press(Qt::Key_Right);
+        typeInCell(QStringLiteral("Travel")); // a new account opening at 0, outside it
+        press(Qt::Key_S, Qt::AltModifier);
+        QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
+        QCOMPARE(names(w), (QStringList{"Bank"}));
+        QCOMPARE(status->text(), QStringLiteral("2 rows saved, 1 deleted; 1 saved row is outside the filter shown"));
+    }
+
+    void deletingAnAccountInUseIsRefusedAndTheGridKept()
+    {
+        addUse(1, 42, 41);
+        addUse(2, 41, 43);
+        frmAccountMaster *w = open();
+        QVERIFY(bc::test::activate(w));
+        press(Qt::Key_E, Qt::AltModifier);
+        QCOMPARE(w->mode(), QStringLiteral("E"));
+        goToRow(int(names(w).indexOf(QStringLiteral("Rent"))));
+        press(Qt::Key_Delete, Qt::ControlModifier);
+        QVERIFY(!names(w).contains(QStringLiteral("Rent")));
+        press(Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(m_messages.last(), QStringLiteral("Invalid Data|Rent is used by 2 transactions"));
+        QCOMPARE(m_messages.shown.last().icon, MsgIcon::Critical);
+        QCOMPARE(w->mode(), QStringLiteral("E"));
+        QCOMPARE(w->AccountRows.rowCount(), 8);
+        QCOMPARE(findAccounts(m_state->book.db(), QStringLiteral("Rent"), {}, {}).rows.rowCount(), 1);
     }
 };
 

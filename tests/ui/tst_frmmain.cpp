@@ -4,6 +4,7 @@
 #include "windowcleanup.h"
 #include "sql.h"
 #include "testbook.h"
+#include "typist.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,6 +44,7 @@ private slots:
         bc::test::closeAllWindows();
         m_state.reset();
         m_book.reset();
+        m_messages = RecordingMessages();
     }
 
     void menusInOrderWithTheirCaptions()
@@ -131,6 +133,38 @@ private slots:
             QVERIFY(q.next());
             QCOMPARE(q.value(0).toInt(), 0);
         }
+    }
+
+    void exitAnsweredNoClosesNothing()
+    {
+        frmMain *w = openMain();
+        QVERIFY(bc::test::activate(w));
+        w->mnu_report_account->trigger();
+        w->mnuOtherAccounts->trigger();
+        w->mnuOtherTran->trigger();
+        QCOMPARE(w->mdiArea->activeSubWindow()->widget()->objectName(), QStringLiteral("frmTransaction"));
+        bc::test::press(Qt::Key_E, Qt::AltModifier);
+        QList<QPointer<QWidget>> children;
+        for (QMdiSubWindow *sub : w->mdiArea->subWindowList())
+            children << sub->widget();
+        QCOMPARE(children.size(), 3);
+
+        m_messages.answers = {QMessageBox::No};
+        w->mnuExit->trigger();
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.shown[0].title, QStringLiteral("Transactions"));
+        QVERIFY(w->isVisible());
+        for (const QPointer<QWidget> &child : children)
+            QVERIFY(child && child->isVisible());
+        QVERIFY(m_state->book.isOpen());
+
+        // Agreed, everything closes without a second question.
+        QPointer<frmMain> main = w;
+        m_messages.answers = {QMessageBox::Yes};
+        w->mnuExit->trigger();
+        QTRY_VERIFY(!main);
+        QCOMPARE(m_messages.shown.size(), 2);
+        QVERIFY(!m_state->book.isOpen());
     }
 
     void exitWithoutPartyTablesIsQuiet()

@@ -24,7 +24,9 @@
 #include <QTest>
 
 using namespace bc;
+using bc::test::goToRow;
 using bc::test::press;
+using bc::test::typeInCell;
 using bc::test::RecordingMessages;
 using bc::test::type;
 using bc::test::typeCells;
@@ -37,9 +39,10 @@ class TestFrmTransaction : public QObject {
     RecordingMessages m_messages;
     const QDate m_today{2026, 12, 7};
 
-    frmTransaction *open()
+    frmTransaction *open() { return open(*m_state); }
+    frmTransaction *open(AppState &state)
     {
-        auto *w = new frmTransaction(*m_state);
+        auto *w = new frmTransaction(state);
         new QAbstractItemModelTester(w->tdbgTran->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, w);
         w->show();
         QApplication::setActiveWindow(w);
@@ -209,10 +212,9 @@ private slots:
         w->tdbgTran->selectRow(0);
         QTest::keyClick(w->tdbgTran, Qt::Key_Delete);
         QCOMPARE(w->TranRows.rowCount(), 1);
-        QCOMPARE(countTable("tmp_transaction_master_d"), 1);
+        QCOMPARE(countTable("transaction_master"), 3);
         w->cmdSave->click();
         QCOMPARE(countTable("transaction_master"), 2);
-        QCOMPARE(countTable("tmp_transaction_master_d"), 0);
         QCOMPARE(w->mode(), QStringLiteral("V"));
     }
 
@@ -382,6 +384,80 @@ private slots:
         QCOMPARE(m_messages.shown[1].title, QStringLiteral("Error"));
         QVERIFY(m_messages.shown[1].text.contains(QLatin1String("sp_tran_search_1")));
         QCOMPARE(w->TranRows.rowCount(), 0);
+    }
+
+    void aCancelledDeletionIsNotAppliedByALaterSave()
+    {
+        frmTransaction *w = open();
+        QVERIFY(bc::test::activate(w));
+        press(Qt::Key_E, Qt::AltModifier);
+        goToRow(0);
+        press(Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(w->TranRows.rowCount(), 1);
+        press(Qt::Key_C, Qt::AltModifier);
+        QCOMPARE(w->TranRows.rowCount(), 2);
+        press(Qt::Key_E, Qt::AltModifier);
+        press(Qt::Key_S, Qt::AltModifier);
+        QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
+        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(countTable("transaction_master"), 3);
+        QCOMPARE(w->TranRows.rowCount(), 2);
+    }
+
+    void theStatusLineCountsSavedRowsAndThoseOutsideTheDates()
+    {
+        frmTransaction *w = open();
+        QVERIFY(bc::test::activate(w));
+        auto *status = w->findChild<QLabel *>(QStringLiteral("lblStatus"));
+        QVERIFY(status);
+        press(Qt::Key_E, Qt::AltModifier);
+        goToRow(0); // the refund, two days ago: moved to November
+        typeInCell(QStringLiteral("1/11/2026"));
+        goToRow(1); // the rent: new particulars
+        for (int c = TranCol::Date; c < TranCol::Particulars; ++c)
+            press(Qt::Key_Right);
+        typeInCell(QStringLiteral("rent paid"));
+        press(Qt::Key_S, Qt::AltModifier);
+        QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
+        QCOMPARE(status->text(), QStringLiteral("2 rows saved; 1 saved row is outside the dates shown"));
+        QCOMPARE(w->TranRows.rowCount(), 1);
+        press(Qt::Key_E, Qt::AltModifier);
+        QCOMPARE(status->text(), QString());
+    }
+
+    // Two programs on one book, each with its own connection.
+    void stagedDeletionsArePrivateToTheirWindow()
+    {
+        AppState other;
+        other.messages = &m_messages;
+        other.settings.dateFormat = m_state->settings.dateFormat;
+        other.today = m_state->today;
+        QVERIFY(other.book.open(m_book->path()).ok());
+        frmTransaction *second = open(other);
+        frmTransaction *first = open();
+        QVERIFY(bc::test::activate(first));
+        press(Qt::Key_E, Qt::AltModifier);
+        goToRow(0);
+        press(Qt::Key_Delete, Qt::ControlModifier);
+        const qint64 staged = first->TranRows.intAt(0, TranCol::Id) == 1 ? 2 : 1;
+
+        // The other program's Save leaves the row alone...
+        QVERIFY(bc::test::activate(second));
+        press(Qt::Key_E, Qt::AltModifier);
+        press(Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(countTable("transaction_master"), 3);
+        // ...and opening its Transactions window again un-stages nothing.
+        delete second;
+        open(other);
+        QVERIFY(bc::test::activate(first));
+        press(Qt::Key_S, Qt::AltModifier);
+        QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
+        QCOMPARE(countTable("transaction_master"), 2);
+        QSqlQuery q = runSql(m_state->book.db(), QStringLiteral("SELECT count(*) FROM transaction_master WHERE tran_id = ?"),
+                             {staged});
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), 0);
+        bc::test::closeAllWindows();
     }
 };
 

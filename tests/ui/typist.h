@@ -1,18 +1,43 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QStringList>
 #include <QTest>
+#include <QWidget>
+#include <algorithm>
 
 namespace bc::test {
 
-// Keys pressed the way a typist presses them: each one goes to whatever has
-// the focus at that moment, so an editor a key opened gets the next key.
+// Makes a window the one the keyboard goes to, as a click on it would, so
+// that its Alt+letter shortcuts answer; false when it did not become active.
+inline bool activate(QWidget *window)
+{
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window, 1000);
+}
+
+// A key as the user presses it, sent to whichever widget has the focus at
+// that moment, so an editor a key opened gets the next key. Alt+letter
+// presses a button by its shortcut: the button shows itself pressed for a
+// moment and clicks when it comes up again, which is awaited.
 inline void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    QWidget *focus = QApplication::focusWidget();
+    QVERIFY2(focus, "no widget has the focus");
+    const QPointer<QWidget> window = focus->window();
+    QTest::keyClick(focus, key, modifiers);
+    if (!(modifiers & Qt::AltModifier))
+        return;
+    const auto buttonDown = [&window] {
+        const QList<QAbstractButton *> buttons =
+            window ? window->findChildren<QAbstractButton *>() : QList<QAbstractButton *>();
+        return std::any_of(buttons.begin(), buttons.end(), [](QAbstractButton *b) { return b->isDown(); });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(!buttonDown(), 2000);
 }
 
 inline void type(const QString &text)
@@ -28,6 +53,25 @@ inline void typeCells(const QStringList &cells)
         type(cell);
         press(Qt::Key_Tab);
     }
+}
+
+// Moves a focused grid's cursor to a row by keys: to the top, then down.
+inline void goToRow(int row)
+{
+    press(Qt::Key_Home, Qt::ControlModifier);
+    for (int i = 0; i < row; ++i)
+        press(Qt::Key_Down);
+}
+
+// Replaces the text of the grid's current cell as a typist does: F2 opens
+// the editor, Ctrl+A selects what it holds, the text is typed and Tab
+// commits it and moves on.
+inline void typeInCell(const QString &text)
+{
+    press(Qt::Key_F2);
+    press(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), text);
+    press(Qt::Key_Tab);
 }
 
 // The text of the box that has the focus: a cell's editor, for instance.

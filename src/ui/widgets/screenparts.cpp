@@ -135,6 +135,28 @@ void runFindOnEnter(QPushButton *find, const QList<QWidget *> &fields)
         filter->watch(field);
 }
 
+QLabel *makeStatusLabel(QWidget *parent)
+{
+    auto *status = new QLabel(parent);
+    status->setObjectName(QStringLiteral("lblStatus"));
+    status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return status;
+}
+
+QString saveStatusText(qsizetype saved, qint64 deleted, const QList<QPair<qsizetype, QString>> &outside)
+{
+    QString text = saved == 1 ? QStringLiteral("1 row saved") : QStringLiteral("%1 rows saved").arg(saved);
+    if (deleted > 0)
+        text += QStringLiteral(", %1 deleted").arg(deleted);
+    for (const auto &[count, where] : outside) {
+        if (count == 1)
+            text += QStringLiteral("; 1 saved row is outside %1").arg(where);
+        else if (count > 1)
+            text += QStringLiteral("; %1 saved rows are outside %2").arg(count).arg(where);
+    }
+    return text;
+}
+
 void reportDbFailure(AppState &state, QWidget *parent, const QString &description)
 {
     state.messages->critical(parent, QStringLiteral("Error"), errorText(description));

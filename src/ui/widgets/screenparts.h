@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QPair>
 #include <QString>
 
 class QComboBox;
@@ -45,6 +46,14 @@ QComboBox *makeAccountFilterBox(QWidget *parent, const char *objectName);
 // matching names with none chosen it closes the list and presses find.
 void runFindOnEnter(QPushButton *find, const QList<QWidget *> &fields);
 
+// The status line under a grid, "lblStatus": says what the last save did.
+QLabel *makeStatusLabel(QWidget *parent);
+
+// What a successful save did, for the status line: "3 rows saved", "1 row
+// saved, 2 deleted", followed by "; 2 saved rows are outside the dates
+// shown" for each reason (where) given with a count above 0.
+QString saveStatusText(qsizetype saved, qint64 deleted, const QList<QPair<qsizetype, QString>> &outside = {});
+
 // Reports a failing statement: "Error" + line break + the description.
 void reportDbFailure(AppState &state, QWidget *parent, const QString &description);
 
@@ -54,6 +63,17 @@ void reportUnlistedEntries(AppState &state, DataGrid *grid);
 
 // Asks before a screen in the middle of an edit cycle closes; true to close.
 bool confirmDiscardEdits(AppState &state, QWidget *parent, const QString &title);
+
+// A screen with an edit cycle (Edit/New to Save or Cancel). Closing it in the
+// middle of a cycle asks first; the frame asks every such screen before it
+// closes any, so a "No" leaves every window as it was.
+class EditCycleScreen {
+public:
+    virtual ~EditCycleScreen() = default;
+    virtual bool inEditCycle() const = 0;
+    // Leaves the edit cycle without saving or asking: the user has agreed.
+    virtual void dropEdits() = 0;
+};
 
 // A header click flips the sort order: "A" becomes "D", anything else "A".
 QString toggledSortOrder(const QString &order);

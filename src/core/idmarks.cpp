@@ -1,0 +1,61 @@
+#include "idmarks.h"
+
+#include "sql.h"
+
+#include <QSqlQuery>
+
+namespace bc {
+
+namespace {
+
+struct Series {
+    QString markKey;
+    QString highestInTable;
+};
+
+Series series(IdSeries which)
+{
+    if (which == IdSeries::Accounts)
+        return {QStringLiteral("highest_account_id"), QStringLiteral("SELECT MAX(account_id) FROM account_master")};
+    return {QStringLiteral("highest_tran_id"), QStringLiteral("SELECT MAX(tran_id) FROM transaction_master")};
+}
+
+qint64 firstNumber(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {})
+{
+    QSqlQuery q = runSql(db, statement, values);
+    return q.next() ? q.value(0).toLongLong() : 0;
+}
+
+// Books written before book_info existed open without it.
+bool hasBookInfo(const QSqlDatabase &db)
+{
+    return firstNumber(db, QStringLiteral("SELECT count(*) FROM sqlite_master "
+                                          "WHERE type = 'table' AND lower(name) = 'book_info'")) > 0;
+}
+
+qint64 rememberedHighest(const QSqlDatabase &db, const QString &key)
+{
+    if (!hasBookInfo(db))
+        return 0;
+    return firstNumber(db, QStringLiteral("SELECT value FROM book_info WHERE key = ?"), {key});
+}
+
+} // namespace
+
+qint64 highestIdGiven(const QSqlDatabase &db, IdSeries which)
+{
+    const Series s = series(which);
+    return qMax(rememberedHighest(db, s.markKey), firstNumber(db, s.highestInTable));
+}
+
+void rememberHighestId(const QSqlDatabase &db, IdSeries which, qint64 highest)
+{
+    const Series s = series(which);
+    if (highest <= rememberedHighest(db, s.markKey))
+        return;
+    runSql(db, QStringLiteral("CREATE TABLE IF NOT EXISTS book_info (key TEXT PRIMARY KEY, value TEXT NOT NULL)"));
+    runSql(db, QStringLiteral("INSERT OR REPLACE INTO book_info (key, value) VALUES (?, ?)"),
+           {s.markKey, QString::number(highest)});
+}
+
+} // namespace bc

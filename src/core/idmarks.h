@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QSqlDatabase>
+
+namespace bc {
+
+// Ids are never given twice, even after their rows are deleted: a row kept in
+// book_info remembers the highest id each table has ever given, so a new
+// account or transaction never inherits what pointed at a deleted one.
+enum class IdSeries { Accounts, Transactions };
+
+// The highest id ever given: the larger of the remembered one and the highest
+// id in the table now (rows written by other means count too).
+qint64 highestIdGiven(const QSqlDatabase &db, IdSeries series);
+
+// Remembers highest when it is above the remembered one. Runs inside the
+// caller's save transaction, so the mark and the rows commit together.
+void rememberHighestId(const QSqlDatabase &db, IdSeries series, qint64 highest);
+
+} // namespace bc
