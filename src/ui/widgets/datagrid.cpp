@@ -145,8 +145,6 @@ QModelIndex DataGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifier
 
 void DataGrid::keyPressEvent(QKeyEvent *event)
 {
-    if (keyHandler && keyHandler(event))
-        return;
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && enterHandler) {
         enterHandler();
         return;

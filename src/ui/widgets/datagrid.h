@@ -38,8 +38,6 @@ public:
 
     // Returning false cancels the edit about to start in that cell.
     std::function<bool(const QModelIndex &)> beforeEdit;
-    // Returning true consumes a key pressed in the grid (not in an editor).
-    std::function<bool(QKeyEvent *)> keyHandler;
     // Asked before each row is removed by the Delete key; false keeps it.
     std::function<bool(int row)> beforeDelete;
     // Enter pressed in the grid or in a cell editor, after the edit is stored.
