@@ -71,9 +71,10 @@ pids+=($!)
 unset QT_QPA_PLATFORM
 export LC_ALL=C.UTF-8
 
-# Waits (at most 10 s) for a window named exactly $1 and prints its id.
+# Waits (at most 60 s: a loaded machine or a sanitizer build starts slowly)
+# for a window named exactly $1 and prints its id.
 window() {
-    timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
+    timeout 60 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
 }
 # Counts the saved transactions.
 saved() {
@@ -117,9 +118,9 @@ windows() {
 before="$(windows)"
 xdotool key alt+s
 
-# Save writes the rows or shows a message box: wait for either (at most 5 s).
+# Save writes the rows or shows a message box: wait for either (at most 30 s).
 answered=""
-for _ in $(seq 50); do
+for _ in $(seq 300); do
     if [ "$(saved)" != 0 ] || [ "$(windows)" -gt "$before" ]; then
         answered=yes
         break
@@ -143,7 +144,7 @@ actual="$(sqlite3 -readonly "$book" \
     'SELECT tran_date, from_acc, to_acc, amount, particulars FROM transaction_master ORDER BY tran_date, tran_id')"
 if [ "$actual" != "$expected" ]; then
     {
-        [ -n "$answered" ] || echo "keyboard-month: Save (Alt+S) neither saved nor showed a message within 5 s."
+        [ -n "$answered" ] || echo "keyboard-month: Save (Alt+S) neither saved nor showed a message within 30 s."
         echo "keyboard-month: FAIL: the book does not hold the three typed transactions."
         echo "expected (date|from|to|cents|particulars):"
         echo "$expected"
