@@ -51,7 +51,7 @@ int StartUp::OpenDatabase()
 bool StartUp::LoadSystemSettings()
 {
     try {
-        bc::LoadSystemSettings(m_state.book.db(), m_state.settings, m_state.today());
+        bc::LoadSystemSettings(m_state.book.db(), m_state.settings);
     } catch (const DbError &e) {
         m_state.messages->critical(nullptr, QStringLiteral("Error"), errorText(e.description()));
         return false;
