@@ -78,7 +78,9 @@ TEST(ForeignRows, EveryReportNamesTheTableTheRowAndTheFault)
         EXPECT_EQ(refusal(summary), QStringLiteral("no refusal"));
     }
 
-    // An opening amount written as text, and a change made by another program.
+    // An opening amount written as text, by another program after a clean
+    // check that this connection remembers.
+    EXPECT_EQ(refusal(find), QStringLiteral("no refusal"));
     {
         Book other;
         ASSERT_TRUE(other.open(t.path()).ok());
@@ -88,6 +90,7 @@ TEST(ForeignRows, EveryReportNamesTheTableTheRowAndTheFault)
                                            "would be wrong: table account_master, row account_id 10: the opening "
                                            "amount '100,00' is stored as text, not as whole cents. Correct or delete "
                                            "the row with the tool that wrote it.");
+    EXPECT_EQ(refusal(find), opening);
     EXPECT_EQ(refusal(summary), opening);
     EXPECT_EQ(refusal(ledger), opening);
 }
