@@ -3,32 +3,53 @@
 #include "sql.h"
 
 #include <QSqlQuery>
+#include <optional>
 
 namespace bc {
 
 namespace {
 
-// The first fault of a transaction row, as text, or Null for a sound row.
-const QString transactionFault = QStringLiteral(
-    "CASE"
+// The pieces of the fault of a transaction row: each is a WHEN of a CASE that
+// gives the first fault as text, or Null for a sound row.
+const QString dateAndAmountFaults = QStringLiteral(
     " WHEN tran_date IS NULL THEN 'it has no date'"
     " WHEN date(tran_date, '+0 days') IS NOT tran_date"
     "  THEN 'the date ' || quote(tran_date) || ' is not a date of the form YYYY-MM-DD'"
     " WHEN typeof(amount) NOT IN ('integer', 'null')"
-    "  THEN 'the amount ' || quote(amount) || ' is stored as ' || typeof(amount) || ', not as whole cents'"
-    " WHEN from_flag IS NOT 'A' AND from_flag IS NOT 'P'"
-    "  THEN 'the From side''s flag ' || quote(from_flag) || ' is neither A nor P'"
-    " WHEN to_flag IS NOT 'A' AND to_flag IS NOT 'P'"
-    "  THEN 'the To side''s flag ' || quote(to_flag) || ' is neither A nor P'"
-    " WHEN from_flag = 'A' AND NOT EXISTS (SELECT 1 FROM account_master WHERE account_id = from_acc)"
-    "  THEN 'the From side ' || quote(from_acc) || ' is no account of the book'"
-    " WHEN to_flag = 'A' AND NOT EXISTS (SELECT 1 FROM account_master WHERE account_id = to_acc)"
-    "  THEN 'the To side ' || quote(to_acc) || ' is no account of the book'"
-    " WHEN from_flag = 'P' AND NOT EXISTS (SELECT 1 FROM Party_master WHERE Party_ID = from_acc)"
-    "  THEN 'the From side ' || quote(from_acc) || ' is no party of the book'"
-    " WHEN to_flag = 'P' AND NOT EXISTS (SELECT 1 FROM Party_master WHERE Party_ID = to_acc)"
-    "  THEN 'the To side ' || quote(to_acc) || ' is no party of the book'"
-    " END");
+    "  THEN 'the amount ' || quote(amount) || ' is stored as ' || typeof(amount) || ', not as whole cents'");
+
+// side is "from" or "to", caption "From" or "To".
+QString flagFault(const char *side, const char *caption)
+{
+    return QStringLiteral(" WHEN %1_flag IS NOT 'A' AND %1_flag IS NOT 'P'"
+                          "  THEN 'the %2 side''s flag ' || quote(%1_flag) || ' is neither A nor P'")
+        .arg(QLatin1String(side), QLatin1String(caption));
+}
+
+QString keyFault(const char *side, const char *caption)
+{
+    return QStringLiteral(
+        " WHEN %1_flag = 'A' AND NOT EXISTS (SELECT 1 FROM account_master WHERE account_id = %1_acc)"
+        "  THEN 'the %2 side ' || quote(%1_acc) || ' is no account of the book'"
+        " WHEN %1_flag = 'P' AND NOT EXISTS (SELECT 1 FROM Party_master WHERE Party_ID = %1_acc)"
+        "  THEN 'the %2 side ' || quote(%1_acc) || ' is no party of the book'")
+        .arg(QLatin1String(side), QLatin1String(caption));
+}
+
+QString caseOf(const QString &whens) { return QStringLiteral("CASE") + whens + QStringLiteral(" END"); }
+
+// Every fault of a row.
+QString rowFault()
+{
+    return caseOf(dateAndAmountFaults + flagFault("from", "From") + flagFault("to", "To") + keyFault("from", "From")
+                  + keyFault("to", "To"));
+}
+
+// The faults that one side's covering index can tell without the table row.
+QString sideFault(const char *side, const char *caption)
+{
+    return caseOf(dateAndAmountFaults + flagFault(side, caption));
+}
 
 const QString openingFault = QStringLiteral(
     "CASE WHEN typeof(open_amount) NOT IN ('integer', 'null')"
@@ -49,11 +70,11 @@ void refuseFirstFault(const QSqlDatabase &db, const QString &statement, const QV
                            q.value(3).toString()));
 }
 
-QString transactionFaults(const QString &where)
+QString transactionFaults(const QString &fault, const QString &where)
 {
     return QStringLiteral("SELECT 'transaction_master', 'tran_id', tran_id, fault FROM (SELECT tran_id, %1 AS fault "
                           "FROM transaction_master WHERE %2) WHERE fault IS NOT NULL")
-        .arg(transactionFault, where);
+        .arg(fault, where);
 }
 
 QString openingFaults(const QString &where)
@@ -62,6 +83,8 @@ QString openingFaults(const QString &where)
                           "AS fault FROM account_master WHERE %2) WHERE fault IS NOT NULL")
         .arg(openingFault, where);
 }
+
+QString unionAll(const QStringList &parts) { return parts.join(QStringLiteral(" UNION ALL ")); }
 
 // The connection's memory of a clean check: the book's data version (which
 // moves when another connection commits) at the time, and a flag that
@@ -83,16 +106,48 @@ qint64 dataVersion(const QSqlDatabase &db)
     return q.next() ? q.value(0).toLongLong() : -1;
 }
 
+// A transaction with a fault, found in passes over the covering indexes
+// rather than over the table: the faults of a side's key and flag are the
+// same for every row of its group, those of a date for every row of that
+// date, so each group is judged once.
+std::optional<qint64> faultyTransaction(const QSqlDatabase &db)
+{
+    const QString sideGroups = QStringLiteral(
+        "SELECT min(tran_id) FROM transaction_master GROUP BY %1_acc, %1_flag"
+        " HAVING (%1_flag IS NOT 'A' AND %1_flag IS NOT 'P')"
+        "     OR (%1_flag = 'A' AND %1_acc NOT IN (SELECT account_id FROM account_master))"
+        "     OR (%1_flag = 'P' AND %1_acc NOT IN (SELECT Party_ID FROM Party_master))");
+    const QStringList statements{
+        sideGroups.arg(QLatin1String("from")), sideGroups.arg(QLatin1String("to")),
+        QStringLiteral("SELECT min(tran_id) FROM transaction_master GROUP BY tran_date"
+                       " HAVING tran_date IS NULL OR date(tran_date, '+0 days') IS NOT tran_date"),
+        QStringLiteral("SELECT tran_id FROM transaction_master WHERE typeof(amount) NOT IN ('integer', 'null')")};
+    for (const QString &statement : statements) {
+        QSqlQuery q = runSql(db, statement + QStringLiteral(" LIMIT 1"));
+        if (q.next())
+            return q.value(0).toLongLong();
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 void checkAccountRows(const QSqlDatabase &db, const std::vector<qint64> &accountIds)
 {
-    for (const qint64 id : accountIds) {
-        refuseFirstFault(db, transactionFaults(QStringLiteral("from_acc = ?")) + QStringLiteral(" UNION ALL ")
-                                 + transactionFaults(QStringLiteral("to_acc = ?")) + QStringLiteral(" UNION ALL ")
-                                 + openingFaults(QStringLiteral("account_id = ?")),
-                         {id, id, id});
-    }
+    const QString statement = unionAll({transactionFaults(sideFault("from", "From"), QStringLiteral("from_acc = ?")),
+                                        transactionFaults(sideFault("to", "To"), QStringLiteral("to_acc = ?")),
+                                        openingFaults(QStringLiteral("account_id = ?"))});
+    for (const qint64 id : accountIds)
+        refuseFirstFault(db, statement, {id, id, id});
+}
+
+void checkListedRows(const QSqlDatabase &db, qint64 accountId, const QString &firstDate, const QString &lastDate)
+{
+    const QString range = QStringLiteral(" AND tran_date BETWEEN ? AND ?");
+    refuseFirstFault(db,
+                     unionAll({transactionFaults(rowFault(), QStringLiteral("from_acc = ? AND from_flag = 'A'") + range),
+                               transactionFaults(rowFault(), QStringLiteral("to_acc = ? AND to_flag = 'A'") + range)}),
+                     {accountId, firstDate, lastDate, accountId, firstDate, lastDate});
 }
 
 void checkBookRows(const QSqlDatabase &db)
@@ -104,9 +159,9 @@ void checkBookRows(const QSqlDatabase &db)
     if (remembered.next())
         return;
     remembered.finish();
-    refuseFirstFault(db, transactionFaults(QStringLiteral("1")) + QStringLiteral(" UNION ALL ")
-                             + openingFaults(QStringLiteral("1")),
-                     {});
+    if (const std::optional<qint64> id = faultyTransaction(db))
+        refuseFirstFault(db, transactionFaults(rowFault(), QStringLiteral("tran_id = ?")), {*id});
+    refuseFirstFault(db, openingFaults(QStringLiteral("1")), {});
     runSql(db, QStringLiteral("DELETE FROM temp.book_rows_checked"));
     runSql(db, QStringLiteral("INSERT INTO temp.book_rows_checked VALUES (?)"), {version});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QString>
 #include <vector>
 
 namespace bc {
@@ -13,10 +14,16 @@ namespace bc {
 // without a word, so each report checks first and stops with a DbError that
 // names the table, the row and the fault.
 
-// Checks the transactions on either side of these accounts (whatever their
-// flags) and the accounts' opening amounts, through the side indexes: for
-// reports of a few accounts.
+// Checks the form of the transactions on either side of these accounts
+// (date, amount, that side's flag, whatever the flag) and the accounts'
+// opening amounts, from the side indexes alone: for reports of a few accounts
+// that show no other side.
 void checkAccountRows(const QSqlDatabase &db, const std::vector<qint64> &accountIds);
+
+// Checks every fault, the other side included, of the movements of one
+// account dated firstDate to lastDate (ISO): the rows a ledger lists with
+// the other side's name.
+void checkListedRows(const QSqlDatabase &db, qint64 accountId, const QString &firstDate, const QString &lastDate);
 
 // Checks every transaction and every opening amount in one pass. A check
 // that finds nothing is remembered on the connection until the book's

@@ -159,6 +159,7 @@ LedgerResult computeLedger(const QSqlDatabase &db, const LedgerInput &input)
     runSql(db, QStringLiteral("DELETE FROM tmp_Acc_Ldgr"));
     if (input.accountId) {
         checkAccountRows(db, {*input.accountId});
+        checkListedRows(db, *input.accountId, isoDate(input.fromDate), isoDate(input.toDate));
         ledger.openingBalance = broughtForward(db, input);
         fillWorkTable(db, input);
         readMovements(db, input.dateFormat, ledger);
