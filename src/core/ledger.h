@@ -62,7 +62,8 @@ LedgerResult emptyLedger();
 // The work table tmp_Acc_Ldgr keeps this run's movements afterwards (the
 // ledger chart reads it). All work runs in one transaction, so a failure
 // leaves the work tables as the previous run left them. Throws DbError when a
-// statement fails or a balance leaves the range of amounts.
+// statement fails, a balance leaves the 64-bit range of cents, or the
+// account's rows hold a value this program never writes (see bookcheck.h).
 LedgerResult computeLedger(const QSqlDatabase &db, const LedgerInput &input);
 
 // "#0.00" of the magnitude with " (Credit)" for zero or more and "  (Debit)"

@@ -83,7 +83,9 @@ std::optional<qint64> summaryBound(const QString &text, BoundSide side);
 //
 // The work runs set-wise in the work table Account_Status, a fixed number of
 // statements whatever the number of accounts and transactions, inside one
-// transaction; the table keeps this run's rows afterwards. Throws DbError when
+// transaction; the table keeps this run's rows afterwards. Refuses, with a
+// DbError, sums past the 64-bit range of cents and rows of the chosen
+// accounts that hold values this program never writes. Throws DbError when
 // a statement fails.
 SummaryResult computeSummary(const QSqlDatabase &db, const SummaryInput &input);
 

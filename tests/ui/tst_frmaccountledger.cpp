@@ -249,6 +249,26 @@ private slots:
         QCOMPARE(main->mdiArea->activeSubWindow()->widget(), w);
     }
 
+    void foreignRowsAndSumsPastTheRangeAreReportedInAMessageBox()
+    {
+        frmAccountLedger *w = open();
+        runSql(m_state->book.db(), QStringLiteral("UPDATE transaction_master SET amount = '12,50' WHERE tran_id = 2"));
+        find(w, QStringLiteral("Bank"), QDate(2026, 5, 1), QDate(2026, 12, 7));
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(int(m_messages.shown[0].icon), int(MsgIcon::Critical));
+        QVERIFY(m_messages.last().contains(
+            QStringLiteral("table transaction_master, row tran_id 2: the amount '12,50' is stored as text")));
+        QCOMPARE(w->LedgerRows.rowCount(), 0);
+
+        runSql(m_state->book.db(), QStringLiteral("UPDATE transaction_master SET amount = 4000000000000000000, "
+                                                  "from_acc = 43, to_acc = 41 WHERE tran_id IN (2, 3, 4)"));
+        find(w, QStringLiteral("Bank"), QDate(2026, 5, 1), QDate(2026, 12, 7));
+        QCOMPARE(m_messages.shown.size(), 2);
+        QVERIFY(m_messages.last().contains(QStringLiteral(
+            "The amounts are too large to add up: the running balance of the ledger on 2026-07-01.")));
+        QCOMPARE(boxes(w), QStringLiteral("0.00||0.00|"));
+    }
+
     void failingStatementsAreReported()
     {
         frmAccountLedger *w = open();
