@@ -139,7 +139,7 @@ QJsonObject benchLedger(const Options &o, const QSqlDatabase &db, qint64 busyId)
     input.accountId = busyId;
     input.fromDate = o.from;
     input.toDate = o.to;
-    input.finYearStart = shortDateText(o.fyStart);
+    input.finYearStart = o.fyStart;
     input.dateFormat = QLatin1String(DayFirstFormat);
     LedgerResult ledger;
     QJsonObject ledgerJson = measure(o.runs, [&] { ledger = computeLedger(db, input); });
@@ -160,7 +160,7 @@ QJsonObject benchSummary(const Options &o, const QSqlDatabase &db)
         input.accounts.push_back({a.id, u'A', a.name});
     input.fromDate = o.from;
     input.toDate = o.to;
-    input.finYearStart = shortDateText(o.fyStart);
+    input.finYearStart = o.fyStart;
     int listed = 0;
     QJsonObject summaryJson = measure(o.runs, [&] { listed = int(computeSummary(db, input).listed.size()); });
     summaryJson[QStringLiteral("accounts")] = listed;

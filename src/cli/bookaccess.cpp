@@ -19,15 +19,13 @@ void openBook(Book &book, const QString &path)
 SystemSettings bookSettings(const QSqlDatabase &db)
 {
     SystemSettings settings;
-    LoadSystemSettings(db, settings, QDate::currentDate());
+    LoadSystemSettings(db, settings);
     return settings;
 }
 
-QString finYearStartText(const CommandLine &commandLine, const SystemSettings &settings)
+QDate finYearStart(const CommandLine &commandLine, const SystemSettings &settings)
 {
-    if (const auto start = commandLine.optionalDate(QStringLiteral("fy-start")))
-        return shortDateText(*start);
-    return settings.finYearStart;
+    return commandLine.optionalDate(QStringLiteral("fy-start")).value_or(settings.finYearStart);
 }
 
 AccountDirectory::AccountDirectory(const QSqlDatabase &db) : m_db(db)

@@ -22,8 +22,8 @@ void openBook(Book &book, const QString &path);
 SystemSettings bookSettings(const QSqlDatabase &db);
 
 // The financial-year start handed to the ledger and summary: --fy-start when
-// given, else the book's own, as the windows hold it.
-QString finYearStartText(const CommandLine &commandLine, const SystemSettings &settings);
+// given, else the book's own (invalid when it has none).
+QDate finYearStart(const CommandLine &commandLine, const SystemSettings &settings);
 
 // The book's accounts by name, and the names of the sides of transactions.
 // Names are matched exactly, or else as accountNameKey compares them, which

@@ -65,12 +65,23 @@ const QString &tableKind(const CommandLine &commandLine, int position)
 int runNew(const QStringList &arguments)
 {
     CommandLine commandLine(QStringLiteral("new"),
-                            QStringLiteral("Creates a new, empty book. An existing file is never overwritten."),
+                            QStringLiteral("Creates a new, empty book, without a financial-year start unless "
+                                           "--fy-start is given. An existing file is never overwritten."),
                             {QStringLiteral("BOOK")});
+    addYearStartOption(commandLine);
     if (!commandLine.parse(arguments))
         return Success;
+    const bool yearStart = commandLine.isSet(QStringLiteral("fy-start"))
+                           && !commandLine.requiredValue(QStringLiteral("fy-start")).trimmed().isEmpty();
+    if (yearStart)
+        commandLine.date(QStringLiteral("fy-start")); // a wrong date refuses before the file is made
     if (const QString failure = Book::create(commandLine.positional(0)); !failure.isEmpty())
         throw refusal(oneLine(failure));
+    if (yearStart) {
+        Book book;
+        openBook(book, commandLine.positional(0));
+        changeSettings(book.db(), commandLine);
+    }
     return Success;
 }
 

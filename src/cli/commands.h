@@ -2,6 +2,7 @@
 
 #include "clierror.h"
 
+#include <QSqlDatabase>
 #include <QStringList>
 
 namespace bc::cli {
@@ -16,5 +17,14 @@ int runTransactions(const QStringList &arguments);
 int runImport(const QStringList &arguments);
 int runExport(const QStringList &arguments);
 int runPrint(const QStringList &arguments);
+int runSettings(const QStringList &arguments);
+
+class CommandLine;
+
+// The --fy-start option of new and settings.
+void addYearStartOption(CommandLine &commandLine);
+// Saves the settings the command line gives over the book's own, through the
+// save of the Configurations window; the others stay as they are.
+void changeSettings(const QSqlDatabase &db, const CommandLine &commandLine);
 
 } // namespace bc::cli

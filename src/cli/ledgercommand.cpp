@@ -31,7 +31,7 @@ LedgerReport ledgerReport(const CommandLine &commandLine, Book &book, const QStr
     input.accountId = id;
     input.fromDate = report.fromDate;
     input.toDate = report.toDate;
-    input.finYearStart = finYearStartText(commandLine, report.settings);
+    input.finYearStart = finYearStart(commandLine, report.settings);
     input.dateFormat = report.settings.dateFormat;
     report.result = computeLedger(book.db(), input);
     return report;

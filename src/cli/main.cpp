@@ -20,7 +20,7 @@ struct Command {
 };
 
 const Command commands[] = {
-    {"new", "new BOOK                      create a new book", bc::cli::runNew},
+    {"new", "new BOOK [--fy-start DATE]    create a new book", bc::cli::runNew},
     {"accounts", "accounts BOOK                 list the accounts", bc::cli::runAccounts},
     {"ledger", "ledger BOOK --account NAME --from DATE --to DATE", bc::cli::runLedger},
     {"summary", "summary BOOK --from DATE --to DATE [--account NAME]... [--class CODES]", bc::cli::runSummary},
@@ -29,6 +29,8 @@ const Command commands[] = {
     {"import", "import BOOK accounts|transactions FILE", bc::cli::runImport},
     {"export", "export BOOK accounts|transactions [--output FILE [--force]]", bc::cli::runExport},
     {"print", "print BOOK ledger|summary|transactions [options] --pdf FILE [--force]", bc::cli::runPrint},
+    {"settings", "settings BOOK [--fy-start D] [--fy-end D] [--currency X] [--date-format F]",
+     bc::cli::runSettings},
 };
 
 void printLine(FILE *stream, const QString &text)

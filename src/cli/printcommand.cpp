@@ -40,8 +40,8 @@ RecordSet ledgerRecords(const CommandLine &commandLine, Book &book, QString &dat
 {
     const LedgerReport report = ledgerReport(commandLine, book, commandLine.positional(0));
     dateFormat = report.settings.dateFormat;
-    const LedgerReportHeader header{report.accountName, report.fromDate, report.toDate, report.result.openingText,
-                                    report.result.closingText};
+    const LedgerReportHeader header{report.accountName, report.fromDate, report.toDate,
+                                    report.result.openingBalance, report.result.closingBalance};
     return accountLedgerRecords(report.result.rows, header, dateFormat);
 }
 

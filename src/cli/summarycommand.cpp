@@ -1,6 +1,7 @@
 #include "commands.h"
 #include "reports.h"
 
+#include <QRegularExpression>
 #include <QSet>
 
 namespace bc::cli {
@@ -25,10 +26,17 @@ QSet<qint64> classCodes(const CommandLine &commandLine)
     return codes;
 }
 
+// A bound as given: the summary compares it exactly, so "14.996" is not
+// rounded to a cent, and one beyond any amount sets no bound.
 QString boundText(const CommandLine &commandLine, const QString &name)
 {
-    const auto amount = commandLine.amount(name);
-    return amount ? amount->toPlain() : QString();
+    if (!commandLine.isSet(name))
+        return QString();
+    static const QRegularExpression number(QStringLiteral("^\\s*[+-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)\\s*$"));
+    const QString text = commandLine.requiredValue(name);
+    if (!number.match(text).hasMatch())
+        throw usageError(QStringLiteral("--%1: \"%2\" is not an amount").arg(name, text));
+    return text;
 }
 
 } // namespace
@@ -65,7 +73,7 @@ SummaryReport summaryReport(const CommandLine &commandLine, Book &book, const QS
 
     openBook(book, bookPath);
     report.settings = bookSettings(book.db());
-    input.finYearStart = finYearStartText(commandLine, report.settings);
+    input.finYearStart = finYearStart(commandLine, report.settings);
     const AccountDirectory directory(book.db());
     QSet<qint64> chosen;
     for (const QString &name : named)

@@ -1,7 +1,10 @@
 #include "ledger.h"
 
+#include "amountsum.h"
+#include "bookcheck.h"
 #include "dates.h"
 #include "sql.h"
+#include "systemsettings.h"
 #include "textroutines.h"
 
 #include <QSqlQuery>
@@ -10,19 +13,21 @@ namespace bc {
 
 namespace {
 
-// Both append queries together give every movement of the account in the
-// range; their rows are never told apart.
-void appendMovements(const QSqlDatabase &db, const QString &startText, const QString &endText, qint64 accountId)
-{
-    const QVariantList arguments{startText, endText, accountId, QStringLiteral("A")};
-    runSavedQuery(db, QStringLiteral("sp_tran_search1"), arguments);
-    runSavedQuery(db, QStringLiteral("sp_tran_search2"), arguments);
-}
+// The account's movements dated from first to last (ISO text, both
+// included), money out as negative amounts and money in as positive, with the
+// other side of each. tran_id orders the movements of one day as entered.
+const QString movementsStatement = QStringLiteral(
+    "SELECT tran_id, tran_date, particulars, -ifnull(amount, 0) AS amount, to_acc AS other_acc,"
+    "       to_flag AS other_flag"
+    "  FROM transaction_master WHERE from_acc = ? AND from_flag = 'A' AND tran_date BETWEEN ? AND ?"
+    " UNION ALL "
+    "SELECT tran_id, tran_date, particulars, ifnull(amount, 0), from_acc, from_flag"
+    "  FROM transaction_master WHERE to_acc = ? AND to_flag = 'A' AND tran_date BETWEEN ? AND ?");
 
-Money workTableSum(const QSqlDatabase &db)
+QVariantList movementValues(qint64 accountId, const QDate &first, const QDate &last)
 {
-    QSqlQuery q = runSql(db, QStringLiteral("SELECT ifnull(sum(amount), 0) FROM tmp_Acc_Ldgr"));
-    return Money::fromCents(q.next() ? q.value(0).toLongLong() : 0);
+    const QString from = isoDate(first), to = isoDate(last);
+    return {accountId, from, to, accountId, from, to};
 }
 
 Money openingAmount(const QSqlDatabase &db, qint64 accountId)
@@ -32,18 +37,39 @@ Money openingAmount(const QSqlDatabase &db, qint64 accountId)
     return Money::fromCents(q.next() ? q.value(0).toLongLong() : 0);
 }
 
-// Fills the work table with the in-period movements and returns the opening
-// balance brought forward into the from-date.
-Money fillWorkTable(const QSqlDatabase &db, const LedgerInput &input)
+// The opening amount plus every movement before the from-date that counts
+// in the opening.
+Money broughtForward(const QSqlDatabase &db, const LedgerInput &input)
 {
     const qint64 id = *input.accountId;
-    Money opening = openingAmount(db, id);
+    const QString what = QStringLiteral("the opening balance of the ledger");
+    // Each side summed on its own covering index; the two sums are combined
+    // here, where leaving the range is caught rather than turned into a
+    // floating-point number.
+    const auto [in, out] = refusingOverflow(what, [&] {
+        QSqlQuery q = runSql(db, QStringLiteral(
+            "SELECT (SELECT ifnull(sum(amount), 0) FROM transaction_master"
+            "         WHERE to_acc = ? AND to_flag = 'A' AND tran_date BETWEEN ? AND ?),"
+            "       (SELECT ifnull(sum(amount), 0) FROM transaction_master"
+            "         WHERE from_acc = ? AND from_flag = 'A' AND tran_date BETWEEN ? AND ?)"),
+            movementValues(id, openingCountsFrom(input.finYearStart), input.fromDate.addDays(-1)));
+        q.next();
+        return std::pair(Money::fromCents(q.value(0).toLongLong()), Money::fromCents(q.value(1).toLongLong()));
+    });
+    const std::optional<Money> earlier = checkedDifference(in, out);
+    if (!earlier)
+        throw DbError(amountsTooLarge(what));
+    return addAmounts(openingAmount(db, id), *earlier, what);
+}
 
-    appendMovements(db, input.finYearStart, shortDateText(input.fromDate.addDays(-1)), id);
-    opening += workTableSum(db);
-    runSql(db, QStringLiteral("DELETE FROM tmp_Acc_Ldgr"));
-
-    appendMovements(db, shortDateText(input.fromDate), shortDateText(input.toDate), id);
+// Fills the work table with the in-period movements, in ledger order.
+void fillWorkTable(const QSqlDatabase &db, const LedgerInput &input)
+{
+    runSql(db, QStringLiteral(
+        "INSERT INTO tmp_Acc_Ldgr (tran_date, particulars, amount, Tran_flag, other_acc, other_flag) "
+        "SELECT tran_date, particulars, amount, 'T', other_acc, other_flag FROM (") + movementsStatement
+        + QStringLiteral(") ORDER BY tran_date, tran_id"),
+           movementValues(*input.accountId, input.fromDate, input.toDate));
     runSavedQuery(db, QStringLiteral("sp_Set_AccName2"), {});
     // The other account's name with the movement's own particulars in
     // brackets. A movement whose other side is not in the book keeps its
@@ -51,7 +77,6 @@ Money fillWorkTable(const QSqlDatabase &db, const LedgerInput &input)
     runSql(db, QStringLiteral(
         "UPDATE tmp_Acc_Ldgr SET particulars = trim(acc_name) || ' [' || ifnull(trim(particulars), '') || ']' "
         "WHERE Tran_flag = 'T' AND acc_name IS NOT NULL"));
-    return opening;
 }
 
 void appendRow(LedgerResult &ledger, const LedgerMovement &m, const QString &dateFormat, const QString &rawDate)
@@ -80,8 +105,10 @@ void readMovements(const QSqlDatabase &db, const QString &dateFormat, LedgerResu
         m.date = fromIsoDate(rawDate);
         m.particulars = NullToText(q.value(1));
         m.amount = Money::fromCents(q.value(2).toLongLong());
-        balance += m.amount;
-        m.balance = balance;
+        const std::optional<Money> next = checkedSum(balance, m.amount);
+        if (!next)
+            throw DbError(amountsTooLarge(QStringLiteral("the running balance of the ledger on ") + rawDate));
+        balance = m.balance = *next;
         appendRow(ledger, m, dateFormat, rawDate);
         ledger.movements.push_back(std::move(m));
     }
@@ -103,6 +130,19 @@ QString balanceFlag(Money balance)
     return balance.isNegative() ? QStringLiteral("(Debit)") : QStringLiteral("(Credit)");
 }
 
+Money runningBalanceValue(const QString &text)
+{
+    const Money magnitude = Money::leadingNumber(text).abs();
+    return text.trimmed().endsWith(QLatin1String("(Debit)")) ? -magnitude : magnitude;
+}
+
+QString printedBalance(Money balance, ZeroSide zero)
+{
+    if (balance.isZero() && zero == ZeroSide::None)
+        return balance.toPlain();
+    return balance.abs().toPlain() + (balance.isNegative() ? QStringLiteral(" Dr") : QStringLiteral(" Cr"));
+}
+
 LedgerResult emptyLedger()
 {
     LedgerResult ledger;
@@ -118,7 +158,10 @@ LedgerResult computeLedger(const QSqlDatabase &db, const LedgerInput &input)
     runSql(db, QStringLiteral("DELETE FROM tmp_amount"));
     runSql(db, QStringLiteral("DELETE FROM tmp_Acc_Ldgr"));
     if (input.accountId) {
-        ledger.openingBalance = fillWorkTable(db, input);
+        checkAccountRows(db, {*input.accountId});
+        checkListedRows(db, *input.accountId, isoDate(input.fromDate), isoDate(input.toDate));
+        ledger.openingBalance = broughtForward(db, input);
+        fillWorkTable(db, input);
         readMovements(db, input.dateFormat, ledger);
     }
     transaction.commit();

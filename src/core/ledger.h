@@ -16,7 +16,7 @@ struct LedgerInput {
     std::optional<qint64> accountId; // none when no account is selected
     QDate fromDate;
     QDate toDate;
-    QString finYearStart; // the financial-year start as held (short-date text)
+    QDate finYearStart;   // invalid when the book has no year start
     QString dateFormat;   // the book's date format, for the Date column
 };
 
@@ -53,15 +53,17 @@ struct LedgerResult {
 LedgerResult emptyLedger();
 
 // Computes the ledger in the book. The opening balance is the account's
-// opening amount plus every movement from the financial-year start up to the
-// day before fromDate; the movements from fromDate to toDate (none when toDate
-// is before fromDate) follow in date order, movements of one day in the order
-// the book returns them. Without an account the result is empty.
+// opening amount plus every movement from the financial-year start (or, with
+// none, from the beginning) up to the day before fromDate; the movements from
+// fromDate to toDate (none when toDate is before fromDate) follow in date
+// order, movements of one day in the order they were entered (tran_id).
+// Without an account the result is empty.
 //
 // The work table tmp_Acc_Ldgr keeps this run's movements afterwards (the
 // ledger chart reads it). All work runs in one transaction, so a failure
 // leaves the work tables as the previous run left them. Throws DbError when a
-// statement fails.
+// statement fails, a balance leaves the 64-bit range of cents, or the
+// account's rows hold a value this program never writes (see bookcheck.h).
 LedgerResult computeLedger(const QSqlDatabase &db, const LedgerInput &input);
 
 // "#0.00" of the magnitude with " (Credit)" for zero or more and "  (Debit)"
@@ -71,5 +73,16 @@ QString runningBalanceText(Money balance);
 // "(Credit)" above zero, "(Debit)" below, empty at zero: the flag beside a
 // balance box.
 QString balanceFlag(Money balance);
+
+// The signed balance a running-balance text shows: negative when it is a
+// debit ("1200.50  (Debit)" gives -1200.50).
+Money runningBalanceValue(const QString &text);
+
+// A balance as the printed ledger shows it: the magnitude "#0.00" followed
+// by " Cr" or " Dr", the sides the grid shows. A running balance of zero is a
+// credit, as in the grid; an opening or closing balance of zero has no side,
+// as beside the boxes.
+enum class ZeroSide { Credit, None };
+QString printedBalance(Money balance, ZeroSide zero);
 
 } // namespace bc

@@ -1,6 +1,7 @@
 #include "recordsets.h"
 
 #include "dates.h"
+#include "ledger.h"
 
 #include <algorithm>
 
@@ -174,10 +175,11 @@ RecordSet accountLedgerRecords(const RowArray &ledgerRows, const LedgerReportHea
         set.setText(rec, 2, shownText(ledgerRows, r, 1, dateFormat));
         set.setNumber(rec, 3, shownNumber(ledgerRows, r, 3));
         set.setNumber(rec, 4, shownNumber(ledgerRows, r, 2));
-        set.setNumber(rec, 5, shownNumber(ledgerRows, r, 4).abs());
+        set.setNumber(rec, 5, runningBalanceValue(shownText(ledgerRows, r, 4, dateFormat)));
     }
     set.setParameters({QString(), header.account.trimmed(), formatReportDate(header.fromDate, dateFormat),
-                       formatReportDate(header.toDate, dateFormat), header.openingText, header.closingText});
+                       formatReportDate(header.toDate, dateFormat), printedBalance(header.openingBalance, ZeroSide::None),
+                       printedBalance(header.closingBalance, ZeroSide::None)});
     return set;
 }
 

@@ -76,19 +76,20 @@ RecordSet transactionListRecords(const RowArray &tranRows, const AccountNameLook
                                  const QString &dateFormat);
 
 // The values printed above the ledger: the account as shown in its box, the
-// date range, and the opening and closing balance texts as the boxes show them.
+// date range, and the opening and closing balances the boxes show.
 struct LedgerReportHeader {
     QString account;
     QDate fromDate;
     QDate toDate;
-    QString openingText;
-    QString closingText;
+    Money openingBalance;
+    Money closingBalance;
 };
 
 // The account ledger: one record per ledger row, numbered from 1. The rows'
 // columns are 0 date, 1 particulars, 2 debit, 3 credit and 4 balance, amounts
-// read from the start of their texts ("1200.50  (Debit)" is 1200.50), so an
-// empty debit or credit is 0 and the balance is its magnitude.
+// read from the start of their texts, so an empty debit or credit is 0; the
+// balance keeps its side as its sign ("1200.50  (Debit)" is -1200.50). The
+// opening and closing parameters are printed with their sides ("250.00 Dr").
 RecordSet accountLedgerRecords(const RowArray &ledgerRows, const LedgerReportHeader &header,
                                const QString &dateFormat);
 

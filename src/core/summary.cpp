@@ -1,11 +1,16 @@
 #include "summary.h"
 
+#include "amountsum.h"
+#include "bookcheck.h"
 #include "dates.h"
 #include "sql.h"
+#include "systemsettings.h"
 #include "textroutines.h"
 
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <limits>
 
 namespace bc {
 
@@ -44,9 +49,9 @@ QVariant storedDate(const QDate &date)
     return date.isValid() ? QVariant(isoDate(date)) : QVariant();
 }
 
-QVariant boundValue(const std::optional<Money> &bound)
+QVariant boundValue(const std::optional<qint64> &bound)
 {
-    return bound ? QVariant(bound->cents()) : QVariant();
+    return bound ? QVariant(*bound) : QVariant();
 }
 
 void addMovement(const QSqlDatabase &db, const QString &column, const QVariant &first, const QVariant &last)
@@ -71,20 +76,36 @@ void fillWorkTable(const QSqlDatabase &db, const SummaryInput &input)
         "WHERE Account_Status.Acc_Type = 'A' AND Account_Status.Acc_ID = m.account_id"));
     // The movement from the financial-year start up to the day before From
     // belongs to the opening.
-    addMovement(db, QStringLiteral("Open_amount"), storedDate(parseShortDate(input.finYearStart)),
+    addMovement(db, QStringLiteral("Open_amount"), storedDate(openingCountsFrom(input.finYearStart)),
                 storedDate(input.fromDate.addDays(-1)));
     // Strict bounds: an opening equal to a bound stays; a Null bound drops nothing.
     runSql(db, QStringLiteral("DELETE FROM Account_Status WHERE Open_amount < ? OR Open_amount > ?"),
-           {boundValue(summaryBound(input.openingAbove)), boundValue(summaryBound(input.openingBelow))});
+           {boundValue(summaryBound(input.openingAbove, BoundSide::Lower)),
+            boundValue(summaryBound(input.openingBelow, BoundSide::Upper))});
     addMovement(db, QStringLiteral("Tran_amount"), storedDate(input.fromDate), storedDate(input.toDate));
     runSql(db, QStringLiteral("UPDATE Account_Status SET Bal_amount = Open_amount + Tran_amount"));
+}
+
+// A few accounts are checked through the side indexes; for many, one pass
+// over the book costs less and is remembered until the book changes.
+void checkRowsOf(const QSqlDatabase &db, const std::vector<SummaryAccount> &accounts)
+{
+    constexpr size_t FewAccounts = 50;
+    if (accounts.size() > FewAccounts) {
+        checkBookRows(db);
+        return;
+    }
+    std::vector<qint64> ids;
+    for (const SummaryAccount &a : accounts)
+        ids.push_back(a.id);
+    checkAccountRows(db, ids);
 }
 
 void readListed(const QSqlDatabase &db, const SummaryInput &input, SummaryResult &summary)
 {
     QSqlQuery q = runSavedQuery(db, QStringLiteral("sp_Search_Account_Status"),
-                                {boundValue(summaryBound(input.balanceBelow)),
-                                 boundValue(summaryBound(input.balanceAbove))});
+                                {boundValue(summaryBound(input.balanceBelow, BoundSide::Upper)),
+                                 boundValue(summaryBound(input.balanceAbove, BoundSide::Lower))});
     const QSqlRecord fields = q.record();
     const int id = fields.indexOf(QStringLiteral("Acc_ID"));
     const int name = fields.indexOf(QStringLiteral("Acc_Name"));
@@ -97,9 +118,17 @@ void readListed(const QSqlDatabase &db, const SummaryInput &input, SummaryResult
         SummaryRow row;
         row.accountId = q.value(id).toLongLong();
         row.name = NullToText(q.value(name));
-        row.opening = Money::fromCents(q.value(opening).toLongLong());
-        row.movement = Money::fromCents(q.value(movement).toLongLong());
-        row.balance = Money::fromCents(q.value(balance).toLongLong());
+        // SQLite turns an integer sum past 64 bits into a floating-point
+        // number rather than failing.
+        const auto amount = [&](int field, const char *what) {
+            const QVariant value = q.value(field);
+            if (value.typeId() == QMetaType::Double)
+                throw DbError(amountsTooLarge(QStringLiteral("the %1 of %2").arg(QLatin1String(what), row.name)));
+            return Money::fromCents(value.toLongLong());
+        };
+        row.opening = amount(opening, "opening");
+        row.movement = amount(movement, "movement");
+        row.balance = amount(balance, "balance");
         const QString sideText = NullToText(q.value(side));
         row.side = sideText.isEmpty() ? QChar() : sideText[0];
 
@@ -110,9 +139,12 @@ void readListed(const QSqlDatabase &db, const SummaryInput &input, SummaryResult
         rows.setMoney(r, SummaryResult::MovementColumn, row.movement);
         rows.setMoney(r, SummaryResult::BalanceColumn, row.balance);
         rows.setText(r, SummaryResult::SideColumn, sideText);
-        summary.totalOpening += row.opening;
-        summary.totalMovement += row.movement;
-        summary.totalBalance += row.balance;
+        summary.totalOpening =
+            addAmounts(summary.totalOpening, row.opening, QStringLiteral("the total of the openings"));
+        summary.totalMovement =
+            addAmounts(summary.totalMovement, row.movement, QStringLiteral("the total of the movements"));
+        summary.totalBalance =
+            addAmounts(summary.totalBalance, row.balance, QStringLiteral("the total of the balances"));
         summary.listed.push_back(std::move(row));
     }
 }
@@ -127,18 +159,43 @@ SummaryResult emptySummary()
     return summary;
 }
 
-std::optional<Money> summaryBound(const QString &text)
+std::optional<qint64> summaryBound(const QString &text, BoundSide side)
 {
+    static const QRegularExpression number(QStringLiteral("^([+-]?)([0-9]*)(?:\\.([0-9]*))?"));
     if (text.trimmed().isEmpty())
         return std::nullopt;
-    return Money::leadingNumber(NullToText(text));
+    const QString t = NullToText(text);
+    const QRegularExpressionMatch m = number.match(t);
+    const QString whole = m.captured(2), fraction = m.captured(3);
+    // Beyond this many cents no sum of amounts can lie (they stop at 64 bits).
+    constexpr __int128 Beyond = __int128(std::numeric_limits<qint64>::max()) + 1;
+    __int128 cents = 0;
+    for (const QChar c : whole) {
+        cents = cents * 10 + (c.unicode() - '0');
+        if (cents >= Beyond)
+            return std::nullopt;
+    }
+    const QString places = (fraction + QStringLiteral("00")).left(2);
+    cents = cents * 100 + places.toInt();
+    // Digits past the cent put the number between two whole cents.
+    const bool between = fraction.mid(2).contains(QRegularExpression(QStringLiteral("[1-9]")));
+    const bool negative = m.captured(1) == QLatin1String("-");
+    const bool roundAway = between && (side == BoundSide::Lower) != negative;
+    if (roundAway)
+        cents += 1;
+    if (negative)
+        cents = -cents;
+    if (cents >= Beyond || cents < -Beyond)
+        return std::nullopt;
+    return qint64(cents);
 }
 
 SummaryResult computeSummary(const QSqlDatabase &db, const SummaryInput &input)
 {
     SummaryResult summary = emptySummary();
     TransactionGuard transaction(db);
-    fillWorkTable(db, input);
+    checkRowsOf(db, input.accounts);
+    refusingOverflow(QStringLiteral("the movements of the chosen accounts"), [&] { fillWorkTable(db, input); });
     readListed(db, input, summary);
     transaction.commit();
     return summary;

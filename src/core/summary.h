@@ -20,13 +20,13 @@ struct SummaryAccount {
 };
 
 // What the summary is asked for. The four bound texts are read as typed: a
-// blank (or all-space) text sets no bound; any other text bounds at the number
-// it starts with ("12abc" at 12, "abc" at 0).
+// blank (or all-space) text sets no bound; any other text bounds exactly at
+// the number it starts with ("12abc" at 12, "abc" at 0, "14.996" at 14.996).
 struct SummaryInput {
     std::vector<SummaryAccount> accounts; // in the list's order
     QDate fromDate;
     QDate toDate;
-    QString finYearStart; // the financial-year start as held (short-date text)
+    QDate finYearStart;   // invalid when the book has no year start
     QString openingAbove; // "Opening >": drops openings below it
     QString openingBelow; // "Opening <": drops openings above it
     QString balanceAbove; // "Balance  >": lowest balance listed
@@ -59,25 +59,33 @@ struct SummaryResult {
 // An empty summary: no rows, the six grid columns, totals 0.
 SummaryResult emptySummary();
 
-// A bound box's value: nothing for a blank text, else the leading number.
-std::optional<Money> summaryBound(const QString &text);
+enum class BoundSide { Lower, Upper };
+
+// A bound box's value in whole cents, rounded towards the inside of its range
+// so that comparing cents gives the exact answer: a lower bound of 14.996
+// admits 15.00 and not 14.99, an upper bound of 14.996 admits 14.99 and not
+// 15.00. Nothing for a blank text, or for a number beyond the 64-bit range
+// of cents, which no balance can pass: no bound on that side.
+std::optional<qint64> summaryBound(const QString &text, BoundSide side);
 
 // Computes the summary of the chosen accounts in the book.
 //
 // A transaction takes its amount from its From side and gives it to its To
 // side; a Null amount counts as 0 and a transaction from an account to itself
 // nets to 0. The opening is the account's opening amount (parties have none)
-// plus every movement dated from the financial-year start to the day before
-// fromDate; the movement counts every transaction dated fromDate to toDate,
-// also those before the financial-year start (none when toDate is before
-// fromDate). Accounts whose opening is strictly below openingAbove or
-// strictly above openingBelow are dropped; the rest are listed when their
-// balance lies within the balance bounds (both inclusive), in the order they
-// were chosen. The totals add the listed rows.
+// plus every movement dated from the financial-year start (or, with none,
+// from the beginning) to the day before fromDate; the movement counts every
+// transaction dated fromDate to toDate, also those before the financial-year
+// start (none when toDate is before fromDate). Accounts whose opening is
+// strictly below openingAbove or strictly above openingBelow are dropped; the
+// rest are listed when their balance lies within the balance bounds (both
+// inclusive), in the order they were chosen. The totals add the listed rows.
 //
 // The work runs set-wise in the work table Account_Status, a fixed number of
 // statements whatever the number of accounts and transactions, inside one
-// transaction; the table keeps this run's rows afterwards. Throws DbError when
+// transaction; the table keeps this run's rows afterwards. Refuses, with a
+// DbError, sums past the 64-bit range of cents and rows of the chosen
+// accounts that hold values this program never writes. Throws DbError when
 // a statement fails.
 SummaryResult computeSummary(const QSqlDatabase &db, const SummaryInput &input);
 

@@ -6,14 +6,29 @@
 
 namespace bc {
 
-QDate SystemSettings::finYearStartDate() const
+QDate SystemSettings::defaultFromDate(const QDate &today) const
 {
-    return parseShortDate(finYearStart);
+    return finYearStart.isValid() ? finYearStart : QDate(today.year(), 1, 1);
 }
 
-void LoadSystemSettings(const QSqlDatabase &db, SystemSettings &settings, const QDate &today)
+QDate readYearDate(const QString &text, const QString &dateFormat)
+{
+    const QString t = text.trimmed();
+    const QDate iso = fromIsoDate(t);
+    return iso.isValid() ? iso : parseUserDate(t, dateFormat);
+}
+
+QDate openingCountsFrom(const QDate &finYearStart)
+{
+    return finYearStart.isValid() ? finYearStart : QDate(1, 1, 1);
+}
+
+void LoadSystemSettings(const QSqlDatabase &db, SystemSettings &settings)
 {
     QSqlQuery rows = runSql(db, QStringLiteral("SELECT sys_code, sys_value FROM system_settings"));
+    // The year dates are read once the date format is known, since older
+    // books hold them in its order.
+    std::optional<QString> startText, endText;
     while (rows.next()) {
         const QString code = rows.value(0).toString();
         const QString value = NullToText(rows.value(1));
@@ -22,18 +37,24 @@ void LoadSystemSettings(const QSqlDatabase &db, SystemSettings &settings, const 
         else if (code == QLatin1String("PASS"))
             settings.password = value;
         else if (code == QLatin1String("FYST"))
-            settings.finYearStart = value;
+            startText = value;
         else if (code == QLatin1String("FYEN"))
-            settings.finYearEnd = value;
+            endText = value;
         else if (code == QLatin1String("CURR"))
             settings.currency = value;
         else if (code == QLatin1String("DTFM"))
             settings.dateFormat = value;
     }
-    if (NullToText(settings.finYearStart).isEmpty())
-        settings.finYearStart = shortDateText(today);
-    if (NullToText(settings.finYearEnd).isEmpty())
-        settings.finYearEnd = shortDateText(today);
+    if (startText)
+        settings.finYearStart = readYearDate(*startText, settings.dateFormat);
+    if (endText)
+        settings.finYearEnd = readYearDate(*endText, settings.dateFormat);
+}
+
+SystemSettingsInput inputOf(const SystemSettings &settings)
+{
+    return {settings.userName, settings.password, settings.finYearStart, settings.finYearEnd, settings.currency,
+            isMonthFirst(settings.dateFormat)};
 }
 
 void saveSystemSettings(const QSqlDatabase &db, const SystemSettingsInput &input, const QDate &today)
@@ -44,8 +65,8 @@ void saveSystemSettings(const QSqlDatabase &db, const SystemSettingsInput &input
     runSql(db, QStringLiteral("DELETE FROM system_settings"));
     runSql(db, insert, {QStringLiteral("USER"), input.userName.trimmed(), saveDate});
     runSql(db, insert, {QStringLiteral("PASS"), input.password.trimmed(), saveDate});
-    runSql(db, insert, {QStringLiteral("FYST"), shortDateText(input.finYearStart), saveDate});
-    runSql(db, insert, {QStringLiteral("FYEN"), shortDateText(input.finYearEnd), saveDate});
+    runSql(db, insert, {QStringLiteral("FYST"), isoDate(input.finYearStart), saveDate});
+    runSql(db, insert, {QStringLiteral("FYEN"), isoDate(input.finYearEnd), saveDate});
     runSql(db, insert, {QStringLiteral("CURR"), input.currency.trimmed(), saveDate});
     runSql(db, insert, {QStringLiteral("DTFM"),
                         QString::fromLatin1(input.monthFirst ? MonthFirstFormat : DayFirstFormat), saveDate});

@@ -10,33 +10,49 @@ namespace bc {
 struct SystemSettings {
     QString userName;
     QString password;
-    QString finYearStart; // short-date text
-    QString finYearEnd;   // short-date text
+    QDate finYearStart; // invalid: the book has no year start
+    QDate finYearEnd;   // invalid: none set
     QString currency;
-    QString dateFormat;   // "M/d/yyyy" or "d/M/yyyy"
+    QString dateFormat; // "M/d/yyyy" or "d/M/yyyy"
 
     bool needsLogin() const { return !userName.isEmpty() || !password.isEmpty(); }
-    QDate finYearStartDate() const;
+    // The date the From pickers start at: the year start, or 1 January of
+    // today's year when the book has none.
+    QDate defaultFromDate(const QDate &today) const;
 };
 
+// Reads a stored financial-year date: ISO "yyyy-MM-dd", or short-date text in
+// the order of the book's date format ("1/4/2024" is 1 April in a day-first
+// book), as older books hold it. Blank or unreadable text gives an invalid
+// date, which means "not set".
+QDate readYearDate(const QString &text, const QString &dateFormat);
+
+// The first day whose movements count in an opening balance: the year start,
+// or the earliest date when there is none, so that every earlier movement
+// counts.
+QDate openingCountsFrom(const QDate &finYearStart);
+
 // Reads system_settings into settings. Codes match exactly (case matters);
-// a later row overwrites an earlier one; a missing code keeps its old value;
-// a blank financial-year date becomes today. Throws DbError on failure.
-void LoadSystemSettings(const QSqlDatabase &db, SystemSettings &settings, const QDate &today);
+// a later row overwrites an earlier one; a missing code keeps its old value.
+// Throws DbError on failure.
+void LoadSystemSettings(const QSqlDatabase &db, SystemSettings &settings);
 
 // What the configuration window saves.
 struct SystemSettingsInput {
     QString userName;
     QString password;
-    QDate finYearStart;
+    QDate finYearStart; // invalid: stored blank, no year start
     QDate finYearEnd;
     QString currency;
     bool monthFirst = false;
 };
 
-// Rewrites the six rows in one transaction, values trimmed, each row stamped
-// with the save date as "MM/dd/yyyy". Throws DbError and leaves the old rows
-// in place on failure.
+// The input that saves settings back unchanged.
+SystemSettingsInput inputOf(const SystemSettings &settings);
+
+// Rewrites the six rows in one transaction, values trimmed, the year dates
+// as ISO text, each row stamped with the save date as "MM/dd/yyyy". Throws
+// DbError and leaves the old rows in place on failure.
 void saveSystemSettings(const QSqlDatabase &db, const SystemSettingsInput &input, const QDate &today);
 
 } // namespace bc

@@ -1,5 +1,7 @@
 #include "transactions.h"
 
+#include "amountsum.h"
+#include "bookcheck.h"
 #include "dates.h"
 #include "idmarks.h"
 #include "sql.h"
@@ -51,6 +53,7 @@ QVariantList tranSearchArguments(const TranSearch &search)
 
 TranFindResult findTransactions(const QSqlDatabase &db, const TranSearch &search)
 {
+    checkBookRows(db);
     TranFindResult result;
     RowArray &rows = result.rows;
     QSqlQuery q = runSavedQuery(db, QStringLiteral("sp_tran_search_1"), tranSearchArguments(search));
@@ -69,7 +72,8 @@ TranFindResult findTransactions(const QSqlDatabase &db, const TranSearch &search
             ++result.nullAmounts;
         } else {
             rows.setMoney(r, TranCol::Amount, Money::fromCents(cents.toLongLong()));
-            result.total += Money::fromCents(cents.toLongLong());
+            result.total = addAmounts(result.total, Money::fromCents(cents.toLongLong()),
+                                      QStringLiteral("the total of the transactions found"));
         }
         rows.setText(r, TranCol::Particulars, NullToText(q.value(particulars)));
         rows.setText(r, TranCol::Status, QString());

@@ -44,7 +44,8 @@ struct TranFindResult {
 };
 
 // Finds transactions through the book's saved search query, rows in the
-// order it returns them.
+// order it returns them. Refuses (DbError) a book holding rows in a form this
+// program never writes, and a total past the 64-bit range of cents.
 TranFindResult findTransactions(const QSqlDatabase &db, const TranSearch &search);
 
 struct AccountChoice {

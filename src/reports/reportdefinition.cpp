@@ -1,5 +1,7 @@
 #include "reportdefinition.h"
 
+#include "ledger.h"
+
 namespace bc {
 
 std::optional<ReportDefinition> reportDefinition(int reportType)
@@ -26,7 +28,7 @@ std::optional<ReportDefinition> reportDefinition(int reportType)
                                  {QStringLiteral("Particulars"), QStringLiteral("Particulars"), K::Text, false, true},
                                  {QStringLiteral("Debit"), QStringLiteral("Debit"), K::Amount, true},
                                  {QStringLiteral("Credit"), QStringLiteral("Credit"), K::Amount, true},
-                                 {QStringLiteral("Balance"), QStringLiteral("Balance"), K::Amount}}};
+                                 {QStringLiteral("Balance"), QStringLiteral("Balance"), K::Balance}}};
     case AccountSummaryReport:
         return ReportDefinition{reportType, QStringLiteral("Account Summary"),
                                 {{QStringLiteral("Period"), 1, 2}},
@@ -68,6 +70,9 @@ ReportTable tabulate(const ReportDefinition &definition, const RecordSet &record
                 cells << value.toPlain();
                 break;
             }
+            case ReportColumn::Kind::Balance:
+                cells << printedBalance(records.number(r, fields[c]), ZeroSide::Credit);
+                break;
             case ReportColumn::Kind::Number:
                 cells << (records.isNull(r, fields[c]) ? QString() : QString::number(records.integer(r, fields[c])));
                 break;

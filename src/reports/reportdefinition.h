@@ -9,9 +9,10 @@
 namespace bc {
 
 // One printed column: its heading, the record field it shows, and whether it
-// is an amount (right-aligned "#0.00", optionally totalled at the end).
+// is an amount (right-aligned "#0.00", optionally totalled at the end) or a
+// balance (its magnitude with " Cr" or " Dr").
 struct ReportColumn {
-    enum class Kind { Number, Text, Amount };
+    enum class Kind { Number, Text, Amount, Balance };
     QString heading;
     QString field;
     Kind kind = Kind::Text;

@@ -134,7 +134,7 @@ void frmAccountLedger::buildControls()
 void frmAccountLedger::LoadAccountList()
 {
     cboAccount->clear();
-    dtpFromDate->setDate(m_state.settings.finYearStartDate());
+    dtpFromDate->setDate(m_state.settings.defaultFromDate(m_state.today()));
     dtpToDate->setDate(m_state.today());
     LedgerRows.clear();
     TDBGAccLdgr->rowModel()->rebind();
@@ -190,7 +190,7 @@ void frmAccountLedger::Find()
 
 void frmAccountLedger::Blank()
 {
-    dtpFromDate->setDate(m_state.settings.finYearStartDate());
+    dtpFromDate->setDate(m_state.settings.defaultFromDate(m_state.today()));
     dtpToDate->setDate(m_state.today());
     cboAccount->setCurrentIndex(-1);
     txtOpenAmount->setText(QStringLiteral("0.00"));
@@ -198,6 +198,7 @@ void frmAccountLedger::Blank()
     lblcloseflag->clear();
     CmdGraph->setEnabled(false);
     txtBalanceAmount->setText(QStringLiteral("0.00"));
+    m_ledger = emptyLedger();
     LedgerRows.clear();
     TDBGAccLdgr->rowModel()->rebind();
 }
@@ -231,13 +232,13 @@ namespace bc {
 
 void frmAccountLedger::Print()
 {
-    // The printed balances are the texts the boxes show, with their flags.
+    // The printed balances are those the boxes show, with their sides.
     LedgerReportHeader header;
     header.account = cboAccount->currentText();
     header.fromDate = dtpFromDate->date();
     header.toDate = dtpToDate->date();
-    header.openingText = (txtOpenAmount->text() + u' ' + lblopenFlag->text()).trimmed();
-    header.closingText = (txtBalanceAmount->text() + u' ' + lblcloseflag->text()).trimmed();
+    header.openingBalance = m_ledger.openingBalance;
+    header.closingBalance = m_ledger.closingBalance;
     (new frmReportViewer(m_state))->FormShow(AccountLedgerReport,
                                             accountLedgerRecords(LedgerRows, header, m_state.dateFormat()));
 }

@@ -243,7 +243,7 @@ bool frmAccountStatus::eventFilter(QObject *watched, QEvent *event)
 
 void frmAccountStatus::LoadLists()
 {
-    dtpFromDate->setDate(m_state.settings.finYearStartDate());
+    dtpFromDate->setDate(m_state.settings.defaultFromDate(m_state.today()));
     dtpToDate->setDate(m_state.today());
     {
         const QSignalBlocker block(cboAccType);

@@ -97,6 +97,8 @@ void frmSysConfig::buildControls()
     dtpEndDate = new DateEntry(fraFinYear);
     dtpEndDate->setObjectName(QStringLiteral("dtpEndDate"));
     auto *yearGrid = new QGridLayout(fraFinYear);
+    connect(dtpStartDate, &DateEntry::dateChanged, this, [this] { m_startSet = true; });
+    connect(dtpEndDate, &DateEntry::dateChanged, this, [this] { m_endSet = true; });
     addRow(yearGrid, QStringLiteral("Start Date"), dtpStartDate);
     addRow(yearGrid, QStringLiteral("End Date"), dtpEndDate);
 
@@ -145,14 +147,13 @@ void frmSysConfig::loadSettings()
     txtUserName->setText(s.userName);
     txtPassword->setText(s.password);
     txtPassAgain->setText(s.password);
-    // A financial-year text that is not a date (say, written in another
-    // locale's form) shows today rather than nothing.
-    const auto dateOf = [this](const QString &text) {
-        const QDate date = parseShortDate(text);
-        return date.isValid() ? date : m_state.today();
-    };
-    dtpStartDate->setDate(dateOf(s.finYearStart));
-    dtpEndDate->setDate(dateOf(s.finYearEnd));
+    // A book without a financial year shows the current calendar year; it
+    // stays without one unless the user changes a date.
+    const QDate today = m_state.today();
+    dtpStartDate->setDate(s.finYearStart.isValid() ? s.finYearStart : QDate(today.year(), 1, 1));
+    dtpEndDate->setDate(s.finYearEnd.isValid() ? s.finYearEnd : QDate(today.year(), 12, 31));
+    m_startSet = s.finYearStart.isValid();
+    m_endSet = s.finYearEnd.isValid();
     txtCurr->setText(s.currency);
     QRadioButton *option = isMonthFirst(s.dateFormat) ? optMonthFirst : optDayFirst;
     option->click();
@@ -186,8 +187,8 @@ void frmSysConfig::save()
     SystemSettingsInput input;
     input.userName = txtUserName->text();
     input.password = txtPassword->text();
-    input.finYearStart = dtpStartDate->date();
-    input.finYearEnd = dtpEndDate->date();
+    input.finYearStart = m_startSet ? dtpStartDate->date() : QDate();
+    input.finYearEnd = m_endSet ? dtpEndDate->date() : QDate();
     input.currency = txtCurr->text();
     input.monthFirst = optMonthFirst->isChecked();
     try {

@@ -47,6 +47,10 @@ private:
     void save();
 
     AppState &m_state;
+    // Whether the book has the year date or the user has changed the picker;
+    // a date shown only as a suggestion is not saved.
+    bool m_startSet = false;
+    bool m_endSet = false;
 };
 
 } // namespace bc

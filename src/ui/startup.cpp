@@ -60,7 +60,7 @@ bool StartUp::LoadSystemSettings()
 {
     const QString dateFormat = m_state.settings.dateFormat;
     try {
-        bc::LoadSystemSettings(m_state.book.db(), m_state.settings, m_state.today());
+        bc::LoadSystemSettings(m_state.book.db(), m_state.settings);
     } catch (const DbError &e) {
         m_state.messages->critical(nullptr, QStringLiteral("Error"), errorText(e.description()));
         return false;

@@ -83,7 +83,7 @@ TEST_F(GoldenBook, FiguresEqualThoseOfTheCoreOperationsAndTheBooksYearStart)
         Book b;
         ASSERT_TRUE(b.open(book).ok());
         runSql(b.db(), QStringLiteral("UPDATE system_settings SET sys_value = ? WHERE sys_code = 'FYST'"),
-               {shortDateText(QDate(2024, 4, 1))});
+               {QStringLiteral("2024-04-01")});
     }
     QStringList ledger = ledgerArgs().mid(0, 8);
     ledger << QStringLiteral("--format") << QStringLiteral("csv");
@@ -108,7 +108,7 @@ TEST_F(GoldenBook, FiguresEqualThoseOfTheCoreOperationsAndTheBooksYearStart)
     in.accountId = q.value(0).toLongLong();
     in.fromDate = QDate(2024, 4, 10);
     in.toDate = QDate(2024, 12, 31);
-    in.finYearStart = shortDateText(QDate(2024, 4, 1));
+    in.finYearStart = QDate(2024, 4, 1);
     in.dateFormat = QStringLiteral("d/M/yyyy");
     const LedgerResult core = computeLedger(b.db(), in);
     ASSERT_EQ(tool.size(), qsizetype(core.movements.size()) + 3);
@@ -298,7 +298,8 @@ TEST_F(GoldenBook, UsageErrorsExitWithTwoAndEveryCommandHasHelp)
 {
     const QStringList commands{QStringLiteral("new"), QStringLiteral("accounts"), QStringLiteral("ledger"),
                                QStringLiteral("summary"), QStringLiteral("transactions"), QStringLiteral("import"),
-                               QStringLiteral("export"), QStringLiteral("print")};
+                               QStringLiteral("export"), QStringLiteral("print"),
+                               QStringLiteral("settings")};
     for (const QString &c : commands) {
         const CliRun help = cli({c, QStringLiteral("--help")});
         EXPECT_EQ(help.status, 0) << c.toStdString();
@@ -330,6 +331,70 @@ TEST_F(GoldenBook, UsageErrorsExitWithTwoAndEveryCommandHasHelp)
     usage({QStringLiteral("print"), book, QStringLiteral("ledger"), QStringLiteral("--account"), QStringLiteral("Bank")});
 }
 
+TEST_F(GoldenBook, SettingsAndTheYearStartGiveTheSameFiguresInEveryLocaleAndZone)
+{
+    {
+        Book b;
+        ASSERT_TRUE(b.open(book).ok());
+        runSql(b.db(), QStringLiteral("UPDATE system_settings SET sys_value = 'Admin' WHERE sys_code = 'USER'"));
+    }
+    // A new book has no year start: the opening counts every earlier movement.
+    EXPECT_EQ(ok({QStringLiteral("settings"), book, QStringLiteral("--format"), QStringLiteral("csv")}),
+              QByteArray("setting,value\r\nfy-start,\r\nfy-end,\r\ncurrency,\r\ndate-format,d/M/yyyy\r\n"));
+    const QStringList ledger = ledgerArgs().mid(0, 8) << QStringLiteral("--format") << QStringLiteral("csv");
+    EXPECT_EQ(csvRows(ok(ledger)).value(1).value(4), QStringLiteral("-1800.01"));
+
+    ok({QStringLiteral("settings"), book, QStringLiteral("--fy-start"), QStringLiteral("2024-04-01"),
+        QStringLiteral("--currency"), QStringLiteral("EUR")});
+    EXPECT_EQ(ok({QStringLiteral("settings"), book, QStringLiteral("--format"), QStringLiteral("csv")}),
+              QByteArray("setting,value\r\nfy-start,2024-04-01\r\nfy-end,\r\ncurrency,EUR\r\ndate-format,d/M/yyyy\r\n"));
+    {
+        Book b;
+        ASSERT_TRUE(b.open(book).ok());
+        QSqlQuery q = runSql(b.db(), QStringLiteral("SELECT sys_value FROM system_settings WHERE sys_code = 'USER'"));
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.value(0).toString(), QStringLiteral("Admin"));
+    }
+    const QByteArray expected = ok(ledger);
+    EXPECT_EQ(csvRows(expected).value(1).value(4), QStringLiteral("-2800.00"));
+    for (const char *locale : {"de_DE.UTF-8", "en_US.UTF-8", "C"})
+        for (const char *zone : {"Pacific/Kiritimati", "America/Adak"}) {
+            const CliRun run = cli(ledger, [&](QProcess &p) {
+                QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+                env.insert(QStringLiteral("LC_ALL"), QLatin1String(locale));
+                env.insert(QStringLiteral("TZ"), QLatin1String(zone));
+                p.setProcessEnvironment(env);
+            });
+            EXPECT_EQ(run.out, expected) << locale << " " << zone;
+        }
+
+    const QString second = dir.filePath(QStringLiteral("second.fd"));
+    ok({QStringLiteral("new"), second, QStringLiteral("--fy-start"), QStringLiteral("2025-07-01")});
+    EXPECT_TRUE(ok({QStringLiteral("settings"), second}).contains("fy-start     2025-07-01"));
+    EXPECT_EQ(cli({QStringLiteral("settings"), second, QStringLiteral("--date-format"), QStringLiteral("y/M/d")}).status,
+              2);
+}
+
+TEST_F(GoldenBook, SummaryBoundsCompareExactlyAndBoundsPastAnyAmountSetNone)
+{
+    const QStringList base{QStringLiteral("summary"), book, QStringLiteral("--from"), QStringLiteral("2024-05-01"),
+                           QStringLiteral("--to"), QStringLiteral("2024-05-31"), QStringLiteral("--format"),
+                           QStringLiteral("csv")};
+    const QByteArray all = ok(base);
+    EXPECT_EQ(ok(QStringList(base) << QStringLiteral("--bal-max") << QStringLiteral("99999999999999999")
+                                    << QStringLiteral("--open-min") << QStringLiteral("-99999999999999999")),
+              all);
+    // Rent's balance is 760.00 (800.00 paid, 40.00 refunded).
+    const auto names = [&](const char *option, const char *bound) {
+        QStringList found;
+        for (const QStringList &row : csvRows(ok(QStringList(base) << QLatin1String(option) << QLatin1String(bound))))
+            found << row.value(0);
+        return found;
+    };
+    EXPECT_TRUE(names("--bal-min", "759.999").contains(QStringLiteral("Rent")));
+    EXPECT_FALSE(names("--bal-min", "760.001").contains(QStringLiteral("Rent")));
+}
+
 TEST_F(GoldenBook, PrintWritesThePrintedReportAsPdf)
 {
     QStringList args{QStringLiteral("print"), book};
@@ -339,6 +404,15 @@ TEST_F(GoldenBook, PrintWritesThePrintedReportAsPdf)
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
     EXPECT_TRUE(fileBytes(dir.filePath(QStringLiteral("ledger.pdf"))).startsWith("%PDF-"));
+    // Balances carry their sides, as the ledger window's printout does.
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), dir.filePath(QStringLiteral("ledger.pdf")),
+                                             QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+    EXPECT_TRUE(printed.contains(QStringLiteral("Opening Balance: 2800.00 Dr"))) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("200.00 Cr"))) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("22.75 Dr"))) << printed.toStdString();
     ok({QStringLiteral("print"), book, QStringLiteral("transactions"), QStringLiteral("--pdf"),
         dir.filePath(QStringLiteral("list.pdf"))});
     EXPECT_TRUE(fileBytes(dir.filePath(QStringLiteral("list.pdf"))).startsWith("%PDF-"));

@@ -136,14 +136,13 @@ TEST(SystemSettings, LoadMatchesCodesExactlyAndFillsBlankYears)
     runSql(t.db(), insert, {QStringLiteral("FYST"), QStringLiteral("  ")});
     SystemSettings s;
     s.password = QStringLiteral("kept");
-    const QDate today(2026, 12, 7);
-    LoadSystemSettings(t.db(), s, today);
+    LoadSystemSettings(t.db(), s);
     EXPECT_EQ(s.userName, QStringLiteral("Admin"));
     EXPECT_EQ(s.password, QStringLiteral("kept")); // no PASS row: unchanged
     EXPECT_EQ(s.currency, QString());
     EXPECT_EQ(s.dateFormat, QStringLiteral("M/d/yyyy")); // the later row wins
-    EXPECT_EQ(parseShortDate(s.finYearStart), today);
-    EXPECT_EQ(parseShortDate(s.finYearEnd), today);
+    EXPECT_FALSE(s.finYearStart.isValid()); // blank: no year start, not today
+    EXPECT_FALSE(s.finYearEnd.isValid());
     EXPECT_TRUE(s.needsLogin());
 }
 
@@ -163,13 +162,13 @@ TEST(SystemSettings, SaveWritesSixStampedRowsAndRoundTripsAnyText)
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toInt(), 6);
     SystemSettings s;
-    LoadSystemSettings(t.db(), s, QDate(2000, 1, 1));
+    LoadSystemSettings(t.db(), s);
     EXPECT_EQ(s.userName, QStringLiteral("O'Brien"));
     EXPECT_EQ(s.password, in.password);
     EXPECT_EQ(s.currency, QStringLiteral("€"));
     EXPECT_EQ(s.dateFormat, QStringLiteral("M/d/yyyy"));
-    EXPECT_EQ(s.finYearStartDate(), QDate(2024, 4, 1));
-    EXPECT_EQ(parseShortDate(s.finYearEnd), QDate(2025, 3, 31));
+    EXPECT_EQ(s.finYearStart, QDate(2024, 4, 1));
+    EXPECT_EQ(s.finYearEnd, QDate(2025, 3, 31));
     EXPECT_EQ(t.count(QStringLiteral("account_master")), 6);
 }
 
@@ -184,7 +183,7 @@ TEST(SystemSettings, FailedSaveKeepsTheOldRows)
     in.finYearStart = in.finYearEnd = QDate(2024, 1, 1);
     EXPECT_THROW(saveSystemSettings(t.db(), in, QDate(2026, 12, 7)), DbError);
     SystemSettings s;
-    LoadSystemSettings(t.db(), s, QDate(2026, 12, 7));
+    LoadSystemSettings(t.db(), s);
     EXPECT_EQ(s.userName, QString());
     EXPECT_EQ(s.dateFormat, QStringLiteral("d/M/yyyy"));
     EXPECT_EQ(t.count(QStringLiteral("system_settings")), 6);

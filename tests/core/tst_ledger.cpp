@@ -1,10 +1,14 @@
 #include "dates.h"
 #include "ledger.h"
 #include "sql.h"
+#include "summary.h"
+#include "systemsettings.h"
 #include "testbook.h"
 
+#include <QLocale>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
+#include <ctime>
 #include <random>
 
 using namespace bc;
@@ -32,7 +36,7 @@ struct LedgerBook : ::testing::Test {
     LedgerResult find(std::optional<qint64> account, QDate from, QDate to,
                       const QString &format = QString::fromLatin1(DayFirstFormat))
     {
-        return computeLedger(t.db(), {account, from, to, shortDateText(fyStart), format});
+        return computeLedger(t.db(), {account, from, to, fyStart, format});
     }
 
     QStringList rowTexts(const LedgerResult &l) const
@@ -94,22 +98,22 @@ TEST_F(LedgerBook, OpeningCarriesThePeriodBeforeFromAndRowsRunTheBalance)
     EXPECT_EQ(l.openingBalance, cents(12500));
     EXPECT_EQ(l.openingText, QStringLiteral("125.00"));
     EXPECT_EQ(l.openingFlag, QStringLiteral("(Credit)"));
-    // The money taken out of the account on a day lists before what came in.
+    // The movements of a day list in the order they were entered.
     EXPECT_EQ(rowTexts(l), (QStringList{
         "01/02/2024|To Shop [groceries]|125.00||0.00 (Credit)",
         "01/02/2024|By Shop [voucher]||0.00|0.00 (Credit)",
-        "29/02/2024|To Rent [rent]|40.00||40.00  (Debit)",
-        "29/02/2024|By Salary [bonus]||40.00|0.00 (Credit)",
+        "29/02/2024|By Salary [bonus]||40.00|40.00 (Credit)",
+        "29/02/2024|To Rent [rent]|40.00||0.00 (Credit)",
     }));
     EXPECT_EQ(l.closingBalance, Money());
     EXPECT_EQ(l.closingText, QStringLiteral("0.00"));
     EXPECT_EQ(l.closingFlag, QString());
 
     ASSERT_EQ(l.movements.size(), 4u);
-    EXPECT_EQ(l.movements[2].date, QDate(2024, 2, 29));
-    EXPECT_EQ(l.movements[2].particulars, QStringLiteral("Rent [rent]"));
-    EXPECT_EQ(l.movements[2].amount, cents(-4000));
-    EXPECT_EQ(l.movements[2].balance, cents(-4000));
+    EXPECT_EQ(l.movements[3].date, QDate(2024, 2, 29));
+    EXPECT_EQ(l.movements[3].particulars, QStringLiteral("Rent [rent]"));
+    EXPECT_EQ(l.movements[3].amount, cents(-4000));
+    EXPECT_EQ(l.movements[3].balance, Money());
 
     // The work table keeps the in-period movements for the chart.
     EXPECT_EQ(t.count(QStringLiteral("tmp_Acc_Ldgr")), 4);
@@ -146,17 +150,15 @@ TEST_F(LedgerBook, DateColumnFollowsTheDateFormat)
 
 TEST_F(LedgerBook, CounterAccountNameAndParticularsAreBothKept)
 {
-    t.addTransaction(1, QDate(2024, 1, 2), 99, 10, cents(100), QStringLiteral("from nowhere")); // no account 99
     runSql(t.db(), QStringLiteral(
         "INSERT INTO transaction_master VALUES (2, '2024-01-03', 11, 'A', 10, 'A', 200, NULL, NULL)"));
     runSql(t.db(), QStringLiteral("INSERT INTO Party_master VALUES (1, 'Landlord')"));
     t.addTransaction(3, QDate(2024, 1, 4), 10, 1, cents(50), QStringLiteral("it's paid"), QStringLiteral("A"),
                      QStringLiteral("P"));
     const LedgerResult l = find(10, fyStart, QDate(2024, 1, 31));
-    ASSERT_EQ(l.rows.rowCount(), 3);
-    EXPECT_EQ(l.rows.textAt(0, 1), QStringLiteral("By from nowhere"));
-    EXPECT_EQ(l.rows.textAt(1, 1), QStringLiteral("By Salary []"));
-    EXPECT_EQ(l.rows.textAt(2, 1), QStringLiteral("To Landlord [it's paid]"));
+    ASSERT_EQ(l.rows.rowCount(), 2);
+    EXPECT_EQ(l.rows.textAt(0, 1), QStringLiteral("By Salary []"));
+    EXPECT_EQ(l.rows.textAt(1, 1), QStringLiteral("To Landlord [it's paid]"));
 }
 
 TEST_F(LedgerBook, SecondFindForAnotherAccountLeavesNoTraceOfTheFirst)
@@ -186,6 +188,72 @@ TEST_F(LedgerBook, FailingStatementThrowsAndKeepsThePreviousRun)
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toLongLong(), 5000); // Bank's movement, not Salary's
     EXPECT_FALSE(q.next());
+}
+
+TEST_F(LedgerBook, WithoutAYearStartTheOpeningCountsEveryEarlierMovementInAnyLocaleAndZone)
+{
+    t.addTransaction(1, QDate(2023, 6, 1), 11, 10, cents(5000));  // in, before any year start
+    t.addTransaction(2, QDate(2024, 2, 1), 10, 12, cents(3000));  // out
+    t.addTransaction(3, QDate(2024, 3, 10), 11, 10, cents(700)); // in, within the range
+    const QDate from(2024, 3, 1), to(2024, 3, 31);
+    const QLocale locale;
+    const QByteArray zone = qgetenv("TZ");
+    for (const char *name : {"en_US", "de_DE", "en_GB", "C"}) {
+        for (const char *tz : {"UTC", "Pacific/Kiritimati", "America/Adak"}) {
+            QLocale::setDefault(QLocale(QLatin1String(name)));
+            qputenv("TZ", tz);
+            tzset();
+            SCOPED_TRACE(std::string(name) + " " + tz);
+            // A book with no year start counts every movement before From.
+            t.setSetting(QStringLiteral("DTFM"), QStringLiteral("d/M/yyyy"));
+            t.setSetting(QStringLiteral("FYST"), QString());
+            SystemSettings settings;
+            LoadSystemSettings(t.db(), settings);
+            EXPECT_FALSE(settings.finYearStart.isValid());
+            EXPECT_EQ(settings.defaultFromDate(QDate(2026, 5, 17)), QDate(2026, 1, 1));
+            LedgerResult l = computeLedger(t.db(), {10, from, to, settings.finYearStart, settings.dateFormat});
+            EXPECT_EQ(l.openingBalance, cents(12000));
+            EXPECT_EQ(l.closingBalance, cents(12700));
+            SummaryInput in{{{10, u'A', QStringLiteral("Bank")}}, from, to, settings.finYearStart, {}, {}, {}, {}};
+            EXPECT_EQ(computeSummary(t.db(), in).listed.at(0).opening, cents(12000));
+
+            // A short date an older book stored in its own order: 1 July 2023.
+            t.setSetting(QStringLiteral("FYST"), QStringLiteral("01/07/2023"));
+            LoadSystemSettings(t.db(), settings);
+            EXPECT_EQ(settings.finYearStart, QDate(2023, 7, 1));
+            l = computeLedger(t.db(), {10, from, to, settings.finYearStart, settings.dateFormat});
+            EXPECT_EQ(l.openingBalance, cents(7000));
+            t.setSetting(QStringLiteral("DTFM"), QStringLiteral("mm/dd/yyyy"));
+            LoadSystemSettings(t.db(), settings);
+            EXPECT_EQ(settings.finYearStart, QDate(2023, 1, 7));
+            t.setSetting(QStringLiteral("FYST"), QStringLiteral("2023-07-01"));
+            LoadSystemSettings(t.db(), settings);
+            EXPECT_EQ(settings.finYearStart, QDate(2023, 7, 1));
+        }
+    }
+    QLocale::setDefault(locale);
+    if (zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
+    tzset();
+}
+
+TEST_F(LedgerBook, MovementsOfOneDayListInTheOrderTheyWereEntered)
+{
+    const QDate day(2024, 3, 5);
+    t.addTransaction(1, day, 11, 10, cents(5000));  // in
+    t.addTransaction(2, day, 10, 12, cents(12000)); // out
+    t.addTransaction(3, day, 11, 10, cents(1000));  // in
+    t.addTransaction(4, day.addDays(-1), 10, 13, cents(100));
+    const LedgerResult l = find(10, day.addDays(-1), day);
+    ASSERT_EQ(l.movements.size(), 4u);
+    // Bank opens at 100.00: never below zero in the order entered.
+    EXPECT_EQ(l.movements[0].balance, cents(9900));
+    EXPECT_EQ(l.movements[1].balance, cents(14900));
+    EXPECT_EQ(l.movements[2].balance, cents(2900));
+    EXPECT_EQ(l.movements[3].balance, cents(3900));
+    EXPECT_EQ(l.rows.textAt(2, LedgerResult::BalanceColumn), QStringLiteral("29.00 (Credit)"));
 }
 
 TEST_F(LedgerBook, RandomBookMatchesAPlainSum)

@@ -32,7 +32,7 @@ struct LedgerChartBook : ::testing::Test {
 
     ChartData chart(QDate from, QDate to)
     {
-        const LedgerResult ledger = computeLedger(t.db(), {10, from, to, shortDateText(QDate(2024, 1, 1)), format});
+        const LedgerResult ledger = computeLedger(t.db(), {10, from, to, QDate(2024, 1, 1), format});
         return computeLedgerChart(t.db(), ledger, {from, to, format, QStringLiteral("EUR")});
     }
 

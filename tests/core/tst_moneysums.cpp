@@ -5,6 +5,7 @@
 #include "ledger.h"
 #include "sql.h"
 #include "summary.h"
+#include "transactions.h"
 #include "testbook.h"
 
 #include <QSqlDriver>
@@ -98,7 +99,7 @@ TEST(MoneySums, AMillionRandomAmountsSumExactlyInLedgerAndSummary)
     rows.clear();
 
     const LedgerResult ledger =
-        computeLedger(t.db(), {qint64(4), from, to, shortDateText(fyStart), QString::fromLatin1(DayFirstFormat)});
+        computeLedger(t.db(), {qint64(4), from, to, fyStart, QString::fromLatin1(DayFirstFormat)});
     EXPECT_EQ(ledger.openingBalance.cents(), openingCents[4]);
     EXPECT_EQ(ledger.closingBalance.cents(), openingCents[4] + movementCents[4]);
     ASSERT_FALSE(ledger.movements.empty());
@@ -114,7 +115,7 @@ TEST(MoneySums, AMillionRandomAmountsSumExactlyInLedgerAndSummary)
         in.accounts.push_back({id, u'A', QString::number(id)});
     in.fromDate = from;
     in.toDate = to;
-    in.finYearStart = shortDateText(fyStart);
+    in.finYearStart = fyStart;
     const SummaryResult summary = computeSummary(t.db(), in);
     ASSERT_EQ(summary.listed.size(), 6u);
     qint64 totalOpening = 0, totalMovement = 0;
@@ -157,7 +158,7 @@ TEST(MoneySums, LargestAndNegativeAmountsFormatAndSum)
         t.addTransaction(1 + i, day.addDays(i), 12, 10, top);
     for (int i = 0; i < 3; ++i)
         t.addTransaction(5 + i, day.addDays(i), 12, 11, bottom);
-    const QString fyStart = shortDateText(QDate(2024, 1, 1));
+    const QDate fyStart(2024, 1, 1);
     const QString format = QString::fromLatin1(DayFirstFormat);
 
     const LedgerResult credit = computeLedger(t.db(), {qint64(10), day, day.addDays(9), fyStart, format});
@@ -193,4 +194,44 @@ TEST(MoneySums, LargestAndNegativeAmountsFormatAndSum)
     EXPECT_EQ(summary.totalOpening.cents(), 0);
     EXPECT_EQ(summary.totalMovement.cents(), 0);
     EXPECT_EQ(summary.totalBalance.cents(), 0);
+}
+
+TEST(MoneySums, SumsPastTheRangeOfCentsAreRefusedNamingWhat)
+{
+    TestBook t;
+    t.addAccount(10, QStringLiteral("Top"), 4, Money());
+    t.addAccount(11, QStringLiteral("Bottom"), 4, Money());
+    // Amounts another program wrote: each fits, three together do not.
+    const qint64 big = 4'000'000'000'000'000'000LL;
+    for (int i = 1; i <= 3; ++i)
+        t.addTransaction(i, QDate(2024, 3, i), 11, 10, cents(big));
+    const QString format = QString::fromLatin1(DayFirstFormat);
+    const auto refusal = [](auto &&run) {
+        try {
+            run();
+        } catch (const DbError &e) {
+            return e.description();
+        }
+        return QStringLiteral("no refusal");
+    };
+    EXPECT_EQ(refusal([&] { computeLedger(t.db(), {qint64(10), QDate(2024, 3, 1), QDate(2024, 3, 31), QDate(), format}); }),
+              QStringLiteral("The amounts are too large to add up: the running balance of the ledger on 2024-03-03."));
+    EXPECT_EQ(refusal([&] { computeLedger(t.db(), {qint64(10), QDate(2024, 4, 1), QDate(2024, 4, 30), QDate(), format}); }),
+              QStringLiteral("The amounts are too large to add up: the opening balance of the ledger."));
+    SummaryInput in;
+    in.accounts = {{10, u'A', QStringLiteral("Top")}};
+    in.fromDate = QDate(2024, 3, 1);
+    in.toDate = QDate(2024, 3, 31);
+    EXPECT_EQ(refusal([&] { computeSummary(t.db(), in); }),
+              QStringLiteral("The amounts are too large to add up: the movements of the chosen accounts."));
+    EXPECT_EQ(refusal([&] { findTransactions(t.db(), TranSearch{}); }),
+              QStringLiteral("The amounts are too large to add up: the total of the transactions found."));
+
+    // Two accounts that each fit but whose balances together do not.
+    runSql(t.db(), QStringLiteral("DELETE FROM transaction_master WHERE tran_id = 3"));
+    t.addAccount(12, QStringLiteral("Third"), 4, Money());
+    t.addTransaction(3, QDate(2024, 3, 3), 11, 12, cents(big));
+    in.accounts = {{10, u'A', QStringLiteral("Top")}, {12, u'A', QStringLiteral("Third")}};
+    EXPECT_EQ(refusal([&] { computeSummary(t.db(), in); }),
+              QStringLiteral("The amounts are too large to add up: the total of the movements."));
 }

@@ -131,7 +131,7 @@ TEST(TransactionListRecords, FollowsTheGridOrderAfterASortAndPrintsTypedDatesInT
     EXPECT_EQ(transactionListRecords(tranRows(), {}, QStringLiteral("d/M/yyyy")).recordCount(), 0);
 }
 
-TEST(AccountLedgerRecords, ReadsAmountsFromTheShownTextsAndFillsTheParameters)
+TEST(AccountLedgerRecords, ReadsAmountsFromTheShownTextsAndFillsTheParametersWithSides)
 {
     RowArray rows = ledgerRows();
     addLedger(rows, QStringLiteral("05/03/2006"), QStringLiteral("By SALES [cash sale]"), QString(),
@@ -139,7 +139,7 @@ TEST(AccountLedgerRecords, ReadsAmountsFromTheShownTextsAndFillsTheParameters)
     addLedger(rows, QStringLiteral("06/03/2006"), QStringLiteral("To RENT [") + QString(80, u'r') + u']',
               QStringLiteral("1700.50"), QString(), QStringLiteral("1200.50  (Debit)"));
     LedgerReportHeader header{QStringLiteral("  CASH  "), QDate(2006, 3, 1), QDate(2006, 3, 31),
-                              QStringLiteral("0.00"), QStringLiteral("1200.50")};
+                              Money(), Money::fromCents(-120050)};
 
     const RecordSet set = accountLedgerRecords(rows, header, QStringLiteral("d/M/yyyy"));
     ASSERT_EQ(set.recordCount(), 2);
@@ -149,16 +149,16 @@ TEST(AccountLedgerRecords, ReadsAmountsFromTheShownTextsAndFillsTheParameters)
     EXPECT_EQ(set.number(0, set.fieldIndex(QStringLiteral("Debit"))).cents(), 0);
     EXPECT_EQ(set.number(1, set.fieldIndex(QStringLiteral("Debit"))).cents(), 170050);
     EXPECT_EQ(set.number(1, set.fieldIndex(QStringLiteral("Credit"))).cents(), 0);
-    EXPECT_EQ(set.number(1, set.fieldIndex(QStringLiteral("Balance"))).cents(), 120050);
+    EXPECT_EQ(set.number(1, set.fieldIndex(QStringLiteral("Balance"))).cents(), -120050);
     EXPECT_EQ(set.text(1, 2).size(), 64);
     EXPECT_EQ(set.parameters(), (QStringList{QString(), QStringLiteral("CASH"), QStringLiteral("01/03/2006"),
                                              QStringLiteral("31/03/2006"), QStringLiteral("0.00"),
-                                             QStringLiteral("1200.50")}));
+                                             QStringLiteral("1200.50 Dr")}));
 
     const RecordSet monthFirst = accountLedgerRecords(ledgerRows(), header, QStringLiteral("M/d/yyyy"));
     EXPECT_EQ(monthFirst.recordCount(), 0);
     EXPECT_EQ(monthFirst.parameters().value(2), QStringLiteral("03/01/2006"));
-    EXPECT_EQ(monthFirst.parameters().value(5), QStringLiteral("1200.50"));
+    EXPECT_EQ(monthFirst.parameters().value(5), QStringLiteral("1200.50 Dr"));
 }
 
 TEST(AccountSummaryRecords, SelectedRowsInSelectionOrderRenumberedOrEveryRow)

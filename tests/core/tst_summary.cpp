@@ -36,7 +36,7 @@ struct SummaryBook : ::testing::Test {
         in.accounts = std::move(accounts);
         in.fromDate = from;
         in.toDate = to;
-        in.finYearStart = shortDateText(fyStart);
+        in.finYearStart = fyStart;
         return in;
     }
 
@@ -159,6 +159,41 @@ TEST_F(SummaryBook, BalanceBoundsAreInclusiveAndBlankListsLargeBalances)
     in.balanceAbove = QStringLiteral("abc");
     in.balanceBelow = QStringLiteral("12abc");
     EXPECT_EQ(lines(computeSummary(t.db(), in)), (QStringList{"Rent 0.00 0.00 0.00 A"}));
+}
+
+TEST_F(SummaryBook, BoundsCompareExactlyAndOneBeyondAnyAmountSetsNone)
+{
+    t.addTransaction(1, QDate(2024, 3, 1), 11, 12, cents(1500));
+    const auto listed = [&](const char *balanceAbove, const char *balanceBelow, const char *openingAbove = "") {
+        SummaryInput in = input({{10, u'A', QStringLiteral("Bank")}, {11, u'A', QStringLiteral("Salary")},
+                                 {12, u'A', QStringLiteral("Rent")}},
+                                fyStart, QDate(2024, 12, 31));
+        in.balanceAbove = QLatin1String(balanceAbove);
+        in.balanceBelow = QLatin1String(balanceBelow);
+        in.openingAbove = QLatin1String(openingAbove);
+        QStringList names;
+        for (const SummaryRow &r : computeSummary(t.db(), in).listed)
+            names << r.name;
+        return names.join(u',');
+    };
+    // Balances: Bank 100.00, Salary -15.00, Rent 15.00.
+    EXPECT_EQ(listed("14.996", ""), QStringLiteral("Bank,Rent"));
+    EXPECT_EQ(listed("", "14.996"), QStringLiteral("Salary"));
+    EXPECT_EQ(listed("-15.001", "-14.999"), QStringLiteral("Salary"));
+    EXPECT_EQ(listed("15.001", ""), QStringLiteral("Bank"));
+    // Past any amount: no bound on that side, not a bound of 0.
+    EXPECT_EQ(listed("", "99999999999999999"), QStringLiteral("Bank,Salary,Rent"));
+    EXPECT_EQ(listed("-99999999999999999999", ""), QStringLiteral("Bank,Salary,Rent"));
+    EXPECT_EQ(listed("", "", "-99999999999999999"), QStringLiteral("Bank,Salary,Rent"));
+    EXPECT_EQ(listed("abc", ""), QStringLiteral("Bank,Rent")); // no leading number: 0
+    EXPECT_EQ(listed("12abc", ""), QStringLiteral("Bank,Rent"));
+
+    EXPECT_EQ(summaryBound(QStringLiteral("-14.996"), BoundSide::Lower), -1499);
+    EXPECT_EQ(summaryBound(QStringLiteral("-14.996"), BoundSide::Upper), -1500);
+    EXPECT_EQ(summaryBound(QStringLiteral("14.990"), BoundSide::Lower), 1499);
+    EXPECT_EQ(summaryBound(QStringLiteral("92233720368547758.07"), BoundSide::Upper), INT64_MAX);
+    EXPECT_EQ(summaryBound(QStringLiteral("92233720368547758.08"), BoundSide::Upper), std::nullopt);
+    EXPECT_EQ(summaryBound(QStringLiteral("  "), BoundSide::Lower), std::nullopt);
 }
 
 TEST_F(SummaryBook, TotalsAreExact)

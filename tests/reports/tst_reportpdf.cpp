@@ -1,5 +1,7 @@
+#include "ledger.h"
 #include "recordsets.h"
 #include "reportrenderer.h"
+#include "testbook.h"
 
 #include <QFile>
 #include <QProcess>
@@ -139,6 +141,34 @@ TEST_F(ReportPdf, LedgerShowsParametersRowsAndDebitCreditTotals)
     const QString totalLine = text.split(u'\n').filter(QStringLiteral("Total")).value(0);
     EXPECT_TRUE(totalLine.contains(QStringLiteral("10.00")) && totalLine.contains(QStringLiteral("40.00")))
         << totalLine.toStdString();
+}
+
+TEST_F(ReportPdf, LedgerBalancesArePrintedWithTheirSidesAsTheGridShowsThem)
+{
+    bc::test::TestBook t;
+    t.addAccount(10, QStringLiteral("Loan"), 5, Money::fromCents(-25000));
+    t.addAccount(11, QStringLiteral("Bank"), 4, Money());
+    t.addTransaction(1, QDate(2006, 3, 1), 11, 10, Money::fromCents(25000)); // repaid: 0.00
+    t.addTransaction(2, QDate(2006, 3, 2), 11, 10, Money::fromCents(12050)); // 120.50 credit
+    t.addTransaction(3, QDate(2006, 3, 3), 10, 11, Money::fromCents(50000)); // 379.50 debit
+    const QString format = printInfo.dateFormat;
+    const LedgerResult l = computeLedger(t.db(), {qint64(10), QDate(2006, 3, 1), QDate(2006, 3, 31), QDate(), format});
+    ASSERT_EQ(l.rows.textAt(2, LedgerResult::BalanceColumn), QStringLiteral("379.50  (Debit)"));
+    const PdfText pdf = render(AccountLedgerReport,
+                               accountLedgerRecords(l.rows, {QStringLiteral("Loan"), QDate(2006, 3, 1),
+                                                             QDate(2006, 3, 31), l.openingBalance, l.closingBalance},
+                                                    format));
+    ASSERT_TRUE(pdf.result.ok);
+    const QStringList lines = pdf.all().split(u'\n');
+    const auto line = [&](const QString &start) {
+        const QStringList found = lines.filter(QRegularExpression(QStringLiteral("^\\s*") + start));
+        return found.isEmpty() ? QString() : found.first().simplified();
+    };
+    EXPECT_TRUE(line(QStringLiteral("Opening Balance:")).endsWith(QLatin1String("250.00 Dr"))) << pdf.all().toStdString();
+    EXPECT_TRUE(line(QStringLiteral("Closing Balance:")).endsWith(QLatin1String("379.50 Dr")));
+    EXPECT_TRUE(line(QStringLiteral("1 ")).endsWith(QLatin1String("0.00 Cr")));
+    EXPECT_TRUE(line(QStringLiteral("2 ")).endsWith(QLatin1String("120.50 Cr")));
+    EXPECT_TRUE(line(QStringLiteral("3 ")).endsWith(QLatin1String("379.50 Dr")));
 }
 
 TEST_F(ReportPdf, LongLedgerPaginatesWithHeadingsOnEveryPageAndNoRowLostOrRepeated)

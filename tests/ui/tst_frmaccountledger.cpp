@@ -84,7 +84,7 @@ private slots:
         m_messages = RecordingMessages();
         m_state->messages = &m_messages;
         m_state->today = [] { return QDate(2026, 12, 7); };
-        m_state->settings.finYearStart = shortDateText(QDate(2026, 4, 1));
+        m_state->settings.finYearStart = QDate(2026, 4, 1);
         m_state->settings.dateFormat = QStringLiteral("d/M/yyyy");
         m_state->settings.currency = QStringLiteral("Rs.");
         m_book->book().close();
@@ -205,11 +205,12 @@ private slots:
         const RecordSet &set = viewer->reportData();
         QCOMPARE(set.recordCount(), w->LedgerRows.rowCount());
         QCOMPARE(set.integer(2, set.fieldIndex(QStringLiteral("Sno"))), 3);
-        QCOMPARE(set.number(2, set.fieldIndex(QStringLiteral("Balance"))), Money::fromCents(8450));
+        // Balances keep their sides: the debit is printed as "84.50 Dr".
+        QCOMPARE(set.number(2, set.fieldIndex(QStringLiteral("Balance"))), Money::fromCents(-8450));
         QCOMPARE(set.number(2, set.fieldIndex(QStringLiteral("Debit"))), Money::fromCents(123450));
         QCOMPARE(set.number(2, set.fieldIndex(QStringLiteral("Credit"))), Money());
-        QVERIFY(set.parameters().contains(QStringLiteral("1500.00 (Credit)")));
-        QVERIFY(set.parameters().contains(QStringLiteral("84.50 (Debit)")));
+        QVERIFY(set.parameters().contains(QStringLiteral("1500.00 Cr")));
+        QVERIFY(set.parameters().contains(QStringLiteral("84.50 Dr")));
     }
 
     void toDateBeforeFromDateShowsOpeningAndRefusesTheGraph()
@@ -264,6 +265,26 @@ private slots:
         QTest::keyClick(chart, Qt::Key_Escape);
         QTRY_VERIFY(!main->child(QStringLiteral("frmStockGraph")));
         QCOMPARE(main->mdiArea->activeSubWindow()->widget(), w);
+    }
+
+    void foreignRowsAndSumsPastTheRangeAreReportedInAMessageBox()
+    {
+        frmAccountLedger *w = open();
+        runSql(m_state->book.db(), QStringLiteral("UPDATE transaction_master SET amount = '12,50' WHERE tran_id = 2"));
+        find(w, QStringLiteral("Bank"), QDate(2026, 5, 1), QDate(2026, 12, 7));
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(int(m_messages.shown[0].icon), int(MsgIcon::Critical));
+        QVERIFY(m_messages.last().contains(
+            QStringLiteral("table transaction_master, row tran_id 2: the amount '12,50' is stored as text")));
+        QCOMPARE(w->LedgerRows.rowCount(), 0);
+
+        runSql(m_state->book.db(), QStringLiteral("UPDATE transaction_master SET amount = 4000000000000000000, "
+                                                  "from_acc = 43, to_acc = 41 WHERE tran_id IN (2, 3, 4)"));
+        find(w, QStringLiteral("Bank"), QDate(2026, 5, 1), QDate(2026, 12, 7));
+        QCOMPARE(m_messages.shown.size(), 2);
+        QVERIFY(m_messages.last().contains(QStringLiteral(
+            "The amounts are too large to add up: the running balance of the ledger on 2026-07-01.")));
+        QCOMPARE(boxes(w), QStringLiteral("0.00||0.00|"));
     }
 
     void failingStatementsAreReported()

@@ -95,7 +95,7 @@ private slots:
         m_messages = RecordingMessages();
         m_state->messages = &m_messages;
         m_state->today = [] { return QDate(2026, 12, 7); };
-        m_state->settings.finYearStart = shortDateText(QDate(2026, 4, 1));
+        m_state->settings.finYearStart = QDate(2026, 4, 1);
         m_state->settings.dateFormat = QStringLiteral("M/d/yyyy");
         m_state->settings.currency = QStringLiteral("Rs.");
         m_book->book().close();

@@ -123,8 +123,9 @@ private slots:
 
     void opensWithTheSettingsAndSavesSixRows()
     {
-        setRows({{"USER", "Admin"}, {"PASS", "pw"}, {"FYST", shortDateText(QDate(2024, 4, 1))},
-                 {"FYEN", shortDateText(QDate(2025, 3, 31))}, {"CURR", "EUR"}, {"DTFM", "mm/dd/yyyy"}});
+        // Year dates as older books hold them: short dates in the book's order.
+        setRows({{"USER", "Admin"}, {"PASS", "pw"}, {"FYST", "4/1/2024"},
+                 {"FYEN", "03/31/2025"}, {"CURR", "EUR"}, {"DTFM", "mm/dd/yyyy"}});
         frmSysConfig *w = openConfig();
         QVERIFY(w);
         QCOMPARE(w->windowTitle(), QStringLiteral("Configurations"));
@@ -150,12 +151,42 @@ private slots:
         QTRY_VERIFY(!window);
         const QString stamp = QStringLiteral("@06/15/2024");
         QCOMPARE(rows(), (QStringList{"USER=Admin" + stamp, "PASS=pw" + stamp,
-                                      "FYST=" + shortDateText(QDate(2024, 4, 1)) + stamp,
-                                      "FYEN=" + shortDateText(QDate(2025, 12, 31)) + stamp, "CURR=EUR" + stamp,
+                                      "FYST=2024-04-01" + stamp, "FYEN=2025-12-31" + stamp, "CURR=EUR" + stamp,
                                       "DTFM=M/d/yyyy" + stamp}));
         // The program-wide values follow at once.
         QCOMPARE(state().settings.dateFormat, QStringLiteral("M/d/yyyy"));
-        QCOMPARE(state().settings.finYearEnd, shortDateText(QDate(2025, 12, 31)));
+        QCOMPARE(state().settings.finYearEnd, QDate(2025, 12, 31));
+    }
+
+    void aBookWithoutAYearStartKeepsNoneUnlessADateIsTyped()
+    {
+        setRows({{"FYST", ""}, {"FYEN", "not a date"}, {"DTFM", "d/M/yyyy"}});
+        frmSysConfig *w = openConfig();
+        QVERIFY(w);
+        // The current calendar year is offered, but saving leaves no year start.
+        QCOMPARE(w->dtpStartDate->lineEdit()->text(), QStringLiteral("1/1/2024"));
+        QCOMPARE(w->dtpEndDate->lineEdit()->text(), QStringLiteral("31/12/2024"));
+        w->txtCurr->setFocus();
+        QTest::keyClicks(w->txtCurr, QStringLiteral("GBP"));
+        QPointer<frmSysConfig> window = w;
+        QTest::mouseClick(w->cmdSave, Qt::LeftButton);
+        QTRY_VERIFY(!window);
+        const QString stamp = QStringLiteral("@06/15/2024");
+        QCOMPARE(rows(), (QStringList{"USER=" + stamp, "PASS=" + stamp, "FYST=" + stamp, "FYEN=" + stamp,
+                                      "CURR=GBP" + stamp, "DTFM=d/M/yyyy" + stamp}));
+        QVERIFY(!state().settings.finYearStart.isValid());
+
+        // A typed start is saved; the end, untouched, stays unset.
+        w = openConfig();
+        QVERIFY(w);
+        w->dtpStartDate->lineEdit()->setFocus();
+        w->dtpStartDate->lineEdit()->selectAll();
+        QTest::keyClicks(w->dtpStartDate->lineEdit(), QStringLiteral("1/4/2024"));
+        window = w;
+        QTest::mouseClick(w->cmdSave, Qt::LeftButton);
+        QTRY_VERIFY(!window);
+        QCOMPARE(rows(), (QStringList{"USER=" + stamp, "PASS=" + stamp, "FYST=2024-04-01" + stamp, "FYEN=" + stamp,
+                                      "CURR=GBP" + stamp, "DTFM=d/M/yyyy" + stamp}));
     }
 
     void emptyLoginStartsWithoutTheLoginWindow()

@@ -1,0 +1,169 @@
+#include "bookcheck.h"
+
+#include "sql.h"
+
+#include <QSqlQuery>
+#include <optional>
+
+namespace bc {
+
+namespace {
+
+// The pieces of the fault of a transaction row: each is a WHEN of a CASE that
+// gives the first fault as text, or Null for a sound row.
+const QString dateAndAmountFaults = QStringLiteral(
+    " WHEN tran_date IS NULL THEN 'it has no date'"
+    " WHEN date(tran_date, '+0 days') IS NOT tran_date"
+    "  THEN 'the date ' || quote(tran_date) || ' is not a date of the form YYYY-MM-DD'"
+    " WHEN typeof(amount) NOT IN ('integer', 'null')"
+    "  THEN 'the amount ' || quote(amount) || ' is stored as ' || typeof(amount) || ', not as whole cents'");
+
+// side is "from" or "to", caption "From" or "To".
+QString flagFault(const char *side, const char *caption)
+{
+    return QStringLiteral(" WHEN %1_flag IS NOT 'A' AND %1_flag IS NOT 'P'"
+                          "  THEN 'the %2 side''s flag ' || quote(%1_flag) || ' is neither A nor P'")
+        .arg(QLatin1String(side), QLatin1String(caption));
+}
+
+QString keyFault(const char *side, const char *caption)
+{
+    return QStringLiteral(
+        " WHEN %1_flag = 'A' AND NOT EXISTS (SELECT 1 FROM account_master WHERE account_id = %1_acc)"
+        "  THEN 'the %2 side ' || quote(%1_acc) || ' is no account of the book'"
+        " WHEN %1_flag = 'P' AND NOT EXISTS (SELECT 1 FROM Party_master WHERE Party_ID = %1_acc)"
+        "  THEN 'the %2 side ' || quote(%1_acc) || ' is no party of the book'")
+        .arg(QLatin1String(side), QLatin1String(caption));
+}
+
+QString caseOf(const QString &whens) { return QStringLiteral("CASE") + whens + QStringLiteral(" END"); }
+
+// Every fault of a row.
+QString rowFault()
+{
+    return caseOf(dateAndAmountFaults + flagFault("from", "From") + flagFault("to", "To") + keyFault("from", "From")
+                  + keyFault("to", "To"));
+}
+
+// The faults that one side's covering index can tell without the table row.
+QString sideFault(const char *side, const char *caption)
+{
+    return caseOf(dateAndAmountFaults + flagFault(side, caption));
+}
+
+const QString openingFault = QStringLiteral(
+    "CASE WHEN typeof(open_amount) NOT IN ('integer', 'null')"
+    " THEN 'the opening amount ' || quote(open_amount) || ' is stored as ' || typeof(open_amount)"
+    " || ', not as whole cents' END");
+
+// Runs a statement giving (table, key column, key, fault) of faulty rows and
+// refuses with the first.
+void refuseFirstFault(const QSqlDatabase &db, const QString &statement, const QVariantList &values)
+{
+    QSqlQuery q = runSql(db, statement + QStringLiteral(" LIMIT 1"), values);
+    if (!q.next())
+        return;
+    throw DbError(QStringLiteral("The book holds a row that was not written by this program, so the figures "
+                                 "would be wrong: table %1, row %2 %3: %4. Correct or delete the row with "
+                                 "the tool that wrote it.")
+                      .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                           q.value(3).toString()));
+}
+
+QString transactionFaults(const QString &fault, const QString &where)
+{
+    return QStringLiteral("SELECT 'transaction_master', 'tran_id', tran_id, fault FROM (SELECT tran_id, %1 AS fault "
+                          "FROM transaction_master WHERE %2) WHERE fault IS NOT NULL")
+        .arg(fault, where);
+}
+
+QString openingFaults(const QString &where)
+{
+    return QStringLiteral("SELECT 'account_master', 'account_id', account_id, fault FROM (SELECT account_id, %1 "
+                          "AS fault FROM account_master WHERE %2) WHERE fault IS NOT NULL")
+        .arg(openingFault, where);
+}
+
+QString unionAll(const QStringList &parts) { return parts.join(QStringLiteral(" UNION ALL ")); }
+
+// The connection's memory of a clean check: the book's data version (which
+// moves when another connection commits) at the time, and a flag that
+// temporary triggers raise when this connection changes the checked tables.
+// Temporary objects live with the connection and never touch the book file.
+void prepareMemory(const QSqlDatabase &db)
+{
+    runSql(db, QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS book_rows_checked (data_version INTEGER)"));
+    for (const char *table : {"transaction_master", "account_master", "Party_master"})
+        for (const char *event : {"INSERT", "UPDATE", "DELETE"})
+            runSql(db, QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS book_rows_%1_%2 AFTER %2 ON main.%1 "
+                                      "BEGIN DELETE FROM book_rows_checked; END")
+                           .arg(QLatin1String(table), QLatin1String(event)));
+}
+
+qint64 dataVersion(const QSqlDatabase &db)
+{
+    QSqlQuery q = runSql(db, QStringLiteral("PRAGMA data_version"));
+    return q.next() ? q.value(0).toLongLong() : -1;
+}
+
+// A transaction with a fault, found in passes over the covering indexes
+// rather than over the table: the faults of a side's key and flag are the
+// same for every row of its group, those of a date for every row of that
+// date, so each group is judged once.
+std::optional<qint64> faultyTransaction(const QSqlDatabase &db)
+{
+    const QString sideGroups = QStringLiteral(
+        "SELECT min(tran_id) FROM transaction_master GROUP BY %1_acc, %1_flag"
+        " HAVING (%1_flag IS NOT 'A' AND %1_flag IS NOT 'P')"
+        "     OR (%1_flag = 'A' AND %1_acc NOT IN (SELECT account_id FROM account_master))"
+        "     OR (%1_flag = 'P' AND %1_acc NOT IN (SELECT Party_ID FROM Party_master))");
+    const QStringList statements{
+        sideGroups.arg(QLatin1String("from")), sideGroups.arg(QLatin1String("to")),
+        QStringLiteral("SELECT min(tran_id) FROM transaction_master GROUP BY tran_date"
+                       " HAVING tran_date IS NULL OR date(tran_date, '+0 days') IS NOT tran_date"),
+        QStringLiteral("SELECT tran_id FROM transaction_master WHERE typeof(amount) NOT IN ('integer', 'null')")};
+    for (const QString &statement : statements) {
+        QSqlQuery q = runSql(db, statement + QStringLiteral(" LIMIT 1"));
+        if (q.next())
+            return q.value(0).toLongLong();
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void checkAccountRows(const QSqlDatabase &db, const std::vector<qint64> &accountIds)
+{
+    const QString statement = unionAll({transactionFaults(sideFault("from", "From"), QStringLiteral("from_acc = ?")),
+                                        transactionFaults(sideFault("to", "To"), QStringLiteral("to_acc = ?")),
+                                        openingFaults(QStringLiteral("account_id = ?"))});
+    for (const qint64 id : accountIds)
+        refuseFirstFault(db, statement, {id, id, id});
+}
+
+void checkListedRows(const QSqlDatabase &db, qint64 accountId, const QString &firstDate, const QString &lastDate)
+{
+    const QString range = QStringLiteral(" AND tran_date BETWEEN ? AND ?");
+    refuseFirstFault(db,
+                     unionAll({transactionFaults(rowFault(), QStringLiteral("from_acc = ? AND from_flag = 'A'") + range),
+                               transactionFaults(rowFault(), QStringLiteral("to_acc = ? AND to_flag = 'A'") + range)}),
+                     {accountId, firstDate, lastDate, accountId, firstDate, lastDate});
+}
+
+void checkBookRows(const QSqlDatabase &db)
+{
+    prepareMemory(db);
+    const qint64 version = dataVersion(db);
+    QSqlQuery remembered = runSql(db, QStringLiteral("SELECT 1 FROM temp.book_rows_checked WHERE data_version = ?"),
+                                  {version});
+    if (remembered.next())
+        return;
+    remembered.finish();
+    if (const std::optional<qint64> id = faultyTransaction(db))
+        refuseFirstFault(db, transactionFaults(rowFault(), QStringLiteral("tran_id = ?")), {*id});
+    refuseFirstFault(db, openingFaults(QStringLiteral("1")), {});
+    runSql(db, QStringLiteral("DELETE FROM temp.book_rows_checked"));
+    runSql(db, QStringLiteral("INSERT INTO temp.book_rows_checked VALUES (?)"), {version});
+}
+
+} // namespace bc

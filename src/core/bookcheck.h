@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <vector>
+
+namespace bc {
+
+// Rows written into the book by another program in a form this program never
+// writes: an amount that is not whole cents (text '12.50', a real 12.5), a
+// date not of the form YYYY-MM-DD ('15/01/2024'), a side flag other than 'A'
+// or 'P', a side that names no account or party, an opening amount that is
+// not whole cents. A report that met such a row would show a wrong figure
+// without a word, so each report checks first and stops with a DbError that
+// names the table, the row and the fault.
+
+// Checks the form of the transactions on either side of these accounts
+// (date, amount, that side's flag, whatever the flag) and the accounts'
+// opening amounts, from the side indexes alone: for reports of a few accounts
+// that show no other side.
+void checkAccountRows(const QSqlDatabase &db, const std::vector<qint64> &accountIds);
+
+// Checks every fault, the other side included, of the movements of one
+// account dated firstDate to lastDate (ISO): the rows a ledger lists with
+// the other side's name.
+void checkListedRows(const QSqlDatabase &db, qint64 accountId, const QString &firstDate, const QString &lastDate);
+
+// Checks every transaction and every opening amount in one pass. A check
+// that finds nothing is remembered on the connection until the book's
+// transactions or accounts change (here or in another program), so reports
+// run one after another pay for it once.
+void checkBookRows(const QSqlDatabase &db);
+
+} // namespace bc

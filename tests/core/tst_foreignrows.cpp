@@ -1,0 +1,106 @@
+// Rows that another program wrote in a form this program never writes: every
+// report that meets one stops with a message naming the table, the row and
+// the fault, rather than showing a wrong figure.
+#include "bookcheck.h"
+#include "dates.h"
+#include "ledger.h"
+#include "sql.h"
+#include "summary.h"
+#include "testbook.h"
+#include "transactions.h"
+
+#include <gtest/gtest.h>
+
+using namespace bc;
+using bc::test::TestBook;
+
+namespace {
+
+QString refusal(const std::function<void()> &run)
+{
+    try {
+        run();
+    } catch (const DbError &e) {
+        return e.description();
+    }
+    return QStringLiteral("no refusal");
+}
+
+} // namespace
+
+TEST(ForeignRows, EveryReportNamesTheTableTheRowAndTheFault)
+{
+    TestBook t;
+    t.addAccount(10, QStringLiteral("Bank"), 4, Money::fromCents(10000));
+    t.addAccount(11, QStringLiteral("Salary"), 1, Money());
+    t.addTransaction(1, QDate(2024, 1, 5), 11, 10, Money::fromCents(5000));
+    const QString format = QString::fromLatin1(DayFirstFormat);
+    const auto ledger = [&] { computeLedger(t.db(), {qint64(10), QDate(2024, 1, 1), QDate(2024, 12, 31), QDate(), format}); };
+    SummaryInput in;
+    in.accounts = {{10, u'A', QStringLiteral("Bank")}, {11, u'A', QStringLiteral("Salary")}};
+    in.fromDate = QDate(2024, 1, 1);
+    in.toDate = QDate(2024, 12, 31);
+    const auto summary = [&] { computeSummary(t.db(), in); };
+    const auto find = [&] { findTransactions(t.db(), TranSearch{}); };
+    EXPECT_EQ(refusal(ledger), QStringLiteral("no refusal"));
+    EXPECT_EQ(refusal(summary), QStringLiteral("no refusal"));
+
+    const QString update = QStringLiteral("UPDATE transaction_master SET %1 = ? WHERE tran_id = 1");
+    const struct {
+        const char *column;
+        QVariant value;
+        const char *fault;
+    } cases[] = {
+        {"amount", QStringLiteral("12,50"), "the amount '12,50' is stored as text, not as whole cents"},
+        {"amount", 12.5, "the amount 12.5 is stored as real, not as whole cents"},
+        {"tran_date", QStringLiteral("15/01/2024"), "the date '15/01/2024' is not a date of the form YYYY-MM-DD"},
+        {"tran_date", QStringLiteral("2024-02-30"), "the date '2024-02-30' is not a date of the form YYYY-MM-DD"},
+        {"from_flag", QStringLiteral("a"), "the From side's flag 'a' is neither A nor P"},
+        {"to_acc", 99, "the To side 99 is no account of the book"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.fault);
+        runSql(t.db(), update.arg(QLatin1String(c.column)), {c.value});
+        const QString expected = QStringLiteral("The book holds a row that was not written by this program, so the "
+                                                "figures would be wrong: table transaction_master, row tran_id 1: %1. "
+                                                "Correct or delete the row with the tool that wrote it.")
+                                     .arg(QLatin1String(c.fault));
+        // The check is remembered while the book is unchanged; this change
+        // was made on the same connection, so it is checked again. A side of
+        // no account is a fault where the side is named: the transaction list
+        // (the summary's and Bank's figures do not depend on it).
+        EXPECT_EQ(refusal(find), expected);
+        if (QLatin1String(c.column) != QLatin1String("to_acc")) {
+            EXPECT_EQ(refusal(summary), expected);
+            EXPECT_EQ(refusal(ledger), expected);
+        }
+        t.addTransaction(2, QDate(2024, 1, 5), 11, 10, Money::fromCents(5000));
+        runSql(t.db(), QStringLiteral("DELETE FROM transaction_master WHERE tran_id = 1"));
+        runSql(t.db(), QStringLiteral("UPDATE transaction_master SET tran_id = 1 WHERE tran_id = 2"));
+        EXPECT_EQ(refusal(summary), QStringLiteral("no refusal"));
+    }
+
+    // A listed movement of Bank whose other side is no account.
+    runSql(t.db(), QStringLiteral("UPDATE transaction_master SET from_acc = 98 WHERE tran_id = 1"));
+    EXPECT_EQ(refusal(ledger), QStringLiteral("The book holds a row that was not written by this program, so the "
+                                              "figures would be wrong: table transaction_master, row tran_id 1: the "
+                                              "From side 98 is no account of the book. Correct or delete the row "
+                                              "with the tool that wrote it."));
+    runSql(t.db(), QStringLiteral("UPDATE transaction_master SET from_acc = 11 WHERE tran_id = 1"));
+
+    // An opening amount written as text, by another program after a clean
+    // check that this connection remembers.
+    EXPECT_EQ(refusal(find), QStringLiteral("no refusal"));
+    {
+        Book other;
+        ASSERT_TRUE(other.open(t.path()).ok());
+        runSql(other.db(), QStringLiteral("UPDATE account_master SET open_amount = '100,00' WHERE account_id = 10"));
+    }
+    const QString opening = QStringLiteral("The book holds a row that was not written by this program, so the figures "
+                                           "would be wrong: table account_master, row account_id 10: the opening "
+                                           "amount '100,00' is stored as text, not as whole cents. Correct or delete "
+                                           "the row with the tool that wrote it.");
+    EXPECT_EQ(refusal(find), opening);
+    EXPECT_EQ(refusal(summary), opening);
+    EXPECT_EQ(refusal(ledger), opening);
+}
