@@ -22,7 +22,7 @@ fail() {
     exit 1
 }
 
-for tool in Xvfb openbox xdotool import sqlite3; do
+for tool in Xvfb openbox xdotool xprop import sqlite3; do
     command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/install-deps.sh installs it)"
 done
 [ -x "$app" ] || fail "no program at $app (build first)"
@@ -68,13 +68,31 @@ export DISPLAY=":$number"
 
 openbox --sm-disable >"$scratch/openbox.log" 2>&1 &
 pids+=($!)
+# A window mapped while openbox is still taking over the screen can be left
+# unmapped, so the program starts once openbox has announced itself.
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || fail "openbox did not start: $(cat "$scratch/openbox.log")"
 unset QT_QPA_PLATFORM
 export LC_ALL=C.UTF-8
 
 # Waits (at most 60 s: a loaded machine or a sanitizer build starts slowly)
-# for a window named exactly $1 and prints its id.
+# for a window named exactly $1 and prints its id. A fresh search each tenth
+# of a second: xdotool's own --sync wait sometimes misses a window that the
+# window manager takes over while it waits.
 window() {
-    timeout 60 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
+    local id
+    for _ in $(seq 600); do
+        id="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)"
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
 }
 # Counts the saved transactions.
 saved() {
