@@ -68,6 +68,13 @@ QString recoverInterruptedSave(const QString &path)
     return why;
 }
 
+// VACUUM, plain or INTO a file, attaches its target and so meets the same
+// refusal as ATTACH.
+int refuseOtherFiles(void *, int action, const char *, const char *, const char *, const char *)
+{
+    return action == SQLITE_ATTACH || action == SQLITE_DETACH ? SQLITE_DENY : SQLITE_OK;
+}
+
 void dateValue(sqlite3_context *context, int argc, sqlite3_value **argv)
 {
     if (argc != 1 || sqlite3_value_type(argv[0]) == SQLITE_NULL) {
@@ -287,7 +294,8 @@ bool registerSqlFunctions(const QSqlDatabase &db)
         return false;
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     return sqlite3_create_function_v2(connection, "DATEVALUE", 1, flags, nullptr, dateValue,
-                                      nullptr, nullptr, nullptr) == SQLITE_OK;
+                                      nullptr, nullptr, nullptr) == SQLITE_OK
+           && sqlite3_set_authorizer(connection, refuseOtherFiles, nullptr) == SQLITE_OK;
 }
 
 } // namespace bc

@@ -49,7 +49,10 @@ private:
 };
 
 // Registers DATEVALUE and the other SQL functions the saved queries use on
-// one connection. Functions belong to a connection, so every open needs this.
+// one connection, and an authorizer that refuses ATTACH, DETACH and VACUUM
+// (which attaches its target) for the life of the connection, so no statement
+// reaches a file other than the book. Both belong to a connection, so every
+// open needs this.
 bool registerSqlFunctions(const QSqlDatabase &db);
 
 } // namespace bc

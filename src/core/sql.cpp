@@ -1,5 +1,7 @@
 #include "sql.h"
 
+#include "savedqueries.h"
+
 #include <QSqlError>
 
 namespace bc {
@@ -118,11 +120,9 @@ qint64 runSqlForIds(const QSqlDatabase &db, const QString &statement, const QLis
 
 QSqlQuery runSavedQuery(const QSqlDatabase &db, const QString &name, const QVariantList &arguments)
 {
-    QSqlQuery lookup = runSql(db, QStringLiteral("SELECT body FROM saved_queries WHERE name = ?"), {name});
-    if (!lookup.next())
-        throw DbError(QStringLiteral("The saved query \"%1\" is missing from the book.").arg(name));
-    const QString body = lookup.value(0).toString();
-    lookup.finish();
+    const QString body = programSavedQuery(name);
+    if (body.isEmpty())
+        throw DbError(QStringLiteral("The program has no saved query \"%1\".").arg(name));
     QString statement;
     QVariantList values;
     expandNumberedPlaceholders(body, arguments, statement, values);

@@ -1,7 +1,12 @@
 #include "dates.h"
+#include "ledger.h"
 #include "sql.h"
+#include "summary.h"
 #include "testbook.h"
+#include "transactions.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -152,4 +157,78 @@ TEST_F(SavedQueryBook, AccountStatusSearchKeepsTheBalanceRange)
     EXPECT_EQ(names(10000, -50000), (QStringList{"low", "edge"}));
     EXPECT_EQ(names(QVariant(), QVariant()), (QStringList{"low", "edge", "high"}));
     EXPECT_EQ(names(QVariant(), 10000), (QStringList{"edge", "high"}));
+}
+
+namespace {
+
+// Every figure of the transaction list, a ledger and a summary of the book,
+// one text per row.
+QStringList allFigures(const QSqlDatabase &db)
+{
+    QStringList figures;
+    const auto addRows = [&](const RowArray &rows) {
+        for (int r = 0; r < rows.rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < rows.columnCount(); ++c)
+                cells << rows.textAt(r, c);
+            figures << cells.join(u'|');
+        }
+    };
+    const TranFindResult found = findTransactions(db, TranSearch());
+    addRows(found.rows);
+    figures << found.total.toPlain();
+    const LedgerResult ledger = computeLedger(db, {10, QDate(2024, 1, 1), QDate(2024, 1, 31), QDate(2024, 1, 1),
+                                                   QStringLiteral("dd/MM/yyyy")});
+    addRows(ledger.rows);
+    figures << ledger.openingText << ledger.closingText;
+    SummaryInput input;
+    input.accounts = {{10, u'A', QStringLiteral("Bank")}, {11, u'A', QStringLiteral("Rent")},
+                      {12, u'A', QStringLiteral("Salary")}, {1, u'P', QStringLiteral("Landlord Ltd")}};
+    input.fromDate = QDate(2024, 1, 1);
+    input.toDate = QDate(2024, 1, 31);
+    input.finYearStart = QDate(2024, 1, 1);
+    const SummaryResult summary = computeSummary(db, input);
+    addRows(summary.rows);
+    figures << summary.totalBalance.toPlain();
+    return figures;
+}
+
+} // namespace
+
+TEST_F(SavedQueryBook, TheBooksOwnCopiesOfTheSavedQueriesAreNeverRun)
+{
+    const QStringList expected = allFigures(t.db());
+    ASSERT_EQ(expected.size(), 5 + 1 + 6 + 2 + 4 + 1);
+    const QString outside = QDir(t.dir()).filePath(QStringLiteral("x.fd"));
+    const QString setBody = QStringLiteral("UPDATE saved_queries SET body = ? WHERE name = ?");
+    runSql(t.db(), setBody, {QStringLiteral("VACUUM INTO '%1'").arg(outside), QStringLiteral("sp_tran_search_1")});
+    for (const char *name : {"sp_tran_search1", "sp_tran_search2", "sp_Set_AccName2", "sp_Search_Account_Status"})
+        runSql(t.db(), setBody, {QStringLiteral("DELETE FROM transaction_master"), QLatin1String(name)});
+
+    EXPECT_EQ(allFigures(t.db()), expected);
+    EXPECT_FALSE(QFileInfo::exists(outside));
+    EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 5);
+}
+
+TEST(SavedQueries, TheBooksConnectionReachesNoOtherFile)
+{
+    TestBook t;
+    const QString other = QDir(t.dir()).filePath(QStringLiteral("other.fd"));
+    const QStringList refused = {
+        QStringLiteral("ATTACH DATABASE '%1' AS other").arg(other),
+        QStringLiteral("DETACH DATABASE temp"),
+        QStringLiteral("VACUUM INTO '%1'").arg(other),
+        QStringLiteral("VACUUM"),
+    };
+    for (const QString &statement : refused) {
+        try {
+            runSql(t.db(), statement);
+            ADD_FAILURE() << statement.toStdString() << " was run";
+        } catch (const DbError &e) {
+            // "not authorized" when prepared, "authorization denied" when VACUUM attaches its target
+            EXPECT_TRUE(e.description().contains(QLatin1String("authoriz"))) << e.description().toStdString();
+        }
+        EXPECT_FALSE(QFileInfo::exists(other)) << statement.toStdString();
+    }
+    EXPECT_EQ(t.count(QStringLiteral("account_master")), 6);
 }

@@ -378,11 +378,11 @@ private slots:
         QCOMPARE(w->lbltotal->text(), QStringLiteral("59.50"));
         QCOMPARE(m_messages.shown.size(), 1);
         QCOMPARE(m_messages.shown[0].icon, MsgIcon::Warning);
-        runSql(m_state->book.db(), QStringLiteral("DELETE FROM saved_queries WHERE name = 'sp_tran_search_1'"));
+        runSql(m_state->book.db(), QStringLiteral("ALTER TABLE transaction_master RENAME COLUMN particulars TO notes"));
         w->cmdFind->click();
         QCOMPARE(m_messages.shown.size(), 2);
         QCOMPARE(m_messages.shown[1].title, QStringLiteral("Error"));
-        QVERIFY(m_messages.shown[1].text.contains(QLatin1String("sp_tran_search_1")));
+        QVERIFY(m_messages.shown[1].text.contains(QLatin1String("particulars")));
         QCOMPARE(w->TranRows.rowCount(), 0);
     }
 
