@@ -117,6 +117,27 @@ QString missingPart(const QSqlDatabase &db)
     return QString();
 }
 
+// Refuses a book written in a newer format than this program reads, before
+// anything is read from or written to its tables. A book without book_info,
+// or without its version row, was made before the version was written.
+QString newerFormat(const QSqlDatabase &db)
+{
+    if (firstColumn(db, QStringLiteral("SELECT name FROM sqlite_master "
+                                       "WHERE type = 'table' AND lower(name) = 'book_info'")).isEmpty())
+        return QString();
+    const QStringList version = firstColumn(db, QStringLiteral("SELECT value FROM book_info WHERE key = 'version'"));
+    if (version.isEmpty())
+        return QString();
+    bool isNumber = false;
+    const int format = version.first().trimmed().toInt(&isNumber);
+    if (!isNumber)
+        return QStringLiteral("The book's format \"%1\" is not one this program knows.").arg(version.first());
+    if (format <= Book::formatVersion)
+        return QString();
+    return QStringLiteral("This book was written by a newer Brindlecot (format %1); "
+                          "this program reads up to format %2.").arg(format).arg(Book::formatVersion);
+}
+
 // SQLite cannot open a path longer than its file layer allows (512 bytes on
 // Unix) and says only "unable to open database file"; this names the cause.
 QString pathTooLong(const QString &path)
@@ -228,6 +249,8 @@ OpenResult Book::open(const QString &path)
             throw DbError(QStringLiteral("The program's SQL functions could not be registered."));
         runSql(db, QStringLiteral("PRAGMA foreign_keys = ON"));
         runSql(db, QStringLiteral("PRAGMA synchronous = FULL"));
+        if (const QString newer = newerFormat(db); !newer.isEmpty())
+            throw DbError(newer);
         if (const QString missing = missingPart(db); !missing.isEmpty())
             throw DbError(missing);
         if (sqlite3_db_readonly(connectionHandle(db), "main") == 1)

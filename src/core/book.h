@@ -39,6 +39,11 @@ public:
     // empty text on success, else the reason.
     static QString create(const QString &path);
 
+    // The newest format of book this program reads: the 'version' row of
+    // book_info. A book of a newer format is refused and left as it is; a
+    // book without that row (made before it was written) is read as format 1.
+    static constexpr int formatVersion = 1;
+
     // The tables and saved queries a book must hold.
     static const QStringList &requiredTables();
     static const QStringList &requiredSavedQueries();

@@ -151,10 +151,15 @@ TEST_F(UnusableBook, DamagedForeignAndIncompleteBooksAreRefusedAndLeftAlone)
          QStringLiteral("the table \"Account_Status\" is missing")},
         {copyWith(QStringLiteral("noquery.fd"), QStringLiteral("DELETE FROM saved_queries WHERE name = 'sp_tran_search_1'")),
          QStringLiteral("the saved query \"sp_tran_search_1\" is missing")},
+        {copyWith(QStringLiteral("newer.fd"), QStringLiteral("UPDATE book_info SET value = '99' WHERE key = 'version'")),
+         QStringLiteral("This book was written by a newer Brindlecot (format 99); this program reads up to format 1.")},
     };
     for (const auto &[path, words] : cases) {
         const QByteArray before = fileBytes(path);
         expectRefused(cli({QStringLiteral("accounts"), path}), words);
+        expectRefused(cli({QStringLiteral("ledger"), path, QStringLiteral("--account"), QStringLiteral("CASH"),
+                           QStringLiteral("--from"), QStringLiteral("2025-01-01"), QStringLiteral("--to"),
+                           QStringLiteral("2025-12-31")}), words);
         expectRefused(cli(importInto(path)), words);
         EXPECT_EQ(fileBytes(path), before) << path.toStdString();
         EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("-journal")));

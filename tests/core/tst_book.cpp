@@ -107,6 +107,35 @@ TEST(Book, IncompleteBookNamesWhatIsMissing)
     EXPECT_TRUE(book.open(v.path()).ok());
 }
 
+TEST(Book, NewerFormatIsRefusedUnchangedAndOlderBooksOpen)
+{
+    TestBook t;
+    QSqlQuery q = runSql(t.db(), QStringLiteral("SELECT value FROM book_info WHERE key = 'version'"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), QString::number(Book::formatVersion));
+    q.finish();
+    runSql(t.db(), QStringLiteral("UPDATE book_info SET value = '99' WHERE key = 'version'"));
+    t.book().close();
+    const QByteArray before = fileBytes(t.path());
+    Book book;
+    OpenResult r = book.open(t.path());
+    EXPECT_EQ(r.code, OpenResult::OtherFailure);
+    EXPECT_EQ(r.description, QStringLiteral("This book was written by a newer Brindlecot (format 99); "
+                                            "this program reads up to format 1."));
+    EXPECT_FALSE(book.isOpen());
+    EXPECT_EQ(fileBytes(t.path()), before);
+
+    // Books made before the version was written: without the row, and
+    // without book_info at all.
+    TestBook u;
+    runSql(u.db(), QStringLiteral("DELETE FROM book_info WHERE key = 'version'"));
+    u.book().close();
+    EXPECT_TRUE(book.open(u.path()).ok());
+    runSql(book.db(), QStringLiteral("DROP TABLE book_info"));
+    book.close();
+    EXPECT_TRUE(book.open(u.path()).ok());
+}
+
 TEST(Book, FirstStartCreatesTheDefaultBookOnlyOnce)
 {
     QTemporaryDir dir;

@@ -147,6 +147,8 @@ private slots:
         const QString noTable = changedCopy(QStringLiteral("notable.fd"), QStringLiteral("DROP TABLE tmp_amount"));
         const QString noQuery = changedCopy(QStringLiteral("noquery.fd"),
                                             QStringLiteral("DELETE FROM saved_queries WHERE name = 'sp_tran_search2'"));
+        const QString newer = changedCopy(QStringLiteral("newer.fd"),
+                                          QStringLiteral("UPDATE book_info SET value = '99' WHERE key = 'version'"));
         const QList<QPair<QString, QString>> cases = {
             {file(QStringLiteral("empty.fd")), QStringLiteral("is not a Brindlecot book")},
             {file(QStringLiteral("letter.fd")), QStringLiteral("is not a Brindlecot book")},
@@ -154,6 +156,7 @@ private slots:
             {file(QStringLiteral("foreign.fd")), QStringLiteral("is a database but not a Brindlecot book")},
             {noTable, QStringLiteral("the table \"tmp_amount\" is missing")},
             {noQuery, QStringLiteral("the saved query \"sp_tran_search2\" is missing")},
+            {newer, QStringLiteral("This book was written by a newer Brindlecot (format 99); this program reads up to format 1.")},
         };
         for (const auto &[path, words] : cases) {
             const QByteArray before = fileBytes(path);
