@@ -4,6 +4,8 @@
 #include <QDebug>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
 #include <chrono>
@@ -65,6 +67,26 @@ void whenModal(QObject *context, std::function<void(T *)> act,
         }
     });
     timer->start(10);
+}
+
+// Answers the next file dialog with path, or cancels it when path is empty.
+// The whole path goes into the file name box, as a user would type it: the
+// dialog then takes it as it stands, whatever folder the dialog opened in or
+// remembers from earlier runs (its history is shared by every test program
+// running at the same time), and whether or not its folder exists.
+inline void answerFileDialog(QObject *context, const QString &path, QString *title = nullptr)
+{
+    whenModal<QFileDialog>(context, [=](QFileDialog *dialog) {
+        if (title)
+            *title = dialog->windowTitle();
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (path.isEmpty() || !name) {
+            dialog->reject();
+            return;
+        }
+        name->setText(path);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
 }
 
 } // namespace bc::test

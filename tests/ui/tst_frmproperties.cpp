@@ -125,10 +125,7 @@ private slots:
     {
         frmProperties dialog(*m_state);
         const QString target = m_dir->path() + QStringLiteral("/second");
-        bc::test::whenModal<QFileDialog>(this, [&](QFileDialog *fd) {
-            fd->selectFile(target);
-            QMetaObject::invokeMethod(fd, "accept");
-        });
+        bc::test::answerFileDialog(this, target);
         dialog.cmdNew->click();
         QCOMPARE(dialog.TxtDBPath->text(), target + QStringLiteral(".fd"));
         QVERIFY(QFile::exists(target + QStringLiteral(".fd")));

@@ -62,19 +62,9 @@ class TestFrmReportViewer : public QObject {
     RecordingMessages m_messages;
     QTemporaryDir m_dir;
 
-    // Answers the next file dialog with path, or cancels it when path is empty.
     void answerFileDialog(const QString &path, QString *title = nullptr)
     {
-        bc::test::whenModal<QFileDialog>(this, [=](QFileDialog *dialog) {
-            if (title)
-                *title = dialog->windowTitle();
-            if (path.isEmpty()) {
-                dialog->reject();
-                return;
-            }
-            dialog->selectFile(path);
-            QMetaObject::invokeMethod(dialog, "accept");
-        });
+        bc::test::answerFileDialog(this, path, title);
     }
     static bool isPdf(const QString &path)
     {

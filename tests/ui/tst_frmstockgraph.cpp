@@ -258,11 +258,7 @@ private slots:
         w->Fill(lineData());
         const QString target = m_dir.filePath(QStringLiteral("graph"));
         QString title;
-        bc::test::whenModal<QFileDialog>(this, [&](QFileDialog *dialog) {
-            title = dialog->windowTitle();
-            dialog->selectFile(target);
-            QMetaObject::invokeMethod(dialog, "accept");
-        });
+        bc::test::answerFileDialog(this, target, &title);
         m_messages.answers = {QMessageBox::Yes};
         QTest::keyClick(w, Qt::Key_P, Qt::ControlModifier);
         QCOMPARE(title, QStringLiteral("No printer is installed: save the graph as PDF"));
@@ -275,10 +271,7 @@ private slots:
         QCOMPARE(m_messages.shown.size(), 1);
 
         // A file that cannot be written is reported; the window stays.
-        bc::test::whenModal<QFileDialog>(this, [&](QFileDialog *dialog) {
-            dialog->selectFile(m_dir.filePath(QStringLiteral("missing/graph.pdf")));
-            QMetaObject::invokeMethod(dialog, "accept");
-        });
+        bc::test::answerFileDialog(this, m_dir.filePath(QStringLiteral("missing/graph.pdf")));
         m_messages.answers = {QMessageBox::Yes};
         QTest::keyClick(w, Qt::Key_P, Qt::ControlModifier);
         QCOMPARE(m_messages.shown.size(), 3);
@@ -290,7 +283,7 @@ private slots:
         QVERIFY(w->isVisible());
 
         // Giving up on the file prints nothing.
-        bc::test::whenModal<QFileDialog>(this, [](QFileDialog *dialog) { dialog->reject(); });
+        bc::test::answerFileDialog(this, QString());
         m_messages.answers = {QMessageBox::Yes};
         QTest::keyClick(w, Qt::Key_P, Qt::ControlModifier);
         QCOMPARE(m_messages.shown.size(), 4);
