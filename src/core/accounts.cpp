@@ -87,9 +87,10 @@ RowArray makeAccountRows()
                      CellType::Text, CellType::Text});
 }
 
-AccountFindResult findAccounts(const QSqlDatabase &db, const QString &nameFilter, const QString &open1,
+AccountFindResult findAccounts(const Book &book, const QString &nameFilter, const QString &open1,
                                const QString &open2)
 {
+    const QSqlDatabase db = connectionOf(book);
     QString statement = QStringLiteral("SELECT account_id, account_name, account_type, open_amount, particulars "
                                        "FROM account_master WHERE 1=1");
     QVariantList values;
@@ -127,25 +128,28 @@ AccountFindResult findAccounts(const QSqlDatabase &db, const QString &nameFilter
     return result;
 }
 
-QList<IdName> accountNames(const QSqlDatabase &db)
+QList<IdName> accountNames(const Book &book)
 {
+    const QSqlDatabase db = connectionOf(book);
     return idNames(db, QStringLiteral("SELECT account_id, account_name FROM account_master ORDER BY account_name"));
 }
 
-QList<IdName> accountTypes(const QSqlDatabase &db)
+QList<IdName> accountTypes(const Book &book)
 {
+    const QSqlDatabase db = connectionOf(book);
     return idNames(db, QStringLiteral("SELECT account_type_id, account_type FROM Account_Type_Master ORDER BY account_type"));
 }
 
-AccountSaveResult saveAccounts(const QSqlDatabase &db, const RowArray &rows, const QDate &today,
+AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today,
                                const QList<qint64> &deleted)
 {
+    const QSqlDatabase db = connectionOf(book);
     using Outcome = AccountSaveResult::Outcome;
     const QString versionDate = today.toString(QStringLiteral("MM/dd/yyyy"));
     try {
         TransactionGuard transaction(db);
         runSql(db, QStringLiteral("DELETE FROM tmp_account_i"));
-        qint64 highest = highestIdGiven(db, IdSeries::Accounts);
+        qint64 highest = highestIdGiven(book, IdSeries::Accounts);
         QList<qint64> saved;
         QList<int> savedRows;
         QStringList savedNames; // compared as accountNameKey gives them
@@ -202,7 +206,7 @@ AccountSaveResult saveAccounts(const QSqlDatabase &db, const RowArray &rows, con
         }
         runSql(db, QStringLiteral("INSERT INTO account_master (account_id, account_name, account_type, open_amount, "
                                   "particulars, version_date) SELECT * FROM tmp_account_i"));
-        rememberHighestId(db, IdSeries::Accounts, highest);
+        rememberHighestId(book, IdSeries::Accounts, highest);
         transaction.commit();
         AccountSaveResult result;
         result.savedIds = saved;

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "book.h"
 #include "money.h"
 #include "rowarray.h"
 
 #include <QDate>
 #include <QList>
-#include <QSqlDatabase>
 #include <QString>
 
 namespace bc {
@@ -34,7 +34,7 @@ struct AccountFindResult {
 // "*" standing for any run of characters and every other character (quotes,
 // "%", "_") matching itself; open1/open2 are inclusive bounds on the opening
 // amount read as the number they begin with, ignored when blank.
-AccountFindResult findAccounts(const QSqlDatabase &db, const QString &nameFilter, const QString &open1,
+AccountFindResult findAccounts(const Book &book, const QString &nameFilter, const QString &open1,
                                const QString &open2);
 
 struct IdName {
@@ -42,8 +42,8 @@ struct IdName {
     QString name;
 };
 // Accounts by name, for drop-down lists; account types by name.
-QList<IdName> accountNames(const QSqlDatabase &db);
-QList<IdName> accountTypes(const QSqlDatabase &db);
+QList<IdName> accountNames(const Book &book);
+QList<IdName> accountTypes(const Book &book);
 
 struct AccountSaveResult {
     enum class Outcome { Saved, EmptyName, ExistingName, RepeatingName, InUse, Failed };
@@ -65,7 +65,7 @@ struct AccountSaveResult {
 // unique (compared by accountNameKey); a refusal names the first row at
 // fault, for a repeated name the later of the two. Everything happens in one
 // transaction: the table ends fully updated or exactly as it was.
-AccountSaveResult saveAccounts(const QSqlDatabase &db, const RowArray &rows, const QDate &today,
+AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today,
                                const QList<qint64> &deleted = {});
 
 } // namespace bc

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "money.h"
-#include "sql.h"
+#include "dberror.h"
 
 #include <QString>
 #include <optional>

@@ -1,5 +1,6 @@
 #include "book.h"
 
+#include "connection.h"
 #include "dates.h"
 #include "schema.h"
 #include "sql.h"
@@ -210,6 +211,11 @@ const QStringList &Book::requiredSavedQueries()
 QSqlDatabase Book::db() const
 {
     return QSqlDatabase::database(m_connectionName, false);
+}
+
+QSqlDatabase connectionOf(const Book &book)
+{
+    return book.db();
 }
 
 bool Book::isOpen() const

@@ -1,7 +1,9 @@
 #pragma once
 
-#include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
+
+class QSqlDatabase;
 
 namespace bc {
 
@@ -32,7 +34,6 @@ public:
     void close();
     bool isOpen() const;
     QString path() const { return m_path; }
-    QSqlDatabase db() const;
 
     // Creates a new book from the schema at path, refusing to overwrite an
     // existing file; a failure removes the partly written file. Returns an
@@ -49,15 +50,12 @@ public:
     static const QStringList &requiredSavedQueries();
 
 private:
+    // Only core reaches the connection (connection.h).
+    friend QSqlDatabase connectionOf(const Book &book);
+    QSqlDatabase db() const;
+
     QString m_connectionName;
     QString m_path;
 };
-
-// Registers DATEVALUE and the other SQL functions the saved queries use on
-// one connection, and an authorizer that refuses ATTACH, DETACH and VACUUM
-// (which attaches its target) for the life of the connection, so no statement
-// reaches a file other than the book. Both belong to a connection, so every
-// open needs this.
-bool registerSqlFunctions(const QSqlDatabase &db);
 
 } // namespace bc

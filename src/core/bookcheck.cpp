@@ -132,8 +132,9 @@ std::optional<qint64> faultyTransaction(const QSqlDatabase &db)
 
 } // namespace
 
-void checkAccountRows(const QSqlDatabase &db, const std::vector<qint64> &accountIds)
+void checkAccountRows(const Book &book, const std::vector<qint64> &accountIds)
 {
+    const QSqlDatabase db = connectionOf(book);
     const QString statement = unionAll({transactionFaults(sideFault("from", "From"), QStringLiteral("from_acc = ?")),
                                         transactionFaults(sideFault("to", "To"), QStringLiteral("to_acc = ?")),
                                         openingFaults(QStringLiteral("account_id = ?"))});
@@ -141,8 +142,9 @@ void checkAccountRows(const QSqlDatabase &db, const std::vector<qint64> &account
         refuseFirstFault(db, statement, {id, id, id});
 }
 
-void checkListedRows(const QSqlDatabase &db, qint64 accountId, const QString &firstDate, const QString &lastDate)
+void checkListedRows(const Book &book, qint64 accountId, const QString &firstDate, const QString &lastDate)
 {
+    const QSqlDatabase db = connectionOf(book);
     const QString range = QStringLiteral(" AND tran_date BETWEEN ? AND ?");
     refuseFirstFault(db,
                      unionAll({transactionFaults(rowFault(), QStringLiteral("from_acc = ? AND from_flag = 'A'") + range),
@@ -150,8 +152,9 @@ void checkListedRows(const QSqlDatabase &db, qint64 accountId, const QString &fi
                      {accountId, firstDate, lastDate, accountId, firstDate, lastDate});
 }
 
-void checkBookRows(const QSqlDatabase &db)
+void checkBookRows(const Book &book)
 {
+    const QSqlDatabase db = connectionOf(book);
     prepareMemory(db);
     const qint64 version = dataVersion(db);
     QSqlQuery remembered = runSql(db, QStringLiteral("SELECT 1 FROM temp.book_rows_checked WHERE data_version = ?"),

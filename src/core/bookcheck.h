@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QSqlDatabase>
+#include "book.h"
+
 #include <QString>
 #include <vector>
 
@@ -18,17 +19,17 @@ namespace bc {
 // (date, amount, that side's flag, whatever the flag) and the accounts'
 // opening amounts, from the side indexes alone: for reports of a few accounts
 // that show no other side.
-void checkAccountRows(const QSqlDatabase &db, const std::vector<qint64> &accountIds);
+void checkAccountRows(const Book &book, const std::vector<qint64> &accountIds);
 
 // Checks every fault, the other side included, of the movements of one
 // account dated firstDate to lastDate (ISO): the rows a ledger lists with
 // the other side's name.
-void checkListedRows(const QSqlDatabase &db, qint64 accountId, const QString &firstDate, const QString &lastDate);
+void checkListedRows(const Book &book, qint64 accountId, const QString &firstDate, const QString &lastDate);
 
 // Checks every transaction and every opening amount in one pass. A check
 // that finds nothing is remembered on the connection until the book's
 // transactions or accounts change (here or in another program), so reports
 // run one after another pay for it once.
-void checkBookRows(const QSqlDatabase &db);
+void checkBookRows(const Book &book);
 
 } // namespace bc

@@ -42,14 +42,16 @@ qint64 rememberedHighest(const QSqlDatabase &db, const QString &key)
 
 } // namespace
 
-qint64 highestIdGiven(const QSqlDatabase &db, IdSeries which)
+qint64 highestIdGiven(const Book &book, IdSeries which)
 {
+    const QSqlDatabase db = connectionOf(book);
     const Series s = series(which);
     return qMax(rememberedHighest(db, s.markKey), firstNumber(db, s.highestInTable));
 }
 
-void rememberHighestId(const QSqlDatabase &db, IdSeries which, qint64 highest)
+void rememberHighestId(Book &book, IdSeries which, qint64 highest)
 {
+    const QSqlDatabase db = connectionOf(book);
     const Series s = series(which);
     if (highest <= rememberedHighest(db, s.markKey))
         return;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QSqlDatabase>
+#include "book.h"
 
 namespace bc {
 
@@ -11,10 +11,10 @@ enum class IdSeries { Accounts, Transactions };
 
 // The highest id ever given: the larger of the remembered one and the highest
 // id in the table now (rows written by other means count too).
-qint64 highestIdGiven(const QSqlDatabase &db, IdSeries series);
+qint64 highestIdGiven(const Book &book, IdSeries series);
 
 // Remembers highest when it is above the remembered one. Runs inside the
 // caller's save transaction, so the mark and the rows commit together.
-void rememberHighestId(const QSqlDatabase &db, IdSeries series, qint64 highest);
+void rememberHighestId(Book &book, IdSeries series, qint64 highest);
 
 } // namespace bc

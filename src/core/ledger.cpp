@@ -151,15 +151,16 @@ LedgerResult emptyLedger()
     return ledger;
 }
 
-LedgerResult computeLedger(const QSqlDatabase &db, const LedgerInput &input)
+LedgerResult computeLedger(const Book &book, const LedgerInput &input)
 {
+    const QSqlDatabase db = connectionOf(book);
     LedgerResult ledger = emptyLedger();
     TransactionGuard transaction(db);
     runSql(db, QStringLiteral("DELETE FROM tmp_amount"));
     runSql(db, QStringLiteral("DELETE FROM tmp_Acc_Ldgr"));
     if (input.accountId) {
-        checkAccountRows(db, {*input.accountId});
-        checkListedRows(db, *input.accountId, isoDate(input.fromDate), isoDate(input.toDate));
+        checkAccountRows(book, {*input.accountId});
+        checkListedRows(book, *input.accountId, isoDate(input.fromDate), isoDate(input.toDate));
         ledger.openingBalance = broughtForward(db, input);
         fillWorkTable(db, input);
         readMovements(db, input.dateFormat, ledger);

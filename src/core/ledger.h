@@ -1,10 +1,10 @@
 #pragma once
 
+#include "book.h"
 #include "money.h"
 #include "rowarray.h"
 
 #include <QDate>
-#include <QSqlDatabase>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -64,7 +64,7 @@ LedgerResult emptyLedger();
 // leaves the work tables as the previous run left them. Throws DbError when a
 // statement fails, a balance leaves the 64-bit range of cents, or the
 // account's rows hold a value this program never writes (see bookcheck.h).
-LedgerResult computeLedger(const QSqlDatabase &db, const LedgerInput &input);
+LedgerResult computeLedger(const Book &book, const LedgerInput &input);
 
 // "#0.00" of the magnitude with " (Credit)" for zero or more and "  (Debit)"
 // below zero: the text of a running balance.

@@ -62,8 +62,9 @@ int ledgerLabelGap(qint64 days)
     return int(roundHalfEven(days + 2, 10));
 }
 
-ChartData computeLedgerChart(const QSqlDatabase &db, const LedgerResult &ledger, const LedgerChartInput &input)
+ChartData computeLedgerChart(const Book &book, const LedgerResult &ledger, const LedgerChartInput &input)
 {
+    const QSqlDatabase db = connectionOf(book);
     ChartData chart;
     chart.kind = ChartData::Kind::Line;
     if (!input.fromDate.isValid() || !input.toDate.isValid()) {

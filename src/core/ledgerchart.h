@@ -1,10 +1,10 @@
 #pragma once
 
+#include "book.h"
 #include "chartdata.h"
 #include "ledger.h"
 
 #include <QDate>
-#include <QSqlDatabase>
 #include <QString>
 
 namespace bc {
@@ -35,7 +35,7 @@ struct LedgerChartInput {
 //
 // A toDate before fromDate gives a Refused result with a message. Throws
 // DbError when a statement fails.
-ChartData computeLedgerChart(const QSqlDatabase &db, const LedgerResult &ledger, const LedgerChartInput &input);
+ChartData computeLedgerChart(const Book &book, const LedgerResult &ledger, const LedgerChartInput &input);
 
 // The label spacing: a day between the first and the last carries its date
 // once more than this many days have passed unlabelled, N((days + 2) / 10).

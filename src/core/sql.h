@@ -1,32 +1,16 @@
 #pragma once
 
+// Running statements on a book's connection: for core's own files only.
+
+#include "connection.h"
+#include "dberror.h"
+
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
-#include <stdexcept>
 
 namespace bc {
-
-// Failures that lie with the book's file rather than with the data, which
-// the user can put right: the file cannot be written, another program holds
-// it, or the disk is full.
-enum class DbFault { Other, ReadOnly, Locked, DiskFull };
-
-// A statement that failed, with the database's description of why; for the
-// faults above, a description in the user's words instead.
-class DbError : public std::runtime_error {
-public:
-    explicit DbError(const QString &description, DbFault fault = DbFault::Other)
-        : std::runtime_error(description.toStdString()), m_description(description), m_fault(fault) {}
-    const QString &description() const { return m_description; }
-    DbFault fault() const { return m_fault; }
-    bool isFileFault() const { return m_fault != DbFault::Other; }
-
-private:
-    QString m_description;
-    DbFault m_fault;
-};
 
 // Prepares and runs one statement with its values bound by position; throws
 // DbError on failure. Values never become part of the statement text.

@@ -88,17 +88,17 @@ void fillWorkTable(const QSqlDatabase &db, const SummaryInput &input)
 
 // A few accounts are checked through the side indexes; for many, one pass
 // over the book costs less and is remembered until the book changes.
-void checkRowsOf(const QSqlDatabase &db, const std::vector<SummaryAccount> &accounts)
+void checkRowsOf(const Book &book, const std::vector<SummaryAccount> &accounts)
 {
     constexpr size_t FewAccounts = 50;
     if (accounts.size() > FewAccounts) {
-        checkBookRows(db);
+        checkBookRows(book);
         return;
     }
     std::vector<qint64> ids;
     for (const SummaryAccount &a : accounts)
         ids.push_back(a.id);
-    checkAccountRows(db, ids);
+    checkAccountRows(book, ids);
 }
 
 void readListed(const QSqlDatabase &db, const SummaryInput &input, SummaryResult &summary)
@@ -190,11 +190,12 @@ std::optional<qint64> summaryBound(const QString &text, BoundSide side)
     return qint64(cents);
 }
 
-SummaryResult computeSummary(const QSqlDatabase &db, const SummaryInput &input)
+SummaryResult computeSummary(const Book &book, const SummaryInput &input)
 {
+    const QSqlDatabase db = connectionOf(book);
     SummaryResult summary = emptySummary();
     TransactionGuard transaction(db);
-    checkRowsOf(db, input.accounts);
+    checkRowsOf(book, input.accounts);
     refusingOverflow(QStringLiteral("the movements of the chosen accounts"), [&] { fillWorkTable(db, input); });
     readListed(db, input, summary);
     transaction.commit();

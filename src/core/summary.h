@@ -1,11 +1,11 @@
 #pragma once
 
+#include "book.h"
 #include "money.h"
 #include "rowarray.h"
 
 #include <QChar>
 #include <QDate>
-#include <QSqlDatabase>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -87,6 +87,6 @@ std::optional<qint64> summaryBound(const QString &text, BoundSide side);
 // DbError, sums past the 64-bit range of cents and rows of the chosen
 // accounts that hold values this program never writes. Throws DbError when
 // a statement fails.
-SummaryResult computeSummary(const QSqlDatabase &db, const SummaryInput &input);
+SummaryResult computeSummary(const Book &book, const SummaryInput &input);
 
 } // namespace bc

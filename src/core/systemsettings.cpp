@@ -23,8 +23,9 @@ QDate openingCountsFrom(const QDate &finYearStart)
     return finYearStart.isValid() ? finYearStart : QDate(1, 1, 1);
 }
 
-void LoadSystemSettings(const QSqlDatabase &db, SystemSettings &settings)
+void LoadSystemSettings(const Book &book, SystemSettings &settings)
 {
+    const QSqlDatabase db = connectionOf(book);
     QSqlQuery rows = runSql(db, QStringLiteral("SELECT sys_code, sys_value FROM system_settings"));
     // The year dates are read once the date format is known, since older
     // books hold them in its order.
@@ -57,8 +58,9 @@ SystemSettingsInput inputOf(const SystemSettings &settings)
             isMonthFirst(settings.dateFormat)};
 }
 
-void saveSystemSettings(const QSqlDatabase &db, const SystemSettingsInput &input, const QDate &today)
+void saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDate &today)
 {
+    const QSqlDatabase db = connectionOf(book);
     const QString saveDate = today.toString(QStringLiteral("MM/dd/yyyy"));
     const QString insert = QStringLiteral("INSERT INTO system_settings VALUES (?, ?, ?)");
     TransactionGuard transaction(db);

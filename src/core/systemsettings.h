@@ -1,7 +1,7 @@
 #pragma once
 
+#include "book.h"
 #include <QDate>
-#include <QSqlDatabase>
 #include <QString>
 
 namespace bc {
@@ -35,7 +35,7 @@ QDate openingCountsFrom(const QDate &finYearStart);
 // Reads system_settings into settings. Codes match exactly (case matters);
 // a later row overwrites an earlier one; a missing code keeps its old value.
 // Throws DbError on failure.
-void LoadSystemSettings(const QSqlDatabase &db, SystemSettings &settings);
+void LoadSystemSettings(const Book &book, SystemSettings &settings);
 
 // What the configuration window saves.
 struct SystemSettingsInput {
@@ -53,6 +53,6 @@ SystemSettingsInput inputOf(const SystemSettings &settings);
 // Rewrites the six rows in one transaction, values trimmed, the year dates
 // as ISO text, each row stamped with the save date as "MM/dd/yyyy". Throws
 // DbError and leaves the old rows in place on failure.
-void saveSystemSettings(const QSqlDatabase &db, const SystemSettingsInput &input, const QDate &today);
+void saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDate &today);
 
 } // namespace bc

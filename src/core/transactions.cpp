@@ -51,9 +51,10 @@ QVariantList tranSearchArguments(const TranSearch &search)
             NullToText(search.particulars) + blank};
 }
 
-TranFindResult findTransactions(const QSqlDatabase &db, const TranSearch &search)
+TranFindResult findTransactions(const Book &book, const TranSearch &search)
 {
-    checkBookRows(db);
+    const QSqlDatabase db = connectionOf(book);
+    checkBookRows(book);
     TranFindResult result;
     RowArray &rows = result.rows;
     QSqlQuery q = runSavedQuery(db, QStringLiteral("sp_tran_search_1"), tranSearchArguments(search));
@@ -81,8 +82,9 @@ TranFindResult findTransactions(const QSqlDatabase &db, const TranSearch &search
     return result;
 }
 
-QList<AccountChoice> transactionAccounts(const QSqlDatabase &db)
+QList<AccountChoice> transactionAccounts(const Book &book)
 {
+    const QSqlDatabase db = connectionOf(book);
     QList<AccountChoice> list;
     QSqlQuery q = runSql(db, QStringLiteral("SELECT account_id, account_name FROM account_master ORDER BY account_name"));
     while (q.next())
@@ -90,8 +92,9 @@ QList<AccountChoice> transactionAccounts(const QSqlDatabase &db)
     return list;
 }
 
-QString GetAccName(const QSqlDatabase &db, const QString &key)
+QString GetAccName(const Book &book, const QString &key)
 {
+    const QSqlDatabase db = connectionOf(book);
     const QString k = NullToText(key);
     if (k.isEmpty())
         return QString();
@@ -130,9 +133,10 @@ QString ValidateRow(const RowArray &rows, int row)
     return QString();
 }
 
-TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, const QDateTime &now,
+TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now,
                                 const QList<qint64> &deleted)
 {
+    const QSqlDatabase db = connectionOf(book);
     QList<int> marked;
     for (int r = 0; r < rows.rowCount(); ++r)
         if (rows.textAt(r, TranCol::Status) == QLatin1String("I"))
@@ -164,7 +168,7 @@ TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, co
                                        "to_acc, to_flag, amount, particulars, version_date) "
                                        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                     staged);
-        const qint64 highest = highestIdGiven(db, IdSeries::Transactions);
+        const qint64 highest = highestIdGiven(book, IdSeries::Transactions);
         if (highest - provisional > std::numeric_limits<qint32>::max())
             throw DbError(QStringLiteral("There are no transaction numbers left for %1 new rows.").arg(-provisional));
         const qint64 deletedCount =
@@ -180,7 +184,7 @@ TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, co
             while (q.next())
                 ids << q.value(0).toLongLong();
         }
-        rememberHighestId(db, IdSeries::Transactions, highest - provisional);
+        rememberHighestId(book, IdSeries::Transactions, highest - provisional);
         transaction.commit();
         TranSaveResult saved;
         saved.savedIds = ids;

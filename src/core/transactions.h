@@ -1,11 +1,11 @@
 #pragma once
 
+#include "book.h"
 #include "money.h"
 #include "rowarray.h"
 
 #include <QDate>
 #include <QDateTime>
-#include <QSqlDatabase>
 #include <QString>
 #include <QVariantList>
 
@@ -46,7 +46,7 @@ struct TranFindResult {
 // Finds transactions through the book's saved search query, rows in the
 // order it returns them. Refuses (DbError) a book holding rows in a form this
 // program never writes, and a total past the 64-bit range of cents.
-TranFindResult findTransactions(const QSqlDatabase &db, const TranSearch &search);
+TranFindResult findTransactions(const Book &book, const TranSearch &search);
 
 struct AccountChoice {
     qint64 id = 0;
@@ -55,10 +55,10 @@ struct AccountChoice {
     QString key() const { return flag + QString::number(id); }
 };
 // The accounts offered in the transaction lists, by name.
-QList<AccountChoice> transactionAccounts(const QSqlDatabase &db);
+QList<AccountChoice> transactionAccounts(const Book &book);
 
 // The name of an account ("A12") or party ("P3"); empty for anything unknown.
-QString GetAccName(const QSqlDatabase &db, const QString &key);
+QString GetAccName(const Book &book, const QString &key);
 
 // Checks one row before it is saved. Returns an empty text when it may be
 // saved, else the message naming the row by its number (row + 1).
@@ -83,7 +83,7 @@ struct TranSaveResult {
 // (a deleted id is never given again) in grid order, and changed rows keep
 // theirs. The row array is not changed, so a refused or failed save can be
 // retried.
-TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, const QDateTime &now,
+TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now,
                                 const QList<qint64> &deleted = {});
 
 } // namespace bc

@@ -1,0 +1,23 @@
+#pragma once
+
+// The book's SQL connection, for core's own files: windows, reports and the
+// tool reach a book only through the operations of core, which take the Book.
+// Tests include this where they must read or change a book with SQL.
+
+#include "book.h"
+
+#include <QSqlDatabase>
+
+namespace bc {
+
+// The connection of an open book (an invalid one when it is closed).
+QSqlDatabase connectionOf(const Book &book);
+
+// Registers DATEVALUE and the other SQL functions the saved queries use on
+// one connection, and an authorizer that refuses ATTACH, DETACH and VACUUM
+// (which attaches its target) for the life of the connection, so no statement
+// reaches a file other than the book. Both belong to a connection, so every
+// open needs this. Both are SQLite's own: another engine needs its own way.
+bool registerSqlFunctions(const QSqlDatabase &db);
+
+} // namespace bc
