@@ -4,13 +4,13 @@
 #include "appstate.h"
 #include "datagrid.h"
 #include "dateentry.h"
+#include "dberror.h"
 #include "frmreportviewer.h"
 #include "keyboard.h"
 #include "ledgerchart.h"
 #include "recordsets.h"
 #include "rowarraymodel.h"
 #include "screenparts.h"
-#include "sql.h"
 #include "waitcursor.h"
 
 #include <QComboBox>
@@ -139,7 +139,7 @@ void frmAccountLedger::LoadAccountList()
     LedgerRows.clear();
     TDBGAccLdgr->rowModel()->rebind();
     try {
-        for (const IdName &account : accountNames(m_state.book.db())) {
+        for (const IdName &account : accountNames(m_state.book)) {
             cboAccount->addItem(account.name.trimmed(), account.id);
             cboAccount->setItemData(cboAccount->count() - 1, QStringLiteral("A"), Qt::UserRole + 1);
         }
@@ -171,7 +171,7 @@ void frmAccountLedger::Find()
     {
         WaitCursor wait;
         try {
-            LedgerResult ledger = computeLedger(m_state.book.db(), input);
+            LedgerResult ledger = computeLedger(m_state.book, input);
             LedgerRows = std::exchange(ledger.rows, RowArray());
             m_ledger = std::move(ledger);
         } catch (const DbError &e) {
@@ -210,7 +210,7 @@ void frmAccountLedger::Graph()
     ChartData chart;
     try {
         WaitCursor wait;
-        chart = computeLedgerChart(m_state.book.db(), m_ledger, input);
+        chart = computeLedgerChart(m_state.book, m_ledger, input);
     } catch (const DbError &e) {
         reportDbFailure(m_state, this, e.description());
         return;

@@ -3,11 +3,11 @@
 #include "accounts.h"
 #include "appstate.h"
 #include "datagrid.h"
+#include "dberror.h"
 #include "keyboard.h"
 #include "keyfilters.h"
 #include "rowarraymodel.h"
 #include "screenparts.h"
-#include "sql.h"
 #include "textroutines.h"
 #include "waitcursor.h"
 
@@ -160,11 +160,11 @@ void frmAccountMaster::LoadLists()
 {
     try {
         cboAccount->clear();
-        for (const IdName &account : accountNames(m_state.book.db()))
+        for (const IdName &account : accountNames(m_state.book))
             cboAccount->addItem(account.name.trimmed(), account.id);
         cboAccount->setCurrentIndex(-1);
         QList<QPair<QVariant, QString>> types;
-        for (const IdName &type : accountTypes(m_state.book.db()))
+        for (const IdName &type : accountTypes(m_state.book))
             types.append({QVariant(qlonglong(type.id)), type.name});
         m_model->column(AccountCol::Type).valueList = types;
     } catch (const DbError &e) {
@@ -178,7 +178,7 @@ void frmAccountMaster::Find()
     lbltotal->setText(QStringLiteral("0.00"));
     lblStatus->clear();
     try {
-        AccountFindResult found = findAccounts(m_state.book.db(), cboAccount->currentText(), txtOpen1->text(),
+        AccountFindResult found = findAccounts(m_state.book, cboAccount->currentText(), txtOpen1->text(),
                                                txtOpen2->text());
         AccountRows = std::move(found.rows);
         lbltotal->setText(found.total.toPlain());
@@ -222,7 +222,7 @@ void frmAccountMaster::Save()
     AccountSaveResult result;
     {
         WaitCursor wait;
-        result = saveAccounts(m_state.book.db(), AccountRows, m_state.today(), m_deletedIds);
+        result = saveAccounts(m_state.book, AccountRows, m_state.today(), m_deletedIds);
     }
     if (!result.ok()) {
         m_state.messages->critical(this, result.title, result.text);

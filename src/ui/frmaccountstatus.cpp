@@ -4,12 +4,12 @@
 #include "appstate.h"
 #include "datagrid.h"
 #include "dateentry.h"
+#include "dberror.h"
 #include "frmreportviewer.h"
 #include "keyfilters.h"
 #include "recordsets.h"
 #include "rowarraymodel.h"
 #include "screenparts.h"
-#include "sql.h"
 #include "summary.h"
 #include "textroutines.h"
 #include "waitcursor.h"
@@ -254,7 +254,7 @@ void frmAccountStatus::LoadLists()
     }
     lstAccount->clear();
     try {
-        const AccountFindResult all = findAccounts(m_state.book.db(), QString(), QString(), QString());
+        const AccountFindResult all = findAccounts(m_state.book, QString(), QString(), QString());
         QList<QTreeWidgetItem *> items;
         for (int r = 0; r < all.rows.rowCount(); ++r)
             items << new QTreeWidgetItem(QStringList{all.rows.textAt(r, AccountCol::Name), QStringLiteral("A"),
@@ -324,7 +324,7 @@ void frmAccountStatus::Find()
         WaitCursor wait;
         SummaryResult summary = emptySummary();
         try {
-            summary = computeSummary(m_state.book.db(), input);
+            summary = computeSummary(m_state.book, input);
         } catch (const DbError &e) {
             failure = e.description();
         }

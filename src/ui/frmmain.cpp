@@ -10,7 +10,7 @@
 #include "frmsysconfig.h"
 #include "frmtextcontrol.h"
 #include "screenparts.h"
-#include "sql.h"
+#include "worktables.h"
 
 #include <QCloseEvent>
 #include <algorithm>
@@ -164,14 +164,7 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->ignore(); // a screen refused to close (unsaved edits)
         return;
     }
-    // Failures here are of no use to anyone: each step runs regardless.
-    const QSqlDatabase db = m_state.book.db();
-    for (const char *statement : {"delete from tmp_party_d", "delete from tmp_party_i"}) {
-        try {
-            runSql(db, QLatin1String(statement));
-        } catch (const DbError &) {
-        }
-    }
+    emptyPartyWorkTables(m_state.book);
     m_state.book.close();
     event->accept();
 }

@@ -3,7 +3,7 @@
 #include "appstate.h"
 #include "dateentry.h"
 #include "dates.h"
-#include "sql.h"
+#include "dberror.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -192,7 +192,7 @@ void frmSysConfig::save()
     input.currency = txtCurr->text();
     input.monthFirst = optMonthFirst->isChecked();
     try {
-        saveSystemSettings(m_state.book.db(), input, m_state.today());
+        saveSystemSettings(m_state.book, input, m_state.today());
     } catch (const DbError &e) {
         // The database's own words follow "Error" directly; a fault of the
         // file is a sentence of its own and gets the usual line break.

@@ -4,13 +4,13 @@
 #include "datagrid.h"
 #include "dateentry.h"
 #include "dates.h"
+#include "dberror.h"
 #include "frmreportviewer.h"
 #include "keyboard.h"
 #include "keyfilters.h"
 #include "recordsets.h"
 #include "rowarraymodel.h"
 #include "screenparts.h"
-#include "sql.h"
 #include "textroutines.h"
 #include "waitcursor.h"
 
@@ -213,7 +213,7 @@ void frmTransaction::LoadLists()
     cboToAcc->clear();
     QList<QPair<QVariant, QString>> values;
     try {
-        for (const AccountChoice &a : transactionAccounts(m_state.book.db())) {
+        for (const AccountChoice &a : transactionAccounts(m_state.book)) {
             const QVariantList item{a.id, a.name, a.flag.trimmed()};
             cboFromAcc->addItem(a.name, item);
             cboToAcc->addItem(a.name, item);
@@ -259,7 +259,7 @@ void frmTransaction::Find()
     SortOrder = QStringLiteral("A");
     int nullAmounts = 0;
     try {
-        TranFindResult found = findTransactions(m_state.book.db(), searchCriteria());
+        TranFindResult found = findTransactions(m_state.book, searchCriteria());
         TranRows = std::move(found.rows);
         lbltotal->setText(found.total.toPlain());
         nullAmounts = found.nullAmounts;
@@ -316,7 +316,7 @@ void frmTransaction::Save()
     TranSaveResult result;
     {
         WaitCursor wait;
-        result = saveTransactions(m_state.book.db(), TranRows, QDateTime::currentDateTime(), m_deletedIds);
+        result = saveTransactions(m_state.book, TranRows, QDateTime::currentDateTime(), m_deletedIds);
     }
     switch (result.outcome) {
     case TranSaveResult::Outcome::Refused:
@@ -364,9 +364,9 @@ void frmTransaction::showSaved(const TranSaveResult &result, const QList<QDate> 
 void frmTransaction::Print()
 {
     tdbgTran->commitEdit();
-    const QSqlDatabase db = m_state.book.db();
+    const Book &book = m_state.book;
     const RecordSet records = transactionListRecords(
-        TranRows, [db](const AccountKey &key) { return GetAccName(db, key.toText()); }, m_state.dateFormat());
+        TranRows, [&book](const AccountKey &key) { return GetAccName(book, key.toText()); }, m_state.dateFormat());
     (new frmReportViewer(m_state))->FormShow(TransactionListReport, records);
 }
 

@@ -1,10 +1,10 @@
 #include "startup.h"
 
 #include "appstate.h"
+#include "dberror.h"
 #include "frmlogin.h"
 #include "frmmain.h"
 #include "frmproperties.h"
-#include "sql.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -60,7 +60,7 @@ bool StartUp::LoadSystemSettings()
 {
     const QString dateFormat = m_state.settings.dateFormat;
     try {
-        bc::LoadSystemSettings(m_state.book.db(), m_state.settings);
+        bc::LoadSystemSettings(m_state.book, m_state.settings);
     } catch (const DbError &e) {
         m_state.messages->critical(nullptr, QStringLiteral("Error"), errorText(e.description()));
         return false;
