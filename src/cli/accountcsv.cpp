@@ -21,10 +21,10 @@ QString typeText(const QHash<qint64, QString> &typeNames, const RowArray &rows, 
     return typeNames.value(type, QString::number(type));
 }
 
-QHash<qint64, QString> typeNamesById(const QSqlDatabase &db)
+QHash<qint64, QString> typeNamesById(const Book &book)
 {
     QHash<qint64, QString> names;
-    for (const IdName &t : accountTypes(db))
+    for (const IdName &t : accountTypes(book))
         names.insert(t.id, t.name);
     return names;
 }
@@ -59,7 +59,7 @@ bool sameAccount(const RowArray &rows, int r, const QString &name, std::optional
 
 } // namespace
 
-TextTable accountTable(const QSqlDatabase &db, bool withId)
+TextTable accountTable(const Book &book, bool withId)
 {
     QList<TextTable::Column> columns;
     if (withId)
@@ -69,8 +69,8 @@ TextTable accountTable(const QSqlDatabase &db, bool withId)
                     {QStringLiteral("opening"), QStringLiteral("Opening"), true},
                     {QStringLiteral("particulars"), QStringLiteral("Particulars")}});
     TextTable table(columns);
-    const QHash<qint64, QString> typeNames = typeNamesById(db);
-    const AccountFindResult found = findAccounts(db, QString(), QString(), QString());
+    const QHash<qint64, QString> typeNames = typeNamesById(book);
+    const AccountFindResult found = findAccounts(book, QString(), QString(), QString());
     const RowArray &rows = found.rows;
     for (int r = 0; r < rows.rowCount(); ++r) {
         QStringList cells;
@@ -83,16 +83,16 @@ TextTable accountTable(const QSqlDatabase &db, bool withId)
     return table;
 }
 
-void importAccounts(const QSqlDatabase &db, const QList<CsvRecord> &records, ExistingAccounts existing,
+void importAccounts(Book &book, const QList<CsvRecord> &records, ExistingAccounts existing,
                     const ImportProgress &progress)
 {
     const ImportHeader header(records, {QStringLiteral("name"), QStringLiteral("type"), QStringLiteral("opening"),
                                         QStringLiteral("particulars")});
-    const QHash<qint64, QString> typeNames = typeNamesById(db);
+    const QHash<qint64, QString> typeNames = typeNamesById(book);
 
     // Start from the accounts as the window loads them; a record names an
     // account already in the book (by accountNameKey) or a new one.
-    RowArray rows = findAccounts(db, QString(), QString(), QString()).rows;
+    RowArray rows = findAccounts(book, QString(), QString(), QString()).rows;
     std::vector<int> lineOfRow(size_t(rows.rowCount()), 0);
     QHash<QString, int> rowOfName;
     for (int r = 0; r < rows.rowCount(); ++r)
@@ -142,7 +142,7 @@ void importAccounts(const QSqlDatabase &db, const QList<CsvRecord> &records, Exi
             progress(i, total);
     }
 
-    const AccountSaveResult saved = saveAccounts(db, rows, QDate::currentDate());
+    const AccountSaveResult saved = saveAccounts(book, rows, QDate::currentDate());
     if (saved.ok())
         return;
     const QString reason = withDetail(oneLine(saved.text), saved.detail);

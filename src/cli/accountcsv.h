@@ -1,8 +1,8 @@
 #pragma once
 
+#include "book.h"
 #include "csv.h"
 
-#include <QSqlDatabase>
 #include <functional>
 
 namespace bc::cli {
@@ -11,7 +11,7 @@ class TextTable;
 
 // The accounts in name order as the account window lists them: id (when
 // withId), name, type name (empty when none is set), opening and particulars.
-TextTable accountTable(const QSqlDatabase &db, bool withId);
+TextTable accountTable(const Book &book, bool withId);
 
 // Reports how far a long import has got: records checked so far, of all.
 using ImportProgress = std::function<void(int done, int total)>;
@@ -28,7 +28,7 @@ enum class ExistingAccounts { Refuse, Update };
 // the book is accepted as it is; any other record of a name in the book is
 // handled as existing says. All or nothing; the first refused record is
 // reported as a refusal naming its line.
-void importAccounts(const QSqlDatabase &db, const QList<CsvRecord> &records, ExistingAccounts existing,
+void importAccounts(Book &book, const QList<CsvRecord> &records, ExistingAccounts existing,
                     const ImportProgress &progress);
 
 } // namespace bc::cli

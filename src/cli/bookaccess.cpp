@@ -16,10 +16,10 @@ void openBook(Book &book, const QString &path)
         throw refusal(oneLine(opened.description));
 }
 
-SystemSettings bookSettings(const QSqlDatabase &db)
+SystemSettings bookSettings(const Book &book)
 {
     SystemSettings settings;
-    LoadSystemSettings(db, settings);
+    LoadSystemSettings(book, settings);
     return settings;
 }
 
@@ -28,9 +28,9 @@ QDate finYearStart(const CommandLine &commandLine, const SystemSettings &setting
     return commandLine.optionalDate(QStringLiteral("fy-start")).value_or(settings.finYearStart);
 }
 
-AccountDirectory::AccountDirectory(const QSqlDatabase &db) : m_db(db)
+AccountDirectory::AccountDirectory(const Book &book) : m_book(book)
 {
-    for (const IdName &a : accountNames(db)) {
+    for (const IdName &a : accountNames(book)) {
         m_exact.insert(a.name, a.id);
         m_folded.insert(accountNameKey(a.name), a.id);
         m_keyNames.insert(AccountKey{u'A', a.id}.toText(), a.name);
@@ -60,7 +60,7 @@ QString AccountDirectory::nameOf(const AccountKey &key) const
     const QString text = key.toText();
     if (const auto known = m_keyNames.constFind(text); known != m_keyNames.constEnd())
         return *known;
-    const QString name = GetAccName(m_db, text);
+    const QString name = GetAccName(m_book, text);
     m_keyNames.insert(text, name);
     return name;
 }

@@ -6,7 +6,6 @@
 #include "systemsettings.h"
 
 #include <QHash>
-#include <QSqlDatabase>
 #include <QString>
 #include <optional>
 
@@ -19,7 +18,7 @@ class CommandLine;
 void openBook(Book &book, const QString &path);
 
 // The settings kept in the book.
-SystemSettings bookSettings(const QSqlDatabase &db);
+SystemSettings bookSettings(const Book &book);
 
 // The financial-year start handed to the ledger and summary: --fy-start when
 // given, else the book's own (invalid when it has none).
@@ -30,7 +29,7 @@ QDate finYearStart(const CommandLine &commandLine, const SystemSettings &setting
 // is how the book tells names apart when it saves them.
 class AccountDirectory {
 public:
-    explicit AccountDirectory(const QSqlDatabase &db);
+    explicit AccountDirectory(const Book &book);
 
     std::optional<qint64> find(const QString &name) const;
     // The account's id; a refusal naming what, when no account has the name.
@@ -39,7 +38,7 @@ public:
     QString nameOf(const AccountKey &key) const;
 
 private:
-    QSqlDatabase m_db;
+    const Book &m_book;
     QHash<QString, qint64> m_exact;
     QHash<QString, qint64> m_folded;
     mutable QHash<QString, QString> m_keyNames;

@@ -80,7 +80,7 @@ int runNew(const QStringList &arguments)
     if (yearStart) {
         Book book;
         openBook(book, commandLine.positional(0));
-        changeSettings(book.db(), commandLine);
+        changeSettings(book, commandLine);
     }
     return Success;
 }
@@ -95,7 +95,7 @@ int runAccounts(const QStringList &arguments)
     const OutputFormat format = commandLine.format();
     Book book;
     openBook(book, commandLine.positional(0));
-    writeOut(accountTable(book.db(), true).render(format));
+    writeOut(accountTable(book, true).render(format));
     return Success;
 }
 
@@ -133,11 +133,11 @@ int runImport(const QStringList &arguments)
     Book book;
     openBook(book, commandLine.positional(0));
     if (kind == QLatin1String("accounts"))
-        importAccounts(book.db(), csv.records,
+        importAccounts(book, csv.records,
                        commandLine.isSet(QStringLiteral("update")) ? ExistingAccounts::Update : ExistingAccounts::Refuse,
                        terminalProgress());
     else
-        importTransactions(book.db(), csv.records, dateFormat, terminalProgress());
+        importTransactions(book, csv.records, dateFormat, terminalProgress());
     return Success;
 }
 
@@ -159,8 +159,8 @@ int runExport(const QStringList &arguments)
                        commandLine.isSet(QStringLiteral("force")));
     Book book;
     openBook(book, commandLine.positional(0));
-    const QString csv = kind == QLatin1String("accounts") ? accountTable(book.db(), false).toCsv()
-                                                          : transactionExportTable(book.db()).toCsv();
+    const QString csv = kind == QLatin1String("accounts") ? accountTable(book, false).toCsv()
+                                                          : transactionExportTable(book).toCsv();
     if (output)
         output->write(csv.toUtf8());
     else

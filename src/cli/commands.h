@@ -1,8 +1,8 @@
 #pragma once
 
+#include "book.h"
 #include "clierror.h"
 
-#include <QSqlDatabase>
 #include <QStringList>
 
 namespace bc::cli {
@@ -25,6 +25,6 @@ class CommandLine;
 void addYearStartOption(CommandLine &commandLine);
 // Saves the settings the command line gives over the book's own, through the
 // save of the Configurations window; the others stay as they are.
-void changeSettings(const QSqlDatabase &db, const CommandLine &commandLine);
+void changeSettings(Book &book, const CommandLine &commandLine);
 
 } // namespace bc::cli

@@ -22,8 +22,8 @@ LedgerReport ledgerReport(const CommandLine &commandLine, Book &book, const QStr
     commandLine.optionalDate(QStringLiteral("fy-start"));
 
     openBook(book, bookPath);
-    report.settings = bookSettings(book.db());
-    const AccountDirectory directory(book.db());
+    report.settings = bookSettings(book);
+    const AccountDirectory directory(book);
     const qint64 id = directory.require(account, QStringLiteral("--account"));
     report.accountName = directory.nameOf(AccountKey{u'A', id});
 
@@ -33,7 +33,7 @@ LedgerReport ledgerReport(const CommandLine &commandLine, Book &book, const QStr
     input.toDate = report.toDate;
     input.finYearStart = finYearStart(commandLine, report.settings);
     input.dateFormat = report.settings.dateFormat;
-    report.result = computeLedger(book.db(), input);
+    report.result = computeLedger(book, input);
     return report;
 }
 

@@ -2,7 +2,7 @@
 // line, through the same core operations as the windows, without a display.
 #include "clierror.h"
 #include "commands.h"
-#include "sql.h"
+#include "dberror.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -49,9 +49,9 @@ void addYearStartOption(CommandLine &commandLine)
                           QStringLiteral("First day of the financial year, YYYY-MM-DD; \"\" for none."));
 }
 
-void changeSettings(const QSqlDatabase &db, const CommandLine &commandLine)
+void changeSettings(Book &book, const CommandLine &commandLine)
 {
-    SystemSettings settings = bookSettings(db);
+    SystemSettings settings = bookSettings(book);
     SystemSettingsInput input = inputOf(settings);
     if (commandLine.isSet(FyStart))
         input.finYearStart = yearDateOption(commandLine, FyStart);
@@ -61,7 +61,7 @@ void changeSettings(const QSqlDatabase &db, const CommandLine &commandLine)
         input.currency = commandLine.requiredValue(Currency);
     if (commandLine.isSet(DateFormat))
         input.monthFirst = dateFormatOption(commandLine);
-    saveSystemSettings(db, input, QDate::currentDate());
+    saveSystemSettings(book, input, QDate::currentDate());
 }
 
 int runSettings(const QStringList &arguments)
@@ -85,9 +85,9 @@ int runSettings(const QStringList &arguments)
     const bool changing = commandLine.isSet(FyStart) || commandLine.isSet(FyEnd) || commandLine.isSet(Currency)
                           || commandLine.isSet(DateFormat);
     if (changing)
-        changeSettings(book.db(), commandLine);
+        changeSettings(book, commandLine);
     else
-        writeOut(settingsTable(bookSettings(book.db())).render(format));
+        writeOut(settingsTable(bookSettings(book)).render(format));
     return Success;
 }
 

@@ -72,16 +72,16 @@ SummaryReport summaryReport(const CommandLine &commandLine, Book &book, const QS
     const QStringList named = commandLine.values(QStringLiteral("account"));
 
     openBook(book, bookPath);
-    report.settings = bookSettings(book.db());
+    report.settings = bookSettings(book);
     input.finYearStart = finYearStart(commandLine, report.settings);
-    const AccountDirectory directory(book.db());
+    const AccountDirectory directory(book);
     QSet<qint64> chosen;
     for (const QString &name : named)
         chosen.insert(directory.require(name, QStringLiteral("--account")));
 
     // The accounts in the order the summary window lists them, chosen by
     // name, by class, or all when neither is given.
-    const AccountFindResult all = findAccounts(book.db(), QString(), QString(), QString());
+    const AccountFindResult all = findAccounts(book, QString(), QString(), QString());
     const bool everyAccount = named.isEmpty() && !commandLine.isSet(QStringLiteral("class"));
     for (int r = 0; r < all.rows.rowCount(); ++r) {
         const qint64 id = all.rows.intAt(r, AccountCol::Id);
@@ -89,7 +89,7 @@ SummaryReport summaryReport(const CommandLine &commandLine, Book &book, const QS
         if (everyAccount || chosen.contains(id) || typed)
             input.accounts.push_back({id, u'A', all.rows.textAt(r, AccountCol::Name)});
     }
-    report.result = computeSummary(book.db(), input);
+    report.result = computeSummary(book, input);
     return report;
 }
 

@@ -41,15 +41,15 @@ QString reasonOf(const QString &message)
 
 } // namespace
 
-TextTable transactionExportTable(const QSqlDatabase &db)
+TextTable transactionExportTable(const Book &book)
 {
     TextTable table({{QStringLiteral("date"), QStringLiteral("Date")},
                      {QStringLiteral("from"), QStringLiteral("From")},
                      {QStringLiteral("to"), QStringLiteral("To")},
                      {QStringLiteral("amount"), QStringLiteral("Amount"), true},
                      {QStringLiteral("particulars"), QStringLiteral("Particulars")}});
-    const AccountDirectory directory(db);
-    const TranFindResult found = findTransactions(db, TranSearch());
+    const AccountDirectory directory(book);
+    const TranFindResult found = findTransactions(book, TranSearch());
     const RowArray &rows = found.rows;
     for (int r = 0; r < rows.rowCount(); ++r)
         table.addRow({isoDate(rows.dateAt(r, TranCol::Date)), directory.nameOf(rows.keyAt(r, TranCol::From)),
@@ -59,12 +59,12 @@ TextTable transactionExportTable(const QSqlDatabase &db)
     return table;
 }
 
-void importTransactions(const QSqlDatabase &db, const QList<CsvRecord> &records, const QString &dateFormat,
+void importTransactions(Book &book, const QList<CsvRecord> &records, const QString &dateFormat,
                         const ImportProgress &progress)
 {
     const ImportHeader header(records, {QStringLiteral("date"), QStringLiteral("from"), QStringLiteral("to"),
                                         QStringLiteral("amount"), QStringLiteral("particulars")});
-    const AccountDirectory directory(db);
+    const AccountDirectory directory(book);
     RowArray rows = makeTranRows();
     rows.reserve(int(qMin<qsizetype>(records.size(), INT_MAX)));
     const int total = int(records.size()) - 1;
@@ -92,7 +92,7 @@ void importTransactions(const QSqlDatabase &db, const QList<CsvRecord> &records,
             progress(i, total);
     }
 
-    const TranSaveResult saved = saveTransactions(db, rows, QDateTime::currentDateTime());
+    const TranSaveResult saved = saveTransactions(book, rows, QDateTime::currentDateTime());
     if (saved.ok())
         return;
     if (saved.refusedRow >= 0 && saved.refusedRow < total)

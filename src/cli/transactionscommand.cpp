@@ -50,8 +50,8 @@ TransactionReport transactionReport(const CommandLine &commandLine, Book &book, 
 
     TransactionReport report;
     openBook(book, bookPath);
-    report.settings = bookSettings(book.db());
-    report.directory = std::make_unique<AccountDirectory>(book.db());
+    report.settings = bookSettings(book);
+    report.directory = std::make_unique<AccountDirectory>(book);
     if (commandLine.isSet(QStringLiteral("from-account"))) {
         search.fromAccount = report.directory->require(commandLine.requiredValue(QStringLiteral("from-account")),
                                                        QStringLiteral("--from-account"));
@@ -62,7 +62,7 @@ TransactionReport transactionReport(const CommandLine &commandLine, Book &book, 
                                                      QStringLiteral("--to-account"));
         search.toFlag = QStringLiteral("A");
     }
-    report.result = findTransactions(book.db(), search);
+    report.result = findTransactions(book, search);
     return report;
 }
 
