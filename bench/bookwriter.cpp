@@ -114,8 +114,8 @@ QString writeBook(const QString &path, const DatasetSpec &spec, const std::vecto
         settings.finYearStart = year.start;
         settings.finYearEnd = year.end;
         settings.currency = QStringLiteral("EUR");
-        saveSystemSettings(book.db(), settings, spec.firstDay);
-        load(book.db(), spec, accounts);
+        saveSystemSettings(book, settings, spec.firstDay);
+        load(connectionOf(book), spec, accounts);
     } catch (const DbError &e) {
         return e.description();
     }

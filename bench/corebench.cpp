@@ -58,9 +58,9 @@ size_t heapBytes()
     return info.uordblks + info.hblkhd;
 }
 
-qint64 accountId(const QSqlDatabase &db, const QString &name)
+qint64 accountId(const Book &book, const QString &name)
 {
-    QSqlQuery q = runSql(db, QStringLiteral("SELECT account_id FROM account_master WHERE account_name = ?"), {name});
+    QSqlQuery q = runSql(connectionOf(book), QStringLiteral("SELECT account_id FROM account_master WHERE account_name = ?"), {name});
     if (!q.next())
         fail(QStringLiteral("no account named %1").arg(name));
     return q.value(0).toLongLong();
@@ -74,14 +74,14 @@ QJsonObject benchOpen(const Options &o)
     });
 }
 
-QJsonObject benchTransactionFind(const Options &o, const QSqlDatabase &db)
+QJsonObject benchTransactionFind(const Options &o, const Book &book)
 {
     TranSearch week;
     week.applyDates = true;
     week.fromDate = o.week;
     week.toDate = o.week.addDays(6);
     int weekRows = 0;
-    QJsonObject weekJson = measure(o.runs, [&] { weekRows = findTransactions(db, week).rows.rowCount(); });
+    QJsonObject weekJson = measure(o.runs, [&] { weekRows = findTransactions(book, week).rows.rowCount(); });
     weekJson[QStringLiteral("rows")] = weekRows;
 
     // Everything: the run keeps its result while the heap is read, so the
@@ -91,7 +91,7 @@ QJsonObject benchTransactionFind(const Options &o, const QSqlDatabase &db)
     double heapPerRow = 0;
     QJsonObject allJson = measure(std::min(o.runs, 3), [&] {
         const size_t before = heapBytes();
-        const TranFindResult result = findTransactions(db, TranSearch());
+        const TranFindResult result = findTransactions(book, TranSearch());
         allRows = result.rows.rowCount();
         if (allRows > 0) {
             heapPerRow = double(heapBytes() - before) / allRows;
@@ -128,12 +128,12 @@ QJsonObject benchSave(const Options &o, qint64 busyId)
         }
     };
     return measure(o.runs, [&] {
-        if (!saveTransactions(book.db(), rows, QDateTime::currentDateTime()).ok())
+        if (!saveTransactions(book, rows, QDateTime::currentDateTime()).ok())
             fail(QStringLiteral("the save benchmark's save failed"));
     }, prepare);
 }
 
-QJsonObject benchLedger(const Options &o, const QSqlDatabase &db, qint64 busyId)
+QJsonObject benchLedger(const Options &o, const Book &book, qint64 busyId)
 {
     LedgerInput input;
     input.accountId = busyId;
@@ -142,27 +142,27 @@ QJsonObject benchLedger(const Options &o, const QSqlDatabase &db, qint64 busyId)
     input.finYearStart = o.fyStart;
     input.dateFormat = QLatin1String(DayFirstFormat);
     LedgerResult ledger;
-    QJsonObject ledgerJson = measure(o.runs, [&] { ledger = computeLedger(db, input); });
+    QJsonObject ledgerJson = measure(o.runs, [&] { ledger = computeLedger(book, input); });
     ledgerJson[QStringLiteral("movements")] = int(ledger.movements.size());
     const LedgerChartInput chartInput{o.from, o.to, input.dateFormat, QStringLiteral("EUR")};
     int points = 0;
-    QJsonObject chartJson = measure(o.runs, [&] { points = int(computeLedgerChart(db, ledger, chartInput).points.size()); });
+    QJsonObject chartJson = measure(o.runs, [&] { points = int(computeLedgerChart(book, ledger, chartInput).points.size()); });
     chartJson[QStringLiteral("points")] = points;
     return {{QStringLiteral("ledger"), ledgerJson}, {QStringLiteral("chart"), chartJson}};
 }
 
 // The summary in the book, and beside it a plain single pass over the same
 // transactions already in memory: the floor any computation has to pay.
-QJsonObject benchSummary(const Options &o, const QSqlDatabase &db)
+QJsonObject benchSummary(const Options &o, const Book &book)
 {
     SummaryInput input;
-    for (const IdName &a : accountNames(db))
+    for (const IdName &a : accountNames(book))
         input.accounts.push_back({a.id, u'A', a.name});
     input.fromDate = o.from;
     input.toDate = o.to;
     input.finYearStart = o.fyStart;
     int listed = 0;
-    QJsonObject summaryJson = measure(o.runs, [&] { listed = int(computeSummary(db, input).listed.size()); });
+    QJsonObject summaryJson = measure(o.runs, [&] { listed = int(computeSummary(book, input).listed.size()); });
     summaryJson[QStringLiteral("accounts")] = listed;
 
     struct Movement {
@@ -175,6 +175,7 @@ QJsonObject benchSummary(const Options &o, const QSqlDatabase &db)
     std::unordered_map<qint64, qint64> openings;
     qint64 highestId = 0;
     {
+        const QSqlDatabase db = connectionOf(book);
         QSqlQuery q = runSql(db, QStringLiteral("SELECT account_id, ifnull(open_amount, 0) FROM account_master"));
         while (q.next()) {
             openings[q.value(0).toLongLong()] = q.value(1).toLongLong();
@@ -209,7 +210,7 @@ QJsonObject benchAccounts(const Options &o)
     Book book;
     openOrFail(book, o.accountsBook);
     AccountFindResult found;
-    QJsonObject findJson = measure(o.runs, [&] { found = findAccounts(book.db(), QString(), QString(), QString()); });
+    QJsonObject findJson = measure(o.runs, [&] { found = findAccounts(book, QString(), QString(), QString()); });
     findJson[QStringLiteral("rows")] = found.rows.rowCount();
     // A header click turns the order around each time, as the window does.
     QString direction = QStringLiteral("A");
@@ -267,18 +268,18 @@ int main(int argc, char **argv)
             out[QStringLiteral("open")] = benchOpen(o);
         Book book;
         openOrFail(book, o.book);
-        const qint64 busyId = accountId(book.db(), o.busyAccount);
+        const qint64 busyId = accountId(book, o.busyAccount);
         if (o.wants("find"))
-            out[QStringLiteral("transaction_find")] = benchTransactionFind(o, book.db());
+            out[QStringLiteral("transaction_find")] = benchTransactionFind(o, book);
         if (o.wants("save"))
             out[QStringLiteral("save_1000")] = benchSave(o, busyId);
         if (o.wants("ledger")) {
-            const QJsonObject ledger = benchLedger(o, book.db(), busyId);
+            const QJsonObject ledger = benchLedger(o, book, busyId);
             out[QStringLiteral("ledger")] = ledger[QStringLiteral("ledger")];
             out[QStringLiteral("ledger_chart")] = ledger[QStringLiteral("chart")];
         }
         if (o.wants("summary")) {
-            const QJsonObject summary = benchSummary(o, book.db());
+            const QJsonObject summary = benchSummary(o, book);
             out[QStringLiteral("summary")] = summary[QStringLiteral("summary")];
             out[QStringLiteral("in_memory_sum")] = summary[QStringLiteral("in_memory_sum")];
         }

@@ -87,14 +87,14 @@ TEST(BenchData, BookAndJournalHoldTheSameData)
     generateTransactions(spec, [&](const GeneratedTransaction &t) { total += t.amount; });
     Book book;
     ASSERT_TRUE(book.open(bookPath).ok());
-    EXPECT_EQ(scalar(book.db(), QStringLiteral("SELECT count(*) FROM transaction_master")), 300);
-    EXPECT_EQ(scalar(book.db(), QStringLiteral("SELECT sum(amount) FROM transaction_master")), total);
-    EXPECT_EQ(scalar(book.db(), QStringLiteral("SELECT count(*) FROM account_master")), 40);
+    EXPECT_EQ(scalar(connectionOf(book), QStringLiteral("SELECT count(*) FROM transaction_master")), 300);
+    EXPECT_EQ(scalar(connectionOf(book), QStringLiteral("SELECT sum(amount) FROM transaction_master")), total);
+    EXPECT_EQ(scalar(connectionOf(book), QStringLiteral("SELECT count(*) FROM account_master")), 40);
     // The indexes dropped for the load are back.
-    EXPECT_EQ(scalar(book.db(), QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN "
+    EXPECT_EQ(scalar(connectionOf(book), QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN "
                                                "('transaction_from_side', 'transaction_to_side', 'transaction_date')")), 3);
     SystemSettings settings;
-    LoadSystemSettings(book.db(), settings);
+    LoadSystemSettings(book, settings);
     EXPECT_EQ(settings.finYearStart, year.start);
 
     QFile journal(journalPath);
@@ -104,5 +104,5 @@ TEST(BenchData, BookAndJournalHoldTheSameData)
     EXPECT_TRUE(lines.contains(QStringLiteral("2022-04-01 Opening balances")));
     EXPECT_EQ(lines.filter(QStringLiteral("Accounts:CASH  ")).size() + lines.filter(QRegularExpression(
                   QStringLiteral("^    Accounts:CASH$"))).size(),
-              scalar(book.db(), QStringLiteral("SELECT count(*) FROM transaction_master WHERE from_acc = 4 OR to_acc = 4")));
+              scalar(connectionOf(book), QStringLiteral("SELECT count(*) FROM transaction_master WHERE from_acc = 4 OR to_acc = 4")));
 }

@@ -87,7 +87,7 @@ struct Session {
     {
         if (const OpenResult r = state.book.open(bookPath); !r.ok())
             fail(r.description);
-        LoadSystemSettings(state.book.db(), state.settings);
+        LoadSystemSettings(state.book, state.settings);
     }
 };
 

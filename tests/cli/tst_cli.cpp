@@ -82,7 +82,7 @@ TEST_F(GoldenBook, FiguresEqualThoseOfTheCoreOperationsAndTheBooksYearStart)
     {
         Book b;
         ASSERT_TRUE(b.open(book).ok());
-        runSql(b.db(), QStringLiteral("UPDATE system_settings SET sys_value = ? WHERE sys_code = 'FYST'"),
+        runSql(connectionOf(b), QStringLiteral("UPDATE system_settings SET sys_value = ? WHERE sys_code = 'FYST'"),
                {QStringLiteral("2024-04-01")});
     }
     QStringList ledger = ledgerArgs().mid(0, 8);
@@ -103,14 +103,14 @@ TEST_F(GoldenBook, FiguresEqualThoseOfTheCoreOperationsAndTheBooksYearStart)
     Book b;
     ASSERT_TRUE(b.open(book).ok());
     LedgerInput in;
-    QSqlQuery q = runSql(b.db(), QStringLiteral("SELECT account_id FROM account_master WHERE account_name = 'Bank'"));
+    QSqlQuery q = runSql(connectionOf(b), QStringLiteral("SELECT account_id FROM account_master WHERE account_name = 'Bank'"));
     ASSERT_TRUE(q.next());
     in.accountId = q.value(0).toLongLong();
     in.fromDate = QDate(2024, 4, 10);
     in.toDate = QDate(2024, 12, 31);
     in.finYearStart = QDate(2024, 4, 1);
     in.dateFormat = QStringLiteral("d/M/yyyy");
-    const LedgerResult core = computeLedger(b.db(), in);
+    const LedgerResult core = computeLedger(b, in);
     ASSERT_EQ(tool.size(), qsizetype(core.movements.size()) + 3);
     EXPECT_EQ(tool[1][4], core.openingBalance.toPlain());
     for (size_t i = 0; i < core.movements.size(); ++i) {
@@ -122,13 +122,13 @@ TEST_F(GoldenBook, FiguresEqualThoseOfTheCoreOperationsAndTheBooksYearStart)
     EXPECT_EQ(tool.last()[4], core.closingBalance.toPlain());
 
     SummaryInput s;
-    QSqlQuery all = runSql(b.db(), QStringLiteral("SELECT account_id, account_name FROM account_master ORDER BY account_name"));
+    QSqlQuery all = runSql(connectionOf(b), QStringLiteral("SELECT account_id, account_name FROM account_master ORDER BY account_name"));
     while (all.next())
         s.accounts.push_back({all.value(0).toLongLong(), u'A', all.value(1).toString()});
     s.fromDate = in.fromDate;
     s.toDate = in.toDate;
     s.finYearStart = in.finYearStart;
-    const SummaryResult summary = computeSummary(b.db(), s);
+    const SummaryResult summary = computeSummary(b, s);
     ASSERT_EQ(summaryTool.size(), qsizetype(summary.listed.size()) + 2);
     for (size_t i = 0; i < summary.listed.size(); ++i) {
         const SummaryRow &r = summary.listed[i];
@@ -336,7 +336,7 @@ TEST_F(GoldenBook, SettingsAndTheYearStartGiveTheSameFiguresInEveryLocaleAndZone
     {
         Book b;
         ASSERT_TRUE(b.open(book).ok());
-        runSql(b.db(), QStringLiteral("UPDATE system_settings SET sys_value = 'Admin' WHERE sys_code = 'USER'"));
+        runSql(connectionOf(b), QStringLiteral("UPDATE system_settings SET sys_value = 'Admin' WHERE sys_code = 'USER'"));
     }
     // A new book has no year start: the opening counts every earlier movement.
     EXPECT_EQ(ok({QStringLiteral("settings"), book, QStringLiteral("--format"), QStringLiteral("csv")}),
@@ -351,7 +351,7 @@ TEST_F(GoldenBook, SettingsAndTheYearStartGiveTheSameFiguresInEveryLocaleAndZone
     {
         Book b;
         ASSERT_TRUE(b.open(book).ok());
-        QSqlQuery q = runSql(b.db(), QStringLiteral("SELECT sys_value FROM system_settings WHERE sys_code = 'USER'"));
+        QSqlQuery q = runSql(connectionOf(b), QStringLiteral("SELECT sys_value FROM system_settings WHERE sys_code = 'USER'"));
         ASSERT_TRUE(q.next());
         EXPECT_EQ(q.value(0).toString(), QStringLiteral("Admin"));
     }
@@ -423,8 +423,8 @@ TEST_F(GoldenBook, ImportsLeaveWhatAWindowStagedAlone)
     {
         Book b;
         ASSERT_TRUE(b.open(book).ok());
-        runSql(b.db(), QStringLiteral("INSERT INTO tmp_transaction_master_d VALUES (3)"));
-        runSql(b.db(), QStringLiteral("INSERT INTO tmp_account_d SELECT account_id FROM account_master "
+        runSql(connectionOf(b), QStringLiteral("INSERT INTO tmp_transaction_master_d VALUES (3)"));
+        runSql(connectionOf(b), QStringLiteral("INSERT INTO tmp_account_d SELECT account_id FROM account_master "
                                       "WHERE account_name = 'Rent'"));
     }
     const QString accounts = dir.filePath(QStringLiteral("more.csv"));
@@ -442,7 +442,7 @@ TEST_F(GoldenBook, ImportsLeaveWhatAWindowStagedAlone)
                                           QStringLiteral("Fuel"), QStringLiteral("30.00"), QStringLiteral("Diesel")}));
     Book b;
     ASSERT_TRUE(b.open(book).ok());
-    QSqlQuery staged = runSql(b.db(), QStringLiteral("SELECT (SELECT count(*) FROM tmp_transaction_master_d), "
+    QSqlQuery staged = runSql(connectionOf(b), QStringLiteral("SELECT (SELECT count(*) FROM tmp_transaction_master_d), "
                                                      "(SELECT count(*) FROM tmp_account_d)"));
     ASSERT_TRUE(staged.next());
     EXPECT_EQ(staged.value(0).toInt(), 1);

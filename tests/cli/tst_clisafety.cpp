@@ -100,7 +100,7 @@ TEST(CliSafety, AwkwardTextComesBackExactly)
     }
     Book opened;
     ASSERT_TRUE(opened.open(book).ok());
-    QSqlQuery check = runSql(opened.db(), QStringLiteral("PRAGMA integrity_check"));
+    QSqlQuery check = runSql(connectionOf(opened), QStringLiteral("PRAGMA integrity_check"));
     ASSERT_TRUE(check.next());
     EXPECT_EQ(check.value(0).toString(), QStringLiteral("ok"));
 }
@@ -130,7 +130,7 @@ struct UnusableBook : ::testing::Test {
         QFile::copy(good.path(), path);
         Book book;
         EXPECT_TRUE(book.open(path).ok());
-        runSql(book.db(), statement);
+        runSql(connectionOf(book), statement);
         return path;
     }
 };

@@ -45,7 +45,7 @@ QList<qint64> ids(const QSqlDatabase &db, const QString &statement)
 // One save of accounts: renames and revalues a few, adds three, and deletes
 // one once there are enough, so the table keeps changing without growing
 // without bound.
-std::function<void(const QSqlDatabase &)> accountSave(const QSqlDatabase &real, int generation, int step,
+std::function<void(Book &)> accountSave(const Book &real, int generation, int step,
                                                       QRandomGenerator &random)
 {
     RowArray rows = findAccounts(real, QString(), QString(), QString()).rows;
@@ -75,8 +75,8 @@ std::function<void(const QSqlDatabase &)> accountSave(const QSqlDatabase &real, 
         if (rows.textAt(r, AccountCol::Status).isEmpty())
             doomed = rows.intAt(r, AccountCol::Id);
     }
-    return [rows, doomed](const QSqlDatabase &db) {
-        const AccountSaveResult r = saveAccounts(db, rows, Today, doomed ? QList<qint64>{doomed} : QList<qint64>{});
+    return [rows, doomed](Book &book) {
+        const AccountSaveResult r = saveAccounts(book, rows, Today, doomed ? QList<qint64>{doomed} : QList<qint64>{});
         if (!r.ok())
             fail(QStringLiteral("account save refused: ") + r.text + u' ' + r.detail);
     };
@@ -84,7 +84,7 @@ std::function<void(const QSqlDatabase &)> accountSave(const QSqlDatabase &real, 
 
 // One save of transactions: fifteen new ones, two changed, and two deleted
 // once the book holds enough.
-std::function<void(const QSqlDatabase &)> transactionSave(const QSqlDatabase &real, int generation, int step,
+std::function<void(Book &)> transactionSave(const Book &real, int generation, int step,
                                                           QRandomGenerator &random)
 {
     RowArray rows = makeTranRows();
@@ -101,7 +101,7 @@ std::function<void(const QSqlDatabase &)> transactionSave(const QSqlDatabase &re
         rows.setText(r, TranCol::Particulars, stem + QStringLiteral("T%1").arg(k));
         rows.setText(r, TranCol::Status, QStringLiteral("I"));
     };
-    const QList<qint64> existing = ids(real, QStringLiteral("SELECT tran_id FROM transaction_master ORDER BY tran_id"));
+    const QList<qint64> existing = ids(connectionOf(real), QStringLiteral("SELECT tran_id FROM transaction_master ORDER BY tran_id"));
     if (existing.size() >= 2) {
         const int first = int(random.bounded(existing.size()));
         addRow(existing[first], 0);
@@ -112,14 +112,14 @@ std::function<void(const QSqlDatabase &)> transactionSave(const QSqlDatabase &re
     QList<qint64> doomed;
     if (existing.size() > 200)
         doomed << existing.first() << existing.last();
-    return [rows, doomed](const QSqlDatabase &db) {
-        const TranSaveResult r = saveTransactions(db, rows, QDateTime(Today, QTime(9, 30)), doomed);
+    return [rows, doomed](Book &book) {
+        const TranSaveResult r = saveTransactions(book, rows, QDateTime(Today, QTime(9, 30)), doomed);
         if (!r.ok())
             fail(QStringLiteral("transaction save refused: ") + r.text + u' ' + r.detail);
     };
 }
 
-std::function<void(const QSqlDatabase &)> settingsSave(int generation, int step, QRandomGenerator &random)
+std::function<void(Book &)> settingsSave(int generation, int step, QRandomGenerator &random)
 {
     SystemSettingsInput input;
     input.userName = QStringLiteral("user G%1S%2").arg(generation).arg(step);
@@ -128,7 +128,7 @@ std::function<void(const QSqlDatabase &)> settingsSave(int generation, int step,
     input.finYearEnd = input.finYearStart.addYears(1).addDays(-1);
     input.currency = step % 2 ? QStringLiteral("€") : QStringLiteral("EUR");
     input.monthFirst = random.bounded(2) == 1;
-    return [input](const QSqlDatabase &db) { saveSystemSettings(db, input, Today); };
+    return [input](Book &book) { saveSystemSettings(book, input, Today); };
 }
 
 } // namespace
@@ -167,23 +167,23 @@ int main(int argc, char **argv)
             fail(side.errorString());
     };
     try {
-        record(QStringLiteral("start ") + test::bookDigest(real.db()));
+        record(QStringLiteral("start ") + test::bookDigest(connectionOf(real)));
         std::printf("ready\n");
         std::fflush(stdout);
         for (int step = 0;; ++step) {
             QRandomGenerator random(quint32(generation * 100003 + step));
-            std::function<void(const QSqlDatabase &)> save;
+            std::function<void(Book &)> save;
             if (kind == QLatin1String("accounts"))
-                save = accountSave(real.db(), generation, step, random);
+                save = accountSave(real, generation, step, random);
             else if (kind == QLatin1String("transactions"))
-                save = transactionSave(real.db(), generation, step, random);
+                save = transactionSave(real, generation, step, random);
             else if (kind == QLatin1String("settings"))
                 save = settingsSave(generation, step, random);
             else
                 fail(QStringLiteral("unknown kind ") + kind);
-            save(ref.db());
-            record(QStringLiteral("%1 ").arg(step) + test::bookDigest(ref.db()));
-            save(real.db());
+            save(ref);
+            record(QStringLiteral("%1 ").arg(step) + test::bookDigest(connectionOf(ref)));
+            save(real);
         }
     } catch (const DbError &e) {
         fail(e.description());

@@ -42,6 +42,7 @@ QStringList accountsInBook(const QSqlDatabase &db)
 struct AccountBook : ::testing::Test {
     TestBook t;
     QSqlDatabase db() { return t.db(); }
+    Book &book() { return t.book(); }
 };
 
 } // namespace
@@ -54,7 +55,7 @@ TEST_F(AccountBook, FindFiltersByPrefixWildcardAndInclusiveBounds)
     t.addAccount(44, QStringLiteral("O'Brien & Co"), 5, Money::fromCents(-50001));
     t.addAccount(45, QStringLiteral("100% Pure_Fund"), 4, Money::fromCents(50000));
     auto names = [&](const QString &filter, const QString &lo = {}, const QString &hi = {}) {
-        const AccountFindResult r = findAccounts(db(), filter, lo, hi);
+        const AccountFindResult r = findAccounts(book(), filter, lo, hi);
         QStringList out;
         for (int i = 0; i < r.rows.rowCount(); ++i)
             out << r.rows.textAt(i, AccountCol::Name);
@@ -72,12 +73,12 @@ TEST_F(AccountBook, FindFiltersByPrefixWildcardAndInclusiveBounds)
     EXPECT_EQ(names(QString(), QString(), QStringLiteral("-500.01")), (QStringList{"O'Brien & Co"}));
     EXPECT_EQ(names(QString(), QStringLiteral("12abc")).size(), 4); // bound 12.00
 
-    const AccountFindResult all = findAccounts(db(), QString(), QString(), QString());
+    const AccountFindResult all = findAccounts(book(), QString(), QString(), QString());
     EXPECT_EQ(all.rows.rowCount(), 11); // the six built-in accounts too
     EXPECT_EQ(all.total.toPlain(), QStringLiteral("699.98"));
     EXPECT_EQ(all.rows.intAt(0, AccountCol::SerialNo), 1);
     EXPECT_EQ(all.rows.intAt(10, AccountCol::SerialNo), 11);
-    EXPECT_TRUE(findAccounts(db(), QStringLiteral("zzz"), {}, {}).total.isZero());
+    EXPECT_TRUE(findAccounts(book(), QStringLiteral("zzz"), {}, {}).total.isZero());
 }
 
 TEST_F(AccountBook, NewIdsFollowTheHighestInGridOrderAndChangesKeepTheirs)
@@ -88,7 +89,7 @@ TEST_F(AccountBook, NewIdsFollowTheHighestInGridOrderAndChangesKeepTheirs)
     addRow(rows, 41, QStringLiteral("Rent"), 2, -500, QStringLiteral("changed"));
     addRow(rows, 0, QStringLiteral("Alpha"));
     addRow(rows, 4, QStringLiteral("CASH"), 4, 999, {}, false); // not marked: untouched
-    const AccountSaveResult r = saveAccounts(db(), rows, Today);
+    const AccountSaveResult r = saveAccounts(book(), rows, Today);
     ASSERT_TRUE(r.ok()) << r.detail.toStdString();
     EXPECT_EQ(r.savedIds, (QList<qint64>{42, 41, 43}));
     const QStringList book = accountsInBook(db());
@@ -103,7 +104,7 @@ TEST_F(AccountBook, FirstIdOnAnEmptyTableIsOne)
     runSql(db(), QStringLiteral("DELETE FROM account_master"));
     RowArray rows = makeAccountRows();
     addRow(rows, 0, QStringLiteral("First"));
-    ASSERT_TRUE(saveAccounts(db(), rows, Today).ok());
+    ASSERT_TRUE(saveAccounts(book(), rows, Today).ok());
     EXPECT_EQ(accountsInBook(db()), (QStringList{"1|First|0|0||12/07/2026"}));
 }
 
@@ -131,7 +132,7 @@ TEST_F(AccountBook, NameChecksRefuseAndLeaveTheBookAsItWas)
         RowArray rows = makeAccountRows();
         for (const auto &[id, name] : c.rows)
             addRow(rows, id, name);
-        const AccountSaveResult r = saveAccounts(db(), rows, Today);
+        const AccountSaveResult r = saveAccounts(book(), rows, Today);
         EXPECT_EQ(r.outcome, c.outcome);
         if (!c.text.isEmpty()) {
             EXPECT_EQ(r.text, c.text);
@@ -146,13 +147,13 @@ TEST_F(AccountBook, NamesClashIgnoringTheCaseOfEveryLetter)
     t.addAccount(41, QStringLiteral("Äpfel"), 2, Money());
     RowArray rows = makeAccountRows();
     addRow(rows, 0, QStringLiteral("äpfel"));
-    EXPECT_EQ(saveAccounts(db(), rows, Today).outcome, AccountSaveResult::Outcome::ExistingName);
+    EXPECT_EQ(saveAccounts(book(), rows, Today).outcome, AccountSaveResult::Outcome::ExistingName);
     rows = makeAccountRows();
     addRow(rows, 0, QStringLiteral("Ørsted"));
     addRow(rows, 0, QStringLiteral(" ØRSTED"));
-    EXPECT_EQ(saveAccounts(db(), rows, Today).outcome, AccountSaveResult::Outcome::RepeatingName);
+    EXPECT_EQ(saveAccounts(book(), rows, Today).outcome, AccountSaveResult::Outcome::RepeatingName);
     rows.setText(1, AccountCol::Name, QStringLiteral("Örsted"));
-    EXPECT_TRUE(saveAccounts(db(), rows, Today).ok());
+    EXPECT_TRUE(saveAccounts(book(), rows, Today).ok());
 }
 
 TEST_F(AccountBook, SelfAndSwappedNamesAreAccepted)
@@ -162,11 +163,11 @@ TEST_F(AccountBook, SelfAndSwappedNamesAreAccepted)
     // A changed account keeping its name is not a duplicate of itself.
     RowArray rows = makeAccountRows();
     addRow(rows, 41, QStringLiteral("Rent"), 2, 100);
-    EXPECT_TRUE(saveAccounts(db(), rows, Today).ok());
+    EXPECT_TRUE(saveAccounts(book(), rows, Today).ok());
     // Renaming Rent to Food while Food is deleted in the same cycle.
     rows = makeAccountRows();
     addRow(rows, 41, QStringLiteral("Food"), 2, 100);
-    const AccountSaveResult r = saveAccounts(db(), rows, Today, {42});
+    const AccountSaveResult r = saveAccounts(book(), rows, Today, {42});
     EXPECT_TRUE(r.ok()) << r.text.toStdString();
     const QStringList book = accountsInBook(db());
     EXPECT_TRUE(book.contains(QStringLiteral("41|Food|2|100||12/07/2026")));
@@ -178,10 +179,10 @@ TEST_F(AccountBook, ARefusedSaveDeletesNothingAndTheRetryDeletes)
     t.addAccount(41, QStringLiteral("Rent"), 2, Money());
     RowArray rows = makeAccountRows();
     addRow(rows, 0, QString());
-    EXPECT_EQ(saveAccounts(db(), rows, Today, {41, 0}).outcome, AccountSaveResult::Outcome::EmptyName);
+    EXPECT_EQ(saveAccounts(book(), rows, Today, {41, 0}).outcome, AccountSaveResult::Outcome::EmptyName);
     EXPECT_EQ(t.count(QStringLiteral("account_master")), 7);
     rows.setText(0, AccountCol::Name, QStringLiteral("Fixed"));
-    const AccountSaveResult saved = saveAccounts(db(), rows, Today, {41, 0});
+    const AccountSaveResult saved = saveAccounts(book(), rows, Today, {41, 0});
     EXPECT_TRUE(saved.ok());
     EXPECT_EQ(saved.deletedCount, 1);
     EXPECT_EQ(t.count(QStringLiteral("account_master")), 7); // Rent gone, Fixed added
@@ -197,7 +198,7 @@ TEST_F(AccountBook, FailureBetweenDeleteAndInsertKeepsEveryAccount)
     RowArray rows = makeAccountRows();
     addRow(rows, 41, QStringLiteral("Rent renamed"));
     addRow(rows, 0, QStringLiteral("New"));
-    const AccountSaveResult r = saveAccounts(db(), rows, Today, {1});
+    const AccountSaveResult r = saveAccounts(book(), rows, Today, {1});
     EXPECT_EQ(r.outcome, AccountSaveResult::Outcome::Failed);
     EXPECT_EQ(r.title, QStringLiteral("Error"));
     EXPECT_EQ(r.text, QStringLiteral("Error : \r\n\r\nInvalid Data.\r\nPlease check all entries again."));
@@ -211,14 +212,14 @@ TEST_F(AccountBook, IdsAbove32767FailAndHostileTextIsStoredExactly)
     runSql(db(), QStringLiteral("INSERT INTO account_master VALUES (32767, 'Last', 1, 0, NULL, NULL)"));
     RowArray rows = makeAccountRows();
     addRow(rows, 0, QStringLiteral("One too many"));
-    EXPECT_EQ(saveAccounts(db(), rows, Today).outcome, AccountSaveResult::Outcome::Failed);
+    EXPECT_EQ(saveAccounts(book(), rows, Today).outcome, AccountSaveResult::Outcome::Failed);
 
     runSql(db(), QStringLiteral("DELETE FROM account_master WHERE account_id = 32767"));
     const QString hostile = QStringLiteral("x'); DROP TABLE account_master; -- \"%_\\ Zoë ") + QString(1000, u'y');
     rows = makeAccountRows();
     addRow(rows, 0, hostile, 1, 0, hostile);
-    ASSERT_TRUE(saveAccounts(db(), rows, Today).ok());
-    const AccountFindResult found = findAccounts(db(), hostile, {}, {});
+    ASSERT_TRUE(saveAccounts(book(), rows, Today).ok());
+    const AccountFindResult found = findAccounts(book(), hostile, {}, {});
     ASSERT_EQ(found.rows.rowCount(), 1);
     EXPECT_EQ(found.rows.textAt(0, AccountCol::Name), hostile.trimmed());
     EXPECT_EQ(found.rows.textAt(0, AccountCol::Particulars), hostile.trimmed());
@@ -231,14 +232,14 @@ TEST_F(AccountBook, RefusalsNameTheRowAtFault)
     addRow(rows, 0, QStringLiteral("Food"), 2, 0, {}, false);
     addRow(rows, 0, QStringLiteral("Fuel"));
     addRow(rows, 0, QStringLiteral("rent"));
-    EXPECT_EQ(saveAccounts(db(), rows, Today).refusedRow, 2); // existing name
+    EXPECT_EQ(saveAccounts(book(), rows, Today).refusedRow, 2); // existing name
     rows.setText(2, AccountCol::Name, QStringLiteral("Travel"));
     addRow(rows, 0, QStringLiteral("FUEL"));
-    const AccountSaveResult repeated = saveAccounts(db(), rows, Today);
+    const AccountSaveResult repeated = saveAccounts(book(), rows, Today);
     EXPECT_EQ(repeated.outcome, AccountSaveResult::Outcome::RepeatingName);
     EXPECT_EQ(repeated.refusedRow, 3); // the later of the two
     rows.setText(3, AccountCol::Name, QStringLiteral(" "));
-    EXPECT_EQ(saveAccounts(db(), rows, Today).refusedRow, 3); // empty name
+    EXPECT_EQ(saveAccounts(book(), rows, Today).refusedRow, 3); // empty name
 
 }
 
@@ -253,7 +254,7 @@ TEST_F(AccountBook, AnAccountInUseIsNotDeletedAndDeletedIdsAreNeverGivenAgain)
     const QStringList before = accountsInBook(db());
     RowArray rows = makeAccountRows();
     addRow(rows, 0, QStringLiteral("Travel"));
-    const AccountSaveResult r = saveAccounts(db(), rows, Today, {43, 41});
+    const AccountSaveResult r = saveAccounts(book(), rows, Today, {43, 41});
     EXPECT_EQ(r.outcome, AccountSaveResult::Outcome::InUse);
     EXPECT_EQ(r.title, QStringLiteral("Invalid Data"));
     EXPECT_EQ(r.text, QStringLiteral("Wages is used by 2 transactions"));
@@ -261,9 +262,9 @@ TEST_F(AccountBook, AnAccountInUseIsNotDeletedAndDeletedIdsAreNeverGivenAgain)
 
     // Deleting the highest account leaves its id unused for good, in this
     // save and every later one.
-    ASSERT_TRUE(saveAccounts(db(), makeAccountRows(), Today, {43}).ok());
-    EXPECT_EQ(saveAccounts(db(), rows, Today).savedIds, (QList<qint64>{44}));
-    ASSERT_TRUE(saveAccounts(db(), makeAccountRows(), Today, {44}).ok());
+    ASSERT_TRUE(saveAccounts(book(), makeAccountRows(), Today, {43}).ok());
+    EXPECT_EQ(saveAccounts(book(), rows, Today).savedIds, (QList<qint64>{44}));
+    ASSERT_TRUE(saveAccounts(book(), makeAccountRows(), Today, {44}).ok());
     rows.setText(0, AccountCol::Name, QStringLiteral("Fuel"));
-    EXPECT_EQ(saveAccounts(db(), rows, Today).savedIds, (QList<qint64>{45}));
+    EXPECT_EQ(saveAccounts(book(), rows, Today).savedIds, (QList<qint64>{45}));
 }

@@ -131,7 +131,7 @@ TEST(Book, NewerFormatIsRefusedUnchangedAndOlderBooksOpen)
     runSql(u.db(), QStringLiteral("DELETE FROM book_info WHERE key = 'version'"));
     u.book().close();
     EXPECT_TRUE(book.open(u.path()).ok());
-    runSql(book.db(), QStringLiteral("DROP TABLE book_info"));
+    runSql(connectionOf(book), QStringLiteral("DROP TABLE book_info"));
     book.close();
     EXPECT_TRUE(book.open(u.path()).ok());
 }
@@ -165,7 +165,7 @@ TEST(SystemSettings, LoadMatchesCodesExactlyAndFillsBlankYears)
     runSql(t.db(), insert, {QStringLiteral("FYST"), QStringLiteral("  ")});
     SystemSettings s;
     s.password = QStringLiteral("kept");
-    LoadSystemSettings(t.db(), s);
+    LoadSystemSettings(t.book(), s);
     EXPECT_EQ(s.userName, QStringLiteral("Admin"));
     EXPECT_EQ(s.password, QStringLiteral("kept")); // no PASS row: unchanged
     EXPECT_EQ(s.currency, QString());
@@ -185,13 +185,13 @@ TEST(SystemSettings, SaveWritesSixStampedRowsAndRoundTripsAnyText)
     in.finYearEnd = QDate(2025, 3, 31);
     in.currency = QStringLiteral(" € ");
     in.monthFirst = true;
-    saveSystemSettings(t.db(), in, QDate(2026, 12, 7));
+    saveSystemSettings(t.book(), in, QDate(2026, 12, 7));
     EXPECT_EQ(t.count(QStringLiteral("system_settings")), 6);
     QSqlQuery q = runSql(t.db(), QStringLiteral("SELECT count(*) FROM system_settings WHERE saved_on = '12/07/2026'"));
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toInt(), 6);
     SystemSettings s;
-    LoadSystemSettings(t.db(), s);
+    LoadSystemSettings(t.book(), s);
     EXPECT_EQ(s.userName, QStringLiteral("O'Brien"));
     EXPECT_EQ(s.password, in.password);
     EXPECT_EQ(s.currency, QStringLiteral("€"));
@@ -210,9 +210,9 @@ TEST(SystemSettings, FailedSaveKeepsTheOldRows)
     SystemSettingsInput in;
     in.userName = QStringLiteral("new");
     in.finYearStart = in.finYearEnd = QDate(2024, 1, 1);
-    EXPECT_THROW(saveSystemSettings(t.db(), in, QDate(2026, 12, 7)), DbError);
+    EXPECT_THROW(saveSystemSettings(t.book(), in, QDate(2026, 12, 7)), DbError);
     SystemSettings s;
-    LoadSystemSettings(t.db(), s);
+    LoadSystemSettings(t.book(), s);
     EXPECT_EQ(s.userName, QString());
     EXPECT_EQ(s.dateFormat, QStringLiteral("d/M/yyyy"));
     EXPECT_EQ(t.count(QStringLiteral("system_settings")), 6);

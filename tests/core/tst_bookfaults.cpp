@@ -76,31 +76,31 @@ SystemSettingsInput settingsInput(int length = 5)
 // written, the clean-up after a failed save empties work tables and so
 // touches the file's header: then its tables are compared instead.
 enum class Compare { Bytes, Tables };
-void expectEverySaveRefused(const QSqlDatabase &db, const QString &bookPath, DbFault fault, const QString &words,
+void expectEverySaveRefused(Book &book, const QString &bookPath, DbFault fault, const QString &words,
                             Compare compare = Compare::Bytes, int particularsLength = 10)
 {
     const bool writable = compare == Compare::Tables;
-    const QByteArray before = writable ? test::bookDigest(db).toUtf8() : fileBytes(bookPath);
-    const AccountSaveResult accounts = saveAccounts(db, newAccountRows(particularsLength), Today);
+    const QByteArray before = writable ? test::bookDigest(connectionOf(book)).toUtf8() : fileBytes(bookPath);
+    const AccountSaveResult accounts = saveAccounts(book, newAccountRows(particularsLength), Today);
     EXPECT_EQ(accounts.outcome, AccountSaveResult::Outcome::Failed);
     EXPECT_EQ(accounts.title, QStringLiteral("Error"));
     EXPECT_TRUE(accounts.text.startsWith(QLatin1String("Error : \r\n\r\n")));
     EXPECT_TRUE(accounts.text.contains(words)) << accounts.text.toStdString();
 
-    const TranSaveResult transactions = saveTransactions(db, newTransactionRows(particularsLength),
+    const TranSaveResult transactions = saveTransactions(book, newTransactionRows(particularsLength),
                                                          QDateTime(Today, QTime(9, 0)));
     EXPECT_EQ(transactions.outcome, TranSaveResult::Outcome::Failed);
     EXPECT_TRUE(transactions.text.startsWith(QLatin1String("Error saving the data\r\n\r\n")));
     EXPECT_TRUE(transactions.text.contains(words)) << transactions.text.toStdString();
 
     try {
-        saveSystemSettings(db, settingsInput(particularsLength), Today);
+        saveSystemSettings(book, settingsInput(particularsLength), Today);
         ADD_FAILURE() << "the settings were saved";
     } catch (const DbError &e) {
         EXPECT_EQ(e.fault(), fault);
         EXPECT_TRUE(e.description().contains(words)) << e.description().toStdString();
     }
-    EXPECT_EQ(writable ? test::bookDigest(db).toUtf8() : fileBytes(bookPath), before);
+    EXPECT_EQ(writable ? test::bookDigest(connectionOf(book)).toUtf8() : fileBytes(bookPath), before);
     EXPECT_FALSE(QFileInfo::exists(bookPath + QStringLiteral("-journal")));
 }
 
@@ -118,14 +118,14 @@ TEST(BookFaults, ReadOnlyBookShowsEverythingAndRefusesEverySaveClearly)
         const OpenResult opened = book.open(t.path());
         ASSERT_TRUE(opened.ok()) << opened.description.toStdString();
         // Lists and reports fill their work tables in temporary copies.
-        EXPECT_EQ(findAccounts(book.db(), QString(), QString(), QString()).rows.rowCount(), 7);
-        EXPECT_EQ(findTransactions(book.db(), TranSearch{}).rows.rowCount(), 1);
-        const LedgerResult ledger = computeLedger(book.db(), {qint64(10), QDate(2025, 1, 1), QDate(2025, 12, 31),
+        EXPECT_EQ(findAccounts(book, QString(), QString(), QString()).rows.rowCount(), 7);
+        EXPECT_EQ(findTransactions(book, TranSearch{}).rows.rowCount(), 1);
+        const LedgerResult ledger = computeLedger(book, {qint64(10), QDate(2025, 1, 1), QDate(2025, 12, 31),
                                                               QDate(2025, 1, 1),
                                                               QString::fromLatin1(DayFirstFormat)});
         EXPECT_EQ(ledger.closingBalance.cents(), 12500);
-        expectEverySaveRefused(book.db(), t.path(), DbFault::ReadOnly, QStringLiteral("The book is read-only"));
-        EXPECT_EQ(findAccounts(book.db(), QString(), QString(), QString()).rows.rowCount(), 7);
+        expectEverySaveRefused(book, t.path(), DbFault::ReadOnly, QStringLiteral("The book is read-only"));
+        EXPECT_EQ(findAccounts(book, QString(), QString(), QString()).rows.rowCount(), 7);
     }
     EXPECT_EQ(fileBytes(t.path()), before);
 }
@@ -146,9 +146,9 @@ TEST(BookFaults, BookLockedByAnotherProcessIsReportedAfterTheWaitNotHungOn)
         EXPECT_TRUE(opened.description.contains(QLatin1String("in use by another program")))
             << opened.description.toStdString();
         // A book opened before the lock was taken refuses its saves.
-        expectEverySaveRefused(open.db(), t.path(), DbFault::Locked, QStringLiteral("in use by another program"));
+        expectEverySaveRefused(open, t.path(), DbFault::Locked, QStringLiteral("in use by another program"));
         try {
-            findAccounts(open.db(), QString(), QString(), QString());
+            findAccounts(open, QString(), QString(), QString());
             ADD_FAILURE() << "the accounts were read";
         } catch (const DbError &e) {
             EXPECT_EQ(e.fault(), DbFault::Locked);
@@ -156,7 +156,7 @@ TEST(BookFaults, BookLockedByAnotherProcessIsReportedAfterTheWaitNotHungOn)
     }
     EXPECT_EQ(fileBytes(t.path()), before);
     // Once the other program lets go, saving works again.
-    EXPECT_TRUE(saveAccounts(open.db(), newAccountRows(), Today).ok());
+    EXPECT_TRUE(saveAccounts(open, newAccountRows(), Today).ok());
 }
 
 TEST(BookFaults, BookThatCannotGrowRefusesSavesAndStaysAsItWas)
@@ -169,7 +169,7 @@ TEST(BookFaults, BookThatCannotGrowRefusesSavesAndStaysAsItWas)
     ASSERT_TRUE(pages.next());
     runSql(t.db(), QStringLiteral("PRAGMA max_page_count = %1").arg(pages.value(0).toLongLong()));
     pages.finish();
-    expectEverySaveRefused(t.db(), t.path(), DbFault::DiskFull, QStringLiteral("disk holding the book is full"),
+    expectEverySaveRefused(t.book(), t.path(), DbFault::DiskFull, QStringLiteral("disk holding the book is full"),
                            Compare::Tables, 5000);
     EXPECT_EQ(t.count(QStringLiteral("account_master")), 7);
     EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 1);
@@ -185,9 +185,9 @@ TEST(BookFaults, BookOnAFullDiskRefusesSavesAndStaysAsItWas)
         GTEST_SKIP() << "mounting a small file system is not permitted here";
     Book book;
     ASSERT_TRUE(book.open(disk->bookPath()).ok());
-    expectEverySaveRefused(book.db(), disk->bookPath(), DbFault::DiskFull,
+    expectEverySaveRefused(book, disk->bookPath(), DbFault::DiskFull,
                            QStringLiteral("disk holding the book is full"));
-    EXPECT_EQ(findAccounts(book.db(), QString(), QString(), QString()).rows.rowCount(), 7);
+    EXPECT_EQ(findAccounts(book, QString(), QString(), QString()).rows.rowCount(), 7);
 }
 
 TEST(BookFaults, BookLeftHalfSavedByACrashIsPutBackAndOpens)
@@ -239,8 +239,8 @@ TEST(BookFaults, BookLeftHalfSavedByACrashIsPutBackAndOpens)
     const OpenResult opened = book.open(copy);
     ASSERT_TRUE(opened.ok()) << opened.description.toStdString();
     EXPECT_FALSE(QFileInfo::exists(copy + QStringLiteral("-journal")));
-    EXPECT_EQ(test::bookDigest(book.db()), before);
-    QSqlQuery check = runSql(book.db(), QStringLiteral("PRAGMA integrity_check"));
+    EXPECT_EQ(test::bookDigest(connectionOf(book)), before);
+    QSqlQuery check = runSql(connectionOf(book), QStringLiteral("PRAGMA integrity_check"));
     ASSERT_TRUE(check.next());
     EXPECT_EQ(check.value(0).toString(), QStringLiteral("ok"));
 }

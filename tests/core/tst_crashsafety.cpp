@@ -76,11 +76,11 @@ void killRounds(const QString &kind, int rounds, quint32 seed, Outcome &outcome)
         Book reopened;
         const OpenResult opened = reopened.open(book.path());
         ASSERT_TRUE(opened.ok()) << opened.description.toStdString();
-        QSqlQuery check = runSql(reopened.db(), QStringLiteral("PRAGMA integrity_check"));
+        QSqlQuery check = runSql(connectionOf(reopened), QStringLiteral("PRAGMA integrity_check"));
         ASSERT_TRUE(check.next());
         ASSERT_EQ(check.value(0).toString(), QStringLiteral("ok")) << kind.toStdString() << " round " << round;
         check.finish();
-        const QString found = test::bookDigest(reopened.db());
+        const QString found = test::bookDigest(connectionOf(reopened));
         reopened.close();
         if (found == states.last() && states.size() == 2)
             ++outcome.after;

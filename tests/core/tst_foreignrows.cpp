@@ -35,13 +35,13 @@ TEST(ForeignRows, EveryReportNamesTheTableTheRowAndTheFault)
     t.addAccount(11, QStringLiteral("Salary"), 1, Money());
     t.addTransaction(1, QDate(2024, 1, 5), 11, 10, Money::fromCents(5000));
     const QString format = QString::fromLatin1(DayFirstFormat);
-    const auto ledger = [&] { computeLedger(t.db(), {qint64(10), QDate(2024, 1, 1), QDate(2024, 12, 31), QDate(), format}); };
+    const auto ledger = [&] { computeLedger(t.book(), {qint64(10), QDate(2024, 1, 1), QDate(2024, 12, 31), QDate(), format}); };
     SummaryInput in;
     in.accounts = {{10, u'A', QStringLiteral("Bank")}, {11, u'A', QStringLiteral("Salary")}};
     in.fromDate = QDate(2024, 1, 1);
     in.toDate = QDate(2024, 12, 31);
-    const auto summary = [&] { computeSummary(t.db(), in); };
-    const auto find = [&] { findTransactions(t.db(), TranSearch{}); };
+    const auto summary = [&] { computeSummary(t.book(), in); };
+    const auto find = [&] { findTransactions(t.book(), TranSearch{}); };
     EXPECT_EQ(refusal(ledger), QStringLiteral("no refusal"));
     EXPECT_EQ(refusal(summary), QStringLiteral("no refusal"));
 
@@ -94,7 +94,7 @@ TEST(ForeignRows, EveryReportNamesTheTableTheRowAndTheFault)
     {
         Book other;
         ASSERT_TRUE(other.open(t.path()).ok());
-        runSql(other.db(), QStringLiteral("UPDATE account_master SET open_amount = '100,00' WHERE account_id = 10"));
+        runSql(connectionOf(other), QStringLiteral("UPDATE account_master SET open_amount = '100,00' WHERE account_id = 10"));
     }
     const QString opening = QStringLiteral("The book holds a row that was not written by this program, so the figures "
                                            "would be wrong: table account_master, row account_id 10: the opening "

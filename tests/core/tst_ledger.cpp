@@ -36,7 +36,7 @@ struct LedgerBook : ::testing::Test {
     LedgerResult find(std::optional<qint64> account, QDate from, QDate to,
                       const QString &format = QString::fromLatin1(DayFirstFormat))
     {
-        return computeLedger(t.db(), {account, from, to, fyStart, format});
+        return computeLedger(t.book(), {account, from, to, fyStart, format});
     }
 
     QStringList rowTexts(const LedgerResult &l) const
@@ -209,26 +209,26 @@ TEST_F(LedgerBook, WithoutAYearStartTheOpeningCountsEveryEarlierMovementInAnyLoc
             t.setSetting(QStringLiteral("DTFM"), QStringLiteral("d/M/yyyy"));
             t.setSetting(QStringLiteral("FYST"), QString());
             SystemSettings settings;
-            LoadSystemSettings(t.db(), settings);
+            LoadSystemSettings(t.book(), settings);
             EXPECT_FALSE(settings.finYearStart.isValid());
             EXPECT_EQ(settings.defaultFromDate(QDate(2026, 5, 17)), QDate(2026, 1, 1));
-            LedgerResult l = computeLedger(t.db(), {10, from, to, settings.finYearStart, settings.dateFormat});
+            LedgerResult l = computeLedger(t.book(), {10, from, to, settings.finYearStart, settings.dateFormat});
             EXPECT_EQ(l.openingBalance, cents(12000));
             EXPECT_EQ(l.closingBalance, cents(12700));
             SummaryInput in{{{10, u'A', QStringLiteral("Bank")}}, from, to, settings.finYearStart, {}, {}, {}, {}};
-            EXPECT_EQ(computeSummary(t.db(), in).listed.at(0).opening, cents(12000));
+            EXPECT_EQ(computeSummary(t.book(), in).listed.at(0).opening, cents(12000));
 
             // A short date an older book stored in its own order: 1 July 2023.
             t.setSetting(QStringLiteral("FYST"), QStringLiteral("01/07/2023"));
-            LoadSystemSettings(t.db(), settings);
+            LoadSystemSettings(t.book(), settings);
             EXPECT_EQ(settings.finYearStart, QDate(2023, 7, 1));
-            l = computeLedger(t.db(), {10, from, to, settings.finYearStart, settings.dateFormat});
+            l = computeLedger(t.book(), {10, from, to, settings.finYearStart, settings.dateFormat});
             EXPECT_EQ(l.openingBalance, cents(7000));
             t.setSetting(QStringLiteral("DTFM"), QStringLiteral("mm/dd/yyyy"));
-            LoadSystemSettings(t.db(), settings);
+            LoadSystemSettings(t.book(), settings);
             EXPECT_EQ(settings.finYearStart, QDate(2023, 1, 7));
             t.setSetting(QStringLiteral("FYST"), QStringLiteral("2023-07-01"));
-            LoadSystemSettings(t.db(), settings);
+            LoadSystemSettings(t.book(), settings);
             EXPECT_EQ(settings.finYearStart, QDate(2023, 7, 1));
         }
     }

@@ -32,8 +32,8 @@ struct LedgerChartBook : ::testing::Test {
 
     ChartData chart(QDate from, QDate to)
     {
-        const LedgerResult ledger = computeLedger(t.db(), {10, from, to, QDate(2024, 1, 1), format});
-        return computeLedgerChart(t.db(), ledger, {from, to, format, QStringLiteral("EUR")});
+        const LedgerResult ledger = computeLedger(t.book(), {10, from, to, QDate(2024, 1, 1), format});
+        return computeLedgerChart(t.book(), ledger, {from, to, format, QStringLiteral("EUR")});
     }
 
     static std::vector<qint64> labelledDays(const ChartData &c)

@@ -99,7 +99,7 @@ TEST(MoneySums, AMillionRandomAmountsSumExactlyInLedgerAndSummary)
     rows.clear();
 
     const LedgerResult ledger =
-        computeLedger(t.db(), {qint64(4), from, to, fyStart, QString::fromLatin1(DayFirstFormat)});
+        computeLedger(t.book(), {qint64(4), from, to, fyStart, QString::fromLatin1(DayFirstFormat)});
     EXPECT_EQ(ledger.openingBalance.cents(), openingCents[4]);
     EXPECT_EQ(ledger.closingBalance.cents(), openingCents[4] + movementCents[4]);
     ASSERT_FALSE(ledger.movements.empty());
@@ -116,7 +116,7 @@ TEST(MoneySums, AMillionRandomAmountsSumExactlyInLedgerAndSummary)
     in.fromDate = from;
     in.toDate = to;
     in.finYearStart = fyStart;
-    const SummaryResult summary = computeSummary(t.db(), in);
+    const SummaryResult summary = computeSummary(t.book(), in);
     ASSERT_EQ(summary.listed.size(), 6u);
     qint64 totalOpening = 0, totalMovement = 0;
     for (const SummaryRow &row : summary.listed) {
@@ -161,7 +161,7 @@ TEST(MoneySums, LargestAndNegativeAmountsFormatAndSum)
     const QDate fyStart(2024, 1, 1);
     const QString format = QString::fromLatin1(DayFirstFormat);
 
-    const LedgerResult credit = computeLedger(t.db(), {qint64(10), day, day.addDays(9), fyStart, format});
+    const LedgerResult credit = computeLedger(t.book(), {qint64(10), day, day.addDays(9), fyStart, format});
     EXPECT_EQ(credit.closingBalance.cents(), 5 * Money::MaxCents);
     EXPECT_EQ(credit.closingText, QStringLiteral("4999999999999.95"));
     EXPECT_EQ(credit.closingFlag, QStringLiteral("(Credit)"));
@@ -169,7 +169,7 @@ TEST(MoneySums, LargestAndNegativeAmountsFormatAndSum)
     EXPECT_EQ(credit.rows.textAt(0, LedgerResult::CreditColumn), QStringLiteral("999999999999.99"));
     EXPECT_EQ(credit.rows.textAt(3, LedgerResult::BalanceColumn), QStringLiteral("4999999999999.95 (Credit)"));
 
-    const LedgerResult debit = computeLedger(t.db(), {qint64(11), day, day.addDays(9), fyStart, format});
+    const LedgerResult debit = computeLedger(t.book(), {qint64(11), day, day.addDays(9), fyStart, format});
     EXPECT_EQ(debit.openingText, QStringLiteral("999999999999.99"));
     EXPECT_EQ(debit.openingFlag, QStringLiteral("(Debit)"));
     EXPECT_EQ(debit.closingBalance.cents(), -4 * Money::MaxCents);
@@ -185,7 +185,7 @@ TEST(MoneySums, LargestAndNegativeAmountsFormatAndSum)
     in.fromDate = day;
     in.toDate = day.addDays(9);
     in.finYearStart = fyStart;
-    const SummaryResult summary = computeSummary(t.db(), in);
+    const SummaryResult summary = computeSummary(t.book(), in);
     ASSERT_EQ(summary.listed.size(), 3u);
     EXPECT_EQ(summary.listed[0].balance.cents(), 5 * Money::MaxCents);
     EXPECT_EQ(summary.listed[1].balance.cents(), -4 * Money::MaxCents);
@@ -214,17 +214,17 @@ TEST(MoneySums, SumsPastTheRangeOfCentsAreRefusedNamingWhat)
         }
         return QStringLiteral("no refusal");
     };
-    EXPECT_EQ(refusal([&] { computeLedger(t.db(), {qint64(10), QDate(2024, 3, 1), QDate(2024, 3, 31), QDate(), format}); }),
+    EXPECT_EQ(refusal([&] { computeLedger(t.book(), {qint64(10), QDate(2024, 3, 1), QDate(2024, 3, 31), QDate(), format}); }),
               QStringLiteral("The amounts are too large to add up: the running balance of the ledger on 2024-03-03."));
-    EXPECT_EQ(refusal([&] { computeLedger(t.db(), {qint64(10), QDate(2024, 4, 1), QDate(2024, 4, 30), QDate(), format}); }),
+    EXPECT_EQ(refusal([&] { computeLedger(t.book(), {qint64(10), QDate(2024, 4, 1), QDate(2024, 4, 30), QDate(), format}); }),
               QStringLiteral("The amounts are too large to add up: the opening balance of the ledger."));
     SummaryInput in;
     in.accounts = {{10, u'A', QStringLiteral("Top")}};
     in.fromDate = QDate(2024, 3, 1);
     in.toDate = QDate(2024, 3, 31);
-    EXPECT_EQ(refusal([&] { computeSummary(t.db(), in); }),
+    EXPECT_EQ(refusal([&] { computeSummary(t.book(), in); }),
               QStringLiteral("The amounts are too large to add up: the movements of the chosen accounts."));
-    EXPECT_EQ(refusal([&] { findTransactions(t.db(), TranSearch{}); }),
+    EXPECT_EQ(refusal([&] { findTransactions(t.book(), TranSearch{}); }),
               QStringLiteral("The amounts are too large to add up: the total of the transactions found."));
 
     // Two accounts that each fit but whose balances together do not.
@@ -232,6 +232,6 @@ TEST(MoneySums, SumsPastTheRangeOfCentsAreRefusedNamingWhat)
     t.addAccount(12, QStringLiteral("Third"), 4, Money());
     t.addTransaction(3, QDate(2024, 3, 3), 11, 12, cents(big));
     in.accounts = {{10, u'A', QStringLiteral("Top")}, {12, u'A', QStringLiteral("Third")}};
-    EXPECT_EQ(refusal([&] { computeSummary(t.db(), in); }),
+    EXPECT_EQ(refusal([&] { computeSummary(t.book(), in); }),
               QStringLiteral("The amounts are too large to add up: the total of the movements."));
 }

@@ -163,7 +163,7 @@ namespace {
 
 // Every figure of the transaction list, a ledger and a summary of the book,
 // one text per row.
-QStringList allFigures(const QSqlDatabase &db)
+QStringList allFigures(const Book &book)
 {
     QStringList figures;
     const auto addRows = [&](const RowArray &rows) {
@@ -174,10 +174,10 @@ QStringList allFigures(const QSqlDatabase &db)
             figures << cells.join(u'|');
         }
     };
-    const TranFindResult found = findTransactions(db, TranSearch());
+    const TranFindResult found = findTransactions(book, TranSearch());
     addRows(found.rows);
     figures << found.total.toPlain();
-    const LedgerResult ledger = computeLedger(db, {10, QDate(2024, 1, 1), QDate(2024, 1, 31), QDate(2024, 1, 1),
+    const LedgerResult ledger = computeLedger(book, {10, QDate(2024, 1, 1), QDate(2024, 1, 31), QDate(2024, 1, 1),
                                                    QStringLiteral("dd/MM/yyyy")});
     addRows(ledger.rows);
     figures << ledger.openingText << ledger.closingText;
@@ -187,7 +187,7 @@ QStringList allFigures(const QSqlDatabase &db)
     input.fromDate = QDate(2024, 1, 1);
     input.toDate = QDate(2024, 1, 31);
     input.finYearStart = QDate(2024, 1, 1);
-    const SummaryResult summary = computeSummary(db, input);
+    const SummaryResult summary = computeSummary(book, input);
     addRows(summary.rows);
     figures << summary.totalBalance.toPlain();
     return figures;
@@ -197,7 +197,7 @@ QStringList allFigures(const QSqlDatabase &db)
 
 TEST_F(SavedQueryBook, TheBooksOwnCopiesOfTheSavedQueriesAreNeverRun)
 {
-    const QStringList expected = allFigures(t.db());
+    const QStringList expected = allFigures(t.book());
     ASSERT_EQ(expected.size(), 5 + 1 + 6 + 2 + 4 + 1);
     const QString outside = QDir(t.dir()).filePath(QStringLiteral("x.fd"));
     const QString setBody = QStringLiteral("UPDATE saved_queries SET body = ? WHERE name = ?");
@@ -205,7 +205,7 @@ TEST_F(SavedQueryBook, TheBooksOwnCopiesOfTheSavedQueriesAreNeverRun)
     for (const char *name : {"sp_tran_search1", "sp_tran_search2", "sp_Set_AccName2", "sp_Search_Account_Status"})
         runSql(t.db(), setBody, {QStringLiteral("DELETE FROM transaction_master"), QLatin1String(name)});
 
-    EXPECT_EQ(allFigures(t.db()), expected);
+    EXPECT_EQ(allFigures(t.book()), expected);
     EXPECT_FALSE(QFileInfo::exists(outside));
     EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 5);
 }

@@ -68,7 +68,7 @@ struct SummaryBook : ::testing::Test {
 TEST_F(SummaryBook, NothingSelectedListsNothing)
 {
     runSql(t.db(), QStringLiteral("INSERT INTO Account_Status VALUES (1, 'stale', 'A', 0, 0, 0)"));
-    const SummaryResult s = computeSummary(t.db(), input({}, fyStart, QDate(2024, 12, 31)));
+    const SummaryResult s = computeSummary(t.book(), input({}, fyStart, QDate(2024, 12, 31)));
     EXPECT_EQ(s.rows.rowCount(), 0);
     EXPECT_EQ(s.rows.columnCount(), 6);
     EXPECT_EQ(s.totalOpening.toPlain(), QStringLiteral("0.00"));
@@ -88,7 +88,7 @@ TEST_F(SummaryBook, OpeningAndMovementCountEachDateOnItsSide)
     addNullAmount(8, QDate(2024, 2, 11), 11, 10);                    // Null: counts as 0
     t.addTransaction(9, QDate(2024, 2, 12), 10, 1, cents(4000), QString(), QStringLiteral("A"), QStringLiteral("P"));
 
-    const SummaryResult s = computeSummary(t.db(), input(bankSalaryRentLandlord(), QDate(2024, 2, 1), QDate(2024, 2, 29)));
+    const SummaryResult s = computeSummary(t.book(), input(bankSalaryRentLandlord(), QDate(2024, 2, 1), QDate(2024, 2, 29)));
     EXPECT_EQ(lines(s), (QStringList{
         "Salary -10.00 -1.00 -11.00 A",
         "Bank 107.00 -41.00 66.00 A",
@@ -106,14 +106,14 @@ TEST_F(SummaryBook, OpeningAndMovementCountEachDateOnItsSide)
 
     // From on or before the year start: openings are the master's; the
     // transaction before the year counts once it lies within the range.
-    const SummaryResult early = computeSummary(t.db(), input({{10, u'A', QStringLiteral("Bank")}},
+    const SummaryResult early = computeSummary(t.book(), input({{10, u'A', QStringLiteral("Bank")}},
                                                              QDate(2023, 12, 1), QDate(2023, 12, 31)));
     EXPECT_EQ(lines(early), (QStringList{"Bank 100.00 5.00 105.00 A"}));
-    const SummaryResult onStart = computeSummary(t.db(), input({{10, u'A', QStringLiteral("Bank")}}, fyStart, fyStart));
+    const SummaryResult onStart = computeSummary(t.book(), input({{10, u'A', QStringLiteral("Bank")}}, fyStart, fyStart));
     EXPECT_EQ(lines(onStart), (QStringList{"Bank 100.00 10.00 110.00 A"}));
 
     // From after To: no movement, the balance is the opening.
-    const SummaryResult reversed = computeSummary(t.db(), input({{10, u'A', QStringLiteral("Bank")}},
+    const SummaryResult reversed = computeSummary(t.book(), input({{10, u'A', QStringLiteral("Bank")}},
                                                                 QDate(2024, 3, 1), QDate(2024, 2, 1)));
     EXPECT_EQ(lines(reversed), (QStringList{"Bank 66.00 0.00 66.00 A"}));
 }
@@ -131,7 +131,7 @@ TEST_F(SummaryBook, OpeningBoundsAreStrictAndBlankMeansNone)
         in.openingAbove = above;
         in.openingBelow = below;
         QStringList out;
-        for (const SummaryRow &r : computeSummary(t.db(), in).listed)
+        for (const SummaryRow &r : computeSummary(t.book(), in).listed)
             out << r.name;
         return out;
     };
@@ -148,17 +148,17 @@ TEST_F(SummaryBook, BalanceBoundsAreInclusiveAndBlankListsLargeBalances)
     t.addAccount(31, QStringLiteral("Owed"), 5, cents(-25000000));
     const std::vector<SummaryAccount> chosen{{30, u'A', QStringLiteral("Big")}, {31, u'A', QStringLiteral("Owed")},
                                              {10, u'A', QStringLiteral("Bank")}, {12, u'A', QStringLiteral("Rent")}};
-    const SummaryResult all = computeSummary(t.db(), input(chosen, fyStart, fyStart));
+    const SummaryResult all = computeSummary(t.book(), input(chosen, fyStart, fyStart));
     EXPECT_EQ(lines(all), (QStringList{"Big 250000.00 0.00 250000.00 A", "Owed -250000.00 0.00 -250000.00 A",
                                        "Bank 100.00 0.00 100.00 A", "Rent 0.00 0.00 0.00 A"}));
 
     SummaryInput in = input(chosen, fyStart, fyStart);
     in.balanceAbove = QStringLiteral("0");
     in.balanceBelow = QStringLiteral("100");
-    EXPECT_EQ(lines(computeSummary(t.db(), in)), (QStringList{"Bank 100.00 0.00 100.00 A", "Rent 0.00 0.00 0.00 A"}));
+    EXPECT_EQ(lines(computeSummary(t.book(), in)), (QStringList{"Bank 100.00 0.00 100.00 A", "Rent 0.00 0.00 0.00 A"}));
     in.balanceAbove = QStringLiteral("abc");
     in.balanceBelow = QStringLiteral("12abc");
-    EXPECT_EQ(lines(computeSummary(t.db(), in)), (QStringList{"Rent 0.00 0.00 0.00 A"}));
+    EXPECT_EQ(lines(computeSummary(t.book(), in)), (QStringList{"Rent 0.00 0.00 0.00 A"}));
 }
 
 TEST_F(SummaryBook, BoundsCompareExactlyAndOneBeyondAnyAmountSetsNone)
@@ -172,7 +172,7 @@ TEST_F(SummaryBook, BoundsCompareExactlyAndOneBeyondAnyAmountSetsNone)
         in.balanceBelow = QLatin1String(balanceBelow);
         in.openingAbove = QLatin1String(openingAbove);
         QStringList names;
-        for (const SummaryRow &r : computeSummary(t.db(), in).listed)
+        for (const SummaryRow &r : computeSummary(t.book(), in).listed)
             names << r.name;
         return names.join(u',');
     };
@@ -204,7 +204,7 @@ TEST_F(SummaryBook, TotalsAreExact)
     t.addAccount(41, QStringLiteral("Idle"), 4, Money());
     addNullAmount(2, QDate(2024, 2, 1), 41, 12);
     addNullAmount(3, QDate(2024, 6, 1), 12, 41);
-    const SummaryResult s = computeSummary(t.db(), input({{40, u'A', QStringLiteral("Petty")}, {41, u'A', QStringLiteral("Idle")}},
+    const SummaryResult s = computeSummary(t.book(), input({{40, u'A', QStringLiteral("Petty")}, {41, u'A', QStringLiteral("Idle")}},
                                                          QDate(2024, 3, 1), QDate(2024, 12, 31)));
     EXPECT_EQ(lines(s).last(), QStringLiteral("Idle 0.00 0.00 0.00 A"));
     QSqlQuery nulls = runSql(t.db(), QStringLiteral(
@@ -218,10 +218,10 @@ TEST_F(SummaryBook, TotalsAreExact)
 
 TEST_F(SummaryBook, FailingStatementThrowsAndKeepsThePreviousRun)
 {
-    computeSummary(t.db(), input({{10, u'A', QStringLiteral("Bank")}}, fyStart, fyStart));
+    computeSummary(t.book(), input({{10, u'A', QStringLiteral("Bank")}}, fyStart, fyStart));
     runSql(t.db(), QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE ON main.Account_Status "
                                   "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-    EXPECT_THROW(computeSummary(t.db(), input(bankSalaryRentLandlord(), fyStart, fyStart)), DbError);
+    EXPECT_THROW(computeSummary(t.book(), input(bankSalaryRentLandlord(), fyStart, fyStart)), DbError);
     EXPECT_EQ(t.count(QStringLiteral("Account_Status")), 1);
 }
 
@@ -270,7 +270,7 @@ TEST_F(SummaryBook, RandomBookMatchesAPlainSum)
                 bucket[{tr.toSide, tr.to}] += a;
             }
         }
-        const SummaryResult s = computeSummary(t.db(), input(chosen, fyStart.addDays(fromDay), fyStart.addDays(toDay)));
+        const SummaryResult s = computeSummary(t.book(), input(chosen, fyStart.addDays(fromDay), fyStart.addDays(toDay)));
         ASSERT_EQ(s.listed.size(), chosen.size());
         qint64 totalBalance = 0;
         for (size_t i = 0; i < chosen.size(); ++i) {
@@ -318,7 +318,7 @@ TEST_F(SummaryBook, HundredThousandAmountsSumExactly)
     std::vector<SummaryAccount> chosen;
     for (int a = 0; a < 10; ++a)
         chosen.push_back({20 + a, u'A', QStringLiteral("Acc%1").arg(a)});
-    const SummaryResult r = computeSummary(t.db(), input(chosen, fyStart.addDays(fromDay), fyStart.addDays(toDay)));
+    const SummaryResult r = computeSummary(t.book(), input(chosen, fyStart.addDays(fromDay), fyStart.addDays(toDay)));
     ASSERT_EQ(r.listed.size(), 10u);
     qint64 totalOpening = 0, totalMovement = 0;
     for (int a = 0; a < 10; ++a) {

@@ -46,6 +46,7 @@ QStringList stored(const QSqlDatabase &db)
 struct TranBook : ::testing::Test {
     TestBook t;
     QSqlDatabase db() { return t.db(); }
+    Book &book() { return t.book(); }
     void SetUp() override
     {
         t.addAccount(10, QStringLiteral("Bank"), 4, Money());
@@ -90,7 +91,7 @@ TEST_F(TranBook, FindFillsRowsInOrderWithAnExactTotalAndCountsNullAmounts)
     t.addTransaction(2, QDate(2024, 1, 1), 11, 10, Money::fromCents(-4050), QStringLiteral("refund"));
     t.addTransaction(3, QDate(2024, 1, 3), 10, 3, Money::fromCents(1), {}, QStringLiteral("A"), QStringLiteral("P"));
     runSql(db(), QStringLiteral("INSERT INTO transaction_master VALUES (4, '2024-01-04', 10, 'A', 11, 'A', NULL, NULL, NULL)"));
-    const TranFindResult r = findTransactions(db(), TranSearch());
+    const TranFindResult r = findTransactions(book(), TranSearch());
     ASSERT_EQ(r.rows.rowCount(), 4);
     EXPECT_EQ(r.rows.intAt(0, TranCol::Id), 2);
     EXPECT_EQ(r.rows.dateAt(0, TranCol::Date), QDate(2024, 1, 1));
@@ -104,24 +105,24 @@ TEST_F(TranBook, FindFillsRowsInOrderWithAnExactTotalAndCountsNullAmounts)
     TranSearch s;
     s.toAccount = 3;
     s.toFlag = QStringLiteral("P");
-    EXPECT_EQ(findTransactions(db(), s).rows.rowCount(), 1);
+    EXPECT_EQ(findTransactions(book(), s).rows.rowCount(), 1);
     s = TranSearch();
     s.particulars = QStringLiteral("nothing like it");
-    const TranFindResult none = findTransactions(db(), s);
+    const TranFindResult none = findTransactions(book(), s);
     EXPECT_EQ(none.rows.rowCount(), 0);
     EXPECT_EQ(none.total.toPlain(), QStringLiteral("0.00"));
 }
 
 TEST_F(TranBook, GetAccNameReadsAccountsAndParties)
 {
-    EXPECT_EQ(GetAccName(db(), QStringLiteral("A10")), QStringLiteral("Bank"));
-    EXPECT_EQ(GetAccName(db(), QStringLiteral("P3")), QStringLiteral("Landlord Ltd"));
-    EXPECT_EQ(GetAccName(db(), QStringLiteral("A999")), QString());
-    EXPECT_EQ(GetAccName(db(), QString()), QString());
-    EXPECT_EQ(GetAccName(db(), QStringLiteral("X1")), QString());
-    EXPECT_EQ(GetAccName(db(), QStringLiteral("A")), QString());
+    EXPECT_EQ(GetAccName(book(), QStringLiteral("A10")), QStringLiteral("Bank"));
+    EXPECT_EQ(GetAccName(book(), QStringLiteral("P3")), QStringLiteral("Landlord Ltd"));
+    EXPECT_EQ(GetAccName(book(), QStringLiteral("A999")), QString());
+    EXPECT_EQ(GetAccName(book(), QString()), QString());
+    EXPECT_EQ(GetAccName(book(), QStringLiteral("X1")), QString());
+    EXPECT_EQ(GetAccName(book(), QStringLiteral("A")), QString());
     runSql(db(), QStringLiteral("DROP TABLE Party_master"));
-    EXPECT_EQ(GetAccName(db(), QStringLiteral("P3")), QString());
+    EXPECT_EQ(GetAccName(book(), QStringLiteral("P3")), QString());
 }
 
 TEST(ValidateRow, ChecksInOrderAndNamesTheRow)
@@ -151,7 +152,7 @@ TEST_F(TranBook, NewIdsFollowTheHighestAndChangedRowsKeepTheirs)
     addRow(rows, 0, QDate(2024, 2, 3), QStringLiteral("P3"), QStringLiteral("A10"), 300);
     addRow(rows, 0, QDate(2024, 2, 4), QStringLiteral("A11"), QStringLiteral("A10"), 400, QStringLiteral("x'; --"));
     addRow(rows, 7, QDate(2024, 9, 9), QStringLiteral("A11"), QStringLiteral("A10"), 999, {}, false);
-    const TranSaveResult r = saveTransactions(db(), rows, Now);
+    const TranSaveResult r = saveTransactions(book(), rows, Now);
     ASSERT_TRUE(r.ok()) << r.detail.toStdString();
     EXPECT_EQ(r.savedIds, (QList<qint64>{121, 120, 122, 123}));
     EXPECT_EQ(stored(db()), (QStringList{
@@ -166,10 +167,10 @@ TEST_F(TranBook, NewIdsFollowTheHighestAndChangedRowsKeepTheirs)
 TEST_F(TranBook, FirstIdIsOneAndNothingMarkedChangesNothing)
 {
     RowArray rows = makeTranRows();
-    EXPECT_TRUE(saveTransactions(db(), rows, Now).ok());
+    EXPECT_TRUE(saveTransactions(book(), rows, Now).ok());
     EXPECT_TRUE(stored(db()).isEmpty());
     addRow(rows, 0, QDate(2024, 2, 1), QStringLiteral("A11"), QStringLiteral("A10"), 100);
-    ASSERT_TRUE(saveTransactions(db(), rows, Now).ok());
+    ASSERT_TRUE(saveTransactions(book(), rows, Now).ok());
     EXPECT_EQ(stored(db()).value(0).section(u'|', 0, 0), QStringLiteral("1"));
 }
 
@@ -180,7 +181,7 @@ TEST_F(TranBook, RefusedRowStopsBeforeAnyChangeAndTheNextSaveSavesAll)
     RowArray rows = makeTranRows();
     addRow(rows, 0, QDate(2024, 2, 1), QStringLiteral("A11"), QStringLiteral("A10"), 100);
     addRow(rows, 0, QDate(2024, 2, 2), QStringLiteral("A11"), QStringLiteral("A10"), 0);
-    TranSaveResult r = saveTransactions(db(), rows, Now, {5});
+    TranSaveResult r = saveTransactions(book(), rows, Now, {5});
     EXPECT_EQ(r.outcome, TranSaveResult::Outcome::Refused);
     EXPECT_EQ(r.refusedRow, 1);
     EXPECT_EQ(r.text, QStringLiteral("Bad data in Record No 2\r\nInvalid Amount"));
@@ -188,7 +189,7 @@ TEST_F(TranBook, RefusedRowStopsBeforeAnyChangeAndTheNextSaveSavesAll)
     EXPECT_EQ(rows.textAt(0, TranCol::Status), QStringLiteral("I"));
     EXPECT_EQ(rows.intAt(0, TranCol::Id), 0);
     rows.setMoney(1, TranCol::Amount, Money::fromCents(200));
-    r = saveTransactions(db(), rows, Now, {5});
+    r = saveTransactions(book(), rows, Now, {5});
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.savedIds, (QList<qint64>{6, 7}));
     EXPECT_EQ(r.deletedCount, 1);
@@ -200,11 +201,11 @@ TEST_F(TranBook, ADeletedIdIsNeverGivenAgainNorDeletedLater)
     t.addTransaction(1, QDate(2024, 1, 1), 10, 11, Money::fromCents(100));
     t.addTransaction(2, QDate(2024, 1, 2), 10, 11, Money::fromCents(200));
     RowArray rows = makeTranRows();
-    ASSERT_TRUE(saveTransactions(db(), rows, Now, {2}).ok());
+    ASSERT_TRUE(saveTransactions(book(), rows, Now, {2}).ok());
     addRow(rows, 0, QDate(2024, 3, 1), QStringLiteral("A11"), QStringLiteral("A10"), 300, QStringLiteral("new"));
-    ASSERT_EQ(saveTransactions(db(), rows, Now).savedIds, (QList<qint64>{3}));
+    ASSERT_EQ(saveTransactions(book(), rows, Now).savedIds, (QList<qint64>{3}));
     RowArray none = makeTranRows();
-    ASSERT_TRUE(saveTransactions(db(), none, Now).ok());
+    ASSERT_TRUE(saveTransactions(book(), none, Now).ok());
     EXPECT_EQ(stored(db()).size(), 2);
     EXPECT_TRUE(stored(db()).last().contains(QLatin1String("|new|")));
 }
@@ -219,7 +220,7 @@ TEST_F(TranBook, FailureDuringTheApplyLeavesTransactionsUnchanged)
     RowArray rows = makeTranRows();
     addRow(rows, 1, QDate(2024, 1, 5), QStringLiteral("A11"), QStringLiteral("A10"), 999, QStringLiteral("changed"));
     addRow(rows, 0, QDate(2024, 1, 6), QStringLiteral("A11"), QStringLiteral("A10"), 50);
-    const TranSaveResult r = saveTransactions(db(), rows, Now, {2});
+    const TranSaveResult r = saveTransactions(book(), rows, Now, {2});
     EXPECT_EQ(r.outcome, TranSaveResult::Outcome::Failed);
     EXPECT_EQ(r.title, QStringLiteral("Error"));
     EXPECT_EQ(r.text, QStringLiteral("Error saving the data"));

@@ -72,9 +72,9 @@ struct HostileBook : ::testing::Test {
             rows.setText(r, AccountCol::Particulars, name);
             rows.setText(r, AccountCol::Status, QStringLiteral("I"));
         }
-        const AccountSaveResult saved = saveAccounts(t.db(), rows, Today);
+        const AccountSaveResult saved = saveAccounts(t.book(), rows, Today);
         ASSERT_TRUE(saved.ok()) << saved.text.toStdString() << saved.detail.toStdString();
-        for (const IdName &a : accountNames(t.db()))
+        for (const IdName &a : accountNames(t.book()))
             ids.insert(a.name, a.id);
 
         RowArray tran = makeTranRows();
@@ -87,13 +87,13 @@ struct HostileBook : ::testing::Test {
             tran.setText(r, TranCol::Particulars, hostileTexts()[k]);
             tran.setText(r, TranCol::Status, QStringLiteral("I"));
         }
-        const TranSaveResult savedTran = saveTransactions(t.db(), tran, QDateTime(Today, QTime(9, 0)));
+        const TranSaveResult savedTran = saveTransactions(t.book(), tran, QDateTime(Today, QTime(9, 0)));
         ASSERT_TRUE(savedTran.ok()) << savedTran.text.toStdString() << savedTran.detail.toStdString();
     }
 
     LedgerResult ledgerOf(qint64 id)
     {
-        return computeLedger(t.db(), {id, QDate(2025, 1, 1), QDate(2025, 12, 31), QDate(2025, 1, 1), Format});
+        return computeLedger(t.book(), {id, QDate(2025, 1, 1), QDate(2025, 12, 31), QDate(2025, 1, 1), Format});
     }
 };
 
@@ -103,7 +103,7 @@ TEST_F(HostileBook, NamesAndParticularsAreStoredAndFoundExactly)
 {
     // Stored exactly, nothing executed: the tables are all there, the book
     // is intact, and an empty name was refused rather than stored.
-    const AccountFindResult all = findAccounts(t.db(), QString(), QString(), QString());
+    const AccountFindResult all = findAccounts(t.book(), QString(), QString(), QString());
     QStringList names, particulars;
     for (int r = 0; r < all.rows.rowCount(); ++r) {
         names << all.rows.textAt(r, AccountCol::Name);
@@ -121,7 +121,7 @@ TEST_F(HostileBook, NamesAndParticularsAreStoredAndFoundExactly)
     RowArray empty = makeAccountRows();
     empty.appendRow();
     empty.setText(0, AccountCol::Status, QStringLiteral("I"));
-    EXPECT_EQ(saveAccounts(t.db(), empty, Today).outcome, AccountSaveResult::Outcome::EmptyName);
+    EXPECT_EQ(saveAccounts(t.book(), empty, Today).outcome, AccountSaveResult::Outcome::EmptyName);
 
     // The name filter finds the names that begin with it, wildcards and
     // backslashes meaning themselves.
@@ -131,7 +131,7 @@ TEST_F(HostileBook, NamesAndParticularsAreStoredAndFoundExactly)
             if (asciiLower(name).startsWith(asciiLower(filter)))
                 want << name;
         QStringList found;
-        const AccountFindResult result = findAccounts(t.db(), filter, QString(), QString());
+        const AccountFindResult result = findAccounts(t.book(), filter, QString(), QString());
         for (int r = 0; r < result.rows.rowCount(); ++r)
             found << result.rows.textAt(r, AccountCol::Name);
         EXPECT_EQ(sorted(found), sorted(want)) << filter.left(40).toStdString();
@@ -142,7 +142,7 @@ TEST_F(HostileBook, NamesAndParticularsAreStoredAndFoundExactly)
     for (const QString &text : hostileTexts()) {
         TranSearch search;
         search.particulars = text;
-        const TranFindResult result = findTransactions(t.db(), search);
+        const TranFindResult result = findTransactions(t.book(), search);
         QStringList found;
         for (int r = 0; r < result.rows.rowCount(); ++r)
             found << result.rows.textAt(r, TranCol::Particulars);
@@ -172,7 +172,7 @@ TEST_F(HostileBook, LedgerSummaryAndPrintedReportsShowTheTextsAsTyped)
     in.fromDate = QDate(2025, 1, 1);
     in.toDate = QDate(2025, 12, 31);
     in.finYearStart = in.fromDate;
-    const SummaryResult summary = computeSummary(t.db(), in);
+    const SummaryResult summary = computeSummary(t.book(), in);
     ASSERT_EQ(summary.listed.size(), in.accounts.size());
     for (size_t i = 0; i < summary.listed.size(); ++i)
         EXPECT_EQ(summary.listed[i].name, in.accounts[i].name);
@@ -180,10 +180,10 @@ TEST_F(HostileBook, LedgerSummaryAndPrintedReportsShowTheTextsAsTyped)
     // The printed reports: every text appears on the page as it was typed,
     // at least as far as its cell holds it (a few lines, then cut short).
     QTemporaryDir dir;
-    const TranFindResult listed = findTransactions(t.db(), TranSearch{});
+    const TranFindResult listed = findTransactions(t.book(), TranSearch{});
     const QString list = pdfText(dir.filePath(QStringLiteral("list.pdf")), TransactionListReport,
                                  transactionListRecords(listed.rows, [&](const AccountKey &key) {
-                                     return GetAccName(t.db(), key.toText());
+                                     return GetAccName(t.book(), key.toText());
                                  }, Format));
     const QString ledger = pdfText(dir.filePath(QStringLiteral("ledger.pdf")), AccountLedgerReport,
                                    accountLedgerRecords(cash.rows, {QStringLiteral("CASH"), in.fromDate, in.toDate,
@@ -208,9 +208,9 @@ TEST(HostileText, SettingsAndTheBookPathRoundTrip)
         in.currency = text;
         in.finYearStart = QDate(2025, 1, 1);
         in.finYearEnd = QDate(2025, 12, 31);
-        saveSystemSettings(t.db(), in, Today);
+        saveSystemSettings(t.book(), in, Today);
         SystemSettings loaded;
-        LoadSystemSettings(t.db(), loaded);
+        LoadSystemSettings(t.book(), loaded);
         EXPECT_EQ(loaded.userName, text);
         EXPECT_EQ(loaded.password, text);
         EXPECT_EQ(loaded.currency, text);

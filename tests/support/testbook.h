@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book.h"
+#include "connection.h"
 #include "money.h"
 
 #include <QDate>
@@ -15,7 +16,9 @@ public:
     QString dir() const { return m_dir.path(); }
     QString path() const { return m_path; }
     Book &book() { return m_book; }
-    QSqlDatabase db() const { return m_book.db(); }
+    const Book &book() const { return m_book; }
+    // The book's connection, for setting up and reading rows with SQL.
+    QSqlDatabase db() const { return connectionOf(m_book); }
 
     // Inserts rows directly, for setting up a test.
     void addAccount(qint64 id, const QString &name, int type, Money opening, const QString &particulars = {});

@@ -46,7 +46,7 @@ class TestFaultMessages : public QObject {
         Book book;
         if (!book.open(path).ok())
             return QString();
-        runSql(book.db(), statement);
+        runSql(connectionOf(book), statement);
         return path;
     }
 

@@ -270,7 +270,7 @@ private slots:
     void foreignRowsAndSumsPastTheRangeAreReportedInAMessageBox()
     {
         frmAccountLedger *w = open();
-        runSql(m_state->book.db(), QStringLiteral("UPDATE transaction_master SET amount = '12,50' WHERE tran_id = 2"));
+        runSql(connectionOf(m_state->book), QStringLiteral("UPDATE transaction_master SET amount = '12,50' WHERE tran_id = 2"));
         find(w, QStringLiteral("Bank"), QDate(2026, 5, 1), QDate(2026, 12, 7));
         QCOMPARE(m_messages.shown.size(), 1);
         QCOMPARE(int(m_messages.shown[0].icon), int(MsgIcon::Critical));
@@ -278,7 +278,7 @@ private slots:
             QStringLiteral("table transaction_master, row tran_id 2: the amount '12,50' is stored as text")));
         QCOMPARE(w->LedgerRows.rowCount(), 0);
 
-        runSql(m_state->book.db(), QStringLiteral("UPDATE transaction_master SET amount = 4000000000000000000, "
+        runSql(connectionOf(m_state->book), QStringLiteral("UPDATE transaction_master SET amount = 4000000000000000000, "
                                                   "from_acc = 43, to_acc = 41 WHERE tran_id IN (2, 3, 4)"));
         find(w, QStringLiteral("Bank"), QDate(2026, 5, 1), QDate(2026, 12, 7));
         QCOMPARE(m_messages.shown.size(), 2);
@@ -291,14 +291,14 @@ private slots:
     {
         frmAccountLedger *w = open();
         find(w, QStringLiteral("Bank"), QDate(2026, 5, 1), QDate(2026, 12, 7));
-        runSql(m_state->book.db(), QStringLiteral("DROP TABLE Tmp_acc_ldgr_graph"));
+        runSql(connectionOf(m_state->book), QStringLiteral("DROP TABLE Tmp_acc_ldgr_graph"));
         w->CmdGraph->click();
         QCOMPARE(m_messages.shown.size(), 1);
         QVERIFY(m_messages.last().startsWith(QStringLiteral("Error|Error\r\n")));
         QCOMPARE(m_chartRequests, 0);
         QVERIFY(!QApplication::overrideCursor());
 
-        runSql(m_state->book.db(), QStringLiteral("DROP TABLE tmp_Acc_Ldgr"));
+        runSql(connectionOf(m_state->book), QStringLiteral("DROP TABLE tmp_Acc_Ldgr"));
         w->cmdFind->click();
         QCOMPARE(m_messages.shown.size(), 2);
         QCOMPARE(int(m_messages.shown[1].icon), int(MsgIcon::Critical));

@@ -71,7 +71,7 @@ class TestFrmAccountMaster : public QObject {
 
     void addUse(qint64 tranId, qint64 from, qint64 to)
     {
-        runSql(m_state->book.db(), QStringLiteral("INSERT INTO transaction_master VALUES (?, '2026-12-01', ?, 'A', ?, "
+        runSql(connectionOf(m_state->book), QStringLiteral("INSERT INTO transaction_master VALUES (?, '2026-12-01', ?, 'A', ?, "
                                                   "'A', 100, NULL, NULL)"),
                {tranId, from, to});
     }
@@ -318,7 +318,7 @@ private slots:
         QTRY_COMPARE(w->mode(), QStringLiteral("V"));
         QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
 
-        QSqlQuery q = runSql(m_state->book.db(),
+        QSqlQuery q = runSql(connectionOf(m_state->book),
                              QStringLiteral("SELECT account_name, account_type, open_amount, particulars FROM account_master "
                                             "WHERE account_id > 43 ORDER BY account_name"));
         QStringList rows;
@@ -332,7 +332,7 @@ private slots:
 
     void unlistedTypesAreRefusedAndUnchangedCellsChangeNothing()
     {
-        const QString before = bc::test::bookDigest(m_state->book.db());
+        const QString before = bc::test::bookDigest(connectionOf(m_state->book));
         frmAccountMaster *w = open();
         press(Qt::Key_E, Qt::AltModifier);
         QTRY_COMPARE(w->mode(), QStringLiteral("E"));
@@ -372,7 +372,7 @@ private slots:
         QCOMPARE(w->AccountRows.textAt(0, AccountCol::Status), QString());
         press(Qt::Key_S, Qt::AltModifier);
         QTRY_COMPARE(w->mode(), QStringLiteral("V"));
-        QCOMPARE(bc::test::bookDigest(m_state->book.db()), before);
+        QCOMPARE(bc::test::bookDigest(connectionOf(m_state->book)), before);
     }
 
     void enterMovesToTheNextRowsNameAndShiftTabLeavesTheCombo()
@@ -434,7 +434,7 @@ private slots:
         QCOMPARE(m_messages.shown.last().icon, MsgIcon::Critical);
         QCOMPARE(w->mode(), QStringLiteral("E"));
         QCOMPARE(w->AccountRows.rowCount(), 8);
-        QCOMPARE(findAccounts(m_state->book.db(), QStringLiteral("Rent"), {}, {}).rows.rowCount(), 1);
+        QCOMPARE(findAccounts(m_state->book, QStringLiteral("Rent"), {}, {}).rows.rowCount(), 1);
     }
 };
 

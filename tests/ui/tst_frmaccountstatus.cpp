@@ -316,7 +316,7 @@ private slots:
         frmAccountStatus *w = open();
         pickClass(w, QStringLiteral("All Accounts"));
         w->cmdFind->click();
-        runSql(m_state->book.db(), QStringLiteral("DROP TABLE Account_Status"));
+        runSql(connectionOf(m_state->book), QStringLiteral("DROP TABLE Account_Status"));
         w->cmdFind->click();
         QCOMPARE(m_messages.shown.size(), 1);
         QVERIFY(m_messages.last().startsWith(QStringLiteral("Error|Error\r\n")));

@@ -118,8 +118,8 @@ private slots:
     void exitClosesChildrenEmptiesPartyTablesAndTheBook()
     {
         frmMain *w = openMain();
-        runSql(m_state->book.db(), QStringLiteral("INSERT INTO tmp_party_i VALUES (1, 'x')"));
-        runSql(m_state->book.db(), QStringLiteral("INSERT INTO tmp_party_d VALUES (1)"));
+        runSql(connectionOf(m_state->book), QStringLiteral("INSERT INTO tmp_party_i VALUES (1, 'x')"));
+        runSql(connectionOf(m_state->book), QStringLiteral("INSERT INTO tmp_party_d VALUES (1)"));
         QPointer<QWidget> child = w->showChild(QStringLiteral("a"), [] { return new QLabel; });
         QPointer<frmMain> main = w;
         w->mnuExit->trigger();
@@ -129,7 +129,7 @@ private slots:
         Book check;
         QVERIFY(check.open(m_book->path()).ok());
         for (const char *table : {"tmp_party_i", "tmp_party_d"}) {
-            QSqlQuery q = runSql(check.db(), QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table)));
+            QSqlQuery q = runSql(connectionOf(check), QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table)));
             QVERIFY(q.next());
             QCOMPARE(q.value(0).toInt(), 0);
         }
@@ -170,8 +170,8 @@ private slots:
     void exitWithoutPartyTablesIsQuiet()
     {
         frmMain *w = openMain();
-        runSql(m_state->book.db(), QStringLiteral("DROP TABLE tmp_party_i"));
-        runSql(m_state->book.db(), QStringLiteral("DROP TABLE tmp_party_d"));
+        runSql(connectionOf(m_state->book), QStringLiteral("DROP TABLE tmp_party_i"));
+        runSql(connectionOf(m_state->book), QStringLiteral("DROP TABLE tmp_party_d"));
         QPointer<frmMain> main = w;
         w->close();
         QTRY_VERIFY(!main);

@@ -42,7 +42,7 @@ class TestFrmSysConfig : public QObject {
         Book book;
         QVERIFY(book.open(state().paths.defaultBookPath()).ok());
         for (const auto &[code, value] : rows)
-            runSql(book.db(), QStringLiteral("UPDATE system_settings SET sys_value = ? WHERE sys_code = ?"),
+            runSql(connectionOf(book), QStringLiteral("UPDATE system_settings SET sys_value = ? WHERE sys_code = ?"),
                    {value, code});
     }
 
@@ -50,7 +50,7 @@ class TestFrmSysConfig : public QObject {
     QStringList rows()
     {
         QStringList out;
-        QSqlQuery q = runSql(state().book.db(), QStringLiteral("SELECT sys_code, sys_value, saved_on FROM system_settings"));
+        QSqlQuery q = runSql(connectionOf(state().book), QStringLiteral("SELECT sys_code, sys_value, saved_on FROM system_settings"));
         while (q.next())
             out << q.value(0).toString() + u'=' + q.value(1).toString() + u'@' + q.value(2).toString();
         return out;
@@ -265,7 +265,7 @@ private slots:
         frmSysConfig *w = openConfig();
         QVERIFY(w);
         // The currency row is the fifth insert: the rows before it must go too.
-        runSql(state().book.db(), QStringLiteral("CREATE TRIGGER no_currency BEFORE INSERT ON system_settings "
+        runSql(connectionOf(state().book), QStringLiteral("CREATE TRIGGER no_currency BEFORE INSERT ON system_settings "
                                                  "WHEN NEW.sys_code = 'CURR' BEGIN SELECT RAISE(ABORT, 'currency refused'); END"));
         const QStringList before = rows();
         w->txtUserName->setText(QStringLiteral("carol"));

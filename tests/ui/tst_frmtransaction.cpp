@@ -67,7 +67,7 @@ class TestFrmTransaction : public QObject {
     }
     int countTable(const char *table)
     {
-        QSqlQuery q = runSql(m_state->book.db(), QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table)));
+        QSqlQuery q = runSql(connectionOf(m_state->book), QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table)));
         return q.next() ? q.value(0).toInt() : -1;
     }
 
@@ -239,8 +239,8 @@ private slots:
 
     void aMonthTypedAsABookkeeperTypesIt()
     {
-        runSql(m_state->book.db(), QStringLiteral("DELETE FROM transaction_master"));
-        runSql(m_state->book.db(), QStringLiteral("INSERT INTO account_master VALUES (12, 'Takings', 1, 0, '', NULL)"));
+        runSql(connectionOf(m_state->book), QStringLiteral("DELETE FROM transaction_master"));
+        runSql(connectionOf(m_state->book), QStringLiteral("INSERT INTO account_master VALUES (12, 'Takings', 1, 0, '', NULL)"));
         const bc::test::QtWarnings warnings;
         frmTransaction *w = open();
         press(Qt::Key_E, Qt::AltModifier);
@@ -272,7 +272,7 @@ private slots:
         QTRY_COMPARE(w->mode(), QStringLiteral("V"));
         QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
 
-        QSqlQuery q = runSql(m_state->book.db(),
+        QSqlQuery q = runSql(connectionOf(m_state->book),
                              QStringLiteral("SELECT tran_date, to_flag || to_acc, from_flag || from_acc, amount, particulars "
                                             "FROM transaction_master ORDER BY tran_date"));
         QStringList rows;
@@ -289,9 +289,9 @@ private slots:
     {
         // Values that came in through an import, longer than typing allows.
         const QString imported = QStringLiteral("Forty characters of imported particulars");
-        runSql(m_state->book.db(), QStringLiteral("UPDATE transaction_master SET amount = 12345678900, particulars = ?"),
+        runSql(connectionOf(m_state->book), QStringLiteral("UPDATE transaction_master SET amount = 12345678900, particulars = ?"),
                {imported});
-        const QString before = bc::test::bookDigest(m_state->book.db());
+        const QString before = bc::test::bookDigest(connectionOf(m_state->book));
         frmTransaction *w = open();
         press(Qt::Key_E, Qt::AltModifier);
         QTRY_COMPARE(w->mode(), QStringLiteral("E"));
@@ -324,7 +324,7 @@ private slots:
             QCOMPARE(w->TranRows.textAt(r, TranCol::Status), QString());
         press(Qt::Key_S, Qt::AltModifier);
         QTRY_COMPARE(w->mode(), QStringLiteral("V"));
-        QCOMPARE(bc::test::bookDigest(m_state->book.db()), before);
+        QCOMPARE(bc::test::bookDigest(connectionOf(m_state->book)), before);
     }
 
     void aDecimalCommaIsThePointAndTheGroupSeparatorIsRefused()
@@ -371,14 +371,14 @@ private slots:
 
     void nullAmountsAndFailuresAreReported()
     {
-        runSql(m_state->book.db(), QStringLiteral("INSERT INTO transaction_master VALUES (9, ?, 10, 'A', 11, 'A', NULL, 'no amount', NULL)"),
+        runSql(connectionOf(m_state->book), QStringLiteral("INSERT INTO transaction_master VALUES (9, ?, 10, 'A', 11, 'A', NULL, 'no amount', NULL)"),
                {m_today.toString(Qt::ISODate)});
         frmTransaction *w = open();
         QCOMPARE(w->TranRows.rowCount(), 3);
         QCOMPARE(w->lbltotal->text(), QStringLiteral("59.50"));
         QCOMPARE(m_messages.shown.size(), 1);
         QCOMPARE(m_messages.shown[0].icon, MsgIcon::Warning);
-        runSql(m_state->book.db(), QStringLiteral("ALTER TABLE transaction_master RENAME COLUMN particulars TO notes"));
+        runSql(connectionOf(m_state->book), QStringLiteral("ALTER TABLE transaction_master RENAME COLUMN particulars TO notes"));
         w->cmdFind->click();
         QCOMPARE(m_messages.shown.size(), 2);
         QCOMPARE(m_messages.shown[1].title, QStringLiteral("Error"));
@@ -453,7 +453,7 @@ private slots:
         press(Qt::Key_S, Qt::AltModifier);
         QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
         QCOMPARE(countTable("transaction_master"), 2);
-        QSqlQuery q = runSql(m_state->book.db(), QStringLiteral("SELECT count(*) FROM transaction_master WHERE tran_id = ?"),
+        QSqlQuery q = runSql(connectionOf(m_state->book), QStringLiteral("SELECT count(*) FROM transaction_master WHERE tran_id = ?"),
                              {staged});
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toInt(), 0);

@@ -40,8 +40,8 @@ class TestStartUp : public QObject {
     {
         Book book;
         QVERIFY(book.open(state().paths.defaultBookPath()).ok());
-        runSql(book.db(), QStringLiteral("UPDATE system_settings SET sys_value = ? WHERE sys_code = 'USER'"), {user});
-        runSql(book.db(), QStringLiteral("UPDATE system_settings SET sys_value = ? WHERE sys_code = 'PASS'"), {pass});
+        runSql(connectionOf(book), QStringLiteral("UPDATE system_settings SET sys_value = ? WHERE sys_code = 'USER'"), {user});
+        runSql(connectionOf(book), QStringLiteral("UPDATE system_settings SET sys_value = ? WHERE sys_code = 'PASS'"), {pass});
     }
 
 private slots:
