@@ -17,6 +17,9 @@
 
 namespace bc {
 
+// SQLite: everything in this file is SQLite's own (the file header, the C
+// API for recovery, DATEVALUE and the authorizer, sqlite_master, PRAGMA).
+
 namespace {
 
 QAtomicInteger<int> connectionCounter;

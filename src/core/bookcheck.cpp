@@ -11,6 +11,8 @@ namespace {
 
 // The pieces of the fault of a transaction row: each is a WHEN of a CASE that
 // gives the first fault as text, or Null for a sound row.
+// SQLite: date(x, '+0 days') to test a date, typeof() for the stored type,
+// quote() and IS NOT between values.
 const QString dateAndAmountFaults = QStringLiteral(
     " WHEN tran_date IS NULL THEN 'it has no date'"
     " WHEN date(tran_date, '+0 days') IS NOT tran_date"
@@ -90,6 +92,7 @@ QString unionAll(const QStringList &parts) { return parts.join(QStringLiteral(" 
 // moves when another connection commits) at the time, and a flag that
 // temporary triggers raise when this connection changes the checked tables.
 // Temporary objects live with the connection and never touch the book file.
+// SQLite: TEMP triggers on main's tables, the temp schema and PRAGMA data_version.
 void prepareMemory(const QSqlDatabase &db)
 {
     runSql(db, QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS book_rows_checked (data_version INTEGER)"));

@@ -26,7 +26,7 @@ qint64 firstNumber(const QSqlDatabase &db, const QString &statement, const QVari
     return q.next() ? q.value(0).toLongLong() : 0;
 }
 
-// Books written before book_info existed open without it.
+// Books written before book_info existed open without it. SQLite: sqlite_master.
 bool hasBookInfo(const QSqlDatabase &db)
 {
     return firstNumber(db, QStringLiteral("SELECT count(*) FROM sqlite_master "
@@ -56,6 +56,7 @@ void rememberHighestId(Book &book, IdSeries which, qint64 highest)
     if (highest <= rememberedHighest(db, s.markKey))
         return;
     runSql(db, QStringLiteral("CREATE TABLE IF NOT EXISTS book_info (key TEXT PRIMARY KEY, value TEXT NOT NULL)"));
+    // SQLite: INSERT OR REPLACE.
     runSql(db, QStringLiteral("INSERT OR REPLACE INTO book_info (key, value) VALUES (?, ?)"),
            {s.markKey, QString::number(highest)});
 }

@@ -16,6 +16,7 @@ namespace {
 // The account's movements dated from first to last (ISO text, both
 // included), money out as negative amounts and money in as positive, with the
 // other side of each. tran_id orders the movements of one day as entered.
+// SQLite: ifnull() here and in the statements below.
 const QString movementsStatement = QStringLiteral(
     "SELECT tran_id, tran_date, particulars, -ifnull(amount, 0) AS amount, to_acc AS other_acc,"
     "       to_flag AS other_flag"

@@ -19,7 +19,7 @@ struct DayBalance {
 
 // Rebuilds Tmp_acc_ldgr_graph from the ledger's work table, one row per day
 // with movements holding the balance at the end of that day, and reads it
-// back in date order.
+// back in date order. SQLite: ifnull().
 std::vector<DayBalance> dailyBalances(const QSqlDatabase &db, Money opening)
 {
     TransactionGuard transaction(db);

@@ -8,7 +8,7 @@ namespace bc {
 
 namespace {
 
-// Builds the error for a failed statement. SQLite's result code tells the
+// Builds the error for a failed statement. SQLite: its result code tells the
 // faults of the file apart: 5 busy and 6 locked (another connection holds
 // the book), 8 read-only and 14 cannot open (the journal beside the book
 // cannot be created), 13 full.
@@ -37,7 +37,7 @@ DbError failure(const QSqlError &error)
 }
 
 // Saved query bodies number their arguments (?1 ... ?n, each usable several
-// times). Qt rewrites placeholders itself, so the numbers are resolved here:
+// times; SQLite's form of placeholder). Qt rewrites placeholders itself, so the numbers are resolved here:
 // each ?N becomes a plain "?" and its value is repeated in order. Quoted
 // text and quoted names are skipped.
 void expandNumberedPlaceholders(const QString &body, const QVariantList &arguments, QString &statement,

@@ -22,6 +22,7 @@ namespace {
 // grouped per row before the update, so each row receives all its matching
 // transactions in one step. Account_Status drives the join so each chosen
 // account reads only its own stretch of the covering side indexes.
+// SQLite: UPDATE ... FROM, rowid, ifnull().
 QString addMovementStatement(const QString &column)
 {
     return QStringLiteral(
@@ -70,6 +71,7 @@ void fillWorkTable(const QSqlDatabase &db, const SummaryInput &input)
         "INSERT INTO Account_Status (Acc_ID, Acc_Name, Acc_Type, Open_amount, Tran_amount, Bal_amount) "
         "VALUES (?, ?, ?, 0, 0, 0)"), chosen);
 
+    // SQLite: UPDATE ... FROM, ifnull().
     runSql(db, QStringLiteral(
         "UPDATE Account_Status SET Open_amount = ifnull(m.open_amount, 0) "
         "FROM account_master AS m "

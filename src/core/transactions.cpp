@@ -1,5 +1,6 @@
 #include "transactions.h"
 
+#include "accounts.h"
 #include "amountsum.h"
 #include "bookcheck.h"
 #include "dates.h"
@@ -84,11 +85,9 @@ TranFindResult findTransactions(const Book &book, const TranSearch &search)
 
 QList<AccountChoice> transactionAccounts(const Book &book)
 {
-    const QSqlDatabase db = connectionOf(book);
     QList<AccountChoice> list;
-    QSqlQuery q = runSql(db, QStringLiteral("SELECT account_id, account_name FROM account_master ORDER BY account_name"));
-    while (q.next())
-        list.append({NullToText(q.value(0)).toLongLong(), NullToText(q.value(1)), QStringLiteral("A")});
+    for (const IdName &account : accountNames(book))
+        list.append({account.id, account.name, QStringLiteral("A")});
     return list;
 }
 
@@ -180,6 +179,7 @@ TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTim
         runSql(db, QStringLiteral("INSERT INTO transaction_master SELECT * FROM tmp_transaction_master_i"));
         QList<qint64> ids;
         {
+            // SQLite: rowid gives the order the rows were staged in.
             QSqlQuery q = runSql(db, QStringLiteral("SELECT tran_id FROM tmp_transaction_master_i ORDER BY rowid"));
             while (q.next())
                 ids << q.value(0).toLongLong();
