@@ -20,7 +20,7 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DBRINDLECOT_FUZZ=ON -DBRINDLECOT_TESTS=OFF >/dev/null
+  -DBRINDLECOT_FUZZ=ON -DBRINDLECOT_TESTS=OFF -DBRINDLECOT_WERROR="${WERROR:-OFF}" >/dev/null
 cmake --build "$build" -j2 --target "${targets[@]/#/fuzz_}"
 
 artifacts="$build/artifacts"

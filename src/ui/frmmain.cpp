@@ -37,7 +37,7 @@ frmMain::frmMain(AppState &state, QWidget *parent) : QMainWindow(parent), m_stat
     mdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     setCentralWidget(mdiArea);
 
-    const auto action = [this](QMenu *menu, const char *name, const QString &caption) {
+    const auto action = [](QMenu *menu, const char *name, const QString &caption) {
         QAction *a = menu->addAction(caption);
         a->setObjectName(QLatin1String(name));
         a->setEnabled(false); // enabled when its screen is wired in

@@ -11,7 +11,7 @@
 #include "sql.h"
 #include "startup.h"
 #include "testbook.h"
-#include "windowcleanup.h"
+#include "windowfixture.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -23,15 +23,8 @@ using namespace bc;
 using bc::test::RecordingMessages;
 using bc::test::fileBytes;
 
-class TestFaultMessages : public QObject {
+class TestFaultMessages : public bc::test::WindowTest {
     Q_OBJECT
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppState> m_state;
-    RecordingMessages m_messages;
-
-    AppState &state() { return *m_state; }
-    QString file(const QString &name) const { return m_dir->path() + u'/' + name; }
 
     void writeSettings(const QByteArray &text)
     {
@@ -119,22 +112,11 @@ class TestFaultMessages : public QObject {
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_state = std::make_unique<AppState>();
-        m_messages = RecordingMessages();
-        state().paths = AppPaths{m_dir->path()};
-        state().messages = &m_messages;
+        start();
         state().today = [] { return QDate(2026, 1, 15); };
         state().defaultPrinter = [] { return PrinterSettings{}; };
         state().printerList = [] { return QList<PrinterSettings>{}; };
-        QCOMPARE(state().paths.createDefaultBookOnFirstStart(), QString());
-    }
-
-    void cleanup()
-    {
-        bc::test::closeAllWindows();
-        m_state.reset();
-        m_dir.reset();
+        QCOMPARE(firstStart(), QString());
     }
 
     void booksThatCannotBeUsedAreNamedAtStartAndLeftAlone()

@@ -10,7 +10,7 @@
 #include "viewerlookup.h"
 #include "sql.h"
 #include "testbook.h"
-#include "windowcleanup.h"
+#include "windowfixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -30,12 +30,9 @@
 using namespace bc;
 using bc::test::RecordingMessages;
 
-class TestFrmAccountLedger : public QObject {
+class TestFrmAccountLedger : public bc::test::WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<bc::test::TestBook> m_book;
-    std::unique_ptr<AppState> m_state;
-    RecordingMessages m_messages;
     int m_chartRequests = 0;
 
     frmAccountLedger *open()
@@ -72,7 +69,7 @@ class TestFrmAccountLedger : public QObject {
 private slots:
     void init()
     {
-        m_book = std::make_unique<bc::test::TestBook>();
+        newBook();
         m_book->addAccount(41, QStringLiteral("Bank"), 4, Money::fromCents(100000));
         m_book->addAccount(42, QStringLiteral("Rent"), 2, Money());
         m_book->addAccount(43, QStringLiteral("Salary"), 1, Money());
@@ -80,22 +77,13 @@ private slots:
         m_book->addTransaction(2, QDate(2026, 5, 3), 41, 42, Money::fromCents(20000), QStringLiteral("May rent"));
         m_book->addTransaction(3, QDate(2026, 6, 15), 41, 42, Money::fromCents(15000), QStringLiteral("June rent"));
         m_book->addTransaction(4, QDate(2026, 7, 1), 41, 42, Money::fromCents(123450), QStringLiteral("Deposit"));
-        m_state = std::make_unique<AppState>();
-        m_messages = RecordingMessages();
-        m_state->messages = &m_messages;
+        start();
         m_state->today = [] { return QDate(2026, 12, 7); };
         m_state->settings.finYearStart = QDate(2026, 4, 1);
         m_state->settings.dateFormat = QStringLiteral("d/M/yyyy");
         m_state->settings.currency = QStringLiteral("Rs.");
-        m_book->book().close();
-        QVERIFY(m_state->book.open(m_book->path()).ok());
+        QVERIFY(openBook());
         m_chartRequests = 0;
-    }
-    void cleanup()
-    {
-        bc::test::closeAllWindows();
-        m_state.reset();
-        m_book.reset();
     }
 
     void opensEmptyAndFindBlankSwitchGraph()

@@ -8,7 +8,7 @@
 #include "sql.h"
 #include "testbook.h"
 #include "typist.h"
-#include "windowcleanup.h"
+#include "windowfixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
@@ -29,12 +29,8 @@ using bc::test::RecordingMessages;
 using bc::test::type;
 using bc::test::typeCells;
 
-class TestFrmAccountMaster : public QObject {
+class TestFrmAccountMaster : public bc::test::WindowTest {
     Q_OBJECT
-
-    std::unique_ptr<bc::test::TestBook> m_book;
-    std::unique_ptr<AppState> m_state;
-    RecordingMessages m_messages;
 
     frmAccountMaster *open()
     {
@@ -79,22 +75,13 @@ class TestFrmAccountMaster : public QObject {
 private slots:
     void init()
     {
-        m_book = std::make_unique<bc::test::TestBook>();
+        newBook();
         m_book->addAccount(41, QStringLiteral("Rent"), 2, Money::fromCents(-150000), QStringLiteral("flat"));
         m_book->addAccount(42, QStringLiteral("Bank"), 4, Money::fromCents(250000));
         m_book->addAccount(43, QStringLiteral("Cash"), 4, Money::fromCents(1050));
-        m_state = std::make_unique<AppState>();
-        m_messages = RecordingMessages();
-        m_state->messages = &m_messages;
+        start();
         m_state->today = [] { return QDate(2026, 12, 7); };
-        m_book->book().close();
-        QVERIFY(m_state->book.open(m_book->path()).ok());
-    }
-    void cleanup()
-    {
-        bc::test::closeAllWindows();
-        m_state.reset();
-        m_book.reset();
+        QVERIFY(openBook());
     }
 
     void loadsListsAndFindsAllInViewMode()

@@ -12,7 +12,7 @@
 #include "sql.h"
 #include "summary.h"
 #include "testbook.h"
-#include "windowcleanup.h"
+#include "windowfixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -33,12 +33,9 @@
 using namespace bc;
 using bc::test::RecordingMessages;
 
-class TestFrmAccountStatus : public QObject {
+class TestFrmAccountStatus : public bc::test::WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<bc::test::TestBook> m_book;
-    std::unique_ptr<AppState> m_state;
-    RecordingMessages m_messages;
     int m_chartRequests = 0;
 
     frmAccountStatus *open()
@@ -79,7 +76,7 @@ class TestFrmAccountStatus : public QObject {
 private slots:
     void init()
     {
-        m_book = std::make_unique<bc::test::TestBook>();
+        newBook();
         m_book->addAccount(41, QStringLiteral("Bank"), 4, Money::fromCents(250000));
         m_book->addAccount(42, QStringLiteral("Rent"), 2, Money());
         m_book->addAccount(43, QStringLiteral("Salary"), 1, Money());
@@ -91,22 +88,13 @@ private slots:
         m_book->addTransaction(1, QDate(2026, 5, 1), 43, 41, Money::fromCents(24870000));
         m_book->addTransaction(2, QDate(2026, 6, 1), 41, 42, Money::fromCents(120000));
         m_book->addTransaction(3, QDate(2026, 6, 2), 43, 4, Money::fromCents(30000));
-        m_state = std::make_unique<AppState>();
-        m_messages = RecordingMessages();
-        m_state->messages = &m_messages;
+        start();
         m_state->today = [] { return QDate(2026, 12, 7); };
         m_state->settings.finYearStart = QDate(2026, 4, 1);
         m_state->settings.dateFormat = QStringLiteral("M/d/yyyy");
         m_state->settings.currency = QStringLiteral("Rs.");
-        m_book->book().close();
-        QVERIFY(m_state->book.open(m_book->path()).ok());
+        QVERIFY(openBook());
         m_chartRequests = 0;
-    }
-    void cleanup()
-    {
-        bc::test::closeAllWindows();
-        m_state.reset();
-        m_book.reset();
     }
 
     void classesSelectByTypeCode()

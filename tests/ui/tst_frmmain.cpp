@@ -1,7 +1,7 @@
 #include "appstate.h"
 #include "frmmain.h"
 #include "recordingmessages.h"
-#include "windowcleanup.h"
+#include "windowfixture.h"
 #include "sql.h"
 #include "testbook.h"
 #include "typist.h"
@@ -19,34 +19,20 @@
 using namespace bc;
 using bc::test::RecordingMessages;
 
-class TestFrmMain : public QObject {
+class TestFrmMain : public bc::test::WindowTest {
     Q_OBJECT
-
-    std::unique_ptr<bc::test::TestBook> m_book;
-    std::unique_ptr<AppState> m_state;
-    RecordingMessages m_messages;
 
     frmMain *openMain()
     {
-        m_state = std::make_unique<AppState>();
-        m_state->messages = &m_messages;
-        m_book = std::make_unique<bc::test::TestBook>();
-        m_book->book().close();
-        [&] { QVERIFY(m_state->book.open(m_book->path()).ok()); }();
+        start();
+        newBook();
+        [&] { QVERIFY(openBook()); }();
         auto *w = new frmMain(*m_state);
         w->show();
         return w;
     }
 
 private slots:
-    void cleanup()
-    {
-        bc::test::closeAllWindows();
-        m_state.reset();
-        m_book.reset();
-        m_messages = RecordingMessages();
-    }
-
     void menusInOrderWithTheirCaptions()
     {
         frmMain *w = openMain();

@@ -2,7 +2,7 @@
 #include "frmproperties.h"
 #include "modaldriver.h"
 #include "recordingmessages.h"
-#include "windowcleanup.h"
+#include "windowfixture.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -19,12 +19,8 @@
 using namespace bc;
 using bc::test::RecordingMessages;
 
-class TestFrmProperties : public QObject {
+class TestFrmProperties : public bc::test::WindowTest {
     Q_OBJECT
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppState> m_state;
-    RecordingMessages m_messages;
 
     QByteArray settingsBytes()
     {
@@ -41,22 +37,13 @@ class TestFrmProperties : public QObject {
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_state = std::make_unique<AppState>();
-        m_messages = RecordingMessages();
-        m_state->paths = AppPaths{m_dir->path()};
-        m_state->messages = &m_messages;
+        start();
+        useFolderForFiles();
         m_state->defaultPrinter = [] { return PrinterSettings{QStringLiteral("usb1"), QStringLiteral("Laser 9"), QStringLiteral("Office")}; };
         m_state->printerList = [] {
             return QList<PrinterSettings>{{QStringLiteral("lpt"), QStringLiteral("Inkjet 2"), QStringLiteral("Den")},
                                           {QStringLiteral("usb1"), QStringLiteral("Laser 9"), QStringLiteral("Office")}};
         };
-    }
-    void cleanup()
-    {
-        bc::test::closeAllWindows();
-        m_state.reset();
-        m_dir.reset();
     }
 
     void firstOpenCreatesAnEmptyFileAndOkWritesTheDefaultPrinter()

@@ -2,7 +2,7 @@
 #include "frmreportviewer.h"
 #include "modaldriver.h"
 #include "recordingmessages.h"
-#include "windowcleanup.h"
+#include "windowfixture.h"
 
 #include <QApplication>
 #include <QFile>
@@ -55,12 +55,8 @@ RecordSet sampleRecords(int type, int count)
 
 } // namespace
 
-class TestFrmReportViewer : public QObject {
+class TestFrmReportViewer : public bc::test::WindowTest {
     Q_OBJECT
-
-    std::unique_ptr<AppState> m_state;
-    RecordingMessages m_messages;
-    QTemporaryDir m_dir;
 
     void answerFileDialog(const QString &path, QString *title = nullptr)
     {
@@ -80,16 +76,9 @@ private slots:
     }
     void init()
     {
-        m_state = std::make_unique<AppState>();
-        m_messages = RecordingMessages();
-        m_state->messages = &m_messages;
+        start();
         m_state->settings.dateFormat = QStringLiteral("d/M/yyyy");
         m_state->today = [] { return QDate(2006, 3, 5); };
-    }
-    void cleanup()
-    {
-        bc::test::closeAllWindows();
-        m_state.reset();
     }
 
     void showsEveryReportTypeAsItsOwnWindowAndKeepsItsOwnCopy()
@@ -224,7 +213,7 @@ private slots:
     {
         auto *viewer = new frmReportViewer(*m_state);
         QVERIFY(viewer->FormShow(TransactionListReport, sampleRecords(TransactionListReport, 4)));
-        const QString target = m_dir.filePath(QStringLiteral("list"));
+        const QString target = file(QStringLiteral("list"));
         answerFileDialog(target);
         viewer->cmdExport->click();
         QVERIFY(isPdf(target + QStringLiteral(".pdf")));
@@ -234,7 +223,7 @@ private slots:
         viewer->cmdExport->click();
         QVERIFY(m_messages.shown.isEmpty());
 
-        const QString unwritable = m_dir.filePath(QStringLiteral("missing/report.pdf"));
+        const QString unwritable = file(QStringLiteral("missing/report.pdf"));
         answerFileDialog(unwritable);
         viewer->cmdExport->click();
         QCOMPARE(m_messages.shown.size(), 1);
@@ -250,7 +239,7 @@ private slots:
         m_state->printer = PrinterSettings{QStringLiteral("usb1"), QStringLiteral("Laser 9"), QStringLiteral("Office")};
         auto *viewer = new frmReportViewer(*m_state);
         QVERIFY(viewer->FormShow(AccountLedgerReport, ledgerRecords(3)));
-        const QString target = m_dir.filePath(QStringLiteral("printed.pdf"));
+        const QString target = file(QStringLiteral("printed.pdf"));
         QString title;
         answerFileDialog(target, &title);
         viewer->cmdPrint->click();

@@ -7,7 +7,7 @@
 #include "summary.h"
 #include "summarychart.h"
 #include "testbook.h"
-#include "windowcleanup.h"
+#include "windowfixture.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -77,12 +77,8 @@ T *axis(QChart *chart, Qt::Alignment alignment)
 
 } // namespace
 
-class TestFrmStockGraph : public QObject {
+class TestFrmStockGraph : public bc::test::WindowTest {
     Q_OBJECT
-
-    std::unique_ptr<AppState> m_state;
-    RecordingMessages m_messages;
-    QTemporaryDir m_dir;
 
     frmStockGraph *open()
     {
@@ -102,17 +98,10 @@ private slots:
     }
     void init()
     {
-        m_state = std::make_unique<AppState>();
-        m_messages = RecordingMessages();
-        m_state->messages = &m_messages;
+        start();
         m_state->today = [] { return QDate(2026, 12, 7); };
         m_state->settings.dateFormat = QStringLiteral("M/d/yyyy");
         m_state->printerList = [] { return QList<PrinterSettings>(); };
-    }
-    void cleanup()
-    {
-        bc::test::closeAllWindows();
-        m_state.reset();
     }
 
     void drawsTheLedgerLineWithItsScaleAndBalances()
@@ -256,7 +245,7 @@ private slots:
     {
         frmStockGraph *w = open();
         w->Fill(lineData());
-        const QString target = m_dir.filePath(QStringLiteral("graph"));
+        const QString target = file(QStringLiteral("graph"));
         QString title;
         bc::test::answerFileDialog(this, target, &title);
         m_messages.answers = {QMessageBox::Yes};
@@ -271,7 +260,7 @@ private slots:
         QCOMPARE(m_messages.shown.size(), 1);
 
         // A file that cannot be written is reported; the window stays.
-        bc::test::answerFileDialog(this, m_dir.filePath(QStringLiteral("missing/graph.pdf")));
+        bc::test::answerFileDialog(this, file(QStringLiteral("missing/graph.pdf")));
         m_messages.answers = {QMessageBox::Yes};
         QTest::keyClick(w, Qt::Key_P, Qt::ControlModifier);
         QCOMPARE(m_messages.shown.size(), 3);

@@ -11,7 +11,7 @@
 #include "recordingmessages.h"
 #include "sql.h"
 #include "startup.h"
-#include "windowcleanup.h"
+#include "windowfixture.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -25,16 +25,11 @@
 using namespace bc;
 using bc::test::RecordingMessages;
 
-class TestFrmSysConfig : public QObject {
+class TestFrmSysConfig : public bc::test::WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppState> m_state;
     std::unique_ptr<StartUp> m_startUp;
-    RecordingMessages m_messages;
     const QDate m_today{2024, 6, 15};
-
-    AppState &state() { return *m_state; }
 
     // Writes settings rows straight into the default book, before start-up.
     void setRows(const QList<QPair<QString, QString>> &rows)
@@ -102,23 +97,18 @@ class TestFrmSysConfig : public QObject {
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_state = std::make_unique<AppState>();
-        m_messages = RecordingMessages();
-        state().paths = AppPaths{m_dir->path()};
-        state().messages = &m_messages;
+        start();
         state().today = [this] { return m_today; };
         state().defaultPrinter = [] { return PrinterSettings{}; };
         state().printerList = [] { return QList<PrinterSettings>{}; };
-        QCOMPARE(state().paths.createDefaultBookOnFirstStart(), QString());
+        QCOMPARE(firstStart(), QString());
     }
 
     void cleanup()
     {
         bc::test::closeAllWindows();
         m_startUp.reset();
-        m_state.reset();
-        m_dir.reset();
+        clearAway();
     }
 
     void opensWithTheSettingsAndSavesSixRows()

@@ -4,7 +4,7 @@
 #include "frmtextcontrol.h"
 #include "recordingmessages.h"
 #include "testbook.h"
-#include "windowcleanup.h"
+#include "windowfixture.h"
 
 #include <QAction>
 #include <QFile>
@@ -18,12 +18,9 @@
 using namespace bc;
 using bc::test::RecordingMessages;
 
-class TestFrmTextControl : public QObject {
+class TestFrmTextControl : public bc::test::WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<bc::test::TestBook> m_book;
-    std::unique_ptr<AppState> m_state;
-    RecordingMessages m_messages;
     QPointer<frmMain> m_main;
 
     QString guidePath() const { return m_book->dir() + QStringLiteral("/readme.rtf"); }
@@ -40,22 +37,12 @@ class TestFrmTextControl : public QObject {
 private slots:
     void init()
     {
-        m_messages = RecordingMessages();
-        m_state = std::make_unique<AppState>();
-        m_state->messages = &m_messages;
-        m_book = std::make_unique<bc::test::TestBook>();
-        m_book->book().close();
-        QVERIFY(m_state->book.open(m_book->path()).ok());
+        start();
+        newBook();
+        QVERIFY(openBook());
         m_state->readmePath = guidePath();
         m_main = new frmMain(*m_state);
         m_main->show();
-    }
-
-    void cleanup()
-    {
-        bc::test::closeAllWindows();
-        m_state.reset();
-        m_book.reset();
     }
 
     void missingGuideGivesTheMessageOnly()

@@ -10,7 +10,7 @@
 #include "sql.h"
 #include "testbook.h"
 #include "typist.h"
-#include "windowcleanup.h"
+#include "windowfixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
@@ -31,12 +31,9 @@ using bc::test::RecordingMessages;
 using bc::test::type;
 using bc::test::typeCells;
 
-class TestFrmTransaction : public QObject {
+class TestFrmTransaction : public bc::test::WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<bc::test::TestBook> m_book;
-    std::unique_ptr<AppState> m_state;
-    RecordingMessages m_messages;
     const QDate m_today{2026, 12, 7};
 
     frmTransaction *open() { return open(*m_state); }
@@ -74,25 +71,16 @@ class TestFrmTransaction : public QObject {
 private slots:
     void init()
     {
-        m_book = std::make_unique<bc::test::TestBook>();
+        newBook();
         m_book->addAccount(10, QStringLiteral("Bank"), 4, Money());
         m_book->addAccount(11, QStringLiteral("Rent"), 2, Money());
         m_book->addTransaction(1, m_today.addDays(-1), 10, 11, Money::fromCents(10000), QStringLiteral("rent"));
         m_book->addTransaction(2, m_today.addDays(-2), 11, 10, Money::fromCents(-4050), QStringLiteral("refund"));
         m_book->addTransaction(3, m_today.addDays(-30), 11, 10, Money::fromCents(77700), QStringLiteral("old"));
-        m_state = std::make_unique<AppState>();
-        m_messages = RecordingMessages();
-        m_state->messages = &m_messages;
+        start();
         m_state->settings.dateFormat = QStringLiteral("d/M/yyyy");
         m_state->today = [this] { return m_today; };
-        m_book->book().close();
-        QVERIFY(m_state->book.open(m_book->path()).ok());
-    }
-    void cleanup()
-    {
-        bc::test::closeAllWindows();
-        m_state.reset();
-        m_book.reset();
+        QVERIFY(openBook());
     }
 
     void loadsTheLastWeekWithItsTotal()

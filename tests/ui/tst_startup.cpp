@@ -5,7 +5,7 @@
 #include "frmproperties.h"
 #include "modaldriver.h"
 #include "recordingmessages.h"
-#include "windowcleanup.h"
+#include "windowfixture.h"
 #include "sql.h"
 #include "startup.h"
 
@@ -20,14 +20,8 @@
 using namespace bc;
 using bc::test::RecordingMessages;
 
-class TestStartUp : public QObject {
+class TestStartUp : public bc::test::WindowTest {
     Q_OBJECT
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppState> m_state;
-    RecordingMessages m_messages;
-
-    AppState &state() { return *m_state; }
 
     void writeSettings(const QByteArray &text)
     {
@@ -47,21 +41,10 @@ class TestStartUp : public QObject {
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_state = std::make_unique<AppState>();
-        m_messages = RecordingMessages();
-        state().paths = AppPaths{m_dir->path()};
-        state().messages = &m_messages;
+        start();
         state().defaultPrinter = [] { return PrinterSettings{QStringLiteral("usb"), QStringLiteral("Laser"), QStringLiteral("Office")}; };
         state().printerList = [] { return QList<PrinterSettings>{{QStringLiteral("usb"), QStringLiteral("Laser"), QStringLiteral("Office")}}; };
-        QCOMPARE(state().paths.createDefaultBookOnFirstStart(), QString());
-    }
-
-    void cleanup()
-    {
-        bc::test::closeAllWindows();
-        m_state.reset();
-        m_dir.reset();
+        QCOMPARE(firstStart(), QString());
     }
 
     void theProgramIsNamedWithoutASuffixForTitles()

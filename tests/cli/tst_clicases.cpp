@@ -1,0 +1,211 @@
+// Runs every case file in tests/cli/cases: each names the book and files it
+// starts from, one command line, and the exit status and output expected.
+// The grammar, one directive a line ("#" lines and blank lines between
+// directives are ignored):
+//   book golden      the command's {book} is a copy of the book the tool builds
+//                    from data/accounts.csv and data/transactions.csv; without
+//                    it {book} names a file not there yet
+//   foreign NAME     another program's SQLite database named NAME in {dir}
+//   file NAME        the lines up to "end" are written to {dir}/NAME
+//   run WORDS        the command line: words split at spaces, "double quotes"
+//                    keep spaces; {book}, {dir} and {data} are replaced
+//   exit N           the exit status (0 when not given)
+//   stdout           the lines up to "end" are the whole output
+//   stdout-file P    the whole output is the file tests/cli/P
+//   stdout-starts T  the output begins with T
+//   stderr-line T    the error output is one line that contains T
+//   stderr-has T     the error output contains T
+// Output that no directive expects must be empty, and a command that fails
+// must leave every file in {dir} as it was and add none.
+#include "clirunner.h"
+#include "testbook.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using bc::test::CliRun;
+using bc::test::cli;
+using bc::test::fileBytes;
+
+namespace {
+
+const QString Source = QStringLiteral(BRINDLECOT_CLI_SOURCE "/");
+
+struct CliCase {
+    bool goldenBook = false;
+    QStringList foreign;
+    QMap<QString, QByteArray> files;
+    QString commandLine;
+    int status = 0;
+    std::optional<QByteArray> out;
+    QString outFile;
+    QByteArray outStart;
+    QByteArray errLine;
+    QByteArray errHas;
+};
+
+// Splits at spaces; a double-quoted stretch is one word without its quotes.
+QStringList words(const QString &line)
+{
+    QStringList out;
+    QString word;
+    bool quoted = false, started = false;
+    for (const QChar c : line) {
+        if (c == u'"') {
+            quoted = !quoted;
+            started = true;
+        } else if (c == u' ' && !quoted) {
+            if (started)
+                out << word;
+            word.clear();
+            started = false;
+        } else {
+            word += c;
+            started = true;
+        }
+    }
+    if (started)
+        out << word;
+    return out;
+}
+
+// Reads a case file; a line it does not understand fails the test.
+CliCase readCase(const QString &path)
+{
+    CliCase c;
+    const QList<QByteArray> lines = fileBytes(path).split('\n');
+    const auto block = [&](qsizetype &i) {
+        QByteArray text;
+        while (++i < lines.size() && lines[i] != "end")
+            text += lines[i] + '\n';
+        EXPECT_LT(i, lines.size()) << "a block without \"end\" in " << path.toStdString();
+        return text;
+    };
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray &line = lines[i];
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        const qsizetype space = line.indexOf(' ');
+        const QByteArray key = space < 0 ? line : line.left(space);
+        const QByteArray rest = space < 0 ? QByteArray() : line.mid(space + 1);
+        if (key == "book" && rest == "golden")
+            c.goldenBook = true;
+        else if (key == "foreign")
+            c.foreign << QString::fromUtf8(rest);
+        else if (key == "file")
+            c.files[QString::fromUtf8(rest)] = block(i);
+        else if (key == "run")
+            c.commandLine = QString::fromUtf8(rest);
+        else if (key == "exit")
+            c.status = rest.toInt();
+        else if (key == "stdout" && rest.isEmpty())
+            c.out = block(i);
+        else if (key == "stdout-file")
+            c.outFile = QString::fromUtf8(rest);
+        else if (key == "stdout-starts")
+            c.outStart = rest;
+        else if (key == "stderr-line")
+            c.errLine = rest;
+        else if (key == "stderr-has")
+            c.errHas = rest;
+        else
+            ADD_FAILURE() << path.toStdString() << ":" << i + 1 << ": not understood: " << line.toStdString();
+    }
+    return c;
+}
+
+// Every file in a folder with its bytes.
+QMap<QString, QByteArray> folderBytes(const QString &dir)
+{
+    QMap<QString, QByteArray> out;
+    for (const QString &name : QDir(dir).entryList(QDir::Files | QDir::Hidden))
+        out[name] = fileBytes(dir + u'/' + name);
+    return out;
+}
+
+QStringList caseNames()
+{
+    return QDir(Source + QStringLiteral("cases")).entryList({QStringLiteral("*.case")}, QDir::Files, QDir::Name);
+}
+
+class CliCases : public ::testing::TestWithParam<QString> {
+protected:
+    // The golden book is built once, through the tool itself, and copied for each case.
+    static void SetUpTestSuite()
+    {
+        goldenDir = new QTemporaryDir;
+        const QString book = goldenDir->filePath(QStringLiteral("golden.fd"));
+        bc::test::ok({QStringLiteral("new"), book});
+        bc::test::ok({QStringLiteral("import"), book, QStringLiteral("accounts"),
+                      Source + QStringLiteral("data/accounts.csv")});
+        bc::test::ok({QStringLiteral("import"), book, QStringLiteral("transactions"),
+                      Source + QStringLiteral("data/transactions.csv")});
+    }
+    static void TearDownTestSuite()
+    {
+        delete goldenDir;
+        goldenDir = nullptr;
+    }
+    static inline QTemporaryDir *goldenDir = nullptr;
+};
+
+TEST_P(CliCases, GivesTheExpectedStatusAndOutput)
+{
+    const QString path = Source + QStringLiteral("cases/") + GetParam();
+    const CliCase c = readCase(path);
+    ASSERT_FALSE(testing::Test::HasFailure());
+
+    QTemporaryDir dir;
+    const QString book = dir.filePath(QStringLiteral("book.fd"));
+    if (c.goldenBook) {
+        ASSERT_TRUE(QFile::copy(goldenDir->filePath(QStringLiteral("golden.fd")), book));
+    }
+    for (const QString &name : c.foreign)
+        bc::test::createForeignDatabase(dir.filePath(name));
+    for (auto file = c.files.cbegin(); file != c.files.cend(); ++file)
+        ASSERT_TRUE(bc::test::writeBytes(dir.filePath(file.key()), file.value()));
+
+    QStringList arguments = words(c.commandLine);
+    for (QString &a : arguments)
+        a.replace(QStringLiteral("{book}"), book)
+            .replace(QStringLiteral("{dir}"), dir.path())
+            .replace(QStringLiteral("{data}"), Source + QStringLiteral("data"));
+    const QMap<QString, QByteArray> before = folderBytes(dir.path());
+    const CliRun run = cli(arguments);
+    const std::string context = GetParam().toStdString() + ": " + run.err.toStdString();
+
+    EXPECT_EQ(run.status, c.status) << context;
+    if (c.out)
+        EXPECT_EQ(run.out, *c.out) << context;
+    else if (!c.outFile.isEmpty())
+        EXPECT_EQ(run.out, fileBytes(Source + c.outFile)) << context;
+    else if (!c.outStart.isEmpty())
+        EXPECT_TRUE(run.out.startsWith(c.outStart)) << context << run.out.toStdString();
+    else
+        EXPECT_TRUE(run.out.isEmpty()) << context << run.out.toStdString();
+    if (!c.errLine.isEmpty()) {
+        EXPECT_EQ(run.err.count('\n'), 1) << context;
+        EXPECT_TRUE(run.err.contains(c.errLine)) << context;
+    } else if (!c.errHas.isEmpty()) {
+        EXPECT_TRUE(run.err.contains(c.errHas)) << context;
+    } else {
+        EXPECT_TRUE(run.err.isEmpty()) << context;
+    }
+    if (run.status != 0) {
+        EXPECT_EQ(folderBytes(dir.path()), before) << context;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, CliCases, ::testing::ValuesIn(caseNames()),
+                         [](const ::testing::TestParamInfo<QString> &info) {
+                             QString name = info.param.chopped(5);
+                             for (QChar &c : name)
+                                 if (!c.isLetterOrNumber())
+                                     c = u'_';
+                             return name.toStdString();
+                         });
+
+} // namespace
