@@ -10,7 +10,6 @@
 #include "frmsysconfig.h"
 #include "frmtextcontrol.h"
 #include "screenparts.h"
-#include "sql.h"
 
 #include <QCloseEvent>
 #include <algorithm>
@@ -163,14 +162,6 @@ void frmMain::closeEvent(QCloseEvent *event)
     if (std::any_of(left.begin(), left.end(), [](QMdiSubWindow *w) { return w->isVisible(); })) {
         event->ignore(); // a screen refused to close (unsaved edits)
         return;
-    }
-    // Failures here are of no use to anyone: each step runs regardless.
-    const QSqlDatabase db = m_state.book.db();
-    for (const char *statement : {"delete from tmp_party_d", "delete from tmp_party_i"}) {
-        try {
-            runSql(db, QLatin1String(statement));
-        } catch (const DbError &) {
-        }
     }
     m_state.book.close();
     event->accept();
