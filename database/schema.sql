@@ -1,33 +1,13 @@
--- Brindlecot book schema. A new book is created by running this script in
--- one transaction. Amounts are INTEGER whole cents; dates are ISO text
--- "YYYY-MM-DD". Statements are separated by a line holding only "-- @@".
+-- The rows of a new Brindlecot book, written after the tables of the
+-- current format (format2-tables.sql) in the same transaction. Amounts are
+-- INTEGER whole cents; dates are ISO text "YYYY-MM-DD". Statements are
+-- separated by a line holding only "-- @@".
 
-CREATE TABLE book_info (
-    key   TEXT PRIMARY KEY,
-    value TEXT NOT NULL
-);
--- @@
-INSERT INTO book_info VALUES ('format', 'brindlecot-book'), ('version', '1');
--- @@
-CREATE TABLE Account_Type_Master (
-    account_type_id INTEGER PRIMARY KEY,
-    account_type    TEXT NOT NULL
-);
+INSERT INTO book_info VALUES ('format', 'brindlecot-book'), ('version', '2');
 -- @@
 INSERT INTO Account_Type_Master VALUES
     (1, 'Income'), (2, 'Expense'), (3, 'Income/Expense'),
     (4, 'Asset'), (5, 'Liability'), (6, 'Asset/Liability');
--- @@
-CREATE TABLE account_master (
-    account_id   INTEGER PRIMARY KEY,
-    account_name TEXT,
-    account_type INTEGER,
-    open_amount  INTEGER,
-    particulars  TEXT,
-    version_date TEXT
-);
--- @@
-CREATE INDEX account_master_name ON account_master (account_name);
 -- @@
 INSERT INTO account_master VALUES
     (1, 'RST', 2, 0, 'Built-in account', NULL),
@@ -37,107 +17,14 @@ INSERT INTO account_master VALUES
     (5, 'SALES', 1, 0, 'Built-in account', NULL),
     (6, 'PURCHASE', 2, 0, 'Built-in account', NULL);
 -- @@
-CREATE TABLE transaction_master (
-    tran_id      INTEGER PRIMARY KEY,
-    tran_date    TEXT,
-    from_acc     INTEGER,
-    from_flag    TEXT,
-    to_acc       INTEGER,
-    to_flag      TEXT,
-    amount       INTEGER,
-    particulars  TEXT,
-    version_date TEXT
-);
--- @@
--- Covering indexes per side: a ledger or summary reads only the index.
-CREATE INDEX transaction_from_side ON transaction_master (from_acc, from_flag, tran_date, amount);
--- @@
-CREATE INDEX transaction_to_side ON transaction_master (to_acc, to_flag, tran_date, amount);
--- @@
-CREATE INDEX transaction_date ON transaction_master (tran_date, tran_id);
--- @@
-CREATE TABLE system_settings (
-    sys_code  TEXT,
-    sys_value TEXT,
-    saved_on  TEXT
-);
--- @@
 INSERT INTO system_settings VALUES
     ('USER', '', NULL), ('PASS', '', NULL), ('FYST', '', NULL), ('FYEN', '', NULL),
     ('CURR', '', NULL), ('DTFM', 'd/M/yyyy', NULL);
 -- @@
-CREATE TABLE Party_master (
-    Party_ID   INTEGER PRIMARY KEY,
-    Party_name TEXT
-);
--- @@
-CREATE TABLE tmp_account_i (
-    Account_ID   INTEGER,
-    Account_Name TEXT,
-    Account_Type INTEGER,
-    Open_amount  INTEGER,
-    particulars  TEXT,
-    version_date TEXT
-);
--- @@
-CREATE TABLE tmp_account_d (account_id INTEGER);
--- @@
-CREATE TABLE tmp_transaction_master_i (
-    tran_id      INTEGER,
-    tran_date    TEXT,
-    from_acc     INTEGER,
-    from_flag    TEXT,
-    to_acc       INTEGER,
-    to_flag      TEXT,
-    amount       INTEGER,
-    particulars  TEXT,
-    version_date TEXT
-);
--- @@
-CREATE TABLE tmp_transaction_master_d (tran_id INTEGER);
--- @@
--- Ledger work table. Rows keep the order in which they were appended
--- (seq), so movements of one day list in a stable order.
-CREATE TABLE tmp_Acc_Ldgr (
-    seq         INTEGER PRIMARY KEY,
-    tran_date   TEXT,
-    particulars TEXT,
-    amount      INTEGER,
-    Tran_flag   TEXT,
-    acc_name    TEXT,
-    other_acc   INTEGER,
-    other_flag  TEXT
-);
--- @@
-CREATE TABLE tmp_amount (amount INTEGER);
--- @@
-CREATE TABLE Tmp_acc_ldgr_graph (
-    tran_date TEXT,
-    amount    INTEGER
-);
--- @@
-CREATE TABLE Account_Status (
-    Acc_ID      INTEGER,
-    Acc_Name    TEXT,
-    Acc_Type    TEXT,
-    Open_amount INTEGER,
-    Tran_amount INTEGER,
-    Bal_amount  INTEGER
-);
--- @@
-CREATE TABLE tmp_party_i (Party_ID INTEGER, Party_name TEXT);
--- @@
-CREATE TABLE tmp_party_d (Party_ID INTEGER);
--- @@
--- Saved queries: run by name with positional arguments ?1 ... ?n.
--- Dates arrive as short-date text read by DATEVALUE (a blank means "no
--- date"), account ids as numbers (0 means "no account"), flags as one letter,
--- amounts as whole cents (0 means "no bound").
-CREATE TABLE saved_queries (
-    name TEXT PRIMARY KEY,
-    body TEXT NOT NULL
-);
--- @@
+-- The saved queries, as the program runs them by name with positional
+-- arguments ?1 ... ?n. Dates arrive as short-date text read by DATEVALUE (a
+-- blank means "no date"), account ids as numbers (0 means "no account"),
+-- flags as one letter, amounts as whole cents (0 means "no bound").
 INSERT INTO saved_queries VALUES ('sp_tran_search_1',
 'SELECT tran_id AS tran_ID, tran_date, from_flag, from_acc, to_flag, to_acc, amount, particulars
    FROM transaction_master

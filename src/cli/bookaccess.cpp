@@ -9,9 +9,13 @@
 
 namespace bc::cli {
 
-void openBook(Book &book, const QString &path)
+void openBook(Book &book, const QString &path, OpenOptions options)
 {
-    const OpenResult opened = book.open(path);
+    bool isNumber = false;
+    const int timeout = qEnvironmentVariableIntValue("BRINDLECOT_BUSY_TIMEOUT_MS", &isNumber);
+    if (isNumber && timeout >= 0)
+        options.busyTimeoutMs = timeout;
+    const OpenResult opened = book.open(path, options);
     if (!opened.ok())
         throw refusal(oneLine(opened.description));
 }

@@ -14,8 +14,10 @@ namespace bc::cli {
 class CommandLine;
 
 // Opens the book named on the command line; a refusal, with the reason the
-// book gives, when it cannot be used.
-void openBook(Book &book, const QString &path);
+// book gives, when it cannot be used. The environment variable
+// BRINDLECOT_BUSY_TIMEOUT_MS, which only the tests set, shortens the wait for
+// another program's lock.
+void openBook(Book &book, const QString &path, OpenOptions options = {});
 
 // The settings kept in the book.
 SystemSettings bookSettings(const Book &book);

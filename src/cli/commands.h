@@ -18,6 +18,7 @@ int runImport(const QStringList &arguments);
 int runExport(const QStringList &arguments);
 int runPrint(const QStringList &arguments);
 int runSettings(const QStringList &arguments);
+int runCheck(const QStringList &arguments);
 
 class CommandLine;
 

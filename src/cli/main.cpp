@@ -31,6 +31,7 @@ const Command commands[] = {
     {"print", "print BOOK ledger|summary|transactions [options] --pdf FILE [--force]", bc::cli::runPrint},
     {"settings", "settings BOOK [--fy-start D] [--fy-end D] [--currency X] [--date-format F]",
      bc::cli::runSettings},
+    {"check", "check BOOK                    list what is wrong with the book", bc::cli::runCheck},
 };
 
 void printLine(FILE *stream, const QString &text)

@@ -2,14 +2,14 @@
 
 #include "connection.h"
 #include "dates.h"
+#include "migrations.h"
 #include "schema.h"
 #include "sql.h"
+#include "sqlitehandle.h"
 
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -53,7 +53,7 @@ QString checkFileHeader(const QString &path)
 // than the half-written one. Only files that begin as SQLite files are read,
 // so nothing else is ever written to. Returns SQLite's reason when the read
 // fails (a read-only book cannot be put back), else an empty text.
-QString recoverInterruptedSave(const QString &path)
+QString recoverInterruptedSave(const QString &path, int busyTimeoutMs)
 {
     if (!QFileInfo(path + QStringLiteral("-journal")).isFile())
         return QString();
@@ -64,7 +64,7 @@ QString recoverInterruptedSave(const QString &path)
     sqlite3 *connection = nullptr;
     int status = sqlite3_open_v2(QFile::encodeName(path).constData(), &connection, SQLITE_OPEN_READWRITE, nullptr);
     if (status == SQLITE_OK) {
-        sqlite3_busy_timeout(connection, 3000);
+        sqlite3_busy_timeout(connection, busyTimeoutMs);
         status = sqlite3_exec(connection, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     }
     const QString why = status == SQLITE_OK ? QString() : QString::fromUtf8(sqlite3_errmsg(connection));
@@ -121,25 +121,44 @@ QString missingPart(const QSqlDatabase &db)
     return QString();
 }
 
-// Refuses a book written in a newer format than this program reads, before
-// anything is read from or written to its tables. A book without book_info,
-// or without its version row, was made before the version was written.
-QString newerFormat(const QSqlDatabase &db)
+// The book's format: the 'version' row of book_info. A book without
+// book_info, or without its version row, was made before the version was
+// written: format 1. A book written in a newer format than this program reads
+// is refused before anything is read from or written to its tables.
+int bookFormat(const QSqlDatabase &db)
 {
     if (firstColumn(db, QStringLiteral("SELECT name FROM sqlite_master "
                                        "WHERE type = 'table' AND lower(name) = 'book_info'")).isEmpty())
-        return QString();
+        return 1;
     const QStringList version = firstColumn(db, QStringLiteral("SELECT value FROM book_info WHERE key = 'version'"));
     if (version.isEmpty())
-        return QString();
+        return 1;
     bool isNumber = false;
     const int format = version.first().trimmed().toInt(&isNumber);
-    if (!isNumber)
-        return QStringLiteral("The book's format \"%1\" is not one this program knows.").arg(version.first());
-    if (format <= Book::formatVersion)
-        return QString();
-    return QStringLiteral("This book was written by a newer Brindlecot (format %1); "
-                          "this program reads up to format %2.").arg(format).arg(Book::formatVersion);
+    if (!isNumber || format < 1)
+        throw DbError(QStringLiteral("The book's format \"%1\" is not one this program knows.").arg(version.first()));
+    if (format > Book::formatVersion)
+        throw DbError(QStringLiteral("This book was written by a newer Brindlecot (format %1); "
+                                     "this program reads up to format %2.").arg(format).arg(Book::formatVersion));
+    return format;
+}
+
+// Brings an older book to the current format, or, when it is open read-only,
+// shows it as it is where this program reads that format safely. Returns the
+// format of the book as it is then open.
+int bringForward(const QSqlDatabase &db, const QString &path, int format)
+{
+    if (format == Book::formatVersion)
+        return format;
+    if (sqlite3_db_readonly(connectionHandle(db), "main") != 1) {
+        migrateBook(db, path, format);
+        return Book::formatVersion;
+    }
+    if (!readableWithoutMigration(format))
+        throw DbError(QStringLiteral("The book is of format %1 and open read-only, so it cannot be brought to "
+                                     "format %2, and this program cannot show format %1 as it is.")
+                          .arg(format).arg(Book::formatVersion));
+    return format;
 }
 
 // SQLite cannot open a path longer than its file layer allows (512 bytes on
@@ -152,27 +171,6 @@ QString pathTooLong(const QString &path)
         return QString();
     return QStringLiteral("The path of the book is too long (%1 bytes; at most %2 can be used). "
                           "Move the book to a folder with a shorter path.").arg(length).arg(vfs->mxPathname - 1);
-}
-
-sqlite3 *connectionHandle(const QSqlDatabase &db)
-{
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.data());
-}
-
-// A read-only book still shows its lists and reports: the work tables they
-// fill are shadowed by empty temporary copies, which SQLite finds before the
-// book's own, while every save still meets the read-only file and says so.
-void shadowWorkTables(const QSqlDatabase &db)
-{
-    const QStringList statements = firstColumn(db, QStringLiteral(
-        "SELECT sql FROM sqlite_master WHERE type = 'table' AND (name LIKE 'tmp%' OR name = 'Account_Status')"));
-    static const QRegularExpression create(QStringLiteral("^\\s*CREATE\\s+TABLE\\b"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    for (QString statement : statements)
-        runSql(db, statement.replace(create, QStringLiteral("CREATE TEMP TABLE")));
 }
 
 } // namespace
@@ -189,16 +187,11 @@ Book::~Book()
 
 const QStringList &Book::requiredTables()
 {
-    // tmp_party_i and tmp_party_d are only emptied on exit, which tolerates
-    // their absence, so older books without them still open.
+    // The work tables are made on every open, so a book need not hold them.
     static const QStringList tables = {
         QStringLiteral("Account_Type_Master"), QStringLiteral("account_master"),
         QStringLiteral("transaction_master"), QStringLiteral("system_settings"),
-        QStringLiteral("Party_master"), QStringLiteral("tmp_account_i"),
-        QStringLiteral("tmp_account_d"), QStringLiteral("tmp_transaction_master_i"),
-        QStringLiteral("tmp_transaction_master_d"), QStringLiteral("tmp_Acc_Ldgr"),
-        QStringLiteral("tmp_amount"), QStringLiteral("Tmp_acc_ldgr_graph"),
-        QStringLiteral("Account_Status"), QStringLiteral("saved_queries")};
+        QStringLiteral("Party_master"), QStringLiteral("saved_queries")};
     return tables;
 }
 
@@ -226,13 +219,13 @@ bool Book::isOpen() const
     return QSqlDatabase::contains(m_connectionName) && db().isOpen();
 }
 
-OpenResult Book::open(const QString &path)
+OpenResult Book::open(const QString &path, const OpenOptions &options)
 {
     close();
     const QFileInfo info(path);
     if (path.trimmed().isEmpty() || !info.exists() || !info.isFile())
         return {OpenResult::PathRefused, QStringLiteral("The book \"%1\" does not exist.").arg(path)};
-    const QString recovery = recoverInterruptedSave(path);
+    const QString recovery = recoverInterruptedSave(path, options.busyTimeoutMs);
     if (const QString bad = checkFileHeader(path); !bad.isEmpty())
         return {OpenResult::OtherFailure,
                 recovery.isEmpty() ? bad
@@ -244,7 +237,10 @@ OpenResult Book::open(const QString &path)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         db.setDatabaseName(info.absoluteFilePath());
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+        QString connectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(options.busyTimeoutMs);
+        if (options.readOnly)
+            connectOptions += QStringLiteral(";QSQLITE_OPEN_READONLY");
+        db.setConnectOptions(connectOptions);
         if (!db.open()) {
             const QString why = db.lastError().text();
             db = QSqlDatabase();
@@ -258,12 +254,12 @@ OpenResult Book::open(const QString &path)
             throw DbError(QStringLiteral("The program's SQL functions could not be registered."));
         runSql(db, QStringLiteral("PRAGMA foreign_keys = ON"));
         runSql(db, QStringLiteral("PRAGMA synchronous = FULL"));
-        if (const QString newer = newerFormat(db); !newer.isEmpty())
-            throw DbError(newer);
+        const int format = bookFormat(db);
         if (const QString missing = missingPart(db); !missing.isEmpty())
             throw DbError(missing);
-        if (sqlite3_db_readonly(connectionHandle(db), "main") == 1)
-            shadowWorkTables(db);
+        m_format = bringForward(db, info.absoluteFilePath(), format);
+        for (const QString &statement : sqlScript(QStringLiteral("worktables.sql")))
+            runSql(db, statement);
     } catch (const DbError &e) {
         db = QSqlDatabase();
         close();
@@ -283,6 +279,7 @@ void Book::close()
         QSqlDatabase::removeDatabase(m_connectionName);
     }
     m_path.clear();
+    m_format = 0;
 }
 
 QString Book::create(const QString &path)

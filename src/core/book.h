@@ -20,6 +20,15 @@ struct OpenResult {
     bool ok() const { return code == Ok; }
 };
 
+// How a book is opened.
+struct OpenOptions {
+    // Open without ever writing: an older format is shown as it is, where
+    // that is safe, and never migrated; every save is refused.
+    bool readOnly = false;
+    // How long a statement waits for another program's lock on the book.
+    int busyTimeoutMs = 3000;
+};
+
 // One open book file: a named SQLite connection with the program's SQL
 // functions registered. Opening never creates or changes a file; a file that
 // is not a book is refused with a description naming what is wrong.
@@ -30,10 +39,13 @@ public:
     Book(const Book &) = delete;
     Book &operator=(const Book &) = delete;
 
-    OpenResult open(const QString &path);
+    OpenResult open(const QString &path, const OpenOptions &options = {});
     void close();
     bool isOpen() const;
     QString path() const { return m_path; }
+    // The format of the book as it is open: older than formatVersion only
+    // when an older book was opened read-only.
+    int format() const { return m_format; }
 
     // Creates a new book from the schema at path, refusing to overwrite an
     // existing file; a failure removes the partly written file. Returns an
@@ -43,9 +55,9 @@ public:
     // The newest format of book this program reads: the 'version' row of
     // book_info. A book of a newer format is refused and left as it is; a
     // book without that row (made before it was written) is read as format 1.
-    static constexpr int formatVersion = 1;
+    static constexpr int formatVersion = 2;
 
-    // The tables and saved queries a book must hold.
+    // The permanent tables and saved queries a book must hold.
     static const QStringList &requiredTables();
     static const QStringList &requiredSavedQueries();
 
@@ -56,6 +68,7 @@ private:
 
     QString m_connectionName;
     QString m_path;
+    int m_format = 0;
 };
 
 } // namespace bc

@@ -20,6 +20,12 @@ const QString dateAndAmountFaults = QStringLiteral(
     " WHEN typeof(amount) NOT IN ('integer', 'null')"
     "  THEN 'the amount ' || quote(amount) || ' is stored as ' || typeof(amount) || ', not as whole cents'");
 
+// Amounts beyond the range of format 2 still add up in a report (a sum too
+// large is refused there); only the typed tables refuse them.
+const QString amountRangeFault = QStringLiteral(
+    " WHEN amount NOT BETWEEN -99999999999999 AND 99999999999999"
+    "  THEN 'the amount of ' || amount || ' cents is beyond 999,999,999,999.99'");
+
 // side is "from" or "to", caption "From" or "To".
 QString flagFault(const char *side, const char *caption)
 {
@@ -40,11 +46,12 @@ QString keyFault(const char *side, const char *caption)
 
 QString caseOf(const QString &whens) { return QStringLiteral("CASE") + whens + QStringLiteral(" END"); }
 
-// Every fault of a row.
-QString rowFault()
+// Every fault of a row that a report refuses, and those the typed tables
+// refuse besides.
+QString rowFault(const QString &besides = {})
 {
-    return caseOf(dateAndAmountFaults + flagFault("from", "From") + flagFault("to", "To") + keyFault("from", "From")
-                  + keyFault("to", "To"));
+    return caseOf(dateAndAmountFaults + besides + flagFault("from", "From") + flagFault("to", "To")
+                  + keyFault("from", "From") + keyFault("to", "To"));
 }
 
 // The faults that one side's covering index can tell without the table row.
@@ -53,10 +60,22 @@ QString sideFault(const char *side, const char *caption)
     return caseOf(dateAndAmountFaults + flagFault(side, caption));
 }
 
-const QString openingFault = QStringLiteral(
-    "CASE WHEN typeof(open_amount) NOT IN ('integer', 'null')"
-    " THEN 'the opening amount ' || quote(open_amount) || ' is stored as ' || typeof(open_amount)"
-    " || ', not as whole cents' END");
+const QString openingFaults = QStringLiteral(
+    " WHEN typeof(open_amount) NOT IN ('integer', 'null')"
+    "  THEN 'the opening amount ' || quote(open_amount) || ' is stored as ' || typeof(open_amount)"
+    "  || ', not as whole cents'");
+
+const QString openingRangeFault = QStringLiteral(
+    " WHEN open_amount NOT BETWEEN -99999999999999 AND 99999999999999"
+    "  THEN 'the opening amount of ' || open_amount || ' cents is beyond 999,999,999,999.99'");
+
+// An account's type that is no type of account matters to no figure, only to
+// the tables of format 2, which refuse it. An account saved without a type
+// holds 0.
+const QString typeFault = QStringLiteral(
+    " WHEN account_type IS NOT NULL AND account_type IS NOT 0 AND NOT EXISTS"
+    "  (SELECT 1 FROM Account_Type_Master AS t WHERE t.account_type_id = account_master.account_type)"
+    "  THEN 'the account type ' || quote(account_type) || ' is no type of account'");
 
 // Runs a statement giving (table, key column, key, fault) of faulty rows and
 // refuses with the first.
@@ -79,12 +98,14 @@ QString transactionFaults(const QString &fault, const QString &where)
         .arg(fault, where);
 }
 
-QString openingFaults(const QString &where)
+QString accountFaults(const QString &fault, const QString &where)
 {
     return QStringLiteral("SELECT 'account_master', 'account_id', account_id, fault FROM (SELECT account_id, %1 "
                           "AS fault FROM account_master WHERE %2) WHERE fault IS NOT NULL")
-        .arg(openingFault, where);
+        .arg(fault, where);
 }
+
+QString openingFault() { return caseOf(openingFaults); }
 
 QString unionAll(const QStringList &parts) { return parts.join(QStringLiteral(" UNION ALL ")); }
 
@@ -135,12 +156,47 @@ std::optional<qint64> faultyTransaction(const QSqlDatabase &db)
 
 } // namespace
 
+QString RowFault::text() const
+{
+    return QStringLiteral("table %1, row %2 %3: %4").arg(table, keyColumn, QString::number(id), fault);
+}
+
+std::vector<RowFault> bookRowFaults(const QSqlDatabase &db, int limit)
+{
+    const QString statement =
+        unionAll({transactionFaults(rowFault(amountRangeFault), QStringLiteral("1")),
+                  accountFaults(caseOf(openingFaults + openingRangeFault + typeFault), QStringLiteral("1"))})
+        + (limit < 0 ? QString() : QStringLiteral(" LIMIT %1").arg(limit));
+    QSqlQuery q = runSql(db, statement);
+    std::vector<RowFault> faults;
+    while (q.next())
+        faults.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toLongLong(), q.value(3).toString()});
+    return faults;
+}
+
+QStringList bookProblems(const Book &book)
+{
+    const QSqlDatabase db = connectionOf(book);
+    QStringList problems;
+    for (const RowFault &fault : bookRowFaults(db))
+        problems << fault.text();
+    QSqlQuery integrity = runSql(db, QStringLiteral("PRAGMA integrity_check"));
+    while (integrity.next())
+        if (const QString line = integrity.value(0).toString(); line != QLatin1String("ok"))
+            problems << QStringLiteral("integrity_check: %1").arg(line);
+    QSqlQuery keys = runSql(db, QStringLiteral("PRAGMA foreign_key_check"));
+    while (keys.next())
+        problems << QStringLiteral("table %1, row %2: it names no row of the table %3")
+                        .arg(keys.value(0).toString(), keys.value(1).toString(), keys.value(2).toString());
+    return problems;
+}
+
 void checkAccountRows(const Book &book, const std::vector<qint64> &accountIds)
 {
     const QSqlDatabase db = connectionOf(book);
     const QString statement = unionAll({transactionFaults(sideFault("from", "From"), QStringLiteral("from_acc = ?")),
                                         transactionFaults(sideFault("to", "To"), QStringLiteral("to_acc = ?")),
-                                        openingFaults(QStringLiteral("account_id = ?"))});
+                                        accountFaults(openingFault(), QStringLiteral("account_id = ?"))});
     for (const qint64 id : accountIds)
         refuseFirstFault(db, statement, {id, id, id});
 }
@@ -167,7 +223,7 @@ void checkBookRows(const Book &book)
     remembered.finish();
     if (const std::optional<qint64> id = faultyTransaction(db))
         refuseFirstFault(db, transactionFaults(rowFault(), QStringLiteral("tran_id = ?")), {*id});
-    refuseFirstFault(db, openingFaults(QStringLiteral("1")), {});
+    refuseFirstFault(db, accountFaults(openingFault(), QStringLiteral("1")), {});
     runSql(db, QStringLiteral("DELETE FROM temp.book_rows_checked"));
     runSql(db, QStringLiteral("INSERT INTO temp.book_rows_checked VALUES (?)"), {version});
 }

@@ -11,9 +11,30 @@ namespace bc {
 // writes: an amount that is not whole cents (text '12.50', a real 12.5), a
 // date not of the form YYYY-MM-DD ('15/01/2024'), a side flag other than 'A'
 // or 'P', a side that names no account or party, an opening amount that is
-// not whole cents. A report that met such a row would show a wrong figure
+// not whole cents. The typed tables of format 2 refuse them all, so such rows
+// live only in books of format 1. A report that met such a row would show a wrong figure
 // without a word, so each report checks first and stops with a DbError that
 // names the table, the row and the fault.
+
+// One row that cannot be carried into the typed tables of format 2, and why.
+struct RowFault {
+    QString table;
+    QString keyColumn;
+    qint64 id = 0;
+    QString fault;
+    // "table transaction_master, row tran_id 3: the From side's flag 'X' ..."
+    QString text() const;
+};
+
+// Every such row of the book, transactions first, at most limit of them
+// (all when limit is negative): the faults the reports refuse, amounts beyond
+// 999,999,999,999.99, and accounts whose type is no type of account.
+std::vector<RowFault> bookRowFaults(const QSqlDatabase &db, int limit = -1);
+
+// Everything wrong with the book, one line each: every row listed above,
+// then what SQLite's integrity_check and foreign_key_check find. Empty for a
+// sound book. Reads only, so the book may be open read-only.
+QStringList bookProblems(const Book &book);
 
 // Checks the form of the transactions on either side of these accounts
 // (date, amount, that side's flag, whatever the flag) and the accounts'

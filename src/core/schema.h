@@ -4,7 +4,12 @@
 
 namespace bc {
 
-// The statements of the book schema, in order, as compiled into the program.
+// The statements, in order, of one of the SQL scripts compiled into the
+// program, named by its path under database/ ("worktables.sql").
+QStringList sqlScript(const QString &name);
+
+// The statements that make a new book of the current format: its tables,
+// then its first rows.
 const QStringList &schemaStatements();
 
 } // namespace bc

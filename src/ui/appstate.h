@@ -20,6 +20,7 @@ namespace bc {
 struct AppState {
     AppPaths paths;
     Book book;                 // the shared connection
+    OpenOptions bookOptions;   // how the start-up sequence opens it (tests shorten the wait for a lock)
     SystemSettings settings;   // login, financial year, currency, date format
     PrinterSettings printer;   // where printed reports go
     Messages *messages = nullptr;

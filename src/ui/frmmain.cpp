@@ -10,7 +10,6 @@
 #include "frmsysconfig.h"
 #include "frmtextcontrol.h"
 #include "screenparts.h"
-#include "worktables.h"
 
 #include <QCloseEvent>
 #include <algorithm>
@@ -164,7 +163,6 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->ignore(); // a screen refused to close (unsaved edits)
         return;
     }
-    emptyPartyWorkTables(m_state.book);
     m_state.book.close();
     event->accept();
 }

@@ -48,7 +48,7 @@ StartUp::~StartUp()
 int StartUp::OpenDatabase()
 {
     const QString path = m_state.settingsFile().bookPath(m_state.paths.defaultBookPath());
-    const OpenResult result = m_state.book.open(path);
+    const OpenResult result = m_state.book.open(path, m_state.bookOptions);
     if (result.code == OpenResult::PathRefused)
         m_state.messages->critical(nullptr, QStringLiteral("Error"), QStringLiteral("Invalid Database Path"));
     else if (!result.ok())

@@ -304,13 +304,13 @@ TEST_F(GoldenBook, PrintWritesThePrintedReportAsPdf)
 
 TEST_F(GoldenBook, ImportsLeaveWhatAWindowStagedAlone)
 {
-    {
-        Book b;
-        ASSERT_TRUE(b.open(book).ok());
-        runSql(connectionOf(b), QStringLiteral("INSERT INTO tmp_transaction_master_d VALUES (3)"));
-        runSql(connectionOf(b), QStringLiteral("INSERT INTO tmp_account_d SELECT account_id FROM account_master "
-                                      "WHERE account_name = 'Rent'"));
-    }
+    // A window's staged rows live in its own connection while the tool
+    // imports beside it.
+    Book b;
+    ASSERT_TRUE(b.open(book).ok());
+    runSql(connectionOf(b), QStringLiteral("INSERT INTO tmp_transaction_master_d VALUES (3)"));
+    runSql(connectionOf(b), QStringLiteral("INSERT INTO tmp_account_d SELECT account_id FROM account_master "
+                                  "WHERE account_name = 'Rent'"));
     const QString accounts = dir.filePath(QStringLiteral("more.csv"));
     const QString transactions = dir.filePath(QStringLiteral("more-tx.csv"));
     ASSERT_TRUE(bc::test::writeBytes(accounts, "name,type,opening,particulars\nFuel,Expense,,\n"));
@@ -324,11 +324,42 @@ TEST_F(GoldenBook, ImportsLeaveWhatAWindowStagedAlone)
     EXPECT_EQ(listed[3][0], QStringLiteral("3"));
     EXPECT_EQ(listed.last(), (QStringList{QStringLiteral("9"), QStringLiteral("2024-07-01"), QStringLiteral("Bank"),
                                           QStringLiteral("Fuel"), QStringLiteral("30.00"), QStringLiteral("Diesel")}));
-    Book b;
-    ASSERT_TRUE(b.open(book).ok());
     QSqlQuery staged = runSql(connectionOf(b), QStringLiteral("SELECT (SELECT count(*) FROM tmp_transaction_master_d), "
                                                      "(SELECT count(*) FROM tmp_account_d)"));
     ASSERT_TRUE(staged.next());
     EXPECT_EQ(staged.value(0).toInt(), 1);
     EXPECT_EQ(staged.value(1).toInt(), 1);
+}
+
+TEST(CliCheck, ListsEveryRowTheTypedTablesRefuseWithoutMigratingAndSaysPlainlyWhenSound)
+{
+    QTemporaryDir dir;
+    const QString clean = dir.filePath(QStringLiteral("clean.fd"));
+    ok({QStringLiteral("new"), clean});
+    const CliRun sound = cli({QStringLiteral("check"), clean});
+    EXPECT_EQ(sound.status, 0) << sound.err.toStdString();
+    EXPECT_TRUE(sound.out.startsWith("The book is sound")) << sound.out.toStdString();
+
+    bc::test::TestBook old(bc::test::TestBook::Kind::Format1ReadOnly);
+    old.addAccount(10, QStringLiteral("Bank"), 4, Money());
+    for (int id = 1; id <= 4; ++id)
+        old.addTransaction(id, QDate(2024, 1, id), 4, 10, Money::fromCents(100));
+    for (const char *statement : {"UPDATE transaction_master SET amount = 'ten' WHERE tran_id = 1",
+                                  "UPDATE transaction_master SET tran_date = '15/01/2024' WHERE tran_id = 2",
+                                  "UPDATE transaction_master SET from_flag = 'X' WHERE tran_id = 3",
+                                  "UPDATE transaction_master SET to_acc = 55 WHERE tran_id = 4",
+                                  "UPDATE account_master SET account_type = 9 WHERE account_id = 10"})
+        runSql(old.writer(), QLatin1String(statement));
+    old.book().close();
+    const QByteArray before = fileBytes(old.path());
+    const CliRun faulty = cli({QStringLiteral("check"), old.path()});
+    EXPECT_EQ(faulty.status, 1);
+    EXPECT_EQ(faulty.out,
+              "table transaction_master, row tran_id 1: the amount 'ten' is stored as text, not as whole cents\n"
+              "table transaction_master, row tran_id 2: the date '15/01/2024' is not a date of the form YYYY-MM-DD\n"
+              "table transaction_master, row tran_id 3: the From side's flag 'X' is neither A nor P\n"
+              "table transaction_master, row tran_id 4: the To side 55 is no account of the book\n"
+              "table account_master, row account_id 10: the account type 9 is no type of account\n");
+    EXPECT_EQ(fileBytes(old.path()), before);
+    EXPECT_FALSE(QFile::exists(old.path() + QStringLiteral(".v1.bak")));
 }

@@ -250,6 +250,7 @@ TEST_F(AccountBook, AnAccountInUseIsNotDeletedAndDeletedIdsAreNeverGivenAgain)
     t.addAccount(43, QStringLiteral("Spare"), 4, Money());
     t.addTransaction(1, Today, 42, 41, Money::fromCents(100));
     t.addTransaction(2, Today, 41, 42, Money::fromCents(200));
+    runSql(db(), QStringLiteral("INSERT INTO Party_master VALUES (41, 'Wages Ltd')"));
     t.addTransaction(3, Today, 42, 41, Money::fromCents(300), {}, QStringLiteral("A"), QStringLiteral("P")); // a party 41
     const QStringList before = accountsInBook(db());
     RowArray rows = makeAccountRows();

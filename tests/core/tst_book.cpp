@@ -85,12 +85,12 @@ TEST(Book, FilesThatAreNotBooksAreRefusedAndLeftUntouched)
 TEST(Book, IncompleteBookNamesWhatIsMissing)
 {
     TestBook t;
-    runSql(t.db(), QStringLiteral("DROP TABLE tmp_Acc_Ldgr"));
+    runSql(t.db(), QStringLiteral("DROP TABLE Party_master"));
     t.book().close();
     Book book;
     OpenResult r = book.open(t.path());
     EXPECT_EQ(r.code, OpenResult::OtherFailure);
-    EXPECT_TRUE(r.description.contains(QLatin1String("tmp_Acc_Ldgr"))) << r.description.toStdString();
+    EXPECT_TRUE(r.description.contains(QLatin1String("Party_master"))) << r.description.toStdString();
 
     TestBook u;
     runSql(u.db(), QStringLiteral("DELETE FROM saved_queries WHERE name = 'sp_Set_AccName2'"));
@@ -99,12 +99,16 @@ TEST(Book, IncompleteBookNamesWhatIsMissing)
     EXPECT_EQ(r.code, OpenResult::OtherFailure);
     EXPECT_TRUE(r.description.contains(QLatin1String("sp_Set_AccName2"))) << r.description.toStdString();
 
-    // A book without the party work tables still opens.
-    TestBook v;
-    runSql(v.db(), QStringLiteral("DROP TABLE tmp_party_i"));
-    runSql(v.db(), QStringLiteral("DROP TABLE tmp_party_d"));
+    // Work tables are the connection's own: a format-1 book without them
+    // opens, read-only as well as migrated.
+    TestBook v(TestBook::Kind::Format1ReadOnly);
+    runSql(v.writer(), QStringLiteral("DROP TABLE tmp_Acc_Ldgr"));
+    runSql(v.writer(), QStringLiteral("DROP TABLE tmp_party_i"));
     v.book().close();
+    EXPECT_TRUE(book.open(v.path(), OpenOptions{.readOnly = true}).ok());
+    EXPECT_EQ(book.format(), 1);
     EXPECT_TRUE(book.open(v.path()).ok());
+    EXPECT_EQ(book.format(), Book::formatVersion);
 }
 
 TEST(Book, NewerFormatIsRefusedUnchangedAndOlderBooksOpen)
@@ -121,19 +125,24 @@ TEST(Book, NewerFormatIsRefusedUnchangedAndOlderBooksOpen)
     OpenResult r = book.open(t.path());
     EXPECT_EQ(r.code, OpenResult::OtherFailure);
     EXPECT_EQ(r.description, QStringLiteral("This book was written by a newer Brindlecot (format 99); "
-                                            "this program reads up to format 1."));
+                                            "this program reads up to format 2."));
     EXPECT_FALSE(book.isOpen());
     EXPECT_EQ(fileBytes(t.path()), before);
 
-    // Books made before the version was written: without the row, and
-    // without book_info at all.
-    TestBook u;
-    runSql(u.db(), QStringLiteral("DELETE FROM book_info WHERE key = 'version'"));
-    u.book().close();
-    EXPECT_TRUE(book.open(u.path()).ok());
-    runSql(connectionOf(book), QStringLiteral("DROP TABLE book_info"));
-    book.close();
-    EXPECT_TRUE(book.open(u.path()).ok());
+    // Books made before the version was written, without the row and
+    // without book_info at all, are of format 1 and migrated.
+    for (const char *statement : {"DELETE FROM book_info WHERE key = 'version'", "DROP TABLE book_info"}) {
+        TestBook u(TestBook::Kind::Format1ReadOnly);
+        runSql(u.writer(), QLatin1String(statement));
+        u.book().close();
+        ASSERT_TRUE(book.open(u.path()).ok()) << statement;
+        EXPECT_EQ(book.format(), Book::formatVersion);
+        q = runSql(connectionOf(book), QStringLiteral("SELECT value FROM book_info WHERE key = 'version'"));
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.value(0).toString(), QString::number(Book::formatVersion));
+        q.finish();
+        book.close();
+    }
 }
 
 TEST(Book, FirstStartCreatesTheDefaultBookOnlyOnce)

@@ -134,14 +134,17 @@ TEST(BookFaults, BookLockedByAnotherProcessIsReportedAfterTheWaitNotHungOn)
 {
     TestBook t;
     fillBook(t);
+    // The wait for the lock is the usual one but for its length.
+    const OpenOptions shortWait{.busyTimeoutMs = 50};
     Book &open = t.book();
+    ASSERT_TRUE(open.open(t.path(), shortWait).ok());
     const QByteArray before = fileBytes(t.path());
     {
         test::BookLock lock(t.path());
         ASSERT_TRUE(lock.held());
         // Opening must read the book's tables, which the lock forbids.
         Book second;
-        const OpenResult opened = second.open(t.path());
+        const OpenResult opened = second.open(t.path(), shortWait);
         EXPECT_EQ(opened.code, OpenResult::OtherFailure);
         EXPECT_TRUE(opened.description.contains(QLatin1String("in use by another program")))
             << opened.description.toStdString();

@@ -219,7 +219,7 @@ TEST_F(SummaryBook, TotalsAreExact)
 TEST_F(SummaryBook, FailingStatementThrowsAndKeepsThePreviousRun)
 {
     computeSummary(t.book(), input({{10, u'A', QStringLiteral("Bank")}}, fyStart, fyStart));
-    runSql(t.db(), QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE ON main.Account_Status "
+    runSql(t.db(), QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE ON temp.Account_Status "
                                   "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
     EXPECT_THROW(computeSummary(t.book(), input(bankSalaryRentLandlord(), fyStart, fyStart)), DbError);
     EXPECT_EQ(t.count(QStringLiteral("Account_Status")), 1);

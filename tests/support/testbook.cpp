@@ -1,6 +1,7 @@
 #include "testbook.h"
 
 #include "dates.h"
+#include "schema.h"
 #include "sql.h"
 
 #include <QFile>
@@ -10,33 +11,67 @@
 
 namespace bc::test {
 
-TestBook::TestBook() : m_path(m_dir.path() + QStringLiteral("/test.fd"))
+namespace {
+
+// A plain connection on the book file, without the program's checks.
+QSqlDatabase plainConnection(const QString &name, const QString &path)
 {
-    const QString failure = Book::create(m_path);
-    if (!failure.isEmpty())
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(path);
+    if (!db.open())
+        throw std::runtime_error("cannot open " + path.toStdString());
+    return db;
+}
+
+} // namespace
+
+TestBook::TestBook(Kind kind) : m_path(m_dir.path() + QStringLiteral("/test.fd"))
+{
+    OpenOptions options;
+    if (kind == Kind::Format1ReadOnly) {
+        createFormat1Book(m_path);
+        m_writerName = QStringLiteral("testbook-writer-") + m_path;
+        plainConnection(m_writerName, m_path);
+        options.readOnly = true;
+    } else if (const QString failure = Book::create(m_path); !failure.isEmpty()) {
         throw std::runtime_error(failure.toStdString());
-    const OpenResult opened = m_book.open(m_path);
+    }
+    const OpenResult opened = m_book.open(m_path, options);
     if (!opened.ok())
         throw std::runtime_error(opened.description.toStdString());
 }
 
+TestBook::~TestBook()
+{
+    m_book.close();
+    if (!m_writerName.isEmpty()) {
+        QSqlDatabase::database(m_writerName, false).close();
+        QSqlDatabase::removeDatabase(m_writerName);
+    }
+}
+
+QSqlDatabase TestBook::writer() const
+{
+    return m_writerName.isEmpty() ? db() : QSqlDatabase::database(m_writerName, false);
+}
+
 void TestBook::addAccount(qint64 id, const QString &name, int type, Money opening, const QString &particulars)
 {
-    runSql(db(), QStringLiteral("INSERT INTO account_master VALUES (?, ?, ?, ?, ?, NULL)"),
+    runSql(writer(), QStringLiteral("INSERT INTO account_master VALUES (?, ?, ?, ?, ?, NULL)"),
            {id, name, type, opening.cents(), particulars});
 }
 
 void TestBook::addTransaction(qint64 id, const QDate &date, qint64 fromAcc, qint64 toAcc, Money amount,
                               const QString &particulars, const QString &fromFlag, const QString &toFlag)
 {
-    runSql(db(), QStringLiteral("INSERT INTO transaction_master VALUES (?, ?, ?, ?, ?, ?, ?, ?, '2024-01-01 00:00:00')"),
+    runSql(writer(), QStringLiteral("INSERT INTO transaction_master VALUES (?, ?, ?, ?, ?, ?, ?, ?, '2024-01-01 00:00:00')"),
            {id, isoDate(date), fromAcc, fromFlag, toAcc, toFlag, amount.cents(), particulars});
 }
 
 void TestBook::setSetting(const QString &code, const QString &value)
 {
-    runSql(db(), QStringLiteral("DELETE FROM system_settings WHERE sys_code = ?"), {code});
-    runSql(db(), QStringLiteral("INSERT INTO system_settings VALUES (?, ?, NULL)"), {code, value});
+    runSql(writer(), QStringLiteral("DELETE FROM system_settings WHERE sys_code = ?"), {code});
+    runSql(writer(), QStringLiteral("INSERT INTO system_settings VALUES (?, ?, NULL)"), {code, value});
 }
 
 int TestBook::count(const QString &table) const
@@ -55,6 +90,20 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+void createFormat1Book(const QString &path)
+{
+    const QString name = QStringLiteral("format1-") + path;
+    {
+        QSqlDatabase db = plainConnection(name, path);
+        TransactionGuard transaction(db);
+        for (const QString &statement : sqlScript(QStringLiteral("schema-v1.sql")))
+            runSql(db, statement);
+        transaction.commit();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
 }
 
 void createForeignDatabase(const QString &path)

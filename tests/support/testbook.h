@@ -12,13 +12,22 @@ namespace bc::test {
 // A fresh book in its own temporary folder, open on a connection of its own.
 class TestBook {
 public:
-    TestBook();
+    enum class Kind {
+        Current,        // a new book, open for writing
+        Format1ReadOnly // a book of format 1 as older programs made it, open read-only (never migrated)
+    };
+    explicit TestBook(Kind kind = Kind::Current);
+    ~TestBook();
     QString dir() const { return m_dir.path(); }
     QString path() const { return m_path; }
     Book &book() { return m_book; }
     const Book &book() const { return m_book; }
     // The book's connection, for setting up and reading rows with SQL.
     QSqlDatabase db() const { return connectionOf(m_book); }
+    // A connection that writes to the book: the book's own, or for a
+    // read-only format-1 book a plain second connection, as another program
+    // would write to it (rows of any form, since format 1 does not type them).
+    QSqlDatabase writer() const;
 
     // Inserts rows directly, for setting up a test.
     void addAccount(qint64 id, const QString &name, int type, Money opening, const QString &particulars = {});
@@ -31,8 +40,12 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_path;
+    QString m_writerName;
     Book m_book;
 };
+
+// Makes a book of format 1 at path, from the schema older programs used.
+void createFormat1Book(const QString &path);
 
 // Reads a whole file, for checking that a failed operation left it alone.
 QByteArray fileBytes(const QString &path);

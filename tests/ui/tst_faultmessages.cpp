@@ -116,6 +116,7 @@ private slots:
         state().today = [] { return QDate(2026, 1, 15); };
         state().defaultPrinter = [] { return PrinterSettings{}; };
         state().printerList = [] { return QList<PrinterSettings>{}; };
+        state().bookOptions.busyTimeoutMs = 50; // a lock is reported after the wait, which need not be long
         QCOMPARE(firstStart(), QString());
     }
 
@@ -126,7 +127,7 @@ private slots:
         QVERIFY(bc::test::writeBytes(file(QStringLiteral("letter.fd")), "Dear Sir,\r\nplease find my accounts enclosed.\r\n"));
         QVERIFY(bc::test::writeBytes(file(QStringLiteral("cut.fd")), good.left(good.size() / 2)));
         bc::test::createForeignDatabase(file(QStringLiteral("foreign.fd")));
-        const QString noTable = changedCopy(QStringLiteral("notable.fd"), QStringLiteral("DROP TABLE tmp_amount"));
+        const QString noTable = changedCopy(QStringLiteral("notable.fd"), QStringLiteral("DROP TABLE system_settings"));
         const QString noQuery = changedCopy(QStringLiteral("noquery.fd"),
                                             QStringLiteral("DELETE FROM saved_queries WHERE name = 'sp_tran_search2'"));
         const QString newer = changedCopy(QStringLiteral("newer.fd"),
@@ -136,9 +137,9 @@ private slots:
             {file(QStringLiteral("letter.fd")), QStringLiteral("is not a Brindlecot book")},
             {file(QStringLiteral("cut.fd")), QStringLiteral("is damaged")},
             {file(QStringLiteral("foreign.fd")), QStringLiteral("is a database but not a Brindlecot book")},
-            {noTable, QStringLiteral("the table \"tmp_amount\" is missing")},
+            {noTable, QStringLiteral("the table \"system_settings\" is missing")},
             {noQuery, QStringLiteral("the saved query \"sp_tran_search2\" is missing")},
-            {newer, QStringLiteral("This book was written by a newer Brindlecot (format 99); this program reads up to format 1.")},
+            {newer, QStringLiteral("This book was written by a newer Brindlecot (format 99); this program reads up to format 2.")},
         };
         for (const auto &[path, words] : cases) {
             const QByteArray before = fileBytes(path);
@@ -167,7 +168,7 @@ private slots:
     void savesIntoALockedBookSayWhy()
     {
         const QString path = state().paths.defaultBookPath();
-        QVERIFY(state().book.open(path).ok());
+        QVERIFY(state().book.open(path, state().bookOptions).ok());
         bc::test::BookLock lock(path);
         QVERIFY(lock.held());
         expectSavesRefused(path, QStringLiteral("The book is in use by another program"));

@@ -66,17 +66,22 @@ class TestFrmAccountLedger : public bc::test::WindowTest {
             + w->lblcloseflag->text();
     }
 
+    static void addRows(bc::test::TestBook &book)
+    {
+        book.addAccount(41, QStringLiteral("Bank"), 4, Money::fromCents(100000));
+        book.addAccount(42, QStringLiteral("Rent"), 2, Money());
+        book.addAccount(43, QStringLiteral("Salary"), 1, Money());
+        book.addTransaction(1, QDate(2026, 4, 10), 43, 41, Money::fromCents(50000), QStringLiteral("April pay"));
+        book.addTransaction(2, QDate(2026, 5, 3), 41, 42, Money::fromCents(20000), QStringLiteral("May rent"));
+        book.addTransaction(3, QDate(2026, 6, 15), 41, 42, Money::fromCents(15000), QStringLiteral("June rent"));
+        book.addTransaction(4, QDate(2026, 7, 1), 41, 42, Money::fromCents(123450), QStringLiteral("Deposit"));
+    }
+
 private slots:
     void init()
     {
         newBook();
-        m_book->addAccount(41, QStringLiteral("Bank"), 4, Money::fromCents(100000));
-        m_book->addAccount(42, QStringLiteral("Rent"), 2, Money());
-        m_book->addAccount(43, QStringLiteral("Salary"), 1, Money());
-        m_book->addTransaction(1, QDate(2026, 4, 10), 43, 41, Money::fromCents(50000), QStringLiteral("April pay"));
-        m_book->addTransaction(2, QDate(2026, 5, 3), 41, 42, Money::fromCents(20000), QStringLiteral("May rent"));
-        m_book->addTransaction(3, QDate(2026, 6, 15), 41, 42, Money::fromCents(15000), QStringLiteral("June rent"));
-        m_book->addTransaction(4, QDate(2026, 7, 1), 41, 42, Money::fromCents(123450), QStringLiteral("Deposit"));
+        addRows(*m_book);
         start();
         m_state->today = [] { return QDate(2026, 12, 7); };
         m_state->settings.finYearStart = QDate(2026, 4, 1);
@@ -257,8 +262,12 @@ private slots:
 
     void foreignRowsAndSumsPastTheRangeAreReportedInAMessageBox()
     {
+        // Such rows live only in a book of format 1, shown read-only.
+        bc::test::TestBook old(bc::test::TestBook::Kind::Format1ReadOnly);
+        addRows(old);
+        QVERIFY(m_state->book.open(old.path(), OpenOptions{.readOnly = true}).ok());
         frmAccountLedger *w = open();
-        runSql(connectionOf(m_state->book), QStringLiteral("UPDATE transaction_master SET amount = '12,50' WHERE tran_id = 2"));
+        runSql(old.writer(), QStringLiteral("UPDATE transaction_master SET amount = '12,50' WHERE tran_id = 2"));
         find(w, QStringLiteral("Bank"), QDate(2026, 5, 1), QDate(2026, 12, 7));
         QCOMPARE(m_messages.shown.size(), 1);
         QCOMPARE(int(m_messages.shown[0].icon), int(MsgIcon::Critical));
@@ -266,7 +275,7 @@ private slots:
             QStringLiteral("table transaction_master, row tran_id 2: the amount '12,50' is stored as text")));
         QCOMPARE(w->LedgerRows.rowCount(), 0);
 
-        runSql(connectionOf(m_state->book), QStringLiteral("UPDATE transaction_master SET amount = 4000000000000000000, "
+        runSql(old.writer(), QStringLiteral("UPDATE transaction_master SET amount = 4000000000000000000, "
                                                   "from_acc = 43, to_acc = 41 WHERE tran_id IN (2, 3, 4)"));
         find(w, QStringLiteral("Bank"), QDate(2026, 5, 1), QDate(2026, 12, 7));
         QCOMPARE(m_messages.shown.size(), 2);

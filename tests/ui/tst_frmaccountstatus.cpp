@@ -83,7 +83,7 @@ private slots:
         m_book->addAccount(44, QStringLiteral("Consulting"), 3, Money());
         m_book->addAccount(45, QStringLiteral("Loan"), 5, Money());
         m_book->addAccount(46, QStringLiteral("Untyped"), 1, Money());
-        m_book->addAccount(47, QStringLiteral("Odd type"), 9, Money());
+        m_book->addAccount(47, QStringLiteral("Odd type"), 0, Money()); // as saved without a type
         runSql(m_book->db(), QStringLiteral("UPDATE account_master SET account_type = NULL WHERE account_id = 46"));
         m_book->addTransaction(1, QDate(2026, 5, 1), 43, 41, Money::fromCents(24870000));
         m_book->addTransaction(2, QDate(2026, 6, 1), 41, 42, Money::fromCents(120000));

@@ -2,7 +2,6 @@
 #include "frmmain.h"
 #include "recordingmessages.h"
 #include "windowfixture.h"
-#include "sql.h"
 #include "testbook.h"
 #include "typist.h"
 
@@ -101,24 +100,15 @@ private slots:
         }
     }
 
-    void exitClosesChildrenEmptiesPartyTablesAndTheBook()
+    void exitClosesChildrenAndTheBook()
     {
         frmMain *w = openMain();
-        runSql(connectionOf(m_state->book), QStringLiteral("INSERT INTO tmp_party_i VALUES (1, 'x')"));
-        runSql(connectionOf(m_state->book), QStringLiteral("INSERT INTO tmp_party_d VALUES (1)"));
         QPointer<QWidget> child = w->showChild(QStringLiteral("a"), [] { return new QLabel; });
         QPointer<frmMain> main = w;
         w->mnuExit->trigger();
         QTRY_VERIFY(!main);
         QTRY_VERIFY(!child);
         QVERIFY(!m_state->book.isOpen());
-        Book check;
-        QVERIFY(check.open(m_book->path()).ok());
-        for (const char *table : {"tmp_party_i", "tmp_party_d"}) {
-            QSqlQuery q = runSql(connectionOf(check), QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table)));
-            QVERIFY(q.next());
-            QCOMPARE(q.value(0).toInt(), 0);
-        }
     }
 
     void exitAnsweredNoClosesNothing()
@@ -150,18 +140,6 @@ private slots:
         w->mnuExit->trigger();
         QTRY_VERIFY(!main);
         QCOMPARE(m_messages.shown.size(), 2);
-        QVERIFY(!m_state->book.isOpen());
-    }
-
-    void exitWithoutPartyTablesIsQuiet()
-    {
-        frmMain *w = openMain();
-        runSql(connectionOf(m_state->book), QStringLiteral("DROP TABLE tmp_party_i"));
-        runSql(connectionOf(m_state->book), QStringLiteral("DROP TABLE tmp_party_d"));
-        QPointer<frmMain> main = w;
-        w->close();
-        QTRY_VERIFY(!main);
-        QVERIFY(m_messages.shown.isEmpty());
         QVERIFY(!m_state->book.isOpen());
     }
 };

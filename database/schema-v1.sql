@@ -1,0 +1,183 @@
+-- Brindlecot book schema of format 1, as books were made before format 2:
+-- the starting point of the migration to format 2, and how tests build a
+-- format-1 book. New books are made from format2-tables.sql and schema.sql.
+-- Statements are separated by a line holding only "-- @@".
+
+CREATE TABLE book_info (
+    key   TEXT PRIMARY KEY,
+    value TEXT NOT NULL
+);
+-- @@
+INSERT INTO book_info VALUES ('format', 'brindlecot-book'), ('version', '1');
+-- @@
+CREATE TABLE Account_Type_Master (
+    account_type_id INTEGER PRIMARY KEY,
+    account_type    TEXT NOT NULL
+);
+-- @@
+INSERT INTO Account_Type_Master VALUES
+    (1, 'Income'), (2, 'Expense'), (3, 'Income/Expense'),
+    (4, 'Asset'), (5, 'Liability'), (6, 'Asset/Liability');
+-- @@
+CREATE TABLE account_master (
+    account_id   INTEGER PRIMARY KEY,
+    account_name TEXT,
+    account_type INTEGER,
+    open_amount  INTEGER,
+    particulars  TEXT,
+    version_date TEXT
+);
+-- @@
+CREATE INDEX account_master_name ON account_master (account_name);
+-- @@
+INSERT INTO account_master VALUES
+    (1, 'RST', 2, 0, 'Built-in account', NULL),
+    (2, 'SC', 2, 0, 'Built-in account', NULL),
+    (3, 'CST', 2, 0, 'Built-in account', NULL),
+    (4, 'CASH', 4, 0, 'Built-in account', NULL),
+    (5, 'SALES', 1, 0, 'Built-in account', NULL),
+    (6, 'PURCHASE', 2, 0, 'Built-in account', NULL);
+-- @@
+CREATE TABLE transaction_master (
+    tran_id      INTEGER PRIMARY KEY,
+    tran_date    TEXT,
+    from_acc     INTEGER,
+    from_flag    TEXT,
+    to_acc       INTEGER,
+    to_flag      TEXT,
+    amount       INTEGER,
+    particulars  TEXT,
+    version_date TEXT
+);
+-- @@
+-- Covering indexes per side: a ledger or summary reads only the index.
+CREATE INDEX transaction_from_side ON transaction_master (from_acc, from_flag, tran_date, amount);
+-- @@
+CREATE INDEX transaction_to_side ON transaction_master (to_acc, to_flag, tran_date, amount);
+-- @@
+CREATE INDEX transaction_date ON transaction_master (tran_date, tran_id);
+-- @@
+CREATE TABLE system_settings (
+    sys_code  TEXT,
+    sys_value TEXT,
+    saved_on  TEXT
+);
+-- @@
+INSERT INTO system_settings VALUES
+    ('USER', '', NULL), ('PASS', '', NULL), ('FYST', '', NULL), ('FYEN', '', NULL),
+    ('CURR', '', NULL), ('DTFM', 'd/M/yyyy', NULL);
+-- @@
+CREATE TABLE Party_master (
+    Party_ID   INTEGER PRIMARY KEY,
+    Party_name TEXT
+);
+-- @@
+CREATE TABLE tmp_account_i (
+    Account_ID   INTEGER,
+    Account_Name TEXT,
+    Account_Type INTEGER,
+    Open_amount  INTEGER,
+    particulars  TEXT,
+    version_date TEXT
+);
+-- @@
+CREATE TABLE tmp_account_d (account_id INTEGER);
+-- @@
+CREATE TABLE tmp_transaction_master_i (
+    tran_id      INTEGER,
+    tran_date    TEXT,
+    from_acc     INTEGER,
+    from_flag    TEXT,
+    to_acc       INTEGER,
+    to_flag      TEXT,
+    amount       INTEGER,
+    particulars  TEXT,
+    version_date TEXT
+);
+-- @@
+CREATE TABLE tmp_transaction_master_d (tran_id INTEGER);
+-- @@
+-- Ledger work table. Rows keep the order in which they were appended
+-- (seq), so movements of one day list in a stable order.
+CREATE TABLE tmp_Acc_Ldgr (
+    seq         INTEGER PRIMARY KEY,
+    tran_date   TEXT,
+    particulars TEXT,
+    amount      INTEGER,
+    Tran_flag   TEXT,
+    acc_name    TEXT,
+    other_acc   INTEGER,
+    other_flag  TEXT
+);
+-- @@
+CREATE TABLE tmp_amount (amount INTEGER);
+-- @@
+CREATE TABLE Tmp_acc_ldgr_graph (
+    tran_date TEXT,
+    amount    INTEGER
+);
+-- @@
+CREATE TABLE Account_Status (
+    Acc_ID      INTEGER,
+    Acc_Name    TEXT,
+    Acc_Type    TEXT,
+    Open_amount INTEGER,
+    Tran_amount INTEGER,
+    Bal_amount  INTEGER
+);
+-- @@
+CREATE TABLE tmp_party_i (Party_ID INTEGER, Party_name TEXT);
+-- @@
+CREATE TABLE tmp_party_d (Party_ID INTEGER);
+-- @@
+-- Saved queries: run by name with positional arguments ?1 ... ?n.
+-- Dates arrive as short-date text read by DATEVALUE (a blank means "no
+-- date"), account ids as numbers (0 means "no account"), flags as one letter,
+-- amounts as whole cents (0 means "no bound").
+CREATE TABLE saved_queries (
+    name TEXT PRIMARY KEY,
+    body TEXT NOT NULL
+);
+-- @@
+INSERT INTO saved_queries VALUES ('sp_tran_search_1',
+'SELECT tran_id AS tran_ID, tran_date, from_flag, from_acc, to_flag, to_acc, amount, particulars
+   FROM transaction_master
+  WHERE tran_date >= ifnull(DATEVALUE(?1), ''0000-00-00'')
+    AND tran_date <= ifnull(DATEVALUE(?2), ''9999-99-99'')
+    AND (?3 = 0 OR (from_acc = ?3 AND from_flag = trim(?4)))
+    AND (?5 = 0 OR (to_acc = ?5 AND to_flag = trim(?6)))
+    AND (?7 = 0 OR amount >= ?7)
+    AND (?8 = 0 OR amount <= ?8)
+    AND (trim(?9) = '''' OR instr(lower(ifnull(particulars, '''')), lower(trim(?9))) > 0)
+  ORDER BY tran_date, tran_id');
+-- @@
+INSERT INTO saved_queries VALUES ('sp_tran_search1',
+'INSERT INTO tmp_Acc_Ldgr (tran_date, particulars, amount, Tran_flag, other_acc, other_flag)
+ SELECT tran_date, particulars, -ifnull(amount, 0), ''T'', to_acc, to_flag
+   FROM transaction_master
+  WHERE from_acc = ?3 AND from_flag = ?4
+    AND tran_date BETWEEN DATEVALUE(?1) AND DATEVALUE(?2)
+  ORDER BY tran_date, tran_id');
+-- @@
+INSERT INTO saved_queries VALUES ('sp_tran_search2',
+'INSERT INTO tmp_Acc_Ldgr (tran_date, particulars, amount, Tran_flag, other_acc, other_flag)
+ SELECT tran_date, particulars, ifnull(amount, 0), ''T'', from_acc, from_flag
+   FROM transaction_master
+  WHERE to_acc = ?3 AND to_flag = ?4
+    AND tran_date BETWEEN DATEVALUE(?1) AND DATEVALUE(?2)
+  ORDER BY tran_date, tran_id');
+-- @@
+INSERT INTO saved_queries VALUES ('sp_Set_AccName2',
+'UPDATE tmp_Acc_Ldgr
+    SET acc_name = CASE other_flag
+        WHEN ''P'' THEN (SELECT Party_name FROM Party_master WHERE Party_ID = other_acc)
+        ELSE (SELECT account_name FROM account_master WHERE account_id = other_acc) END
+  WHERE Tran_flag = ''T''');
+-- @@
+INSERT INTO saved_queries VALUES ('sp_Search_Account_Status',
+'SELECT Acc_ID, Acc_Name, Open_amount AS open_Amount, Tran_amount AS Tran_Amount,
+        Bal_amount AS Bal_Amount, Acc_Type
+   FROM Account_Status
+  WHERE (?1 IS NULL OR Bal_amount <= ?1)
+    AND (?2 IS NULL OR Bal_amount >= ?2)
+  ORDER BY rowid');

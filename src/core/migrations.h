@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <vector>
+
+namespace bc {
+
+// One step of migration: brings an open book from one format to the next,
+// inside the migration's transaction and with foreign keys off. Throws
+// DbError with the reason when the book cannot be brought forward.
+using MigrationStep = void (*)(const QSqlDatabase &db);
+
+// The steps in order: the first brings format 1 to format 2, and so on.
+const std::vector<MigrationStep> &migrationSteps();
+
+// Format 1 to 2: the permanent tables become typed and constrained, the work
+// tables leave the book. Refuses, listing the first rows by table, id and
+// fault, when any row could not be carried over.
+void migrateFormat1To2(const QSqlDatabase &db);
+
+// Whether a book of this older format can be shown as it is, without
+// migrating it: format 1 has the columns of format 2, only untyped.
+bool readableWithoutMigration(int format);
+
+// Brings the writable book at path, open on db, from format `from` to the
+// current one: a backup copy beside it first, then every step in one
+// transaction, then its version row. On failure the transaction is rolled
+// back, so the book is as it was, the backup copy is kept, and DbError gives
+// the reason and names the copy. Returns the copy's path.
+QString migrateBook(const QSqlDatabase &db, const QString &path, int from);
+
+} // namespace bc
