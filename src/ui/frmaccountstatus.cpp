@@ -1,5 +1,6 @@
 #include "frmaccountstatus.h"
 
+#include "accountclasses.h"
 #include "accounts.h"
 #include "appstate.h"
 #include "datagrid.h"
@@ -32,23 +33,6 @@
 namespace bc {
 
 namespace {
-
-// The account classes: the type codes each one selects, and its name.
-constexpr std::pair<const char *, const char *> AccountClasses[] = {
-    {"1", "Only Income Accounts"},
-    {"1,3", "All Income Accounts"},
-    {"2", "Only Expense Accounts"},
-    {"2,3", "All Expense Accounts"},
-    {"3", "Only Income/Expense Accounts"},
-    {"1,2,3", "All Income and Expense Accounts"},
-    {"4", "Only Asset Accounts"},
-    {"4,6", "All Asset Accounts"},
-    {"5", "Only Liability Accounts"},
-    {"5,6", "All Liability Accounts"},
-    {"6", "Only Asset/Liability Accounts"},
-    {"4,5,6", "All Asset and Liability Accounts"},
-    {"1,2,3,4,5,6", "All Accounts"},
-};
 
 QList<GridColumn> summaryColumns()
 {
@@ -248,8 +232,8 @@ void frmAccountStatus::LoadLists()
     {
         const QSignalBlocker block(cboAccType);
         cboAccType->clear();
-        for (const auto &[codes, name] : AccountClasses)
-            cboAccType->addItem(QLatin1String(name), QLatin1String(codes));
+        for (const AccountClass &accountClass : accountClasses())
+            cboAccType->addItem(accountClass.name);
         cboAccType->setCurrentIndex(-1);
     }
     lstAccount->clear();
@@ -274,19 +258,16 @@ void frmAccountStatus::SelectAll(bool selected)
         lstAccount->clearSelection();
 }
 
-// A class selects the accounts whose type code is one of its codes; an
-// account without a valid type code belongs to no class.
 void frmAccountStatus::selectClass(int index)
 {
     SelectAll(false);
     if (index < 0)
         return;
-    const QStringList codes = cboAccType->itemData(index).toString().split(u',');
+    const AccountClass &accountClass = accountClasses().at(index);
     QItemSelection selection;
     QAbstractItemModel *model = lstAccount->model();
     for (int i = 0; i < lstAccount->topLevelItemCount(); ++i) {
-        const QString type = lstAccount->topLevelItem(i)->text(TypeColumn);
-        if (!type.isEmpty() && codes.contains(type))
+        if (accountClass.includes(typeCodeOf(lstAccount->topLevelItem(i)->text(TypeColumn))))
             selection.select(model->index(i, 0), model->index(i, ListColumnCount - 1));
     }
     lstAccount->selectionModel()->select(selection, QItemSelectionModel::Select);
