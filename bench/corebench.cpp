@@ -140,11 +140,10 @@ QJsonObject benchLedger(const Options &o, const QSqlDatabase &db, qint64 busyId)
     input.fromDate = o.from;
     input.toDate = o.to;
     input.finYearStart = o.fyStart;
-    input.dateFormat = QLatin1String(DayFirstFormat);
     LedgerResult ledger;
     QJsonObject ledgerJson = measure(o.runs, [&] { ledger = computeLedger(db, input); });
     ledgerJson[QStringLiteral("movements")] = int(ledger.movements.size());
-    const LedgerChartInput chartInput{o.from, o.to, input.dateFormat, QStringLiteral("EUR")};
+    const LedgerChartInput chartInput{o.from, o.to, QLatin1String(DayFirstFormat), QStringLiteral("EUR")};
     int points = 0;
     QJsonObject chartJson = measure(o.runs, [&] { points = int(computeLedgerChart(db, ledger, chartInput).points.size()); });
     chartJson[QStringLiteral("points")] = points;

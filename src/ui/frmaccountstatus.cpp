@@ -37,16 +37,16 @@ namespace {
 QList<GridColumn> summaryColumns()
 {
     using F = GridColumn::Format;
-    QList<GridColumn> c(SummaryResult::ColumnCount);
-    c[SummaryResult::IdColumn] = GridColumn::hiddenColumn(QString());
-    c[SummaryResult::NameColumn] = GridColumn::shown(QStringLiteral("A/C Name"), F::Plain);
-    c[SummaryResult::NameColumn].width = 260;
-    c[SummaryResult::OpeningColumn] = GridColumn::shown(QStringLiteral("Open Amount"), F::Amount);
-    c[SummaryResult::MovementColumn] = GridColumn::shown(QStringLiteral("Transactions"), F::Amount);
-    c[SummaryResult::BalanceColumn] = GridColumn::shown(QStringLiteral("Balance Amount"), F::Amount);
-    for (int col : {SummaryResult::OpeningColumn, SummaryResult::MovementColumn, SummaryResult::BalanceColumn})
+    QList<GridColumn> c(SummaryGridColumn::ColumnCount);
+    c[SummaryGridColumn::IdColumn] = GridColumn::hiddenColumn(QString());
+    c[SummaryGridColumn::NameColumn] = GridColumn::shown(QStringLiteral("A/C Name"), F::Plain);
+    c[SummaryGridColumn::NameColumn].width = 260;
+    c[SummaryGridColumn::OpeningColumn] = GridColumn::shown(QStringLiteral("Open Amount"), F::Amount);
+    c[SummaryGridColumn::MovementColumn] = GridColumn::shown(QStringLiteral("Transactions"), F::Amount);
+    c[SummaryGridColumn::BalanceColumn] = GridColumn::shown(QStringLiteral("Balance Amount"), F::Amount);
+    for (int col : {SummaryGridColumn::OpeningColumn, SummaryGridColumn::MovementColumn, SummaryGridColumn::BalanceColumn})
         c[col].width = 130;
-    c[SummaryResult::SideColumn] = GridColumn::shown(QStringLiteral("A/C Type"), F::Plain);
+    c[SummaryGridColumn::SideColumn] = GridColumn::shown(QStringLiteral("A/C Type"), F::Plain);
     return c;
 }
 
@@ -68,7 +68,7 @@ QLineEdit *totalBox(QWidget *parent, const char *name)
 
 frmAccountStatus::frmAccountStatus(AppState &state, frmStockGraph::Source chartWindow, QWidget *parent)
     : QWidget(parent)
-    , tdbgAccounts(new DataGrid(new RowArrayModel(emptySummary().rows, summaryColumns()), this))
+    , tdbgAccounts(new DataGrid(new RowArrayModel(summaryGridRows({}), summaryColumns()), this))
     , SummaryRows(tdbgAccounts->rows())
     , m_state(state)
     , m_chartWindow(std::move(chartWindow))
@@ -208,7 +208,7 @@ void frmAccountStatus::placeTotals()
 {
     QHeaderView *header = tdbgAccounts->horizontalHeader();
     const int height = m_totalsRow->height();
-    const int columns[] = {SummaryResult::OpeningColumn, SummaryResult::MovementColumn, SummaryResult::BalanceColumn};
+    const int columns[] = {SummaryGridColumn::OpeningColumn, SummaryGridColumn::MovementColumn, SummaryGridColumn::BalanceColumn};
     QLineEdit *boxes[] = {txtTotalOpen, txtTotalTran, txtTotalBal};
     for (int i = 0; i < 3; ++i) {
         const QPoint left = tdbgAccounts->viewport()->mapTo(this, QPoint(header->sectionViewportPosition(columns[i]), 0));
@@ -303,13 +303,13 @@ void frmAccountStatus::Find()
     QString failure;
     {
         WaitCursor wait;
-        SummaryResult summary = emptySummary();
+        SummaryResult summary;
         try {
             summary = computeSummary(m_state.book.db(), input);
         } catch (const DbError &e) {
             failure = e.description();
         }
-        SummaryRows = std::move(summary.rows);
+        SummaryRows = summaryGridRows(summary.listed);
         txtTotalOpen->setText(summary.totalOpening.toPlain());
         txtTotalTran->setText(summary.totalMovement.toPlain());
         txtTotalBal->setText(summary.totalBalance.toPlain());
@@ -342,9 +342,9 @@ void frmAccountStatus::sortGrid(int column)
 // The built-in accounts in red, other accounts in blue, parties in green.
 QVariant frmAccountStatus::rowColour(int row) const
 {
-    const QString side = NullToText(SummaryRows.textAt(row, SummaryResult::SideColumn));
+    const QString side = NullToText(SummaryRows.textAt(row, SummaryGridColumn::SideColumn));
     if (side == QLatin1String("A"))
-        return QColor(isBuiltInAccountName(NullToText(SummaryRows.textAt(row, SummaryResult::NameColumn))) ? Qt::red
+        return QColor(isBuiltInAccountName(NullToText(SummaryRows.textAt(row, SummaryGridColumn::NameColumn))) ? Qt::red
                                                                                                            : Qt::blue);
     if (side == QLatin1String("P"))
         return QColor(Qt::green);
