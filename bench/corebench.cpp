@@ -211,10 +211,10 @@ QJsonObject benchAccounts(const Options &o)
     QJsonObject findJson = measure(o.runs, [&] { found = findAccounts(book.db(), QString(), QString(), QString()); });
     findJson[QStringLiteral("rows")] = found.rows.rowCount();
     // A header click turns the order around each time, as the window does.
-    QString direction = QStringLiteral("A");
-    const auto toggle = [&] { direction = direction == QLatin1String("A") ? QStringLiteral("D") : QStringLiteral("A"); };
-    QJsonObject byName = measure(o.runs, [&] { SortGridRows(found.rows, AccountCol::Name, direction); }, toggle);
-    QJsonObject byOpening = measure(o.runs, [&] { SortGridRows(found.rows, AccountCol::Opening, direction); }, toggle);
+    SortDirection direction = SortDirection::Ascending;
+    const auto toggle = [&] { direction = toggled(direction); };
+    QJsonObject byName = measure(o.runs, [&] { found.rows.sortRows(AccountCol::Name, direction); }, toggle);
+    QJsonObject byOpening = measure(o.runs, [&] { found.rows.sortRows(AccountCol::Opening, direction); }, toggle);
     return {{QStringLiteral("find"), findJson}, {QStringLiteral("sort_name"), byName},
             {QStringLiteral("sort_opening"), byOpening}};
 }

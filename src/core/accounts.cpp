@@ -84,7 +84,7 @@ QString existingNameMessage()
 RowArray makeAccountRows()
 {
     return RowArray({CellType::Int, CellType::Int, CellType::Text, CellType::Int, CellType::Money, CellType::Text,
-                     CellType::Text, CellType::Text});
+                     CellType::Text, CellType::Int});
 }
 
 AccountFindResult findAccounts(const QSqlDatabase &db, const QString &nameFilter, const QString &open1,
@@ -121,7 +121,7 @@ AccountFindResult findAccounts(const QSqlDatabase &db, const QString &nameFilter
         rows.setMoney(r, AccountCol::Opening, opening);
         rows.setText(r, AccountCol::CurrentBalance, QString());
         rows.setText(r, AccountCol::Particulars, NullToText(q.value(4)));
-        rows.setText(r, AccountCol::Status, QString());
+        rows.setEditMark(r, AccountCol::Status, EditMark::Unchanged);
         result.total += opening;
     }
     return result;
@@ -150,7 +150,7 @@ AccountSaveResult saveAccounts(const QSqlDatabase &db, const RowArray &rows, con
         QList<int> savedRows;
         QStringList savedNames; // compared as accountNameKey gives them
         for (int row = 0; row < rows.rowCount(); ++row) {
-            if (NullToText(rows.textAt(row, AccountCol::Status)) != QLatin1String("I"))
+            if (rows.editMarkAt(row, AccountCol::Status) != EditMark::Changed)
                 continue;
             qint64 id = rows.intAt(row, AccountCol::Id);
             if (id == 0)

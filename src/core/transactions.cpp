@@ -34,7 +34,7 @@ TranSaveResult outcome(TranSaveResult::Outcome kind, const QString &title, const
 RowArray makeTranRows()
 {
     return RowArray({CellType::Int, CellType::Date, CellType::Key, CellType::Key, CellType::Money, CellType::Text,
-                     CellType::Text});
+                     CellType::Int});
 }
 
 QVariantList tranSearchArguments(const TranSearch &search)
@@ -76,7 +76,7 @@ TranFindResult findTransactions(const QSqlDatabase &db, const TranSearch &search
                                       QStringLiteral("the total of the transactions found"));
         }
         rows.setText(r, TranCol::Particulars, NullToText(q.value(particulars)));
-        rows.setText(r, TranCol::Status, QString());
+        rows.setEditMark(r, TranCol::Status, EditMark::Unchanged);
     }
     return result;
 }
@@ -135,7 +135,7 @@ TranSaveResult saveTransactions(const QSqlDatabase &db, const RowArray &rows, co
 {
     QList<int> marked;
     for (int r = 0; r < rows.rowCount(); ++r)
-        if (rows.textAt(r, TranCol::Status) == QLatin1String("I"))
+        if (rows.editMarkAt(r, TranCol::Status) == EditMark::Changed)
             marked << r;
     for (int r : marked) {
         if (const QString problem = ValidateRow(rows, r); !problem.isEmpty()) {

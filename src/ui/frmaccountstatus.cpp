@@ -79,7 +79,7 @@ frmAccountStatus::frmAccountStatus(AppState &state, frmStockGraph::Source chartW
     followDateFormat(m_state, this, {dtpFromDate, dtpToDate});
     Blank();
     LoadLists();
-    SortOrder = QStringLiteral("A");
+    SortOrder = SortDirection::Ascending;
 }
 
 frmAccountStatus::~frmAccountStatus()
@@ -314,7 +314,7 @@ void frmAccountStatus::Find()
         txtTotalTran->setText(summary.totalMovement.toPlain());
         txtTotalBal->setText(summary.totalBalance.toPlain());
         tdbgAccounts->rowModel()->rebind();
-        SortOrder = QStringLiteral("A");
+        SortOrder = SortDirection::Ascending;
     }
     if (!failure.isEmpty())
         reportDbFailure(m_state, this, failure);
@@ -332,10 +332,10 @@ void frmAccountStatus::Blank()
 
 void frmAccountStatus::sortGrid(int column)
 {
-    SortOrder = toggledSortOrder(SortOrder);
+    SortOrder = toggled(SortOrder);
     tdbgAccounts->commitEdit();
     WaitCursor wait;
-    SortGridRows(SummaryRows, column, SortOrder);
+    SummaryRows.sortRows(column, SortOrder);
     tdbgAccounts->rowModel()->rebind();
 }
 

@@ -25,7 +25,7 @@ void addRow(RowArray &rows, qint64 id, const QString &name, int type = 0, qint64
     if (openingCents)
         rows.setMoney(r, AccountCol::Opening, Money::fromCents(openingCents));
     rows.setText(r, AccountCol::Particulars, particulars);
-    rows.setText(r, AccountCol::Status, marked ? QStringLiteral("I") : QString());
+    rows.setEditMark(r, AccountCol::Status, marked ? EditMark::Changed : EditMark::Unchanged);
 }
 
 QStringList accountsInBook(const QSqlDatabase &db)

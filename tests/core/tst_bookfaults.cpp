@@ -42,7 +42,7 @@ RowArray newAccountRows(int particularsLength = 10)
         rows.setText(r, AccountCol::Name, QStringLiteral("New %1").arg(k));
         rows.setInt(r, AccountCol::Type, 1);
         rows.setText(r, AccountCol::Particulars, QString(particularsLength, QChar(u'a' + k)));
-        rows.setText(r, AccountCol::Status, QStringLiteral("I"));
+        rows.setEditMark(r, AccountCol::Status, EditMark::Changed);
     }
     return rows;
 }
@@ -57,7 +57,7 @@ RowArray newTransactionRows(int particularsLength = 10)
         rows.setKey(r, TranCol::To, {u'A', 10});
         rows.setMoney(r, TranCol::Amount, Money::fromCents(100 + k));
         rows.setText(r, TranCol::Particulars, QString(particularsLength, QChar(u'a' + k)));
-        rows.setText(r, TranCol::Status, QStringLiteral("I"));
+        rows.setEditMark(r, TranCol::Status, EditMark::Changed);
     }
     return rows;
 }

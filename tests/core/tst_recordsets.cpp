@@ -110,7 +110,7 @@ TEST(TransactionListRecords, FollowsTheGridOrderAfterASortAndPrintsTypedDatesInT
         rows.setDate(r, 1, QDate(2006, 3, 5 + i));
         rows.setMoney(r, 4, Money::fromCents(amounts[i]));
     }
-    SortGridRows(rows, 4, QStringLiteral("A"));
+    rows.sortRows(4, SortDirection::Ascending);
     const RecordSet set = transactionListRecords(rows, {}, QStringLiteral("M/d/yyyy"));
     ASSERT_EQ(set.recordCount(), 3);
     for (int r = 0; r < 3; ++r) {

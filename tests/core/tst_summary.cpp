@@ -366,7 +366,7 @@ TEST(SummaryChart, OneBarPerGridRowInGridOrder)
     EXPECT_EQ(movement.points[1].value, cents(-20000));
     EXPECT_EQ(movement.scale, (AxisScale{-300, 1600})); // u = 100: N(-2 - 1), N(15 + 1)
 
-    rows.sortRows(SummaryGridColumn::BalanceColumn, 'A');
+    rows.sortRows(SummaryGridColumn::BalanceColumn, SortDirection::Ascending);
     const ChartData sorted = computeSummaryChart(rows, {SummaryChartKind::Balance, from, to, QStringLiteral("EUR")});
     EXPECT_EQ(sorted.points[0].label, QStringLiteral("Salary"));
     EXPECT_EQ(sorted.points[2].label, QStringLiteral("Bank"));

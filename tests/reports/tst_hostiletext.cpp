@@ -70,7 +70,7 @@ struct HostileBook : ::testing::Test {
             rows.setInt(r, AccountCol::Type, 1);
             rows.setMoney(r, AccountCol::Opening, Money::fromCents(100));
             rows.setText(r, AccountCol::Particulars, name);
-            rows.setText(r, AccountCol::Status, QStringLiteral("I"));
+            rows.setEditMark(r, AccountCol::Status, EditMark::Changed);
         }
         const AccountSaveResult saved = saveAccounts(t.db(), rows, Today);
         ASSERT_TRUE(saved.ok()) << saved.text.toStdString() << saved.detail.toStdString();
@@ -85,7 +85,7 @@ struct HostileBook : ::testing::Test {
             tran.setKey(r, TranCol::To, {u'A', ids.value(hostileTexts()[k].isEmpty() ? QStringLiteral("SALES") : hostileTexts()[k])});
             tran.setMoney(r, TranCol::Amount, Money::fromCents(1000 + k));
             tran.setText(r, TranCol::Particulars, hostileTexts()[k]);
-            tran.setText(r, TranCol::Status, QStringLiteral("I"));
+            tran.setEditMark(r, TranCol::Status, EditMark::Changed);
         }
         const TranSaveResult savedTran = saveTransactions(t.db(), tran, QDateTime(Today, QTime(9, 0)));
         ASSERT_TRUE(savedTran.ok()) << savedTran.text.toStdString() << savedTran.detail.toStdString();
@@ -120,7 +120,7 @@ TEST_F(HostileBook, NamesAndParticularsAreStoredAndFoundExactly)
     EXPECT_EQ(check.value(0).toString(), QStringLiteral("ok"));
     RowArray empty = makeAccountRows();
     empty.appendRow();
-    empty.setText(0, AccountCol::Status, QStringLiteral("I"));
+    empty.setEditMark(0, AccountCol::Status, EditMark::Changed);
     EXPECT_EQ(saveAccounts(t.db(), empty, Today).outcome, AccountSaveResult::Outcome::EmptyName);
 
     // The name filter finds the names that begin with it, wildcards and

@@ -251,13 +251,13 @@ private slots:
         QCOMPARE(w->SummaryRows.rowCount(), 11);
         QHeaderView *header = w->tdbgAccounts->horizontalHeader();
         emit header->sectionClicked(SummaryGridColumn::BalanceColumn);
-        QCOMPARE(w->SortOrder, QStringLiteral("D"));
+        QCOMPARE(w->SortOrder, SortDirection::Descending);
         QCOMPARE(w->SummaryRows.textAt(0, SummaryGridColumn::NameColumn), QStringLiteral("Bank"));
         emit header->sectionClicked(SummaryGridColumn::BalanceColumn);
         QCOMPARE(w->SummaryRows.textAt(0, SummaryGridColumn::NameColumn), QStringLiteral("Salary"));
         // Every Find starts the order again.
         w->cmdFind->click();
-        QCOMPARE(w->SortOrder, QStringLiteral("A"));
+        QCOMPARE(w->SortOrder, SortDirection::Ascending);
 
         QAbstractItemModel *m = w->tdbgAccounts->model();
         const auto colourOf = [&](const QString &name) {
