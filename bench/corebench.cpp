@@ -140,11 +140,10 @@ QJsonObject benchLedger(const Options &o, const Book &book, qint64 busyId)
     input.fromDate = o.from;
     input.toDate = o.to;
     input.finYearStart = o.fyStart;
-    input.dateFormat = QLatin1String(DayFirstFormat);
     LedgerResult ledger;
     QJsonObject ledgerJson = measure(o.runs, [&] { ledger = computeLedger(book, input); });
     ledgerJson[QStringLiteral("movements")] = int(ledger.movements.size());
-    const LedgerChartInput chartInput{o.from, o.to, input.dateFormat, QStringLiteral("EUR")};
+    const LedgerChartInput chartInput{o.from, o.to, QLatin1String(DayFirstFormat), QStringLiteral("EUR")};
     int points = 0;
     QJsonObject chartJson = measure(o.runs, [&] { points = int(computeLedgerChart(book, ledger, chartInput).points.size()); });
     chartJson[QStringLiteral("points")] = points;
@@ -213,10 +212,10 @@ QJsonObject benchAccounts(const Options &o)
     QJsonObject findJson = measure(o.runs, [&] { found = findAccounts(book, QString(), QString(), QString()); });
     findJson[QStringLiteral("rows")] = found.rows.rowCount();
     // A header click turns the order around each time, as the window does.
-    QString direction = QStringLiteral("A");
-    const auto toggle = [&] { direction = direction == QLatin1String("A") ? QStringLiteral("D") : QStringLiteral("A"); };
-    QJsonObject byName = measure(o.runs, [&] { SortGridRows(found.rows, AccountCol::Name, direction); }, toggle);
-    QJsonObject byOpening = measure(o.runs, [&] { SortGridRows(found.rows, AccountCol::Opening, direction); }, toggle);
+    SortDirection direction = SortDirection::Ascending;
+    const auto toggle = [&] { direction = toggled(direction); };
+    QJsonObject byName = measure(o.runs, [&] { found.rows.sortRows(AccountCol::Name, direction); }, toggle);
+    QJsonObject byOpening = measure(o.runs, [&] { found.rows.sortRows(AccountCol::Opening, direction); }, toggle);
     return {{QStringLiteral("find"), findJson}, {QStringLiteral("sort_name"), byName},
             {QStringLiteral("sort_opening"), byOpening}};
 }

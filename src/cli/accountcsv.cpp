@@ -136,7 +136,7 @@ void importAccounts(Book &book, const QList<CsvRecord> &records, ExistingAccount
                 rows.setMoney(r, AccountCol::Opening, *opening);
             if (!NullToText(cells[3]).isEmpty())
                 rows.setText(r, AccountCol::Particulars, cells[3]);
-            rows.setText(r, AccountCol::Status, QStringLiteral("I"));
+            rows.setEditMark(r, AccountCol::Status, EditMark::Changed);
         }
         if (progress)
             progress(i, total);

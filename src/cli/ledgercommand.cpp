@@ -32,7 +32,6 @@ LedgerReport ledgerReport(const CommandLine &commandLine, Book &book, const QStr
     input.fromDate = report.fromDate;
     input.toDate = report.toDate;
     input.finYearStart = finYearStart(commandLine, report.settings);
-    input.dateFormat = report.settings.dateFormat;
     report.result = computeLedger(book, input);
     return report;
 }
@@ -47,11 +46,11 @@ TextTable ledgerTable(const LedgerReport &report)
     const LedgerResult &ledger = report.result;
     table.addRow({isoDate(report.fromDate), QStringLiteral("Opening balance"), QString(), QString(),
                   ledger.openingBalance.toPlain()});
-    for (int r = 0; r < int(ledger.movements.size()); ++r) {
-        const LedgerMovement &m = ledger.movements[size_t(r)];
-        table.addRow({isoDate(m.date), ledger.rows.textAt(r, LedgerResult::ParticularsColumn),
-                      ledger.rows.textAt(r, LedgerResult::DebitColumn),
-                      ledger.rows.textAt(r, LedgerResult::CreditColumn), m.balance.toPlain()});
+    for (const LedgerMovement &m : ledger.movements) {
+        const QString magnitude = m.amount.abs().toPlain();
+        const bool debit = m.amount.isNegative();
+        table.addRow({isoDate(m.date), ledgerParticulars(m), debit ? magnitude : QString(),
+                      debit ? QString() : magnitude, m.balance.toPlain()});
     }
     table.addRow({isoDate(report.toDate), QStringLiteral("Closing balance"), QString(), QString(),
                   ledger.closingBalance.toPlain()});

@@ -42,14 +42,14 @@ RecordSet ledgerRecords(const CommandLine &commandLine, Book &book, QString &dat
     dateFormat = report.settings.dateFormat;
     const LedgerReportHeader header{report.accountName, report.fromDate, report.toDate,
                                     report.result.openingBalance, report.result.closingBalance};
-    return accountLedgerRecords(report.result.rows, header, dateFormat);
+    return accountLedgerRecords(report.result, header, dateFormat);
 }
 
 RecordSet summaryRecords(const CommandLine &commandLine, Book &book, QString &dateFormat)
 {
     const SummaryReport report = summaryReport(commandLine, book, commandLine.positional(0));
     dateFormat = report.settings.dateFormat;
-    return accountSummaryRecords(report.result.rows, {}, report.fromDate, report.toDate, dateFormat);
+    return accountSummaryRecords(summaryGridRows(report.result.listed), {}, report.fromDate, report.toDate, dateFormat);
 }
 
 RecordSet transactionRecords(const CommandLine &commandLine, Book &book, QString &dateFormat)

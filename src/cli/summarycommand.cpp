@@ -1,6 +1,8 @@
 #include "commands.h"
 #include "reports.h"
 
+#include "accountclasses.h"
+
 #include <QRegularExpression>
 #include <QSet>
 
@@ -8,12 +10,12 @@ namespace bc::cli {
 
 namespace {
 
-// The account types a --class value names: whole numbers apart by commas.
-QSet<qint64> classCodes(const CommandLine &commandLine)
+// The class a --class value names: account type codes apart by commas.
+AccountClass givenClass(const CommandLine &commandLine)
 {
-    QSet<qint64> codes;
+    AccountClass given;
     if (!commandLine.isSet(QStringLiteral("class")))
-        return codes;
+        return given;
     const QString text = commandLine.requiredValue(QStringLiteral("class"));
     for (const QString &piece : text.split(u',')) {
         bool ok = false;
@@ -21,9 +23,9 @@ QSet<qint64> classCodes(const CommandLine &commandLine)
         if (!ok)
             throw usageError(QStringLiteral("--class: \"%1\" is not a list of account type codes such as 1,3")
                                  .arg(text));
-        codes.insert(code);
+        given.typeCodes.append(code);
     }
-    return codes;
+    return given;
 }
 
 // A bound as given: the summary compares it exactly, so "14.996" is not
@@ -68,7 +70,7 @@ SummaryReport summaryReport(const CommandLine &commandLine, Book &book, const QS
     input.openingBelow = boundText(commandLine, QStringLiteral("open-max"));
     input.balanceAbove = boundText(commandLine, QStringLiteral("bal-min"));
     input.balanceBelow = boundText(commandLine, QStringLiteral("bal-max"));
-    const QSet<qint64> codes = classCodes(commandLine);
+    const AccountClass chosenClass = givenClass(commandLine);
     const QStringList named = commandLine.values(QStringLiteral("account"));
 
     openBook(book, bookPath);
@@ -85,7 +87,9 @@ SummaryReport summaryReport(const CommandLine &commandLine, Book &book, const QS
     const bool everyAccount = named.isEmpty() && !commandLine.isSet(QStringLiteral("class"));
     for (int r = 0; r < all.rows.rowCount(); ++r) {
         const qint64 id = all.rows.intAt(r, AccountCol::Id);
-        const bool typed = !all.rows.isNull(r, AccountCol::Type) && codes.contains(all.rows.intAt(r, AccountCol::Type));
+        const bool typed = chosenClass.includes(all.rows.isNull(r, AccountCol::Type)
+                                                    ? std::nullopt
+                                                    : std::optional<qint64>(all.rows.intAt(r, AccountCol::Type)));
         if (everyAccount || chosen.contains(id) || typed)
             input.accounts.push_back({id, u'A', all.rows.textAt(r, AccountCol::Name)});
     }

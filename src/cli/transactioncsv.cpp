@@ -83,7 +83,7 @@ void importTransactions(Book &book, const QList<CsvRecord> &records, const QStri
             rows.setMoney(r, TranCol::Amount, *amount);
         }
         rows.setText(r, TranCol::Particulars, cells[4]);
-        rows.setText(r, TranCol::Status, QStringLiteral("I"));
+        rows.setEditMark(r, TranCol::Status, EditMark::Changed);
         // Checked here too, so the first refused record in the file is the
         // one reported, whichever check refuses it.
         if (const QString problem = ValidateRow(rows, r); !problem.isEmpty())

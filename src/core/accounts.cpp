@@ -84,7 +84,7 @@ QString existingNameMessage()
 RowArray makeAccountRows()
 {
     return RowArray({CellType::Int, CellType::Int, CellType::Text, CellType::Int, CellType::Money, CellType::Text,
-                     CellType::Text, CellType::Text});
+                     CellType::Text, CellType::Int});
 }
 
 AccountFindResult findAccounts(const Book &book, const QString &nameFilter, const QString &open1,
@@ -122,7 +122,7 @@ AccountFindResult findAccounts(const Book &book, const QString &nameFilter, cons
         rows.setMoney(r, AccountCol::Opening, opening);
         rows.setText(r, AccountCol::CurrentBalance, QString());
         rows.setText(r, AccountCol::Particulars, NullToText(q.value(4)));
-        rows.setText(r, AccountCol::Status, QString());
+        rows.setEditMark(r, AccountCol::Status, EditMark::Unchanged);
         result.total += opening;
     }
     return result;
@@ -154,7 +154,7 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
         QList<int> savedRows;
         QStringList savedNames; // compared as accountNameKey gives them
         for (int row = 0; row < rows.rowCount(); ++row) {
-            if (NullToText(rows.textAt(row, AccountCol::Status)) != QLatin1String("I"))
+            if (rows.editMarkAt(row, AccountCol::Status) != EditMark::Changed)
                 continue;
             qint64 id = rows.intAt(row, AccountCol::Id);
             if (id == 0)

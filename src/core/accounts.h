@@ -57,14 +57,15 @@ struct AccountSaveResult {
     bool ok() const { return outcome == Outcome::Saved; }
 };
 
-// Applies an edit cycle: the rows marked "I" (new rows have id 0 and get ids
-// above the highest ever given, in row order) replace or add accounts, and
-// the accounts with the ids in deleted (the window's own list of rows
-// deleted in the grid) are removed; deleting an account that transactions
-// use is refused, naming it and their count. Names must be non-empty and
-// unique (compared by accountNameKey); a refusal names the first row at
-// fault, for a repeated name the later of the two. Everything happens in one
-// transaction: the table ends fully updated or exactly as it was.
+// Applies an edit cycle: the rows marked EditMark::Changed (new rows have id
+// 0 and get ids above the highest ever given, in row order) replace or add
+// accounts, and the accounts with the ids in deleted (the window's own list
+// of rows deleted in the grid) are removed; deleting an account that
+// transactions use is refused, naming it and their count. Names must be
+// non-empty and unique (compared by accountNameKey); a refusal names the
+// first row at fault, for a repeated name the later of the two. Everything
+// happens in one transaction: the table ends fully updated or exactly as it
+// was.
 AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today,
                                const QList<qint64> &deleted = {});
 

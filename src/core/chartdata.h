@@ -65,12 +65,10 @@ struct ChartData {
     QString toCaption;   // " To :- " and the to-date
 
     // The "Opening / Closing" account frame: shown by the ledger chart with the
-    // texts of the ledger's balance boxes, hidden by the summary charts.
+    // ledger's balances, hidden by the summary charts.
     bool showBalances = false;
-    QString openingText;
-    QString openingFlag;
-    QString closingText;
-    QString closingFlag;
+    Money openingBalance;
+    Money closingBalance;
 
     bool ready() const { return status == Status::Ready; }
 };

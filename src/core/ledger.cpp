@@ -80,22 +80,7 @@ void fillWorkTable(const QSqlDatabase &db, const LedgerInput &input)
         "WHERE Tran_flag = 'T' AND acc_name IS NOT NULL"));
 }
 
-void appendRow(LedgerResult &ledger, const LedgerMovement &m, const QString &dateFormat, const QString &rawDate)
-{
-    RowArray &rows = ledger.rows;
-    const int r = rows.appendRow();
-    rows.setText(r, LedgerResult::DateColumn, m.date.isValid() ? formatReportDate(m.date, dateFormat) : rawDate);
-    if (m.amount.isNegative()) {
-        rows.setText(r, LedgerResult::ParticularsColumn, QStringLiteral("To ") + m.particulars);
-        rows.setText(r, LedgerResult::DebitColumn, m.amount.abs().toPlain());
-    } else {
-        rows.setText(r, LedgerResult::ParticularsColumn, QStringLiteral("By ") + m.particulars);
-        rows.setText(r, LedgerResult::CreditColumn, m.amount.toPlain());
-    }
-    rows.setText(r, LedgerResult::BalanceColumn, runningBalanceText(m.balance));
-}
-
-void readMovements(const QSqlDatabase &db, const QString &dateFormat, LedgerResult &ledger)
+void readMovements(const QSqlDatabase &db, LedgerResult &ledger)
 {
     QSqlQuery q = runSql(db, QStringLiteral(
         "SELECT tran_date, particulars, amount FROM tmp_Acc_Ldgr ORDER BY tran_date, seq"));
@@ -110,7 +95,6 @@ void readMovements(const QSqlDatabase &db, const QString &dateFormat, LedgerResu
         if (!next)
             throw DbError(amountsTooLarge(QStringLiteral("the running balance of the ledger on ") + rawDate));
         balance = m.balance = *next;
-        appendRow(ledger, m, dateFormat, rawDate);
         ledger.movements.push_back(std::move(m));
     }
     ledger.closingBalance = balance;
@@ -118,44 +102,15 @@ void readMovements(const QSqlDatabase &db, const QString &dateFormat, LedgerResu
 
 } // namespace
 
-QString runningBalanceText(Money balance)
+QString ledgerParticulars(const LedgerMovement &movement)
 {
-    return balance.isNegative() ? balance.abs().toPlain() + QStringLiteral("  (Debit)")
-                                : balance.toPlain() + QStringLiteral(" (Credit)");
-}
-
-QString balanceFlag(Money balance)
-{
-    if (balance.isZero())
-        return QString();
-    return balance.isNegative() ? QStringLiteral("(Debit)") : QStringLiteral("(Credit)");
-}
-
-Money runningBalanceValue(const QString &text)
-{
-    const Money magnitude = Money::leadingNumber(text).abs();
-    return text.trimmed().endsWith(QLatin1String("(Debit)")) ? -magnitude : magnitude;
-}
-
-QString printedBalance(Money balance, ZeroSide zero)
-{
-    if (balance.isZero() && zero == ZeroSide::None)
-        return balance.toPlain();
-    return balance.abs().toPlain() + (balance.isNegative() ? QStringLiteral(" Dr") : QStringLiteral(" Cr"));
-}
-
-LedgerResult emptyLedger()
-{
-    LedgerResult ledger;
-    ledger.rows = RowArray(std::vector<CellType>(LedgerResult::ColumnCount, CellType::Text));
-    ledger.openingText = ledger.closingText = Money().toPlain();
-    return ledger;
+    return (movement.amount.isNegative() ? QStringLiteral("To ") : QStringLiteral("By ")) + movement.particulars;
 }
 
 LedgerResult computeLedger(const Book &book, const LedgerInput &input)
 {
     const QSqlDatabase db = connectionOf(book);
-    LedgerResult ledger = emptyLedger();
+    LedgerResult ledger;
     TransactionGuard transaction(db);
     runSql(db, QStringLiteral("DELETE FROM tmp_amount"));
     runSql(db, QStringLiteral("DELETE FROM tmp_Acc_Ldgr"));
@@ -164,14 +119,9 @@ LedgerResult computeLedger(const Book &book, const LedgerInput &input)
         checkListedRows(book, *input.accountId, isoDate(input.fromDate), isoDate(input.toDate));
         ledger.openingBalance = broughtForward(db, input);
         fillWorkTable(db, input);
-        readMovements(db, input.dateFormat, ledger);
+        readMovements(db, ledger);
     }
     transaction.commit();
-
-    ledger.openingText = ledger.openingBalance.abs().toPlain();
-    ledger.openingFlag = balanceFlag(ledger.openingBalance);
-    ledger.closingText = ledger.closingBalance.abs().toPlain();
-    ledger.closingFlag = balanceFlag(ledger.closingBalance);
     return ledger;
 }
 

@@ -2,7 +2,6 @@
 
 #include "book.h"
 #include "money.h"
-#include "rowarray.h"
 
 #include <QDate>
 #include <QString>
@@ -17,7 +16,6 @@ struct LedgerInput {
     QDate fromDate;
     QDate toDate;
     QDate finYearStart;   // invalid when the book has no year start
-    QString dateFormat;   // the book's date format, for the Date column
 };
 
 // One movement of the account, in ledger order.
@@ -30,27 +28,14 @@ struct LedgerMovement {
 
 // The ledger of one account over a date range.
 struct LedgerResult {
-    // Column numbers of rows.
-    enum Column { DateColumn, ParticularsColumn, DebitColumn, CreditColumn, BalanceColumn, ColumnCount };
-
-    // Five text columns, as the grid and the printed ledger show them:
-    // the date in the report date pattern; "By " or "To " and the
-    // particulars; the debit magnitude "#0.00" or empty; the credit "#0.00" or
-    // empty; the running balance's magnitude followed by " (Credit)" (zero
-    // or more) or "  (Debit)".
-    RowArray rows;
-    std::vector<LedgerMovement> movements; // the same rows, typed
-
+    std::vector<LedgerMovement> movements;
     Money openingBalance; // brought forward into the from-date
     Money closingBalance; // after the last movement
-    QString openingText;  // "#0.00" of the opening magnitude
-    QString openingFlag;  // "(Credit)" above 0, "(Debit)" below, "" at 0
-    QString closingText;
-    QString closingFlag;
 };
 
-// An empty ledger: no rows, five text columns, balances 0.
-LedgerResult emptyLedger();
+// The particulars as the ledger shows them: "To " before a debit (money
+// out), "By " before a credit.
+QString ledgerParticulars(const LedgerMovement &movement);
 
 // Computes the ledger in the book. The opening balance is the account's
 // opening amount plus every movement from the financial-year start (or, with
@@ -65,24 +50,5 @@ LedgerResult emptyLedger();
 // statement fails, a balance leaves the 64-bit range of cents, or the
 // account's rows hold a value this program never writes (see bookcheck.h).
 LedgerResult computeLedger(const Book &book, const LedgerInput &input);
-
-// "#0.00" of the magnitude with " (Credit)" for zero or more and "  (Debit)"
-// below zero: the text of a running balance.
-QString runningBalanceText(Money balance);
-
-// "(Credit)" above zero, "(Debit)" below, empty at zero: the flag beside a
-// balance box.
-QString balanceFlag(Money balance);
-
-// The signed balance a running-balance text shows: negative when it is a
-// debit ("1200.50  (Debit)" gives -1200.50).
-Money runningBalanceValue(const QString &text);
-
-// A balance as the printed ledger shows it: the magnitude "#0.00" followed
-// by " Cr" or " Dr", the sides the grid shows. A running balance of zero is a
-// credit, as in the grid; an opening or closing balance of zero has no side,
-// as beside the boxes.
-enum class ZeroSide { Credit, None };
-QString printedBalance(Money balance, ZeroSide zero);
 
 } // namespace bc

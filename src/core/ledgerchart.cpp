@@ -109,10 +109,8 @@ ChartData computeLedgerChart(const Book &book, const LedgerResult &ledger, const
     chart.fromCaption = QStringLiteral(" From :- ") + formatReportDate(input.fromDate, input.dateFormat);
     chart.toCaption = QStringLiteral(" To :- ") + formatReportDate(input.toDate, input.dateFormat);
     chart.showBalances = true;
-    chart.openingText = ledger.openingText;
-    chart.openingFlag = ledger.openingFlag;
-    chart.closingText = ledger.closingText;
-    chart.closingFlag = ledger.closingFlag;
+    chart.openingBalance = ledger.openingBalance;
+    chart.closingBalance = ledger.closingBalance;
     return chart;
 }
 

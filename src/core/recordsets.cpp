@@ -1,7 +1,7 @@
 #include "recordsets.h"
 
+#include "balancetext.h"
 #include "dates.h"
-#include "ledger.h"
 
 #include <algorithm>
 
@@ -164,18 +164,19 @@ RecordSet transactionListRecords(const RowArray &tranRows, const AccountNameLook
     return set;
 }
 
-RecordSet accountLedgerRecords(const RowArray &ledgerRows, const LedgerReportHeader &header,
+RecordSet accountLedgerRecords(const LedgerResult &ledger, const LedgerReportHeader &header,
                                const QString &dateFormat)
 {
     RecordSet set = reportRecordSet(AccountLedgerReport);
-    for (int r = 0; r < ledgerRows.rowCount(); ++r) {
+    for (const LedgerMovement &m : ledger.movements) {
         const int rec = set.addRecord();
-        set.setInteger(rec, 0, r + 1);
-        set.setText(rec, 1, shownText(ledgerRows, r, 0, dateFormat));
-        set.setText(rec, 2, shownText(ledgerRows, r, 1, dateFormat));
-        set.setNumber(rec, 3, shownNumber(ledgerRows, r, 3));
-        set.setNumber(rec, 4, shownNumber(ledgerRows, r, 2));
-        set.setNumber(rec, 5, runningBalanceValue(shownText(ledgerRows, r, 4, dateFormat)));
+        const bool debit = m.amount.isNegative();
+        set.setInteger(rec, 0, rec + 1);
+        set.setText(rec, 1, formatReportDate(m.date, dateFormat));
+        set.setText(rec, 2, ledgerParticulars(m).trimmed());
+        set.setNumber(rec, 3, debit ? Money() : m.amount);
+        set.setNumber(rec, 4, debit ? m.amount.abs() : Money());
+        set.setNumber(rec, 5, m.balance);
     }
     set.setParameters({QString(), header.account.trimmed(), formatReportDate(header.fromDate, dateFormat),
                        formatReportDate(header.toDate, dateFormat), printedBalance(header.openingBalance, ZeroSide::None),

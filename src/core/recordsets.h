@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ledger.h"
 #include "rowarray.h"
 
 #include <QDate>
@@ -85,12 +86,12 @@ struct LedgerReportHeader {
     Money closingBalance;
 };
 
-// The account ledger: one record per ledger row, numbered from 1. The rows'
-// columns are 0 date, 1 particulars, 2 debit, 3 credit and 4 balance, amounts
-// read from the start of their texts, so an empty debit or credit is 0; the
-// balance keeps its side as its sign ("1200.50  (Debit)" is -1200.50). The
-// opening and closing parameters are printed with their sides ("250.00 Dr").
-RecordSet accountLedgerRecords(const RowArray &ledgerRows, const LedgerReportHeader &header,
+// The account ledger: one record per movement, numbered from 1: the date in
+// the report date pattern, the particulars with "By " or "To ", the credit or
+// the debit magnitude (the other 0), and the running balance signed by its
+// side. The opening and closing parameters are printed with their sides
+// ("250.00 Dr").
+RecordSet accountLedgerRecords(const LedgerResult &ledger, const LedgerReportHeader &header,
                                const QString &dateFormat);
 
 // The account summary: the selected rows in the order they were selected, or

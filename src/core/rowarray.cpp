@@ -272,14 +272,19 @@ void RowArray::setCell(int row, int column, const QVariant &value)
     }
 }
 
-void RowArray::sortRows(int column, char direction)
+SortDirection toggled(SortDirection direction)
 {
-    if ((direction != 'A' && direction != 'D') || column < 0 || column >= columnCount() || m_rows < 2)
+    return direction == SortDirection::Ascending ? SortDirection::Descending : SortDirection::Ascending;
+}
+
+void RowArray::sortRows(int column, SortDirection direction)
+{
+    if (column < 0 || column >= columnCount() || m_rows < 2)
         return;
     const Column &key = m_columns[size_t(column)];
     std::vector<int> order(static_cast<size_t>(m_rows));
     std::iota(order.begin(), order.end(), 0);
-    const bool descending = direction == 'D';
+    const bool descending = direction == SortDirection::Descending;
     const bool numeric = isNumeric(key.type);
     std::vector<QString> keyTexts;
     if (key.type == CellType::Key) {
@@ -340,14 +345,6 @@ size_t RowArray::bytesPerRow() const
         }
     }
     return bytes;
-}
-
-void SortGridRows(RowArray &rows, int column, const QString &direction)
-{
-    if (direction == QLatin1String("A"))
-        rows.sortRows(column, 'A');
-    else if (direction == QLatin1String("D"))
-        rows.sortRows(column, 'D');
 }
 
 } // namespace bc

@@ -27,6 +27,16 @@ struct AccountKey {
     bool operator==(const AccountKey &) const = default;
 };
 
+// Whether a grid row holds changes its window has not saved yet, kept in an
+// Int column of the row (its status column); an empty cell is unchanged.
+enum class EditMark : qint64 { Unchanged = 0, Changed = 1 };
+
+// The direction of a sort on one column of a grid.
+enum class SortDirection { Ascending, Descending };
+
+// The other direction: a header clicked again sorts the other way.
+SortDirection toggled(SortDirection direction);
+
 // The table of cells behind a grid: rows and columns numbered from 0, each
 // cell empty (null) or holding a value of its column's type.
 class RowArray {
@@ -59,6 +69,8 @@ public:
     void setDate(int row, int column, const QDate &value);
     void setText(int row, int column, const QString &value);
     void setKey(int row, int column, const AccountKey &key);
+    EditMark editMarkAt(int row, int column) const { return EditMark(intAt(row, column)); }
+    void setEditMark(int row, int column, EditMark mark) { setInt(row, column, qint64(mark)); }
 
     // Generic access for models and delegates: Int as qlonglong, Money as
     // bc::Money, Date as QDate, Text and Key as QString; an invalid QVariant
@@ -67,10 +79,9 @@ public:
     QVariant cell(int row, int column) const;
     void setCell(int row, int column, const QVariant &value);
 
-    // Sorts whole rows on one column: direction 'A' ascending, 'D'
-    // descending, anything else leaves the order alone. Numbers compare by
-    // value and text by character codes; empty cells stay after the others.
-    void sortRows(int column, char direction);
+    // Sorts whole rows on one column. Numbers compare by value and text by
+    // character codes; empty cells stay after the others.
+    void sortRows(int column, SortDirection direction);
 
     // Approximate bytes held per row, for the benchmark of large grids.
     size_t bytesPerRow() const;
@@ -88,8 +99,5 @@ private:
 
     void checkCell(int row, int column) const;
 };
-
-// Sorts a grid's rows in place; see RowArray::sortRows.
-void SortGridRows(RowArray &rows, int column, const QString &direction);
 
 } // namespace bc

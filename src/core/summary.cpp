@@ -115,7 +115,6 @@ void readListed(const QSqlDatabase &db, const SummaryInput &input, SummaryResult
     const int movement = fields.indexOf(QStringLiteral("Tran_Amount"));
     const int balance = fields.indexOf(QStringLiteral("Bal_Amount"));
     const int side = fields.indexOf(QStringLiteral("Acc_Type"));
-    RowArray &rows = summary.rows;
     while (q.next()) {
         SummaryRow row;
         row.accountId = q.value(id).toLongLong();
@@ -134,13 +133,6 @@ void readListed(const QSqlDatabase &db, const SummaryInput &input, SummaryResult
         const QString sideText = NullToText(q.value(side));
         row.side = sideText.isEmpty() ? QChar() : sideText[0];
 
-        const int r = rows.appendRow();
-        rows.setInt(r, SummaryResult::IdColumn, row.accountId);
-        rows.setText(r, SummaryResult::NameColumn, row.name);
-        rows.setMoney(r, SummaryResult::OpeningColumn, row.opening);
-        rows.setMoney(r, SummaryResult::MovementColumn, row.movement);
-        rows.setMoney(r, SummaryResult::BalanceColumn, row.balance);
-        rows.setText(r, SummaryResult::SideColumn, sideText);
         summary.totalOpening =
             addAmounts(summary.totalOpening, row.opening, QStringLiteral("the total of the openings"));
         summary.totalMovement =
@@ -153,12 +145,20 @@ void readListed(const QSqlDatabase &db, const SummaryInput &input, SummaryResult
 
 } // namespace
 
-SummaryResult emptySummary()
+RowArray summaryGridRows(const std::vector<SummaryRow> &listed)
 {
-    SummaryResult summary;
-    summary.rows = RowArray({CellType::Int, CellType::Text, CellType::Money, CellType::Money, CellType::Money,
-                             CellType::Text});
-    return summary;
+    RowArray rows({CellType::Int, CellType::Text, CellType::Money, CellType::Money, CellType::Money, CellType::Text});
+    rows.reserve(int(listed.size()));
+    for (const SummaryRow &row : listed) {
+        const int r = rows.appendRow();
+        rows.setInt(r, SummaryGridColumn::IdColumn, row.accountId);
+        rows.setText(r, SummaryGridColumn::NameColumn, row.name);
+        rows.setMoney(r, SummaryGridColumn::OpeningColumn, row.opening);
+        rows.setMoney(r, SummaryGridColumn::MovementColumn, row.movement);
+        rows.setMoney(r, SummaryGridColumn::BalanceColumn, row.balance);
+        rows.setText(r, SummaryGridColumn::SideColumn, row.side.isNull() ? QString() : QString(row.side));
+    }
+    return rows;
 }
 
 std::optional<qint64> summaryBound(const QString &text, BoundSide side)
@@ -195,7 +195,7 @@ std::optional<qint64> summaryBound(const QString &text, BoundSide side)
 SummaryResult computeSummary(const Book &book, const SummaryInput &input)
 {
     const QSqlDatabase db = connectionOf(book);
-    SummaryResult summary = emptySummary();
+    SummaryResult summary;
     TransactionGuard transaction(db);
     checkRowsOf(book, input.accounts);
     refusingOverflow(QStringLiteral("the movements of the chosen accounts"), [&] { fillWorkTable(db, input); });

@@ -44,20 +44,19 @@ struct SummaryRow {
 };
 
 struct SummaryResult {
-    // Column numbers of rows.
-    enum Column { IdColumn, NameColumn, OpeningColumn, MovementColumn, BalanceColumn, SideColumn, ColumnCount };
-
-    // The grid's rows: Int id, Text name, Money opening, movement and
-    // balance, Text side flag.
-    RowArray rows;
-    std::vector<SummaryRow> listed; // the same rows, typed
+    std::vector<SummaryRow> listed;
     Money totalOpening;
     Money totalMovement;
     Money totalBalance;
 };
 
-// An empty summary: no rows, the six grid columns, totals 0.
-SummaryResult emptySummary();
+// The listed rows as the summary grid holds them, which the grid may sort and
+// the chart and the printed summary read: Int id, Text name, Money opening,
+// movement and balance, Text side flag.
+namespace SummaryGridColumn {
+enum : int { IdColumn, NameColumn, OpeningColumn, MovementColumn, BalanceColumn, SideColumn, ColumnCount };
+}
+RowArray summaryGridRows(const std::vector<SummaryRow> &listed);
 
 enum class BoundSide { Lower, Upper };
 

@@ -10,7 +10,7 @@ namespace bc {
 ChartData computeSummaryChart(const RowArray &summaryRows, const SummaryChartInput &input)
 {
     const bool balance = input.kind == SummaryChartKind::Balance;
-    const int amountColumn = balance ? SummaryResult::BalanceColumn : SummaryResult::MovementColumn;
+    const int amountColumn = balance ? SummaryGridColumn::BalanceColumn : SummaryGridColumn::MovementColumn;
     const QString quantity = balance ? QStringLiteral("Balance Amount") : QStringLiteral("Transaction Amount");
 
     ChartData chart;
@@ -22,7 +22,7 @@ ChartData computeSummaryChart(const RowArray &summaryRows, const SummaryChartInp
         const Money amount = summaryRows.moneyAt(r, amountColumn);
         lowest = std::min(lowest, amount);
         highest = std::max(highest, amount);
-        chart.points.push_back({summaryRows.textAt(r, SummaryResult::NameColumn), amount});
+        chart.points.push_back({summaryRows.textAt(r, SummaryGridColumn::NameColumn), amount});
     }
     if (lowest.isZero() && highest.isZero()) {
         chart.status = ChartData::Status::NothingToShow;

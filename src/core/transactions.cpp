@@ -35,7 +35,7 @@ TranSaveResult outcome(TranSaveResult::Outcome kind, const QString &title, const
 RowArray makeTranRows()
 {
     return RowArray({CellType::Int, CellType::Date, CellType::Key, CellType::Key, CellType::Money, CellType::Text,
-                     CellType::Text});
+                     CellType::Int});
 }
 
 QVariantList tranSearchArguments(const TranSearch &search)
@@ -78,7 +78,7 @@ TranFindResult findTransactions(const Book &book, const TranSearch &search)
                                       QStringLiteral("the total of the transactions found"));
         }
         rows.setText(r, TranCol::Particulars, NullToText(q.value(particulars)));
-        rows.setText(r, TranCol::Status, QString());
+        rows.setEditMark(r, TranCol::Status, EditMark::Unchanged);
     }
     return result;
 }
@@ -138,7 +138,7 @@ TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTim
     const QSqlDatabase db = connectionOf(book);
     QList<int> marked;
     for (int r = 0; r < rows.rowCount(); ++r)
-        if (rows.textAt(r, TranCol::Status) == QLatin1String("I"))
+        if (rows.editMarkAt(r, TranCol::Status) == EditMark::Changed)
             marked << r;
     for (int r : marked) {
         if (const QString problem = ValidateRow(rows, r); !problem.isEmpty()) {

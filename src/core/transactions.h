@@ -76,9 +76,9 @@ struct TranSaveResult {
     bool ok() const { return outcome == Outcome::Saved; }
 };
 
-// Saves the rows marked "I" and removes the transactions with the ids in
-// deleted (the window's own list of rows deleted in the grid), all or
-// nothing: every marked row is checked first; then, in one transaction, the
+// Saves the rows marked EditMark::Changed and removes the transactions with
+// the ids in deleted (the window's own list of rows deleted in the grid), all
+// or nothing: every marked row is checked first; then, in one transaction, the
 // deleted and old versions go, new rows get ids above the highest ever given
 // (a deleted id is never given again) in grid order, and changed rows keep
 // theirs. The row array is not changed, so a refused or failed save can be

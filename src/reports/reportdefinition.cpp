@@ -1,6 +1,6 @@
 #include "reportdefinition.h"
 
-#include "ledger.h"
+#include "balancetext.h"
 
 namespace bc {
 

@@ -2,7 +2,9 @@
 
 #include "accounts.h"
 #include "appstate.h"
+#include "balancetext.h"
 #include "datagrid.h"
+#include "dates.h"
 #include "dateentry.h"
 #include "dberror.h"
 #include "frmreportviewer.h"
@@ -29,20 +31,43 @@ namespace bc {
 
 namespace {
 
+enum LedgerColumn { DateColumn, ParticularsColumn, DebitColumn, CreditColumn, BalanceColumn, ColumnCount };
+
 QList<GridColumn> ledgerColumns()
 {
     using F = GridColumn::Format;
-    QList<GridColumn> c(LedgerResult::ColumnCount);
-    c[LedgerResult::DateColumn] = GridColumn::shown(QStringLiteral("Date"), F::Plain);
-    c[LedgerResult::DateColumn].width = 90;
-    c[LedgerResult::ParticularsColumn] = GridColumn::shown(QStringLiteral("Particulars"), F::Plain);
-    c[LedgerResult::ParticularsColumn].width = 330;
-    c[LedgerResult::DebitColumn] = GridColumn::shown(QStringLiteral("Debit"), F::Standard);
-    c[LedgerResult::DebitColumn].width = 110;
-    c[LedgerResult::CreditColumn] = GridColumn::shown(QStringLiteral("Credit"), F::Standard);
-    c[LedgerResult::CreditColumn].width = 110;
-    c[LedgerResult::BalanceColumn] = GridColumn::shown(QStringLiteral("Balance Amount"), F::Standard);
+    QList<GridColumn> c(ColumnCount);
+    c[DateColumn] = GridColumn::shown(QStringLiteral("Date"), F::Date);
+    c[DateColumn].width = 90;
+    c[ParticularsColumn] = GridColumn::shown(QStringLiteral("Particulars"), F::Plain);
+    c[ParticularsColumn].width = 330;
+    c[DebitColumn] = GridColumn::shown(QStringLiteral("Debit"), F::Standard);
+    c[DebitColumn].width = 110;
+    c[CreditColumn] = GridColumn::shown(QStringLiteral("Credit"), F::Standard);
+    c[CreditColumn].width = 110;
+    c[BalanceColumn] = GridColumn::shown(QStringLiteral("Balance Amount"), F::Balance);
     return c;
+}
+
+RowArray emptyLedgerRows()
+{
+    return RowArray({CellType::Date, CellType::Text, CellType::Money, CellType::Money, CellType::Money});
+}
+
+// The grid's rows: a debit fills the Debit cell with its magnitude, a credit
+// the Credit cell; the other stays empty.
+RowArray ledgerRows(const LedgerResult &ledger)
+{
+    RowArray rows = emptyLedgerRows();
+    rows.reserve(int(ledger.movements.size()));
+    for (const LedgerMovement &m : ledger.movements) {
+        const int r = rows.appendRow();
+        rows.setDate(r, DateColumn, m.date);
+        rows.setText(r, ParticularsColumn, ledgerParticulars(m));
+        rows.setMoney(r, m.amount.isNegative() ? DebitColumn : CreditColumn, m.amount.abs());
+        rows.setMoney(r, BalanceColumn, m.balance);
+    }
+    return rows;
 }
 
 QLineEdit *balanceBox(QWidget *parent, const char *name)
@@ -56,11 +81,10 @@ QLineEdit *balanceBox(QWidget *parent, const char *name)
 
 frmAccountLedger::frmAccountLedger(AppState &state, frmStockGraph::Source chartWindow, QWidget *parent)
     : QWidget(parent)
-    , TDBGAccLdgr(new DataGrid(new RowArrayModel(emptyLedger().rows, ledgerColumns()), this))
+    , TDBGAccLdgr(new DataGrid(new RowArrayModel(emptyLedgerRows(), ledgerColumns()), this))
     , LedgerRows(TDBGAccLdgr->rows())
     , m_state(state)
     , m_chartWindow(std::move(chartWindow))
-    , m_ledger(emptyLedger())
 {
     setObjectName(QStringLiteral("frmAccountLedger"));
     setWindowTitle(QStringLiteral("Account Ledger"));
@@ -151,10 +175,10 @@ void frmAccountLedger::LoadAccountList()
 
 void frmAccountLedger::showBalances(const LedgerResult &ledger)
 {
-    txtOpenAmount->setText(ledger.openingText);
-    lblopenFlag->setText(ledger.openingFlag);
-    txtBalanceAmount->setText(ledger.closingText);
-    lblcloseflag->setText(ledger.closingFlag);
+    txtOpenAmount->setText(ledger.openingBalance.abs().toPlain());
+    lblopenFlag->setText(balanceFlag(ledger.openingBalance));
+    txtBalanceAmount->setText(ledger.closingBalance.abs().toPlain());
+    lblcloseflag->setText(balanceFlag(ledger.closingBalance));
 }
 
 void frmAccountLedger::Find()
@@ -165,21 +189,19 @@ void frmAccountLedger::Find()
     input.fromDate = dtpFromDate->date();
     input.toDate = dtpToDate->date();
     input.finYearStart = m_state.settings.finYearStart;
-    input.dateFormat = m_state.dateFormat();
+    TDBGAccLdgr->rowModel()->column(DateColumn).datePattern = reportDatePattern(m_state.dateFormat());
 
     QString failure;
     {
         WaitCursor wait;
         try {
-            LedgerResult ledger = computeLedger(m_state.book, input);
-            LedgerRows = std::exchange(ledger.rows, RowArray());
-            m_ledger = std::move(ledger);
+            m_ledger = computeLedger(m_state.book, input);
         } catch (const DbError &e) {
             failure = e.description();
             // Nothing of the failed run is shown, and there is nothing to draw.
-            m_ledger = emptyLedger();
-            LedgerRows = m_ledger.rows;
+            m_ledger = LedgerResult();
         }
+        LedgerRows = ledgerRows(m_ledger);
         TDBGAccLdgr->rowModel()->rebind();
         showBalances(m_ledger);
         CmdGraph->setEnabled(failure.isEmpty());
@@ -198,7 +220,7 @@ void frmAccountLedger::Blank()
     lblcloseflag->clear();
     CmdGraph->setEnabled(false);
     txtBalanceAmount->setText(QStringLiteral("0.00"));
-    m_ledger = emptyLedger();
+    m_ledger = LedgerResult();
     LedgerRows.clear();
     TDBGAccLdgr->rowModel()->rebind();
 }
@@ -240,7 +262,7 @@ void frmAccountLedger::Print()
     header.openingBalance = m_ledger.openingBalance;
     header.closingBalance = m_ledger.closingBalance;
     (new frmReportViewer(m_state))->FormShow(AccountLedgerReport,
-                                            accountLedgerRecords(LedgerRows, header, m_state.dateFormat()));
+                                            accountLedgerRecords(m_ledger, header, m_state.dateFormat()));
 }
 
 } // namespace bc

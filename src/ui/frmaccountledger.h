@@ -68,7 +68,7 @@ private:
 
     AppState &m_state;
     frmStockGraph::Source m_chartWindow;
-    LedgerResult m_ledger; // the last Find's balances and texts; its rows live in LedgerRows
+    LedgerResult m_ledger; // the last Find's movements and balances, shown in LedgerRows
 };
 
 } // namespace bc

@@ -63,7 +63,7 @@ frmAccountMaster::frmAccountMaster(AppState &state, QWidget *parent)
     setWindowTitle(QStringLiteral("Account Master"));
     buildControls();
     LoadLists();
-    SortOrder = QStringLiteral("A");
+    SortOrder = SortDirection::Ascending;
     lbltotal->setText(QStringLiteral("0.00"));
     SetMode(QStringLiteral("V"));
     Find();
@@ -109,11 +109,11 @@ void frmAccountMaster::buildControls()
     tdbgAccounts->enterHandler = [this] { GridEnterNextRow(tdbgAccounts, AccountCol::Name); };
     reportUnlistedEntries(m_state, tdbgAccounts);
     connect(m_model, &RowArrayModel::rowAdded, this, [this](int row) {
-        AccountRows.setText(row, AccountCol::Status, QStringLiteral("I"));
+        AccountRows.setEditMark(row, AccountCol::Status, EditMark::Changed);
         AccountRows.setInt(row, AccountCol::Id, 0);
     });
     connect(m_model, &RowArrayModel::cellUpdated, this,
-            [this](int row) { AccountRows.setText(row, AccountCol::Status, QStringLiteral("I")); });
+            [this](int row) { AccountRows.setEditMark(row, AccountCol::Status, EditMark::Changed); });
     connect(tdbgAccounts->horizontalHeader(), &QHeaderView::sectionClicked, this, &frmAccountMaster::sortByColumn);
 
     cmdEdit = makeButton(this, "cmdEdit", QStringLiteral("&Edit/New"));
@@ -262,10 +262,10 @@ bool frmAccountMaster::stageDeletion(int row)
 
 void frmAccountMaster::sortByColumn(int column)
 {
-    SortOrder = toggledSortOrder(SortOrder);
+    SortOrder = toggled(SortOrder);
     tdbgAccounts->commitEdit();
     WaitCursor wait;
-    SortGridRows(AccountRows, column, SortOrder);
+    AccountRows.sortRows(column, SortOrder);
     for (int r = 0; r < AccountRows.rowCount(); ++r)
         AccountRows.setInt(r, AccountCol::SerialNo, r + 1);
     m_model->rebind();

@@ -40,7 +40,7 @@ public:
     QLabel *lblStatus; // what the last save did
 
     QString mode() const { return m_mode; }
-    QString SortOrder = QStringLiteral("A");
+    SortDirection SortOrder = SortDirection::Ascending;
 
     void SetMode(const QString &mode);
     bool inEditCycle() const override { return m_mode == QLatin1String("E"); }

@@ -1,5 +1,6 @@
 #include "frmaccountstatus.h"
 
+#include "accountclasses.h"
 #include "accounts.h"
 #include "appstate.h"
 #include "datagrid.h"
@@ -33,36 +34,19 @@ namespace bc {
 
 namespace {
 
-// The account classes: the type codes each one selects, and its name.
-constexpr std::pair<const char *, const char *> AccountClasses[] = {
-    {"1", "Only Income Accounts"},
-    {"1,3", "All Income Accounts"},
-    {"2", "Only Expense Accounts"},
-    {"2,3", "All Expense Accounts"},
-    {"3", "Only Income/Expense Accounts"},
-    {"1,2,3", "All Income and Expense Accounts"},
-    {"4", "Only Asset Accounts"},
-    {"4,6", "All Asset Accounts"},
-    {"5", "Only Liability Accounts"},
-    {"5,6", "All Liability Accounts"},
-    {"6", "Only Asset/Liability Accounts"},
-    {"4,5,6", "All Asset and Liability Accounts"},
-    {"1,2,3,4,5,6", "All Accounts"},
-};
-
 QList<GridColumn> summaryColumns()
 {
     using F = GridColumn::Format;
-    QList<GridColumn> c(SummaryResult::ColumnCount);
-    c[SummaryResult::IdColumn] = GridColumn::hiddenColumn(QString());
-    c[SummaryResult::NameColumn] = GridColumn::shown(QStringLiteral("A/C Name"), F::Plain);
-    c[SummaryResult::NameColumn].width = 260;
-    c[SummaryResult::OpeningColumn] = GridColumn::shown(QStringLiteral("Open Amount"), F::Amount);
-    c[SummaryResult::MovementColumn] = GridColumn::shown(QStringLiteral("Transactions"), F::Amount);
-    c[SummaryResult::BalanceColumn] = GridColumn::shown(QStringLiteral("Balance Amount"), F::Amount);
-    for (int col : {SummaryResult::OpeningColumn, SummaryResult::MovementColumn, SummaryResult::BalanceColumn})
+    QList<GridColumn> c(SummaryGridColumn::ColumnCount);
+    c[SummaryGridColumn::IdColumn] = GridColumn::hiddenColumn(QString());
+    c[SummaryGridColumn::NameColumn] = GridColumn::shown(QStringLiteral("A/C Name"), F::Plain);
+    c[SummaryGridColumn::NameColumn].width = 260;
+    c[SummaryGridColumn::OpeningColumn] = GridColumn::shown(QStringLiteral("Open Amount"), F::Amount);
+    c[SummaryGridColumn::MovementColumn] = GridColumn::shown(QStringLiteral("Transactions"), F::Amount);
+    c[SummaryGridColumn::BalanceColumn] = GridColumn::shown(QStringLiteral("Balance Amount"), F::Amount);
+    for (int col : {SummaryGridColumn::OpeningColumn, SummaryGridColumn::MovementColumn, SummaryGridColumn::BalanceColumn})
         c[col].width = 130;
-    c[SummaryResult::SideColumn] = GridColumn::shown(QStringLiteral("A/C Type"), F::Plain);
+    c[SummaryGridColumn::SideColumn] = GridColumn::shown(QStringLiteral("A/C Type"), F::Plain);
     return c;
 }
 
@@ -84,7 +68,7 @@ QLineEdit *totalBox(QWidget *parent, const char *name)
 
 frmAccountStatus::frmAccountStatus(AppState &state, frmStockGraph::Source chartWindow, QWidget *parent)
     : QWidget(parent)
-    , tdbgAccounts(new DataGrid(new RowArrayModel(emptySummary().rows, summaryColumns()), this))
+    , tdbgAccounts(new DataGrid(new RowArrayModel(summaryGridRows({}), summaryColumns()), this))
     , SummaryRows(tdbgAccounts->rows())
     , m_state(state)
     , m_chartWindow(std::move(chartWindow))
@@ -95,7 +79,7 @@ frmAccountStatus::frmAccountStatus(AppState &state, frmStockGraph::Source chartW
     followDateFormat(m_state, this, {dtpFromDate, dtpToDate});
     Blank();
     LoadLists();
-    SortOrder = QStringLiteral("A");
+    SortOrder = SortDirection::Ascending;
 }
 
 frmAccountStatus::~frmAccountStatus()
@@ -224,7 +208,7 @@ void frmAccountStatus::placeTotals()
 {
     QHeaderView *header = tdbgAccounts->horizontalHeader();
     const int height = m_totalsRow->height();
-    const int columns[] = {SummaryResult::OpeningColumn, SummaryResult::MovementColumn, SummaryResult::BalanceColumn};
+    const int columns[] = {SummaryGridColumn::OpeningColumn, SummaryGridColumn::MovementColumn, SummaryGridColumn::BalanceColumn};
     QLineEdit *boxes[] = {txtTotalOpen, txtTotalTran, txtTotalBal};
     for (int i = 0; i < 3; ++i) {
         const QPoint left = tdbgAccounts->viewport()->mapTo(this, QPoint(header->sectionViewportPosition(columns[i]), 0));
@@ -248,8 +232,8 @@ void frmAccountStatus::LoadLists()
     {
         const QSignalBlocker block(cboAccType);
         cboAccType->clear();
-        for (const auto &[codes, name] : AccountClasses)
-            cboAccType->addItem(QLatin1String(name), QLatin1String(codes));
+        for (const AccountClass &accountClass : accountClasses())
+            cboAccType->addItem(accountClass.name);
         cboAccType->setCurrentIndex(-1);
     }
     lstAccount->clear();
@@ -274,19 +258,16 @@ void frmAccountStatus::SelectAll(bool selected)
         lstAccount->clearSelection();
 }
 
-// A class selects the accounts whose type code is one of its codes; an
-// account without a valid type code belongs to no class.
 void frmAccountStatus::selectClass(int index)
 {
     SelectAll(false);
     if (index < 0)
         return;
-    const QStringList codes = cboAccType->itemData(index).toString().split(u',');
+    const AccountClass &accountClass = accountClasses().at(index);
     QItemSelection selection;
     QAbstractItemModel *model = lstAccount->model();
     for (int i = 0; i < lstAccount->topLevelItemCount(); ++i) {
-        const QString type = lstAccount->topLevelItem(i)->text(TypeColumn);
-        if (!type.isEmpty() && codes.contains(type))
+        if (accountClass.includes(typeCodeOf(lstAccount->topLevelItem(i)->text(TypeColumn))))
             selection.select(model->index(i, 0), model->index(i, ListColumnCount - 1));
     }
     lstAccount->selectionModel()->select(selection, QItemSelectionModel::Select);
@@ -322,18 +303,18 @@ void frmAccountStatus::Find()
     QString failure;
     {
         WaitCursor wait;
-        SummaryResult summary = emptySummary();
+        SummaryResult summary;
         try {
             summary = computeSummary(m_state.book, input);
         } catch (const DbError &e) {
             failure = e.description();
         }
-        SummaryRows = std::move(summary.rows);
+        SummaryRows = summaryGridRows(summary.listed);
         txtTotalOpen->setText(summary.totalOpening.toPlain());
         txtTotalTran->setText(summary.totalMovement.toPlain());
         txtTotalBal->setText(summary.totalBalance.toPlain());
         tdbgAccounts->rowModel()->rebind();
-        SortOrder = QStringLiteral("A");
+        SortOrder = SortDirection::Ascending;
     }
     if (!failure.isEmpty())
         reportDbFailure(m_state, this, failure);
@@ -351,19 +332,19 @@ void frmAccountStatus::Blank()
 
 void frmAccountStatus::sortGrid(int column)
 {
-    SortOrder = toggledSortOrder(SortOrder);
+    SortOrder = toggled(SortOrder);
     tdbgAccounts->commitEdit();
     WaitCursor wait;
-    SortGridRows(SummaryRows, column, SortOrder);
+    SummaryRows.sortRows(column, SortOrder);
     tdbgAccounts->rowModel()->rebind();
 }
 
 // The built-in accounts in red, other accounts in blue, parties in green.
 QVariant frmAccountStatus::rowColour(int row) const
 {
-    const QString side = NullToText(SummaryRows.textAt(row, SummaryResult::SideColumn));
+    const QString side = NullToText(SummaryRows.textAt(row, SummaryGridColumn::SideColumn));
     if (side == QLatin1String("A"))
-        return QColor(isBuiltInAccountName(NullToText(SummaryRows.textAt(row, SummaryResult::NameColumn))) ? Qt::red
+        return QColor(isBuiltInAccountName(NullToText(SummaryRows.textAt(row, SummaryGridColumn::NameColumn))) ? Qt::red
                                                                                                            : Qt::blue);
     if (side == QLatin1String("P"))
         return QColor(Qt::green);

@@ -53,7 +53,7 @@ public:
     QPushButton *cmdprint;
     QPushButton *cmdQuit;
 
-    QString SortOrder = QStringLiteral("A"); // direction of the next grid sort
+    SortDirection SortOrder = SortDirection::Ascending; // direction of the next grid sort
 
     void SelectAll(bool selected);
     void Find();

@@ -1,6 +1,7 @@
 #include "frmstockgraph.h"
 
 #include "appstate.h"
+#include "balancetext.h"
 #include "chartbuilder.h"
 #include "printers.h"
 #include "screenparts.h"
@@ -112,10 +113,10 @@ void frmStockGraph::Fill(const ChartData &data)
     lblfrom->setText(data.fromCaption);
     lblto->setText(data.toCaption);
     FraAccount->setVisible(data.showBalances);
-    txtOpenBalance->setText(data.showBalances ? data.openingText : QString());
-    lblopenStatus->setText(data.showBalances ? data.openingFlag : QString());
-    txtCloseBalance->setText(data.showBalances ? data.closingText : QString());
-    lblcloseStatus->setText(data.showBalances ? data.closingFlag : QString());
+    txtOpenBalance->setText(data.showBalances ? data.openingBalance.abs().toPlain() : QString());
+    lblopenStatus->setText(data.showBalances ? balanceFlag(data.openingBalance) : QString());
+    txtCloseBalance->setText(data.showBalances ? data.closingBalance.abs().toPlain() : QString());
+    lblcloseStatus->setText(data.showBalances ? balanceFlag(data.closingBalance) : QString());
 }
 
 frmStockGraph *frmStockGraph::Present(const ChartData &data, const Source &source, Messages &messages,

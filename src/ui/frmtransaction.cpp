@@ -92,7 +92,7 @@ frmTransaction::frmTransaction(AppState &state, QWidget *parent)
     dtpFromDate->setDate(today.addDays(-7));
     dtpToDate->setDate(today);
     chkApply->setChecked(true);
-    SortOrder = QStringLiteral("A");
+    SortOrder = SortDirection::Ascending;
     SetMode(QStringLiteral("V"));
     LoadLists();
     Find();
@@ -256,7 +256,7 @@ void frmTransaction::Find()
     TranRows.clear();
     lbltotal->setText(QStringLiteral("0.00"));
     lblStatus->clear();
-    SortOrder = QStringLiteral("A");
+    SortOrder = SortDirection::Ascending;
     int nullAmounts = 0;
     try {
         TranFindResult found = findTransactions(m_state.book, searchCriteria());
@@ -311,7 +311,7 @@ void frmTransaction::Save()
     tdbgTran->commitEdit();
     QList<QDate> savedDates; // of the rows a save writes, in the order of its ids
     for (int r = 0; r < TranRows.rowCount(); ++r)
-        if (TranRows.textAt(r, TranCol::Status) == QLatin1String("I"))
+        if (TranRows.editMarkAt(r, TranCol::Status) == EditMark::Changed)
             savedDates << TranRows.dateAt(r, TranCol::Date);
     TranSaveResult result;
     {
@@ -373,7 +373,7 @@ void frmTransaction::Print()
 void frmTransaction::onRowAdded(int row, int column)
 {
     TranRows.setInt(row, TranCol::Id, 0);
-    TranRows.setText(row, TranCol::Status, QStringLiteral("I"));
+    TranRows.setEditMark(row, TranCol::Status, EditMark::Changed);
     if (column != TranCol::Date)
         TranRows.setDate(row, TranCol::Date, m_state.today());
 }
@@ -388,7 +388,7 @@ void frmTransaction::onCellUpdated(int row, int column)
         if (!to.isEmpty() && to == from)
             m_state.messages->critical(this, QStringLiteral("Error"), QStringLiteral("To A/c same as From A/c"));
     }
-    TranRows.setText(row, TranCol::Status, QStringLiteral("I"));
+    TranRows.setEditMark(row, TranCol::Status, EditMark::Changed);
 }
 
 bool frmTransaction::stageDeletion(int row)
@@ -403,9 +403,9 @@ bool frmTransaction::stageDeletion(int row)
 void frmTransaction::sortByColumn(int column)
 {
     tdbgTran->commitEdit();
-    SortOrder = toggledSortOrder(SortOrder);
+    SortOrder = toggled(SortOrder);
     WaitCursor wait;
-    SortGridRows(TranRows, column, SortOrder);
+    TranRows.sortRows(column, SortOrder);
     m_model->rebind();
 }
 

@@ -48,7 +48,7 @@ public:
     QLabel *lbltotal;
     QLabel *lblStatus; // what the last save did
 
-    QString SortOrder = QStringLiteral("A");
+    SortDirection SortOrder = SortDirection::Ascending;
     QString mode() const { return m_mode; }
 
     void SetMode(const QString &mode);

@@ -58,7 +58,7 @@ std::function<void(Book &)> accountSave(const Book &real, int generation, int st
         const int r = own[int(random.bounded(own.size()))];
         rows.setText(r, AccountCol::Name, stem + QStringLiteral("R%1").arg(k));
         rows.setMoney(r, AccountCol::Opening, Money::fromCents(random.bounded(-1000000, 1000000)));
-        rows.setText(r, AccountCol::Status, QStringLiteral("I"));
+        rows.setEditMark(r, AccountCol::Status, EditMark::Changed);
     }
     for (int k = 0; k < 3; ++k) {
         const int r = rows.appendRow();
@@ -67,12 +67,12 @@ std::function<void(Book &)> accountSave(const Book &real, int generation, int st
         rows.setInt(r, AccountCol::Type, 1 + random.bounded(6));
         rows.setMoney(r, AccountCol::Opening, Money::fromCents(random.bounded(-1000000, 1000000)));
         rows.setText(r, AccountCol::Particulars, QStringLiteral("it's \"new\"; -- %_"));
-        rows.setText(r, AccountCol::Status, QStringLiteral("I"));
+        rows.setEditMark(r, AccountCol::Status, EditMark::Changed);
     }
     qint64 doomed = 0;
     if (own.size() > 20) {
         const int r = own[int(random.bounded(own.size()))];
-        if (rows.textAt(r, AccountCol::Status).isEmpty())
+        if (rows.editMarkAt(r, AccountCol::Status) == EditMark::Unchanged)
             doomed = rows.intAt(r, AccountCol::Id);
     }
     return [rows, doomed](Book &book) {
@@ -99,7 +99,7 @@ std::function<void(Book &)> transactionSave(const Book &real, int generation, in
         rows.setKey(r, TranCol::To, {u'A', to});
         rows.setMoney(r, TranCol::Amount, Money::fromCents(random.bounded(1, 10000000)));
         rows.setText(r, TranCol::Particulars, stem + QStringLiteral("T%1").arg(k));
-        rows.setText(r, TranCol::Status, QStringLiteral("I"));
+        rows.setEditMark(r, TranCol::Status, EditMark::Changed);
     };
     const QList<qint64> existing = ids(connectionOf(real), QStringLiteral("SELECT tran_id FROM transaction_master ORDER BY tran_id"));
     if (existing.size() >= 2) {

@@ -1,3 +1,4 @@
+#include "accountclasses.h"
 #include "accounts.h"
 #include "sql.h"
 #include "testbook.h"
@@ -24,7 +25,7 @@ void addRow(RowArray &rows, qint64 id, const QString &name, int type = 0, qint64
     if (openingCents)
         rows.setMoney(r, AccountCol::Opening, Money::fromCents(openingCents));
     rows.setText(r, AccountCol::Particulars, particulars);
-    rows.setText(r, AccountCol::Status, marked ? QStringLiteral("I") : QString());
+    rows.setEditMark(r, AccountCol::Status, marked ? EditMark::Changed : EditMark::Unchanged);
 }
 
 QStringList accountsInBook(const QSqlDatabase &db)
@@ -268,4 +269,34 @@ TEST_F(AccountBook, AnAccountInUseIsNotDeletedAndDeletedIdsAreNeverGivenAgain)
     ASSERT_TRUE(saveAccounts(book(), makeAccountRows(), Today, {44}).ok());
     rows.setText(0, AccountCol::Name, QStringLiteral("Fuel"));
     EXPECT_EQ(saveAccounts(book(), rows, Today).savedIds, (QList<qint64>{45}));
+}
+
+// Each class takes the accounts of its own type codes and of no other; the
+// "All" classes take the mixed type with the pure ones; an account without a
+// type, or with a code outside 1 to 6, is in none.
+TEST(AccountClasses, ClassesTakeTheirTypeCodesOnly)
+{
+    const QList<AccountClass> &classes = accountClasses();
+    ASSERT_EQ(classes.size(), 13);
+    const auto members = [&](const QString &name) {
+        for (const AccountClass &c : classes)
+            if (c.name == name) {
+                QList<qint64> codes;
+                for (const qint64 code : {0, 1, 2, 3, 4, 5, 6, 7})
+                    if (c.includes(code))
+                        codes << code;
+                EXPECT_FALSE(c.includes(std::nullopt)) << name.toStdString();
+                return codes;
+            }
+        ADD_FAILURE() << "no class " << name.toStdString();
+        return QList<qint64>();
+    };
+    EXPECT_EQ(members(QStringLiteral("Only Income Accounts")), (QList<qint64>{1}));
+    EXPECT_EQ(members(QStringLiteral("All Expense Accounts")), (QList<qint64>{2, 3}));
+    EXPECT_EQ(members(QStringLiteral("Only Asset/Liability Accounts")), (QList<qint64>{6}));
+    EXPECT_EQ(members(QStringLiteral("All Asset and Liability Accounts")), (QList<qint64>{4, 5, 6}));
+    EXPECT_EQ(members(QStringLiteral("All Accounts")), (QList<qint64>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(typeCodeOf(QStringLiteral("4")), 4);
+    EXPECT_EQ(typeCodeOf(QString()), std::nullopt);
+    EXPECT_EQ(typeCodeOf(QStringLiteral("x")), std::nullopt);
 }

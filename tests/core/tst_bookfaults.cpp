@@ -42,7 +42,7 @@ RowArray newAccountRows(int particularsLength = 10)
         rows.setText(r, AccountCol::Name, QStringLiteral("New %1").arg(k));
         rows.setInt(r, AccountCol::Type, 1);
         rows.setText(r, AccountCol::Particulars, QString(particularsLength, QChar(u'a' + k)));
-        rows.setText(r, AccountCol::Status, QStringLiteral("I"));
+        rows.setEditMark(r, AccountCol::Status, EditMark::Changed);
     }
     return rows;
 }
@@ -57,7 +57,7 @@ RowArray newTransactionRows(int particularsLength = 10)
         rows.setKey(r, TranCol::To, {u'A', 10});
         rows.setMoney(r, TranCol::Amount, Money::fromCents(100 + k));
         rows.setText(r, TranCol::Particulars, QString(particularsLength, QChar(u'a' + k)));
-        rows.setText(r, TranCol::Status, QStringLiteral("I"));
+        rows.setEditMark(r, TranCol::Status, EditMark::Changed);
     }
     return rows;
 }
@@ -121,8 +121,7 @@ TEST(BookFaults, ReadOnlyBookShowsEverythingAndRefusesEverySaveClearly)
         EXPECT_EQ(findAccounts(book, QString(), QString(), QString()).rows.rowCount(), 7);
         EXPECT_EQ(findTransactions(book, TranSearch{}).rows.rowCount(), 1);
         const LedgerResult ledger = computeLedger(book, {qint64(10), QDate(2025, 1, 1), QDate(2025, 12, 31),
-                                                              QDate(2025, 1, 1),
-                                                              QString::fromLatin1(DayFirstFormat)});
+                                                              QDate(2025, 1, 1)});
         EXPECT_EQ(ledger.closingBalance.cents(), 12500);
         expectEverySaveRefused(book, t.path(), DbFault::ReadOnly, QStringLiteral("The book is read-only"));
         EXPECT_EQ(findAccounts(book, QString(), QString(), QString()).rows.rowCount(), 7);

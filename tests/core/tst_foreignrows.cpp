@@ -35,8 +35,7 @@ TEST(ForeignRows, EveryReportNamesTheTableTheRowAndTheFault)
     t.addAccount(10, QStringLiteral("Bank"), 4, Money::fromCents(10000));
     t.addAccount(11, QStringLiteral("Salary"), 1, Money());
     t.addTransaction(1, QDate(2024, 1, 5), 11, 10, Money::fromCents(5000));
-    const QString format = QString::fromLatin1(DayFirstFormat);
-    const auto ledger = [&] { computeLedger(t.book(), {qint64(10), QDate(2024, 1, 1), QDate(2024, 12, 31), QDate(), format}); };
+    const auto ledger = [&] { computeLedger(t.book(), {qint64(10), QDate(2024, 1, 1), QDate(2024, 12, 31), QDate()}); };
     SummaryInput in;
     in.accounts = {{10, u'A', QStringLiteral("Bank")}, {11, u'A', QStringLiteral("Salary")}};
     in.fromDate = QDate(2024, 1, 1);

@@ -32,7 +32,7 @@ QStringList figures(const Book &book)
     SummaryInput summaryInput;
     for (qint64 id = 1; id <= 12; ++id) {
         const LedgerResult ledger =
-            computeLedger(book, {id, from, to, fyStart, QString::fromLatin1(DayFirstFormat)});
+            computeLedger(book, {id, from, to, fyStart});
         out << QStringLiteral("ledger %1: %2 %3").arg(id).arg(ledger.openingBalance.cents()).arg(ledger.closingBalance.cents());
         for (const LedgerMovement &m : ledger.movements)
             out << QStringLiteral("%1|%2|%3|%4").arg(isoDate(m.date), m.particulars).arg(m.amount.cents()).arg(m.balance.cents());
@@ -177,7 +177,7 @@ TEST(Migrations, ReportsAreReadsThatNeedNoWriteLockAndWorkOnAReadOnlyBook)
     t.addAccount(10, QStringLiteral("Bank"), 4, Money::fromCents(1000));
     t.addTransaction(1, QDate(2024, 1, 5), 4, 10, Money::fromCents(250));
     const auto reports = [](const Book &book) {
-        const LedgerResult ledger = computeLedger(book, {qint64(10), from, to, fyStart, QString::fromLatin1(DayFirstFormat)});
+        const LedgerResult ledger = computeLedger(book, {qint64(10), from, to, fyStart});
         SummaryInput in;
         in.accounts = {{10, u'A', QStringLiteral("Bank")}};
         in.fromDate = from;

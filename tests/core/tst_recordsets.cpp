@@ -27,18 +27,9 @@ void addTran(RowArray &rows, const QString &date, const QString &to, const QStri
     rows.setText(r, 5, particulars);
 }
 
-RowArray ledgerRows()
+LedgerMovement movement(const QDate &date, const QString &particulars, qint64 amountCents, qint64 balanceCents)
 {
-    return RowArray(std::vector<CellType>(5, CellType::Text));
-}
-
-void addLedger(RowArray &rows, const QString &date, const QString &particulars, const QString &debit,
-               const QString &credit, const QString &balance)
-{
-    const int r = rows.appendRow();
-    const QString cells[] = {date, particulars, debit, credit, balance};
-    for (int c = 0; c < 5; ++c)
-        rows.setText(r, c, cells[c]);
+    return {date, particulars, Money::fromCents(amountCents), Money::fromCents(balanceCents)};
 }
 
 RowArray summaryRows(int count)
@@ -119,7 +110,7 @@ TEST(TransactionListRecords, FollowsTheGridOrderAfterASortAndPrintsTypedDatesInT
         rows.setDate(r, 1, QDate(2006, 3, 5 + i));
         rows.setMoney(r, 4, Money::fromCents(amounts[i]));
     }
-    SortGridRows(rows, 4, QStringLiteral("A"));
+    rows.sortRows(4, SortDirection::Ascending);
     const RecordSet set = transactionListRecords(rows, {}, QStringLiteral("M/d/yyyy"));
     ASSERT_EQ(set.recordCount(), 3);
     for (int r = 0; r < 3; ++r) {
@@ -131,17 +122,16 @@ TEST(TransactionListRecords, FollowsTheGridOrderAfterASortAndPrintsTypedDatesInT
     EXPECT_EQ(transactionListRecords(tranRows(), {}, QStringLiteral("d/M/yyyy")).recordCount(), 0);
 }
 
-TEST(AccountLedgerRecords, ReadsAmountsFromTheShownTextsAndFillsTheParametersWithSides)
+TEST(AccountLedgerRecords, SplitsMovementsIntoCreditAndDebitAndFillsTheParametersWithSides)
 {
-    RowArray rows = ledgerRows();
-    addLedger(rows, QStringLiteral("05/03/2006"), QStringLiteral("By SALES [cash sale]"), QString(),
-              QStringLiteral("500.00"), QStringLiteral("500.00 (Credit)"));
-    addLedger(rows, QStringLiteral("06/03/2006"), QStringLiteral("To RENT [") + QString(80, u'r') + u']',
-              QStringLiteral("1700.50"), QString(), QStringLiteral("1200.50  (Debit)"));
+    LedgerResult ledger;
+    ledger.movements = {movement(QDate(2006, 3, 5), QStringLiteral("SALES [cash sale]"), 50000, 50000),
+                        movement(QDate(2006, 3, 6), QStringLiteral("RENT [") + QString(80, u'r') + u']', -170050,
+                                 -120050)};
     LedgerReportHeader header{QStringLiteral("  CASH  "), QDate(2006, 3, 1), QDate(2006, 3, 31),
                               Money(), Money::fromCents(-120050)};
 
-    const RecordSet set = accountLedgerRecords(rows, header, QStringLiteral("d/M/yyyy"));
+    const RecordSet set = accountLedgerRecords(ledger, header, QStringLiteral("d/M/yyyy"));
     ASSERT_EQ(set.recordCount(), 2);
     EXPECT_EQ(set.integer(1, 0), 2);
     EXPECT_EQ(set.text(0, 1), QStringLiteral("05/03/2006"));
@@ -150,12 +140,14 @@ TEST(AccountLedgerRecords, ReadsAmountsFromTheShownTextsAndFillsTheParametersWit
     EXPECT_EQ(set.number(1, set.fieldIndex(QStringLiteral("Debit"))).cents(), 170050);
     EXPECT_EQ(set.number(1, set.fieldIndex(QStringLiteral("Credit"))).cents(), 0);
     EXPECT_EQ(set.number(1, set.fieldIndex(QStringLiteral("Balance"))).cents(), -120050);
+    EXPECT_EQ(set.text(0, 2), QStringLiteral("By SALES [cash sale]"));
     EXPECT_EQ(set.text(1, 2).size(), 64);
+    EXPECT_TRUE(set.text(1, 2).startsWith(QLatin1String("To RENT [")));
     EXPECT_EQ(set.parameters(), (QStringList{QString(), QStringLiteral("CASH"), QStringLiteral("01/03/2006"),
                                              QStringLiteral("31/03/2006"), QStringLiteral("0.00"),
                                              QStringLiteral("1200.50 Dr")}));
 
-    const RecordSet monthFirst = accountLedgerRecords(ledgerRows(), header, QStringLiteral("M/d/yyyy"));
+    const RecordSet monthFirst = accountLedgerRecords(LedgerResult(), header, QStringLiteral("M/d/yyyy"));
     EXPECT_EQ(monthFirst.recordCount(), 0);
     EXPECT_EQ(monthFirst.parameters().value(2), QStringLiteral("03/01/2006"));
     EXPECT_EQ(monthFirst.parameters().value(5), QStringLiteral("1200.50 Dr"));

@@ -31,26 +31,24 @@ QList<qint64> column0(const RowArray &rows)
 
 } // namespace
 
-TEST(SortGridRows, AscendingDescendingAndWholeRowsMove)
+TEST(SortRows, AscendingDescendingAndWholeRowsMove)
 {
     RowArray rows = sample();
-    SortGridRows(rows, 0, QStringLiteral("A"));
+    rows.sortRows(0, SortDirection::Ascending);
     EXPECT_EQ(column0(rows), (QList<qint64>{1, 2, 3}));
     EXPECT_EQ(rows.textAt(0, 1), QStringLiteral("name1"));
     EXPECT_EQ(rows.moneyAt(0, 2).cents(), 100);
     EXPECT_EQ(rows.dateAt(0, 3), QDate(2024, 1, 1));
     EXPECT_EQ(rows.keyAt(0, 4).toText(), QStringLiteral("A10"));
-    SortGridRows(rows, 0, QStringLiteral("D"));
+    rows.sortRows(0, SortDirection::Descending);
     EXPECT_EQ(column0(rows), (QList<qint64>{3, 2, 1}));
-    SortGridRows(rows, 0, QStringLiteral("X")); // unknown direction: unchanged
-    EXPECT_EQ(column0(rows), (QList<qint64>{3, 2, 1}));
-    SortGridRows(rows, 2, QStringLiteral("A"));
+    rows.sortRows(2, SortDirection::Ascending);
     EXPECT_EQ(column0(rows), (QList<qint64>{1, 2, 3}));
-    SortGridRows(rows, 3, QStringLiteral("D"));
+    rows.sortRows(3, SortDirection::Descending);
     EXPECT_EQ(column0(rows), (QList<qint64>{3, 2, 1}));
 }
 
-TEST(SortGridRows, TextByCharacterCodesEmptyCellsLast)
+TEST(SortRows, TextByCharacterCodesEmptyCellsLast)
 {
     RowArray rows({CellType::Text, CellType::Key});
     for (const char *t : {"b", "", "B", "a"}) {
@@ -58,19 +56,19 @@ TEST(SortGridRows, TextByCharacterCodesEmptyCellsLast)
         if (*t)
             rows.setText(r, 0, QLatin1String(t));
     }
-    SortGridRows(rows, 0, QStringLiteral("A"));
+    rows.sortRows(0, SortDirection::Ascending);
     EXPECT_EQ(rows.textAt(0, 0), QStringLiteral("B")); // upper case sorts before lower
     EXPECT_EQ(rows.textAt(1, 0), QStringLiteral("a"));
     EXPECT_EQ(rows.textAt(2, 0), QStringLiteral("b"));
     EXPECT_TRUE(rows.isNull(3, 0));
-    SortGridRows(rows, 0, QStringLiteral("D"));
+    rows.sortRows(0, SortDirection::Descending);
     EXPECT_EQ(rows.textAt(0, 0), QStringLiteral("b"));
     EXPECT_TRUE(rows.isNull(3, 0));
     // Account keys sort as their text.
     rows.setKey(0, 1, {u'A', 9});
     rows.setKey(1, 1, {u'A', 12});
     rows.setKey(2, 1, {u'P', 1});
-    SortGridRows(rows, 1, QStringLiteral("A"));
+    rows.sortRows(1, SortDirection::Ascending);
     EXPECT_EQ(rows.textAt(0, 1), QStringLiteral("A12"));
     EXPECT_EQ(rows.textAt(1, 1), QStringLiteral("A9"));
     EXPECT_EQ(rows.textAt(2, 1), QStringLiteral("P1"));

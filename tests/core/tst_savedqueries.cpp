@@ -177,10 +177,10 @@ QStringList allFigures(const Book &book)
     const TranFindResult found = findTransactions(book, TranSearch());
     addRows(found.rows);
     figures << found.total.toPlain();
-    const LedgerResult ledger = computeLedger(book, {10, QDate(2024, 1, 1), QDate(2024, 1, 31), QDate(2024, 1, 1),
-                                                   QStringLiteral("dd/MM/yyyy")});
-    addRows(ledger.rows);
-    figures << ledger.openingText << ledger.closingText;
+    const LedgerResult ledger = computeLedger(book, {10, QDate(2024, 1, 1), QDate(2024, 1, 31), QDate(2024, 1, 1)});
+    for (const LedgerMovement &m : ledger.movements)
+        figures << QStringList{isoDate(m.date), m.particulars, m.amount.toPlain(), m.balance.toPlain()}.join(u'|');
+    figures << ledger.openingBalance.toPlain() << ledger.closingBalance.toPlain();
     SummaryInput input;
     input.accounts = {{10, u'A', QStringLiteral("Bank")}, {11, u'A', QStringLiteral("Rent")},
                       {12, u'A', QStringLiteral("Salary")}, {1, u'P', QStringLiteral("Landlord Ltd")}};
@@ -188,7 +188,7 @@ QStringList allFigures(const Book &book)
     input.toDate = QDate(2024, 1, 31);
     input.finYearStart = QDate(2024, 1, 1);
     const SummaryResult summary = computeSummary(book, input);
-    addRows(summary.rows);
+    addRows(summaryGridRows(summary.listed));
     figures << summary.totalBalance.toPlain();
     return figures;
 }

@@ -69,8 +69,7 @@ TEST_F(SummaryBook, NothingSelectedListsNothing)
 {
     runSql(t.db(), QStringLiteral("INSERT INTO Account_Status VALUES (1, 'stale', 'A', 0, 0, 0)"));
     const SummaryResult s = computeSummary(t.book(), input({}, fyStart, QDate(2024, 12, 31)));
-    EXPECT_EQ(s.rows.rowCount(), 0);
-    EXPECT_EQ(s.rows.columnCount(), 6);
+    EXPECT_TRUE(s.listed.empty());
     EXPECT_EQ(s.totalOpening.toPlain(), QStringLiteral("0.00"));
     EXPECT_EQ(s.totalBalance.toPlain(), QStringLiteral("0.00"));
     EXPECT_EQ(t.count(QStringLiteral("Account_Status")), 0);
@@ -98,11 +97,12 @@ TEST_F(SummaryBook, OpeningAndMovementCountEachDateOnItsSide)
     EXPECT_EQ(s.totalOpening, cents(10000));
     EXPECT_EQ(s.totalMovement, Money());
     EXPECT_EQ(s.totalBalance, cents(10000));
-    ASSERT_EQ(s.rows.rowCount(), 4);
-    EXPECT_EQ(s.rows.intAt(1, SummaryResult::IdColumn), 10);
-    EXPECT_EQ(s.rows.textAt(1, SummaryResult::NameColumn), QStringLiteral("Bank"));
-    EXPECT_EQ(s.rows.moneyAt(1, SummaryResult::BalanceColumn), cents(6600));
-    EXPECT_EQ(s.rows.textAt(3, SummaryResult::SideColumn), QStringLiteral("P"));
+    const RowArray grid = summaryGridRows(s.listed);
+    ASSERT_EQ(grid.rowCount(), 4);
+    EXPECT_EQ(grid.intAt(1, SummaryGridColumn::IdColumn), 10);
+    EXPECT_EQ(grid.textAt(1, SummaryGridColumn::NameColumn), QStringLiteral("Bank"));
+    EXPECT_EQ(grid.moneyAt(1, SummaryGridColumn::BalanceColumn), cents(6600));
+    EXPECT_EQ(grid.textAt(3, SummaryGridColumn::SideColumn), QStringLiteral("P"));
 
     // From on or before the year start: openings are the master's; the
     // transaction before the year counts once it lies within the range.
@@ -334,14 +334,14 @@ TEST_F(SummaryBook, HundredThousandAmountsSumExactly)
 
 TEST(SummaryChart, OneBarPerGridRowInGridOrder)
 {
-    RowArray rows = emptySummary().rows;
+    RowArray rows = summaryGridRows({});
     const struct { const char *name; qint64 movement, balance; } data[] = {
         {"Bank", 150000, 500000}, {"Rent", -20000, 0}, {"Salary", 123456, -20000}};
     for (const auto &d : data) {
         const int r = rows.appendRow();
-        rows.setText(r, SummaryResult::NameColumn, QString::fromLatin1(d.name));
-        rows.setMoney(r, SummaryResult::MovementColumn, cents(d.movement));
-        rows.setMoney(r, SummaryResult::BalanceColumn, cents(d.balance));
+        rows.setText(r, SummaryGridColumn::NameColumn, QString::fromLatin1(d.name));
+        rows.setMoney(r, SummaryGridColumn::MovementColumn, cents(d.movement));
+        rows.setMoney(r, SummaryGridColumn::BalanceColumn, cents(d.balance));
     }
     const QDate from(2024, 1, 1), to(2024, 12, 31);
     const ChartData balance = computeSummaryChart(rows, {SummaryChartKind::Balance, from, to, QStringLiteral("EUR")});
@@ -366,7 +366,7 @@ TEST(SummaryChart, OneBarPerGridRowInGridOrder)
     EXPECT_EQ(movement.points[1].value, cents(-20000));
     EXPECT_EQ(movement.scale, (AxisScale{-300, 1600})); // u = 100: N(-2 - 1), N(15 + 1)
 
-    rows.sortRows(SummaryResult::BalanceColumn, 'A');
+    rows.sortRows(SummaryGridColumn::BalanceColumn, SortDirection::Ascending);
     const ChartData sorted = computeSummaryChart(rows, {SummaryChartKind::Balance, from, to, QStringLiteral("EUR")});
     EXPECT_EQ(sorted.points[0].label, QStringLiteral("Salary"));
     EXPECT_EQ(sorted.points[2].label, QStringLiteral("Bank"));
@@ -374,10 +374,10 @@ TEST(SummaryChart, OneBarPerGridRowInGridOrder)
 
 TEST(SummaryChart, NothingToShowWhenEveryAmountIsZero)
 {
-    RowArray rows = emptySummary().rows;
+    RowArray rows = summaryGridRows({});
     const SummaryChartInput in{SummaryChartKind::Balance, QDate(2024, 1, 1), QDate(2024, 1, 31), QStringLiteral("EUR")};
     EXPECT_EQ(computeSummaryChart(rows, in).status, ChartData::Status::NothingToShow);
-    rows.setMoney(rows.appendRow(), SummaryResult::MovementColumn, cents(500));
+    rows.setMoney(rows.appendRow(), SummaryGridColumn::MovementColumn, cents(500));
     EXPECT_EQ(computeSummaryChart(rows, in).status, ChartData::Status::NothingToShow);
     EXPECT_TRUE(computeSummaryChart(rows, {SummaryChartKind::Transaction, in.fromDate, in.toDate, in.currency}).ready());
 }

@@ -26,7 +26,7 @@ void addRow(RowArray &rows, qint64 id, const QDate &date, const QString &to, con
     if (cents)
         rows.setMoney(r, TranCol::Amount, Money::fromCents(cents));
     rows.setText(r, TranCol::Particulars, particulars);
-    rows.setText(r, TranCol::Status, marked ? QStringLiteral("I") : QString());
+    rows.setEditMark(r, TranCol::Status, marked ? EditMark::Changed : EditMark::Unchanged);
 }
 
 QStringList stored(const QSqlDatabase &db)
@@ -186,7 +186,7 @@ TEST_F(TranBook, RefusedRowStopsBeforeAnyChangeAndTheNextSaveSavesAll)
     EXPECT_EQ(r.refusedRow, 1);
     EXPECT_EQ(r.text, QStringLiteral("Bad data in Record No 2\r\nInvalid Amount"));
     EXPECT_EQ(stored(db()), before);
-    EXPECT_EQ(rows.textAt(0, TranCol::Status), QStringLiteral("I"));
+    EXPECT_EQ(rows.editMarkAt(0, TranCol::Status), EditMark::Changed);
     EXPECT_EQ(rows.intAt(0, TranCol::Id), 0);
     rows.setMoney(1, TranCol::Amount, Money::fromCents(200));
     r = saveTransactions(book(), rows, Now, {5});

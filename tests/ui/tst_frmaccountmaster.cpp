@@ -177,13 +177,13 @@ private slots:
         frmAccountMaster *w = open();
         QHeaderView *header = w->tdbgAccounts->horizontalHeader();
         emit header->sectionClicked(AccountCol::Opening);
-        QCOMPARE(w->SortOrder, QStringLiteral("D"));
+        QCOMPARE(w->SortOrder, SortDirection::Descending);
         QCOMPARE(w->AccountRows.textAt(0, AccountCol::Name), QStringLiteral("Bank")); // largest first
         QCOMPARE(w->AccountRows.textAt(w->AccountRows.rowCount() - 1, AccountCol::Name), QStringLiteral("Rent"));
         for (int r = 0; r < w->AccountRows.rowCount(); ++r)
             QCOMPARE(w->AccountRows.intAt(r, AccountCol::SerialNo), r + 1);
         emit header->sectionClicked(AccountCol::Opening);
-        QCOMPARE(w->SortOrder, QStringLiteral("A"));
+        QCOMPARE(w->SortOrder, SortDirection::Ascending);
         QCOMPARE(w->AccountRows.textAt(0, AccountCol::Name), QStringLiteral("Rent"));
         emit header->sectionClicked(AccountCol::Name);
         QCOMPARE(w->AccountRows.textAt(0, AccountCol::Name), QStringLiteral("SC"));
@@ -206,7 +206,7 @@ private slots:
         // Its other cells may change.
         typeInto(w, cash, AccountCol::Particulars, QStringLiteral("till"));
         QCOMPARE(w->AccountRows.textAt(cash, AccountCol::Particulars), QStringLiteral("till"));
-        QCOMPARE(w->AccountRows.textAt(cash, AccountCol::Status), QStringLiteral("I"));
+        QCOMPARE(w->AccountRows.editMarkAt(cash, AccountCol::Status), EditMark::Changed);
 
         const int lower = int(names(w).indexOf(QStringLiteral("Cash")));
         typeInto(w, lower, AccountCol::Name, QStringLiteral("Pet'ty cash"));
@@ -221,7 +221,7 @@ private slots:
         const int added = w->AccountRows.rowCount();
         typeInto(w, added, AccountCol::Name, QStringLiteral("Travel"));
         QCOMPARE(w->AccountRows.rowCount(), added + 1);
-        QCOMPARE(w->AccountRows.textAt(added, AccountCol::Status), QStringLiteral("I"));
+        QCOMPARE(w->AccountRows.editMarkAt(added, AccountCol::Status), EditMark::Changed);
         QCOMPARE(w->AccountRows.intAt(added, AccountCol::Id), 0);
         QVERIFY(w->AccountRows.isNull(added, AccountCol::SerialNo));
         typeInto(w, added, AccountCol::Opening, QStringLiteral("-12a.345"));
@@ -344,7 +344,7 @@ private slots:
             press(Qt::Key_Return);
         }
         press(Qt::Key_Up);
-        QCOMPARE(w->AccountRows.textAt(0, AccountCol::Status), QString());
+        QCOMPARE(w->AccountRows.editMarkAt(0, AccountCol::Status), EditMark::Unchanged);
         // An unlisted type: the cell keeps its value and the user is told.
         press(Qt::Key_Home);
         press(Qt::Key_Tab);
@@ -356,7 +356,7 @@ private slots:
         QCOMPARE(m_messages.shown[0].title, QStringLiteral("Error"));
         QVERIFY(m_messages.shown[0].text.startsWith(QStringLiteral("\"Savings\" is not in the list")));
         QCOMPARE(w->AccountRows.intAt(0, AccountCol::Type), 4);
-        QCOMPARE(w->AccountRows.textAt(0, AccountCol::Status), QString());
+        QCOMPARE(w->AccountRows.editMarkAt(0, AccountCol::Status), EditMark::Unchanged);
         press(Qt::Key_S, Qt::AltModifier);
         QTRY_COMPARE(w->mode(), QStringLiteral("V"));
         QCOMPARE(bc::test::bookDigest(connectionOf(m_state->book)), before);

@@ -61,7 +61,7 @@ class TestFrmAccountStatus : public bc::test::WindowTest {
     {
         QStringList names;
         for (int r = 0; r < w->SummaryRows.rowCount(); ++r)
-            names << w->SummaryRows.textAt(r, SummaryResult::NameColumn);
+            names << w->SummaryRows.textAt(r, SummaryGridColumn::NameColumn);
         return names;
     }
     static QString totals(frmAccountStatus *w)
@@ -141,12 +141,12 @@ private slots:
         // A blank balance box sets no bound, so a 250,000.00 balance stays listed.
         QCOMPARE(listedNames(w), (QStringList{"Bank", "CASH"}));
         QAbstractItemModel *m = w->tdbgAccounts->model();
-        QCOMPARE(m->index(0, SummaryResult::OpeningColumn).data().toString(), QStringLiteral("251200.00"));
-        QCOMPARE(m->index(0, SummaryResult::MovementColumn).data().toString(), QStringLiteral("-1200.00"));
-        QCOMPARE(m->index(0, SummaryResult::BalanceColumn).data().toString(), QStringLiteral("250000.00"));
+        QCOMPARE(m->index(0, SummaryGridColumn::OpeningColumn).data().toString(), QStringLiteral("251200.00"));
+        QCOMPARE(m->index(0, SummaryGridColumn::MovementColumn).data().toString(), QStringLiteral("-1200.00"));
+        QCOMPARE(m->index(0, SummaryGridColumn::BalanceColumn).data().toString(), QStringLiteral("250000.00"));
         QCOMPARE(totals(w), QStringLiteral("251200.00|-900.00|250300.00"));
         QStringList captions;
-        for (int c = 1; c < SummaryResult::ColumnCount; ++c)
+        for (int c = 1; c < SummaryGridColumn::ColumnCount; ++c)
             captions << m->headerData(c, Qt::Horizontal).toString();
         QCOMPARE(captions,
                  (QStringList{"A/C Name", "Open Amount", "Transactions", "Balance Amount", "A/C Type"}));
@@ -238,28 +238,28 @@ private slots:
         w->cmdFind->click();
         QCOMPARE(w->SummaryRows.rowCount(), 11);
         QHeaderView *header = w->tdbgAccounts->horizontalHeader();
-        emit header->sectionClicked(SummaryResult::BalanceColumn);
-        QCOMPARE(w->SortOrder, QStringLiteral("D"));
-        QCOMPARE(w->SummaryRows.textAt(0, SummaryResult::NameColumn), QStringLiteral("Bank"));
-        emit header->sectionClicked(SummaryResult::BalanceColumn);
-        QCOMPARE(w->SummaryRows.textAt(0, SummaryResult::NameColumn), QStringLiteral("Salary"));
+        emit header->sectionClicked(SummaryGridColumn::BalanceColumn);
+        QCOMPARE(w->SortOrder, SortDirection::Descending);
+        QCOMPARE(w->SummaryRows.textAt(0, SummaryGridColumn::NameColumn), QStringLiteral("Bank"));
+        emit header->sectionClicked(SummaryGridColumn::BalanceColumn);
+        QCOMPARE(w->SummaryRows.textAt(0, SummaryGridColumn::NameColumn), QStringLiteral("Salary"));
         // Every Find starts the order again.
         w->cmdFind->click();
-        QCOMPARE(w->SortOrder, QStringLiteral("A"));
+        QCOMPARE(w->SortOrder, SortDirection::Ascending);
 
         QAbstractItemModel *m = w->tdbgAccounts->model();
         const auto colourOf = [&](const QString &name) {
             const int row = int(listedNames(w).indexOf(name));
-            return m->index(row, SummaryResult::NameColumn).data(Qt::ForegroundRole).value<QColor>();
+            return m->index(row, SummaryGridColumn::NameColumn).data(Qt::ForegroundRole).value<QColor>();
         };
         QCOMPARE(colourOf(QStringLiteral("CASH")), QColor(255, 0, 0));
         QCOMPARE(colourOf(QStringLiteral("PURCHASE")), QColor(255, 0, 0));
         QCOMPARE(colourOf(QStringLiteral("Bank")), QColor(0, 0, 255));
         const int party = w->SummaryRows.appendRow();
-        w->SummaryRows.setText(party, SummaryResult::NameColumn, QStringLiteral("CASH"));
-        w->SummaryRows.setText(party, SummaryResult::SideColumn, QStringLiteral("P"));
+        w->SummaryRows.setText(party, SummaryGridColumn::NameColumn, QStringLiteral("CASH"));
+        w->SummaryRows.setText(party, SummaryGridColumn::SideColumn, QStringLiteral("P"));
         const int other = w->SummaryRows.appendRow();
-        w->SummaryRows.setText(other, SummaryResult::SideColumn, QStringLiteral("X"));
+        w->SummaryRows.setText(other, SummaryGridColumn::SideColumn, QStringLiteral("X"));
         w->tdbgAccounts->rowModel()->rebind();
         QCOMPARE(m->index(party, 1).data(Qt::ForegroundRole).value<QColor>(), QColor(0, 255, 0));
         QVERIFY(!m->index(other, 1).data(Qt::ForegroundRole).isValid());
@@ -278,7 +278,7 @@ private slots:
 
         pickClass(w, QStringLiteral("All Asset Accounts"));
         w->cmdFind->click();
-        emit w->tdbgAccounts->horizontalHeader()->sectionClicked(SummaryResult::BalanceColumn);
+        emit w->tdbgAccounts->horizontalHeader()->sectionClicked(SummaryGridColumn::BalanceColumn);
         w->cmdBalanceGraph->click();
         auto *chart = qobject_cast<frmStockGraph *>(main->child(QStringLiteral("frmStockGraph")));
         QVERIFY(chart);

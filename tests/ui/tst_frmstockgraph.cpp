@@ -46,21 +46,19 @@ ChartData lineData()
     d.fromCaption = QStringLiteral(" From :- 01/04/2026");
     d.toCaption = QStringLiteral(" To :- 03/04/2026");
     d.showBalances = true;
-    d.openingText = QStringLiteral("15.00");
-    d.openingFlag = QStringLiteral("(Credit)");
-    d.closingText = QStringLiteral("20.00");
-    d.closingFlag = QStringLiteral("(Credit)");
+    d.openingBalance = Money::fromCents(1500);
+    d.closingBalance = Money::fromCents(2000);
     return d;
 }
 
 RowArray summaryRows(const QList<QPair<QString, qint64>> &balances)
 {
-    RowArray rows = emptySummary().rows;
+    RowArray rows = summaryGridRows({});
     for (const auto &[name, cents] : balances) {
         const int r = rows.appendRow();
-        rows.setText(r, SummaryResult::NameColumn, name);
-        rows.setMoney(r, SummaryResult::BalanceColumn, Money::fromCents(cents));
-        rows.setMoney(r, SummaryResult::MovementColumn, Money());
+        rows.setText(r, SummaryGridColumn::NameColumn, name);
+        rows.setMoney(r, SummaryGridColumn::BalanceColumn, Money::fromCents(cents));
+        rows.setMoney(r, SummaryGridColumn::MovementColumn, Money());
     }
     return rows;
 }

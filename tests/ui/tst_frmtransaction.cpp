@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(w->TranRows.rowCount(), added + 1);
         QCOMPARE(w->TranRows.dateAt(added, TranCol::Date), m_today);
         QCOMPARE(w->TranRows.intAt(added, TranCol::Id), 0);
-        QCOMPARE(w->TranRows.textAt(added, TranCol::Status), QStringLiteral("I"));
+        QCOMPARE(w->TranRows.editMarkAt(added, TranCol::Status), EditMark::Changed);
         QVERIFY(m_messages.shown.isEmpty());
         typeInto(w, added, TranCol::To, QStringLiteral("Bank"));
         QCOMPARE(m_messages.last(), QStringLiteral("Error|To A/c same as From A/c"));
@@ -213,7 +213,7 @@ private slots:
         w->cmdFind->click();
         QCOMPARE(w->TranRows.rowCount(), 3);
         emit w->tdbgTran->horizontalHeader()->sectionClicked(TranCol::Date);
-        QCOMPARE(w->SortOrder, QStringLiteral("D"));
+        QCOMPARE(w->SortOrder, SortDirection::Descending);
         QCOMPARE(w->TranRows.intAt(0, TranCol::Id), 1); // the newest first
         QCOMPARE(w->TranRows.intAt(2, TranCol::Id), 3);
         w->tdbgTran->setFocus();
@@ -309,7 +309,7 @@ private slots:
             press(Qt::Key_Return);
         }
         for (int r = 0; r < w->TranRows.rowCount(); ++r)
-            QCOMPARE(w->TranRows.textAt(r, TranCol::Status), QString());
+            QCOMPARE(w->TranRows.editMarkAt(r, TranCol::Status), EditMark::Unchanged);
         press(Qt::Key_S, Qt::AltModifier);
         QTRY_COMPARE(w->mode(), QStringLiteral("V"));
         QCOMPARE(bc::test::bookDigest(connectionOf(m_state->book)), before);

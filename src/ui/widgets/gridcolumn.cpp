@@ -1,5 +1,6 @@
 #include "gridcolumn.h"
 
+#include "balancetext.h"
 #include "money.h"
 #include "rowarray.h"
 
@@ -20,6 +21,8 @@ QString GridColumn::displayFor(const QVariant &stored) const
         return amount ? amount->toStandard() : stored.toString();
     case Format::Amount:
         return amount ? amount->toPlain() : stored.toString();
+    case Format::Balance:
+        return amount ? runningBalanceText(*amount) : stored.toString();
     case Format::Date:
         return stored.toDate().toString(datePattern);
     case Format::ValueList:

@@ -14,6 +14,7 @@ struct GridColumn {
         Plain,     // the cell's text as stored
         Standard,  // an amount with thousands separators and two decimals
         Amount,    // an amount as "#0.00"
+        Balance,   // a running balance: "#0.00" of the magnitude and its side, " (Credit)" or "  (Debit)"
         Date,      // a date in datePattern
         ValueList, // the display text of the stored value, from valueList
     };

@@ -67,6 +67,7 @@ QVariant RowArrayModel::data(const QModelIndex &index, int role) const
     const GridColumn &column = m_columns[col];
     if (role == Qt::TextAlignmentRole) {
         const bool number = column.format == GridColumn::Format::Standard || column.format == GridColumn::Format::Amount
+            || column.format == GridColumn::Format::Balance
             || (m_rows.columnType(col) == CellType::Int && column.format == GridColumn::Format::Plain);
         return QVariant(int(number ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter));
     }

@@ -178,9 +178,4 @@ bool confirmDiscardEdits(AppState &state, QWidget *parent, const QString &title)
         == QMessageBox::Yes;
 }
 
-QString toggledSortOrder(const QString &order)
-{
-    return order == QLatin1String("A") ? QStringLiteral("D") : QStringLiteral("A");
-}
-
 } // namespace bc

@@ -75,7 +75,4 @@ public:
     virtual void dropEdits() = 0;
 };
 
-// A header click flips the sort order: "A" becomes "D", anything else "A".
-QString toggledSortOrder(const QString &order);
-
 } // namespace bc
