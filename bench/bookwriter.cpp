@@ -42,8 +42,9 @@ private:
 
 void insertAccounts(sqlite3 *db, const std::vector<GeneratedAccount> &accounts)
 {
-    Statement insert(db, "INSERT INTO account_master (account_id, account_name, account_type, open_amount, "
-                         "particulars, version_date) VALUES (?, ?, ?, ?, ?, '01/01/2020')");
+    Statement insert(db,
+                     "INSERT INTO account_master (account_id, account_name, account_type, open_amount, "
+                     "particulars, version_date) VALUES (?, ?, ?, ?, ?, '01/01/2020')");
     for (const GeneratedAccount &a : accounts) {
         if (a.builtIn)
             continue;
@@ -58,8 +59,9 @@ void insertAccounts(sqlite3 *db, const std::vector<GeneratedAccount> &accounts)
 
 void insertTransactions(sqlite3 *db, const DatasetSpec &spec)
 {
-    Statement insert(db, "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, "
-                         "amount, particulars, version_date) VALUES (?, ?, ?, 'A', ?, 'A', ?, ?, '2020-01-01 09:00:00')");
+    Statement insert(db,
+                     "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, "
+                     "amount, particulars, version_date) VALUES (?, ?, ?, 'A', ?, 'A', ?, ?, '2020-01-01 09:00:00')");
     generateTransactions(spec, [&](const GeneratedTransaction &t) {
         insert.bind(1, t.id);
         insert.bind(2, t.date.toString(Qt::ISODate).toLatin1());
@@ -81,8 +83,9 @@ void load(const QSqlDatabase &qdb, const DatasetSpec &spec, const std::vector<Ge
     QStringList names;
     QStringList indexes;
     {
-        QSqlQuery q = runSql(qdb, QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' "
-                                                 "AND tbl_name = 'transaction_master' AND sql IS NOT NULL"));
+        QSqlQuery q = runSql(qdb,
+                             QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' "
+                                            "AND tbl_name = 'transaction_master' AND sql IS NOT NULL"));
         while (q.next()) {
             names << q.value(0).toString();
             indexes << q.value(1).toString();

@@ -60,7 +60,8 @@ size_t heapBytes()
 
 qint64 accountId(const Book &book, const QString &name)
 {
-    QSqlQuery q = runSql(connectionOf(book), QStringLiteral("SELECT account_id FROM account_master WHERE account_name = ?"), {name});
+    QSqlQuery q = runSql(connectionOf(book),
+                         QStringLiteral("SELECT account_id FROM account_master WHERE account_name = ?"), {name});
     if (!q.next())
         fail(QStringLiteral("no account named %1").arg(name));
     return q.value(0).toLongLong();
@@ -127,10 +128,13 @@ QJsonObject benchSave(const Options &o, qint64 busyId)
             rows.setText(r, TranCol::Status, QStringLiteral("I"));
         }
     };
-    return measure(o.runs, [&] {
-        if (!saveTransactions(book, rows, QDateTime::currentDateTime()).ok())
-            fail(QStringLiteral("the save benchmark's save failed"));
-    }, prepare);
+    return measure(
+        o.runs,
+        [&] {
+            if (!saveTransactions(book, rows, QDateTime::currentDateTime()).ok())
+                fail(QStringLiteral("the save benchmark's save failed"));
+        },
+        prepare);
 }
 
 QJsonObject benchLedger(const Options &o, const Book &book, qint64 busyId)
@@ -145,7 +149,8 @@ QJsonObject benchLedger(const Options &o, const Book &book, qint64 busyId)
     ledgerJson[QStringLiteral("movements")] = int(ledger.movements.size());
     const LedgerChartInput chartInput{o.from, o.to, QLatin1String(DayFirstFormat), QStringLiteral("EUR")};
     int points = 0;
-    QJsonObject chartJson = measure(o.runs, [&] { points = int(computeLedgerChart(book, ledger, chartInput).points.size()); });
+    QJsonObject chartJson = measure(o.runs,
+                                    [&] { points = int(computeLedgerChart(book, ledger, chartInput).points.size()); });
     chartJson[QStringLiteral("points")] = points;
     return {{QStringLiteral("ledger"), ledgerJson}, {QStringLiteral("chart"), chartJson}};
 }
@@ -181,8 +186,9 @@ QJsonObject benchSummary(const Options &o, const Book &book)
             highestId = std::max(highestId, q.value(0).toLongLong());
         }
         const QString from = isoDate(o.from);
-        q = runSql(db, QStringLiteral("SELECT tran_date, from_acc, to_acc, ifnull(amount, 0) FROM transaction_master "
-                                      "WHERE tran_date >= ? AND tran_date <= ?"),
+        q = runSql(db,
+                   QStringLiteral("SELECT tran_date, from_acc, to_acc, ifnull(amount, 0) FROM transaction_master "
+                                  "WHERE tran_date >= ? AND tran_date <= ?"),
                    {isoDate(o.fyStart), isoDate(o.to)});
         while (q.next())
             movements.push_back({q.value(0).toString() < from, qint32(q.value(1).toLongLong()),
@@ -214,9 +220,12 @@ QJsonObject benchAccounts(const Options &o)
     // A header click turns the order around each time, as the window does.
     SortDirection direction = SortDirection::Ascending;
     const auto toggle = [&] { direction = toggled(direction); };
-    QJsonObject byName = measure(o.runs, [&] { found.rows.sortRows(AccountCol::Name, direction); }, toggle);
-    QJsonObject byOpening = measure(o.runs, [&] { found.rows.sortRows(AccountCol::Opening, direction); }, toggle);
-    return {{QStringLiteral("find"), findJson}, {QStringLiteral("sort_name"), byName},
+    QJsonObject byName = measure(
+        o.runs, [&] { found.rows.sortRows(AccountCol::Name, direction); }, toggle);
+    QJsonObject byOpening = measure(
+        o.runs, [&] { found.rows.sortRows(AccountCol::Opening, direction); }, toggle);
+    return {{QStringLiteral("find"), findJson},
+            {QStringLiteral("sort_name"), byName},
             {QStringLiteral("sort_opening"), byOpening}};
 }
 

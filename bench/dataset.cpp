@@ -45,7 +45,8 @@ std::vector<GeneratedAccount> generateAccounts(const DatasetSpec &spec)
         GeneratedAccount a;
         a.id = id;
         a.type = 1 + int(random.below(6));
-        a.name = QLatin1String(TypePrefixes[size_t(a.type - 1)]) + QStringLiteral("%1").arg(id, 5, 10, QLatin1Char('0'));
+        a.name = QLatin1String(TypePrefixes[size_t(a.type - 1)])
+            + QStringLiteral("%1").arg(id, 5, 10, QLatin1Char('0'));
         if (random.below(10) != 0)
             a.opening = random.below(2) ? randomAmount(random) * 10 : -randomAmount(random) * 10;
         accounts.push_back(a);

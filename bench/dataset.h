@@ -13,7 +13,10 @@ namespace bc::bench {
 // wherever it is generated.
 class Random {
 public:
-    explicit Random(std::uint64_t seed) : m_state(seed) {}
+    explicit Random(std::uint64_t seed)
+        : m_state(seed)
+    {
+    }
     std::uint64_t next();
     // A whole number from 0 to bound - 1 (bound > 0).
     std::uint64_t below(std::uint64_t bound) { return next() % bound; }
@@ -30,7 +33,7 @@ struct DatasetSpec {
     qint64 transactionCount = 10000;
     QDate firstDay{2020, 1, 1};
     QDate lastDay{2024, 12, 31}; // five years
-    qint64 busyAccount = 4;      // CASH: one side of about one transaction in a hundred, all told
+    qint64 busyAccount = 4; // CASH: one side of about one transaction in a hundred, all told
 };
 
 struct GeneratedAccount {

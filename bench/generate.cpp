@@ -33,9 +33,12 @@ int main(int argc, char **argv)
     parser.setApplicationDescription(QStringLiteral("Generates the benchmark book and journal."));
     parser.addHelpOption();
     parser.addOptions({
-        {QStringLiteral("transactions"), QStringLiteral("Number of transactions."), QStringLiteral("N"), QStringLiteral("10000")},
-        {QStringLiteral("accounts"), QStringLiteral("Number of accounts, the six built-in ones included."), QStringLiteral("N"), QStringLiteral("1000")},
-        {QStringLiteral("seed"), QStringLiteral("Seed of the data set."), QStringLiteral("N"), QStringLiteral("20240601")},
+        {QStringLiteral("transactions"), QStringLiteral("Number of transactions."), QStringLiteral("N"),
+         QStringLiteral("10000")},
+        {QStringLiteral("accounts"), QStringLiteral("Number of accounts, the six built-in ones included."),
+         QStringLiteral("N"), QStringLiteral("1000")},
+        {QStringLiteral("seed"), QStringLiteral("Seed of the data set."), QStringLiteral("N"),
+         QStringLiteral("20240601")},
         {QStringLiteral("book"), QStringLiteral("The book to write (must not exist)."), QStringLiteral("PATH")},
         {QStringLiteral("journal"), QStringLiteral("The journal to write (optional)."), QStringLiteral("PATH")},
         {QStringLiteral("fy-start"), QStringLiteral("Financial-year start, YYYY-MM-DD."), QStringLiteral("DATE")},
@@ -62,7 +65,8 @@ int main(int argc, char **argv)
         return fail(QStringLiteral("--book is needed"));
 
     const std::vector<GeneratedAccount> accounts = generateAccounts(spec);
-    if (const QString problem = writeBook(parser.value(QStringLiteral("book")), spec, accounts, year); !problem.isEmpty())
+    if (const QString problem = writeBook(parser.value(QStringLiteral("book")), spec, accounts, year);
+        !problem.isEmpty())
         return fail(problem);
     if (parser.isSet(QStringLiteral("journal"))) {
         const QString problem = writeJournal(parser.value(QStringLiteral("journal")), spec, accounts, year);

@@ -21,8 +21,14 @@ QByteArray fingerprint(const DatasetSpec &spec)
     for (const GeneratedAccount &a : generateAccounts(spec))
         hash.addData(QStringLiteral("%1|%2|%3|%4\n").arg(a.id).arg(a.name).arg(a.type).arg(a.opening).toUtf8());
     generateTransactions(spec, [&](const GeneratedTransaction &t) {
-        hash.addData(QStringLiteral("%1|%2|%3|%4|%5|%6\n").arg(t.id).arg(t.date.toString(Qt::ISODate))
-                         .arg(t.from).arg(t.to).arg(t.amount).arg(t.particulars).toUtf8());
+        hash.addData(QStringLiteral("%1|%2|%3|%4|%5|%6\n")
+                         .arg(t.id)
+                         .arg(t.date.toString(Qt::ISODate))
+                         .arg(t.from)
+                         .arg(t.to)
+                         .arg(t.amount)
+                         .arg(t.particulars)
+                         .toUtf8());
     });
     return hash.result();
 }
@@ -91,8 +97,10 @@ TEST(BenchData, BookAndJournalHoldTheSameData)
     EXPECT_EQ(scalar(connectionOf(book), QStringLiteral("SELECT sum(amount) FROM transaction_master")), total);
     EXPECT_EQ(scalar(connectionOf(book), QStringLiteral("SELECT count(*) FROM account_master")), 40);
     // The indexes dropped for the load are back.
-    EXPECT_EQ(scalar(connectionOf(book), QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN "
-                                               "('transaction_from_side', 'transaction_to_side', 'transaction_date')")), 3);
+    EXPECT_EQ(scalar(connectionOf(book),
+                     QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN "
+                                    "('transaction_from_side', 'transaction_to_side', 'transaction_date')")),
+              3);
     SystemSettings settings;
     LoadSystemSettings(book, settings);
     EXPECT_EQ(settings.finYearStart, year.start);
@@ -102,7 +110,8 @@ TEST(BenchData, BookAndJournalHoldTheSameData)
     const QStringList lines = QString::fromUtf8(journal.readAll()).split(u'\n');
     EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d "))).size(), 301);
     EXPECT_TRUE(lines.contains(QStringLiteral("2022-04-01 Opening balances")));
-    EXPECT_EQ(lines.filter(QStringLiteral("Accounts:CASH  ")).size() + lines.filter(QRegularExpression(
-                  QStringLiteral("^    Accounts:CASH$"))).size(),
-              scalar(connectionOf(book), QStringLiteral("SELECT count(*) FROM transaction_master WHERE from_acc = 4 OR to_acc = 4")));
+    EXPECT_EQ(lines.filter(QStringLiteral("Accounts:CASH  ")).size()
+                  + lines.filter(QRegularExpression(QStringLiteral("^    Accounts:CASH$"))).size(),
+              scalar(connectionOf(book),
+                     QStringLiteral("SELECT count(*) FROM transaction_master WHERE from_acc = 4 OR to_acc = 4")));
 }

@@ -72,7 +72,8 @@ struct Session {
     AppState state;
     QString bookPath;
 
-    explicit Session(const QString &book) : bookPath(book)
+    explicit Session(const QString &book)
+        : bookPath(book)
     {
         state.paths = AppPaths{dir.path()};
         state.messages = &messages;

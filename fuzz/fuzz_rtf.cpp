@@ -7,8 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray rtf = QByteArray::fromRawData(reinterpret_cast<const char *>(data),
-                                                   static_cast<qsizetype>(size));
+    const QByteArray rtf = QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     const QString html = bc::rtfToHtml(rtf);
     (void)html;
     return 0;

@@ -10,8 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     using bc::SettingsFile;
-    const QByteArray text = QByteArray::fromRawData(reinterpret_cast<const char *>(data),
-                                                    static_cast<qsizetype>(size));
+    const QByteArray text = QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     const QList<bc::SettingsLine> lines = SettingsFile::parse(text);
     QString bookPath = QStringLiteral("default.fd");
     bc::PrinterSettings printer;

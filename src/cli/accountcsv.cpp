@@ -4,8 +4,8 @@
 #include "bookaccess.h"
 #include "clierror.h"
 #include "importheader.h"
-#include "texttable.h"
 #include "textroutines.h"
+#include "texttable.h"
 
 #include <QHash>
 
@@ -53,8 +53,8 @@ bool sameAccount(const RowArray &rows, int r, const QString &name, std::optional
 {
     const qint64 storedType = rows.isNull(r, AccountCol::Type) ? 0 : rows.intAt(r, AccountCol::Type);
     return rows.textAt(r, AccountCol::Name) == name.trimmed() && storedType == type.value_or(0)
-           && rows.moneyAt(r, AccountCol::Opening) == opening.value_or(Money())
-           && NullToText(rows.textAt(r, AccountCol::Particulars)) == NullToText(particulars);
+        && rows.moneyAt(r, AccountCol::Opening) == opening.value_or(Money())
+        && NullToText(rows.textAt(r, AccountCol::Particulars)) == NullToText(particulars);
 }
 
 } // namespace
@@ -86,8 +86,9 @@ TextTable accountTable(const Book &book, bool withId)
 void importAccounts(Book &book, const QList<CsvRecord> &records, ExistingAccounts existing,
                     const ImportProgress &progress)
 {
-    const ImportHeader header(records, {QStringLiteral("name"), QStringLiteral("type"), QStringLiteral("opening"),
-                                        QStringLiteral("particulars")});
+    const ImportHeader header(records,
+                              {QStringLiteral("name"), QStringLiteral("type"), QStringLiteral("opening"),
+                               QStringLiteral("particulars")});
     const QHash<qint64, QString> typeNames = typeNamesById(book);
 
     // Start from the accounts as the window loads them; a record names an
@@ -109,8 +110,8 @@ void importAccounts(Book &book, const QList<CsvRecord> &records, ExistingAccount
             throw refusal(QStringLiteral("line %1: there is no account type \"%2\"").arg(record.line).arg(cells[1]));
         std::optional<Money> opening;
         if (!cells[2].trimmed().isEmpty() && !(opening = Money::parse(cells[2])))
-            throw refusal(QStringLiteral("line %1: the opening amount \"%2\" is not an amount")
-                              .arg(record.line).arg(cells[2]));
+            throw refusal(
+                QStringLiteral("line %1: the opening amount \"%2\" is not an amount").arg(record.line).arg(cells[2]));
 
         const auto known = rowOfName.constFind(accountNameKey(name));
         int r = -1;

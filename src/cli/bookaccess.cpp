@@ -32,7 +32,8 @@ QDate finYearStart(const CommandLine &commandLine, const SystemSettings &setting
     return commandLine.optionalDate(QStringLiteral("fy-start")).value_or(settings.finYearStart);
 }
 
-AccountDirectory::AccountDirectory(const Book &book) : m_book(book)
+AccountDirectory::AccountDirectory(const Book &book)
+    : m_book(book)
 {
     for (const IdName &a : accountNames(book)) {
         m_exact.insert(a.name, a.id);

@@ -1,7 +1,7 @@
 #include "accountcsv.h"
 #include "bookaccess.h"
-#include "commands.h"
 #include "commandline.h"
+#include "commands.h"
 #include "output.h"
 #include "texttable.h"
 #include "transactioncsv.h"
@@ -72,7 +72,7 @@ int runNew(const QStringList &arguments)
     if (!commandLine.parse(arguments))
         return Success;
     const bool yearStart = commandLine.isSet(QStringLiteral("fy-start"))
-                           && !commandLine.requiredValue(QStringLiteral("fy-start")).trimmed().isEmpty();
+        && !commandLine.requiredValue(QStringLiteral("fy-start")).trimmed().isEmpty();
     if (yearStart)
         commandLine.date(QStringLiteral("fy-start")); // a wrong date refuses before the file is made
     if (const QString failure = Book::create(commandLine.positional(0)); !failure.isEmpty())
@@ -134,7 +134,8 @@ int runImport(const QStringList &arguments)
     openBook(book, commandLine.positional(0));
     if (kind == QLatin1String("accounts"))
         importAccounts(book, csv.records,
-                       commandLine.isSet(QStringLiteral("update")) ? ExistingAccounts::Update : ExistingAccounts::Refuse,
+                       commandLine.isSet(QStringLiteral("update")) ? ExistingAccounts::Update
+                                                                   : ExistingAccounts::Refuse,
                        terminalProgress());
     else
         importTransactions(book, csv.records, dateFormat, terminalProgress());

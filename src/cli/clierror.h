@@ -14,7 +14,11 @@ enum ExitStatus : int { Success = 0, Refused = 1, UsageError = 2 };
 class CliError : public std::runtime_error {
 public:
     CliError(ExitStatus status, const QString &message)
-        : std::runtime_error(message.toStdString()), m_status(status), m_message(message) {}
+        : std::runtime_error(message.toStdString())
+        , m_status(status)
+        , m_message(message)
+    {
+    }
     ExitStatus status() const { return m_status; }
     const QString &message() const { return m_message; }
 
@@ -23,7 +27,13 @@ private:
     QString m_message;
 };
 
-inline CliError usageError(const QString &message) { return CliError(UsageError, message); }
-inline CliError refusal(const QString &message) { return CliError(Refused, message); }
+inline CliError usageError(const QString &message)
+{
+    return CliError(UsageError, message);
+}
+inline CliError refusal(const QString &message)
+{
+    return CliError(Refused, message);
+}
 
 } // namespace bc::cli

@@ -29,15 +29,16 @@ QDate parseIsoOption(const QString &what, const QString &text)
 }
 
 CommandLine::CommandLine(const QString &command, const QString &description, const QStringList &positionals)
-    : m_command(command), m_expected(positionals)
+    : m_command(command)
+    , m_expected(positionals)
 {
     m_parser.setApplicationDescription(description);
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     m_parser.addHelpOption();
     for (const QString &p : positionals) {
         const QString what = p == QLatin1String("BOOK") ? QStringLiteral("The book file.")
-                             : p == QLatin1String("FILE") ? QStringLiteral("The CSV file to read.")
-                                                          : QStringLiteral("One of these words.");
+            : p == QLatin1String("FILE")                ? QStringLiteral("The CSV file to read.")
+                                                        : QStringLiteral("One of these words.");
         m_parser.addPositionalArgument(p, what);
     }
 }

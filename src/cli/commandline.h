@@ -33,7 +33,7 @@ public:
     QStringList values(const QString &name) const { return m_parser.values(name); }
 
     QString requiredValue(const QString &name) const;
-    QDate date(const QString &name) const;         // required ISO date
+    QDate date(const QString &name) const; // required ISO date
     std::optional<QDate> optionalDate(const QString &name) const;
     std::optional<Money> amount(const QString &name) const;
     OutputFormat format() const;

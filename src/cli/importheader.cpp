@@ -21,15 +21,17 @@ ImportHeader::ImportHeader(const QList<CsvRecord> &records, const QStringList &e
         m_positions << at;
     }
     if (m_positions.size() != expected.size() || names.size() != expected.size())
-        throw refusal(QStringLiteral("line %1: the header must name the columns %2 (in any order)")
-                          .arg(header.line).arg(wanted));
+        throw refusal(
+            QStringLiteral("line %1: the header must name the columns %2 (in any order)").arg(header.line).arg(wanted));
 }
 
 QStringList ImportHeader::cells(const CsvRecord &record) const
 {
     if (record.fields.size() != m_width)
         throw refusal(QStringLiteral("line %1: %2 field(s) where the header names %3")
-                          .arg(record.line).arg(record.fields.size()).arg(m_width));
+                          .arg(record.line)
+                          .arg(record.fields.size())
+                          .arg(m_width));
     QStringList out;
     for (const int at : m_positions)
         out << unprotectedCell(record.fields[at]);

@@ -24,13 +24,11 @@ const Command commands[] = {
     {"accounts", "accounts BOOK                 list the accounts", bc::cli::runAccounts},
     {"ledger", "ledger BOOK --account NAME --from DATE --to DATE", bc::cli::runLedger},
     {"summary", "summary BOOK --from DATE --to DATE [--account NAME]... [--class CODES]", bc::cli::runSummary},
-    {"transactions", "transactions BOOK [--from DATE --to DATE] [--from-account NAME] ...",
-     bc::cli::runTransactions},
+    {"transactions", "transactions BOOK [--from DATE --to DATE] [--from-account NAME] ...", bc::cli::runTransactions},
     {"import", "import BOOK accounts|transactions FILE", bc::cli::runImport},
     {"export", "export BOOK accounts|transactions [--output FILE [--force]]", bc::cli::runExport},
     {"print", "print BOOK ledger|summary|transactions [options] --pdf FILE [--force]", bc::cli::runPrint},
-    {"settings", "settings BOOK [--fy-start D] [--fy-end D] [--currency X] [--date-format F]",
-     bc::cli::runSettings},
+    {"settings", "settings BOOK [--fy-start D] [--fy-end D] [--currency X] [--date-format F]", bc::cli::runSettings},
     {"check", "check BOOK                    list what is wrong with the book", bc::cli::runCheck},
 };
 
@@ -41,9 +39,10 @@ void printLine(FILE *stream, const QString &text)
 
 void printUsage(FILE *stream)
 {
-    printLine(stream, QStringLiteral("Usage: brindlecot-cli COMMAND BOOK [options]\n\n"
-                                     "Dates are YYYY-MM-DD; amounts have two decimals, \"-\" for negatives.\n"
-                                     "Every command takes --help. Commands:"));
+    printLine(stream,
+              QStringLiteral("Usage: brindlecot-cli COMMAND BOOK [options]\n\n"
+                             "Dates are YYYY-MM-DD; amounts have two decimals, \"-\" for negatives.\n"
+                             "Every command takes --help. Commands:"));
     for (const Command &c : commands)
         printLine(stream, QStringLiteral("  ") + QString::fromUtf8(c.summary));
 }

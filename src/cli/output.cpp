@@ -17,7 +17,7 @@ namespace {
 
 std::optional<struct stat> statOf(const QString &path)
 {
-    struct stat info {};
+    struct stat info { };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return std::nullopt;
     return info;
@@ -39,11 +39,14 @@ void writeOut(const QByteArray &bytes)
 
 void addForceOption(CommandLine &commandLine)
 {
-    commandLine.addOption(QStringLiteral("force"), QString(), QStringLiteral("Replace the output file when it exists."));
+    commandLine.addOption(QStringLiteral("force"), QString(),
+                          QStringLiteral("Replace the output file when it exists."));
 }
 
 OutputFile::OutputFile(const QString &path, const QString &bookPath, bool overwrite)
-    : m_path(path), m_bookPath(bookPath), m_overwrite(overwrite)
+    : m_path(path)
+    , m_bookPath(bookPath)
+    , m_overwrite(overwrite)
 {
     check();
 }
@@ -63,9 +66,8 @@ void OutputFile::check() const
 
 void OutputFile::write(const QByteArray &bytes) const
 {
-    write([&bytes](QIODevice &device) {
-        return device.write(bytes) == bytes.size() ? QString() : device.errorString();
-    });
+    write(
+        [&bytes](QIODevice &device) { return device.write(bytes) == bytes.size() ? QString() : device.errorString(); });
 }
 
 void OutputFile::write(const std::function<QString(QIODevice &)> &produce) const

@@ -13,7 +13,10 @@ class CommandLine;
 // Writes bytes to standard output and makes sure they got there: a write or
 // flush that fails (a full disk, a closed pipe) is a refusal with the reason.
 void writeOut(const QByteArray &bytes);
-inline void writeOut(const QString &text) { writeOut(text.toUtf8()); }
+inline void writeOut(const QString &text)
+{
+    writeOut(text.toUtf8());
+}
 
 // Adds --force, which lets an output file replace an existing one.
 void addForceOption(CommandLine &commandLine);

@@ -25,8 +25,7 @@ QString reportKind(const QStringList &arguments)
         }
         if (a.startsWith(u'-') && a.size() > 1) {
             const bool flag = a == QLatin1String("-h") || a == QLatin1String("--help") || a == QLatin1String("-?")
-                              || a == QLatin1String("-help") || a == QLatin1String("--force")
-                              || a == QLatin1String("-force");
+                || a == QLatin1String("-help") || a == QLatin1String("--force") || a == QLatin1String("-force");
             if (!flag && !a.contains(u'='))
                 ++i;
             continue;
@@ -40,8 +39,8 @@ RecordSet ledgerRecords(const CommandLine &commandLine, Book &book, QString &dat
 {
     const LedgerReport report = ledgerReport(commandLine, book, commandLine.positional(0));
     dateFormat = report.settings.dateFormat;
-    const LedgerReportHeader header{report.accountName, report.fromDate, report.toDate,
-                                    report.result.openingBalance, report.result.closingBalance};
+    const LedgerReportHeader header{report.accountName, report.fromDate, report.toDate, report.result.openingBalance,
+                                    report.result.closingBalance};
     return accountLedgerRecords(report.result, header, dateFormat);
 }
 
@@ -57,9 +56,8 @@ RecordSet transactionRecords(const CommandLine &commandLine, Book &book, QString
     const TransactionReport report = transactionReport(commandLine, book, commandLine.positional(0));
     dateFormat = report.settings.dateFormat;
     const AccountDirectory &directory = *report.directory;
-    return transactionListRecords(report.result.rows,
-                                  [&directory](const AccountKey &key) { return directory.nameOf(key); },
-                                  dateFormat);
+    return transactionListRecords(
+        report.result.rows, [&directory](const AccountKey &key) { return directory.nameOf(key); }, dateFormat);
 }
 
 } // namespace
@@ -95,8 +93,8 @@ int runPrint(const QStringList &arguments)
     Book book;
     QString dateFormat;
     const RecordSet records = reportType == AccountLedgerReport ? ledgerRecords(commandLine, book, dateFormat)
-                              : reportType == AccountSummaryReport ? summaryRecords(commandLine, book, dateFormat)
-                                                                    : transactionRecords(commandLine, book, dateFormat);
+        : reportType == AccountSummaryReport                    ? summaryRecords(commandLine, book, dateFormat)
+                                                                : transactionRecords(commandLine, book, dateFormat);
     const ReportPrintInfo info{QDate::currentDate(), dateFormat};
     if (const QString problem = reportProblem(reportType, records); !problem.isEmpty())
         throw refusal(oneLine(problem));

@@ -1,6 +1,6 @@
 #include "bookaccess.h"
-#include "commands.h"
 #include "commandline.h"
+#include "commands.h"
 #include "dates.h"
 #include "output.h"
 #include "texttable.h"
@@ -31,13 +31,14 @@ bool dateFormatOption(const CommandLine &commandLine)
 
 TextTable settingsTable(const SystemSettings &settings)
 {
-    TextTable table({{QStringLiteral("setting"), QStringLiteral("Setting")},
-                     {QStringLiteral("value"), QStringLiteral("Value")}});
+    TextTable table(
+        {{QStringLiteral("setting"), QStringLiteral("Setting")}, {QStringLiteral("value"), QStringLiteral("Value")}});
     table.addRow({FyStart, isoDate(settings.finYearStart)});
     table.addRow({FyEnd, isoDate(settings.finYearEnd)});
     table.addRow({Currency, settings.currency});
-    table.addRow({DateFormat, isMonthFirst(settings.dateFormat) ? QString::fromLatin1(MonthFirstFormat)
-                                                                 : QString::fromLatin1(DayFirstFormat)});
+    table.addRow({DateFormat,
+                  isMonthFirst(settings.dateFormat) ? QString::fromLatin1(MonthFirstFormat)
+                                                    : QString::fromLatin1(DayFirstFormat)});
     return table;
 }
 
@@ -83,7 +84,7 @@ int runSettings(const QStringList &arguments)
     Book book;
     openBook(book, commandLine.positional(0));
     const bool changing = commandLine.isSet(FyStart) || commandLine.isSet(FyEnd) || commandLine.isSet(Currency)
-                          || commandLine.isSet(DateFormat);
+        || commandLine.isSet(DateFormat);
     if (changing)
         changeSettings(book, commandLine);
     else

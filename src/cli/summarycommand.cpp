@@ -21,8 +21,8 @@ AccountClass givenClass(const CommandLine &commandLine)
         bool ok = false;
         const qint64 code = piece.trimmed().toLongLong(&ok);
         if (!ok)
-            throw usageError(QStringLiteral("--class: \"%1\" is not a list of account type codes such as 1,3")
-                                 .arg(text));
+            throw usageError(
+                QStringLiteral("--class: \"%1\" is not a list of account type codes such as 1,3").arg(text));
         given.typeCodes.append(code);
     }
     return given;

@@ -2,7 +2,6 @@
 
 #include "csv.h"
 
-
 namespace bc::cli {
 
 namespace {

@@ -13,12 +13,15 @@ namespace bc::cli {
 class TextTable {
 public:
     struct Column {
-        QString csvName;   // header in CSV
-        QString title;     // header in the table
+        QString csvName; // header in CSV
+        QString title; // header in the table
         bool rightAligned = false; // amounts and ids: written as they are in CSV
     };
 
-    explicit TextTable(QList<Column> columns) : m_columns(std::move(columns)) {}
+    explicit TextTable(QList<Column> columns)
+        : m_columns(std::move(columns))
+    {
+    }
 
     void addRow(const QStringList &cells) { m_rows.append(cells); }
 

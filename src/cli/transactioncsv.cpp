@@ -62,8 +62,9 @@ TextTable transactionExportTable(const Book &book)
 void importTransactions(Book &book, const QList<CsvRecord> &records, const QString &dateFormat,
                         const ImportProgress &progress)
 {
-    const ImportHeader header(records, {QStringLiteral("date"), QStringLiteral("from"), QStringLiteral("to"),
-                                        QStringLiteral("amount"), QStringLiteral("particulars")});
+    const ImportHeader header(records,
+                              {QStringLiteral("date"), QStringLiteral("from"), QStringLiteral("to"),
+                               QStringLiteral("amount"), QStringLiteral("particulars")});
     const AccountDirectory directory(book);
     RowArray rows = makeTranRows();
     rows.reserve(int(qMin<qsizetype>(records.size(), INT_MAX)));
@@ -79,7 +80,8 @@ void importTransactions(Book &book, const QList<CsvRecord> &records, const QStri
         if (!cells[3].trimmed().isEmpty()) {
             const auto amount = Money::parse(cells[3]);
             if (!amount)
-                throw refusal(QStringLiteral("line %1: the amount \"%2\" is not an amount").arg(record.line).arg(cells[3]));
+                throw refusal(
+                    QStringLiteral("line %1: the amount \"%2\" is not an amount").arg(record.line).arg(cells[3]));
             rows.setMoney(r, TranCol::Amount, *amount);
         }
         rows.setText(r, TranCol::Particulars, cells[4]);

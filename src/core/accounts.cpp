@@ -51,12 +51,14 @@ AccountSaveResult refused(AccountSaveResult::Outcome outcome, const QString &tit
 std::optional<AccountSaveResult> deletionInUse(const QSqlDatabase &db, const QList<qint64> &deleted)
 {
     for (const qint64 id : deleted) {
-        QSqlQuery account = runSql(db, QStringLiteral("SELECT account_name FROM account_master WHERE account_id = ?"), {id});
+        QSqlQuery account = runSql(db, QStringLiteral("SELECT account_name FROM account_master WHERE account_id = ?"),
+                                   {id});
         if (!account.next())
             continue;
-        QSqlQuery uses = runSql(db, QStringLiteral("SELECT count(*) FROM transaction_master "
-                                                   "WHERE (from_acc = ? AND from_flag = 'A') "
-                                                   "OR (to_acc = ? AND to_flag = 'A')"),
+        QSqlQuery uses = runSql(db,
+                                QStringLiteral("SELECT count(*) FROM transaction_master "
+                                               "WHERE (from_acc = ? AND from_flag = 'A') "
+                                               "OR (to_acc = ? AND to_flag = 'A')"),
                                 {id, id});
         const qint64 count = uses.next() ? uses.value(0).toLongLong() : 0;
         if (count > 0)
@@ -87,8 +89,7 @@ RowArray makeAccountRows()
                      CellType::Text, CellType::Int});
 }
 
-AccountFindResult findAccounts(const Book &book, const QString &nameFilter, const QString &open1,
-                               const QString &open2)
+AccountFindResult findAccounts(const Book &book, const QString &nameFilter, const QString &open1, const QString &open2)
 {
     const QSqlDatabase db = connectionOf(book);
     QString statement = QStringLiteral("SELECT account_id, account_name, account_type, open_amount, particulars "
@@ -137,11 +138,12 @@ QList<IdName> accountNames(const Book &book)
 QList<IdName> accountTypes(const Book &book)
 {
     const QSqlDatabase db = connectionOf(book);
-    return idNames(db, QStringLiteral("SELECT account_type_id, account_type FROM Account_Type_Master ORDER BY account_type"));
+    return idNames(db,
+                   QStringLiteral(
+                       "SELECT account_type_id, account_type FROM Account_Type_Master ORDER BY account_type"));
 }
 
-AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today,
-                               const QList<qint64> &deleted)
+AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today, const QList<qint64> &deleted)
 {
     const QSqlDatabase db = connectionOf(book);
     using Outcome = AccountSaveResult::Outcome;
@@ -164,12 +166,14 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
             const QString name = NullToText(rows.textAt(row, AccountCol::Name));
             if (name.isEmpty()) {
                 AccountSaveResult r = refused(Outcome::EmptyName, QStringLiteral("Invalid data"),
-                                              QStringLiteral("Invalid data :\r\n\r\nYou havn't entered any Account name."));
+                                              QStringLiteral(
+                                                  "Invalid data :\r\n\r\nYou havn't entered any Account name."));
                 r.refusedRow = row;
                 return r;
             }
-            runSql(db, QStringLiteral("INSERT INTO tmp_account_i (Account_ID, Account_Name, Account_Type, "
-                                      "Open_amount, particulars, version_date) VALUES (?, ?, ?, ?, ?, ?)"),
+            runSql(db,
+                   QStringLiteral("INSERT INTO tmp_account_i (Account_ID, Account_Name, Account_Type, "
+                                  "Open_amount, particulars, version_date) VALUES (?, ?, ?, ?, ?, ?)"),
                    {id, name, rows.intAt(row, AccountCol::Type), rows.moneyAt(row, AccountCol::Opening).cents(),
                     NullToText(rows.textAt(row, AccountCol::Particulars)), versionDate});
             saved << id;
@@ -178,9 +182,10 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
         }
         if (auto inUse = deletionInUse(db, deleted))
             return *inUse;
-        const qint64 deletedCount =
-            runSqlForIds(db, QStringLiteral("DELETE FROM account_master WHERE account_id = ?"), deleted);
-        runSql(db, QStringLiteral("DELETE FROM account_master WHERE account_id IN (SELECT Account_ID FROM tmp_account_i)"));
+        const qint64 deletedCount = runSqlForIds(db, QStringLiteral("DELETE FROM account_master WHERE account_id = ?"),
+                                                 deleted);
+        runSql(db,
+               QStringLiteral("DELETE FROM account_master WHERE account_id IN (SELECT Account_ID FROM tmp_account_i)"));
         // Names are compared in C++, since the database folds the case of the
         // letters A to Z only.
         const auto refusedAt = [&](int staged, Outcome outcome, const QString &text) {
@@ -204,8 +209,9 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
                                  QStringLiteral("Invalid data\r\n\r\nYou are entering account with repeating name."));
             earlier.insert(savedNames[i]);
         }
-        runSql(db, QStringLiteral("INSERT INTO account_master (account_id, account_name, account_type, open_amount, "
-                                  "particulars, version_date) SELECT * FROM tmp_account_i"));
+        runSql(db,
+               QStringLiteral("INSERT INTO account_master (account_id, account_name, account_type, open_amount, "
+                              "particulars, version_date) SELECT * FROM tmp_account_i"));
         rememberHighestId(book, IdSeries::Accounts, highest);
         transaction.commit();
         AccountSaveResult result;
@@ -216,8 +222,10 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
         // The guard has rolled everything back, staging rows included. A
         // fault of the file is named, since checking the entries cannot help.
         AccountSaveResult r = refused(Outcome::Failed, QStringLiteral("Error"),
-                                      e.isFileFault() ? QStringLiteral("Error : \r\n\r\n") + e.description()
-                                                      : QStringLiteral("Error : \r\n\r\nInvalid Data.\r\nPlease check all entries again."));
+                                      e.isFileFault()
+                                          ? QStringLiteral("Error : \r\n\r\n") + e.description()
+                                          : QStringLiteral(
+                                              "Error : \r\n\r\nInvalid Data.\r\nPlease check all entries again."));
         r.detail = e.description();
         return r;
     }

@@ -34,8 +34,7 @@ struct AccountFindResult {
 // "*" standing for any run of characters and every other character (quotes,
 // "%", "_") matching itself; open1/open2 are inclusive bounds on the opening
 // amount read as the number they begin with, ignored when blank.
-AccountFindResult findAccounts(const Book &book, const QString &nameFilter, const QString &open1,
-                               const QString &open2);
+AccountFindResult findAccounts(const Book &book, const QString &nameFilter, const QString &open1, const QString &open2);
 
 struct IdName {
     qint64 id = 0;
@@ -48,9 +47,9 @@ QList<IdName> accountTypes(const Book &book);
 struct AccountSaveResult {
     enum class Outcome { Saved, EmptyName, ExistingName, RepeatingName, InUse, Failed };
     Outcome outcome = Outcome::Saved;
-    QString title;       // the message to show when refused or failed
+    QString title; // the message to show when refused or failed
     QString text;
-    QString detail;      // the database's description of a failure
+    QString detail; // the database's description of a failure
     int refusedRow = -1; // the first row at fault when refused, else -1
     QList<qint64> savedIds; // ids of the saved rows, in grid order
     qint64 deletedCount = 0; // accounts removed by the deletions
@@ -66,7 +65,6 @@ struct AccountSaveResult {
 // first row at fault, for a repeated name the later of the two. Everything
 // happens in one transaction: the table ends fully updated or exactly as it
 // was.
-AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today,
-                               const QList<qint64> &deleted = {});
+AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today, const QList<qint64> &deleted = {});
 
 } // namespace bc

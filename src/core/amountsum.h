@@ -1,7 +1,7 @@
 #pragma once
 
-#include "money.h"
 #include "dberror.h"
+#include "money.h"
 
 #include <QString>
 #include <optional>
@@ -26,8 +26,7 @@ Money addAmounts(Money a, Money b, const QString &what);
 bool isSumOverflow(const DbError &error);
 
 // Runs work, turning SQLite's sum overflow into amountsTooLarge(what).
-template <typename Work>
-auto refusingOverflow(const QString &what, Work &&work)
+template <typename Work> auto refusingOverflow(const QString &what, Work &&work)
 {
     try {
         return work();

@@ -42,7 +42,8 @@ QString checkFileHeader(const QString &path)
     const bool countValid = header.mid(24, 4) == header.mid(92, 4);
     if (countValid && pageCount > 0 && quint64(file.size()) < quint64(pageSize) * pageCount)
         return QStringLiteral("The book \"%1\" is damaged: the file is shorter than its contents "
-                              "(it may have been cut off while copying).").arg(path);
+                              "(it may have been cut off while copying).")
+            .arg(path);
     return QString();
 }
 
@@ -107,8 +108,9 @@ QStringList firstColumn(const QSqlDatabase &db, const QString &statement)
 
 QString missingPart(const QSqlDatabase &db)
 {
-    const QStringList present = firstColumn(db, QStringLiteral(
-        "SELECT lower(name) FROM sqlite_master WHERE type = 'table'"));
+    const QStringList present = firstColumn(db,
+                                            QStringLiteral(
+                                                "SELECT lower(name) FROM sqlite_master WHERE type = 'table'"));
     if (!present.contains(QLatin1String("book_info")) && !present.contains(QLatin1String("account_master")))
         return QStringLiteral("The file \"%1\" is a database but not a Brindlecot book.").arg(db.databaseName());
     for (const QString &t : Book::requiredTables())
@@ -127,8 +129,10 @@ QString missingPart(const QSqlDatabase &db)
 // is refused before anything is read from or written to its tables.
 int bookFormat(const QSqlDatabase &db)
 {
-    if (firstColumn(db, QStringLiteral("SELECT name FROM sqlite_master "
-                                       "WHERE type = 'table' AND lower(name) = 'book_info'")).isEmpty())
+    if (firstColumn(db,
+                    QStringLiteral("SELECT name FROM sqlite_master "
+                                   "WHERE type = 'table' AND lower(name) = 'book_info'"))
+            .isEmpty())
         return 1;
     const QStringList version = firstColumn(db, QStringLiteral("SELECT value FROM book_info WHERE key = 'version'"));
     if (version.isEmpty())
@@ -139,7 +143,9 @@ int bookFormat(const QSqlDatabase &db)
         throw DbError(QStringLiteral("The book's format \"%1\" is not one this program knows.").arg(version.first()));
     if (format > Book::formatVersion)
         throw DbError(QStringLiteral("This book was written by a newer Brindlecot (format %1); "
-                                     "this program reads up to format %2.").arg(format).arg(Book::formatVersion));
+                                     "this program reads up to format %2.")
+                          .arg(format)
+                          .arg(Book::formatVersion));
     return format;
 }
 
@@ -157,7 +163,8 @@ int bringForward(const QSqlDatabase &db, const QString &path, int format)
     if (!readableWithoutMigration(format))
         throw DbError(QStringLiteral("The book is of format %1 and open read-only, so it cannot be brought to "
                                      "format %2, and this program cannot show format %1 as it is.")
-                          .arg(format).arg(Book::formatVersion));
+                          .arg(format)
+                          .arg(Book::formatVersion));
     return format;
 }
 
@@ -170,7 +177,9 @@ QString pathTooLong(const QString &path)
     if (!vfs || length < vfs->mxPathname)
         return QString();
     return QStringLiteral("The path of the book is too long (%1 bytes; at most %2 can be used). "
-                          "Move the book to a folder with a shorter path.").arg(length).arg(vfs->mxPathname - 1);
+                          "Move the book to a folder with a shorter path.")
+        .arg(length)
+        .arg(vfs->mxPathname - 1);
 }
 
 } // namespace
@@ -188,19 +197,17 @@ Book::~Book()
 const QStringList &Book::requiredTables()
 {
     // The work tables are made on every open, so a book need not hold them.
-    static const QStringList tables = {
-        QStringLiteral("Account_Type_Master"), QStringLiteral("account_master"),
-        QStringLiteral("transaction_master"), QStringLiteral("system_settings"),
-        QStringLiteral("Party_master"), QStringLiteral("saved_queries")};
+    static const QStringList tables = {QStringLiteral("Account_Type_Master"), QStringLiteral("account_master"),
+                                       QStringLiteral("transaction_master"),  QStringLiteral("system_settings"),
+                                       QStringLiteral("Party_master"),        QStringLiteral("saved_queries")};
     return tables;
 }
 
 const QStringList &Book::requiredSavedQueries()
 {
-    static const QStringList queries = {
-        QStringLiteral("sp_tran_search_1"), QStringLiteral("sp_tran_search1"),
-        QStringLiteral("sp_tran_search2"), QStringLiteral("sp_Set_AccName2"),
-        QStringLiteral("sp_Search_Account_Status")};
+    static const QStringList queries = {QStringLiteral("sp_tran_search_1"), QStringLiteral("sp_tran_search1"),
+                                        QStringLiteral("sp_tran_search2"), QStringLiteral("sp_Set_AccName2"),
+                                        QStringLiteral("sp_Search_Account_Status")};
     return queries;
 }
 
@@ -230,7 +237,8 @@ OpenResult Book::open(const QString &path, const OpenOptions &options)
         return {OpenResult::OtherFailure,
                 recovery.isEmpty() ? bad
                                    : QStringLiteral("The book \"%1\" was left half saved by a crash and could not be "
-                                                    "put back (%2).").arg(path, recovery)};
+                                                    "put back (%2).")
+                                         .arg(path, recovery)};
     if (const QString bad = pathTooLong(path); !bad.isEmpty())
         return {OpenResult::OtherFailure, bad};
 
@@ -322,9 +330,9 @@ bool registerSqlFunctions(const QSqlDatabase &db)
     if (!connection)
         return false;
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    return sqlite3_create_function_v2(connection, "DATEVALUE", 1, flags, nullptr, dateValue,
-                                      nullptr, nullptr, nullptr) == SQLITE_OK
-           && sqlite3_set_authorizer(connection, refuseOtherFiles, nullptr) == SQLITE_OK;
+    return sqlite3_create_function_v2(connection, "DATEVALUE", 1, flags, nullptr, dateValue, nullptr, nullptr, nullptr)
+        == SQLITE_OK
+        && sqlite3_set_authorizer(connection, refuseOtherFiles, nullptr) == SQLITE_OK;
 }
 
 } // namespace bc

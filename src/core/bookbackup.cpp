@@ -23,8 +23,8 @@ QString claimBackupName(const QString &bookPath, int format)
         if (!file.exists())
             throw DbError(QStringLiteral("The backup copy \"%1\" could not be made: %2").arg(name, file.errorString()));
     }
-    throw DbError(QStringLiteral("The backup copy of \"%1\" could not be made: every backup name is taken.")
-                      .arg(bookPath));
+    throw DbError(
+        QStringLiteral("The backup copy of \"%1\" could not be made: every backup name is taken.").arg(bookPath));
 }
 
 } // namespace

@@ -36,15 +36,17 @@ QString flagFault(const char *side, const char *caption)
 
 QString keyFault(const char *side, const char *caption)
 {
-    return QStringLiteral(
-        " WHEN %1_flag = 'A' AND NOT EXISTS (SELECT 1 FROM account_master WHERE account_id = %1_acc)"
-        "  THEN 'the %2 side ' || quote(%1_acc) || ' is no account of the book'"
-        " WHEN %1_flag = 'P' AND NOT EXISTS (SELECT 1 FROM Party_master WHERE Party_ID = %1_acc)"
-        "  THEN 'the %2 side ' || quote(%1_acc) || ' is no party of the book'")
+    return QStringLiteral(" WHEN %1_flag = 'A' AND NOT EXISTS (SELECT 1 FROM account_master WHERE account_id = %1_acc)"
+                          "  THEN 'the %2 side ' || quote(%1_acc) || ' is no account of the book'"
+                          " WHEN %1_flag = 'P' AND NOT EXISTS (SELECT 1 FROM Party_master WHERE Party_ID = %1_acc)"
+                          "  THEN 'the %2 side ' || quote(%1_acc) || ' is no party of the book'")
         .arg(QLatin1String(side), QLatin1String(caption));
 }
 
-QString caseOf(const QString &whens) { return QStringLiteral("CASE") + whens + QStringLiteral(" END"); }
+QString caseOf(const QString &whens)
+{
+    return QStringLiteral("CASE") + whens + QStringLiteral(" END");
+}
 
 // Every fault of a row that a report refuses, and those the typed tables
 // refuse besides.
@@ -87,8 +89,7 @@ void refuseFirstFault(const QSqlDatabase &db, const QString &statement, const QV
     throw DbError(QStringLiteral("The book holds a row that was not written by this program, so the figures "
                                  "would be wrong: table %1, row %2 %3: %4. Correct or delete the row with "
                                  "the tool that wrote it.")
-                      .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                           q.value(3).toString()));
+                      .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString()));
 }
 
 QString transactionFaults(const QString &fault, const QString &where)
@@ -105,9 +106,15 @@ QString accountFaults(const QString &fault, const QString &where)
         .arg(fault, where);
 }
 
-QString openingFault() { return caseOf(openingFaults); }
+QString openingFault()
+{
+    return caseOf(openingFaults);
+}
 
-QString unionAll(const QStringList &parts) { return parts.join(QStringLiteral(" UNION ALL ")); }
+QString unionAll(const QStringList &parts)
+{
+    return parts.join(QStringLiteral(" UNION ALL "));
+}
 
 // The connection's memory of a clean check: the book's data version (which
 // moves when another connection commits) at the time, and a flag that
@@ -119,9 +126,10 @@ void prepareMemory(const QSqlDatabase &db)
     runSql(db, QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS book_rows_checked (data_version INTEGER)"));
     for (const char *table : {"transaction_master", "account_master", "Party_master"})
         for (const char *event : {"INSERT", "UPDATE", "DELETE"})
-            runSql(db, QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS book_rows_%1_%2 AFTER %2 ON main.%1 "
-                                      "BEGIN DELETE FROM book_rows_checked; END")
-                           .arg(QLatin1String(table), QLatin1String(event)));
+            runSql(db,
+                   QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS book_rows_%1_%2 AFTER %2 ON main.%1 "
+                                  "BEGIN DELETE FROM book_rows_checked; END")
+                       .arg(QLatin1String(table), QLatin1String(event)));
 }
 
 qint64 dataVersion(const QSqlDatabase &db)
@@ -163,14 +171,15 @@ QString RowFault::text() const
 
 std::vector<RowFault> bookRowFaults(const QSqlDatabase &db, int limit)
 {
-    const QString statement =
-        unionAll({transactionFaults(rowFault(amountRangeFault), QStringLiteral("1")),
-                  accountFaults(caseOf(openingFaults + openingRangeFault + typeFault), QStringLiteral("1"))})
+    const QString statement = unionAll({transactionFaults(rowFault(amountRangeFault), QStringLiteral("1")),
+                                        accountFaults(caseOf(openingFaults + openingRangeFault + typeFault),
+                                                      QStringLiteral("1"))})
         + (limit < 0 ? QString() : QStringLiteral(" LIMIT %1").arg(limit));
     QSqlQuery q = runSql(db, statement);
     std::vector<RowFault> faults;
     while (q.next())
-        faults.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toLongLong(), q.value(3).toString()});
+        faults.push_back(
+            {q.value(0).toString(), q.value(1).toString(), q.value(2).toLongLong(), q.value(3).toString()});
     return faults;
 }
 
@@ -206,8 +215,9 @@ void checkListedRows(const Book &book, qint64 accountId, const QString &firstDat
     const QSqlDatabase db = connectionOf(book);
     const QString range = QStringLiteral(" AND tran_date BETWEEN ? AND ?");
     refuseFirstFault(db,
-                     unionAll({transactionFaults(rowFault(), QStringLiteral("from_acc = ? AND from_flag = 'A'") + range),
-                               transactionFaults(rowFault(), QStringLiteral("to_acc = ? AND to_flag = 'A'") + range)}),
+                     unionAll(
+                         {transactionFaults(rowFault(), QStringLiteral("from_acc = ? AND from_flag = 'A'") + range),
+                          transactionFaults(rowFault(), QStringLiteral("to_acc = ? AND to_flag = 'A'") + range)}),
                      {accountId, firstDate, lastDate, accountId, firstDate, lastDate});
 }
 

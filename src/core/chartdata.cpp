@@ -41,7 +41,10 @@ double scaled(Wide k, int exponent)
     return exponent >= 0 ? whole * double(powerOfTen(exponent)) : whole / double(powerOfTen(-exponent));
 }
 
-Wide magnitude(Money m) { return m.cents() < 0 ? -Wide(m.cents()) : Wide(m.cents()); }
+Wide magnitude(Money m)
+{
+    return m.cents() < 0 ? -Wide(m.cents()) : Wide(m.cents());
+}
 
 } // namespace
 

@@ -45,9 +45,9 @@ struct ChartPoint {
 struct ChartData {
     enum class Kind { Line, Bars };
     enum class Status {
-        Ready,         // draw it
+        Ready, // draw it
         NothingToShow, // every amount is 0: the request does nothing
-        Refused        // the request cannot be drawn; message says why
+        Refused // the request cannot be drawn; message says why
     };
 
     Status status = Status::NothingToShow;
@@ -56,13 +56,13 @@ struct ChartData {
     Kind kind = Kind::Line;
     QString seriesLabel; // the legend of the one series; empty for none
     std::vector<ChartPoint> points;
-    AxisScale scale;     // applies to the primary and the secondary value axis
-    QString axisTitle;   // primary value axis
+    AxisScale scale; // applies to the primary and the secondary value axis
+    QString axisTitle; // primary value axis
     QString secondaryAxisTitle;
 
-    QString title;       // "Account Ledger" or "Account Summary"
+    QString title; // "Account Ledger" or "Account Summary"
     QString fromCaption; // " From :- " and the from-date
-    QString toCaption;   // " To :- " and the to-date
+    QString toCaption; // " To :- " and the to-date
 
     // The "Opening / Closing" account frame: shown by the ledger chart with the
     // ledger's balances, hidden by the summary charts.

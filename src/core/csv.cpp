@@ -1,6 +1,5 @@
 #include "csv.h"
 
-
 namespace bc {
 
 namespace {
@@ -8,7 +7,10 @@ namespace {
 // A small state machine over the decoded text, one character at a time.
 class CsvParser {
 public:
-    explicit CsvParser(const QString &text) : m_text(text) {}
+    explicit CsvParser(const QString &text)
+        : m_text(text)
+    {
+    }
 
     CsvReadResult run()
     {

@@ -16,8 +16,8 @@ struct CsvRecord {
 
 struct CsvReadResult {
     QList<CsvRecord> records;
-    QString error;      // empty when the whole text was read
-    int errorLine = 0;  // the line on which the fault lies
+    QString error; // empty when the whole text was read
+    int errorLine = 0; // the line on which the fault lies
     bool ok() const { return error.isEmpty(); }
 };
 

@@ -15,8 +15,7 @@ struct Pieces {
 // Splits "a/b/yyyy" (separators "/", "-" or ".") into three numbers.
 std::optional<Pieces> numericPieces(const QString &text)
 {
-    static const QRegularExpression re(
-        QStringLiteral("^\\s*(\\d{1,2})[/.-](\\d{1,2})[/.-](\\d{4}|\\d{2})\\s*$"));
+    static const QRegularExpression re(QStringLiteral("^\\s*(\\d{1,2})[/.-](\\d{1,2})[/.-](\\d{4}|\\d{2})\\s*$"));
     const auto m = re.match(text);
     if (!m.hasMatch())
         return std::nullopt;
@@ -48,14 +47,12 @@ QDate parseUserDate(const QString &text, const QString &dateFormat)
     const auto p = numericPieces(text);
     if (!p)
         return {};
-    return isMonthFirst(dateFormat) ? QDate(p->year, p->first, p->second)
-                                    : QDate(p->year, p->second, p->first);
+    return isMonthFirst(dateFormat) ? QDate(p->year, p->first, p->second) : QDate(p->year, p->second, p->first);
 }
 
 QString formatUserDate(const QDate &date, const QString &dateFormat)
 {
-    return date.toString(isMonthFirst(dateFormat) ? QStringLiteral("M/d/yyyy")
-                                                  : QStringLiteral("d/M/yyyy"));
+    return date.toString(isMonthFirst(dateFormat) ? QStringLiteral("M/d/yyyy") : QStringLiteral("d/M/yyyy"));
 }
 
 QDate parseMonthFirst(const QString &text)

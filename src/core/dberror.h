@@ -15,7 +15,11 @@ enum class DbFault { Other, ReadOnly, Locked, DiskFull };
 class DbError : public std::runtime_error {
 public:
     explicit DbError(const QString &description, DbFault fault = DbFault::Other)
-        : std::runtime_error(description.toStdString()), m_description(description), m_fault(fault) {}
+        : std::runtime_error(description.toStdString())
+        , m_description(description)
+        , m_fault(fault)
+    {
+    }
     const QString &description() const { return m_description; }
     DbFault fault() const { return m_fault; }
     bool isFileFault() const { return m_fault != DbFault::Other; }

@@ -29,8 +29,10 @@ qint64 firstNumber(const QSqlDatabase &db, const QString &statement, const QVari
 // Books written before book_info existed open without it. SQLite: sqlite_master.
 bool hasBookInfo(const QSqlDatabase &db)
 {
-    return firstNumber(db, QStringLiteral("SELECT count(*) FROM sqlite_master "
-                                          "WHERE type = 'table' AND lower(name) = 'book_info'")) > 0;
+    return firstNumber(db,
+                       QStringLiteral("SELECT count(*) FROM sqlite_master "
+                                      "WHERE type = 'table' AND lower(name) = 'book_info'"))
+        > 0;
 }
 
 qint64 rememberedHighest(const QSqlDatabase &db, const QString &key)

@@ -48,12 +48,13 @@ Money broughtForward(const QSqlDatabase &db, const LedgerInput &input)
     // here, where leaving the range is caught rather than turned into a
     // floating-point number.
     const auto [in, out] = refusingOverflow(what, [&] {
-        QSqlQuery q = runSql(db, QStringLiteral(
-            "SELECT (SELECT ifnull(sum(amount), 0) FROM transaction_master"
-            "         WHERE to_acc = ? AND to_flag = 'A' AND tran_date BETWEEN ? AND ?),"
-            "       (SELECT ifnull(sum(amount), 0) FROM transaction_master"
-            "         WHERE from_acc = ? AND from_flag = 'A' AND tran_date BETWEEN ? AND ?)"),
-            movementValues(id, openingCountsFrom(input.finYearStart), input.fromDate.addDays(-1)));
+        QSqlQuery q = runSql(db,
+                             QStringLiteral(
+                                 "SELECT (SELECT ifnull(sum(amount), 0) FROM transaction_master"
+                                 "         WHERE to_acc = ? AND to_flag = 'A' AND tran_date BETWEEN ? AND ?),"
+                                 "       (SELECT ifnull(sum(amount), 0) FROM transaction_master"
+                                 "         WHERE from_acc = ? AND from_flag = 'A' AND tran_date BETWEEN ? AND ?)"),
+                             movementValues(id, openingCountsFrom(input.finYearStart), input.fromDate.addDays(-1)));
         q.next();
         return std::pair(Money::fromCents(q.value(0).toLongLong()), Money::fromCents(q.value(1).toLongLong()));
     });
@@ -66,24 +67,26 @@ Money broughtForward(const QSqlDatabase &db, const LedgerInput &input)
 // Fills the work table with the in-period movements, in ledger order.
 void fillWorkTable(const QSqlDatabase &db, const LedgerInput &input)
 {
-    runSql(db, QStringLiteral(
-        "INSERT INTO tmp_Acc_Ldgr (tran_date, particulars, amount, Tran_flag, other_acc, other_flag) "
-        "SELECT tran_date, particulars, amount, 'T', other_acc, other_flag FROM (") + movementsStatement
-        + QStringLiteral(") ORDER BY tran_date, tran_id"),
+    runSql(db,
+           QStringLiteral("INSERT INTO tmp_Acc_Ldgr (tran_date, particulars, amount, Tran_flag, other_acc, other_flag) "
+                          "SELECT tran_date, particulars, amount, 'T', other_acc, other_flag FROM (")
+               + movementsStatement + QStringLiteral(") ORDER BY tran_date, tran_id"),
            movementValues(*input.accountId, input.fromDate, input.toDate));
     runSavedQuery(db, QStringLiteral("sp_Set_AccName2"), {});
     // The other account's name with the movement's own particulars in
     // brackets. A movement whose other side is not in the book keeps its
     // particulars as they are, rather than losing them to a Null name.
-    runSql(db, QStringLiteral(
-        "UPDATE tmp_Acc_Ldgr SET particulars = trim(acc_name) || ' [' || ifnull(trim(particulars), '') || ']' "
-        "WHERE Tran_flag = 'T' AND acc_name IS NOT NULL"));
+    runSql(db,
+           QStringLiteral(
+               "UPDATE tmp_Acc_Ldgr SET particulars = trim(acc_name) || ' [' || ifnull(trim(particulars), '') || ']' "
+               "WHERE Tran_flag = 'T' AND acc_name IS NOT NULL"));
 }
 
 void readMovements(const QSqlDatabase &db, LedgerResult &ledger)
 {
-    QSqlQuery q = runSql(db, QStringLiteral(
-        "SELECT tran_date, particulars, amount FROM tmp_Acc_Ldgr ORDER BY tran_date, seq"));
+    QSqlQuery q = runSql(db,
+                         QStringLiteral(
+                             "SELECT tran_date, particulars, amount FROM tmp_Acc_Ldgr ORDER BY tran_date, seq"));
     Money balance = ledger.openingBalance;
     while (q.next()) {
         const QString rawDate = NullToText(q.value(0));

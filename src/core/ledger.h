@@ -15,15 +15,15 @@ struct LedgerInput {
     std::optional<qint64> accountId; // none when no account is selected
     QDate fromDate;
     QDate toDate;
-    QDate finYearStart;   // invalid when the book has no year start
+    QDate finYearStart; // invalid when the book has no year start
 };
 
 // One movement of the account, in ledger order.
 struct LedgerMovement {
     QDate date;
     QString particulars; // "NAME [particulars]", without "By "/"To "
-    Money amount;        // signed: zero or more is a credit, negative a debit
-    Money balance;       // the running balance after this movement
+    Money amount; // signed: zero or more is a credit, negative a debit
+    Money balance; // the running balance after this movement
 };
 
 // The ledger of one account over a date range.

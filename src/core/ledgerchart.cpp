@@ -24,10 +24,11 @@ std::vector<DayBalance> dailyBalances(const QSqlDatabase &db, Money opening)
 {
     TransactionGuard transaction(db);
     runSql(db, QStringLiteral("DELETE FROM Tmp_acc_ldgr_graph"));
-    runSql(db, QStringLiteral(
-        "INSERT INTO Tmp_acc_ldgr_graph (tran_date, amount) "
-        "SELECT tran_date, ? + sum(sum(ifnull(amount, 0))) OVER (ORDER BY tran_date) "
-        "FROM tmp_Acc_Ldgr GROUP BY tran_date"), {opening.cents()});
+    runSql(db,
+           QStringLiteral("INSERT INTO Tmp_acc_ldgr_graph (tran_date, amount) "
+                          "SELECT tran_date, ? + sum(sum(ifnull(amount, 0))) OVER (ORDER BY tran_date) "
+                          "FROM tmp_Acc_Ldgr GROUP BY tran_date"),
+           {opening.cents()});
     std::vector<DayBalance> days;
     {
         QSqlQuery q = runSql(db, QStringLiteral("SELECT tran_date, amount FROM Tmp_acc_ldgr_graph ORDER BY tran_date"));

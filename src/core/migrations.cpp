@@ -94,7 +94,8 @@ QString migrateBook(const QSqlDatabase &db, const QString &path, int from)
                 migrationSteps().at(std::size_t(format - 1))(db);
             runSql(db, QStringLiteral("INSERT OR REPLACE INTO book_info (key, value) VALUES ('version', ?)"),
                    {QString::number(Book::formatVersion)});
-            runSql(db, QStringLiteral("INSERT OR IGNORE INTO book_info (key, value) VALUES ('format', 'brindlecot-book')"));
+            runSql(db,
+                   QStringLiteral("INSERT OR IGNORE INTO book_info (key, value) VALUES ('format', 'brindlecot-book')"));
             refuseBrokenKeys(db);
             runSql(db, QStringLiteral("COMMIT"));
         } catch (const DbError &) {
@@ -103,9 +104,9 @@ QString migrateBook(const QSqlDatabase &db, const QString &path, int from)
         }
     } catch (const DbError &e) {
         runSql(db, QStringLiteral("PRAGMA foreign_keys = ON"));
-        const QString kept = backup.isEmpty() ? QString()
-                                              : QStringLiteral("\nThe book is unchanged; a copy of it was kept as \"%1\".")
-                                                    .arg(backup);
+        const QString kept = backup.isEmpty()
+            ? QString()
+            : QStringLiteral("\nThe book is unchanged; a copy of it was kept as \"%1\".").arg(backup);
         throw DbError(QStringLiteral("The book could not be brought from format %1 to format %2.\n%3%4")
                           .arg(from)
                           .arg(Book::formatVersion)

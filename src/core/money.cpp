@@ -90,8 +90,7 @@ QString format(qint64 cents, bool grouping)
     if (grouping)
         whole = digitsWithGrouping(whole);
     const quint64 rest = magnitude % 100;
-    return (negative ? QStringLiteral("-") : QString()) + whole + u'.'
-        + QString::number(rest).rightJustified(2, u'0');
+    return (negative ? QStringLiteral("-") : QString()) + whole + u'.' + QString::number(rest).rightJustified(2, u'0');
 }
 
 } // namespace
@@ -116,11 +115,26 @@ Money Money::leadingNumber(const QString &text)
     return Money(cents);
 }
 
-QString Money::toPlain() const { return format(m_cents, false); }
-QString Money::toStandard() const { return format(m_cents, true); }
+QString Money::toPlain() const
+{
+    return format(m_cents, false);
+}
+QString Money::toStandard() const
+{
+    return format(m_cents, true);
+}
 
-Money Money::operator+(Money o) const { return Money(saturate(__int128(m_cents) + o.m_cents)); }
-Money Money::operator-() const { return Money(saturate(-__int128(m_cents))); }
-Money Money::operator-(Money o) const { return Money(saturate(__int128(m_cents) - o.m_cents)); }
+Money Money::operator+(Money o) const
+{
+    return Money(saturate(__int128(m_cents) + o.m_cents));
+}
+Money Money::operator-() const
+{
+    return Money(saturate(-__int128(m_cents)));
+}
+Money Money::operator-(Money o) const
+{
+    return Money(saturate(__int128(m_cents) - o.m_cents));
+}
 
 } // namespace bc

@@ -48,7 +48,10 @@ public:
     static constexpr qint64 MaxCents = 99999999999999LL;
 
 private:
-    constexpr explicit Money(qint64 cents) : m_cents(cents) {}
+    constexpr explicit Money(qint64 cents)
+        : m_cents(cents)
+    {
+    }
     qint64 m_cents = 0;
 };
 

@@ -63,11 +63,18 @@ Money shownNumber(const RowArray &rows, int row, int column)
     return Money();
 }
 
-RecordSet reportRecordSet(int reportType) { return RecordSet(reportFields(reportType)); }
+RecordSet reportRecordSet(int reportType)
+{
+    return RecordSet(reportFields(reportType));
+}
 
 } // namespace
 
-RecordSet::RecordSet(QList<RecordField> fields) : m_fields(std::move(fields)), m_rows(cellTypes(m_fields)) {}
+RecordSet::RecordSet(QList<RecordField> fields)
+    : m_fields(std::move(fields))
+    , m_rows(cellTypes(m_fields))
+{
+}
 
 int RecordSet::fieldIndex(const QString &name) const
 {
@@ -77,7 +84,10 @@ int RecordSet::fieldIndex(const QString &name) const
     return -1;
 }
 
-int RecordSet::addRecord() { return m_rows.appendRow(); }
+int RecordSet::addRecord()
+{
+    return m_rows.appendRow();
+}
 
 void RecordSet::setInteger(int record, int field, qint64 value)
 {
@@ -109,7 +119,8 @@ void RecordSet::setText(int record, int field, const QString &value)
 
 qint64 RecordSet::integer(int record, int field) const
 {
-    return m_fields.at(field).type == FieldType::Integer ? m_rows.intAt(record, field) : number(record, field).cents() / 100;
+    return m_fields.at(field).type == FieldType::Integer ? m_rows.intAt(record, field)
+                                                         : number(record, field).cents() / 100;
 }
 
 Money RecordSet::number(int record, int field) const
@@ -122,23 +133,28 @@ Money RecordSet::number(int record, int field) const
     return Money();
 }
 
-QString RecordSet::text(int record, int field) const { return m_rows.textAt(record, field); }
+QString RecordSet::text(int record, int field) const
+{
+    return m_rows.textAt(record, field);
+}
 
 QList<RecordField> reportFields(int reportType)
 {
     using T = FieldType;
     switch (reportType) {
     case TransactionListReport:
-        return {{QStringLiteral("Sno"), T::Integer, 0},       {QStringLiteral("Tran_Date"), T::Text, 10},
-                {QStringLiteral("From_Acc"), T::Text, 32},    {QStringLiteral("To_Acc"), T::Text, 32},
-                {QStringLiteral("Amount"), T::Number, 0},     {QStringLiteral("Particulars"), T::Text, 32}};
+        return {{QStringLiteral("Sno"), T::Integer, 0},    {QStringLiteral("Tran_Date"), T::Text, 10},
+                {QStringLiteral("From_Acc"), T::Text, 32}, {QStringLiteral("To_Acc"), T::Text, 32},
+                {QStringLiteral("Amount"), T::Number, 0},  {QStringLiteral("Particulars"), T::Text, 32}};
     case AccountLedgerReport:
         return {{QStringLiteral("Sno"), T::Integer, 0},       {QStringLiteral("Date"), T::Text, 10},
                 {QStringLiteral("Particulars"), T::Text, 64}, {QStringLiteral("Credit"), T::Number, 0},
                 {QStringLiteral("Debit"), T::Number, 0},      {QStringLiteral("Balance"), T::Number, 0}};
     case AccountSummaryReport:
-        return {{QStringLiteral("Sno"), T::Integer, 0},        {QStringLiteral("Acc_Name"), T::Text, 40},
-                {QStringLiteral("Open_Amount"), T::Number, 0}, {QStringLiteral("Tran_Amount"), T::Number, 0},
+        return {{QStringLiteral("Sno"), T::Integer, 0},
+                {QStringLiteral("Acc_Name"), T::Text, 40},
+                {QStringLiteral("Open_Amount"), T::Number, 0},
+                {QStringLiteral("Tran_Amount"), T::Number, 0},
                 {QStringLiteral("Bal_Amount"), T::Number, 0}};
     default: return {};
     }
@@ -164,8 +180,7 @@ RecordSet transactionListRecords(const RowArray &tranRows, const AccountNameLook
     return set;
 }
 
-RecordSet accountLedgerRecords(const LedgerResult &ledger, const LedgerReportHeader &header,
-                               const QString &dateFormat)
+RecordSet accountLedgerRecords(const LedgerResult &ledger, const LedgerReportHeader &header, const QString &dateFormat)
 {
     RecordSet set = reportRecordSet(AccountLedgerReport);
     for (const LedgerMovement &m : ledger.movements) {
@@ -179,13 +194,14 @@ RecordSet accountLedgerRecords(const LedgerResult &ledger, const LedgerReportHea
         set.setNumber(rec, 5, m.balance);
     }
     set.setParameters({QString(), header.account.trimmed(), formatReportDate(header.fromDate, dateFormat),
-                       formatReportDate(header.toDate, dateFormat), printedBalance(header.openingBalance, ZeroSide::None),
+                       formatReportDate(header.toDate, dateFormat),
+                       printedBalance(header.openingBalance, ZeroSide::None),
                        printedBalance(header.closingBalance, ZeroSide::None)});
     return set;
 }
 
-RecordSet accountSummaryRecords(const RowArray &summaryRows, const QList<int> &selectedRows,
-                                const QDate &fromDate, const QDate &toDate, const QString &dateFormat)
+RecordSet accountSummaryRecords(const RowArray &summaryRows, const QList<int> &selectedRows, const QDate &fromDate,
+                                const QDate &toDate, const QString &dateFormat)
 {
     RecordSet set = reportRecordSet(AccountSummaryReport);
     QList<int> rows;

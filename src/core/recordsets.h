@@ -91,14 +91,13 @@ struct LedgerReportHeader {
 // the debit magnitude (the other 0), and the running balance signed by its
 // side. The opening and closing parameters are printed with their sides
 // ("250.00 Dr").
-RecordSet accountLedgerRecords(const LedgerResult &ledger, const LedgerReportHeader &header,
-                               const QString &dateFormat);
+RecordSet accountLedgerRecords(const LedgerResult &ledger, const LedgerReportHeader &header, const QString &dateFormat);
 
 // The account summary: the selected rows in the order they were selected, or
 // every row when none is, numbered from 1. The rows' columns are 1 name,
 // 2 opening, 3 movement and 4 balance. Selected row numbers outside the rows
 // are skipped.
-RecordSet accountSummaryRecords(const RowArray &summaryRows, const QList<int> &selectedRows,
-                                const QDate &fromDate, const QDate &toDate, const QString &dateFormat);
+RecordSet accountSummaryRecords(const RowArray &summaryRows, const QList<int> &selectedRows, const QDate &fromDate,
+                                const QDate &toDate, const QString &dateFormat);
 
 } // namespace bc

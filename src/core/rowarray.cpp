@@ -11,7 +11,10 @@ namespace bc {
 
 namespace {
 
-bool isNumeric(CellType t) { return t == CellType::Int || t == CellType::Money || t == CellType::Date; }
+bool isNumeric(CellType t)
+{
+    return t == CellType::Int || t == CellType::Money || t == CellType::Date;
+}
 
 // Account keys pack the flag into the high bits above a 32-bit id.
 qint64 packKey(const AccountKey &key)
@@ -42,7 +45,8 @@ AccountKey AccountKey::fromText(const QString &text)
     return {t[0], id};
 }
 
-RowArray::RowArray(std::vector<CellType> columnTypes) : m_types(std::move(columnTypes))
+RowArray::RowArray(std::vector<CellType> columnTypes)
+    : m_types(std::move(columnTypes))
 {
     for (CellType t : m_types)
         m_columns.push_back(Column{t, {}, {}, {}});
@@ -197,12 +201,8 @@ void RowArray::setText(int row, int column, const QString &value)
         c.texts[size_t(row)] = value;
         c.nulls[size_t(row)] = false;
         return;
-    case CellType::Key:
-        setKey(row, column, AccountKey::fromText(value));
-        return;
-    case CellType::Date:
-        setDate(row, column, fromIsoDate(value));
-        return;
+    case CellType::Key: setKey(row, column, AccountKey::fromText(value)); return;
+    case CellType::Date: setDate(row, column, fromIsoDate(value)); return;
     case CellType::Money:
         if (const auto m = Money::parse(value))
             setMoney(row, column, *m);
@@ -266,9 +266,7 @@ void RowArray::setCell(int row, int column, const QVariant &value)
         else
             setText(row, column, value.toString());
         return;
-    default:
-        setText(row, column, value.toString());
-        return;
+    default: setText(row, column, value.toString()); return;
     }
 }
 

@@ -16,11 +16,10 @@ constexpr qsizetype kMaxDepth = 1000;
 constexpr long long kParamLimit = 1'000'000'000;
 
 // Windows-1252 code points for the bytes 0x80..0x9F; the rest is Latin-1.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-    0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+constexpr char16_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                      0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
 char16_t fromCp1252(unsigned char b)
 {
@@ -28,20 +27,18 @@ char16_t fromCp1252(unsigned char b)
 }
 
 // Destinations whose content is not part of the visible text.
-constexpr std::string_view kSkippedDestinations[] = {
-    "fonttbl", "colortbl", "stylesheet", "info", "pict", "object", "fldinst",
-    "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr",
-    "footerf", "footnote", "listtable", "listoverridetable", "revtbl",
-    "rsidtbl", "filetbl", "nonshppict", "xmlnstbl", "themedata"};
+constexpr std::string_view kSkippedDestinations[] =
+    {"fonttbl",   "colortbl",          "stylesheet", "info",    "pict",    "object",     "fldinst",  "header",
+     "headerl",   "headerr",           "headerf",    "footer",  "footerl", "footerr",    "footerf",  "footnote",
+     "listtable", "listoverridetable", "revtbl",     "rsidtbl", "filetbl", "nonshppict", "xmlnstbl", "themedata"};
 
 struct Symbol {
     std::string_view word;
     char16_t ch;
 };
-constexpr Symbol kSymbols[] = {
-    {"bullet", 0x2022}, {"endash", 0x2013}, {"emdash", 0x2014},
-    {"lquote", 0x2018}, {"rquote", 0x2019}, {"ldblquote", 0x201C},
-    {"rdblquote", 0x201D}, {"emspace", 0x2003}, {"enspace", 0x2002}};
+constexpr Symbol kSymbols[] = {{"bullet", 0x2022},    {"endash", 0x2013},  {"emdash", 0x2014},
+                               {"lquote", 0x2018},    {"rquote", 0x2019},  {"ldblquote", 0x201C},
+                               {"rdblquote", 0x201D}, {"emspace", 0x2003}, {"enspace", 0x2002}};
 
 struct CharFormat {
     bool bold = false;
@@ -54,22 +51,30 @@ struct CharFormat {
 struct GroupState {
     CharFormat fmt;
     const char *align = nullptr; // CSS text-align of the current paragraph
-    int ucSkip = 1;              // fallback characters that follow \uN
-    bool skip = false;           // inside a destination that is not shown
+    int ucSkip = 1; // fallback characters that follow \uN
+    bool skip = false; // inside a destination that is not shown
 };
 
-bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 int hexValue(char c)
 {
     const char lower = char(c | 0x20);
     return isDigit(c) ? c - '0' : lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
 }
 
-class Converter
-{
+class Converter {
 public:
-    explicit Converter(const QByteArray &rtf) : m_data(rtf) {}
+    explicit Converter(const QByteArray &rtf)
+        : m_data(rtf)
+    {
+    }
 
     QString run()
     {
@@ -130,11 +135,14 @@ private:
                 text(fromCp1252(static_cast<unsigned char>(hi * 16 + lo)));
         } else if (!skipFallback()) {
             switch (c) {
-            case '\\': case '{': case '}': text(char16_t(c)); break;
-            case '~': text(0x00A0); break;        // non-breaking space
-            case '_': text(0x2011); break;        // non-breaking hyphen
+            case '\\':
+            case '{':
+            case '}': text(char16_t(c)); break;
+            case '~': text(0x00A0); break; // non-breaking space
+            case '_': text(0x2011); break; // non-breaking hyphen
             case '*': m_state.skip = true; break; // a destination we do not know
-            case '\r': case '\n': paragraph(); break;
+            case '\r':
+            case '\n': paragraph(); break;
             default: break; // optional hyphen (\-) and the rest: nothing to show
             }
         }
@@ -194,8 +202,7 @@ private:
         else if (word == "line")
             markup("<br/>");
         else if (word == "ql" || word == "qc" || word == "qr" || word == "qj")
-            m_state.align = word == "qc" ? "center" : word == "qr" ? "right"
-                          : word == "qj" ? "justify" : nullptr;
+            m_state.align = word == "qc" ? "center" : word == "qr" ? "right" : word == "qj" ? "justify" : nullptr;
         else if (std::find(std::begin(kSkippedDestinations), std::end(kSkippedDestinations), word)
                  != std::end(kSkippedDestinations))
             m_state.skip = true;
@@ -315,7 +322,7 @@ private:
     GroupState m_state;
     int m_pendingSkip = 0; // fallback characters still to drop after \uN
     char16_t m_highSurrogate = 0;
-    QString m_out;  // finished paragraphs
+    QString m_out; // finished paragraphs
     QString m_para; // the paragraph being built
     bool m_runOpen = false;
     CharFormat m_runFormat;

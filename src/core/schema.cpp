@@ -5,7 +5,10 @@
 
 // The scripts are compiled into this static library; its resources must be
 // registered by hand before the first lookup.
-static void initCoreResources() { Q_INIT_RESOURCE(core); }
+static void initCoreResources()
+{
+    Q_INIT_RESOURCE(core);
+}
 
 namespace bc {
 
@@ -33,8 +36,8 @@ QStringList sqlScript(const QString &name)
 
 const QStringList &schemaStatements()
 {
-    static const QStringList statements =
-        sqlScript(QStringLiteral("format2-tables.sql")) + sqlScript(QStringLiteral("schema.sql"));
+    static const QStringList statements = sqlScript(QStringLiteral("format2-tables.sql"))
+        + sqlScript(QStringLiteral("schema.sql"));
     return statements;
 }
 

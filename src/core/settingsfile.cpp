@@ -98,9 +98,9 @@ QString SettingsFile::write(const QString &bookPath, const PrinterSettings &prin
 QByteArray SettingsFile::render(const QString &bookPath, const PrinterSettings &printer)
 {
     const QString text = QStringLiteral("DBPath#") + NullToText(bookPath) + QStringLiteral("\r\n")
-        + QStringLiteral("PRNPORT#") + printer.port + QStringLiteral("\r\n")
-        + QStringLiteral("PRNDRIVER#") + printer.driver + QStringLiteral("\r\n")
-        + QStringLiteral("PRNDEVICE#") + printer.device + QStringLiteral("\r\n");
+        + QStringLiteral("PRNPORT#") + printer.port + QStringLiteral("\r\n") + QStringLiteral("PRNDRIVER#")
+        + printer.driver + QStringLiteral("\r\n") + QStringLiteral("PRNDEVICE#") + printer.device
+        + QStringLiteral("\r\n");
     return text.toUtf8();
 }
 

@@ -25,7 +25,10 @@ struct SettingsLine {
 // The per-user settings file: where the book is and which printer to use.
 class SettingsFile {
 public:
-    explicit SettingsFile(QString path) : m_path(std::move(path)) {}
+    explicit SettingsFile(QString path)
+        : m_path(std::move(path))
+    {
+    }
 
     const QString &path() const { return m_path; }
     bool exists() const;

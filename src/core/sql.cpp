@@ -29,8 +29,7 @@ DbError failure(const QSqlError &error)
         return DbError(QStringLiteral("The disk holding the book is full, so nothing was changed. "
                                       "Free some space on it and try again."),
                        DbFault::DiskFull);
-    default:
-        break;
+    default: break;
     }
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     return DbError(text.isEmpty() ? QStringLiteral("Unknown database error") : text);
@@ -132,7 +131,8 @@ QSqlQuery runSavedQuery(const QSqlDatabase &db, const QString &name, const QVari
 // The transaction statements run as plain statements rather than through
 // QSqlDatabase::transaction() and commit(), which drop SQLite's result code
 // and with it the reason a commit failed.
-TransactionGuard::TransactionGuard(QSqlDatabase db) : m_db(std::move(db))
+TransactionGuard::TransactionGuard(QSqlDatabase db)
+    : m_db(std::move(db))
 {
     runSql(m_db, QStringLiteral("BEGIN"));
     m_open = true;

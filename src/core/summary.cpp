@@ -25,22 +25,22 @@ namespace {
 // SQLite: UPDATE ... FROM, rowid, ifnull().
 QString addMovementStatement(const QString &column)
 {
-    return QStringLiteral(
-        "UPDATE Account_Status SET %1 = %1 + s.total "
-        "FROM (SELECT rid, sum(side_total) AS total FROM ("
-        "  SELECT a.rowid AS rid, -sum(ifnull(t.amount, 0)) AS side_total"
-        "    FROM Account_Status AS a CROSS JOIN transaction_master AS t"
-        "   WHERE t.from_acc = a.Acc_ID AND t.from_flag = a.Acc_Type"
-        "     AND t.tran_date >= ? AND t.tran_date <= ?"
-        "   GROUP BY a.rowid"
-        "  UNION ALL"
-        "  SELECT a.rowid, sum(ifnull(t.amount, 0))"
-        "    FROM Account_Status AS a CROSS JOIN transaction_master AS t"
-        "   WHERE t.to_acc = a.Acc_ID AND t.to_flag = a.Acc_Type"
-        "     AND t.tran_date >= ? AND t.tran_date <= ?"
-        "   GROUP BY a.rowid"
-        ") GROUP BY rid) AS s "
-        "WHERE Account_Status.rowid = s.rid").arg(column);
+    return QStringLiteral("UPDATE Account_Status SET %1 = %1 + s.total "
+                          "FROM (SELECT rid, sum(side_total) AS total FROM ("
+                          "  SELECT a.rowid AS rid, -sum(ifnull(t.amount, 0)) AS side_total"
+                          "    FROM Account_Status AS a CROSS JOIN transaction_master AS t"
+                          "   WHERE t.from_acc = a.Acc_ID AND t.from_flag = a.Acc_Type"
+                          "     AND t.tran_date >= ? AND t.tran_date <= ?"
+                          "   GROUP BY a.rowid"
+                          "  UNION ALL"
+                          "  SELECT a.rowid, sum(ifnull(t.amount, 0))"
+                          "    FROM Account_Status AS a CROSS JOIN transaction_master AS t"
+                          "   WHERE t.to_acc = a.Acc_ID AND t.to_flag = a.Acc_Type"
+                          "     AND t.tran_date >= ? AND t.tran_date <= ?"
+                          "   GROUP BY a.rowid"
+                          ") GROUP BY rid) AS s "
+                          "WHERE Account_Status.rowid = s.rid")
+        .arg(column);
 }
 
 // A date as the ISO text transactions are stored with; Null for no date, so
@@ -67,15 +67,17 @@ void fillWorkTable(const QSqlDatabase &db, const SummaryInput &input)
     chosen.reserve(qsizetype(input.accounts.size()));
     for (const SummaryAccount &a : input.accounts)
         chosen.append({a.id, a.name, QString(a.side)});
-    runSqlBatch(db, QStringLiteral(
-        "INSERT INTO Account_Status (Acc_ID, Acc_Name, Acc_Type, Open_amount, Tran_amount, Bal_amount) "
-        "VALUES (?, ?, ?, 0, 0, 0)"), chosen);
+    runSqlBatch(db,
+                QStringLiteral(
+                    "INSERT INTO Account_Status (Acc_ID, Acc_Name, Acc_Type, Open_amount, Tran_amount, Bal_amount) "
+                    "VALUES (?, ?, ?, 0, 0, 0)"),
+                chosen);
 
     // SQLite: UPDATE ... FROM, ifnull().
-    runSql(db, QStringLiteral(
-        "UPDATE Account_Status SET Open_amount = ifnull(m.open_amount, 0) "
-        "FROM account_master AS m "
-        "WHERE Account_Status.Acc_Type = 'A' AND Account_Status.Acc_ID = m.account_id"));
+    runSql(db,
+           QStringLiteral("UPDATE Account_Status SET Open_amount = ifnull(m.open_amount, 0) "
+                          "FROM account_master AS m "
+                          "WHERE Account_Status.Acc_Type = 'A' AND Account_Status.Acc_ID = m.account_id"));
     // The movement from the financial-year start up to the day before From
     // belongs to the opening.
     addMovement(db, QStringLiteral("Open_amount"), storedDate(openingCountsFrom(input.finYearStart)),
@@ -133,12 +135,12 @@ void readListed(const QSqlDatabase &db, const SummaryInput &input, SummaryResult
         const QString sideText = NullToText(q.value(side));
         row.side = sideText.isEmpty() ? QChar() : sideText[0];
 
-        summary.totalOpening =
-            addAmounts(summary.totalOpening, row.opening, QStringLiteral("the total of the openings"));
-        summary.totalMovement =
-            addAmounts(summary.totalMovement, row.movement, QStringLiteral("the total of the movements"));
-        summary.totalBalance =
-            addAmounts(summary.totalBalance, row.balance, QStringLiteral("the total of the balances"));
+        summary.totalOpening = addAmounts(summary.totalOpening, row.opening,
+                                          QStringLiteral("the total of the openings"));
+        summary.totalMovement = addAmounts(summary.totalMovement, row.movement,
+                                           QStringLiteral("the total of the movements"));
+        summary.totalBalance = addAmounts(summary.totalBalance, row.balance,
+                                          QStringLiteral("the total of the balances"));
         summary.listed.push_back(std::move(row));
     }
 }

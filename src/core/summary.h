@@ -16,7 +16,7 @@ namespace bc {
 struct SummaryAccount {
     qint64 id = 0;
     QChar side = u'A'; // 'A' an account of account_master, 'P' a party
-    QString name;      // as the list shows it
+    QString name; // as the list shows it
 };
 
 // What the summary is asked for. The four bound texts are read as typed: a
@@ -26,7 +26,7 @@ struct SummaryInput {
     std::vector<SummaryAccount> accounts; // in the list's order
     QDate fromDate;
     QDate toDate;
-    QDate finYearStart;   // invalid when the book has no year start
+    QDate finYearStart; // invalid when the book has no year start
     QString openingAbove; // "Opening >": drops openings below it
     QString openingBelow; // "Opening <": drops openings above it
     QString balanceAbove; // "Balance  >": lowest balance listed
@@ -37,9 +37,9 @@ struct SummaryInput {
 struct SummaryRow {
     qint64 accountId = 0;
     QString name;
-    Money opening;  // opening amount plus the movement from the financial-year start to the day before From
+    Money opening; // opening amount plus the movement from the financial-year start to the day before From
     Money movement; // the movement from From to To, both days included
-    Money balance;  // opening + movement
+    Money balance; // opening + movement
     QChar side;
 };
 

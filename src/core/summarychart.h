@@ -10,7 +10,7 @@ namespace bc {
 
 // The two charts of the summary screen.
 enum class SummaryChartKind {
-    Balance,    // each account's balance
+    Balance, // each account's balance
     Transaction // each account's movement within the range
 };
 

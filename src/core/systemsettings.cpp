@@ -54,8 +54,8 @@ void LoadSystemSettings(const Book &book, SystemSettings &settings)
 
 SystemSettingsInput inputOf(const SystemSettings &settings)
 {
-    return {settings.userName, settings.password, settings.finYearStart, settings.finYearEnd, settings.currency,
-            isMonthFirst(settings.dateFormat)};
+    return {settings.userName,   settings.password, settings.finYearStart,
+            settings.finYearEnd, settings.currency, isMonthFirst(settings.dateFormat)};
 }
 
 void saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDate &today)
@@ -70,8 +70,9 @@ void saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDat
     runSql(db, insert, {QStringLiteral("FYST"), isoDate(input.finYearStart), saveDate});
     runSql(db, insert, {QStringLiteral("FYEN"), isoDate(input.finYearEnd), saveDate});
     runSql(db, insert, {QStringLiteral("CURR"), input.currency.trimmed(), saveDate});
-    runSql(db, insert, {QStringLiteral("DTFM"),
-                        QString::fromLatin1(input.monthFirst ? MonthFirstFormat : DayFirstFormat), saveDate});
+    runSql(db, insert,
+           {QStringLiteral("DTFM"), QString::fromLatin1(input.monthFirst ? MonthFirstFormat : DayFirstFormat),
+            saveDate});
     transaction.commit();
 }
 

@@ -11,7 +11,7 @@ struct SystemSettings {
     QString userName;
     QString password;
     QDate finYearStart; // invalid: the book has no year start
-    QDate finYearEnd;   // invalid: none set
+    QDate finYearEnd; // invalid: none set
     QString currency;
     QString dateFormat; // "M/d/yyyy" or "d/M/yyyy"
 

@@ -34,9 +34,9 @@ int AmountKeyFilter(int keyCode, const QString &currentText, bool allowDecimal)
 
 bool isBuiltInAccountName(const QString &name)
 {
-    static const std::array<QLatin1String, 6> names = {
-        QLatin1String("RST"), QLatin1String("SC"), QLatin1String("CST"),
-        QLatin1String("CASH"), QLatin1String("SALES"), QLatin1String("PURCHASE")};
+    static const std::array<QLatin1String, 6> names = {QLatin1String("RST"),   QLatin1String("SC"),
+                                                       QLatin1String("CST"),   QLatin1String("CASH"),
+                                                       QLatin1String("SALES"), QLatin1String("PURCHASE")};
     for (const auto &n : names)
         if (name == n)
             return true;

@@ -34,8 +34,8 @@ TranSaveResult outcome(TranSaveResult::Outcome kind, const QString &title, const
 
 RowArray makeTranRows()
 {
-    return RowArray({CellType::Int, CellType::Date, CellType::Key, CellType::Key, CellType::Money, CellType::Text,
-                     CellType::Int});
+    return RowArray(
+        {CellType::Int, CellType::Date, CellType::Key, CellType::Key, CellType::Money, CellType::Text, CellType::Int});
 }
 
 QVariantList tranSearchArguments(const TranSearch &search)
@@ -59,10 +59,14 @@ TranFindResult findTransactions(const Book &book, const TranSearch &search)
     TranFindResult result;
     RowArray &rows = result.rows;
     QSqlQuery q = runSavedQuery(db, QStringLiteral("sp_tran_search_1"), tranSearchArguments(search));
-    const int id = q.record().indexOf(QStringLiteral("tran_ID")), date = q.record().indexOf(QStringLiteral("tran_date")),
-              fromFlag = q.record().indexOf(QStringLiteral("from_flag")), fromAcc = q.record().indexOf(QStringLiteral("from_acc")),
-              toFlag = q.record().indexOf(QStringLiteral("to_flag")), toAcc = q.record().indexOf(QStringLiteral("to_acc")),
-              amount = q.record().indexOf(QStringLiteral("amount")), particulars = q.record().indexOf(QStringLiteral("particulars"));
+    const int id = q.record().indexOf(QStringLiteral("tran_ID")),
+              date = q.record().indexOf(QStringLiteral("tran_date")),
+              fromFlag = q.record().indexOf(QStringLiteral("from_flag")),
+              fromAcc = q.record().indexOf(QStringLiteral("from_acc")),
+              toFlag = q.record().indexOf(QStringLiteral("to_flag")),
+              toAcc = q.record().indexOf(QStringLiteral("to_acc")),
+              amount = q.record().indexOf(QStringLiteral("amount")),
+              particulars = q.record().indexOf(QStringLiteral("particulars"));
     while (q.next()) {
         const int r = rows.appendRow();
         rows.setInt(r, TranCol::Id, q.value(id).toLongLong());
@@ -132,8 +136,7 @@ QString ValidateRow(const RowArray &rows, int row)
     return QString();
 }
 
-TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now,
-                                const QList<qint64> &deleted)
+TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const QList<qint64> &deleted)
 {
     const QSqlDatabase db = connectionOf(book);
     QList<int> marked;
@@ -163,17 +166,19 @@ TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTim
                            QString(to.flag), rows.moneyAt(r, TranCol::Amount).cents(),
                            rows.textAt(r, TranCol::Particulars), versionDate});
         }
-        runSqlBatch(db, QStringLiteral("INSERT INTO tmp_transaction_master_i (tran_id, tran_date, from_acc, from_flag, "
-                                       "to_acc, to_flag, amount, particulars, version_date) "
-                                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+        runSqlBatch(db,
+                    QStringLiteral("INSERT INTO tmp_transaction_master_i (tran_id, tran_date, from_acc, from_flag, "
+                                   "to_acc, to_flag, amount, particulars, version_date) "
+                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                     staged);
         const qint64 highest = highestIdGiven(book, IdSeries::Transactions);
         if (highest - provisional > std::numeric_limits<qint32>::max())
             throw DbError(QStringLiteral("There are no transaction numbers left for %1 new rows.").arg(-provisional));
-        const qint64 deletedCount =
-            runSqlForIds(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id = ?"), deleted);
-        runSql(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id IN "
-                                  "(SELECT tran_id FROM tmp_transaction_master_i)"));
+        const qint64 deletedCount = runSqlForIds(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id = ?"),
+                                                 deleted);
+        runSql(db,
+               QStringLiteral("DELETE FROM transaction_master WHERE tran_id IN "
+                              "(SELECT tran_id FROM tmp_transaction_master_i)"));
         runSql(db, QStringLiteral("UPDATE tmp_transaction_master_i SET tran_id = ? - tran_id WHERE tran_id < 0"),
                {highest});
         runSql(db, QStringLiteral("INSERT INTO transaction_master SELECT * FROM tmp_transaction_master_i"));

@@ -29,8 +29,8 @@ struct TranSearch {
     QString fromFlag = QStringLiteral(" ");
     qint64 toAccount = 0;
     QString toFlag = QStringLiteral(" ");
-    QString amount1;     // lower bound as typed; blank for none
-    QString amount2;     // upper bound as typed
+    QString amount1; // lower bound as typed; blank for none
+    QString amount2; // upper bound as typed
     QString particulars; // text the particulars must contain
 };
 
@@ -70,7 +70,7 @@ struct TranSaveResult {
     int refusedRow = -1;
     QString title;
     QString text;
-    QString detail;         // the database's description of a failure
+    QString detail; // the database's description of a failure
     QList<qint64> savedIds; // ids of the saved rows, in grid order
     qint64 deletedCount = 0; // transactions removed by the deletions
     bool ok() const { return outcome == Outcome::Saved; }

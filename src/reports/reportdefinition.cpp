@@ -10,7 +10,9 @@ std::optional<ReportDefinition> reportDefinition(int reportType)
     const ReportColumn serial{QStringLiteral("S.No"), QStringLiteral("SNo"), K::Number};
     switch (reportType) {
     case TransactionListReport:
-        return ReportDefinition{reportType, QStringLiteral("Transaction List"), {},
+        return ReportDefinition{reportType,
+                                QStringLiteral("Transaction List"),
+                                {},
                                 {serial,
                                  {QStringLiteral("Date"), QStringLiteral("Tran_Date"), K::Text},
                                  {QStringLiteral("From A/C"), QStringLiteral("From_Acc"), K::Text, false, true},
@@ -18,7 +20,8 @@ std::optional<ReportDefinition> reportDefinition(int reportType)
                                  {QStringLiteral("Amount"), QStringLiteral("Amount"), K::Amount, true},
                                  {QStringLiteral("Particulars"), QStringLiteral("Particulars"), K::Text, false, true}}};
     case AccountLedgerReport:
-        return ReportDefinition{reportType, QStringLiteral("Account Ledger"),
+        return ReportDefinition{reportType,
+                                QStringLiteral("Account Ledger"),
                                 {{QStringLiteral("Account"), 1},
                                  {QStringLiteral("Period"), 2, 3},
                                  {QStringLiteral("Opening Balance"), 4},
@@ -30,7 +33,8 @@ std::optional<ReportDefinition> reportDefinition(int reportType)
                                  {QStringLiteral("Credit"), QStringLiteral("Credit"), K::Amount, true},
                                  {QStringLiteral("Balance"), QStringLiteral("Balance"), K::Balance}}};
     case AccountSummaryReport:
-        return ReportDefinition{reportType, QStringLiteral("Account Summary"),
+        return ReportDefinition{reportType,
+                                QStringLiteral("Account Summary"),
                                 {{QStringLiteral("Period"), 1, 2}},
                                 {serial,
                                  {QStringLiteral("A/C Name"), QStringLiteral("Acc_Name"), K::Text, false, true},

@@ -66,7 +66,8 @@ ReportFonts ReportFonts::standard()
 }
 
 ReportLayout::ReportLayout(QPagedPaintDevice &device, const ReportDefinition &definition, const ReportTable &table)
-    : fonts(ReportFonts::standard()), m_columnCount(int(definition.columns.size()))
+    : fonts(ReportFonts::standard())
+    , m_columnCount(int(definition.columns.size()))
 {
     const qreal dpi = device.logicalDpiX();
     unit = dpi / 72.0;

@@ -45,16 +45,16 @@ public:
     // portrait, sets that page layout on the device and lays the table out.
     ReportLayout(QPagedPaintDevice &device, const ReportDefinition &definition, const ReportTable &table);
 
-    qreal unit = 1;       // device pixels per point
-    qreal pageWidth = 0;  // the printable area, in device pixels
+    qreal unit = 1; // device pixels per point
+    qreal pageWidth = 0; // the printable area, in device pixels
     qreal pageHeight = 0;
     ReportFonts fonts;
     QList<PlacedColumn> columns;
     QList<ReportPage> pages;
     qreal headerHeight = 0; // title, parameters and column headings
     qreal footerHeight = 0;
-    qreal lineHeight = 0;   // one body line
-    qreal padding = 0;      // around each cell's text
+    qreal lineHeight = 0; // one body line
+    qreal padding = 0; // around each cell's text
 
     qreal rowHeight(int row) const { return m_rowHeights[size_t(row)]; }
     qreal totalsHeight() const { return lineHeight + 2 * padding; }

@@ -16,7 +16,11 @@ class PagePainter {
 public:
     PagePainter(QPainter &painter, const ReportLayout &layout, const ReportDefinition &definition,
                 const ReportTable &table, const QString &printedOn)
-        : m_painter(painter), m_layout(layout), m_definition(definition), m_table(table), m_printedOn(printedOn)
+        : m_painter(painter)
+        , m_layout(layout)
+        , m_definition(definition)
+        , m_table(table)
+        , m_printedOn(printedOn)
     {
     }
 
@@ -59,7 +63,8 @@ private:
         m_painter.setPen(Qt::black);
         m_painter.setFont(m_layout.fonts.title);
         const qreal titleHeight = QFontMetricsF(m_layout.fonts.title, m_painter.device()).lineSpacing();
-        m_painter.drawText(QRectF(0, 0, m_layout.pageWidth, titleHeight), Qt::AlignLeft | Qt::AlignVCenter, m_definition.title);
+        m_painter.drawText(QRectF(0, 0, m_layout.pageWidth, titleHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                           m_definition.title);
         qreal y = titleHeight + 6 * m_layout.unit;
 
         const QFontMetricsF labels(m_layout.fonts.label, m_painter.device());
@@ -69,11 +74,13 @@ private:
         for (int i = 0; i < m_definition.parameterLines.size(); ++i) {
             const qreal h = labels.lineSpacing();
             m_painter.setFont(m_layout.fonts.label);
-            m_painter.drawText(QRectF(0, y, labelWidth, h), Qt::AlignLeft | Qt::AlignVCenter, m_definition.parameterLines[i].label + u':');
+            m_painter.drawText(QRectF(0, y, labelWidth, h), Qt::AlignLeft | Qt::AlignVCenter,
+                               m_definition.parameterLines[i].label + u':');
             m_painter.setFont(m_layout.fonts.body);
             const qreal x = labelWidth + 8 * m_layout.unit;
             const QString value = QFontMetricsF(m_layout.fonts.body, m_painter.device())
-                                      .elidedText(m_table.parameterValues.value(i), Qt::ElideRight, m_layout.pageWidth - x);
+                                      .elidedText(m_table.parameterValues.value(i), Qt::ElideRight,
+                                                  m_layout.pageWidth - x);
             m_painter.drawText(QRectF(x, y, m_layout.pageWidth - x, h), Qt::AlignLeft | Qt::AlignVCenter, value);
             y += h;
         }
@@ -82,7 +89,8 @@ private:
 
         m_painter.setFont(m_layout.fonts.heading);
         for (int c = 0; c < m_definition.columns.size(); ++c)
-            m_painter.drawText(cellRect(c, y, m_layout.lineHeight + 2 * m_layout.padding), alignOf(c), m_definition.columns[c].heading);
+            m_painter.drawText(cellRect(c, y, m_layout.lineHeight + 2 * m_layout.padding), alignOf(c),
+                               m_definition.columns[c].heading);
         y += m_layout.lineHeight + 2 * m_layout.padding;
         line(y, 1, Qt::black);
         return y;
@@ -95,7 +103,8 @@ private:
         for (int c = 0; c < m_definition.columns.size(); ++c) {
             const QStringList lines = m_layout.cellLines(m_table, row, c);
             for (int i = 0; i < lines.size(); ++i)
-                m_painter.drawText(cellRect(c, y + m_layout.padding + i * m_layout.lineHeight, m_layout.lineHeight), alignOf(c), lines[i]);
+                m_painter.drawText(cellRect(c, y + m_layout.padding + i * m_layout.lineHeight, m_layout.lineHeight),
+                                   alignOf(c), lines[i]);
         }
         line(y + m_layout.rowHeight(row), 0.3, QColor(200, 200, 200));
     }
@@ -106,8 +115,8 @@ private:
         font.setItalic(true);
         m_painter.setFont(font);
         m_painter.setPen(Qt::black);
-        m_painter.drawText(QRectF(m_layout.padding, y, m_layout.pageWidth, m_layout.totalsHeight()), Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("No records"));
+        m_painter.drawText(QRectF(m_layout.padding, y, m_layout.pageWidth, m_layout.totalsHeight()),
+                           Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("No records"));
     }
 
     void paintTotals(qreal y)
@@ -120,7 +129,8 @@ private:
         line(y, 0.8, Qt::black);
         m_painter.setPen(Qt::black);
         m_painter.setFont(m_layout.fonts.heading);
-        m_painter.drawText(cellRect(0, y, m_layout.totalsHeight()), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Total"));
+        m_painter.drawText(cellRect(0, y, m_layout.totalsHeight()), Qt::AlignLeft | Qt::AlignVCenter,
+                           QStringLiteral("Total"));
         for (int c = 0; c < m_definition.columns.size(); ++c)
             if (!m_table.totals.value(c).isEmpty())
                 m_painter.drawText(cellRect(c, y, m_layout.totalsHeight()), alignOf(c), m_table.totals[c]);
@@ -135,9 +145,9 @@ private:
         m_painter.setPen(Qt::black);
         m_painter.setFont(m_layout.fonts.footer);
         m_painter.drawText(QRectF(0, y, m_layout.pageWidth, h), Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("Printed on %1").arg(m_printedOn));
+                           QStringLiteral("Printed on %1").arg(m_printedOn));
         m_painter.drawText(QRectF(0, y, m_layout.pageWidth, h), Qt::AlignRight | Qt::AlignVCenter,
-                   QStringLiteral("Page %1 of %2").arg(index + 1).arg(m_layout.pages.size()));
+                           QStringLiteral("Page %1 of %2").arg(index + 1).arg(m_layout.pages.size()));
     }
 
     QPainter &m_painter;
@@ -209,11 +219,11 @@ RenderResult renderReportToPdf(const QString &path, int reportType, const Record
                                const ReportPrintInfo &info)
 {
     QPdfWriter writer(path);
-    return renderPdf(writer, reportType, records, info, QStringLiteral("The file \"%1\" could not be written.").arg(path));
+    return renderPdf(writer, reportType, records, info,
+                     QStringLiteral("The file \"%1\" could not be written.").arg(path));
 }
 
-RenderResult renderReportToPdf(QIODevice &device, int reportType, const RecordSet &records,
-                               const ReportPrintInfo &info)
+RenderResult renderReportToPdf(QIODevice &device, int reportType, const RecordSet &records, const ReportPrintInfo &info)
 {
     QPdfWriter writer(&device);
     return renderPdf(writer, reportType, records, info, QStringLiteral("The PDF could not be written."));

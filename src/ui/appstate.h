@@ -19,13 +19,13 @@ namespace bc {
 // viewer. main creates one; tests create their own.
 struct AppState {
     AppPaths paths;
-    Book book;                 // the shared connection
-    OpenOptions bookOptions;   // how the start-up sequence opens it (tests shorten the wait for a lock)
-    SystemSettings settings;   // login, financial year, currency, date format
-    PrinterSettings printer;   // where printed reports go
+    Book book; // the shared connection
+    OpenOptions bookOptions; // how the start-up sequence opens it (tests shorten the wait for a lock)
+    SystemSettings settings; // login, financial year, currency, date format
+    PrinterSettings printer; // where printed reports go
     Messages *messages = nullptr;
     QPointer<QWidget> helpViewer;
-    std::function<PrinterSettings()> defaultPrinter;       // the system default printer
+    std::function<PrinterSettings()> defaultPrinter; // the system default printer
     std::function<QList<PrinterSettings>()> printerList; // every installed printer
     std::function<QDate()> today = [] { return QDate::currentDate(); };
     // Set by the start-up sequence, so windows reach it without knowing it.

@@ -22,7 +22,8 @@ QLabel *label(QWidget *parent, const char *name, const QString &text)
 
 } // namespace
 
-frmAboutUS::frmAboutUS(QWidget *parent) : QWidget(parent)
+frmAboutUS::frmAboutUS(QWidget *parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmAboutUS"));
     setWindowTitle(QStringLiteral("About Brindlecot"));

@@ -4,8 +4,8 @@
 #include "appstate.h"
 #include "balancetext.h"
 #include "datagrid.h"
-#include "dates.h"
 #include "dateentry.h"
+#include "dates.h"
 #include "dberror.h"
 #include "frmreportviewer.h"
 #include "keyboard.h"
@@ -261,8 +261,8 @@ void frmAccountLedger::Print()
     header.toDate = dtpToDate->date();
     header.openingBalance = m_ledger.openingBalance;
     header.closingBalance = m_ledger.closingBalance;
-    (new frmReportViewer(m_state))->FormShow(AccountLedgerReport,
-                                            accountLedgerRecords(m_ledger, header, m_state.dateFormat()));
+    (new frmReportViewer(m_state))
+        ->FormShow(AccountLedgerReport, accountLedgerRecords(m_ledger, header, m_state.dateFormat()));
 }
 
 } // namespace bc

@@ -12,7 +12,6 @@
 #include "waitcursor.h"
 
 #include <QCloseEvent>
-#include <algorithm>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -24,6 +23,7 @@
 #include <QPushButton>
 #include <QSet>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace bc {
 
@@ -123,8 +123,8 @@ void frmAccountMaster::buildControls()
     lbltotal = makeTotalLabel(this);
     lblStatus = makeStatusLabel(this);
 
-    QHBoxLayout *bottom =
-        makeButtonRow({cmdEdit, cmdSave, cmdCancel, cmdQuit}, QStringLiteral("Total Amount (Rs.)"), lbltotal);
+    QHBoxLayout *bottom = makeButtonRow({cmdEdit, cmdSave, cmdCancel, cmdQuit}, QStringLiteral("Total Amount (Rs.)"),
+                                        lbltotal);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);
     layout->addWidget(tdbgAccounts, 1);
@@ -237,8 +237,8 @@ void frmAccountMaster::Save()
         listed.insert(AccountRows.intAt(r, AccountCol::Id));
     const auto hidden = std::count_if(result.savedIds.cbegin(), result.savedIds.cend(),
                                       [&](qint64 id) { return !listed.contains(id); });
-    lblStatus->setText(saveStatusText(result.savedIds.size(), result.deletedCount,
-                                      {{hidden, QStringLiteral("the filter shown")}}));
+    lblStatus->setText(
+        saveStatusText(result.savedIds.size(), result.deletedCount, {{hidden, QStringLiteral("the filter shown")}}));
 }
 
 bool frmAccountMaster::allowNameEdit(int row)

@@ -44,7 +44,8 @@ QList<GridColumn> summaryColumns()
     c[SummaryGridColumn::OpeningColumn] = GridColumn::shown(QStringLiteral("Open Amount"), F::Amount);
     c[SummaryGridColumn::MovementColumn] = GridColumn::shown(QStringLiteral("Transactions"), F::Amount);
     c[SummaryGridColumn::BalanceColumn] = GridColumn::shown(QStringLiteral("Balance Amount"), F::Amount);
-    for (int col : {SummaryGridColumn::OpeningColumn, SummaryGridColumn::MovementColumn, SummaryGridColumn::BalanceColumn})
+    for (int col :
+         {SummaryGridColumn::OpeningColumn, SummaryGridColumn::MovementColumn, SummaryGridColumn::BalanceColumn})
         c[col].width = 130;
     c[SummaryGridColumn::SideColumn] = GridColumn::shown(QStringLiteral("A/C Type"), F::Plain);
     return c;
@@ -208,10 +209,12 @@ void frmAccountStatus::placeTotals()
 {
     QHeaderView *header = tdbgAccounts->horizontalHeader();
     const int height = m_totalsRow->height();
-    const int columns[] = {SummaryGridColumn::OpeningColumn, SummaryGridColumn::MovementColumn, SummaryGridColumn::BalanceColumn};
+    const int columns[] = {SummaryGridColumn::OpeningColumn, SummaryGridColumn::MovementColumn,
+                           SummaryGridColumn::BalanceColumn};
     QLineEdit *boxes[] = {txtTotalOpen, txtTotalTran, txtTotalBal};
     for (int i = 0; i < 3; ++i) {
-        const QPoint left = tdbgAccounts->viewport()->mapTo(this, QPoint(header->sectionViewportPosition(columns[i]), 0));
+        const QPoint left = tdbgAccounts->viewport()->mapTo(this,
+                                                            QPoint(header->sectionViewportPosition(columns[i]), 0));
         boxes[i]->setGeometry(m_totalsRow->mapFrom(this, left).x(), 0, header->sectionSize(columns[i]), height);
     }
     const int labelWidth = m_totalsLabel->sizeHint().width();
@@ -289,8 +292,8 @@ void frmAccountStatus::Find()
         if (!item->isSelected())
             continue;
         const QString flag = item->text(FlagColumn);
-        input.accounts.push_back({item->text(IdColumn).toLongLong(), flag.isEmpty() ? QChar(u'A') : flag[0],
-                                  item->text(NameColumn)});
+        input.accounts.push_back(
+            {item->text(IdColumn).toLongLong(), flag.isEmpty() ? QChar(u'A') : flag[0], item->text(NameColumn)});
     }
     input.fromDate = dtpFromDate->date();
     input.toDate = dtpToDate->date();
@@ -344,8 +347,9 @@ QVariant frmAccountStatus::rowColour(int row) const
 {
     const QString side = NullToText(SummaryRows.textAt(row, SummaryGridColumn::SideColumn));
     if (side == QLatin1String("A"))
-        return QColor(isBuiltInAccountName(NullToText(SummaryRows.textAt(row, SummaryGridColumn::NameColumn))) ? Qt::red
-                                                                                                           : Qt::blue);
+        return QColor(isBuiltInAccountName(NullToText(SummaryRows.textAt(row, SummaryGridColumn::NameColumn)))
+                          ? Qt::red
+                          : Qt::blue);
     if (side == QLatin1String("P"))
         return QColor(Qt::green);
     return {};
@@ -370,8 +374,9 @@ void frmAccountStatus::Print()
     for (const QModelIndex &index : tdbgAccounts->selectionModel()->selectedRows())
         selected << index.row();
     (new frmReportViewer(m_state))
-        ->FormShow(AccountSummaryReport, accountSummaryRecords(SummaryRows, selected, dtpFromDate->date(),
-                                                               dtpToDate->date(), m_state.dateFormat()));
+        ->FormShow(AccountSummaryReport,
+                   accountSummaryRecords(SummaryRows, selected, dtpFromDate->date(), dtpToDate->date(),
+                                         m_state.dateFormat()));
 }
 
 } // namespace bc

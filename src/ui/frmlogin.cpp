@@ -13,7 +13,9 @@
 
 namespace bc {
 
-frmLogin::frmLogin(AppState &state, QWidget *parent) : QDialog(parent), m_state(state)
+frmLogin::frmLogin(AppState &state, QWidget *parent)
+    : QDialog(parent)
+    , m_state(state)
 {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("Brindlecot Login"));

@@ -6,21 +6,23 @@
 #include "frmaccountmaster.h"
 #include "frmaccountstatus.h"
 #include "frmstockgraph.h"
-#include "frmtransaction.h"
 #include "frmsysconfig.h"
 #include "frmtextcontrol.h"
+#include "frmtransaction.h"
 #include "screenparts.h"
 
 #include <QCloseEvent>
-#include <algorithm>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStyle>
+#include <algorithm>
 
 namespace bc {
 
-frmMain::frmMain(AppState &state, QWidget *parent) : QMainWindow(parent), m_state(state)
+frmMain::frmMain(AppState &state, QWidget *parent)
+    : QMainWindow(parent)
+    , m_state(state)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Brindlecot"));
@@ -103,8 +105,8 @@ QWidget *frmMain::showChild(const QString &name, const std::function<QWidget *()
 
 frmStockGraph *frmMain::showStockGraph()
 {
-    return static_cast<frmStockGraph *>(
-        showChild(QStringLiteral("frmStockGraph"), [this] { return new frmStockGraph(m_state); }, true));
+    return static_cast<frmStockGraph *>(showChild(
+        QStringLiteral("frmStockGraph"), [this] { return new frmStockGraph(m_state); }, true));
 }
 
 void frmMain::wireScreens()
@@ -114,8 +116,7 @@ void frmMain::wireScreens()
         connect(entry, &QAction::triggered, this, [this, name, giveFocus, make] { showChild(name, make, giveFocus); });
     };
     wire(mnuOtherTran, QStringLiteral("frmTransaction"), true, [this] { return new frmTransaction(m_state); });
-    wire(mnuOtherAccounts, QStringLiteral("frmAccountMaster"), false,
-         [this] { return new frmAccountMaster(m_state); });
+    wire(mnuOtherAccounts, QStringLiteral("frmAccountMaster"), false, [this] { return new frmAccountMaster(m_state); });
     wire(mnuConfig, QStringLiteral("frmSysConfig"), true, [this] { return new frmSysConfig(m_state); });
     wire(mnu_report_account, QStringLiteral("frmAccountLedger"), true,
          [this] { return new frmAccountLedger(m_state, [this] { return showStockGraph(); }); });

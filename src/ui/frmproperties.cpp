@@ -19,7 +19,9 @@
 
 namespace bc {
 
-frmProperties::frmProperties(AppState &state, QWidget *parent) : QDialog(parent), m_state(state)
+frmProperties::frmProperties(AppState &state, QWidget *parent)
+    : QDialog(parent)
+    , m_state(state)
 {
     setObjectName(QStringLiteral("frmProperties"));
     setWindowTitle(QStringLiteral("DB & Printer Settings"));
@@ -130,8 +132,8 @@ void frmProperties::loadSettingsFile()
 
 void frmProperties::openBook()
 {
-    const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("Open Book"), TxtDBPath->text(),
-                                                        QString(), nullptr, QFileDialog::DontUseNativeDialog);
+    const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("Open Book"), TxtDBPath->text(), QString(),
+                                                        nullptr, QFileDialog::DontUseNativeDialog);
     if (!chosen.isEmpty())
         m_lastChosenFile = chosen;
     TxtDBPath->setText(NullToText(m_lastChosenFile));

@@ -37,7 +37,9 @@ QToolButton *toolButton(QWidget *parent, const char *name, const QString &text, 
 } // namespace
 
 frmReportViewer::frmReportViewer(AppState &state, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_state(state), m_printer(configuredPrinter(state.printer))
+    : QWidget(parent, Qt::Window)
+    , m_state(state)
+    , m_printer(configuredPrinter(state.printer))
 {
     setObjectName(QStringLiteral("frmReportViewer"));
     setWindowTitle(QStringLiteral("Report Viewer"));
@@ -167,9 +169,10 @@ bool frmReportViewer::saveAsPdf(const QString &caption)
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!QFileInfo(folder).isDir())
         folder = QDir::homePath();
-    const QString suggested = folder + u'/' + (definition ? definition->title : QStringLiteral("Report")) + QStringLiteral(".pdf");
-    QString path = QFileDialog::getSaveFileName(this, caption, suggested, QStringLiteral("PDF files (*.pdf)"),
-                                                nullptr, QFileDialog::DontUseNativeDialog);
+    const QString suggested = folder + u'/' + (definition ? definition->title : QStringLiteral("Report"))
+        + QStringLiteral(".pdf");
+    QString path = QFileDialog::getSaveFileName(this, caption, suggested, QStringLiteral("PDF files (*.pdf)"), nullptr,
+                                                QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return false;
     if (QFileInfo(path).suffix().isEmpty())

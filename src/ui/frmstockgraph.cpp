@@ -39,7 +39,9 @@ QLineEdit *amountBox(QWidget *parent, const char *name)
 
 } // namespace
 
-frmStockGraph::frmStockGraph(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
+frmStockGraph::frmStockGraph(AppState &state, QWidget *parent)
+    : QWidget(parent)
+    , m_state(state)
 {
     setObjectName(QStringLiteral("frmStockGraph"));
     setWindowTitle(QStringLiteral("Stock Movement"));
@@ -119,17 +121,14 @@ void frmStockGraph::Fill(const ChartData &data)
     lblcloseStatus->setText(data.showBalances ? balanceFlag(data.closingBalance) : QString());
 }
 
-frmStockGraph *frmStockGraph::Present(const ChartData &data, const Source &source, Messages &messages,
-                                      QWidget *caller)
+frmStockGraph *frmStockGraph::Present(const ChartData &data, const Source &source, Messages &messages, QWidget *caller)
 {
     switch (data.status) {
-    case ChartData::Status::NothingToShow:
-        return nullptr;
+    case ChartData::Status::NothingToShow: return nullptr;
     case ChartData::Status::Refused:
         messages.information(caller, caller ? caller->windowTitle() : QString(), data.message);
         return nullptr;
-    case ChartData::Status::Ready:
-        break;
+    case ChartData::Status::Ready: break;
     }
     frmStockGraph *window = source ? source() : nullptr;
     if (window)
@@ -217,7 +216,8 @@ QString frmStockGraph::printPicture(bool &cancelled)
     QPainter painter;
     if (!painter.begin(printer.get())) {
         if (printer->outputFormat() == QPrinter::PdfFormat)
-            return QStringLiteral("The file \"%1\" could not be written.").arg(QDir::toNativeSeparators(printer->outputFileName()));
+            return QStringLiteral("The file \"%1\" could not be written.")
+                .arg(QDir::toNativeSeparators(printer->outputFileName()));
         return QStringLiteral("The printer \"%1\" could not be started.").arg(printer->printerName());
     }
     const QRect page = painter.viewport();

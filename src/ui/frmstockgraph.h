@@ -53,8 +53,7 @@ public:
     // What a chart button does with its data: nothing when there is nothing
     // to show, the reason in a message when the chart cannot be drawn, else
     // the chart in the window from source. Returns the window it filled.
-    static frmStockGraph *Present(const ChartData &data, const Source &source, Messages &messages,
-                                  QWidget *caller);
+    static frmStockGraph *Present(const ChartData &data, const Source &source, Messages &messages, QWidget *caller);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

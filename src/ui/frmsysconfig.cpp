@@ -56,14 +56,17 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption)
 
 } // namespace
 
-frmSysConfig::frmSysConfig(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
+frmSysConfig::frmSysConfig(AppState &state, QWidget *parent)
+    : QWidget(parent)
+    , m_state(state)
 {
     setObjectName(QStringLiteral("frmSysConfig"));
     setWindowTitle(QStringLiteral("Configurations"));
     setWindowIcon(QIcon(QStringLiteral(":/ui/brindlecot.png")));
     buildControls();
 
-    connect(optDayFirst, &QRadioButton::clicked, this, [this] { setPickerFormat(QString::fromLatin1(DayFirstFormat)); });
+    connect(optDayFirst, &QRadioButton::clicked, this,
+            [this] { setPickerFormat(QString::fromLatin1(DayFirstFormat)); });
     connect(optMonthFirst, &QRadioButton::clicked, this,
             [this] { setPickerFormat(QString::fromLatin1(MonthFirstFormat)); });
     connect(cmdSave, &QPushButton::clicked, this, &frmSysConfig::save);

@@ -35,7 +35,8 @@ QPalette guidePalette(QPalette palette)
 
 } // namespace
 
-frmTextControl::frmTextControl(QWidget *parent) : QWidget(parent)
+frmTextControl::frmTextControl(QWidget *parent)
+    : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmTextControl"));
     setWindowIcon(QIcon(QStringLiteral(":/ui/brindlecot.png")));
@@ -69,8 +70,8 @@ bool frmTextControl::loadFile(const QString &path)
 void ShowHelpContents(AppState &state, frmMain &main)
 {
     const auto fail = [&] {
-        state.messages->show(&main, MsgIcon::None, QString(), QStringLiteral("Error opening helpfile"),
-                             QMessageBox::Ok, QMessageBox::Ok);
+        state.messages->show(&main, MsgIcon::None, QString(), QStringLiteral("Error opening helpfile"), QMessageBox::Ok,
+                             QMessageBox::Ok);
     };
     if (!QFileInfo(state.readmePath).isFile()) {
         fail();

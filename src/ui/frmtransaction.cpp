@@ -144,8 +144,8 @@ void frmTransaction::buildSearchPanel()
     grid->addWidget(txtAmount2, 1, 3);
     grid->addWidget(cmdFind, 1, 4);
     grid->addWidget(cmdBlank, 1, 5);
-    runFindOnEnter(cmdFind, {chkApply, dtpFromDate, dtpToDate, cboFromAcc, cboToAcc, txtAmount1, txtAmount2,
-                             txtparticulars});
+    runFindOnEnter(cmdFind,
+                   {chkApply, dtpFromDate, dtpToDate, cboFromAcc, cboToAcc, txtAmount1, txtAmount2, txtparticulars});
 
     connect(cmdFind, &QPushButton::clicked, this, &frmTransaction::Find);
     connect(cmdBlank, &QPushButton::clicked, this, &frmTransaction::Blank);
@@ -176,8 +176,8 @@ void frmTransaction::buildGrid()
     dates->addWidget(new QLabel(QStringLiteral("To Date"), this));
     dates->addWidget(dtpToDate);
     dates->addStretch();
-    QHBoxLayout *bottom =
-        makeButtonRow({cmdEdit, cmdSave, cmdCancel, cmdprint, cmdQuit}, QStringLiteral("Total Amount"), lbltotal);
+    QHBoxLayout *bottom = makeButtonRow({cmdEdit, cmdSave, cmdCancel, cmdprint, cmdQuit},
+                                        QStringLiteral("Total Amount"), lbltotal);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(dates);
     layout->addWidget(fraSearch);
@@ -272,7 +272,8 @@ void frmTransaction::Find()
     if (nullAmounts > 0)
         m_state.messages->show(this, MsgIcon::Warning, QStringLiteral("Transactions"),
                                QStringLiteral("%1 of the transactions found have no amount; they are shown empty "
-                                              "and count as 0 in the total.").arg(nullAmounts),
+                                              "and count as 0 in the total.")
+                                   .arg(nullAmounts),
                                QMessageBox::Ok, QMessageBox::Ok);
 }
 

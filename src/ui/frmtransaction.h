@@ -1,8 +1,8 @@
 #pragma once
 
 #include "rowarray.h"
-#include "transactions.h"
 #include "screenparts.h"
+#include "transactions.h"
 
 #include <QWidget>
 

@@ -4,8 +4,8 @@
 
 namespace bc {
 
-QMessageBox::StandardButton BoxMessages::show(QWidget *parent, MsgIcon icon, const QString &title,
-                                              const QString &text, QMessageBox::StandardButtons buttons,
+QMessageBox::StandardButton BoxMessages::show(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
+                                              QMessageBox::StandardButtons buttons,
                                               QMessageBox::StandardButton defaultButton)
 {
     QMessageBox box(parent);

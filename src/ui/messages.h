@@ -14,8 +14,8 @@ enum class MsgIcon { None, Information, Warning, Critical, Question };
 class Messages {
 public:
     virtual ~Messages() = default;
-    virtual QMessageBox::StandardButton show(QWidget *parent, MsgIcon icon, const QString &title,
-                                             const QString &text, QMessageBox::StandardButtons buttons,
+    virtual QMessageBox::StandardButton show(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
+                                             QMessageBox::StandardButtons buttons,
                                              QMessageBox::StandardButton defaultButton) = 0;
 
     void critical(QWidget *parent, const QString &title, const QString &text)

@@ -17,7 +17,11 @@ namespace {
 // window would otherwise end it half-way through a restart.
 class KeepRunning {
 public:
-    KeepRunning() : m_was(QApplication::quitOnLastWindowClosed()) { QApplication::setQuitOnLastWindowClosed(false); }
+    KeepRunning()
+        : m_was(QApplication::quitOnLastWindowClosed())
+    {
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
     ~KeepRunning() { QApplication::setQuitOnLastWindowClosed(m_was); }
 
 private:
@@ -33,7 +37,9 @@ void nameApplication()
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ui/brindlecot.png")));
 }
 
-StartUp::StartUp(AppState &state, QObject *parent) : QObject(parent), m_state(state)
+StartUp::StartUp(AppState &state, QObject *parent)
+    : QObject(parent)
+    , m_state(state)
 {
     m_state.showProperties = [this](QWidget *owner, bool modal) { showProperties(owner, modal); };
     m_state.reloadSystemSettings = [this] { return LoadSystemSettings(); };
@@ -80,10 +86,10 @@ bool StartUp::run()
 {
     KeepRunning keep;
     while (OpenDatabase() != OpenResult::Ok) {
-        const auto answer = m_state.messages->show(
-            nullptr, MsgIcon::None, QStringLiteral("Error"),
-            QStringLiteral("Could not open database. Please select appropriate .fd file"),
-            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
+        const auto answer = m_state.messages->show(nullptr, MsgIcon::None, QStringLiteral("Error"),
+                                                   QStringLiteral(
+                                                       "Could not open database. Please select appropriate .fd file"),
+                                                   QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
         if (answer != QMessageBox::Ok)
             return false;
         frmProperties dialog(m_state);

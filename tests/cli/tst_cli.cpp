@@ -43,9 +43,11 @@ struct GoldenBook : ::testing::Test {
 
     QStringList ledgerArgs() const
     {
-        return {QStringLiteral("ledger"), book, QStringLiteral("--account"), QStringLiteral("Bank"),
-                QStringLiteral("--from"), QStringLiteral("2024-05-01"), QStringLiteral("--to"),
-                QStringLiteral("2024-05-31"), QStringLiteral("--fy-start"), QStringLiteral("2024-04-01")};
+        return {QStringLiteral("ledger"),     book,
+                QStringLiteral("--account"),  QStringLiteral("Bank"),
+                QStringLiteral("--from"),     QStringLiteral("2024-05-01"),
+                QStringLiteral("--to"),       QStringLiteral("2024-05-31"),
+                QStringLiteral("--fy-start"), QStringLiteral("2024-04-01")};
     }
 };
 
@@ -65,20 +67,19 @@ TEST_F(GoldenBook, FiguresEqualThoseOfTheCoreOperationsAndTheBooksYearStart)
     EXPECT_EQ(ok(ledger), fileBytes(Golden + QStringLiteral("ledger.csv")));
 
     // A range over the whole year, every account, the default bounds.
-    const QList<QStringList> tool = csvRows(ok({QStringLiteral("ledger"), book, QStringLiteral("--account"),
-                                                QStringLiteral("Bank"), QStringLiteral("--from"),
-                                                QStringLiteral("2024-04-10"), QStringLiteral("--to"),
-                                                QStringLiteral("2024-12-31"), QStringLiteral("--format"),
-                                                QStringLiteral("csv")}));
-    const QList<QStringList> summaryTool =
-        csvRows(ok({QStringLiteral("summary"), book, QStringLiteral("--from"), QStringLiteral("2024-04-10"),
-                    QStringLiteral("--to"), QStringLiteral("2024-12-31"), QStringLiteral("--format"),
-                    QStringLiteral("csv")}));
+    const QList<QStringList> tool = csvRows(
+        ok({QStringLiteral("ledger"), book, QStringLiteral("--account"), QStringLiteral("Bank"),
+            QStringLiteral("--from"), QStringLiteral("2024-04-10"), QStringLiteral("--to"),
+            QStringLiteral("2024-12-31"), QStringLiteral("--format"), QStringLiteral("csv")}));
+    const QList<QStringList> summaryTool = csvRows(
+        ok({QStringLiteral("summary"), book, QStringLiteral("--from"), QStringLiteral("2024-04-10"),
+            QStringLiteral("--to"), QStringLiteral("2024-12-31"), QStringLiteral("--format"), QStringLiteral("csv")}));
 
     Book b;
     ASSERT_TRUE(b.open(book).ok());
     LedgerInput in;
-    QSqlQuery q = runSql(connectionOf(b), QStringLiteral("SELECT account_id FROM account_master WHERE account_name = 'Bank'"));
+    QSqlQuery q = runSql(connectionOf(b),
+                         QStringLiteral("SELECT account_id FROM account_master WHERE account_name = 'Bank'"));
     ASSERT_TRUE(q.next());
     in.accountId = q.value(0).toLongLong();
     in.fromDate = QDate(2024, 4, 10);
@@ -96,7 +97,8 @@ TEST_F(GoldenBook, FiguresEqualThoseOfTheCoreOperationsAndTheBooksYearStart)
     EXPECT_EQ(tool.last()[4], core.closingBalance.toPlain());
 
     SummaryInput s;
-    QSqlQuery all = runSql(connectionOf(b), QStringLiteral("SELECT account_id, account_name FROM account_master ORDER BY account_name"));
+    QSqlQuery all = runSql(connectionOf(b),
+                           QStringLiteral("SELECT account_id, account_name FROM account_master ORDER BY account_name"));
     while (all.next())
         s.accounts.push_back({all.value(0).toLongLong(), u'A', all.value(1).toString()});
     s.fromDate = in.fromDate;
@@ -109,8 +111,9 @@ TEST_F(GoldenBook, FiguresEqualThoseOfTheCoreOperationsAndTheBooksYearStart)
         EXPECT_EQ(summaryTool[qsizetype(i) + 1],
                   (QStringList{r.name, r.opening.toPlain(), r.movement.toPlain(), r.balance.toPlain()}));
     }
-    EXPECT_EQ(summaryTool.last(), (QStringList{QStringLiteral("Total"), summary.totalOpening.toPlain(),
-                                               summary.totalMovement.toPlain(), summary.totalBalance.toPlain()}));
+    EXPECT_EQ(summaryTool.last(),
+              (QStringList{QStringLiteral("Total"), summary.totalOpening.toPlain(), summary.totalMovement.toPlain(),
+                           summary.totalBalance.toPlain()}));
 }
 
 TEST(CliRoundTrip, ExportImportExportGivesIdenticalFiles)
@@ -118,16 +121,18 @@ TEST(CliRoundTrip, ExportImportExportGivesIdenticalFiles)
     QTemporaryDir dir;
     const QString first = dir.filePath(QStringLiteral("first.fd")), second = dir.filePath(QStringLiteral("second.fd"));
     ASSERT_TRUE(bc::test::writeBytes(dir.filePath(QStringLiteral("a.csv")),
-              "name,type,opening,particulars\r\n"
-              "\"Smith, O'Brien & \"\"Co\"\"\",Liability,-1234.56,\"owes 50%, pays_late\"\r\n"
-              "100% Pure_Fund,asset,99999999999.99,\"line one\nline two\"\r\n"
-              "Zo\xC3\xAB's Caf\xC3\xA9,,0.005,\xC5\x81\xC3\xB3""d\xC5\xBA \xC3\xB8rsted\r\n"
-              "cash,Asset,10,Cash in hand\r\n"));
-    ASSERT_TRUE(bc::test::writeBytes(dir.filePath(QStringLiteral("t.csv")),
-              "date,from,to,amount,particulars\n"
-              "31/12/2023,CASH,\"Smith, O'Brien & \"\"Co\"\"\",12.34,\"rent, \"\"late\"\" 5% o'clock_\"\n"
-              "1/1/2024,100% Pure_Fund,Zo\xC3\xAB's Caf\xC3\xA9,-0.01,\n"
-              "29/2/2024,Zo\xC3\xAB's Caf\xC3\xA9,CASH,7,\xC3\xA9t\xC3\xA9\n"));
+                                     "name,type,opening,particulars\r\n"
+                                     "\"Smith, O'Brien & \"\"Co\"\"\",Liability,-1234.56,\"owes 50%, pays_late\"\r\n"
+                                     "100% Pure_Fund,asset,99999999999.99,\"line one\nline two\"\r\n"
+                                     "Zo\xC3\xAB's Caf\xC3\xA9,,0.005,\xC5\x81\xC3\xB3"
+                                     "d\xC5\xBA \xC3\xB8rsted\r\n"
+                                     "cash,Asset,10,Cash in hand\r\n"));
+    ASSERT_TRUE(bc::test::writeBytes(
+        dir.filePath(QStringLiteral("t.csv")),
+        "date,from,to,amount,particulars\n"
+        "31/12/2023,CASH,\"Smith, O'Brien & \"\"Co\"\"\",12.34,\"rent, \"\"late\"\" 5% o'clock_\"\n"
+        "1/1/2024,100% Pure_Fund,Zo\xC3\xAB's Caf\xC3\xA9,-0.01,\n"
+        "29/2/2024,Zo\xC3\xAB's Caf\xC3\xA9,CASH,7,\xC3\xA9t\xC3\xA9\n"));
     ok({QStringLiteral("new"), first});
     ok({QStringLiteral("import"), first, QStringLiteral("accounts"), dir.filePath(QStringLiteral("a.csv")),
         QStringLiteral("--update")});
@@ -141,7 +146,8 @@ TEST(CliRoundTrip, ExportImportExportGivesIdenticalFiles)
 
     ok({QStringLiteral("new"), second});
     ok({QStringLiteral("import"), second, QStringLiteral("accounts"), accounts1, QStringLiteral("--update")});
-    ok({QStringLiteral("import"), second, QStringLiteral("transactions"), dir.filePath(QStringLiteral("transactions1.csv"))});
+    ok({QStringLiteral("import"), second, QStringLiteral("transactions"),
+        dir.filePath(QStringLiteral("transactions1.csv"))});
     EXPECT_EQ(ok({QStringLiteral("export"), second, QStringLiteral("accounts")}), fileBytes(accounts1));
     EXPECT_EQ(ok({QStringLiteral("export"), second, QStringLiteral("transactions")}), transactions1);
 
@@ -149,13 +155,14 @@ TEST(CliRoundTrip, ExportImportExportGivesIdenticalFiles)
     // CASH account rather than adding a second one.
     const QList<QStringList> accounts = csvRows(fileBytes(accounts1));
     EXPECT_TRUE(accounts.contains(QStringList({QStringLiteral("Smith, O'Brien & \"Co\""), QStringLiteral("Liability"),
-                                              QStringLiteral("-1234.56"), QStringLiteral("owes 50%, pays_late")})));
-    EXPECT_TRUE(accounts.contains(QStringList({QStringLiteral("100% Pure_Fund"), QStringLiteral("Asset"),
-                                              QStringLiteral("99999999999.99"), QStringLiteral("line one\nline two")})));
-    EXPECT_TRUE(accounts.contains(QStringList({QStringLiteral("Zoë's Café"), QString(), QStringLiteral("0.01"),
-                                              QStringLiteral("Łódź ørsted")})));
-    EXPECT_TRUE(accounts.contains(QStringList({QStringLiteral("CASH"), QStringLiteral("Asset"),
-                                              QStringLiteral("10.00"), QStringLiteral("Cash in hand")})));
+                                               QStringLiteral("-1234.56"), QStringLiteral("owes 50%, pays_late")})));
+    EXPECT_TRUE(
+        accounts.contains(QStringList({QStringLiteral("100% Pure_Fund"), QStringLiteral("Asset"),
+                                       QStringLiteral("99999999999.99"), QStringLiteral("line one\nline two")})));
+    EXPECT_TRUE(accounts.contains(
+        QStringList({QStringLiteral("Zoë's Café"), QString(), QStringLiteral("0.01"), QStringLiteral("Łódź ørsted")})));
+    EXPECT_TRUE(accounts.contains(QStringList(
+        {QStringLiteral("CASH"), QStringLiteral("Asset"), QStringLiteral("10.00"), QStringLiteral("Cash in hand")})));
     EXPECT_EQ(accounts.size(), 1 + 6 + 3);
     EXPECT_EQ(csvRows(transactions1),
               (QList<QStringList>{{QStringLiteral("date"), QStringLiteral("from"), QStringLiteral("to"),
@@ -174,7 +181,8 @@ TEST(CliImportAccounts, ANameInTheBookIsRefusedUnlessIdenticalOrUpdated)
     QTemporaryDir dir;
     const QString book = dir.filePath(QStringLiteral("b.fd")), copy = dir.filePath(QStringLiteral("copy.fd"));
     const auto file = [&](const char *name, const QByteArray &records) {
-        EXPECT_TRUE(bc::test::writeBytes(dir.filePath(QLatin1String(name)), "name,type,opening,particulars\n" + records));
+        EXPECT_TRUE(
+            bc::test::writeBytes(dir.filePath(QLatin1String(name)), "name,type,opening,particulars\n" + records));
         return dir.filePath(QLatin1String(name));
     };
     const auto import = [&](const QString &path, const QStringList &extra = {}) {
@@ -207,8 +215,8 @@ TEST(CliImportAccounts, ANameInTheBookIsRefusedUnlessIdenticalOrUpdated)
     // --update changes what the record gives; empty fields keep the book's.
     EXPECT_EQ(import(file("update.csv", "Bank,,,note\ncash,Income,,\n"), {QStringLiteral("--update")}).status, 0);
     const QList<QStringList> after = csvRows(listed());
-    EXPECT_TRUE(after.contains(QStringList({QStringLiteral("Bank"), QStringLiteral("Asset"), QStringLiteral("100.00"),
-                                            QStringLiteral("note")})));
+    EXPECT_TRUE(after.contains(QStringList(
+        {QStringLiteral("Bank"), QStringLiteral("Asset"), QStringLiteral("100.00"), QStringLiteral("note")})));
     EXPECT_TRUE(after.contains(QStringList({QStringLiteral("CASH"), QStringLiteral("Income"), QStringLiteral("0.00"),
                                             QStringLiteral("Built-in account")})));
     EXPECT_EQ(after.size(), csvRows(before).size());
@@ -219,7 +227,8 @@ TEST_F(GoldenBook, SettingsAndTheYearStartGiveTheSameFiguresInEveryLocaleAndZone
     {
         Book b;
         ASSERT_TRUE(b.open(book).ok());
-        runSql(connectionOf(b), QStringLiteral("UPDATE system_settings SET sys_value = 'Admin' WHERE sys_code = 'USER'"));
+        runSql(connectionOf(b),
+               QStringLiteral("UPDATE system_settings SET sys_value = 'Admin' WHERE sys_code = 'USER'"));
     }
     // A new book has no year start: the opening counts every earlier movement.
     EXPECT_EQ(ok({QStringLiteral("settings"), book, QStringLiteral("--format"), QStringLiteral("csv")}),
@@ -230,11 +239,13 @@ TEST_F(GoldenBook, SettingsAndTheYearStartGiveTheSameFiguresInEveryLocaleAndZone
     ok({QStringLiteral("settings"), book, QStringLiteral("--fy-start"), QStringLiteral("2024-04-01"),
         QStringLiteral("--currency"), QStringLiteral("EUR")});
     EXPECT_EQ(ok({QStringLiteral("settings"), book, QStringLiteral("--format"), QStringLiteral("csv")}),
-              QByteArray("setting,value\r\nfy-start,2024-04-01\r\nfy-end,\r\ncurrency,EUR\r\ndate-format,d/M/yyyy\r\n"));
+              QByteArray(
+                  "setting,value\r\nfy-start,2024-04-01\r\nfy-end,\r\ncurrency,EUR\r\ndate-format,d/M/yyyy\r\n"));
     {
         Book b;
         ASSERT_TRUE(b.open(book).ok());
-        QSqlQuery q = runSql(connectionOf(b), QStringLiteral("SELECT sys_value FROM system_settings WHERE sys_code = 'USER'"));
+        QSqlQuery q = runSql(connectionOf(b),
+                             QStringLiteral("SELECT sys_value FROM system_settings WHERE sys_code = 'USER'"));
         ASSERT_TRUE(q.next());
         EXPECT_EQ(q.value(0).toString(), QStringLiteral("Admin"));
     }
@@ -254,18 +265,19 @@ TEST_F(GoldenBook, SettingsAndTheYearStartGiveTheSameFiguresInEveryLocaleAndZone
     const QString second = dir.filePath(QStringLiteral("second.fd"));
     ok({QStringLiteral("new"), second, QStringLiteral("--fy-start"), QStringLiteral("2025-07-01")});
     EXPECT_TRUE(ok({QStringLiteral("settings"), second}).contains("fy-start     2025-07-01"));
-    EXPECT_EQ(cli({QStringLiteral("settings"), second, QStringLiteral("--date-format"), QStringLiteral("y/M/d")}).status,
-              2);
+    EXPECT_EQ(
+        cli({QStringLiteral("settings"), second, QStringLiteral("--date-format"), QStringLiteral("y/M/d")}).status, 2);
 }
 
 TEST_F(GoldenBook, SummaryBoundsCompareExactlyAndBoundsPastAnyAmountSetNone)
 {
-    const QStringList base{QStringLiteral("summary"), book, QStringLiteral("--from"), QStringLiteral("2024-05-01"),
-                           QStringLiteral("--to"), QStringLiteral("2024-05-31"), QStringLiteral("--format"),
-                           QStringLiteral("csv")};
+    const QStringList base{QStringLiteral("summary"),  book,
+                           QStringLiteral("--from"),   QStringLiteral("2024-05-01"),
+                           QStringLiteral("--to"),     QStringLiteral("2024-05-31"),
+                           QStringLiteral("--format"), QStringLiteral("csv")};
     const QByteArray all = ok(base);
     EXPECT_EQ(ok(QStringList(base) << QStringLiteral("--bal-max") << QStringLiteral("99999999999999999")
-                                    << QStringLiteral("--open-min") << QStringLiteral("-99999999999999999")),
+                                   << QStringLiteral("--open-min") << QStringLiteral("-99999999999999999")),
               all);
     // Rent's balance is 760.00 (800.00 paid, 40.00 refunded).
     const auto names = [&](const char *option, const char *bound) {
@@ -289,8 +301,8 @@ TEST_F(GoldenBook, PrintWritesThePrintedReportAsPdf)
     EXPECT_TRUE(fileBytes(dir.filePath(QStringLiteral("ledger.pdf"))).startsWith("%PDF-"));
     // Balances carry their sides, as the ledger window's printout does.
     QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), dir.filePath(QStringLiteral("ledger.pdf")),
-                                             QStringLiteral("-")});
+    text.start(QStringLiteral("pdftotext"),
+               {QStringLiteral("-layout"), dir.filePath(QStringLiteral("ledger.pdf")), QStringLiteral("-")});
     ASSERT_TRUE(text.waitForFinished(60000));
     const QString printed = QString::fromUtf8(text.readAllStandardOutput()).simplified();
     EXPECT_TRUE(printed.contains(QStringLiteral("Opening Balance: 2800.00 Dr"))) << printed.toStdString();
@@ -308,23 +320,27 @@ TEST_F(GoldenBook, ImportsLeaveWhatAWindowStagedAlone)
     Book b;
     ASSERT_TRUE(b.open(book).ok());
     runSql(connectionOf(b), QStringLiteral("INSERT INTO tmp_transaction_master_d VALUES (3)"));
-    runSql(connectionOf(b), QStringLiteral("INSERT INTO tmp_account_d SELECT account_id FROM account_master "
-                                  "WHERE account_name = 'Rent'"));
+    runSql(connectionOf(b),
+           QStringLiteral("INSERT INTO tmp_account_d SELECT account_id FROM account_master "
+                          "WHERE account_name = 'Rent'"));
     const QString accounts = dir.filePath(QStringLiteral("more.csv"));
     const QString transactions = dir.filePath(QStringLiteral("more-tx.csv"));
     ASSERT_TRUE(bc::test::writeBytes(accounts, "name,type,opening,particulars\nFuel,Expense,,\n"));
-    ASSERT_TRUE(bc::test::writeBytes(transactions, "date,from,to,amount,particulars\n2024-07-01,Bank,Fuel,30,Diesel\n"));
+    ASSERT_TRUE(
+        bc::test::writeBytes(transactions, "date,from,to,amount,particulars\n2024-07-01,Bank,Fuel,30,Diesel\n"));
     ok({QStringLiteral("import"), book, QStringLiteral("accounts"), accounts});
     ok({QStringLiteral("import"), book, QStringLiteral("transactions"), transactions});
 
-    const QList<QStringList> listed = csvRows(ok({QStringLiteral("transactions"), book, QStringLiteral("--format"),
-                                                  QStringLiteral("csv")}));
+    const QList<QStringList> listed = csvRows(
+        ok({QStringLiteral("transactions"), book, QStringLiteral("--format"), QStringLiteral("csv")}));
     ASSERT_EQ(listed.size(), 1 + 9);
     EXPECT_EQ(listed[3][0], QStringLiteral("3"));
-    EXPECT_EQ(listed.last(), (QStringList{QStringLiteral("9"), QStringLiteral("2024-07-01"), QStringLiteral("Bank"),
-                                          QStringLiteral("Fuel"), QStringLiteral("30.00"), QStringLiteral("Diesel")}));
-    QSqlQuery staged = runSql(connectionOf(b), QStringLiteral("SELECT (SELECT count(*) FROM tmp_transaction_master_d), "
-                                                     "(SELECT count(*) FROM tmp_account_d)"));
+    EXPECT_EQ(listed.last(),
+              (QStringList{QStringLiteral("9"), QStringLiteral("2024-07-01"), QStringLiteral("Bank"),
+                           QStringLiteral("Fuel"), QStringLiteral("30.00"), QStringLiteral("Diesel")}));
+    QSqlQuery staged = runSql(connectionOf(b),
+                              QStringLiteral("SELECT (SELECT count(*) FROM tmp_transaction_master_d), "
+                                             "(SELECT count(*) FROM tmp_account_d)"));
     ASSERT_TRUE(staged.next());
     EXPECT_EQ(staged.value(0).toInt(), 1);
     EXPECT_EQ(staged.value(1).toInt(), 1);

@@ -139,8 +139,8 @@ protected:
         goldenDir = new QTemporaryDir;
         const QString book = goldenDir->filePath(QStringLiteral("golden.fd"));
         bc::test::ok({QStringLiteral("new"), book});
-        bc::test::ok({QStringLiteral("import"), book, QStringLiteral("accounts"),
-                      Source + QStringLiteral("data/accounts.csv")});
+        bc::test::ok(
+            {QStringLiteral("import"), book, QStringLiteral("accounts"), Source + QStringLiteral("data/accounts.csv")});
         bc::test::ok({QStringLiteral("import"), book, QStringLiteral("transactions"),
                       Source + QStringLiteral("data/transactions.csv")});
     }

@@ -51,8 +51,8 @@ TEST(CliSafety, AwkwardTextComesBackExactly)
 {
     QTemporaryDir dir;
     const QString book = dir.filePath(QStringLiteral("book.fd"));
-    QString accounts = csvLine({QStringLiteral("name"), QStringLiteral("type"), QStringLiteral("opening"),
-                                QStringLiteral("particulars")});
+    QString accounts = csvLine(
+        {QStringLiteral("name"), QStringLiteral("type"), QStringLiteral("opening"), QStringLiteral("particulars")});
     QString transactions = csvLine({QStringLiteral("date"), QStringLiteral("from"), QStringLiteral("to"),
                                     QStringLiteral("amount"), QStringLiteral("particulars")});
     for (int k = 0; k < hostileTexts().size(); ++k) {
@@ -83,16 +83,17 @@ TEST(CliSafety, AwkwardTextComesBackExactly)
 
     // Searched and reported by the awkward text itself.
     for (const QString &text : hostileTexts()) {
-        const QList<QStringList> found = csvRows(ok({QStringLiteral("transactions"), book, QStringLiteral("--particulars"),
-                                                     text, QStringLiteral("--format"), QStringLiteral("csv")}));
+        const QList<QStringList> found = csvRows(
+            ok({QStringLiteral("transactions"), book, QStringLiteral("--particulars"), text, QStringLiteral("--format"),
+                QStringLiteral("csv")}));
         int want = 0;
         for (const QString &p : hostileTexts())
             want += bc::test::asciiLower(p).contains(bc::test::asciiLower(text)) ? 1 : 0;
         EXPECT_EQ(found.size() - 1, want) << text.left(40).toStdString();
-        const QList<QStringList> ledger = csvRows(ok({QStringLiteral("ledger"), book, QStringLiteral("--account"),
-                                                      accountFor(text), QStringLiteral("--from"), QStringLiteral("2025-01-01"),
-                                                      QStringLiteral("--to"), QStringLiteral("2025-12-31"),
-                                                      QStringLiteral("--format"), QStringLiteral("csv")}));
+        const QList<QStringList> ledger = csvRows(
+            ok({QStringLiteral("ledger"), book, QStringLiteral("--account"), accountFor(text), QStringLiteral("--from"),
+                QStringLiteral("2025-01-01"), QStringLiteral("--to"), QStringLiteral("2025-12-31"),
+                QStringLiteral("--format"), QStringLiteral("csv")}));
         bool shown = false;
         for (const QStringList &row : ledger)
             shown = shown || row.value(1) == QStringLiteral("By CASH [") + text + u']';
@@ -149,9 +150,11 @@ TEST_F(UnusableBook, DamagedForeignAndIncompleteBooksAreRefusedAndLeftAlone)
         {foreign, QStringLiteral("is a database but not a Brindlecot book")},
         {copyWith(QStringLiteral("notable.fd"), QStringLiteral("DROP TABLE Party_master")),
          QStringLiteral("the table \"Party_master\" is missing")},
-        {copyWith(QStringLiteral("noquery.fd"), QStringLiteral("DELETE FROM saved_queries WHERE name = 'sp_tran_search_1'")),
+        {copyWith(QStringLiteral("noquery.fd"),
+                  QStringLiteral("DELETE FROM saved_queries WHERE name = 'sp_tran_search_1'")),
          QStringLiteral("the saved query \"sp_tran_search_1\" is missing")},
-        {copyWith(QStringLiteral("newer.fd"), QStringLiteral("UPDATE book_info SET value = '99' WHERE key = 'version'")),
+        {copyWith(QStringLiteral("newer.fd"),
+                  QStringLiteral("UPDATE book_info SET value = '99' WHERE key = 'version'")),
          QStringLiteral("This book was written by a newer Brindlecot (format 99); this program reads up to format 2.")},
     };
     for (const auto &[path, words] : cases) {
@@ -159,7 +162,8 @@ TEST_F(UnusableBook, DamagedForeignAndIncompleteBooksAreRefusedAndLeftAlone)
         expectRefused(cli({QStringLiteral("accounts"), path}), words);
         expectRefused(cli({QStringLiteral("ledger"), path, QStringLiteral("--account"), QStringLiteral("CASH"),
                            QStringLiteral("--from"), QStringLiteral("2025-01-01"), QStringLiteral("--to"),
-                           QStringLiteral("2025-12-31")}), words);
+                           QStringLiteral("2025-12-31")}),
+                      words);
         expectRefused(cli(importInto(path)), words);
         EXPECT_EQ(fileBytes(path), before) << path.toStdString();
         EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("-journal")));
@@ -179,7 +183,10 @@ TEST_F(UnusableBook, ReadOnlyBookIsListedAndReportedButAnImportSaysWhy)
         EXPECT_EQ(cli({QStringLiteral("accounts"), path}, withoutOverride).status, 0);
         EXPECT_EQ(cli({QStringLiteral("ledger"), path, QStringLiteral("--account"), QStringLiteral("CASH"),
                        QStringLiteral("--from"), QStringLiteral("2025-01-01"), QStringLiteral("--to"),
-                       QStringLiteral("2025-12-31")}, withoutOverride).status, 0);
+                       QStringLiteral("2025-12-31")},
+                      withoutOverride)
+                      .status,
+                  0);
         expectRefused(cli(importInto(path), withoutOverride), QStringLiteral("The book is read-only"));
     }
     EXPECT_EQ(fileBytes(path), bytes);
@@ -211,7 +218,8 @@ TEST_F(UnusableBook, BookOnAFullDiskRefusesAnImportAndStaysWhole)
     expectRefused(cli(importInto(disk->bookPath())), QStringLiteral("The disk holding the book is full"));
     EXPECT_EQ(fileBytes(disk->bookPath()), bytes);
     EXPECT_EQ(ok({QStringLiteral("accounts"), disk->bookPath(), QStringLiteral("--format"), QStringLiteral("csv")})
-                  .count('\n'), 7);
+                  .count('\n'),
+              7);
 }
 
 // A book with accounts and transactions, and the files the output tests
@@ -234,9 +242,15 @@ struct OutputTarget : ::testing::Test {
     }
     QStringList printTo(const QString &path) const
     {
-        return {QStringLiteral("print"), book, QStringLiteral("summary"), QStringLiteral("--from"),
-                QStringLiteral("2025-01-01"), QStringLiteral("--to"), QStringLiteral("2025-12-31"),
-                QStringLiteral("--pdf"), path};
+        return {QStringLiteral("print"),
+                book,
+                QStringLiteral("summary"),
+                QStringLiteral("--from"),
+                QStringLiteral("2025-01-01"),
+                QStringLiteral("--to"),
+                QStringLiteral("2025-12-31"),
+                QStringLiteral("--pdf"),
+                path};
     }
     QStringList entries() const
     {
@@ -276,7 +290,7 @@ TEST_F(OutputTarget, NeverWritesOverTheBookNorAnExistingFileUnasked)
 
 TEST_F(OutputTarget, OutputThatCannotBeWrittenFailsWithTheReasonAndLeavesNothing)
 {
-    struct stat device {};
+    struct stat device { };
     expectRefused(cli(exportTo(QStringLiteral("/dev/full"))), QStringLiteral("No space left on device"));
     expectRefused(cli(printTo(QStringLiteral("/dev/full"))), QStringLiteral("No space left on device"));
     ASSERT_EQ(::stat("/dev/full", &device), 0);
@@ -284,12 +298,13 @@ TEST_F(OutputTarget, OutputThatCannotBeWrittenFailsWithTheReasonAndLeavesNothing
     EXPECT_EQ(cli(exportTo(QStringLiteral("/dev/null"))).status, 0);
 
     const auto toFull = [](QProcess &p) { p.setStandardOutputFile(QStringLiteral("/dev/full")); };
-    for (const QStringList &args : {QStringList{QStringLiteral("export"), book, QStringLiteral("transactions")},
-                                    QStringList{QStringLiteral("accounts"), book, QStringLiteral("--format"),
-                                                QStringLiteral("csv")}}) {
+    for (const QStringList &args :
+         {QStringList{QStringLiteral("export"), book, QStringLiteral("transactions")},
+          QStringList{QStringLiteral("accounts"), book, QStringLiteral("--format"), QStringLiteral("csv")}}) {
         const CliRun run = cli(args, toFull);
         EXPECT_EQ(run.status, 1);
-        EXPECT_TRUE(run.err.contains("cannot write to standard output: No space left on device")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("cannot write to standard output: No space left on device"))
+            << run.err.toStdString();
     }
 
     const auto disk = test::FullDisk::mount(dir.filePath(QStringLiteral("disk")), book);
@@ -309,8 +324,8 @@ TEST(CliSafety, TextCellsAreNotRunAsFormulasAndComeBackExactly)
     const QString second = dir.filePath(QStringLiteral("second.fd"));
     const QStringList names{QStringLiteral("=SUM(A1:A9)"), QStringLiteral("+Fund"), QStringLiteral("-Minus"),
                             QStringLiteral("@Home"), QStringLiteral("'=Quoted")};
-    QString accounts = csvLine({QStringLiteral("name"), QStringLiteral("type"), QStringLiteral("opening"),
-                                QStringLiteral("particulars")});
+    QString accounts = csvLine(
+        {QStringLiteral("name"), QStringLiteral("type"), QStringLiteral("opening"), QStringLiteral("particulars")});
     QString transactions = csvLine({QStringLiteral("date"), QStringLiteral("from"), QStringLiteral("to"),
                                     QStringLiteral("amount"), QStringLiteral("particulars")});
     for (const QString &name : names) {
@@ -329,19 +344,18 @@ TEST(CliSafety, TextCellsAreNotRunAsFormulasAndComeBackExactly)
     const QByteArray exportedTransactions = ok({QStringLiteral("export"), first, QStringLiteral("transactions")});
     const QList<QStringList> rows = csvRows(exportedAccounts);
     for (const QString &name : names)
-        EXPECT_TRUE(rows.contains(QStringList{QStringLiteral("'") + name, QStringLiteral("Asset"), QStringLiteral("-12.50"),
-                                              QStringLiteral("'=HYPERLINK(\"x\")")}))
+        EXPECT_TRUE(rows.contains(QStringList{QStringLiteral("'") + name, QStringLiteral("Asset"),
+                                              QStringLiteral("-12.50"), QStringLiteral("'=HYPERLINK(\"x\")")}))
             << name.toStdString();
     for (const QStringList &row : csvRows(exportedTransactions).mid(1))
         EXPECT_EQ(row.mid(3), (QStringList{QStringLiteral("12.50"), QStringLiteral("'-12.50")}));
 
     // The names are the book's exactly, and a second book made from the
     // export exports the same bytes.
-    const QList<QStringList> listed = csvRows(ok({QStringLiteral("ledger"), first, QStringLiteral("--account"),
-                                                  QStringLiteral("'=Quoted"), QStringLiteral("--from"),
-                                                  QStringLiteral("2025-01-01"), QStringLiteral("--to"),
-                                                  QStringLiteral("2025-12-31"), QStringLiteral("--format"),
-                                                  QStringLiteral("csv")}));
+    const QList<QStringList> listed = csvRows(
+        ok({QStringLiteral("ledger"), first, QStringLiteral("--account"), QStringLiteral("'=Quoted"),
+            QStringLiteral("--from"), QStringLiteral("2025-01-01"), QStringLiteral("--to"),
+            QStringLiteral("2025-12-31"), QStringLiteral("--format"), QStringLiteral("csv")}));
     EXPECT_EQ(listed.value(2).value(1), QStringLiteral("By CASH [-12.50]"));
     ASSERT_TRUE(bc::test::writeBytes(dir.filePath(QStringLiteral("a2.csv")), exportedAccounts));
     ASSERT_TRUE(bc::test::writeBytes(dir.filePath(QStringLiteral("t2.csv")), exportedTransactions));

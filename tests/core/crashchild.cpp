@@ -45,8 +45,7 @@ QList<qint64> ids(const QSqlDatabase &db, const QString &statement)
 // One save of accounts: renames and revalues a few, adds three, and deletes
 // one once there are enough, so the table keeps changing without growing
 // without bound.
-std::function<void(Book &)> accountSave(const Book &real, int generation, int step,
-                                                      QRandomGenerator &random)
+std::function<void(Book &)> accountSave(const Book &real, int generation, int step, QRandomGenerator &random)
 {
     RowArray rows = findAccounts(real, QString(), QString(), QString()).rows;
     const QString stem = QStringLiteral("G%1S%2").arg(generation).arg(step);
@@ -84,8 +83,7 @@ std::function<void(Book &)> accountSave(const Book &real, int generation, int st
 
 // One save of transactions: fifteen new ones, two changed, and two deleted
 // once the book holds enough.
-std::function<void(Book &)> transactionSave(const Book &real, int generation, int step,
-                                                          QRandomGenerator &random)
+std::function<void(Book &)> transactionSave(const Book &real, int generation, int step, QRandomGenerator &random)
 {
     RowArray rows = makeTranRows();
     const QString stem = QStringLiteral("G%1S%2").arg(generation).arg(step);
@@ -101,7 +99,8 @@ std::function<void(Book &)> transactionSave(const Book &real, int generation, in
         rows.setText(r, TranCol::Particulars, stem + QStringLiteral("T%1").arg(k));
         rows.setEditMark(r, TranCol::Status, EditMark::Changed);
     };
-    const QList<qint64> existing = ids(connectionOf(real), QStringLiteral("SELECT tran_id FROM transaction_master ORDER BY tran_id"));
+    const QList<qint64> existing = ids(connectionOf(real),
+                                       QStringLiteral("SELECT tran_id FROM transaction_master ORDER BY tran_id"));
     if (existing.size() >= 2) {
         const int first = int(random.bounded(existing.size()));
         addRow(existing[first], 0);

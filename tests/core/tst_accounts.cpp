@@ -30,13 +30,15 @@ void addRow(RowArray &rows, qint64 id, const QString &name, int type = 0, qint64
 
 QStringList accountsInBook(const QSqlDatabase &db)
 {
-    QSqlQuery q = runSql(db, QStringLiteral(
-        "SELECT account_id, account_name, account_type, open_amount, particulars, version_date "
-        "FROM account_master ORDER BY account_id"));
+    QSqlQuery q = runSql(db,
+                         QStringLiteral(
+                             "SELECT account_id, account_name, account_type, open_amount, particulars, version_date "
+                             "FROM account_master ORDER BY account_id"));
     QStringList out;
     while (q.next())
-        out << QStringLiteral("%1|%2|%3|%4|%5|%6").arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                                                      q.value(3).toString(), q.value(4).toString(), q.value(5).toString());
+        out << QStringLiteral("%1|%2|%3|%4|%5|%6")
+                   .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                        q.value(4).toString(), q.value(5).toString());
     return out;
 }
 
@@ -120,13 +122,16 @@ TEST_F(AccountBook, NameChecksRefuseAndLeaveTheBookAsItWas)
         QString text;
     };
     const QList<Case> cases = {
-        {{{0, QStringLiteral("   ")}}, AccountSaveResult::Outcome::EmptyName,
+        {{{0, QStringLiteral("   ")}},
+         AccountSaveResult::Outcome::EmptyName,
          QStringLiteral("Invalid data :\r\n\r\nYou havn't entered any Account name.")},
         {{{0, QStringLiteral("0")}}, AccountSaveResult::Outcome::EmptyName, {}},
-        {{{0, QStringLiteral("rent")}}, AccountSaveResult::Outcome::ExistingName,
+        {{{0, QStringLiteral("rent")}},
+         AccountSaveResult::Outcome::ExistingName,
          QStringLiteral("Invalid data\r\n\r\nYou are entering account with existing name.")},
         {{{42, QStringLiteral("Rent")}}, AccountSaveResult::Outcome::ExistingName, {}},
-        {{{0, QStringLiteral("Travel")}, {0, QStringLiteral("Travel")}}, AccountSaveResult::Outcome::RepeatingName,
+        {{{0, QStringLiteral("Travel")}, {0, QStringLiteral("Travel")}},
+         AccountSaveResult::Outcome::RepeatingName,
          QStringLiteral("Invalid data\r\n\r\nYou are entering account with repeating name.")},
     };
     for (const Case &c : cases) {
@@ -194,8 +199,9 @@ TEST_F(AccountBook, FailureBetweenDeleteAndInsertKeepsEveryAccount)
 {
     t.addAccount(41, QStringLiteral("Rent"), 2, Money::fromCents(100));
     const QStringList before = accountsInBook(db());
-    runSql(db(), QStringLiteral("CREATE TRIGGER fail_insert BEFORE INSERT ON account_master "
-                                "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END"));
+    runSql(db(),
+           QStringLiteral("CREATE TRIGGER fail_insert BEFORE INSERT ON account_master "
+                          "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END"));
     RowArray rows = makeAccountRows();
     addRow(rows, 41, QStringLiteral("Rent renamed"));
     addRow(rows, 0, QStringLiteral("New"));
@@ -241,7 +247,6 @@ TEST_F(AccountBook, RefusalsNameTheRowAtFault)
     EXPECT_EQ(repeated.refusedRow, 3); // the later of the two
     rows.setText(3, AccountCol::Name, QStringLiteral(" "));
     EXPECT_EQ(saveAccounts(book(), rows, Today).refusedRow, 3); // empty name
-
 }
 
 TEST_F(AccountBook, AnAccountInUseIsNotDeletedAndDeletedIdsAreNeverGivenAgain)
@@ -252,7 +257,8 @@ TEST_F(AccountBook, AnAccountInUseIsNotDeletedAndDeletedIdsAreNeverGivenAgain)
     t.addTransaction(1, Today, 42, 41, Money::fromCents(100));
     t.addTransaction(2, Today, 41, 42, Money::fromCents(200));
     runSql(db(), QStringLiteral("INSERT INTO Party_master VALUES (41, 'Wages Ltd')"));
-    t.addTransaction(3, Today, 42, 41, Money::fromCents(300), {}, QStringLiteral("A"), QStringLiteral("P")); // a party 41
+    t.addTransaction(3, Today, 42, 41, Money::fromCents(300), {}, QStringLiteral("A"),
+                     QStringLiteral("P")); // a party 41
     const QStringList before = accountsInBook(db());
     RowArray rows = makeAccountRows();
     addRow(rows, 0, QStringLiteral("Travel"));

@@ -124,8 +124,9 @@ TEST(Book, NewerFormatIsRefusedUnchangedAndOlderBooksOpen)
     Book book;
     OpenResult r = book.open(t.path());
     EXPECT_EQ(r.code, OpenResult::OtherFailure);
-    EXPECT_EQ(r.description, QStringLiteral("This book was written by a newer Brindlecot (format 99); "
-                                            "this program reads up to format 2."));
+    EXPECT_EQ(r.description,
+              QStringLiteral("This book was written by a newer Brindlecot (format 99); "
+                             "this program reads up to format 2."));
     EXPECT_FALSE(book.isOpen());
     EXPECT_EQ(fileBytes(t.path()), before);
 
@@ -214,8 +215,9 @@ TEST(SystemSettings, FailedSaveKeepsTheOldRows)
 {
     TestBook t;
     // A trigger makes the fourth insert fail part-way through the save.
-    runSql(t.db(), QStringLiteral("CREATE TRIGGER fail_fyen BEFORE INSERT ON system_settings "
-                                  "WHEN NEW.sys_code = 'FYEN' BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    runSql(t.db(),
+           QStringLiteral("CREATE TRIGGER fail_fyen BEFORE INSERT ON system_settings "
+                          "WHEN NEW.sys_code = 'FYEN' BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
     SystemSettingsInput in;
     in.userName = QStringLiteral("new");
     in.finYearStart = in.finYearEnd = QDate(2024, 1, 1);

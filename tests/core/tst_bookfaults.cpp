@@ -4,9 +4,9 @@
 #include "accounts.h"
 #include "bookdigest.h"
 #include "bookfaults.h"
+#include "dates.h"
 #include "ledger.h"
 #include "sql.h"
-#include "dates.h"
 #include "systemsettings.h"
 #include "testbook.h"
 #include "transactions.h"
@@ -120,8 +120,9 @@ TEST(BookFaults, ReadOnlyBookShowsEverythingAndRefusesEverySaveClearly)
         // Lists and reports fill their work tables in temporary copies.
         EXPECT_EQ(findAccounts(book, QString(), QString(), QString()).rows.rowCount(), 7);
         EXPECT_EQ(findTransactions(book, TranSearch{}).rows.rowCount(), 1);
-        const LedgerResult ledger = computeLedger(book, {qint64(10), QDate(2025, 1, 1), QDate(2025, 12, 31),
-                                                              QDate(2025, 1, 1)});
+        const LedgerResult ledger = computeLedger(book,
+                                                  {qint64(10), QDate(2025, 1, 1), QDate(2025, 12, 31),
+                                                   QDate(2025, 1, 1)});
         EXPECT_EQ(ledger.closingBalance.cents(), 12500);
         expectEverySaveRefused(book, t.path(), DbFault::ReadOnly, QStringLiteral("The book is read-only"));
         EXPECT_EQ(findAccounts(book, QString(), QString(), QString()).rows.rowCount(), 7);
@@ -187,8 +188,7 @@ TEST(BookFaults, BookOnAFullDiskRefusesSavesAndStaysAsItWas)
         GTEST_SKIP() << "mounting a small file system is not permitted here";
     Book book;
     ASSERT_TRUE(book.open(disk->bookPath()).ok());
-    expectEverySaveRefused(book, disk->bookPath(), DbFault::DiskFull,
-                           QStringLiteral("disk holding the book is full"));
+    expectEverySaveRefused(book, disk->bookPath(), DbFault::DiskFull, QStringLiteral("disk holding the book is full"));
     EXPECT_EQ(findAccounts(book, QString(), QString(), QString()).rows.rowCount(), 7);
 }
 
@@ -213,8 +213,9 @@ TEST(BookFaults, BookLeftHalfSavedByACrashIsPutBackAndOpens)
         runSql(db, QStringLiteral("BEGIN"));
         runSql(db, QStringLiteral("DELETE FROM transaction_master"));
         runSql(db, QStringLiteral("CREATE TABLE filler (x)"));
-        runSql(db, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
-                                  "INSERT INTO filler SELECT randomblob(2000) FROM n"));
+        runSql(db,
+               QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
+                              "INSERT INTO filler SELECT randomblob(2000) FROM n"));
         ASSERT_TRUE(QFile::copy(t.path(), copy));
         ASSERT_TRUE(QFile::copy(t.path() + QStringLiteral("-journal"), copy + QStringLiteral("-journal")));
         runSql(db, QStringLiteral("ROLLBACK"));

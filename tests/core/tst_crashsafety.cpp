@@ -20,10 +20,10 @@ namespace {
 
 struct Outcome {
     int kills = 0;
-    int before = 0;       // the book held the state before the interrupted save
-    int after = 0;        // ... or the state after it
-    int hotJournals = 0;  // the kill left a journal that opening rolled back
-    int savesDone = 0;    // saves the children completed in all
+    int before = 0; // the book held the state before the interrupted save
+    int after = 0; // ... or the state after it
+    int hotJournals = 0; // the kill left a journal that opening rolled back
+    int savesDone = 0; // saves the children completed in all
 };
 
 // The last two complete states the child announced: the one the book held
@@ -55,8 +55,7 @@ void killRounds(const QString &kind, int rounds, quint32 seed, Outcome &outcome)
     QRandomGenerator random(seed);
     for (int round = 0; round < rounds; ++round) {
         QProcess child;
-        child.start(QStringLiteral(BRINDLECOT_CRASHCHILD),
-                    {book.path(), side, kind, QString::number(round)});
+        child.start(QStringLiteral(BRINDLECOT_CRASHCHILD), {book.path(), side, kind, QString::number(round)});
         ASSERT_TRUE(child.waitForStarted(10000));
         ASSERT_TRUE(child.waitForReadyRead(20000)) << child.readAllStandardError().toStdString();
         ASSERT_EQ(child.readLine().trimmed(), QByteArray("ready"));
@@ -96,8 +95,7 @@ void killRounds(const QString &kind, int rounds, quint32 seed, Outcome &outcome)
 
 TEST(CrashSafety, KilledSavesLeaveEachTableBeforeOrAfterNeverAMix)
 {
-    const QStringList kinds = {QStringLiteral("accounts"), QStringLiteral("transactions"),
-                               QStringLiteral("settings")};
+    const QStringList kinds = {QStringLiteral("accounts"), QStringLiteral("transactions"), QStringLiteral("settings")};
     Outcome total;
     for (int k = 0; k < kinds.size(); ++k) {
         Outcome outcome;

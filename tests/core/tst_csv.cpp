@@ -33,10 +33,9 @@ TEST(Csv, ReadsQuotesDoubledQuotesAndBreaksInsideFieldsWithAnyLineEnd)
                                     "last,\"lf\nonly\"\r"
                                     "x,");
     ASSERT_TRUE(r.ok()) << r.error.toStdString();
-    EXPECT_EQ(fields(r), (QList<QStringList>{{"a", "b,c", "say \"hi\""},
-                                             {"two\r\nlines", "", ""},
-                                             {"last", "lf\nonly"},
-                                             {"x", ""}}));
+    EXPECT_EQ(
+        fields(r),
+        (QList<QStringList>{{"a", "b,c", "say \"hi\""}, {"two\r\nlines", "", ""}, {"last", "lf\nonly"}, {"x", ""}}));
     // Each record names the line it starts on, counting the breaks inside
     // quoted fields and the blank line.
     EXPECT_EQ(lines(r), (QList<int>{1, 2, 5, 7}));
@@ -63,15 +62,15 @@ TEST(Csv, RefusesMalformedTextNamingTheLine)
     refused("a\nab\"c\n", 2, "quote inside");
     refused("a\n\"b\"c,d\n", 2, "after the closing quote");
     refused("a\nb\nc\xFF\n", 3, "not UTF-8");
-    refused("\xC0\xAF", 1, "not UTF-8");         // overlong "/"
-    refused("\xED\xA0\x80", 1, "not UTF-8");     // a surrogate
-    refused("ok\n\xE2\x82", 2, "not UTF-8");     // cut short
+    refused("\xC0\xAF", 1, "not UTF-8"); // overlong "/"
+    refused("\xED\xA0\x80", 1, "not UTF-8"); // a surrogate
+    refused("ok\n\xE2\x82", 2, "not UTF-8"); // cut short
 }
 
 TEST(Csv, WritesWhatItReadsBack)
 {
-    const QStringList values{"plain", "", "comma,inside", "quote \"q\"", "two\nlines", " padded ", "50% o'k_",
-                             QStringLiteral("Łódź")};
+    const QStringList values{"plain",      "",         "comma,inside", "quote \"q\"",
+                             "two\nlines", " padded ", "50% o'k_",     QStringLiteral("Łódź")};
     const QString line = csvLine(values);
     EXPECT_TRUE(line.endsWith(QStringLiteral("\r\n")));
     EXPECT_EQ(csvField(QStringLiteral("plain")), QStringLiteral("plain"));
@@ -83,10 +82,19 @@ TEST(Csv, WritesWhatItReadsBack)
 
 TEST(Csv, FormulaCellsGetOneApostropheThatImportDrops)
 {
-    const QList<QPair<QString, QString>> cases{
-        {"=SUM(A1:A9)", "'=SUM(A1:A9)"}, {"+1", "'+1"}, {"-12.50", "'-12.50"}, {"@cmd", "'@cmd"},
-        {"\tx", "'\tx"}, {"\rx", "'\rx"}, {"'=x", "''=x"}, {"''-", "'''-"},
-        {"plain", "plain"}, {"a=b", "a=b"}, {"'quoted", "'quoted"}, {"'", "'"}, {"", ""}};
+    const QList<QPair<QString, QString>> cases{{"=SUM(A1:A9)", "'=SUM(A1:A9)"},
+                                               {"+1", "'+1"},
+                                               {"-12.50", "'-12.50"},
+                                               {"@cmd", "'@cmd"},
+                                               {"\tx", "'\tx"},
+                                               {"\rx", "'\rx"},
+                                               {"'=x", "''=x"},
+                                               {"''-", "'''-"},
+                                               {"plain", "plain"},
+                                               {"a=b", "a=b"},
+                                               {"'quoted", "'quoted"},
+                                               {"'", "'"},
+                                               {"", ""}};
     for (const auto &[text, cell] : cases) {
         EXPECT_EQ(protectedCell(text), cell) << text.toStdString();
         EXPECT_EQ(unprotectedCell(cell), text) << cell.toStdString();

@@ -82,10 +82,11 @@ TEST(ForeignRows, EveryReportNamesTheTableTheRowAndTheFault)
 
     // A listed movement of Bank whose other side is no account.
     runSql(t.writer(), QStringLiteral("UPDATE transaction_master SET from_acc = 98 WHERE tran_id = 1"));
-    EXPECT_EQ(refusal(ledger), QStringLiteral("The book holds a row that was not written by this program, so the "
-                                              "figures would be wrong: table transaction_master, row tran_id 1: the "
-                                              "From side 98 is no account of the book. Correct or delete the row "
-                                              "with the tool that wrote it."));
+    EXPECT_EQ(refusal(ledger),
+              QStringLiteral("The book holds a row that was not written by this program, so the "
+                             "figures would be wrong: table transaction_master, row tran_id 1: the "
+                             "From side 98 is no account of the book. Correct or delete the row "
+                             "with the tool that wrote it."));
     runSql(t.writer(), QStringLiteral("UPDATE transaction_master SET from_acc = 11 WHERE tran_id = 1"));
 
     // An opening amount written as text, after a clean check that the book's

@@ -7,8 +7,8 @@
 
 #include <QLocale>
 #include <QSqlQuery>
-#include <gtest/gtest.h>
 #include <ctime>
+#include <gtest/gtest.h>
 #include <random>
 
 using namespace bc;
@@ -16,7 +16,10 @@ using bc::test::TestBook;
 
 namespace {
 
-Money cents(qint64 c) { return Money::fromCents(c); }
+Money cents(qint64 c)
+{
+    return Money::fromCents(c);
+}
 
 // Bank (10) opens at 100.00; Salary (11), Rent (12) and Shop (13) open at 0;
 // Loan (14) opens at -250.00. The financial year starts on 1 January 2024.
@@ -43,7 +46,8 @@ struct LedgerBook : ::testing::Test {
     {
         QStringList out;
         for (const LedgerMovement &m : l.movements)
-            out << QStringList{isoDate(m.date), ledgerParticulars(m), m.amount.toPlain(), m.balance.toPlain()}.join(u'|');
+            out << QStringList{isoDate(m.date), ledgerParticulars(m), m.amount.toPlain(), m.balance.toPlain()}.join(
+                u'|');
         return out;
     }
 };
@@ -73,24 +77,25 @@ TEST_F(LedgerBook, NegativeOpeningWithoutMovementsIsADebitInBothBoxes)
 TEST_F(LedgerBook, OpeningCarriesThePeriodBeforeFromAndRowsRunTheBalance)
 {
     t.addTransaction(1, QDate(2023, 12, 31), 11, 10, cents(99900), QStringLiteral("last year")); // before the year
-    t.addTransaction(2, fyStart, 11, 10, cents(5000), QStringLiteral("pay"));                      // on the year start
-    t.addTransaction(3, QDate(2024, 1, 31), 10, 12, cents(2500), QStringLiteral("rent"));          // day before From
+    t.addTransaction(2, fyStart, 11, 10, cents(5000), QStringLiteral("pay")); // on the year start
+    t.addTransaction(3, QDate(2024, 1, 31), 10, 12, cents(2500), QStringLiteral("rent")); // day before From
     // From 1 February: opening 100.00 + 50.00 - 25.00 = 125.00.
-    t.addTransaction(4, QDate(2024, 2, 1), 10, 13, cents(12500), QStringLiteral("groceries"));     // on From
-    t.addTransaction(5, QDate(2024, 2, 1), 13, 10, Money(), QStringLiteral("voucher"));           // a movement of 0
-    t.addTransaction(6, QDate(2024, 2, 29), 11, 10, cents(4000), QStringLiteral("bonus"));         // on To
+    t.addTransaction(4, QDate(2024, 2, 1), 10, 13, cents(12500), QStringLiteral("groceries")); // on From
+    t.addTransaction(5, QDate(2024, 2, 1), 13, 10, Money(), QStringLiteral("voucher")); // a movement of 0
+    t.addTransaction(6, QDate(2024, 2, 29), 11, 10, cents(4000), QStringLiteral("bonus")); // on To
     t.addTransaction(7, QDate(2024, 2, 29), 10, 12, cents(4000), QStringLiteral("rent"));
-    t.addTransaction(8, QDate(2024, 3, 1), 11, 10, cents(777), QStringLiteral("after"));           // after To
+    t.addTransaction(8, QDate(2024, 3, 1), 11, 10, cents(777), QStringLiteral("after")); // after To
 
     const LedgerResult l = find(10, QDate(2024, 2, 1), QDate(2024, 2, 29));
     EXPECT_EQ(l.openingBalance, cents(12500));
     // The movements of a day list in the order they were entered.
-    EXPECT_EQ(movementLines(l), (QStringList{
-        "2024-02-01|To Shop [groceries]|-125.00|0.00",
-        "2024-02-01|By Shop [voucher]|0.00|0.00",
-        "2024-02-29|By Salary [bonus]|40.00|40.00",
-        "2024-02-29|To Rent [rent]|-40.00|0.00",
-    }));
+    EXPECT_EQ(movementLines(l),
+              (QStringList{
+                  "2024-02-01|To Shop [groceries]|-125.00|0.00",
+                  "2024-02-01|By Shop [voucher]|0.00|0.00",
+                  "2024-02-29|By Salary [bonus]|40.00|40.00",
+                  "2024-02-29|To Rent [rent]|-40.00|0.00",
+              }));
     EXPECT_EQ(l.closingBalance, Money());
 
     ASSERT_EQ(l.movements.size(), 4u);
@@ -125,8 +130,9 @@ TEST_F(LedgerBook, ToBeforeFromListsNothingAndClosesAtTheOpening)
 
 TEST_F(LedgerBook, CounterAccountNameAndParticularsAreBothKept)
 {
-    runSql(t.db(), QStringLiteral(
-        "INSERT INTO transaction_master VALUES (2, '2024-01-03', 11, 'A', 10, 'A', 200, NULL, NULL)"));
+    runSql(t.db(),
+           QStringLiteral(
+               "INSERT INTO transaction_master VALUES (2, '2024-01-03', 11, 'A', 10, 'A', 200, NULL, NULL)"));
     runSql(t.db(), QStringLiteral("INSERT INTO Party_master VALUES (1, 'Landlord')"));
     t.addTransaction(3, QDate(2024, 1, 4), 10, 1, cents(50), QStringLiteral("it's paid"), QStringLiteral("A"),
                      QStringLiteral("P"));
@@ -157,8 +163,9 @@ TEST_F(LedgerBook, FailingStatementThrowsAndKeepsThePreviousRun)
 {
     t.addTransaction(1, QDate(2024, 1, 5), 11, 10, cents(5000));
     find(10, fyStart, QDate(2024, 1, 31));
-    runSql(t.db(), QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE ON temp.tmp_Acc_Ldgr "
-                                  "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    runSql(t.db(),
+           QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE ON temp.tmp_Acc_Ldgr "
+                          "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
     EXPECT_THROW(find(11, fyStart, QDate(2024, 1, 31)), DbError);
     QSqlQuery q = runSql(t.db(), QStringLiteral("SELECT amount FROM tmp_Acc_Ldgr"));
     ASSERT_TRUE(q.next());
@@ -168,8 +175,8 @@ TEST_F(LedgerBook, FailingStatementThrowsAndKeepsThePreviousRun)
 
 TEST_F(LedgerBook, WithoutAYearStartTheOpeningCountsEveryEarlierMovementInAnyLocaleAndZone)
 {
-    t.addTransaction(1, QDate(2023, 6, 1), 11, 10, cents(5000));  // in, before any year start
-    t.addTransaction(2, QDate(2024, 2, 1), 10, 12, cents(3000));  // out
+    t.addTransaction(1, QDate(2023, 6, 1), 11, 10, cents(5000)); // in, before any year start
+    t.addTransaction(2, QDate(2024, 2, 1), 10, 12, cents(3000)); // out
     t.addTransaction(3, QDate(2024, 3, 10), 11, 10, cents(700)); // in, within the range
     const QDate from(2024, 3, 1), to(2024, 3, 31);
     const QLocale locale;
@@ -218,9 +225,9 @@ TEST_F(LedgerBook, WithoutAYearStartTheOpeningCountsEveryEarlierMovementInAnyLoc
 TEST_F(LedgerBook, MovementsOfOneDayListInTheOrderTheyWereEntered)
 {
     const QDate day(2024, 3, 5);
-    t.addTransaction(1, day, 11, 10, cents(5000));  // in
+    t.addTransaction(1, day, 11, 10, cents(5000)); // in
     t.addTransaction(2, day, 10, 12, cents(12000)); // out
-    t.addTransaction(3, day, 11, 10, cents(1000));  // in
+    t.addTransaction(3, day, 11, 10, cents(1000)); // in
     t.addTransaction(4, day.addDays(-1), 10, 13, cents(100));
     const LedgerResult l = find(10, day.addDays(-1), day);
     ASSERT_EQ(l.movements.size(), 4u);
@@ -241,7 +248,8 @@ TEST_F(LedgerBook, RandomBookMatchesAPlainSum)
     for (int id = 1; id <= 400; ++id) {
         const QDate date = fyStart.addDays(day(random));
         if (id % 37 == 0)
-            runSql(t.db(), QStringLiteral("INSERT INTO transaction_master VALUES (?, ?, ?, 'A', ?, 'A', NULL, '', NULL)"),
+            runSql(t.db(),
+                   QStringLiteral("INSERT INTO transaction_master VALUES (?, ?, ?, 'A', ?, 'A', NULL, '', NULL)"),
                    {id, isoDate(date), account(random), account(random)});
         else
             t.addTransaction(id, date, account(random), account(random), cents(amount(random)));
@@ -251,7 +259,8 @@ TEST_F(LedgerBook, RandomBookMatchesAPlainSum)
     const QDate from(2024, 4, 1), to(2024, 9, 30);
     for (qint64 acc = 10; acc <= 14; ++acc) {
         // The plain sums: every transaction read once, its sign per side.
-        QSqlQuery all = runSql(t.db(), QStringLiteral("SELECT tran_date, from_acc, to_acc, amount FROM transaction_master"));
+        QSqlQuery all = runSql(t.db(),
+                               QStringLiteral("SELECT tran_date, from_acc, to_acc, amount FROM transaction_master"));
         qint64 opening = acc == 10 ? 10000 : acc == 14 ? -25000 : 0;
         qint64 movement = 0;
         int count = 0;

@@ -11,13 +11,22 @@ using namespace bc;
 using bc::test::TestBook;
 
 namespace bc {
-void PrintTo(const AxisScale &s, std::ostream *out) { *out << s.minimum << " to " << s.maximum; }
+void PrintTo(const AxisScale &s, std::ostream *out)
+{
+    *out << s.minimum << " to " << s.maximum;
+}
 } // namespace bc
 
 namespace {
 
-Money cents(qint64 c) { return Money::fromCents(c); }
-Money units(qint64 u) { return Money::fromCents(u * 100); }
+Money cents(qint64 c)
+{
+    return Money::fromCents(c);
+}
+Money units(qint64 u)
+{
+    return Money::fromCents(u * 100);
+}
 
 // Bank (10) opens at 100.00 with a financial year from 1 January 2024.
 struct LedgerChartBook : ::testing::Test {
@@ -68,9 +77,9 @@ TEST(ChartScale, RoundHalfEvenIsExact)
 
 TEST(ChartScale, TensAroundTheLowestAndHighestBalance)
 {
-    EXPECT_EQ(tensScale(units(15), units(25)), (AxisScale{0, 40}));      // N(0.5) = 0, N(3.5) = 4
-    EXPECT_EQ(tensScale(units(-15), units(-5)), (AxisScale{-20, 0}));    // N(-2.5) = -2, N(0.5) = 0
-    EXPECT_EQ(tensScale(cents(1234), cents(98765)), (AxisScale{0, 1000}));      // N(0.234), N(99.765)
+    EXPECT_EQ(tensScale(units(15), units(25)), (AxisScale{0, 40})); // N(0.5) = 0, N(3.5) = 4
+    EXPECT_EQ(tensScale(units(-15), units(-5)), (AxisScale{-20, 0})); // N(-2.5) = -2, N(0.5) = 0
+    EXPECT_EQ(tensScale(cents(1234), cents(98765)), (AxisScale{0, 1000})); // N(0.234), N(99.765)
     EXPECT_EQ(tensScale(units(100), units(100)), (AxisScale{90, 110})); // N(9) and N(11)
 }
 

@@ -31,11 +31,16 @@ QStringList figures(const Book &book)
     QStringList out;
     SummaryInput summaryInput;
     for (qint64 id = 1; id <= 12; ++id) {
-        const LedgerResult ledger =
-            computeLedger(book, {id, from, to, fyStart});
-        out << QStringLiteral("ledger %1: %2 %3").arg(id).arg(ledger.openingBalance.cents()).arg(ledger.closingBalance.cents());
+        const LedgerResult ledger = computeLedger(book, {id, from, to, fyStart});
+        out << QStringLiteral("ledger %1: %2 %3")
+                   .arg(id)
+                   .arg(ledger.openingBalance.cents())
+                   .arg(ledger.closingBalance.cents());
         for (const LedgerMovement &m : ledger.movements)
-            out << QStringLiteral("%1|%2|%3|%4").arg(isoDate(m.date), m.particulars).arg(m.amount.cents()).arg(m.balance.cents());
+            out << QStringLiteral("%1|%2|%3|%4")
+                       .arg(isoDate(m.date), m.particulars)
+                       .arg(m.amount.cents())
+                       .arg(m.balance.cents());
         summaryInput.accounts.push_back({id, u'A', QString::number(id)});
     }
     summaryInput.fromDate = from;
@@ -43,7 +48,11 @@ QStringList figures(const Book &book)
     summaryInput.finYearStart = fyStart;
     const SummaryResult summary = computeSummary(book, summaryInput);
     for (const SummaryRow &row : summary.listed)
-        out << QStringLiteral("summary %1: %2 %3 %4").arg(row.accountId).arg(row.opening.cents()).arg(row.movement.cents()).arg(row.balance.cents());
+        out << QStringLiteral("summary %1: %2 %3 %4")
+                   .arg(row.accountId)
+                   .arg(row.opening.cents())
+                   .arg(row.movement.cents())
+                   .arg(row.balance.cents());
     out << QStringLiteral("totals %1 %2").arg(summary.totalOpening.cents()).arg(summary.totalBalance.cents());
     const TranFindResult found = findTransactions(book, TranSearch{});
     out << QStringLiteral("found %1 %2 %3").arg(found.rows.rowCount()).arg(found.total.cents()).arg(found.nullAmounts);
@@ -112,8 +121,9 @@ TEST(Migrations, AFormatOneBookShowsTheSameFiguresBeforeAndAfterItsMigration)
     QSqlQuery q = runSql(connectionOf(book), QStringLiteral("PRAGMA foreign_keys"));
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toInt(), 1);
-    q = runSql(connectionOf(book), QStringLiteral("SELECT count(*) FROM main.sqlite_master WHERE name LIKE 'tmp%' "
-                                         "OR name LIKE 'v1_%' OR name = 'Account_Status'"));
+    q = runSql(connectionOf(book),
+               QStringLiteral("SELECT count(*) FROM main.sqlite_master WHERE name LIKE 'tmp%' "
+                              "OR name LIKE 'v1_%' OR name = 'Account_Status'"));
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toInt(), 0); // work tables and old tables are gone from the file
     q.finish();
@@ -139,11 +149,13 @@ TEST(Migrations, RowsThatCannotBeCarriedRefuseTheMigrationAndLeaveTheBookUnchang
                                   "UPDATE transaction_master SET to_flag = 'X' WHERE tran_id = 3",
                                   "UPDATE transaction_master SET from_acc = 77 WHERE tran_id = 4"})
         runSql(t.writer(), QLatin1String(statement));
-    const QStringList faults = {
-        QStringLiteral("table transaction_master, row tran_id 1: the amount '12,50' is stored as text, not as whole cents"),
-        QStringLiteral("table transaction_master, row tran_id 2: the date '15/01/2024' is not a date of the form YYYY-MM-DD"),
-        QStringLiteral("table transaction_master, row tran_id 3: the To side's flag 'X' is neither A nor P"),
-        QStringLiteral("table transaction_master, row tran_id 4: the From side 77 is no account of the book")};
+    const QStringList faults =
+        {QStringLiteral(
+             "table transaction_master, row tran_id 1: the amount '12,50' is stored as text, not as whole cents"),
+         QStringLiteral(
+             "table transaction_master, row tran_id 2: the date '15/01/2024' is not a date of the form YYYY-MM-DD"),
+         QStringLiteral("table transaction_master, row tran_id 3: the To side's flag 'X' is neither A nor P"),
+         QStringLiteral("table transaction_master, row tran_id 4: the From side 77 is no account of the book")};
     EXPECT_EQ(bookProblems(t.book()), faults) << bookProblems(t.book()).join(u'\n').toStdString();
     t.book().close();
     // A backup name already taken is never written over.
@@ -156,7 +168,8 @@ TEST(Migrations, RowsThatCannotBeCarriedRefuseTheMigrationAndLeaveTheBookUnchang
     for (const QString &fault : faults)
         EXPECT_TRUE(r.description.contains(fault)) << r.description.toStdString();
     const QString copy = t.path() + QStringLiteral(".v1.2.bak");
-    EXPECT_TRUE(r.description.contains(QStringLiteral("The book is unchanged; a copy of it was kept as \"%1\".").arg(copy)))
+    EXPECT_TRUE(
+        r.description.contains(QStringLiteral("The book is unchanged; a copy of it was kept as \"%1\".").arg(copy)))
         << r.description.toStdString();
     EXPECT_FALSE(book.isOpen());
     EXPECT_EQ(fileBytes(t.path()), original);
@@ -196,8 +209,9 @@ TEST(Migrations, ReportsAreReadsThatNeedNoWriteLockAndWorkOnAReadOnlyBook)
         Book other;
         ASSERT_TRUE(other.open(t.path()).ok());
         runSql(connectionOf(other), QStringLiteral("BEGIN IMMEDIATE"));
-        runSql(connectionOf(other), QStringLiteral("INSERT INTO transaction_master VALUES (2, '2024-01-06', 4, 'A', 10, 'A', "
-                                          "999, NULL, NULL)"));
+        runSql(connectionOf(other),
+               QStringLiteral("INSERT INTO transaction_master VALUES (2, '2024-01-06', 4, 'A', 10, 'A', "
+                              "999, NULL, NULL)"));
         EXPECT_EQ(reports(book), expected);
         runSql(connectionOf(other), QStringLiteral("ROLLBACK"));
     }

@@ -47,8 +47,7 @@ TEST(Money, FormatsPlainAndStandard)
     EXPECT_EQ(Money::fromCents(25000000).toStandard(), QStringLiteral("250,000.00"));
     EXPECT_EQ(Money::fromCents(-123456789).toStandard(), QStringLiteral("-1,234,567.89"));
     EXPECT_EQ(Money::fromCents(99999).toStandard(), QStringLiteral("999.99"));
-    EXPECT_EQ(Money::fromCents(std::numeric_limits<qint64>::min()).toPlain(),
-              QStringLiteral("-92233720368547758.08"));
+    EXPECT_EQ(Money::fromCents(std::numeric_limits<qint64>::min()).toPlain(), QStringLiteral("-92233720368547758.08"));
 }
 
 TEST(Money, SumsExactlyAndSaturates)

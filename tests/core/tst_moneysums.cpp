@@ -6,22 +6,25 @@
 #include "ledger.h"
 #include "sql.h"
 #include "summary.h"
-#include "transactions.h"
 #include "testbook.h"
+#include "transactions.h"
 
 #include <QSqlDriver>
-#include <gtest/gtest.h>
-#include <sqlite3.h>
-#include <map>
 #include <algorithm>
+#include <gtest/gtest.h>
+#include <map>
 #include <random>
+#include <sqlite3.h>
 
 using namespace bc;
 using bc::test::TestBook;
 
 namespace {
 
-Money cents(qint64 c) { return Money::fromCents(c); }
+Money cents(qint64 c)
+{
+    return Money::fromCents(c);
+}
 
 struct Transaction {
     qint64 id, source, target, cents;
@@ -40,9 +43,8 @@ void insertTransactions(TestBook &t, const std::vector<Transaction> &transaction
     runSql(t.db(), QStringLiteral("PRAGMA cache_size = -400000"));
     TransactionGuard transaction(t.db());
     sqlite3_stmt *insert = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(connection,
-                                 "INSERT INTO transaction_master VALUES (?, ?, ?, 'A', ?, 'A', ?, ?, NULL)", -1,
-                                 &insert, nullptr),
+    ASSERT_EQ(sqlite3_prepare_v2(connection, "INSERT INTO transaction_master VALUES (?, ?, ?, 'A', ?, 'A', ?, ?, NULL)",
+                                 -1, &insert, nullptr),
               SQLITE_OK);
     for (const Transaction &tr : transactions) {
         const QByteArray date = isoDate(tr.date).toLatin1();
@@ -91,7 +93,8 @@ TEST(MoneySums, AMillionRandomAmountsSumExactlyInLedgerAndSummary)
     }
     // Numbered in date order, as a book fills up: the indexes then grow at
     // their ends and the insert stays quick.
-    std::stable_sort(rows.begin(), rows.end(), [](const Transaction &a, const Transaction &b) { return a.date < b.date; });
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const Transaction &a, const Transaction &b) { return a.date < b.date; });
     for (size_t i = 0; i < rows.size(); ++i)
         rows[i].id = qint64(i) + 1;
     insertTransactions(t, rows);
@@ -99,8 +102,7 @@ TEST(MoneySums, AMillionRandomAmountsSumExactlyInLedgerAndSummary)
         return;
     rows.clear();
 
-    const LedgerResult ledger =
-        computeLedger(t.book(), {qint64(4), from, to, fyStart});
+    const LedgerResult ledger = computeLedger(t.book(), {qint64(4), from, to, fyStart});
     EXPECT_EQ(ledger.openingBalance.cents(), openingCents[4]);
     EXPECT_EQ(ledger.closingBalance.cents(), openingCents[4] + movementCents[4]);
     ASSERT_FALSE(ledger.movements.empty());
@@ -175,7 +177,8 @@ TEST(MoneySums, LargestAndNegativeAmountsFormatAndSum)
     EXPECT_EQ(runningBalanceText(debit.movements[2].balance), QStringLiteral("3999999999999.96  (Debit)"));
 
     SummaryInput in;
-    in.accounts = {{10, u'A', QStringLiteral("Top")}, {11, u'A', QStringLiteral("Bottom")},
+    in.accounts = {{10, u'A', QStringLiteral("Top")},
+                   {11, u'A', QStringLiteral("Bottom")},
                    {12, u'A', QStringLiteral("Other")}};
     in.fromDate = day;
     in.toDate = day.addDays(9);
@@ -211,9 +214,13 @@ TEST(MoneySums, SumsPastTheRangeOfCentsAreRefusedNamingWhat)
         }
         return QStringLiteral("no refusal");
     };
-    EXPECT_EQ(refusal([&] { computeLedger(t.book(), {qint64(10), QDate(2024, 3, 1), QDate(2024, 3, 31), QDate()}); }),
+    EXPECT_EQ(refusal([&] {
+                  computeLedger(t.book(), {qint64(10), QDate(2024, 3, 1), QDate(2024, 3, 31), QDate()});
+              }),
               QStringLiteral("The amounts are too large to add up: the running balance of the ledger on 2024-03-03."));
-    EXPECT_EQ(refusal([&] { computeLedger(t.book(), {qint64(10), QDate(2024, 4, 1), QDate(2024, 4, 30), QDate()}); }),
+    EXPECT_EQ(refusal([&] {
+                  computeLedger(t.book(), {qint64(10), QDate(2024, 4, 1), QDate(2024, 4, 30), QDate()});
+              }),
               QStringLiteral("The amounts are too large to add up: the opening balance of the ledger."));
     SummaryInput in;
     in.accounts = {{10, u'A', QStringLiteral("Top")}};

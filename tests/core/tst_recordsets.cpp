@@ -11,8 +11,8 @@ namespace {
 // particulars, status.
 RowArray tranRows()
 {
-    return RowArray({CellType::Int, CellType::Text, CellType::Key, CellType::Key, CellType::Money, CellType::Text,
-                     CellType::Text});
+    return RowArray(
+        {CellType::Int, CellType::Text, CellType::Key, CellType::Key, CellType::Money, CellType::Text, CellType::Text});
 }
 
 void addTran(RowArray &rows, const QString &date, const QString &to, const QString &from, qint64 cents,
@@ -80,7 +80,8 @@ TEST(TransactionListRecords, NamesBothSidesIncludingPartiesAndUnknownKeysPrintEm
                                         {QStringLiteral("P7"), QStringLiteral("Harlow Traders")}};
     const AccountNameLookup lookup = [&](const AccountKey &key) { return names.value(key.toText()); };
     RowArray rows = tranRows();
-    addTran(rows, QStringLiteral("05/03/2006"), QStringLiteral("A1"), QStringLiteral("P7"), 12050, QStringLiteral(" rent "));
+    addTran(rows, QStringLiteral("05/03/2006"), QStringLiteral("A1"), QStringLiteral("P7"), 12050,
+            QStringLiteral(" rent "));
     addTran(rows, QStringLiteral("06/03/2006"), QStringLiteral("A99"), QStringLiteral("A2"), -300, QString());
     addTran(rows, QStringLiteral("07/03/2006"), QString(), QStringLiteral("P8"), 0, QStringLiteral("x"));
 
@@ -89,7 +90,7 @@ TEST(TransactionListRecords, NamesBothSidesIncludingPartiesAndUnknownKeysPrintEm
     EXPECT_EQ(set.integer(0, 0), 1);
     EXPECT_EQ(set.text(0, 1), QStringLiteral("05/03/2006"));
     EXPECT_EQ(set.text(0, 2), QStringLiteral("Harlow Traders")); // From: column 3
-    EXPECT_EQ(set.text(0, 3), QStringLiteral("CASH"));           // To: column 2
+    EXPECT_EQ(set.text(0, 3), QStringLiteral("CASH")); // To: column 2
     EXPECT_EQ(set.number(0, 4).cents(), 12050);
     EXPECT_EQ(set.text(0, 5), QStringLiteral("rent"));
     EXPECT_EQ(set.text(1, 2), QStringLiteral("SALES"));
@@ -102,8 +103,8 @@ TEST(TransactionListRecords, NamesBothSidesIncludingPartiesAndUnknownKeysPrintEm
 
 TEST(TransactionListRecords, FollowsTheGridOrderAfterASortAndPrintsTypedDatesInTheReportPattern)
 {
-    RowArray rows({CellType::Int, CellType::Date, CellType::Key, CellType::Key, CellType::Money, CellType::Text,
-                   CellType::Text});
+    RowArray rows(
+        {CellType::Int, CellType::Date, CellType::Key, CellType::Key, CellType::Money, CellType::Text, CellType::Text});
     const qint64 amounts[] = {300, 100, 200};
     for (int i = 0; i < 3; ++i) {
         const int r = rows.appendRow();
@@ -128,8 +129,8 @@ TEST(AccountLedgerRecords, SplitsMovementsIntoCreditAndDebitAndFillsTheParameter
     ledger.movements = {movement(QDate(2006, 3, 5), QStringLiteral("SALES [cash sale]"), 50000, 50000),
                         movement(QDate(2006, 3, 6), QStringLiteral("RENT [") + QString(80, u'r') + u']', -170050,
                                  -120050)};
-    LedgerReportHeader header{QStringLiteral("  CASH  "), QDate(2006, 3, 1), QDate(2006, 3, 31),
-                              Money(), Money::fromCents(-120050)};
+    LedgerReportHeader header{QStringLiteral("  CASH  "), QDate(2006, 3, 1), QDate(2006, 3, 31), Money(),
+                              Money::fromCents(-120050)};
 
     const RecordSet set = accountLedgerRecords(ledger, header, QStringLiteral("d/M/yyyy"));
     ASSERT_EQ(set.recordCount(), 2);
@@ -143,9 +144,9 @@ TEST(AccountLedgerRecords, SplitsMovementsIntoCreditAndDebitAndFillsTheParameter
     EXPECT_EQ(set.text(0, 2), QStringLiteral("By SALES [cash sale]"));
     EXPECT_EQ(set.text(1, 2).size(), 64);
     EXPECT_TRUE(set.text(1, 2).startsWith(QLatin1String("To RENT [")));
-    EXPECT_EQ(set.parameters(), (QStringList{QString(), QStringLiteral("CASH"), QStringLiteral("01/03/2006"),
-                                             QStringLiteral("31/03/2006"), QStringLiteral("0.00"),
-                                             QStringLiteral("1200.50 Dr")}));
+    EXPECT_EQ(set.parameters(),
+              (QStringList{QString(), QStringLiteral("CASH"), QStringLiteral("01/03/2006"),
+                           QStringLiteral("31/03/2006"), QStringLiteral("0.00"), QStringLiteral("1200.50 Dr")}));
 
     const RecordSet monthFirst = accountLedgerRecords(LedgerResult(), header, QStringLiteral("M/d/yyyy"));
     EXPECT_EQ(monthFirst.recordCount(), 0);

@@ -28,9 +28,9 @@ TEST(AmountKeyFilter, AcceptsDigitsSignAndOneDecimalPoint)
     EXPECT_EQ(AmountKeyFilter('a', QString(), true), 0);
     EXPECT_EQ(AmountKeyFilter('7', QString(), true), '7');
     EXPECT_EQ(AmountKeyFilter(' ', QString(), true), 0);
-    EXPECT_EQ(AmountKeyFilter(8, QStringLiteral("1.2"), true), 8);   // Backspace
+    EXPECT_EQ(AmountKeyFilter(8, QStringLiteral("1.2"), true), 8); // Backspace
     EXPECT_EQ(AmountKeyFilter(13, QStringLiteral("1.2"), true), 13); // Enter
-    EXPECT_EQ(AmountKeyFilter(0x20AC, QString(), true), 0);          // euro sign
+    EXPECT_EQ(AmountKeyFilter(0x20AC, QString(), true), 0); // euro sign
     EXPECT_EQ(AmountKeyFilter(-5, QString(), true), 0);
 }
 

@@ -104,8 +104,8 @@ TEST(RowArray, CellsConvertAndEmptyOnBadInput)
 
 TEST(RowArray, HoldsAMillionRowsCompactly)
 {
-    RowArray rows({CellType::Int, CellType::Date, CellType::Key, CellType::Key, CellType::Money,
-                   CellType::Text, CellType::Text});
+    RowArray rows(
+        {CellType::Int, CellType::Date, CellType::Key, CellType::Key, CellType::Money, CellType::Text, CellType::Text});
     rows.reserve(1000000);
     for (int i = 0; i < 1000000; ++i) {
         const int r = rows.appendRow();

@@ -12,7 +12,10 @@ using bc::rtfToHtml;
 
 namespace {
 
-QString html(const char *rtf) { return rtfToHtml(QByteArray(rtf)); }
+QString html(const char *rtf)
+{
+    return rtfToHtml(QByteArray(rtf));
+}
 
 // The text a reader sees: tags removed, paragraphs and line breaks as '\n'.
 QString plainText(const QString &fragment)
@@ -30,7 +33,10 @@ QString plainText(const QString &fragment)
     return t;
 }
 
-QString plain(const char *rtf) { return plainText(html(rtf)); }
+QString plain(const char *rtf)
+{
+    return plainText(html(rtf));
+}
 
 // The style of the innermost <span> around the first occurrence of text,
 // or "" when the text is not inside a styled span.
@@ -117,15 +123,14 @@ TEST(RtfReader, EscapesAndUnicode)
 
 TEST(RtfReader, SkipsDestinationsThatAreNotText)
 {
-    const char *doc =
-        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}"
-        "{\\colortbl;\\red255\\green0\\blue0;}{\\stylesheet{\\s1\\b Heading 1;}}"
-        "{\\info{\\title Secret title}{\\author Someone}}"
-        "{\\*\\generator Writer 1.0;}{\\*\\unknownthing hidden text}"
-        "{\\header header text}{\\footer footer text}"
-        "\\f0\\fs20\\viewkind4\\foo123 Visible{\\pict\\pngblip 89504e470d0a} after "
-        "{\\field{\\*\\fldinst HYPERLINK x}{\\fldrslt link}} "
-        "{\\b bin\\bin7 {}\\x\\b0 data} end\\par}";
+    const char *doc = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}"
+                      "{\\colortbl;\\red255\\green0\\blue0;}{\\stylesheet{\\s1\\b Heading 1;}}"
+                      "{\\info{\\title Secret title}{\\author Someone}}"
+                      "{\\*\\generator Writer 1.0;}{\\*\\unknownthing hidden text}"
+                      "{\\header header text}{\\footer footer text}"
+                      "\\f0\\fs20\\viewkind4\\foo123 Visible{\\pict\\pngblip 89504e470d0a} after "
+                      "{\\field{\\*\\fldinst HYPERLINK x}{\\fldrslt link}} "
+                      "{\\b bin\\bin7 {}\\x\\b0 data} end\\par}";
     const QString h = rtfToHtml(QByteArray(doc));
     EXPECT_EQ(plainText(h), "Visible after link bin data end\n");
     EXPECT_EQ(styleOf(h, "data"), "font-weight:bold;font-size:10pt;")
@@ -142,8 +147,8 @@ TEST(RtfReader, SurvivesMalformedInput)
     EXPECT_EQ(styleOf(html("{\\rtf1 {\\b x}}}} y"), " y"), "");
 
     // Escapes cut off at the end of the input.
-    for (const char *tail : {"\\", "\\'", "\\'4", "\\'zz", "\\u", "\\u-", "\\u65", "\\uc9999999999",
-                             "\\bin", "\\bin99999999", "\\fs-", "\\b-"}) {
+    for (const char *tail : {"\\", "\\'", "\\'4", "\\'zz", "\\u", "\\u-", "\\u65", "\\uc9999999999", "\\bin",
+                             "\\bin99999999", "\\fs-", "\\b-"}) {
         const QByteArray rtf = QByteArray("{\\rtf1 keep ") + tail;
         EXPECT_TRUE(plainText(rtfToHtml(rtf)).startsWith(QLatin1String("keep"))) << tail;
     }
@@ -202,10 +207,9 @@ TEST(RtfReader, ShippedReadmeShowsItsHeadings)
     const QString h = rtfToHtml(rtf);
     expectWellFormed(h);
     const QString text = plainText(h);
-    for (const char *heading : {"Getting started", "Accounts Set Up", "Transactions",
-                                "Configurations", "Account Summary", "Account Ledger",
-                                "Charts", "Printed reports", "Dates", "Amounts",
-                                "brindlecot-cli", "Backups"})
+    for (const char *heading :
+         {"Getting started", "Accounts Set Up", "Transactions", "Configurations", "Account Summary", "Account Ledger",
+          "Charts", "Printed reports", "Dates", "Amounts", "brindlecot-cli", "Backups"})
         EXPECT_TRUE(text.contains(QLatin1String(heading))) << heading;
     // Nothing of the tables or of the markup leaks into the text.
     EXPECT_FALSE(text.contains(QLatin1Char('\\')));

@@ -32,7 +32,9 @@ struct SavedQueryBook : ::testing::Test {
         t.addTransaction(3, QDate(2024, 1, 5), 10, 1, Money::fromCents(1050), QStringLiteral("Deposit_fee"),
                          QStringLiteral("A"), QStringLiteral("P"));
         t.addTransaction(4, QDate(2024, 1, 9), 10, 10, Money::fromCents(500), QStringLiteral("Transfer"));
-        runSql(t.db(), QStringLiteral("INSERT INTO transaction_master VALUES (5, '2024-01-09', 11, 'A', 10, 'A', NULL, 'refund', NULL)"));
+        runSql(t.db(),
+               QStringLiteral(
+                   "INSERT INTO transaction_master VALUES (5, '2024-01-09', 11, 'A', 10, 'A', NULL, 'refund', NULL)"));
     }
 
     QList<qint64> search(const QVariantList &args)
@@ -58,7 +60,8 @@ TEST_F(SavedQueryBook, TranSearchWithEveryCriterionOffReturnsAllInDateOrder)
     EXPECT_EQ(search(allOff()), (QList<qint64>{1, 2, 3, 4, 5}));
     QSqlQuery q = runSavedQuery(t.db(), QStringLiteral("sp_tran_search_1"), allOff());
     ASSERT_TRUE(q.next());
-    for (const char *field : {"tran_ID", "tran_date", "from_flag", "from_acc", "to_flag", "to_acc", "amount", "particulars"})
+    for (const char *field :
+         {"tran_ID", "tran_date", "from_flag", "from_acc", "to_flag", "to_acc", "amount", "particulars"})
         EXPECT_GE(q.record().indexOf(QLatin1String(field)), 0) << field;
     EXPECT_EQ(q.value(QStringLiteral("tran_date")).toString(), QStringLiteral("2024-01-01"));
 }
@@ -108,32 +111,37 @@ TEST_F(SavedQueryBook, TranSearchReadsDatesInTheLocaleShortForm)
 
 TEST_F(SavedQueryBook, LedgerRunsAppendEachMovementOnceWithItsSign)
 {
-    const QVariantList args{shortDateText(QDate(2024, 1, 1)), shortDateText(QDate(2024, 1, 31)), 10, QStringLiteral("A")};
+    const QVariantList args{shortDateText(QDate(2024, 1, 1)), shortDateText(QDate(2024, 1, 31)), 10,
+                            QStringLiteral("A")};
     runSavedQuery(t.db(), QStringLiteral("sp_tran_search1"), args);
     runSavedQuery(t.db(), QStringLiteral("sp_tran_search2"), args);
     runSavedQuery(t.db(), QStringLiteral("sp_Set_AccName2"), {});
-    QSqlQuery q = runSql(t.db(), QStringLiteral(
-        "SELECT tran_date, amount, Tran_flag, acc_name, particulars FROM tmp_Acc_Ldgr ORDER BY tran_date, amount"));
+    QSqlQuery q = runSql(
+        t.db(),
+        QStringLiteral(
+            "SELECT tran_date, amount, Tran_flag, acc_name, particulars FROM tmp_Acc_Ldgr ORDER BY tran_date, amount"));
     QStringList rows;
     qint64 sum = 0;
     while (q.next()) {
-        rows << QStringLiteral("%1 %2 %3 %4").arg(q.value(0).toString(), q.value(1).toString(),
-                                                  q.value(2).toString(), q.value(3).toString());
+        rows << QStringLiteral("%1 %2 %3 %4")
+                    .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString());
         sum += q.value(1).toLongLong();
     }
-    EXPECT_EQ(rows, (QStringList{
-        "2024-01-01 250000 T Salary",
-        "2024-01-05 -80000 T Rent",
-        "2024-01-05 -1050 T Landlord Ltd",
-        "2024-01-09 -500 T Bank",
-        "2024-01-09 0 T Rent",  // Null amount counts as 0
-        "2024-01-09 500 T Bank",
-    }));
+    EXPECT_EQ(rows,
+              (QStringList{
+                  "2024-01-01 250000 T Salary",
+                  "2024-01-05 -80000 T Rent",
+                  "2024-01-05 -1050 T Landlord Ltd",
+                  "2024-01-09 -500 T Bank",
+                  "2024-01-09 0 T Rent", // Null amount counts as 0
+                  "2024-01-09 500 T Bank",
+              }));
     EXPECT_EQ(sum, 250000 - 80000 - 1050);
 
     // A range that ends before it starts adds nothing.
     runSql(t.db(), QStringLiteral("DELETE FROM tmp_Acc_Ldgr"));
-    const QVariantList empty{shortDateText(QDate(2024, 1, 1)), shortDateText(QDate(2023, 12, 31)), 10, QStringLiteral("A")};
+    const QVariantList empty{shortDateText(QDate(2024, 1, 1)), shortDateText(QDate(2023, 12, 31)), 10,
+                             QStringLiteral("A")};
     runSavedQuery(t.db(), QStringLiteral("sp_tran_search1"), empty);
     runSavedQuery(t.db(), QStringLiteral("sp_tran_search2"), empty);
     EXPECT_EQ(t.count(QStringLiteral("tmp_Acc_Ldgr")), 0);
@@ -182,8 +190,10 @@ QStringList allFigures(const Book &book)
         figures << QStringList{isoDate(m.date), m.particulars, m.amount.toPlain(), m.balance.toPlain()}.join(u'|');
     figures << ledger.openingBalance.toPlain() << ledger.closingBalance.toPlain();
     SummaryInput input;
-    input.accounts = {{10, u'A', QStringLiteral("Bank")}, {11, u'A', QStringLiteral("Rent")},
-                      {12, u'A', QStringLiteral("Salary")}, {1, u'P', QStringLiteral("Landlord Ltd")}};
+    input.accounts = {{10, u'A', QStringLiteral("Bank")},
+                      {11, u'A', QStringLiteral("Rent")},
+                      {12, u'A', QStringLiteral("Salary")},
+                      {1, u'P', QStringLiteral("Landlord Ltd")}};
     input.fromDate = QDate(2024, 1, 1);
     input.toDate = QDate(2024, 1, 31);
     input.finYearStart = QDate(2024, 1, 1);

@@ -69,7 +69,8 @@ TEST_F(SettingsFileTest, WriteReplacesWithFourCrLfLinesAndNeedsTheFile)
     EXPECT_EQ(file.write(QStringLiteral(" /books/home.fd "), systemDefault), QString());
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("DBPath#/books/home.fd\r\nPRNPORT#lp0\r\nPRNDRIVER#Generic\r\nPRNDEVICE#Office\r\n"));
+    EXPECT_EQ(f.readAll(),
+              QByteArray("DBPath#/books/home.fd\r\nPRNPORT#lp0\r\nPRNDRIVER#Generic\r\nPRNDEVICE#Office\r\n"));
     EXPECT_EQ(file.bookPath(defaultBook), QStringLiteral("/books/home.fd"));
 }
 

@@ -14,7 +14,10 @@ using bc::test::TestBook;
 
 namespace {
 
-Money cents(qint64 c) { return Money::fromCents(c); }
+Money cents(qint64 c)
+{
+    return Money::fromCents(c);
+}
 
 // Bank (10) opens at 100.00, Salary (11) and Rent (12) at 0; party 1 is the
 // Landlord. The financial year starts on 1 January 2024.
@@ -42,8 +45,10 @@ struct SummaryBook : ::testing::Test {
 
     static std::vector<SummaryAccount> bankSalaryRentLandlord()
     {
-        return {{11, u'A', QStringLiteral("Salary")}, {10, u'A', QStringLiteral("Bank")},
-                {12, u'A', QStringLiteral("Rent")}, {1, u'P', QStringLiteral("Landlord")}};
+        return {{11, u'A', QStringLiteral("Salary")},
+                {10, u'A', QStringLiteral("Bank")},
+                {12, u'A', QStringLiteral("Rent")},
+                {1, u'P', QStringLiteral("Landlord")}};
     }
 
     // "name opening movement balance side" per listed row.
@@ -51,8 +56,8 @@ struct SummaryBook : ::testing::Test {
     {
         QStringList out;
         for (const SummaryRow &r : s.listed)
-            out << QStringLiteral("%1 %2 %3 %4 %5").arg(r.name, r.opening.toPlain(), r.movement.toPlain(),
-                                                         r.balance.toPlain(), QString(r.side));
+            out << QStringLiteral("%1 %2 %3 %4 %5")
+                       .arg(r.name, r.opening.toPlain(), r.movement.toPlain(), r.balance.toPlain(), QString(r.side));
         return out;
     }
 
@@ -77,23 +82,25 @@ TEST_F(SummaryBook, NothingSelectedListsNothing)
 
 TEST_F(SummaryBook, OpeningAndMovementCountEachDateOnItsSide)
 {
-    t.addTransaction(1, QDate(2023, 12, 31), 11, 10, cents(500));  // before the year: movement only when in range
-    t.addTransaction(2, fyStart, 11, 10, cents(1000));               // on the year start: opening
-    t.addTransaction(3, QDate(2024, 1, 31), 10, 12, cents(300));     // day before From: opening
-    t.addTransaction(4, QDate(2024, 2, 1), 10, 12, cents(200));      // on From: movement
-    t.addTransaction(5, QDate(2024, 2, 29), 11, 10, cents(100));     // on To: movement
-    t.addTransaction(6, QDate(2024, 3, 1), 10, 12, cents(5000));     // after To
-    t.addTransaction(7, QDate(2024, 2, 10), 10, 10, cents(700));     // to itself: nets to 0
-    addNullAmount(8, QDate(2024, 2, 11), 11, 10);                    // Null: counts as 0
+    t.addTransaction(1, QDate(2023, 12, 31), 11, 10, cents(500)); // before the year: movement only when in range
+    t.addTransaction(2, fyStart, 11, 10, cents(1000)); // on the year start: opening
+    t.addTransaction(3, QDate(2024, 1, 31), 10, 12, cents(300)); // day before From: opening
+    t.addTransaction(4, QDate(2024, 2, 1), 10, 12, cents(200)); // on From: movement
+    t.addTransaction(5, QDate(2024, 2, 29), 11, 10, cents(100)); // on To: movement
+    t.addTransaction(6, QDate(2024, 3, 1), 10, 12, cents(5000)); // after To
+    t.addTransaction(7, QDate(2024, 2, 10), 10, 10, cents(700)); // to itself: nets to 0
+    addNullAmount(8, QDate(2024, 2, 11), 11, 10); // Null: counts as 0
     t.addTransaction(9, QDate(2024, 2, 12), 10, 1, cents(4000), QString(), QStringLiteral("A"), QStringLiteral("P"));
 
-    const SummaryResult s = computeSummary(t.book(), input(bankSalaryRentLandlord(), QDate(2024, 2, 1), QDate(2024, 2, 29)));
-    EXPECT_EQ(lines(s), (QStringList{
-        "Salary -10.00 -1.00 -11.00 A",
-        "Bank 107.00 -41.00 66.00 A",
-        "Rent 3.00 2.00 5.00 A",
-        "Landlord 0.00 40.00 40.00 P",
-    }));
+    const SummaryResult s = computeSummary(t.book(),
+                                           input(bankSalaryRentLandlord(), QDate(2024, 2, 1), QDate(2024, 2, 29)));
+    EXPECT_EQ(lines(s),
+              (QStringList{
+                  "Salary -10.00 -1.00 -11.00 A",
+                  "Bank 107.00 -41.00 66.00 A",
+                  "Rent 3.00 2.00 5.00 A",
+                  "Landlord 0.00 40.00 40.00 P",
+              }));
     EXPECT_EQ(s.totalOpening, cents(10000));
     EXPECT_EQ(s.totalMovement, Money());
     EXPECT_EQ(s.totalBalance, cents(10000));
@@ -106,15 +113,18 @@ TEST_F(SummaryBook, OpeningAndMovementCountEachDateOnItsSide)
 
     // From on or before the year start: openings are the master's; the
     // transaction before the year counts once it lies within the range.
-    const SummaryResult early = computeSummary(t.book(), input({{10, u'A', QStringLiteral("Bank")}},
-                                                             QDate(2023, 12, 1), QDate(2023, 12, 31)));
+    const SummaryResult early = computeSummary(t.book(),
+                                               input({{10, u'A', QStringLiteral("Bank")}}, QDate(2023, 12, 1),
+                                                     QDate(2023, 12, 31)));
     EXPECT_EQ(lines(early), (QStringList{"Bank 100.00 5.00 105.00 A"}));
-    const SummaryResult onStart = computeSummary(t.book(), input({{10, u'A', QStringLiteral("Bank")}}, fyStart, fyStart));
+    const SummaryResult onStart = computeSummary(t.book(),
+                                                 input({{10, u'A', QStringLiteral("Bank")}}, fyStart, fyStart));
     EXPECT_EQ(lines(onStart), (QStringList{"Bank 100.00 10.00 110.00 A"}));
 
     // From after To: no movement, the balance is the opening.
-    const SummaryResult reversed = computeSummary(t.book(), input({{10, u'A', QStringLiteral("Bank")}},
-                                                                QDate(2024, 3, 1), QDate(2024, 2, 1)));
+    const SummaryResult reversed = computeSummary(t.book(),
+                                                  input({{10, u'A', QStringLiteral("Bank")}}, QDate(2024, 3, 1),
+                                                        QDate(2024, 2, 1)));
     EXPECT_EQ(lines(reversed), (QStringList{"Bank 66.00 0.00 66.00 A"}));
 }
 
@@ -138,7 +148,8 @@ TEST_F(SummaryBook, OpeningBoundsAreStrictAndBlankMeansNone)
     EXPECT_EQ(names(QStringLiteral("100"), QStringLiteral("500")), (QStringList{"O10000", "O50000"}));
     EXPECT_EQ(names(QString(), QStringLiteral("  ")).size(), 7);
     EXPECT_EQ(names(QStringLiteral("12abc"), QString()), (QStringList{"O9999", "O10000", "O50000", "O50001"}));
-    EXPECT_EQ(names(QStringLiteral("abc"), QString()), (QStringList{"O9999", "O10000", "O50000", "O50001", "O0", "O1150"}));
+    EXPECT_EQ(names(QStringLiteral("abc"), QString()),
+              (QStringList{"O9999", "O10000", "O50000", "O50001", "O0", "O1150"}));
     EXPECT_EQ(names(QString(), QStringLiteral("abc")), (QStringList{"O-1", "O0"}));
 }
 
@@ -146,11 +157,14 @@ TEST_F(SummaryBook, BalanceBoundsAreInclusiveAndBlankListsLargeBalances)
 {
     t.addAccount(30, QStringLiteral("Big"), 4, cents(25000000));
     t.addAccount(31, QStringLiteral("Owed"), 5, cents(-25000000));
-    const std::vector<SummaryAccount> chosen{{30, u'A', QStringLiteral("Big")}, {31, u'A', QStringLiteral("Owed")},
-                                             {10, u'A', QStringLiteral("Bank")}, {12, u'A', QStringLiteral("Rent")}};
+    const std::vector<SummaryAccount> chosen{{30, u'A', QStringLiteral("Big")},
+                                             {31, u'A', QStringLiteral("Owed")},
+                                             {10, u'A', QStringLiteral("Bank")},
+                                             {12, u'A', QStringLiteral("Rent")}};
     const SummaryResult all = computeSummary(t.book(), input(chosen, fyStart, fyStart));
-    EXPECT_EQ(lines(all), (QStringList{"Big 250000.00 0.00 250000.00 A", "Owed -250000.00 0.00 -250000.00 A",
-                                       "Bank 100.00 0.00 100.00 A", "Rent 0.00 0.00 0.00 A"}));
+    EXPECT_EQ(lines(all),
+              (QStringList{"Big 250000.00 0.00 250000.00 A", "Owed -250000.00 0.00 -250000.00 A",
+                           "Bank 100.00 0.00 100.00 A", "Rent 0.00 0.00 0.00 A"}));
 
     SummaryInput in = input(chosen, fyStart, fyStart);
     in.balanceAbove = QStringLiteral("0");
@@ -165,7 +179,8 @@ TEST_F(SummaryBook, BoundsCompareExactlyAndOneBeyondAnyAmountSetsNone)
 {
     t.addTransaction(1, QDate(2024, 3, 1), 11, 12, cents(1500));
     const auto listed = [&](const char *balanceAbove, const char *balanceBelow, const char *openingAbove = "") {
-        SummaryInput in = input({{10, u'A', QStringLiteral("Bank")}, {11, u'A', QStringLiteral("Salary")},
+        SummaryInput in = input({{10, u'A', QStringLiteral("Bank")},
+                                 {11, u'A', QStringLiteral("Salary")},
                                  {12, u'A', QStringLiteral("Rent")}},
                                 fyStart, QDate(2024, 12, 31));
         in.balanceAbove = QLatin1String(balanceAbove);
@@ -204,11 +219,14 @@ TEST_F(SummaryBook, TotalsAreExact)
     t.addAccount(41, QStringLiteral("Idle"), 4, Money());
     addNullAmount(2, QDate(2024, 2, 1), 41, 12);
     addNullAmount(3, QDate(2024, 6, 1), 12, 41);
-    const SummaryResult s = computeSummary(t.book(), input({{40, u'A', QStringLiteral("Petty")}, {41, u'A', QStringLiteral("Idle")}},
-                                                         QDate(2024, 3, 1), QDate(2024, 12, 31)));
+    const SummaryResult s = computeSummary(t.book(),
+                                           input({{40, u'A', QStringLiteral("Petty")},
+                                                  {41, u'A', QStringLiteral("Idle")}},
+                                                 QDate(2024, 3, 1), QDate(2024, 12, 31)));
     EXPECT_EQ(lines(s).last(), QStringLiteral("Idle 0.00 0.00 0.00 A"));
-    QSqlQuery nulls = runSql(t.db(), QStringLiteral(
-        "SELECT count(*) FROM Account_Status WHERE Open_amount IS NULL OR Tran_amount IS NULL OR Bal_amount IS NULL"));
+    QSqlQuery nulls = runSql(t.db(),
+                             QStringLiteral("SELECT count(*) FROM Account_Status WHERE Open_amount IS NULL OR "
+                                            "Tran_amount IS NULL OR Bal_amount IS NULL"));
     ASSERT_TRUE(nulls.next());
     EXPECT_EQ(nulls.value(0).toInt(), 0);
     EXPECT_EQ(s.totalOpening.toPlain(), QStringLiteral("10.50"));
@@ -219,8 +237,9 @@ TEST_F(SummaryBook, TotalsAreExact)
 TEST_F(SummaryBook, FailingStatementThrowsAndKeepsThePreviousRun)
 {
     computeSummary(t.book(), input({{10, u'A', QStringLiteral("Bank")}}, fyStart, fyStart));
-    runSql(t.db(), QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE ON temp.Account_Status "
-                                  "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    runSql(t.db(),
+           QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE ON temp.Account_Status "
+                          "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
     EXPECT_THROW(computeSummary(t.book(), input(bankSalaryRentLandlord(), fyStart, fyStart)), DbError);
     EXPECT_EQ(t.count(QStringLiteral("Account_Status")), 1);
 }
@@ -270,7 +289,8 @@ TEST_F(SummaryBook, RandomBookMatchesAPlainSum)
                 bucket[{tr.toSide, tr.to}] += a;
             }
         }
-        const SummaryResult s = computeSummary(t.book(), input(chosen, fyStart.addDays(fromDay), fyStart.addDays(toDay)));
+        const SummaryResult s = computeSummary(t.book(),
+                                               input(chosen, fyStart.addDays(fromDay), fyStart.addDays(toDay)));
         ASSERT_EQ(s.listed.size(), chosen.size());
         qint64 totalBalance = 0;
         for (size_t i = 0; i < chosen.size(); ++i) {
@@ -293,12 +313,14 @@ TEST_F(SummaryBook, HundredThousandAmountsSumExactly)
     constexpr int Count = 100000;
     for (int a = 0; a < 10; ++a)
         t.addAccount(20 + a, QStringLiteral("Acc%1").arg(a), 4, cents(a * 101));
-    runSql(t.db(), QStringLiteral(
-        "WITH RECURSIVE g(i, s) AS (SELECT 1, (12345 * 1103515245 + 12345) % 2147483648 "
-        "  UNION ALL SELECT i + 1, (s * 1103515245 + 12345) % 2147483648 FROM g WHERE i < ?) "
-        "INSERT INTO transaction_master "
-        "SELECT i, date('2024-01-01', ((s % 400) - 20) || ' days'), 20 + (s >> 8) % 10, 'A', 20 + (s >> 12) % 10, 'A', "
-        "       iif(s % 97 = 0, NULL, (s >> 4) % 2000001 - 1000000), '', NULL FROM g"), {Count});
+    runSql(t.db(),
+           QStringLiteral("WITH RECURSIVE g(i, s) AS (SELECT 1, (12345 * 1103515245 + 12345) % 2147483648 "
+                          "  UNION ALL SELECT i + 1, (s * 1103515245 + 12345) % 2147483648 FROM g WHERE i < ?) "
+                          "INSERT INTO transaction_master "
+                          "SELECT i, date('2024-01-01', ((s % 400) - 20) || ' days'), 20 + (s >> 8) % 10, 'A', 20 + (s "
+                          ">> 12) % 10, 'A', "
+                          "       iif(s % 97 = 0, NULL, (s >> 4) % 2000001 - 1000000), '', NULL FROM g"),
+           {Count});
 
     const int fromDay = 91, toDay = 273;
     qint64 opening[10], movement[10] = {};
@@ -335,8 +357,10 @@ TEST_F(SummaryBook, HundredThousandAmountsSumExactly)
 TEST(SummaryChart, OneBarPerGridRowInGridOrder)
 {
     RowArray rows = summaryGridRows({});
-    const struct { const char *name; qint64 movement, balance; } data[] = {
-        {"Bank", 150000, 500000}, {"Rent", -20000, 0}, {"Salary", 123456, -20000}};
+    const struct {
+        const char *name;
+        qint64 movement, balance;
+    } data[] = {{"Bank", 150000, 500000}, {"Rent", -20000, 0}, {"Salary", 123456, -20000}};
     for (const auto &d : data) {
         const int r = rows.appendRow();
         rows.setText(r, SummaryGridColumn::NameColumn, QString::fromLatin1(d.name));
@@ -359,7 +383,8 @@ TEST(SummaryChart, OneBarPerGridRowInGridOrder)
     EXPECT_EQ(balance.toCaption, QStringLiteral(" To :- ") + shortDateText(to));
     EXPECT_FALSE(balance.showBalances);
 
-    const ChartData movement = computeSummaryChart(rows, {SummaryChartKind::Transaction, from, to, QStringLiteral("EUR")});
+    const ChartData movement = computeSummaryChart(rows,
+                                                   {SummaryChartKind::Transaction, from, to, QStringLiteral("EUR")});
     EXPECT_EQ(movement.seriesLabel, QStringLiteral("Transaction Amount"));
     EXPECT_EQ(movement.axisTitle, QStringLiteral("Transaction Amount (EUR)"));
     EXPECT_EQ(movement.points[1].label, balance.points[1].label);
@@ -379,5 +404,6 @@ TEST(SummaryChart, NothingToShowWhenEveryAmountIsZero)
     EXPECT_EQ(computeSummaryChart(rows, in).status, ChartData::Status::NothingToShow);
     rows.setMoney(rows.appendRow(), SummaryGridColumn::MovementColumn, cents(500));
     EXPECT_EQ(computeSummaryChart(rows, in).status, ChartData::Status::NothingToShow);
-    EXPECT_TRUE(computeSummaryChart(rows, {SummaryChartKind::Transaction, in.fromDate, in.toDate, in.currency}).ready());
+    EXPECT_TRUE(
+        computeSummaryChart(rows, {SummaryChartKind::Transaction, in.fromDate, in.toDate, in.currency}).ready());
 }

@@ -31,8 +31,9 @@ void addRow(RowArray &rows, qint64 id, const QDate &date, const QString &to, con
 
 QStringList stored(const QSqlDatabase &db)
 {
-    QSqlQuery q = runSql(db, QStringLiteral("SELECT tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, amount, "
-                                            "particulars, version_date FROM transaction_master ORDER BY tran_id"));
+    QSqlQuery q = runSql(db,
+                         QStringLiteral("SELECT tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, amount, "
+                                        "particulars, version_date FROM transaction_master ORDER BY tran_id"));
     QStringList out;
     while (q.next()) {
         QStringList f;
@@ -90,7 +91,9 @@ TEST_F(TranBook, FindFillsRowsInOrderWithAnExactTotalAndCountsNullAmounts)
     t.addTransaction(1, QDate(2024, 1, 2), 10, 11, Money::fromCents(10000), QStringLiteral("rent"));
     t.addTransaction(2, QDate(2024, 1, 1), 11, 10, Money::fromCents(-4050), QStringLiteral("refund"));
     t.addTransaction(3, QDate(2024, 1, 3), 10, 3, Money::fromCents(1), {}, QStringLiteral("A"), QStringLiteral("P"));
-    runSql(db(), QStringLiteral("INSERT INTO transaction_master VALUES (4, '2024-01-04', 10, 'A', 11, 'A', NULL, NULL, NULL)"));
+    runSql(db(),
+           QStringLiteral(
+               "INSERT INTO transaction_master VALUES (4, '2024-01-04', 10, 'A', 11, 'A', NULL, NULL, NULL)"));
     const TranFindResult r = findTransactions(book(), TranSearch());
     ASSERT_EQ(r.rows.rowCount(), 4);
     EXPECT_EQ(r.rows.intAt(0, TranCol::Id), 2);
@@ -155,13 +158,14 @@ TEST_F(TranBook, NewIdsFollowTheHighestAndChangedRowsKeepTheirs)
     const TranSaveResult r = saveTransactions(book(), rows, Now);
     ASSERT_TRUE(r.ok()) << r.detail.toStdString();
     EXPECT_EQ(r.savedIds, (QList<qint64>{121, 120, 122, 123}));
-    EXPECT_EQ(stored(db()), (QStringList{
-        "7|2024-01-01|10|A|11|A|700|untouched|2024-01-01 00:00:00",
-        "120|2024-02-02|11|A|10|A|-250|changed|2026-12-07 10:30:00",
-        "121|2024-02-01|10|A|11|A|100|first|2026-12-07 10:30:00",
-        "122|2024-02-03|10|A|3|P|300||2026-12-07 10:30:00",
-        "123|2024-02-04|10|A|11|A|400|x'; --|2026-12-07 10:30:00",
-    }));
+    EXPECT_EQ(stored(db()),
+              (QStringList{
+                  "7|2024-01-01|10|A|11|A|700|untouched|2024-01-01 00:00:00",
+                  "120|2024-02-02|11|A|10|A|-250|changed|2026-12-07 10:30:00",
+                  "121|2024-02-01|10|A|11|A|100|first|2026-12-07 10:30:00",
+                  "122|2024-02-03|10|A|3|P|300||2026-12-07 10:30:00",
+                  "123|2024-02-04|10|A|11|A|400|x'; --|2026-12-07 10:30:00",
+              }));
 }
 
 TEST_F(TranBook, FirstIdIsOneAndNothingMarkedChangesNothing)
@@ -215,8 +219,9 @@ TEST_F(TranBook, FailureDuringTheApplyLeavesTransactionsUnchanged)
     t.addTransaction(1, QDate(2024, 1, 1), 10, 11, Money::fromCents(100), QStringLiteral("keep"));
     t.addTransaction(2, QDate(2024, 1, 2), 10, 11, Money::fromCents(200), QStringLiteral("keep too"));
     const QStringList before = stored(db());
-    runSql(db(), QStringLiteral("CREATE TRIGGER fail_insert BEFORE INSERT ON transaction_master "
-                                "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    runSql(db(),
+           QStringLiteral("CREATE TRIGGER fail_insert BEFORE INSERT ON transaction_master "
+                          "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
     RowArray rows = makeTranRows();
     addRow(rows, 1, QDate(2024, 1, 5), QStringLiteral("A11"), QStringLiteral("A10"), 999, QStringLiteral("changed"));
     addRow(rows, 0, QDate(2024, 1, 6), QStringLiteral("A11"), QStringLiteral("A10"), 50);

@@ -82,7 +82,8 @@ struct HostileBook : ::testing::Test {
             const int r = tran.appendRow();
             tran.setDate(r, TranCol::Date, QDate(2025, 6, 1 + k));
             tran.setKey(r, TranCol::From, {u'A', 4});
-            tran.setKey(r, TranCol::To, {u'A', ids.value(hostileTexts()[k].isEmpty() ? QStringLiteral("SALES") : hostileTexts()[k])});
+            tran.setKey(r, TranCol::To,
+                        {u'A', ids.value(hostileTexts()[k].isEmpty() ? QStringLiteral("SALES") : hostileTexts()[k])});
             tran.setMoney(r, TranCol::Amount, Money::fromCents(1000 + k));
             tran.setText(r, TranCol::Particulars, hostileTexts()[k]);
             tran.setEditMark(r, TranCol::Status, EditMark::Changed);
@@ -182,14 +183,18 @@ TEST_F(HostileBook, LedgerSummaryAndPrintedReportsShowTheTextsAsTyped)
     QTemporaryDir dir;
     const TranFindResult listed = findTransactions(t.book(), TranSearch{});
     const QString list = pdfText(dir.filePath(QStringLiteral("list.pdf")), TransactionListReport,
-                                 transactionListRecords(listed.rows, [&](const AccountKey &key) {
-                                     return GetAccName(t.book(), key.toText());
-                                 }, Format));
+                                 transactionListRecords(
+                                     listed.rows,
+                                     [&](const AccountKey &key) { return GetAccName(t.book(), key.toText()); },
+                                     Format));
     const QString ledger = pdfText(dir.filePath(QStringLiteral("ledger.pdf")), AccountLedgerReport,
-                                   accountLedgerRecords(cash, {QStringLiteral("CASH"), in.fromDate, in.toDate,
-                                                                    cash.openingBalance, cash.closingBalance}, Format));
+                                   accountLedgerRecords(cash,
+                                                        {QStringLiteral("CASH"), in.fromDate, in.toDate,
+                                                         cash.openingBalance, cash.closingBalance},
+                                                        Format));
     const QString printedSummary = pdfText(dir.filePath(QStringLiteral("summary.pdf")), AccountSummaryReport,
-                                           accountSummaryRecords(summaryGridRows(summary.listed), {}, in.fromDate, in.toDate, Format));
+                                           accountSummaryRecords(summaryGridRows(summary.listed), {}, in.fromDate,
+                                                                 in.toDate, Format));
     for (const QString &text : hostileTexts()) {
         const QString shown = text.left(20);
         EXPECT_TRUE(list.contains(shown)) << text.left(40).toStdString();

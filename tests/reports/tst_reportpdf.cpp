@@ -51,7 +51,8 @@ protected:
     // Every word's right edge and the page width, in points, per page.
     QList<std::pair<double, double>> rightmostWords()
     {
-        const QString html = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path(), QStringLiteral("-")});
+        const QString html = runTool(QStringLiteral("pdftotext"),
+                                     {QStringLiteral("-bbox"), path(), QStringLiteral("-")});
         QList<std::pair<double, double>> pages;
         static const QRegularExpression tag(QStringLiteral(R"re(<page width="([\d.]+)"|xMax="([\d.]+)")re"));
         for (auto it = tag.globalMatch(html); it.hasNext();) {
@@ -107,9 +108,9 @@ TEST_F(ReportPdf, TransactionListShowsTitleHeadingsRowsTotalAndPageNumber)
     ASSERT_TRUE(pdf.result.ok) << pdf.result.error.toStdString();
     ASSERT_EQ(pdf.pages.size(), 1);
     const QString text = pdf.all();
-    for (const char *expected : {"Transaction List", "S.No", "Date", "From A/C", "To A/C", "Amount", "Particulars",
-                                 "01/03/2006", "03/03/2006", "Harlow Traders", "0.10", "1.10", "2.10", "Total",
-                                 "3.30", "Page 1 of 1", "Printed on 05/03/2006"})
+    for (const char *expected :
+         {"Transaction List", "S.No", "Date", "From A/C", "To A/C", "Amount", "Particulars", "01/03/2006", "03/03/2006",
+          "Harlow Traders", "0.10", "1.10", "2.10", "Total", "3.30", "Page 1 of 1", "Printed on 05/03/2006"})
         EXPECT_TRUE(text.contains(QLatin1String(expected))) << expected << "\n" << text.toStdString();
     EXPECT_EQ(text.count(QStringLiteral("CASH")), 2);
 }
@@ -134,9 +135,9 @@ TEST_F(ReportPdf, LedgerShowsParametersRowsAndDebitCreditTotals)
     const PdfText pdf = render(AccountLedgerReport, ledger(4));
     ASSERT_TRUE(pdf.result.ok);
     const QString text = pdf.all();
-    for (const char *expected : {"Account Ledger", "Account:", "CASH", "01/03/2006 to 31/03/2006", "Opening Balance:",
-                                 "Closing Balance:", "1234.50", "Debit", "Credit", "Balance", "By SALES [sale 4]",
-                                 "40.00", "10.00", "Page 1 of 1"})
+    for (const char *expected : {"Account Ledger", "Account:", "CASH", "01/03/2006 to 31/03/2006",
+                                 "Opening Balance:", "Closing Balance:", "1234.50", "Debit", "Credit", "Balance",
+                                 "By SALES [sale 4]", "40.00", "10.00", "Page 1 of 1"})
         EXPECT_TRUE(text.contains(QLatin1String(expected))) << expected << "\n" << text.toStdString();
     const QString totalLine = text.split(u'\n').filter(QStringLiteral("Total")).value(0);
     EXPECT_TRUE(totalLine.contains(QStringLiteral("10.00")) && totalLine.contains(QStringLiteral("40.00")))
@@ -155,8 +156,9 @@ TEST_F(ReportPdf, LedgerBalancesArePrintedWithTheirSidesAsTheGridShowsThem)
     const LedgerResult l = computeLedger(t.book(), {qint64(10), QDate(2006, 3, 1), QDate(2006, 3, 31), QDate()});
     ASSERT_EQ(l.movements.at(2).balance, Money::fromCents(-37950));
     const PdfText pdf = render(AccountLedgerReport,
-                               accountLedgerRecords(l, {QStringLiteral("Loan"), QDate(2006, 3, 1),
-                                                             QDate(2006, 3, 31), l.openingBalance, l.closingBalance},
+                               accountLedgerRecords(l,
+                                                    {QStringLiteral("Loan"), QDate(2006, 3, 1), QDate(2006, 3, 31),
+                                                     l.openingBalance, l.closingBalance},
                                                     format));
     ASSERT_TRUE(pdf.result.ok);
     const QStringList lines = pdf.all().split(u'\n');
@@ -164,7 +166,8 @@ TEST_F(ReportPdf, LedgerBalancesArePrintedWithTheirSidesAsTheGridShowsThem)
         const QStringList found = lines.filter(QRegularExpression(QStringLiteral("^\\s*") + start));
         return found.isEmpty() ? QString() : found.first().simplified();
     };
-    EXPECT_TRUE(line(QStringLiteral("Opening Balance:")).endsWith(QLatin1String("250.00 Dr"))) << pdf.all().toStdString();
+    EXPECT_TRUE(line(QStringLiteral("Opening Balance:")).endsWith(QLatin1String("250.00 Dr")))
+        << pdf.all().toStdString();
     EXPECT_TRUE(line(QStringLiteral("Closing Balance:")).endsWith(QLatin1String("379.50 Dr")));
     EXPECT_TRUE(line(QStringLiteral("1 ")).endsWith(QLatin1String("0.00 Cr")));
     EXPECT_TRUE(line(QStringLiteral("2 ")).endsWith(QLatin1String("120.50 Cr")));
@@ -202,7 +205,7 @@ TEST_F(ReportPdf, LongLedgerPaginatesWithHeadingsOnEveryPageAndNoRowLostOrRepeat
     const PdfText full = render(AccountLedgerReport, ledger(perPage));
     ASSERT_EQ(full.pages.size(), 2);
     EXPECT_TRUE(full.pages[1].contains(QRegularExpression(QStringLiteral(R"(^\s*%1\s+05/03/2006)").arg(perPage),
-                                                         QRegularExpression::MultilineOption)));
+                                                          QRegularExpression::MultilineOption)));
     EXPECT_TRUE(full.pages[1].contains(QStringLiteral("Total")));
 }
 

@@ -26,8 +26,10 @@ QString tableDigest(const QSqlDatabase &db, const QString &table)
             const QVariant v = q.value(c);
             // Type, length and text of every cell, so no two rows can blur.
             const QString text = v.isNull() ? QString() : v.toString();
-            row += QStringLiteral("%1:%2:%3|").arg(v.isNull() ? QStringLiteral("null") : QString::fromLatin1(v.typeName()))
-                       .arg(text.size()).arg(text);
+            row += QStringLiteral("%1:%2:%3|")
+                       .arg(v.isNull() ? QStringLiteral("null") : QString::fromLatin1(v.typeName()))
+                       .arg(text.size())
+                       .arg(text);
         }
         rows << row;
     }

@@ -32,15 +32,15 @@ void setPermissionOverride(bool on)
     syscall(SYS_capset, &header, data);
 }
 
-constexpr QFileDevice::Permissions ReadOnly =
-    QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+constexpr QFileDevice::Permissions ReadOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
 constexpr QFileDevice::Permissions Folder = ReadOnly | QFileDevice::ExeOwner | QFileDevice::ExeGroup
     | QFileDevice::ExeOther;
 
 } // namespace
 
 ReadOnlyBook::ReadOnlyBook(const QString &bookPath)
-    : m_book(bookPath), m_folder(QFileInfo(bookPath).absolutePath())
+    : m_book(bookPath)
+    , m_folder(QFileInfo(bookPath).absolutePath())
 {
     QFile::setPermissions(m_book, ReadOnly);
     QFile::setPermissions(m_folder, Folder);
@@ -68,8 +68,8 @@ bool ReadOnlyBook::childCannotWrite(const QString &path)
 {
     QProcess probe;
     childWithoutOverride(probe);
-    probe.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("test -w \"$1\""),
-                                            QStringLiteral("sh"), path});
+    probe.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"), QStringLiteral("test -w \"$1\""), QStringLiteral("sh"), path});
     return probe.waitForFinished(10000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() != 0;
 }
 
@@ -106,11 +106,9 @@ std::unique_ptr<FullDisk> FullDisk::mount(const QString &folder, const QString &
     if (fd < 0)
         return nullptr;
     const QByteArray block(4096, 'x');
-    while (::write(fd, block.constData(), size_t(block.size())) > 0) {
-    }
+    while (::write(fd, block.constData(), size_t(block.size())) > 0) { }
     const QByteArray byte(1, 'x');
-    while (::write(fd, byte.constData(), 1) > 0) {
-    }
+    while (::write(fd, byte.constData(), 1) > 0) { }
     const bool full = errno == ENOSPC;
     ::close(fd);
     return full ? std::move(disk) : nullptr;

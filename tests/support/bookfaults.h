@@ -57,7 +57,10 @@ public:
     QString bookPath() const { return m_book; }
 
 private:
-    explicit FullDisk(const QString &folder) : m_folder(folder) {}
+    explicit FullDisk(const QString &folder)
+        : m_folder(folder)
+    {
+    }
     QString m_folder;
     QString m_book;
 };

@@ -27,7 +27,6 @@ int main(int argc, char **argv)
     }
     std::printf("locked\n");
     std::fflush(stdout);
-    while (std::getchar() != EOF) {
-    }
+    while (std::getchar() != EOF) { }
     return 0;
 }

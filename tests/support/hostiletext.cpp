@@ -16,11 +16,17 @@ QString thousandCharacters()
 
 const QStringList &hostileTexts()
 {
-    static const QStringList texts = {
-        QStringLiteral("O'Brien"), QStringLiteral("say \"hi\""), QStringLiteral("a;b"),
-        QStringLiteral("x -- y"), QStringLiteral("50%"), QStringLiteral("under_score"),
-        QStringLiteral("back\\slash"), QStringLiteral("Łódź Straße Ωμέγα"),
-        QStringLiteral("'); DROP TABLE account_master; --"), thousandCharacters(), QString()};
+    static const QStringList texts = {QStringLiteral("O'Brien"),
+                                      QStringLiteral("say \"hi\""),
+                                      QStringLiteral("a;b"),
+                                      QStringLiteral("x -- y"),
+                                      QStringLiteral("50%"),
+                                      QStringLiteral("under_score"),
+                                      QStringLiteral("back\\slash"),
+                                      QStringLiteral("Łódź Straße Ωμέγα"),
+                                      QStringLiteral("'); DROP TABLE account_master; --"),
+                                      thousandCharacters(),
+                                      QString()};
     return texts;
 }
 

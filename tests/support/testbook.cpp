@@ -25,7 +25,8 @@ QSqlDatabase plainConnection(const QString &name, const QString &path)
 
 } // namespace
 
-TestBook::TestBook(Kind kind) : m_path(m_dir.path() + QStringLiteral("/test.fd"))
+TestBook::TestBook(Kind kind)
+    : m_path(m_dir.path() + QStringLiteral("/test.fd"))
 {
     OpenOptions options;
     if (kind == Kind::Format1ReadOnly) {
@@ -64,7 +65,8 @@ void TestBook::addAccount(qint64 id, const QString &name, int type, Money openin
 void TestBook::addTransaction(qint64 id, const QDate &date, qint64 fromAcc, qint64 toAcc, Money amount,
                               const QString &particulars, const QString &fromFlag, const QString &toFlag)
 {
-    runSql(writer(), QStringLiteral("INSERT INTO transaction_master VALUES (?, ?, ?, ?, ?, ?, ?, ?, '2024-01-01 00:00:00')"),
+    runSql(writer(),
+           QStringLiteral("INSERT INTO transaction_master VALUES (?, ?, ?, ?, ?, ?, ?, ?, '2024-01-01 00:00:00')"),
            {id, isoDate(date), fromAcc, fromFlag, toAcc, toFlag, amount.cents(), particulars});
 }
 

@@ -13,7 +13,7 @@ namespace bc::test {
 class TestBook {
 public:
     enum class Kind {
-        Current,        // a new book, open for writing
+        Current, // a new book, open for writing
         Format1ReadOnly // a book of format 1 as older programs made it, open read-only (never migrated)
     };
     explicit TestBook(Kind kind = Kind::Current);

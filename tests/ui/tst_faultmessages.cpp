@@ -83,7 +83,8 @@ class TestFaultMessages : public bc::test::WindowTest {
         QCOMPARE(m_messages.shown.size(), 1);
         QCOMPARE(m_messages.shown[0].title, QStringLiteral("Error"));
         QCOMPARE(m_messages.shown[0].icon, MsgIcon::Critical);
-        QVERIFY2(m_messages.shown[0].text.startsWith(QStringLiteral("Error : \r\n\r\n") + words), qPrintable(m_messages.last()));
+        QVERIFY2(m_messages.shown[0].text.startsWith(QStringLiteral("Error : \r\n\r\n") + words),
+                 qPrintable(m_messages.last()));
         QCOMPARE(w->mode(), QStringLiteral("E"));
     }
 
@@ -103,7 +104,8 @@ class TestFaultMessages : public bc::test::WindowTest {
         config->cmdSave->click();
         QCOMPARE(m_messages.shown.size(), 2);
         QCOMPARE(m_messages.shown[1].title, QStringLiteral("Action failed"));
-        QVERIFY2(m_messages.shown[1].text.startsWith(QStringLiteral("Error\r\n") + words), qPrintable(m_messages.last()));
+        QVERIFY2(m_messages.shown[1].text.startsWith(QStringLiteral("Error\r\n") + words),
+                 qPrintable(m_messages.last()));
         QVERIFY(config->isVisible());
         QCOMPARE(fileBytes(bookPath), before);
         QVERIFY(!QFile::exists(bookPath + QStringLiteral("-journal")));
@@ -124,7 +126,8 @@ private slots:
     {
         const QByteArray good = fileBytes(state().paths.defaultBookPath());
         QVERIFY(bc::test::writeBytes(file(QStringLiteral("empty.fd")), QByteArray()));
-        QVERIFY(bc::test::writeBytes(file(QStringLiteral("letter.fd")), "Dear Sir,\r\nplease find my accounts enclosed.\r\n"));
+        QVERIFY(bc::test::writeBytes(file(QStringLiteral("letter.fd")),
+                                     "Dear Sir,\r\nplease find my accounts enclosed.\r\n"));
         QVERIFY(bc::test::writeBytes(file(QStringLiteral("cut.fd")), good.left(good.size() / 2)));
         bc::test::createForeignDatabase(file(QStringLiteral("foreign.fd")));
         const QString noTable = changedCopy(QStringLiteral("notable.fd"), QStringLiteral("DROP TABLE system_settings"));
@@ -139,7 +142,9 @@ private slots:
             {file(QStringLiteral("foreign.fd")), QStringLiteral("is a database but not a Brindlecot book")},
             {noTable, QStringLiteral("the table \"system_settings\" is missing")},
             {noQuery, QStringLiteral("the saved query \"sp_tran_search2\" is missing")},
-            {newer, QStringLiteral("This book was written by a newer Brindlecot (format 99); this program reads up to format 2.")},
+            {newer,
+             QStringLiteral(
+                 "This book was written by a newer Brindlecot (format 99); this program reads up to format 2.")},
         };
         for (const auto &[path, words] : cases) {
             const QByteArray before = fileBytes(path);
@@ -148,7 +153,8 @@ private slots:
             QCOMPARE(shown.icon, MsgIcon::Critical);
             QVERIFY2(shown.text.startsWith(QLatin1String("Error\r\n")) && shown.text.contains(words),
                      qPrintable(path + QStringLiteral(": ") + shown.text));
-            QCOMPARE(m_messages.shown.last().text, QStringLiteral("Could not open database. Please select appropriate .fd file"));
+            QCOMPARE(m_messages.shown.last().text,
+                     QStringLiteral("Could not open database. Please select appropriate .fd file"));
             QCOMPARE(fileBytes(path), before);
             QVERIFY(!QFile::exists(path + QStringLiteral("-journal")));
         }

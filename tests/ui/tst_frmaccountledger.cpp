@@ -1,27 +1,27 @@
 #include "appstate.h"
 #include "datagrid.h"
-#include "dates.h"
 #include "dateentry.h"
+#include "dates.h"
 #include "frmaccountledger.h"
 #include "frmmain.h"
 #include "frmstockgraph.h"
 #include "recordingmessages.h"
 #include "recordsets.h"
-#include "viewerlookup.h"
 #include "sql.h"
 #include "testbook.h"
+#include "viewerlookup.h"
 #include "windowfixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QChart>
+#include <QChartView>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
-#include <QChart>
-#include <QChartView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -41,7 +41,8 @@ class TestFrmAccountLedger : public bc::test::WindowTest {
             ++m_chartRequests;
             return nullptr;
         });
-        new QAbstractItemModelTester(w->TDBGAccLdgr->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, w);
+        new QAbstractItemModelTester(w->TDBGAccLdgr->model(), QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                     w);
         w->show();
         QApplication::setActiveWindow(w);
         return w;
@@ -158,10 +159,8 @@ private slots:
         // Opening: 1000.00 plus April's 500.00 before the from-date.
         QCOMPARE(w->OpeningBalance(), Money::fromCents(150000));
         QCOMPARE(boxes(w), QStringLiteral("1500.00|(Credit)|84.50|(Debit)"));
-        QCOMPARE(shownRow(w, 0),
-                 (QStringList{"03/05/2026", "To Rent [May rent]", "200.00", "", "1300.00 (Credit)"}));
-        QCOMPARE(shownRow(w, 1),
-                 (QStringList{"15/06/2026", "To Rent [June rent]", "150.00", "", "1150.00 (Credit)"}));
+        QCOMPARE(shownRow(w, 0), (QStringList{"03/05/2026", "To Rent [May rent]", "200.00", "", "1300.00 (Credit)"}));
+        QCOMPARE(shownRow(w, 1), (QStringList{"15/06/2026", "To Rent [June rent]", "150.00", "", "1150.00 (Credit)"}));
         // The Standard format groups plain numbers and leaves other texts alone.
         QCOMPARE(shownRow(w, 2), (QStringList{"01/07/2026", "To Rent [Deposit]", "1,234.50", "", "84.50  (Debit)"}));
         QAbstractItemModel *m = w->TDBGAccLdgr->model();
@@ -275,12 +274,13 @@ private slots:
             QStringLiteral("table transaction_master, row tran_id 2: the amount '12,50' is stored as text")));
         QCOMPARE(w->LedgerRows.rowCount(), 0);
 
-        runSql(old.writer(), QStringLiteral("UPDATE transaction_master SET amount = 4000000000000000000, "
-                                                  "from_acc = 43, to_acc = 41 WHERE tran_id IN (2, 3, 4)"));
+        runSql(old.writer(),
+               QStringLiteral("UPDATE transaction_master SET amount = 4000000000000000000, "
+                              "from_acc = 43, to_acc = 41 WHERE tran_id IN (2, 3, 4)"));
         find(w, QStringLiteral("Bank"), QDate(2026, 5, 1), QDate(2026, 12, 7));
         QCOMPARE(m_messages.shown.size(), 2);
-        QVERIFY(m_messages.last().contains(QStringLiteral(
-            "The amounts are too large to add up: the running balance of the ledger on 2026-07-01.")));
+        QVERIFY(m_messages.last().contains(
+            QStringLiteral("The amounts are too large to add up: the running balance of the ledger on 2026-07-01.")));
         QCOMPARE(boxes(w), QStringLiteral("0.00||0.00|"));
     }
 

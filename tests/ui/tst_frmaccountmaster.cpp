@@ -35,7 +35,8 @@ class TestFrmAccountMaster : public bc::test::WindowTest {
     frmAccountMaster *open()
     {
         auto *w = new frmAccountMaster(*m_state);
-        new QAbstractItemModelTester(w->tdbgAccounts->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, w);
+        new QAbstractItemModelTester(w->tdbgAccounts->model(), QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                     w);
         w->show();
         QApplication::setActiveWindow(w);
         return w;
@@ -47,10 +48,7 @@ class TestFrmAccountMaster : public bc::test::WindowTest {
             out << w->AccountRows.textAt(r, AccountCol::Name);
         return out;
     }
-    QModelIndex cell(frmAccountMaster *w, int row, int column)
-    {
-        return w->tdbgAccounts->model()->index(row, column);
-    }
+    QModelIndex cell(frmAccountMaster *w, int row, int column) { return w->tdbgAccounts->model()->index(row, column); }
     // Types text into a cell as a user would: select it, type, press Tab.
     void typeInto(frmAccountMaster *w, int row, int column, const QString &text)
     {
@@ -67,8 +65,9 @@ class TestFrmAccountMaster : public bc::test::WindowTest {
 
     void addUse(qint64 tranId, qint64 from, qint64 to)
     {
-        runSql(connectionOf(m_state->book), QStringLiteral("INSERT INTO transaction_master VALUES (?, '2026-12-01', ?, 'A', ?, "
-                                                  "'A', 100, NULL, NULL)"),
+        runSql(connectionOf(m_state->book),
+               QStringLiteral("INSERT INTO transaction_master VALUES (?, '2026-12-01', ?, 'A', ?, "
+                              "'A', 100, NULL, NULL)"),
                {tranId, from, to});
     }
 
@@ -201,7 +200,9 @@ private slots:
         QCOMPARE(m_messages.shown.size(), 1);
         QCOMPARE(m_messages.shown[0].icon, MsgIcon::Critical);
         QCOMPARE(m_messages.shown[0].title, QStringLiteral("Illegal operation"));
-        QCOMPARE(m_messages.shown[0].text, QStringLiteral("Illegal operation:\r\n\r\nYou are attempting to update BASIC account.\r\nThis is not allowed"));
+        QCOMPARE(m_messages.shown[0].text,
+                 QStringLiteral(
+                     "Illegal operation:\r\n\r\nYou are attempting to update BASIC account.\r\nThis is not allowed"));
         QCOMPARE(w->AccountRows.textAt(cash, AccountCol::Name), QStringLiteral("CASH"));
         // Its other cells may change.
         typeInto(w, cash, AccountCol::Particulars, QStringLiteral("till"));
@@ -242,7 +243,8 @@ private slots:
         const int added = w->AccountRows.rowCount();
         typeInto(w, added, AccountCol::Name, QStringLiteral("bank"));
         w->cmdSave->click();
-        QCOMPARE(m_messages.last(), QStringLiteral("Invalid Data|Invalid data\r\n\r\nYou are entering account with existing name."));
+        QCOMPARE(m_messages.last(),
+                 QStringLiteral("Invalid Data|Invalid data\r\n\r\nYou are entering account with existing name."));
         QCOMPARE(w->mode(), QStringLiteral("E"));
         QCOMPARE(w->AccountRows.rowCount(), added + 1);
     }
@@ -306,14 +308,17 @@ private slots:
         QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
 
         QSqlQuery q = runSql(connectionOf(m_state->book),
-                             QStringLiteral("SELECT account_name, account_type, open_amount, particulars FROM account_master "
-                                            "WHERE account_id > 43 ORDER BY account_name"));
+                             QStringLiteral(
+                                 "SELECT account_name, account_type, open_amount, particulars FROM account_master "
+                                 "WHERE account_id > 43 ORDER BY account_name"));
         QStringList rows;
         while (q.next())
             rows << QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                                q.value(3).toString()}.join(u'|');
-        QCOMPARE(rows, (QStringList{"Loan|5|12345678901|from the bank", "Petty cash|4|-1250|till",
-                                    "Wages|2|150025|monthly pay"}));
+                                q.value(3).toString()}
+                        .join(u'|');
+        QCOMPARE(rows,
+                 (QStringList{"Loan|5|12345678901|from the bank", "Petty cash|4|-1250|till",
+                              "Wages|2|150025|monthly pay"}));
         QCOMPARE(warnings.mentioning(QStringLiteral("does not belong")), QStringList());
     }
 

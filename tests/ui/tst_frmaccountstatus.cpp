@@ -7,11 +7,11 @@
 #include "frmstockgraph.h"
 #include "recordingmessages.h"
 #include "recordsets.h"
-#include "viewerlookup.h"
 #include "rowarraymodel.h"
 #include "sql.h"
 #include "summary.h"
 #include "testbook.h"
+#include "viewerlookup.h"
 #include "windowfixture.h"
 
 #include <QAbstractItemModelTester>
@@ -44,7 +44,8 @@ class TestFrmAccountStatus : public bc::test::WindowTest {
             ++m_chartRequests;
             return nullptr;
         });
-        new QAbstractItemModelTester(w->tdbgAccounts->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, w);
+        new QAbstractItemModelTester(w->tdbgAccounts->model(), QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                     w);
         w->show();
         QApplication::setActiveWindow(w);
         return w;
@@ -148,8 +149,7 @@ private slots:
         QStringList captions;
         for (int c = 1; c < SummaryGridColumn::ColumnCount; ++c)
             captions << m->headerData(c, Qt::Horizontal).toString();
-        QCOMPARE(captions,
-                 (QStringList{"A/C Name", "Open Amount", "Transactions", "Balance Amount", "A/C Type"}));
+        QCOMPARE(captions, (QStringList{"A/C Name", "Open Amount", "Transactions", "Balance Amount", "A/C Type"}));
 
         w->txtBal2->setText(QStringLiteral("1000"));
         w->cmdFind->click();
@@ -204,8 +204,10 @@ private slots:
         QTRY_VERIFY(!bc::test::openReportViewer());
 
         auto *selection = w->tdbgAccounts->selectionModel();
-        selection->select(w->tdbgAccounts->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        selection->select(w->tdbgAccounts->model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        selection->select(w->tdbgAccounts->model()->index(1, 0),
+                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        selection->select(w->tdbgAccounts->model()->index(0, 0),
+                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
         w->cmdprint->click();
         viewer = bc::test::openReportViewer();
         QVERIFY(viewer);

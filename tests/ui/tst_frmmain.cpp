@@ -1,9 +1,9 @@
 #include "appstate.h"
 #include "frmmain.h"
 #include "recordingmessages.h"
-#include "windowfixture.h"
 #include "testbook.h"
 #include "typist.h"
+#include "windowfixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,10 +46,11 @@ private slots:
                 out << a->objectName() + u'=' + a->text();
             return out;
         };
-        QCOMPARE(captions(w->mnuTran), (QStringList{"mnuOtherTran=Transactions", "mnuOtherAccounts=Accounts Set Up",
-                                                    "mnuConfig=Configurations"}));
-        QCOMPARE(captions(w->mnuReport), (QStringList{"mnu_Reports_AccStatus=Account Summary",
-                                                      "mnu_report_account=Account Ledger"}));
+        QCOMPARE(captions(w->mnuTran),
+                 (QStringList{"mnuOtherTran=Transactions", "mnuOtherAccounts=Accounts Set Up",
+                              "mnuConfig=Configurations"}));
+        QCOMPARE(captions(w->mnuReport),
+                 (QStringList{"mnu_Reports_AccStatus=Account Summary", "mnu_report_account=Account Ledger"}));
         QCOMPARE(captions(w->mnuHelp), (QStringList{"mnuAbout=About", "mnuContents=Contents"}));
         QVERIFY(w->findChild<QMenu *>(QStringLiteral("mnu_window")));
     }

@@ -39,10 +39,13 @@ private slots:
     {
         start();
         useFolderForFiles();
-        m_state->defaultPrinter = [] { return PrinterSettings{QStringLiteral("usb1"), QStringLiteral("Laser 9"), QStringLiteral("Office")}; };
+        m_state->defaultPrinter = [] {
+            return PrinterSettings{QStringLiteral("usb1"), QStringLiteral("Laser 9"), QStringLiteral("Office")};
+        };
         m_state->printerList = [] {
             return QList<PrinterSettings>{{QStringLiteral("lpt"), QStringLiteral("Inkjet 2"), QStringLiteral("Den")},
-                                          {QStringLiteral("usb1"), QStringLiteral("Laser 9"), QStringLiteral("Office")}};
+                                          {QStringLiteral("usb1"), QStringLiteral("Laser 9"),
+                                           QStringLiteral("Office")}};
         };
     }
 
@@ -60,7 +63,8 @@ private slots:
         dialog.TxtDBPath->setText(QStringLiteral("/books/home.fd"));
         dialog.cmdOk->click();
         QCOMPARE(saved.size(), 1);
-        QCOMPARE(settingsBytes(), QByteArray("DBPath#/books/home.fd\r\nPRNPORT#usb1\r\nPRNDRIVER#Laser 9\r\nPRNDEVICE#Office\r\n"));
+        QCOMPARE(settingsBytes(),
+                 QByteArray("DBPath#/books/home.fd\r\nPRNPORT#usb1\r\nPRNDRIVER#Laser 9\r\nPRNDEVICE#Office\r\n"));
         QCOMPARE(m_state->printer.device, QStringLiteral("Office"));
     }
 
@@ -126,12 +130,14 @@ private slots:
         // passed it closes each, so exec() returns and the test goes on.
         using namespace std::chrono_literals;
         QDialog other;
-        bc::test::whenModal<QFileDialog>(this, [](QFileDialog *) {}, 200ms);
+        bc::test::whenModal<QFileDialog>(
+            this, [](QFileDialog *) {}, 200ms);
         QCOMPARE(other.exec(), int(QDialog::Rejected));
         QFileDialog files(nullptr, QString(), m_dir->path());
         files.setOption(QFileDialog::DontUseNativeDialog);
         bool acted = false;
-        bc::test::whenModal<QFileDialog>(this, [&acted](QFileDialog *) { acted = true; }, 200ms);
+        bc::test::whenModal<QFileDialog>(
+            this, [&acted](QFileDialog *) { acted = true; }, 200ms);
         QCOMPARE(files.exec(), int(QDialog::Rejected));
         QVERIFY(acted);
     }

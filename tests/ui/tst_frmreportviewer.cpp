@@ -199,8 +199,7 @@ private slots:
             QVERIFY(!viewer->isVisible());
             QCOMPARE(m_messages.shown.size(), 1);
             QCOMPARE(m_messages.shown[0].icon, MsgIcon::Critical);
-            QCOMPARE(m_messages.last(),
-                     QStringLiteral("Error|Error\r\nThere is no report number %1.").arg(type));
+            QCOMPARE(m_messages.last(), QStringLiteral("Error|Error\r\nThere is no report number %1.").arg(type));
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QVERIFY(viewer.isNull());
         }

@@ -63,8 +63,7 @@ RowArray summaryRows(const QList<QPair<QString, qint64>> &balances)
     return rows;
 }
 
-template <class T>
-T *axis(QChart *chart, Qt::Alignment alignment)
+template <class T> T *axis(QChart *chart, Qt::Alignment alignment)
 {
     const QList<QAbstractAxis *> axes = chart->axes();
     for (QAbstractAxis *a : axes)
@@ -139,10 +138,11 @@ private slots:
     {
         frmStockGraph *w = open();
         w->Fill(lineData());
-        SummaryChartInput input{SummaryChartKind::Balance, QDate(2026, 4, 1), QDate(2026, 12, 7), QStringLiteral("Rs.")};
+        SummaryChartInput input{SummaryChartKind::Balance, QDate(2026, 4, 1), QDate(2026, 12, 7),
+                                QStringLiteral("Rs.")};
         // Two accounts of one name still get a bar each.
-        const ChartData bars = computeSummaryChart(
-            summaryRows({{"Bank", 500000}, {"Rent", -20000}, {"Bank", 100}}), input);
+        const ChartData bars = computeSummaryChart(summaryRows({{"Bank", 500000}, {"Rent", -20000}, {"Bank", 100}}),
+                                                   input);
         w->Fill(bars);
         QVERIFY(!w->FraAccount->isVisible());
         QCOMPARE(w->lbltitle->text(), QStringLiteral("Account Summary"));

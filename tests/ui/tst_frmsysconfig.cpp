@@ -45,7 +45,8 @@ class TestFrmSysConfig : public bc::test::WindowTest {
     QStringList rows()
     {
         QStringList out;
-        QSqlQuery q = runSql(connectionOf(state().book), QStringLiteral("SELECT sys_code, sys_value, saved_on FROM system_settings"));
+        QSqlQuery q = runSql(connectionOf(state().book),
+                             QStringLiteral("SELECT sys_code, sys_value, saved_on FROM system_settings"));
         while (q.next())
             out << q.value(0).toString() + u'=' + q.value(1).toString() + u'@' + q.value(2).toString();
         return out;
@@ -114,8 +115,12 @@ private slots:
     void opensWithTheSettingsAndSavesSixRows()
     {
         // Year dates as older books hold them: short dates in the book's order.
-        setRows({{"USER", "Admin"}, {"PASS", "pw"}, {"FYST", "4/1/2024"},
-                 {"FYEN", "03/31/2025"}, {"CURR", "EUR"}, {"DTFM", "mm/dd/yyyy"}});
+        setRows({{"USER", "Admin"},
+                 {"PASS", "pw"},
+                 {"FYST", "4/1/2024"},
+                 {"FYEN", "03/31/2025"},
+                 {"CURR", "EUR"},
+                 {"DTFM", "mm/dd/yyyy"}});
         frmSysConfig *w = openConfig();
         QVERIFY(w);
         QCOMPARE(w->windowTitle(), QStringLiteral("Configurations"));
@@ -140,9 +145,9 @@ private slots:
         QVERIFY(m_messages.shown.isEmpty());
         QTRY_VERIFY(!window);
         const QString stamp = QStringLiteral("@06/15/2024");
-        QCOMPARE(rows(), (QStringList{"USER=Admin" + stamp, "PASS=pw" + stamp,
-                                      "FYST=2024-04-01" + stamp, "FYEN=2025-12-31" + stamp, "CURR=EUR" + stamp,
-                                      "DTFM=M/d/yyyy" + stamp}));
+        QCOMPARE(rows(),
+                 (QStringList{"USER=Admin" + stamp, "PASS=pw" + stamp, "FYST=2024-04-01" + stamp,
+                              "FYEN=2025-12-31" + stamp, "CURR=EUR" + stamp, "DTFM=M/d/yyyy" + stamp}));
         // The program-wide values follow at once.
         QCOMPARE(state().settings.dateFormat, QStringLiteral("M/d/yyyy"));
         QCOMPARE(state().settings.finYearEnd, QDate(2025, 12, 31));
@@ -162,8 +167,9 @@ private slots:
         QTest::mouseClick(w->cmdSave, Qt::LeftButton);
         QTRY_VERIFY(!window);
         const QString stamp = QStringLiteral("@06/15/2024");
-        QCOMPARE(rows(), (QStringList{"USER=" + stamp, "PASS=" + stamp, "FYST=" + stamp, "FYEN=" + stamp,
-                                      "CURR=GBP" + stamp, "DTFM=d/M/yyyy" + stamp}));
+        QCOMPARE(rows(),
+                 (QStringList{"USER=" + stamp, "PASS=" + stamp, "FYST=" + stamp, "FYEN=" + stamp, "CURR=GBP" + stamp,
+                              "DTFM=d/M/yyyy" + stamp}));
         QVERIFY(!state().settings.finYearStart.isValid());
 
         // A typed start is saved; the end, untouched, stays unset.
@@ -175,8 +181,9 @@ private slots:
         window = w;
         QTest::mouseClick(w->cmdSave, Qt::LeftButton);
         QTRY_VERIFY(!window);
-        QCOMPARE(rows(), (QStringList{"USER=" + stamp, "PASS=" + stamp, "FYST=2024-04-01" + stamp, "FYEN=" + stamp,
-                                      "CURR=GBP" + stamp, "DTFM=d/M/yyyy" + stamp}));
+        QCOMPARE(rows(),
+                 (QStringList{"USER=" + stamp, "PASS=" + stamp, "FYST=2024-04-01" + stamp, "FYEN=" + stamp,
+                              "CURR=GBP" + stamp, "DTFM=d/M/yyyy" + stamp}));
     }
 
     void emptyLoginStartsWithoutTheLoginWindow()
@@ -255,8 +262,9 @@ private slots:
         frmSysConfig *w = openConfig();
         QVERIFY(w);
         // The currency row is the fifth insert: the rows before it must go too.
-        runSql(connectionOf(state().book), QStringLiteral("CREATE TRIGGER no_currency BEFORE INSERT ON system_settings "
-                                                 "WHEN NEW.sys_code = 'CURR' BEGIN SELECT RAISE(ABORT, 'currency refused'); END"));
+        runSql(connectionOf(state().book),
+               QStringLiteral("CREATE TRIGGER no_currency BEFORE INSERT ON system_settings "
+                              "WHEN NEW.sys_code = 'CURR' BEGIN SELECT RAISE(ABORT, 'currency refused'); END"));
         const QStringList before = rows();
         w->txtUserName->setText(QStringLiteral("carol"));
         w->optMonthFirst->click();
@@ -264,7 +272,8 @@ private slots:
         QCOMPARE(m_messages.shown.size(), 1);
         QCOMPARE(m_messages.shown[0].icon, MsgIcon::Critical);
         QCOMPARE(m_messages.shown[0].title, QStringLiteral("Action failed"));
-        QVERIFY2(m_messages.shown[0].text.startsWith(QLatin1String("Errorcurrency refused")), qPrintable(m_messages.shown[0].text));
+        QVERIFY2(m_messages.shown[0].text.startsWith(QLatin1String("Errorcurrency refused")),
+                 qPrintable(m_messages.shown[0].text));
         QCOMPARE(rows(), before);
         QCOMPARE(state().settings.userName, QString());
         QVERIFY(w->isVisible());

@@ -4,8 +4,8 @@
 #include "dateentry.h"
 #include "frmreportviewer.h"
 #include "frmtransaction.h"
-#include "recordsets.h"
 #include "recordingmessages.h"
+#include "recordsets.h"
 #include "rowarraymodel.h"
 #include "sql.h"
 #include "testbook.h"
@@ -64,7 +64,8 @@ class TestFrmTransaction : public bc::test::WindowTest {
     }
     int countTable(const char *table)
     {
-        QSqlQuery q = runSql(connectionOf(m_state->book), QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table)));
+        QSqlQuery q = runSql(connectionOf(m_state->book),
+                             QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table)));
         return q.next() ? q.value(0).toInt() : -1;
     }
 
@@ -95,7 +96,8 @@ private slots:
         QAbstractItemModel *m = w->tdbgTran->model();
         QCOMPARE(m->headerData(TranCol::To, Qt::Horizontal).toString(), QStringLiteral(" Credit [To (A/C) ]"));
         QCOMPARE(m->headerData(TranCol::From, Qt::Horizontal).toString(), QStringLiteral(" Debit [ From (A/C) ]"));
-        QCOMPARE(m->data(cell(w, 1, TranCol::Date)).toString(), m_today.addDays(-1).toString(QStringLiteral("dd/MM/yyyy")));
+        QCOMPARE(m->data(cell(w, 1, TranCol::Date)).toString(),
+                 m_today.addDays(-1).toString(QStringLiteral("dd/MM/yyyy")));
         QCOMPARE(m->data(cell(w, 1, TranCol::From)).toString(), QStringLiteral("Bank"));
         QCOMPARE(m->data(cell(w, 1, TranCol::To)).toString(), QStringLiteral("Rent"));
         QCOMPARE(m->data(cell(w, 0, TranCol::Amount)).toString(), QStringLiteral("-40.50"));
@@ -108,7 +110,8 @@ private slots:
         frmTransaction *w = open();
         w->chkApply->setChecked(false);
         const QString blank = QStringLiteral(" ");
-        QCOMPARE(tranSearchArguments(w->searchCriteria()), (QVariantList{blank, blank, 0, blank, 0, blank, 0, 0, blank}));
+        QCOMPARE(tranSearchArguments(w->searchCriteria()),
+                 (QVariantList{blank, blank, 0, blank, 0, blank, 0, 0, blank}));
         w->cboFromAcc->setCurrentIndex(w->cboFromAcc->findText(QStringLiteral("Bank")));
         w->cboToAcc->setEditText(QStringLiteral("Not an account"));
         QTest::keyClicks(w->txtparticulars, QStringLiteral("it's"));
@@ -228,7 +231,8 @@ private slots:
     void aMonthTypedAsABookkeeperTypesIt()
     {
         runSql(connectionOf(m_state->book), QStringLiteral("DELETE FROM transaction_master"));
-        runSql(connectionOf(m_state->book), QStringLiteral("INSERT INTO account_master VALUES (12, 'Takings', 1, 0, '', NULL)"));
+        runSql(connectionOf(m_state->book),
+               QStringLiteral("INSERT INTO account_master VALUES (12, 'Takings', 1, 0, '', NULL)"));
         const bc::test::QtWarnings warnings;
         frmTransaction *w = open();
         press(Qt::Key_E, Qt::AltModifier);
@@ -261,14 +265,17 @@ private slots:
         QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
 
         QSqlQuery q = runSql(connectionOf(m_state->book),
-                             QStringLiteral("SELECT tran_date, to_flag || to_acc, from_flag || from_acc, amount, particulars "
-                                            "FROM transaction_master ORDER BY tran_date"));
+                             QStringLiteral(
+                                 "SELECT tran_date, to_flag || to_acc, from_flag || from_acc, amount, particulars "
+                                 "FROM transaction_master ORDER BY tran_date"));
         QStringList rows;
         while (q.next())
             rows << QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                                q.value(3).toString(), q.value(4).toString()}.join(u'|');
-        QCOMPARE(rows, (QStringList{"2026-11-01|A11|A10|150000|November rent", "2026-11-03|A10|A12|240050|Week 1 takings",
-                                    "2026-11-10|A10|A12|123456789|Sale of the van"}));
+                                q.value(3).toString(), q.value(4).toString()}
+                        .join(u'|');
+        QCOMPARE(rows,
+                 (QStringList{"2026-11-01|A11|A10|150000|November rent", "2026-11-03|A10|A12|240050|Week 1 takings",
+                              "2026-11-10|A10|A12|123456789|Sale of the van"}));
         QCOMPARE(warnings.mentioning(QStringLiteral("commitData")), QStringList());
         QCOMPARE(warnings.mentioning(QStringLiteral("does not belong")), QStringList());
     }
@@ -277,8 +284,8 @@ private slots:
     {
         // Values that came in through an import, longer than typing allows.
         const QString imported = QStringLiteral("Forty characters of imported particulars");
-        runSql(connectionOf(m_state->book), QStringLiteral("UPDATE transaction_master SET amount = 12345678900, particulars = ?"),
-               {imported});
+        runSql(connectionOf(m_state->book),
+               QStringLiteral("UPDATE transaction_master SET amount = 12345678900, particulars = ?"), {imported});
         const QString before = bc::test::bookDigest(connectionOf(m_state->book));
         frmTransaction *w = open();
         press(Qt::Key_E, Qt::AltModifier);
@@ -359,14 +366,17 @@ private slots:
 
     void nullAmountsAndFailuresAreReported()
     {
-        runSql(connectionOf(m_state->book), QStringLiteral("INSERT INTO transaction_master VALUES (9, ?, 10, 'A', 11, 'A', NULL, 'no amount', NULL)"),
+        runSql(connectionOf(m_state->book),
+               QStringLiteral(
+                   "INSERT INTO transaction_master VALUES (9, ?, 10, 'A', 11, 'A', NULL, 'no amount', NULL)"),
                {m_today.toString(Qt::ISODate)});
         frmTransaction *w = open();
         QCOMPARE(w->TranRows.rowCount(), 3);
         QCOMPARE(w->lbltotal->text(), QStringLiteral("59.50"));
         QCOMPARE(m_messages.shown.size(), 1);
         QCOMPARE(m_messages.shown[0].icon, MsgIcon::Warning);
-        runSql(connectionOf(m_state->book), QStringLiteral("ALTER TABLE transaction_master RENAME COLUMN particulars TO notes"));
+        runSql(connectionOf(m_state->book),
+               QStringLiteral("ALTER TABLE transaction_master RENAME COLUMN particulars TO notes"));
         w->cmdFind->click();
         QCOMPARE(m_messages.shown.size(), 2);
         QCOMPARE(m_messages.shown[1].title, QStringLiteral("Error"));
@@ -441,8 +451,8 @@ private slots:
         press(Qt::Key_S, Qt::AltModifier);
         QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
         QCOMPARE(countTable("transaction_master"), 2);
-        QSqlQuery q = runSql(connectionOf(m_state->book), QStringLiteral("SELECT count(*) FROM transaction_master WHERE tran_id = ?"),
-                             {staged});
+        QSqlQuery q = runSql(connectionOf(m_state->book),
+                             QStringLiteral("SELECT count(*) FROM transaction_master WHERE tran_id = ?"), {staged});
         QVERIFY(q.next());
         QCOMPARE(q.value(0).toInt(), 0);
         bc::test::closeAllWindows();

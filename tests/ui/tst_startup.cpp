@@ -5,9 +5,9 @@
 #include "frmproperties.h"
 #include "modaldriver.h"
 #include "recordingmessages.h"
-#include "windowfixture.h"
 #include "sql.h"
 #include "startup.h"
+#include "windowfixture.h"
 
 #include <QApplication>
 #include <QFile>
@@ -34,16 +34,22 @@ class TestStartUp : public bc::test::WindowTest {
     {
         Book book;
         QVERIFY(book.open(state().paths.defaultBookPath()).ok());
-        runSql(connectionOf(book), QStringLiteral("UPDATE system_settings SET sys_value = ? WHERE sys_code = 'USER'"), {user});
-        runSql(connectionOf(book), QStringLiteral("UPDATE system_settings SET sys_value = ? WHERE sys_code = 'PASS'"), {pass});
+        runSql(connectionOf(book), QStringLiteral("UPDATE system_settings SET sys_value = ? WHERE sys_code = 'USER'"),
+               {user});
+        runSql(connectionOf(book), QStringLiteral("UPDATE system_settings SET sys_value = ? WHERE sys_code = 'PASS'"),
+               {pass});
     }
 
 private slots:
     void init()
     {
         start();
-        state().defaultPrinter = [] { return PrinterSettings{QStringLiteral("usb"), QStringLiteral("Laser"), QStringLiteral("Office")}; };
-        state().printerList = [] { return QList<PrinterSettings>{{QStringLiteral("usb"), QStringLiteral("Laser"), QStringLiteral("Office")}}; };
+        state().defaultPrinter = [] {
+            return PrinterSettings{QStringLiteral("usb"), QStringLiteral("Laser"), QStringLiteral("Office")};
+        };
+        state().printerList = [] {
+            return QList<PrinterSettings>{{QStringLiteral("usb"), QStringLiteral("Laser"), QStringLiteral("Office")}};
+        };
         QCOMPARE(firstStart(), QString());
     }
 
@@ -86,10 +92,10 @@ private slots:
         QCOMPARE(login->txtPassWord->echoMode(), QLineEdit::Password);
         QVERIFY(login->cmdLogin->isDefault());
 
-        for (const auto &[user, pass] : QList<QPair<QString, QString>>{
-                 {QStringLiteral("admin"), QStringLiteral("Secret")},
-                 {QStringLiteral("Admin "), QStringLiteral("Secret")},
-                 {QStringLiteral("Admin"), QStringLiteral("secret")}}) {
+        for (const auto &[user, pass] :
+             QList<QPair<QString, QString>>{{QStringLiteral("admin"), QStringLiteral("Secret")},
+                                            {QStringLiteral("Admin "), QStringLiteral("Secret")},
+                                            {QStringLiteral("Admin"), QStringLiteral("secret")}}) {
             m_messages.shown.clear();
             login->txtUserName->setText(user);
             login->txtPassWord->setText(pass);
@@ -126,9 +132,11 @@ private slots:
         QVERIFY(!QFile::exists(m_dir->path() + QStringLiteral("/missing.fd")));
         // Invalid path, question (OK), invalid path, question (Cancel).
         QCOMPARE(m_messages.shown.size(), 4);
-        QCOMPARE(m_messages.shown[0].title + u'|' + m_messages.shown[0].text, QStringLiteral("Error|Invalid Database Path"));
+        QCOMPARE(m_messages.shown[0].title + u'|' + m_messages.shown[0].text,
+                 QStringLiteral("Error|Invalid Database Path"));
         QCOMPARE(m_messages.shown[0].icon, MsgIcon::Critical);
-        QCOMPARE(m_messages.shown[1].text, QStringLiteral("Could not open database. Please select appropriate .fd file"));
+        QCOMPARE(m_messages.shown[1].text,
+                 QStringLiteral("Could not open database. Please select appropriate .fd file"));
         QCOMPARE(m_messages.shown[1].title, QStringLiteral("Error"));
         QCOMPARE(m_messages.shown[1].buttons, QMessageBox::Ok | QMessageBox::Cancel);
     }

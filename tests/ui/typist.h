@@ -33,8 +33,8 @@ inline void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     if (!(modifiers & Qt::AltModifier))
         return;
     const auto buttonDown = [&window] {
-        const QList<QAbstractButton *> buttons =
-            window ? window->findChildren<QAbstractButton *>() : QList<QAbstractButton *>();
+        const QList<QAbstractButton *> buttons = window ? window->findChildren<QAbstractButton *>()
+                                                        : QList<QAbstractButton *>();
         return std::any_of(buttons.begin(), buttons.end(), [](QAbstractButton *b) { return b->isDown(); });
     };
     QTRY_VERIFY_WITH_TIMEOUT(!buttonDown(), 2000);

@@ -15,7 +15,9 @@
 
 namespace bc {
 
-DataGrid::DataGrid(RowArrayModel *model, QWidget *parent) : QTableView(parent), m_model(model)
+DataGrid::DataGrid(RowArrayModel *model, QWidget *parent)
+    : QTableView(parent)
+    , m_model(model)
 {
     setSelectionBehavior(QAbstractItemView::SelectItems);
     // A click on the current cell is handled here (see mouseReleaseEvent), so
@@ -204,8 +206,8 @@ void DataGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint h
     // Tab and Shift+Tab move the cell cursor; the cell reached is edited as
     // soon as something is typed into it.
     QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
-    const QModelIndex next =
-        moveCursor(hint == QAbstractItemDelegate::EditNextItem ? MoveNext : MovePrevious, Qt::NoModifier);
+    const QModelIndex next = moveCursor(hint == QAbstractItemDelegate::EditNextItem ? MoveNext : MovePrevious,
+                                        Qt::NoModifier);
     if (next.isValid())
         setCurrentIndex(next);
 }

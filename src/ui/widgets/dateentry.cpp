@@ -14,7 +14,9 @@
 namespace bc {
 
 DateEntry::DateEntry(QWidget *parent)
-    : QWidget(parent), m_format(QString::fromLatin1(DayFirstFormat)), m_date(QDate::currentDate())
+    : QWidget(parent)
+    , m_format(QString::fromLatin1(DayFirstFormat))
+    , m_date(QDate::currentDate())
 {
     m_edit = new QLineEdit(this);
     m_edit->setObjectName(QStringLiteral("dateText"));

@@ -17,21 +17,16 @@ QString GridColumn::displayFor(const QVariant &stored) const
     const bool text = stored.typeId() == QMetaType::QString;
     const std::optional<Money> amount = text ? Money::parse(stored.toString()) : stored.value<Money>();
     switch (format) {
-    case Format::Standard:
-        return amount ? amount->toStandard() : stored.toString();
-    case Format::Amount:
-        return amount ? amount->toPlain() : stored.toString();
-    case Format::Balance:
-        return amount ? runningBalanceText(*amount) : stored.toString();
-    case Format::Date:
-        return stored.toDate().toString(datePattern);
+    case Format::Standard: return amount ? amount->toStandard() : stored.toString();
+    case Format::Amount: return amount ? amount->toPlain() : stored.toString();
+    case Format::Balance: return amount ? runningBalanceText(*amount) : stored.toString();
+    case Format::Date: return stored.toDate().toString(datePattern);
     case Format::ValueList:
         for (const auto &[value, text] : valueList)
             if (value.toString() == stored.toString())
                 return text;
         return stored.toString();
-    case Format::Plain:
-        break;
+    case Format::Plain: break;
     }
     return stored.toString();
 }

@@ -11,11 +11,11 @@ namespace bc {
 // How a grid shows one column of its row array.
 struct GridColumn {
     enum class Format {
-        Plain,     // the cell's text as stored
-        Standard,  // an amount with thousands separators and two decimals
-        Amount,    // an amount as "#0.00"
-        Balance,   // a running balance: "#0.00" of the magnitude and its side, " (Credit)" or "  (Debit)"
-        Date,      // a date in datePattern
+        Plain, // the cell's text as stored
+        Standard, // an amount with thousands separators and two decimals
+        Amount, // an amount as "#0.00"
+        Balance, // a running balance: "#0.00" of the magnitude and its side, " (Credit)" or "  (Debit)"
+        Date, // a date in datePattern
         ValueList, // the display text of the stored value, from valueList
     };
 

@@ -38,14 +38,17 @@ QVariant typedValue(const GridColumn &column, const QString &text)
         const QDate date = parseUserDate(text, column.userDateFormat);
         return date.isValid() ? QVariant(date) : QVariant(text);
     }
-    default:
-        return text.isEmpty() ? QVariant() : QVariant(text);
+    default: return text.isEmpty() ? QVariant() : QVariant(text);
     }
 }
 
 } // namespace
 
-GridDelegate::GridDelegate(RowArrayModel &model, QObject *parent) : QStyledItemDelegate(parent), m_model(model) {}
+GridDelegate::GridDelegate(RowArrayModel &model, QObject *parent)
+    : QStyledItemDelegate(parent)
+    , m_model(model)
+{
+}
 
 QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &, const QModelIndex &index) const
 {

@@ -14,8 +14,7 @@ namespace {
 // The start of an amount that more typing can still complete.
 bool isAmountStart(const QString &text)
 {
-    return text.isEmpty() || text == QLatin1String("-") || text == QLatin1String(".")
-        || text == QLatin1String("-.");
+    return text.isEmpty() || text == QLatin1String("-") || text == QLatin1String(".") || text == QLatin1String("-.");
 }
 
 } // namespace
@@ -27,16 +26,11 @@ bool KeyFilter::accepts(Mode mode, QChar typed, const QString &currentText)
         return true; // control keys
     switch (mode) {
     case Amount:
-    case AmountEntry:
-        return AmountKeyFilter(code, currentText, true) != 0;
-    case AmountWholeNumber:
-        return AmountKeyFilter(code, currentText, false) != 0;
-    case AmountCharacters:
-        return (typed >= u'0' && typed <= u'9') || typed == u'.' || typed == u'-';
-    case NoApostrophe:
-        return typed != u'\'';
-    case AnyText:
-        return true;
+    case AmountEntry: return AmountKeyFilter(code, currentText, true) != 0;
+    case AmountWholeNumber: return AmountKeyFilter(code, currentText, false) != 0;
+    case AmountCharacters: return (typed >= u'0' && typed <= u'9') || typed == u'.' || typed == u'-';
+    case NoApostrophe: return typed != u'\'';
+    case AnyText: return true;
     }
     return true;
 }
@@ -84,10 +78,8 @@ bool KeyFilter::eventFilter(QObject *watched, QEvent *event)
     switch (m_mode) {
     case Amount:
     case AmountWholeNumber:
-    case AmountEntry:
-        return typedIntoAmount(edit, typed);
-    default:
-        break;
+    case AmountEntry: return typedIntoAmount(edit, typed);
+    default: break;
     }
     if (!accepts(m_mode, typed, edit->text()))
         return true;
@@ -117,7 +109,8 @@ void installAmountEntryFilter(QLineEdit *edit)
 
 void installTextFilter(QLineEdit *edit, int maxTyped, bool dropApostrophes)
 {
-    edit->installEventFilter(new KeyFilter(dropApostrophes ? KeyFilter::NoApostrophe : KeyFilter::AnyText, edit, maxTyped));
+    edit->installEventFilter(
+        new KeyFilter(dropApostrophes ? KeyFilter::NoApostrophe : KeyFilter::AnyText, edit, maxTyped));
 }
 
 } // namespace bc

@@ -23,7 +23,12 @@ public:
     // AmountEntry is Amount whose text must stay a whole amount the book can
     // hold, up to 999,999,999,999.99 with a leading minus.
     enum Mode { Amount, AmountWholeNumber, AmountCharacters, AmountEntry, NoApostrophe, AnyText };
-    KeyFilter(Mode mode, QObject *parent, int maxTyped = 0) : QObject(parent), m_mode(mode), m_maxTyped(maxTyped) {}
+    KeyFilter(Mode mode, QObject *parent, int maxTyped = 0)
+        : QObject(parent)
+        , m_mode(mode)
+        , m_maxTyped(maxTyped)
+    {
+    }
 
     // Whether a typed character may reach an edit holding currentText.
     static bool accepts(Mode mode, QChar typed, const QString &currentText);

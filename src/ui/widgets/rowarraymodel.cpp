@@ -21,7 +21,9 @@ bool sameValue(const QVariant &stored, const QVariant &value)
 } // namespace
 
 RowArrayModel::RowArrayModel(RowArray rows, QList<GridColumn> columns, QObject *parent)
-    : QAbstractTableModel(parent), m_rows(std::move(rows)), m_columns(std::move(columns))
+    : QAbstractTableModel(parent)
+    , m_rows(std::move(rows))
+    , m_columns(std::move(columns))
 {
 }
 
@@ -78,14 +80,10 @@ QVariant RowArrayModel::data(const QModelIndex &index, int role) const
         if (m_rows.isNull(row, col))
             return {};
         return column.displayFor(m_rows.cell(row, col));
-    case Qt::EditRole:
-        return m_rows.cell(row, col);
-    case Qt::ToolTipRole:
-        return cellTip ? QVariant(cellTip(row, col)) : QVariant();
-    case Qt::ForegroundRole:
-        return rowForeground ? rowForeground(row) : QVariant();
-    default:
-        return {};
+    case Qt::EditRole: return m_rows.cell(row, col);
+    case Qt::ToolTipRole: return cellTip ? QVariant(cellTip(row, col)) : QVariant();
+    case Qt::ForegroundRole: return rowForeground ? rowForeground(row) : QVariant();
+    default: return {};
     }
 }
 

@@ -22,7 +22,11 @@ namespace {
 // completers, for a plain Enter.
 class EnterRunsFind : public QObject {
 public:
-    explicit EnterRunsFind(QPushButton *find) : QObject(find), m_find(find) {}
+    explicit EnterRunsFind(QPushButton *find)
+        : QObject(find)
+        , m_find(find)
+    {
+    }
 
     void watch(QWidget *field)
     {
@@ -167,7 +171,8 @@ void reportUnlistedEntries(AppState &state, DataGrid *grid)
     grid->refusedEntry = [&state, grid](const QString &typed) {
         state.messages->critical(grid->window(), QStringLiteral("Error"),
                                  QStringLiteral("\"%1\" is not in the list; the cell keeps its value.\r\n"
-                                                "Alt+Down shows the list.").arg(typed));
+                                                "Alt+Down shows the list.")
+                                     .arg(typed));
     };
 }
 
