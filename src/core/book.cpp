@@ -73,11 +73,25 @@ QString recoverInterruptedSave(const QString &path, int busyTimeoutMs)
     return why;
 }
 
-// VACUUM, plain or INTO a file, attaches its target and so meets the same
-// refusal as ATTACH.
-int refuseOtherFiles(void *, int action, const char *, const char *, const char *, const char *)
+// The second wall behind running only the program's own statements: for the
+// life of the connection nothing reaches a file other than the book, and
+// nothing writes anywhere but the rows of the book's tables and the
+// connection's own temporary work tables. VACUUM, plain or INTO a file,
+// attaches its target and so meets the same refusal as ATTACH. Tables are
+// still created, renamed and dropped by statements (a migration does), but
+// the schema itself is never written as rows (writable_schema).
+int refuseOtherFiles(void *, int action, const char *first, const char *second, const char *database, const char *)
 {
-    return action == SQLITE_ATTACH || action == SQLITE_DETACH ? SQLITE_DENY : SQLITE_OK;
+    switch (action) {
+    case SQLITE_ATTACH:
+    case SQLITE_DETACH: return SQLITE_DENY;
+    case SQLITE_PRAGMA: return second && first && qstricmp(first, "writable_schema") == 0 ? SQLITE_DENY : SQLITE_OK;
+    case SQLITE_INSERT:
+    case SQLITE_UPDATE:
+    case SQLITE_DELETE:
+        return !database || qstrcmp(database, "main") == 0 || qstrcmp(database, "temp") == 0 ? SQLITE_OK : SQLITE_DENY;
+    default: return SQLITE_OK;
+    }
 }
 
 void dateValue(sqlite3_context *context, int argc, sqlite3_value **argv)

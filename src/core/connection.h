@@ -14,9 +14,10 @@ namespace bc {
 QSqlDatabase connectionOf(const Book &book);
 
 // Registers DATEVALUE and the other SQL functions the saved queries use on
-// one connection, and an authorizer that refuses ATTACH, DETACH and VACUUM
-// (which attaches its target) for the life of the connection, so no statement
-// reaches a file other than the book. Both belong to a connection, so every
+// one connection, and an authorizer that refuses ATTACH, DETACH, VACUUM
+// (which attaches its target) and writing the schema as rows for the life of
+// the connection, so no statement reaches a file other than the book or
+// writes anything but rows of its tables. Both belong to a connection, so every
 // open needs this. Both are SQLite's own: another engine needs its own way.
 bool registerSqlFunctions(const QSqlDatabase &db);
 
