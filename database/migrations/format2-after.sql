@@ -21,8 +21,6 @@ SELECT tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, amount, particu
 -- @@
 INSERT INTO system_settings (sys_code, sys_value, saved_on) SELECT sys_code, sys_value, saved_on FROM v1_system_settings;
 -- @@
-INSERT INTO saved_queries (name, body) SELECT name, body FROM v1_saved_queries;
--- @@
 DROP TABLE v1_book_info;
 -- @@
 DROP TABLE v1_Account_Type_Master;

@@ -3,6 +3,7 @@
 #include "book.h"
 #include "bookbackup.h"
 #include "bookcheck.h"
+#include "savedqueries.h"
 #include "schema.h"
 #include "sql.h"
 
@@ -34,6 +35,15 @@ void refuseFaultyRows(const QSqlDatabase &db)
     throw DbError(QStringLiteral("The book holds rows that were not written by this program and cannot be carried "
                                  "into the new format:\n%1")
                       .arg(lines.join(u'\n')));
+}
+
+// The book keeps a copy of each saved query; a migrated book receives the
+// program's current text, whatever its old copy held (which is never run).
+void writeProgramSavedQueries(const QSqlDatabase &db)
+{
+    for (const QString &name : Book::requiredSavedQueries())
+        runSql(db, QStringLiteral("INSERT INTO saved_queries (name, body) VALUES (?, ?)"),
+               {name, programSavedQuery(name)});
 }
 
 void refuseBrokenKeys(const QSqlDatabase &db)
@@ -68,6 +78,7 @@ void migrateFormat1To2(const QSqlDatabase &db)
     runScript(db, QStringLiteral("migrations/format2-before.sql"));
     runScript(db, QStringLiteral("format2-tables.sql"));
     runScript(db, QStringLiteral("migrations/format2-after.sql"));
+    writeProgramSavedQueries(db);
 }
 
 bool readableWithoutMigration(int format)

@@ -5,6 +5,7 @@
 #include "connection.h"
 #include "dates.h"
 #include "ledger.h"
+#include "savedqueries.h"
 #include "sql.h"
 #include "summary.h"
 #include "testbook.h"
@@ -105,6 +106,10 @@ TEST(Migrations, AFormatOneBookShowsTheSameFiguresBeforeAndAfterItsMigration)
                 toParty ? QStringLiteral("P") : QStringLiteral("A"), cents, QStringLiteral("item %1").arg(id)});
     }
     transaction.commit();
+    // A copy of a saved query that a book received from someone else carries.
+    runSql(t.writer(),
+           QStringLiteral("UPDATE saved_queries SET body = 'DELETE FROM transaction_master' "
+                          "WHERE name = 'sp_tran_search1'"));
     before = figures(t.book());
     ASSERT_GT(before.size(), 10000);
     path = t.path();
@@ -118,7 +123,13 @@ TEST(Migrations, AFormatOneBookShowsTheSameFiguresBeforeAndAfterItsMigration)
     EXPECT_EQ(backups(t.dir()), QStringList{QStringLiteral("test.fd.v1.bak")});
     EXPECT_EQ(pagesOf(fileBytes(path + QStringLiteral(".v1.bak"))), pagesOf(original));
     EXPECT_EQ(figures(book), before);
-    QSqlQuery q = runSql(connectionOf(book), QStringLiteral("PRAGMA foreign_keys"));
+    QSqlQuery q = runSql(connectionOf(book), QStringLiteral("SELECT name, body FROM saved_queries"));
+    int copies = 0;
+    for (; q.next(); ++copies)
+        EXPECT_EQ(q.value(1).toString(), programSavedQuery(q.value(0).toString()))
+            << q.value(0).toString().toStdString();
+    EXPECT_EQ(copies, Book::requiredSavedQueries().size());
+    q = runSql(connectionOf(book), QStringLiteral("PRAGMA foreign_keys"));
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toInt(), 1);
     q = runSql(connectionOf(book),
