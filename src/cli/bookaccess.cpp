@@ -6,6 +6,7 @@
 #include "transactions.h"
 
 #include <QRegularExpression>
+#include <cstdio>
 
 namespace bc::cli {
 
@@ -18,6 +19,9 @@ void openBook(Book &book, const QString &path, OpenOptions options)
     const OpenResult opened = book.open(path, options);
     if (!opened.ok())
         throw refusal(oneLine(opened.description));
+    if (!opened.backup.isEmpty())
+        std::fputs(QStringLiteral("brindlecot-cli: %1\n").arg(migrationNotice(opened.backup)).toUtf8().constData(),
+                   stderr);
 }
 
 SystemSettings bookSettings(const Book &book)

@@ -165,13 +165,14 @@ int bookFormat(const QSqlDatabase &db)
 
 // Brings an older book to the current format, or, when it is open read-only,
 // shows it as it is where this program reads that format safely. Returns the
-// format of the book as it is then open.
-int bringForward(const QSqlDatabase &db, const QString &path, int format)
+// format of the book as it is then open; backup names the copy a migration
+// kept.
+int bringForward(const QSqlDatabase &db, const QString &path, int format, QString &backup)
 {
     if (format == Book::formatVersion)
         return format;
     if (sqlite3_db_readonly(connectionHandle(db), "main") != 1) {
-        migrateBook(db, path, format);
+        backup = migrateBook(db, path, format);
         return Book::formatVersion;
     }
     if (!readableWithoutMigration(format))
@@ -245,16 +246,17 @@ OpenResult Book::open(const QString &path, const OpenOptions &options)
     close();
     const QFileInfo info(path);
     if (path.trimmed().isEmpty() || !info.exists() || !info.isFile())
-        return {OpenResult::PathRefused, QStringLiteral("The book \"%1\" does not exist.").arg(path)};
+        return {OpenResult::PathRefused, QStringLiteral("The book \"%1\" does not exist.").arg(path), {}};
     const QString recovery = recoverInterruptedSave(path, options.busyTimeoutMs);
     if (const QString bad = checkFileHeader(path); !bad.isEmpty())
         return {OpenResult::OtherFailure,
                 recovery.isEmpty() ? bad
                                    : QStringLiteral("The book \"%1\" was left half saved by a crash and could not be "
                                                     "put back (%2).")
-                                         .arg(path, recovery)};
+                                         .arg(path, recovery),
+                {}};
     if (const QString bad = pathTooLong(path); !bad.isEmpty())
-        return {OpenResult::OtherFailure, bad};
+        return {OpenResult::OtherFailure, bad, {}};
 
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
@@ -267,10 +269,11 @@ OpenResult Book::open(const QString &path, const OpenOptions &options)
             const QString why = db.lastError().text();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(m_connectionName);
-            return {OpenResult::OtherFailure, why};
+            return {OpenResult::OtherFailure, why, {}};
         }
     }
     QSqlDatabase db = this->db();
+    QString backup;
     try {
         if (!registerSqlFunctions(db))
             throw DbError(QStringLiteral("The program's SQL functions could not be registered."));
@@ -279,16 +282,26 @@ OpenResult Book::open(const QString &path, const OpenOptions &options)
         const int format = bookFormat(db);
         if (const QString missing = missingPart(db); !missing.isEmpty())
             throw DbError(missing);
-        m_format = bringForward(db, info.absoluteFilePath(), format);
+        m_format = bringForward(db, info.absoluteFilePath(), format, backup);
         for (const QString &statement : sqlScript(QStringLiteral("worktables.sql")))
             runSql(db, statement);
     } catch (const DbError &e) {
         db = QSqlDatabase();
         close();
-        return {OpenResult::OtherFailure, e.description()};
+        return {OpenResult::OtherFailure, e.description(), {}};
     }
     m_path = info.absoluteFilePath();
-    return {};
+    OpenResult opened;
+    opened.backup = backup;
+    return opened;
+}
+
+QString migrationNotice(const QString &backup)
+{
+    return QStringLiteral("The book was brought up to format %1 of this program. A copy of it as it was is kept "
+                          "as \"%2\".")
+        .arg(Book::formatVersion)
+        .arg(backup);
 }
 
 void Book::close()

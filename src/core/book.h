@@ -17,8 +17,15 @@ struct OpenResult {
 
     int code = Ok;
     QString description; // why it failed, for the user
+    // The copy of the book as it was, kept beside it when this open brought
+    // an older book to the current format; empty when nothing was migrated.
+    QString backup;
     bool ok() const { return code == Ok; }
 };
+
+// What the user is told after an open brought an older book to the current
+// format, naming the copy of it as it was.
+QString migrationNotice(const QString &backup);
 
 // How a book is opened.
 struct OpenOptions {

@@ -59,6 +59,8 @@ int StartUp::OpenDatabase()
         m_state.messages->critical(nullptr, QStringLiteral("Error"), QStringLiteral("Invalid Database Path"));
     else if (!result.ok())
         m_state.messages->critical(nullptr, QStringLiteral("Error"), errorText(result.description));
+    else if (!result.backup.isEmpty())
+        m_state.messages->information(nullptr, QStringLiteral("Brindlecot"), migrationNotice(result.backup));
     return result.code;
 }
 

@@ -120,6 +120,7 @@ TEST(Migrations, AFormatOneBookShowsTheSameFiguresBeforeAndAfterItsMigration)
     const OpenResult opened = book.open(path);
     ASSERT_TRUE(opened.ok()) << opened.description.toStdString();
     EXPECT_EQ(book.format(), Book::formatVersion);
+    EXPECT_EQ(opened.backup, path + QStringLiteral(".v1.bak"));
     EXPECT_EQ(backups(t.dir()), QStringList{QStringLiteral("test.fd.v1.bak")});
     EXPECT_EQ(pagesOf(fileBytes(path + QStringLiteral(".v1.bak"))), pagesOf(original));
     EXPECT_EQ(figures(book), before);
@@ -143,7 +144,9 @@ TEST(Migrations, AFormatOneBookShowsTheSameFiguresBeforeAndAfterItsMigration)
 
     // A second open finds format 2: no second backup, nothing written.
     const QByteArray migrated = fileBytes(path);
-    ASSERT_TRUE(book.open(path).ok());
+    const OpenResult reopened = book.open(path);
+    ASSERT_TRUE(reopened.ok());
+    EXPECT_TRUE(reopened.backup.isEmpty());
     book.close();
     EXPECT_EQ(backups(t.dir()), QStringList{QStringLiteral("test.fd.v1.bak")});
     EXPECT_EQ(fileBytes(path), migrated);

@@ -7,6 +7,7 @@
 #include "recordingmessages.h"
 #include "sql.h"
 #include "startup.h"
+#include "testbook.h"
 #include "windowfixture.h"
 
 #include <QApplication>
@@ -154,6 +155,20 @@ private slots:
         QVERIFY(startUp.run());
         QVERIFY(startUp.mainWindow());
         QCOMPARE(state().book.path(), good);
+    }
+
+    void anOlderBookIsBroughtForwardAndTheUserToldWhereItsCopyIs()
+    {
+        const QString old = m_dir->path() + QStringLiteral("/old.fd");
+        bc::test::createFormat1Book(old);
+        writeSettings("DBPATH#" + old.toUtf8() + "\r\n");
+        StartUp startUp(state());
+        QVERIFY(startUp.run());
+        QCOMPARE(state().book.format(), Book::formatVersion);
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(int(m_messages.shown[0].icon), int(MsgIcon::Information));
+        QCOMPARE(m_messages.shown[0].text, migrationNotice(old + QStringLiteral(".v1.bak")));
+        QVERIFY(QFile::exists(old + QStringLiteral(".v1.bak")));
     }
 
     void foreignFileReportsTheDescription()
