@@ -5,11 +5,11 @@
 #include "migrations.h"
 #include "schema.h"
 #include "sql.h"
-#include "sqlitehandle.h"
 
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -229,6 +229,14 @@ const QStringList &Book::requiredSavedQueries()
 QSqlDatabase Book::db() const
 {
     return QSqlDatabase::database(m_connectionName, false);
+}
+
+sqlite3 *connectionHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.data());
 }
 
 QSqlDatabase connectionOf(const Book &book)

@@ -1,7 +1,7 @@
 #include "bookbackup.h"
 
+#include "connection.h"
 #include "sql.h"
-#include "sqlitehandle.h"
 
 #include <QFile>
 #include <sqlite3.h>

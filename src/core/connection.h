@@ -8,10 +8,16 @@
 
 #include <QSqlDatabase>
 
+struct sqlite3;
+
 namespace bc {
 
 // The connection of an open book (an invalid one when it is closed).
 QSqlDatabase connectionOf(const Book &book);
+
+// SQLite's own handle of an open connection, for what the Qt driver does not
+// offer (functions, authorizer, online backup); null for another driver.
+sqlite3 *connectionHandle(const QSqlDatabase &db);
 
 // Registers DATEVALUE and the other SQL functions the saved queries use on
 // one connection, and an authorizer that refuses ATTACH, DETACH, VACUUM
