@@ -1,9 +1,10 @@
 -- The rows of a new Brindlecot book, written after the tables of the
--- current format (format2-tables.sql) in the same transaction. Amounts are
+-- current format (format2-tables.sql and the tables of each later format) in
+-- the same transaction, which then writes the book's format version. Amounts are
 -- INTEGER whole cents; dates are ISO text "YYYY-MM-DD". Statements are
 -- separated by a line holding only "-- @@".
 
-INSERT INTO book_info VALUES ('format', 'brindlecot-book'), ('version', '2');
+INSERT INTO book_info VALUES ('format', 'brindlecot-book');
 -- @@
 INSERT INTO Account_Type_Master VALUES
     (1, 'Income'), (2, 'Expense'), (3, 'Income/Expense'),

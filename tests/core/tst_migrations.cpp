@@ -5,6 +5,7 @@
 #include "connection.h"
 #include "dates.h"
 #include "ledger.h"
+#include "migrations.h"
 #include "savedqueries.h"
 #include "sql.h"
 #include "summary.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -150,6 +152,55 @@ TEST(Migrations, AFormatOneBookShowsTheSameFiguresBeforeAndAfterItsMigration)
     book.close();
     EXPECT_EQ(backups(t.dir()), QStringList{QStringLiteral("test.fd.v1.bak")});
     EXPECT_EQ(fileBytes(path), migrated);
+}
+
+// The same accounts and transactions, written as any program would.
+void fillBook(const QSqlDatabase &db)
+{
+    TransactionGuard transaction(db);
+    for (qint64 id = 7; id <= 12; ++id)
+        runSql(db, QStringLiteral("INSERT INTO account_master VALUES (?, ?, ?, ?, 'x', NULL)"),
+               {id, QStringLiteral("Account %1").arg(id), int(id % 6) + 1, id * 1001 - 9000});
+    std::mt19937 random(3);
+    std::uniform_int_distribution<int> account(1, 12), day(0, 700), amount(-500000, 500000);
+    for (int id = 1; id <= 2000; ++id) {
+        const int fromAccount = account(random);
+        const int toAccount = fromAccount % 12 + 1;
+        runSql(db, QStringLiteral("INSERT INTO transaction_master VALUES (?, ?, ?, 'A', ?, 'A', ?, ?, NULL)"),
+               {id, isoDate(fyStart.addDays(day(random))), fromAccount, toAccount, amount(random),
+                QStringLiteral("item %1").arg(id)});
+    }
+    transaction.commit();
+}
+
+// A book of format 2 is brought through every later format: each adds its
+// tables and fills them from the rows the book holds, so its figures are
+// those of a new book holding the same rows.
+TEST(Migrations, AFormatTwoBookGainsEveryLaterFormatWithItsFiguresUnchanged)
+{
+    ASSERT_EQ(std::size_t(Book::formatVersion), 2 + laterFormats().size());
+    TestBook current;
+    fillBook(current.db());
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("two.fd"));
+    bc::test::createFormat2Book(path);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("format2-writer"));
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        fillBook(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("format2-writer"));
+
+    Book book;
+    const OpenResult opened = book.open(path);
+    ASSERT_TRUE(opened.ok()) << opened.description.toStdString();
+    EXPECT_EQ(book.format(), Book::formatVersion);
+    EXPECT_EQ(opened.backup.isEmpty(), Book::formatVersion == 2);
+    EXPECT_TRUE(bookProblems(book).isEmpty()) << bookProblems(book).join(u'\n').toStdString();
+    EXPECT_EQ(figures(book), figures(current.book()));
 }
 
 TEST(Migrations, RowsThatCannotBeCarriedRefuseTheMigrationAndLeaveTheBookUnchanged)

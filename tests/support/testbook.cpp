@@ -122,4 +122,20 @@ void createForeignDatabase(const QString &path)
     QSqlDatabase::removeDatabase(name);
 }
 
+void createFormat2Book(const QString &path)
+{
+    const QString name = QStringLiteral("format2-") + path;
+    {
+        QSqlDatabase db = plainConnection(name, path);
+        TransactionGuard transaction(db);
+        for (const QString &statement :
+             sqlScript(QStringLiteral("format2-tables.sql")) + sqlScript(QStringLiteral("schema.sql")))
+            runSql(db, statement);
+        runSql(db, QStringLiteral("INSERT INTO book_info (key, value) VALUES ('version', '2')"));
+        transaction.commit();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
 } // namespace bc::test

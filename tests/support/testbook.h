@@ -47,6 +47,10 @@ private:
 // Makes a book of format 1 at path, from the schema older programs used.
 void createFormat1Book(const QString &path);
 
+// Makes a book of format 2 at path, as the program made them before the
+// later formats added their tables.
+void createFormat2Book(const QString &path);
+
 // Reads a whole file, for checking that a failed operation left it alone.
 QByteArray fileBytes(const QString &path);
 

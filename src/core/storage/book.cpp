@@ -343,6 +343,8 @@ QString Book::create(const QString &path)
                 TransactionGuard transaction(db);
                 for (const QString &statement : schemaStatements())
                     runSql(db, statement);
+                runSql(db, QStringLiteral("INSERT INTO book_info (key, value) VALUES ('version', ?)"),
+                       {QString::number(formatVersion)});
                 transaction.commit();
             } catch (const DbError &e) {
                 failure = e.description();

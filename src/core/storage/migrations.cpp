@@ -9,6 +9,8 @@
 
 #include <QSqlQuery>
 
+#include <algorithm>
+
 namespace bc {
 
 namespace {
@@ -66,10 +68,10 @@ void rollBack(const QSqlDatabase &db)
 
 } // namespace
 
-const std::vector<MigrationStep> &migrationSteps()
+const std::vector<LaterFormat> &laterFormats()
 {
-    static const std::vector<MigrationStep> steps = {migrateFormat1To2};
-    return steps;
+    static const std::vector<LaterFormat> formats = {};
+    return formats;
 }
 
 void migrateFormat1To2(const QSqlDatabase &db)
@@ -101,8 +103,14 @@ QString migrateBook(const QSqlDatabase &db, const QString &path, int from)
         try {
             runSql(db, QStringLiteral("SELECT count(*) FROM sqlite_master")).finish();
             backup = backUpBeside(db, path, from);
-            for (int format = from; format < Book::formatVersion; ++format)
-                migrationSteps().at(std::size_t(format - 1))(db);
+            if (from == 1)
+                migrateFormat1To2(db);
+            for (int format = std::max(from, 2); format < Book::formatVersion; ++format) {
+                const LaterFormat &next = laterFormats().at(std::size_t(format - 2));
+                runScript(db, next.tablesScript);
+                if (next.fill)
+                    next.fill(db);
+            }
             runSql(db, QStringLiteral("INSERT OR REPLACE INTO book_info (key, value) VALUES ('version', ?)"),
                    {QString::number(Book::formatVersion)});
             runSql(db,

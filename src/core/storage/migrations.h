@@ -6,13 +6,21 @@
 
 namespace bc {
 
-// One step of migration: brings an open book from one format to the next,
-// inside the migration's transaction and with foreign keys off. Throws
-// DbError with the reason when the book cannot be brought forward.
-using MigrationStep = void (*)(const QSqlDatabase &db);
+// Fills tables a format adds from an older book's rows, inside the
+// migration's transaction and with foreign keys off. Throws DbError with the
+// reason when the book cannot be brought forward.
+using FormatFill = void (*)(const QSqlDatabase &db);
 
-// The steps in order: the first brings format 1 to format 2, and so on.
-const std::vector<MigrationStep> &migrationSteps();
+// A format after 2 adds tables: a script under database/ that makes them,
+// run for a new book and when an older book is brought forward, and what
+// fills them from the older book's rows (nothing when they start empty).
+struct LaterFormat {
+    QString tablesScript;
+    FormatFill fill = nullptr;
+};
+
+// Formats 3, 4, ... in order; Book::formatVersion is 2 plus their number.
+const std::vector<LaterFormat> &laterFormats();
 
 // Format 1 to 2: the permanent tables become typed and constrained, the work
 // tables leave the book. Refuses, listing the first rows by table, id and

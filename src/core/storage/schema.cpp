@@ -1,5 +1,7 @@
 #include "schema.h"
 
+#include "migrations.h"
+
 #include <QFile>
 #include <QRegularExpression>
 
@@ -36,8 +38,12 @@ QStringList sqlScript(const QString &name)
 
 const QStringList &schemaStatements()
 {
-    static const QStringList statements = sqlScript(QStringLiteral("format2-tables.sql"))
-        + sqlScript(QStringLiteral("schema.sql"));
+    static const QStringList statements = [] {
+        QStringList all = sqlScript(QStringLiteral("format2-tables.sql"));
+        for (const LaterFormat &format : laterFormats())
+            all += sqlScript(format.tablesScript);
+        return all + sqlScript(QStringLiteral("schema.sql"));
+    }();
     return statements;
 }
 
