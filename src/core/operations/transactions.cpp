@@ -136,7 +136,8 @@ QString ValidateRow(const RowArray &rows, int row)
     return QString();
 }
 
-TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const QList<qint64> &deleted)
+TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const QList<qint64> &deleted,
+                                const std::function<void(const QList<qint64> &savedIds)> &withinSave)
 {
     const QSqlDatabase db = connectionOf(book);
     QList<int> marked;
@@ -189,6 +190,8 @@ TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTim
             while (q.next())
                 ids << q.value(0).toLongLong();
         }
+        if (withinSave)
+            withinSave(ids);
         rememberHighestId(book, IdSeries::Transactions, highest - provisional);
         transaction.commit();
         TranSaveResult saved;

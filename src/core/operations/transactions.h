@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QVariantList>
+#include <functional>
 
 namespace bc {
 
@@ -82,8 +83,10 @@ struct TranSaveResult {
 // deleted and old versions go, new rows get ids above the highest ever given
 // (a deleted id is never given again) in grid order, and changed rows keep
 // theirs. The row array is not changed, so a refused or failed save can be
-// retried.
+// retried. withinSave, when given, runs inside the save's transaction once the
+// rows are in, with their ids; a DbError it throws fails the whole save.
 TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now,
-                                const QList<qint64> &deleted = {});
+                                const QList<qint64> &deleted = {},
+                                const std::function<void(const QList<qint64> &savedIds)> &withinSave = {});
 
 } // namespace bc

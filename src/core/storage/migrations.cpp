@@ -70,7 +70,9 @@ void rollBack(const QSqlDatabase &db)
 
 const std::vector<LaterFormat> &laterFormats()
 {
-    static const std::vector<LaterFormat> formats = {};
+    static const std::vector<LaterFormat> formats = {
+        {QStringLiteral("statement-import-tables.sql"), nullptr},
+    };
     return formats;
 }
 

@@ -1,0 +1,319 @@
+#include "statementimport.h"
+
+#include "amountsum.h"
+#include "dates.h"
+#include "importrules.h"
+#include "sql.h"
+#include "transactions.h"
+
+#include <QCryptographicHash>
+#include <QHash>
+#include <QSet>
+#include <algorithm>
+
+namespace bc {
+
+namespace {
+
+constexpr int MatchDays = 3;
+
+// The key of a line the bank gives no id: its date, amount and payee.
+QString lineKey(const StatementLine &line)
+{
+    const QString id = line.uniqueId.trimmed();
+    if (!id.isEmpty())
+        return QStringLiteral("id:") + id;
+    const QString text = isoDate(line.date) + u'|' + QString::number(line.amount.cents()) + u'|' + line.payee.trimmed();
+    return QStringLiteral("h:")
+        + QString::fromLatin1(QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1).toHex());
+}
+
+// A transaction of the book the statement's lines may stand for.
+struct Candidate {
+    QDate date;
+    qint64 tranId = 0;
+    qint64 otherAccount = 0;
+    bool taken = false;
+};
+
+// Transactions on the account's sides within the statement's dates (and the
+// days a match may be off), not imported into it, by signed amount as a
+// statement line shows them, each list in date order.
+QHash<qint64, std::vector<Candidate>> matchCandidates(const QSqlDatabase &db, const Statement &statement,
+                                                      qint64 accountId, bool importTables)
+{
+    QHash<qint64, std::vector<Candidate>> byAmount;
+    QDate first, last;
+    for (const StatementLine &line : statement.lines) {
+        if (!line.date.isValid())
+            continue;
+        if (!first.isValid() || line.date < first)
+            first = line.date;
+        if (!last.isValid() || line.date > last)
+            last = line.date;
+    }
+    if (!first.isValid())
+        return byAmount;
+    // An incoming transaction shows as money in, an outgoing one as money out.
+    QString select = QStringLiteral(
+        "SELECT tran_id, tran_date, amount, to_acc = ? AND to_flag = 'A', "
+        "CASE WHEN to_acc = ? AND to_flag = 'A' THEN from_acc ELSE to_acc END FROM transaction_master "
+        "WHERE ((to_acc = ? AND to_flag = 'A') OR (from_acc = ? AND from_flag = 'A')) "
+        "AND tran_date BETWEEN ? AND ? AND amount IS NOT NULL");
+    QVariantList values{accountId,
+                        accountId,
+                        accountId,
+                        accountId,
+                        isoDate(first.addDays(-MatchDays)),
+                        isoDate(last.addDays(MatchDays))};
+    if (importTables) {
+        select += QStringLiteral(" AND tran_id NOT IN (SELECT tran_id FROM imported_lines WHERE account_id = ?)");
+        values << accountId;
+    }
+    QSqlQuery q = runSql(db, select + QStringLiteral(" ORDER BY tran_date, tran_id"), values);
+    while (q.next()) {
+        const qint64 cents = q.value(2).toLongLong();
+        byAmount[q.value(3).toBool() ? cents : -cents].push_back(
+            {fromIsoDate(q.value(1).toString()), q.value(0).toLongLong(), q.value(4).toLongLong()});
+    }
+    return byAmount;
+}
+
+// The nearest untaken candidate within the days a match may be off.
+Candidate *nearest(std::vector<Candidate> &candidates, const QDate &date)
+{
+    auto it = std::lower_bound(candidates.begin(), candidates.end(), date.addDays(-MatchDays),
+                               [](const Candidate &c, const QDate &d) { return c.date < d; });
+    Candidate *best = nullptr;
+    for (; it != candidates.end() && it->date <= date.addDays(MatchDays); ++it) {
+        if (!it->taken && (!best || std::abs(it->date.daysTo(date)) < std::abs(best->date.daysTo(date))))
+            best = &*it;
+    }
+    return best;
+}
+
+QSet<QString> importedKeys(const QSqlDatabase &db, qint64 accountId)
+{
+    QSet<QString> keys;
+    QSqlQuery q = runSql(db, QStringLiteral("SELECT line_key FROM imported_lines WHERE account_id = ?"), {accountId});
+    while (q.next())
+        keys.insert(q.value(0).toString());
+    return keys;
+}
+
+Money accountBalance(const QSqlDatabase &db, qint64 accountId)
+{
+    QSqlQuery account = runSql(db,
+                               QStringLiteral("SELECT ifnull(open_amount, 0) FROM account_master WHERE account_id = ?"),
+                               {accountId});
+    if (!account.next())
+        throw DbError(QStringLiteral("The account to import into is not in the book."));
+    const QString what = QStringLiteral("the balance of the account");
+    const auto side = [&](const char *column, const char *flag) {
+        return refusingOverflow(what, [&] {
+            QSqlQuery q = runSql(db,
+                                 QStringLiteral("SELECT ifnull(sum(amount), 0) FROM transaction_master "
+                                                "WHERE %1 = ? AND %2 = 'A'")
+                                     .arg(QLatin1String(column), QLatin1String(flag)),
+                                 {accountId});
+            q.next();
+            return Money::fromCents(q.value(0).toLongLong());
+        });
+    };
+    const Money in = side("to_acc", "to_flag");
+    const Money out = side("from_acc", "from_flag");
+    return addAmounts(addAmounts(Money::fromCents(account.value(0).toLongLong()), in, what), -out, what);
+}
+
+QString particularsOf(const StatementLine &line)
+{
+    const QString payee = line.payee.trimmed(), memo = line.memo.trimmed();
+    if (payee.isEmpty() || memo.isEmpty() || memo == payee)
+        return payee.isEmpty() ? memo : payee;
+    return payee + QStringLiteral(" - ") + memo;
+}
+
+QString accountKey(qint64 id)
+{
+    return QStringLiteral("A") + QString::number(id);
+}
+
+ImportResult refused(const StatementLine &line, const QString &why)
+{
+    ImportResult r;
+    r.text = (line.where.isEmpty() ? QString() : line.where + QStringLiteral(": ")) + why;
+    return r;
+}
+
+} // namespace
+
+QString importStatusText(ImportStatus status)
+{
+    switch (status) {
+    case ImportStatus::New: return QStringLiteral("New");
+    case ImportStatus::Duplicate: return QStringLiteral("Duplicate");
+    case ImportStatus::Matched: return QStringLiteral("Matched");
+    case ImportStatus::Skipped: break;
+    }
+    return QStringLiteral("Skipped");
+}
+
+qint64 PreviewLine::fromAccount(qint64 accountId) const
+{
+    return line.amount.isNegative() ? accountId : counterAccountId;
+}
+
+qint64 PreviewLine::toAccount(qint64 accountId) const
+{
+    return line.amount.isNegative() ? counterAccountId : accountId;
+}
+
+ImportTotals importTotals(const StatementPreview &preview)
+{
+    ImportTotals t;
+    t.balanceAfter = preview.balanceNow;
+    const QString what = QStringLiteral("the statement's totals");
+    for (const PreviewLine &l : preview.lines) {
+        if (l.line.amount.isNegative())
+            t.moneyOut = addAmounts(t.moneyOut, -l.line.amount, what);
+        else
+            t.moneyIn = addAmounts(t.moneyIn, l.line.amount, what);
+        switch (l.status) {
+        case ImportStatus::New:
+            ++t.added;
+            t.balanceAfter = addAmounts(t.balanceAfter, l.line.amount, what);
+            break;
+        case ImportStatus::Matched: ++t.matched; break;
+        case ImportStatus::Duplicate:
+        case ImportStatus::Skipped: ++t.skipped; break;
+        }
+    }
+    return t;
+}
+
+StatementPreview previewImport(const Book &book, const Statement &statement, qint64 accountId, qint64 uncategorisedId)
+{
+    const QSqlDatabase db = connectionOf(book);
+    const bool importTables = hasImportTables(book);
+    StatementPreview preview;
+    preview.accountId = accountId;
+    preview.closingBalance = statement.closingBalance;
+    preview.balanceNow = accountBalance(db, accountId);
+    const QList<ImportRule> rules = loadImportRules(book);
+    const QSet<QString> imported = importTables ? importedKeys(db, accountId) : QSet<QString>();
+    QHash<qint64, std::vector<Candidate>> candidates = matchCandidates(db, statement, accountId, importTables);
+    QHash<QString, int> seen;
+    preview.lines.reserve(statement.lines.size());
+    for (const StatementLine &line : statement.lines) {
+        PreviewLine &p = preview.lines.emplace_back();
+        p.line = line;
+        p.key = lineKey(line);
+        if (const int occurrence = ++seen[p.key]; occurrence > 1)
+            p.key += u'#' + QString::number(occurrence);
+        const qint64 ruled = ruleAccount(rules, line);
+        p.counterAccountId = ruled ? ruled : uncategorisedId;
+        if (line.amount.isZero()) {
+            p.status = ImportStatus::Skipped;
+        } else if (imported.contains(p.key)) {
+            p.importedBefore = true;
+            p.status = ImportStatus::Duplicate;
+        } else if (auto found = candidates.find(line.amount.cents());
+                   found != candidates.end() && line.date.isValid()) {
+            if (Candidate *match = nearest(*found, line.date)) {
+                match->taken = true;
+                p.status = ImportStatus::Matched;
+                p.matchedTranId = match->tranId;
+                p.counterAccountId = match->otherAccount;
+            }
+        }
+    }
+    return preview;
+}
+
+ImportResult applyImport(Book &book, const StatementPreview &preview, const QDateTime &now)
+{
+    if (!hasImportTables(book)) {
+        ImportResult r;
+        r.text = QStringLiteral("This book cannot record imports: it is of an older format, open read-only.");
+        return r;
+    }
+    const QSqlDatabase db = connectionOf(book);
+    QSet<qint64> accounts;
+    {
+        QSqlQuery q = runSql(db, QStringLiteral("SELECT account_id FROM account_master"));
+        while (q.next())
+            accounts.insert(q.value(0).toLongLong());
+    }
+    RowArray rows = makeTranRows();
+    std::vector<const PreviewLine *> added;
+    QList<QVariantList> matchedKeys;
+    ImportResult result;
+    for (const PreviewLine &l : preview.lines) {
+        switch (l.status) {
+        case ImportStatus::New: {
+            if (!l.line.date.isValid())
+                return refused(l.line, QStringLiteral("the line has no valid date"));
+            if (l.line.amount.isZero())
+                return refused(l.line, QStringLiteral("the line has no amount"));
+            if (l.counterAccountId == 0 || !accounts.contains(l.counterAccountId))
+                return refused(l.line, QStringLiteral("no counter-account of the book is chosen"));
+            if (l.counterAccountId == preview.accountId)
+                return refused(l.line, QStringLiteral("the counter-account is the statement's own account"));
+            const int r = rows.appendRow();
+            rows.setInt(r, TranCol::Id, 0);
+            rows.setDate(r, TranCol::Date, l.line.date);
+            rows.setText(r, TranCol::From, accountKey(l.fromAccount(preview.accountId)));
+            rows.setText(r, TranCol::To, accountKey(l.toAccount(preview.accountId)));
+            rows.setMoney(r, TranCol::Amount, l.line.amount.abs());
+            rows.setText(r, TranCol::Particulars, particularsOf(l.line));
+            rows.setEditMark(r, TranCol::Status, EditMark::Changed);
+            added.push_back(&l);
+            break;
+        }
+        case ImportStatus::Matched:
+            if (l.matchedTranId <= 0)
+                return refused(l.line, QStringLiteral("the line is matched to no transaction"));
+            if (!l.importedBefore)
+                matchedKeys.append({preview.accountId, l.key, l.matchedTranId});
+            ++result.matched;
+            break;
+        case ImportStatus::Duplicate:
+        case ImportStatus::Skipped: ++result.skipped; break;
+        }
+    }
+    QString fault;
+    const auto recordKeys = [&](const QList<qint64> &ids) {
+        const QSet<QString> before = importedKeys(db, preview.accountId);
+        QList<QVariantList> keys = matchedKeys;
+        for (std::size_t i = 0; i < added.size(); ++i)
+            if (!added[i]->importedBefore)
+                keys.append({preview.accountId, added[i]->key, ids.at(qsizetype(i))});
+        for (const PreviewLine &l : preview.lines) {
+            const bool recorded = l.status == ImportStatus::New || l.status == ImportStatus::Matched;
+            if (recorded && !l.importedBefore && before.contains(l.key)) {
+                fault = refused(l.line,
+                                QStringLiteral("the line was imported into this account since the "
+                                               "preview was made"))
+                            .text;
+                throw DbError(fault);
+            }
+        }
+        runSqlBatch(db, QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id) VALUES (?, ?, ?)"),
+                    keys);
+    };
+    const TranSaveResult saved = saveTransactions(book, rows, now, {}, recordKeys);
+    if (!saved.ok()) {
+        ImportResult r;
+        if (saved.refusedRow >= 0)
+            r.text = refused(added.at(std::size_t(saved.refusedRow))->line, saved.text).text;
+        else
+            r.text = fault.isEmpty() ? saved.text + QStringLiteral(": ") + saved.detail : fault;
+        return r;
+    }
+    result.ok = true;
+    result.added = int(added.size());
+    result.addedIds = saved.savedIds;
+    return result;
+}
+
+} // namespace bc

@@ -1,0 +1,163 @@
+#include "importrules.h"
+#include "sql.h"
+#include "statementimport.h"
+#include "testbook.h"
+
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+using namespace bc;
+using bc::test::TestBook;
+
+namespace {
+
+const QDateTime Now(QDate(2026, 12, 8), QTime(9, 0));
+enum : qint64 { Bank = 10, Groceries = 11, Uncategorised = 12, Salary = 13 };
+
+StatementLine line(const QDate &date, qint64 cents, const QString &payee, const QString &memo = {},
+                   const QString &uniqueId = {})
+{
+    static int number = 0;
+    StatementLine l;
+    l.date = date;
+    l.amount = Money::fromCents(cents);
+    l.payee = payee;
+    l.memo = memo;
+    l.uniqueId = uniqueId;
+    l.where = QStringLiteral("line %1").arg(++number);
+    return l;
+}
+
+QStringList transactions(const QSqlDatabase &db)
+{
+    QSqlQuery q = runSql(db,
+                         QStringLiteral("SELECT tran_date, from_acc, to_acc, amount, particulars "
+                                        "FROM transaction_master ORDER BY tran_id"));
+    QStringList out;
+    while (q.next())
+        out << QStringLiteral("%1 %2>%3 %4 %5")
+                   .arg(q.value(0).toString())
+                   .arg(q.value(1).toLongLong())
+                   .arg(q.value(2).toLongLong())
+                   .arg(q.value(3).toLongLong())
+                   .arg(q.value(4).toString());
+    return out;
+}
+
+std::vector<ImportStatus> statuses(const StatementPreview &preview)
+{
+    std::vector<ImportStatus> out;
+    for (const PreviewLine &l : preview.lines)
+        out.push_back(l.status);
+    return out;
+}
+
+struct ImportBook : ::testing::Test {
+    TestBook t;
+    void SetUp() override
+    {
+        t.addAccount(Bank, QStringLiteral("Bank"), 4, Money::fromCents(10000));
+        t.addAccount(Groceries, QStringLiteral("Groceries"), 2, Money());
+        t.addAccount(Uncategorised, QStringLiteral("Uncategorised"), 3, Money());
+        t.addAccount(Salary, QStringLiteral("Salary"), 1, Money());
+    }
+};
+
+// Rules choose the counter-account (the first that matches), identical lines
+// without bank ids are two lines, the balance after import meets the
+// statement's closing balance, and the same statement a second time adds
+// nothing.
+TEST_F(ImportBook, TheSameStatementTwiceAddsItsTransactionsOnce)
+{
+    saveImportRules(t.book(),
+                    {{ImportRule::Field::Payee, QStringLiteral("tesco"), Groceries},
+                     {ImportRule::Field::Memo, QStringLiteral("SALARY"), Salary},
+                     {ImportRule::Field::Payee, QStringLiteral("tes"), Salary}});
+    Statement s;
+    s.closingBalance = Money::fromCents(10000 - 2530 + 200000 - 1000 - 1000 - 499);
+    s.lines = {line(QDate(2024, 3, 1), -2530, QStringLiteral("TESCO STORES 123")),
+               line(QDate(2024, 3, 2), 200000, QStringLiteral("ACME LTD"), QStringLiteral("Salary March")),
+               line(QDate(2024, 3, 3), -1000, QStringLiteral("Corner cafe")),
+               line(QDate(2024, 3, 3), -1000, QStringLiteral("Corner cafe")),
+               line(QDate(2024, 3, 4), 0, QStringLiteral("Notice of charges")),
+               line(QDate(2024, 3, 5), -499, QStringLiteral("Tesla charge"), {}, QStringLiteral("FIT-9"))};
+
+    const StatementPreview first = previewImport(t.book(), s, Bank, Uncategorised);
+    using S = ImportStatus;
+    EXPECT_EQ(statuses(first), (std::vector{S::New, S::New, S::New, S::New, S::Skipped, S::New}));
+    EXPECT_EQ(first.lines[0].counterAccountId, Groceries);
+    EXPECT_EQ(first.lines[1].counterAccountId, Salary);
+    EXPECT_EQ(first.lines[2].counterAccountId, Uncategorised);
+    EXPECT_EQ(first.lines[5].counterAccountId, Salary);
+    EXPECT_EQ(importTotals(first).balanceAfter, *s.closingBalance);
+    EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 0); // a preview writes nothing
+
+    const ImportResult applied = applyImport(t.book(), first, Now);
+    ASSERT_TRUE(applied.ok) << applied.text.toStdString();
+    EXPECT_EQ(applied.added, 5);
+    EXPECT_EQ(applied.skipped, 1);
+    EXPECT_EQ(transactions(t.db()),
+              (QStringList{QStringLiteral("2024-03-01 10>11 2530 TESCO STORES 123"),
+                           QStringLiteral("2024-03-02 13>10 200000 ACME LTD - Salary March"),
+                           QStringLiteral("2024-03-03 10>12 1000 Corner cafe"),
+                           QStringLiteral("2024-03-03 10>12 1000 Corner cafe"),
+                           QStringLiteral("2024-03-05 10>13 499 Tesla charge")}));
+
+    const StatementPreview second = previewImport(t.book(), s, Bank, Uncategorised);
+    EXPECT_EQ(statuses(second),
+              (std::vector{S::Duplicate, S::Duplicate, S::Duplicate, S::Duplicate, S::Skipped, S::Duplicate}));
+    EXPECT_EQ(second.balanceNow, *s.closingBalance);
+    ASSERT_TRUE(applyImport(t.book(), second, Now).ok);
+    EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 5);
+}
+
+// A hand-entered transaction two days off is offered as a match, once; one
+// four days off, on the other side, or of another amount is not. A match is
+// recorded, so the line is a duplicate next time.
+TEST_F(ImportBook, AHandEnteredTransactionNearbyIsMatchedOnce)
+{
+    t.addTransaction(1, QDate(2024, 5, 8), Bank, Groceries, Money::fromCents(4200), QStringLiteral("by hand"));
+    t.addTransaction(2, QDate(2024, 5, 14), Bank, Groceries, Money::fromCents(4200));
+    t.addTransaction(3, QDate(2024, 5, 10), Groceries, Bank, Money::fromCents(4200));
+    Statement s;
+    s.lines = {line(QDate(2024, 5, 10), -4200, QStringLiteral("Market")),
+               line(QDate(2024, 5, 10), -4200, QStringLiteral("Market again"))};
+    const StatementPreview preview = previewImport(t.book(), s, Bank, Uncategorised);
+    ASSERT_EQ(statuses(preview), (std::vector{ImportStatus::Matched, ImportStatus::New}));
+    EXPECT_EQ(preview.lines[0].matchedTranId, 1);
+    EXPECT_EQ(preview.lines[0].counterAccountId, Groceries);
+
+    const ImportResult applied = applyImport(t.book(), preview, Now);
+    ASSERT_TRUE(applied.ok) << applied.text.toStdString();
+    EXPECT_EQ(applied.matched, 1);
+    EXPECT_EQ(applied.added, 1);
+    EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 4);
+    EXPECT_EQ(statuses(previewImport(t.book(), s, Bank, Uncategorised)),
+              (std::vector{ImportStatus::Duplicate, ImportStatus::Duplicate}));
+}
+
+// One line at fault refuses the whole import, naming the line; nothing is
+// written. A duplicate the user marks New is added again.
+TEST_F(ImportBook, ApplyRefusesAllOnOneFaultyLine)
+{
+    Statement s;
+    s.lines = {line(QDate(2024, 6, 1), 1500, QStringLiteral("Refund")),
+               line(QDate(2024, 6, 2), -700, QStringLiteral("Parking"))};
+    StatementPreview preview = previewImport(t.book(), s, Bank, 0);
+    preview.lines[0].counterAccountId = Groceries;
+    const ImportResult refused = applyImport(t.book(), preview, Now);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.text, s.lines[1].where + QStringLiteral(": no counter-account of the book is chosen"));
+    EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 0);
+    EXPECT_EQ(t.count(QStringLiteral("imported_lines")), 0);
+
+    preview.lines[1].counterAccountId = Uncategorised;
+    ASSERT_TRUE(applyImport(t.book(), preview, Now).ok);
+    StatementPreview again = previewImport(t.book(), s, Bank, Uncategorised);
+    again.lines[1].status = ImportStatus::New;
+    ASSERT_TRUE(applyImport(t.book(), again, Now).ok);
+    EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 3);
+    EXPECT_EQ(t.count(QStringLiteral("imported_lines")), 2);
+}
+
+} // namespace
