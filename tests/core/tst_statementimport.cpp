@@ -8,6 +8,7 @@
 
 using namespace bc;
 using bc::test::TestBook;
+using bc::test::transactionLines;
 
 namespace {
 
@@ -26,22 +27,6 @@ StatementLine line(const QDate &date, qint64 cents, const QString &payee, const 
     l.uniqueId = uniqueId;
     l.where = QStringLiteral("line %1").arg(++number);
     return l;
-}
-
-QStringList transactions(const QSqlDatabase &db)
-{
-    QSqlQuery q = runSql(db,
-                         QStringLiteral("SELECT tran_date, from_acc, to_acc, amount, particulars "
-                                        "FROM transaction_master ORDER BY tran_id"));
-    QStringList out;
-    while (q.next())
-        out << QStringLiteral("%1 %2>%3 %4 %5")
-                   .arg(q.value(0).toString())
-                   .arg(q.value(1).toLongLong())
-                   .arg(q.value(2).toLongLong())
-                   .arg(q.value(3).toLongLong())
-                   .arg(q.value(4).toString());
-    return out;
 }
 
 std::vector<ImportStatus> statuses(const StatementPreview &preview)
@@ -96,7 +81,7 @@ TEST_F(ImportBook, TheSameStatementTwiceAddsItsTransactionsOnce)
     ASSERT_TRUE(applied.ok) << applied.text.toStdString();
     EXPECT_EQ(applied.added, 5);
     EXPECT_EQ(applied.skipped, 1);
-    EXPECT_EQ(transactions(t.db()),
+    EXPECT_EQ(transactionLines(t.db()),
               (QStringList{QStringLiteral("2024-03-01 10>11 2530 TESCO STORES 123"),
                            QStringLiteral("2024-03-02 13>10 200000 ACME LTD - Salary March"),
                            QStringLiteral("2024-03-03 10>12 1000 Corner cafe"),

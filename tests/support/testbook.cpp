@@ -82,6 +82,22 @@ int TestBook::count(const QString &table) const
     return q.next() ? q.value(0).toInt() : -1;
 }
 
+QStringList transactionLines(const QSqlDatabase &db)
+{
+    QSqlQuery q = runSql(db,
+                         QStringLiteral("SELECT tran_date, from_acc, to_acc, amount, particulars "
+                                        "FROM transaction_master ORDER BY tran_id"));
+    QStringList out;
+    while (q.next())
+        out << QStringLiteral("%1 %2>%3 %4 %5")
+                   .arg(q.value(0).toString())
+                   .arg(q.value(1).toLongLong())
+                   .arg(q.value(2).toLongLong())
+                   .arg(q.value(3).toLongLong())
+                   .arg(q.value(4).toString());
+    return out;
+}
+
 QByteArray fileBytes(const QString &path)
 {
     QFile file(path);

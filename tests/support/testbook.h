@@ -5,6 +5,7 @@
 #include "money.h"
 
 #include <QDate>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace bc::test {
@@ -50,6 +51,10 @@ void createFormat1Book(const QString &path);
 // Makes a book of format 2 at path, as the program made them before the
 // later formats added their tables.
 void createFormat2Book(const QString &path);
+
+// The transactions in id order, one "date from>to amount particulars" line
+// each (accounts by id, amount in cents), for checking what a save wrote.
+QStringList transactionLines(const QSqlDatabase &db);
 
 // Reads a whole file, for checking that a failed operation left it alone.
 QByteArray fileBytes(const QString &path);
