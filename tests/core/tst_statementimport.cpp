@@ -145,4 +145,21 @@ TEST_F(ImportBook, ApplyRefusesAllOnOneFaultyLine)
     EXPECT_EQ(t.count(QStringLiteral("imported_lines")), 2);
 }
 
+// A book of format 2 open read-only is shown as it is, without the import
+// tables: the preview still reads its balance and transactions, and applying
+// is refused without writing.
+TEST(ImportReadOnly, AnOlderBookOpenReadOnlyIsPreviewedButNotWritten)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("old.fd"));
+    bc::test::createFormat2Book(path);
+    Book book;
+    ASSERT_TRUE(book.open(path, {.readOnly = true}).ok());
+    Statement s;
+    s.lines = {line(QDate(2024, 7, 1), 500, QStringLiteral("Refund"))};
+    const StatementPreview preview = previewImport(book, s, 4, 5);
+    EXPECT_EQ(statuses(preview), std::vector{ImportStatus::New});
+    EXPECT_FALSE(applyImport(book, preview, Now).ok);
+}
+
 } // namespace

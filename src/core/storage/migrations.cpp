@@ -87,7 +87,9 @@ void migrateFormat1To2(const QSqlDatabase &db)
 
 bool readableWithoutMigration(int format)
 {
-    return format == 1;
+    // Format 1 has the columns of format 2, only untyped; the formats after
+    // 2 only add tables, which every operation does without when absent.
+    return format >= 1 && format < Book::formatVersion;
 }
 
 QString migrateBook(const QSqlDatabase &db, const QString &path, int from)
