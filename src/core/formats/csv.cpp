@@ -1,5 +1,7 @@
 #include "csv.h"
 
+#include "textencoding.h"
+
 namespace bc {
 
 namespace {
@@ -7,8 +9,9 @@ namespace {
 // A small state machine over the decoded text, one character at a time.
 class CsvParser {
 public:
-    explicit CsvParser(const QString &text)
+    CsvParser(const QString &text, QChar delimiter)
         : m_text(text)
+        , m_delimiter(delimiter)
     {
     }
 
@@ -21,6 +24,7 @@ public:
 
 private:
     const QString &m_text;
+    const QChar m_delimiter;
     qsizetype m_pos = 0;
     int m_line = 1;
     CsvReadResult m_result;
@@ -60,7 +64,7 @@ private:
             record.fields << field;
             if (atEnd())
                 break;
-            if (peek() == u',') {
+            if (peek() == m_delimiter) {
                 ++m_pos;
                 continue;
             }
@@ -73,7 +77,7 @@ private:
     bool readPlain(QString &field)
     {
         const qsizetype start = m_pos;
-        while (!atEnd() && peek() != u',' && !isBreak(peek())) {
+        while (!atEnd() && peek() != m_delimiter && !isBreak(peek())) {
             if (peek() == u'"') {
                 fail(QStringLiteral("a quote inside a field that does not begin with a quote"), m_line);
                 return false;
@@ -114,54 +118,13 @@ private:
             field += c;
             ++m_pos;
         }
-        if (!atEnd() && peek() != u',' && !isBreak(peek())) {
+        if (!atEnd() && peek() != m_delimiter && !isBreak(peek())) {
             fail(QStringLiteral("text after the closing quote of a field"), m_line);
             return false;
         }
         return true;
     }
 };
-
-// The offset of the first byte that does not belong to a well-formed UTF-8
-// sequence (no overlong forms, surrogates or values above U+10FFFF); -1 when
-// every byte does.
-qsizetype firstInvalidUtf8(const QByteArray &bytes)
-{
-    const auto *s = reinterpret_cast<const unsigned char *>(bytes.constData());
-    const qsizetype n = bytes.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const unsigned char c = s[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int extra = 0;
-        char32_t least = 0;
-        if ((c & 0xE0) == 0xC0) {
-            extra = 1;
-            least = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            least = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3;
-            least = 0x10000;
-        } else {
-            return i;
-        }
-        char32_t value = c & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) {
-            if (i + k >= n || (s[i + k] & 0xC0) != 0x80)
-                return i;
-            value = (value << 6) | (s[i + k] & 0x3F);
-        }
-        if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-            return i;
-        i += extra + 1;
-    }
-    return -1;
-}
 
 // Whether a spreadsheet would take text for a formula, looking past the
 // apostrophes that protect it.
@@ -199,8 +162,12 @@ CsvReadResult readCsv(const QByteArray &data)
         refused.errorLine = int(qMin<qsizetype>(bytes.left(bad).count('\n') + 1, INT_MAX));
         return refused;
     }
-    const QString text = QString::fromUtf8(bytes);
-    return CsvParser(text).run();
+    return readCsvText(QString::fromUtf8(bytes), u',');
+}
+
+CsvReadResult readCsvText(const QString &text, QChar delimiter)
+{
+    return CsvParser(text, delimiter).run();
 }
 
 QString csvField(const QString &value)

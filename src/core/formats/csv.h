@@ -29,6 +29,11 @@ struct CsvReadResult {
 // where they occur. Runs in time linear in the input, whatever it holds.
 CsvReadResult readCsv(const QByteArray &data);
 
+// The same reading of text already decoded, with fields separated by the
+// given character (a semicolon or tab in many banks' files) in place of the
+// comma.
+CsvReadResult readCsvText(const QString &text, QChar delimiter);
+
 // One field as written: quoted when it holds a comma, quote, line break or
 // leading or trailing blank or begins with a byte-order mark, with inner
 // quotes doubled.

@@ -22,6 +22,9 @@ struct StatementLine {
     // The bank's own id of the line (OFX FITID, CAMT AcctSvcrRef); empty when
     // the format or the file gives none.
     QString uniqueId;
+    // The cheque or reference number where the file gives one (QIF N, OFX
+    // CHECKNUM).
+    QString number;
     // Where the line stands in the file (line number or element path), for
     // naming it in a refusal.
     QString where;

@@ -13,6 +13,7 @@ struct StatementReadOptions {
     // The order of a QIF file's dates; unset: detected from the file, which
     // is refused when its dates read both ways.
     std::optional<DateOrder> qifDateOrder;
+    // UTF-8 falls back to Windows-1252 for a file that is not valid UTF-8.
     TextEncoding qifEncoding = TextEncoding::Utf8;
     CsvMapping csv; // for CSV files
 };

@@ -1,0 +1,260 @@
+#include "amounttext.h"
+#include "csvstatement.h"
+#include "datepattern.h"
+#include "statementreader.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace bc;
+
+namespace {
+
+QByteArray sample(const char *name)
+{
+    QFile file(QStringLiteral(BRINDLECOT_STATEMENTS_DIR) + QLatin1String(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return file.readAll();
+}
+
+Statement read(const char *name, const StatementReadOptions &options = {})
+{
+    const QByteArray data = sample(name);
+    const auto format = detectStatementFormat(data, QLatin1String(name));
+    EXPECT_TRUE(format.has_value()) << name;
+    return readStatement(data, format.value_or(StatementFormat::Csv), options);
+}
+
+// The refusal of a file: "where: reason", or empty when it was read.
+QString refusal(const char *name, const StatementReadOptions &options = {})
+{
+    try {
+        read(name, options);
+    } catch (const StatementError &e) {
+        return e.text();
+    }
+    return {};
+}
+
+Money cents(qint64 value)
+{
+    return Money::fromCents(value);
+}
+
+struct Expected {
+    QDate date;
+    qint64 cents;
+    const char *payee;
+    const char *memo;
+    const char *uniqueId;
+};
+
+void expectLines(const Statement &statement, const std::vector<Expected> &expected)
+{
+    ASSERT_EQ(statement.lines.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const StatementLine &line = statement.lines[i];
+        EXPECT_EQ(line.date, expected[i].date) << i;
+        EXPECT_EQ(line.amount, cents(expected[i].cents)) << i;
+        EXPECT_EQ(line.payee, QString::fromUtf8(expected[i].payee)) << i;
+        EXPECT_EQ(line.memo, QString::fromUtf8(expected[i].memo)) << i;
+        EXPECT_EQ(line.uniqueId, QString::fromUtf8(expected[i].uniqueId)) << i;
+    }
+}
+
+CsvMapping germanMapping()
+{
+    CsvMapping mapping;
+    mapping.delimiter = u';';
+    mapping.encoding = TextEncoding::Windows1252;
+    mapping.datePattern = QStringLiteral("dd.MM.yyyy");
+    mapping.amountColumn = -1;
+    mapping.debitColumn = 3;
+    mapping.creditColumn = 4;
+    mapping.payeeColumn = 1;
+    mapping.memoColumn = 2;
+    mapping.decimalSeparator = u',';
+    mapping.thousandsSeparators = QStringLiteral(". ");
+    return mapping;
+}
+
+} // namespace
+
+TEST(AmountText, ReadsTheFormsBanksWriteAndRefusesWhatCouldBeReadTwoWays)
+{
+    const AmountFormat point;
+    AmountFormat comma;
+    comma.decimalSeparator = u',';
+    comma.thousandsSeparators = QStringLiteral(". ");
+    const std::vector<std::tuple<const char *, const AmountFormat *, qint64>> read =
+        {{"1,234.56", &point, 123456},  {"$12.50", &point, 1250},
+         {"(12.50)", &point, -1250},    {"-$12.50", &point, -1250},
+         {"($1,000)", &point, -100000}, {"1.234,56", &comma, 123456},
+         {"1 234,56", &comma, 123456},  {"1\u00a0234,56 €", &comma, 123456},
+         {"-0,5", &comma, -50},         {".5", &point, 50}};
+    for (const auto &[text, format, expected] : read)
+        EXPECT_EQ(parseAmountText(QString::fromUtf8(text), *format), cents(expected)) << text;
+    for (const char *text :
+         {"12.50-", "(-12.50)", "1,23.45", "12,3456.00", "1.234.56", "", "$", "1e5", "12 .50", "--5", "1,234,5"})
+        EXPECT_FALSE(parseAmountText(QString::fromUtf8(text), point)) << text;
+    EXPECT_FALSE(parseAmountText(QStringLiteral("1,234.56"), comma));
+}
+
+TEST(DatePattern, ReadsAnyOrderWithOrWithoutLeadingZerosAndRefusesImpossibleDates)
+{
+    EXPECT_EQ(parseDateByPattern(QStringLiteral("2024/01/05"), QStringLiteral("yyyy/MM/dd")), QDate(2024, 1, 5));
+    EXPECT_EQ(parseDateByPattern(QStringLiteral("5.1.2024"), QStringLiteral("dd.MM.yyyy")), QDate(2024, 1, 5));
+    EXPECT_EQ(parseDateByPattern(QStringLiteral("01/05/24"), QStringLiteral("M/d/yy")), QDate(2024, 1, 5));
+    EXPECT_EQ(parseDateByPattern(QStringLiteral("20240105"), QStringLiteral("yyyyMMdd")), QDate(2024, 1, 5));
+    EXPECT_FALSE(parseDateByPattern(QStringLiteral("2024115"), QStringLiteral("yyyyMMdd")).isValid());
+    EXPECT_FALSE(parseDateByPattern(QStringLiteral("30.02.2024"), QStringLiteral("dd.MM.yyyy")).isValid());
+    EXPECT_FALSE(isDatePattern(QStringLiteral("yyyy/MM")));
+    EXPECT_FALSE(isDatePattern(QStringLiteral("dd/MM/yyyy hh")));
+}
+
+TEST(CsvStatement, ReadsDebitAndCreditColumnsInWindows1252WithADecimalComma)
+{
+    StatementReadOptions options;
+    options.csv = germanMapping();
+    const Statement statement = readStatement(sample("debit-credit.csv"), StatementFormat::Csv, options);
+    expectLines(statement,
+                {{QDate(2024, 1, 2), -123456, "Stadtwerke München", "Strom Januar", ""},
+                 {QDate(2024, 1, 5), 250000, "Arbeitgeber GmbH", "Gehalt", ""},
+                 {QDate(2024, 1, 9), -1250, "Kiosk", "Zeitung", ""},
+                 {QDate(2024, 1, 10), 1250, "Rückbuchung", "Gutschrift; Storno", ""}});
+    EXPECT_EQ(statement.lines[2].where, QStringLiteral("line 4"));
+
+    // The first guess from the header finds the same columns and forms.
+    const CsvMapping guessed = guessCsvMapping(sample("debit-credit.csv"));
+    const CsvMapping expected = germanMapping();
+    EXPECT_EQ(guessed.delimiter, expected.delimiter);
+    EXPECT_EQ(guessed.encoding, expected.encoding);
+    EXPECT_EQ(guessed.datePattern, expected.datePattern);
+    EXPECT_EQ(std::tuple(guessed.amountColumn, guessed.debitColumn, guessed.creditColumn),
+              std::tuple(expected.amountColumn, expected.debitColumn, expected.creditColumn));
+    EXPECT_EQ(std::tuple(guessed.payeeColumn, guessed.memoColumn), std::tuple(1, 2));
+    EXPECT_EQ(guessed.decimalSeparator, u',');
+}
+
+TEST(CsvStatement, RefusesTheFirstLineWhoseAmountOrDateDoesNotRead)
+{
+    CsvMapping mapping;
+    mapping.payeeColumn = 1;
+    mapping.amountColumn = 2;
+    StatementReadOptions options;
+    options.csv = mapping;
+    EXPECT_EQ(refusal("malformed.csv", options), QStringLiteral("line 3: the amount \"12.50-\" is not an amount"));
+    mapping.amountColumn = -1;
+    mapping.debitColumn = 2;
+    mapping.creditColumn = 3;
+    EXPECT_THROW(readCsvStatement("Date,Payee,Out,In\n2024-01-05,Shop,12.50,1.00\n", mapping), StatementError);
+    mapping.datePattern = QStringLiteral("dd/MM/yyyy");
+    try {
+        readCsvStatement("Date,Payee,Out,In\n05/01/2024,Shop,1,\n\n31/02/2024,Shop,1,\n", mapping);
+        ADD_FAILURE() << "an impossible date was read";
+    } catch (const StatementError &e) {
+        EXPECT_EQ(e.where(), QStringLiteral("line 4"));
+    }
+}
+
+TEST(QifStatement, ReadsDayFirstDatesWindows1252TextAndOnlyTheBankSection)
+{
+    const Statement statement = read("day-first-cp1252.qif");
+    EXPECT_EQ(statement.accountIdentity, QStringLiteral("Everyday Account"));
+    expectLines(statement,
+                {{QDate(2024, 4, 3), -123456, "Café François", "Rent € April", ""},
+                 {QDate(2024, 4, 15), 250000, "Salary", "", ""},
+                 {QDate(2024, 5, 1), -1250, "Corner Shop", "", ""}});
+    EXPECT_EQ(statement.lines[0].number, QStringLiteral("204"));
+}
+
+TEST(QifStatement, DatesThatReadBothWaysNeedAnOrderAndMalformedRecordsAreNamed)
+{
+    const QByteArray ambiguous = "!Type:Cash\nD01/02/2024\nT-1\n^\nD03/04'24\nT2\n^\n";
+    try {
+        readStatement(ambiguous, StatementFormat::Qif, {});
+        ADD_FAILURE() << "an ambiguous file was read";
+    } catch (const StatementError &e) {
+        EXPECT_EQ(e.text().toStdString(),
+                  "line 2: dates such as 01/02/2024 can be read day-first or month-first; "
+                  "choose the order");
+    }
+    StatementReadOptions monthFirst;
+    monthFirst.qifDateOrder = DateOrder::MonthDayYear;
+    const Statement statement = readStatement("!Type:Cash\nD01/02/2024\nT-1\n^\nD03/04'24\nT2\n^\n",
+                                              StatementFormat::Qif, monthFirst);
+    ASSERT_EQ(statement.lines.size(), 2u);
+    EXPECT_EQ(statement.lines[1].date, QDate(2024, 3, 4));
+
+    EXPECT_EQ(refusal("malformed.qif"), QStringLiteral("line 7: \"ten\" is not an amount"));
+    EXPECT_EQ(refusal("malformed.qif", monthFirst), QStringLiteral("line 7: \"ten\" is not an amount"));
+    EXPECT_THROW(readStatement("!Type:Bank\nD13/13/2024\nT1\n^\n", StatementFormat::Qif, {}), StatementError);
+    EXPECT_THROW(readStatement("!Type:Invst\nD1/1/2024\nT1\n^\n", StatementFormat::Qif, {}), StatementError);
+}
+
+TEST(CamtStatement, ReadsBalancesDirectionsAndBatchEntriesLineByLine)
+{
+    const Statement statement = read("batch.camt053.xml");
+    EXPECT_EQ(statement.accountIdentity, QStringLiteral("NL91ABNA0417164300"));
+    EXPECT_EQ(statement.currency, QStringLiteral("EUR"));
+    EXPECT_EQ(statement.periodStart, QDate(2024, 3, 1));
+    EXPECT_EQ(statement.periodEnd, QDate(2024, 3, 31));
+    EXPECT_EQ(statement.openingBalance, cents(100000));
+    EXPECT_EQ(statement.closingBalance, cents(163455));
+    expectLines(statement,
+                {{QDate(2024, 3, 4), -4545, "City Power Ltd", "Invoice 889 March", "REF-0304-1"},
+                 {QDate(2024, 3, 15), 25000, "Anna Lind", "Membership 2024", "BATCH-0315/1"},
+                 {QDate(2024, 3, 15), 45000, "Jörg Brandt", "", "BATCH-0315-B"},
+                 {QDate(2024, 3, 20), -2000, "", "Card fees", "REF-0320"}});
+    Money sum = *statement.openingBalance;
+    for (const StatementLine &line : statement.lines)
+        sum += line.amount;
+    EXPECT_EQ(sum, *statement.closingBalance);
+}
+
+TEST(CamtStatement, RefusalsNameTheElementAtFault)
+{
+    EXPECT_EQ(refusal("malformed.camt053.xml"), QStringLiteral("Stmt 1/Ntry 2/Amt: \"12,50\" is not an amount"));
+    QByteArray batch = sample("batch.camt053.xml");
+    batch.replace("<Amt Ccy=\"EUR\">450.00</Amt>", "<Amt Ccy=\"EUR\">451.00</Amt>");
+    EXPECT_THROW(readStatement(batch, StatementFormat::Camt053, {}), StatementError);
+    QByteArray other = sample("batch.camt053.xml");
+    other.replace("camt.053.001.02", "camt.052.001.02");
+    EXPECT_THROW(readStatement(other, StatementFormat::Camt053, {}), StatementError);
+    try {
+        readStatement(sample("batch.camt053.xml").left(900), StatementFormat::Camt053, {});
+        ADD_FAILURE() << "a cut file was read";
+    } catch (const StatementError &e) {
+        EXPECT_TRUE(e.where().startsWith(QLatin1String("line "))) << e.text().toStdString();
+    }
+}
+
+TEST(OfxStatement, ReadsSgmlWithoutClosingTagsAndXml)
+{
+    const Statement sgml = read("sgml-no-closing-tags.ofx");
+    EXPECT_EQ(sgml.accountIdentity, QStringLiteral("000123456789"));
+    EXPECT_EQ(sgml.currency, QStringLiteral("USD"));
+    EXPECT_EQ(sgml.periodStart, QDate(2024, 1, 1));
+    EXPECT_EQ(sgml.periodEnd, QDate(2024, 1, 31));
+    EXPECT_EQ(sgml.closingBalance, cents(325344));
+    expectLines(sgml,
+                {{QDate(2024, 1, 5), -123456, "Harbour Rent & Co", "January rent", "2024010501"},
+                 {QDate(2024, 1, 12), -1250, "Corner Grocer", "", "2024011202"},
+                 {QDate(2024, 1, 25), 250000, "Salary", "Wages January", "2024012503"}});
+    EXPECT_EQ(sgml.lines[1].number, QStringLiteral("1043"));
+
+    const Statement xml = read("xml-v2.ofx");
+    EXPECT_EQ(xml.accountIdentity, QStringLiteral("DE44500105175407324931"));
+    EXPECT_EQ(xml.currency, QStringLiteral("EUR"));
+    EXPECT_EQ(xml.closingBalance, cents(89997));
+    expectLines(xml,
+                {{QDate(2024, 2, 29), 7, "Interest", "", "INT-2024-02"},
+                 {QDate(2024, 2, 10), -10010, "Café Müller", "Transfer & fee", "XF-0210"}});
+}
+
+TEST(OfxStatement, RefusesATransactionWithoutAmountAndTextThatIsNoOfx)
+{
+    EXPECT_EQ(refusal("malformed.ofx").toStdString(), "STMTTRN 2/TRNAMT: missing");
+    EXPECT_THROW(readStatement("OFXHEADER:100\n\n<OFX><BANKMSGSRSV1>", StatementFormat::Ofx, {}), StatementError);
+    EXPECT_THROW(readStatement("date,amount\n", StatementFormat::Ofx, {}), StatementError);
+}
