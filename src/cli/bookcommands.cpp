@@ -27,8 +27,10 @@ ImportProgress terminalProgress()
     };
 }
 
-// Reads an import file whole. A file beyond any plausible import (or an
-// endless device) is refused rather than read until memory runs out.
+} // namespace
+
+// A file beyond any plausible import (or an endless device) is refused rather
+// than read until memory runs out.
 QByteArray readInput(const QString &path)
 {
     constexpr qint64 Largest = qint64(512) << 20;
@@ -48,6 +50,8 @@ QByteArray readInput(const QString &path)
         throw refusal(QStringLiteral("cannot read \"%1\": %2").arg(path, file.errorString()));
     return data;
 }
+
+namespace {
 
 const QString &tableKind(const CommandLine &commandLine, int position)
 {
@@ -101,6 +105,8 @@ int runAccounts(const QStringList &arguments)
 
 int runImport(const QStringList &arguments)
 {
+    if (arguments.value(1) == QLatin1String("statement"))
+        return runImportStatement(arguments);
     CommandLine commandLine(QStringLiteral("import"),
                             QStringLiteral("Adds the records of a CSV file to the book, all or nothing, "
                                            "through the checks of the windows' Save.\n"
@@ -108,8 +114,11 @@ int runImport(const QStringList &arguments)
                                            "in the book already is refused unless it is identical to the account "
                                            "or --update is given.\n"
                                            "transactions: columns date,from,to,amount,particulars, accounts "
-                                           "by name."),
-                            {QStringLiteral("BOOK"), QStringLiteral("accounts|transactions"), QStringLiteral("FILE")});
+                                           "by name.\n"
+                                           "statement: a bank statement; see brindlecot-cli import BOOK statement "
+                                           "--help."),
+                            {QStringLiteral("BOOK"), QStringLiteral("accounts|transactions|statement"),
+                             QStringLiteral("FILE")});
     commandLine.addOption(QStringLiteral("date-format"), QStringLiteral("d/M/yyyy|M/d/yyyy"),
                           QStringLiteral("How the dates of a transactions file are written (default YYYY-MM-DD)."));
     commandLine.addOption(QStringLiteral("update"), QString(),

@@ -117,16 +117,16 @@ std::optional<Money> CommandLine::amount(const QString &name) const
     return money;
 }
 
-OutputFormat CommandLine::format() const
+OutputFormat CommandLine::format(const QString &option) const
 {
-    if (!m_parser.isSet(QStringLiteral("format")))
+    if (!m_parser.isSet(option))
         return OutputFormat::Table;
-    const QString text = requiredValue(QStringLiteral("format"));
+    const QString text = requiredValue(option);
     if (text == QLatin1String("table"))
         return OutputFormat::Table;
     if (text == QLatin1String("csv"))
         return OutputFormat::Csv;
-    throw usageError(QStringLiteral("--format: \"%1\" is neither table nor csv").arg(text));
+    throw usageError(QStringLiteral("--%1: \"%2\" is neither table nor csv").arg(option, text));
 }
 
 } // namespace bc::cli

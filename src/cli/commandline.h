@@ -36,7 +36,8 @@ public:
     QDate date(const QString &name) const; // required ISO date
     std::optional<QDate> optionalDate(const QString &name) const;
     std::optional<Money> amount(const QString &name) const;
-    OutputFormat format() const;
+    // The output format given by the option named (table|csv); table when unset.
+    OutputFormat format(const QString &option = QStringLiteral("format")) const;
 
 private:
     QString m_command;

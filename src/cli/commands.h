@@ -3,6 +3,7 @@
 #include "book.h"
 #include "clierror.h"
 
+#include <QByteArray>
 #include <QStringList>
 
 namespace bc::cli {
@@ -15,12 +16,17 @@ int runLedger(const QStringList &arguments);
 int runSummary(const QStringList &arguments);
 int runTransactions(const QStringList &arguments);
 int runImport(const QStringList &arguments);
+int runImportStatement(const QStringList &arguments);
 int runExport(const QStringList &arguments);
 int runPrint(const QStringList &arguments);
 int runSettings(const QStringList &arguments);
 int runCheck(const QStringList &arguments);
 
 class CommandLine;
+
+// Reads an import file whole; a refusal naming the file when it cannot be
+// read or is larger than any plausible import.
+QByteArray readInput(const QString &path);
 
 // The --fy-start option of new and settings.
 void addYearStartOption(CommandLine &commandLine);

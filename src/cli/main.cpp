@@ -25,7 +25,7 @@ const Command commands[] = {
     {"ledger", "ledger BOOK --account NAME --from DATE --to DATE", bc::cli::runLedger},
     {"summary", "summary BOOK --from DATE --to DATE [--account NAME]... [--class CODES]", bc::cli::runSummary},
     {"transactions", "transactions BOOK [--from DATE --to DATE] [--from-account NAME] ...", bc::cli::runTransactions},
-    {"import", "import BOOK accounts|transactions FILE", bc::cli::runImport},
+    {"import", "import BOOK accounts|transactions|statement FILE", bc::cli::runImport},
     {"export", "export BOOK accounts|transactions [--output FILE [--force]]", bc::cli::runExport},
     {"print", "print BOOK ledger|summary|transactions [options] --pdf FILE [--force]", bc::cli::runPrint},
     {"settings", "settings BOOK [--fy-start D] [--fy-end D] [--currency X] [--date-format F]", bc::cli::runSettings},

@@ -1,8 +1,11 @@
+#include "csvstatement.h"
 #include "importrules.h"
 #include "sql.h"
 #include "statementimport.h"
+#include "statementreader.h"
 #include "testbook.h"
 
+#include <QFile>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 
@@ -143,6 +146,50 @@ TEST_F(ImportBook, ApplyRefusesAllOnOneFaultyLine)
     ASSERT_TRUE(applyImport(t.book(), again, Now).ok);
     EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 3);
     EXPECT_EQ(t.count(QStringLiteral("imported_lines")), 2);
+}
+
+// The sample statements of every format, each imported twice into an account
+// that held the statement's opening balance: the second import adds
+// nothing, and the balance after import is the statement's closing balance.
+TEST(ImportSamples, EachFormatImportedTwiceAddsItsLinesOnce)
+{
+    for (const char *name :
+         {"debit-credit.csv", "day-first-cp1252.qif", "batch.camt053.xml", "sgml-no-closing-tags.ofx", "xml-v2.ofx"}) {
+        SCOPED_TRACE(name);
+        QFile file(QStringLiteral(BRINDLECOT_STATEMENTS_DIR) + QLatin1String(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray data = file.readAll();
+        const auto format = detectStatementFormat(data, QLatin1String(name));
+        ASSERT_TRUE(format.has_value());
+        StatementReadOptions options;
+        options.csv = guessCsvMapping(data);
+        const Statement s = readStatement(data, *format, options);
+
+        // Without an opening balance in the file, the account holds what the
+        // bank's closing balance says was there before these lines.
+        Money opening = s.openingBalance.value_or(s.closingBalance.value_or(Money()));
+        if (!s.openingBalance)
+            for (const StatementLine &l : s.lines)
+                opening -= l.amount;
+        TestBook t;
+        t.addAccount(Bank, QStringLiteral("Bank"), 4, opening);
+        t.addAccount(Uncategorised, QStringLiteral("Uncategorised"), 3, Money());
+        const StatementPreview first = previewImport(t.book(), s, Bank, Uncategorised);
+        const ImportResult applied = applyImport(t.book(), first, Now);
+        ASSERT_TRUE(applied.ok) << applied.text.toStdString();
+        const int added = t.count(QStringLiteral("transaction_master"));
+        EXPECT_EQ(added, applied.added);
+        EXPECT_GT(added, 0);
+
+        const StatementPreview second = previewImport(t.book(), s, Bank, Uncategorised);
+        EXPECT_EQ(importTotals(second).added, 0);
+        ASSERT_TRUE(applyImport(t.book(), second, Now).ok);
+        EXPECT_EQ(t.count(QStringLiteral("transaction_master")), added);
+        if (s.closingBalance) {
+            EXPECT_EQ(importTotals(first).balanceAfter, *s.closingBalance);
+            EXPECT_EQ(second.balanceNow, *s.closingBalance);
+        }
+    }
 }
 
 // A book of format 2 open read-only is shown as it is, without the import
