@@ -5,6 +5,7 @@
 #include "frmaccountledger.h"
 #include "frmaccountmaster.h"
 #include "frmaccountstatus.h"
+#include "frmimportstatement.h"
 #include "frmstockgraph.h"
 #include "frmsysconfig.h"
 #include "frmtextcontrol.h"
@@ -49,6 +50,7 @@ frmMain::frmMain(AppState &state, QWidget *parent)
     mnuOtherTran = action(mnuTran, "mnuOtherTran", QStringLiteral("Transactions"));
     mnuOtherAccounts = action(mnuTran, "mnuOtherAccounts", QStringLiteral("Accounts Set Up"));
     mnuConfig = action(mnuTran, "mnuConfig", QStringLiteral("Configurations"));
+    mnuImportStatement = action(mnuTran, "mnuImportStatement", QStringLiteral("Import Statement…"));
 
     mnuReport = menuBar()->addMenu(QStringLiteral("Reports"));
     mnuReport->setObjectName(QStringLiteral("mnuReport"));
@@ -118,6 +120,8 @@ void frmMain::wireScreens()
     wire(mnuOtherTran, QStringLiteral("frmTransaction"), true, [this] { return new frmTransaction(m_state); });
     wire(mnuOtherAccounts, QStringLiteral("frmAccountMaster"), false, [this] { return new frmAccountMaster(m_state); });
     wire(mnuConfig, QStringLiteral("frmSysConfig"), true, [this] { return new frmSysConfig(m_state); });
+    wire(mnuImportStatement, QStringLiteral("frmImportStatement"), true,
+         [this] { return new frmImportStatement(m_state); });
     wire(mnu_report_account, QStringLiteral("frmAccountLedger"), true,
          [this] { return new frmAccountLedger(m_state, [this] { return showStockGraph(); }); });
     wire(mnu_Reports_AccStatus, QStringLiteral("frmAccountStatus"), true,

@@ -26,6 +26,7 @@ public:
     QAction *mnuOtherTran;
     QAction *mnuOtherAccounts;
     QAction *mnuConfig;
+    QAction *mnuImportStatement;
     QMenu *mnuReport;
     QAction *mnu_Reports_AccStatus;
     QAction *mnu_report_account;

@@ -42,6 +42,13 @@ void RowArrayModel::setEditable(bool editable)
     endResetModel();
 }
 
+void RowArrayModel::setAdding(bool adding)
+{
+    beginResetModel();
+    m_adding = adding;
+    endResetModel();
+}
+
 void RowArrayModel::removeArrayRow(int row)
 {
     if (row < 0 || row >= m_rows.rowCount())
@@ -53,7 +60,7 @@ void RowArrayModel::removeArrayRow(int row)
 
 int RowArrayModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_rows.rowCount() + (m_editable ? 1 : 0);
+    return parent.isValid() ? 0 : m_rows.rowCount() + (m_editable && m_adding ? 1 : 0);
 }
 
 int RowArrayModel::columnCount(const QModelIndex &parent) const

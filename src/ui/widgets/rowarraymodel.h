@@ -28,7 +28,9 @@ public:
     void rebind();
     void setEditable(bool editable);
     bool isEditable() const { return m_editable; }
-    bool isAddNewRow(int row) const { return m_editable && row == m_rows.rowCount(); }
+    // Whether an editable grid offers the add-new row (it does unless told).
+    void setAdding(bool adding);
+    bool isAddNewRow(int row) const { return m_editable && m_adding && row == m_rows.rowCount(); }
 
     // Removes rows from the array (the window stages its deletions first).
     void removeArrayRow(int row);
@@ -52,6 +54,7 @@ private:
     RowArray m_rows;
     QList<GridColumn> m_columns;
     bool m_editable = false;
+    bool m_adding = true;
 };
 
 } // namespace bc
