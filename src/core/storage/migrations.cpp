@@ -3,6 +3,7 @@
 #include "book.h"
 #include "bookbackup.h"
 #include "bookcheck.h"
+#include "periodbalances.h"
 #include "savedqueries.h"
 #include "schema.h"
 #include "sql.h"
@@ -70,7 +71,9 @@ void rollBack(const QSqlDatabase &db)
 
 const std::vector<LaterFormat> &laterFormats()
 {
-    static const std::vector<LaterFormat> formats = {};
+    static const std::vector<LaterFormat> formats = {
+        {periodBalancesScript(), fillPeriodBalances},
+    };
     return formats;
 }
 
