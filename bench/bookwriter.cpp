@@ -1,6 +1,7 @@
 #include "bookwriter.h"
 
 #include "book.h"
+#include "periodbalances.h"
 #include "sql.h"
 #include "systemsettings.h"
 
@@ -79,26 +80,30 @@ void load(const QSqlDatabase &qdb, const DatasetSpec &spec, const std::vector<Ge
     // skips the journal and the disk flushes.
     runSql(qdb, QStringLiteral("PRAGMA synchronous = OFF"));
     runSql(qdb, QStringLiteral("PRAGMA journal_mode = OFF"));
-    // The schema's own index definitions, to build again after the load.
-    QStringList names;
-    QStringList indexes;
+    // The schema's own index and trigger definitions, to make again after
+    // the load: the kept period balances are then filled in one pass rather
+    // than row by row.
+    QStringList drops;
+    QStringList definitions;
     {
         QSqlQuery q = runSql(qdb,
-                             QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' "
-                                            "AND tbl_name = 'transaction_master' AND sql IS NOT NULL"));
+                             QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE type IN ('index', "
+                                            "'trigger') AND tbl_name = 'transaction_master' AND sql IS NOT NULL"));
         while (q.next()) {
-            names << q.value(0).toString();
-            indexes << q.value(1).toString();
+            drops << QStringLiteral("DROP %1 \"%2\"").arg(q.value(0).toString().toUpper(), q.value(1).toString());
+            definitions << q.value(2).toString();
         }
     }
     TransactionGuard transaction(qdb);
-    for (const QString &name : names)
-        runSql(qdb, QStringLiteral("DROP INDEX \"%1\"").arg(name));
+    for (const QString &drop : drops)
+        runSql(qdb, drop);
     auto *db = *static_cast<sqlite3 *const *>(qdb.driver()->handle().constData());
     insertAccounts(db, accounts);
     insertTransactions(db, spec);
-    for (const QString &sql : indexes)
+    for (const QString &sql : definitions)
         runSql(qdb, sql);
+    if (keepsPeriodBalances(qdb))
+        fillPeriodBalances(qdb);
     transaction.commit();
 }
 

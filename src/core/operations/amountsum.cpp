@@ -31,9 +31,4 @@ Money addAmounts(Money a, Money b, const QString &what)
     return *sum;
 }
 
-bool isSumOverflow(const DbError &error)
-{
-    return error.description() == QLatin1String("integer overflow");
-}
-
 } // namespace bc

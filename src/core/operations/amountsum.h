@@ -22,9 +22,6 @@ std::optional<Money> checkedDifference(Money a, Money b);
 // a + b, or a DbError with amountsTooLarge(what) when the sum does not fit.
 Money addAmounts(Money a, Money b, const QString &what);
 
-// Whether a statement failed because SQLite's sum() left the 64-bit range.
-bool isSumOverflow(const DbError &error);
-
 // Runs work, turning SQLite's sum overflow into amountsTooLarge(what).
 template <typename Work> auto refusingOverflow(const QString &what, Work &&work)
 {

@@ -3,6 +3,8 @@
 #include "amountsum.h"
 #include "bookcheck.h"
 #include "dates.h"
+#include "monthsplit.h"
+#include "periodbalances.h"
 #include "sql.h"
 #include "systemsettings.h"
 #include "textroutines.h"
@@ -38,25 +40,60 @@ Money openingAmount(const QSqlDatabase &db, qint64 accountId)
     return Money::fromCents(q.next() ? q.value(0).toLongLong() : 0);
 }
 
+// The sums of the account's money in and money out dated first to last (ISO
+// text, both included), each side summed on its own covering index.
+std::pair<Money, Money> sidesOfDays(const QSqlDatabase &db, qint64 accountId, const QString &first, const QString &last)
+{
+    QSqlQuery q = runSql(db,
+                         QStringLiteral(
+                             "SELECT (SELECT ifnull(sum(amount), 0) FROM transaction_master"
+                             "         WHERE to_acc = ? AND to_flag = 'A' AND tran_date BETWEEN ? AND ?),"
+                             "       (SELECT ifnull(sum(amount), 0) FROM transaction_master"
+                             "         WHERE from_acc = ? AND from_flag = 'A' AND tran_date BETWEEN ? AND ?)"),
+                         {accountId, first, last, accountId, first, last});
+    q.next();
+    return {Money::fromCents(q.value(0).toLongLong()), Money::fromCents(q.value(1).toLongLong())};
+}
+
+// The same from the kept balances of the whole months from one "YYYY-MM" to
+// another.
+std::pair<Money, Money> sidesOfMonths(const QSqlDatabase &db, qint64 accountId, const QString &first,
+                                      const QString &last)
+{
+    QSqlQuery q = runSql(db,
+                         QStringLiteral(
+                             "SELECT ifnull(sum(money_in), 0), ifnull(sum(money_out), 0)"
+                             "  FROM period_balances WHERE account = ? AND flag = 'A' AND month BETWEEN ? AND ?"),
+                         {accountId, first, last});
+    q.next();
+    return {Money::fromCents(q.value(0).toLongLong()), Money::fromCents(q.value(1).toLongLong())};
+}
+
 // The opening amount plus every movement before the from-date that counts
-// in the opening.
+// in the opening. With kept balances, whole months come from them and only
+// the days outside whole months from the transactions.
 Money broughtForward(const QSqlDatabase &db, const LedgerInput &input)
 {
     const qint64 id = *input.accountId;
     const QString what = QStringLiteral("the opening balance of the ledger");
-    // Each side summed on its own covering index; the two sums are combined
-    // here, where leaving the range is caught rather than turned into a
-    // floating-point number.
-    const auto [in, out] = refusingOverflow(what, [&] {
-        QSqlQuery q = runSql(db,
-                             QStringLiteral(
-                                 "SELECT (SELECT ifnull(sum(amount), 0) FROM transaction_master"
-                                 "         WHERE to_acc = ? AND to_flag = 'A' AND tran_date BETWEEN ? AND ?),"
-                                 "       (SELECT ifnull(sum(amount), 0) FROM transaction_master"
-                                 "         WHERE from_acc = ? AND from_flag = 'A' AND tran_date BETWEEN ? AND ?)"),
-                             movementValues(id, openingCountsFrom(input.finYearStart), input.fromDate.addDays(-1)));
-        q.next();
-        return std::pair(Money::fromCents(q.value(0).toLongLong()), Money::fromCents(q.value(1).toLongLong()));
+    const QDate first = openingCountsFrom(input.finYearStart), last = input.fromDate.addDays(-1);
+    // The sums are combined here, where leaving the range is caught rather
+    // than turned into a floating-point number.
+    Money in, out;
+    const auto add = [&](const std::pair<Money, Money> &sides) {
+        in = addAmounts(in, sides.first, what);
+        out = addAmounts(out, sides.second, what);
+    };
+    refusingOverflow(what, [&] {
+        if (!periodBalancesUsable(db)) {
+            add(sidesOfDays(db, id, isoDate(first), isoDate(last)));
+            return;
+        }
+        const MonthSplit split = splitByMonths(first, last);
+        for (const auto &[from, to] : split.days)
+            add(sidesOfDays(db, id, isoDate(from), isoDate(to)));
+        if (split.months)
+            add(sidesOfMonths(db, id, split.months->first, split.months->second));
     });
     const std::optional<Money> earlier = checkedDifference(in, out);
     if (!earlier)

@@ -3,6 +3,8 @@
 #include "amountsum.h"
 #include "bookcheck.h"
 #include "dates.h"
+#include "monthsplit.h"
+#include "periodbalances.h"
 #include "sql.h"
 #include "systemsettings.h"
 #include "textroutines.h"
@@ -23,7 +25,7 @@ namespace {
 // transactions in one step. Account_Status drives the join so each chosen
 // account reads only its own stretch of the covering side indexes.
 // SQLite: UPDATE ... FROM, rowid, ifnull().
-QString addMovementStatement(const QString &column)
+QString addDaysStatement(const QString &column)
 {
     return QStringLiteral("UPDATE Account_Status SET %1 = %1 + s.total "
                           "FROM (SELECT rid, sum(side_total) AS total FROM ("
@@ -43,6 +45,19 @@ QString addMovementStatement(const QString &column)
         .arg(column);
 }
 
+// The same from the kept balances of the whole months from one "YYYY-MM" to
+// another, each chosen account reading its own stretch of their key.
+QString addMonthsStatement(const QString &column)
+{
+    return QStringLiteral("UPDATE Account_Status SET %1 = %1 + s.total "
+                          "FROM (SELECT a.rowid AS rid, sum(p.money_in) - sum(p.money_out) AS total"
+                          "        FROM Account_Status AS a CROSS JOIN period_balances AS p"
+                          "       WHERE p.account = a.Acc_ID AND p.flag = a.Acc_Type AND p.month BETWEEN ? AND ?"
+                          "       GROUP BY a.rowid) AS s "
+                          "WHERE Account_Status.rowid = s.rid")
+        .arg(column);
+}
+
 // A date as the ISO text transactions are stored with; Null for no date, so
 // that comparisons with it hold for no transaction.
 QVariant storedDate(const QDate &date)
@@ -55,12 +70,27 @@ QVariant boundValue(const std::optional<qint64> &bound)
     return bound ? QVariant(*bound) : QVariant();
 }
 
-void addMovement(const QSqlDatabase &db, const QString &column, const QVariant &first, const QVariant &last)
+void addDays(const QSqlDatabase &db, const QString &column, const QVariant &first, const QVariant &last)
 {
-    runSql(db, addMovementStatement(column), {first, last, first, last});
+    runSql(db, addDaysStatement(column), {first, last, first, last});
 }
 
-void fillWorkTable(const QSqlDatabase &db, const SummaryInput &input)
+// The movement dated first to last; with kept balances, whole months come
+// from them and only the days outside whole months from the transactions.
+void addMovement(const QSqlDatabase &db, const QString &column, const QDate &first, const QDate &last, bool kept)
+{
+    if (!kept) {
+        addDays(db, column, storedDate(first), storedDate(last));
+        return;
+    }
+    const MonthSplit split = splitByMonths(first, last);
+    for (const auto &[from, to] : split.days)
+        addDays(db, column, isoDate(from), isoDate(to));
+    if (split.months)
+        runSql(db, addMonthsStatement(column), {split.months->first, split.months->second});
+}
+
+void fillWorkTable(const QSqlDatabase &db, const SummaryInput &input, bool kept)
 {
     runSql(db, QStringLiteral("DELETE FROM Account_Status"));
     QList<QVariantList> chosen;
@@ -80,13 +110,13 @@ void fillWorkTable(const QSqlDatabase &db, const SummaryInput &input)
                           "WHERE Account_Status.Acc_Type = 'A' AND Account_Status.Acc_ID = m.account_id"));
     // The movement from the financial-year start up to the day before From
     // belongs to the opening.
-    addMovement(db, QStringLiteral("Open_amount"), storedDate(openingCountsFrom(input.finYearStart)),
-                storedDate(input.fromDate.addDays(-1)));
+    addMovement(db, QStringLiteral("Open_amount"), openingCountsFrom(input.finYearStart), input.fromDate.addDays(-1),
+                kept);
     // Strict bounds: an opening equal to a bound stays; a Null bound drops nothing.
     runSql(db, QStringLiteral("DELETE FROM Account_Status WHERE Open_amount < ? OR Open_amount > ?"),
            {boundValue(summaryBound(input.openingAbove, BoundSide::Lower)),
             boundValue(summaryBound(input.openingBelow, BoundSide::Upper))});
-    addMovement(db, QStringLiteral("Tran_amount"), storedDate(input.fromDate), storedDate(input.toDate));
+    addMovement(db, QStringLiteral("Tran_amount"), input.fromDate, input.toDate, kept);
     runSql(db, QStringLiteral("UPDATE Account_Status SET Bal_amount = Open_amount + Tran_amount"));
 }
 
@@ -200,7 +230,8 @@ SummaryResult computeSummary(const Book &book, const SummaryInput &input)
     SummaryResult summary;
     TransactionGuard transaction(db);
     checkRowsOf(book, input.accounts);
-    refusingOverflow(QStringLiteral("the movements of the chosen accounts"), [&] { fillWorkTable(db, input); });
+    const bool kept = periodBalancesUsable(db);
+    refusingOverflow(QStringLiteral("the movements of the chosen accounts"), [&] { fillWorkTable(db, input, kept); });
     readListed(db, input, summary);
     transaction.commit();
     return summary;

@@ -287,6 +287,9 @@ OpenResult Book::open(const QString &path, const OpenOptions &options)
             throw DbError(QStringLiteral("The program's SQL functions could not be registered."));
         runSql(db, QStringLiteral("PRAGMA foreign_keys = ON"));
         runSql(db, QStringLiteral("PRAGMA synchronous = FULL"));
+        // A row replaced through INSERT OR REPLACE then fires the delete
+        // triggers, so the kept period balances lose the replaced row.
+        runSql(db, QStringLiteral("PRAGMA recursive_triggers = ON"));
         const int format = bookFormat(db);
         if (const QString missing = missingPart(db); !missing.isEmpty())
             throw DbError(missing);

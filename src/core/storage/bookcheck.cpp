@@ -1,5 +1,6 @@
 #include "bookcheck.h"
 
+#include "periodbalances.h"
 #include "sql.h"
 
 #include <QSqlQuery>
@@ -197,7 +198,12 @@ QStringList bookProblems(const Book &book)
     while (keys.next())
         problems << QStringLiteral("table %1, row %2: it names no row of the table %3")
                         .arg(keys.value(0).toString(), keys.value(1).toString(), keys.value(2).toString());
-    return problems;
+    return problems + periodBalanceProblems(db);
+}
+
+void rebuildKeptBalances(const Book &book)
+{
+    rebuildPeriodBalances(connectionOf(book));
 }
 
 void checkAccountRows(const Book &book, const std::vector<qint64> &accountIds)

@@ -32,9 +32,14 @@ struct RowFault {
 std::vector<RowFault> bookRowFaults(const QSqlDatabase &db, int limit = -1);
 
 // Everything wrong with the book, one line each: every row listed above,
-// then what SQLite's integrity_check and foreign_key_check find. Empty for a
+// then what SQLite's integrity_check and foreign_key_check find, then every
+// month whose kept period balance differs from its transactions. Empty for a
 // sound book. Reads only, so the book may be open read-only.
 QStringList bookProblems(const Book &book);
+
+// Makes the book's kept period balances afresh from its transactions, in one
+// transaction. Throws DbError when the book cannot be written.
+void rebuildKeptBalances(const Book &book);
 
 // Checks the form of the transactions on either side of these accounts
 // (date, amount, that side's flag, whatever the flag) and the accounts'

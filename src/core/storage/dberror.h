@@ -29,4 +29,10 @@ private:
     DbFault m_fault;
 };
 
+// Whether a statement failed because SQLite's sum() left the 64-bit range.
+inline bool isSumOverflow(const DbError &error)
+{
+    return error.description() == QLatin1String("integer overflow");
+}
+
 } // namespace bc

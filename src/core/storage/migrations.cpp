@@ -3,6 +3,7 @@
 #include "book.h"
 #include "bookbackup.h"
 #include "bookcheck.h"
+#include "periodbalances.h"
 #include "savedqueries.h"
 #include "schema.h"
 #include "sql.h"
@@ -72,6 +73,7 @@ const std::vector<LaterFormat> &laterFormats()
 {
     static const std::vector<LaterFormat> formats = {
         {QStringLiteral("statement-import-tables.sql"), nullptr},
+        {periodBalancesScript(), fillPeriodBalances},
     };
     return formats;
 }

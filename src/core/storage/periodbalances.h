@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QStringList>
+
+namespace bc {
+
+// The kept period balances (database/period-balances.sql): per account or
+// party and calendar month, the sums and counts of each side's transactions,
+// kept by triggers on transaction_master in the transaction of every writer.
+
+// The script that makes the table and its triggers, under database/.
+inline QString periodBalancesScript()
+{
+    return QStringLiteral("period-balances.sql");
+}
+
+// Whether the book holds the kept balances (books of older formats do not).
+bool keepsPeriodBalances(const QSqlDatabase &db);
+
+// Whether reports may read whole months from the kept balances: the book
+// keeps them and no month's sum has left the 64-bit range of cents (such a
+// month holds an inexact floating-point sum until its transactions change).
+bool periodBalancesUsable(const QSqlDatabase &db);
+
+// Empties the kept balances and fills them again from the transactions,
+// inside the caller's transaction: the fill of a book brought forward to the
+// format that adds them.
+void fillPeriodBalances(const QSqlDatabase &db);
+
+// Makes the kept balances and their triggers afresh and fills them, in one
+// transaction: for a book whose kept balances another program broke.
+// Throws DbError when the book cannot be written.
+void rebuildPeriodBalances(const QSqlDatabase &db);
+
+// One line for each account, side flag and month whose kept balance differs
+// from its transactions, and one when a trigger that keeps them is missing;
+// at most limit lines about months (all when limit is negative). Empty when
+// they agree or the book keeps none.
+QStringList periodBalanceProblems(const QSqlDatabase &db, int limit = -1);
+
+} // namespace bc
