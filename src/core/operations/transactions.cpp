@@ -4,6 +4,8 @@
 #include "amountsum.h"
 #include "bookcheck.h"
 #include "dates.h"
+#include "history.h"
+#include "historyrows.h"
 #include "idmarks.h"
 #include "sql.h"
 #include "textroutines.h"
@@ -136,7 +138,8 @@ QString ValidateRow(const RowArray &rows, int row)
     return QString();
 }
 
-TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const QList<qint64> &deleted)
+TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const QList<qint64> &deleted,
+                                const QString &source)
 {
     const QSqlDatabase db = connectionOf(book);
     QList<int> marked;
@@ -156,10 +159,13 @@ TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTim
         runSql(db, QStringLiteral("DELETE FROM tmp_transaction_master_i"));
         qint64 provisional = 0;
         QList<QVariantList> staged;
+        QList<qint64> replaced = deleted;
         for (int r : marked) {
             qint64 id = rows.intAt(r, TranCol::Id);
             if (id <= 0)
                 id = --provisional; // new rows: -1, -2, ... in grid order
+            else
+                replaced << id;
             const AccountKey from = rows.keyAt(r, TranCol::From);
             const AccountKey to = rows.keyAt(r, TranCol::To);
             staged.append({id, isoDate(rows.dateAt(r, TranCol::Date)), from.id, QString(from.flag), to.id,
@@ -174,6 +180,9 @@ TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTim
         const qint64 highest = highestIdGiven(book, IdSeries::Transactions);
         if (highest - provisional > std::numeric_limits<qint32>::max())
             throw DbError(QStringLiteral("There are no transaction numbers left for %1 new rows.").arg(-provisional));
+        ChangeRecorder history(book, source);
+        history.keepBefore(HistoryTable::Transactions, replaced);
+        history.added(HistoryTable::Transactions, highest + 1, highest - provisional);
         const qint64 deletedCount = runSqlForIds(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id = ?"),
                                                  deleted);
         runSql(db,
@@ -190,6 +199,7 @@ TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTim
                 ids << q.value(0).toLongLong();
         }
         rememberHighestId(book, IdSeries::Transactions, highest - provisional);
+        history.finish();
         transaction.commit();
         TranSaveResult saved;
         saved.savedIds = ids;

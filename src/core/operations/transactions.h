@@ -81,9 +81,11 @@ struct TranSaveResult {
 // or nothing: every marked row is checked first; then, in one transaction, the
 // deleted and old versions go, new rows get ids above the highest ever given
 // (a deleted id is never given again) in grid order, and changed rows keep
-// theirs. The row array is not changed, so a refused or failed save can be
-// retried.
+// theirs. The change history records the save as made by source (the window
+// or command saving). The row array is not changed, so a refused or failed
+// save can be retried.
 TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now,
-                                const QList<qint64> &deleted = {});
+                                const QList<qint64> &deleted = {},
+                                const QString &source = QStringLiteral("Transactions"));
 
 } // namespace bc

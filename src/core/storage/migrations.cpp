@@ -70,7 +70,9 @@ void rollBack(const QSqlDatabase &db)
 
 const std::vector<LaterFormat> &laterFormats()
 {
-    static const std::vector<LaterFormat> formats = {};
+    static const std::vector<LaterFormat> formats = {
+        {QStringLiteral("history-tables.sql"), nullptr},
+    };
     return formats;
 }
 
@@ -85,7 +87,7 @@ void migrateFormat1To2(const QSqlDatabase &db)
 
 bool readableWithoutMigration(int format)
 {
-    return format == 1;
+    return format >= 1 && format < Book::formatVersion;
 }
 
 QString migrateBook(const QSqlDatabase &db, const QString &path, int from)

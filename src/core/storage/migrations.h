@@ -28,7 +28,8 @@ const std::vector<LaterFormat> &laterFormats();
 void migrateFormat1To2(const QSqlDatabase &db);
 
 // Whether a book of this older format can be shown as it is, without
-// migrating it: format 1 has the columns of format 2, only untyped.
+// migrating it: format 1 has the columns of format 2, only untyped, and the
+// later formats only add tables (which an older book is read without).
 bool readableWithoutMigration(int format);
 
 // Brings the writable book at path, open on db, from format `from` to the
