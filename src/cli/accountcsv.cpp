@@ -143,7 +143,7 @@ void importAccounts(Book &book, const QList<CsvRecord> &records, ExistingAccount
             progress(i, total);
     }
 
-    const AccountSaveResult saved = saveAccounts(book, rows, QDate::currentDate());
+    const AccountSaveResult saved = saveAccounts(book, rows, QDate::currentDate(), {}, QStringLiteral("import"));
     if (saved.ok())
         return;
     const QString reason = withDetail(oneLine(saved.text), saved.detail);

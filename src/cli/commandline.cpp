@@ -4,6 +4,7 @@
 #include "dates.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cstdio>
 
 namespace bc::cli {
@@ -38,6 +39,7 @@ CommandLine::CommandLine(const QString &command, const QString &description, con
     for (const QString &p : positionals) {
         const QString what = p == QLatin1String("BOOK") ? QStringLiteral("The book file.")
             : p == QLatin1String("FILE")                ? QStringLiteral("The CSV file to read.")
+            : p.startsWith(u'[')                        ? QStringLiteral("May be left out.")
                                                         : QStringLiteral("One of these words.");
         m_parser.addPositionalArgument(p, what);
     }
@@ -77,7 +79,10 @@ bool CommandLine::parse(const QStringList &arguments)
         return false;
     }
     m_positionals = m_parser.positionalArguments();
-    if (m_positionals.size() != m_expected.size())
+    // A positional written in brackets ("[CHANGE]") may be left out.
+    const qsizetype required = std::count_if(m_expected.cbegin(), m_expected.cend(),
+                                             [](const QString &p) { return !p.startsWith(u'['); });
+    if (m_positionals.size() < required || m_positionals.size() > m_expected.size())
         throw usageError(QStringLiteral("%1 expects %2, given %3 argument(s); see brindlecot-cli %1 --help")
                              .arg(m_command, m_expected.join(u' '))
                              .arg(m_positionals.size()));

@@ -21,6 +21,8 @@ int runExport(const QStringList &arguments);
 int runPrint(const QStringList &arguments);
 int runSettings(const QStringList &arguments);
 int runCheck(const QStringList &arguments);
+int runHistory(const QStringList &arguments);
+int runUndo(const QStringList &arguments);
 
 class CommandLine;
 

@@ -30,6 +30,8 @@ const Command commands[] = {
     {"print", "print BOOK ledger|summary|transactions [options] --pdf FILE [--force]", bc::cli::runPrint},
     {"settings", "settings BOOK [--fy-start D] [--fy-end D] [--currency X] [--date-format F]", bc::cli::runSettings},
     {"check", "check BOOK                    list what is wrong with the book", bc::cli::runCheck},
+    {"history", "history BOOK [--limit N]      list the changes saved in the book", bc::cli::runHistory},
+    {"undo", "undo BOOK [CHANGE]            undo a change (the latest by default)", bc::cli::runUndo},
 };
 
 void printLine(FILE *stream, const QString &text)

@@ -62,7 +62,7 @@ void changeSettings(Book &book, const CommandLine &commandLine)
         input.currency = commandLine.requiredValue(Currency);
     if (commandLine.isSet(DateFormat))
         input.monthFirst = dateFormatOption(commandLine);
-    saveSystemSettings(book, input, QDate::currentDate());
+    saveSystemSettings(book, input, QDate::currentDate(), QStringLiteral("settings"));
 }
 
 int runSettings(const QStringList &arguments)

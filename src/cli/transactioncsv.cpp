@@ -94,7 +94,8 @@ void importTransactions(Book &book, const QList<CsvRecord> &records, const QStri
             progress(i, total);
     }
 
-    const TranSaveResult saved = saveTransactions(book, rows, QDateTime::currentDateTime());
+    const TranSaveResult saved = saveTransactions(book, rows, QDateTime::currentDateTime(), {},
+                                                  QStringLiteral("import"));
     if (saved.ok())
         return;
     if (saved.refusedRow >= 0 && saved.refusedRow < total)

@@ -239,6 +239,13 @@ void frmAccountMaster::Save()
                                       [&](qint64 id) { return !listed.contains(id); });
     lblStatus->setText(
         saveStatusText(result.savedIds.size(), result.deletedCount, {{hidden, QStringLiteral("the filter shown")}}));
+    emit m_state.notifier.bookChanged(this);
+}
+
+void frmAccountMaster::reloadRows()
+{
+    LoadLists();
+    Find();
 }
 
 bool frmAccountMaster::allowNameEdit(int row)

@@ -19,7 +19,7 @@ class RowArrayModel;
 
 // The chart of accounts: search, list, and the edit cycle Edit/New, Save,
 // Cancel over the grid.
-class frmAccountMaster : public QWidget, public EditCycleScreen {
+class frmAccountMaster : public QWidget, public EditCycleScreen, public BookRowsScreen {
     Q_OBJECT
 public:
     explicit frmAccountMaster(AppState &state, QWidget *parent = nullptr);
@@ -45,6 +45,7 @@ public:
     void SetMode(const QString &mode);
     bool inEditCycle() const override { return m_mode == QLatin1String("E"); }
     void dropEdits() override;
+    void reloadRows() override;
     void LoadLists();
     void Find();
     void Blank();

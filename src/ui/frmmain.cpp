@@ -1,15 +1,19 @@
 #include "frmmain.h"
 
 #include "appstate.h"
+#include "dberror.h"
 #include "frmaboutus.h"
 #include "frmaccountledger.h"
 #include "frmaccountmaster.h"
 #include "frmaccountstatus.h"
+#include "frmdeleteditems.h"
 #include "frmimportstatement.h"
 #include "frmstockgraph.h"
 #include "frmsysconfig.h"
 #include "frmtextcontrol.h"
 #include "frmtransaction.h"
+#include "history.h"
+#include "historyundo.h"
 #include "screenparts.h"
 
 #include <QCloseEvent>
@@ -51,6 +55,9 @@ frmMain::frmMain(AppState &state, QWidget *parent)
     mnuOtherAccounts = action(mnuTran, "mnuOtherAccounts", QStringLiteral("Accounts Set Up"));
     mnuConfig = action(mnuTran, "mnuConfig", QStringLiteral("Configurations"));
     mnuImportStatement = action(mnuTran, "mnuImportStatement", QStringLiteral("Import Statement…"));
+    mnuDeletedItems = action(mnuTran, "mnuDeletedItems", QStringLiteral("Deleted Items"));
+
+    buildEditMenu();
 
     mnuReport = menuBar()->addMenu(QStringLiteral("Reports"));
     mnuReport->setObjectName(QStringLiteral("mnuReport"));
@@ -122,6 +129,7 @@ void frmMain::wireScreens()
     wire(mnuConfig, QStringLiteral("frmSysConfig"), true, [this] { return new frmSysConfig(m_state); });
     wire(mnuImportStatement, QStringLiteral("frmImportStatement"), true,
          [this] { return new frmImportStatement(m_state); });
+    wire(mnuDeletedItems, QStringLiteral("frmDeletedItems"), true, [this] { return new frmDeletedItems(m_state); });
     wire(mnu_report_account, QStringLiteral("frmAccountLedger"), true,
          [this] { return new frmAccountLedger(m_state, [this] { return showStockGraph(); }); });
     wire(mnu_Reports_AccStatus, QStringLiteral("frmAccountStatus"), true,
@@ -142,6 +150,82 @@ void frmMain::fillWindowMenu()
         a->setChecked(sub == mdiArea->activeSubWindow());
         connect(a, &QAction::triggered, sub, [this, sub] { mdiArea->setActiveSubWindow(sub); });
     }
+}
+
+void frmMain::buildEditMenu()
+{
+    mnuEdit = menuBar()->addMenu(QStringLiteral("Edit"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuUndo = mnuEdit->addAction(QStringLiteral("&Undo Save"));
+    mnuUndo->setObjectName(QStringLiteral("mnuUndo"));
+    // A text box or a grid's open cell editor takes Ctrl+Z for its own text
+    // before the shortcut is looked for, so the key undoes a save only when
+    // no text is being edited.
+    mnuUndo->setShortcut(QKeySequence::Undo);
+    mnuRedo = mnuEdit->addAction(QStringLiteral("&Redo Save"));
+    mnuRedo->setObjectName(QStringLiteral("mnuRedo"));
+    connect(mnuUndo, &QAction::triggered, this, [this] { undoLatest(false); });
+    connect(mnuRedo, &QAction::triggered, this, [this] { undoLatest(true); });
+    connect(mnuEdit, &QMenu::aboutToShow, this, &frmMain::refreshEditMenu);
+    connect(&m_state.notifier, &SettingsNotifier::bookChanged, this, &frmMain::showBookChanged);
+    refreshEditMenu();
+}
+
+void frmMain::refreshEditMenu()
+{
+    const auto name = [this](QAction *entry, const QString &caption, const std::optional<ChangeSet> &target) {
+        entry->setEnabled(target.has_value());
+        entry->setText(target ? QStringLiteral("%1: %2").arg(caption, target->title(m_state.today()))
+                              : caption + QStringLiteral(" Save"));
+    };
+    try {
+        name(mnuUndo, QStringLiteral("&Undo"), undoTarget(m_state.book));
+        // What a redo puts back is the change its undo took back.
+        std::optional<ChangeSet> redone;
+        if (const std::optional<ChangeSet> undo = redoTarget(m_state.book))
+            redone = changeSet(m_state.book, undo->undoes);
+        name(mnuRedo, QStringLiteral("&Redo"), redone);
+    } catch (const DbError &) {
+        name(mnuUndo, QStringLiteral("&Undo"), std::nullopt);
+        name(mnuRedo, QStringLiteral("&Redo"), std::nullopt);
+    }
+}
+
+void frmMain::undoLatest(bool redo)
+{
+    std::optional<ChangeSet> target;
+    try {
+        target = redo ? redoTarget(m_state.book) : undoTarget(m_state.book);
+    } catch (const DbError &e) {
+        reportDbFailure(m_state, this, e.description());
+        return;
+    }
+    if (!target) {
+        refreshEditMenu();
+        return;
+    }
+    const UndoResult result = undoChange(m_state.book, target->id, QStringLiteral("Edit menu"));
+    if (!result.ok) {
+        m_state.messages->critical(this, redo ? QStringLiteral("Redo Save") : QStringLiteral("Undo Save"),
+                                   result.message);
+        return;
+    }
+    if (m_state.reloadSystemSettings)
+        m_state.reloadSystemSettings();
+    showBookChanged(nullptr);
+}
+
+void frmMain::showBookChanged(QWidget *by)
+{
+    for (QMdiSubWindow *sub : mdiArea->subWindowList()) {
+        QWidget *widget = sub->widget();
+        auto *editing = dynamic_cast<EditCycleScreen *>(widget);
+        auto *rows = dynamic_cast<BookRowsScreen *>(widget);
+        if (widget == by || !rows || (editing && editing->inEditCycle()))
+            continue;
+        rows->reloadRows();
+    }
+    refreshEditMenu();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

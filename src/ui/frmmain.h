@@ -27,6 +27,10 @@ public:
     QAction *mnuOtherAccounts;
     QAction *mnuConfig;
     QAction *mnuImportStatement;
+    QAction *mnuDeletedItems;
+    QMenu *mnuEdit;
+    QAction *mnuUndo;
+    QAction *mnuRedo;
     QMenu *mnuReport;
     QAction *mnu_Reports_AccStatus;
     QAction *mnu_report_account;
@@ -50,6 +54,14 @@ protected:
 private:
     void wireScreens();
     void fillWindowMenu();
+    void buildEditMenu();
+    // Names in the Edit menu what Undo and Redo would do, or disables them.
+    void refreshEditMenu();
+    // Undoes the latest change (redo: the latest undo) through the history.
+    void undoLatest(bool redo);
+    // Shows the changed rows in every open window but by and those in the
+    // middle of an edit cycle, and the Edit menu anew.
+    void showBookChanged(QWidget *by);
     AppState &m_state;
     QHash<QString, QPointer<QMdiSubWindow>> m_children;
 };

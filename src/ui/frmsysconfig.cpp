@@ -207,6 +207,7 @@ void frmSysConfig::save()
     // A failed reload has been reported already; the window stays open.
     if (m_state.reloadSystemSettings && !m_state.reloadSystemSettings())
         return;
+    emit m_state.notifier.bookChanged(this);
     close();
 }
 

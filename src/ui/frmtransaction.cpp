@@ -334,6 +334,7 @@ void frmTransaction::Save()
         Find();
         SetMode(QStringLiteral("V"));
         showSaved(result, savedDates);
+        emit m_state.notifier.bookChanged(this);
         return;
     }
 }
@@ -420,6 +421,12 @@ bool frmTransaction::eventFilter(QObject *watched, QEvent *event)
             return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void frmTransaction::reloadRows()
+{
+    LoadLists();
+    Find();
 }
 
 void frmTransaction::dropEdits()

@@ -22,7 +22,7 @@ class RowArrayModel;
 
 // Transactions: search, list with a total, and the edit cycle Edit/New,
 // Save, Cancel over the grid.
-class frmTransaction : public QWidget, public EditCycleScreen {
+class frmTransaction : public QWidget, public EditCycleScreen, public BookRowsScreen {
     Q_OBJECT
 public:
     explicit frmTransaction(AppState &state, QWidget *parent = nullptr);
@@ -54,6 +54,7 @@ public:
     void SetMode(const QString &mode);
     bool inEditCycle() const override { return m_mode == QLatin1String("E"); }
     void dropEdits() override;
+    void reloadRows() override;
     void LoadLists();
     void Find();
     void Blank();

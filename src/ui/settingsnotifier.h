@@ -17,6 +17,9 @@ class SettingsNotifier : public QObject {
     Q_OBJECT
 signals:
     void dateFormatChanged(const QString &format);
+    // A window changed rows of the book (saved, restored, undid); the
+    // others that list them show them afresh.
+    void bookChanged(QWidget *by);
 };
 
 // Shows the pickers' dates in the book's date format and reads typed dates in

@@ -69,6 +69,7 @@ bool StartUp::LoadSystemSettings()
     const QString dateFormat = m_state.settings.dateFormat;
     try {
         bc::LoadSystemSettings(m_state.book, m_state.settings);
+        m_state.book.setActorName(m_state.settings.userName);
     } catch (const DbError &e) {
         m_state.messages->critical(nullptr, QStringLiteral("Error"), errorText(e.description()));
         return false;

@@ -1,14 +1,20 @@
 // Helper for tst_crashsafety: opens a book and saves into it in a loop until
 // it is killed. Before each save it performs the same save on a copy of the
-// book and writes the copy's digest to a side file, so the test knows the
-// state the interrupted save would have produced.
+// book and writes the copy's digest (tables and history) to a side file, so
+// the test knows the state the interrupted save would have produced.
 //
-//   crashchild BOOK SIDEFILE accounts|transactions|settings GENERATION
+//   crashchild BOOK SIDEFILE accounts|transactions|settings|undo|restore GENERATION
+//
+// undo: undo, redo, a save and undo in turn; restore: the restore of every
+// deleted item and a save that deletes transactions in turn.
 //
 // Prints "ready" once the copy is made and the first digest written.
 #include "accounts.h"
 #include "book.h"
 #include "bookdigest.h"
+#include "deleteditems.h"
+#include "history.h"
+#include "historyundo.h"
 #include "sql.h"
 #include "systemsettings.h"
 #include "transactions.h"
@@ -82,8 +88,10 @@ std::function<void(Book &)> accountSave(const Book &real, int generation, int st
 }
 
 // One save of transactions: fifteen new ones, two changed, and two deleted
-// once the book holds enough.
-std::function<void(Book &)> transactionSave(const Book &real, int generation, int step, QRandomGenerator &random)
+// once the book holds enough; with deleteSome, none changed and three
+// deleted once there are ten.
+std::function<void(Book &)> transactionSave(const Book &real, int generation, int step, QRandomGenerator &random,
+                                            bool deleteSome = false)
 {
     RowArray rows = makeTranRows();
     const QString stem = QStringLiteral("G%1S%2").arg(generation).arg(step);
@@ -101,7 +109,7 @@ std::function<void(Book &)> transactionSave(const Book &real, int generation, in
     };
     const QList<qint64> existing = ids(connectionOf(real),
                                        QStringLiteral("SELECT tran_id FROM transaction_master ORDER BY tran_id"));
-    if (existing.size() >= 2) {
+    if (existing.size() >= 2 && !deleteSome) {
         const int first = int(random.bounded(existing.size()));
         addRow(existing[first], 0);
         addRow(existing[(first + 1 + int(random.bounded(existing.size() - 1))) % existing.size()], 1);
@@ -109,8 +117,10 @@ std::function<void(Book &)> transactionSave(const Book &real, int generation, in
     for (int k = 2; k < 17; ++k)
         addRow(0, k);
     QList<qint64> doomed;
-    if (existing.size() > 200)
+    if (existing.size() > 200 && !deleteSome)
         doomed << existing.first() << existing.last();
+    for (int k = 0; deleteSome && k < 3 && existing.size() > 10; ++k)
+        doomed << existing[k * 3];
     return [rows, doomed](Book &book) {
         const TranSaveResult r = saveTransactions(book, rows, QDateTime(Today, QTime(9, 30)), doomed);
         if (!r.ok())
@@ -128,6 +138,40 @@ std::function<void(Book &)> settingsSave(int generation, int step, QRandomGenera
     input.currency = step % 2 ? QStringLiteral("€") : QStringLiteral("EUR");
     input.monthFirst = random.bounded(2) == 1;
     return [input](Book &book) { saveSystemSettings(book, input, Today); };
+}
+
+// The steps of the undo cycle: undo, redo, a save, undo; an undo or redo
+// with nothing to take back saves instead. Each round begins with an undo of
+// what the book's history holds.
+std::function<void(Book &)> undoStep(const Book &real, int generation, int step, QRandomGenerator &random)
+{
+    const bool redo = step % 4 == 1;
+    const std::optional<ChangeSet> target = redo ? redoTarget(real) : undoTarget(real);
+    if (step % 4 == 2 || !target)
+        return transactionSave(real, generation, step, random);
+    const qint64 id = target->id;
+    return [id](Book &book) {
+        if (const UndoResult r = undoChange(book, id, QStringLiteral("crashchild")); !r.ok)
+            fail(QStringLiteral("undo refused: ") + r.message);
+    };
+}
+
+// The restore of every deleted item, then a save that deletes three
+// transactions (and adds fifteen); a restore with nothing deleted saves.
+std::function<void(Book &)> restoreStep(const Book &real, int generation, int step, QRandomGenerator &random)
+{
+    const QList<DeletedItem> items = deletedItems(real);
+    if (step % 2 == 1 || items.isEmpty())
+        return transactionSave(real, generation, step, random, true);
+    return [items](Book &book) {
+        if (const UndoResult r = restoreDeleted(book, items, QStringLiteral("crashchild")); !r.ok)
+            fail(QStringLiteral("restore refused: ") + r.message);
+    };
+}
+
+QString digest(const Book &book)
+{
+    return test::bookDigest(connectionOf(book)) + u' ' + test::historyDigest(connectionOf(book));
 }
 
 } // namespace
@@ -166,7 +210,7 @@ int main(int argc, char **argv)
             fail(side.errorString());
     };
     try {
-        record(QStringLiteral("start ") + test::bookDigest(connectionOf(real)));
+        record(QStringLiteral("start ") + digest(real));
         std::printf("ready\n");
         std::fflush(stdout);
         for (int step = 0;; ++step) {
@@ -178,10 +222,14 @@ int main(int argc, char **argv)
                 save = transactionSave(real, generation, step, random);
             else if (kind == QLatin1String("settings"))
                 save = settingsSave(generation, step, random);
+            else if (kind == QLatin1String("undo"))
+                save = undoStep(real, generation, step, random);
+            else if (kind == QLatin1String("restore"))
+                save = restoreStep(real, generation, step, random);
             else
                 fail(QStringLiteral("unknown kind ") + kind);
             save(ref);
-            record(QStringLiteral("%1 ").arg(step) + test::bookDigest(connectionOf(ref)));
+            record(QStringLiteral("%1 ").arg(step) + digest(ref));
             save(real);
         }
     } catch (const DbError &e) {

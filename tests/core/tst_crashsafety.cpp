@@ -1,10 +1,12 @@
 // Kills a process in the middle of saving, hundreds of times, and checks
-// after every kill that the book is intact and that each permanent table
-// holds exactly the state before or after the interrupted save.
+// after every kill that the book is intact and that each permanent table and
+// the change history hold exactly the state before or after the interrupted
+// save, undo or restore.
 #include "book.h"
 #include "bookdigest.h"
 #include "sql.h"
 #include "testbook.h"
+#include "transactions.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -37,8 +39,9 @@ QStringList announcedStates(const QString &sidePath, int &steps)
     for (const QByteArray &line : side.readAll().split('\n')) {
         const QString text = QString::fromUtf8(line);
         const int blank = text.indexOf(u' ');
-        // Three digests after the label: a shorter line was cut by the kill.
-        if (blank < 0 || text.mid(blank + 1).split(u' ').size() != 3)
+        // A digest per table and the history's after the label: a shorter
+        // line was cut by the kill.
+        if (blank < 0 || text.mid(blank + 1).split(u' ').size() != test::permanentTables().size() + 1)
             continue;
         states << text.mid(blank + 1);
         if (!text.startsWith(QLatin1String("start")))
@@ -47,9 +50,34 @@ QStringList announcedStates(const QString &sidePath, int &steps)
     return states.mid(qMax(0, states.size() - 2));
 }
 
+// Gives undo and restore something to take back from the first kill on:
+// three saves of new transactions, then the deletion of a third of them.
+void giveHistory(Book &book)
+{
+    for (int save = 0; save < 3; ++save) {
+        RowArray rows = makeTranRows();
+        for (int i = 0; i < 20; ++i) {
+            const int r = rows.appendRow();
+            rows.setDate(r, TranCol::Date, QDate(2025, 1, 1).addDays(save * 20 + i));
+            rows.setKey(r, TranCol::From, {u'A', 4});
+            rows.setKey(r, TranCol::To, {u'A', 5});
+            rows.setMoney(r, TranCol::Amount, Money::fromCents(100 + i));
+            rows.setText(r, TranCol::Particulars, QStringLiteral("history %1").arg(i));
+            rows.setEditMark(r, TranCol::Status, EditMark::Changed);
+        }
+        ASSERT_TRUE(saveTransactions(book, rows, QDateTime(QDate(2026, 1, 15), QTime(9, 0))).ok());
+    }
+    QList<qint64> doomed;
+    for (qint64 id = 1; id <= 60; id += 3)
+        doomed << id;
+    ASSERT_TRUE(saveTransactions(book, makeTranRows(), QDateTime(QDate(2026, 1, 15), QTime(9, 1)), doomed).ok());
+}
+
 void killRounds(const QString &kind, int rounds, quint32 seed, Outcome &outcome)
 {
     test::TestBook book;
+    if (kind == QLatin1String("undo") || kind == QLatin1String("restore"))
+        giveHistory(book.book());
     book.book().close();
     const QString side = book.dir() + QStringLiteral("/side.txt");
     QRandomGenerator random(seed);
@@ -79,7 +107,8 @@ void killRounds(const QString &kind, int rounds, quint32 seed, Outcome &outcome)
         ASSERT_TRUE(check.next());
         ASSERT_EQ(check.value(0).toString(), QStringLiteral("ok")) << kind.toStdString() << " round " << round;
         check.finish();
-        const QString found = test::bookDigest(connectionOf(reopened));
+        const QString found = test::bookDigest(connectionOf(reopened)) + u' '
+            + test::historyDigest(connectionOf(reopened));
         reopened.close();
         if (found == states.last() && states.size() == 2)
             ++outcome.after;
@@ -95,11 +124,12 @@ void killRounds(const QString &kind, int rounds, quint32 seed, Outcome &outcome)
 
 TEST(CrashSafety, KilledSavesLeaveEachTableBeforeOrAfterNeverAMix)
 {
-    const QStringList kinds = {QStringLiteral("accounts"), QStringLiteral("transactions"), QStringLiteral("settings")};
+    const QStringList kinds = {QStringLiteral("accounts"), QStringLiteral("transactions"), QStringLiteral("settings"),
+                               QStringLiteral("undo"), QStringLiteral("restore")};
     Outcome total;
     for (int k = 0; k < kinds.size(); ++k) {
         Outcome outcome;
-        killRounds(kinds[k], 70, 20240 + quint32(k), outcome);
+        killRounds(kinds[k], k < 3 ? 70 : 100, 20240 + quint32(k), outcome);
         if (HasFatalFailure())
             return;
         std::printf("%-12s kills %d: before %d, after %d, journals rolled back %d, saves completed %d\n",
@@ -109,5 +139,5 @@ TEST(CrashSafety, KilledSavesLeaveEachTableBeforeOrAfterNeverAMix)
         // Kills must land inside saves too, not only between them.
         EXPECT_GT(outcome.hotJournals + outcome.after, 0) << kinds[k].toStdString();
     }
-    EXPECT_GE(total.kills, 200);
+    EXPECT_GE(total.kills, 400);
 }

@@ -16,9 +16,11 @@ const QStringList &permanentTables()
     return tables;
 }
 
-QString tableDigest(const QSqlDatabase &db, const QString &table)
+namespace {
+
+QString rowsDigest(const QSqlDatabase &db, const QString &statement)
 {
-    QSqlQuery q = runSql(db, QStringLiteral("SELECT * FROM \"%1\"").arg(table));
+    QSqlQuery q = runSql(db, statement);
     QStringList rows;
     while (q.next()) {
         QString row;
@@ -40,6 +42,22 @@ QString tableDigest(const QSqlDatabase &db, const QString &table)
         hash.addData("\n");
     }
     return QString::fromLatin1(hash.result().toHex().left(16)) + u'/' + QString::number(rows.size());
+}
+
+} // namespace
+
+QString tableDigest(const QSqlDatabase &db, const QString &table)
+{
+    return rowsDigest(db, QStringLiteral("SELECT * FROM \"%1\"").arg(table));
+}
+
+QString historyDigest(const QSqlDatabase &db)
+{
+    return rowsDigest(db,
+                      QStringLiteral("SELECT 'set', id, user_name, source, summary, undoes, takes_back, NULL "
+                                     "FROM change_sets UNION ALL SELECT 'row', set_id, tbl, row_id, before, "
+                                     "NULL, NULL, NULL FROM change_rows UNION ALL SELECT 'range', set_id, tbl, "
+                                     "first_id, last_id, NULL, NULL, NULL FROM change_ranges"));
 }
 
 QString bookDigest(const QSqlDatabase &db)

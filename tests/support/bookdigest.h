@@ -16,4 +16,9 @@ QString tableDigest(const QSqlDatabase &db, const QString &table);
 // The digests of every permanent table, separated by blanks.
 QString bookDigest(const QSqlDatabase &db);
 
+// A digest of the change history: every change set but its time (two books
+// given the same changes at different moments agree), its kept rows and its
+// ranges.
+QString historyDigest(const QSqlDatabase &db);
+
 } // namespace bc::test

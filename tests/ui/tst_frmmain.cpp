@@ -1,5 +1,6 @@
 #include "appstate.h"
 #include "frmmain.h"
+#include "frmtransaction.h"
 #include "recordingmessages.h"
 #include "testbook.h"
 #include "typist.h"
@@ -32,6 +33,45 @@ class TestFrmMain : public bc::test::WindowTest {
     }
 
 private slots:
+    // A row typed and saved in the Transactions window, then Ctrl+Z: the
+    // save is undone and the grid shows the rows it showed before.
+    void ctrlZUndoesTheSaveAndTheGridShowsTheEarlierRows()
+    {
+        start();
+        bc::test::TestBook &book = newBook();
+        book.addAccount(10, QStringLiteral("Bank"), 4, Money());
+        book.addAccount(11, QStringLiteral("Rent"), 2, Money());
+        const QDate today(2026, 12, 7);
+        book.addTransaction(1, today.addDays(-1), 10, 11, Money::fromCents(10000), QStringLiteral("rent"));
+        m_state->settings.dateFormat = QStringLiteral("d/M/yyyy");
+        m_state->today = [today] { return today; };
+        QVERIFY(openBook());
+        auto *w = new frmMain(*m_state);
+        w->show();
+        QVERIFY(bc::test::activate(w));
+        auto *tran = static_cast<frmTransaction *>(
+            w->showChild(QStringLiteral("frmTransaction"), [this] { return new frmTransaction(*m_state); }));
+        QCOMPARE(tran->TranRows.rowCount(), 1);
+
+        bc::test::press(Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(tran->mode(), QStringLiteral("E"));
+        bc::test::goToRow(1); // the empty row after the last
+        bc::test::typeCells({"07/12/2026", "Rent", "Bank", "25"});
+        bc::test::press(Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(tran->mode(), QStringLiteral("V"));
+        QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
+        QCOMPARE(tran->TranRows.rowCount(), 2);
+        QVERIFY(w->mnuUndo->isEnabled());
+        QVERIFY(w->mnuUndo->text().startsWith(QStringLiteral("&Undo: Save of 1 transaction at ")));
+
+        bc::test::press(Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(tran->TranRows.rowCount(), 1);
+        QCOMPARE(tran->TranRows.textAt(0, TranCol::Particulars), QStringLiteral("rent"));
+        QVERIFY(m_messages.shown.isEmpty());
+        QVERIFY(!w->mnuUndo->isEnabled());
+        QVERIFY(w->mnuRedo->text().startsWith(QStringLiteral("&Redo: Save of 1 transaction at ")));
+    }
+
     void menusInOrderWithTheirCaptions()
     {
         frmMain *w = openMain();
@@ -39,7 +79,7 @@ private slots:
         QStringList top;
         for (QAction *a : w->menuBar()->actions())
             top << a->text();
-        QCOMPARE(top, (QStringList{"Entries", "Reports", "Window", "Help", "Exit"}));
+        QCOMPARE(top, (QStringList{"Entries", "Edit", "Reports", "Window", "Help", "Exit"}));
         auto captions = [](QMenu *m) {
             QStringList out;
             for (QAction *a : m->actions())
@@ -48,7 +88,9 @@ private slots:
         };
         QCOMPARE(captions(w->mnuTran),
                  (QStringList{"mnuOtherTran=Transactions", "mnuOtherAccounts=Accounts Set Up",
-                              "mnuConfig=Configurations"}));
+                              "mnuConfig=Configurations", "mnuDeletedItems=Deleted Items"}));
+        QCOMPARE(captions(w->mnuEdit), (QStringList{"mnuUndo=&Undo Save", "mnuRedo=&Redo Save"}));
+        QVERIFY(!w->mnuUndo->isEnabled() && !w->mnuRedo->isEnabled());
         QCOMPARE(captions(w->mnuReport),
                  (QStringList{"mnu_Reports_AccStatus=Account Summary", "mnu_report_account=Account Ledger"}));
         QCOMPARE(captions(w->mnuHelp), (QStringList{"mnuAbout=About", "mnuContents=Contents"}));

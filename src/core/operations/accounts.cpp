@@ -1,5 +1,7 @@
 #include "accounts.h"
 
+#include "history.h"
+#include "historyrows.h"
 #include "idmarks.h"
 #include "sql.h"
 #include "textroutines.h"
@@ -143,7 +145,8 @@ QList<IdName> accountTypes(const Book &book)
                        "SELECT account_type_id, account_type FROM Account_Type_Master ORDER BY account_type"));
 }
 
-AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today, const QList<qint64> &deleted)
+AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today, const QList<qint64> &deleted,
+                               const QString &source)
 {
     const QSqlDatabase db = connectionOf(book);
     using Outcome = AccountSaveResult::Outcome;
@@ -152,6 +155,9 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
         TransactionGuard transaction(db);
         runSql(db, QStringLiteral("DELETE FROM tmp_account_i"));
         qint64 highest = highestIdGiven(book, IdSeries::Accounts);
+        const qint64 firstNew = highest + 1;
+        ChangeRecorder history(book, source);
+        QList<qint64> replaced = deleted;
         QList<qint64> saved;
         QList<int> savedRows;
         QStringList savedNames; // compared as accountNameKey gives them
@@ -161,6 +167,8 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
             qint64 id = rows.intAt(row, AccountCol::Id);
             if (id == 0)
                 id = ++highest;
+            else
+                replaced << id;
             if (id < 1 || id > HighestAccountId)
                 throw DbError(QStringLiteral("Account id %1 is outside 1 to %2.").arg(id).arg(HighestAccountId));
             const QString name = NullToText(rows.textAt(row, AccountCol::Name));
@@ -182,6 +190,8 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
         }
         if (auto inUse = deletionInUse(db, deleted))
             return *inUse;
+        history.keepBefore(HistoryTable::Accounts, replaced);
+        history.added(HistoryTable::Accounts, firstNew, highest);
         const qint64 deletedCount = runSqlForIds(db, QStringLiteral("DELETE FROM account_master WHERE account_id = ?"),
                                                  deleted);
         runSql(db,
@@ -213,6 +223,7 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
                QStringLiteral("INSERT INTO account_master (account_id, account_name, account_type, open_amount, "
                               "particulars, version_date) SELECT * FROM tmp_account_i"));
         rememberHighestId(book, IdSeries::Accounts, highest);
+        history.finish();
         transaction.commit();
         AccountSaveResult result;
         result.savedIds = saved;

@@ -64,7 +64,9 @@ struct AccountSaveResult {
 // non-empty and unique (compared by accountNameKey); a refusal names the
 // first row at fault, for a repeated name the later of the two. Everything
 // happens in one transaction: the table ends fully updated or exactly as it
-// was.
-AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today, const QList<qint64> &deleted = {});
+// was, and is recorded in the change history as made by source (the window or
+// command saving).
+AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today, const QList<qint64> &deleted = {},
+                               const QString &source = QStringLiteral("Accounts"));
 
 } // namespace bc

@@ -301,7 +301,7 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
         runSqlBatch(db, QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id) VALUES (?, ?, ?)"),
                     keys);
     };
-    const TranSaveResult saved = saveTransactions(book, rows, now, {}, recordKeys);
+    const TranSaveResult saved = saveTransactions(book, rows, now, {}, QStringLiteral("statement import"), recordKeys);
     if (!saved.ok()) {
         ImportResult r;
         if (saved.refusedRow >= 0)

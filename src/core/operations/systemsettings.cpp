@@ -1,6 +1,8 @@
 #include "systemsettings.h"
 
 #include "dates.h"
+#include "history.h"
+#include "historyrows.h"
 #include "sql.h"
 #include "textroutines.h"
 
@@ -58,12 +60,14 @@ SystemSettingsInput inputOf(const SystemSettings &settings)
             settings.finYearEnd, settings.currency, isMonthFirst(settings.dateFormat)};
 }
 
-void saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDate &today)
+void saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDate &today, const QString &source)
 {
     const QSqlDatabase db = connectionOf(book);
     const QString saveDate = today.toString(QStringLiteral("MM/dd/yyyy"));
     const QString insert = QStringLiteral("INSERT INTO system_settings VALUES (?, ?, ?)");
     TransactionGuard transaction(db);
+    ChangeRecorder history(book, source);
+    history.keepAllBefore(HistoryTable::Settings);
     runSql(db, QStringLiteral("DELETE FROM system_settings"));
     runSql(db, insert, {QStringLiteral("USER"), input.userName.trimmed(), saveDate});
     runSql(db, insert, {QStringLiteral("PASS"), input.password.trimmed(), saveDate});
@@ -73,6 +77,10 @@ void saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDat
     runSql(db, insert,
            {QStringLiteral("DTFM"), QString::fromLatin1(input.monthFirst ? MonthFirstFormat : DayFirstFormat),
             saveDate});
+    QSqlQuery added = runSql(db, QStringLiteral("SELECT min(rowid), max(rowid) FROM system_settings"));
+    added.next();
+    history.added(HistoryTable::Settings, added.value(0).toLongLong(), added.value(1).toLongLong());
+    history.finish();
     transaction.commit();
 }
 

@@ -52,7 +52,9 @@ SystemSettingsInput inputOf(const SystemSettings &settings);
 
 // Rewrites the six rows in one transaction, values trimmed, the year dates
 // as ISO text, each row stamped with the save date as "MM/dd/yyyy". Throws
-// DbError and leaves the old rows in place on failure.
-void saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDate &today);
+// DbError and leaves the old rows in place on failure. The change history
+// records the save as made by source (the window or command saving).
+void saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDate &today,
+                        const QString &source = QStringLiteral("Configurations"));
 
 } // namespace bc

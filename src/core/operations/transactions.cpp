@@ -4,6 +4,8 @@
 #include "amountsum.h"
 #include "bookcheck.h"
 #include "dates.h"
+#include "history.h"
+#include "historyrows.h"
 #include "idmarks.h"
 #include "sql.h"
 #include "textroutines.h"
@@ -137,6 +139,7 @@ QString ValidateRow(const RowArray &rows, int row)
 }
 
 TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const QList<qint64> &deleted,
+                                const QString &source,
                                 const std::function<void(const QList<qint64> &savedIds)> &withinSave)
 {
     const QSqlDatabase db = connectionOf(book);
@@ -157,10 +160,13 @@ TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTim
         runSql(db, QStringLiteral("DELETE FROM tmp_transaction_master_i"));
         qint64 provisional = 0;
         QList<QVariantList> staged;
+        QList<qint64> replaced = deleted;
         for (int r : marked) {
             qint64 id = rows.intAt(r, TranCol::Id);
             if (id <= 0)
                 id = --provisional; // new rows: -1, -2, ... in grid order
+            else
+                replaced << id;
             const AccountKey from = rows.keyAt(r, TranCol::From);
             const AccountKey to = rows.keyAt(r, TranCol::To);
             staged.append({id, isoDate(rows.dateAt(r, TranCol::Date)), from.id, QString(from.flag), to.id,
@@ -175,6 +181,9 @@ TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTim
         const qint64 highest = highestIdGiven(book, IdSeries::Transactions);
         if (highest - provisional > std::numeric_limits<qint32>::max())
             throw DbError(QStringLiteral("There are no transaction numbers left for %1 new rows.").arg(-provisional));
+        ChangeRecorder history(book, source);
+        history.keepBefore(HistoryTable::Transactions, replaced);
+        history.added(HistoryTable::Transactions, highest + 1, highest - provisional);
         const qint64 deletedCount = runSqlForIds(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id = ?"),
                                                  deleted);
         runSql(db,
@@ -193,6 +202,7 @@ TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTim
         if (withinSave)
             withinSave(ids);
         rememberHighestId(book, IdSeries::Transactions, highest - provisional);
+        history.finish();
         transaction.commit();
         TranSaveResult saved;
         saved.savedIds = ids;

@@ -82,11 +82,14 @@ struct TranSaveResult {
 // or nothing: every marked row is checked first; then, in one transaction, the
 // deleted and old versions go, new rows get ids above the highest ever given
 // (a deleted id is never given again) in grid order, and changed rows keep
-// theirs. The row array is not changed, so a refused or failed save can be
-// retried. withinSave, when given, runs inside the save's transaction once the
-// rows are in, with their ids; a DbError it throws fails the whole save.
+// theirs. The change history records the save as made by source (the window
+// or command saving). withinSave, when given, runs inside the save's
+// transaction once the rows are in, with their ids; a DbError it throws fails
+// the whole save. The row array is not changed, so a refused or failed save
+// can be retried.
 TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now,
                                 const QList<qint64> &deleted = {},
+                                const QString &source = QStringLiteral("Transactions"),
                                 const std::function<void(const QList<qint64> &savedIds)> &withinSave = {});
 
 } // namespace bc

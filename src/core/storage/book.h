@@ -54,6 +54,12 @@ public:
     // when an older book was opened read-only.
     int format() const { return m_format; }
 
+    // The name the change history gives for whoever saves through this
+    // book: the login name when the program has one; empty names the
+    // system user instead.
+    void setActorName(const QString &name) { m_actorName = name; }
+    QString actorName() const { return m_actorName; }
+
     // Creates a new book from the schema at path, refusing to overwrite an
     // existing file; a failure removes the partly written file. Returns an
     // empty text on success, else the reason.
@@ -62,7 +68,7 @@ public:
     // The newest format of book this program reads: the 'version' row of
     // book_info. A book of a newer format is refused and left as it is; a
     // book without that row (made before it was written) is read as format 1.
-    static constexpr int formatVersion = 4;
+    static constexpr int formatVersion = 5;
 
     // The permanent tables and saved queries a book must hold.
     static const QStringList &requiredTables();
@@ -76,6 +82,7 @@ private:
     QString m_connectionName;
     QString m_path;
     int m_format = 0;
+    QString m_actorName;
 };
 
 } // namespace bc

@@ -74,6 +74,7 @@ const std::vector<LaterFormat> &laterFormats()
     static const std::vector<LaterFormat> formats = {
         {QStringLiteral("statement-import-tables.sql"), nullptr},
         {periodBalancesScript(), fillPeriodBalances},
+        {QStringLiteral("history-tables.sql"), nullptr},
     };
     return formats;
 }

@@ -75,4 +75,13 @@ public:
     virtual void dropEdits() = 0;
 };
 
+// A screen listing rows of the book, which shows them afresh when another
+// window changed them (a save, an undo, a restore). The frame never asks a
+// screen in the middle of an edit cycle, so its edits stay.
+class BookRowsScreen {
+public:
+    virtual ~BookRowsScreen() = default;
+    virtual void reloadRows() = 0;
+};
+
 } // namespace bc

@@ -1,0 +1,199 @@
+#include "history.h"
+
+#include "historyrows.h"
+#include "sql.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSqlQuery>
+
+namespace bc {
+
+namespace {
+
+const QString setColumns = QStringLiteral(
+    "SELECT s.id, s.made_at, s.user_name, s.source, s.summary, s.undoes, s.takes_back, "
+    "(SELECT u.id FROM change_sets AS u WHERE u.undoes = s.id) FROM change_sets AS s ");
+
+ChangeSet readSet(const QSqlQuery &q)
+{
+    ChangeSet set;
+    set.id = q.value(0).toLongLong();
+    set.madeAt = QDateTime::fromString(q.value(1).toString(), Qt::ISODate);
+    set.user = q.value(2).toString();
+    set.source = q.value(3).toString();
+    set.summary = q.value(4).toString();
+    set.undoes = q.value(5).toLongLong();
+    set.takesBack = q.value(6).toLongLong() != 0;
+    set.undoneBy = q.value(7).toLongLong();
+    return set;
+}
+
+std::optional<ChangeSet> firstSet(const Book &book, const QString &condition, const QVariantList &values = {})
+{
+    const QSqlDatabase db = connectionOf(book);
+    if (!hasHistoryTables(db))
+        return std::nullopt;
+    QSqlQuery q = runSql(db, setColumns + condition, values);
+    if (!q.next())
+        return std::nullopt;
+    return readSet(q);
+}
+
+// The name the system knows the user by; the history needs a name, so a
+// process started without one in its environment says so.
+QString systemUser()
+{
+    for (const char *variable : {"USER", "LOGNAME", "USERNAME"})
+        if (const QString user = qEnvironmentVariable(variable); !user.isEmpty())
+            return user;
+    return QStringLiteral("(unknown)");
+}
+
+QString counted(qint64 count, const QString &one, const QString &many)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? one : many);
+}
+
+} // namespace
+
+QString ChangeSet::title(const QDate &today) const
+{
+    const QString when = madeAt.date() == today ? madeAt.toString(QStringLiteral("HH:mm"))
+                                                : madeAt.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    return QStringLiteral("%1 at %2").arg(summary, when);
+}
+
+ChangeRecorder::ChangeRecorder(const Book &book, const QString &source, const QString &verb)
+    : m_book(book)
+    , m_active(hasHistoryTables(connectionOf(book)))
+    , m_user(book.actorName().isEmpty() ? systemUser() : book.actorName())
+    , m_source(source)
+    , m_verb(verb)
+{
+}
+
+qint64 ChangeRecorder::id()
+{
+    if (m_id == 0) {
+        QSqlQuery q = runSql(connectionOf(m_book),
+                             QStringLiteral("INSERT INTO change_sets (made_at, user_name, source, summary) "
+                                            "VALUES (?, ?, ?, '')"),
+                             {QDateTime::currentDateTime().toString(Qt::ISODate), m_user, m_source});
+        m_id = q.lastInsertId().toLongLong();
+    }
+    return m_id;
+}
+
+void ChangeRecorder::keepBefore(HistoryTable table, const QList<qint64> &ids)
+{
+    if (!m_active || ids.isEmpty())
+        return;
+    QJsonArray list;
+    for (const qint64 id : ids)
+        list.append(id);
+    keepRowsBefore(connectionOf(m_book), id(), table, QStringLiteral("SELECT value AS id FROM json_each(?)"),
+                   {QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact))});
+}
+
+void ChangeRecorder::keepAllBefore(HistoryTable table)
+{
+    if (!m_active)
+        return;
+    const HistoryShape &shape = shapeOf(table);
+    keepRowsBefore(connectionOf(m_book), id(), table,
+                   QStringLiteral("SELECT %1 AS id FROM %2").arg(shape.key, shape.table), {});
+}
+
+void ChangeRecorder::added(HistoryTable table, qint64 first, qint64 last)
+{
+    if (!m_active || last < first)
+        return;
+    runSql(connectionOf(m_book),
+           QStringLiteral("INSERT INTO change_ranges (set_id, tbl, first_id, last_id) VALUES (?, ?, ?, ?)"),
+           {id(), shapeOf(table).word, first, last});
+}
+
+void ChangeRecorder::setUndoes(qint64 undone, bool takesBack, const QString &summary)
+{
+    m_undoes = undone;
+    m_takesBack = takesBack;
+    m_summary = summary;
+}
+
+QString ChangeRecorder::countedSummary() const
+{
+    QSqlQuery q = runSql(connectionOf(m_book),
+                         QStringLiteral("SELECT tbl, sum(n) FROM ("
+                                        "SELECT tbl, count(*) AS n FROM change_rows WHERE set_id = ? GROUP BY tbl "
+                                        "UNION ALL SELECT tbl, sum(last_id - first_id + 1) FROM change_ranges "
+                                        "WHERE set_id = ? GROUP BY tbl) GROUP BY tbl"),
+                         {m_id, m_id});
+    qint64 accounts = 0, transactions = 0;
+    bool settings = false;
+    while (q.next()) {
+        const HistoryTable table = tableOfWord(q.value(0).toString());
+        if (table == HistoryTable::Accounts)
+            accounts = q.value(1).toLongLong();
+        else if (table == HistoryTable::Transactions)
+            transactions = q.value(1).toLongLong();
+        else
+            settings = true;
+    }
+    QStringList parts;
+    if (accounts > 0)
+        parts << counted(accounts, QStringLiteral("account"), QStringLiteral("accounts"));
+    if (transactions > 0)
+        parts << counted(transactions, QStringLiteral("transaction"), QStringLiteral("transactions"));
+    if (settings)
+        parts << QStringLiteral("the settings");
+    return QStringLiteral("%1 of %2").arg(m_verb, parts.join(QStringLiteral(" and ")));
+}
+
+qint64 ChangeRecorder::finish()
+{
+    if (!m_active || m_id == 0)
+        return 0;
+    runSql(connectionOf(m_book),
+           QStringLiteral("UPDATE change_sets SET summary = ?, undoes = ?, takes_back = ? WHERE id = ?"),
+           {m_summary.isEmpty() ? countedSummary() : m_summary, m_undoes ? QVariant(m_undoes) : QVariant(),
+            int(m_takesBack), m_id});
+    return m_id;
+}
+
+QList<ChangeSet> changeHistory(const Book &book, int limit)
+{
+    const QSqlDatabase db = connectionOf(book);
+    QList<ChangeSet> sets;
+    if (!hasHistoryTables(db))
+        return sets;
+    QSqlQuery q = runSql(db, setColumns + QStringLiteral("ORDER BY s.id DESC LIMIT ?"), {limit > 0 ? limit : -1});
+    while (q.next())
+        sets << readSet(q);
+    return sets;
+}
+
+std::optional<ChangeSet> changeSet(const Book &book, qint64 id)
+{
+    return firstSet(book, QStringLiteral("WHERE s.id = ?"), {id});
+}
+
+std::optional<ChangeSet> undoTarget(const Book &book)
+{
+    return firstSet(book,
+                    QStringLiteral("WHERE s.takes_back = 0 AND NOT EXISTS "
+                                   "(SELECT 1 FROM change_sets AS u WHERE u.undoes = s.id) "
+                                   "ORDER BY s.id DESC LIMIT 1"));
+}
+
+std::optional<ChangeSet> redoTarget(const Book &book)
+{
+    return firstSet(book,
+                    QStringLiteral("WHERE s.takes_back = 1 AND NOT EXISTS "
+                                   "(SELECT 1 FROM change_sets AS u WHERE u.undoes = s.id) "
+                                   "AND NOT EXISTS (SELECT 1 FROM change_sets AS f "
+                                   "WHERE f.id > s.id AND f.undoes IS NULL) "
+                                   "ORDER BY s.id DESC LIMIT 1"));
+}
+
+} // namespace bc

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+namespace bc {
+
+// What keeps the accounts change set setId left from being committed: an
+// account it took away that transactions still use, or an account it put
+// back whose name another account has. Empty when there is nothing.
+QString accountsProblem(const QSqlDatabase &db, qint64 setId);
+
+} // namespace bc
