@@ -4,6 +4,7 @@
 #include "dates.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cstdio>
 
 namespace bc::cli {
@@ -38,7 +39,9 @@ CommandLine::CommandLine(const QString &command, const QString &description, con
     for (const QString &p : positionals) {
         const QString what = p == QLatin1String("BOOK") ? QStringLiteral("The book file.")
             : p == QLatin1String("FILE")                ? QStringLiteral("The CSV file to read.")
-                                                        : QStringLiteral("One of these words.");
+            : p == QLatin1String("BACKUP")              ? QStringLiteral("The copy of a book to put in its place.")
+            : p == QLatin1String("[DEST]") ? QStringLiteral("Where the copy goes: a folder or a new .fd file.")
+                                           : QStringLiteral("One of these words.");
         m_parser.addPositionalArgument(p, what);
     }
 }
@@ -77,7 +80,10 @@ bool CommandLine::parse(const QStringList &arguments)
         return false;
     }
     m_positionals = m_parser.positionalArguments();
-    if (m_positionals.size() != m_expected.size())
+    // Arguments named in brackets may be left out.
+    const auto required = std::count_if(m_expected.cbegin(), m_expected.cend(),
+                                        [](const QString &p) { return !p.startsWith(u'['); });
+    if (m_positionals.size() < required || m_positionals.size() > m_expected.size())
         throw usageError(QStringLiteral("%1 expects %2, given %3 argument(s); see brindlecot-cli %1 --help")
                              .arg(m_command, m_expected.join(u' '))
                              .arg(m_positionals.size()));

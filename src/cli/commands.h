@@ -19,6 +19,8 @@ int runExport(const QStringList &arguments);
 int runPrint(const QStringList &arguments);
 int runSettings(const QStringList &arguments);
 int runCheck(const QStringList &arguments);
+int runBackup(const QStringList &arguments);
+int runRestore(const QStringList &arguments);
 
 class CommandLine;
 

@@ -30,6 +30,10 @@ const Command commands[] = {
     {"print", "print BOOK ledger|summary|transactions [options] --pdf FILE [--force]", bc::cli::runPrint},
     {"settings", "settings BOOK [--fy-start D] [--fy-end D] [--currency X] [--date-format F]", bc::cli::runSettings},
     {"check", "check BOOK                    list what is wrong with the book", bc::cli::runCheck},
+    {"backup", "backup BOOK [DEST]            copy the book, checked, into the backups folder or DEST",
+     bc::cli::runBackup},
+    {"restore", "restore BACKUP BOOK           put a backup in place of the book, keeping the book",
+     bc::cli::runRestore},
 };
 
 void printLine(FILE *stream, const QString &text)

@@ -263,7 +263,7 @@ OpenResult Book::open(const QString &path, const OpenOptions &options)
     close();
     const QFileInfo info(path);
     if (path.trimmed().isEmpty() || !info.exists() || !info.isFile())
-        return {OpenResult::PathRefused, QStringLiteral("The book \"%1\" does not exist.").arg(path), {}, {}};
+        return {OpenResult::PathRefused, QStringLiteral("The book \"%1\" does not exist.").arg(path), {}};
     const QString recovery = recoverInterruptedSave(path, options.busyTimeoutMs);
     if (const QString bad = checkFileHeader(path); !bad.isEmpty())
         return {OpenResult::OtherFailure,
@@ -271,10 +271,9 @@ OpenResult Book::open(const QString &path, const OpenOptions &options)
                                    : QStringLiteral("The book \"%1\" was left half saved by a crash and could not be "
                                                     "put back (%2).")
                                          .arg(path, recovery),
-                {},
                 {}};
     if (const QString bad = pathTooLong(path); !bad.isEmpty())
-        return {OpenResult::OtherFailure, bad, {}, {}};
+        return {OpenResult::OtherFailure, bad, {}};
 
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
@@ -287,7 +286,7 @@ OpenResult Book::open(const QString &path, const OpenOptions &options)
             const QString why = db.lastError().text();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(m_connectionName);
-            return {OpenResult::OtherFailure, why, {}, {}};
+            return {OpenResult::OtherFailure, why, {}};
         }
     }
     QSqlDatabase db = this->db();
@@ -306,7 +305,7 @@ OpenResult Book::open(const QString &path, const OpenOptions &options)
     } catch (const DbError &e) {
         db = QSqlDatabase();
         close();
-        return {OpenResult::OtherFailure, e.description(), {}, {}};
+        return {OpenResult::OtherFailure, e.description(), {}};
     }
     m_path = info.absoluteFilePath();
     return opened;

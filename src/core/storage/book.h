@@ -22,7 +22,7 @@ struct OpenResult {
     QString backup;
     // Why the copy into the backups folder before that migration could not
     // be made (the migration went ahead, its own copy kept); else empty.
-    QString backupProblem;
+    QString backupProblem{};
     bool ok() const { return code == Ok; }
 };
 
@@ -40,7 +40,7 @@ struct OpenOptions {
     // Where a copy of an older book goes, through the automatic backups
     // (autobackup.h), before it is brought to the current format; none when
     // empty.
-    QString backupsFolder;
+    QString backupsFolder{};
 };
 
 // One open book file: a named SQLite connection with the program's SQL
