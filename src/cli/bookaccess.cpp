@@ -1,8 +1,10 @@
 #include "bookaccess.h"
 
+#include "apppaths.h"
 #include "clierror.h"
 #include "commandline.h"
 #include "dates.h"
+#include "settingsfile.h"
 #include "transactions.h"
 
 #include <QRegularExpression>
@@ -10,15 +12,30 @@
 
 namespace bc::cli {
 
-void openBook(Book &book, const QString &path, OpenOptions options)
+int busyTimeoutMs(int fallback)
 {
     bool isNumber = false;
     const int timeout = qEnvironmentVariableIntValue("BRINDLECOT_BUSY_TIMEOUT_MS", &isNumber);
-    if (isNumber && timeout >= 0)
-        options.busyTimeoutMs = timeout;
+    return isNumber && timeout >= 0 ? timeout : fallback;
+}
+
+QString backupsFolder()
+{
+    const AppPaths paths = AppPaths::standard();
+    return SettingsFile(paths.settingsFilePath()).backupsFolder(paths.defaultBackupsFolder());
+}
+
+void openBook(Book &book, const QString &path, OpenOptions options)
+{
+    options.busyTimeoutMs = busyTimeoutMs(options.busyTimeoutMs);
+    if (!options.readOnly)
+        options.backupsFolder = backupsFolder();
     const OpenResult opened = book.open(path, options);
     if (!opened.ok())
         throw refusal(oneLine(opened.description));
+    if (!opened.backupProblem.isEmpty())
+        std::fputs(QStringLiteral("brindlecot-cli: %1\n").arg(oneLine(opened.backupProblem)).toUtf8().constData(),
+                   stderr);
     if (!opened.backup.isEmpty())
         std::fputs(QStringLiteral("brindlecot-cli: %1\n").arg(migrationNotice(opened.backup)).toUtf8().constData(),
                    stderr);

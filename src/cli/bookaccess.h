@@ -17,7 +17,17 @@ class CommandLine;
 // book gives, when it cannot be used. The environment variable
 // BRINDLECOT_BUSY_TIMEOUT_MS, which only the tests set, shortens the wait for
 // another program's lock.
+// An older book is copied into the backups folder before it is brought
+// forward.
 void openBook(Book &book, const QString &path, OpenOptions options = {});
+
+// How long to wait for another program's lock: BRINDLECOT_BUSY_TIMEOUT_MS
+// when set, else fallback.
+int busyTimeoutMs(int fallback);
+
+// The folder of the automatic backups: the one the program's settings file
+// names, else backups/ beside it.
+QString backupsFolder();
 
 // The settings kept in the book.
 SystemSettings bookSettings(const Book &book);

@@ -1,4 +1,5 @@
 #include "accountcsv.h"
+#include "autobackup.h"
 #include "bookaccess.h"
 #include "commandline.h"
 #include "commands.h"
@@ -6,6 +7,7 @@
 #include "texttable.h"
 #include "transactioncsv.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <cstdio>
 #include <unistd.h>
@@ -13,6 +15,9 @@
 namespace bc::cli {
 
 namespace {
+
+// Imports of more records than this are preceded by an automatic backup.
+constexpr qsizetype LargeImport = 1000;
 
 // Reports progress of long imports on a terminal only, so that scripts
 // reading standard error see nothing but the one-line message of a refusal.
@@ -141,6 +146,10 @@ int runImport(const QStringList &arguments)
 
     Book book;
     openBook(book, commandLine.positional(0));
+    // A large import is undone most easily from a copy made just before it
+    // (the first record is the header).
+    if (csv.records.size() - 1 > LargeImport)
+        backUpBook(book, backupsFolder(), QDateTime::currentDateTime());
     if (kind == QLatin1String("accounts"))
         importAccounts(book, csv.records,
                        commandLine.isSet(QStringLiteral("update")) ? ExistingAccounts::Update

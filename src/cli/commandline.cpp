@@ -39,8 +39,10 @@ CommandLine::CommandLine(const QString &command, const QString &description, con
     for (const QString &p : positionals) {
         const QString what = p == QLatin1String("BOOK") ? QStringLiteral("The book file.")
             : p == QLatin1String("FILE")                ? QStringLiteral("The CSV file to read.")
-            : p.startsWith(u'[')                        ? QStringLiteral("May be left out.")
-                                                        : QStringLiteral("One of these words.");
+            : p == QLatin1String("BACKUP")              ? QStringLiteral("The copy of a book to put in its place.")
+            : p == QLatin1String("[DEST]") ? QStringLiteral("Where the copy goes: a folder or a new .fd file.")
+            : p.startsWith(u'[')           ? QStringLiteral("May be left out.")
+                                           : QStringLiteral("One of these words.");
         m_parser.addPositionalArgument(p, what);
     }
 }

@@ -23,6 +23,8 @@ int runSettings(const QStringList &arguments);
 int runCheck(const QStringList &arguments);
 int runHistory(const QStringList &arguments);
 int runUndo(const QStringList &arguments);
+int runBackup(const QStringList &arguments);
+int runRestore(const QStringList &arguments);
 
 class CommandLine;
 

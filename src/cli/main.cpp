@@ -32,6 +32,10 @@ const Command commands[] = {
     {"check", "check BOOK                    list what is wrong with the book", bc::cli::runCheck},
     {"history", "history BOOK [--limit N]      list the changes saved in the book", bc::cli::runHistory},
     {"undo", "undo BOOK [CHANGE]            undo a change (the latest by default)", bc::cli::runUndo},
+    {"backup", "backup BOOK [DEST]            copy the book, checked, into the backups folder or DEST",
+     bc::cli::runBackup},
+    {"restore", "restore BACKUP BOOK           put a backup in place of the book, keeping the book",
+     bc::cli::runRestore},
 };
 
 void printLine(FILE *stream, const QString &text)

@@ -12,7 +12,9 @@
 #include "summary.h"
 #include "testbook.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcessEnvironment>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -377,4 +379,54 @@ TEST(CliCheck, ListsEveryRowTheTypedTablesRefuseWithoutMigratingAndSaysPlainlyWh
               "table account_master, row account_id 10: the account type 9 is no type of account\n");
     EXPECT_EQ(fileBytes(old.path()), before);
     EXPECT_FALSE(QFile::exists(old.path() + QStringLiteral(".v1.bak")));
+}
+
+TEST_F(GoldenBook, ALargeImportIsBackedUpFirstAndTheCopyRestoresTheBook)
+{
+    // The backups folder is beside the settings file of a user of its own.
+    QTemporaryDir home;
+    const auto asUser = [&](QProcess &process) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+        process.setProcessEnvironment(environment);
+    };
+    const QString folder = home.path() + QStringLiteral("/Brindlecot/backups");
+    const auto bookCount = [](const QString &path) {
+        Book b;
+        EXPECT_TRUE(b.open(path, OpenOptions{.readOnly = true}).ok()) << path.toStdString();
+        QSqlQuery q = runSql(connectionOf(b), QStringLiteral("SELECT count(*) FROM transaction_master"));
+        return q.next() ? q.value(0).toInt() : -1;
+    };
+    const int before = bookCount(book);
+
+    // 1,000 records go in without a copy, 1,001 with one made just before.
+    for (const int records : {1000, 1001}) {
+        QByteArray csv = "date,from,to,amount,particulars\n";
+        for (int i = 0; i < records; ++i)
+            csv += "2024-05-02,Salary,Bank,1.00,row " + QByteArray::number(i) + '\n';
+        const QString file = dir.filePath(QStringLiteral("many.csv"));
+        ASSERT_TRUE(bc::test::writeBytes(file, csv));
+        const CliRun run = cli({QStringLiteral("import"), book, QStringLiteral("transactions"), file}, asUser);
+        ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    }
+    const QStringList copies = QDir(folder).entryList(QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    const QString copy = folder + u'/' + copies[0];
+    EXPECT_EQ(bookCount(copy), before + 1000);
+
+    const CliRun restore = cli({QStringLiteral("restore"), copy, book}, asUser);
+    ASSERT_EQ(restore.status, 0) << restore.err.toStdString();
+    EXPECT_EQ(bookCount(book), before + 1000);
+    const QStringList replaced = QDir(dir.path()).entryList({QStringLiteral("golden-replaced-*.fd")}, QDir::Files);
+    ASSERT_EQ(replaced.size(), 1);
+    EXPECT_EQ(bookCount(dir.filePath(replaced[0])), before + 2001);
+    EXPECT_TRUE(restore.out.contains(replaced[0].toUtf8()));
+
+    // backup with no folder named writes into the same folder and says where;
+    // as the newest copy of the day it takes the place of the earlier one.
+    const CliRun backup = cli({QStringLiteral("backup"), book}, asUser);
+    ASSERT_EQ(backup.status, 0) << backup.err.toStdString();
+    const QStringList after = QDir(folder).entryList(QDir::Files);
+    ASSERT_EQ(after.size(), 1);
+    EXPECT_EQ(backup.out, QFile::encodeName(folder + u'/' + after[0]) + '\n');
 }

@@ -82,3 +82,22 @@ TEST_F(SettingsFileTest, NonAsciiPathRoundTrips)
     EXPECT_EQ(file.write(book, {}), QString());
     EXPECT_EQ(file.bookPath(defaultBook), book);
 }
+
+TEST_F(SettingsFileTest, TheBackupsFolderOutlivesTheOtherSettingsAndTheyOutliveIt)
+{
+    SettingsFile file(path);
+    const QString standard = QStringLiteral("/data/backups");
+    EXPECT_EQ(file.writeBackupsFolder(QStringLiteral(" /mnt/usb/copies ")), QString()); // makes the file
+    EXPECT_EQ(file.backupsFolder(standard), QStringLiteral("/mnt/usb/copies"));
+    EXPECT_EQ(file.write(QStringLiteral("/books/home.fd"), systemDefault), QString());
+    EXPECT_EQ(file.backupsFolder(standard), QStringLiteral("/mnt/usb/copies"));
+    EXPECT_EQ(file.writeBackupsFolder(QStringLiteral("/srv/copies")), QString());
+    EXPECT_EQ(file.bookPath(defaultBook), QStringLiteral("/books/home.fd"));
+    EXPECT_EQ(file.printer({}), systemDefault);
+    EXPECT_EQ(file.writeBackupsFolder(QString()), QString());
+    EXPECT_EQ(file.backupsFolder(standard), standard);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(),
+              QByteArray("DBPath#/books/home.fd\r\nPRNPORT#lp0\r\nPRNDRIVER#Generic\r\nPRNDEVICE#Office\r\n"));
+}

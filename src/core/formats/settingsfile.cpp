@@ -46,13 +46,43 @@ QList<SettingsLine> SettingsFile::parse(const QByteArray &text)
     return result;
 }
 
+QString SettingsFile::lastValue(const QString &key) const
+{
+    QString value;
+    for (const SettingsLine &line : lines())
+        if (line.hasSeparator && line.key == key && !line.value.isEmpty())
+            value = line.value;
+    return value;
+}
+
 QString SettingsFile::bookPath(const QString &defaultPath) const
 {
-    QString path = defaultPath;
-    for (const SettingsLine &line : lines())
-        if (line.hasSeparator && line.key == QLatin1String("DBPATH") && !line.value.isEmpty())
-            path = line.value;
-    return path;
+    const QString path = lastValue(QStringLiteral("DBPATH"));
+    return path.isEmpty() ? defaultPath : path;
+}
+
+QString SettingsFile::backupsFolder(const QString &defaultFolder) const
+{
+    const QString folder = lastValue(QStringLiteral("BACKUPS"));
+    return folder.isEmpty() ? defaultFolder : folder;
+}
+
+QString SettingsFile::writeBackupsFolder(const QString &folder) const
+{
+    if (!createIfMissing())
+        return QStringLiteral("The settings file \"%1\" cannot be created.").arg(m_path);
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    QByteArray text;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.isEmpty() || parse(line).value(0).key == QLatin1String("BACKUPS"))
+            continue;
+        text += line.endsWith('\r') ? line + '\n' : line + "\r\n";
+    }
+    if (!folder.trimmed().isEmpty())
+        text += (QStringLiteral("BACKUPS#") + folder.trimmed() + QStringLiteral("\r\n")).toUtf8();
+    return replace(text);
 }
 
 PrinterSettings SettingsFile::printer(const PrinterSettings &systemDefault) const
@@ -84,23 +114,30 @@ QString SettingsFile::write(const QString &bookPath, const PrinterSettings &prin
 {
     if (!exists())
         return QStringLiteral("The settings file \"%1\" no longer exists.").arg(m_path);
+    return replace(render(bookPath, printer, lastValue(QStringLiteral("BACKUPS"))));
+}
+
+QString SettingsFile::replace(const QByteArray &text) const
+{
     // Written to a temporary file and renamed over the old one, so a failure
     // part-way never leaves a half-written settings file.
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    file.write(render(bookPath, printer));
+    file.write(text);
     if (!file.commit())
         return file.errorString();
     return QString();
 }
 
-QByteArray SettingsFile::render(const QString &bookPath, const PrinterSettings &printer)
+QByteArray SettingsFile::render(const QString &bookPath, const PrinterSettings &printer, const QString &backupsFolder)
 {
-    const QString text = QStringLiteral("DBPath#") + NullToText(bookPath) + QStringLiteral("\r\n")
+    QString text = QStringLiteral("DBPath#") + NullToText(bookPath) + QStringLiteral("\r\n")
         + QStringLiteral("PRNPORT#") + printer.port + QStringLiteral("\r\n") + QStringLiteral("PRNDRIVER#")
         + printer.driver + QStringLiteral("\r\n") + QStringLiteral("PRNDEVICE#") + printer.device
         + QStringLiteral("\r\n");
+    if (!backupsFolder.isEmpty())
+        text += QStringLiteral("BACKUPS#") + backupsFolder + QStringLiteral("\r\n");
     return text.toUtf8();
 }
 

@@ -10,7 +10,7 @@ namespace bc {
 
 AppPaths AppPaths::standard()
 {
-    return {QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)};
+    return {QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Brindlecot")};
 }
 
 QString AppPaths::createDefaultBookOnFirstStart() const

@@ -12,8 +12,11 @@ struct AppPaths {
 
     QString settingsFilePath() const { return dataDir + QStringLiteral("/Brindlecot.ini"); }
     QString defaultBookPath() const { return dataDir + QStringLiteral("/Brindlecot.fd"); }
+    // Where automatic backups go unless the settings file names a folder.
+    QString defaultBackupsFolder() const { return dataDir + QStringLiteral("/backups"); }
 
-    // The standard per-user data folder of the program.
+    // The standard per-user data folder of the program, the same for the
+    // windows and the command-line tool.
     static AppPaths standard();
 
     // On a first start (no settings file and no default book) creates the

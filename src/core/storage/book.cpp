@@ -1,5 +1,6 @@
 #include "book.h"
 
+#include "autobackup.h"
 #include "connection.h"
 #include "dates.h"
 #include "migrations.h"
@@ -165,14 +166,22 @@ int bookFormat(const QSqlDatabase &db)
 
 // Brings an older book to the current format, or, when it is open read-only,
 // shows it as it is where this program reads that format safely. Returns the
-// format of the book as it is then open; backup names the copy a migration
-// kept.
-int bringForward(const QSqlDatabase &db, const QString &path, int format, QString &backup)
+// format of the book as it is then open; opened.backup names the copy a
+// migration kept, and a copy into the backups folder is made first.
+int bringForward(const QSqlDatabase &db, const QString &path, int format, const OpenOptions &options,
+                 OpenResult &opened)
 {
     if (format == Book::formatVersion)
         return format;
     if (sqlite3_db_readonly(connectionHandle(db), "main") != 1) {
-        backup = migrateBook(db, path, format);
+        if (!options.backupsFolder.isEmpty()) {
+            try {
+                backUpConnection(db, path, options.backupsFolder, QDateTime::currentDateTime());
+            } catch (const DbError &e) {
+                opened.backupProblem = e.description();
+            }
+        }
+        opened.backup = migrateBook(db, path, format);
         return Book::formatVersion;
     }
     if (!readableWithoutMigration(format))
@@ -281,7 +290,7 @@ OpenResult Book::open(const QString &path, const OpenOptions &options)
         }
     }
     QSqlDatabase db = this->db();
-    QString backup;
+    OpenResult opened;
     try {
         if (!registerSqlFunctions(db))
             throw DbError(QStringLiteral("The program's SQL functions could not be registered."));
@@ -293,7 +302,7 @@ OpenResult Book::open(const QString &path, const OpenOptions &options)
         const int format = bookFormat(db);
         if (const QString missing = missingPart(db); !missing.isEmpty())
             throw DbError(missing);
-        m_format = bringForward(db, info.absoluteFilePath(), format, backup);
+        m_format = bringForward(db, info.absoluteFilePath(), format, options, opened);
         for (const QString &statement : sqlScript(QStringLiteral("worktables.sql")))
             runSql(db, statement);
     } catch (const DbError &e) {
@@ -302,8 +311,6 @@ OpenResult Book::open(const QString &path, const OpenOptions &options)
         return {OpenResult::OtherFailure, e.description(), {}};
     }
     m_path = info.absoluteFilePath();
-    OpenResult opened;
-    opened.backup = backup;
     return opened;
 }
 

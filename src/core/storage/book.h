@@ -20,6 +20,9 @@ struct OpenResult {
     // The copy of the book as it was, kept beside it when this open brought
     // an older book to the current format; empty when nothing was migrated.
     QString backup;
+    // Why the copy into the backups folder before that migration could not
+    // be made (the migration went ahead, its own copy kept); else empty.
+    QString backupProblem{};
     bool ok() const { return code == Ok; }
 };
 
@@ -34,6 +37,10 @@ struct OpenOptions {
     bool readOnly = false;
     // How long a statement waits for another program's lock on the book.
     int busyTimeoutMs = 3000;
+    // Where a copy of an older book goes, through the automatic backups
+    // (autobackup.h), before it is brought to the current format; none when
+    // empty.
+    QString backupsFolder{};
 };
 
 // One open book file: a named SQLite connection with the program's SQL

@@ -2,6 +2,10 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
+#include <functional>
+
+struct sqlite3;
 
 namespace bc {
 
@@ -11,5 +15,28 @@ namespace bc {
 // is never written over. Returns the copy's path; throws DbError with the
 // reason when no copy could be made (a part-written copy is removed).
 QString backUpBeside(const QSqlDatabase &db, const QString &bookPath, int format);
+
+// What SQLite's integrity_check finds wrong with the database file at path,
+// one line each; empty for a sound file. Opens the file read-only.
+QStringList integrityProblems(const QString &path);
+
+// Writes the database open on source, with SQLite's online backup, into a
+// new file under a temporary name in folder, forces it to the disk and runs
+// integrity_check on it. Returns the temporary file's path; throws DbError
+// with the reason when the copy cannot be made or fails the check, leaving
+// no file behind.
+QString checkedCopyIn(sqlite3 *source, const QString &folder);
+
+// Gives the finished file `temporary` in folder the first free name of
+// nameFor(1), nameFor(2), ... (up to the first empty name) without ever
+// replacing a file, and forces the
+// folder to the disk. Returns the new path; throws DbError (removing the
+// temporary file) when no name could be given.
+QString placeUnderFreeName(const QString &temporary, const QString &folder,
+                           const std::function<QString(int repeat)> &nameFor);
+
+// Forces a file or folder to the disk, so a rename that follows, or has
+// been done, outlives a power cut. False when it could not be done.
+bool syncToDisk(const QString &path);
 
 } // namespace bc

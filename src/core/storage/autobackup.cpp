@@ -1,0 +1,68 @@
+#include "autobackup.h"
+
+#include "backuprotation.h"
+#include "bookbackup.h"
+#include "connection.h"
+#include "dberror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace bc {
+
+namespace {
+
+QString stampedCopy(const QSqlDatabase &db, const QString &bookPath, const QString &folder, const QDateTime &now)
+{
+    const QString temporary = checkedCopyIn(connectionHandle(db), folder);
+    return placeUnderFreeName(temporary, folder, [&](int repeat) { return stampedCopyName(bookPath, now, repeat); });
+}
+
+} // namespace
+
+QString backUpConnection(const QSqlDatabase &db, const QString &bookPath, const QString &folder, const QDateTime &now)
+{
+    const QString copy = stampedCopy(db, bookPath, folder, now);
+    rotateCopies(bookPath, folder, now);
+    return copy;
+}
+
+QString copyBookInto(const Book &book, const QString &folder, const QDateTime &now)
+{
+    return stampedCopy(connectionOf(book), book.path(), folder, now);
+}
+
+QString backUpBook(const Book &book, const QString &folder, const QDateTime &now)
+{
+    return backUpConnection(connectionOf(book), book.path(), folder, now);
+}
+
+QString backUpBookFile(const QString &bookPath, const QString &folder, const QDateTime &now)
+{
+    Book book;
+    OpenOptions options;
+    options.readOnly = true;
+    if (const OpenResult opened = book.open(bookPath, options); !opened.ok())
+        throw DbError(opened.description);
+    return backUpBook(book, folder, now);
+}
+
+QString copyBookTo(const Book &book, const QString &target)
+{
+    const QFileInfo info(target);
+    if (info.exists())
+        throw DbError(QStringLiteral("The file \"%1\" already exists; a copy is never written over it.").arg(target));
+    const QString folder = info.absolutePath();
+    const QString temporary = checkedCopyIn(connectionHandle(connectionOf(book)), folder);
+    return placeUnderFreeName(temporary, folder, [&](int repeat) { return repeat == 1 ? info.fileName() : QString(); });
+}
+
+void rotateCopies(const QString &bookPath, const QString &folder, const QDateTime &now)
+{
+    const QDir dir(folder);
+    for (const QString &name : copiesToDelete(bookPath, dir.entryList(QDir::Files), now))
+        QFile::remove(dir.filePath(name));
+}
+
+} // namespace bc

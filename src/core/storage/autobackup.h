@@ -1,0 +1,42 @@
+#pragma once
+
+#include "book.h"
+
+#include <QDateTime>
+#include <QString>
+
+class QSqlDatabase;
+
+namespace bc {
+
+// Copies of a book made with SQLite's online backup, each written under a
+// temporary name, checked with integrity_check and only then given its name;
+// a copy that fails the check is deleted and the failure thrown as DbError,
+// never kept.
+
+// Copies the open book into folder (made when missing) as
+// NAME-YYYYMMDD-HHMMSS.fd, then deletes the book's older copies there that
+// the rotation does not keep (backuprotation.h); other files are never
+// touched. Returns the copy's path.
+QString backUpBook(const Book &book, const QString &folder, const QDateTime &now);
+
+// The same for the book at bookPath open on db, for the copy made while
+// the book is being opened.
+QString backUpConnection(const QSqlDatabase &db, const QString &bookPath, const QString &folder, const QDateTime &now);
+
+// The same for the book at path, which is not open: it is opened read-only
+// for the copy. For the copy made after the program closed the book.
+QString backUpBookFile(const QString &bookPath, const QString &folder, const QDateTime &now);
+
+// Copies the open book into folder as NAME-YYYYMMDD-HHMMSS.fd, like
+// backUpBook but without deleting any copy. Returns the copy's path.
+QString copyBookInto(const Book &book, const QString &folder, const QDateTime &now);
+
+// Copies the open book to the file target, which must not exist yet; no
+// rotation. Returns target.
+QString copyBookTo(const Book &book, const QString &target);
+
+// Deletes the book's copies in folder that the rotation does not keep.
+void rotateCopies(const QString &bookPath, const QString &folder, const QDateTime &now);
+
+} // namespace bc
