@@ -4,6 +4,9 @@
 #include "accounts.h"
 #include "book.h"
 #include "dates.h"
+#include "history.h"
+#include "historyrows.h"
+#include "historyundo.h"
 #include "ledger.h"
 #include "ledgerchart.h"
 #include "sql.h"
@@ -13,7 +16,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -36,6 +41,7 @@ struct Options {
     QDate week; // first day of the one-week transaction search
     int runs = 5;
     QStringList only; // the groups to time; empty for all
+    qint64 importRows = 0; // the size of the import whose history is weighed; 0 for none
     bool wants(const char *group) const { return only.isEmpty() || only.contains(QLatin1String(group)); }
 };
 
@@ -105,9 +111,11 @@ QJsonObject benchTransactionFind(const Options &o, const Book &book)
     return {{QStringLiteral("week"), weekJson}, {QStringLiteral("all"), allJson}};
 }
 
-// Saves 1,000 new transactions at a time into a copy of the book, so the
-// generated book stays as the cross-check expects it.
-QJsonObject benchSave(const Options &o, qint64 busyId)
+// Saves 1,000 transactions at a time into a copy of the book, so the
+// generated book stays as the cross-check expects it: new ones, or, when
+// changed is set, existing ones changed, whose values before the save the
+// change history then keeps.
+QJsonObject benchSave(const Options &o, qint64 busyId, bool changed)
 {
     QTemporaryDir dir;
     const QString copy = dir.filePath(QStringLiteral("save.fd"));
@@ -116,25 +124,92 @@ QJsonObject benchSave(const Options &o, qint64 busyId)
     Book book;
     openOrFail(book, copy);
     RowArray rows;
+    int run = 0;
     const auto prepare = [&] {
+        QList<qint64> ids(1000, 0);
+        if (changed) {
+            QSqlQuery q = runSql(connectionOf(book),
+                                 QStringLiteral("SELECT tran_id FROM transaction_master ORDER BY tran_id "
+                                                "LIMIT 1000 OFFSET ?"),
+                                 {run * 5000});
+            for (int i = 0; q.next(); ++i)
+                ids[i] = q.value(0).toLongLong();
+        }
+        ++run;
         rows = makeTranRows();
-        for (int i = 0; i < 1000; ++i) {
+        for (int i = 0; i < ids.size(); ++i) {
             const int r = rows.appendRow();
+            rows.setInt(r, TranCol::Id, ids[i]);
             rows.setDate(r, TranCol::Date, o.from.addDays(i % 365));
             rows.setKey(r, TranCol::To, AccountKey{u'A', 7 + i % 900});
             rows.setKey(r, TranCol::From, AccountKey{u'A', busyId});
             rows.setMoney(r, TranCol::Amount, Money::fromCents(100 + i));
             rows.setText(r, TranCol::Particulars, QStringLiteral("Benchmark %1").arg(i));
-            rows.setText(r, TranCol::Status, QStringLiteral("I"));
+            rows.setEditMark(r, TranCol::Status, EditMark::Changed);
         }
     };
     return measure(
         o.runs,
         [&] {
-            if (!saveTransactions(book, rows, QDateTime::currentDateTime()).ok())
+            const TranSaveResult saved = saveTransactions(book, rows, QDateTime::currentDateTime());
+            if (!saved.ok() || saved.savedIds.size() != rows.rowCount())
                 fail(QStringLiteral("the save benchmark's save failed"));
         },
         prepare);
+}
+
+// Imports `rows` transactions in one transaction into a new book, with or
+// without recording the change set (a range of ids), and returns the book's
+// size; with history, the import is then undone and the size after the undo
+// (whose change set keeps every row it took away) and its time are given.
+QJsonObject benchImportSize(qint64 rows)
+{
+    QTemporaryDir dir;
+    const auto import = [&](const QString &name, bool record, QJsonObject &out) {
+        const QString path = dir.filePath(name);
+        if (const QString why = Book::create(path); !why.isEmpty())
+            fail(why);
+        Book book;
+        openOrFail(book, path);
+        QElapsedTimer clock;
+        clock.start();
+        {
+            const QSqlDatabase db = connectionOf(book);
+            TransactionGuard transaction(db);
+            ChangeRecorder history(book, QStringLiteral("corebench"), QStringLiteral("Import"));
+            runSql(db,
+                   QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+                                  "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                                  "to_flag, amount, particulars, version_date) SELECT i, date('2020-01-01', '+' || "
+                                  "(i % 1800) || ' days'), 1 + i % 6, 'A', 1 + (i + 1) % 6, 'A', i * 7 % 100000, "
+                                  "'Imported line ' || i, '2026-12-08 09:00:00' FROM n"),
+                   {rows});
+            if (record) {
+                history.added(HistoryTable::Transactions, 1, rows);
+                history.finish();
+            }
+            transaction.commit();
+        }
+        out[QStringLiteral("import_ms")] = double(clock.nsecsElapsed()) / 1e6;
+        book.close();
+        out[QStringLiteral("bytes")] = double(QFileInfo(path).size());
+        if (!record)
+            return;
+        openOrFail(book, path);
+        clock.restart();
+        const UndoResult undone = undoChange(book, undoTarget(book)->id, QStringLiteral("corebench"));
+        if (!undone.ok)
+            fail(undone.message);
+        out[QStringLiteral("undo_ms")] = double(clock.nsecsElapsed()) / 1e6;
+        book.close();
+        out[QStringLiteral("bytes_after_undo")] = double(QFileInfo(path).size());
+    };
+    QJsonObject without, with;
+    import(QStringLiteral("without.fd"), false, without);
+    import(QStringLiteral("with.fd"), true, with);
+    return {{QStringLiteral("rows"), double(rows)},
+            {QStringLiteral("without_history"), without},
+            {QStringLiteral("with_history"), with}};
 }
 
 QJsonObject benchLedger(const Options &o, const Book &book, qint64 busyId)
@@ -246,6 +321,7 @@ Options readOptions(const QCoreApplication &app)
     option("week", "First day of the one-week transaction search.");
     option("runs", "Runs per operation.");
     option("only", "Time only these groups, comma-separated: open, find, save, ledger, summary, accounts.");
+    option("import-rows", "Weigh the history of an import of this many transactions (group history-size).");
     parser.process(app);
     Options o;
     o.book = parser.value(QStringLiteral("book"));
@@ -258,6 +334,7 @@ Options readOptions(const QCoreApplication &app)
     o.runs = parser.isSet(QStringLiteral("runs")) ? parser.value(QStringLiteral("runs")).toInt() : 5;
     if (parser.isSet(QStringLiteral("only")))
         o.only = parser.value(QStringLiteral("only")).split(u',');
+    o.importRows = parser.value(QStringLiteral("import-rows")).toLongLong();
     if (o.book.isEmpty() || o.busyAccount.isEmpty() || !o.from.isValid() || !o.to.isValid() || !o.fyStart.isValid()
         || !o.week.isValid() || o.runs < 1)
         fail(QStringLiteral("needs --book, --account, --from, --to, --fy-start, --week and a --runs of 1 or more"));
@@ -279,8 +356,12 @@ int main(int argc, char **argv)
         const qint64 busyId = accountId(book, o.busyAccount);
         if (o.wants("find"))
             out[QStringLiteral("transaction_find")] = benchTransactionFind(o, book);
-        if (o.wants("save"))
-            out[QStringLiteral("save_1000")] = benchSave(o, busyId);
+        if (o.wants("save")) {
+            out[QStringLiteral("save_1000")] = benchSave(o, busyId, false);
+            out[QStringLiteral("save_1000_changed")] = benchSave(o, busyId, true);
+        }
+        if (o.importRows > 0 && o.wants("history-size"))
+            out[QStringLiteral("history_import")] = benchImportSize(o.importRows);
         if (o.wants("ledger")) {
             const QJsonObject ledger = benchLedger(o, book, busyId);
             out[QStringLiteral("ledger")] = ledger[QStringLiteral("ledger")];

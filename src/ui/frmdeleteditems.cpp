@@ -120,12 +120,15 @@ void frmDeletedItems::reloadRows()
 
 QList<DeletedItem> frmDeletedItems::chosenItems() const
 {
+    // Rows picked by their selectors, or by Shift with the arrow keys, and
+    // the current row.
     QList<int> picked;
-    for (const QModelIndex &index : grdDeleted->selectionModel()->selectedRows())
+    for (const QModelIndex &index : grdDeleted->selectionModel()->selectedIndexes())
         picked << index.row();
-    if (picked.isEmpty() && grdDeleted->currentIndex().isValid())
+    if (grdDeleted->currentIndex().isValid())
         picked << grdDeleted->currentIndex().row();
     std::sort(picked.begin(), picked.end());
+    picked.erase(std::unique(picked.begin(), picked.end()), picked.end());
     QList<DeletedItem> chosen;
     for (const int row : picked)
         if (row >= 0 && row < m_items.size())

@@ -15,8 +15,8 @@ struct AppState;
 class DataGrid;
 
 // Deleted Items: the accounts and transactions saves deleted, when and by
-// whom, latest first; Restore puts the chosen rows (the picked row
-// selectors, else the current row) back with their old ids.
+// whom, latest first; Restore puts the chosen rows (those picked and the
+// current one) back with their old ids.
 class frmDeletedItems : public QWidget, public BookRowsScreen {
     Q_OBJECT
 public:
