@@ -154,7 +154,7 @@ CsvMapping guessCsvMapping(const QByteArray &data)
     mapping.dateColumn = qMax(0, columnNamed(header, {"date", "datum", "fecha"}));
     mapping.debitColumn = columnNamed(header, {"debit", "withdrawal", "money out", "paid out", "soll"});
     mapping.creditColumn = columnNamed(header, {"credit", "deposit", "money in", "paid in", "haben"});
-    mapping.amountColumn = columnNamed(header, {"amount", "betrag", "importe", "montant", "value"});
+    mapping.amountColumn = columnNamed(header, {"amount", "betrag", "importe", "montant"});
     if (mapping.amountColumn < 0 && (mapping.debitColumn < 0 || mapping.creditColumn < 0))
         mapping.amountColumn = 1;
     if (mapping.amountColumn >= 0)
