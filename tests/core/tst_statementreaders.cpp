@@ -140,6 +140,11 @@ TEST(CsvStatement, ReadsDebitAndCreditColumnsInWindows1252WithADecimalComma)
               std::tuple(expected.amountColumn, expected.debitColumn, expected.creditColumn));
     EXPECT_EQ(std::tuple(guessed.payeeColumn, guessed.memoColumn), std::tuple(1, 2));
     EXPECT_EQ(guessed.decimalSeparator, u',');
+    // Account details above the header are skipped by the guess too.
+    const QByteArray withDetails = "Konto;DE44500105175407324931\r\n\r\n" + sample("debit-credit.csv");
+    const CsvMapping below = guessCsvMapping(withDetails);
+    EXPECT_EQ(below.skipRows, 2);
+    EXPECT_EQ(readCsvStatement(withDetails, below).lines.size(), 4u);
 }
 
 TEST(CsvStatement, RefusesTheFirstLineWhoseAmountOrDateDoesNotRead)
