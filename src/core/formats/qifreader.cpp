@@ -71,7 +71,6 @@ std::optional<QifDate> splitDate(const QString &text, int line)
 }
 
 struct QifRecord {
-    int line = 0;
     std::optional<QifDate> date;
     QString amountText;
     int amountLine = 0;
@@ -189,7 +188,6 @@ private:
         }
         if (!m_record) {
             m_record.emplace();
-            m_record->line = number;
             m_record->statementLine.where = lineName(number);
         }
         readField(number, text.front(), text.mid(1).trimmed());
