@@ -7,6 +7,8 @@
 #include "transactioncsv.h"
 
 #include <QFile>
+#include <QScopeGuard>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -26,6 +28,51 @@ ImportProgress terminalProgress()
                          done == total ? ", saving\n" : "\r");
     };
 }
+
+// Progress of a transaction import on a terminal, on one line rewritten
+// in place; ended by the guard it returns.
+StreamProgress terminalStreamProgress(qint64 fileSize, bool &shown)
+{
+    if (!isatty(STDERR_FILENO))
+        return {};
+    return [fileSize, &shown](qint64 records, qint64 bytesRead) {
+        if (records % 10000 != 0)
+            return;
+        shown = true;
+        const int percent = fileSize > 0 ? int(qMin<qint64>(100, bytesRead * 100 / fileSize)) : 0;
+        std::fprintf(stderr, "brindlecot-cli: imported %lld records (%d%% of the file)\r",
+                     static_cast<long long>(records), percent);
+    };
+}
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void noteInterrupt(int)
+{
+    interrupted = 1;
+}
+
+// While it lives, Ctrl+C (SIGINT) does not end the process but asks the
+// import to stop at its next record, so that it rolls back and says so.
+class InterruptCatcher {
+public:
+    InterruptCatcher()
+    {
+        interrupted = 0;
+        struct sigaction action = {};
+        action.sa_handler = noteInterrupt;
+        action.sa_flags = SA_RESTART; // a read waiting for the file goes on waiting
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &m_previous);
+    }
+    ~InterruptCatcher() { sigaction(SIGINT, &m_previous, nullptr); }
+    InterruptCatcher(const InterruptCatcher &) = delete;
+    InterruptCatcher &operator=(const InterruptCatcher &) = delete;
+    static bool caught() { return interrupted != 0; }
+
+private:
+    struct sigaction m_previous = {};
+};
 
 // Reads an import file whole. A file beyond any plausible import (or an
 // endless device) is refused rather than read until memory runs out.
@@ -99,6 +146,28 @@ int runAccounts(const QStringList &arguments)
     return Success;
 }
 
+namespace {
+
+int importTransactionFile(const QString &bookPath, const QString &path, const QString &dateFormat)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw refusal(QStringLiteral("cannot read \"%1\": %2").arg(path, file.errorString()));
+    Book book;
+    openBook(book, bookPath);
+    bool progressShown = false;
+    const auto endLine = qScopeGuard([&progressShown] {
+        if (progressShown)
+            std::fputc('\n', stderr);
+    });
+    const InterruptCatcher interrupts;
+    importTransactions(book, file, dateFormat, terminalStreamProgress(file.size(), progressShown),
+                       &InterruptCatcher::caught);
+    return Success;
+}
+
+} // namespace
+
 int runImport(const QStringList &arguments)
 {
     CommandLine commandLine(QStringLiteral("import"),
@@ -126,19 +195,17 @@ int runImport(const QStringList &arguments)
         if (dateFormat != QLatin1String("d/M/yyyy") && dateFormat != QLatin1String("M/d/yyyy"))
             throw usageError(QStringLiteral("--date-format: \"%1\" is neither d/M/yyyy nor M/d/yyyy").arg(dateFormat));
     }
+    if (kind == QLatin1String("transactions"))
+        return importTransactionFile(commandLine.positional(0), commandLine.positional(2), dateFormat);
     const CsvReadResult csv = readCsv(readInput(commandLine.positional(2)));
     if (!csv.ok())
         throw refusal(QStringLiteral("line %1: %2").arg(csv.errorLine).arg(csv.error));
 
     Book book;
     openBook(book, commandLine.positional(0));
-    if (kind == QLatin1String("accounts"))
-        importAccounts(book, csv.records,
-                       commandLine.isSet(QStringLiteral("update")) ? ExistingAccounts::Update
-                                                                   : ExistingAccounts::Refuse,
-                       terminalProgress());
-    else
-        importTransactions(book, csv.records, dateFormat, terminalProgress());
+    importAccounts(book, csv.records,
+                   commandLine.isSet(QStringLiteral("update")) ? ExistingAccounts::Update : ExistingAccounts::Refuse,
+                   terminalProgress());
     return Success;
 }
 

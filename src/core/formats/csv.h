@@ -4,6 +4,9 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
+
+class QIODevice;
 
 namespace bc {
 
@@ -28,6 +31,29 @@ struct CsvReadResult {
 // closing quote and a quote left open at the end are refused with the line
 // where they occur. Runs in time linear in the input, whatever it holds.
 CsvReadResult readCsv(const QByteArray &data);
+
+// Reads the same text as readCsv one record at a time from a device, holding
+// only the record being read and one block of the text, so that a file of
+// any size takes the same memory. The rules and refusals are readCsv's; a
+// byte that is not UTF-8 is refused when the reading reaches it.
+class CsvReader {
+public:
+    explicit CsvReader(QIODevice &device);
+    ~CsvReader();
+    CsvReader(const CsvReader &) = delete;
+    CsvReader &operator=(const CsvReader &) = delete;
+
+    // The next record; false at the end of the text or at a fault.
+    bool next(CsvRecord &record);
+    // Empty when the text read so far has no fault.
+    QString error() const;
+    int errorLine() const; // the line on which the fault lies
+    qint64 bytesRead() const; // of the device, for progress
+
+private:
+    class Parser;
+    std::unique_ptr<Parser> m_parser;
+};
 
 // One field as written: quoted when it holds a comma, quote, line break or
 // leading or trailing blank or begins with a byte-order mark, with inner
