@@ -17,6 +17,9 @@ namespace {
 // each write's fixed statements cost little per row.
 constexpr int ImportBatchRows = 5000;
 
+// The page cache of an import, in KiB.
+constexpr int ImportCacheKib = 64 * 1024;
+
 } // namespace
 
 TranWriter::TranWriter(Book &book, const QDateTime &now)
@@ -39,12 +42,6 @@ void TranWriter::add(const RowArray &rows, int r)
 QList<qint64> TranWriter::write(const QList<qint64> &deleted, qint64 *deletedCount)
 {
     const QSqlDatabase db = connectionOf(m_book);
-    runSql(db, QStringLiteral("DELETE FROM tmp_transaction_master_i"));
-    runSqlBatch(db,
-                QStringLiteral("INSERT INTO tmp_transaction_master_i (tran_id, tran_date, from_acc, from_flag, "
-                               "to_acc, to_flag, amount, particulars, version_date) "
-                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                m_staged);
     const qint64 highest = highestIdGiven(m_book, IdSeries::Transactions);
     if (highest - m_provisional > std::numeric_limits<qint32>::max())
         throw DbError(QStringLiteral("There are no transaction numbers left for %1 new rows.").arg(-m_provisional));
@@ -52,30 +49,53 @@ QList<qint64> TranWriter::write(const QList<qint64> &deleted, qint64 *deletedCou
                                         deleted);
     if (deletedCount)
         *deletedCount = removed;
-    runSql(db,
-           QStringLiteral("DELETE FROM transaction_master WHERE tran_id IN "
-                          "(SELECT tran_id FROM tmp_transaction_master_i)"));
-    runSql(db, QStringLiteral("UPDATE tmp_transaction_master_i SET tran_id = ? - tran_id WHERE tran_id < 0"),
-           {highest});
-    runSql(db, QStringLiteral("INSERT INTO transaction_master SELECT * FROM tmp_transaction_master_i"));
-    QList<qint64> ids;
-    {
-        // SQLite: rowid gives the order the rows were staged in.
-        QSqlQuery q = runSql(db, QStringLiteral("SELECT tran_id FROM tmp_transaction_master_i ORDER BY rowid"));
-        while (q.next())
-            ids << q.value(0).toLongLong();
+    // Changed rows replace their old versions; new rows take the ids after
+    // the highest given, in the order they were added.
+    QList<qint64> replaced, ids;
+    for (QVariantList &row : m_staged) {
+        const qint64 id = row[0].toLongLong();
+        if (id > 0)
+            replaced << id;
+        else
+            row[0] = highest - id;
+        ids << row[0].toLongLong();
     }
+    runSqlForIds(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id = ?"), replaced);
+    runSqlBatch(db,
+                QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                               "to_flag, amount, particulars, version_date) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                m_staged);
     rememberHighestId(m_book, IdSeries::Transactions, highest - m_provisional);
     m_staged.clear();
     m_provisional = 0;
     return ids;
 }
 
+// SQLite: a transaction larger than the page cache writes pages out before
+// its commit, each time syncing the rollback journal first; a larger cache
+// for the import's life keeps those syncs few while the memory stays bounded.
 struct TranImport::Transaction {
-    explicit Transaction(const QSqlDatabase &db)
-        : guard(db)
+    explicit Transaction(const QSqlDatabase &connection)
+        : db(connection)
+        , previousCache(cacheSize(connection))
+        , guard((runSql(connection, QStringLiteral("PRAGMA cache_size = -%1").arg(ImportCacheKib)), connection))
     {
     }
+    ~Transaction()
+    {
+        try {
+            runSql(db, QStringLiteral("PRAGMA cache_size = %1").arg(previousCache));
+        } catch (const DbError &) {
+            // The cache only affects speed; the connection stays usable.
+        }
+    }
+    static qint64 cacheSize(const QSqlDatabase &connection)
+    {
+        QSqlQuery q = runSql(connection, QStringLiteral("PRAGMA cache_size"));
+        return q.next() ? q.value(0).toLongLong() : -2000;
+    }
+    QSqlDatabase db;
+    qint64 previousCache;
     TransactionGuard guard;
 };
 
