@@ -259,7 +259,7 @@ void frmTransaction::Find()
     lblStatus->clear();
     SortOrder = SortDirection::Ascending;
     m_totals.reset();
-    const quint64 number = ++m_searchNumber;
+    ++m_searchNumber;
     lbltotal->setText(QStringLiteral("0.00"));
     if (!readSearch(searchCriteria(), TranOrder()))
         return;
@@ -273,16 +273,19 @@ void frmTransaction::Find()
         }
         return;
     }
+    addUpInBackground();
+}
+
+void frmTransaction::addUpInBackground()
+{
+    const quint64 number = ++m_searchNumber;
     lbltotal->setText(QStringLiteral("\u2026"));
-    m_totals = std::make_unique<TranTotalsInBackground>(m_state.book.path(), m_search,
-                                                        [this, number](const TranTotalsOutcome &outcome) {
-                                                            QMetaObject::invokeMethod(
-                                                                this,
-                                                                [this, number, outcome] {
-                                                                    totalsArrived(number, outcome);
-                                                                },
-                                                                Qt::QueuedConnection);
-                                                        });
+    // Called in the thread that adds up; handed to this window's thread.
+    const auto deliver = [this, number](const TranTotalsOutcome &outcome) {
+        const auto arrived = [this, number, outcome] { totalsArrived(number, outcome); };
+        QMetaObject::invokeMethod(this, arrived, Qt::QueuedConnection);
+    };
+    m_totals = std::make_unique<TranTotalsInBackground>(m_state.book.path(), m_search, deliver);
 }
 
 void frmTransaction::showTotals(const TranFindTotals &totals)
@@ -384,6 +387,11 @@ void frmTransaction::Save()
     for (int r = 0; r < TranRows.rowCount(); ++r)
         if (TranRows.editMarkAt(r, TranCol::Status) == EditMark::Changed)
             savedDates << TranRows.dateAt(r, TranCol::Date);
+    // A book is written only while nobody reads it: adding up stops first,
+    // to start again after a save that wrote nothing (Find after one that did).
+    const bool addingUp = m_totals != nullptr;
+    m_totals.reset();
+    ++m_searchNumber;
     TranSaveResult result;
     {
         WaitCursor wait;
@@ -391,10 +399,14 @@ void frmTransaction::Save()
     }
     switch (result.outcome) {
     case TranSaveResult::Outcome::Refused:
+        if (addingUp)
+            addUpInBackground();
         m_state.messages->critical(this, result.title, result.text);
         tdbgTran->setCurrentIndex(m_model->index(result.refusedRow, TranCol::Date));
         return;
     case TranSaveResult::Outcome::Failed:
+        if (addingUp)
+            addUpInBackground();
         m_deletedIds.clear(); // dropped, so they cannot surprise a later save
         m_state.messages->show(this, MsgIcon::None, result.title, result.text, QMessageBox::Ok, QMessageBox::Ok);
         SetMode(QStringLiteral("V"));

@@ -84,6 +84,7 @@ private:
     // book refused it (reported).
     bool readSearch(const TranSearch &search, const TranOrder &order);
     void dropList();
+    void addUpInBackground();
     void showTotals(const TranFindTotals &totals);
     void totalsArrived(quint64 searchNumber, const TranTotalsOutcome &outcome);
     int readPage(RowArray &page, int count);
