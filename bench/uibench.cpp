@@ -3,6 +3,7 @@
 // and the ledger window with its chart. Prints the figures as one JSON object.
 //
 //   uibench startup BOOK
+//   uibench transactions --book BOOK --week DATE
 //   uibench windows --book BOOK --accounts-book BOOK --week DATE
 //                   --account NAME --from DATE --to DATE [--runs N]
 
@@ -22,8 +23,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QJsonDocument>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QWindow>
@@ -137,6 +141,22 @@ QJsonObject accountWindow(const QString &book, int runs)
     return {{QStringLiteral("open_ms"), openMs}, {QStringLiteral("find"), find}, {QStringLiteral("sort_name"), sort}};
 }
 
+// The memory the process holds now (resident set), in megabytes.
+double residentMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    return 0;
+}
+
+// The window on its benchmark week, then Find with every criterion off:
+// the first screen shown (the total and count of all, the first page of
+// rows), the memory it takes above the window emptied by Blank, and the
+// memory after scrolling down a hundred screens.
 QJsonObject transactionWindow(const QString &book, const QDate &week, int runs)
 {
     Session session(book);
@@ -150,13 +170,33 @@ QJsonObject transactionWindow(const QString &book, const QDate &week, int runs)
     const double openMs = opening.ms();
     const auto find = [&] {
         window.cmdFind->click();
+        window.tdbgTran->viewport()->repaint();
         QApplication::processEvents();
     };
     QJsonObject weekJson = measure(runs, find);
     weekJson[QStringLiteral("rows")] = window.TranRows.rowCount();
+    window.cmdBlank->click();
+    QApplication::processEvents();
+    const double emptyMb = residentMb();
     window.chkApply->setChecked(false);
     QJsonObject all = measure(std::min(runs, 3), find);
-    all[QStringLiteral("rows")] = window.TranRows.rowCount();
+    Stopwatch adding;
+    while (window.lbltotal->text() == QStringLiteral("\u2026"))
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    all[QStringLiteral("total_shown_after_ms")] = adding.ms();
+    all[QStringLiteral("rows_read")] = window.TranRows.rowCount();
+    all[QStringLiteral("total")] = window.lbltotal->text();
+    all[QStringLiteral("memory_above_empty_mb")] = residentMb() - emptyMb;
+    window.tdbgTran->setFocus();
+    for (int i = 0; i < 100; ++i) {
+        QKeyEvent pageDown(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+        QApplication::sendEvent(window.tdbgTran, &pageDown);
+        QApplication::processEvents();
+    }
+    all[QStringLiteral("rows_after_100_pages_down")] = window.TranRows.rowCount();
+    all[QStringLiteral("memory_above_empty_after_scrolling_mb")] = residentMb() - emptyMb;
+    if (session.messages.failed)
+        fail(QStringLiteral("the transaction window showed a message"));
     return {{QStringLiteral("open_ms"), openMs}, {QStringLiteral("week"), weekJson}, {QStringLiteral("all"), all}};
 }
 
@@ -231,8 +271,15 @@ int main(int argc, char **argv)
         out[QStringLiteral("account_window")] = accountWindow(accountsBook, runs);
         out[QStringLiteral("transaction_window")] = transactionWindow(book, week, runs);
         out[QStringLiteral("ledger_window")] = ledgerWindow(book, range, runs);
+    } else if (args.size() >= 2 && args[1] == QLatin1String("transactions")) {
+        const QDate week = fromIsoDate(optionValue(args, QStringLiteral("--week")));
+        const QString book = optionValue(args, QStringLiteral("--book"));
+        if (!week.isValid() || book.isEmpty())
+            fail(QStringLiteral("transactions needs --book and --week"));
+        out[QStringLiteral("transaction_window")] = transactionWindow(book, week, 3);
     } else {
-        fail(QStringLiteral("usage: uibench startup BOOK | uibench windows --book BOOK --accounts-book BOOK "
+        fail(QStringLiteral("usage: uibench startup BOOK | uibench transactions --book BOOK --week DATE | "
+                            "uibench windows --book BOOK --accounts-book BOOK "
                             "--week DATE --account NAME --from DATE --to DATE [--runs N]"));
     }
     std::fputs(QJsonDocument(out).toJson(QJsonDocument::Indented).constData(), stdout);

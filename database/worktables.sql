@@ -16,18 +16,6 @@ CREATE TEMP TABLE tmp_account_i (
 -- @@
 CREATE TEMP TABLE tmp_account_d (account_id INTEGER);
 -- @@
-CREATE TEMP TABLE tmp_transaction_master_i (
-    tran_id      INTEGER,
-    tran_date    TEXT,
-    from_acc     INTEGER,
-    from_flag    TEXT,
-    to_acc       INTEGER,
-    to_flag      TEXT,
-    amount       INTEGER,
-    particulars  TEXT,
-    version_date TEXT
-);
--- @@
 CREATE TEMP TABLE tmp_transaction_master_d (tran_id INTEGER);
 -- @@
 -- Ledger work table. Rows keep the order in which they were appended

@@ -10,6 +10,8 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QScopeGuard>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -32,6 +34,51 @@ ImportProgress terminalProgress()
                          done == total ? ", saving\n" : "\r");
     };
 }
+
+// Progress of a transaction import on a terminal, on one line rewritten
+// in place; ended by the guard it returns.
+StreamProgress terminalStreamProgress(qint64 fileSize, bool &shown)
+{
+    if (!isatty(STDERR_FILENO))
+        return {};
+    return [fileSize, &shown](qint64 records, qint64 bytesRead) {
+        if (records % 10000 != 0)
+            return;
+        shown = true;
+        const int percent = fileSize > 0 ? int(qMin<qint64>(100, bytesRead * 100 / fileSize)) : 0;
+        std::fprintf(stderr, "brindlecot-cli: imported %lld records (%d%% of the file)\r",
+                     static_cast<long long>(records), percent);
+    };
+}
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void noteInterrupt(int)
+{
+    interrupted = 1;
+}
+
+// While it lives, Ctrl+C (SIGINT) does not end the process but asks the
+// import to stop at its next record, so that it rolls back and says so.
+class InterruptCatcher {
+public:
+    InterruptCatcher()
+    {
+        interrupted = 0;
+        struct sigaction action = {};
+        action.sa_handler = noteInterrupt;
+        action.sa_flags = SA_RESTART; // a read waiting for the file goes on waiting
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &m_previous);
+    }
+    ~InterruptCatcher() { sigaction(SIGINT, &m_previous, nullptr); }
+    InterruptCatcher(const InterruptCatcher &) = delete;
+    InterruptCatcher &operator=(const InterruptCatcher &) = delete;
+    static bool caught() { return interrupted != 0; }
+
+private:
+    struct sigaction m_previous = {};
+};
 
 } // namespace
 
@@ -138,6 +185,48 @@ int runAccounts(const QStringList &arguments)
     return Success;
 }
 
+namespace {
+
+// Whether a file holds more lines than limit, read a block at a time and
+// then rewound: a record spans one line or more, so a file of no more lines
+// than that holds no more records.
+bool moreLinesThan(QIODevice &file, qint64 limit)
+{
+    qint64 lines = 0;
+    while (lines <= limit) {
+        const QByteArray block = file.read(64 * 1024);
+        if (block.isEmpty())
+            break;
+        lines += block.count('\n');
+    }
+    file.seek(0);
+    return lines > limit;
+}
+
+int importTransactionFile(const QString &bookPath, const QString &path, const TransactionCsvFormat &format)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw refusal(QStringLiteral("cannot read \"%1\": %2").arg(path, file.errorString()));
+    Book book;
+    openBook(book, bookPath);
+    // A large import is undone most easily from a copy made just before it
+    // (the first line is the header).
+    if (!file.isSequential() && moreLinesThan(file, LargeImport + 1))
+        backUpBook(book, backupsFolder(), QDateTime::currentDateTime());
+    bool progressShown = false;
+    const auto endLine = qScopeGuard([&progressShown] {
+        if (progressShown)
+            std::fputc('\n', stderr);
+    });
+    const InterruptCatcher interrupts;
+    importTransactions(book, file, format, terminalStreamProgress(file.size(), progressShown),
+                       &InterruptCatcher::caught);
+    return Success;
+}
+
+} // namespace
+
 int runImport(const QStringList &arguments)
 {
     if (arguments.value(1) == QLatin1String("statement"))
@@ -173,6 +262,8 @@ int runImport(const QStringList &arguments)
     if (commandLine.isSet(QStringLiteral("update")) && kind != QLatin1String("accounts"))
         throw usageError(QStringLiteral("--update applies to accounts only"));
     const TransactionCsvFormat csvFormat = transactionCsvFormat(commandLine);
+    if (kind == QLatin1String("transactions"))
+        return importTransactionFile(commandLine.positional(0), commandLine.positional(2), csvFormat);
     const CsvReadResult csv = readCsv(readInput(commandLine.positional(2)));
     if (!csv.ok())
         throw refusal(QStringLiteral("line %1: %2").arg(csv.errorLine).arg(csv.error));
@@ -183,13 +274,9 @@ int runImport(const QStringList &arguments)
     // (the first record is the header).
     if (csv.records.size() - 1 > LargeImport)
         backUpBook(book, backupsFolder(), QDateTime::currentDateTime());
-    if (kind == QLatin1String("accounts"))
-        importAccounts(book, csv.records,
-                       commandLine.isSet(QStringLiteral("update")) ? ExistingAccounts::Update
-                                                                   : ExistingAccounts::Refuse,
-                       terminalProgress());
-    else
-        importTransactions(book, csv.records, csvFormat, terminalProgress());
+    importAccounts(book, csv.records,
+                   commandLine.isSet(QStringLiteral("update")) ? ExistingAccounts::Update : ExistingAccounts::Refuse,
+                   terminalProgress());
     return Success;
 }
 

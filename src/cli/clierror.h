@@ -6,7 +6,8 @@
 namespace bc::cli {
 
 // Exit statuses of the tool.
-enum ExitStatus : int { Success = 0, Refused = 1, UsageError = 2 };
+// Cancelled: stopped by the user (Ctrl+C), as a shell reports an interrupted command.
+enum ExitStatus : int { Success = 0, Refused = 1, UsageError = 2, Cancelled = 130 };
 
 // Ends a command with a one-line message on standard error and an exit
 // status: Refused when the book cannot be used or an operation is refused,

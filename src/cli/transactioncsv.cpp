@@ -7,6 +7,7 @@
 #include "importheader.h"
 #include "texttable.h"
 #include "transactions.h"
+#include "tranwriter.h"
 
 #include <QDateTime>
 
@@ -21,6 +22,20 @@ QDate readDate(const QString &text, const QString &pattern)
     if (pattern == QLatin1String(DayFirstFormat) || pattern == QLatin1String(MonthFirstFormat))
         return parseUserDate(text, pattern);
     return parseDateByPattern(text, pattern);
+}
+
+// The date and the amount of a record, read from the file's text into row
+// r; an amount that cannot be read is refused naming the record's line.
+void readDateAndAmount(RowArray &rows, int r, const QStringList &cells, const TransactionCsvFormat &format,
+                       const CsvRecord &record)
+{
+    rows.setDate(r, TranCol::Date, readDate(cells[0], format.datePattern));
+    if (cells[3].trimmed().isEmpty())
+        return;
+    const auto amount = parseAmountText(cells[3], format.amounts);
+    if (!amount)
+        throw refusal(QStringLiteral("line %1: the amount \"%2\" is not an amount").arg(record.line).arg(cells[3]));
+    rows.setMoney(r, TranCol::Amount, *amount);
 }
 
 // A side named in the file: empty stays empty (the row check refuses it);
@@ -44,6 +59,12 @@ QString reasonOf(const QString &message)
     return oneLine(firstBreak < 0 ? message : message.mid(firstBreak + 2));
 }
 
+void stopIfCancelled(const std::function<bool()> &cancelled)
+{
+    if (cancelled && cancelled())
+        throw CliError(Cancelled, QStringLiteral("the import was cancelled; the book is unchanged"));
+}
+
 } // namespace
 
 TextTable transactionExportTable(const Book &book)
@@ -64,48 +85,51 @@ TextTable transactionExportTable(const Book &book)
     return table;
 }
 
-void importTransactions(Book &book, const QList<CsvRecord> &records, const TransactionCsvFormat &format,
-                        const ImportProgress &progress)
+ImportedTransactions importTransactions(Book &book, QIODevice &file, const TransactionCsvFormat &format,
+                                        const StreamProgress &progress, const std::function<bool()> &cancelled)
 {
-    const ImportHeader header(records,
+    CsvReader reader(file);
+    const auto csvFault = [&reader] {
+        return refusal(QStringLiteral("line %1: %2").arg(reader.errorLine()).arg(reader.error()));
+    };
+    CsvRecord record;
+    QList<CsvRecord> first;
+    if (reader.next(record))
+        first << record;
+    if (!reader.error().isEmpty())
+        throw csvFault();
+    const ImportHeader header(first,
                               {QStringLiteral("date"), QStringLiteral("from"), QStringLiteral("to"),
                                QStringLiteral("amount"), QStringLiteral("particulars")});
     const AccountDirectory directory(book);
     RowArray rows = makeTranRows();
-    rows.reserve(int(qMin<qsizetype>(records.size(), INT_MAX)));
-    const int total = int(records.size()) - 1;
-    for (int i = 1; i < records.size(); ++i) {
-        const CsvRecord &record = records[i];
-        const QStringList cells = header.cells(record);
-        const int r = rows.appendRow();
-        rows.setInt(r, TranCol::Id, 0);
-        rows.setDate(r, TranCol::Date, readDate(cells[0], format.datePattern));
-        rows.setKey(r, TranCol::From, sideKey(directory, cells[1], record));
-        rows.setKey(r, TranCol::To, sideKey(directory, cells[2], record));
-        if (!cells[3].trimmed().isEmpty()) {
-            const auto amount = parseAmountText(cells[3], format.amounts);
-            if (!amount)
-                throw refusal(
-                    QStringLiteral("line %1: the amount \"%2\" is not an amount").arg(record.line).arg(cells[3]));
-            rows.setMoney(r, TranCol::Amount, *amount);
+    try {
+        TranImport import(book, QDateTime::currentDateTime(), QStringLiteral("import"));
+        qint64 records = 0;
+        while (reader.next(record)) {
+            const QStringList cells = header.cells(record);
+            rows.clear();
+            const int r = rows.appendRow();
+            rows.setInt(r, TranCol::Id, 0);
+            readDateAndAmount(rows, r, cells, format, record);
+            rows.setKey(r, TranCol::From, sideKey(directory, cells[1], record));
+            rows.setKey(r, TranCol::To, sideKey(directory, cells[2], record));
+            rows.setText(r, TranCol::Particulars, cells[4]);
+            rows.setEditMark(r, TranCol::Status, EditMark::Changed);
+            if (const QString problem = import.add(rows, r); !problem.isEmpty())
+                throw refusal(QStringLiteral("line %1: %2").arg(record.line).arg(reasonOf(problem)));
+            stopIfCancelled(cancelled);
+            if (progress)
+                progress(++records, reader.bytesRead());
         }
-        rows.setText(r, TranCol::Particulars, cells[4]);
-        rows.setEditMark(r, TranCol::Status, EditMark::Changed);
-        // Checked here too, so the first refused record in the file is the
-        // one reported, whichever check refuses it.
-        if (const QString problem = ValidateRow(rows, r); !problem.isEmpty())
-            throw refusal(QStringLiteral("line %1: %2").arg(record.line).arg(reasonOf(problem)));
-        if (progress)
-            progress(i, total);
+        if (!reader.error().isEmpty())
+            throw csvFault();
+        stopIfCancelled(cancelled);
+        import.finish();
+        return {import.count(), import.first(), import.last()};
+    } catch (const DbError &e) {
+        throw refusal(withDetail(oneLine(saveFailureText(e)), e.description()));
     }
-
-    const TranSaveResult saved = saveTransactions(book, rows, QDateTime::currentDateTime(), {},
-                                                  QStringLiteral("import"));
-    if (saved.ok())
-        return;
-    if (saved.refusedRow >= 0 && saved.refusedRow < total)
-        throw refusal(QStringLiteral("line %1: %2").arg(records[saved.refusedRow + 1].line).arg(reasonOf(saved.text)));
-    throw refusal(withDetail(oneLine(saved.text), saved.detail));
 }
 
 } // namespace bc::cli

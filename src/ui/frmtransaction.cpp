@@ -32,6 +32,9 @@ namespace bc {
 
 namespace {
 
+// Rows read from the book at a time: the first screen and a few more.
+constexpr int TranPageRows = 200;
+
 // The grid's dates are shown in the report pattern of the book's format
 // and typed in its order.
 void setDateFormat(GridColumn &column, const QString &dateFormat)
@@ -253,28 +256,98 @@ TranSearch frmTransaction::searchCriteria() const
 void frmTransaction::Find()
 {
     WaitCursor wait;
-    TranRows.clear();
-    lbltotal->setText(QStringLiteral("0.00"));
     lblStatus->clear();
     SortOrder = SortDirection::Ascending;
-    int nullAmounts = 0;
-    try {
-        TranFindResult found = findTransactions(m_state.book, searchCriteria());
-        TranRows = std::move(found.rows);
-        lbltotal->setText(found.total.toPlain());
-        nullAmounts = found.nullAmounts;
-    } catch (const DbError &e) {
-        m_model->rebind();
-        reportDbFailure(m_state, this, e.description());
+    m_totals.reset();
+    ++m_searchNumber;
+    lbltotal->setText(QStringLiteral("0.00"));
+    if (!readSearch(searchCriteria(), TranOrder()))
+        return;
+    if (m_pager->atEnd()) {
+        // The whole search fits the first page: its rows give the figures.
+        try {
+            showTotals(totalsOf(TranRows));
+        } catch (const DbError &e) {
+            dropList();
+            reportDbFailure(m_state, this, e.description());
+        }
         return;
     }
-    m_model->rebind();
-    if (nullAmounts > 0)
+    addUpInBackground();
+}
+
+void frmTransaction::addUpInBackground()
+{
+    const quint64 number = ++m_searchNumber;
+    lbltotal->setText(QStringLiteral("\u2026"));
+    // Called in the thread that adds up; handed to this window's thread.
+    const auto deliver = [this, number](const TranTotalsOutcome &outcome) {
+        const auto arrived = [this, number, outcome] { totalsArrived(number, outcome); };
+        QMetaObject::invokeMethod(this, arrived, Qt::QueuedConnection);
+    };
+    m_totals = std::make_unique<TranTotalsInBackground>(m_state.book.path(), m_search, deliver);
+}
+
+void frmTransaction::showTotals(const TranFindTotals &totals)
+{
+    lbltotal->setText(totals.total.toPlain());
+    if (totals.nullAmounts > 0)
         m_state.messages->show(this, MsgIcon::Warning, QStringLiteral("Transactions"),
                                QStringLiteral("%1 of the transactions found have no amount; they are shown empty "
                                               "and count as 0 in the total.")
-                                   .arg(nullAmounts),
+                                   .arg(totals.nullAmounts),
                                QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void frmTransaction::totalsArrived(quint64 searchNumber, const TranTotalsOutcome &outcome)
+{
+    if (searchNumber != m_searchNumber)
+        return; // a later Find or Blank replaced that search
+    m_totals.reset();
+    if (outcome.error.isEmpty()) {
+        showTotals(outcome.totals);
+        return;
+    }
+    lbltotal->setText(QStringLiteral("0.00"));
+    reportDbFailure(m_state, this, outcome.error);
+}
+
+bool frmTransaction::readSearch(const TranSearch &search, const TranOrder &order)
+{
+    TranRows.clear();
+    m_pager.reset();
+    m_search = search;
+    try {
+        m_pager = std::make_unique<TranPager>(m_state.book, search, order);
+        m_pager->fetch(TranRows, TranPageRows);
+    } catch (const DbError &e) {
+        dropList();
+        reportDbFailure(m_state, this, e.description());
+        return false;
+    }
+    if (m_pager->atEnd())
+        m_model->rebind();
+    else
+        m_model->setPageSource([this](RowArray &page, int count) { return readPage(page, count); }, TranPageRows);
+    return true;
+}
+
+void frmTransaction::dropList()
+{
+    TranRows.clear();
+    m_pager.reset();
+    m_model->rebind();
+    lbltotal->setText(QStringLiteral("0.00"));
+}
+
+int frmTransaction::readPage(RowArray &page, int count)
+{
+    try {
+        return m_pager->fetch(page, count);
+    } catch (const DbError &e) {
+        reportDbFailure(m_state, this, e.description());
+        return 0;
+    }
 }
 
 void frmTransaction::Blank()
@@ -286,9 +359,9 @@ void frmTransaction::Blank()
     txtAmount1->clear();
     txtAmount2->clear();
     txtparticulars->clear();
-    lbltotal->setText(QStringLiteral("0.00"));
-    TranRows.clear();
-    m_model->rebind();
+    m_totals.reset();
+    ++m_searchNumber;
+    dropList();
 }
 
 void frmTransaction::EditNew()
@@ -314,6 +387,11 @@ void frmTransaction::Save()
     for (int r = 0; r < TranRows.rowCount(); ++r)
         if (TranRows.editMarkAt(r, TranCol::Status) == EditMark::Changed)
             savedDates << TranRows.dateAt(r, TranCol::Date);
+    // A book is written only while nobody reads it: adding up stops first,
+    // to start again after a save that wrote nothing (Find after one that did).
+    const bool addingUp = m_totals != nullptr;
+    m_totals.reset();
+    ++m_searchNumber;
     TranSaveResult result;
     {
         WaitCursor wait;
@@ -321,10 +399,14 @@ void frmTransaction::Save()
     }
     switch (result.outcome) {
     case TranSaveResult::Outcome::Refused:
+        if (addingUp)
+            addUpInBackground();
         m_state.messages->critical(this, result.title, result.text);
         tdbgTran->setCurrentIndex(m_model->index(result.refusedRow, TranCol::Date));
         return;
     case TranSaveResult::Outcome::Failed:
+        if (addingUp)
+            addUpInBackground();
         m_deletedIds.clear(); // dropped, so they cannot surprise a later save
         m_state.messages->show(this, MsgIcon::None, result.title, result.text, QMessageBox::Ok, QMessageBox::Ok);
         SetMode(QStringLiteral("V"));
@@ -344,10 +426,13 @@ void frmTransaction::Save()
 // by the other criteria.
 void frmTransaction::showSaved(const TranSaveResult &result, const QList<QDate> &savedDates)
 {
-    QSet<qint64> listed;
-    for (int r = 0; r < TranRows.rowCount(); ++r)
-        listed.insert(TranRows.intAt(r, TranCol::Id));
     const TranSearch search = searchCriteria();
+    QSet<qint64> listed;
+    try {
+        listed = transactionsFoundAmong(m_state.book, search, result.savedIds);
+    } catch (const DbError &e) {
+        reportDbFailure(m_state, this, e.description());
+    }
     qsizetype outsideDates = 0, outsideSearch = 0;
     for (qsizetype i = 0; i < result.savedIds.size(); ++i) {
         if (listed.contains(result.savedIds[i]))
@@ -366,6 +451,7 @@ void frmTransaction::showSaved(const TranSaveResult &result, const QList<QDate> 
 void frmTransaction::Print()
 {
     tdbgTran->commitEdit();
+    m_model->fetchAll();
     const Book &book = m_state.book;
     const RecordSet records = transactionListRecords(
         TranRows, [&book](const AccountKey &key) { return GetAccName(book, key.toText()); }, m_state.dateFormat());
@@ -402,13 +488,31 @@ bool frmTransaction::stageDeletion(int row)
     return true;
 }
 
+// A header click lists the search again from its start in the new order;
+// rows edited or deleted and not yet saved are kept by reading every row and
+// sorting them where they are.
 void frmTransaction::sortByColumn(int column)
 {
     tdbgTran->commitEdit();
     SortOrder = toggled(SortOrder);
     WaitCursor wait;
+    if (m_pager && !hasUnsavedEdits()) {
+        readSearch(m_search, {column, SortOrder});
+        return;
+    }
+    m_model->fetchAll();
     TranRows.sortRows(column, SortOrder);
     m_model->rebind();
+}
+
+bool frmTransaction::hasUnsavedEdits() const
+{
+    if (!m_deletedIds.isEmpty())
+        return true;
+    for (int r = 0; r < TranRows.rowCount(); ++r)
+        if (TranRows.editMarkAt(r, TranCol::Status) == EditMark::Changed)
+            return true;
+    return false;
 }
 
 bool frmTransaction::eventFilter(QObject *watched, QEvent *event)

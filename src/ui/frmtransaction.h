@@ -2,9 +2,10 @@
 
 #include "rowarray.h"
 #include "screenparts.h"
-#include "transactions.h"
+#include "transactionpages.h"
 
 #include <QWidget>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -21,7 +22,9 @@ class DateEntry;
 class RowArrayModel;
 
 // Transactions: search, list with a total, and the edit cycle Edit/New,
-// Save, Cancel over the grid.
+// Save, Cancel over the grid. The list holds the rows read so far: the first
+// screen at once, the rest a page at a time as the grid scrolls down; the
+// total and the count are of the whole search.
 class frmTransaction : public QWidget, public EditCycleScreen, public BookRowsScreen {
     Q_OBJECT
 public:
@@ -78,11 +81,26 @@ private:
     bool stageDeletion(int row);
     void showSaved(const TranSaveResult &result, const QList<QDate> &savedDates);
     void sortByColumn(int column);
+    // Lists a search from its first row in the given order; false when the
+    // book refused it (reported).
+    bool readSearch(const TranSearch &search, const TranOrder &order);
+    void dropList();
+    void addUpInBackground();
+    void showTotals(const TranFindTotals &totals);
+    void totalsArrived(quint64 searchNumber, const TranTotalsOutcome &outcome);
+    int readPage(RowArray &page, int count);
+    bool hasUnsavedEdits() const;
 
     AppState &m_state;
     RowArrayModel *m_model;
     QString m_mode = QStringLiteral("V");
     QList<qint64> m_deletedIds; // transactions deleted in the grid in this edit cycle
+    TranSearch m_search; // the search listed
+    std::unique_ptr<TranPager> m_pager; // its rows still to be read; none after Blank or a failure
+    // A search longer than its first page is added up in the background;
+    // the figures of an earlier search arriving late are dropped by number.
+    std::unique_ptr<TranTotalsInBackground> m_totals;
+    quint64 m_searchNumber = 0;
 };
 
 } // namespace bc

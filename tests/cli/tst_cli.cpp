@@ -4,6 +4,7 @@
 // the book, the same figures in every locale and time zone, its printed PDF
 // and the rows a window has staged.
 #include "book.h"
+#include "bookdigest.h"
 #include "clirunner.h"
 #include "csv.h"
 #include "dates.h"
@@ -17,7 +18,9 @@
 #include <QProcessEnvironment>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace bc;
 using bc::test::CliRun;
@@ -346,6 +349,83 @@ TEST_F(GoldenBook, ImportsLeaveWhatAWindowStagedAlone)
     ASSERT_TRUE(staged.next());
     EXPECT_EQ(staged.value(0).toInt(), 1);
     EXPECT_EQ(staged.value(1).toInt(), 1);
+}
+
+namespace {
+
+QString digestOf(const QString &path)
+{
+    Book b;
+    EXPECT_TRUE(b.open(path).ok());
+    return bc::test::bookDigest(connectionOf(b));
+}
+
+QByteArray transactionRows(int count, const QByteArray &particulars)
+{
+    QByteArray rows;
+    for (int i = 0; i < count; ++i)
+        rows += "2024-06-" + QByteArray::number(1 + i % 28).rightJustified(2, '0') + ",Bank,Rent,1."
+            + QByteArray::number(i % 100).rightJustified(2, '0') + "," + particulars + "\n";
+    return rows;
+}
+
+} // namespace
+
+// A file of many batches is read, checked and written as a stream inside one
+// transaction: a bad record far into it leaves the book as it was; put right,
+// every row is added under consecutive new ids.
+TEST_F(GoldenBook, AStreamedImportRefusedFarIntoTheFileLeavesTheBookAsItWas)
+{
+    const QString path = dir.filePath(QStringLiteral("many.csv"));
+    const QByteArray header = "date,from,to,amount,particulars\n";
+    const QByteArray head = transactionRows(20000, "streamed"), tail = transactionRows(7000, "streamed");
+    const QString before = digestOf(book);
+    ASSERT_TRUE(bc::test::writeBytes(path, header + head + "2024-06-30,Bank,Nobody,5,bad\n" + tail));
+    const CliRun refused = cli({QStringLiteral("import"), book, QStringLiteral("transactions"), path});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "brindlecot-cli: line 20002: there is no account named \"Nobody\"\n");
+    EXPECT_EQ(digestOf(book), before);
+
+    ASSERT_TRUE(bc::test::writeBytes(path, header + head + tail));
+    ok({QStringLiteral("import"), book, QStringLiteral("transactions"), path});
+    Book b;
+    ASSERT_TRUE(b.open(book).ok());
+    QSqlQuery q = runSql(connectionOf(b),
+                         QStringLiteral("SELECT count(*), max(tran_id) - min(tran_id) + 1, min(tran_id) > "
+                                        "(SELECT max(tran_id) FROM transaction_master WHERE particulars <> 'streamed') "
+                                        "FROM transaction_master WHERE particulars = 'streamed'"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toInt(), 27000);
+    EXPECT_EQ(q.value(1).toInt(), 27000);
+    EXPECT_EQ(q.value(2).toInt(), 1);
+}
+
+// Ctrl+C while the tool is importing: it stops, rolls back every row it
+// wrote and says so with the status of an interrupted command. The file is
+// a pipe, so the signal arrives while the import is surely under way.
+TEST_F(GoldenBook, CtrlCDuringAnImportRollsBackEverything)
+{
+    const QString fifo = dir.filePath(QStringLiteral("pipe.csv"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString before = digestOf(book);
+    std::signal(SIGPIPE, SIG_IGN); // the tool may be gone before the last rows are written
+    QProcess process;
+    process.start(QStringLiteral(BRINDLECOT_CLI_PATH),
+                  {QStringLiteral("import"), book, QStringLiteral("transactions"), fifo});
+    ASSERT_TRUE(process.waitForStarted());
+    QFile pipe(fifo);
+    ASSERT_TRUE(pipe.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray rows = transactionRows(30000, "streamed");
+    // Written whole only once the tool has read all but a pipe's worth.
+    ASSERT_EQ(pipe.write("date,from,to,amount,particulars\n" + rows), rows.size() + 32);
+    ::kill(pid_t(process.processId()), SIGINT);
+    pipe.write(rows);
+    pipe.close();
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 130);
+    EXPECT_EQ(process.readAllStandardError(), "brindlecot-cli: the import was cancelled; the book is unchanged\n");
+    EXPECT_EQ(digestOf(book), before);
 }
 
 TEST(CliCheck, ListsEveryRowTheTypedTablesRefuseWithoutMigratingAndSaysPlainlyWhenSound)

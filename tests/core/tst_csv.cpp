@@ -1,5 +1,6 @@
 #include "csv.h"
 
+#include <QBuffer>
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 
@@ -129,4 +130,46 @@ TEST(Csv, AnyBytesEndInRecordsOrARefusal)
         const CsvReadResult r = readCsv(text);
         EXPECT_TRUE(r.ok() || r.errorLine >= 1);
     }
+}
+
+// Read from a device, records cross the reader's blocks anywhere: inside a
+// quoted line break, between the bytes of one character. Every record and
+// its line come through; a byte that is not UTF-8 far into the file is
+// refused with its line when the reading reaches it.
+TEST(Csv, AStreamOfManyBlocksReadsAsTheWholeTextAndRefusesALateBadByte)
+{
+    QByteArray text = "\xEF\xBB\xBF";
+    QList<QStringList> written;
+    for (int i = 0; i < 12000; ++i) {
+        const QStringList record{QStringLiteral("\u00C4pfel \u20AC%1").arg(i), QStringLiteral("say \"hi\"\r\nnext"),
+                                 QString::number(i)};
+        written << record;
+        text += csvLine(record).toUtf8();
+    }
+    QBuffer buffer(&text);
+    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+    CsvReader reader(buffer);
+    QList<QStringList> read;
+    CsvRecord record;
+    int lastLine = 0;
+    while (reader.next(record)) {
+        read << record.fields;
+        lastLine = record.line;
+    }
+    EXPECT_EQ(reader.error(), QString());
+    EXPECT_EQ(read, written);
+    EXPECT_EQ(lastLine, 2 * 12000 - 1);
+    EXPECT_EQ(reader.bytesRead(), text.size());
+
+    text += "ok,\"\xC3\"\r\n";
+    buffer.close();
+    buffer.setData(text);
+    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+    CsvReader refusing(buffer);
+    int count = 0;
+    while (refusing.next(record))
+        ++count;
+    EXPECT_LE(count, 12000);
+    EXPECT_EQ(refusing.error(), QStringLiteral("the text is not UTF-8"));
+    EXPECT_EQ(refusing.errorLine(), 2 * 12000 + 1);
 }

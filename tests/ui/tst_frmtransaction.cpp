@@ -423,6 +423,53 @@ private slots:
         QCOMPARE(status->text(), QString());
     }
 
+    // A list longer than a page: Find shows the first rows with the total of
+    // all; scrolling down reads further pages, Ctrl+End the rest up to the
+    // last row; a row far down is edited and saved from the keyboard.
+    void aLongListIsReadAsItScrollsAndARowFarDownIsSaved()
+    {
+        runSql(connectionOf(m_state->book),
+               QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 100 UNION ALL SELECT i + 1 FROM n WHERE i < 3099) "
+                              "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                              "to_flag, amount, particulars) SELECT i, date('2027-01-01', (i / 10) || ' days'), "
+                              "10, 'A', 11, 'A', i, 'row ' || i FROM n"));
+        frmTransaction *w = open();
+        QVERIFY(bc::test::activate(w));
+        w->chkApply->setFocus();
+        press(Qt::Key_Space);
+        press(Qt::Key_Return);
+        QVERIFY(!w->chkApply->isChecked());
+        const int firstPage = w->TranRows.rowCount();
+        QVERIFY(firstPage > 20 && firstPage < 3003);
+        // Added up in the background: 3,000 rows of 1.00 to 30.99 after the
+        // three of the book, 47,985.00 + 836.50.
+        QTRY_COMPARE(w->lbltotal->text(), QStringLiteral("48821.50"));
+        w->tdbgTran->setFocus();
+        for (int i = 0; i < 100 && w->TranRows.rowCount() == firstPage; ++i)
+            press(Qt::Key_PageDown);
+        QVERIFY(w->TranRows.rowCount() > firstPage);
+        QVERIFY(w->TranRows.rowCount() < 3003);
+
+        press(Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(w->mode(), QStringLiteral("E"));
+        press(Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(w->TranRows.rowCount(), 3003);
+        press(Qt::Key_Up); // from the add-new row to the last row
+        QCOMPARE(w->TranRows.intAt(3002, TranCol::Id), 3099);
+        QCOMPARE(w->tdbgTran->currentIndex(), cell(w, 3002, TranCol::Particulars));
+        typeInCell(QStringLiteral("edited far down"));
+        press(Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(w->mode(), QStringLiteral("V"));
+        QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
+        QSqlQuery q = runSql(connectionOf(m_state->book),
+                             QStringLiteral("SELECT particulars, amount FROM transaction_master WHERE tran_id = 3099"));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("edited far down"));
+        QCOMPARE(q.value(1).toLongLong(), 3099);
+        QCOMPARE(countTable("transaction_master"), 3003);
+        QCOMPARE(w->lblStatus->text(), QStringLiteral("1 row saved"));
+    }
+
     // Two programs on one book, each with its own connection.
     void stagedDeletionsArePrivateToTheirWindow()
     {

@@ -2,35 +2,139 @@
 
 #include "textencoding.h"
 
+#include <QBuffer>
+#include <QIODevice>
+
 namespace bc {
 
-namespace {
-
-// A small state machine over the decoded text, one character at a time.
-class CsvParser {
+// A small state machine over the decoded text, one character at a time,
+// refilling its block from the device as it goes. A record's text stays in
+// the block until the record is read, so fields can be cut from it.
+class CsvReader::Parser {
 public:
-    CsvParser(const QString &text, QChar delimiter)
-        : m_text(text)
+    Parser(QIODevice &device, QChar delimiter)
+        : m_device(device)
         , m_delimiter(delimiter)
     {
     }
 
-    CsvReadResult run()
+    bool next(CsvRecord &record)
     {
-        while (m_pos < m_text.size() && m_result.ok())
-            readRecord();
-        return std::move(m_result);
+        for (;;) {
+            if (m_pos >= BlockBytes) { // the records read so far leave the block
+                m_text.remove(0, m_pos);
+                m_pos = 0;
+            }
+            if (!m_error.isEmpty())
+                return false;
+            if (atEnd()) {
+                takeDecodeError();
+                return false;
+            }
+            record = CsvRecord();
+            const bool read = readRecord(record);
+            // Text cut short by bytes that are not UTF-8 (or by a device
+            // that failed) is refused for those, whatever its records say.
+            if (takeDecodeError())
+                return false;
+            if (read)
+                return true;
+            if (!m_error.isEmpty())
+                return false;
+        }
     }
 
+    QString error() const { return m_error; }
+    int errorLine() const { return m_errorLine; }
+    qint64 bytesRead() const { return m_bytesRead; }
+
 private:
-    const QString &m_text;
+    static constexpr qint64 BlockBytes = 1 << 16;
+
+    QIODevice &m_device;
     const QChar m_delimiter;
+    QString m_text;
     qsizetype m_pos = 0;
     int m_line = 1;
-    CsvReadResult m_result;
+    QByteArray m_pending; // the start of a character the next block completes
+    qint64 m_bytesRead = 0;
+    qint64 m_newlines = 0; // line feeds in the bytes decoded so far
+    bool m_deviceDone = false;
+    bool m_bomChecked = false;
+    QString m_error;
+    int m_errorLine = 0;
+    QString m_decodeError;
+    int m_decodeErrorLine = 0;
 
-    QChar peek() const { return m_pos < m_text.size() ? m_text[m_pos] : QChar(); }
-    bool atEnd() const { return m_pos >= m_text.size(); }
+    // Whether n characters from the current one are in the block, reading
+    // further blocks as needed.
+    bool available(qsizetype n)
+    {
+        if (m_text.size() - m_pos >= n)
+            return true;
+        while (m_text.size() - m_pos < n) {
+            if (m_deviceDone)
+                return false;
+            readBlock();
+        }
+        return true;
+    }
+
+    void readBlock()
+    {
+        QByteArray block(BlockBytes, Qt::Uninitialized);
+        const qint64 got = m_device.read(block.data(), BlockBytes);
+        if (got < 0) { // a fault of the device is no end of the text
+            m_decodeError = QStringLiteral("the text cannot be read: %1").arg(m_device.errorString());
+            m_decodeErrorLine = int(qMin<qint64>(m_newlines + 1, INT_MAX));
+            m_deviceDone = true;
+            return;
+        }
+        block.truncate(got);
+        m_bytesRead += got;
+        m_deviceDone = got == 0;
+        QByteArray bytes = m_pending + block;
+        m_pending.clear();
+        if (!m_bomChecked) {
+            if (bytes.size() < 3 && !m_deviceDone) {
+                m_pending = bytes; // too short to tell a byte-order mark yet
+                return;
+            }
+            m_bomChecked = true;
+            if (bytes.startsWith("\xEF\xBB\xBF"))
+                bytes.remove(0, 3);
+        }
+        if (!m_deviceDone) {
+            const qsizetype cut = completeLength(bytes);
+            m_pending = bytes.mid(cut);
+            bytes.truncate(cut);
+        }
+        if (const qsizetype bad = firstInvalidUtf8(bytes); bad >= 0) {
+            m_decodeError = QStringLiteral("the text is not UTF-8");
+            m_decodeErrorLine = int(qMin<qint64>(m_newlines + bytes.left(bad).count('\n') + 1, INT_MAX));
+            bytes.truncate(bad);
+            m_deviceDone = true;
+        }
+        m_newlines += bytes.count('\n');
+        m_text += QString::fromUtf8(bytes);
+    }
+
+    // The length of bytes without a character cut short at its end.
+    static qsizetype completeLength(const QByteArray &bytes)
+    {
+        for (qsizetype back = 1; back <= 3 && back <= bytes.size(); ++back) {
+            const auto c = static_cast<unsigned char>(bytes[bytes.size() - back]);
+            if ((c & 0xC0) == 0x80)
+                continue; // a continuation byte: look further back
+            const int length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 4;
+            return length > back ? bytes.size() - back : bytes.size();
+        }
+        return bytes.size();
+    }
+
+    QChar peek() { return available(1) ? m_text[m_pos] : QChar(); }
+    QChar peekNext() { return available(2) ? m_text[m_pos + 1] : QChar(); }
+    bool atEnd() { return !available(1); }
     static bool isBreak(QChar c) { return c == u'\n' || c == u'\r'; }
 
     // Consumes one line break (CRLF, LF or CR) at the current position.
@@ -45,22 +149,30 @@ private:
 
     void fail(const QString &why, int line)
     {
-        m_result.error = why;
-        m_result.errorLine = line;
+        m_error = why;
+        m_errorLine = line;
     }
 
-    void readRecord()
+    bool takeDecodeError()
     {
-        CsvRecord record;
+        if (m_decodeError.isEmpty())
+            return false;
+        fail(m_decodeError, m_decodeErrorLine);
+        return true;
+    }
+
+    // Reads one record; false for a blank line or a fault.
+    bool readRecord(CsvRecord &record)
+    {
         record.line = m_line;
         if (isBreak(peek())) { // a blank line holds no record
             skipBreak();
-            return;
+            return false;
         }
         for (;;) {
             QString field;
             if (!(peek() == u'"' ? readQuoted(field) : readPlain(field)))
-                return;
+                return false;
             record.fields << field;
             if (atEnd())
                 break;
@@ -71,7 +183,7 @@ private:
             skipBreak();
             break;
         }
-        m_result.records << record;
+        return true;
     }
 
     bool readPlain(QString &field)
@@ -99,7 +211,7 @@ private:
             }
             const QChar c = m_text[m_pos];
             if (c == u'"') {
-                if (m_pos + 1 < m_text.size() && m_text[m_pos + 1] == u'"') {
+                if (peekNext() == u'"') {
                     field += u'"';
                     m_pos += 2;
                     continue;
@@ -109,7 +221,7 @@ private:
             }
             if (c == u'\r' || c == u'\n') {
                 // A break inside quotes belongs to the field; count its line.
-                const bool crlf = c == u'\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == u'\n';
+                const bool crlf = c == u'\r' && peekNext() == u'\n';
                 field += crlf ? QStringLiteral("\r\n") : QString(c);
                 m_pos += crlf ? 2 : 1;
                 ++m_line;
@@ -125,6 +237,23 @@ private:
         return true;
     }
 };
+
+namespace {
+
+// Every record of a whole text of UTF-8 bytes.
+CsvReadResult readWhole(const QByteArray &utf8, QChar delimiter)
+{
+    QBuffer buffer;
+    buffer.setData(utf8);
+    buffer.open(QIODevice::ReadOnly);
+    CsvReader reader(buffer, delimiter);
+    CsvReadResult result;
+    for (CsvRecord record; reader.next(record);)
+        result.records << std::move(record);
+    result.error = reader.error();
+    result.errorLine = reader.errorLine();
+    return result;
+}
 
 // Whether a spreadsheet would take text for a formula, looking past the
 // apostrophes that protect it.
@@ -153,21 +282,43 @@ QString unprotectedCell(const QString &cell)
 
 CsvReadResult readCsv(const QByteArray &data)
 {
-    QByteArray bytes = data;
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    if (const qsizetype bad = firstInvalidUtf8(bytes); bad >= 0) {
+    // The whole text is checked first, so that text that is not UTF-8 is
+    // refused as such wherever in it the fault lies.
+    const qsizetype bom = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    if (const qsizetype bad = firstInvalidUtf8(data.mid(bom)); bad >= 0) {
         CsvReadResult refused;
         refused.error = QStringLiteral("the text is not UTF-8");
-        refused.errorLine = int(qMin<qsizetype>(bytes.left(bad).count('\n') + 1, INT_MAX));
+        refused.errorLine = int(qMin<qsizetype>(data.mid(bom, bad).count('\n') + 1, INT_MAX));
         return refused;
     }
-    return readCsvText(QString::fromUtf8(bytes), u',');
+    return readWhole(data, u',');
 }
 
-CsvReadResult readCsvText(const QString &text, QChar delimiter)
+CsvReader::CsvReader(QIODevice &device, QChar delimiter)
+    : m_parser(std::make_unique<Parser>(device, delimiter))
 {
-    return CsvParser(text, delimiter).run();
+}
+
+CsvReader::~CsvReader() = default;
+
+bool CsvReader::next(CsvRecord &record)
+{
+    return m_parser->next(record);
+}
+
+QString CsvReader::error() const
+{
+    return m_parser->error();
+}
+
+int CsvReader::errorLine() const
+{
+    return m_parser->errorLine();
+}
+
+qint64 CsvReader::bytesRead() const
+{
+    return m_parser->bytesRead();
 }
 
 QString csvField(const QString &value)
@@ -199,6 +350,11 @@ QString csvLine(const QStringList &fields)
         line += csvField(fields[i]);
     }
     return line + QStringLiteral("\r\n");
+}
+
+CsvReadResult readCsvText(const QString &text, QChar delimiter)
+{
+    return readWhole(text.toUtf8(), delimiter);
 }
 
 } // namespace bc

@@ -4,6 +4,9 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
+
+class QIODevice;
 
 namespace bc {
 
@@ -29,9 +32,33 @@ struct CsvReadResult {
 // where they occur. Runs in time linear in the input, whatever it holds.
 CsvReadResult readCsv(const QByteArray &data);
 
+// Reads the same text as readCsv one record at a time from a device, holding
+// only the record being read and one block of the text, so that a file of
+// any size takes the same memory. The rules and refusals are readCsv's; a
+// byte that is not UTF-8 is refused when the reading reaches it.
+class CsvReader {
+public:
+    // Fields are separated by delimiter: a comma, or a semicolon or tab in
+    // many banks' files.
+    explicit CsvReader(QIODevice &device, QChar delimiter = u',');
+    ~CsvReader();
+    CsvReader(const CsvReader &) = delete;
+    CsvReader &operator=(const CsvReader &) = delete;
+
+    // The next record; false at the end of the text or at a fault.
+    bool next(CsvRecord &record);
+    // Empty when the text read so far has no fault.
+    QString error() const;
+    int errorLine() const; // the line on which the fault lies
+    qint64 bytesRead() const; // of the device, for progress
+
+private:
+    class Parser;
+    std::unique_ptr<Parser> m_parser;
+};
+
 // The same reading of text already decoded, with fields separated by the
-// given character (a semicolon or tab in many banks' files) in place of the
-// comma.
+// given character in place of the comma.
 CsvReadResult readCsvText(const QString &text, QChar delimiter);
 
 // One field as written: quoted when it holds a comma, quote, line break or

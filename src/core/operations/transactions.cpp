@@ -6,13 +6,11 @@
 #include "dates.h"
 #include "history.h"
 #include "historyrows.h"
-#include "idmarks.h"
 #include "sql.h"
 #include "textroutines.h"
+#include "tranwriter.h"
 
 #include <QSqlQuery>
-#include <QSqlRecord>
-#include <limits>
 
 namespace bc {
 
@@ -54,6 +52,21 @@ QVariantList tranSearchArguments(const TranSearch &search)
             NullToText(search.particulars) + blank};
 }
 
+bool appendFoundRow(RowArray &rows, const QSqlQuery &query)
+{
+    const int r = rows.appendRow();
+    rows.setInt(r, TranCol::Id, query.value(0).toLongLong());
+    rows.setDate(r, TranCol::Date, fromIsoDate(query.value(1).toString()));
+    rows.setText(r, TranCol::From, NullToText(query.value(2)) + NullToText(query.value(3)));
+    rows.setText(r, TranCol::To, NullToText(query.value(4)) + NullToText(query.value(5)));
+    const QVariant cents = query.value(6);
+    if (!cents.isNull())
+        rows.setMoney(r, TranCol::Amount, Money::fromCents(cents.toLongLong()));
+    rows.setText(r, TranCol::Particulars, NullToText(query.value(7)));
+    rows.setEditMark(r, TranCol::Status, EditMark::Unchanged);
+    return cents.isNull();
+}
+
 TranFindResult findTransactions(const Book &book, const TranSearch &search)
 {
     const QSqlDatabase db = connectionOf(book);
@@ -61,30 +74,12 @@ TranFindResult findTransactions(const Book &book, const TranSearch &search)
     TranFindResult result;
     RowArray &rows = result.rows;
     QSqlQuery q = runSavedQuery(db, QStringLiteral("sp_tran_search_1"), tranSearchArguments(search));
-    const int id = q.record().indexOf(QStringLiteral("tran_ID")),
-              date = q.record().indexOf(QStringLiteral("tran_date")),
-              fromFlag = q.record().indexOf(QStringLiteral("from_flag")),
-              fromAcc = q.record().indexOf(QStringLiteral("from_acc")),
-              toFlag = q.record().indexOf(QStringLiteral("to_flag")),
-              toAcc = q.record().indexOf(QStringLiteral("to_acc")),
-              amount = q.record().indexOf(QStringLiteral("amount")),
-              particulars = q.record().indexOf(QStringLiteral("particulars"));
     while (q.next()) {
-        const int r = rows.appendRow();
-        rows.setInt(r, TranCol::Id, q.value(id).toLongLong());
-        rows.setDate(r, TranCol::Date, fromIsoDate(q.value(date).toString()));
-        rows.setText(r, TranCol::From, NullToText(q.value(fromFlag)) + NullToText(q.value(fromAcc)));
-        rows.setText(r, TranCol::To, NullToText(q.value(toFlag)) + NullToText(q.value(toAcc)));
-        const QVariant cents = q.value(amount);
-        if (cents.isNull()) {
+        if (appendFoundRow(rows, q))
             ++result.nullAmounts;
-        } else {
-            rows.setMoney(r, TranCol::Amount, Money::fromCents(cents.toLongLong()));
-            result.total = addAmounts(result.total, Money::fromCents(cents.toLongLong()),
+        else
+            result.total = addAmounts(result.total, rows.moneyAt(rows.rowCount() - 1, TranCol::Amount),
                                       QStringLiteral("the total of the transactions found"));
-        }
-        rows.setText(r, TranCol::Particulars, NullToText(q.value(particulars)));
-        rows.setEditMark(r, TranCol::Status, EditMark::Unchanged);
     }
     return result;
 }
@@ -138,6 +133,12 @@ QString ValidateRow(const RowArray &rows, int row)
     return QString();
 }
 
+QString saveFailureText(const DbError &error)
+{
+    const QString text = QStringLiteral("Error saving the data");
+    return error.isFileFault() ? text + QStringLiteral("\r\n\r\n") + error.description() : text;
+}
+
 TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const QList<qint64> &deleted,
                                 const QString &source,
                                 const std::function<void(const QList<qint64> &savedIds)> &withinSave)
@@ -154,65 +155,22 @@ TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTim
             return refused;
         }
     }
-    const QString versionDate = now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     try {
         TransactionGuard transaction(db);
-        runSql(db, QStringLiteral("DELETE FROM tmp_transaction_master_i"));
-        qint64 provisional = 0;
-        QList<QVariantList> staged;
-        QList<qint64> replaced = deleted;
-        for (int r : marked) {
-            qint64 id = rows.intAt(r, TranCol::Id);
-            if (id <= 0)
-                id = --provisional; // new rows: -1, -2, ... in grid order
-            else
-                replaced << id;
-            const AccountKey from = rows.keyAt(r, TranCol::From);
-            const AccountKey to = rows.keyAt(r, TranCol::To);
-            staged.append({id, isoDate(rows.dateAt(r, TranCol::Date)), from.id, QString(from.flag), to.id,
-                           QString(to.flag), rows.moneyAt(r, TranCol::Amount).cents(),
-                           rows.textAt(r, TranCol::Particulars), versionDate});
-        }
-        runSqlBatch(db,
-                    QStringLiteral("INSERT INTO tmp_transaction_master_i (tran_id, tran_date, from_acc, from_flag, "
-                                   "to_acc, to_flag, amount, particulars, version_date) "
-                                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                    staged);
-        const qint64 highest = highestIdGiven(book, IdSeries::Transactions);
-        if (highest - provisional > std::numeric_limits<qint32>::max())
-            throw DbError(QStringLiteral("There are no transaction numbers left for %1 new rows.").arg(-provisional));
         ChangeRecorder history(book, source);
-        history.keepBefore(HistoryTable::Transactions, replaced);
-        history.added(HistoryTable::Transactions, highest + 1, highest - provisional);
-        const qint64 deletedCount = runSqlForIds(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id = ?"),
-                                                 deleted);
-        runSql(db,
-               QStringLiteral("DELETE FROM transaction_master WHERE tran_id IN "
-                              "(SELECT tran_id FROM tmp_transaction_master_i)"));
-        runSql(db, QStringLiteral("UPDATE tmp_transaction_master_i SET tran_id = ? - tran_id WHERE tran_id < 0"),
-               {highest});
-        runSql(db, QStringLiteral("INSERT INTO transaction_master SELECT * FROM tmp_transaction_master_i"));
-        QList<qint64> ids;
-        {
-            // SQLite: rowid gives the order the rows were staged in.
-            QSqlQuery q = runSql(db, QStringLiteral("SELECT tran_id FROM tmp_transaction_master_i ORDER BY rowid"));
-            while (q.next())
-                ids << q.value(0).toLongLong();
-        }
+        TranWriter writer(book, now);
+        for (int r : marked)
+            writer.add(rows, r);
+        TranSaveResult saved;
+        saved.savedIds = writer.write(deleted, &saved.deletedCount, &history);
         if (withinSave)
-            withinSave(ids);
-        rememberHighestId(book, IdSeries::Transactions, highest - provisional);
+            withinSave(saved.savedIds);
         history.finish();
         transaction.commit();
-        TranSaveResult saved;
-        saved.savedIds = ids;
-        saved.deletedCount = deletedCount;
         return saved;
     } catch (const DbError &e) {
         // Everything above is rolled back.
-        const QString text = QStringLiteral("Error saving the data");
-        TranSaveResult failed = outcome(TranSaveResult::Outcome::Failed, QStringLiteral("Error"),
-                                        e.isFileFault() ? text + QStringLiteral("\r\n\r\n") + e.description() : text);
+        TranSaveResult failed = outcome(TranSaveResult::Outcome::Failed, QStringLiteral("Error"), saveFailureText(e));
         failed.detail = e.description();
         return failed;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book.h"
+#include "dberror.h"
 #include "money.h"
 #include "rowarray.h"
 
@@ -9,6 +10,8 @@
 #include <QString>
 #include <QVariantList>
 #include <functional>
+
+class QSqlQuery;
 
 namespace bc {
 
@@ -44,6 +47,12 @@ struct TranFindResult {
     int nullAmounts = 0; // rows stored without an amount, counted as 0
 };
 
+// Appends the row a search query stands on to rows, marked unchanged; the
+// query selects the columns of the saved search query in its order (id, date,
+// from flag and account, to flag and account, amount, particulars). Returns
+// whether the row has no amount.
+bool appendFoundRow(RowArray &rows, const QSqlQuery &query);
+
 // Finds transactions through the book's saved search query, rows in the
 // order it returns them. Refuses (DbError) a book holding rows in a form this
 // program never writes, and a total past the 64-bit range of cents.
@@ -76,6 +85,10 @@ struct TranSaveResult {
     qint64 deletedCount = 0; // transactions removed by the deletions
     bool ok() const { return outcome == Outcome::Saved; }
 };
+
+// What a save that failed says: the description of the failure too when
+// the file is at fault (full, read-only, damaged).
+QString saveFailureText(const DbError &error);
 
 // Saves the rows marked EditMark::Changed and removes the transactions with
 // the ids in deleted (the window's own list of rows deleted in the grid), all

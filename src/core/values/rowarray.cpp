@@ -101,6 +101,24 @@ void RowArray::insertRow(int row)
     ++m_rows;
 }
 
+void RowArray::insertRows(int row, const RowArray &other)
+{
+    if (row < 0 || row > m_rows)
+        throw std::out_of_range("row array insert out of range");
+    if (other.m_types != m_types)
+        throw std::invalid_argument("row arrays with different columns");
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        Column &c = m_columns[i];
+        const Column &o = other.m_columns[i];
+        if (c.type == CellType::Text)
+            c.texts.insert(c.texts.begin() + row, o.texts.begin(), o.texts.end());
+        else
+            c.numbers.insert(c.numbers.begin() + row, o.numbers.begin(), o.numbers.end());
+        c.nulls.insert(c.nulls.begin() + row, o.nulls.begin(), o.nulls.end());
+    }
+    m_rows += other.m_rows;
+}
+
 void RowArray::removeRow(int row)
 {
     checkCell(row, 0);

@@ -52,6 +52,10 @@ public:
     void reserve(int rows);
     int appendRow(); // a row of empty cells; returns its index
     void insertRow(int row);
+    // Inserts the rows of other, an array with the same columns, before row.
+    void insertRows(int row, const RowArray &other);
+    // An array of no rows with the same columns.
+    RowArray emptyCopy() const { return RowArray(m_types); }
     void removeRow(int row);
 
     bool isNull(int row, int column) const;

@@ -61,6 +61,11 @@ void DataGrid::setRowModel(RowArrayModel *model)
             enterFirstCell();
     });
     connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { m_startedRow = -1; });
+    // A page read above a row being typed moves it down.
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int first, int last) {
+        if (m_startedRow >= first)
+            m_startedRow += last - first + 1;
+    });
 }
 
 void DataGrid::applyColumns()
@@ -124,6 +129,9 @@ QList<int> DataGrid::editableColumns() const
 
 QModelIndex DataGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
 {
+    // Ctrl+End: the last row of all, not of the rows read so far.
+    if (cursorAction == MoveEnd && modifiers.testFlag(Qt::ControlModifier))
+        m_model->fetchAll();
     const QList<int> columns = editableColumns();
     if (!m_model->isEditable() || columns.isEmpty() || (cursorAction != MoveNext && cursorAction != MovePrevious))
         return QTableView::moveCursor(cursorAction, modifiers);

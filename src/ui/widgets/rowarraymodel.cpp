@@ -1,5 +1,7 @@
 #include "rowarraymodel.h"
 
+#include <utility>
+
 namespace bc {
 
 namespace {
@@ -29,17 +31,65 @@ RowArrayModel::RowArrayModel(RowArray rows, QList<GridColumn> columns, QObject *
 
 void RowArrayModel::rebind()
 {
+    resetWith([this] { m_source = {}; });
+}
+
+// A view asks for more rows while it is told of a change: they are read once
+// every view has been told, not in the middle of that.
+void RowArrayModel::resetWith(const std::function<void()> &change)
+{
+    m_changing = true;
     beginResetModel();
+    change();
     endResetModel();
+    m_changing = false;
+}
+
+void RowArrayModel::setPageSource(PageSource source, int pageSize)
+{
+    resetWith([&] {
+        m_source = std::move(source);
+        m_pageSize = pageSize;
+        m_sourcedRows = m_rows.rowCount();
+    });
+}
+
+void RowArrayModel::fetchAll()
+{
+    while (m_source)
+        fetchMore({});
+}
+
+bool RowArrayModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && m_source && !m_changing;
+}
+
+void RowArrayModel::fetchMore(const QModelIndex &parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    RowArray page = m_rows.emptyCopy();
+    // The source may report a failure that ends it, so it is dropped first.
+    const PageSource source = std::exchange(m_source, {});
+    const int read = source(page, m_pageSize);
+    if (read >= m_pageSize)
+        m_source = source;
+    if (page.rowCount() == 0)
+        return;
+    m_changing = true;
+    beginInsertRows({}, m_sourcedRows, m_sourcedRows + page.rowCount() - 1);
+    m_rows.insertRows(m_sourcedRows, page);
+    m_sourcedRows += page.rowCount();
+    endInsertRows();
+    m_changing = false;
 }
 
 void RowArrayModel::setEditable(bool editable)
 {
     if (editable == m_editable)
         return;
-    beginResetModel();
-    m_editable = editable;
-    endResetModel();
+    resetWith([this, editable] { m_editable = editable; });
 }
 
 void RowArrayModel::setAdding(bool adding)
@@ -53,9 +103,13 @@ void RowArrayModel::removeArrayRow(int row)
 {
     if (row < 0 || row >= m_rows.rowCount())
         return;
+    m_changing = true;
     beginRemoveRows({}, row, row);
     m_rows.removeRow(row);
+    if (row < m_sourcedRows)
+        --m_sourcedRows;
     endRemoveRows();
+    m_changing = false;
 }
 
 int RowArrayModel::rowCount(const QModelIndex &parent) const
@@ -106,9 +160,11 @@ bool RowArrayModel::setData(const QModelIndex &index, const QVariant &value, int
             return false;
         // The typed row keeps its place, and with it the grid's current
         // cell; the new add-new row follows it.
+        m_changing = true;
         beginInsertRows({}, row + 1, row + 1);
         m_rows.appendRow();
         endInsertRows();
+        m_changing = false;
         emit headerDataChanged(Qt::Vertical, row, row + 1);
         emit rowAdded(row, col);
     } else if (row >= m_rows.rowCount()) {

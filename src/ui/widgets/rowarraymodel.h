@@ -15,7 +15,8 @@ namespace bc {
 // as a grid in storage mode re-reads its array. When adding is allowed an
 // empty add-new row follows the last row; typing into it appends a real row
 // (rowAdded) before the typed value is stored (cellUpdated). A value equal to
-// the stored one is not written and reports no update.
+// the stored one is not written and reports no update. Rows can also come a
+// page at a time from a page source, read as the grid scrolls down to them.
 class RowArrayModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -25,7 +26,21 @@ public:
     const QList<GridColumn> &columns() const { return m_columns; }
     GridColumn &column(int c) { return m_columns[c]; }
 
+    // The array was replaced or reordered: shown again from the start, with
+    // no further pages.
     void rebind();
+
+    // Appends up to count further rows to the array it is given and returns
+    // how many; fewer than count means there are no more.
+    using PageSource = std::function<int(RowArray &page, int count)>;
+    // The array holds the first rows of a source: shown again from the
+    // start, the further rows read pageSize at a time. Pages go after the
+    // rows read before them, ahead of rows added in the grid meanwhile.
+    void setPageSource(PageSource source, int pageSize);
+    // Reads every page still to come.
+    void fetchAll();
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
     void setEditable(bool editable);
     bool isEditable() const { return m_editable; }
     // Whether an editable grid offers the add-new row (it does unless told).
@@ -51,10 +66,16 @@ signals:
     void cellUpdated(int row, int column);
 
 private:
+    void resetWith(const std::function<void()> &change);
+
     RowArray m_rows;
     QList<GridColumn> m_columns;
     bool m_editable = false;
     bool m_adding = true;
+    PageSource m_source;
+    int m_pageSize = 0;
+    int m_sourcedRows = 0; // the leading rows that came from the source
+    bool m_changing = false; // views are being told of a reset or of rows read
 };
 
 } // namespace bc

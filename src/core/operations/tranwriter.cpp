@@ -1,0 +1,147 @@
+#include "tranwriter.h"
+
+#include "connection.h"
+#include "dates.h"
+#include "history.h"
+#include "historyrows.h"
+#include "idmarks.h"
+#include "sql.h"
+#include "transactions.h"
+
+#include <QSqlQuery>
+#include <limits>
+
+namespace bc {
+
+namespace {
+
+// Rows an import writes at a time: few enough to hold, many enough that
+// each write's fixed statements cost little per row.
+constexpr int ImportBatchRows = 5000;
+
+// The page cache of an import, in KiB.
+constexpr int ImportCacheKib = 64 * 1024;
+
+} // namespace
+
+TranWriter::TranWriter(Book &book, const QDateTime &now)
+    : m_book(book)
+    , m_versionDate(now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+{
+}
+
+void TranWriter::add(const RowArray &rows, int r)
+{
+    qint64 id = rows.intAt(r, TranCol::Id);
+    if (id <= 0)
+        id = --m_provisional;
+    const AccountKey from = rows.keyAt(r, TranCol::From);
+    const AccountKey to = rows.keyAt(r, TranCol::To);
+    m_staged.append({id, isoDate(rows.dateAt(r, TranCol::Date)), from.id, QString(from.flag), to.id, QString(to.flag),
+                     rows.moneyAt(r, TranCol::Amount).cents(), rows.textAt(r, TranCol::Particulars), m_versionDate});
+}
+
+QList<qint64> TranWriter::write(const QList<qint64> &deleted, qint64 *deletedCount, ChangeRecorder *history)
+{
+    const QSqlDatabase db = connectionOf(m_book);
+    const qint64 highest = highestIdGiven(m_book, IdSeries::Transactions);
+    if (highest - m_provisional > std::numeric_limits<qint32>::max())
+        throw DbError(QStringLiteral("There are no transaction numbers left for %1 new rows.").arg(-m_provisional));
+    // Changed rows replace their old versions; new rows take the ids after
+    // the highest given, in the order they were added.
+    QList<qint64> replaced, ids;
+    for (QVariantList &row : m_staged) {
+        const qint64 id = row[0].toLongLong();
+        if (id > 0)
+            replaced << id;
+        else
+            row[0] = highest - id;
+        ids << row[0].toLongLong();
+    }
+    if (history) {
+        history->keepBefore(HistoryTable::Transactions, deleted + replaced);
+        history->added(HistoryTable::Transactions, highest + 1, highest - m_provisional);
+    }
+    const qint64 removed = runSqlForIds(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id = ?"),
+                                        deleted);
+    if (deletedCount)
+        *deletedCount = removed;
+    runSqlForIds(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id = ?"), replaced);
+    runSqlBatch(db,
+                QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                               "to_flag, amount, particulars, version_date) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                m_staged);
+    rememberHighestId(m_book, IdSeries::Transactions, highest - m_provisional);
+    m_staged.clear();
+    m_provisional = 0;
+    return ids;
+}
+
+// SQLite: a transaction larger than the page cache writes pages out before
+// its commit, each time syncing the rollback journal first; a larger cache
+// for the import's life keeps those syncs few while the memory stays bounded.
+struct TranImport::Transaction {
+    explicit Transaction(const QSqlDatabase &connection)
+        : db(connection)
+        , previousCache(cacheSize(connection))
+        , guard((runSql(connection, QStringLiteral("PRAGMA cache_size = -%1").arg(ImportCacheKib)), connection))
+    {
+    }
+    ~Transaction()
+    {
+        try {
+            runSql(db, QStringLiteral("PRAGMA cache_size = %1").arg(previousCache));
+        } catch (const DbError &) {
+            // The cache only affects speed; the connection stays usable.
+        }
+    }
+    static qint64 cacheSize(const QSqlDatabase &connection)
+    {
+        QSqlQuery q = runSql(connection, QStringLiteral("PRAGMA cache_size"));
+        return q.next() ? q.value(0).toLongLong() : -2000;
+    }
+    QSqlDatabase db;
+    qint64 previousCache;
+    TransactionGuard guard;
+};
+
+TranImport::TranImport(Book &book, const QDateTime &now, const QString &source)
+    : m_transaction(std::make_unique<Transaction>(connectionOf(book)))
+    , m_history(std::make_unique<ChangeRecorder>(book, source, QStringLiteral("Import")))
+    , m_writer(book, now)
+{
+}
+
+TranImport::~TranImport() = default;
+
+QString TranImport::add(const RowArray &rows, int row)
+{
+    if (QString problem = ValidateRow(rows, row); !problem.isEmpty())
+        return problem;
+    m_writer.add(rows, row);
+    if (m_writer.staged() >= ImportBatchRows)
+        writeBatch();
+    return QString();
+}
+
+void TranImport::writeBatch()
+{
+    const QList<qint64> ids = m_writer.write();
+    if (ids.isEmpty())
+        return;
+    if (m_count == 0)
+        m_first = ids.first();
+    m_last = ids.last();
+    m_count += ids.size();
+}
+
+void TranImport::finish()
+{
+    writeBatch();
+    if (m_count > 0)
+        m_history->added(HistoryTable::Transactions, m_first, m_last);
+    m_history->finish();
+    m_transaction->guard.commit();
+}
+
+} // namespace bc

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "book.h"
+#include "rowarray.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QVariantList>
+#include <memory>
+
+namespace bc {
+
+class ChangeRecorder;
+
+// Writes rows of a transaction grid (makeTranRows, checked by ValidateRow)
+// into the book, inside a transaction its caller holds open: a row with an
+// id replaces the transaction of that id; rows without one get ids above the
+// highest ever given (a deleted id is never given again), consecutive in the
+// order they were added, also from one write to the next.
+class TranWriter {
+public:
+    TranWriter(Book &book, const QDateTime &now);
+
+    void add(const RowArray &rows, int row);
+    int staged() const { return int(m_staged.size()); }
+
+    // Removes the transactions with the ids in deleted, then writes the rows
+    // added since the last write; returns their ids in the order added. The
+    // change history, when given, keeps the rows deleted and replaced and
+    // learns the ids added. Throws DbError.
+    QList<qint64> write(const QList<qint64> &deleted = {}, qint64 *deletedCount = nullptr,
+                        ChangeRecorder *history = nullptr);
+
+private:
+    Book &m_book;
+    QString m_versionDate;
+    QList<QVariantList> m_staged;
+    qint64 m_provisional = 0; // new rows are staged as -1, -2, ...
+};
+
+// An import of new transactions of any number: each row is checked as Save
+// checks it and written a batch at a time inside one transaction, which
+// finish() commits. Left unfinished (a refusal, a failure, a cancel), it
+// rolls back everything it wrote. The ids given are first()..last(), which
+// the change history keeps as one range, made by source.
+class TranImport {
+public:
+    TranImport(Book &book, const QDateTime &now, const QString &source);
+    ~TranImport();
+    TranImport(const TranImport &) = delete;
+    TranImport &operator=(const TranImport &) = delete;
+
+    // Row r of rows, added; or ValidateRow's message when it is refused.
+    // Throws DbError.
+    QString add(const RowArray &rows, int row);
+    void finish();
+
+    qint64 count() const { return m_count; }
+    qint64 first() const { return m_first; }
+    qint64 last() const { return m_last; }
+
+private:
+    void writeBatch();
+
+    struct Transaction;
+    std::unique_ptr<Transaction> m_transaction;
+    std::unique_ptr<ChangeRecorder> m_history;
+    TranWriter m_writer;
+    qint64 m_count = 0;
+    qint64 m_first = 0;
+    qint64 m_last = 0;
+};
+
+} // namespace bc
