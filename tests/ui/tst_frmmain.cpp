@@ -48,7 +48,7 @@ private slots:
         };
         QCOMPARE(captions(w->mnuTran),
                  (QStringList{"mnuOtherTran=Transactions", "mnuOtherAccounts=Accounts Set Up",
-                              "mnuConfig=Configurations"}));
+                              "mnuConfig=Configurations", "mnuImportStatement=Import Statement…"}));
         QCOMPARE(captions(w->mnuReport),
                  (QStringList{"mnu_Reports_AccStatus=Account Summary", "mnu_report_account=Account Ledger"}));
         QCOMPARE(captions(w->mnuHelp), (QStringList{"mnuAbout=About", "mnuContents=Contents"}));
