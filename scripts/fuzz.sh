@@ -38,7 +38,7 @@ for name in "${targets[@]}"; do
   # Leaks count as findings. A smaller quarantine of freed memory keeps long
   # runs within the memory limit; it still catches use after free.
   if ! ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=64 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-      "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      LSAN_OPTIONS=suppressions="$root/scripts/lsan-suppressions.txt" "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$artifacts/$name-" "$corpus" >"$log" 2>&1; then
     status="FAILED (see $log and $artifacts)"
     failed=1

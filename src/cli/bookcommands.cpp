@@ -2,6 +2,7 @@
 #include "bookaccess.h"
 #include "commandline.h"
 #include "commands.h"
+#include "datepattern.h"
 #include "output.h"
 #include "texttable.h"
 #include "transactioncsv.h"
@@ -52,6 +53,35 @@ QByteArray readInput(const QString &path)
 }
 
 namespace {
+
+// The date pattern and amount separators of a transactions file, from the
+// options of import.
+TransactionCsvFormat transactionCsvFormat(const CommandLine &commandLine)
+{
+    TransactionCsvFormat format;
+    if (commandLine.isSet(QStringLiteral("date-format"))) {
+        format.datePattern = commandLine.requiredValue(QStringLiteral("date-format"));
+        if (!isDatePattern(format.datePattern))
+            throw usageError(QStringLiteral("--date-format: \"%1\" is not a pattern of day, month and year "
+                                            "such as d/M/yyyy or yyyy/MM/dd")
+                                 .arg(format.datePattern));
+    }
+    if (commandLine.isSet(QStringLiteral("decimal"))) {
+        const QString decimal = commandLine.requiredValue(QStringLiteral("decimal"));
+        if (decimal != QLatin1String(".") && decimal != QLatin1String(","))
+            throw usageError(QStringLiteral("--decimal: \"%1\" is neither . nor ,").arg(decimal));
+        format.amounts.decimalSeparator = decimal.front();
+        if (decimal == QLatin1String(","))
+            format.amounts.thousandsSeparators = QStringLiteral(". ");
+    }
+    if (commandLine.isSet(QStringLiteral("thousands"))) {
+        format.amounts.thousandsSeparators = commandLine.requiredValue(QStringLiteral("thousands"));
+        for (const QChar c : format.amounts.thousandsSeparators)
+            if (c == format.amounts.decimalSeparator || c.isDigit() || c == u'-' || c == u'(' || c == u')')
+                throw usageError(QStringLiteral("--thousands: \"%1\" cannot group thousands").arg(c));
+    }
+    return format;
+}
 
 const QString &tableKind(const CommandLine &commandLine, int position)
 {
@@ -119,8 +149,16 @@ int runImport(const QStringList &arguments)
                                            "--help."),
                             {QStringLiteral("BOOK"), QStringLiteral("accounts|transactions|statement"),
                              QStringLiteral("FILE")});
-    commandLine.addOption(QStringLiteral("date-format"), QStringLiteral("d/M/yyyy|M/d/yyyy"),
-                          QStringLiteral("How the dates of a transactions file are written (default YYYY-MM-DD)."));
+    commandLine.addOption(QStringLiteral("date-format"), QStringLiteral("PATTERN"),
+                          QStringLiteral("How the dates of a transactions file are written, in any order of "
+                                         "d or dd, M or MM, yy or yyyy: d/M/yyyy, M/d/yyyy, yyyy/MM/dd, "
+                                         "dd.MM.yyyy (default yyyy-MM-dd)."));
+    commandLine.addOption(QStringLiteral("decimal"), QStringLiteral("CHAR"),
+                          QStringLiteral("The decimal separator of the amounts: \".\" (default) or \",\"."));
+    commandLine.addOption(QStringLiteral("thousands"), QStringLiteral("CHARS"),
+                          QStringLiteral("The characters that may group thousands (default \", \" with the "
+                                         "decimal point, \". \" with the decimal comma). Amounts may also "
+                                         "carry $, \u20ac or \u00a3 and show a negative amount in parentheses."));
     commandLine.addOption(QStringLiteral("update"), QString(),
                           QStringLiteral("accounts: change an account already in the book with the record's "
                                          "non-empty fields; empty fields keep what the book holds."));
@@ -129,12 +167,7 @@ int runImport(const QStringList &arguments)
     const QString kind = tableKind(commandLine, 1);
     if (commandLine.isSet(QStringLiteral("update")) && kind != QLatin1String("accounts"))
         throw usageError(QStringLiteral("--update applies to accounts only"));
-    QString dateFormat;
-    if (commandLine.isSet(QStringLiteral("date-format"))) {
-        dateFormat = commandLine.requiredValue(QStringLiteral("date-format"));
-        if (dateFormat != QLatin1String("d/M/yyyy") && dateFormat != QLatin1String("M/d/yyyy"))
-            throw usageError(QStringLiteral("--date-format: \"%1\" is neither d/M/yyyy nor M/d/yyyy").arg(dateFormat));
-    }
+    const TransactionCsvFormat csvFormat = transactionCsvFormat(commandLine);
     const CsvReadResult csv = readCsv(readInput(commandLine.positional(2)));
     if (!csv.ok())
         throw refusal(QStringLiteral("line %1: %2").arg(csv.errorLine).arg(csv.error));
@@ -147,7 +180,7 @@ int runImport(const QStringList &arguments)
                                                                    : ExistingAccounts::Refuse,
                        terminalProgress());
     else
-        importTransactions(book, csv.records, dateFormat, terminalProgress());
+        importTransactions(book, csv.records, csvFormat, terminalProgress());
     return Success;
 }
 

@@ -2,6 +2,7 @@
 
 #include "bookaccess.h"
 #include "clierror.h"
+#include "datepattern.h"
 #include "dates.h"
 #include "importheader.h"
 #include "texttable.h"
@@ -13,9 +14,13 @@ namespace bc::cli {
 
 namespace {
 
-QDate readDate(const QString &text, const QString &dateFormat)
+QDate readDate(const QString &text, const QString &pattern)
 {
-    return dateFormat.isEmpty() ? fromIsoDate(text.trimmed()) : parseUserDate(text, dateFormat);
+    if (pattern.isEmpty())
+        return fromIsoDate(text.trimmed());
+    if (pattern == QLatin1String(DayFirstFormat) || pattern == QLatin1String(MonthFirstFormat))
+        return parseUserDate(text, pattern);
+    return parseDateByPattern(text, pattern);
 }
 
 // A side named in the file: empty stays empty (the row check refuses it);
@@ -59,7 +64,7 @@ TextTable transactionExportTable(const Book &book)
     return table;
 }
 
-void importTransactions(Book &book, const QList<CsvRecord> &records, const QString &dateFormat,
+void importTransactions(Book &book, const QList<CsvRecord> &records, const TransactionCsvFormat &format,
                         const ImportProgress &progress)
 {
     const ImportHeader header(records,
@@ -74,11 +79,11 @@ void importTransactions(Book &book, const QList<CsvRecord> &records, const QStri
         const QStringList cells = header.cells(record);
         const int r = rows.appendRow();
         rows.setInt(r, TranCol::Id, 0);
-        rows.setDate(r, TranCol::Date, readDate(cells[0], dateFormat));
+        rows.setDate(r, TranCol::Date, readDate(cells[0], format.datePattern));
         rows.setKey(r, TranCol::From, sideKey(directory, cells[1], record));
         rows.setKey(r, TranCol::To, sideKey(directory, cells[2], record));
         if (!cells[3].trimmed().isEmpty()) {
-            const auto amount = Money::parse(cells[3]);
+            const auto amount = parseAmountText(cells[3], format.amounts);
             if (!amount)
                 throw refusal(
                     QStringLiteral("line %1: the amount \"%2\" is not an amount").arg(record.line).arg(cells[3]));

@@ -378,3 +378,37 @@ TEST(CliCheck, ListsEveryRowTheTypedTablesRefuseWithoutMigratingAndSaysPlainlyWh
     EXPECT_EQ(fileBytes(old.path()), before);
     EXPECT_FALSE(QFile::exists(old.path() + QStringLiteral(".v1.bak")));
 }
+
+TEST(CliImportTransactions, ReadsAnyDayMonthYearOrderAndTheAmountsBanksWrite)
+{
+    QTemporaryDir dir;
+    const QString book = dir.filePath(QStringLiteral("b.fd"));
+    ok({QStringLiteral("new"), book});
+    ok({QStringLiteral("import"), book, QStringLiteral("accounts"), Data + QStringLiteral("accounts.csv")});
+    const auto file = [&](const char *name, const QByteArray &records) {
+        const QString path = dir.filePath(QLatin1String(name));
+        EXPECT_TRUE(bc::test::writeBytes(path, "date,from,to,amount,particulars\n" + records));
+        return path;
+    };
+    ok({QStringLiteral("import"), book, QStringLiteral("transactions"),
+        file("us.csv",
+             "2024/01/05,Bank,Rent,\"1,234.56\",a\n2024/1/6,Bank,Rent,$12.50,b\n"
+             "2024/01/07,Bank,Rent,(12.50),c\n"),
+        QStringLiteral("--date-format"), QStringLiteral("yyyy/MM/dd")});
+    ok({QStringLiteral("import"), book, QStringLiteral("transactions"),
+        file("eu.csv", "08.01.2024,Bank,Rent,\"1 234,56\",d\n"), QStringLiteral("--date-format"),
+        QStringLiteral("dd.MM.yyyy"), QStringLiteral("--decimal"), QStringLiteral(",")});
+    const CliRun refused = cli({QStringLiteral("import"), book, QStringLiteral("transactions"),
+                                file("unclear.csv", "2024-01-09,Bank,Rent,1,e\n2024-01-09,Bank,Rent,12.50-,f\n")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains("line 3: the amount \"12.50-\" is not an amount")) << refused.err.toStdString();
+
+    QList<QStringList> rows = csvRows(ok({QStringLiteral("export"), book, QStringLiteral("transactions")}));
+    ASSERT_EQ(rows.size(), 5);
+    QStringList datesAndAmounts;
+    for (const QStringList &row : rows.mid(1))
+        datesAndAmounts << row[0] + u' ' + row[3];
+    EXPECT_EQ(datesAndAmounts,
+              QStringList({QStringLiteral("2024-01-05 1234.56"), QStringLiteral("2024-01-06 12.50"),
+                           QStringLiteral("2024-01-07 -12.50"), QStringLiteral("2024-01-08 1234.56")}));
+}

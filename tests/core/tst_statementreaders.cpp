@@ -26,14 +26,20 @@ Statement read(const char *name, const StatementReadOptions &options = {})
 }
 
 // The refusal of a file: "where: reason", or empty when it was read.
-QString refusal(const char *name, const StatementReadOptions &options = {})
+std::string refusalOf(const QByteArray &data, StatementFormat format, const StatementReadOptions &options = {})
 {
     try {
-        read(name, options);
+        readStatement(data, format, options);
     } catch (const StatementError &e) {
-        return e.text();
+        return e.text().toStdString();
     }
     return {};
+}
+
+std::string refusal(const char *name, const StatementReadOptions &options = {})
+{
+    const QByteArray data = sample(name);
+    return refusalOf(data, detectStatementFormat(data, QLatin1String(name)).value_or(StatementFormat::Csv), options);
 }
 
 Money cents(qint64 value)
@@ -134,6 +140,11 @@ TEST(CsvStatement, ReadsDebitAndCreditColumnsInWindows1252WithADecimalComma)
               std::tuple(expected.amountColumn, expected.debitColumn, expected.creditColumn));
     EXPECT_EQ(std::tuple(guessed.payeeColumn, guessed.memoColumn), std::tuple(1, 2));
     EXPECT_EQ(guessed.decimalSeparator, u',');
+    // Account details above the header are skipped by the guess too.
+    const QByteArray withDetails = "Konto;DE44500105175407324931\r\n\r\n" + sample("debit-credit.csv");
+    const CsvMapping below = guessCsvMapping(withDetails);
+    EXPECT_EQ(below.skipRows, 2);
+    EXPECT_EQ(readCsvStatement(withDetails, below).lines.size(), 4u);
 }
 
 TEST(CsvStatement, RefusesTheFirstLineWhoseAmountOrDateDoesNotRead)
@@ -143,7 +154,7 @@ TEST(CsvStatement, RefusesTheFirstLineWhoseAmountOrDateDoesNotRead)
     mapping.amountColumn = 2;
     StatementReadOptions options;
     options.csv = mapping;
-    EXPECT_EQ(refusal("malformed.csv", options), QStringLiteral("line 3: the amount \"12.50-\" is not an amount"));
+    EXPECT_EQ(refusal("malformed.csv", options), "line 3: the amount \"12.50-\" is not an amount");
     mapping.amountColumn = -1;
     mapping.debitColumn = 2;
     mapping.creditColumn = 3;
@@ -186,10 +197,15 @@ TEST(QifStatement, DatesThatReadBothWaysNeedAnOrderAndMalformedRecordsAreNamed)
     ASSERT_EQ(statement.lines.size(), 2u);
     EXPECT_EQ(statement.lines[1].date, QDate(2024, 3, 4));
 
-    EXPECT_EQ(refusal("malformed.qif"), QStringLiteral("line 7: \"ten\" is not an amount"));
-    EXPECT_EQ(refusal("malformed.qif", monthFirst), QStringLiteral("line 7: \"ten\" is not an amount"));
+    EXPECT_EQ(refusal("malformed.qif"), "line 7: \"ten\" is not an amount");
+    EXPECT_EQ(refusal("malformed.qif", monthFirst), "line 7: \"ten\" is not an amount");
     EXPECT_THROW(readStatement("!Type:Bank\nD13/13/2024\nT1\n^\n", StatementFormat::Qif, {}), StatementError);
     EXPECT_THROW(readStatement("!Type:Invst\nD1/1/2024\nT1\n^\n", StatementFormat::Qif, {}), StatementError);
+    EXPECT_EQ(refusalOf("!Account\nNOne\n^\n!Type:Bank\nD1/1/2024\nT1\n^\n"
+                        "!Account\nNTwo\n^\n!Type:Bank\nD1/1/2024\nT1\n^\n",
+                        StatementFormat::Qif),
+              "line 11: the file holds the transactions of more than one account (\"One\" and \"Two\"); write one "
+              "account to a file");
 }
 
 TEST(CamtStatement, ReadsBalancesDirectionsAndBatchEntriesLineByLine)
@@ -214,7 +230,7 @@ TEST(CamtStatement, ReadsBalancesDirectionsAndBatchEntriesLineByLine)
 
 TEST(CamtStatement, RefusalsNameTheElementAtFault)
 {
-    EXPECT_EQ(refusal("malformed.camt053.xml"), QStringLiteral("Stmt 1/Ntry 2/Amt: \"12,50\" is not an amount"));
+    EXPECT_EQ(refusal("malformed.camt053.xml"), "Stmt 1/Ntry 2/Amt: \"12,50\" is not an amount");
     QByteArray batch = sample("batch.camt053.xml");
     batch.replace("<Amt Ccy=\"EUR\">450.00</Amt>", "<Amt Ccy=\"EUR\">451.00</Amt>");
     EXPECT_THROW(readStatement(batch, StatementFormat::Camt053, {}), StatementError);
@@ -254,7 +270,13 @@ TEST(OfxStatement, ReadsSgmlWithoutClosingTagsAndXml)
 
 TEST(OfxStatement, RefusesATransactionWithoutAmountAndTextThatIsNoOfx)
 {
-    EXPECT_EQ(refusal("malformed.ofx").toStdString(), "STMTTRN 2/TRNAMT: missing");
+    EXPECT_EQ(refusal("malformed.ofx"), "STMTTRN 2/TRNAMT: missing");
     EXPECT_THROW(readStatement("OFXHEADER:100\n\n<OFX><BANKMSGSRSV1>", StatementFormat::Ofx, {}), StatementError);
     EXPECT_THROW(readStatement("date,amount\n", StatementFormat::Ofx, {}), StatementError);
+    QByteArray twoAccounts = sample("sgml-no-closing-tags.ofx");
+    const qsizetype start = twoAccounts.indexOf("<STMTTRNRS>");
+    const qsizetype end = twoAccounts.indexOf("</STMTTRNRS>") + 12;
+    twoAccounts.insert(end, twoAccounts.mid(start, end - start).replace("000123456789", "000987654321"));
+    EXPECT_EQ(refusalOf(twoAccounts, StatementFormat::Ofx),
+              "ACCTID: the file holds statements of more than one account (000123456789 and 000987654321)");
 }

@@ -149,12 +149,21 @@ CsvMapping guessCsvMapping(const QByteArray &data)
     const CsvReadResult csv = readCsvText(text, mapping.delimiter);
     if (csv.records.isEmpty())
         return mapping;
-    const QStringList &header = csv.records.front().fields;
-    mapping.skipRows = 1;
-    mapping.dateColumn = qMax(0, columnNamed(header, {"date", "datum", "fecha"}));
+    // The header is the first record naming a date column: some banks put
+    // the account's details on lines above it.
+    const auto dateWords = {"date", "datum", "fecha", "buchungstag"};
+    qsizetype headerIndex = 0;
+    for (qsizetype i = 0; i < csv.records.size() && i < 20; ++i)
+        if (columnNamed(csv.records[i].fields, dateWords) >= 0) {
+            headerIndex = i;
+            break;
+        }
+    const QStringList &header = csv.records[headerIndex].fields;
+    mapping.skipRows = int(headerIndex) + 1;
+    mapping.dateColumn = qMax(0, columnNamed(header, dateWords));
     mapping.debitColumn = columnNamed(header, {"debit", "withdrawal", "money out", "paid out", "soll"});
     mapping.creditColumn = columnNamed(header, {"credit", "deposit", "money in", "paid in", "haben"});
-    mapping.amountColumn = columnNamed(header, {"amount", "betrag", "importe", "montant", "value"});
+    mapping.amountColumn = columnNamed(header, {"amount", "betrag", "importe", "montant"});
     if (mapping.amountColumn < 0 && (mapping.debitColumn < 0 || mapping.creditColumn < 0))
         mapping.amountColumn = 1;
     if (mapping.amountColumn >= 0)
@@ -168,7 +177,7 @@ CsvMapping guessCsvMapping(const QByteArray &data)
     QStringList dates;
     bool decimalComma = false;
     static const QRegularExpression commaDecimals(QStringLiteral(",\\d{1,2}\\)?$"));
-    for (qsizetype i = 1; i < csv.records.size() && i <= 20; ++i) {
+    for (qsizetype i = headerIndex + 1; i < csv.records.size() && i <= headerIndex + 20; ++i) {
         const QStringList &fields = csv.records[i].fields;
         if (mapping.dateColumn < fields.size())
             dates << fields[mapping.dateColumn].trimmed();

@@ -42,9 +42,14 @@ QString textOf(const char *text, int valid)
 int onAccount(const OfxAccountData data, void *context)
 {
     auto &collected = *static_cast<OfxCollected *>(context);
+    const QString account = textOf(data.account_number, data.account_number_valid);
+    if (collected.sawAccount && account != collected.statement.accountIdentity && collected.fault.isEmpty()) {
+        collected.faultWhere = QStringLiteral("ACCTID");
+        collected.fault = QStringLiteral("the file holds statements of more than one account (%1 and %2)")
+                              .arg(collected.statement.accountIdentity, account);
+    }
     collected.sawAccount = true;
-    if (collected.statement.accountIdentity.isEmpty())
-        collected.statement.accountIdentity = textOf(data.account_number, data.account_number_valid);
+    collected.statement.accountIdentity = account;
     if (collected.statement.currency.isEmpty())
         collected.statement.currency = textOf(data.currency, data.currency_valid);
     return 0;

@@ -71,7 +71,6 @@ std::optional<QifDate> splitDate(const QString &text, int line)
 }
 
 struct QifRecord {
-    int line = 0;
     std::optional<QifDate> date;
     QString amountText;
     int amountLine = 0;
@@ -154,6 +153,7 @@ private:
     enum class Section { Other, Register, Account };
     Section m_section = Section::Other;
     bool m_sawRegister = false;
+    QString m_registerAccount; // the account whose register is being read
     std::optional<QifRecord> m_record;
 
     void readLine(int number, const QString &raw)
@@ -165,7 +165,8 @@ private:
             finishRecord();
             if (text.startsWith(QLatin1String("!Type:"), Qt::CaseInsensitive)) {
                 m_section = isRegisterSection(text) ? Section::Register : Section::Other;
-                m_sawRegister = m_sawRegister || m_section == Section::Register;
+                if (m_section == Section::Register)
+                    enterRegister(number);
             } else if (text.compare(QLatin1String("!Account"), Qt::CaseInsensitive) == 0) {
                 m_section = Section::Account;
             } else if (!text.startsWith(QLatin1String("!Option"), Qt::CaseInsensitive)
@@ -187,10 +188,22 @@ private:
         }
         if (!m_record) {
             m_record.emplace();
-            m_record->line = number;
             m_record->statementLine.where = lineName(number);
         }
         readField(number, text.front(), text.mid(1).trimmed());
+    }
+
+    // A file written with several accounts holds a register for each: they
+    // are not one statement.
+    void enterRegister(int number)
+    {
+        if (m_sawRegister && accountName != m_registerAccount && !records.empty())
+            throw StatementError(lineName(number),
+                                 QStringLiteral("the file holds the transactions of more than one account (\"%1\" "
+                                                "and \"%2\"); write one account to a file")
+                                     .arg(m_registerAccount, accountName));
+        m_sawRegister = true;
+        m_registerAccount = accountName;
     }
 
     void readField(int number, QChar code, const QString &value)

@@ -13,8 +13,9 @@ bool isDatePattern(const QString &pattern);
 // Reads a date written in such a pattern. Where the pattern separates its
 // fields, days and months are read with or without a leading zero whichever
 // the pattern shows ("d/M/yyyy" reads "05/01/2024" and "dd/MM/yyyy" reads
-// "5/1/2024"); a two-digit year means 20yy. Gives an invalid date for text
-// that does not fit or a date that does not exist.
+// "5/1/2024"); years have the pattern's width and a two-digit year means
+// 20yy. Gives an invalid date for text that does not fit or a date that
+// does not exist.
 QDate parseDateByPattern(const QString &text, const QString &pattern);
 
 } // namespace bc
