@@ -3,6 +3,7 @@
 // never a crash or a hang, and the file left exactly as it was.
 #include "accounts.h"
 #include "appstate.h"
+#include "book.h"
 #include "bookfaults.h"
 #include "datagrid.h"
 #include "frmaccountmaster.h"

@@ -88,7 +88,8 @@ private slots:
         };
         QCOMPARE(captions(w->mnuTran),
                  (QStringList{"mnuOtherTran=Transactions", "mnuOtherAccounts=Accounts Set Up",
-                              "mnuConfig=Configurations", "mnuDeletedItems=Deleted Items"}));
+                              "mnuConfig=Configurations", "mnuImportStatement=Import Statement…",
+                              "mnuDeletedItems=Deleted Items"}));
         QCOMPARE(captions(w->mnuEdit), (QStringList{"mnuUndo=&Undo Save", "mnuRedo=&Redo Save"}));
         QVERIFY(!w->mnuUndo->isEnabled() && !w->mnuRedo->isEnabled());
         QCOMPARE(captions(w->mnuReport),
