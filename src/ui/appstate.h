@@ -8,6 +8,7 @@
 #include "systemsettings.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -28,6 +29,7 @@ struct AppState {
     std::function<PrinterSettings()> defaultPrinter; // the system default printer
     std::function<QList<PrinterSettings>()> printerList; // every installed printer
     std::function<QDate()> today = [] { return QDate::currentDate(); };
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); }; // names the automatic backups
     // Set by the start-up sequence, so windows reach it without knowing it.
     std::function<void(QWidget *parent, bool modal)> showProperties; // the database and printer dialog
     std::function<bool()> reloadSystemSettings; // false when it failed (already reported)
@@ -36,6 +38,12 @@ struct AppState {
 
     SettingsFile settingsFile() const { return SettingsFile(paths.settingsFilePath()); }
     const QString &dateFormat() const { return settings.dateFormat; }
+    // Where the automatic backups go: the settings file's folder, else
+    // backups/ beside it; none without a data folder.
+    QString backupsFolder() const
+    {
+        return paths.dataDir.isEmpty() ? QString() : settingsFile().backupsFolder(paths.defaultBackupsFolder());
+    }
 };
 
 } // namespace bc

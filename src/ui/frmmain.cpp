@@ -1,6 +1,7 @@
 #include "frmmain.h"
 
 #include "appstate.h"
+#include "autobackup.h"
 #include "dberror.h"
 #include "frmaboutus.h"
 #include "frmaccountledger.h"
@@ -15,6 +16,7 @@
 #include "history.h"
 #include "historyundo.h"
 #include "screenparts.h"
+#include "waitcursor.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -24,6 +26,25 @@
 #include <algorithm>
 
 namespace bc {
+
+namespace {
+
+// The copy of a book the program closed cleanly, into the backups folder; a
+// failure is shown, never passed over.
+void backUpClosedBook(AppState &state, const QString &bookPath)
+{
+    const QString folder = state.backupsFolder();
+    if (bookPath.isEmpty() || folder.isEmpty())
+        return;
+    try {
+        WaitCursor wait;
+        backUpBookFile(bookPath, folder, state.now());
+    } catch (const DbError &e) {
+        state.messages->critical(nullptr, QStringLiteral("Error"), errorText(e.description()));
+    }
+}
+
+} // namespace
 
 frmMain::frmMain(AppState &state, QWidget *parent)
     : QMainWindow(parent)
@@ -252,7 +273,9 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->ignore(); // a screen refused to close (unsaved edits)
         return;
     }
+    const QString closedBook = m_state.book.path();
     m_state.book.close();
+    backUpClosedBook(m_state, closedBook);
     event->accept();
 }
 

@@ -5,6 +5,8 @@
 #include "dates.h"
 #include "dberror.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -69,6 +71,7 @@ frmSysConfig::frmSysConfig(AppState &state, QWidget *parent)
             [this] { setPickerFormat(QString::fromLatin1(DayFirstFormat)); });
     connect(optMonthFirst, &QRadioButton::clicked, this,
             [this] { setPickerFormat(QString::fromLatin1(MonthFirstFormat)); });
+    connect(cmdBackups, &QPushButton::clicked, this, &frmSysConfig::pickBackupsFolder);
     connect(cmdSave, &QPushButton::clicked, this, &frmSysConfig::save);
     connect(cmdCancel, &QPushButton::clicked, this, &QWidget::close);
     connect(cmdProperties, &QPushButton::clicked, this, [this] {
@@ -107,8 +110,17 @@ void frmSysConfig::buildControls()
 
     Frame1 = frame(this, "Frame1", QStringLiteral("Miscellaneous"));
     txtCurr = textBox(Frame1, "txtCurr");
+    auto *backupsRow = new QWidget(Frame1);
+    txtBackups = textBox(backupsRow, "txtBackups");
+    txtBackups->setMinimumWidth(220);
+    cmdBackups = button(backupsRow, "cmdBackups", QStringLiteral("…"));
+    auto *backupsLine = new QHBoxLayout(backupsRow);
+    backupsLine->setContentsMargins(0, 0, 0, 0);
+    backupsLine->addWidget(txtBackups);
+    backupsLine->addWidget(cmdBackups);
     auto *miscGrid = new QGridLayout(Frame1);
     addRow(miscGrid, QStringLiteral("Currency"), txtCurr);
+    addRow(miscGrid, QStringLiteral("Backups Folder"), backupsRow);
 
     Frame2 = frame(this, "Frame2", QStringLiteral("Date Format"));
     optDayFirst = new QRadioButton(QStringLiteral("dd/mm/yy"), Frame2);
@@ -158,6 +170,7 @@ void frmSysConfig::loadSettings()
     m_startSet = s.finYearStart.isValid();
     m_endSet = s.finYearEnd.isValid();
     txtCurr->setText(s.currency);
+    txtBackups->setText(QDir::toNativeSeparators(m_state.backupsFolder()));
     QRadioButton *option = isMonthFirst(s.dateFormat) ? optMonthFirst : optDayFirst;
     option->click();
     setPickerFormat(s.dateFormat);
@@ -167,6 +180,32 @@ void frmSysConfig::setPickerFormat(const QString &format)
 {
     dtpStartDate->setDisplayFormat(format);
     dtpEndDate->setDisplayFormat(format);
+}
+
+void frmSysConfig::pickBackupsFolder()
+{
+    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Backups Folder"), txtBackups->text(),
+                                                             QFileDialog::DontUseNativeDialog);
+    if (!folder.isEmpty())
+        txtBackups->setText(QDir::toNativeSeparators(folder));
+}
+
+bool frmSysConfig::saveBackupsFolder()
+{
+    const QString folder = QDir::fromNativeSeparators(txtBackups->text().trimmed());
+    if (folder == m_state.backupsFolder())
+        return true;
+    // An empty folder, or the default one typed out, leaves the choice to the default.
+    QString failure;
+    if (!folder.isEmpty() && !QDir().mkpath(folder))
+        failure = QStringLiteral("The folder \"%1\" cannot be created.").arg(folder);
+    else
+        failure = m_state.settingsFile().writeBackupsFolder(folder == m_state.paths.defaultBackupsFolder() ? QString()
+                                                                                                           : folder);
+    if (failure.isEmpty())
+        return true;
+    m_state.messages->critical(this, QStringLiteral("Action failed"), errorText(failure));
+    return false;
 }
 
 void frmSysConfig::keyPressEvent(QKeyEvent *event)
@@ -204,6 +243,8 @@ void frmSysConfig::save()
                                                    : QStringLiteral("Error") + e.description());
         return;
     }
+    if (!saveBackupsFolder())
+        return;
     // A failed reload has been reported already; the window stays open.
     if (m_state.reloadSystemSettings && !m_state.reloadSystemSettings())
         return;

@@ -14,7 +14,8 @@ struct AppState;
 class DateEntry;
 
 // The configuration window: edits the book's settings (login, financial
-// year, currency, date format). A save rewrites them all at once and reloads
+// year, currency, date format) and the folder of the automatic backups,
+// which the settings file keeps. A save rewrites them all at once and reloads
 // the program-wide values, so later work uses the new settings.
 class frmSysConfig : public QWidget {
     Q_OBJECT
@@ -30,6 +31,8 @@ public:
     DateEntry *dtpEndDate;
     QGroupBox *Frame1;
     QLineEdit *txtCurr;
+    QLineEdit *txtBackups; // where the automatic backups go
+    QPushButton *cmdBackups; // "…": picks that folder in a dialog
     QGroupBox *Frame2;
     QRadioButton *optDayFirst;
     QRadioButton *optMonthFirst;
@@ -44,6 +47,10 @@ private:
     void buildControls();
     void loadSettings();
     void setPickerFormat(const QString &format);
+    void pickBackupsFolder();
+    // Writes a changed backups folder to the settings file; false when that
+    // failed (already reported).
+    bool saveBackupsFolder();
     void save();
 
     AppState &m_state;

@@ -54,12 +54,16 @@ StartUp::~StartUp()
 int StartUp::OpenDatabase()
 {
     const QString path = m_state.settingsFile().bookPath(m_state.paths.defaultBookPath());
-    const OpenResult result = m_state.book.open(path, m_state.bookOptions);
+    OpenOptions options = m_state.bookOptions;
+    options.backupsFolder = m_state.backupsFolder();
+    const OpenResult result = m_state.book.open(path, options);
     if (result.code == OpenResult::PathRefused)
         m_state.messages->critical(nullptr, QStringLiteral("Error"), QStringLiteral("Invalid Database Path"));
     else if (!result.ok())
         m_state.messages->critical(nullptr, QStringLiteral("Error"), errorText(result.description));
-    else if (!result.backup.isEmpty())
+    if (result.ok() && !result.backupProblem.isEmpty())
+        m_state.messages->critical(nullptr, QStringLiteral("Error"), errorText(result.backupProblem));
+    if (result.ok() && !result.backup.isEmpty())
         m_state.messages->information(nullptr, QStringLiteral("Brindlecot"), migrationNotice(result.backup));
     return result.code;
 }

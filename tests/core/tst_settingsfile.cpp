@@ -92,6 +92,8 @@ TEST_F(SettingsFileTest, TheBackupsFolderOutlivesTheOtherSettingsAndTheyOutliveI
     EXPECT_EQ(file.write(QStringLiteral("/books/home.fd"), systemDefault), QString());
     EXPECT_EQ(file.backupsFolder(standard), QStringLiteral("/mnt/usb/copies"));
     EXPECT_EQ(file.writeBackupsFolder(QStringLiteral("/srv/copies")), QString());
+    EXPECT_FALSE(file.writeBackupsFolder(QStringLiteral("/srv/#2")).isEmpty()); // read back it would be "/srv/"
+    EXPECT_EQ(file.backupsFolder(standard), QStringLiteral("/srv/copies"));
     EXPECT_EQ(file.bookPath(defaultBook), QStringLiteral("/books/home.fd"));
     EXPECT_EQ(file.printer({}), systemDefault);
     EXPECT_EQ(file.writeBackupsFolder(QString()), QString());

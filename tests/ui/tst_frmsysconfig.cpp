@@ -14,6 +14,7 @@
 #include "windowfixture.h"
 
 #include <QAction>
+#include <QDir>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -279,6 +280,30 @@ private slots:
         QVERIFY(w->isVisible());
         QCOMPARE(w->txtUserName->text(), QStringLiteral("carol"));
         QVERIFY(w->optMonthFirst->isChecked());
+    }
+
+    void aBackupsFolderTypedAndSavedReceivesTheCopyWhenTheProgramIsLeft()
+    {
+        frmSysConfig *config = openConfig();
+        QVERIFY(config);
+        QPointer<frmSysConfig> window = config;
+        QCOMPARE(config->txtBackups->text(), QDir::toNativeSeparators(m_dir->filePath(QStringLiteral("backups"))));
+        const QString folder = m_dir->filePath(QStringLiteral("elsewhere/copies"));
+        QApplication::setActiveWindow(m_startUp->mainWindow());
+        QVERIFY(tabTo(config->txtBackups));
+        retype(folder);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::AltModifier);
+        QTRY_VERIFY(!window);
+        QVERIFY(m_messages.shown.isEmpty());
+        QCOMPARE(state().backupsFolder(), folder);
+
+        // Leaving the program copies the closed book there.
+        state().now = [] { return QDateTime(QDate(2026, 3, 2), QTime(17, 45, 9)); };
+        m_startUp->mainWindow()->mnuExit->trigger();
+        QTRY_VERIFY(!m_startUp->mainWindow());
+        QVERIFY(m_messages.shown.isEmpty());
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("Brindlecot-20260302-174509.fd")});
     }
 
     void openWindowsReadTypedDatesInTheNewFormatAtOnce()

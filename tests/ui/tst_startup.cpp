@@ -11,6 +11,7 @@
 #include "windowfixture.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -169,6 +170,13 @@ private slots:
         QCOMPARE(int(m_messages.shown[0].icon), int(MsgIcon::Information));
         QCOMPARE(m_messages.shown[0].text, migrationNotice(old + QStringLiteral(".v1.bak")));
         QVERIFY(QFile::exists(old + QStringLiteral(".v1.bak")));
+        // The automatic backups hold a copy as it was before, too.
+        const QStringList copies = QDir(state().paths.defaultBackupsFolder()).entryList(QDir::Files);
+        QCOMPARE(copies.size(), 1);
+        QVERIFY(copies[0].startsWith(QLatin1String("old-")));
+        Book copy;
+        QVERIFY(copy.open(state().paths.defaultBackupsFolder() + u'/' + copies[0], OpenOptions{.readOnly = true}).ok());
+        QCOMPARE(copy.format(), 1);
     }
 
     void foreignFileReportsTheDescription()

@@ -69,6 +69,10 @@ QString SettingsFile::backupsFolder(const QString &defaultFolder) const
 
 QString SettingsFile::writeBackupsFolder(const QString &folder) const
 {
+    // A value ends at the first "#", so such a folder would be read back as another one.
+    if (folder.contains(u'#'))
+        return QStringLiteral("The folder \"%1\" cannot be kept in the settings file: its name holds \"#\".")
+            .arg(folder);
     if (!createIfMissing())
         return QStringLiteral("The settings file \"%1\" cannot be created.").arg(m_path);
     QFile file(m_path);

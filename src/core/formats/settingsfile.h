@@ -47,7 +47,8 @@ public:
 
     // Sets the BACKUPS line to folder (an empty folder removes the line, for
     // the default), keeping every other line as it is; the file is made when
-    // missing. Returns an empty text on success, else the reason.
+    // missing. A folder whose name holds "#" is refused. Returns an empty
+    // text on success, else the reason.
     QString writeBackupsFolder(const QString &folder) const;
 
     // Creates an empty file (and its folder) when there is none.
