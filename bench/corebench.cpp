@@ -125,7 +125,7 @@ QJsonObject benchSave(const Options &o, qint64 busyId)
             rows.setKey(r, TranCol::From, AccountKey{u'A', busyId});
             rows.setMoney(r, TranCol::Amount, Money::fromCents(100 + i));
             rows.setText(r, TranCol::Particulars, QStringLiteral("Benchmark %1").arg(i));
-            rows.setText(r, TranCol::Status, QStringLiteral("I"));
+            rows.setEditMark(r, TranCol::Status, EditMark::Changed);
         }
     };
     return measure(
