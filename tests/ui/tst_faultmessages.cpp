@@ -144,7 +144,8 @@ private slots:
             {noQuery, QStringLiteral("the saved query \"sp_tran_search2\" is missing")},
             {newer,
              QStringLiteral(
-                 "This book was written by a newer Brindlecot (format 99); this program reads up to format 2.")},
+                 "This book was written by a newer Brindlecot (format 99); this program reads up to format %1.")
+                 .arg(Book::formatVersion)},
         };
         for (const auto &[path, words] : cases) {
             const QByteArray before = fileBytes(path);
