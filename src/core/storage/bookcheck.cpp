@@ -139,12 +139,39 @@ qint64 dataVersion(const QSqlDatabase &db)
     return q.next() ? q.value(0).toLongLong() : -1;
 }
 
+// The typed tables of a book that keeps period balances refuse a malformed
+// date, amount or flag; only a side that names no account or party can still
+// come in, from a program that writes with foreign keys off. Every side in
+// use is one group of the kept balances' key, so the groups are judged there
+// and a transaction is looked up only for a faulty one.
+std::optional<qint64> faultyKeptSide(const QSqlDatabase &db)
+{
+    QSqlQuery group = runSql(db,
+                             QStringLiteral("SELECT account, flag FROM period_balances GROUP BY account, flag"
+                                            " HAVING (flag IS NOT 'A' AND flag IS NOT 'P')"
+                                            "     OR (flag = 'A' AND account NOT IN (SELECT account_id FROM "
+                                            "account_master))"
+                                            "     OR (flag = 'P' AND account NOT IN (SELECT Party_ID FROM "
+                                            "Party_master)) LIMIT 1"));
+    if (!group.next())
+        return std::nullopt;
+    const QVariantList side{group.value(0), group.value(1), group.value(0), group.value(1)};
+    QSqlQuery q = runSql(db,
+                         QStringLiteral("SELECT min(tran_id) FROM (SELECT tran_id FROM transaction_master WHERE "
+                                        "from_acc = ? AND from_flag = ? UNION ALL SELECT tran_id FROM "
+                                        "transaction_master WHERE to_acc = ? AND to_flag = ?)"),
+                         side);
+    return q.next() && !q.value(0).isNull() ? std::optional(q.value(0).toLongLong()) : std::nullopt;
+}
+
 // A transaction with a fault, found in passes over the covering indexes
 // rather than over the table: the faults of a side's key and flag are the
 // same for every row of its group, those of a date for every row of that
 // date, so each group is judged once.
 std::optional<qint64> faultyTransaction(const QSqlDatabase &db)
 {
+    if (keepsPeriodBalances(db))
+        return faultyKeptSide(db);
     const QString sideGroups = QStringLiteral(
         "SELECT min(tran_id) FROM transaction_master GROUP BY %1_acc, %1_flag"
         " HAVING (%1_flag IS NOT 'A' AND %1_flag IS NOT 'P')"
@@ -209,6 +236,13 @@ void rebuildKeptBalances(const Book &book)
 void checkAccountRows(const Book &book, const std::vector<qint64> &accountIds)
 {
     const QSqlDatabase db = connectionOf(book);
+    // What a side index can tell of a transaction, the typed tables of a book
+    // that keeps period balances refuse already.
+    if (keepsPeriodBalances(db)) {
+        for (const qint64 id : accountIds)
+            refuseFirstFault(db, accountFaults(openingFault(), QStringLiteral("account_id = ?")), {id});
+        return;
+    }
     const QString statement = unionAll({transactionFaults(sideFault("from", "From"), QStringLiteral("from_acc = ?")),
                                         transactionFaults(sideFault("to", "To"), QStringLiteral("to_acc = ?")),
                                         accountFaults(openingFault(), QStringLiteral("account_id = ?"))});
@@ -219,6 +253,12 @@ void checkAccountRows(const Book &book, const std::vector<qint64> &accountIds)
 void checkListedRows(const Book &book, qint64 accountId, const QString &firstDate, const QString &lastDate)
 {
     const QSqlDatabase db = connectionOf(book);
+    // The kept balances' groups judge every side in use in one short pass,
+    // remembered until the book changes, rather than a look-up of each row.
+    if (keepsPeriodBalances(db)) {
+        checkBookRows(book);
+        return;
+    }
     const QString range = QStringLiteral(" AND tran_date BETWEEN ? AND ?");
     refuseFirstFault(db,
                      unionAll(

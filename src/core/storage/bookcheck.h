@@ -49,7 +49,8 @@ void checkAccountRows(const Book &book, const std::vector<qint64> &accountIds);
 
 // Checks every fault, the other side included, of the movements of one
 // account dated firstDate to lastDate (ISO): the rows a ledger lists with
-// the other side's name.
+// the other side's name. A book that keeps period balances has every side in
+// use checked instead, as checkBookRows does.
 void checkListedRows(const Book &book, qint64 accountId, const QString &firstDate, const QString &lastDate);
 
 // Checks every transaction and every opening amount in one pass. A check
