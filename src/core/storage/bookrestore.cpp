@@ -28,15 +28,22 @@ class ExclusiveLock {
 public:
     ExclusiveLock(const QString &path, int busyTimeoutMs)
     {
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+            sqlite3_close(m_db); // a failed open may still hand back a handle
+            m_db = nullptr;
             return;
+        }
         sqlite3_busy_timeout(m_db, busyTimeoutMs);
         const int status = sqlite3_exec(m_db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
-        if (status == SQLITE_BUSY || status == SQLITE_LOCKED)
+        if (status == SQLITE_BUSY || status == SQLITE_LOCKED) {
+            // A constructor that throws runs no destructor: the connection
+            // is closed here.
+            sqlite3_close(m_db);
             throw DbError(QStringLiteral("The book \"%1\" is in use by another program; close it there and "
                                          "restore again.")
                               .arg(path),
                           DbFault::Locked);
+        }
     }
     ~ExclusiveLock()
     {
