@@ -19,9 +19,6 @@ namespace bc::cli {
 
 namespace {
 
-// Imports of more records than this are preceded by an automatic backup.
-constexpr qsizetype LargeImport = 1000;
-
 // Reports progress of long imports on a terminal only, so that scripts
 // reading standard error see nothing but the one-line message of a refusal.
 ImportProgress terminalProgress()
@@ -36,7 +33,7 @@ ImportProgress terminalProgress()
 }
 
 // Progress of a transaction import on a terminal, on one line rewritten
-// in place; ended by the guard it returns.
+// in place; shown is set once it has written, so the caller ends that line.
 StreamProgress terminalStreamProgress(qint64 fileSize, bool &shown)
 {
     if (!isatty(STDERR_FILENO))
@@ -210,10 +207,9 @@ int importTransactionFile(const QString &bookPath, const QString &path, const Tr
         throw refusal(QStringLiteral("cannot read \"%1\": %2").arg(path, file.errorString()));
     Book book;
     openBook(book, bookPath);
-    // A large import is undone most easily from a copy made just before it
-    // (the first line is the header).
-    if (!file.isSequential() && moreLinesThan(file, LargeImport + 1))
-        backUpBook(book, backupsFolder(), QDateTime::currentDateTime());
+    // The records are counted by an upper bound, the lines after the header.
+    if (!file.isSequential() && moreLinesThan(file, LargeImportRows + 1))
+        backUpBeforeImport(book, LargeImportRows + 1, backupsFolder(), QDateTime::currentDateTime());
     bool progressShown = false;
     const auto endLine = qScopeGuard([&progressShown] {
         if (progressShown)
@@ -270,10 +266,8 @@ int runImport(const QStringList &arguments)
 
     Book book;
     openBook(book, commandLine.positional(0));
-    // A large import is undone most easily from a copy made just before it
-    // (the first record is the header).
-    if (csv.records.size() - 1 > LargeImport)
-        backUpBook(book, backupsFolder(), QDateTime::currentDateTime());
+    // The first record is the header.
+    backUpBeforeImport(book, csv.records.size() - 1, backupsFolder(), QDateTime::currentDateTime());
     importAccounts(book, csv.records,
                    commandLine.isSet(QStringLiteral("update")) ? ExistingAccounts::Update : ExistingAccounts::Refuse,
                    terminalProgress());

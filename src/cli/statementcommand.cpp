@@ -1,3 +1,4 @@
+#include "autobackup.h"
 #include "bookaccess.h"
 #include "commandline.h"
 #include "commands.h"
@@ -147,7 +148,9 @@ int runImportStatement(const QStringList &arguments)
                 throw refusal(QStringLiteral("%1: no rule places the line and there is no account named "
                                              "\"Uncategorised\"; give --uncategorised NAME")
                                   .arg(l.line.where));
-        const ImportResult result = applyImport(book, preview, QDateTime::currentDateTime());
+        const QDateTime now = QDateTime::currentDateTime();
+        backUpBeforeImport(book, importTotals(preview).added, backupsFolder(), now);
+        const ImportResult result = applyImport(book, preview, now);
         if (!result.ok)
             throw refusal(oneLine(result.text));
         if (output == OutputFormat::Table)

@@ -2,6 +2,7 @@
 
 #include "accounts.h"
 #include "appstate.h"
+#include "autobackup.h"
 #include "csvmappings.h"
 #include "csvstatement.h"
 #include "datagrid.h"
@@ -379,7 +380,17 @@ void frmImportStatement::apply()
     ImportResult result;
     {
         WaitCursor wait;
-        result = applyImport(m_state.book, m_preview, QDateTime::currentDateTime());
+        const QDateTime now = m_state.now();
+        try {
+            backUpBeforeImport(m_state.book, importTotals(m_preview).added, m_state.backupsFolder(), now);
+        } catch (const DbError &e) {
+            m_state.messages->critical(this, Title,
+                                       QStringLiteral("Nothing was imported: the copy made before a large import "
+                                                      "failed.\n%1")
+                                           .arg(e.description()));
+            return;
+        }
+        result = applyImport(m_state.book, m_preview, now);
     }
     if (!result.ok) {
         m_state.messages->critical(this, Title, result.text);

@@ -48,6 +48,13 @@ QString backUpBookFile(const QString &bookPath, const QString &folder, const QDa
     return backUpBook(book, folder, now);
 }
 
+QString backUpBeforeImport(const Book &book, qint64 rows, const QString &folder, const QDateTime &now)
+{
+    if (rows <= LargeImportRows || folder.isEmpty())
+        return QString();
+    return backUpBook(book, folder, now);
+}
+
 QString copyBookTo(const Book &book, const QString &target)
 {
     const QFileInfo info(target);

@@ -36,6 +36,15 @@ QString copyBookInto(const Book &book, const QString &folder, const QDateTime &n
 // rotation. Returns target.
 QString copyBookTo(const Book &book, const QString &target);
 
+// Imports of more rows than this are preceded by a backup copy: a large
+// import is undone most easily from a copy made just before it.
+constexpr qint64 LargeImportRows = 1000;
+
+// Before an import of rows rows: backUpBook when they are more than
+// LargeImportRows and a folder is given. Returns the copy's path, else an
+// empty text; throws DbError when the copy fails, so the import is refused.
+QString backUpBeforeImport(const Book &book, qint64 rows, const QString &folder, const QDateTime &now);
+
 // Deletes the book's copies in folder that the rotation does not keep.
 void rotateCopies(const QString &bookPath, const QString &folder, const QDateTime &now);
 
