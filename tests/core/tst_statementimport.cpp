@@ -1,4 +1,6 @@
 #include "csvstatement.h"
+#include "history.h"
+#include "historyundo.h"
 #include "importrules.h"
 #include "sql.h"
 #include "statementimport.h"
@@ -96,6 +98,17 @@ TEST_F(ImportBook, TheSameStatementTwiceAddsItsTransactionsOnce)
               (std::vector{S::Duplicate, S::Duplicate, S::Duplicate, S::Duplicate, S::Skipped, S::Duplicate}));
     EXPECT_EQ(second.balanceNow, *s.closingBalance);
     ASSERT_TRUE(applyImport(t.book(), second, Now).ok);
+    EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 5);
+
+    // Once the import is undone its lines are new again, and a redo makes
+    // them duplicates once more.
+    const UndoResult undone = undoChange(t.book(), undoTarget(t.book())->id, QStringLiteral("test"));
+    ASSERT_TRUE(undone.ok) << undone.message.toStdString();
+    EXPECT_EQ(statuses(previewImport(t.book(), s, Bank, Uncategorised)), statuses(first));
+    ASSERT_TRUE(undoChange(t.book(), undone.changeSet, QStringLiteral("test")).ok);
+    EXPECT_EQ(statuses(previewImport(t.book(), s, Bank, Uncategorised)), statuses(second));
+    ASSERT_TRUE(undoChange(t.book(), undoTarget(t.book())->id, QStringLiteral("test")).ok);
+    ASSERT_TRUE(applyImport(t.book(), previewImport(t.book(), s, Bank, Uncategorised), Now).ok);
     EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 5);
 }
 

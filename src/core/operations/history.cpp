@@ -196,4 +196,20 @@ std::optional<ChangeSet> redoTarget(const Book &book)
                                    "ORDER BY s.id DESC LIMIT 1"));
 }
 
+QString addedByUndoneChange(const Book &book, const QString &idExpression)
+{
+    if (!hasHistoryTables(connectionOf(book)))
+        return QStringLiteral("0");
+    // A change adds a row either as part of a range of ids or, putting back a
+    // row that was not there, as a kept row without values before it.
+    const QString standingUndo = QStringLiteral("JOIN change_sets u ON u.undoes = %1.set_id AND u.takes_back = 1 "
+                                                "AND NOT EXISTS (SELECT 1 FROM change_sets x WHERE x.undoes = u.id)");
+    return QStringLiteral("(EXISTS (SELECT 1 FROM change_ranges r %1 WHERE r.tbl = '%3' "
+                          "AND %4 BETWEEN r.first_id AND r.last_id) "
+                          "OR EXISTS (SELECT 1 FROM change_rows c %2 WHERE c.tbl = '%3' AND c.row_id = %4 "
+                          "AND c.before IS NULL))")
+        .arg(standingUndo.arg(QStringLiteral("r")), standingUndo.arg(QStringLiteral("c")),
+             shapeOf(HistoryTable::Transactions).word, idExpression);
+}
+
 } // namespace bc

@@ -77,4 +77,9 @@ std::optional<ChangeSet> changeSet(const Book &book, qint64 id);
 std::optional<ChangeSet> undoTarget(const Book &book);
 std::optional<ChangeSet> redoTarget(const Book &book);
 
+// An SQL condition on the book, true when the transaction whose id the
+// expression idExpression gives was added by a change that now stands undone
+// (its undo not itself undone); never true in a book without history.
+QString addedByUndoneChange(const Book &book, const QString &idExpression);
+
 } // namespace bc

@@ -2,6 +2,7 @@
 
 #include "amountsum.h"
 #include "dates.h"
+#include "history.h"
 #include "importrules.h"
 #include "sql.h"
 #include "transactions.h"
@@ -92,10 +93,16 @@ Candidate *nearest(std::vector<Candidate> &candidates, const QDate &date)
     return best;
 }
 
-QSet<QString> importedKeys(const QSqlDatabase &db, qint64 accountId)
+// The keys of the lines imported into the account, leaving out those whose
+// transaction an undo of their import took away: the undo gives the lines
+// back to be imported again.
+QSet<QString> importedKeys(const Book &book, qint64 accountId)
 {
     QSet<QString> keys;
-    QSqlQuery q = runSql(db, QStringLiteral("SELECT line_key FROM imported_lines WHERE account_id = ?"), {accountId});
+    QSqlQuery q = runSql(connectionOf(book),
+                         QStringLiteral("SELECT line_key FROM imported_lines WHERE account_id = ? AND NOT ")
+                             + addedByUndoneChange(book, QStringLiteral("tran_id")),
+                         {accountId});
     while (q.next())
         keys.insert(q.value(0).toString());
     return keys;
@@ -200,7 +207,7 @@ StatementPreview previewImport(const Book &book, const Statement &statement, qin
     preview.closingBalance = statement.closingBalance;
     preview.balanceNow = accountBalance(db, accountId);
     const QList<ImportRule> rules = loadImportRules(book);
-    const QSet<QString> imported = importTables ? importedKeys(db, accountId) : QSet<QString>();
+    const QSet<QString> imported = importTables ? importedKeys(book, accountId) : QSet<QString>();
     QHash<qint64, std::vector<Candidate>> candidates = matchCandidates(db, statement, accountId, importTables);
     QHash<QString, int> seen;
     preview.lines.reserve(statement.lines.size());
@@ -283,7 +290,7 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
     }
     QString fault;
     const auto recordKeys = [&](const QList<qint64> &ids) {
-        const QSet<QString> before = importedKeys(db, preview.accountId);
+        const QSet<QString> before = importedKeys(book, preview.accountId);
         QList<QVariantList> keys = matchedKeys;
         for (std::size_t i = 0; i < added.size(); ++i)
             if (!added[i]->importedBefore)
@@ -298,7 +305,10 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
                 throw DbError(fault);
             }
         }
-        runSqlBatch(db, QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id) VALUES (?, ?, ?)"),
+        // A key an undone import left behind is taken over.
+        runSqlBatch(db,
+                    QStringLiteral(
+                        "INSERT OR REPLACE INTO imported_lines (account_id, line_key, tran_id) VALUES (?, ?, ?)"),
                     keys);
     };
     const TranSaveResult saved = saveTransactions(book, rows, now, {}, QStringLiteral("statement import"), recordKeys);
