@@ -402,6 +402,7 @@ void frmImportStatement::apply()
                                       .arg(result.matched)
                                       .arg(result.skipped));
     refreshPreview();
+    emit m_state.notifier.bookChanged(this);
 }
 
 void frmImportStatement::editRules()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "screenparts.h"
 #include "statement.h"
 #include "statementimport.h"
 
@@ -27,7 +28,7 @@ enum : int { Date, Payee, Memo, Amount, Status, Counter, Count };
 // line (new, duplicate, matched or skipped, and the counter-account), lets
 // the user change the status and counter-account of any line, and writes it
 // all in one transaction on Apply. Nothing is written before Apply.
-class frmImportStatement : public QWidget {
+class frmImportStatement : public QWidget, public BookRowsScreen {
     Q_OBJECT
 public:
     explicit frmImportStatement(AppState &state, QWidget *parent = nullptr);
@@ -46,6 +47,10 @@ public:
     QPushButton *cmdRules;
     QPushButton *cmdApply;
     QPushButton *cmdClose;
+
+    // Another window's save, or an undo, changed the book: the lines are
+    // sorted afresh, so none shows a status the book no longer bears out.
+    void reloadRows() override { refreshPreview(); }
 
 private:
     void buildControls();
