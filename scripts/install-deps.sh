@@ -10,6 +10,7 @@ packages=(
   libgtest-dev python3
   xvfb xauth poppler-utils fonts-dejavu-core
   xdotool openbox imagemagick sqlite3 x11-utils clang-format libofx-dev
+  postgresql-15 libqt6sql6-psql libpq-dev
 )
 for group in "$@"; do
   case "$group" in

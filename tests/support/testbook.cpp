@@ -1,7 +1,9 @@
 #include "testbook.h"
 
 #include "dates.h"
+#include "engine.h"
 #include "schema.h"
+#include "serverbooks.h"
 #include "sql.h"
 
 #include <QFile>
@@ -34,8 +36,11 @@ TestBook::TestBook(Kind kind)
         m_writerName = QStringLiteral("testbook-writer-") + m_path;
         plainConnection(m_writerName, m_path);
         options.readOnly = true;
-    } else if (const QString failure = Book::create(m_path); !failure.isEmpty()) {
-        throw std::runtime_error(failure.toStdString());
+    } else {
+        if (testsOnServer())
+            m_path = newServerDatabase();
+        if (const QString failure = Book::create(m_path); !failure.isEmpty())
+            throw std::runtime_error(failure.toStdString());
     }
     const OpenResult opened = m_book.open(m_path, options);
     if (!opened.ok())
@@ -45,6 +50,8 @@ TestBook::TestBook(Kind kind)
 TestBook::~TestBook()
 {
     m_book.close();
+    if (isServerLocation(m_path))
+        dropServerDatabase(m_path);
     if (!m_writerName.isEmpty()) {
         QSqlDatabase::database(m_writerName, false).close();
         QSqlDatabase::removeDatabase(m_writerName);

@@ -10,7 +10,9 @@
 
 namespace bc::test {
 
-// A fresh book in its own temporary folder, open on a connection of its own.
+// A fresh book in its own temporary folder, open on a connection of its own;
+// when the suite runs against the server (serverbooks.h), a fresh server
+// database instead, whose location path() gives.
 class TestBook {
 public:
     enum class Kind {

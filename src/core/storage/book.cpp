@@ -3,8 +3,10 @@
 #include "autobackup.h"
 #include "connection.h"
 #include "dates.h"
+#include "engine.h"
 #include "migrations.h"
 #include "schema.h"
+#include "serverbook.h"
 #include "sql.h"
 
 #include <QAtomicInteger>
@@ -144,10 +146,11 @@ QString missingPart(const QSqlDatabase &db)
 // is refused before anything is read from or written to its tables.
 int bookFormat(const QSqlDatabase &db)
 {
-    if (firstColumn(db,
-                    QStringLiteral("SELECT name FROM sqlite_master "
-                                   "WHERE type = 'table' AND lower(name) = 'book_info'"))
-            .isEmpty())
+    if (engineOf(db) == Engine::SQLite
+        && firstColumn(db,
+                       QStringLiteral("SELECT name FROM sqlite_master "
+                                      "WHERE type = 'table' AND lower(name) = 'book_info'"))
+               .isEmpty())
         return 1;
     const QStringList version = firstColumn(db, QStringLiteral("SELECT value FROM book_info WHERE key = 'version'"));
     if (version.isEmpty())
@@ -261,6 +264,8 @@ bool Book::isOpen() const
 OpenResult Book::open(const QString &path, const OpenOptions &options)
 {
     close();
+    if (isServerLocation(path))
+        return openOnServer(path.trimmed(), options);
     const QFileInfo info(path);
     if (path.trimmed().isEmpty() || !info.exists() || !info.isFile())
         return {OpenResult::PathRefused, QStringLiteral("The book \"%1\" does not exist.").arg(path), {}};
@@ -311,7 +316,39 @@ OpenResult Book::open(const QString &path, const OpenOptions &options)
         return {OpenResult::OtherFailure, e.description(), {}};
     }
     m_path = info.absoluteFilePath();
+    m_mayWrite = !options.readOnly && m_format == formatVersion;
     return opened;
+}
+
+// A server book is made in the current format by this program's create; an
+// older or newer one is refused as it stands, never changed.
+OpenResult Book::openOnServer(const QString &location, const OpenOptions &options)
+{
+    if (const QString bad = openServerConnection(m_connectionName, location, options.password); !bad.isEmpty())
+        return {OpenResult::OtherFailure, bad, {}};
+    QSqlDatabase db = this->db();
+    try {
+        QSqlQuery found = runSql(db, QStringLiteral("SELECT to_regclass('book_info') IS NOT NULL"));
+        if (!found.next() || !found.value(0).toBool())
+            throw DbError(QStringLiteral("The server database \"%1\" is not a Brindlecot book.")
+                              .arg(locationForDisplay(location)));
+        const int format = bookFormat(db);
+        if (format != formatVersion)
+            throw DbError(QStringLiteral("The server book is of format %1; this program works on server books of "
+                                         "format %2 only.")
+                              .arg(format)
+                              .arg(formatVersion));
+        prepareServerSession(db, options.readOnly);
+        m_mayWrite = !options.readOnly && serverLoginMayWrite(db);
+    } catch (const DbError &e) {
+        db = QSqlDatabase();
+        close();
+        return {OpenResult::OtherFailure, e.description(), {}};
+    }
+    m_format = formatVersion;
+    m_onServer = true;
+    m_path = location;
+    return {};
 }
 
 QString migrationNotice(const QString &backup)
@@ -333,10 +370,14 @@ void Book::close()
     }
     m_path.clear();
     m_format = 0;
+    m_onServer = false;
+    m_mayWrite = false;
 }
 
-QString Book::create(const QString &path)
+QString Book::create(const QString &path, const QString &password)
 {
+    if (isServerLocation(path))
+        return createServerBook(path.trimmed(), password);
     if (QFileInfo::exists(path))
         return QStringLiteral("The file \"%1\" already exists; a new book is never written over it.").arg(path);
     if (const QString bad = pathTooLong(path); !bad.isEmpty())

@@ -41,11 +41,16 @@ struct OpenOptions {
     // (autobackup.h), before it is brought to the current format; none when
     // empty.
     QString backupsFolder{};
+    // The password of a server book's login; empty to let the connection
+    // find it as libpq does (PGPASSWORD, ~/.pgpass).
+    QString password{};
 };
 
-// One open book file: a named SQLite connection with the program's SQL
-// functions registered. Opening never creates or changes a file; a file that
-// is not a book is refused with a description naming what is wrong.
+// One open book: a book file on a named SQLite connection with the program's
+// SQL functions registered, or a database on a PostgreSQL server named by a
+// location "postgresql://user@host:port/dbname". Opening never creates or
+// changes a book; one that is not a book is refused with a description naming
+// what is wrong.
 class Book {
 public:
     Book();
@@ -56,7 +61,12 @@ public:
     OpenResult open(const QString &path, const OpenOptions &options = {});
     void close();
     bool isOpen() const;
+    // The book file's absolute path, or the server book's location.
     QString path() const { return m_path; }
+    bool isOnServer() const { return m_onServer; }
+    // False when the book was opened read-only or its server login may only
+    // read it: no save is then offered.
+    bool mayWrite() const { return m_mayWrite; }
     // The format of the book as it is open: older than formatVersion only
     // when an older book was opened read-only.
     int format() const { return m_format; }
@@ -68,9 +78,10 @@ public:
     QString actorName() const { return m_actorName; }
 
     // Creates a new book from the schema at path, refusing to overwrite an
-    // existing file; a failure removes the partly written file. Returns an
-    // empty text on success, else the reason.
-    static QString create(const QString &path);
+    // existing file; a failure removes the partly written file. A server
+    // location makes its empty database a book. Returns an empty text on
+    // success, else the reason.
+    static QString create(const QString &path, const QString &password = {});
 
     // The newest format of book this program reads: the 'version' row of
     // book_info. A book of a newer format is refused and left as it is; a
@@ -85,10 +96,13 @@ private:
     // Only core reaches the connection (connection.h).
     friend QSqlDatabase connectionOf(const Book &book);
     QSqlDatabase db() const;
+    OpenResult openOnServer(const QString &location, const OpenOptions &options);
 
     QString m_connectionName;
     QString m_path;
     int m_format = 0;
+    bool m_onServer = false;
+    bool m_mayWrite = false;
     QString m_actorName;
 };
 

@@ -11,13 +11,17 @@ namespace {
 
 // Runs the compiled-in schema on a private in-memory database and reads back
 // its saved_queries table, so the schema stays the one place the bodies are
-// written and SQLite itself reads their quoting.
-QHash<QString, QString> readSavedQueries()
+// written and SQLite itself reads their quoting. The server's own texts are
+// plain UPDATEs of those rows, which SQLite runs as well.
+QHash<QString, QString> readSavedQueries(Engine engine)
 {
     sqlite3 *connection = nullptr;
     if (sqlite3_open_v2(":memory:", &connection, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr) != SQLITE_OK)
         qFatal("The program's saved queries cannot be read: %s", sqlite3_errmsg(connection));
-    for (const QString &statement : schemaStatements())
+    QStringList statements = schemaStatements();
+    if (engine == Engine::PostgreSQL)
+        statements += sqlScript(QStringLiteral("pg/saved-queries.sql"));
+    for (const QString &statement : statements)
         if (sqlite3_exec(connection, statement.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
             qFatal("The compiled-in schema does not run: %s", sqlite3_errmsg(connection));
     QHash<QString, QString> bodies;
@@ -33,10 +37,11 @@ QHash<QString, QString> readSavedQueries()
 
 } // namespace
 
-QString programSavedQuery(const QString &name)
+QString programSavedQuery(const QString &name, Engine engine)
 {
-    static const QHash<QString, QString> bodies = readSavedQueries();
-    return bodies.value(name);
+    static const QHash<QString, QString> bodies = readSavedQueries(Engine::SQLite);
+    static const QHash<QString, QString> serverBodies = readSavedQueries(Engine::PostgreSQL);
+    return (engine == Engine::PostgreSQL ? serverBodies : bodies).value(name);
 }
 
 } // namespace bc

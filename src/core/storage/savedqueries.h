@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine.h"
+
 #include <QString>
 
 namespace bc {
@@ -8,8 +10,8 @@ namespace bc {
 // writes it into a new book; empty for a name the program does not have.
 // The copy a book holds is never run: a book received from someone else may
 // carry any statement under these names.
-// SQLite: the bodies are in its dialect (ifnull, instr, DATEVALUE, ?N
-// placeholders), as the schema holds them.
-QString programSavedQuery(const QString &name);
+// The bodies use ?N placeholders and DATEVALUE, which runSavedQuery resolves
+// for either engine; the few whose text differs on a server have their own.
+QString programSavedQuery(const QString &name, Engine engine = Engine::SQLite);
 
 } // namespace bc

@@ -47,4 +47,12 @@ const QStringList &schemaStatements()
     return statements;
 }
 
+const QStringList &serverSchemaStatements()
+{
+    static const QStringList statements = sqlScript(QStringLiteral("pg/tables.sql"))
+        + sqlScript(QStringLiteral("pg/functions.sql")) + sqlScript(QStringLiteral("schema.sql"))
+        + sqlScript(QStringLiteral("pg/saved-queries.sql"));
+    return statements;
+}
+
 } // namespace bc

@@ -12,4 +12,8 @@ QStringList sqlScript(const QString &name);
 // then its first rows.
 const QStringList &schemaStatements();
 
+// The same for a book on a PostgreSQL server: its tables, functions and
+// triggers, the first rows, and the server's text of the saved queries.
+const QStringList &serverSchemaStatements();
+
 } // namespace bc

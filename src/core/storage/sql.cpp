@@ -1,25 +1,52 @@
 #include "sql.h"
 
+#include "dates.h"
+#include "engine.h"
 #include "savedqueries.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 
 namespace bc {
 
 namespace {
 
+DbError lockedFailure()
+{
+    return DbError(QStringLiteral("The book is in use by another program, so nothing was changed. "
+                                  "Close the other program, or wait for it to finish, and try again."),
+                   DbFault::Locked);
+}
+
+// PostgreSQL: the SQLSTATE tells apart a login that may only read the book,
+// a full disk, and a save that met another user's lock or was chosen to give
+// way to one.
+DbError serverFailure(const QSqlError &error)
+{
+    const QString state = error.nativeErrorCode();
+    if (state == QLatin1String("25006") || state == QLatin1String("42501"))
+        return DbError(QStringLiteral("Your login may only read this book, so nothing was changed."),
+                       DbFault::ReadOnly);
+    if (state == QLatin1String("53100"))
+        return DbError(QStringLiteral("The disk of the book's server is full, so nothing was changed."),
+                       DbFault::DiskFull);
+    if (state == QLatin1String("40001") || state == QLatin1String("40P01") || state == QLatin1String("55P03"))
+        return lockedFailure();
+    const QString text = error.databaseText().trimmed();
+    return DbError(text.isEmpty() ? error.text() : text);
+}
+
 // Builds the error for a failed statement. SQLite: its result code tells the
 // faults of the file apart: 5 busy and 6 locked (another connection holds
 // the book), 8 read-only and 14 cannot open (the journal beside the book
 // cannot be created), 13 full.
-DbError failure(const QSqlError &error)
+DbError failure(const QSqlDatabase &db, const QSqlError &error)
 {
+    if (engineOf(db) == Engine::PostgreSQL)
+        return serverFailure(error);
     switch (error.nativeErrorCode().toInt() & 0xFF) {
     case 5:
-    case 6:
-        return DbError(QStringLiteral("The book is in use by another program, so nothing was changed. "
-                                      "Close the other program, or wait for it to finish, and try again."),
-                       DbFault::Locked);
+    case 6: return lockedFailure();
     case 8:
     case 14:
         return DbError(QStringLiteral("The book is read-only, so nothing was changed. Make the book file and "
@@ -38,10 +65,13 @@ DbError failure(const QSqlError &error)
 // Saved query bodies number their arguments (?1 ... ?n, each usable several
 // times; SQLite's form of placeholder). Qt rewrites placeholders itself, so the numbers are resolved here:
 // each ?N becomes a plain "?" and its value is repeated in order. Quoted
-// text and quoted names are skipped.
+// text and quoted names are skipped. A server has no DATEVALUE (the user's
+// short-date form is known only here), so there "DATEVALUE(?N)" becomes a
+// date read here, Null when the text is no date.
 void expandNumberedPlaceholders(const QString &body, const QVariantList &arguments, QString &statement,
-                                QVariantList &values)
+                                QVariantList &values, bool datesReadHere)
 {
+    static const QString dateValue = QStringLiteral("DATEVALUE(");
     statement.reserve(body.size());
     QChar quote;
     for (qsizetype i = 0; i < body.size(); ++i) {
@@ -57,17 +87,28 @@ void expandNumberedPlaceholders(const QString &body, const QVariantList &argumen
             statement += c;
             continue;
         }
-        if (c == u'?' && i + 1 < body.size() && body[i + 1].isDigit()) {
-            qsizetype j = i + 1;
+        const bool dateRead = datesReadHere && QStringView(body).mid(i).startsWith(dateValue, Qt::CaseInsensitive);
+        const qsizetype mark = dateRead ? i + dateValue.size() : i;
+        if (mark + 1 < body.size() && body[mark] == u'?' && body[mark + 1].isDigit()) {
+            qsizetype j = mark + 1;
             int number = 0;
             while (j < body.size() && body[j].isDigit() && number < 1000)
                 number = number * 10 + body[j++].digitValue();
             if (number < 1 || number > arguments.size())
                 throw DbError(QStringLiteral("The saved query expects more arguments than were given."));
-            values << arguments[number - 1];
-            statement += u'?';
-            i = j - 1;
-            continue;
+            if (dateRead && j < body.size() && body[j] == u')') {
+                const QDate date = parseShortDate(arguments[number - 1].toString());
+                values << (date.isValid() ? QVariant(isoDate(date)) : QVariant(QMetaType::fromType<QString>()));
+                statement += QStringLiteral("CAST(? AS date)");
+                i = j;
+                continue;
+            }
+            if (!dateRead) {
+                values << arguments[number - 1];
+                statement += u'?';
+                i = j - 1;
+                continue;
+            }
         }
         statement += c;
     }
@@ -81,12 +122,19 @@ QSqlQuery runSql(const QSqlDatabase &db, const QString &statement, const QVarian
         throw DbError(QStringLiteral("The book is not open."));
     QSqlQuery query(db);
     query.setForwardOnly(true);
+    // A server prepares only queries and row changes, and a statement with
+    // nothing to bind needs no preparing: it goes as it stands.
+    if (values.isEmpty() && engineOf(db) == Engine::PostgreSQL) {
+        if (!query.exec(statement))
+            throw failure(db, query.lastError());
+        return query;
+    }
     if (!query.prepare(statement))
-        throw failure(query.lastError());
+        throw failure(db, query.lastError());
     for (qsizetype i = 0; i < values.size(); ++i)
         query.bindValue(int(i), values[i]);
     if (!query.exec())
-        throw failure(query.lastError());
+        throw failure(db, query.lastError());
     return query;
 }
 
@@ -96,13 +144,13 @@ qint64 runSqlBatch(const QSqlDatabase &db, const QString &statement, const QList
         throw DbError(QStringLiteral("The book is not open."));
     QSqlQuery query(db);
     if (!query.prepare(statement))
-        throw failure(query.lastError());
+        throw failure(db, query.lastError());
     qint64 changed = 0;
     for (const QVariantList &values : rows) {
         for (qsizetype i = 0; i < values.size(); ++i)
             query.bindValue(int(i), values[i]);
         if (!query.exec())
-            throw failure(query.lastError());
+            throw failure(db, query.lastError());
         changed += qMax(0, query.numRowsAffected());
     }
     return changed;
@@ -119,12 +167,13 @@ qint64 runSqlForIds(const QSqlDatabase &db, const QString &statement, const QLis
 
 QSqlQuery runSavedQuery(const QSqlDatabase &db, const QString &name, const QVariantList &arguments)
 {
-    const QString body = programSavedQuery(name);
+    const Engine engine = engineOf(db);
+    const QString body = programSavedQuery(name, engine);
     if (body.isEmpty())
         throw DbError(QStringLiteral("The program has no saved query \"%1\".").arg(name));
     QString statement;
     QVariantList values;
-    expandNumberedPlaceholders(body, arguments, statement, values);
+    expandNumberedPlaceholders(body, arguments, statement, values, engine == Engine::PostgreSQL);
     return runSql(db, statement, values);
 }
 

@@ -1,0 +1,34 @@
+#pragma once
+
+// Books kept in a database on a PostgreSQL server: for core's storage files.
+
+#include <QString>
+
+class QSqlDatabase;
+
+namespace bc {
+
+// Adds and opens a connection named connectionName on the server database a
+// location names ("postgresql://user@host:port/dbname?sslmode=require").
+// The password, when empty, is found as libpq finds it (PGPASSWORD,
+// ~/.pgpass), and so are TLS and the other settings the location leaves out.
+// Returns an empty text when open, else why not; on failure the connection is
+// removed again.
+QString openServerConnection(const QString &connectionName, const QString &location, const QString &password);
+
+// The location with any password left out, for showing to the user.
+QString locationForDisplay(const QString &location);
+
+// Makes the empty server database a location names into a book of the
+// current format, in one transaction; a database already holding tables is
+// never written to. Returns an empty text on success, else the reason.
+QString createServerBook(const QString &location, const QString &password);
+
+// Makes an open server connection ready for the program: the session's
+// settings and the connection's work tables.
+void prepareServerSession(const QSqlDatabase &db, bool readOnly);
+
+// True when the login of the connection may change the book's rows.
+bool serverLoginMayWrite(const QSqlDatabase &db);
+
+} // namespace bc
