@@ -15,11 +15,11 @@ CREATE FUNCTION instr(haystack text, needle text) RETURNS integer
 CREATE FUNCTION balance_month(d date) RETURNS text
     LANGUAGE sql IMMUTABLE PARALLEL SAFE AS 'SELECT to_char(d, ''YYYY-MM'')';
 -- @@
-CREATE FUNCTION period_balances_add(acc bigint, flag text, d date, amount bigint, incoming boolean)
+CREATE FUNCTION period_balances_add(acc bigint, side text, d date, amount bigint, incoming boolean)
 RETURNS void LANGUAGE plpgsql AS $$
 BEGIN
     INSERT INTO period_balances AS p (account, flag, month, money_in, count_in, money_out, count_out)
-    VALUES (acc, flag, balance_month(d),
+    VALUES (acc, side, balance_month(d),
             CASE WHEN incoming THEN coalesce(amount, 0) ELSE 0 END, CASE WHEN incoming THEN 1 ELSE 0 END,
             CASE WHEN incoming THEN 0 ELSE coalesce(amount, 0) END, CASE WHEN incoming THEN 0 ELSE 1 END)
     ON CONFLICT (account, flag, month) DO UPDATE
@@ -54,7 +54,10 @@ BEGIN
     RETURN NULL;
 END $$;
 -- @@
-CREATE TRIGGER period_balances_insert AFTER INSERT OR DELETE ON transaction_master
+CREATE TRIGGER period_balances_insert AFTER INSERT ON transaction_master
+    FOR EACH ROW EXECUTE FUNCTION period_balances_keep();
+-- @@
+CREATE TRIGGER period_balances_delete AFTER DELETE ON transaction_master
     FOR EACH ROW EXECUTE FUNCTION period_balances_keep();
 -- @@
 CREATE TRIGGER period_balances_update

@@ -1,5 +1,6 @@
 #include "historyrows.h"
 
+#include "engine.h"
 #include "sql.h"
 
 #include <QSqlQuery>
@@ -65,11 +66,8 @@ HistoryTable tableOfWord(const QString &word)
 
 bool hasHistoryTables(const QSqlDatabase &db)
 {
-    // SQLite: sqlite_master.
-    QSqlQuery q = runSql(db,
-                         QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
-                                        "('change_sets', 'change_rows', 'change_ranges')"));
-    return q.next() && q.value(0).toInt() == 3;
+    return bookHasTable(db, QStringLiteral("change_sets")) && bookHasTable(db, QStringLiteral("change_rows"))
+        && bookHasTable(db, QStringLiteral("change_ranges"));
 }
 
 void keepRowsBefore(const QSqlDatabase &db, qint64 setId, HistoryTable table, const QString &idsSelect,

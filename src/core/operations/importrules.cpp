@@ -1,15 +1,13 @@
 #include "importrules.h"
 
+#include "engine.h"
 #include "sql.h"
 
 namespace bc {
 
 bool hasImportTables(const Book &book)
 {
-    QSqlQuery q = runSql(connectionOf(book),
-                         QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?"),
-                         {QStringLiteral("import_rules")});
-    return q.next() && q.value(0).toInt() > 0;
+    return bookHasTable(connectionOf(book), QStringLiteral("import_rules"));
 }
 
 QList<ImportRule> loadImportRules(const Book &book)

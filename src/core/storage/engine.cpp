@@ -1,5 +1,7 @@
 #include "engine.h"
 
+#include "sql.h"
+
 #include <QSqlDatabase>
 
 namespace bc {
@@ -19,6 +21,30 @@ bool isServerLocation(const QString &location)
 QString forEngine(const QSqlDatabase &db, const QString &sqlite, const QString &postgres)
 {
     return engineOf(db) == Engine::PostgreSQL ? postgres : sqlite;
+}
+
+bool bookHasTable(const QSqlDatabase &db, const QString &name)
+{
+    return runSql(db,
+                  forEngine(db,
+                            QStringLiteral(
+                                "SELECT 1 FROM sqlite_master WHERE type = 'table' AND lower(name) = lower(?)"),
+                            QStringLiteral("SELECT 1 FROM pg_catalog.pg_tables "
+                                           "WHERE schemaname = current_schema() AND tablename = lower(?)")),
+                  {name})
+        .next();
+}
+
+bool bookHasTrigger(const QSqlDatabase &db, const QString &name)
+{
+    return runSql(db,
+                  forEngine(db,
+                            QStringLiteral(
+                                "SELECT 1 FROM sqlite_master WHERE type = 'trigger' AND lower(name) = lower(?)"),
+                            QStringLiteral("SELECT 1 FROM pg_catalog.pg_trigger "
+                                           "WHERE NOT tgisinternal AND tgname = lower(?)")),
+                  {name})
+        .next();
 }
 
 } // namespace bc

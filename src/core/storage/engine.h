@@ -21,4 +21,9 @@ bool isServerLocation(const QString &location);
 // text must differ, the two forms stand side by side where they are used.
 QString forEngine(const QSqlDatabase &db, const QString &sqlite, const QString &postgres);
 
+// Whether the book holds a permanent table, or a trigger, of that name (any
+// case): the later formats' tables are absent from older books.
+bool bookHasTable(const QSqlDatabase &db, const QString &name);
+bool bookHasTrigger(const QSqlDatabase &db, const QString &name);
+
 } // namespace bc

@@ -1,5 +1,6 @@
 #include "idmarks.h"
 
+#include "engine.h"
 #include "sql.h"
 
 #include <QSqlQuery>
@@ -26,13 +27,10 @@ qint64 firstNumber(const QSqlDatabase &db, const QString &statement, const QVari
     return q.next() ? q.value(0).toLongLong() : 0;
 }
 
-// Books written before book_info existed open without it. SQLite: sqlite_master.
+// Books written before book_info existed open without it.
 bool hasBookInfo(const QSqlDatabase &db)
 {
-    return firstNumber(db,
-                       QStringLiteral("SELECT count(*) FROM sqlite_master "
-                                      "WHERE type = 'table' AND lower(name) = 'book_info'"))
-        > 0;
+    return bookHasTable(db, QStringLiteral("book_info"));
 }
 
 qint64 rememberedHighest(const QSqlDatabase &db, const QString &key)

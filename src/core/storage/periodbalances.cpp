@@ -1,5 +1,6 @@
 #include "periodbalances.h"
 
+#include "engine.h"
 #include "schema.h"
 #include "sql.h"
 
@@ -52,8 +53,7 @@ void fillRowByRow(const QSqlDatabase &db)
 
 bool keepsPeriodBalances(const QSqlDatabase &db)
 {
-    return runSql(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'period_balances'"))
-        .next();
+    return bookHasTable(db, QStringLiteral("period_balances"));
 }
 
 bool periodBalancesUsable(const QSqlDatabase &db)
@@ -97,8 +97,7 @@ QStringList periodBalanceProblems(const QSqlDatabase &db, int limit)
     if (!keepsPeriodBalances(db))
         return problems;
     for (const QString &trigger : triggers)
-        if (!runSql(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'trigger' AND name = ?"), {trigger})
-                 .next())
+        if (!bookHasTrigger(db, trigger))
             problems << QStringLiteral("The trigger %1 that keeps the period balances is missing.").arg(trigger);
     QSqlQuery q = runSql(db,
                          QStringLiteral("SELECT DISTINCT account, flag, month FROM ("
