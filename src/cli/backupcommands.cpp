@@ -1,5 +1,6 @@
 #include "autobackup.h"
 #include "bookaccess.h"
+#include "bookcopy.h"
 #include "bookrestore.h"
 #include "commandline.h"
 #include "commands.h"
@@ -65,6 +66,26 @@ int runRestore(const QStringList &arguments)
                                          busyTimeoutMs(3000));
     if (!replaced.isEmpty())
         writeOut(QStringLiteral("The book it replaced is kept as %1\n").arg(QDir::toNativeSeparators(replaced)));
+    return Success;
+}
+
+int runCopy(const QStringList &arguments)
+{
+    CommandLine commandLine(QStringLiteral("copy"),
+                            QStringLiteral("Copies every row of BOOK (accounts, parties, transactions, settings, "
+                                           "change history and statement-import records) into a new book at DEST, "
+                                           "in one transaction, and prints how many transactions it copied. Either "
+                                           "may be a book file or a server location "
+                                           "postgresql://user@host:port/database; DEST must be a file that does not "
+                                           "exist yet or an empty server database. The server's password comes "
+                                           "from PGPASSWORD or ~/.pgpass."),
+                            {QStringLiteral("BOOK"), QStringLiteral("DEST")});
+    if (!commandLine.parse(arguments))
+        return Success;
+    Book book;
+    openBook(book, commandLine.positional(0), OpenOptions{.readOnly = true});
+    const qint64 copied = copyBook(book, commandLine.positional(1));
+    writeOut(QStringLiteral("%1 transactions copied\n").arg(copied));
     return Success;
 }
 

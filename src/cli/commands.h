@@ -25,6 +25,7 @@ int runHistory(const QStringList &arguments);
 int runUndo(const QStringList &arguments);
 int runBackup(const QStringList &arguments);
 int runRestore(const QStringList &arguments);
+int runCopy(const QStringList &arguments);
 
 class CommandLine;
 

@@ -36,6 +36,8 @@ const Command commands[] = {
      bc::cli::runBackup},
     {"restore", "restore BACKUP BOOK           put a backup in place of the book, keeping the book",
      bc::cli::runRestore},
+    {"copy", "copy BOOK DEST                copy every row of the book into a new book file or server database",
+     bc::cli::runCopy},
 };
 
 void printLine(FILE *stream, const QString &text)
