@@ -257,9 +257,24 @@ TEST(Book, WatchReportsOnlyOtherConnectionsSaves)
     EXPECT_FALSE(watch.poll());
     EXPECT_EQ(reports, 1);
 
+    // While another program holds the book to write it, the poll has no
+    // answer and waits for none; the save shows at the poll after it.
+    // The book's own statements still wait for a lock as long as before.
+    const QSqlDatabase writer = connectionOf(other);
+    runSql(writer, QStringLiteral("BEGIN EXCLUSIVE"));
+    runSql(writer, QStringLiteral("UPDATE account_master SET open_amount = 400 WHERE account_id = 4"));
+    EXPECT_FALSE(watch.poll());
+    runSql(writer, QStringLiteral("COMMIT"));
+    EXPECT_TRUE(watch.poll());
+    EXPECT_EQ(reports, 2);
+    QSqlQuery waits = runSql(t.db(), QStringLiteral("PRAGMA busy_timeout"));
+    ASSERT_TRUE(waits.next());
+    EXPECT_EQ(waits.value(0).toInt(), OpenOptions().busyTimeoutMs);
+    waits.finish();
+
     // A closed book is never reported.
     t.book().close();
     setOpening(other, 300);
     EXPECT_FALSE(watch.poll());
-    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(reports, 2);
 }
