@@ -313,6 +313,10 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->ignore(); // a screen refused to close (unsaved edits)
         return;
     }
+    // The watch is of this book: nothing is polled once it is closed, though
+    // the frame is deleted only later.
+    m_pollTimer->stop();
+    disconnect(qApp, &QGuiApplication::applicationStateChanged, this, &frmMain::followApplicationState);
     const QString closedBook = m_state.book.path();
     m_state.book.close();
     backUpClosedBook(m_state, closedBook);

@@ -50,8 +50,9 @@ void runFindOnEnter(QPushButton *find, const QList<QWidget *> &fields);
 QLabel *makeStatusLabel(QWidget *parent);
 
 // The status line of a screen in its edit cycle after another user saved to
-// the book: says so until the screen leaves the cycle, when clearChangedElsewhere
-// takes it away (and leaves any other text, a save's say, as it is).
+// the book: says so until the screen leaves the cycle, when
+// clearChangedElsewhere takes that away (any other text, such as what a save
+// did, stays).
 void showChangedElsewhere(QLabel *status);
 void clearChangedElsewhere(QLabel *status);
 
