@@ -160,6 +160,7 @@ void frmAccountLedger::LoadAccountList()
     cboAccount->clear();
     dtpFromDate->setDate(m_state.settings.defaultFromDate(m_state.today()));
     dtpToDate->setDate(m_state.today());
+    m_shown.reset();
     LedgerRows.clear();
     TDBGAccLdgr->rowModel()->rebind();
     try {
@@ -190,7 +191,12 @@ void frmAccountLedger::Find()
     input.toDate = dtpToDate->date();
     input.finYearStart = m_state.settings.finYearStart;
     TDBGAccLdgr->rowModel()->column(DateColumn).datePattern = reportDatePattern(m_state.dateFormat());
+    showLedger(input);
+}
 
+bool frmAccountLedger::showLedger(const LedgerInput &input)
+{
+    m_shown = input;
     QString failure;
     {
         WaitCursor wait;
@@ -208,6 +214,7 @@ void frmAccountLedger::Find()
     }
     if (!failure.isEmpty())
         reportDbFailure(m_state, this, failure);
+    return failure.isEmpty();
 }
 
 void frmAccountLedger::Blank()
@@ -220,6 +227,7 @@ void frmAccountLedger::Blank()
     lblcloseflag->clear();
     CmdGraph->setEnabled(false);
     txtBalanceAmount->setText(QStringLiteral("0.00"));
+    m_shown.reset();
     m_ledger = LedgerResult();
     LedgerRows.clear();
     TDBGAccLdgr->rowModel()->rebind();
@@ -227,17 +235,27 @@ void frmAccountLedger::Blank()
 
 void frmAccountLedger::Graph()
 {
-    const LedgerChartInput input{dtpFromDate->date(), dtpToDate->date(), m_state.dateFormat(),
-                                 m_state.settings.currency};
+    m_chartInput = {dtpFromDate->date(), dtpToDate->date(), m_state.dateFormat(), m_state.settings.currency};
     ChartData chart;
     try {
         WaitCursor wait;
-        chart = computeLedgerChart(m_state.book, m_ledger, input);
+        chart = computeLedgerChart(m_state.book, m_ledger, m_chartInput);
     } catch (const DbError &e) {
         reportDbFailure(m_state, this, e.description());
         return;
     }
-    frmStockGraph::Present(chart, m_chartWindow, *m_state.messages, this);
+    m_chart = frmStockGraph::Present(chart, m_chartWindow, *m_state.messages, this);
+}
+
+void frmAccountLedger::reloadRows()
+{
+    if (!m_shown || !showLedger(*m_shown) || !m_chart || !m_chart->showsChartOf(this))
+        return;
+    try {
+        m_chart->Fill(computeLedgerChart(m_state.book, m_ledger, m_chartInput));
+    } catch (const DbError &e) {
+        reportDbFailure(m_state, this, e.description());
+    }
 }
 
 bool frmAccountLedger::eventFilter(QObject *watched, QEvent *event)

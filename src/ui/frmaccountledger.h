@@ -2,9 +2,13 @@
 
 #include "frmstockgraph.h"
 #include "ledger.h"
+#include "ledgerchart.h"
 #include "rowarray.h"
+#include "screenparts.h"
 
+#include <QPointer>
 #include <QWidget>
+#include <optional>
 
 class QComboBox;
 class QGroupBox;
@@ -21,7 +25,7 @@ class DateEntry;
 // The ledger of one account over a date range: every movement with its
 // running balance, the opening and closing balances, and the daily balance
 // as a chart.
-class frmAccountLedger : public QWidget {
+class frmAccountLedger : public QWidget, public BookRowsScreen {
     Q_OBJECT
 public:
     // chartWindow gives the chart window that Graph fills.
@@ -57,6 +61,9 @@ public:
     // Hands the rows as they stand to a new report viewer.
     void Print();
     void Graph();
+    // Reads the figures afresh for the account and dates of the last Find,
+    // and the chart drawn from them; nothing before a Find.
+    void reloadRows() override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -65,10 +72,16 @@ private:
     void buildControls();
     void LoadAccountList();
     void showBalances(const LedgerResult &ledger);
+    // Computes and shows the ledger input asks for; false when it failed
+    // (already reported).
+    bool showLedger(const LedgerInput &input);
 
     AppState &m_state;
     frmStockGraph::Source m_chartWindow;
     LedgerResult m_ledger; // the last Find's movements and balances, shown in LedgerRows
+    std::optional<LedgerInput> m_shown; // what the last Find asked for, while its figures show
+    QPointer<frmStockGraph> m_chart; // where Graph drew m_ledger
+    LedgerChartInput m_chartInput; // the dates and captions Graph drew with
 };
 
 } // namespace bc

@@ -154,6 +154,8 @@ void frmAccountMaster::SetMode(const QString &mode)
     cmdFind->setEnabled(viewing);
     cmdBlank->setEnabled(viewing);
     m_model->setEditable(!viewing);
+    if (viewing)
+        clearChangedElsewhere(lblStatus);
 }
 
 void frmAccountMaster::LoadLists()
@@ -290,6 +292,11 @@ void frmAccountMaster::dropEdits()
 {
     m_deletedIds.clear();
     SetMode(QStringLiteral("V"));
+}
+
+void frmAccountMaster::noteChangedElsewhere()
+{
+    showChangedElsewhere(lblStatus);
 }
 
 void frmAccountMaster::closeEvent(QCloseEvent *event)

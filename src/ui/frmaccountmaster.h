@@ -45,6 +45,7 @@ public:
     void SetMode(const QString &mode);
     bool inEditCycle() const override { return m_mode == QLatin1String("E"); }
     void dropEdits() override;
+    void noteChangedElsewhere() override;
     void reloadRows() override;
     void LoadLists();
     void Find();

@@ -302,7 +302,12 @@ void frmAccountStatus::Find()
     input.openingBelow = txtOpen2->text();
     input.balanceAbove = txtBal1->text();
     input.balanceBelow = txtBal2->text();
+    showSummary(input);
+}
 
+bool frmAccountStatus::showSummary(const SummaryInput &input)
+{
+    m_shown = input;
     QString failure;
     {
         WaitCursor wait;
@@ -321,10 +326,12 @@ void frmAccountStatus::Find()
     }
     if (!failure.isEmpty())
         reportDbFailure(m_state, this, failure);
+    return failure.isEmpty();
 }
 
 void frmAccountStatus::Blank()
 {
+    m_shown.reset();
     SummaryRows.clear();
     tdbgAccounts->rowModel()->rebind();
     for (QLineEdit *bound : {txtOpen1, txtOpen2, txtBal1, txtBal2})
@@ -357,8 +364,17 @@ QVariant frmAccountStatus::rowColour(int row) const
 
 void frmAccountStatus::drawChart(SummaryChartKind kind)
 {
-    const SummaryChartInput input{kind, dtpFromDate->date(), dtpToDate->date(), m_state.settings.currency};
-    frmStockGraph::Present(computeSummaryChart(SummaryRows, input), m_chartWindow, *m_state.messages, this);
+    m_chartInput = {kind, dtpFromDate->date(), dtpToDate->date(), m_state.settings.currency};
+    m_chart = frmStockGraph::Present(computeSummaryChart(SummaryRows, m_chartInput), m_chartWindow, *m_state.messages,
+                                     this);
+}
+
+void frmAccountStatus::reloadRows()
+{
+    if (!m_shown || !showSummary(*m_shown))
+        return;
+    if (m_chart && m_chart->showsChartOf(this))
+        m_chart->Fill(computeSummaryChart(SummaryRows, m_chartInput));
 }
 
 } // namespace bc

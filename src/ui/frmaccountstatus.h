@@ -2,9 +2,13 @@
 
 #include "frmstockgraph.h"
 #include "rowarray.h"
+#include "screenparts.h"
+#include "summary.h"
 #include "summarychart.h"
 
+#include <QPointer>
 #include <QWidget>
+#include <optional>
 
 class QComboBox;
 class QGroupBox;
@@ -22,7 +26,7 @@ class DateEntry;
 // The account summary: the opening amount, movement and balance of every
 // chosen account over a date range, with column totals, sorting and two
 // bar charts.
-class frmAccountStatus : public QWidget {
+class frmAccountStatus : public QWidget, public BookRowsScreen {
     Q_OBJECT
 public:
     // The columns of lstAccount: the name shown, the rest hidden.
@@ -62,6 +66,9 @@ public:
     void Print();
     void BalanceGraph() { drawChart(SummaryChartKind::Balance); }
     void TransactionGraph() { drawChart(SummaryChartKind::Transaction); }
+    // Reads the figures afresh for the accounts, dates and bounds of the
+    // last Find, and the chart drawn from them; nothing before a Find.
+    void reloadRows() override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -76,12 +83,18 @@ private:
     void placeTotals();
     QVariant rowColour(int row) const;
     void drawChart(SummaryChartKind kind);
+    // Computes and shows the summary input asks for; false when it failed
+    // (already reported).
+    bool showSummary(const SummaryInput &input);
 
     AppState &m_state;
     frmStockGraph::Source m_chartWindow;
     Qt::SortOrder m_listOrder = Qt::AscendingOrder;
     QWidget *m_totalsRow = nullptr;
     QLabel *m_totalsLabel = nullptr;
+    std::optional<SummaryInput> m_shown; // what the last Find asked for, while its figures show
+    QPointer<frmStockGraph> m_chart; // where a chart button drew SummaryRows
+    SummaryChartInput m_chartInput; // the kind and dates it drew with
 };
 
 } // namespace bc

@@ -2,6 +2,7 @@
 
 #include "appstate.h"
 #include "autobackup.h"
+#include "bookchangewatch.h"
 #include "dberror.h"
 #include "frmaboutus.h"
 #include "frmaccountledger.h"
@@ -18,11 +19,13 @@
 #include "screenparts.h"
 #include "waitcursor.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStyle>
+#include <QTimer>
 #include <algorithm>
 
 namespace bc {
@@ -49,6 +52,8 @@ void backUpClosedBook(AppState &state, const QString &bookPath)
 frmMain::frmMain(AppState &state, QWidget *parent)
     : QMainWindow(parent)
     , m_state(state)
+    , m_watch(new BookChangeWatch(state.book, this))
+    , m_pollTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Brindlecot"));
@@ -99,6 +104,41 @@ frmMain::frmMain(AppState &state, QWidget *parent)
     mnuExit = menuBar()->addAction(QStringLiteral("Exit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
+
+    // The frame lives as long as the book it was opened on (opening another
+    // book makes a new frame), and so does its watch.
+    m_pollTimer->setInterval(1000);
+    // Not while a dialog waits for an answer: a window in the middle of an
+    // action keeps the rows it acts on until the dialog is closed.
+    connect(m_pollTimer, &QTimer::timeout, this, [this] {
+        if (!QApplication::activeModalWidget())
+            m_watch->poll();
+    });
+    connect(m_watch, &BookChangeWatch::changedElsewhere, this, &frmMain::takeChangesFromElsewhere);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, &frmMain::followApplicationState);
+    followApplicationState(QApplication::applicationState());
+}
+
+void frmMain::followApplicationState(Qt::ApplicationState state)
+{
+    if (state != Qt::ApplicationActive) {
+        m_pollTimer->stop();
+        return;
+    }
+    if (!m_pollTimer->isActive()) {
+        m_pollTimer->start();
+        m_watch->poll();
+    }
+}
+
+void frmMain::takeChangesFromElsewhere()
+{
+    for (QMdiSubWindow *sub : mdiArea->subWindowList())
+        if (auto *editing = dynamic_cast<EditCycleScreen *>(sub->widget()); editing && editing->inEditCycle())
+            editing->noteChangedElsewhere();
+    if (m_state.reloadSystemSettings)
+        m_state.reloadSystemSettings();
+    emit m_state.notifier.bookChanged(nullptr);
 }
 
 QWidget *frmMain::child(const QString &name) const
@@ -273,6 +313,10 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->ignore(); // a screen refused to close (unsaved edits)
         return;
     }
+    // The watch is of this book: nothing is polled once it is closed, though
+    // the frame is deleted only later.
+    m_pollTimer->stop();
+    disconnect(qApp, &QGuiApplication::applicationStateChanged, this, &frmMain::followApplicationState);
     const QString closedBook = m_state.book.path();
     m_state.book.close();
     backUpClosedBook(m_state, closedBook);

@@ -9,10 +9,12 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QTimer;
 
 namespace bc {
 
 struct AppState;
+class BookChangeWatch;
 class frmStockGraph;
 
 // The frame window: menus that open every screen as a single-instance child.
@@ -47,6 +49,9 @@ public:
     QWidget *child(const QString &name) const;
     // The one chart window the report screens fill: the open one, or a new one.
     frmStockGraph *showStockGraph();
+    // Tells when another program or user saved to the open book. The frame
+    // polls it about once a second while the program is the active one.
+    BookChangeWatch &bookWatch() const { return *m_watch; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -62,8 +67,16 @@ private:
     // Shows the changed rows in every open window but by and those in the
     // middle of an edit cycle, and the Edit menu anew.
     void showBookChanged(QWidget *by);
+    // Polls the watch while the program is active, and at once when it
+    // becomes active again.
+    void followApplicationState(Qt::ApplicationState state);
+    // Another program or user saved: the settings and every idle window are
+    // read afresh, and windows in an edit cycle keep their edits and say so.
+    void takeChangesFromElsewhere();
     AppState &m_state;
     QHash<QString, QPointer<QMdiSubWindow>> m_children;
+    BookChangeWatch *m_watch;
+    QTimer *m_pollTimer;
 };
 
 } // namespace bc

@@ -131,8 +131,10 @@ frmStockGraph *frmStockGraph::Present(const ChartData &data, const Source &sourc
     case ChartData::Status::Ready: break;
     }
     frmStockGraph *window = source ? source() : nullptr;
-    if (window)
+    if (window) {
         window->Fill(data);
+        window->m_presentedBy = caller;
+    }
     return window;
 }
 

@@ -2,6 +2,7 @@
 
 #include "chartdata.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
@@ -55,6 +56,10 @@ public:
     // the chart in the window from source. Returns the window it filled.
     static frmStockGraph *Present(const ChartData &data, const Source &source, Messages &messages, QWidget *caller);
 
+    // Whether the chart shown is the one screen presented last, so that the
+    // screen draws it afresh when it reads its figures again.
+    bool showsChartOf(const QWidget *screen) const { return m_presentedBy == screen; }
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
@@ -66,6 +71,7 @@ private:
     QString askPdfPath();
 
     AppState &m_state;
+    QPointer<QWidget> m_presentedBy;
 };
 
 } // namespace bc

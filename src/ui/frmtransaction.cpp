@@ -208,6 +208,8 @@ void frmTransaction::SetMode(const QString &mode)
     cmdSave->setEnabled(!viewing);
     cmdCancel->setEnabled(!viewing);
     m_model->setEditable(!viewing);
+    if (viewing)
+        clearChangedElsewhere(lblStatus);
 }
 
 void frmTransaction::LoadLists()
@@ -537,6 +539,11 @@ void frmTransaction::dropEdits()
 {
     m_deletedIds.clear();
     SetMode(QStringLiteral("V"));
+}
+
+void frmTransaction::noteChangedElsewhere()
+{
+    showChangedElsewhere(lblStatus);
 }
 
 void frmTransaction::closeEvent(QCloseEvent *event)

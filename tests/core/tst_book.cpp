@@ -1,5 +1,6 @@
 #include "apppaths.h"
 #include "book.h"
+#include "bookchangewatch.h"
 #include "dates.h"
 #include "sql.h"
 #include "systemsettings.h"
@@ -228,4 +229,52 @@ TEST(SystemSettings, FailedSaveKeepsTheOldRows)
     EXPECT_EQ(s.userName, QString());
     EXPECT_EQ(s.dateFormat, QStringLiteral("d/M/yyyy"));
     EXPECT_EQ(t.count(QStringLiteral("system_settings")), 6);
+}
+
+TEST(Book, WatchReportsOnlyOtherConnectionsSaves)
+{
+    TestBook t;
+    BookChangeWatch watch(t.book());
+    int reports = 0;
+    QObject::connect(&watch, &BookChangeWatch::changedElsewhere, [&] { ++reports; });
+    const auto setOpening = [](const Book &book, int cents) {
+        runSql(connectionOf(book), QStringLiteral("UPDATE account_master SET open_amount = ? WHERE account_id = 4"),
+               {cents});
+    };
+
+    EXPECT_FALSE(watch.poll()); // nothing happened yet
+    setOpening(t.book(), 100);
+    EXPECT_FALSE(watch.poll()); // its own save is no news
+
+    Book other;
+    ASSERT_TRUE(other.open(t.path()).ok());
+    setOpening(other, 55500);
+    setOpening(other, 55600);
+    EXPECT_TRUE(watch.poll());
+    EXPECT_EQ(reports, 1); // two saves since the last poll: one report
+    EXPECT_FALSE(watch.poll());
+    setOpening(t.book(), 200);
+    EXPECT_FALSE(watch.poll());
+    EXPECT_EQ(reports, 1);
+
+    // While another program holds the book to write it, the poll has no
+    // answer and waits for none; the save shows at the poll after it.
+    // The book's own statements still wait for a lock as long as before.
+    const QSqlDatabase writer = connectionOf(other);
+    runSql(writer, QStringLiteral("BEGIN EXCLUSIVE"));
+    runSql(writer, QStringLiteral("UPDATE account_master SET open_amount = 400 WHERE account_id = 4"));
+    EXPECT_FALSE(watch.poll());
+    runSql(writer, QStringLiteral("COMMIT"));
+    EXPECT_TRUE(watch.poll());
+    EXPECT_EQ(reports, 2);
+    QSqlQuery waits = runSql(t.db(), QStringLiteral("PRAGMA busy_timeout"));
+    ASSERT_TRUE(waits.next());
+    EXPECT_EQ(waits.value(0).toInt(), OpenOptions().busyTimeoutMs);
+    waits.finish();
+
+    // A closed book is never reported.
+    t.book().close();
+    setOpening(other, 300);
+    EXPECT_FALSE(watch.poll());
+    EXPECT_EQ(reports, 2);
 }

@@ -1,4 +1,5 @@
 #include "appstate.h"
+#include "bookchangewatch.h"
 #include "datagrid.h"
 #include "dateentry.h"
 #include "dates.h"
@@ -9,6 +10,7 @@
 #include "recordsets.h"
 #include "sql.h"
 #include "testbook.h"
+#include "typist.h"
 #include "viewerlookup.h"
 #include "windowfixture.h"
 
@@ -257,6 +259,35 @@ private slots:
         QTest::keyClick(chart, Qt::Key_Escape);
         QTRY_VERIFY(!main->child(QStringLiteral("frmStockGraph")));
         QCOMPARE(main->mdiArea->activeSubWindow()->widget(), w);
+    }
+
+    // Another program saves a transaction of Bank while the ledger and its
+    // chart show Bank: at the next poll both show it.
+    void anotherProgramsSaveReachesTheLedgerAndItsChart()
+    {
+        auto *main = new frmMain(*m_state);
+        main->show();
+        QVERIFY(bc::test::activate(main));
+        main->mnu_report_account->trigger();
+        auto *w = qobject_cast<frmAccountLedger *>(main->child(QStringLiteral("frmAccountLedger")));
+        QVERIFY(w);
+        w->cboAccount->setFocus(); // a click on the box
+        QTest::keyClicks(w->cboAccount, QStringLiteral("Bank"));
+        bc::test::press(Qt::Key_F, Qt::AltModifier);
+        QCOMPARE(w->LedgerRows.rowCount(), 4);
+        bc::test::press(Qt::Key_G, Qt::AltModifier);
+        auto *chart = qobject_cast<frmStockGraph *>(main->child(QStringLiteral("frmStockGraph")));
+        QVERIFY(chart);
+        QCOMPARE(w->txtBalanceAmount->text(), QStringLiteral("84.50"));
+        QCOMPARE(chart->txtCloseBalance->text(), QStringLiteral("84.50"));
+
+        QVERIFY(m_book->book().open(m_book->path()).ok()); // the other program
+        m_book->addTransaction(5, QDate(2026, 8, 1), 41, 42, Money::fromCents(10000), QStringLiteral("Repairs"));
+        main->bookWatch().poll(); // the frame's timer may have been first
+        QTRY_COMPARE(w->LedgerRows.rowCount(), 5);
+        QCOMPARE(w->txtBalanceAmount->text(), QStringLiteral("184.50"));
+        QCOMPARE(chart->txtCloseBalance->text(), QStringLiteral("184.50"));
+        QVERIFY(m_messages.shown.isEmpty());
     }
 
     void foreignRowsAndSumsPastTheRangeAreReportedInAMessageBox()

@@ -1,4 +1,8 @@
+#include "accounts.h"
 #include "appstate.h"
+#include "bookchangewatch.h"
+#include "datagrid.h"
+#include "frmaccountmaster.h"
 #include "frmmain.h"
 #include "frmtransaction.h"
 #include "recordingmessages.h"
@@ -70,6 +74,70 @@ private slots:
         QVERIFY(m_messages.shown.isEmpty());
         QVERIFY(!w->mnuUndo->isEnabled());
         QVERIFY(w->mnuRedo->text().startsWith(QStringLiteral("&Redo: Save of 1 transaction at ")));
+    }
+
+    // Another program saves to the book while the Account Master is open:
+    // idle, the grid shows the new opening at the next poll; in the middle of
+    // an edit, the typed edit stays and the status line says why it differs.
+    void anotherProgramsSavesReachTheAccountMaster()
+    {
+        start();
+        bc::test::TestBook &book = newBook();
+        book.addAccount(42, QStringLiteral("Bank"), 4, Money::fromCents(10000));
+        book.addAccount(43, QStringLiteral("Rent"), 2, Money());
+        const QDate today(2026, 12, 7);
+        m_state->today = [today] { return today; };
+        QVERIFY(openBook());
+        auto *w = new frmMain(*m_state);
+        w->show();
+        QVERIFY(bc::test::activate(w));
+        auto *accounts = static_cast<frmAccountMaster *>(w->showChild(
+            QStringLiteral("frmAccountMaster"), [this] { return new frmAccountMaster(*m_state); }));
+        const auto rowOf = [accounts](const QString &name) {
+            int r = 0;
+            while (r < accounts->AccountRows.rowCount() && accounts->AccountRows.textAt(r, AccountCol::Name) != name)
+                ++r;
+            return r;
+        };
+        const auto cellText = [accounts, rowOf](const QString &name, int column) {
+            return accounts->tdbgAccounts->model()->index(rowOf(name), column).data().toString();
+        };
+        QCOMPARE(cellText(QStringLiteral("Bank"), AccountCol::Opening), QStringLiteral("100.00"));
+
+        Book other;
+        QVERIFY(other.open(book.path()).ok());
+        const auto otherSavesOpening = [&other, today](const QString &name, qint64 cents) {
+            AccountFindResult found = findAccounts(other, name, {}, {});
+            QCOMPARE(found.rows.rowCount(), 1);
+            found.rows.setMoney(0, AccountCol::Opening, Money::fromCents(cents));
+            found.rows.setEditMark(0, AccountCol::Status, EditMark::Changed);
+            QVERIFY(saveAccounts(other, found.rows, today).ok());
+        };
+        otherSavesOpening(QStringLiteral("Bank"), 55500);
+        w->bookWatch().poll(); // the frame's timer may have been first
+        QTRY_COMPARE(cellText(QStringLiteral("Bank"), AccountCol::Opening), QStringLiteral("555.00"));
+        QCOMPARE(accounts->lblStatus->text(), QString());
+
+        bc::test::press(Qt::Key_E, Qt::AltModifier);
+        QCOMPARE(accounts->mode(), QStringLiteral("E"));
+        bc::test::goToRow(rowOf(QStringLiteral("Rent")));
+        for (int c = AccountCol::SerialNo; c < AccountCol::Particulars; ++c)
+            bc::test::press(Qt::Key_Right);
+        bc::test::typeInCell(QStringLiteral("office"));
+        otherSavesOpening(QStringLiteral("Bank"), 77700);
+        w->bookWatch().poll();
+        QTRY_COMPARE(accounts->lblStatus->text(), QStringLiteral("Changed by another user — Save will check your rows"));
+        QCOMPARE(cellText(QStringLiteral("Rent"), AccountCol::Particulars), QStringLiteral("office"));
+        QCOMPARE(cellText(QStringLiteral("Bank"), AccountCol::Opening), QStringLiteral("555.00"));
+        QCOMPARE(accounts->mode(), QStringLiteral("E"));
+        QVERIFY(m_messages.shown.isEmpty());
+
+        // Cancel leaves the cycle: the notice goes and the book's rows show.
+        bc::test::press(Qt::Key_C, Qt::AltModifier);
+        QCOMPARE(accounts->mode(), QStringLiteral("V"));
+        QCOMPARE(accounts->lblStatus->text(), QString());
+        QCOMPARE(cellText(QStringLiteral("Bank"), AccountCol::Opening), QStringLiteral("777.00"));
+        QCOMPARE(cellText(QStringLiteral("Rent"), AccountCol::Particulars), QString());
     }
 
     void menusInOrderWithTheirCaptions()

@@ -147,6 +147,23 @@ QLabel *makeStatusLabel(QWidget *parent)
     return status;
 }
 
+namespace {
+
+const QString changedElsewhereText = QStringLiteral("Changed by another user — Save will check your rows");
+
+} // namespace
+
+void showChangedElsewhere(QLabel *status)
+{
+    status->setText(changedElsewhereText);
+}
+
+void clearChangedElsewhere(QLabel *status)
+{
+    if (status->text() == changedElsewhereText)
+        status->clear();
+}
+
 QString saveStatusText(qsizetype saved, qint64 deleted, const QList<QPair<qsizetype, QString>> &outside)
 {
     QString text = saved == 1 ? QStringLiteral("1 row saved") : QStringLiteral("%1 rows saved").arg(saved);

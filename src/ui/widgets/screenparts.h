@@ -49,6 +49,13 @@ void runFindOnEnter(QPushButton *find, const QList<QWidget *> &fields);
 // The status line under a grid, "lblStatus": says what the last save did.
 QLabel *makeStatusLabel(QWidget *parent);
 
+// The status line of a screen in its edit cycle after another user saved to
+// the book: says so until the screen leaves the cycle, when
+// clearChangedElsewhere takes that away (any other text, such as what a save
+// did, stays).
+void showChangedElsewhere(QLabel *status);
+void clearChangedElsewhere(QLabel *status);
+
 // What a successful save did, for the status line: "3 rows saved", "1 row
 // saved, 2 deleted", followed by "; 2 saved rows are outside the dates
 // shown" for each reason (where) given with a count above 0.
@@ -73,6 +80,9 @@ public:
     virtual bool inEditCycle() const = 0;
     // Leaves the edit cycle without saving or asking: the user has agreed.
     virtual void dropEdits() = 0;
+    // Another user saved to the book during the cycle: the edits stay as
+    // they are and the status line says so (showChangedElsewhere).
+    virtual void noteChangedElsewhere() = 0;
 };
 
 // A screen listing rows of the book, which shows them afresh when another
