@@ -1,14 +1,16 @@
 #include "bookchangewatch.h"
 
+#include "serverbook.h"
 #include "sql.h"
 
+#include <QSqlDriver>
 #include <sqlite3.h>
 
 namespace bc {
 
 std::optional<qint64> othersCommitMark(const Book &book)
 {
-    if (!book.isOpen())
+    if (!book.isOpen() || book.isOnServer())
         return std::nullopt;
     // SQLite: data_version is the connection's own view of the file; it moves
     // when another connection commits and stays as it is for this one's.
@@ -44,6 +46,19 @@ BookChangeWatch::BookChangeWatch(const Book &book, QObject *parent)
     , m_book(book)
     , m_mark(othersCommitMark(book))
 {
+    // A server tells every listening connection of each commit that changed
+    // the book's rows (the triggers of its tables notify); the connection's
+    // own commits come back marked as its own and are passed over.
+    if (!book.isOnServer())
+        return;
+    QSqlDriver *driver = connectionOf(book).driver();
+    if (!driver->subscribeToNotification(serverChangeChannel()))
+        return;
+    connect(driver, &QSqlDriver::notification, this,
+            [this](const QString &channel, QSqlDriver::NotificationSource source, const QVariant &) {
+                if (channel == serverChangeChannel() && source == QSqlDriver::OtherSource)
+                    emit changedElsewhere();
+            });
 }
 
 bool BookChangeWatch::poll()

@@ -14,9 +14,9 @@ std::optional<qint64> othersCommitMark(const Book &book);
 
 // Tells when someone else has saved to one open book, so that the windows can
 // show the book afresh. SQLite says nothing of its own accord, so the program
-// polls (cheap: one pragma on the book's connection). An engine that sends
-// notifications of its own emits changedElsewhere from them instead, and
-// needs no poll.
+// polls (cheap: one pragma on the book's connection). A server book sends
+// notifications of its own, which emit changedElsewhere as they arrive
+// (through the event loop); poll then does nothing.
 class BookChangeWatch : public QObject {
     Q_OBJECT
 public:

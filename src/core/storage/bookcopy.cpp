@@ -18,20 +18,21 @@ namespace {
 // destination's triggers keep them as the transactions arrive.
 const QStringList &copiedTables()
 {
-    static const QStringList tables = {
-        QStringLiteral("book_info"),     QStringLiteral("Account_Type_Master"), QStringLiteral("account_master"),
-        QStringLiteral("Party_master"),  QStringLiteral("transaction_master"),  QStringLiteral("system_settings"),
-        QStringLiteral("csv_mappings"),  QStringLiteral("import_rules"),        QStringLiteral("imported_lines"),
-        QStringLiteral("change_sets"),   QStringLiteral("change_rows"),         QStringLiteral("change_ranges")};
+    static const QStringList tables = {QStringLiteral("book_info"),          QStringLiteral("Account_Type_Master"),
+                                       QStringLiteral("account_master"),     QStringLiteral("Party_master"),
+                                       QStringLiteral("transaction_master"), QStringLiteral("system_settings"),
+                                       QStringLiteral("csv_mappings"),       QStringLiteral("import_rules"),
+                                       QStringLiteral("imported_lines"),     QStringLiteral("change_sets"),
+                                       QStringLiteral("change_rows"),        QStringLiteral("change_ranges")};
     return tables;
 }
 
 // Columns computed from others, which neither engine lets a row set.
 bool isComputed(const QString &column)
 {
-    static const QStringList computed = {QStringLiteral("type_key"), QStringLiteral("from_account"),
+    static const QStringList computed = {QStringLiteral("type_key"),   QStringLiteral("from_account"),
                                          QStringLiteral("from_party"), QStringLiteral("to_account"),
-                                         QStringLiteral("to_party"), QStringLiteral("rowid")};
+                                         QStringLiteral("to_party"),   QStringLiteral("rowid")};
     return computed.contains(column);
 }
 
@@ -111,7 +112,8 @@ qint64 copyTable(const QSqlDatabase &from, const QSqlDatabase &to, const QString
     const QString except = table == QLatin1String("book_info")
         ? QStringLiteral(" WHERE key NOT IN ('version', 'format')")
         : QString();
-    QSqlQuery rows = runSql(from, QStringLiteral("SELECT %1 FROM %2%3%4").arg(columns.join(u','), table, except, order));
+    QSqlQuery rows = runSql(from,
+                            QStringLiteral("SELECT %1 FROM %2%3%4").arg(columns.join(u','), table, except, order));
     RowInserter inserter(to, table, columns);
     qint64 count = 0;
     while (rows.next()) {

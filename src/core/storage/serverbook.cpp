@@ -117,6 +117,11 @@ void prepareServerSession(const QSqlDatabase &db, bool readOnly)
         runSql(db, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"));
 }
 
+QString serverChangeChannel()
+{
+    return QStringLiteral("brindlecot_book_changed");
+}
+
 bool serverLoginMayWrite(const QSqlDatabase &db)
 {
     QSqlQuery q = runSql(db,

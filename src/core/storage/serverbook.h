@@ -28,6 +28,9 @@ QString createServerBook(const QString &location, const QString &password);
 // settings and the connection's work tables.
 void prepareServerSession(const QSqlDatabase &db, bool readOnly);
 
+// The channel a server book's triggers notify on when its rows change.
+QString serverChangeChannel();
+
 // True when the login of the connection may change the book's rows.
 bool serverLoginMayWrite(const QSqlDatabase &db);
 

@@ -1,0 +1,140 @@
+#include "accounts.h"
+#include "bookchangewatch.h"
+#include "bookcopy.h"
+#include "bookdigest.h"
+#include "serverbooks.h"
+#include "sql.h"
+#include "testbook.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+using namespace bc;
+using bc::test::TestBook;
+
+// What only a book on a server does: it is told of other programs' saves,
+// it is opened by logins that may only read, and it is copied to and from
+// book files. Run against the test cluster only.
+
+namespace {
+
+struct ServerBook : ::testing::Test {
+    void SetUp() override
+    {
+        if (!test::testsOnServer())
+            GTEST_SKIP() << "needs the test cluster";
+    }
+};
+
+// Waits for the next signal, or gives up after a time no working server
+// comes near; returns whether it came.
+bool waitFor(BookChangeWatch &watch)
+{
+    QEventLoop loop;
+    QObject::connect(&watch, &BookChangeWatch::changedElsewhere, &loop, &QEventLoop::quit);
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, &loop, [&] { loop.exit(1); });
+    giveUp.start(10000);
+    return loop.exec() == 0;
+}
+
+void setOpening(const Book &book, const QString &name, qint64 cents)
+{
+    runSql(connectionOf(book), QStringLiteral("UPDATE account_master SET open_amount = ? WHERE account_name = ?"),
+           {cents, name});
+}
+
+} // namespace
+
+TEST_F(ServerBook, AnotherProgramsSaveIsToldAndTheBooksOwnIsNot)
+{
+    TestBook t;
+    Book other;
+    ASSERT_TRUE(other.open(t.path()).ok());
+    BookChangeWatch watch(t.book());
+    int told = 0;
+    QObject::connect(&watch, &BookChangeWatch::changedElsewhere, [&] { ++told; });
+
+    setOpening(t.book(), QStringLiteral("CASH"), 100);
+    setOpening(other, QStringLiteral("CASH"), 555);
+    ASSERT_TRUE(waitFor(watch));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, 1);
+    EXPECT_FALSE(watch.poll());
+}
+
+TEST_F(ServerBook, ALoginThatMayOnlyReadSeesTheFiguresAndSavesNothing)
+{
+    TestBook t;
+    t.addAccount(7, QStringLiteral("Bank"), 4, Money::fromCents(10000));
+    const QString reader = QStringLiteral("reader_%1").arg(QCoreApplication::applicationPid());
+    runSql(t.db(), QStringLiteral("DROP ROLE IF EXISTS %1").arg(reader));
+    runSql(t.db(), QStringLiteral("CREATE ROLE %1 LOGIN").arg(reader));
+    runSql(t.db(), QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA public TO %1").arg(reader));
+    QUrl location(t.path());
+    location.setUserName(reader);
+
+    {
+        Book book;
+        ASSERT_TRUE(book.open(location.toString()).ok());
+        EXPECT_FALSE(book.mayWrite());
+        EXPECT_TRUE(t.book().mayWrite());
+        const AccountFindResult found = findAccounts(book, QStringLiteral("Bank"), {}, {});
+        ASSERT_EQ(found.rows.rowCount(), 1);
+        EXPECT_EQ(found.total, Money::fromCents(10000));
+        RowArray rows = found.rows;
+        rows.setMoney(0, AccountCol::Opening, Money::fromCents(1));
+        rows.setEditMark(0, AccountCol::Status, EditMark::Changed);
+        const AccountSaveResult saved = saveAccounts(book, rows, QDate(2026, 12, 8));
+        EXPECT_FALSE(saved.ok());
+        EXPECT_TRUE(saved.text.contains(QStringLiteral("may only read")) || saved.detail.contains("may only read"))
+            << saved.text.toStdString() << saved.detail.toStdString();
+    }
+    EXPECT_EQ(findAccounts(t.book(), QStringLiteral("Bank"), {}, {}).total, Money::fromCents(10000));
+    runSql(t.db(), QStringLiteral("REVOKE ALL ON ALL TABLES IN SCHEMA public FROM %1").arg(reader));
+    runSql(t.db(), QStringLiteral("DROP ROLE %1").arg(reader));
+}
+
+TEST_F(ServerBook, ABookFileCopiedToTheServerAndBackHoldsTheSameRows)
+{
+    QTemporaryDir dir;
+    const QString original = dir.filePath(QStringLiteral("original.fd"));
+    const QString back = dir.filePath(QStringLiteral("back.fd"));
+    ASSERT_TRUE(Book::create(original).isEmpty());
+    const QString server = test::newServerDatabase();
+    {
+        Book book;
+        ASSERT_TRUE(book.open(original).ok());
+        const QSqlDatabase db = connectionOf(book);
+        runSql(db,
+               QStringLiteral("INSERT INTO account_master (account_id, account_name, account_type, open_amount, "
+                              "particulars) VALUES (7, 'O''Brien \"&\" Co ✓', 4, -99999999999999, NULL), "
+                              "(8, 'Food', 2, NULL, 'a;b')"));
+        runSql(db, QStringLiteral("INSERT INTO Party_master VALUES (3, 'Ann')"));
+        runSql(db,
+               QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                              "to_flag, amount, particulars, version_date) VALUES "
+                              "(1, '2024-02-29', 7, 'A', 8, 'A', 1250, 'lunch', '2024-03-01 10:00:00'), "
+                              "(2, '0999-12-31', 3, 'P', 7, 'A', NULL, NULL, NULL)"));
+        EXPECT_EQ(copyBook(book, server), 2);
+    }
+    {
+        Book onServer;
+        ASSERT_TRUE(onServer.open(server).ok());
+        EXPECT_EQ(copyBook(onServer, back), 2);
+        EXPECT_THROW(copyBook(onServer, back), DbError) << "an existing file is never written over";
+    }
+    Book a;
+    Book b;
+    ASSERT_TRUE(a.open(original).ok());
+    ASSERT_TRUE(b.open(back).ok());
+    EXPECT_EQ(test::bookDigest(connectionOf(a)), test::bookDigest(connectionOf(b)));
+    EXPECT_EQ(test::historyDigest(connectionOf(a)), test::historyDigest(connectionOf(b)));
+    EXPECT_EQ(test::tableDigest(connectionOf(a), QStringLiteral("period_balances")),
+              test::tableDigest(connectionOf(b), QStringLiteral("period_balances")));
+    test::dropServerDatabase(server);
+}
