@@ -146,7 +146,7 @@ void frmAccountMaster::SetMode(const QString &mode)
         return;
     m_mode = mode;
     const bool viewing = mode == QLatin1String("V");
-    cmdEdit->setEnabled(viewing);
+    cmdEdit->setEnabled(viewing && m_state.book.mayWrite());
     cmdSave->setEnabled(!viewing);
     cmdCancel->setEnabled(!viewing);
     cmdQuit->setEnabled(viewing);

@@ -113,7 +113,7 @@ void frmDeletedItems::reloadRows()
         rows.setText(r, Col::DeletedBy, item.deletedBy);
     }
     grdDeleted->rowModel()->rebind();
-    cmdRestore->setEnabled(!m_items.isEmpty());
+    cmdRestore->setEnabled(!m_items.isEmpty() && m_state.book.mayWrite());
     if (!m_items.isEmpty())
         grdDeleted->setCurrentIndex(grdDeleted->rowModel()->index(0, Col::Kind));
 }

@@ -157,6 +157,7 @@ void frmImportStatement::buildControls()
     for (QComboBox *box : {cboAccount, cboUncategorised})
         connect(box, &QComboBox::activated, this, &frmImportStatement::refreshPreview);
     connect(cmdApply, &QPushButton::clicked, this, &frmImportStatement::apply);
+    cmdApply->setEnabled(m_state.book.mayWrite());
     connect(cmdRules, &QPushButton::clicked, this, &frmImportStatement::editRules);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
 }

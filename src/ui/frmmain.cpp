@@ -235,7 +235,8 @@ void frmMain::buildEditMenu()
 void frmMain::refreshEditMenu()
 {
     const auto name = [this](QAction *entry, const QString &caption, const std::optional<ChangeSet> &target) {
-        entry->setEnabled(target.has_value());
+        // A login that may only read the book is offered no change of it.
+        entry->setEnabled(target.has_value() && m_state.book.mayWrite());
         entry->setText(target ? QStringLiteral("%1: %2").arg(caption, target->title(m_state.today()))
                               : caption + QStringLiteral(" Save"));
     };

@@ -73,6 +73,7 @@ frmSysConfig::frmSysConfig(AppState &state, QWidget *parent)
             [this] { setPickerFormat(QString::fromLatin1(MonthFirstFormat)); });
     connect(cmdBackups, &QPushButton::clicked, this, &frmSysConfig::pickBackupsFolder);
     connect(cmdSave, &QPushButton::clicked, this, &frmSysConfig::save);
+    cmdSave->setEnabled(m_state.book.mayWrite());
     connect(cmdCancel, &QPushButton::clicked, this, &QWidget::close);
     connect(cmdProperties, &QPushButton::clicked, this, [this] {
         if (m_state.showProperties)

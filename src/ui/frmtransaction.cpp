@@ -205,6 +205,7 @@ void frmTransaction::SetMode(const QString &mode)
     for (QWidget *w : QList<QWidget *>{dtpFromDate, dtpToDate, cboFromAcc, cboToAcc, txtAmount1, txtAmount2,
                                        txtparticulars, cmdFind, cmdBlank, cmdEdit, cmdprint, cmdQuit})
         w->setEnabled(viewing);
+    cmdEdit->setEnabled(viewing && m_state.book.mayWrite());
     cmdSave->setEnabled(!viewing);
     cmdCancel->setEnabled(!viewing);
     m_model->setEditable(!viewing);

@@ -2,12 +2,15 @@
 
 #include "appstate.h"
 #include "dberror.h"
+#include "engine.h"
 #include "frmlogin.h"
 #include "frmmain.h"
 #include "frmproperties.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QInputDialog>
+#include <QUrl>
 
 namespace bc {
 
@@ -27,6 +30,14 @@ public:
 private:
     bool m_was;
 };
+
+// Whether a server refused the login for want of its password (libpq's
+// words), rather than for any other reason the user cannot put right here.
+bool wantsPassword(const QString &description)
+{
+    return description.contains(QLatin1String("no password supplied"))
+        || description.contains(QLatin1String("password authentication failed"));
+}
 
 } // namespace
 
@@ -56,7 +67,20 @@ int StartUp::OpenDatabase()
     const QString path = m_state.settingsFile().bookPath(m_state.paths.defaultBookPath());
     OpenOptions options = m_state.bookOptions;
     options.backupsFolder = m_state.backupsFolder();
-    const OpenResult result = m_state.book.open(path, options);
+    OpenResult result = m_state.book.open(path, options);
+    // A server book whose password libpq did not find (PGPASSWORD,
+    // ~/.pgpass) asks for it, and keeps it for the connections opened later.
+    while (!result.ok() && isServerLocation(path) && wantsPassword(result.description)) {
+        bool given = false;
+        const QString password = QInputDialog::getText(
+            nullptr, QStringLiteral("Login"),
+            QStringLiteral("Password of %1 on %2:").arg(QUrl(path).userName(), QUrl(path).host()), QLineEdit::Password,
+            QString(), &given);
+        if (!given)
+            break;
+        options.password = m_state.bookOptions.password = password;
+        result = m_state.book.open(path, options);
+    }
     if (result.code == OpenResult::PathRefused)
         m_state.messages->critical(nullptr, QStringLiteral("Error"), QStringLiteral("Invalid Database Path"));
     else if (!result.ok())

@@ -340,6 +340,8 @@ OpenResult Book::openOnServer(const QString &location, const OpenOptions &option
                               .arg(formatVersion));
         prepareServerSession(db, options.readOnly);
         m_mayWrite = !options.readOnly && serverLoginMayWrite(db);
+        QSqlQuery login = runSql(db, QStringLiteral("SELECT current_user"));
+        m_serverLogin = login.next() ? login.value(0).toString() : QString();
     } catch (const DbError &e) {
         db = QSqlDatabase();
         close();

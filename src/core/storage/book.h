@@ -72,10 +72,10 @@ public:
     int format() const { return m_format; }
 
     // The name the change history gives for whoever saves through this
-    // book: the login name when the program has one; empty names the
-    // system user instead.
+    // book: on a server the login (role) the server knows, else the login
+    // name when the program has one; empty names the system user instead.
     void setActorName(const QString &name) { m_actorName = name; }
-    QString actorName() const { return m_actorName; }
+    QString actorName() const { return m_onServer ? m_serverLogin : m_actorName; }
 
     // Creates a new book from the schema at path, refusing to overwrite an
     // existing file; a failure removes the partly written file. A server
@@ -104,6 +104,7 @@ private:
     bool m_onServer = false;
     bool m_mayWrite = false;
     QString m_actorName;
+    QString m_serverLogin;
 };
 
 } // namespace bc
