@@ -75,6 +75,7 @@ const std::vector<LaterFormat> &laterFormats()
         {QStringLiteral("statement-import-tables.sql"), nullptr},
         {periodBalancesScript(), fillPeriodBalances},
         {QStringLiteral("history-tables.sql"), nullptr},
+        {QStringLiteral("row-versions.sql"), nullptr},
     };
     return formats;
 }
