@@ -81,7 +81,8 @@ std::function<void(Book &)> accountSave(const Book &real, int generation, int st
             doomed = rows.intAt(r, AccountCol::Id);
     }
     return [rows, doomed](Book &book) {
-        const AccountSaveResult r = saveAccounts(book, rows, Today, doomed ? QList<LoadedRow>{doomed} : QList<LoadedRow>{});
+        const AccountSaveResult r = saveAccounts(book, rows, Today,
+                                                 doomed ? QList<LoadedRow>{doomed} : QList<LoadedRow>{});
         if (!r.ok())
             fail(QStringLiteral("account save refused: ") + r.text + u' ' + r.detail);
     };

@@ -158,8 +158,8 @@ TEST_F(TwoPrograms, ATransactionSaveFromStaleRowsIsRefusedWholeAndNamesTheRows)
         mine.setMoney(rowOf(mine, TranCol::Id, 17), TranCol::Amount, Money::fromCents(1));
         mine.setEditMark(rowOf(mine, TranCol::Id, 17), TranCol::Status, EditMark::Changed);
         const int s18 = rowOf(stale, TranCol::Id, 18);
-        const TranSaveResult refused =
-            saveTransactions(loser, mine, Now, {LoadedRow(18, stale.intAt(s18, TranCol::Version))});
+        const TranSaveResult refused = saveTransactions(loser, mine, Now,
+                                                        {LoadedRow(18, stale.intAt(s18, TranCol::Version))});
         EXPECT_EQ(refused.outcome, TranSaveResult::Outcome::ChangedByOthers);
         ASSERT_EQ(refused.changedByOthers.size(), 2);
         const QString who = first == 0 ? QStringLiteral("ann") : QStringLiteral("maria");

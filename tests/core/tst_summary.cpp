@@ -63,7 +63,10 @@ struct SummaryBook : ::testing::Test {
 
     void addNullAmount(qint64 id, const QDate &date, qint64 from, qint64 to)
     {
-        runSql(t.db(), QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, amount, particulars, version_date) VALUES (?, ?, ?, 'A', ?, 'A', NULL, '', NULL)"),
+        runSql(t.db(),
+               QStringLiteral(
+                   "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, amount, "
+                   "particulars, version_date) VALUES (?, ?, ?, 'A', ?, 'A', NULL, '', NULL)"),
                {id, isoDate(date), from, to});
     }
 };
@@ -270,7 +273,9 @@ TEST_F(SummaryBook, RandomBookMatchesAPlainSum)
         pick(tr.to, tr.toSide);
         if (id % 29 != 0)
             tr.amount = amount(random);
-        runSql(t.db(), QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, amount, particulars, version_date) VALUES (?, ?, ?, ?, ?, ?, ?, '', NULL)"),
+        runSql(t.db(),
+               QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                              "to_flag, amount, particulars, version_date) VALUES (?, ?, ?, ?, ?, ?, ?, '', NULL)"),
                {id, isoDate(fyStart.addDays(tr.day)), tr.from, QString(tr.fromSide), tr.to, QString(tr.toSide),
                 tr.amount ? QVariant(*tr.amount) : QVariant()});
         trans.push_back(tr);

@@ -66,7 +66,8 @@ class TestFrmAccountMaster : public bc::test::WindowTest {
     void addUse(qint64 tranId, qint64 from, qint64 to)
     {
         runSql(connectionOf(m_state->book),
-               QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, amount, particulars, version_date) VALUES (?, '2026-12-01', ?, 'A', ?, "
+               QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                              "to_flag, amount, particulars, version_date) VALUES (?, '2026-12-01', ?, 'A', ?, "
                               "'A', 100, NULL, NULL)"),
                {tranId, from, to});
     }

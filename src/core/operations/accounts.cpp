@@ -170,8 +170,8 @@ QList<IdName> accountTypes(const Book &book)
                        "SELECT account_type_id, account_type FROM Account_Type_Master ORDER BY account_type"));
 }
 
-AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today,
-                               const QList<LoadedRow> &deleted, const QString &source)
+AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today, const QList<LoadedRow> &deleted,
+                               const QString &source)
 {
     const QSqlDatabase db = connectionOf(book);
     using Outcome = AccountSaveResult::Outcome;

@@ -15,7 +15,7 @@ namespace bc {
 namespace AccountCol {
 // Version is the row's version when it was loaded (hidden; 0 for a new row).
 enum : int { Id, SerialNo, Name, Type, Opening, CurrentBalance, Particulars, Status, Version, Count };
-}
+} // namespace AccountCol
 
 // The form in which account names are told apart: trimmed, the case of
 // every letter folded ("Bank" and "bank", "Äpfel" and "äpfel" are one name).
@@ -72,7 +72,8 @@ struct AccountSaveResult {
 // happens in one transaction: the table ends fully updated or exactly as it
 // was, and is recorded in the change history as made by source (the window or
 // command saving).
-AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today, const QList<LoadedRow> &deleted = {},
+AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today,
+                               const QList<LoadedRow> &deleted = {},
                                const QString &source = QStringLiteral("Accounts"));
 
 } // namespace bc

@@ -23,10 +23,11 @@ StaleRow latestChange(const QSqlDatabase &db, HistoryTable table, qint64 rowId, 
     if (!hasHistoryTables(db))
         return row;
     const QString word = shapeOf(table).word;
-    QSqlQuery q = rowId == 0
-        ? runSql(db, latestSet.arg(QString(), QString()), {word, word})
-        : runSql(db, latestSet.arg(QStringLiteral(" AND row_id = ?"), QStringLiteral(" AND ? BETWEEN first_id AND last_id")),
-                 {word, rowId, word, rowId});
+    QSqlQuery q = rowId == 0 ? runSql(db, latestSet.arg(QString(), QString()), {word, word})
+                             : runSql(db,
+                                      latestSet.arg(QStringLiteral(" AND row_id = ?"),
+                                                    QStringLiteral(" AND ? BETWEEN first_id AND last_id")),
+                                      {word, rowId, word, rowId});
     if (q.next()) {
         row.user = q.value(0).toString();
         row.at = QDateTime::fromString(q.value(1).toString(), Qt::ISODate);
@@ -105,7 +106,8 @@ QString staleRowsText(const QList<StaleRow> &rows, const QDate &today)
         lines << rows[i].text(today);
     if (rows.size() > ListedRows)
         lines << QStringLiteral("and %1 more").arg(rows.size() - ListedRows);
-    return QStringLiteral("Nothing was saved: rows you edited were changed meanwhile.\r\n\r\n") + lines.join(QStringLiteral("\r\n"));
+    return QStringLiteral("Nothing was saved: rows you edited were changed meanwhile.\r\n\r\n")
+        + lines.join(QStringLiteral("\r\n"));
 }
 
 } // namespace bc

@@ -18,8 +18,7 @@ QHash<QString, qint64> settingVersions(const Book &book)
     QHash<QString, qint64> versions;
     if (!hasRowVersions(book))
         return versions;
-    QSqlQuery q = runSql(connectionOf(book),
-                         QStringLiteral("SELECT sys_code, row_version FROM system_settings"));
+    QSqlQuery q = runSql(connectionOf(book), QStringLiteral("SELECT sys_code, row_version FROM system_settings"));
     while (q.next())
         versions.insert(q.value(0).toString(), q.value(1).toLongLong());
     return versions;
@@ -50,8 +49,9 @@ void LoadSystemSettings(const Book &book, SystemSettings &settings)
     // The versions are read by the same statement as the values, so they are
     // those of the values read.
     const bool versioned = hasRowVersions(book);
-    QSqlQuery rows = runSql(db, QStringLiteral("SELECT sys_code, sys_value, %1 FROM system_settings")
-                                    .arg(versioned ? QStringLiteral("row_version") : QStringLiteral("0")));
+    QSqlQuery rows = runSql(db,
+                            QStringLiteral("SELECT sys_code, sys_value, %1 FROM system_settings")
+                                .arg(versioned ? QStringLiteral("row_version") : QStringLiteral("0")));
     settings.versions.clear();
     // The year dates are read once the date format is known, since older
     // books hold them in its order.
@@ -82,9 +82,8 @@ void LoadSystemSettings(const Book &book, SystemSettings &settings)
 
 SystemSettingsInput inputOf(const SystemSettings &settings)
 {
-    return {settings.userName,   settings.password,
-            settings.finYearStart, settings.finYearEnd,
-            settings.currency,     isMonthFirst(settings.dateFormat),
+    return {settings.userName,   settings.password, settings.finYearStart,
+            settings.finYearEnd, settings.currency, isMonthFirst(settings.dateFormat),
             settings.versions};
 }
 

@@ -73,6 +73,6 @@ SystemSettingsInput inputOf(const SystemSettings &settings);
 // The change history records the save as made by source (the window or
 // command saving).
 SettingsSaveResult saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDate &today,
-                        const QString &source = QStringLiteral("Configurations"));
+                                      const QString &source = QStringLiteral("Configurations"));
 
 } // namespace bc

@@ -34,9 +34,8 @@ TranSaveResult outcome(TranSaveResult::Outcome kind, const QString &title, const
 
 RowArray makeTranRows()
 {
-    return RowArray(
-        {CellType::Int, CellType::Date, CellType::Key, CellType::Key, CellType::Money, CellType::Text, CellType::Int,
-         CellType::Int});
+    return RowArray({CellType::Int, CellType::Date, CellType::Key, CellType::Key, CellType::Money, CellType::Text,
+                     CellType::Int, CellType::Int});
 }
 
 QVariantList tranSearchArguments(const TranSearch &search)

@@ -58,7 +58,8 @@ QList<StaleRow> TranWriter::staleRows(const QList<LoadedRow> &deleted) const
     LoadSystemSettings(m_book, settings);
     QStringList labels;
     for (const LoadedRow &row : loaded) {
-        QSqlQuery q = runSql(db, QStringLiteral("SELECT tran_date FROM transaction_master WHERE tran_id = ?"), {row.id});
+        QSqlQuery q = runSql(db, QStringLiteral("SELECT tran_date FROM transaction_master WHERE tran_id = ?"),
+                             {row.id});
         labels << (q.next() ? QStringLiteral("Transaction %1 of %2")
                                   .arg(row.id)
                                   .arg(formatUserDate(fromIsoDate(q.value(0).toString()), settings.dateFormat))
