@@ -59,7 +59,8 @@ int main(int argc, char *argv[])
     if (const OpenResult r = book.open(path); !r.ok())
         fail(r.description);
     runSql(connectionOf(book),
-           QStringLiteral("INSERT INTO account_master VALUES (100, 'Bank', 4, 0, NULL, NULL), "
+           QStringLiteral("INSERT INTO account_master (account_id, account_name, account_type, open_amount, "
+                          "particulars, version_date) VALUES (100, 'Bank', 4, 0, NULL, NULL), "
                           "(101, 'Uncategorised', 3, 0, NULL, NULL)"));
     const QByteArray csv = statementCsv(lines);
 

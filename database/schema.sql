@@ -10,7 +10,7 @@ INSERT INTO Account_Type_Master VALUES
     (1, 'Income'), (2, 'Expense'), (3, 'Income/Expense'),
     (4, 'Asset'), (5, 'Liability'), (6, 'Asset/Liability');
 -- @@
-INSERT INTO account_master VALUES
+INSERT INTO account_master (account_id, account_name, account_type, open_amount, particulars, version_date) VALUES
     (1, 'RST', 2, 0, 'Built-in account', NULL),
     (2, 'SC', 2, 0, 'Built-in account', NULL),
     (3, 'CST', 2, 0, 'Built-in account', NULL),
@@ -18,7 +18,7 @@ INSERT INTO account_master VALUES
     (5, 'SALES', 1, 0, 'Built-in account', NULL),
     (6, 'PURCHASE', 2, 0, 'Built-in account', NULL);
 -- @@
-INSERT INTO system_settings VALUES
+INSERT INTO system_settings (sys_code, sys_value, saved_on) VALUES
     ('USER', '', NULL), ('PASS', '', NULL), ('FYST', '', NULL), ('FYEN', '', NULL),
     ('CURR', '', NULL), ('DTFM', 'd/M/yyyy', NULL);
 -- @@

@@ -11,7 +11,8 @@ CREATE TEMP TABLE tmp_account_i (
     Account_Type INTEGER,
     Open_amount  INTEGER,
     particulars  TEXT,
-    version_date TEXT
+    version_date TEXT,
+    Row_Version  INTEGER
 );
 -- @@
 CREATE TEMP TABLE tmp_account_d (account_id INTEGER);

@@ -48,6 +48,7 @@ QList<GridColumn> accountColumns()
     c[AccountCol::Particulars] = GridColumn::shown(QStringLiteral("Particulars"), F::Plain, true);
     c[AccountCol::Particulars].discardApostrophes = true;
     c[AccountCol::Status] = GridColumn::hiddenColumn(QStringLiteral("Status"));
+    c[AccountCol::Version] = GridColumn::hiddenColumn(QStringLiteral("Version"));
     return c;
 }
 
@@ -226,6 +227,11 @@ void frmAccountMaster::Save()
         WaitCursor wait;
         result = saveAccounts(m_state.book, AccountRows, m_state.today(), m_deletedIds);
     }
+    if (result.outcome == AccountSaveResult::Outcome::ChangedByOthers) {
+        if (offerReload(m_state, this, result.title, result.text))
+            Cancel();
+        return;
+    }
     if (!result.ok()) {
         m_state.messages->critical(this, result.title, result.text);
         return;
@@ -265,7 +271,7 @@ bool frmAccountMaster::stageDeletion(int row)
     // Kept by this window alone until Save: another window or program
     // working on the same book neither sees nor applies it.
     if (const qint64 id = AccountRows.intAt(row, AccountCol::Id); id != 0)
-        m_deletedIds << id;
+        m_deletedIds << LoadedRow(id, AccountRows.intAt(row, AccountCol::Version));
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rowarray.h"
+#include "rowconflicts.h"
 #include "screenparts.h"
 
 #include <QWidget>
@@ -67,7 +68,7 @@ private:
     AppState &m_state;
     RowArrayModel *m_model = nullptr;
     QString m_mode = QStringLiteral("V");
-    QList<qint64> m_deletedIds; // accounts deleted in the grid in this edit cycle
+    QList<LoadedRow> m_deletedIds; // accounts deleted in the grid in this edit cycle
 };
 
 } // namespace bc

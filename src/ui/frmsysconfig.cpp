@@ -4,6 +4,7 @@
 #include "dateentry.h"
 #include "dates.h"
 #include "dberror.h"
+#include "screenparts.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -160,6 +161,7 @@ void frmSysConfig::buildControls()
 void frmSysConfig::loadSettings()
 {
     const SystemSettings &s = m_state.settings;
+    m_loadedVersions = s.versions;
     txtUserName->setText(s.userName);
     txtPassword->setText(s.password);
     txtPassAgain->setText(s.password);
@@ -234,8 +236,15 @@ void frmSysConfig::save()
     input.finYearEnd = m_endSet ? dtpEndDate->date() : QDate();
     input.currency = txtCurr->text();
     input.monthFirst = optMonthFirst->isChecked();
+    input.loadedVersions = m_loadedVersions;
     try {
-        saveSystemSettings(m_state.book, input, m_state.today());
+        const SettingsSaveResult saved = saveSystemSettings(m_state.book, input, m_state.today());
+        if (!saved.ok()) {
+            if (offerReload(m_state, this, saved.title, saved.text)
+                && (!m_state.reloadSystemSettings || m_state.reloadSystemSettings()))
+                loadSettings();
+            return;
+        }
     } catch (const DbError &e) {
         // The database's own words follow "Error" directly; a fault of the
         // file is a sentence of its own and gets the usual line break.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+
 #include <QWidget>
 
 class QGroupBox;
@@ -58,6 +60,8 @@ private:
     // a date shown only as a suggestion is not saved.
     bool m_startSet = false;
     bool m_endSet = false;
+    // The versions of the settings shown, checked by Save.
+    QHash<QString, qint64> m_loadedVersions;
 };
 
 } // namespace bc

@@ -61,6 +61,7 @@ QList<GridColumn> tranColumns(const QString &dateFormat)
     c[TranCol::Particulars].maxLength = 32;
     c[TranCol::Particulars].discardApostrophes = true;
     c[TranCol::Status] = GridColumn::hiddenColumn(QStringLiteral("Status"));
+    c[TranCol::Version] = GridColumn::hiddenColumn(QStringLiteral("Version"));
     return c;
 }
 
@@ -407,6 +408,12 @@ void frmTransaction::Save()
         m_state.messages->critical(this, result.title, result.text);
         tdbgTran->setCurrentIndex(m_model->index(result.refusedRow, TranCol::Date));
         return;
+    case TranSaveResult::Outcome::ChangedByOthers:
+        if (offerReload(m_state, this, result.title, result.text))
+            Cancel();
+        else if (addingUp)
+            addUpInBackground();
+        return;
     case TranSaveResult::Outcome::Failed:
         if (addingUp)
             addUpInBackground();
@@ -487,7 +494,7 @@ bool frmTransaction::stageDeletion(int row)
     // Kept by this window alone until Save: another window or program
     // working on the same book neither sees nor applies it.
     if (const qint64 id = TranRows.intAt(row, TranCol::Id); id > 0)
-        m_deletedIds << id;
+        m_deletedIds << LoadedRow(id, TranRows.intAt(row, TranCol::Version));
     return true;
 }
 

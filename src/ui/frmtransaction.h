@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rowarray.h"
+#include "rowconflicts.h"
 #include "screenparts.h"
 #include "transactionpages.h"
 
@@ -95,7 +96,7 @@ private:
     AppState &m_state;
     RowArrayModel *m_model;
     QString m_mode = QStringLiteral("V");
-    QList<qint64> m_deletedIds; // transactions deleted in the grid in this edit cycle
+    QList<LoadedRow> m_deletedIds; // transactions deleted in the grid in this edit cycle
     TranSearch m_search; // the search listed
     std::unique_ptr<TranPager> m_pager; // its rows still to be read; none after Blank or a failure
     // A search longer than its first page is added up in the background;

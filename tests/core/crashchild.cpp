@@ -81,7 +81,8 @@ std::function<void(Book &)> accountSave(const Book &real, int generation, int st
             doomed = rows.intAt(r, AccountCol::Id);
     }
     return [rows, doomed](Book &book) {
-        const AccountSaveResult r = saveAccounts(book, rows, Today, doomed ? QList<qint64>{doomed} : QList<qint64>{});
+        const AccountSaveResult r = saveAccounts(book, rows, Today,
+                                                 doomed ? QList<LoadedRow>{doomed} : QList<LoadedRow>{});
         if (!r.ok())
             fail(QStringLiteral("account save refused: ") + r.text + u' ' + r.detail);
     };
@@ -116,7 +117,7 @@ std::function<void(Book &)> transactionSave(const Book &real, int generation, in
     }
     for (int k = 2; k < 17; ++k)
         addRow(0, k);
-    QList<qint64> doomed;
+    QList<LoadedRow> doomed;
     if (existing.size() > 200 && !deleteSome)
         doomed << existing.first() << existing.last();
     for (int k = 0; deleteSome && k < 3 && existing.size() > 10; ++k)

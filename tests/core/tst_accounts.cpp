@@ -216,7 +216,9 @@ TEST_F(AccountBook, FailureBetweenDeleteAndInsertKeepsEveryAccount)
 
 TEST_F(AccountBook, IdsAbove32767FailAndHostileTextIsStoredExactly)
 {
-    runSql(db(), QStringLiteral("INSERT INTO account_master VALUES (32767, 'Last', 1, 0, NULL, NULL)"));
+    runSql(db(),
+           QStringLiteral("INSERT INTO account_master (account_id, account_name, account_type, open_amount, "
+                          "particulars, version_date) VALUES (32767, 'Last', 1, 0, NULL, NULL)"));
     RowArray rows = makeAccountRows();
     addRow(rows, 0, QStringLiteral("One too many"));
     EXPECT_EQ(saveAccounts(book(), rows, Today).outcome, AccountSaveResult::Outcome::Failed);

@@ -168,7 +168,8 @@ TEST(SystemSettings, LoadMatchesCodesExactlyAndFillsBlankYears)
 {
     TestBook t;
     runSql(t.db(), QStringLiteral("DELETE FROM system_settings"));
-    const QString insert = QStringLiteral("INSERT INTO system_settings VALUES (?, ?, NULL)");
+    const QString insert = QStringLiteral(
+        "INSERT INTO system_settings (sys_code, sys_value, saved_on) VALUES (?, ?, NULL)");
     runSql(t.db(), insert, {QStringLiteral("USER"), QStringLiteral(" Admin ")});
     runSql(t.db(), insert, {QStringLiteral("user"), QStringLiteral("ignored")});
     runSql(t.db(), insert, {QStringLiteral("CURR"), QStringLiteral("0")});

@@ -67,7 +67,7 @@ void giveHistory(Book &book)
         }
         ASSERT_TRUE(saveTransactions(book, rows, QDateTime(QDate(2026, 1, 15), QTime(9, 0))).ok());
     }
-    QList<qint64> doomed;
+    QList<LoadedRow> doomed;
     for (qint64 id = 1; id <= 60; id += 3)
         doomed << id;
     ASSERT_TRUE(saveTransactions(book, makeTranRows(), QDateTime(QDate(2026, 1, 15), QTime(9, 1)), doomed).ok());

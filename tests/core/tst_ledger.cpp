@@ -132,7 +132,8 @@ TEST_F(LedgerBook, CounterAccountNameAndParticularsAreBothKept)
 {
     runSql(t.db(),
            QStringLiteral(
-               "INSERT INTO transaction_master VALUES (2, '2024-01-03', 11, 'A', 10, 'A', 200, NULL, NULL)"));
+               "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, amount, "
+               "particulars, version_date) VALUES (2, '2024-01-03', 11, 'A', 10, 'A', 200, NULL, NULL)"));
     runSql(t.db(), QStringLiteral("INSERT INTO Party_master VALUES (1, 'Landlord')"));
     t.addTransaction(3, QDate(2024, 1, 4), 10, 1, cents(50), QStringLiteral("it's paid"), QStringLiteral("A"),
                      QStringLiteral("P"));
@@ -249,7 +250,9 @@ TEST_F(LedgerBook, RandomBookMatchesAPlainSum)
         const QDate date = fyStart.addDays(day(random));
         if (id % 37 == 0)
             runSql(t.db(),
-                   QStringLiteral("INSERT INTO transaction_master VALUES (?, ?, ?, 'A', ?, 'A', NULL, '', NULL)"),
+                   QStringLiteral(
+                       "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, "
+                       "amount, particulars, version_date) VALUES (?, ?, ?, 'A', ?, 'A', NULL, '', NULL)"),
                    {id, isoDate(date), account(random), account(random)});
         else
             t.addTransaction(id, date, account(random), account(random), cents(amount(random)));

@@ -103,7 +103,9 @@ TEST(Migrations, AFormatOneBookShowsTheSameFiguresBeforeAndAfterItsMigration)
     for (int id = 1; id <= 10000; ++id) {
         const bool toParty = party(random) == 0;
         const QVariant cents = id % 97 == 0 ? QVariant() : QVariant(amount(random)); // some stored without amount
-        runSql(t.writer(), QStringLiteral("INSERT INTO transaction_master VALUES (?, ?, ?, 'A', ?, ?, ?, ?, NULL)"),
+        runSql(t.writer(),
+               QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                              "to_flag, amount, particulars, version_date) VALUES (?, ?, ?, 'A', ?, ?, ?, ?, NULL)"),
                {id, isoDate(fyStart.addDays(day(random))), account(random), toParty ? 1 + id % 2 : account(random),
                 toParty ? QStringLiteral("P") : QStringLiteral("A"), cents, QStringLiteral("item %1").arg(id)});
     }
@@ -159,14 +161,18 @@ void fillBook(const QSqlDatabase &db)
 {
     TransactionGuard transaction(db);
     for (qint64 id = 7; id <= 12; ++id)
-        runSql(db, QStringLiteral("INSERT INTO account_master VALUES (?, ?, ?, ?, 'x', NULL)"),
+        runSql(db,
+               QStringLiteral("INSERT INTO account_master (account_id, account_name, account_type, open_amount, "
+                              "particulars, version_date) VALUES (?, ?, ?, ?, 'x', NULL)"),
                {id, QStringLiteral("Account %1").arg(id), int(id % 6) + 1, id * 1001 - 9000});
     std::mt19937 random(3);
     std::uniform_int_distribution<int> account(1, 12), day(0, 700), amount(-500000, 500000);
     for (int id = 1; id <= 2000; ++id) {
         const int fromAccount = account(random);
         const int toAccount = fromAccount % 12 + 1;
-        runSql(db, QStringLiteral("INSERT INTO transaction_master VALUES (?, ?, ?, 'A', ?, 'A', ?, ?, NULL)"),
+        runSql(db,
+               QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                              "to_flag, amount, particulars, version_date) VALUES (?, ?, ?, 'A', ?, 'A', ?, ?, NULL)"),
                {id, isoDate(fyStart.addDays(day(random))), fromAccount, toAccount, amount(random),
                 QStringLiteral("item %1").arg(id)});
     }
@@ -201,6 +207,21 @@ TEST(Migrations, AFormatTwoBookGainsEveryLaterFormatWithItsFiguresUnchanged)
     EXPECT_EQ(opened.backup.isEmpty(), Book::formatVersion == 2);
     EXPECT_TRUE(bookProblems(book).isEmpty()) << bookProblems(book).join(u'\n').toStdString();
     EXPECT_EQ(figures(book), figures(current.book()));
+    // Every carried row starts at version 1, and an update by another
+    // program counts as a new version.
+    for (const char *table : {"account_master", "transaction_master", "system_settings"}) {
+        QSqlQuery q = runSql(connectionOf(book),
+                             QStringLiteral("SELECT count(*), min(row_version), max(row_version) FROM %1")
+                                 .arg(QLatin1String(table)));
+        ASSERT_TRUE(q.next());
+        EXPECT_GT(q.value(0).toInt(), 0) << table;
+        EXPECT_EQ(q.value(1).toInt(), 1) << table;
+        EXPECT_EQ(q.value(2).toInt(), 1) << table;
+    }
+    runSql(connectionOf(book), QStringLiteral("UPDATE system_settings SET sys_value = sys_value"));
+    QSqlQuery bumped = runSql(connectionOf(book), QStringLiteral("SELECT min(row_version) FROM system_settings"));
+    ASSERT_TRUE(bumped.next());
+    EXPECT_EQ(bumped.value(0).toInt(), 2);
 }
 
 TEST(Migrations, RowsThatCannotBeCarriedRefuseTheMigrationAndLeaveTheBookUnchanged)
@@ -275,7 +296,8 @@ TEST(Migrations, ReportsAreReadsThatNeedNoWriteLockAndWorkOnAReadOnlyBook)
         ASSERT_TRUE(other.open(t.path()).ok());
         runSql(connectionOf(other), QStringLiteral("BEGIN IMMEDIATE"));
         runSql(connectionOf(other),
-               QStringLiteral("INSERT INTO transaction_master VALUES (2, '2024-01-06', 4, 'A', 10, 'A', "
+               QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                              "to_flag, amount, particulars, version_date) VALUES (2, '2024-01-06', 4, 'A', 10, 'A', "
                               "999, NULL, NULL)"));
         EXPECT_EQ(reports(book), expected);
         runSql(connectionOf(other), QStringLiteral("ROLLBACK"));

@@ -43,9 +43,12 @@ void insertTransactions(TestBook &t, const std::vector<Transaction> &transaction
     runSql(t.db(), QStringLiteral("PRAGMA cache_size = -400000"));
     TransactionGuard transaction(t.db());
     sqlite3_stmt *insert = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(connection, "INSERT INTO transaction_master VALUES (?, ?, ?, 'A', ?, 'A', ?, ?, NULL)",
-                                 -1, &insert, nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_prepare_v2(connection,
+                           "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, "
+                           "amount, particulars, version_date) VALUES (?, ?, ?, 'A', ?, 'A', ?, ?, NULL)",
+                           -1, &insert, nullptr),
+        SQLITE_OK);
     for (const Transaction &tr : transactions) {
         const QByteArray date = isoDate(tr.date).toLatin1();
         const QByteArray particulars = "t" + QByteArray::number(tr.id);

@@ -123,7 +123,7 @@ struct KeptBook {
     void change()
     {
         RowArray grid = makeTranRows();
-        QList<qint64> deleted;
+        QList<LoadedRow> deleted;
         for (int i = 0; i < 200; ++i) {
             const QVariantList v = randomValues(random, i % 2 ? 1 + i * 20 : 0);
             const int r = grid.appendRow();

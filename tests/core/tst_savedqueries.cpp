@@ -34,7 +34,8 @@ struct SavedQueryBook : ::testing::Test {
         t.addTransaction(4, QDate(2024, 1, 9), 10, 10, Money::fromCents(500), QStringLiteral("Transfer"));
         runSql(t.db(),
                QStringLiteral(
-                   "INSERT INTO transaction_master VALUES (5, '2024-01-09', 11, 'A', 10, 'A', NULL, 'refund', NULL)"));
+                   "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, amount, "
+                   "particulars, version_date) VALUES (5, '2024-01-09', 11, 'A', 10, 'A', NULL, 'refund', NULL)"));
     }
 
     QList<qint64> search(const QVariantList &args)

@@ -63,7 +63,10 @@ struct SummaryBook : ::testing::Test {
 
     void addNullAmount(qint64 id, const QDate &date, qint64 from, qint64 to)
     {
-        runSql(t.db(), QStringLiteral("INSERT INTO transaction_master VALUES (?, ?, ?, 'A', ?, 'A', NULL, '', NULL)"),
+        runSql(t.db(),
+               QStringLiteral(
+                   "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, amount, "
+                   "particulars, version_date) VALUES (?, ?, ?, 'A', ?, 'A', NULL, '', NULL)"),
                {id, isoDate(date), from, to});
     }
 };
@@ -270,7 +273,9 @@ TEST_F(SummaryBook, RandomBookMatchesAPlainSum)
         pick(tr.to, tr.toSide);
         if (id % 29 != 0)
             tr.amount = amount(random);
-        runSql(t.db(), QStringLiteral("INSERT INTO transaction_master VALUES (?, ?, ?, ?, ?, ?, ?, '', NULL)"),
+        runSql(t.db(),
+               QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                              "to_flag, amount, particulars, version_date) VALUES (?, ?, ?, ?, ?, ?, ?, '', NULL)"),
                {id, isoDate(fyStart.addDays(tr.day)), tr.from, QString(tr.fromSide), tr.to, QString(tr.toSide),
                 tr.amount ? QVariant(*tr.amount) : QVariant()});
         trans.push_back(tr);
@@ -316,7 +321,8 @@ TEST_F(SummaryBook, HundredThousandAmountsSumExactly)
     runSql(t.db(),
            QStringLiteral("WITH RECURSIVE g(i, s) AS (SELECT 1, (12345 * 1103515245 + 12345) % 2147483648 "
                           "  UNION ALL SELECT i + 1, (s * 1103515245 + 12345) % 2147483648 FROM g WHERE i < ?) "
-                          "INSERT INTO transaction_master "
+                          "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                          "to_flag, amount, particulars, version_date) "
                           "SELECT i, date('2024-01-01', ((s % 400) - 20) || ' days'), 20 + (s >> 8) % 10, 'A', 20 + (s "
                           ">> 12) % 10, 'A', "
                           "       iif(s % 97 = 0, NULL, (s >> 4) % 2000001 - 1000000), '', NULL FROM g"),

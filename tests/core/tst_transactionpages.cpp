@@ -16,7 +16,8 @@ QStringList rowTexts(const RowArray &rows)
     QStringList out;
     for (int r = 0; r < rows.rowCount(); ++r) {
         QStringList cells;
-        for (int c = 0; c < TranCol::Count; ++c)
+        // The version is read by the pages only.
+        for (int c = 0; c < TranCol::Version; ++c)
             cells << (rows.isNull(r, c) ? QStringLiteral("<null>") : rows.textAt(r, c));
         out << cells.join(u'|');
     }

@@ -93,7 +93,8 @@ TEST_F(TranBook, FindFillsRowsInOrderWithAnExactTotalAndCountsNullAmounts)
     t.addTransaction(3, QDate(2024, 1, 3), 10, 3, Money::fromCents(1), {}, QStringLiteral("A"), QStringLiteral("P"));
     runSql(db(),
            QStringLiteral(
-               "INSERT INTO transaction_master VALUES (4, '2024-01-04', 10, 'A', 11, 'A', NULL, NULL, NULL)"));
+               "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, amount, "
+               "particulars, version_date) VALUES (4, '2024-01-04', 10, 'A', 11, 'A', NULL, NULL, NULL)"));
     const TranFindResult r = findTransactions(book(), TranSearch());
     ASSERT_EQ(r.rows.rowCount(), 4);
     EXPECT_EQ(r.rows.intAt(0, TranCol::Id), 2);

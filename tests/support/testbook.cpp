@@ -65,7 +65,9 @@ QSqlDatabase TestBook::writer() const
 
 void TestBook::addAccount(qint64 id, const QString &name, int type, Money opening, const QString &particulars)
 {
-    runSql(writer(), QStringLiteral("INSERT INTO account_master VALUES (?, ?, ?, ?, ?, NULL)"),
+    runSql(writer(),
+           QStringLiteral("INSERT INTO account_master (account_id, account_name, account_type, open_amount, "
+                          "particulars, version_date) VALUES (?, ?, ?, ?, ?, NULL)"),
            {id, name, type, opening.cents(), particulars});
 }
 
@@ -73,14 +75,16 @@ void TestBook::addTransaction(qint64 id, const QDate &date, qint64 fromAcc, qint
                               const QString &particulars, const QString &fromFlag, const QString &toFlag)
 {
     runSql(writer(),
-           QStringLiteral("INSERT INTO transaction_master VALUES (?, ?, ?, ?, ?, ?, ?, ?, '2024-01-01 00:00:00')"),
+           QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, "
+                          "amount, particulars, version_date) VALUES (?, ?, ?, ?, ?, ?, ?, ?, '2024-01-01 00:00:00')"),
            {id, isoDate(date), fromAcc, fromFlag, toAcc, toFlag, amount.cents(), particulars});
 }
 
 void TestBook::setSetting(const QString &code, const QString &value)
 {
     runSql(writer(), QStringLiteral("DELETE FROM system_settings WHERE sys_code = ?"), {code});
-    runSql(writer(), QStringLiteral("INSERT INTO system_settings VALUES (?, ?, NULL)"), {code, value});
+    runSql(writer(), QStringLiteral("INSERT INTO system_settings (sys_code, sys_value, saved_on) VALUES (?, ?, NULL)"),
+           {code, value});
 }
 
 int TestBook::count(const QString &table) const

@@ -66,7 +66,8 @@ class TestFrmAccountMaster : public bc::test::WindowTest {
     void addUse(qint64 tranId, qint64 from, qint64 to)
     {
         runSql(connectionOf(m_state->book),
-               QStringLiteral("INSERT INTO transaction_master VALUES (?, '2026-12-01', ?, 'A', ?, "
+               QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                              "to_flag, amount, particulars, version_date) VALUES (?, '2026-12-01', ?, 'A', ?, "
                               "'A', 100, NULL, NULL)"),
                {tranId, from, to});
     }
@@ -265,6 +266,52 @@ private slots:
         QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
         QCOMPARE(w->mode(), QStringLiteral("V"));
         QVERIFY(names(w).contains(QStringLiteral("Rent")));
+    }
+
+    void aSaveOverAnotherUsersChangeIsRefusedAndReloadShowsIt()
+    {
+        frmAccountMaster *w = open();
+        QVERIFY(bc::test::activate(w));
+        press(Qt::Key_E, Qt::AltModifier);
+        goToRow(int(names(w).indexOf(QStringLiteral("Bank"))));
+        while (w->tdbgAccounts->currentIndex().column() != AccountCol::Opening)
+            press(Qt::Key_Tab);
+        typeInCell(QStringLiteral("100.00"));
+
+        // Meanwhile another program sets Bank's opening to 555.00.
+        Book other;
+        QVERIFY(other.open(m_book->path()).ok());
+        other.setActorName(QStringLiteral("maria"));
+        RowArray theirs = findAccounts(other, QStringLiteral("Bank"), QString(), QString()).rows;
+        theirs.setMoney(0, AccountCol::Opening, Money::fromCents(55500));
+        theirs.setEditMark(0, AccountCol::Status, EditMark::Changed);
+        QVERIFY(saveAccounts(other, theirs, QDate(2026, 12, 7)).ok());
+        const auto bankOpening = [this] {
+            QSqlQuery q = runSql(connectionOf(m_state->book),
+                                 QStringLiteral("SELECT open_amount FROM account_master WHERE account_id = 42"));
+            return q.next() ? q.value(0).toLongLong() : -1;
+        };
+
+        // No keeps the edits to copy; nothing was written.
+        m_messages.answers = {QMessageBox::No, QMessageBox::Yes};
+        press(Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.shown.last().title, QStringLiteral("Changed by Another User"));
+        QCOMPARE(m_messages.shown.last().buttons, QMessageBox::Yes | QMessageBox::No);
+        QVERIFY2(m_messages.shown.last().text.contains(QStringLiteral("Bank was changed by maria ")),
+                 qPrintable(m_messages.last()));
+        QCOMPARE(w->mode(), QStringLiteral("E"));
+        QCOMPARE(w->AccountRows.moneyAt(int(names(w).indexOf(QStringLiteral("Bank"))), AccountCol::Opening).cents(),
+                 10000);
+        QCOMPARE(bankOpening(), 55500);
+
+        // Yes leaves the edit and shows the other program's value.
+        press(Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(m_messages.shown.size(), 2);
+        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(w->AccountRows.moneyAt(int(names(w).indexOf(QStringLiteral("Bank"))), AccountCol::Opening).cents(),
+                 55500);
+        QCOMPARE(bankOpening(), 55500);
     }
 
     void threeAccountsTypedAsAPersonTypesThem()

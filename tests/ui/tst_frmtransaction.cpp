@@ -232,7 +232,8 @@ private slots:
     {
         runSql(connectionOf(m_state->book), QStringLiteral("DELETE FROM transaction_master"));
         runSql(connectionOf(m_state->book),
-               QStringLiteral("INSERT INTO account_master VALUES (12, 'Takings', 1, 0, '', NULL)"));
+               QStringLiteral("INSERT INTO account_master (account_id, account_name, account_type, open_amount, "
+                              "particulars, version_date) VALUES (12, 'Takings', 1, 0, '', NULL)"));
         const bc::test::QtWarnings warnings;
         frmTransaction *w = open();
         press(Qt::Key_E, Qt::AltModifier);
@@ -368,7 +369,8 @@ private slots:
     {
         runSql(connectionOf(m_state->book),
                QStringLiteral(
-                   "INSERT INTO transaction_master VALUES (9, ?, 10, 'A', 11, 'A', NULL, 'no amount', NULL)"),
+                   "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, amount, "
+                   "particulars, version_date) VALUES (9, ?, 10, 'A', 11, 'A', NULL, 'no amount', NULL)"),
                {m_today.toString(Qt::ISODate)});
         frmTransaction *w = open();
         QCOMPARE(w->TranRows.rowCount(), 3);

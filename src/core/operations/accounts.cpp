@@ -3,6 +3,7 @@
 #include "history.h"
 #include "historyrows.h"
 #include "idmarks.h"
+#include "rowversions.h"
 #include "sql.h"
 #include "textroutines.h"
 
@@ -50,9 +51,9 @@ AccountSaveResult refused(AccountSaveResult::Outcome outcome, const QString &tit
 
 // Refuses to delete an account that transactions still use: they would point
 // at nothing, and at whatever account later took the id.
-std::optional<AccountSaveResult> deletionInUse(const QSqlDatabase &db, const QList<qint64> &deleted)
+std::optional<AccountSaveResult> deletionInUse(const QSqlDatabase &db, const QList<LoadedRow> &deleted)
 {
-    for (const qint64 id : deleted) {
+    for (const auto &[id, version] : deleted) {
         QSqlQuery account = runSql(db, QStringLiteral("SELECT account_name FROM account_master WHERE account_id = ?"),
                                    {id});
         if (!account.next())
@@ -73,6 +74,28 @@ std::optional<AccountSaveResult> deletionInUse(const QSqlDatabase &db, const QLi
     return std::nullopt;
 }
 
+// The account rows of the save that were loaded from the book, changed in
+// the grid or deleted, that another user changed or deleted since. A deleted
+// row is named as the book names it now.
+QList<StaleRow> staleAccounts(const Book &book, const RowArray &rows, const QList<int> &changedRows,
+                              const QList<LoadedRow> &deleted, const QHash<qint64, qint64> &current)
+{
+    const QSqlDatabase db = connectionOf(book);
+    QList<LoadedRow> loaded;
+    QStringList labels;
+    for (const int row : changedRows) {
+        loaded << LoadedRow(rows.intAt(row, AccountCol::Id), rows.intAt(row, AccountCol::Version));
+        labels << NullToText(rows.textAt(row, AccountCol::Name));
+    }
+    for (const LoadedRow &row : deleted) {
+        QSqlQuery q = runSql(db, QStringLiteral("SELECT account_name FROM account_master WHERE account_id = ?"),
+                             {row.id});
+        loaded << row;
+        labels << (q.next() ? q.value(0).toString().trimmed() : QStringLiteral("Account %1").arg(row.id));
+    }
+    return staleRows(book, HistoryTable::Accounts, loaded, labels, current);
+}
+
 } // namespace
 
 QString accountNameKey(const QString &name)
@@ -88,14 +111,15 @@ QString existingNameMessage()
 RowArray makeAccountRows()
 {
     return RowArray({CellType::Int, CellType::Int, CellType::Text, CellType::Int, CellType::Money, CellType::Text,
-                     CellType::Text, CellType::Int});
+                     CellType::Text, CellType::Int, CellType::Int});
 }
 
 AccountFindResult findAccounts(const Book &book, const QString &nameFilter, const QString &open1, const QString &open2)
 {
     const QSqlDatabase db = connectionOf(book);
-    QString statement = QStringLiteral("SELECT account_id, account_name, account_type, open_amount, particulars "
-                                       "FROM account_master WHERE 1=1");
+    QString statement = QStringLiteral("SELECT account_id, account_name, account_type, open_amount, particulars, %1 "
+                                       "FROM account_master WHERE 1=1")
+                            .arg(hasRowVersions(book) ? QStringLiteral("row_version") : QStringLiteral("0"));
     QVariantList values;
     if (!nameFilter.trimmed().isEmpty()) {
         statement += QStringLiteral(" AND account_name LIKE ? ESCAPE '\\'");
@@ -126,6 +150,7 @@ AccountFindResult findAccounts(const Book &book, const QString &nameFilter, cons
         rows.setText(r, AccountCol::CurrentBalance, QString());
         rows.setText(r, AccountCol::Particulars, NullToText(q.value(4)));
         rows.setEditMark(r, AccountCol::Status, EditMark::Unchanged);
+        rows.setInt(r, AccountCol::Version, q.value(5).toLongLong());
         result.total += opening;
     }
     return result;
@@ -145,30 +170,45 @@ QList<IdName> accountTypes(const Book &book)
                        "SELECT account_type_id, account_type FROM Account_Type_Master ORDER BY account_type"));
 }
 
-AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today, const QList<qint64> &deleted,
+AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today, const QList<LoadedRow> &deleted,
                                const QString &source)
 {
     const QSqlDatabase db = connectionOf(book);
     using Outcome = AccountSaveResult::Outcome;
     const QString versionDate = today.toString(QStringLiteral("MM/dd/yyyy"));
+    const bool versioned = hasRowVersions(book);
     try {
         TransactionGuard transaction(db);
-        runSql(db, QStringLiteral("DELETE FROM tmp_account_i"));
-        qint64 highest = highestIdGiven(book, IdSeries::Accounts);
-        const qint64 firstNew = highest + 1;
-        ChangeRecorder history(book, source);
-        QList<qint64> replaced = deleted;
-        QList<qint64> saved;
-        QList<int> savedRows;
-        QStringList savedNames; // compared as accountNameKey gives them
+        QList<int> changedRows;
+        QList<qint64> replaced = idsOf(deleted);
+        qint64 newCount = 0;
         for (int row = 0; row < rows.rowCount(); ++row) {
             if (rows.editMarkAt(row, AccountCol::Status) != EditMark::Changed)
                 continue;
-            qint64 id = rows.intAt(row, AccountCol::Id);
-            if (id == 0)
-                id = ++highest;
+            if (const qint64 id = rows.intAt(row, AccountCol::Id); id == 0)
+                ++newCount;
             else
                 replaced << id;
+            changedRows << row;
+        }
+        const QHash<qint64, qint64> current = versioned ? currentVersions(book, HistoryTable::Accounts, replaced)
+                                                        : QHash<qint64, qint64>();
+        if (QList<StaleRow> stale = staleAccounts(book, rows, changedRows, deleted, current); !stale.isEmpty()) {
+            AccountSaveResult r = refused(Outcome::ChangedByOthers, staleRowsTitle(), staleRowsText(stale, today));
+            r.changedByOthers = std::move(stale);
+            return r;
+        }
+        runSql(db, QStringLiteral("DELETE FROM tmp_account_i"));
+        const qint64 firstNew = reserveIds(book, IdSeries::Accounts, newCount);
+        qint64 nextNew = firstNew;
+        ChangeRecorder history(book, source);
+        QList<qint64> saved;
+        QList<int> savedRows;
+        QStringList savedNames; // compared as accountNameKey gives them
+        for (const int row : changedRows) {
+            qint64 id = rows.intAt(row, AccountCol::Id);
+            if (id == 0)
+                id = nextNew++;
             if (id < 1 || id > HighestAccountId)
                 throw DbError(QStringLiteral("Account id %1 is outside 1 to %2.").arg(id).arg(HighestAccountId));
             const QString name = NullToText(rows.textAt(row, AccountCol::Name));
@@ -181,9 +221,9 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
             }
             runSql(db,
                    QStringLiteral("INSERT INTO tmp_account_i (Account_ID, Account_Name, Account_Type, "
-                                  "Open_amount, particulars, version_date) VALUES (?, ?, ?, ?, ?, ?)"),
+                                  "Open_amount, particulars, version_date, Row_Version) VALUES (?, ?, ?, ?, ?, ?, ?)"),
                    {id, name, rows.intAt(row, AccountCol::Type), rows.moneyAt(row, AccountCol::Opening).cents(),
-                    NullToText(rows.textAt(row, AccountCol::Particulars)), versionDate});
+                    NullToText(rows.textAt(row, AccountCol::Particulars)), versionDate, current.value(id) + 1});
             saved << id;
             savedRows << row;
             savedNames << accountNameKey(name);
@@ -191,9 +231,9 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
         if (auto inUse = deletionInUse(db, deleted))
             return *inUse;
         history.keepBefore(HistoryTable::Accounts, replaced);
-        history.added(HistoryTable::Accounts, firstNew, highest);
+        history.added(HistoryTable::Accounts, firstNew, nextNew - 1);
         const qint64 deletedCount = runSqlForIds(db, QStringLiteral("DELETE FROM account_master WHERE account_id = ?"),
-                                                 deleted);
+                                                 idsOf(deleted));
         runSql(db,
                QStringLiteral("DELETE FROM account_master WHERE account_id IN (SELECT Account_ID FROM tmp_account_i)"));
         // Names are compared in C++, since the database folds the case of the
@@ -219,10 +259,12 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
                                  QStringLiteral("Invalid data\r\n\r\nYou are entering account with repeating name."));
             earlier.insert(savedNames[i]);
         }
+        const QString versionColumn = versioned ? QStringLiteral(", row_version") : QString();
         runSql(db,
                QStringLiteral("INSERT INTO account_master (account_id, account_name, account_type, open_amount, "
-                              "particulars, version_date) SELECT * FROM tmp_account_i"));
-        rememberHighestId(book, IdSeries::Accounts, highest);
+                              "particulars, version_date%1) SELECT Account_ID, Account_Name, Account_Type, "
+                              "Open_amount, particulars, version_date%2 FROM tmp_account_i")
+                   .arg(versionColumn, versioned ? QStringLiteral(", Row_Version") : QString()));
         history.finish();
         transaction.commit();
         AccountSaveResult result;

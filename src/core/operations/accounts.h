@@ -3,6 +3,7 @@
 #include "book.h"
 #include "money.h"
 #include "rowarray.h"
+#include "rowconflicts.h"
 
 #include <QDate>
 #include <QList>
@@ -12,8 +13,9 @@ namespace bc {
 
 // The columns of the account grid's row array.
 namespace AccountCol {
-enum : int { Id, SerialNo, Name, Type, Opening, CurrentBalance, Particulars, Status, Count };
-}
+// Version is the row's version when it was loaded (hidden; 0 for a new row).
+enum : int { Id, SerialNo, Name, Type, Opening, CurrentBalance, Particulars, Status, Version, Count };
+} // namespace AccountCol
 
 // The form in which account names are told apart: trimmed, the case of
 // every letter folded ("Bank" and "bank", "Äpfel" and "äpfel" are one name).
@@ -45,7 +47,7 @@ QList<IdName> accountNames(const Book &book);
 QList<IdName> accountTypes(const Book &book);
 
 struct AccountSaveResult {
-    enum class Outcome { Saved, EmptyName, ExistingName, RepeatingName, InUse, Failed };
+    enum class Outcome { Saved, EmptyName, ExistingName, RepeatingName, InUse, ChangedByOthers, Failed };
     Outcome outcome = Outcome::Saved;
     QString title; // the message to show when refused or failed
     QString text;
@@ -53,20 +55,25 @@ struct AccountSaveResult {
     int refusedRow = -1; // the first row at fault when refused, else -1
     QList<qint64> savedIds; // ids of the saved rows, in grid order
     qint64 deletedCount = 0; // accounts removed by the deletions
+    QList<StaleRow> changedByOthers; // when refused as ChangedByOthers
     bool ok() const { return outcome == Outcome::Saved; }
 };
 
 // Applies an edit cycle: the rows marked EditMark::Changed (new rows have id
 // 0 and get ids above the highest ever given, in row order) replace or add
-// accounts, and the accounts with the ids in deleted (the window's own list
-// of rows deleted in the grid) are removed; deleting an account that
+// accounts, and the accounts in deleted (the window's own list of rows
+// deleted in the grid, with the versions it loaded) are removed. When
+// another user changed or deleted any of these rows since they were loaded
+// (its version is no longer the loaded one), nothing is saved and the
+// refusal (ChangedByOthers) names them. Deleting an account that
 // transactions use is refused, naming it and their count. Names must be
 // non-empty and unique (compared by accountNameKey); a refusal names the
 // first row at fault, for a repeated name the later of the two. Everything
 // happens in one transaction: the table ends fully updated or exactly as it
 // was, and is recorded in the change history as made by source (the window or
 // command saving).
-AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today, const QList<qint64> &deleted = {},
+AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today,
+                               const QList<LoadedRow> &deleted = {},
                                const QString &source = QStringLiteral("Accounts"));
 
 } // namespace bc

@@ -1,6 +1,7 @@
 #include "historyrows.h"
 
 #include "engine.h"
+#include "rowversions.h"
 #include "sql.h"
 
 #include <QSqlQuery>
@@ -14,10 +15,11 @@ const QList<HistoryTable> &historyTables()
     return tables;
 }
 
-QString HistoryShape::keptValues(const QString &keyExpression) const
+QString HistoryShape::keptValues(const QString &keyExpression, bool versioned) const
 {
-    return QStringLiteral("(SELECT json_array(%1) FROM %2 WHERE %3 = %4)")
-        .arg(columns.join(QStringLiteral(", ")), table, key, keyExpression);
+    return QStringLiteral("(SELECT json_array(%1%2) FROM %3 WHERE %4 = %5)")
+        .arg(columns.join(QStringLiteral(", ")), versioned ? QStringLiteral(", row_version") : QString(), table, key,
+             keyExpression);
 }
 
 QString HistoryShape::valuesFromKept() const
@@ -78,7 +80,7 @@ void keepRowsBefore(const QSqlDatabase &db, qint64 setId, HistoryTable table, co
     runSql(db,
            QStringLiteral("INSERT OR IGNORE INTO change_rows (tbl, row_id, set_id, before) "
                           "SELECT ?, k.id, ?, %1 FROM (%2) AS k")
-               .arg(shape.keptValues(QStringLiteral("k.id")), idsSelect),
+               .arg(shape.keptValues(QStringLiteral("k.id"), hasRowVersions(db)), idsSelect),
            QVariantList{shape.word, setId} + values);
 }
 
@@ -86,12 +88,22 @@ void insertKeptRows(const QSqlDatabase &db, qint64 setId, HistoryTable table, co
                     const QVariantList &values)
 {
     const HistoryShape &shape = shapeOf(table);
+    QString columns = shape.columns.join(QStringLiteral(", "));
+    QString kept = shape.valuesFromKept();
+    QVariantList bound;
+    if (hasRowVersions(db)) {
+        // SQLite: json_extract. Kept arrays of older formats have no version.
+        columns += QStringLiteral(", row_version");
+        kept += QStringLiteral(", (SELECT coalesce(max(json_extract(h.before, '$[%1]')), 0) + 1 "
+                               "FROM change_rows AS h WHERE h.tbl = ?)")
+                    .arg(shape.columns.size());
+        bound << shape.word;
+    }
     runSql(db,
            QStringLiteral("INSERT INTO %1 (%2, %3) SELECT r.row_id, %4 FROM change_rows AS r "
                           "WHERE r.set_id = ? AND r.tbl = ? AND r.before IS NOT NULL %5 ORDER BY r.row_id")
-               .arg(shape.table, shape.key, shape.columns.join(QStringLiteral(", ")), shape.valuesFromKept(),
-                    condition),
-           QVariantList{setId, shape.word} + values);
+               .arg(shape.table, shape.key, columns, kept, condition),
+           bound + QVariantList{setId, shape.word} + values);
 }
 
 } // namespace bc

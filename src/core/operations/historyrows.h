@@ -22,8 +22,9 @@ struct HistoryShape {
     QString key; // the column naming a row (system_settings has only its rowid)
     QStringList columns; // the other columns, in the order the history keeps them
     // The row with the key ?-bound as the history keeps it: a JSON array of
-    // the columns, or Null when there is no such row.
-    QString keptValues(const QString &keyExpression) const;
+    // the columns, then the row's version in a book whose rows have
+    // versions, or Null when there is no such row.
+    QString keptValues(const QString &keyExpression, bool versioned) const;
     // The columns read back out of a kept array held in the column before.
     QString valuesFromKept() const;
 };
@@ -43,7 +44,9 @@ void keepRowsBefore(const QSqlDatabase &db, qint64 setId, HistoryTable table, co
 
 // Puts back the rows change set setId kept with values, for the keys the
 // condition on change_rows `r` (binding `values` after the set and table)
-// selects.
+// selects. In a book whose rows have versions, each gets a version above any
+// the history kept of the table, so a window holding the row as it was
+// before cannot save over it unchecked.
 void insertKeptRows(const QSqlDatabase &db, qint64 setId, HistoryTable table, const QString &condition = {},
                     const QVariantList &values = {});
 

@@ -151,7 +151,7 @@ LedgerResult computeLedger(const Book &book, const LedgerInput &input)
 {
     const QSqlDatabase db = connectionOf(book);
     LedgerResult ledger;
-    TransactionGuard transaction(db);
+    TransactionGuard transaction(db, TransactionKind::Read);
     runSql(db, QStringLiteral("DELETE FROM tmp_amount"));
     runSql(db, QStringLiteral("DELETE FROM tmp_Acc_Ldgr"));
     if (input.accountId) {

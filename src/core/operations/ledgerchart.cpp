@@ -22,7 +22,7 @@ struct DayBalance {
 // back in date order. SQLite: ifnull().
 std::vector<DayBalance> dailyBalances(const QSqlDatabase &db, Money opening)
 {
-    TransactionGuard transaction(db);
+    TransactionGuard transaction(db, TransactionKind::Read);
     runSql(db, QStringLiteral("DELETE FROM Tmp_acc_ldgr_graph"));
     runSql(db,
            QStringLiteral("INSERT INTO Tmp_acc_ldgr_graph (tran_date, amount) "

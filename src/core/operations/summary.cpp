@@ -228,7 +228,7 @@ SummaryResult computeSummary(const Book &book, const SummaryInput &input)
 {
     const QSqlDatabase db = connectionOf(book);
     SummaryResult summary;
-    TransactionGuard transaction(db);
+    TransactionGuard transaction(db, TransactionKind::Read);
     checkRowsOf(book, input.accounts);
     const bool kept = periodBalancesUsable(db);
     refusingOverflow(QStringLiteral("the movements of the chosen accounts"), [&] { fillWorkTable(db, input, kept); });

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "book.h"
+#include "rowconflicts.h"
+
 #include <QDate>
+#include <QHash>
 #include <QString>
 
 namespace bc {
@@ -14,6 +17,9 @@ struct SystemSettings {
     QDate finYearEnd; // invalid: none set
     QString currency;
     QString dateFormat; // "M/d/yyyy" or "d/M/yyyy"
+    // The version of each code's row as loaded; empty for a book without
+    // versions.
+    QHash<QString, qint64> versions;
 
     bool needsLogin() const { return !userName.isEmpty() || !password.isEmpty(); }
     // The date the From pickers start at: the year start, or 1 January of
@@ -45,6 +51,16 @@ struct SystemSettingsInput {
     QDate finYearEnd;
     QString currency;
     bool monthFirst = false;
+    // The versions the settings had when loaded: the save is refused when
+    // another user saved them since. Empty: not checked.
+    QHash<QString, qint64> loadedVersions{};
+};
+
+struct SettingsSaveResult {
+    QList<StaleRow> changedByOthers; // the save was refused when not empty
+    QString title;
+    QString text;
+    bool ok() const { return changedByOthers.isEmpty(); }
 };
 
 // The input that saves settings back unchanged.
@@ -52,9 +68,11 @@ SystemSettingsInput inputOf(const SystemSettings &settings);
 
 // Rewrites the six rows in one transaction, values trimmed, the year dates
 // as ISO text, each row stamped with the save date as "MM/dd/yyyy". Throws
-// DbError and leaves the old rows in place on failure. The change history
-// records the save as made by source (the window or command saving).
-void saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDate &today,
-                        const QString &source = QStringLiteral("Configurations"));
+// DbError and leaves the old rows in place on failure. Refuses, writing
+// nothing, when the input's loaded versions are no longer those of the book.
+// The change history records the save as made by source (the window or
+// command saving).
+SettingsSaveResult saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDate &today,
+                                      const QString &source = QStringLiteral("Configurations"));
 
 } // namespace bc

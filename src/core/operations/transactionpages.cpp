@@ -3,6 +3,7 @@
 #include "amountsum.h"
 #include "bookcheck.h"
 #include "connection.h"
+#include "rowversions.h"
 #include "sql.h"
 
 #include <QSqlQuery>
@@ -206,8 +207,8 @@ int TranPager::fetchPhase(RowArray &rows, int count, bool nullKeys)
     const QString direction = ascending ? QStringLiteral(" ASC") : QStringLiteral(" DESC");
     const QString key = nullKeys ? QStringLiteral("tran_id") : sortKeyOf(m_order.column);
     QString statement = QStringLiteral("SELECT tran_id, tran_date, from_flag, from_acc, to_flag, to_acc, amount, "
-                                       "particulars, %1 FROM transaction_master WHERE ")
-                            .arg(key)
+                                       "particulars, %1, %2 FROM transaction_master WHERE ")
+                            .arg(key, hasRowVersions(m_book) ? QStringLiteral("row_version") : QStringLiteral("0"))
         + criteria.where;
     QVariantList values = criteria.values;
     if (m_order.column == TranCol::Amount)
@@ -221,7 +222,7 @@ int TranPager::fetchPhase(RowArray &rows, int count, bool nullKeys)
     QSqlQuery q = runSql(connectionOf(m_book), statement, values);
     int read = 0;
     while (q.next()) {
-        appendFoundRow(rows, q);
+        appendFoundRow(rows, q, 9);
         m_lastKey = q.value(8);
         m_lastId = q.value(0).toLongLong();
         m_started = true;

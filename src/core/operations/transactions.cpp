@@ -34,8 +34,8 @@ TranSaveResult outcome(TranSaveResult::Outcome kind, const QString &title, const
 
 RowArray makeTranRows()
 {
-    return RowArray(
-        {CellType::Int, CellType::Date, CellType::Key, CellType::Key, CellType::Money, CellType::Text, CellType::Int});
+    return RowArray({CellType::Int, CellType::Date, CellType::Key, CellType::Key, CellType::Money, CellType::Text,
+                     CellType::Int, CellType::Int});
 }
 
 QVariantList tranSearchArguments(const TranSearch &search)
@@ -52,7 +52,7 @@ QVariantList tranSearchArguments(const TranSearch &search)
             NullToText(search.particulars) + blank};
 }
 
-bool appendFoundRow(RowArray &rows, const QSqlQuery &query)
+bool appendFoundRow(RowArray &rows, const QSqlQuery &query, int versionColumn)
 {
     const int r = rows.appendRow();
     rows.setInt(r, TranCol::Id, query.value(0).toLongLong());
@@ -64,6 +64,8 @@ bool appendFoundRow(RowArray &rows, const QSqlQuery &query)
         rows.setMoney(r, TranCol::Amount, Money::fromCents(cents.toLongLong()));
     rows.setText(r, TranCol::Particulars, NullToText(query.value(7)));
     rows.setEditMark(r, TranCol::Status, EditMark::Unchanged);
+    if (versionColumn >= 0)
+        rows.setInt(r, TranCol::Version, query.value(versionColumn).toLongLong());
     return cents.isNull();
 }
 
@@ -139,7 +141,7 @@ QString saveFailureText(const DbError &error)
     return error.isFileFault() ? text + QStringLiteral("\r\n\r\n") + error.description() : text;
 }
 
-TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const QList<qint64> &deleted,
+TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const QList<LoadedRow> &deleted,
                                 const QString &source,
                                 const std::function<void(const QList<qint64> &savedIds)> &withinSave)
 {
@@ -161,6 +163,12 @@ TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTim
         TranWriter writer(book, now);
         for (int r : marked)
             writer.add(rows, r);
+        if (QList<StaleRow> stale = writer.staleRows(deleted); !stale.isEmpty()) {
+            TranSaveResult refused = outcome(TranSaveResult::Outcome::ChangedByOthers, staleRowsTitle(),
+                                             staleRowsText(stale, now.date()));
+            refused.changedByOthers = std::move(stale);
+            return refused;
+        }
         TranSaveResult saved;
         saved.savedIds = writer.write(deleted, &saved.deletedCount, &history);
         if (withinSave)

@@ -4,6 +4,7 @@
 #include "dberror.h"
 #include "money.h"
 #include "rowarray.h"
+#include "rowconflicts.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -16,9 +17,10 @@ class QSqlQuery;
 namespace bc {
 
 // The columns of the transaction grid's row array. The To side comes before
-// the From side, as the grid shows them.
+// the From side, as the grid shows them. Version is the row's version when
+// it was loaded (hidden; 0 for a new row).
 namespace TranCol {
-enum : int { Id, Date, To, From, Amount, Particulars, Status, Count };
+enum : int { Id, Date, To, From, Amount, Particulars, Status, Version, Count };
 }
 
 RowArray makeTranRows();
@@ -49,9 +51,10 @@ struct TranFindResult {
 
 // Appends the row a search query stands on to rows, marked unchanged; the
 // query selects the columns of the saved search query in its order (id, date,
-// from flag and account, to flag and account, amount, particulars). Returns
-// whether the row has no amount.
-bool appendFoundRow(RowArray &rows, const QSqlQuery &query);
+// from flag and account, to flag and account, amount, particulars), and the
+// row's version in column versionColumn when that is not -1. Returns whether
+// the row has no amount.
+bool appendFoundRow(RowArray &rows, const QSqlQuery &query, int versionColumn = -1);
 
 // Finds transactions through the book's saved search query, rows in the
 // order it returns them. Refuses (DbError) a book holding rows in a form this
@@ -75,7 +78,7 @@ QString GetAccName(const Book &book, const QString &key);
 QString ValidateRow(const RowArray &rows, int row);
 
 struct TranSaveResult {
-    enum class Outcome { Saved, Refused, Failed };
+    enum class Outcome { Saved, Refused, ChangedByOthers, Failed };
     Outcome outcome = Outcome::Saved;
     int refusedRow = -1;
     QString title;
@@ -83,6 +86,7 @@ struct TranSaveResult {
     QString detail; // the database's description of a failure
     QList<qint64> savedIds; // ids of the saved rows, in grid order
     qint64 deletedCount = 0; // transactions removed by the deletions
+    QList<StaleRow> changedByOthers; // when refused as ChangedByOthers
     bool ok() const { return outcome == Outcome::Saved; }
 };
 
@@ -90,10 +94,12 @@ struct TranSaveResult {
 // the file is at fault (full, read-only, damaged).
 QString saveFailureText(const DbError &error);
 
-// Saves the rows marked EditMark::Changed and removes the transactions with
-// the ids in deleted (the window's own list of rows deleted in the grid), all
-// or nothing: every marked row is checked first; then, in one transaction, the
-// deleted and old versions go, new rows get ids above the highest ever given
+// Saves the rows marked EditMark::Changed and removes the transactions in
+// deleted (the window's own list of rows deleted in the grid, with the
+// versions it loaded), all or nothing: every marked row is checked first;
+// then, in one transaction, the save is refused (ChangedByOthers, naming
+// them) when another user changed or deleted any of the changed or deleted
+// rows since they were loaded; else the deleted and old versions go, new rows get ids above the highest ever given
 // (a deleted id is never given again) in grid order, and changed rows keep
 // theirs. The change history records the save as made by source (the window
 // or command saving). withinSave, when given, runs inside the save's
@@ -101,7 +107,7 @@ QString saveFailureText(const DbError &error);
 // the whole save. The row array is not changed, so a refused or failed save
 // can be retried.
 TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now,
-                                const QList<qint64> &deleted = {},
+                                const QList<LoadedRow> &deleted = {},
                                 const QString &source = QStringLiteral("Transactions"),
                                 const std::function<void(const QList<qint64> &savedIds)> &withinSave = {});
 

@@ -5,7 +5,9 @@
 #include "history.h"
 #include "historyrows.h"
 #include "idmarks.h"
+#include "rowversions.h"
 #include "sql.h"
+#include "systemsettings.h"
 #include "transactions.h"
 
 #include <QSqlQuery>
@@ -27,6 +29,7 @@ constexpr int ImportCacheKib = 64 * 1024;
 TranWriter::TranWriter(Book &book, const QDateTime &now)
     : m_book(book)
     , m_versionDate(now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+    , m_versioned(hasRowVersions(book))
 {
 }
 
@@ -35,16 +38,42 @@ void TranWriter::add(const RowArray &rows, int r)
     qint64 id = rows.intAt(r, TranCol::Id);
     if (id <= 0)
         id = --m_provisional;
+    else
+        m_loaded << LoadedRow(id, rows.intAt(r, TranCol::Version));
     const AccountKey from = rows.keyAt(r, TranCol::From);
     const AccountKey to = rows.keyAt(r, TranCol::To);
     m_staged.append({id, isoDate(rows.dateAt(r, TranCol::Date)), from.id, QString(from.flag), to.id, QString(to.flag),
                      rows.moneyAt(r, TranCol::Amount).cents(), rows.textAt(r, TranCol::Particulars), m_versionDate});
+    if (m_versioned)
+        m_staged.last() << qint64(1);
 }
 
-QList<qint64> TranWriter::write(const QList<qint64> &deleted, qint64 *deletedCount, ChangeRecorder *history)
+QList<StaleRow> TranWriter::staleRows(const QList<LoadedRow> &deleted) const
+{
+    if (!m_versioned)
+        return {};
+    const QList<LoadedRow> loaded = m_loaded + deleted;
+    const QSqlDatabase db = connectionOf(m_book);
+    SystemSettings settings;
+    LoadSystemSettings(m_book, settings);
+    QStringList labels;
+    for (const LoadedRow &row : loaded) {
+        QSqlQuery q = runSql(db, QStringLiteral("SELECT tran_date FROM transaction_master WHERE tran_id = ?"),
+                             {row.id});
+        labels << (q.next() ? QStringLiteral("Transaction %1 of %2")
+                                  .arg(row.id)
+                                  .arg(formatUserDate(fromIsoDate(q.value(0).toString()), settings.dateFormat))
+                            : QStringLiteral("Transaction %1").arg(row.id));
+    }
+    return bc::staleRows(m_book, HistoryTable::Transactions, loaded, labels,
+                         currentVersions(m_book, HistoryTable::Transactions, idsOf(loaded)));
+}
+
+QList<qint64> TranWriter::write(const QList<LoadedRow> &deleted, qint64 *deletedCount, ChangeRecorder *history)
 {
     const QSqlDatabase db = connectionOf(m_book);
-    const qint64 highest = highestIdGiven(m_book, IdSeries::Transactions);
+    const qint64 firstNew = reserveIds(m_book, IdSeries::Transactions, -m_provisional);
+    const qint64 highest = firstNew - 1;
     if (highest - m_provisional > std::numeric_limits<qint32>::max())
         throw DbError(QStringLiteral("There are no transaction numbers left for %1 new rows.").arg(-m_provisional));
     // Changed rows replace their old versions; new rows take the ids after
@@ -58,21 +87,28 @@ QList<qint64> TranWriter::write(const QList<qint64> &deleted, qint64 *deletedCou
             row[0] = highest - id;
         ids << row[0].toLongLong();
     }
+    if (m_versioned) {
+        const QHash<qint64, qint64> current = currentVersions(m_book, HistoryTable::Transactions, replaced);
+        for (QVariantList &row : m_staged)
+            row.last() = current.value(row[0].toLongLong()) + 1;
+    }
     if (history) {
-        history->keepBefore(HistoryTable::Transactions, deleted + replaced);
+        history->keepBefore(HistoryTable::Transactions, idsOf(deleted) + replaced);
         history->added(HistoryTable::Transactions, highest + 1, highest - m_provisional);
     }
     const qint64 removed = runSqlForIds(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id = ?"),
-                                        deleted);
+                                        idsOf(deleted));
     if (deletedCount)
         *deletedCount = removed;
     runSqlForIds(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id = ?"), replaced);
     runSqlBatch(db,
                 QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
-                               "to_flag, amount, particulars, version_date) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                               "to_flag, amount, particulars, version_date%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?%2)")
+                    .arg(m_versioned ? QStringLiteral(", row_version") : QString(),
+                         m_versioned ? QStringLiteral(", ?") : QString()),
                 m_staged);
-    rememberHighestId(m_book, IdSeries::Transactions, highest - m_provisional);
     m_staged.clear();
+    m_loaded.clear();
     m_provisional = 0;
     return ids;
 }

@@ -2,6 +2,7 @@
 
 #include "book.h"
 #include "rowarray.h"
+#include "rowconflicts.h"
 
 #include <QDateTime>
 #include <QList>
@@ -13,10 +14,11 @@ namespace bc {
 class ChangeRecorder;
 
 // Writes rows of a transaction grid (makeTranRows, checked by ValidateRow)
-// into the book, inside a transaction its caller holds open: a row with an
-// id replaces the transaction of that id; rows without one get ids above the
-// highest ever given (a deleted id is never given again), consecutive in the
-// order they were added, also from one write to the next.
+// into the book, inside a write transaction its caller holds open: a row
+// with an id replaces the transaction of that id, taking the version after
+// the one it has; rows without one get ids above the highest ever given (a
+// deleted id is never given again), consecutive in the order they were
+// added, also from one write to the next, and version 1.
 class TranWriter {
 public:
     TranWriter(Book &book, const QDateTime &now);
@@ -24,17 +26,24 @@ public:
     void add(const RowArray &rows, int row);
     int staged() const { return int(m_staged.size()); }
 
-    // Removes the transactions with the ids in deleted, then writes the rows
+    // The rows added and those of deleted that another user changed or
+    // deleted since they were loaded (their versions differ from the ones in
+    // the grid), named by id and date.
+    QList<StaleRow> staleRows(const QList<LoadedRow> &deleted) const;
+
+    // Removes the transactions in deleted, then writes the rows
     // added since the last write; returns their ids in the order added. The
     // change history, when given, keeps the rows deleted and replaced and
     // learns the ids added. Throws DbError.
-    QList<qint64> write(const QList<qint64> &deleted = {}, qint64 *deletedCount = nullptr,
+    QList<qint64> write(const QList<LoadedRow> &deleted = {}, qint64 *deletedCount = nullptr,
                         ChangeRecorder *history = nullptr);
 
 private:
     Book &m_book;
     QString m_versionDate;
+    bool m_versioned;
     QList<QVariantList> m_staged;
+    QList<LoadedRow> m_loaded; // the staged rows that replace a transaction, as loaded
     qint64 m_provisional = 0; // new rows are staged as -1, -2, ...
 };
 

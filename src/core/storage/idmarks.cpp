@@ -49,6 +49,15 @@ qint64 highestIdGiven(const Book &book, IdSeries which)
     return qMax(rememberedHighest(db, s.markKey), firstNumber(db, s.highestInTable));
 }
 
+qint64 reserveIds(Book &book, IdSeries which, qint64 count)
+{
+    // The highest is remembered even when no id is taken, so that the ids of
+    // rows the same save deletes are never given again.
+    const qint64 first = highestIdGiven(book, which) + 1;
+    rememberHighestId(book, which, first + count - 1);
+    return first;
+}
+
 void rememberHighestId(Book &book, IdSeries which, qint64 highest)
 {
     const QSqlDatabase db = connectionOf(book);

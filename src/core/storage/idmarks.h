@@ -13,6 +13,14 @@ enum class IdSeries { Accounts, Transactions };
 // id in the table now (rows written by other means count too).
 qint64 highestIdGiven(const Book &book, IdSeries series);
 
+// Gives count new ids of the series, consecutive, above every id given
+// before, and returns the first (the one after the highest when count is 0).
+// Runs inside the caller's write transaction: the ids are taken there and
+// then, so no other saver can be given them, and they are given back only
+// when the save rolls back. The highest id given so far is remembered too,
+// so the ids of rows the save deletes are never given again.
+qint64 reserveIds(Book &book, IdSeries series, qint64 count);
+
 // Remembers highest when it is above the remembered one. Runs inside the
 // caller's save transaction, so the mark and the rows commit together.
 void rememberHighestId(Book &book, IdSeries series, qint64 highest);

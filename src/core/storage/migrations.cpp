@@ -75,6 +75,7 @@ const std::vector<LaterFormat> &laterFormats()
         {QStringLiteral("statement-import-tables.sql"), nullptr},
         {periodBalancesScript(), fillPeriodBalances},
         {QStringLiteral("history-tables.sql"), nullptr},
+        {QStringLiteral("row-versions.sql"), nullptr},
     };
     return formats;
 }
@@ -91,7 +92,8 @@ void migrateFormat1To2(const QSqlDatabase &db)
 bool readableWithoutMigration(int format)
 {
     // Format 1 has the columns of format 2, only untyped; the formats after
-    // 2 only add tables, which every operation does without when absent.
+    // 2 only add tables and row versions, which every operation does without
+    // when absent.
     return format >= 1 && format < Book::formatVersion;
 }
 

@@ -11,7 +11,7 @@ namespace bc {
 // reason when the book cannot be brought forward.
 using FormatFill = void (*)(const QSqlDatabase &db);
 
-// A format after 2 adds tables: a script under database/ that makes them,
+// A format after 2 adds tables or columns: a script under database/ that makes them,
 // run for a new book and when an older book is brought forward, and what
 // fills them from the older book's rows (nothing when they start empty).
 struct LaterFormat {
@@ -29,7 +29,8 @@ void migrateFormat1To2(const QSqlDatabase &db);
 
 // Whether a book of this older format can be shown as it is, without
 // migrating it: format 1 has the columns of format 2, only untyped, and the
-// later formats only add tables.
+// later formats only add tables and the row versions, which are never needed
+// to read.
 bool readableWithoutMigration(int format);
 
 // Brings the writable book at path, open on db, from format `from` to the

@@ -180,10 +180,13 @@ QSqlQuery runSavedQuery(const QSqlDatabase &db, const QString &name, const QVari
 // The transaction statements run as plain statements rather than through
 // QSqlDatabase::transaction() and commit(), which drop SQLite's result code
 // and with it the reason a commit failed.
-TransactionGuard::TransactionGuard(QSqlDatabase db)
+TransactionGuard::TransactionGuard(QSqlDatabase db, TransactionKind kind)
     : m_db(std::move(db))
 {
-    runSql(m_db, QStringLiteral("BEGIN"));
+    // SQLite: BEGIN IMMEDIATE takes the write lock at once, honouring the
+    // connection's busy timeout; a plain BEGIN takes no lock until the
+    // first statement.
+    runSql(m_db, kind == TransactionKind::Write ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
     m_open = true;
 }
 

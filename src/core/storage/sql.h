@@ -28,11 +28,18 @@ qint64 runSqlForIds(const QSqlDatabase &db, const QString &statement, const QLis
 // ?1 ... ?n: always the program's own text (savedqueries.h), never the book's.
 QSqlQuery runSavedQuery(const QSqlDatabase &db, const QString &name, const QVariantList &arguments);
 
+// What a transaction does: a Write transaction takes the book's write lock
+// when it begins (waiting up to the busy timeout for another writer), so
+// what it reads stays true until it commits and two savers never both read
+// and then find they cannot write; a Read transaction locks nothing until it
+// reads and never blocks a writer from beginning.
+enum class TransactionKind { Read, Write };
+
 // Begins a transaction and rolls it back when leaving scope uncommitted, so
 // every path out of a save (return, exception) leaves the tables as they were.
 class TransactionGuard {
 public:
-    explicit TransactionGuard(QSqlDatabase db);
+    explicit TransactionGuard(QSqlDatabase db, TransactionKind kind = TransactionKind::Write);
     ~TransactionGuard();
     TransactionGuard(const TransactionGuard &) = delete;
     TransactionGuard &operator=(const TransactionGuard &) = delete;

@@ -200,4 +200,13 @@ bool confirmDiscardEdits(AppState &state, QWidget *parent, const QString &title)
         == QMessageBox::Yes;
 }
 
+bool offerReload(AppState &state, QWidget *parent, const QString &title, const QString &text)
+{
+    return state.messages->question(parent, title,
+                                    text
+                                        + QStringLiteral("\r\n\r\nReload the rows from the book? "
+                                                         "No keeps your edits, so you can copy them."))
+        == QMessageBox::Yes;
+}
+
 } // namespace bc

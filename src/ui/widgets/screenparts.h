@@ -71,6 +71,11 @@ void reportUnlistedEntries(AppState &state, DataGrid *grid);
 // Asks before a screen in the middle of an edit cycle closes; true to close.
 bool confirmDiscardEdits(AppState &state, QWidget *parent, const QString &title);
 
+// Shows a save refused because another user changed the rows meanwhile and
+// asks whether to reload them: true for Yes (leave the edits, load the rows
+// afresh), false for No (keep the edits, so they can be copied).
+bool offerReload(AppState &state, QWidget *parent, const QString &title, const QString &text);
+
 // A screen with an edit cycle (Edit/New to Save or Cancel). Closing it in the
 // middle of a cycle asks first; the frame asks every such screen before it
 // closes any, so a "No" leaves every window as it was.
