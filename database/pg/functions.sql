@@ -80,3 +80,22 @@ CREATE TRIGGER transaction_master_changed AFTER INSERT OR UPDATE OR DELETE ON tr
 -- @@
 CREATE TRIGGER system_settings_changed AFTER INSERT OR UPDATE OR DELETE ON system_settings
     FOR EACH STATEMENT EXECUTE FUNCTION book_changed();
+-- @@
+-- A row changed by another tool without a new version gets one, so a save
+-- that loaded the row before still finds it changed.
+CREATE FUNCTION row_version_raise() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN
+    IF NEW.row_version = OLD.row_version THEN
+        NEW.row_version := OLD.row_version + 1;
+    END IF;
+    RETURN NEW;
+END $$;
+-- @@
+CREATE TRIGGER account_master_version BEFORE UPDATE ON account_master
+    FOR EACH ROW EXECUTE FUNCTION row_version_raise();
+-- @@
+CREATE TRIGGER transaction_master_version BEFORE UPDATE ON transaction_master
+    FOR EACH ROW EXECUTE FUNCTION row_version_raise();
+-- @@
+CREATE TRIGGER system_settings_version BEFORE UPDATE ON system_settings
+    FOR EACH ROW EXECUTE FUNCTION row_version_raise();

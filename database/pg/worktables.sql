@@ -7,7 +7,8 @@ CREATE TEMP TABLE IF NOT EXISTS tmp_account_i (
     Account_Type bigint,
     Open_amount  bigint,
     particulars  text,
-    version_date text
+    version_date text,
+    Row_Version  bigint
 );
 -- @@
 CREATE TEMP TABLE IF NOT EXISTS tmp_account_d (account_id bigint);

@@ -338,7 +338,7 @@ OpenResult Book::openOnServer(const QString &location, const OpenOptions &option
                                          "format %2 only.")
                               .arg(format)
                               .arg(formatVersion));
-        prepareServerSession(db, options.readOnly);
+        prepareServerSession(db, options.readOnly, options.busyTimeoutMs);
         m_mayWrite = !options.readOnly && serverLoginMayWrite(db);
         QSqlQuery login = runSql(db, QStringLiteral("SELECT current_user"));
         m_serverLogin = login.next() ? login.value(0).toString() : QString();

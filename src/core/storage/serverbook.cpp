@@ -106,9 +106,10 @@ QString openServerConnection(const QString &connectionName, const QString &locat
     return QStringLiteral("The server book \"%1\" cannot be opened: %2").arg(locationForDisplay(location), why);
 }
 
-void prepareServerSession(const QSqlDatabase &db, bool readOnly)
+void prepareServerSession(const QSqlDatabase &db, bool readOnly, int lockWaitMs)
 {
     runSql(db, QStringLiteral("SET client_min_messages = warning"));
+    runSql(db, QStringLiteral("SELECT set_config('lock_timeout', ?, false)"), {QStringLiteral("%1ms").arg(lockWaitMs)});
     runSql(db, QStringLiteral("SET TIME ZONE 'UTC'"));
     // A read-only session may fill temporary tables but not create them.
     for (const QString &statement : sqlScript(QStringLiteral("pg/worktables.sql")))

@@ -25,8 +25,9 @@ QString locationForDisplay(const QString &location);
 QString createServerBook(const QString &location, const QString &password);
 
 // Makes an open server connection ready for the program: the session's
-// settings and the connection's work tables.
-void prepareServerSession(const QSqlDatabase &db, bool readOnly);
+// settings (how long a statement waits for another user's lock) and the
+// connection's work tables.
+void prepareServerSession(const QSqlDatabase &db, bool readOnly, int lockWaitMs);
 
 // The channel a server book's triggers notify on when its rows change.
 QString serverChangeChannel();

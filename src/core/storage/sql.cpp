@@ -11,6 +11,10 @@ namespace bc {
 
 namespace {
 
+// The key of the lock a server book's writers take (any number the program
+// alone uses: "Brindlecot" in ASCII).
+constexpr qint64 serverWriteLockKey = 0x4272696e646c;
+
 DbError lockedFailure()
 {
     return DbError(QStringLiteral("The book is in use by another program, so nothing was changed. "
@@ -185,9 +189,16 @@ TransactionGuard::TransactionGuard(QSqlDatabase db, TransactionKind kind)
 {
     // SQLite: BEGIN IMMEDIATE takes the write lock at once, honouring the
     // connection's busy timeout; a plain BEGIN takes no lock until the
-    // first statement.
-    runSql(m_db, kind == TransactionKind::Write ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
+    // first statement. A server has no such lock, so the program's writers
+    // take one of their own, held to the end of the transaction and waited
+    // for up to the session's lock_timeout: saves of one book then follow
+    // one another there too, and each sees every save committed before it.
+    const bool server = engineOf(m_db) == Engine::PostgreSQL;
+    runSql(m_db,
+           kind == TransactionKind::Write && !server ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
     m_open = true;
+    if (kind == TransactionKind::Write && server)
+        runSql(m_db, QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {serverWriteLockKey});
 }
 
 TransactionGuard::~TransactionGuard()
