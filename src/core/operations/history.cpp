@@ -1,6 +1,7 @@
 #include "history.h"
 
 #include "historyrows.h"
+#include "rowimages.h"
 #include "sql.h"
 
 #include <QJsonArray>
@@ -78,9 +79,11 @@ qint64 ChangeRecorder::id()
     if (m_id == 0) {
         QSqlQuery q = runSql(connectionOf(m_book),
                              QStringLiteral("INSERT INTO change_sets (made_at, user_name, source, summary) "
-                                            "VALUES (?, ?, ?, '')"),
+                                            "VALUES (?, ?, ?, '') RETURNING id"),
                              {QDateTime::currentDateTime().toString(Qt::ISODate), m_user, m_source});
-        m_id = q.lastInsertId().toLongLong();
+        if (!q.next())
+            throw DbError(QStringLiteral("The book gave no number for the change history's new entry."));
+        m_id = q.value(0).toLongLong();
     }
     return m_id;
 }
@@ -92,7 +95,8 @@ void ChangeRecorder::keepBefore(HistoryTable table, const QList<qint64> &ids)
     QJsonArray list;
     for (const qint64 id : ids)
         list.append(id);
-    keepRowsBefore(connectionOf(m_book), id(), table, QStringLiteral("SELECT value AS id FROM json_each(?)"),
+    const QSqlDatabase db = connectionOf(m_book);
+    keepRowsBefore(db, id(), table, idsOfJsonArray(db),
                    {QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact))});
 }
 
@@ -127,7 +131,7 @@ QString ChangeRecorder::countedSummary() const
                          QStringLiteral("SELECT tbl, sum(n) FROM ("
                                         "SELECT tbl, count(*) AS n FROM change_rows WHERE set_id = ? GROUP BY tbl "
                                         "UNION ALL SELECT tbl, sum(last_id - first_id + 1) FROM change_ranges "
-                                        "WHERE set_id = ? GROUP BY tbl) GROUP BY tbl"),
+                                        "WHERE set_id = ? GROUP BY tbl) AS counts GROUP BY tbl"),
                          {m_id, m_id});
     qint64 accounts = 0, transactions = 0;
     bool settings = false;
@@ -167,7 +171,8 @@ QList<ChangeSet> changeHistory(const Book &book, int limit)
     QList<ChangeSet> sets;
     if (!hasHistoryTables(db))
         return sets;
-    QSqlQuery q = runSql(db, setColumns + QStringLiteral("ORDER BY s.id DESC LIMIT ?"), {limit > 0 ? limit : -1});
+    QSqlQuery q = limit > 0 ? runSql(db, setColumns + QStringLiteral("ORDER BY s.id DESC LIMIT ?"), {limit})
+                            : runSql(db, setColumns + QStringLiteral("ORDER BY s.id DESC"));
     while (q.next())
         sets << readSet(q);
     return sets;

@@ -1,6 +1,7 @@
 #include "historyrows.h"
 
 #include "engine.h"
+#include "rowimages.h"
 #include "sql.h"
 
 #include <QSqlQuery>
@@ -14,17 +15,17 @@ const QList<HistoryTable> &historyTables()
     return tables;
 }
 
-QString HistoryShape::keptValues(const QString &keyExpression) const
+QString HistoryShape::keptValues(const QSqlDatabase &db, const QString &keyExpression) const
 {
-    return QStringLiteral("(SELECT json_array(%1) FROM %2 WHERE %3 = %4)")
-        .arg(columns.join(QStringLiteral(", ")), table, key, keyExpression);
+    return QStringLiteral("(SELECT %1 FROM %2 WHERE %3 = %4)")
+        .arg(jsonArrayText(db, columns), table, key, keyExpression);
 }
 
-QString HistoryShape::valuesFromKept() const
+QString HistoryShape::valuesFromKept(const QSqlDatabase &db) const
 {
     QStringList values;
     for (qsizetype i = 0; i < columns.size(); ++i)
-        values << QStringLiteral("json_extract(r.before, '$[%1]')").arg(i);
+        values << jsonArrayElement(db, QStringLiteral("r.before"), int(i), serverTypes.at(i));
     return values.join(QStringLiteral(", "));
 }
 
@@ -35,19 +36,25 @@ const HistoryShape &shapeOf(HistoryTable table)
                                        QStringLiteral("account_id"),
                                        {QStringLiteral("account_name"), QStringLiteral("account_type"),
                                         QStringLiteral("open_amount"), QStringLiteral("particulars"),
-                                        QStringLiteral("version_date")}};
+                                        QStringLiteral("version_date")},
+                                       {QStringLiteral("text"), QStringLiteral("bigint"), QStringLiteral("bigint"),
+                                        QStringLiteral("text"), QStringLiteral("text")}};
     static const HistoryShape transactions{QStringLiteral("transaction"),
                                            QStringLiteral("transaction_master"),
                                            QStringLiteral("tran_id"),
                                            {QStringLiteral("tran_date"), QStringLiteral("from_acc"),
                                             QStringLiteral("from_flag"), QStringLiteral("to_acc"),
                                             QStringLiteral("to_flag"), QStringLiteral("amount"),
-                                            QStringLiteral("particulars"), QStringLiteral("version_date")}};
+                                            QStringLiteral("particulars"), QStringLiteral("version_date")},
+                                           {QStringLiteral("date"), QStringLiteral("bigint"), QStringLiteral("text"),
+                                            QStringLiteral("bigint"), QStringLiteral("text"), QStringLiteral("bigint"),
+                                            QStringLiteral("text"), QStringLiteral("text")}};
     static const HistoryShape settings{QStringLiteral("setting"),
                                        QStringLiteral("system_settings"),
                                        QStringLiteral("rowid"),
                                        {QStringLiteral("sys_code"), QStringLiteral("sys_value"),
-                                        QStringLiteral("saved_on")}};
+                                        QStringLiteral("saved_on")},
+                                       {QStringLiteral("text"), QStringLiteral("text"), QStringLiteral("text")}};
     switch (table) {
     case HistoryTable::Accounts: return accounts;
     case HistoryTable::Transactions: return transactions;
@@ -74,11 +81,13 @@ void keepRowsBefore(const QSqlDatabase &db, qint64 setId, HistoryTable table, co
                     const QVariantList &values)
 {
     const HistoryShape &shape = shapeOf(table);
-    // SQLite: INSERT OR IGNORE keeps the first values a set kept of a row.
+    // A row kept already keeps the first values. SQLite reads ON CONFLICT
+    // after a SELECT only once the SELECT has a WHERE clause.
     runSql(db,
-           QStringLiteral("INSERT OR IGNORE INTO change_rows (tbl, row_id, set_id, before) "
-                          "SELECT ?, k.id, ?, %1 FROM (%2) AS k")
-               .arg(shape.keptValues(QStringLiteral("k.id")), idsSelect),
+           QStringLiteral("INSERT INTO change_rows (tbl, row_id, set_id, before) "
+                          "SELECT ?, k.id, ?, %1 FROM (%2) AS k WHERE true "
+                          "ON CONFLICT (tbl, row_id, set_id) DO NOTHING")
+               .arg(shape.keptValues(db, QStringLiteral("k.id")), idsSelect),
            QVariantList{shape.word, setId} + values);
 }
 
@@ -89,7 +98,7 @@ void insertKeptRows(const QSqlDatabase &db, qint64 setId, HistoryTable table, co
     runSql(db,
            QStringLiteral("INSERT INTO %1 (%2, %3) SELECT r.row_id, %4 FROM change_rows AS r "
                           "WHERE r.set_id = ? AND r.tbl = ? AND r.before IS NOT NULL %5 ORDER BY r.row_id")
-               .arg(shape.table, shape.key, shape.columns.join(QStringLiteral(", ")), shape.valuesFromKept(),
+               .arg(shape.table, shape.key, shape.columns.join(QStringLiteral(", ")), shape.valuesFromKept(db),
                     condition),
            QVariantList{setId, shape.word} + values);
 }

@@ -64,7 +64,7 @@ void saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDat
 {
     const QSqlDatabase db = connectionOf(book);
     const QString saveDate = today.toString(QStringLiteral("MM/dd/yyyy"));
-    const QString insert = QStringLiteral("INSERT INTO system_settings VALUES (?, ?, ?)");
+    const QString insert = QStringLiteral("INSERT INTO system_settings (sys_code, sys_value, saved_on) VALUES (?, ?, ?)");
     TransactionGuard transaction(db);
     ChangeRecorder history(book, source);
     history.keepAllBefore(HistoryTable::Settings);
