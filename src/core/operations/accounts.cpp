@@ -4,6 +4,7 @@
 #include "historyrows.h"
 #include "idmarks.h"
 #include "sql.h"
+#include "textmatch.h"
 #include "textroutines.h"
 
 #include <QSet>
@@ -98,7 +99,7 @@ AccountFindResult findAccounts(const Book &book, const QString &nameFilter, cons
                                        "FROM account_master WHERE 1=1");
     QVariantList values;
     if (!nameFilter.trimmed().isEmpty()) {
-        statement += QStringLiteral(" AND account_name LIKE ? ESCAPE '\\'");
+        statement += QStringLiteral(" AND ") + likeIgnoringCase(db, QStringLiteral("account_name"));
         values << likePattern(nameFilter.trimmed());
     }
     if (!open1.trimmed().isEmpty()) {
