@@ -1,5 +1,6 @@
 #include "history.h"
 
+#include "engine.h"
 #include "historyrows.h"
 #include "rowimages.h"
 #include "sql.h"
@@ -51,6 +52,15 @@ QString systemUser()
     return QStringLiteral("(unknown)");
 }
 
+// Who a change is recorded under: a server book's login, else the name the
+// program was told, else the system's.
+QString changeUser(const Book &book)
+{
+    if (const QString login = loginName(connectionOf(book)); !login.isEmpty())
+        return login;
+    return book.actorName().isEmpty() ? systemUser() : book.actorName();
+}
+
 QString counted(qint64 count, const QString &one, const QString &many)
 {
     return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? one : many);
@@ -68,7 +78,7 @@ QString ChangeSet::title(const QDate &today) const
 ChangeRecorder::ChangeRecorder(const Book &book, const QString &source, const QString &verb)
     : m_book(book)
     , m_active(hasHistoryTables(connectionOf(book)))
-    , m_user(book.actorName().isEmpty() ? systemUser() : book.actorName())
+    , m_user(changeUser(book))
     , m_source(source)
     , m_verb(verb)
 {

@@ -47,4 +47,12 @@ bool bookHasTrigger(const QSqlDatabase &db, const QString &name)
         .next();
 }
 
+QString loginName(const QSqlDatabase &db)
+{
+    if (engineOf(db) != Engine::PostgreSQL)
+        return QString();
+    QSqlQuery q = runSql(db, QStringLiteral("SELECT session_user"));
+    return q.next() ? q.value(0).toString() : QString();
+}
+
 } // namespace bc

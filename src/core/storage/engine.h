@@ -26,4 +26,8 @@ QString forEngine(const QSqlDatabase &db, const QString &sqlite, const QString &
 bool bookHasTable(const QSqlDatabase &db, const QString &name);
 bool bookHasTrigger(const QSqlDatabase &db, const QString &name);
 
+// The name the engine knows the user by: a server book's login role; empty
+// for a book file, which knows no users.
+QString loginName(const QSqlDatabase &db);
+
 } // namespace bc
