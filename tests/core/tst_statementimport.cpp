@@ -1,3 +1,4 @@
+#include "csvmappings.h"
 #include "csvstatement.h"
 #include "history.h"
 #include "historyundo.h"
@@ -159,6 +160,36 @@ TEST_F(ImportBook, ApplyRefusesAllOnOneFaultyLine)
     ASSERT_TRUE(applyImport(t.book(), again, Now).ok);
     EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 3);
     EXPECT_EQ(t.count(QStringLiteral("imported_lines")), 2);
+}
+
+// A mapping saved again under its name replaces the first in every field,
+// on either engine.
+TEST_F(ImportBook, AMappingSavedAgainUnderItsNameReplacesTheFirst)
+{
+    CsvMapping first;
+    first.name = QStringLiteral("Bank export");
+    saveCsvMapping(t.book(), first);
+    CsvMapping second = first;
+    second.delimiter = u';';
+    second.encoding = TextEncoding::Windows1252;
+    second.datePattern = QStringLiteral("dd.MM.yyyy");
+    second.amountColumn = -1;
+    second.debitColumn = 3;
+    second.creditColumn = 4;
+    second.decimalSeparator = u',';
+    second.parenthesesNegative = false;
+    saveCsvMapping(t.book(), second);
+    EXPECT_EQ(csvMappingNames(t.book()), QStringList{QStringLiteral("Bank export")});
+    const std::optional<CsvMapping> loaded = loadCsvMapping(t.book(), QStringLiteral("Bank export"));
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->delimiter, u';');
+    EXPECT_EQ(loaded->encoding, TextEncoding::Windows1252);
+    EXPECT_EQ(loaded->datePattern, QStringLiteral("dd.MM.yyyy"));
+    EXPECT_EQ(loaded->amountColumn, -1);
+    EXPECT_EQ(loaded->debitColumn, 3);
+    EXPECT_EQ(loaded->creditColumn, 4);
+    EXPECT_EQ(loaded->decimalSeparator, u',');
+    EXPECT_FALSE(loaded->parenthesesNegative);
 }
 
 // The sample statements of every format, each imported twice into an account
