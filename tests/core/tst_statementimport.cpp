@@ -1,15 +1,20 @@
+#include "autobackup.h"
 #include "csvmappings.h"
 #include "csvstatement.h"
 #include "history.h"
 #include "historyundo.h"
 #include "importrules.h"
+#include "serverbooks.h"
 #include "sql.h"
 #include "statementimport.h"
 #include "statementreader.h"
 #include "testbook.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace bc;
@@ -190,6 +195,22 @@ TEST_F(ImportBook, AMappingSavedAgainUnderItsNameReplacesTheFirst)
     EXPECT_EQ(loaded->creditColumn, 4);
     EXPECT_EQ(loaded->decimalSeparator, u',');
     EXPECT_FALSE(loaded->parenthesesNegative);
+}
+
+// Before a large import a book file is copied into the backups folder; a
+// server book keeps its backups on the server, and the import goes ahead
+// without a copy.
+TEST_F(ImportBook, ALargeImportIsCopiedFirstOnlyFromABookFile)
+{
+    QTemporaryDir backups;
+    const QString copy = backUpBeforeImport(t.book(), LargeImportRows + 1, backups.path(), Now);
+    if (bc::test::testsOnServer()) {
+        EXPECT_TRUE(copy.isEmpty());
+        EXPECT_TRUE(QDir(backups.path()).isEmpty());
+    } else {
+        EXPECT_TRUE(QFileInfo(copy).isFile()) << copy.toStdString();
+    }
+    EXPECT_TRUE(backUpBeforeImport(t.book(), LargeImportRows, backups.path(), Now).isEmpty());
 }
 
 // The sample statements of every format, each imported twice into an account
