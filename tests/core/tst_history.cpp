@@ -66,10 +66,7 @@ struct HistoryBook : ::testing::Test {
     }
     // The name changes are recorded under: a server book's login wins over
     // the name the program was told.
-    QString recordedUser() const
-    {
-        return bc::test::testsOnServer() ? t.db().userName() : QStringLiteral("alice");
-    }
+    QString recordedUser() const { return bc::test::testsOnServer() ? t.db().userName() : QStringLiteral("alice"); }
     qint64 undoLatest() { return undo(undoTarget(book())->id); }
     qint64 redoLatest() { return undo(redoTarget(book())->id); }
     void saveNewTransactions(int count)

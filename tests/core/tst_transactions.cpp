@@ -126,8 +126,9 @@ TEST_F(TranBook, GetAccNameReadsAccountsAndParties)
     EXPECT_EQ(GetAccName(book(), QString()), QString());
     EXPECT_EQ(GetAccName(book(), QStringLiteral("X1")), QString());
     EXPECT_EQ(GetAccName(book(), QStringLiteral("A")), QString());
-    runSql(db(), forEngine(db(), QStringLiteral("DROP TABLE Party_master"),
-                           QStringLiteral("DROP TABLE Party_master CASCADE")));
+    runSql(db(),
+           forEngine(db(), QStringLiteral("DROP TABLE Party_master"),
+                     QStringLiteral("DROP TABLE Party_master CASCADE")));
     EXPECT_EQ(GetAccName(book(), QStringLiteral("P3")), QString());
 }
 

@@ -64,7 +64,8 @@ void saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDat
 {
     const QSqlDatabase db = connectionOf(book);
     const QString saveDate = today.toString(QStringLiteral("MM/dd/yyyy"));
-    const QString insert = QStringLiteral("INSERT INTO system_settings (sys_code, sys_value, saved_on) VALUES (?, ?, ?)");
+    const QString insert = QStringLiteral(
+        "INSERT INTO system_settings (sys_code, sys_value, saved_on) VALUES (?, ?, ?)");
     TransactionGuard transaction(db);
     ChangeRecorder history(book, source);
     history.keepAllBefore(HistoryTable::Settings);
