@@ -3,8 +3,9 @@
 // The grammar, one directive a line ("#" lines and blank lines between
 // directives are ignored):
 //   book golden      the command's {book} is a copy of the book the tool builds
-//                    from data/accounts.csv and data/transactions.csv; without
-//                    it {book} names a file not there yet
+//                    from data/accounts.csv and data/transactions.csv (against
+//                    the server, a database the tool built so); without it
+//                    {book} names a file not there yet
 //   foreign NAME     another program's SQLite database named NAME in {dir}
 //   file NAME        the lines up to "end" are written to {dir}/NAME
 //   run WORDS        the command line: words split at spaces, "double quotes"
@@ -15,9 +16,13 @@
 //   stdout-starts T  the output begins with T
 //   stderr-line T    the error output is one line that contains T
 //   stderr-has T     the error output contains T
+//   file-only        the case is about a book file's own behaviour: left out
+//                    when the suite runs against the server
 // Output that no directive expects must be empty, and a command that fails
-// must leave every file in {dir} as it was and add none.
+// must leave every file in {dir} as it was and add none, and a server book's
+// rows as they were.
 #include "clirunner.h"
+#include "serverbooks.h"
 #include "testbook.h"
 
 #include <QDir>
@@ -25,6 +30,7 @@
 #include <QMap>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
 
 using bc::test::CliRun;
 using bc::test::cli;
@@ -36,6 +42,7 @@ const QString Source = QStringLiteral(BRINDLECOT_CLI_SOURCE "/");
 
 struct CliCase {
     bool goldenBook = false;
+    bool fileOnly = false;
     QStringList foreign;
     QMap<QString, QByteArray> files;
     QString commandLine;
@@ -93,6 +100,8 @@ CliCase readCase(const QString &path)
         const QByteArray rest = space < 0 ? QByteArray() : line.mid(space + 1);
         if (key == "book" && rest == "golden")
             c.goldenBook = true;
+        else if (key == "file-only" && rest.isEmpty())
+            c.fileOnly = true;
         else if (key == "foreign")
             c.foreign << QString::fromUtf8(rest);
         else if (key == "file")
@@ -131,6 +140,30 @@ QStringList caseNames()
     return QDir(Source + QStringLiteral("cases")).entryList({QStringLiteral("*.case")}, QDir::Files, QDir::Name);
 }
 
+// On the server, the golden book of a case: a database of the test cluster,
+// built through the tool as the golden book file is, and dropped after.
+struct ServerBook {
+    QString location = bc::test::newServerDatabase();
+    ServerBook()
+    {
+        bc::test::ok({QStringLiteral("new"), location});
+        bc::test::ok({QStringLiteral("import"), location, QStringLiteral("accounts"),
+                      Source + QStringLiteral("data/accounts.csv")});
+        bc::test::ok({QStringLiteral("import"), location, QStringLiteral("transactions"),
+                      Source + QStringLiteral("data/transactions.csv")});
+    }
+    ~ServerBook() { bc::test::dropServerDatabase(location); }
+    ServerBook(const ServerBook &) = delete;
+    ServerBook &operator=(const ServerBook &) = delete;
+    // The book's accounts, transactions and history as the tool lists them.
+    QByteArray rows() const
+    {
+        return bc::test::ok({QStringLiteral("export"), location, QStringLiteral("accounts")})
+            + bc::test::ok({QStringLiteral("export"), location, QStringLiteral("transactions")})
+            + bc::test::ok({QStringLiteral("history"), location});
+    }
+};
+
 class CliCases : public ::testing::TestWithParam<QString> {
 protected:
     // The golden book is built once, through the tool itself, and copied for each case.
@@ -157,10 +190,16 @@ TEST_P(CliCases, GivesTheExpectedStatusAndOutput)
     const QString path = Source + QStringLiteral("cases/") + GetParam();
     const CliCase c = readCase(path);
     ASSERT_FALSE(testing::Test::HasFailure());
+    if (c.fileOnly && bc::test::testsOnServer())
+        GTEST_SKIP() << "a book file's own behaviour";
 
     QTemporaryDir dir;
-    const QString book = dir.filePath(QStringLiteral("book.fd"));
-    if (c.goldenBook) {
+    QString book = dir.filePath(QStringLiteral("book.fd"));
+    std::optional<ServerBook> server;
+    if (c.goldenBook && bc::test::testsOnServer()) {
+        server.emplace();
+        book = server->location;
+    } else if (c.goldenBook) {
         ASSERT_TRUE(QFile::copy(goldenDir->filePath(QStringLiteral("golden.fd")), book));
     }
     for (const QString &name : c.foreign)
@@ -174,6 +213,7 @@ TEST_P(CliCases, GivesTheExpectedStatusAndOutput)
             .replace(QStringLiteral("{dir}"), dir.path())
             .replace(QStringLiteral("{data}"), Source + QStringLiteral("data"));
     const QMap<QString, QByteArray> before = folderBytes(dir.path());
+    const QByteArray rowsBefore = server ? server->rows() : QByteArray();
     const CliRun run = cli(arguments);
     const std::string context = GetParam().toStdString() + ": " + run.err.toStdString();
 
@@ -196,6 +236,9 @@ TEST_P(CliCases, GivesTheExpectedStatusAndOutput)
     }
     if (run.status != 0) {
         EXPECT_EQ(folderBytes(dir.path()), before) << context;
+        if (server) {
+            EXPECT_EQ(server->rows(), rowsBefore) << context;
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #include "accountclasses.h"
 #include "accounts.h"
+#include "failinginserts.h"
 #include "sql.h"
 #include "testbook.h"
 
@@ -199,9 +200,7 @@ TEST_F(AccountBook, FailureBetweenDeleteAndInsertKeepsEveryAccount)
 {
     t.addAccount(41, QStringLiteral("Rent"), 2, Money::fromCents(100));
     const QStringList before = accountsInBook(db());
-    runSql(db(),
-           QStringLiteral("CREATE TRIGGER fail_insert BEFORE INSERT ON account_master "
-                          "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END"));
+    bc::test::failInserts(db(), QStringLiteral("account_master"), QStringLiteral("disk I/O error"));
     RowArray rows = makeAccountRows();
     addRow(rows, 41, QStringLiteral("Rent renamed"));
     addRow(rows, 0, QStringLiteral("New"));

@@ -1,14 +1,20 @@
+#include "autobackup.h"
+#include "csvmappings.h"
 #include "csvstatement.h"
 #include "history.h"
 #include "historyundo.h"
 #include "importrules.h"
+#include "serverbooks.h"
 #include "sql.h"
 #include "statementimport.h"
 #include "statementreader.h"
 #include "testbook.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace bc;
@@ -159,6 +165,52 @@ TEST_F(ImportBook, ApplyRefusesAllOnOneFaultyLine)
     ASSERT_TRUE(applyImport(t.book(), again, Now).ok);
     EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 3);
     EXPECT_EQ(t.count(QStringLiteral("imported_lines")), 2);
+}
+
+// A mapping saved again under its name replaces the first in every field,
+// on either engine.
+TEST_F(ImportBook, AMappingSavedAgainUnderItsNameReplacesTheFirst)
+{
+    CsvMapping first;
+    first.name = QStringLiteral("Bank export");
+    saveCsvMapping(t.book(), first);
+    CsvMapping second = first;
+    second.delimiter = u';';
+    second.encoding = TextEncoding::Windows1252;
+    second.datePattern = QStringLiteral("dd.MM.yyyy");
+    second.amountColumn = -1;
+    second.debitColumn = 3;
+    second.creditColumn = 4;
+    second.decimalSeparator = u',';
+    second.parenthesesNegative = false;
+    saveCsvMapping(t.book(), second);
+    EXPECT_EQ(csvMappingNames(t.book()), QStringList{QStringLiteral("Bank export")});
+    const std::optional<CsvMapping> loaded = loadCsvMapping(t.book(), QStringLiteral("Bank export"));
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->delimiter, u';');
+    EXPECT_EQ(loaded->encoding, TextEncoding::Windows1252);
+    EXPECT_EQ(loaded->datePattern, QStringLiteral("dd.MM.yyyy"));
+    EXPECT_EQ(loaded->amountColumn, -1);
+    EXPECT_EQ(loaded->debitColumn, 3);
+    EXPECT_EQ(loaded->creditColumn, 4);
+    EXPECT_EQ(loaded->decimalSeparator, u',');
+    EXPECT_FALSE(loaded->parenthesesNegative);
+}
+
+// Before a large import a book file is copied into the backups folder; a
+// server book keeps its backups on the server, and the import goes ahead
+// without a copy.
+TEST_F(ImportBook, ALargeImportIsCopiedFirstOnlyFromABookFile)
+{
+    QTemporaryDir backups;
+    const QString copy = backUpBeforeImport(t.book(), LargeImportRows + 1, backups.path(), Now);
+    if (bc::test::testsOnServer()) {
+        EXPECT_TRUE(copy.isEmpty());
+        EXPECT_TRUE(QDir(backups.path()).isEmpty());
+    } else {
+        EXPECT_TRUE(QFileInfo(copy).isFile()) << copy.toStdString();
+    }
+    EXPECT_TRUE(backUpBeforeImport(t.book(), LargeImportRows, backups.path(), Now).isEmpty());
 }
 
 // The sample statements of every format, each imported twice into an account

@@ -1,4 +1,6 @@
 #include "dates.h"
+#include "engine.h"
+#include "failinginserts.h"
 #include "sql.h"
 #include "testbook.h"
 #include "transactions.h"
@@ -125,7 +127,9 @@ TEST_F(TranBook, GetAccNameReadsAccountsAndParties)
     EXPECT_EQ(GetAccName(book(), QString()), QString());
     EXPECT_EQ(GetAccName(book(), QStringLiteral("X1")), QString());
     EXPECT_EQ(GetAccName(book(), QStringLiteral("A")), QString());
-    runSql(db(), QStringLiteral("DROP TABLE Party_master"));
+    runSql(db(),
+           forEngine(db(), QStringLiteral("DROP TABLE Party_master"),
+                     QStringLiteral("DROP TABLE Party_master CASCADE")));
     EXPECT_EQ(GetAccName(book(), QStringLiteral("P3")), QString());
 }
 
@@ -220,9 +224,7 @@ TEST_F(TranBook, FailureDuringTheApplyLeavesTransactionsUnchanged)
     t.addTransaction(1, QDate(2024, 1, 1), 10, 11, Money::fromCents(100), QStringLiteral("keep"));
     t.addTransaction(2, QDate(2024, 1, 2), 10, 11, Money::fromCents(200), QStringLiteral("keep too"));
     const QStringList before = stored(db());
-    runSql(db(),
-           QStringLiteral("CREATE TRIGGER fail_insert BEFORE INSERT ON transaction_master "
-                          "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    bc::test::failInserts(db(), QStringLiteral("transaction_master"), QStringLiteral("disk full"));
     RowArray rows = makeTranRows();
     addRow(rows, 1, QDate(2024, 1, 5), QStringLiteral("A11"), QStringLiteral("A10"), 999, QStringLiteral("changed"));
     addRow(rows, 0, QDate(2024, 1, 6), QStringLiteral("A11"), QStringLiteral("A10"), 50);

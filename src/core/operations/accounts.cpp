@@ -5,6 +5,7 @@
 #include "idmarks.h"
 #include "rowversions.h"
 #include "sql.h"
+#include "textmatch.h"
 #include "textroutines.h"
 
 #include <QSet>
@@ -122,7 +123,7 @@ AccountFindResult findAccounts(const Book &book, const QString &nameFilter, cons
                             .arg(hasRowVersions(book) ? QStringLiteral("row_version") : QStringLiteral("0"));
     QVariantList values;
     if (!nameFilter.trimmed().isEmpty()) {
-        statement += QStringLiteral(" AND account_name LIKE ? ESCAPE '\\'");
+        statement += QStringLiteral(" AND ") + likeIgnoringCase(db, QStringLiteral("account_name"));
         values << likePattern(nameFilter.trimmed());
     }
     if (!open1.trimmed().isEmpty()) {

@@ -59,10 +59,13 @@ void saveCsvMapping(Book &book, const CsvMapping &m)
         throw DbError(QStringLiteral("A CSV mapping needs a name."));
     const QSqlDatabase db = connectionOf(book);
     TransactionGuard transaction(db);
+    QStringList replaced;
+    for (const QString &column : columns.split(QStringLiteral(", ")).mid(1))
+        replaced << QStringLiteral("%1 = excluded.%1").arg(column);
     runSql(db,
-           QStringLiteral(
-               "INSERT OR REPLACE INTO csv_mappings (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-               .arg(columns),
+           QStringLiteral("INSERT INTO csv_mappings (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                          "ON CONFLICT (name) DO UPDATE SET %2")
+               .arg(columns, replaced.join(QStringLiteral(", "))),
            {m.name, QString(m.delimiter), encodingName(m.encoding), m.skipRows, m.dateColumn, m.datePattern,
             m.amountColumn, m.debitColumn, m.creditColumn, QString(m.decimalSeparator), m.thousandsSeparators,
             m.currencySymbols, m.parenthesesNegative ? 1 : 0, m.payeeColumn, m.memoColumn});

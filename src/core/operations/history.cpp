@@ -1,6 +1,8 @@
 #include "history.h"
 
+#include "engine.h"
 #include "historyrows.h"
+#include "rowimages.h"
 #include "sql.h"
 
 #include <QJsonArray>
@@ -50,6 +52,13 @@ QString systemUser()
     return QStringLiteral("(unknown)");
 }
 
+// Who a change is recorded under: a server book's login or the name the
+// program was told (Book::actorName), else the system's.
+QString changeUser(const Book &book)
+{
+    return book.actorName().isEmpty() ? systemUser() : book.actorName();
+}
+
 QString counted(qint64 count, const QString &one, const QString &many)
 {
     return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? one : many);
@@ -67,7 +76,7 @@ QString ChangeSet::title(const QDate &today) const
 ChangeRecorder::ChangeRecorder(const Book &book, const QString &source, const QString &verb)
     : m_book(book)
     , m_active(hasHistoryTables(connectionOf(book)))
-    , m_user(book.actorName().isEmpty() ? systemUser() : book.actorName())
+    , m_user(changeUser(book))
     , m_source(source)
     , m_verb(verb)
 {
@@ -78,9 +87,11 @@ qint64 ChangeRecorder::id()
     if (m_id == 0) {
         QSqlQuery q = runSql(connectionOf(m_book),
                              QStringLiteral("INSERT INTO change_sets (made_at, user_name, source, summary) "
-                                            "VALUES (?, ?, ?, '')"),
+                                            "VALUES (?, ?, ?, '') RETURNING id"),
                              {QDateTime::currentDateTime().toString(Qt::ISODate), m_user, m_source});
-        m_id = q.lastInsertId().toLongLong();
+        if (!q.next())
+            throw DbError(QStringLiteral("The book gave no number for the change history's new entry."));
+        m_id = q.value(0).toLongLong();
     }
     return m_id;
 }
@@ -92,7 +103,8 @@ void ChangeRecorder::keepBefore(HistoryTable table, const QList<qint64> &ids)
     QJsonArray list;
     for (const qint64 id : ids)
         list.append(id);
-    keepRowsBefore(connectionOf(m_book), id(), table, QStringLiteral("SELECT value AS id FROM json_each(?)"),
+    const QSqlDatabase db = connectionOf(m_book);
+    keepRowsBefore(db, id(), table, idsOfJsonArray(db),
                    {QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact))});
 }
 
@@ -127,7 +139,7 @@ QString ChangeRecorder::countedSummary() const
                          QStringLiteral("SELECT tbl, sum(n) FROM ("
                                         "SELECT tbl, count(*) AS n FROM change_rows WHERE set_id = ? GROUP BY tbl "
                                         "UNION ALL SELECT tbl, sum(last_id - first_id + 1) FROM change_ranges "
-                                        "WHERE set_id = ? GROUP BY tbl) GROUP BY tbl"),
+                                        "WHERE set_id = ? GROUP BY tbl) AS counts GROUP BY tbl"),
                          {m_id, m_id});
     qint64 accounts = 0, transactions = 0;
     bool settings = false;
@@ -167,7 +179,8 @@ QList<ChangeSet> changeHistory(const Book &book, int limit)
     QList<ChangeSet> sets;
     if (!hasHistoryTables(db))
         return sets;
-    QSqlQuery q = runSql(db, setColumns + QStringLiteral("ORDER BY s.id DESC LIMIT ?"), {limit > 0 ? limit : -1});
+    QSqlQuery q = limit > 0 ? runSql(db, setColumns + QStringLiteral("ORDER BY s.id DESC LIMIT ?"), {limit})
+                            : runSql(db, setColumns + QStringLiteral("ORDER BY s.id DESC"));
     while (q.next())
         sets << readSet(q);
     return sets;

@@ -1,6 +1,7 @@
 #include "historychecks.h"
 
 #include "accounts.h"
+#include "rowimages.h"
 #include "sql.h"
 
 #include <QHash>
@@ -11,12 +12,13 @@ namespace bc {
 QString accountsProblem(const QSqlDatabase &db, qint64 setId)
 {
     QSqlQuery used = runSql(db,
-                            QStringLiteral("SELECT json_extract(r.before, '$[0]'), (SELECT count(*) FROM "
+                            QStringLiteral("SELECT name, uses FROM (SELECT %1 AS name, (SELECT count(*) FROM "
                                            "transaction_master WHERE (from_acc = r.row_id AND from_flag = 'A') "
                                            "OR (to_acc = r.row_id AND to_flag = 'A')) AS uses "
                                            "FROM change_rows AS r WHERE r.set_id = ? AND r.tbl = 'account' "
                                            "AND r.before IS NOT NULL AND NOT EXISTS (SELECT 1 FROM account_master "
-                                           "WHERE account_id = r.row_id) AND uses > 0 LIMIT 1"),
+                                           "WHERE account_id = r.row_id)) AS taken WHERE uses > 0 LIMIT 1")
+                                .arg(jsonArrayElement(db, QStringLiteral("r.before"), 0, QStringLiteral("text"))),
                             {setId});
     if (used.next())
         return QStringLiteral("The account \"%1\" would be taken away, but %2 transaction(s) saved since use it.")

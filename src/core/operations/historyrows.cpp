@@ -2,6 +2,7 @@
 
 #include "engine.h"
 #include "rowversions.h"
+#include "rowimages.h"
 #include "sql.h"
 
 #include <QSqlQuery>
@@ -15,18 +16,19 @@ const QList<HistoryTable> &historyTables()
     return tables;
 }
 
-QString HistoryShape::keptValues(const QString &keyExpression, bool versioned) const
+QString HistoryShape::keptValues(const QSqlDatabase &db, const QString &keyExpression, bool versioned) const
 {
-    return QStringLiteral("(SELECT json_array(%1%2) FROM %3 WHERE %4 = %5)")
-        .arg(columns.join(QStringLiteral(", ")), versioned ? QStringLiteral(", row_version") : QString(), table, key,
-             keyExpression);
+    QStringList kept = columns;
+    if (versioned)
+        kept << QStringLiteral("row_version");
+    return QStringLiteral("(SELECT %1 FROM %2 WHERE %3 = %4)").arg(jsonArrayText(db, kept), table, key, keyExpression);
 }
 
-QString HistoryShape::valuesFromKept() const
+QString HistoryShape::valuesFromKept(const QSqlDatabase &db) const
 {
     QStringList values;
     for (qsizetype i = 0; i < columns.size(); ++i)
-        values << QStringLiteral("json_extract(r.before, '$[%1]')").arg(i);
+        values << jsonArrayElement(db, QStringLiteral("r.before"), int(i), serverTypes.at(i));
     return values.join(QStringLiteral(", "));
 }
 
@@ -37,19 +39,25 @@ const HistoryShape &shapeOf(HistoryTable table)
                                        QStringLiteral("account_id"),
                                        {QStringLiteral("account_name"), QStringLiteral("account_type"),
                                         QStringLiteral("open_amount"), QStringLiteral("particulars"),
-                                        QStringLiteral("version_date")}};
+                                        QStringLiteral("version_date")},
+                                       {QStringLiteral("text"), QStringLiteral("bigint"), QStringLiteral("bigint"),
+                                        QStringLiteral("text"), QStringLiteral("text")}};
     static const HistoryShape transactions{QStringLiteral("transaction"),
                                            QStringLiteral("transaction_master"),
                                            QStringLiteral("tran_id"),
                                            {QStringLiteral("tran_date"), QStringLiteral("from_acc"),
                                             QStringLiteral("from_flag"), QStringLiteral("to_acc"),
                                             QStringLiteral("to_flag"), QStringLiteral("amount"),
-                                            QStringLiteral("particulars"), QStringLiteral("version_date")}};
+                                            QStringLiteral("particulars"), QStringLiteral("version_date")},
+                                           {QStringLiteral("date"), QStringLiteral("bigint"), QStringLiteral("text"),
+                                            QStringLiteral("bigint"), QStringLiteral("text"), QStringLiteral("bigint"),
+                                            QStringLiteral("text"), QStringLiteral("text")}};
     static const HistoryShape settings{QStringLiteral("setting"),
                                        QStringLiteral("system_settings"),
                                        QStringLiteral("rowid"),
                                        {QStringLiteral("sys_code"), QStringLiteral("sys_value"),
-                                        QStringLiteral("saved_on")}};
+                                        QStringLiteral("saved_on")},
+                                       {QStringLiteral("text"), QStringLiteral("text"), QStringLiteral("text")}};
     switch (table) {
     case HistoryTable::Accounts: return accounts;
     case HistoryTable::Transactions: return transactions;
@@ -76,11 +84,13 @@ void keepRowsBefore(const QSqlDatabase &db, qint64 setId, HistoryTable table, co
                     const QVariantList &values)
 {
     const HistoryShape &shape = shapeOf(table);
-    // SQLite: INSERT OR IGNORE keeps the first values a set kept of a row.
+    // A row kept already keeps the first values. SQLite reads ON CONFLICT
+    // after a SELECT only once the SELECT has a WHERE clause.
     runSql(db,
-           QStringLiteral("INSERT OR IGNORE INTO change_rows (tbl, row_id, set_id, before) "
-                          "SELECT ?, k.id, ?, %1 FROM (%2) AS k")
-               .arg(shape.keptValues(QStringLiteral("k.id"), hasRowVersions(db)), idsSelect),
+           QStringLiteral("INSERT INTO change_rows (tbl, row_id, set_id, before) "
+                          "SELECT ?, k.id, ?, %1 FROM (%2) AS k WHERE true "
+                          "ON CONFLICT (tbl, row_id, set_id) DO NOTHING")
+               .arg(shape.keptValues(db, QStringLiteral("k.id"), hasRowVersions(db)), idsSelect),
            QVariantList{shape.word, setId} + values);
 }
 
@@ -89,14 +99,14 @@ void insertKeptRows(const QSqlDatabase &db, qint64 setId, HistoryTable table, co
 {
     const HistoryShape &shape = shapeOf(table);
     QString columns = shape.columns.join(QStringLiteral(", "));
-    QString kept = shape.valuesFromKept();
+    QString kept = shape.valuesFromKept(db);
     QVariantList bound;
     if (hasRowVersions(db)) {
-        // SQLite: json_extract. Kept arrays of older formats have no version.
+        // Kept arrays of older formats have no version.
         columns += QStringLiteral(", row_version");
-        kept += QStringLiteral(", (SELECT coalesce(max(json_extract(h.before, '$[%1]')), 0) + 1 "
-                               "FROM change_rows AS h WHERE h.tbl = ?)")
-                    .arg(shape.columns.size());
+        kept += QStringLiteral(", (SELECT coalesce(max(%1), 0) + 1 FROM change_rows AS h WHERE h.tbl = ?)")
+                    .arg(jsonArrayElement(db, QStringLiteral("h.before"), int(shape.columns.size()),
+                                          QStringLiteral("bigint")));
         bound << shape.word;
     }
     runSql(db,

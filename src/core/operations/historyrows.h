@@ -21,12 +21,13 @@ struct HistoryShape {
     QString table;
     QString key; // the column naming a row (system_settings has only its rowid)
     QStringList columns; // the other columns, in the order the history keeps them
-    // The row with the key ?-bound as the history keeps it: a JSON array of
-    // the columns, then the row's version in a book whose rows have
+    QStringList serverTypes; // their types in a server book, in the same order
+    // The row with the key keyExpression as the history keeps it: a JSON
+    // array of the columns, then the row's version in a book whose rows have
     // versions, or Null when there is no such row.
-    QString keptValues(const QString &keyExpression, bool versioned) const;
-    // The columns read back out of a kept array held in the column before.
-    QString valuesFromKept() const;
+    QString keptValues(const QSqlDatabase &db, const QString &keyExpression, bool versioned) const;
+    // The columns read back out of a kept array held in the column r.before.
+    QString valuesFromKept(const QSqlDatabase &db) const;
 };
 
 const HistoryShape &shapeOf(HistoryTable table);

@@ -65,12 +65,14 @@ void takeAwayRows(const QSqlDatabase &db, qint64 undone, qint64 undo, HistoryTab
            QStringLiteral("DELETE FROM %1 WHERE %2 IN (SELECT row_id FROM change_rows WHERE set_id = ? AND tbl = ?)")
                .arg(shape.table, shape.key),
            {undone, shape.word});
-    QSqlQuery ranges = runSql(db,
-                              QStringLiteral(
-                                  "SELECT first_id, last_id FROM change_ranges WHERE set_id = ? AND tbl = ?"),
-                              {undone, shape.word});
-    while (ranges.next()) {
-        const QVariantList range = {ranges.value(0), ranges.value(1)};
+    // The ranges are read in full first: a server streams a result, and
+    // the statements below would cut it short.
+    QList<QVariantList> ranges;
+    QSqlQuery q = runSql(db, QStringLiteral("SELECT first_id, last_id FROM change_ranges WHERE set_id = ? AND tbl = ?"),
+                         {undone, shape.word});
+    while (q.next())
+        ranges.append({q.value(0), q.value(1)});
+    for (const QVariantList &range : ranges) {
         keepRowsBefore(db, undo, table,
                        QStringLiteral("SELECT %1 AS id FROM %2 WHERE %1 BETWEEN ? AND ?").arg(shape.key, shape.table),
                        range);

@@ -307,8 +307,8 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
         }
         // A key an undone import left behind is taken over.
         runSqlBatch(db,
-                    QStringLiteral(
-                        "INSERT OR REPLACE INTO imported_lines (account_id, line_key, tran_id) VALUES (?, ?, ?)"),
+                    QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id) VALUES (?, ?, ?) "
+                                   "ON CONFLICT (account_id, line_key) DO UPDATE SET tran_id = excluded.tran_id"),
                     keys);
     };
     const TranSaveResult saved = saveTransactions(book, rows, now, {}, QStringLiteral("statement import"), recordKeys);

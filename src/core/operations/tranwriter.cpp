@@ -6,6 +6,7 @@
 #include "historyrows.h"
 #include "idmarks.h"
 #include "rowversions.h"
+#include "importcache.h"
 #include "sql.h"
 #include "systemsettings.h"
 #include "transactions.h"
@@ -119,22 +120,17 @@ QList<qint64> TranWriter::write(const QList<LoadedRow> &deleted, qint64 *deleted
 struct TranImport::Transaction {
     explicit Transaction(const QSqlDatabase &connection)
         : db(connection)
-        , previousCache(cacheSize(connection))
-        , guard((runSql(connection, QStringLiteral("PRAGMA cache_size = -%1").arg(ImportCacheKib)), connection))
+        , previousCache(pageCacheSize(connection))
+        , guard((setPageCacheSize(connection, -ImportCacheKib), connection))
     {
     }
     ~Transaction()
     {
         try {
-            runSql(db, QStringLiteral("PRAGMA cache_size = %1").arg(previousCache));
+            setPageCacheSize(db, previousCache);
         } catch (const DbError &) {
             // The cache only affects speed; the connection stays usable.
         }
-    }
-    static qint64 cacheSize(const QSqlDatabase &connection)
-    {
-        QSqlQuery q = runSql(connection, QStringLiteral("PRAGMA cache_size"));
-        return q.next() ? q.value(0).toLongLong() : -2000;
     }
     QSqlDatabase db;
     qint64 previousCache;

@@ -4,6 +4,7 @@
 #include "bookbackup.h"
 #include "connection.h"
 #include "dberror.h"
+#include "engine.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,8 +14,18 @@ namespace bc {
 
 namespace {
 
+// The copies are SQLite's online backup of a book file; a server's books
+// are copied with the server's own tools.
+void refuseServerCopy(const QSqlDatabase &db)
+{
+    if (engineOf(db) != Engine::SQLite)
+        throw DbError(QStringLiteral("A book on a server is copied with the server's own backup tools; "
+                                     "this program copies book files only."));
+}
+
 QString stampedCopy(const QSqlDatabase &db, const QString &bookPath, const QString &folder, const QDateTime &now)
 {
+    refuseServerCopy(db);
     const QString temporary = checkedCopyIn(connectionHandle(db), folder);
     return placeUnderFreeName(temporary, folder, [&](int repeat) { return stampedCopyName(bookPath, now, repeat); });
 }
@@ -40,6 +51,8 @@ QString backUpBook(const Book &book, const QString &folder, const QDateTime &now
 
 QString backUpBookFile(const QString &bookPath, const QString &folder, const QDateTime &now)
 {
+    if (isServerLocation(bookPath))
+        return QString();
     Book book;
     OpenOptions options;
     options.readOnly = true;
@@ -50,7 +63,7 @@ QString backUpBookFile(const QString &bookPath, const QString &folder, const QDa
 
 QString backUpBeforeImport(const Book &book, qint64 rows, const QString &folder, const QDateTime &now)
 {
-    if (rows <= LargeImportRows || folder.isEmpty())
+    if (rows <= LargeImportRows || folder.isEmpty() || engineOf(connectionOf(book)) != Engine::SQLite)
         return QString();
     return backUpBook(book, folder, now);
 }
@@ -61,6 +74,7 @@ QString copyBookTo(const Book &book, const QString &target)
     if (info.exists())
         throw DbError(QStringLiteral("The file \"%1\" already exists; a copy is never written over it.").arg(target));
     const QString folder = info.absolutePath();
+    refuseServerCopy(connectionOf(book));
     const QString temporary = checkedCopyIn(connectionHandle(connectionOf(book)), folder);
     return placeUnderFreeName(temporary, folder, [&](int repeat) { return repeat == 1 ? info.fileName() : QString(); });
 }

@@ -25,7 +25,8 @@ QString backUpBook(const Book &book, const QString &folder, const QDateTime &now
 QString backUpConnection(const QSqlDatabase &db, const QString &bookPath, const QString &folder, const QDateTime &now);
 
 // The same for the book at path, which is not open: it is opened read-only
-// for the copy. For the copy made after the program closed the book.
+// for the copy. For the copy made after the program closed the book; none
+// for a book on a server. The others throw DbError for a server book.
 QString backUpBookFile(const QString &bookPath, const QString &folder, const QDateTime &now);
 
 // Copies the open book into folder as NAME-YYYYMMDD-HHMMSS.fd, like
@@ -41,7 +42,8 @@ QString copyBookTo(const Book &book, const QString &target);
 constexpr qint64 LargeImportRows = 1000;
 
 // Before an import of rows rows: backUpBook when they are more than
-// LargeImportRows and a folder is given. Returns the copy's path, else an
+// LargeImportRows, a folder is given and the book is a book file (a server
+// keeps its own backups). Returns the copy's path, else an
 // empty text; throws DbError when the copy fails, so the import is refused.
 QString backUpBeforeImport(const Book &book, qint64 rows, const QString &folder, const QDateTime &now);
 

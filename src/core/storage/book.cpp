@@ -340,7 +340,7 @@ OpenResult Book::openOnServer(const QString &location, const OpenOptions &option
                               .arg(formatVersion));
         prepareServerSession(db, options.readOnly, options.busyTimeoutMs);
         m_mayWrite = !options.readOnly && serverLoginMayWrite(db);
-        QSqlQuery login = runSql(db, QStringLiteral("SELECT current_user"));
+        QSqlQuery login = runSql(db, QStringLiteral("SELECT session_user"));
         m_serverLogin = login.next() ? login.value(0).toString() : QString();
     } catch (const DbError &e) {
         db = QSqlDatabase();

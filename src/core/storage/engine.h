@@ -26,4 +26,5 @@ QString forEngine(const QSqlDatabase &db, const QString &sqlite, const QString &
 bool bookHasTable(const QSqlDatabase &db, const QString &name);
 bool bookHasTrigger(const QSqlDatabase &db, const QString &name);
 
+
 } // namespace bc

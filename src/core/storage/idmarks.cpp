@@ -65,8 +65,9 @@ void rememberHighestId(Book &book, IdSeries which, qint64 highest)
     if (highest <= rememberedHighest(db, s.markKey))
         return;
     runSql(db, QStringLiteral("CREATE TABLE IF NOT EXISTS book_info (key TEXT PRIMARY KEY, value TEXT NOT NULL)"));
-    // SQLite: INSERT OR REPLACE.
-    runSql(db, QStringLiteral("INSERT OR REPLACE INTO book_info (key, value) VALUES (?, ?)"),
+    runSql(db,
+           QStringLiteral("INSERT INTO book_info (key, value) VALUES (?, ?) "
+                          "ON CONFLICT (key) DO UPDATE SET value = excluded.value"),
            {s.markKey, QString::number(highest)});
 }
 

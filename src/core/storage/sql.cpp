@@ -125,7 +125,9 @@ QSqlQuery runSql(const QSqlDatabase &db, const QString &statement, const QVarian
     if (!db.isOpen())
         throw DbError(QStringLiteral("The book is not open."));
     QSqlQuery query(db);
-    query.setForwardOnly(true);
+    // A server's result read a row at a time ends, unread, when the
+    // connection runs its next statement; there each result is read whole.
+    query.setForwardOnly(engineOf(db) == Engine::SQLite);
     // A server prepares only queries and row changes, and a statement with
     // nothing to bind needs no preparing: it goes as it stands.
     if (values.isEmpty() && engineOf(db) == Engine::PostgreSQL) {
