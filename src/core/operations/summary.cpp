@@ -24,7 +24,8 @@ namespace {
 // grouped per row before the update, so each row receives all its matching
 // transactions in one step. Account_Status drives the join so each chosen
 // account reads only its own stretch of the covering side indexes.
-// SQLite: UPDATE ... FROM, rowid, ifnull().
+// SQLite: UPDATE ... FROM, rowid, ifnull(); the server's Account_Status has a
+// rowid column of its own.
 QString addDaysStatement(const QString &column)
 {
     return QStringLiteral("UPDATE Account_Status SET %1 = %1 + s.total "
@@ -40,7 +41,7 @@ QString addDaysStatement(const QString &column)
                           "   WHERE t.to_acc = a.Acc_ID AND t.to_flag = a.Acc_Type"
                           "     AND t.tran_date >= ? AND t.tran_date <= ?"
                           "   GROUP BY a.rowid"
-                          ") GROUP BY rid) AS s "
+                          ") AS sides GROUP BY rid) AS s "
                           "WHERE Account_Status.rowid = s.rid")
         .arg(column);
 }

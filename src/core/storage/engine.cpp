@@ -1,5 +1,6 @@
 #include "engine.h"
 
+#include "dates.h"
 #include "sql.h"
 
 #include <QSqlDatabase>
@@ -45,6 +46,38 @@ bool bookHasTrigger(const QSqlDatabase &db, const QString &name)
                                            "WHERE NOT tgisinternal AND tgname = lower(?)")),
                   {name})
         .next();
+}
+
+QString wholeSum(const QSqlDatabase &db, const QString &expression)
+{
+    return forEngine(db, QStringLiteral("sum(%1)"), QStringLiteral("CAST(sum(%1) AS bigint)")).arg(expression);
+}
+
+QString monthOfDate(const QSqlDatabase &db, const QString &column)
+{
+    return forEngine(db, QStringLiteral("substr(%1, 1, 7)"), QStringLiteral("balance_month(%1)")).arg(column);
+}
+
+QVariant isoDateOfShortDate(const QVariant &text)
+{
+    const QDate date = parseShortDate(text.toString());
+    return date.isValid() ? QVariant(isoDate(date)) : QVariant(QMetaType::fromType<QString>());
+}
+
+QString shortDateBound(const QSqlDatabase &db, const QString &column, bool lower, const QVariant &text,
+                       QVariantList &values)
+{
+    const QString comparison = lower ? QStringLiteral(" >= ") : QStringLiteral(" <= ");
+    if (engineOf(db) == Engine::PostgreSQL) {
+        values << isoDateOfShortDate(text);
+        return column + comparison
+            + (lower ? QStringLiteral("ifnull(CAST(? AS date), '-infinity')")
+                     : QStringLiteral("ifnull(CAST(? AS date), 'infinity')"));
+    }
+    values << text;
+    return column + comparison
+        + (lower ? QStringLiteral("ifnull(DATEVALUE(?), '0000-00-00')")
+                 : QStringLiteral("ifnull(DATEVALUE(?), '9999-99-99')"));
 }
 
 } // namespace bc
