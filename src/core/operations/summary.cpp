@@ -3,6 +3,7 @@
 #include "amountsum.h"
 #include "bookcheck.h"
 #include "dates.h"
+#include "engine.h"
 #include "monthsplit.h"
 #include "periodbalances.h"
 #include "sql.h"
@@ -97,12 +98,11 @@ void fillWorkTable(const QSqlDatabase &db, const SummaryInput &input, bool kept)
     QList<QVariantList> chosen;
     chosen.reserve(qsizetype(input.accounts.size()));
     for (const SummaryAccount &a : input.accounts)
-        chosen.append({a.id, a.name, QString(a.side)});
-    runSqlBatch(db,
-                QStringLiteral(
-                    "INSERT INTO Account_Status (Acc_ID, Acc_Name, Acc_Type, Open_amount, Tran_amount, Bal_amount) "
-                    "VALUES (?, ?, ?, 0, 0, 0)"),
-                chosen);
+        chosen.append({a.id, a.name, QString(a.side), 0, 0, 0});
+    insertRows(db,
+               QStringLiteral(
+                   "INSERT INTO Account_Status (Acc_ID, Acc_Name, Acc_Type, Open_amount, Tran_amount, Bal_amount)"),
+               chosen);
 
     // SQLite: UPDATE ... FROM, ifnull().
     runSql(db,

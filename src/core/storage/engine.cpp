@@ -58,6 +58,55 @@ QString monthOfDate(const QSqlDatabase &db, const QString &column)
     return forEngine(db, QStringLiteral("substr(%1, 1, 7)"), QStringLiteral("balance_month(%1)")).arg(column);
 }
 
+namespace {
+
+// PostgreSQL: one column of rows as the text of an array of its values, to
+// bind as one value; whole numbers as bigint, everything else as text.
+QString arrayOfColumn(const QList<QVariantList> &rows, qsizetype column, bool numbers)
+{
+    QStringList items;
+    items.reserve(rows.size());
+    for (const QVariantList &row : rows) {
+        const QVariant &value = row[column];
+        if (value.isNull()) {
+            items << QStringLiteral("NULL");
+        } else if (numbers) {
+            items << QString::number(value.toLongLong());
+        } else {
+            QString text = value.toString();
+            text.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+            items << u'"' + text + u'"';
+        }
+    }
+    return u'{' + items.join(u',') + u'}';
+}
+
+} // namespace
+
+void insertRows(const QSqlDatabase &db, const QString &insertInto, const QList<QVariantList> &rows)
+{
+    if (rows.isEmpty())
+        return;
+    const qsizetype columns = rows.first().size();
+    if (engineOf(db) == Engine::SQLite) {
+        runSqlBatch(db,
+                    insertInto + QStringLiteral(" VALUES (")
+                        + QStringList(columns, QStringLiteral("?")).join(QStringLiteral(", ")) + u')',
+                    rows);
+        return;
+    }
+    QStringList arrays;
+    QVariantList values;
+    for (qsizetype c = 0; c < columns; ++c) {
+        const int type = rows.first()[c].typeId();
+        const bool numbers = type == QMetaType::Int || type == QMetaType::LongLong;
+        arrays << (numbers ? QStringLiteral("CAST(? AS bigint[])") : QStringLiteral("CAST(? AS text[])"));
+        values << arrayOfColumn(rows, c, numbers);
+    }
+    runSql(db, insertInto + QStringLiteral(" SELECT * FROM unnest(") + arrays.join(QStringLiteral(", ")) + u')',
+           values);
+}
+
 QVariant isoDateOfShortDate(const QVariant &text)
 {
     const QDate date = parseShortDate(text.toString());
