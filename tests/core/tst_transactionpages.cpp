@@ -5,6 +5,7 @@
 #include "transactionpages.h"
 
 #include <QRandomGenerator>
+#include <future>
 #include <gtest/gtest.h>
 
 using namespace bc;
@@ -136,4 +137,24 @@ TEST(TranPages, TotalsRefuseAnOverflowAndNameTheSavedRowsTheSearchFinds)
     } catch (const DbError &e) {
         EXPECT_EQ(e.description(), amountsTooLarge(QStringLiteral("the total of the transactions found")));
     }
+}
+
+// The window's totals are added up on a connection of their own, opened by
+// the book's location, a server's as well as a file's.
+TEST(TranPages, BackgroundTotalsAddUpOnAConnectionOfTheirOwn)
+{
+    TestBook t;
+    t.addAccount(10, QStringLiteral("Bank"), 4, Money());
+    t.addAccount(11, QStringLiteral("Rent"), 2, Money());
+    t.addTransaction(1, QDate(2026, 1, 5), 10, 11, Money::fromCents(500));
+    t.addTransaction(2, QDate(2026, 2, 5), 11, 10, Money::fromCents(700));
+    std::promise<TranTotalsOutcome> delivered;
+    std::future<TranTotalsOutcome> arrival = delivered.get_future();
+    const TranTotalsInBackground totals(t.path(), TranSearch(),
+                                        [&](const TranTotalsOutcome &o) { delivered.set_value(o); });
+    ASSERT_EQ(arrival.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    const TranTotalsOutcome outcome = arrival.get();
+    EXPECT_EQ(outcome.error, QString());
+    EXPECT_EQ(outcome.totals.rows, 2);
+    EXPECT_EQ(outcome.totals.total, Money::fromCents(1200));
 }

@@ -110,10 +110,12 @@ void prepareServerSession(const QSqlDatabase &db, bool readOnly)
 {
     runSql(db, QStringLiteral("SET client_min_messages = warning"));
     runSql(db, QStringLiteral("SET TIME ZONE 'UTC'"));
-    if (readOnly)
-        runSql(db, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"));
+    // The work tables first: a read-only session may fill temporary tables
+    // but not create them.
     for (const QString &statement : sqlScript(QStringLiteral("pg/worktables.sql")))
         runSql(db, statement);
+    if (readOnly)
+        runSql(db, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"));
 }
 
 bool serverLoginMayWrite(const QSqlDatabase &db)
