@@ -2,6 +2,7 @@
 
 #include "book.h"
 #include "periodbalances.h"
+#include "serverwriter.h"
 #include "sql.h"
 #include "systemsettings.h"
 
@@ -118,6 +119,12 @@ QString writeBook(const QString &path, const DatasetSpec &spec, const std::vecto
     if (const OpenResult opened = book.open(path); !opened.ok())
         return opened.description;
     try {
+        // A server book keeps a new book's settings: its timings take the
+        // financial year as input, and the cross-check reads only book files.
+        if (book.isOnServer()) {
+            loadOnServer(connectionOf(book), spec, accounts);
+            return QString();
+        }
         SystemSettingsInput settings;
         settings.finYearStart = year.start;
         settings.finYearEnd = year.end;

@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <malloc.h>
+#include <unistd.h>
 #include <unordered_map>
 
 using namespace bc;
@@ -71,6 +72,27 @@ qint64 accountId(const Book &book, const QString &name)
     if (!q.next())
         fail(QStringLiteral("no account named %1").arg(name));
     return q.value(0).toLongLong();
+}
+
+// On a server book the work is done by the server process of the book's
+// connection, so its processor time (from /proc, in clock ticks) counts too.
+void countServerProcessor(const Book &book)
+{
+    QSqlQuery q = runSql(connectionOf(book), QStringLiteral("SELECT pg_backend_pid()"));
+    if (!q.next())
+        return;
+    const QString stat = QStringLiteral("/proc/%1/stat").arg(q.value(0).toLongLong());
+    const double msPerTick = 1000.0 / double(sysconf(_SC_CLK_TCK));
+    helperProcessCpuMs() = [stat, msPerTick] {
+        QFile file(stat);
+        if (!file.open(QIODevice::ReadOnly))
+            return 0.0;
+        const QByteArray text = file.readAll();
+        // After the command's closing bracket: the state (field 3), ..., the
+        // user (14) and system (15) times.
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        return (fields.value(11).toDouble() + fields.value(12).toDouble()) * msPerTick;
+    };
 }
 
 QJsonObject benchOpen(const Options &o)
@@ -353,6 +375,8 @@ int main(int argc, char **argv)
             out[QStringLiteral("open")] = benchOpen(o);
         Book book;
         openOrFail(book, o.book);
+        if (book.isOnServer())
+            countServerProcessor(book);
         const qint64 busyId = accountId(book, o.busyAccount);
         if (o.wants("find"))
             out[QStringLiteral("transaction_find")] = benchTransactionFind(o, book);

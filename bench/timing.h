@@ -22,8 +22,17 @@ private:
     std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
-// Milliseconds of processor time this process spent since construction. Far
-// less than the wall time means the machine was busy with other work.
+// The processor time, in milliseconds, of another process working for this
+// one (the server process of a server book's connection); unset for none.
+inline std::function<double()> &helperProcessCpuMs()
+{
+    static std::function<double()> read;
+    return read;
+}
+
+// Milliseconds of processor time this process, and the helper process if
+// any, spent since construction. Far less than the wall time means the
+// machine was busy with other work.
 class CpuStopwatch {
 public:
     double ms() const { return now() - m_start; }
@@ -33,7 +42,8 @@ private:
     {
         timespec t{};
         clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-        return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+        const double own = double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+        return helperProcessCpuMs() ? own + helperProcessCpuMs()() : own;
     }
     double m_start = now();
 };

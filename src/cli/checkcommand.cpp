@@ -28,7 +28,14 @@ int runCheck(const QStringList &arguments)
         rebuildKeptBalances(book);
         writeOut(QStringLiteral("The kept period balances were made afresh from the transactions.\n"));
     }
+    if (const QString leftToServer = checksLeftToServer(book); !leftToServer.isEmpty())
+        writeOut(leftToServer + u'\n');
     const QStringList problems = bookProblems(book);
+    if (problems.isEmpty() && book.isOnServer()) {
+        writeOut(QStringLiteral("The book is sound: every key names a row and the kept balances agree with the "
+                                "transactions.\n"));
+        return Success;
+    }
     if (problems.isEmpty()) {
         writeOut(QStringLiteral("The book is sound: every row is as this program writes it, and the integrity "
                                 "and foreign-key checks found nothing.\n"));

@@ -164,9 +164,7 @@ TEST_F(LedgerBook, FailingStatementThrowsAndKeepsThePreviousRun)
 {
     t.addTransaction(1, QDate(2024, 1, 5), 11, 10, cents(5000));
     find(10, fyStart, QDate(2024, 1, 31));
-    runSql(t.db(),
-           QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE ON temp.tmp_Acc_Ldgr "
-                          "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    bc::test::refuseUpdates(t.db(), QStringLiteral("tmp_Acc_Ldgr"));
     EXPECT_THROW(find(11, fyStart, QDate(2024, 1, 31)), DbError);
     QSqlQuery q = runSql(t.db(), QStringLiteral("SELECT amount FROM tmp_Acc_Ldgr"));
     ASSERT_TRUE(q.next());

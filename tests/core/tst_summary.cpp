@@ -1,4 +1,5 @@
 #include "dates.h"
+#include "engine.h"
 #include "sql.h"
 #include "summary.h"
 #include "summarychart.h"
@@ -240,9 +241,7 @@ TEST_F(SummaryBook, TotalsAreExact)
 TEST_F(SummaryBook, FailingStatementThrowsAndKeepsThePreviousRun)
 {
     computeSummary(t.book(), input({{10, u'A', QStringLiteral("Bank")}}, fyStart, fyStart));
-    runSql(t.db(),
-           QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE ON temp.Account_Status "
-                          "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    bc::test::refuseUpdates(t.db(), QStringLiteral("Account_Status"));
     EXPECT_THROW(computeSummary(t.book(), input(bankSalaryRentLandlord(), fyStart, fyStart)), DbError);
     EXPECT_EQ(t.count(QStringLiteral("Account_Status")), 1);
 }
@@ -319,13 +318,15 @@ TEST_F(SummaryBook, HundredThousandAmountsSumExactly)
     for (int a = 0; a < 10; ++a)
         t.addAccount(20 + a, QStringLiteral("Acc%1").arg(a), 4, cents(a * 101));
     runSql(t.db(),
-           QStringLiteral("WITH RECURSIVE g(i, s) AS (SELECT 1, (12345 * 1103515245 + 12345) % 2147483648 "
+           QStringLiteral("WITH RECURSIVE g(i, s) AS (SELECT 1, (CAST(12345 AS bigint) * 1103515245 + 12345) "
+                          "% 2147483648 "
                           "  UNION ALL SELECT i + 1, (s * 1103515245 + 12345) % 2147483648 FROM g WHERE i < ?) "
                           "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
                           "to_flag, amount, particulars, version_date) "
-                          "SELECT i, date('2024-01-01', ((s % 400) - 20) || ' days'), 20 + (s >> 8) % 10, 'A', 20 + (s "
-                          ">> 12) % 10, 'A', "
-                          "       iif(s % 97 = 0, NULL, (s >> 4) % 2000001 - 1000000), '', NULL FROM g"),
+                          "SELECT i, %1, 20 + (s >> 8) % 10, 'A', 20 + (s >> 12) % 10, 'A', "
+                          "       iif(s % 97 = 0, NULL, (s >> 4) % 2000001 - 1000000), '', NULL FROM g")
+               .arg(forEngine(t.db(), QStringLiteral("date('2024-01-01', ((s % 400) - 20) || ' days')"),
+                              QStringLiteral("DATE '2024-01-01' + CAST(s % 400 - 20 AS integer)"))),
            {Count});
 
     const int fromDay = 91, toDay = 273;

@@ -1,9 +1,11 @@
 #include "amountsum.h"
+#include "engine.h"
 #include "sql.h"
 #include "testbook.h"
 #include "transactionpages.h"
 
 #include <QRandomGenerator>
+#include <future>
 #include <gtest/gtest.h>
 
 using namespace bc;
@@ -121,10 +123,14 @@ TEST(TranPages, TotalsRefuseAnOverflowAndNameTheSavedRowsTheSearchFinds)
     january.toDate = QDate(2026, 1, 31);
     EXPECT_EQ(transactionsFoundAmong(t.book(), january, {1, 2, 9}), QSet<qint64>{1});
 
+    // A server's kept monthly balances refuse a month whose sum leaves the
+    // range, so there the rows are spread over a hundred months.
     runSql(t.db(),
            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 3 UNION ALL SELECT i + 1 FROM n WHERE i < 100002) "
                           "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, "
-                          "amount) SELECT i, '2026-03-01', 10, 'A', 11, 'A', ? FROM n"),
+                          "amount) SELECT i, %1, 10, 'A', 11, 'A', ? FROM n")
+               .arg(forEngine(t.db(), QStringLiteral("'2026-03-01'"),
+                              QStringLiteral("DATE '2026-03-01' + CAST(i % 3000 AS integer)"))),
            {Money::MaxCents});
     try {
         findTransactionTotals(t.book(), TranSearch());
@@ -132,4 +138,24 @@ TEST(TranPages, TotalsRefuseAnOverflowAndNameTheSavedRowsTheSearchFinds)
     } catch (const DbError &e) {
         EXPECT_EQ(e.description(), amountsTooLarge(QStringLiteral("the total of the transactions found")));
     }
+}
+
+// The window's totals are added up on a connection of their own, opened by
+// the book's location, a server's as well as a file's.
+TEST(TranPages, BackgroundTotalsAddUpOnAConnectionOfTheirOwn)
+{
+    TestBook t;
+    t.addAccount(10, QStringLiteral("Bank"), 4, Money());
+    t.addAccount(11, QStringLiteral("Rent"), 2, Money());
+    t.addTransaction(1, QDate(2026, 1, 5), 10, 11, Money::fromCents(500));
+    t.addTransaction(2, QDate(2026, 2, 5), 11, 10, Money::fromCents(700));
+    std::promise<TranTotalsOutcome> delivered;
+    std::future<TranTotalsOutcome> arrival = delivered.get_future();
+    const TranTotalsInBackground totals(t.path(), TranSearch(),
+                                        [&](const TranTotalsOutcome &o) { delivered.set_value(o); });
+    ASSERT_EQ(arrival.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    const TranTotalsOutcome outcome = arrival.get();
+    EXPECT_EQ(outcome.error, QString());
+    EXPECT_EQ(outcome.totals.rows, 2);
+    EXPECT_EQ(outcome.totals.total, Money::fromCents(1200));
 }

@@ -54,6 +54,10 @@ void createFormat1Book(const QString &path);
 // later formats added their tables.
 void createFormat2Book(const QString &path);
 
+// Makes every update of one of the connection's work tables fail, for
+// tests of a statement that fails midway.
+void refuseUpdates(const QSqlDatabase &db, const QString &workTable);
+
 // The transactions in id order, one "date from>to amount particulars" line
 // each (accounts by id, amount in cents), for checking what a save wrote.
 QStringList transactionLines(const QSqlDatabase &db);

@@ -3,6 +3,7 @@
 #include "amountsum.h"
 #include "bookcheck.h"
 #include "dates.h"
+#include "engine.h"
 #include "monthsplit.h"
 #include "periodbalances.h"
 #include "sql.h"
@@ -44,12 +45,13 @@ Money openingAmount(const QSqlDatabase &db, qint64 accountId)
 // text, both included), each side summed on its own covering index.
 std::pair<Money, Money> sidesOfDays(const QSqlDatabase &db, qint64 accountId, const QString &first, const QString &last)
 {
+    const QString sum = wholeSum(db, QStringLiteral("amount"));
     QSqlQuery q = runSql(db,
-                         QStringLiteral(
-                             "SELECT (SELECT ifnull(sum(amount), 0) FROM transaction_master"
-                             "         WHERE to_acc = ? AND to_flag = 'A' AND tran_date BETWEEN ? AND ?),"
-                             "       (SELECT ifnull(sum(amount), 0) FROM transaction_master"
-                             "         WHERE from_acc = ? AND from_flag = 'A' AND tran_date BETWEEN ? AND ?)"),
+                         QStringLiteral("SELECT (SELECT ifnull(%1, 0) FROM transaction_master"
+                                        "         WHERE to_acc = ? AND to_flag = 'A' AND tran_date BETWEEN ? AND ?),"
+                                        "       (SELECT ifnull(%1, 0) FROM transaction_master"
+                                        "         WHERE from_acc = ? AND from_flag = 'A' AND tran_date BETWEEN ? AND ?)")
+                             .arg(sum),
                          {accountId, first, last, accountId, first, last});
     q.next();
     return {Money::fromCents(q.value(0).toLongLong()), Money::fromCents(q.value(1).toLongLong())};
@@ -61,9 +63,9 @@ std::pair<Money, Money> sidesOfMonths(const QSqlDatabase &db, qint64 accountId, 
                                       const QString &last)
 {
     QSqlQuery q = runSql(db,
-                         QStringLiteral(
-                             "SELECT ifnull(sum(money_in), 0), ifnull(sum(money_out), 0)"
-                             "  FROM period_balances WHERE account = ? AND flag = 'A' AND month BETWEEN ? AND ?"),
+                         QStringLiteral("SELECT ifnull(%1, 0), ifnull(%2, 0)"
+                                        "  FROM period_balances WHERE account = ? AND flag = 'A' AND month BETWEEN ? AND ?")
+                             .arg(wholeSum(db, QStringLiteral("money_in")), wholeSum(db, QStringLiteral("money_out"))),
                          {accountId, first, last});
     q.next();
     return {Money::fromCents(q.value(0).toLongLong()), Money::fromCents(q.value(1).toLongLong())};
@@ -107,7 +109,7 @@ void fillWorkTable(const QSqlDatabase &db, const LedgerInput &input)
     runSql(db,
            QStringLiteral("INSERT INTO tmp_Acc_Ldgr (tran_date, particulars, amount, Tran_flag, other_acc, other_flag) "
                           "SELECT tran_date, particulars, amount, 'T', other_acc, other_flag FROM (")
-               + movementsStatement + QStringLiteral(") ORDER BY tran_date, tran_id"),
+               + movementsStatement + QStringLiteral(") AS movements ORDER BY tran_date, tran_id"),
            movementValues(*input.accountId, input.fromDate, input.toDate));
     runSavedQuery(db, QStringLiteral("sp_Set_AccName2"), {});
     // The other account's name with the movement's own particulars in

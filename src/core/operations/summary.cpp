@@ -3,6 +3,7 @@
 #include "amountsum.h"
 #include "bookcheck.h"
 #include "dates.h"
+#include "engine.h"
 #include "monthsplit.h"
 #include "periodbalances.h"
 #include "sql.h"
@@ -24,7 +25,8 @@ namespace {
 // grouped per row before the update, so each row receives all its matching
 // transactions in one step. Account_Status drives the join so each chosen
 // account reads only its own stretch of the covering side indexes.
-// SQLite: UPDATE ... FROM, rowid, ifnull().
+// SQLite: UPDATE ... FROM, rowid, ifnull(); the server's Account_Status has a
+// rowid column of its own.
 QString addDaysStatement(const QString &column)
 {
     return QStringLiteral("UPDATE Account_Status SET %1 = %1 + s.total "
@@ -40,7 +42,7 @@ QString addDaysStatement(const QString &column)
                           "   WHERE t.to_acc = a.Acc_ID AND t.to_flag = a.Acc_Type"
                           "     AND t.tran_date >= ? AND t.tran_date <= ?"
                           "   GROUP BY a.rowid"
-                          ") GROUP BY rid) AS s "
+                          ") AS sides GROUP BY rid) AS s "
                           "WHERE Account_Status.rowid = s.rid")
         .arg(column);
 }
@@ -96,12 +98,11 @@ void fillWorkTable(const QSqlDatabase &db, const SummaryInput &input, bool kept)
     QList<QVariantList> chosen;
     chosen.reserve(qsizetype(input.accounts.size()));
     for (const SummaryAccount &a : input.accounts)
-        chosen.append({a.id, a.name, QString(a.side)});
-    runSqlBatch(db,
-                QStringLiteral(
-                    "INSERT INTO Account_Status (Acc_ID, Acc_Name, Acc_Type, Open_amount, Tran_amount, Bal_amount) "
-                    "VALUES (?, ?, ?, 0, 0, 0)"),
-                chosen);
+        chosen.append({a.id, a.name, QString(a.side), 0, 0, 0});
+    insertRows(db,
+               QStringLiteral(
+                   "INSERT INTO Account_Status (Acc_ID, Acc_Name, Acc_Type, Open_amount, Tran_amount, Bal_amount)"),
+               chosen);
 
     // SQLite: UPDATE ... FROM, ifnull().
     runSql(db,

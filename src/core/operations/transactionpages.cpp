@@ -4,6 +4,7 @@
 #include "bookcheck.h"
 #include "connection.h"
 #include "rowversions.h"
+#include "engine.h"
 #include "sql.h"
 
 #include <QSqlQuery>
@@ -13,8 +14,8 @@
 
 namespace bc {
 
-// SQLite: row values ((a, b) > (?, ?)), the DATEVALUE function and
-// sqlite3_interrupt.
+// SQLite: sqlite3_interrupt, which stops the background adding up; a
+// server's query runs to its end instead.
 
 namespace {
 
@@ -26,18 +27,18 @@ struct Criteria {
     QVariantList values;
 };
 
-Criteria criteriaOf(const TranSearch &search)
+Criteria criteriaOf(const QSqlDatabase &db, const TranSearch &search)
 {
     const QVariantList a = tranSearchArguments(search);
-    QStringList parts{QStringLiteral("1")};
+    QStringList parts{QStringLiteral("true")};
     QVariantList values;
     const auto add = [&](const QString &condition, const QVariantList &bound) {
         parts << condition;
         values << bound;
     };
     if (search.applyDates) {
-        add(QStringLiteral("tran_date >= ifnull(DATEVALUE(?), '0000-00-00')"), {a[0]});
-        add(QStringLiteral("tran_date <= ifnull(DATEVALUE(?), '9999-99-99')"), {a[1]});
+        parts << shortDateBound(db, QStringLiteral("tran_date"), true, a[0], values);
+        parts << shortDateBound(db, QStringLiteral("tran_date"), false, a[1], values);
     }
     if (a[2].toLongLong() != 0)
         add(QStringLiteral("from_acc = ? AND from_flag = trim(?)"), {a[2], a[3]});
@@ -71,11 +72,13 @@ QString sortKeyOf(int column)
 // The aggregate over the search's rows, on a book already checked.
 TranFindTotals addUp(const Book &book, const TranSearch &search)
 {
-    const Criteria criteria = criteriaOf(search);
+    const QSqlDatabase db = connectionOf(book);
+    const Criteria criteria = criteriaOf(db, search);
     return refusingOverflow(QStringLiteral("the total of the transactions found"), [&] {
-        QSqlQuery q = runSql(connectionOf(book),
-                             QStringLiteral("SELECT count(*), ifnull(sum(amount), 0), count(*) - count(amount) "
+        QSqlQuery q = runSql(db,
+                             QStringLiteral("SELECT count(*), ifnull(%1, 0), count(*) - count(amount) "
                                             "FROM transaction_master WHERE ")
+                                     .arg(wholeSum(db, QStringLiteral("amount")))
                                  + criteria.where,
                              criteria.values);
         TranFindTotals totals;
@@ -160,7 +163,7 @@ void TranTotalsInBackground::run(const QString &bookPath, const TranSearch &sear
 QSet<qint64> transactionsFoundAmong(const Book &book, const TranSearch &search, const QList<qint64> &ids)
 {
     const QSqlDatabase db = connectionOf(book);
-    const Criteria criteria = criteriaOf(search);
+    const Criteria criteria = criteriaOf(db, search);
     QSet<qint64> found;
     for (const qint64 id : ids) {
         QSqlQuery q = runSql(db,
@@ -201,7 +204,7 @@ int TranPager::fetch(RowArray &rows, int count)
 
 int TranPager::fetchPhase(RowArray &rows, int count, bool nullKeys)
 {
-    const Criteria criteria = criteriaOf(m_search);
+    const Criteria criteria = criteriaOf(connectionOf(m_book), m_search);
     const bool ascending = m_order.direction == SortDirection::Ascending;
     const QString after = ascending ? QStringLiteral(" > ") : QStringLiteral(" < ");
     const QString direction = ascending ? QStringLiteral(" ASC") : QStringLiteral(" DESC");

@@ -47,8 +47,10 @@ struct TranTotalsOutcome {
 // read-only) in a thread of its own, so that a window can show the first rows
 // of a large search while the book adds up the rest. done is called once, in
 // that thread, unless the adding up was stopped. Dropping it stops the query
-// and waits for the thread. The rows are not checked for faults again: the
-// first page read on the window's own connection did that.
+// (on a server book the query runs to its end) and waits for the thread; a
+// server book's second connection finds its password as libpq does, from
+// the location, PGPASSWORD or ~/.pgpass. The rows are not checked for faults
+// again: the first page read on the window's own connection did that.
 class TranTotalsInBackground {
 public:
     using Done = std::function<void(const TranTotalsOutcome &)>;

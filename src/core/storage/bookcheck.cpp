@@ -1,5 +1,6 @@
 #include "bookcheck.h"
 
+#include "engine.h"
 #include "periodbalances.h"
 #include "sql.h"
 
@@ -35,13 +36,15 @@ QString flagFault(const char *side, const char *caption)
         .arg(QLatin1String(side), QLatin1String(caption));
 }
 
-QString keyFault(const char *side, const char *caption)
+// quote is the function that shows the key: SQLite's quote(), or none on a
+// server, whose keys are bigint.
+QString keyFault(const char *side, const char *caption, const QString &quote = QStringLiteral("quote"))
 {
     return QStringLiteral(" WHEN %1_flag = 'A' AND NOT EXISTS (SELECT 1 FROM account_master WHERE account_id = %1_acc)"
-                          "  THEN 'the %2 side ' || quote(%1_acc) || ' is no account of the book'"
+                          "  THEN 'the %2 side ' || %3(%1_acc) || ' is no account of the book'"
                           " WHEN %1_flag = 'P' AND NOT EXISTS (SELECT 1 FROM Party_master WHERE Party_ID = %1_acc)"
-                          "  THEN 'the %2 side ' || quote(%1_acc) || ' is no party of the book'")
-        .arg(QLatin1String(side), QLatin1String(caption));
+                          "  THEN 'the %2 side ' || %3(%1_acc) || ' is no party of the book'")
+        .arg(QLatin1String(side), QLatin1String(caption), quote);
 }
 
 QString caseOf(const QString &whens)
@@ -80,6 +83,20 @@ const QString typeFault = QStringLiteral(
     "  (SELECT 1 FROM Account_Type_Master AS t WHERE t.account_type_id = account_master.account_type)"
     "  THEN 'the account type ' || quote(account_type) || ' is no type of account'");
 
+// PostgreSQL: the column types and CHECK constraints refuse a malformed
+// date, amount, flag or opening, and the foreign keys a side or account type
+// that names no row. Only the keys are looked for again, since a login that
+// may switch the foreign keys off can still break them.
+const QString serverTypeFault = QStringLiteral(
+    " WHEN account_type IS NOT NULL AND account_type <> 0 AND NOT EXISTS"
+    "  (SELECT 1 FROM Account_Type_Master AS t WHERE t.account_type_id = account_master.account_type)"
+    "  THEN 'the account type ' || account_type || ' is no type of account'");
+
+bool rowsKeptByServer(const QSqlDatabase &db)
+{
+    return engineOf(db) == Engine::PostgreSQL;
+}
+
 // Runs a statement giving (table, key column, key, fault) of faulty rows and
 // refuses with the first.
 void refuseFirstFault(const QSqlDatabase &db, const QString &statement, const QVariantList &values)
@@ -96,14 +113,14 @@ void refuseFirstFault(const QSqlDatabase &db, const QString &statement, const QV
 QString transactionFaults(const QString &fault, const QString &where)
 {
     return QStringLiteral("SELECT 'transaction_master', 'tran_id', tran_id, fault FROM (SELECT tran_id, %1 AS fault "
-                          "FROM transaction_master WHERE %2) WHERE fault IS NOT NULL")
+                          "FROM transaction_master WHERE %2) AS checked WHERE fault IS NOT NULL")
         .arg(fault, where);
 }
 
 QString accountFaults(const QString &fault, const QString &where)
 {
     return QStringLiteral("SELECT 'account_master', 'account_id', account_id, fault FROM (SELECT account_id, %1 "
-                          "AS fault FROM account_master WHERE %2) WHERE fault IS NOT NULL")
+                          "AS fault FROM account_master WHERE %2) AS checked WHERE fault IS NOT NULL")
         .arg(fault, where);
 }
 
@@ -199,9 +216,13 @@ QString RowFault::text() const
 
 std::vector<RowFault> bookRowFaults(const QSqlDatabase &db, int limit)
 {
-    const QString statement = unionAll({transactionFaults(rowFault(amountRangeFault), QStringLiteral("1")),
-                                        accountFaults(caseOf(openingFaults + openingRangeFault + typeFault),
-                                                      QStringLiteral("1"))})
+    const QString statement =
+        (rowsKeptByServer(db)
+             ? unionAll({transactionFaults(caseOf(keyFault("from", "From", {}) + keyFault("to", "To", {})),
+                                           QStringLiteral("true")),
+                         accountFaults(caseOf(serverTypeFault), QStringLiteral("true"))})
+             : unionAll({transactionFaults(rowFault(amountRangeFault), QStringLiteral("1")),
+                         accountFaults(caseOf(openingFaults + openingRangeFault + typeFault), QStringLiteral("1"))}))
         + (limit < 0 ? QString() : QStringLiteral(" LIMIT %1").arg(limit));
     QSqlQuery q = runSql(db, statement);
     std::vector<RowFault> faults;
@@ -217,6 +238,8 @@ QStringList bookProblems(const Book &book)
     QStringList problems;
     for (const RowFault &fault : bookRowFaults(db))
         problems << fault.text();
+    if (rowsKeptByServer(db))
+        return problems + periodBalanceProblems(db);
     QSqlQuery integrity = runSql(db, QStringLiteral("PRAGMA integrity_check"));
     while (integrity.next())
         if (const QString line = integrity.value(0).toString(); line != QLatin1String("ok"))
@@ -228,6 +251,15 @@ QStringList bookProblems(const Book &book)
     return problems + periodBalanceProblems(db);
 }
 
+QString checksLeftToServer(const Book &book)
+{
+    if (!rowsKeptByServer(connectionOf(book)))
+        return QString();
+    return QStringLiteral("The server keeps the dates, amounts and flags by their column types and constraints, "
+                          "so only the keys and the kept balances were looked at; SQLite's integrity and "
+                          "foreign-key checks belong to a book file and were not run.");
+}
+
 void rebuildKeptBalances(const Book &book)
 {
     rebuildPeriodBalances(connectionOf(book));
@@ -236,6 +268,8 @@ void rebuildKeptBalances(const Book &book)
 void checkAccountRows(const Book &book, const std::vector<qint64> &accountIds)
 {
     const QSqlDatabase db = connectionOf(book);
+    if (rowsKeptByServer(db))
+        return;
     // What a side index can tell of a transaction, the typed tables of a book
     // that keeps period balances refuse already.
     if (keepsPeriodBalances(db)) {
@@ -253,6 +287,8 @@ void checkAccountRows(const Book &book, const std::vector<qint64> &accountIds)
 void checkListedRows(const Book &book, qint64 accountId, const QString &firstDate, const QString &lastDate)
 {
     const QSqlDatabase db = connectionOf(book);
+    if (rowsKeptByServer(db))
+        return;
     // The kept balances' groups judge every side in use in one short pass,
     // remembered until the book changes, rather than a look-up of each row.
     if (keepsPeriodBalances(db)) {
@@ -270,6 +306,8 @@ void checkListedRows(const Book &book, qint64 accountId, const QString &firstDat
 void checkBookRows(const Book &book)
 {
     const QSqlDatabase db = connectionOf(book);
+    if (rowsKeptByServer(db))
+        return;
     prepareMemory(db);
     const qint64 version = dataVersion(db);
     QSqlQuery remembered = runSql(db, QStringLiteral("SELECT 1 FROM temp.book_rows_checked WHERE data_version = ?"),

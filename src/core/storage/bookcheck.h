@@ -34,8 +34,14 @@ std::vector<RowFault> bookRowFaults(const QSqlDatabase &db, int limit = -1);
 // Everything wrong with the book, one line each: every row listed above,
 // then what SQLite's integrity_check and foreign_key_check find, then every
 // month whose kept period balance differs from its transactions. Empty for a
-// sound book. Reads only, so the book may be open read-only.
+// sound book. Reads only, so the book may be open read-only. On a server
+// book only the keys and the kept balances are looked at: the server's own
+// types and constraints keep the rest.
 QStringList bookProblems(const Book &book);
+
+// What bookProblems leaves to the server, as one sentence for the person
+// who asked for the check; empty for a book file.
+QString checksLeftToServer(const Book &book);
 
 // Makes the book's kept period balances afresh from its transactions, in one
 // transaction. Throws DbError when the book cannot be written.
@@ -56,7 +62,8 @@ void checkListedRows(const Book &book, qint64 accountId, const QString &firstDat
 // Checks every transaction and every opening amount in one pass. A check
 // that finds nothing is remembered on the connection until the book's
 // transactions or accounts change (here or in another program), so reports
-// run one after another pay for it once.
+// run one after another pay for it once. On a server book these three check
+// nothing: its types, constraints and foreign keys refuse such rows.
 void checkBookRows(const Book &book);
 
 } // namespace bc

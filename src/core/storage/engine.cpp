@@ -1,5 +1,6 @@
 #include "engine.h"
 
+#include "dates.h"
 #include "sql.h"
 
 #include <QSqlDatabase>
@@ -45,6 +46,87 @@ bool bookHasTrigger(const QSqlDatabase &db, const QString &name)
                                            "WHERE NOT tgisinternal AND tgname = lower(?)")),
                   {name})
         .next();
+}
+
+QString wholeSum(const QSqlDatabase &db, const QString &expression)
+{
+    return forEngine(db, QStringLiteral("sum(%1)"), QStringLiteral("CAST(sum(%1) AS bigint)")).arg(expression);
+}
+
+QString monthOfDate(const QSqlDatabase &db, const QString &column)
+{
+    return forEngine(db, QStringLiteral("substr(%1, 1, 7)"), QStringLiteral("balance_month(%1)")).arg(column);
+}
+
+namespace {
+
+// PostgreSQL: one column of rows as the text of an array of its values, to
+// bind as one value; whole numbers as bigint, everything else as text.
+QString arrayOfColumn(const QList<QVariantList> &rows, qsizetype column, bool numbers)
+{
+    QStringList items;
+    items.reserve(rows.size());
+    for (const QVariantList &row : rows) {
+        const QVariant &value = row[column];
+        if (value.isNull()) {
+            items << QStringLiteral("NULL");
+        } else if (numbers) {
+            items << QString::number(value.toLongLong());
+        } else {
+            QString text = value.toString();
+            text.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+            items << u'"' + text + u'"';
+        }
+    }
+    return u'{' + items.join(u',') + u'}';
+}
+
+} // namespace
+
+void insertRows(const QSqlDatabase &db, const QString &insertInto, const QList<QVariantList> &rows)
+{
+    if (rows.isEmpty())
+        return;
+    const qsizetype columns = rows.first().size();
+    if (engineOf(db) == Engine::SQLite) {
+        runSqlBatch(db,
+                    insertInto + QStringLiteral(" VALUES (")
+                        + QStringList(columns, QStringLiteral("?")).join(QStringLiteral(", ")) + u')',
+                    rows);
+        return;
+    }
+    QStringList arrays;
+    QVariantList values;
+    for (qsizetype c = 0; c < columns; ++c) {
+        const int type = rows.first()[c].typeId();
+        const bool numbers = type == QMetaType::Int || type == QMetaType::LongLong;
+        arrays << (numbers ? QStringLiteral("CAST(? AS bigint[])") : QStringLiteral("CAST(? AS text[])"));
+        values << arrayOfColumn(rows, c, numbers);
+    }
+    runSql(db, insertInto + QStringLiteral(" SELECT * FROM unnest(") + arrays.join(QStringLiteral(", ")) + u')',
+           values);
+}
+
+QVariant isoDateOfShortDate(const QVariant &text)
+{
+    const QDate date = parseShortDate(text.toString());
+    return date.isValid() ? QVariant(isoDate(date)) : QVariant(QMetaType::fromType<QString>());
+}
+
+QString shortDateBound(const QSqlDatabase &db, const QString &column, bool lower, const QVariant &text,
+                       QVariantList &values)
+{
+    const QString comparison = lower ? QStringLiteral(" >= ") : QStringLiteral(" <= ");
+    if (engineOf(db) == Engine::PostgreSQL) {
+        values << isoDateOfShortDate(text);
+        return column + comparison
+            + (lower ? QStringLiteral("ifnull(CAST(? AS date), '-infinity')")
+                     : QStringLiteral("ifnull(CAST(? AS date), 'infinity')"));
+    }
+    values << text;
+    return column + comparison
+        + (lower ? QStringLiteral("ifnull(DATEVALUE(?), '0000-00-00')")
+                 : QStringLiteral("ifnull(DATEVALUE(?), '9999-99-99')"));
 }
 
 } // namespace bc

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QVariantList>
 
 class QSqlDatabase;
 
@@ -26,5 +28,34 @@ QString forEngine(const QSqlDatabase &db, const QString &sqlite, const QString &
 bool bookHasTable(const QSqlDatabase &db, const QString &name);
 bool bookHasTrigger(const QSqlDatabase &db, const QString &name);
 
+// The sum of a whole-number expression as a 64-bit whole number: a sum
+// beyond that range fails its statement with the error isSumOverflow()
+// knows. SQLite's sum() does both itself; PostgreSQL sums bigint as numeric,
+// so there the sum is cast back.
+QString wholeSum(const QSqlDatabase &db, const QString &expression);
+
+// The "YYYY-MM" month of a transaction date, as the period balances key it.
+// SQLite: the first seven characters of the ISO text; PostgreSQL: the
+// book's balance_month() of the date.
+QString monthOfDate(const QSqlDatabase &db, const QString &column);
+
+// Inserts rows of values through "INSERT INTO table (columns)", each row
+// holding one value per column, of the same types in every row (whole
+// numbers or text). SQLite runs one prepared statement per row, which costs
+// it nothing; a server is sent all rows in one statement, as one array per
+// column, since every statement there is a trip to the server and back.
+void insertRows(const QSqlDatabase &db, const QString &insertInto, const QList<QVariantList> &rows);
+
+// The ISO date of a short date as typed (the user's short-date form), as
+// text to bind; a Null text when it is no date. A server has no DATEVALUE()
+// of the connection, so there the date is read here.
+QVariant isoDateOfShortDate(const QVariant &text);
+
+// A condition bounding the date column by a short date as typed: from it
+// when lower, else up to it; a text that is no date bounds nothing. Appends
+// the value to bind to values. SQLite reads the text through the
+// connection's DATEVALUE(), a server through isoDateOfShortDate().
+QString shortDateBound(const QSqlDatabase &db, const QString &column, bool lower, const QVariant &text,
+                       QVariantList &values);
 
 } // namespace bc

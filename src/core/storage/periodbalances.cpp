@@ -15,17 +15,21 @@ const QStringList triggers{QStringLiteral("period_balances_insert"), QStringLite
 
 // Every side's sums and counts per month, from the transactions. Each side
 // is grouped in the order of its covering index, so neither reads the table.
-// SQLite: substr(), ifnull().
-const QString computedBalances = QStringLiteral(
-    "SELECT account, flag, month, sum(money_in) AS money_in, sum(count_in) AS count_in,"
-    "       sum(money_out) AS money_out, sum(count_out) AS count_out FROM ("
-    "  SELECT to_acc AS account, to_flag AS flag, substr(tran_date, 1, 7) AS month,"
-    "         sum(ifnull(amount, 0)) AS money_in, count(*) AS count_in, 0 AS money_out, 0 AS count_out"
-    "    FROM transaction_master GROUP BY to_acc, to_flag, substr(tran_date, 1, 7)"
-    "  UNION ALL"
-    "  SELECT from_acc, from_flag, substr(tran_date, 1, 7), 0, 0, sum(ifnull(amount, 0)), count(*)"
-    "    FROM transaction_master GROUP BY from_acc, from_flag, substr(tran_date, 1, 7)"
-    ") GROUP BY account, flag, month");
+// SQLite: ifnull().
+QString computedBalances(const QSqlDatabase &db)
+{
+    return QStringLiteral(
+               "SELECT account, flag, month, sum(money_in) AS money_in, sum(count_in) AS count_in,"
+               "       sum(money_out) AS money_out, sum(count_out) AS count_out FROM ("
+               "  SELECT to_acc AS account, to_flag AS flag, %1 AS month,"
+               "         sum(ifnull(amount, 0)) AS money_in, count(*) AS count_in, 0 AS money_out, 0 AS count_out"
+               "    FROM transaction_master GROUP BY to_acc, to_flag, %1"
+               "  UNION ALL"
+               "  SELECT from_acc, from_flag, %1, 0, 0, sum(ifnull(amount, 0)), count(*)"
+               "    FROM transaction_master GROUP BY from_acc, from_flag, %1"
+               ") AS sides GROUP BY account, flag, month")
+        .arg(monthOfDate(db, QStringLiteral("tran_date")));
+}
 
 const QString insertColumns = QStringLiteral(
     "INSERT INTO period_balances (account, flag, month, money_in, count_in, money_out, count_out) ");
@@ -49,6 +53,22 @@ void fillRowByRow(const QSqlDatabase &db)
                                 " count_out = count_out + 1"));
 }
 
+// PostgreSQL: the kept balances' table, functions and triggers as the
+// server's own scripts make them, the functions replacing those in place.
+QStringList serverPeriodBalanceStatements()
+{
+    QStringList statements;
+    for (const QString &statement :
+         sqlScript(QStringLiteral("pg/tables.sql")) + sqlScript(QStringLiteral("pg/functions.sql"))) {
+        if (statement.startsWith(QLatin1String("CREATE TABLE period_balances "))
+            || statement.startsWith(QLatin1String("CREATE TRIGGER period_balances_")))
+            statements << statement;
+        else if (statement.startsWith(QLatin1String("CREATE FUNCTION period_balances_")))
+            statements << QStringLiteral("CREATE OR REPLACE") + statement.mid(int(qstrlen("CREATE")));
+    }
+    return statements;
+}
+
 } // namespace
 
 bool keepsPeriodBalances(const QSqlDatabase &db)
@@ -58,6 +78,10 @@ bool keepsPeriodBalances(const QSqlDatabase &db)
 
 bool periodBalancesUsable(const QSqlDatabase &db)
 {
+    // PostgreSQL: the kept sums are bigint, and its trigger refuses a
+    // transaction that would take a month's sum beyond that range.
+    if (engineOf(db) == Engine::PostgreSQL)
+        return keepsPeriodBalances(db);
     // The condition is the partial index's own, so only the index is read.
     return keepsPeriodBalances(db)
         && !runSql(db,
@@ -70,9 +94,11 @@ void fillPeriodBalances(const QSqlDatabase &db)
 {
     runSql(db, QStringLiteral("DELETE FROM period_balances"));
     try {
-        runSql(db, insertColumns + computedBalances);
+        runSql(db, insertColumns + computedBalances(db));
     } catch (const DbError &e) {
-        if (!isSumOverflow(e))
+        // PostgreSQL: no month may hold a sum beyond the range of its kept
+        // bigint, so there is no inexact sum to keep instead.
+        if (!isSumOverflow(e) || engineOf(db) == Engine::PostgreSQL)
             throw;
         runSql(db, QStringLiteral("DELETE FROM period_balances"));
         fillRowByRow(db);
@@ -81,11 +107,15 @@ void fillPeriodBalances(const QSqlDatabase &db)
 
 void rebuildPeriodBalances(const QSqlDatabase &db)
 {
+    const bool onServer = engineOf(db) == Engine::PostgreSQL;
     TransactionGuard transaction(db);
     for (const QString &trigger : triggers)
-        runSql(db, QStringLiteral("DROP TRIGGER IF EXISTS \"%1\"").arg(trigger));
+        runSql(db,
+               forEngine(db, QStringLiteral("DROP TRIGGER IF EXISTS \"%1\""),
+                         QStringLiteral("DROP TRIGGER IF EXISTS %1 ON transaction_master"))
+                   .arg(trigger));
     runSql(db, QStringLiteral("DROP TABLE IF EXISTS period_balances"));
-    for (const QString &statement : sqlScript(periodBalancesScript()))
+    for (const QString &statement : onServer ? serverPeriodBalanceStatements() : sqlScript(periodBalancesScript()))
         runSql(db, statement);
     fillPeriodBalances(db);
     transaction.commit();
@@ -101,12 +131,14 @@ QStringList periodBalanceProblems(const QSqlDatabase &db, int limit)
             problems << QStringLiteral("The trigger %1 that keeps the period balances is missing.").arg(trigger);
     QSqlQuery q = runSql(db,
                          QStringLiteral("SELECT DISTINCT account, flag, month FROM ("
-                                        "  SELECT * FROM (SELECT * FROM (%1) EXCEPT SELECT * FROM period_balances)"
+                                        "  SELECT * FROM (SELECT * FROM (%1) AS computed"
+                                        "                 EXCEPT SELECT * FROM period_balances) AS unkept"
                                         "  UNION ALL"
-                                        "  SELECT * FROM (SELECT * FROM period_balances EXCEPT SELECT * FROM (%1))"
-                                        ") ORDER BY account, flag, month LIMIT ?")
-                             .arg(computedBalances),
-                         {limit});
+                                        "  SELECT * FROM (SELECT * FROM period_balances"
+                                        "                 EXCEPT SELECT * FROM (%1) AS computed) AS stale"
+                                        ") AS differing ORDER BY account, flag, month%2")
+                             .arg(computedBalances(db), limit < 0 ? QString() : QStringLiteral(" LIMIT ?")),
+                         limit < 0 ? QVariantList() : QVariantList{limit});
     while (q.next())
         problems << QStringLiteral("The kept balance of %1 %2 for %3 differs from its transactions.")
                         .arg(q.value(1).toString() == QLatin1String("P") ? QStringLiteral("party")

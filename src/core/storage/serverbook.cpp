@@ -111,7 +111,8 @@ void prepareServerSession(const QSqlDatabase &db, bool readOnly, int lockWaitMs)
     runSql(db, QStringLiteral("SET client_min_messages = warning"));
     runSql(db, QStringLiteral("SELECT set_config('lock_timeout', ?, false)"), {QStringLiteral("%1ms").arg(lockWaitMs)});
     runSql(db, QStringLiteral("SET TIME ZONE 'UTC'"));
-    // A read-only session may fill temporary tables but not create them.
+    // The work tables first: a read-only session may fill temporary tables
+    // but not create them.
     for (const QString &statement : sqlScript(QStringLiteral("pg/worktables.sql")))
         runSql(db, statement);
     if (readOnly)

@@ -1,6 +1,5 @@
 #include "sql.h"
 
-#include "dates.h"
 #include "engine.h"
 #include "savedqueries.h"
 
@@ -36,6 +35,11 @@ DbError serverFailure(const QSqlError &error)
                        DbFault::DiskFull);
     if (state == QLatin1String("40001") || state == QLatin1String("40P01") || state == QLatin1String("55P03"))
         return lockedFailure();
+    // A sum cast back to bigint, or a bigint column given a sum, beyond the
+    // 64-bit range: the same failure as SQLite's sum() past that range, so
+    // the reports refuse it in the same words.
+    if (state == QLatin1String("22003"))
+        return DbError(QStringLiteral("integer overflow"));
     const QString text = error.databaseText().trimmed();
     return DbError(text.isEmpty() ? error.text() : text);
 }
@@ -101,8 +105,7 @@ void expandNumberedPlaceholders(const QString &body, const QVariantList &argumen
             if (number < 1 || number > arguments.size())
                 throw DbError(QStringLiteral("The saved query expects more arguments than were given."));
             if (dateRead && j < body.size() && body[j] == u')') {
-                const QDate date = parseShortDate(arguments[number - 1].toString());
-                values << (date.isValid() ? QVariant(isoDate(date)) : QVariant(QMetaType::fromType<QString>()));
+                values << isoDateOfShortDate(arguments[number - 1]);
                 statement += QStringLiteral("CAST(? AS date)");
                 i = j;
                 continue;
