@@ -77,8 +77,9 @@ private:
 
 void copyAccounts(PGconn *connection, const std::vector<GeneratedAccount> &accounts)
 {
-    CopyIn copy(connection, "COPY account_master (account_id, account_name, account_type, open_amount, particulars, "
-                            "version_date) FROM STDIN");
+    CopyIn copy(connection,
+                "COPY account_master (account_id, account_name, account_type, open_amount, particulars, "
+                "version_date) FROM STDIN");
     for (const GeneratedAccount &a : accounts) {
         if (a.builtIn)
             continue;
@@ -94,8 +95,9 @@ void copyAccounts(PGconn *connection, const std::vector<GeneratedAccount> &accou
 
 void copyTransactions(PGconn *connection, const DatasetSpec &spec)
 {
-    CopyIn copy(connection, "COPY transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, "
-                            "amount, particulars, version_date) FROM STDIN");
+    CopyIn copy(connection,
+                "COPY transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, "
+                "amount, particulars, version_date) FROM STDIN");
     generateTransactions(spec, [&](const GeneratedTransaction &t) {
         copy.field(t.id);
         copy.field(t.date.toString(Qt::ISODate).toLatin1());
@@ -116,16 +118,18 @@ QStringList setAsideIndexesAndKeys(const QSqlDatabase &db)
 {
     QStringList drops;
     QStringList definitions;
-    QSqlQuery indexes = runSql(db, QStringLiteral("SELECT indexname, indexdef FROM pg_indexes "
-                                                  "WHERE schemaname = current_schema() "
-                                                  "AND tablename = 'transaction_master' "
-                                                  "AND indexname NOT IN (SELECT conname FROM pg_constraint)"));
+    QSqlQuery indexes = runSql(db,
+                               QStringLiteral("SELECT indexname, indexdef FROM pg_indexes "
+                                              "WHERE schemaname = current_schema() "
+                                              "AND tablename = 'transaction_master' "
+                                              "AND indexname NOT IN (SELECT conname FROM pg_constraint)"));
     while (indexes.next()) {
         drops << QStringLiteral("DROP INDEX \"%1\"").arg(indexes.value(0).toString());
         definitions << indexes.value(1).toString();
     }
-    QSqlQuery keys = runSql(db, QStringLiteral("SELECT conname, pg_get_constraintdef(oid) FROM pg_constraint "
-                                               "WHERE conrelid = 'transaction_master'::regclass AND contype = 'f'"));
+    QSqlQuery keys = runSql(db,
+                            QStringLiteral("SELECT conname, pg_get_constraintdef(oid) FROM pg_constraint "
+                                           "WHERE conrelid = 'transaction_master'::regclass AND contype = 'f'"));
     while (keys.next()) {
         const QString name = keys.value(0).toString();
         drops << QStringLiteral("ALTER TABLE transaction_master DROP CONSTRAINT \"%1\"").arg(name);

@@ -72,10 +72,10 @@ int StartUp::OpenDatabase()
     // ~/.pgpass) asks for it, and keeps it for the connections opened later.
     while (!result.ok() && isServerLocation(path) && wantsPassword(result.description)) {
         bool given = false;
-        const QString password = QInputDialog::getText(
-            nullptr, QStringLiteral("Login"),
-            QStringLiteral("Password of %1 on %2:").arg(QUrl(path).userName(), QUrl(path).host()), QLineEdit::Password,
-            QString(), &given);
+        const QString password = QInputDialog::getText(nullptr, QStringLiteral("Login"),
+                                                       QStringLiteral("Password of %1 on %2:")
+                                                           .arg(QUrl(path).userName(), QUrl(path).host()),
+                                                       QLineEdit::Password, QString(), &given);
         if (!given)
             break;
         options.password = m_state.bookOptions.password = password;

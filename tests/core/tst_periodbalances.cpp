@@ -230,8 +230,9 @@ TEST(KeptBalances, CheckListsBrokenMonthsAndRebuildMendsThem)
     runSql(db,
            QStringLiteral("UPDATE period_balances SET money_in = money_in + 1 "
                           "WHERE account = 10 AND flag = 'A' AND month = '2024-02'"));
-    runSql(db, forEngine(db, QStringLiteral("DROP TRIGGER period_balances_update"),
-                         QStringLiteral("DROP TRIGGER period_balances_update ON transaction_master")));
+    runSql(db,
+           forEngine(db, QStringLiteral("DROP TRIGGER period_balances_update"),
+                     QStringLiteral("DROP TRIGGER period_balances_update ON transaction_master")));
     EXPECT_EQ(bookProblems(k.t.book()),
               (QStringList{QStringLiteral("The trigger period_balances_update that keeps the period balances is "
                                           "missing."),
@@ -245,9 +246,10 @@ TEST(KeptBalances, CheckListsBrokenMonthsAndRebuildMendsThem)
     // side of no account, written with foreign keys off, is still refused.
     // A server's reports leave the keys to its foreign keys; one broken
     // behind them (here by dropping the key) is listed by the check.
-    runSql(db, forEngine(db, QStringLiteral("PRAGMA foreign_keys = OFF"),
-                         QStringLiteral("ALTER TABLE transaction_master "
-                                        "DROP CONSTRAINT transaction_master_to_account_fkey")));
+    runSql(db,
+           forEngine(db, QStringLiteral("PRAGMA foreign_keys = OFF"),
+                     QStringLiteral("ALTER TABLE transaction_master "
+                                    "DROP CONSTRAINT transaction_master_to_account_fkey")));
     runSql(db,
            QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
                           "to_flag, amount) VALUES (20000, '2024-03-03', 10, 'A', 99, 'A', 5)"));

@@ -96,16 +96,19 @@ int TestBook::count(const QString &table) const
 void refuseUpdates(const QSqlDatabase &db, const QString &workTable)
 {
     if (engineOf(db) == Engine::SQLite) {
-        runSql(db, QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE ON temp.%1 "
-                                  "BEGIN SELECT RAISE(ABORT, 'refused'); END")
-                       .arg(workTable));
+        runSql(db,
+               QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE ON temp.%1 "
+                              "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                   .arg(workTable));
         return;
     }
-    runSql(db, QStringLiteral("CREATE FUNCTION pg_temp.refuse() RETURNS trigger LANGUAGE plpgsql "
-                              "AS $$BEGIN RAISE EXCEPTION 'refused'; END$$"));
-    runSql(db, QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON pg_temp.%1 "
-                              "FOR EACH ROW EXECUTE FUNCTION pg_temp.refuse()")
-                   .arg(workTable));
+    runSql(db,
+           QStringLiteral("CREATE FUNCTION pg_temp.refuse() RETURNS trigger LANGUAGE plpgsql "
+                          "AS $$BEGIN RAISE EXCEPTION 'refused'; END$$"));
+    runSql(db,
+           QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON pg_temp.%1 "
+                          "FOR EACH ROW EXECUTE FUNCTION pg_temp.refuse()")
+               .arg(workTable));
 }
 
 QStringList transactionLines(const QSqlDatabase &db)

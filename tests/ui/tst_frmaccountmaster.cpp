@@ -299,7 +299,8 @@ private slots:
         QCOMPARE(m_messages.shown.last().title, QStringLiteral("Changed by Another User"));
         QCOMPARE(m_messages.shown.last().buttons, QMessageBox::Yes | QMessageBox::No);
         // A server book names its login instead of the name the program gives.
-        QVERIFY2(m_messages.shown.last().text.contains(QStringLiteral("Bank was changed by %1 ").arg(other.actorName())),
+        QVERIFY2(m_messages.shown.last().text.contains(
+                     QStringLiteral("Bank was changed by %1 ").arg(other.actorName())),
                  qPrintable(m_messages.last()));
         QCOMPARE(w->mode(), QStringLiteral("E"));
         QCOMPARE(w->AccountRows.moneyAt(int(names(w).indexOf(QStringLiteral("Bank"))), AccountCol::Opening).cents(),

@@ -91,8 +91,8 @@ private slots:
         auto *w = new frmMain(*m_state);
         w->show();
         QVERIFY(bc::test::activate(w));
-        auto *accounts = static_cast<frmAccountMaster *>(w->showChild(
-            QStringLiteral("frmAccountMaster"), [this] { return new frmAccountMaster(*m_state); }));
+        auto *accounts = static_cast<frmAccountMaster *>(
+            w->showChild(QStringLiteral("frmAccountMaster"), [this] { return new frmAccountMaster(*m_state); }));
         const auto rowOf = [accounts](const QString &name) {
             int r = 0;
             while (r < accounts->AccountRows.rowCount() && accounts->AccountRows.textAt(r, AccountCol::Name) != name)
@@ -126,7 +126,8 @@ private slots:
         bc::test::typeInCell(QStringLiteral("office"));
         otherSavesOpening(QStringLiteral("Bank"), 77700);
         w->bookWatch().poll();
-        QTRY_COMPARE(accounts->lblStatus->text(), QStringLiteral("Changed by another user — Save will check your rows"));
+        QTRY_COMPARE(accounts->lblStatus->text(),
+                     QStringLiteral("Changed by another user — Save will check your rows"));
         QCOMPARE(cellText(QStringLiteral("Rent"), AccountCol::Particulars), QStringLiteral("office"));
         QCOMPARE(cellText(QStringLiteral("Bank"), AccountCol::Opening), QStringLiteral("555.00"));
         QCOMPARE(accounts->mode(), QStringLiteral("E"));

@@ -1,8 +1,8 @@
 #include "historyrows.h"
 
 #include "engine.h"
-#include "rowversions.h"
 #include "rowimages.h"
+#include "rowversions.h"
 #include "sql.h"
 
 #include <QSqlQuery>

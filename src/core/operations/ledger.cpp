@@ -47,10 +47,11 @@ std::pair<Money, Money> sidesOfDays(const QSqlDatabase &db, qint64 accountId, co
 {
     const QString sum = wholeSum(db, QStringLiteral("amount"));
     QSqlQuery q = runSql(db,
-                         QStringLiteral("SELECT (SELECT ifnull(%1, 0) FROM transaction_master"
-                                        "         WHERE to_acc = ? AND to_flag = 'A' AND tran_date BETWEEN ? AND ?),"
-                                        "       (SELECT ifnull(%1, 0) FROM transaction_master"
-                                        "         WHERE from_acc = ? AND from_flag = 'A' AND tran_date BETWEEN ? AND ?)")
+                         QStringLiteral(
+                             "SELECT (SELECT ifnull(%1, 0) FROM transaction_master"
+                             "         WHERE to_acc = ? AND to_flag = 'A' AND tran_date BETWEEN ? AND ?),"
+                             "       (SELECT ifnull(%1, 0) FROM transaction_master"
+                             "         WHERE from_acc = ? AND from_flag = 'A' AND tran_date BETWEEN ? AND ?)")
                              .arg(sum),
                          {accountId, first, last, accountId, first, last});
     q.next();
@@ -63,8 +64,9 @@ std::pair<Money, Money> sidesOfMonths(const QSqlDatabase &db, qint64 accountId, 
                                       const QString &last)
 {
     QSqlQuery q = runSql(db,
-                         QStringLiteral("SELECT ifnull(%1, 0), ifnull(%2, 0)"
-                                        "  FROM period_balances WHERE account = ? AND flag = 'A' AND month BETWEEN ? AND ?")
+                         QStringLiteral(
+                             "SELECT ifnull(%1, 0), ifnull(%2, 0)"
+                             "  FROM period_balances WHERE account = ? AND flag = 'A' AND month BETWEEN ? AND ?")
                              .arg(wholeSum(db, QStringLiteral("money_in")), wholeSum(db, QStringLiteral("money_out"))),
                          {accountId, first, last});
     q.next();

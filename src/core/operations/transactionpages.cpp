@@ -3,8 +3,8 @@
 #include "amountsum.h"
 #include "bookcheck.h"
 #include "connection.h"
-#include "rowversions.h"
 #include "engine.h"
+#include "rowversions.h"
 #include "sql.h"
 
 #include <QSqlQuery>
