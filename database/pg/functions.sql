@@ -15,54 +15,51 @@ CREATE FUNCTION instr(haystack text, needle text) RETURNS integer
 CREATE FUNCTION balance_month(d date) RETURNS text
     LANGUAGE sql IMMUTABLE PARALLEL SAFE AS 'SELECT to_char(d, ''YYYY-MM'')';
 -- @@
-CREATE FUNCTION period_balances_add(acc bigint, side text, d date, amount bigint, incoming boolean)
-RETURNS void LANGUAGE plpgsql AS $$
-BEGIN
-    INSERT INTO period_balances AS p (account, flag, month, money_in, count_in, money_out, count_out)
-    VALUES (acc, side, balance_month(d),
-            CASE WHEN incoming THEN coalesce(amount, 0) ELSE 0 END, CASE WHEN incoming THEN 1 ELSE 0 END,
-            CASE WHEN incoming THEN 0 ELSE coalesce(amount, 0) END, CASE WHEN incoming THEN 0 ELSE 1 END)
-    ON CONFLICT (account, flag, month) DO UPDATE
-       SET money_in = p.money_in + excluded.money_in, count_in = p.count_in + excluded.count_in,
-           money_out = p.money_out + excluded.money_out, count_out = p.count_out + excluded.count_out;
-END $$;
--- @@
-CREATE FUNCTION period_balances_take(acc bigint, flag_ text, d date, amount bigint, incoming boolean)
-RETURNS void LANGUAGE plpgsql AS $$
-BEGIN
-    IF incoming THEN
-        UPDATE period_balances SET money_in = money_in - coalesce(amount, 0), count_in = count_in - 1
-         WHERE account = acc AND flag = flag_ AND month = balance_month(d);
-    ELSE
-        UPDATE period_balances SET money_out = money_out - coalesce(amount, 0), count_out = count_out - 1
-         WHERE account = acc AND flag = flag_ AND month = balance_month(d);
-    END IF;
-    DELETE FROM period_balances
-     WHERE account = acc AND flag = flag_ AND month = balance_month(d) AND count_in = 0 AND count_out = 0;
-END $$;
--- @@
+-- The kept balances follow each statement's rows at once, grouped by side
+-- and month: one change per month touched rather than one per row, so a
+-- statement writing many rows does not update one balance row many times.
 CREATE FUNCTION period_balances_keep() RETURNS trigger LANGUAGE plpgsql AS $$
 BEGIN
     IF TG_OP IN ('UPDATE', 'DELETE') THEN
-        PERFORM period_balances_take(OLD.to_acc, OLD.to_flag, OLD.tran_date, OLD.amount, true);
-        PERFORM period_balances_take(OLD.from_acc, OLD.from_flag, OLD.tran_date, OLD.amount, false);
+        UPDATE period_balances AS p SET money_in = p.money_in - r.total, count_in = p.count_in - r.n
+          FROM (SELECT to_acc AS account, to_flag AS flag, balance_month(tran_date) AS month,
+                       sum(coalesce(amount, 0)) AS total, count(*) AS n
+                  FROM removed GROUP BY 1, 2, 3) AS r
+         WHERE p.account = r.account AND p.flag = r.flag AND p.month = r.month;
+        UPDATE period_balances AS p SET money_out = p.money_out - r.total, count_out = p.count_out - r.n
+          FROM (SELECT from_acc AS account, from_flag AS flag, balance_month(tran_date) AS month,
+                       sum(coalesce(amount, 0)) AS total, count(*) AS n
+                  FROM removed GROUP BY 1, 2, 3) AS r
+         WHERE p.account = r.account AND p.flag = r.flag AND p.month = r.month;
+        DELETE FROM period_balances AS p
+         WHERE p.count_in = 0 AND p.count_out = 0
+           AND (p.account, p.flag, p.month) IN (
+               SELECT to_acc, to_flag, balance_month(tran_date) FROM removed
+               UNION SELECT from_acc, from_flag, balance_month(tran_date) FROM removed);
     END IF;
     IF TG_OP IN ('UPDATE', 'INSERT') THEN
-        PERFORM period_balances_add(NEW.to_acc, NEW.to_flag, NEW.tran_date, NEW.amount, true);
-        PERFORM period_balances_add(NEW.from_acc, NEW.from_flag, NEW.tran_date, NEW.amount, false);
+        INSERT INTO period_balances AS p (account, flag, month, money_in, count_in, money_out, count_out)
+        SELECT to_acc, to_flag, balance_month(tran_date), sum(coalesce(amount, 0)), count(*), 0, 0
+          FROM added GROUP BY 1, 2, 3
+        ON CONFLICT (account, flag, month) DO UPDATE
+           SET money_in = p.money_in + excluded.money_in, count_in = p.count_in + excluded.count_in;
+        INSERT INTO period_balances AS p (account, flag, month, money_in, count_in, money_out, count_out)
+        SELECT from_acc, from_flag, balance_month(tran_date), 0, 0, sum(coalesce(amount, 0)), count(*)
+          FROM added GROUP BY 1, 2, 3
+        ON CONFLICT (account, flag, month) DO UPDATE
+           SET money_out = p.money_out + excluded.money_out, count_out = p.count_out + excluded.count_out;
     END IF;
     RETURN NULL;
 END $$;
 -- @@
 CREATE TRIGGER period_balances_insert AFTER INSERT ON transaction_master
-    FOR EACH ROW EXECUTE FUNCTION period_balances_keep();
+    REFERENCING NEW TABLE AS added FOR EACH STATEMENT EXECUTE FUNCTION period_balances_keep();
 -- @@
 CREATE TRIGGER period_balances_delete AFTER DELETE ON transaction_master
-    FOR EACH ROW EXECUTE FUNCTION period_balances_keep();
+    REFERENCING OLD TABLE AS removed FOR EACH STATEMENT EXECUTE FUNCTION period_balances_keep();
 -- @@
-CREATE TRIGGER period_balances_update
-    AFTER UPDATE OF tran_date, from_acc, from_flag, to_acc, to_flag, amount ON transaction_master
-    FOR EACH ROW EXECUTE FUNCTION period_balances_keep();
+CREATE TRIGGER period_balances_update AFTER UPDATE ON transaction_master
+    REFERENCING OLD TABLE AS removed NEW TABLE AS added FOR EACH STATEMENT EXECUTE FUNCTION period_balances_keep();
 -- @@
 -- Every committed change of the book's rows tells the programs listening on
 -- the book, so their open windows show it.
