@@ -24,28 +24,32 @@ QString forEngine(const QSqlDatabase &db, const QString &sqlite, const QString &
     return engineOf(db) == Engine::PostgreSQL ? postgres : sqlite;
 }
 
+namespace {
+
+// Whether the catalogue statement for the engine of db finds the name.
+bool catalogueHas(const QSqlDatabase &db, const QString &sqlite, const QString &postgres, const QString &name)
+{
+    return runSql(db, forEngine(db, sqlite, postgres), {name}).next();
+}
+
+} // namespace
+
 bool bookHasTable(const QSqlDatabase &db, const QString &name)
 {
-    return runSql(db,
-                  forEngine(db,
-                            QStringLiteral(
-                                "SELECT 1 FROM sqlite_master WHERE type = 'table' AND lower(name) = lower(?)"),
-                            QStringLiteral("SELECT 1 FROM pg_catalog.pg_tables "
-                                           "WHERE schemaname = current_schema() AND tablename = lower(?)")),
-                  {name})
-        .next();
+    return catalogueHas(db,
+                        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND lower(name) = lower(?)"),
+                        QStringLiteral("SELECT 1 FROM pg_catalog.pg_tables "
+                                       "WHERE schemaname = current_schema() AND tablename = lower(?)"),
+                        name);
 }
 
 bool bookHasTrigger(const QSqlDatabase &db, const QString &name)
 {
-    return runSql(db,
-                  forEngine(db,
-                            QStringLiteral(
-                                "SELECT 1 FROM sqlite_master WHERE type = 'trigger' AND lower(name) = lower(?)"),
-                            QStringLiteral("SELECT 1 FROM pg_catalog.pg_trigger "
-                                           "WHERE NOT tgisinternal AND tgname = lower(?)")),
-                  {name})
-        .next();
+    return catalogueHas(db,
+                        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'trigger' AND lower(name) = lower(?)"),
+                        QStringLiteral(
+                            "SELECT 1 FROM pg_catalog.pg_trigger WHERE NOT tgisinternal AND tgname = lower(?)"),
+                        name);
 }
 
 QString wholeSum(const QSqlDatabase &db, const QString &expression)
