@@ -110,7 +110,7 @@ TEST_F(TwoPrograms, AnAccountSaveFromStaleRowsIsRefusedWholeAndNamesWhoChangedTh
         const AccountSaveResult refused = changeOpening(loser, edited, 10, 10000);
         EXPECT_EQ(refused.outcome, AccountSaveResult::Outcome::ChangedByOthers);
         EXPECT_EQ(refused.title, QStringLiteral("Changed by Another User"));
-        const QString who = first == 0 ? QStringLiteral("ann") : QStringLiteral("maria");
+        const QString who = winner.actorName(); // on a server, its login
         EXPECT_TRUE(refused.text.contains(QStringLiteral("Bank was changed by %1 at ").arg(who)))
             << refused.text.toStdString();
         EXPECT_EQ(value(QStringLiteral("SELECT open_amount FROM account_master WHERE account_id = 10")), 55500);
@@ -162,7 +162,7 @@ TEST_F(TwoPrograms, ATransactionSaveFromStaleRowsIsRefusedWholeAndNamesTheRows)
                                                         {LoadedRow(18, stale.intAt(s18, TranCol::Version))});
         EXPECT_EQ(refused.outcome, TranSaveResult::Outcome::ChangedByOthers);
         ASSERT_EQ(refused.changedByOthers.size(), 2);
-        const QString who = first == 0 ? QStringLiteral("ann") : QStringLiteral("maria");
+        const QString who = winner.actorName(); // on a server, its login
         EXPECT_TRUE(refused.text.contains(QStringLiteral("Transaction 17 of 3/11/2026 was changed by %1 at ").arg(who)))
             << refused.text.toStdString();
         EXPECT_TRUE(refused.text.contains(QStringLiteral("Transaction 18 was deleted by %1 at ").arg(who)))
@@ -185,8 +185,8 @@ TEST_F(TwoPrograms, SettingsSavedFromStaleValuesAreRefusedUntilLoadedAgain)
         late.currency = QStringLiteral("GBP");
         const SettingsSaveResult refused = saveSystemSettings(*books[1 - first], late, Now.date());
         EXPECT_FALSE(refused.ok());
-        EXPECT_TRUE(refused.text.contains(QStringLiteral("The configuration was changed by %1")
-                                              .arg(first == 0 ? QStringLiteral("ann") : QStringLiteral("maria"))))
+        EXPECT_TRUE(
+            refused.text.contains(QStringLiteral("The configuration was changed by %1").arg(books[first]->actorName())))
             << refused.text.toStdString();
         LoadSystemSettings(*books[1 - first], theirs);
         EXPECT_EQ(theirs.currency, QStringLiteral("EUR"));
