@@ -2,6 +2,7 @@
 
 #include "amountsum.h"
 #include "dates.h"
+#include "engine.h"
 #include "history.h"
 #include "importrules.h"
 #include "sql.h"
@@ -306,10 +307,8 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
             }
         }
         // A key an undone import left behind is taken over.
-        runSqlBatch(db,
-                    QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id) VALUES (?, ?, ?) "
-                                   "ON CONFLICT (account_id, line_key) DO UPDATE SET tran_id = excluded.tran_id"),
-                    keys);
+        insertRows(db, QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id)"), keys, {},
+                   QStringLiteral("ON CONFLICT (account_id, line_key) DO UPDATE SET tran_id = excluded.tran_id"));
     };
     const TranSaveResult saved = saveTransactions(book, rows, now, {}, QStringLiteral("statement import"), recordKeys);
     if (!saved.ok()) {
