@@ -4,10 +4,12 @@
 #include "appstate.h"
 #include "datagrid.h"
 #include "dberror.h"
+#include "keptsearch.h"
 #include "keyboard.h"
 #include "keyfilters.h"
 #include "rowarraymodel.h"
 #include "screenparts.h"
+#include "stageddeletions.h"
 #include "textroutines.h"
 #include "waitcursor.h"
 
@@ -115,6 +117,8 @@ void frmAccountMaster::buildControls()
     });
     connect(m_model, &RowArrayModel::cellUpdated, this,
             [this](int row) { AccountRows.setEditMark(row, AccountCol::Status, EditMark::Changed); });
+    connect(m_model, &RowArrayModel::removalUndone, this,
+            [this](int row) { unstageDeletion(m_deletedIds, AccountRows.intAt(row, AccountCol::Id)); });
     connect(tdbgAccounts->horizontalHeader(), &QHeaderView::sectionClicked, this, &frmAccountMaster::sortByColumn);
 
     cmdEdit = makeButton(this, "cmdEdit", QStringLiteral("&Edit/New"));
@@ -157,6 +161,7 @@ void frmAccountMaster::SetMode(const QString &mode)
     m_model->setEditable(!viewing);
     if (viewing)
         clearChangedElsewhere(lblStatus);
+    emit m_state.notifier.editCycleChanged();
 }
 
 void frmAccountMaster::LoadLists()
@@ -177,6 +182,12 @@ void frmAccountMaster::LoadLists()
 
 void frmAccountMaster::Find()
 {
+    m_sortColumn = -1;
+    listAccounts();
+}
+
+void frmAccountMaster::listAccounts()
+{
     WaitCursor wait;
     lbltotal->setText(QStringLiteral("0.00"));
     lblStatus->clear();
@@ -189,6 +200,8 @@ void frmAccountMaster::Find()
         AccountRows.clear();
         reportDbFailure(m_state, this, e.description());
     }
+    if (m_sortColumn >= 0)
+        sortRows();
     m_model->rebind();
 }
 
@@ -216,12 +229,17 @@ void frmAccountMaster::Cancel()
     tdbgAccounts->commitEdit();
     m_deletedIds.clear();
     SetMode(QStringLiteral("V"));
-    Find();
+    listAccounts();
 }
 
 void frmAccountMaster::Save()
 {
     tdbgAccounts->commitEdit();
+    if (!confirmDeletions(m_state, this, m_deletedIds.size(), QStringLiteral("accounts"))) {
+        lblStatus->setText(deletionsKeptText());
+        tdbgAccounts->setFocus();
+        return;
+    }
     AccountSaveResult result;
     {
         WaitCursor wait;
@@ -238,8 +256,7 @@ void frmAccountMaster::Save()
     }
     m_deletedIds.clear();
     SetMode(QStringLiteral("V"));
-    LoadLists();
-    Find();
+    reloadRows();
     QSet<qint64> listed;
     for (int r = 0; r < AccountRows.rowCount(); ++r)
         listed.insert(AccountRows.intAt(r, AccountCol::Id));
@@ -252,8 +269,13 @@ void frmAccountMaster::Save()
 
 void frmAccountMaster::reloadRows()
 {
-    LoadLists();
-    Find();
+    refillKeepingText({cboAccount}, [this] { LoadLists(); });
+    listAccounts();
+}
+
+void frmAccountMaster::showBookNote(const QString &text)
+{
+    lblStatus->setText(text);
 }
 
 bool frmAccountMaster::allowNameEdit(int row)
@@ -278,12 +300,18 @@ bool frmAccountMaster::stageDeletion(int row)
 void frmAccountMaster::sortByColumn(int column)
 {
     SortOrder = toggled(SortOrder);
+    m_sortColumn = column;
     tdbgAccounts->commitEdit();
     WaitCursor wait;
-    AccountRows.sortRows(column, SortOrder);
+    sortRows();
+    m_model->rebind();
+}
+
+void frmAccountMaster::sortRows()
+{
+    AccountRows.sortRows(m_sortColumn, SortOrder);
     for (int r = 0; r < AccountRows.rowCount(); ++r)
         AccountRows.setInt(r, AccountCol::SerialNo, r + 1);
-    m_model->rebind();
 }
 
 bool frmAccountMaster::eventFilter(QObject *watched, QEvent *event)

@@ -48,6 +48,7 @@ public:
     void dropEdits() override;
     void noteChangedElsewhere() override;
     void reloadRows() override;
+    void showBookNote(const QString &text) override;
     void LoadLists();
     void Find();
     void Blank();
@@ -61,7 +62,10 @@ protected:
 
 private:
     void buildControls();
+    // Lists the search as typed in the order chosen last.
+    void listAccounts();
     void sortByColumn(int column);
+    void sortRows();
     bool allowNameEdit(int row);
     bool stageDeletion(int row);
 
@@ -69,6 +73,7 @@ private:
     RowArrayModel *m_model = nullptr;
     QString m_mode = QStringLiteral("V");
     QList<LoadedRow> m_deletedIds; // accounts deleted in the grid in this edit cycle
+    int m_sortColumn = -1; // the header clicked since the last Find, if any
 };
 
 } // namespace bc

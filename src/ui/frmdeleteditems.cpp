@@ -118,6 +118,11 @@ void frmDeletedItems::reloadRows()
         grdDeleted->setCurrentIndex(grdDeleted->rowModel()->index(0, Col::Kind));
 }
 
+void frmDeletedItems::showBookNote(const QString &text)
+{
+    lblStatus->setText(text);
+}
+
 QList<DeletedItem> frmDeletedItems::chosenItems() const
 {
     // Rows picked by their selectors, or by Shift with the arrow keys, and

@@ -28,6 +28,7 @@ public:
     QLabel *lblStatus;
 
     void reloadRows() override;
+    void showBookNote(const QString &text) override;
     void Restore();
 
 private:

@@ -24,6 +24,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
@@ -163,6 +164,8 @@ QWidget *frmMain::showChild(const QString &name, const std::function<QWidget *()
         sub->setWindowIcon(widget->windowIcon());
         // The frame closes with its window, so a closed screen opens fresh.
         connect(widget, &QObject::destroyed, sub, [s = sub.data()] { s->close(); });
+        // A window closed in the middle of its edit cycle leaves it.
+        connect(widget, &QObject::destroyed, this, &frmMain::refreshEditMenu, Qt::QueuedConnection);
         m_children.insert(name, sub);
         sub->move(0, 0); // screens open at the top-left of the frame
     }
@@ -225,20 +228,40 @@ void frmMain::buildEditMenu()
     mnuUndo->setShortcut(QKeySequence::Undo);
     mnuRedo = mnuEdit->addAction(QStringLiteral("&Redo Save"));
     mnuRedo->setObjectName(QStringLiteral("mnuRedo"));
+    mnuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    // The menu entries' status tips say why they are off.
+    statusBar();
     connect(mnuUndo, &QAction::triggered, this, [this] { undoLatest(false); });
     connect(mnuRedo, &QAction::triggered, this, [this] { undoLatest(true); });
     connect(mnuEdit, &QMenu::aboutToShow, this, &frmMain::refreshEditMenu);
     connect(&m_state.notifier, &SettingsNotifier::bookChanged, this, &frmMain::showBookChanged);
+    connect(&m_state.notifier, &SettingsNotifier::editCycleChanged, this, &frmMain::refreshEditMenu);
     refreshEditMenu();
+}
+
+QString frmMain::windowInEditCycle() const
+{
+    for (QMdiSubWindow *sub : mdiArea->subWindowList())
+        if (auto *screen = dynamic_cast<EditCycleScreen *>(sub->widget()); screen && screen->inEditCycle())
+            return sub->widget()->windowTitle();
+    return QString();
 }
 
 void frmMain::refreshEditMenu()
 {
-    const auto name = [this](QAction *entry, const QString &caption, const std::optional<ChangeSet> &target) {
+    // A save is never undone under a window's unsaved edits: the keys there
+    // take back the window's own changes.
+    const QString editing = windowInEditCycle();
+    const QString reason = editing.isEmpty()
+        ? QString()
+        : QStringLiteral("Off while %1 is being edited: save or cancel its edits first.").arg(editing);
+    const auto name = [this, &editing, &reason](QAction *entry, const QString &caption,
+                                                const std::optional<ChangeSet> &target) {
         // A login that may only read the book is offered no change of it.
-        entry->setEnabled(target.has_value() && m_state.book.mayWrite());
+        entry->setEnabled(target.has_value() && m_state.book.mayWrite() && editing.isEmpty());
         entry->setText(target ? QStringLiteral("%1: %2").arg(caption, target->title(m_state.today()))
                               : caption + QStringLiteral(" Save"));
+        entry->setStatusTip(reason);
     };
     try {
         name(mnuUndo, QStringLiteral("&Undo"), undoTarget(m_state.book));
@@ -255,9 +278,16 @@ void frmMain::refreshEditMenu()
 
 void frmMain::undoLatest(bool redo)
 {
+    if (!windowInEditCycle().isEmpty()) {
+        refreshEditMenu();
+        return;
+    }
     std::optional<ChangeSet> target;
+    std::optional<ChangeSet> redone; // what a redo puts back
     try {
         target = redo ? redoTarget(m_state.book) : undoTarget(m_state.book);
+        if (redo && target)
+            redone = changeSet(m_state.book, target->undoes);
     } catch (const DbError &e) {
         reportDbFailure(m_state, this, e.description());
         return;
@@ -275,6 +305,15 @@ void frmMain::undoLatest(bool redo)
     if (m_state.reloadSystemSettings)
         m_state.reloadSystemSettings();
     showBookChanged(nullptr);
+    const ChangeSet &changed = redone ? *redone : *target;
+    QString title = changed.title(m_state.today());
+    if (!title.isEmpty())
+        title[0] = title[0].toLower();
+    const QString note = redo ? QStringLiteral("Redone: %1 — Edit > Undo Save takes it back").arg(title)
+                              : QStringLiteral("Undone: %1 — Edit > Redo Save brings it back").arg(title);
+    for (QMdiSubWindow *sub : mdiArea->subWindowList())
+        if (auto *rows = dynamic_cast<BookRowsScreen *>(sub->widget()))
+            rows->showBookNote(note);
 }
 
 void frmMain::showBookChanged(QWidget *by)

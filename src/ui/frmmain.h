@@ -62,6 +62,8 @@ private:
     void buildEditMenu();
     // Names in the Edit menu what Undo and Redo would do, or disables them.
     void refreshEditMenu();
+    // The title of a window in the middle of its edit cycle; empty for none.
+    QString windowInEditCycle() const;
     // Undoes the latest change (redo: the latest undo) through the history.
     void undoLatest(bool redo);
     // Shows the changed rows in every open window but by and those in the

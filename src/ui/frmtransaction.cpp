@@ -6,11 +6,13 @@
 #include "dates.h"
 #include "dberror.h"
 #include "frmreportviewer.h"
+#include "keptsearch.h"
 #include "keyboard.h"
 #include "keyfilters.h"
 #include "recordsets.h"
 #include "rowarraymodel.h"
 #include "screenparts.h"
+#include "stageddeletions.h"
 #include "textroutines.h"
 #include "waitcursor.h"
 
@@ -163,6 +165,8 @@ void frmTransaction::buildGrid()
     reportUnlistedEntries(m_state, tdbgTran);
     connect(m_model, &RowArrayModel::rowAdded, this, &frmTransaction::onRowAdded);
     connect(m_model, &RowArrayModel::cellUpdated, this, &frmTransaction::onCellUpdated);
+    connect(m_model, &RowArrayModel::removalUndone, this,
+            [this](int row) { unstageDeletion(m_deletedIds, TranRows.intAt(row, TranCol::Id)); });
     connect(tdbgTran->horizontalHeader(), &QHeaderView::sectionClicked, this, &frmTransaction::sortByColumn);
 
     cmdEdit = makeButton(this, "cmdEdit", QStringLiteral("&Edit/New"));
@@ -212,6 +216,7 @@ void frmTransaction::SetMode(const QString &mode)
     m_model->setEditable(!viewing);
     if (viewing)
         clearChangedElsewhere(lblStatus);
+    emit m_state.notifier.editCycleChanged();
 }
 
 void frmTransaction::LoadLists()
@@ -259,13 +264,19 @@ TranSearch frmTransaction::searchCriteria() const
 
 void frmTransaction::Find()
 {
+    SortOrder = SortDirection::Ascending;
+    m_order = TranOrder();
+    listSearch();
+}
+
+void frmTransaction::listSearch()
+{
     WaitCursor wait;
     lblStatus->clear();
-    SortOrder = SortDirection::Ascending;
     m_totals.reset();
     ++m_searchNumber;
     lbltotal->setText(QStringLiteral("0.00"));
-    if (!readSearch(searchCriteria(), TranOrder()))
+    if (!readSearch(searchCriteria(), m_order))
         return;
     if (m_pager->atEnd()) {
         // The whole search fits the first page: its rows give the figures.
@@ -381,12 +392,17 @@ void frmTransaction::Cancel()
     tdbgTran->commitEdit();
     m_deletedIds.clear();
     SetMode(QStringLiteral("V"));
-    Find();
+    listSearch();
 }
 
 void frmTransaction::Save()
 {
     tdbgTran->commitEdit();
+    if (!confirmDeletions(m_state, this, m_deletedIds.size(), QStringLiteral("transactions"))) {
+        lblStatus->setText(deletionsKeptText());
+        tdbgTran->setFocus();
+        return;
+    }
     QList<QDate> savedDates; // of the rows a save writes, in the order of its ids
     for (int r = 0; r < TranRows.rowCount(); ++r)
         if (TranRows.editMarkAt(r, TranCol::Status) == EditMark::Changed)
@@ -423,7 +439,7 @@ void frmTransaction::Save()
         return;
     case TranSaveResult::Outcome::Saved:
         m_deletedIds.clear();
-        Find();
+        reloadRows();
         SetMode(QStringLiteral("V"));
         showSaved(result, savedDates);
         emit m_state.notifier.bookChanged(this);
@@ -506,8 +522,9 @@ void frmTransaction::sortByColumn(int column)
     tdbgTran->commitEdit();
     SortOrder = toggled(SortOrder);
     WaitCursor wait;
+    m_order = {column, SortOrder};
     if (m_pager && !hasUnsavedEdits()) {
-        readSearch(m_search, {column, SortOrder});
+        readSearch(m_search, m_order);
         return;
     }
     m_model->fetchAll();
@@ -539,8 +556,13 @@ bool frmTransaction::eventFilter(QObject *watched, QEvent *event)
 
 void frmTransaction::reloadRows()
 {
-    LoadLists();
-    Find();
+    refillKeepingText({cboFromAcc, cboToAcc}, [this] { LoadLists(); });
+    listSearch();
+}
+
+void frmTransaction::showBookNote(const QString &text)
+{
+    lblStatus->setText(text);
 }
 
 void frmTransaction::dropEdits()

@@ -60,6 +60,7 @@ public:
     void dropEdits() override;
     void noteChangedElsewhere() override;
     void reloadRows() override;
+    void showBookNote(const QString &text) override;
     void LoadLists();
     void Find();
     void Blank();
@@ -76,6 +77,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Lists the search as typed in the order chosen last.
+    void listSearch();
     void buildSearchPanel();
     void buildGrid();
     void onRowAdded(int row, int column);
@@ -98,6 +101,7 @@ private:
     QString m_mode = QStringLiteral("V");
     QList<LoadedRow> m_deletedIds; // transactions deleted in the grid in this edit cycle
     TranSearch m_search; // the search listed
+    TranOrder m_order; // its order: a header clicked since the last Find
     std::unique_ptr<TranPager> m_pager; // its rows still to be read; none after Blank or a failure
     // A search longer than its first page is added up in the background;
     // the figures of an earlier search arriving late are dropped by number.

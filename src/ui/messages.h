@@ -34,6 +34,8 @@ public:
 };
 
 // Real message boxes. A CR LF pair in a text is shown as one line break.
+// Once a box is answered, the focus is back on the control that had it, in
+// the window that raised the box.
 class BoxMessages : public Messages {
 public:
     QMessageBox::StandardButton show(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,

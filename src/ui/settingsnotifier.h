@@ -20,6 +20,8 @@ signals:
     // A window changed rows of the book (saved, restored, undid); the
     // others that list them show them afresh.
     void bookChanged(QWidget *by);
+    // A window entered or left its edit cycle.
+    void editCycleChanged();
 };
 
 // Shows the pickers' dates in the book's date format and reads typed dates in

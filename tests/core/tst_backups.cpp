@@ -8,11 +8,13 @@
 #include "bookfaults.h"
 #include "bookrestore.h"
 #include "dberror.h"
+#include "fullercopies.h"
 #include "sql.h"
 #include "testbook.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
@@ -145,6 +147,28 @@ TEST(Backups, ABackupRestoredOverAChangedBookGivesItBackRowForRow)
     EXPECT_TRUE(integrityProblems(book.path()).isEmpty());
     // Nothing is left behind under a temporary name.
     EXPECT_EQ(QDir(book.dir()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+TEST(Backups, AnEmptiedBookNeverReplacesTheDaysFullerCopy)
+{
+    // The morning's copy holds 19 transactions; every one is deleted and the
+    // evening's copy of the emptied book keeps the morning's under another
+    // name. A later copy of the same emptied book replaces the evening's.
+    TestBook book;
+    fillBook(book, 19);
+    const QString before = bookDigest(book.db());
+    const QString folder = book.dir() + QStringLiteral("/backups");
+    const QDate day(2026, 12, 8);
+    const QString morning = backUpBook(book.book(), folder, QDateTime(day, QTime(9, 0)));
+    runSql(book.db(), QStringLiteral("DELETE FROM transaction_master"));
+    const QString evening = backUpBook(book.book(), folder, QDateTime(day, QTime(18, 0)));
+    const QString kept = fullerCopyName(QStringLiteral("test-20261208-090000.fd"));
+    EXPECT_EQ(sorted(QDir(folder).entryList(QDir::Files)), sorted({QFileInfo(evening).fileName(), kept}));
+    EXPECT_EQ(digestOf(QDir(folder).filePath(kept)), before);
+    EXPECT_FALSE(QFile::exists(morning));
+
+    const QString night = backUpBook(book.book(), folder, QDateTime(day, QTime(22, 0)));
+    EXPECT_EQ(sorted(QDir(folder).entryList(QDir::Files)), sorted({QFileInfo(night).fileName(), kept}));
 }
 
 TEST(Backups, ADamagedBookIsReportedAndNoCopyOfItKept)

@@ -1,23 +1,29 @@
 #include "accounts.h"
 #include "appstate.h"
 #include "bookchangewatch.h"
+#include "bookdigest.h"
 #include "datagrid.h"
 #include "frmaccountmaster.h"
 #include "frmmain.h"
 #include "frmtransaction.h"
+#include "messages.h"
+#include "modaldriver.h"
 #include "recordingmessages.h"
+#include "sql.h"
 #include "testbook.h"
 #include "typist.h"
 #include "windowfixture.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QSqlQuery>
 #include <QTest>
 
 using namespace bc;
@@ -25,6 +31,42 @@ using bc::test::RecordingMessages;
 
 class TestFrmMain : public bc::test::WindowTest {
     Q_OBJECT
+
+    // A frame on a book of Bank, Bakery and Rent with a transaction of
+    // yesterday; today is 7/12/2026.
+    frmMain *openOnThreeAccounts()
+    {
+        start();
+        bc::test::TestBook &book = newBook();
+        book.addAccount(10, QStringLiteral("Bank"), 4, Money());
+        book.addAccount(11, QStringLiteral("Rent"), 2, Money());
+        book.addAccount(12, QStringLiteral("Bakery"), 2, Money());
+        const QDate today(2026, 12, 7);
+        book.addTransaction(1, today.addDays(-1), 10, 11, Money::fromCents(10000), QStringLiteral("rent"));
+        m_state->settings.dateFormat = QStringLiteral("d/M/yyyy");
+        m_state->today = [today] { return today; };
+        [&] { QVERIFY(openBook()); }();
+        auto *w = new frmMain(*m_state);
+        w->show();
+        [&] { QVERIFY(bc::test::activate(w)); }();
+        return w;
+    }
+    frmTransaction *showTransactions(frmMain *w)
+    {
+        return static_cast<frmTransaction *>(
+            w->showChild(QStringLiteral("frmTransaction"), [this] { return new frmTransaction(*m_state); }));
+    }
+    frmAccountMaster *showAccounts(frmMain *w)
+    {
+        return static_cast<frmAccountMaster *>(
+            w->showChild(QStringLiteral("frmAccountMaster"), [this] { return new frmAccountMaster(*m_state); }));
+    }
+    QString bookNow() { return bc::test::bookDigest(connectionOf(m_state->book)); }
+    int changeSets()
+    {
+        QSqlQuery q = runSql(connectionOf(m_state->book), QStringLiteral("SELECT count(*) FROM change_sets"));
+        return q.next() ? q.value(0).toInt() : -1;
+    }
 
     frmMain *openMain()
     {
@@ -74,6 +116,145 @@ private slots:
         QVERIFY(m_messages.shown.isEmpty());
         QVERIFY(!w->mnuUndo->isEnabled());
         QVERIFY(w->mnuRedo->text().startsWith(QStringLiteral("&Redo: Save of 1 transaction at ")));
+    }
+
+    // Ctrl+Z in the middle of an edit takes back the grid's own changes, one
+    // at a time, and never a save: the book is left as it was; Ctrl+Y and
+    // Ctrl+Shift+Z put them back. Undo Save is off meanwhile and says why.
+    // Out of the edit, Ctrl+Z undoes the save and the window says so.
+    void ctrlZInTheMiddleOfAnEditNeverUndoesASave()
+    {
+        frmMain *w = openOnThreeAccounts();
+        frmTransaction *tran = showTransactions(w);
+        bc::test::press(Qt::Key_E, Qt::AltModifier);
+        bc::test::goToRow(1);
+        bc::test::typeCells({"07/12/2026", "Rent", "Bank", "25"});
+        bc::test::press(Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(tran->mode(), QStringLiteral("V"));
+        QCOMPARE(tran->TranRows.rowCount(), 2);
+        const QString saved = bookNow();
+        const int sets = changeSets();
+
+        bc::test::press(Qt::Key_E, Qt::AltModifier);
+        QVERIFY(!w->mnuUndo->isEnabled() && !w->mnuRedo->isEnabled());
+        QCOMPARE(w->mnuUndo->statusTip(),
+                 QStringLiteral("Off while Transactions is being edited: save or cancel its edits first."));
+        bc::test::goToRow(0);
+        for (int c = TranCol::Date; c < TranCol::Amount; ++c)
+            bc::test::press(Qt::Key_Right);
+        bc::test::typeInCell(QStringLiteral("99"));
+        QCOMPARE(tran->TranRows.moneyAt(0, TranCol::Amount), Money::fromCents(9900));
+        bc::test::press(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(tran->TranRows.moneyAt(0, TranCol::Amount), Money::fromCents(10000));
+        QCOMPARE(tran->TranRows.editMarkAt(0, TranCol::Status), EditMark::Unchanged);
+
+        bc::test::goToRow(2);
+        bc::test::typeCells({"07/12/2026", "Rent", "Bank"});
+        QCOMPARE(tran->TranRows.rowCount(), 3);
+        const QString typedFrom = tran->TranRows.textAt(2, TranCol::From);
+        for (int i = 0; i < 5; ++i) // three changes, then nothing left
+            bc::test::press(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(tran->TranRows.rowCount(), 2);
+        QCOMPARE(bookNow(), saved);
+        QCOMPARE(changeSets(), sets);
+        bc::test::press(Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(tran->TranRows.rowCount(), 3);
+        bc::test::press(Qt::Key_Y, Qt::ControlModifier);
+        bc::test::press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(tran->TranRows.textAt(2, TranCol::From), typedFrom);
+
+        bc::test::press(Qt::Key_C, Qt::AltModifier);
+        QCOMPARE(tran->mode(), QStringLiteral("V"));
+        QCOMPARE(bookNow(), saved);
+        QVERIFY(w->mnuUndo->isEnabled());
+        QCOMPARE(w->mnuUndo->statusTip(), QString());
+        bc::test::press(Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(tran->TranRows.rowCount(), 1);
+        QVERIFY2(tran->lblStatus->text().startsWith(QStringLiteral("Undone: save of 1 transaction at ")),
+                 qPrintable(tran->lblStatus->text()));
+        QVERIFY(tran->lblStatus->text().endsWith(QStringLiteral(" — Edit > Redo Save brings it back")));
+        bc::test::press(Qt::Key_Y, Qt::ControlModifier);
+        QTRY_COMPARE(tran->TranRows.rowCount(), 2);
+        QVERIFY2(tran->lblStatus->text().startsWith(QStringLiteral("Redone: save of 1 transaction at ")),
+                 qPrintable(tran->lblStatus->text()));
+    }
+
+    // A search typed in the Account Master ("Ba") and in Transactions (From
+    // A/C Bank) outlives another window's save and the window's own save.
+    void reloadsKeepTheSearchAsTyped()
+    {
+        frmMain *w = openOnThreeAccounts();
+        frmAccountMaster *accounts = showAccounts(w);
+        accounts->cboAccount->setFocus();
+        bc::test::type(QStringLiteral("Ba"));
+        bc::test::press(Qt::Key_Return);
+        QCOMPARE(accounts->AccountRows.rowCount(), 2);
+        frmTransaction *tran = showTransactions(w);
+        tran->cboFromAcc->setFocus();
+        bc::test::type(QStringLiteral("Bank"));
+        bc::test::press(Qt::Key_Return);
+        QCOMPARE(tran->TranRows.rowCount(), 1);
+
+        tran->tdbgTran->setFocus();
+        bc::test::press(Qt::Key_E, Qt::AltModifier);
+        bc::test::goToRow(1);
+        bc::test::typeCells({"07/12/2026", "Bank", "Rent", "5"});
+        bc::test::press(Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(tran->mode(), QStringLiteral("V"));
+        QCOMPARE(tran->cboFromAcc->currentText(), QStringLiteral("Bank"));
+        QCOMPARE(tran->TranRows.rowCount(), 1); // the new row is from Rent
+        QCOMPARE(accounts->cboAccount->currentText(), QStringLiteral("Ba"));
+        QCOMPARE(accounts->AccountRows.rowCount(), 2);
+
+        showAccounts(w);
+        accounts->tdbgAccounts->setFocus();
+        bc::test::press(Qt::Key_E, Qt::AltModifier);
+        QCOMPARE(accounts->mode(), QStringLiteral("E"));
+        bc::test::goToRow(0);
+        for (int c = AccountCol::SerialNo; c < AccountCol::Particulars; ++c)
+            bc::test::press(Qt::Key_Right);
+        bc::test::typeInCell(QStringLiteral("bread"));
+        bc::test::press(Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(accounts->mode(), QStringLiteral("V"));
+        QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
+        QCOMPARE(accounts->cboAccount->currentText(), QStringLiteral("Ba"));
+        QCOMPARE(accounts->AccountRows.rowCount(), 2);
+        QCOMPARE(accounts->lblStatus->text(), QStringLiteral("1 row saved"));
+        QCOMPARE(tran->cboFromAcc->currentText(), QStringLiteral("Bank"));
+        QCOMPARE(tran->TranRows.rowCount(), 1);
+    }
+
+    // Real message boxes: after OK the focus is back in Transactions, not
+    // in the Account Master opened before it; after No to the exit question
+    // the next keys still reach Transactions.
+    void focusReturnsToTheWindowThatRaisedTheBox()
+    {
+        frmMain *w = openOnThreeAccounts();
+        BoxMessages boxes;
+        m_state->messages = &boxes;
+        w->mnuOtherAccounts->trigger();
+        frmTransaction *tran = showTransactions(w);
+        bc::test::press(Qt::Key_E, Qt::AltModifier);
+        bc::test::goToRow(1);
+        bc::test::typeCells({"07/12/2026", "Rent"});
+        bc::test::type("Rent");
+        QString said;
+        bc::test::whenModal<QMessageBox>(this, [&said](QMessageBox *box) {
+            said = box->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        bc::test::press(Qt::Key_Tab);
+        QTRY_COMPARE(said, QStringLiteral("To A/c same as From A/c"));
+        QTRY_VERIFY(QApplication::focusWidget() && tran->isAncestorOf(QApplication::focusWidget()));
+        QCOMPARE(w->mdiArea->activeSubWindow()->widget(), tran);
+
+        bc::test::whenModal<QMessageBox>(this, [](QMessageBox *box) { box->button(QMessageBox::No)->click(); });
+        w->mnuExit->trigger();
+        QVERIFY(w->isVisible());
+        QTRY_VERIFY(QApplication::focusWidget() && tran->isAncestorOf(QApplication::focusWidget()));
+        bc::test::press(Qt::Key_C, Qt::AltModifier);
+        QCOMPARE(tran->mode(), QStringLiteral("V"));
+        m_state->messages = &m_messages;
     }
 
     // Another program saves to the book while the Account Master is open:

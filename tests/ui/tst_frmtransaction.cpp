@@ -472,6 +472,52 @@ private slots:
         QCOMPARE(w->lblStatus->text(), QStringLiteral("1 row saved"));
     }
 
+    // Every row of the grid deleted with Ctrl+A, Delete: Save asks first and
+    // No keeps every row in the book; Ctrl+Z puts the rows back in the grid
+    // and a save then deletes nothing; Ctrl+Y deletes them again, and Yes
+    // saves the deletion.
+    void aSaveDeletingSeveralRowsAsksAndNoKeepsThemAll()
+    {
+        frmTransaction *w = open();
+        QVERIFY(bc::test::activate(w));
+        const QString before = bc::test::bookDigest(connectionOf(m_state->book));
+        press(Qt::Key_E, Qt::AltModifier);
+        press(Qt::Key_A, Qt::ControlModifier);
+        press(Qt::Key_Delete);
+        QCOMPARE(w->TranRows.rowCount(), 0);
+        m_messages.answers = {QMessageBox::No};
+        press(Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.last(),
+                 QStringLiteral("Delete|Delete 2 transactions? Edit > Undo Save or Entries > "
+                                "Deleted Items brings them back."));
+        QCOMPARE(m_messages.shown.last().buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(w->mode(), QStringLiteral("E"));
+        QCOMPARE(bc::test::bookDigest(connectionOf(m_state->book)), before);
+        QVERIFY(w->lblStatus->text().startsWith(QStringLiteral("Nothing saved")));
+
+        QVERIFY(w->tdbgTran->hasFocus());
+        press(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w->TranRows.rowCount(), 2);
+        QCOMPARE(w->TranRows.textAt(0, TranCol::Particulars), QStringLiteral("refund"));
+        press(Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(bc::test::bookDigest(connectionOf(m_state->book)), before);
+
+        press(Qt::Key_E, Qt::AltModifier);
+        press(Qt::Key_A, Qt::ControlModifier);
+        press(Qt::Key_Delete);
+        press(Qt::Key_Z, Qt::ControlModifier);
+        press(Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(w->TranRows.rowCount(), 0);
+        m_messages.answers = {QMessageBox::Yes};
+        press(Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(m_messages.shown.size(), 2);
+        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(countTable("transaction_master"), 1); // the row outside the dates shown
+    }
+
     // Two programs on one book, each with its own connection.
     void stagedDeletionsArePrivateToTheirWindow()
     {

@@ -180,4 +180,44 @@ fi
 if grep -q commitData "$log"; then
     fail "the program reported: $(grep commitData "$log" | head -n 1)"
 fi
-echo "keyboard-month: the book holds the three typed transactions; screenshot $shot"
+
+# Ctrl+Z in the middle of an edit takes back the grid's typing, never the
+# save before it: a row begun in the (empty) list and two Ctrl+Z leave the
+# book as it was, its history included.
+bookState() {
+    sqlite3 -readonly "$book" 'SELECT * FROM transaction_master ORDER BY tran_id; SELECT count(*) FROM change_sets'
+}
+kept="$(bookState)"
+xdotool key alt+e
+sleep 0.3
+xdotool key --delay 100 ctrl+Home Right Right Right
+xdotool type --delay 15 7
+xdotool key --delay 150 Tab ctrl+z ctrl+z
+sleep 0.5
+import -window root "$build/keyboard-month-undo.png" 2>/dev/null || true
+[ "$(bookState)" = "$kept" ] || fail "Ctrl+Z in the middle of an edit changed the book; screenshot $build/keyboard-month-undo.png"
+
+# Two rows of today, saved; then Ctrl+A, Delete, Alt+S asks before deleting
+# them, and Enter answers with the default, No: every row stays.
+today="$(date +%d/%m/%Y)"
+xdotool key ctrl+Home
+row "$today" Rent Bank 10 "today one"
+xdotool key Tab
+row "$today" Rent Bank 20 "today two"
+xdotool key alt+s
+for _ in $(seq 300); do
+    [ "$(saved)" = 5 ] && break
+    sleep 0.1
+done
+[ "$(saved)" = 5 ] || fail "the two rows of today were not saved; program output in $log"
+sleep 0.5
+xdotool key alt+e
+sleep 0.3
+xdotool key --delay 150 ctrl+a Delete alt+s
+window Delete >/dev/null || fail "Save deleting every row asked nothing; program output in $log"
+import -window root "$build/keyboard-month-delete.png" 2>/dev/null || true
+xdotool key Return
+sleep 0.5
+[ "$(saved)" = 5 ] || fail "No to the deletion question still deleted rows"
+xdotool key alt+c
+echo "keyboard-month: the book holds the typed transactions; Ctrl+Z mid-edit and No to the deletion changed nothing; screenshot $shot"

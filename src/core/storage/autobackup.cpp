@@ -5,6 +5,7 @@
 #include "connection.h"
 #include "dberror.h"
 #include "engine.h"
+#include "fullercopies.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,6 +36,7 @@ QString stampedCopy(const QSqlDatabase &db, const QString &bookPath, const QStri
 QString backUpConnection(const QSqlDatabase &db, const QString &bookPath, const QString &folder, const QDateTime &now)
 {
     const QString copy = stampedCopy(db, bookPath, folder, now);
+    keepFullerCopies(copy, bookPath, folder, now);
     rotateCopies(bookPath, folder, now);
     return copy;
 }

@@ -132,6 +132,23 @@ void RowArray::removeRow(int row)
     --m_rows;
 }
 
+RowArray RowArray::copyOfRow(int row) const
+{
+    checkCell(row, 0);
+    RowArray copy(m_types);
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        const Column &from = m_columns[i];
+        Column &to = copy.m_columns[i];
+        if (from.type == CellType::Text)
+            to.texts.push_back(from.texts[size_t(row)]);
+        else
+            to.numbers.push_back(from.numbers[size_t(row)]);
+        to.nulls.push_back(from.nulls[size_t(row)]);
+    }
+    copy.m_rows = 1;
+    return copy;
+}
+
 bool RowArray::isNull(int row, int column) const
 {
     checkCell(row, column);

@@ -57,6 +57,8 @@ public:
     // An array of no rows with the same columns.
     RowArray emptyCopy() const { return RowArray(m_types); }
     void removeRow(int row);
+    // An array of the same columns holding a copy of one row.
+    RowArray copyOfRow(int row) const;
 
     bool isNull(int row, int column) const;
     void setNull(int row, int column);

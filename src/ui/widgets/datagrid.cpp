@@ -15,6 +15,24 @@
 
 namespace bc {
 
+namespace {
+
+enum class ChangeKey { None, Undo, Redo };
+
+// Ctrl+Z takes back; Ctrl+Y and Ctrl+Shift+Z put back.
+ChangeKey changeKeyOf(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_Z && modifiers == Qt::ControlModifier)
+        return ChangeKey::Undo;
+    if ((event->key() == Qt::Key_Y && modifiers == Qt::ControlModifier)
+        || (event->key() == Qt::Key_Z && modifiers == (Qt::ControlModifier | Qt::ShiftModifier)))
+        return ChangeKey::Redo;
+    return ChangeKey::None;
+}
+
+} // namespace
+
 DataGrid::DataGrid(RowArrayModel *model, QWidget *parent)
     : QTableView(parent)
     , m_model(model)
@@ -52,6 +70,7 @@ void DataGrid::setRowModel(RowArrayModel *model)
             enterHandler();
     });
     setItemDelegate(delegate);
+    model->beforeRedoneRemoval = [this](int row) { return !beforeDelete || beforeDelete(row); };
     applyColumns();
     connect(model, &QAbstractItemModel::modelReset, this, &DataGrid::applyColumns);
     connect(model, &RowArrayModel::rowAdded, this, [this](int row) { m_startedRow = row; });
@@ -153,8 +172,24 @@ QModelIndex DataGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifier
     return row > 0 ? m_model->index(row - 1, columns.last()) : QModelIndex();
 }
 
+bool DataGrid::event(QEvent *event)
+{
+    // While the grid is edited its undo keys are its own: they never reach
+    // a shortcut that would change the book.
+    if (event->type() == QEvent::ShortcutOverride && m_model && m_model->isEditable()
+        && changeKeyOf(static_cast<QKeyEvent *>(event)) != ChangeKey::None) {
+        event->accept();
+        return true;
+    }
+    return QTableView::event(event);
+}
+
 void DataGrid::keyPressEvent(QKeyEvent *event)
 {
+    if (const ChangeKey change = changeKeyOf(event); change != ChangeKey::None && m_model->isEditable()) {
+        takeBackChange(change == ChangeKey::Redo);
+        return;
+    }
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && enterHandler) {
         enterHandler();
         return;
@@ -294,12 +329,27 @@ void DataGrid::deleteRows(QList<int> rows)
         return;
     commitEdit();
     std::sort(rows.begin(), rows.end(), std::greater<int>());
+    QList<int> removed;
     for (int row : rows) {
         if (row >= m_model->rows().rowCount())
             continue; // the add-new row holds nothing to delete
         if (beforeDelete && !beforeDelete(row))
             continue;
-        m_model->removeArrayRow(row);
+        removed << row;
+    }
+    m_model->removeArrayRows(removed);
+}
+
+void DataGrid::takeBackChange(bool redo)
+{
+    const int column = currentIndex().isValid() ? currentIndex().column() : editableColumns().value(0, 0);
+    const int row = redo ? m_model->redoChange() : m_model->undoChange();
+    if (row < 0)
+        return;
+    const QModelIndex shown = m_model->index(std::min(row, m_model->rowCount() - 1), column);
+    if (shown.isValid()) {
+        setCurrentIndex(shown);
+        scrollTo(shown);
     }
 }
 

@@ -23,7 +23,10 @@ class RowArray;
 // from the last one of a row to the first one of the next row. Enter commits
 // the cell and calls enterHandler once. Escape abandons the cell's edit; a
 // second Escape abandons a row just started in the add-new row. Alt+Down or
-// F4 on a drop-down cell shows its list.
+// F4 on a drop-down cell shows its list. While the grid can be edited,
+// Ctrl+Z takes back its latest change (a typed cell, a started row, rows
+// deleted together) and Ctrl+Y or Ctrl+Shift+Z puts it back; the editor of
+// a cell keeps these keys for its own text.
 class DataGrid : public QTableView {
     Q_OBJECT
 public:
@@ -50,8 +53,11 @@ public:
     // each through beforeDelete.
     void deleteSelectedRows();
     void deleteRows(QList<int> rows);
+    // Takes back the grid's latest change, or puts back the latest taken back.
+    void takeBackChange(bool redo);
 
 protected:
+    bool event(QEvent *event) override;
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void keyPressEvent(QKeyEvent *event) override;

@@ -1,5 +1,6 @@
 #include "rowarraymodel.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace bc {
@@ -41,6 +42,8 @@ void RowArrayModel::resetWith(const std::function<void()> &change)
     m_changing = true;
     beginResetModel();
     change();
+    m_undoable.clear();
+    m_redoable.clear();
     endResetModel();
     m_changing = false;
 }
@@ -79,6 +82,7 @@ void RowArrayModel::fetchMore(const QModelIndex &parent)
         return;
     m_changing = true;
     beginInsertRows({}, m_sourcedRows, m_sourcedRows + page.rowCount() - 1);
+    shiftRecordedRows(m_sourcedRows, page.rowCount());
     m_rows.insertRows(m_sourcedRows, page);
     m_sourcedRows += page.rowCount();
     endInsertRows();
@@ -99,10 +103,25 @@ void RowArrayModel::setAdding(bool adding)
     endResetModel();
 }
 
-void RowArrayModel::removeArrayRow(int row)
+void RowArrayModel::removeArrayRows(QList<int> rows)
 {
-    if (row < 0 || row >= m_rows.rowCount())
-        return;
+    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    Change removal{Change::Kind::Removal, {}, {}, {}, {}};
+    for (int row : rows) {
+        if (row < 0 || row >= m_rows.rowCount())
+            continue;
+        removal.rows << row;
+        removal.before << m_rows.copyOfRow(row);
+        removal.sourced << (row < m_sourcedRows);
+        removeOneRow(row);
+    }
+    if (!removal.rows.isEmpty())
+        record(std::move(removal));
+}
+
+void RowArrayModel::removeOneRow(int row)
+{
     m_changing = true;
     beginRemoveRows({}, row, row);
     m_rows.removeRow(row);
@@ -110,6 +129,90 @@ void RowArrayModel::removeArrayRow(int row)
         --m_sourcedRows;
     endRemoveRows();
     m_changing = false;
+}
+
+void RowArrayModel::insertArrayRow(int row, const RowArray &values, bool sourced)
+{
+    m_changing = true;
+    beginInsertRows({}, row, row);
+    m_rows.insertRows(row, values);
+    if (sourced)
+        ++m_sourcedRows;
+    endInsertRows();
+    m_changing = false;
+}
+
+void RowArrayModel::replaceRow(int row, const RowArray &values)
+{
+    m_rows.removeRow(row);
+    m_rows.insertRows(row, values);
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void RowArrayModel::record(Change change)
+{
+    m_undoable.append(std::move(change));
+    m_redoable.clear();
+}
+
+void RowArrayModel::shiftRecordedRows(int from, int by)
+{
+    for (QList<Change> *changes : {&m_undoable, &m_redoable})
+        for (Change &change : *changes)
+            for (int &row : change.rows)
+                if (row >= from)
+                    row += by;
+}
+
+int RowArrayModel::undoChange()
+{
+    if (!m_editable || m_undoable.isEmpty())
+        return -1;
+    Change change = m_undoable.takeLast();
+    switch (change.kind) {
+    case Change::Kind::Cell: replaceRow(change.rows.first(), change.before.first()); break;
+    case Change::Kind::StartedRow: removeOneRow(change.rows.first()); break;
+    case Change::Kind::Removal:
+        // Put back lowest first, so that each row goes where it was.
+        for (qsizetype i = change.rows.size() - 1; i >= 0; --i) {
+            insertArrayRow(change.rows[i], change.before[i], change.sourced[i]);
+            emit removalUndone(change.rows[i]);
+        }
+        break;
+    }
+    const int row = change.rows.last();
+    m_redoable.append(std::move(change));
+    return row;
+}
+
+int RowArrayModel::redoChange()
+{
+    if (!m_editable || m_redoable.isEmpty())
+        return -1;
+    Change change = m_redoable.takeLast();
+    switch (change.kind) {
+    case Change::Kind::Cell: replaceRow(change.rows.first(), change.after); break;
+    case Change::Kind::StartedRow: insertArrayRow(change.rows.first(), change.after, false); break;
+    case Change::Kind::Removal: {
+        Change again{Change::Kind::Removal, {}, {}, {}, {}};
+        for (qsizetype i = 0; i < change.rows.size(); ++i) {
+            const int row = change.rows[i];
+            if (beforeRedoneRemoval && !beforeRedoneRemoval(row))
+                continue;
+            again.rows << row;
+            again.before << m_rows.copyOfRow(row);
+            again.sourced << (row < m_sourcedRows);
+            removeOneRow(row);
+        }
+        if (again.rows.isEmpty())
+            return -1;
+        change = std::move(again);
+        break;
+    }
+    }
+    const int row = change.rows.last();
+    m_undoable.append(std::move(change));
+    return row;
 }
 
 int RowArrayModel::rowCount(const QModelIndex &parent) const
@@ -154,7 +257,9 @@ bool RowArrayModel::setData(const QModelIndex &index, const QVariant &value, int
         return false;
     int row = index.row();
     const int col = index.column();
-    if (isAddNewRow(row)) {
+    const bool starting = isAddNewRow(row);
+    RowArray before;
+    if (starting) {
         // An untouched add-new row stays as it is.
         if (isEmptyValue(value))
             return false;
@@ -171,10 +276,18 @@ bool RowArrayModel::setData(const QModelIndex &index, const QVariant &value, int
         return false;
     } else if (sameValue(m_rows.cell(row, col), value)) {
         return true; // nothing changed, so the row is not marked
+    } else {
+        before = m_rows.copyOfRow(row);
     }
     m_rows.setCell(row, col, value);
     emit dataChanged(this->index(row, 0), this->index(row, columnCount() - 1));
     emit cellUpdated(row, col);
+    // What the window made of the typing (its marks, a started row's
+    // defaults) is part of the change.
+    if (row < m_rows.rowCount()) {
+        const auto kind = starting ? Change::Kind::StartedRow : Change::Kind::Cell;
+        record({kind, {row}, starting ? QList<RowArray>() : QList<RowArray>{before}, {}, m_rows.copyOfRow(row)});
+    }
     return true;
 }
 

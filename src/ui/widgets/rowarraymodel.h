@@ -17,6 +17,11 @@ namespace bc {
 // (rowAdded) before the typed value is stored (cellUpdated). A value equal to
 // the stored one is not written and reports no update. Rows can also come a
 // page at a time from a page source, read as the grid scrolls down to them.
+//
+// While editable the model keeps the changes made through the grid (a typed
+// cell, a row started in the add-new row, rows deleted together) so that the
+// latest can be taken back and put back again; the record starts afresh
+// whenever the array is replaced or the grid stops or starts editing.
 class RowArrayModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -47,8 +52,16 @@ public:
     void setAdding(bool adding);
     bool isAddNewRow(int row) const { return m_editable && m_adding && row == m_rows.rowCount(); }
 
-    // Removes rows from the array (the window stages its deletions first).
-    void removeArrayRow(int row);
+    // Removes rows from the array as one change (the window stages its
+    // deletions first).
+    void removeArrayRows(QList<int> rows);
+
+    // Takes back the latest change made through the grid, or puts back the
+    // latest taken back; the row it concerned, or -1 when there was none.
+    int undoChange();
+    int redoChange();
+    // Asked before a deletion put back removes each row again; false keeps it.
+    std::function<bool(int row)> beforeRedoneRemoval;
 
     // Optional per-cell tips and colours supplied by the window.
     std::function<QString(int row, int column)> cellTip;
@@ -64,9 +77,24 @@ public:
 signals:
     void rowAdded(int row, int column);
     void cellUpdated(int row, int column);
+    // The deletion of this row was taken back: it is in the array again.
+    void removalUndone(int row);
 
 private:
+    struct Change {
+        enum class Kind { Cell, StartedRow, Removal } kind;
+        QList<int> rows; // a removal's rows highest first, else the one row
+        QList<RowArray> before; // the row before a typed cell; each row removed
+        QList<bool> sourced; // for each row removed: whether it came from the source
+        RowArray after; // the row after a typed cell or a started row
+    };
     void resetWith(const std::function<void()> &change);
+    void record(Change change);
+    void replaceRow(int row, const RowArray &values);
+    void insertArrayRow(int row, const RowArray &values, bool sourced);
+    void removeOneRow(int row);
+    // Rows read from the source at row move the rows recorded below them.
+    void shiftRecordedRows(int from, int by);
 
     RowArray m_rows;
     QList<GridColumn> m_columns;
@@ -76,6 +104,8 @@ private:
     int m_pageSize = 0;
     int m_sourcedRows = 0; // the leading rows that came from the source
     bool m_changing = false; // views are being told of a reset or of rows read
+    QList<Change> m_undoable; // changes that can be taken back, latest last
+    QList<Change> m_redoable; // changes taken back that can be put back, latest last
 };
 
 } // namespace bc

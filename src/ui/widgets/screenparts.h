@@ -96,7 +96,12 @@ public:
 class BookRowsScreen {
 public:
     virtual ~BookRowsScreen() = default;
+    // Lists the rows afresh keeping the search as typed, its dates and its
+    // order.
     virtual void reloadRows() = 0;
+    // Says on the status line what changed the rows just reloaded (an undo
+    // of a save, say); a screen without a status line shows nothing.
+    virtual void showBookNote(const QString &text) { Q_UNUSED(text) }
 };
 
 } // namespace bc
