@@ -58,6 +58,16 @@ CREATE TRIGGER period_balances_insert AFTER INSERT ON transaction_master
 CREATE TRIGGER period_balances_delete AFTER DELETE ON transaction_master
     REFERENCING OLD TABLE AS removed FOR EACH STATEMENT EXECUTE FUNCTION period_balances_keep();
 -- @@
+-- TRUNCATE fires no row's trigger: the kept balances are emptied with it.
+CREATE FUNCTION period_balances_clear() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN
+    DELETE FROM period_balances;
+    RETURN NULL;
+END $$;
+-- @@
+CREATE TRIGGER period_balances_truncate AFTER TRUNCATE ON transaction_master
+    FOR EACH STATEMENT EXECUTE FUNCTION period_balances_clear();
+-- @@
 CREATE TRIGGER period_balances_update AFTER UPDATE ON transaction_master
     REFERENCING OLD TABLE AS removed NEW TABLE AS added FOR EACH STATEMENT EXECUTE FUNCTION period_balances_keep();
 -- @@

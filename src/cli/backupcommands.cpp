@@ -83,7 +83,9 @@ int runCopy(const QStringList &arguments)
     if (!commandLine.parse(arguments))
         return Success;
     Book book;
-    openBook(book, commandLine.positional(0), OpenOptions{.readOnly = true});
+    // The copy takes the rows alone, so objects another program made in the
+    // book stay behind and need not be refused.
+    openBook(book, commandLine.positional(0), OpenOptions{.readOnly = true, .foreignObjects = ForeignObjects::Admit});
     const qint64 copied = copyBook(book, commandLine.positional(1));
     writeOut(QStringLiteral("%1 transactions copied\n").arg(copied));
     return Success;

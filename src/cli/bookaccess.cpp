@@ -25,7 +25,7 @@ QString backupsFolder()
     return SettingsFile(paths.settingsFilePath()).backupsFolder(paths.defaultBackupsFolder());
 }
 
-void openBook(Book &book, const QString &path, OpenOptions options)
+OpenResult openBook(Book &book, const QString &path, OpenOptions options)
 {
     options.busyTimeoutMs = busyTimeoutMs(options.busyTimeoutMs);
     if (!options.readOnly)
@@ -39,6 +39,7 @@ void openBook(Book &book, const QString &path, OpenOptions options)
     if (!opened.backup.isEmpty())
         std::fputs(QStringLiteral("brindlecot-cli: %1\n").arg(migrationNotice(opened.backup)).toUtf8().constData(),
                    stderr);
+    return opened;
 }
 
 SystemSettings bookSettings(const Book &book)

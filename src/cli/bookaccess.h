@@ -18,8 +18,8 @@ class CommandLine;
 // BRINDLECOT_BUSY_TIMEOUT_MS, which only the tests set, shortens the wait for
 // another program's lock.
 // An older book is copied into the backups folder before it is brought
-// forward.
-void openBook(Book &book, const QString &path, OpenOptions options = {});
+// forward. Returns what the open did besides.
+OpenResult openBook(Book &book, const QString &path, OpenOptions options = {});
 
 // How long to wait for another program's lock: BRINDLECOT_BUSY_TIMEOUT_MS
 // when set, else fallback.

@@ -12,18 +12,31 @@ int runCheck(const QStringList &arguments)
                             QStringLiteral("Lists every row that the book's typed tables would refuse (table, row "
                                            "and fault), then what SQLite's integrity and foreign-key checks find. "
                                            "and every month whose kept balance differs from its transactions. "
-                                           "The book is opened read-only and never migrated. Exit status 1 when "
-                                           "anything is listed."),
+                                           "Triggers, views, rules and indexes another program made in the book "
+                                           "(or changed) are listed first: every other command refuses such a "
+                                           "book. The book is opened read-only and never migrated. Exit status 1 "
+                                           "when anything is listed."),
                             {QStringLiteral("BOOK")});
     commandLine.addOption(QStringLiteral("rebuild"), QString(),
                           QStringLiteral("First make the kept period balances afresh from the transactions, in one "
                                          "transaction (the book is opened for writing, and brought to this "
                                          "program's format if it is older)."));
+    commandLine.addOption(QStringLiteral("repair"), QString(),
+                          QStringLiteral("First remove the triggers, views, rules and indexes another program made "
+                                         "in the book, put back this program's own where another program changed "
+                                         "them, and make the kept period balances afresh, in one transaction each "
+                                         "(the book is opened for writing)."));
     if (!commandLine.parse(arguments))
         return Success;
-    const bool rebuild = commandLine.isSet(QStringLiteral("rebuild"));
+    const bool repair = commandLine.isSet(QStringLiteral("repair"));
+    const bool rebuild = repair || commandLine.isSet(QStringLiteral("rebuild"));
     Book book;
-    openBook(book, commandLine.positional(0), OpenOptions{.readOnly = !rebuild});
+    const OpenResult opened = openBook(book, commandLine.positional(0),
+                                       OpenOptions{.readOnly = !rebuild,
+                                                   .foreignObjects = repair ? ForeignObjects::Remove
+                                                                            : ForeignObjects::Admit});
+    for (const QString &removed : opened.removedObjects)
+        writeOut(QStringLiteral("Removed the %1.\n").arg(removed));
     if (rebuild) {
         rebuildKeptBalances(book);
         writeOut(QStringLiteral("The kept period balances were made afresh from the transactions.\n"));

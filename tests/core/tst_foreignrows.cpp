@@ -3,6 +3,7 @@
 // one stops with a message naming the table, the row and the fault, rather
 // than showing a wrong figure.
 #include "bookcheck.h"
+#include "connection.h"
 #include "dates.h"
 #include "ledger.h"
 #include "sql.h"
@@ -100,4 +101,78 @@ TEST(ForeignRows, EveryReportNamesTheTableTheRowAndTheFault)
     EXPECT_EQ(refusal(find), opening);
     EXPECT_EQ(refusal(summary), opening);
     EXPECT_EQ(refusal(ledger), opening);
+}
+
+// Objects another program made in the book would run inside the program's
+// saves: a trigger that doubles every amount, one of the program's own
+// triggers or functions changed, a view, a rule, an index. The book is
+// refused, naming them and the way out; check lists them, and the repair
+// removes them and puts the program's own back.
+TEST(ForeignObjects, ABookHoldingThemIsRefusedUntilTheRepairRemovesThem)
+{
+    TestBook t;
+    t.addAccount(10, QStringLiteral("Bank"), 4, Money());
+    t.addAccount(11, QStringLiteral("Salary"), 1, Money());
+    const QSqlDatabase db = t.db();
+    const bool onServer = t.book().isOnServer();
+    const QStringList hostile = onServer
+        ? QStringList{QStringLiteral("CREATE FUNCTION doubled() RETURNS trigger LANGUAGE plpgsql AS "
+                                     "$$ BEGIN NEW.amount := NEW.amount * 2; RETURN NEW; END $$"),
+                      QStringLiteral("CREATE TRIGGER double_amounts BEFORE INSERT ON transaction_master "
+                                     "FOR EACH ROW EXECUTE FUNCTION doubled()"),
+                      QStringLiteral("CREATE OR REPLACE FUNCTION balance_month(d date) RETURNS text "
+                                     "LANGUAGE sql IMMUTABLE AS 'SELECT ''1999-01'''"),
+                      QStringLiteral("CREATE RULE keep_history AS ON DELETE TO change_sets DO INSTEAD NOTHING"),
+                      QStringLiteral("CREATE VIEW hidden_view AS SELECT 1 AS one"),
+                      QStringLiteral("CREATE INDEX extra_index ON transaction_master (particulars)")}
+        : QStringList{QStringLiteral("CREATE TRIGGER double_amounts AFTER INSERT ON transaction_master "
+                                     "BEGIN UPDATE transaction_master SET amount = amount * 2 "
+                                     "WHERE tran_id = NEW.tran_id; END"),
+                      QStringLiteral("DROP TRIGGER period_balances_insert"),
+                      QStringLiteral("CREATE TRIGGER period_balances_insert AFTER INSERT ON "
+                                     "transaction_master BEGIN SELECT 1; END"),
+                      QStringLiteral("CREATE VIEW hidden_view AS SELECT 1 AS one"),
+                      QStringLiteral("CREATE INDEX extra_index ON transaction_master (particulars)")};
+    for (const QString &statement : hostile)
+        runSql(db, statement);
+    const QString changedOwn = onServer ? QStringLiteral("balance_month") : QStringLiteral("period_balances_insert");
+    QStringList named{QStringLiteral("double_amounts"), changedOwn, QStringLiteral("hidden_view"),
+                      QStringLiteral("extra_index")};
+    if (onServer)
+        named << QStringLiteral("keep_history");
+
+    {
+        Book refused;
+        const OpenResult opened = refused.open(t.path());
+        EXPECT_FALSE(opened.ok());
+        for (const QString &name : named)
+            EXPECT_TRUE(opened.description.contains(name)) << name.toStdString();
+        EXPECT_TRUE(opened.description.contains(QStringLiteral("brindlecot-cli check --repair")));
+    }
+    {
+        Book checked;
+        ASSERT_TRUE(
+            checked.open(t.path(), OpenOptions{.readOnly = true, .foreignObjects = ForeignObjects::Admit}).ok());
+        const QString problems = bookProblems(checked).join(u'\n');
+        for (const QString &name : named)
+            EXPECT_TRUE(problems.contains(name)) << name.toStdString() << problems.toStdString();
+    }
+    {
+        Book repaired;
+        const OpenResult opened = repaired.open(t.path(), OpenOptions{.foreignObjects = ForeignObjects::Remove});
+        ASSERT_TRUE(opened.ok()) << opened.description.toStdString();
+        EXPECT_EQ(opened.removedObjects.size(), named.size()) << opened.removedObjects.join(u'\n').toStdString();
+    }
+    Book book;
+    ASSERT_TRUE(book.open(t.path()).ok());
+    t.addTransaction(1, QDate(2024, 1, 5), 11, 10, Money::fromCents(5000));
+    EXPECT_EQ(test::transactionLines(connectionOf(book)), QStringList{QStringLiteral("2024-01-05 11>10 5000 ")});
+    EXPECT_EQ(bookProblems(book), QStringList());
+    SummaryInput in;
+    in.accounts = {{10, u'A', QStringLiteral("Bank")}};
+    in.fromDate = QDate(2024, 1, 1);
+    in.toDate = QDate(2024, 12, 31);
+    const SummaryResult s = computeSummary(book, in);
+    ASSERT_EQ(s.listed.size(), size_t(1));
+    EXPECT_EQ(s.listed[0].movement, Money::fromCents(5000));
 }

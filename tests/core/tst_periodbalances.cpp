@@ -2,6 +2,7 @@
 #include "dates.h"
 #include "engine.h"
 #include "ledger.h"
+#include "serverbook.h"
 #include "sql.h"
 #include "summary.h"
 #include "testbook.h"
@@ -266,4 +267,56 @@ TEST(KeptBalances, CheckListsBrokenMonthsAndRebuildMendsThem)
         EXPECT_TRUE(e.description().contains(QStringLiteral("row tran_id 20000: the To side 99 is no account")))
             << e.description().toStdString();
     }
+}
+
+// Another tool's SQL that fires no delete trigger: SQLite's REPLACE conflict
+// resolution from a connection with recursive triggers off (as the sqlite3
+// shell has them), and TRUNCATE on a server. Reports over whole months still
+// give the plain sums.
+TEST(KeptBalances, AnotherToolsReplaceOrTruncateLeavesTheReportsRight)
+{
+    KeptBook k(7);
+    const QString name = QStringLiteral("another-tool");
+    {
+        QSqlDatabase other;
+        if (k.t.book().isOnServer()) {
+            ASSERT_EQ(openServerConnection(name, k.t.path(), {}), QString());
+            other = QSqlDatabase::database(name, false);
+            runSql(other, QStringLiteral("TRUNCATE transaction_master"));
+        } else {
+            other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            other.setDatabaseName(k.t.path());
+            ASSERT_TRUE(other.open());
+            runSql(other,
+                   QStringLiteral("INSERT OR REPLACE INTO transaction_master (tran_id, tran_date, from_acc, "
+                                  "from_flag, to_acc, to_flag, amount) SELECT tran_id, tran_date, from_acc, "
+                                  "from_flag, to_acc, to_flag, amount FROM transaction_master WHERE tran_id <= 40"));
+            runSql(other, QStringLiteral("UPDATE OR REPLACE transaction_master SET tran_id = 50 WHERE tran_id = 51"));
+        }
+        runSql(other,
+               QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                              "to_flag, amount) VALUES (20001, '2024-05-06', 10, 'A', 11, 'A', 700)"));
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+
+    const auto movement = plainSums(storedRows(k.t.db()), QDate(2023, 1, 1), QDate(2025, 12, 31));
+    SummaryInput in;
+    for (qint64 i = 0; i < Accounts; ++i)
+        in.accounts.push_back({FirstAccount + i, u'A', QStringLiteral("Account")});
+    in.fromDate = QDate(2023, 1, 1);
+    in.toDate = QDate(2025, 12, 31);
+    const SummaryResult s = computeSummary(k.t.book(), in);
+    ASSERT_EQ(s.listed.size(), size_t(Accounts));
+    for (qint64 i = 0; i < Accounts; ++i) {
+        const Key key{u'A', FirstAccount + i};
+        EXPECT_EQ(s.listed[size_t(i)].movement.cents(), movement.contains(key) ? movement.at(key) : 0) << i;
+        const LedgerResult l = computeLedger(k.t.book(), LedgerInput{FirstAccount + i, in.fromDate, in.toDate, {}});
+        EXPECT_EQ(l.closingBalance, s.listed[size_t(i)].balance) << i;
+    }
+    // A server's balances followed the TRUNCATE; a file's went stale, which
+    // check names and a rebuild mends.
+    EXPECT_EQ(bookProblems(k.t.book()).isEmpty(), k.t.book().isOnServer());
+    rebuildKeptBalances(k.t.book());
+    EXPECT_EQ(bookProblems(k.t.book()), QStringList());
 }

@@ -2,11 +2,13 @@
 #include "bookchangewatch.h"
 #include "bookcopy.h"
 #include "bookdigest.h"
+#include "clirunner.h"
 #include "serverbooks.h"
 #include "sql.h"
 #include "testbook.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QTimer>
 #include <QUrl>
@@ -135,5 +137,97 @@ TEST_F(ServerBook, ABookFileCopiedToTheServerAndBackHoldsTheSameRows)
     EXPECT_EQ(test::historyDigest(connectionOf(a)), test::historyDigest(connectionOf(b)));
     EXPECT_EQ(test::tableDigest(connectionOf(a), QStringLiteral("period_balances")),
               test::tableDigest(connectionOf(b), QStringLiteral("period_balances")));
+    test::dropServerDatabase(server);
+}
+
+// A second login granted what the README grants (SELECT, INSERT, UPDATE and
+// DELETE on the book's tables, nothing on the schema) imports transactions
+// and a statement: the program makes no table while it runs.
+TEST_F(ServerBook, ALoginWithTheReadmesGrantsImportsTransactionsAndStatements)
+{
+    TestBook t;
+    t.addAccount(7, QStringLiteral("Bank"), 4, Money());
+    t.addAccount(8, QStringLiteral("Rent"), 2, Money());
+    const QString clerk = QStringLiteral("clerk_%1").arg(QCoreApplication::applicationPid());
+    runSql(t.db(), QStringLiteral("DROP ROLE IF EXISTS %1").arg(clerk));
+    runSql(t.db(), QStringLiteral("CREATE ROLE %1 LOGIN").arg(clerk));
+    runSql(t.db(),
+           QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO %1").arg(clerk));
+    QUrl location(t.path());
+    location.setUserName(clerk);
+    QTemporaryDir dir;
+    const QString transactions = dir.filePath(QStringLiteral("transactions.csv"));
+    const QString statement = dir.filePath(QStringLiteral("march.csv"));
+    ASSERT_TRUE(test::writeBytes(transactions, "date,from,to,amount,particulars\n2024-07-01,Bank,Rent,5,rent\n"));
+    ASSERT_TRUE(test::writeBytes(statement, "Date,Amount,Payee\n2030-03-01,-25.30,Corner shop\n"));
+
+    const test::CliRun imported = test::cli(
+        {QStringLiteral("import"), location.toString(), QStringLiteral("transactions"), transactions});
+    EXPECT_EQ(imported.status, 0) << imported.err.toStdString();
+    const test::CliRun fromStatement = test::cli({QStringLiteral("import"), location.toString(),
+                                                  QStringLiteral("statement"), statement, QStringLiteral("--account"),
+                                                  QStringLiteral("Bank"), QStringLiteral("--uncategorised"),
+                                                  QStringLiteral("Rent")});
+    EXPECT_EQ(fromStatement.status, 0) << fromStatement.err.toStdString();
+    EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 2);
+}
+
+// A copy that fails leaves its destination as it was, so the same copy can
+// be made again once the row is put right: text a server cannot hold (a NUL)
+// and stored bytes that are not UTF-8 are refused naming the row, before
+// any table is left in the database or any file beside the book.
+TEST_F(ServerBook, AFailedCopyLeavesTheDestinationAsItWas)
+{
+    QTemporaryDir dir;
+    const QString original = dir.filePath(QStringLiteral("original.fd"));
+    const QString copy = dir.filePath(QStringLiteral("copy.fd"));
+    ASSERT_TRUE(Book::create(original).isEmpty());
+    const QString server = test::newServerDatabase();
+    Book book;
+    ASSERT_TRUE(book.open(original).ok());
+    const QSqlDatabase db = connectionOf(book);
+    runSql(db,
+           QStringLiteral("INSERT INTO account_master (account_id, account_name, account_type, open_amount, "
+                          "particulars) VALUES (7, 'Bank', 4, 0, NULL), (8, 'Caf', 2, 0, "
+                          "CAST(X'436166E9' AS TEXT))"));
+    runSql(db,
+           QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                          "to_flag, amount, particulars) VALUES (1, '2024-02-29', 7, 'A', 8, 'A', 1250, "
+                          "'a' || char(0) || 'b')"));
+    const auto refusal = [&](const QString &destination) {
+        try {
+            copyBook(book, destination);
+        } catch (const DbError &e) {
+            return e.description();
+        }
+        return QStringLiteral("copied");
+    };
+    const auto serverHoldsABook = [&] {
+        Book onServer;
+        return onServer.open(server).ok();
+    };
+
+    QString why = refusal(copy);
+    EXPECT_TRUE(why.contains(QStringLiteral("table account_master, row account_id 8: the column particulars holds "
+                                            "bytes that are not UTF-8")))
+        << why.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("original.fd")});
+    why = refusal(server);
+    EXPECT_TRUE(why.contains(QStringLiteral("not UTF-8"))) << why.toStdString();
+    EXPECT_FALSE(serverHoldsABook());
+
+    runSql(db, QStringLiteral("UPDATE account_master SET particulars = 'Café' WHERE account_id = 8"));
+    why = refusal(server);
+    EXPECT_TRUE(why.contains(QStringLiteral("table transaction_master, row tran_id 1: the column particulars holds "
+                                            "a NUL character")))
+        << why.toStdString();
+    EXPECT_FALSE(serverHoldsABook());
+
+    runSql(db, QStringLiteral("UPDATE transaction_master SET particulars = 'ab'"));
+    EXPECT_EQ(refusal(server), QStringLiteral("copied"));
+    EXPECT_EQ(refusal(copy), QStringLiteral("copied"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("copy.fd"), QStringLiteral("original.fd")}));
     test::dropServerDatabase(server);
 }

@@ -197,6 +197,26 @@ private slots:
         QCOMPARE(check.readAll(), QByteArray("Dear Sir"));
     }
 
+    void aBookHoldingAnotherProgramsTriggerIsRefusedNamingItAndTheRepair()
+    {
+        const QString path = m_dir->path() + QStringLiteral("/crafted.fd");
+        QVERIFY(Book::create(path).isEmpty());
+        {
+            Book book;
+            QVERIFY(book.open(path).ok());
+            runSql(connectionOf(book),
+                   QStringLiteral("CREATE TRIGGER double_amounts AFTER INSERT ON transaction_master BEGIN "
+                                  "UPDATE transaction_master SET amount = amount * 2 WHERE tran_id = NEW.tran_id; "
+                                  "END"));
+        }
+        writeSettings("DBPATH#" + path.toUtf8() + "\r\n");
+        m_messages.answers = {QMessageBox::Cancel};
+        StartUp startUp(state());
+        QVERIFY(!startUp.run());
+        QVERIFY(m_messages.shown[0].text.contains(QLatin1String("trigger double_amounts on transaction_master")));
+        QVERIFY(m_messages.shown[0].text.contains(QLatin1String("brindlecot-cli check --repair ") + path));
+    }
+
     void loginEscapeOpensTheDialogAndASaveRestarts()
     {
         setLogin(QStringLiteral("Admin"), QString());

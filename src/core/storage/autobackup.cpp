@@ -58,6 +58,9 @@ QString backUpBookFile(const QString &bookPath, const QString &folder, const QDa
     Book book;
     OpenOptions options;
     options.readOnly = true;
+    // A copy of the bytes runs nothing of the book's, so objects another
+    // program made in it are copied too rather than refused.
+    options.foreignObjects = ForeignObjects::Admit;
     if (const OpenResult opened = book.open(bookPath, options); !opened.ok())
         throw DbError(opened.description);
     return backUpBook(book, folder, now);

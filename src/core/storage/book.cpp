@@ -1,6 +1,7 @@
 #include "book.h"
 
 #include "autobackup.h"
+#include "bookobjects.h"
 #include "connection.h"
 #include "dates.h"
 #include "engine.h"
@@ -195,6 +196,18 @@ int bringForward(const QSqlDatabase &db, const QString &path, int format, const 
     return format;
 }
 
+// Refuses, admits or removes the schema objects another program made in
+// the book, before anything of the program's runs inside its transactions.
+void handleForeignObjects(const QSqlDatabase &db, const QString &location, const OpenOptions &options,
+                          OpenResult &opened)
+{
+    if (options.foreignObjects == ForeignObjects::Refuse)
+        refuseForeignObjects(db, location);
+    else if (options.foreignObjects == ForeignObjects::Remove)
+        for (const ForeignObject &object : removeForeignObjects(db))
+            opened.removedObjects << object.text();
+}
+
 // SQLite cannot open a path longer than its file layer allows (512 bytes on
 // Unix) and says only "unable to open database file"; this names the cause.
 QString pathTooLong(const QString &path)
@@ -307,6 +320,7 @@ OpenResult Book::open(const QString &path, const OpenOptions &options)
         const int format = bookFormat(db);
         if (const QString missing = missingPart(db); !missing.isEmpty())
             throw DbError(missing);
+        handleForeignObjects(db, info.absoluteFilePath(), options, opened);
         m_format = bringForward(db, info.absoluteFilePath(), format, options, opened);
         for (const QString &statement : sqlScript(QStringLiteral("worktables.sql")))
             runSql(db, statement);
@@ -327,6 +341,7 @@ OpenResult Book::openOnServer(const QString &location, const OpenOptions &option
     if (const QString bad = openServerConnection(m_connectionName, location, options.password); !bad.isEmpty())
         return {OpenResult::OtherFailure, bad, {}};
     QSqlDatabase db = this->db();
+    OpenResult opened;
     try {
         QSqlQuery found = runSql(db, QStringLiteral("SELECT to_regclass('book_info') IS NOT NULL"));
         if (!found.next() || !found.value(0).toBool())
@@ -339,6 +354,7 @@ OpenResult Book::openOnServer(const QString &location, const OpenOptions &option
                               .arg(format)
                               .arg(formatVersion));
         prepareServerSession(db, options.readOnly, options.busyTimeoutMs);
+        handleForeignObjects(db, locationForDisplay(location), options, opened);
         m_mayWrite = !options.readOnly && serverLoginMayWrite(db);
         QSqlQuery login = runSql(db, QStringLiteral("SELECT session_user"));
         m_serverLogin = login.next() ? login.value(0).toString() : QString();
@@ -350,7 +366,7 @@ OpenResult Book::openOnServer(const QString &location, const OpenOptions &option
     m_format = formatVersion;
     m_onServer = true;
     m_path = location;
-    return {};
+    return opened;
 }
 
 QString migrationNotice(const QString &backup)

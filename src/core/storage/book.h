@@ -23,12 +23,20 @@ struct OpenResult {
     // Why the copy into the backups folder before that migration could not
     // be made (the migration went ahead, its own copy kept); else empty.
     QString backupProblem{};
+    // The schema objects another program made that this open removed
+    // (ForeignObjects::Remove), each as bookobjects.h names it.
+    QStringList removedObjects{};
     bool ok() const { return code == Ok; }
 };
 
 // What the user is told after an open brought an older book to the current
 // format, naming the copy of it as it was.
 QString migrationNotice(const QString &backup);
+
+// What an open does with a book holding schema objects this program does
+// not make (bookobjects.h): refuse it, naming them and how to remove them;
+// open it as it is, for a check that lists them; or remove them first.
+enum class ForeignObjects { Refuse, Admit, Remove };
 
 // How a book is opened.
 struct OpenOptions {
@@ -44,6 +52,7 @@ struct OpenOptions {
     // The password of a server book's login; empty to let the connection
     // find it as libpq does (PGPASSWORD, ~/.pgpass).
     QString password{};
+    ForeignObjects foreignObjects = ForeignObjects::Refuse;
 };
 
 // One open book: a book file on a named SQLite connection with the program's

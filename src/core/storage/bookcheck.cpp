@@ -1,5 +1,6 @@
 #include "bookcheck.h"
 
+#include "bookobjects.h"
 #include "engine.h"
 #include "periodbalances.h"
 #include "sql.h"
@@ -236,6 +237,12 @@ QStringList bookProblems(const Book &book)
 {
     const QSqlDatabase db = connectionOf(book);
     QStringList problems;
+    for (const ForeignObject &object : foreignObjects(db))
+        problems << (object.changedOwn
+                         ? QStringLiteral("The %1 was changed by another program; check --repair puts back this "
+                                          "program's own.")
+                         : QStringLiteral("The %1 was not made by this program; check --repair removes it."))
+                        .arg(object.text());
     for (const RowFault &fault : bookRowFaults(db))
         problems << fault.text();
     if (rowsKeptByServer(db))

@@ -31,7 +31,8 @@ struct RowFault {
 // 999,999,999,999.99, and accounts whose type is no type of account.
 std::vector<RowFault> bookRowFaults(const QSqlDatabase &db, int limit = -1);
 
-// Everything wrong with the book, one line each: every row listed above,
+// Everything wrong with the book, one line each: every schema object another
+// program made or changed (bookobjects.h), every row listed above,
 // then what SQLite's integrity_check and foreign_key_check find, then every
 // month whose kept period balance differs from its transactions. Empty for a
 // sound book. Reads only, so the book may be open read-only. On a server

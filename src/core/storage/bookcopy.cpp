@@ -5,9 +5,16 @@
 #include "engine.h"
 #include "sql.h"
 
+#include "serverbook.h"
+
+#include <QAtomicInteger>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlField>
 #include <QSqlRecord>
+#include <QStringDecoder>
+#include <QTemporaryDir>
 
 namespace bc {
 
@@ -100,6 +107,38 @@ private:
     int m_pending = 0;
 };
 
+// How a row is named in a refusal: by its first column, the key of every
+// copied table but the history's rows.
+QString rowName(const QSqlRecord &record)
+{
+    return QStringLiteral("%1 %2").arg(record.fieldName(0), record.value(0).toString());
+}
+
+// Text the destination would not hold as it is: a NUL character, which a
+// server refuses, or stored bytes that are not UTF-8, which reading turns
+// into other characters. raw holds, after the copied columns, each column's
+// stored bytes when it is text (SQLite sources only). Refused naming the row,
+// rather than copied changed.
+void refuseUnkeptText(const QString &table, const QSqlRecord &record, int columns, bool rawFollows, bool toServer)
+{
+    for (int i = 0; i < columns; ++i) {
+        const QString problem = [&] {
+            if (toServer && record.value(i).typeId() == QMetaType::QString
+                && record.value(i).toString().contains(QChar(0)))
+                return QStringLiteral("holds a NUL character, which a server book cannot keep");
+            if (!rawFollows || record.isNull(columns + i))
+                return QString();
+            QStringDecoder strict(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            const QString decoded = strict.decode(record.value(columns + i).toByteArray());
+            return strict.hasError() ? QStringLiteral("holds bytes that are not UTF-8 text") : QString();
+        }();
+        if (!problem.isEmpty())
+            throw DbError(QStringLiteral("The book cannot be copied: table %1, row %2: the column %3 %4. Correct "
+                                         "the row with the tool that wrote it, then copy again.")
+                              .arg(table, rowName(record), record.fieldName(i), problem));
+    }
+}
+
 qint64 copyTable(const QSqlDatabase &from, const QSqlDatabase &to, const QString &table)
 {
     const QStringList targetColumns = columnsOf(to, table);
@@ -107,17 +146,26 @@ qint64 copyTable(const QSqlDatabase &from, const QSqlDatabase &to, const QString
     for (const QString &column : columnsOf(from, table))
         if (!isComputed(column) && targetColumns.contains(column))
             columns << column;
+    // A book file's text is read as stored too, to find bytes that are not UTF-8.
+    const bool rawFollows = engineOf(from) == Engine::SQLite;
+    QStringList selected = columns;
+    if (rawFollows)
+        for (const QString &column : columns)
+            selected << QStringLiteral("CASE WHEN typeof(%1) = 'text' THEN CAST(%1 AS BLOB) END").arg(column);
     // The settings are read in the order they were written.
     const QString order = table == QLatin1String("system_settings") ? QStringLiteral(" ORDER BY rowid") : QString();
     const QString except = table == QLatin1String("book_info")
         ? QStringLiteral(" WHERE key NOT IN ('version', 'format')")
         : QString();
     QSqlQuery rows = runSql(from,
-                            QStringLiteral("SELECT %1 FROM %2%3%4").arg(columns.join(u','), table, except, order));
+                            QStringLiteral("SELECT %1 FROM %2%3%4").arg(selected.join(u','), table, except, order));
+    const bool toServer = engineOf(to) == Engine::PostgreSQL;
     RowInserter inserter(to, table, columns);
     qint64 count = 0;
     while (rows.next()) {
-        inserter.add(rows.record());
+        const QSqlRecord record = rows.record();
+        refuseUnkeptText(table, record, int(columns.size()), rawFollows, toServer);
+        inserter.add(record);
         ++count;
     }
     inserter.flush();
@@ -139,43 +187,113 @@ void moveServerCountersOn(const QSqlDatabase &db)
     }
 }
 
+// Writes every row of the source into the new book open on `to`, inside
+// the caller's transaction. Returns the number of transactions.
+qint64 copyRows(const QSqlDatabase &from, const QSqlDatabase &to)
+{
+    qint64 transactions = 0;
+    clearNewBook(to);
+    for (const QString &table : copiedTables()) {
+        if (!bookHasTable(from, table))
+            continue;
+        const qint64 copied = copyTable(from, to, table);
+        if (table == QLatin1String("transaction_master"))
+            transactions = copied;
+    }
+    if (engineOf(to) == Engine::PostgreSQL)
+        moveServerCountersOn(to);
+    return transactions;
+}
+
+// The hidden folder a copy to destination is built in, beside it.
+QString buildingFolderPattern(const QFileInfo &destination)
+{
+    return QStringLiteral("%1/.%2.brindlecot-copy-").arg(destination.absolutePath(), destination.fileName());
+}
+
+// A copy killed before it finished leaves its folder behind; the next copy to
+// the same name removes it.
+void removeKilledCopies(const QFileInfo &destination)
+{
+    const QString prefix = QFileInfo(buildingFolderPattern(destination)).fileName();
+    QDir folder(destination.absolutePath());
+    for (const QString &name : folder.entryList({prefix + u'*'}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+        QDir(folder.filePath(name)).removeRecursively();
+}
+
+// The book is built whole in a hidden folder beside the destination and
+// takes the destination's name only once committed and closed, so a failed
+// or killed copy never leaves a book there.
+qint64 copyToFile(const Book &source, const QString &destination)
+{
+    const QFileInfo target(destination);
+    if (target.exists() || target.isSymLink())
+        throw DbError(
+            QStringLiteral("The file \"%1\" already exists; a new book is never written over it.").arg(destination));
+    removeKilledCopies(target);
+    QTemporaryDir building(buildingFolderPattern(target) + QStringLiteral("XXXXXX"));
+    if (!building.isValid())
+        throw DbError(QStringLiteral("The book cannot be copied into the folder \"%1\": %2")
+                          .arg(target.absolutePath(), building.errorString()));
+    const QString built = building.filePath(target.fileName());
+    if (const QString failure = Book::create(built); !failure.isEmpty())
+        throw DbError(failure);
+    qint64 transactions = 0;
+    {
+        Book book;
+        const OpenResult opened = book.open(built);
+        if (!opened.ok())
+            throw DbError(opened.description);
+        TransactionGuard transaction(connectionOf(book));
+        transactions = copyRows(connectionOf(source), connectionOf(book));
+        transaction.commit();
+    }
+    // QFile::rename never replaces a file that appeared meanwhile.
+    if (!QFile::rename(built, target.absoluteFilePath()))
+        throw DbError(QStringLiteral("The copy could not be named \"%1\": a file of that name appeared meanwhile, "
+                                     "or the folder cannot be written.")
+                          .arg(destination));
+    return transactions;
+}
+
+QAtomicInteger<int> serverCopyCounter;
+
+// The book's tables and its rows are made in one transaction: PostgreSQL
+// rolls tables back with rows, so a failed copy leaves the database empty.
+qint64 copyToServer(const Book &source, const QString &destination, const QString &password)
+{
+    const QString name = QStringLiteral("brindlecot-copy-server-%1").arg(serverCopyCounter.fetchAndAddOrdered(1));
+    if (const QString bad = openServerConnection(name, destination, password); !bad.isEmpty())
+        throw DbError(bad);
+    qint64 transactions = 0;
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        try {
+            prepareServerSession(db, false, OpenOptions{}.busyTimeoutMs);
+            TransactionGuard transaction(db);
+            makeServerBook(db);
+            transactions = copyRows(connectionOf(source), db);
+            transaction.commit();
+        } catch (const DbError &e) {
+            failure = e.description();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!failure.isEmpty())
+        throw DbError(failure);
+    return transactions;
+}
+
 } // namespace
 
 qint64 copyBook(const Book &source, const QString &destination, const QString &password)
 {
     if (!source.isOpen())
         throw DbError(QStringLiteral("The book to copy is not open."));
-    if (const QString failure = Book::create(destination, password); !failure.isEmpty())
-        throw DbError(failure);
-    const bool toFile = !isServerLocation(destination);
-    qint64 transactions = 0;
-    try {
-        Book target;
-        const OpenResult opened = target.open(destination, OpenOptions{.password = password});
-        if (!opened.ok())
-            throw DbError(opened.description);
-        const QSqlDatabase from = connectionOf(source);
-        const QSqlDatabase to = connectionOf(target);
-        TransactionGuard transaction(to);
-        clearNewBook(to);
-        for (const QString &table : copiedTables()) {
-            if (!bookHasTable(from, table))
-                continue;
-            const qint64 copied = copyTable(from, to, table);
-            if (table == QLatin1String("transaction_master"))
-                transactions = copied;
-        }
-        if (!toFile)
-            moveServerCountersOn(to);
-        transaction.commit();
-    } catch (const DbError &) {
-        if (toFile) {
-            QFile::remove(destination);
-            QFile::remove(destination + QStringLiteral("-journal"));
-        }
-        throw;
-    }
-    return transactions;
+    return isServerLocation(destination) ? copyToServer(source, destination.trimmed(), password)
+                                         : copyToFile(source, destination);
 }
 
 } // namespace bc

@@ -64,7 +64,6 @@ void rememberHighestId(Book &book, IdSeries which, qint64 highest)
     const Series s = series(which);
     if (highest <= rememberedHighest(db, s.markKey))
         return;
-    runSql(db, QStringLiteral("CREATE TABLE IF NOT EXISTS book_info (key TEXT PRIMARY KEY, value TEXT NOT NULL)"));
     runSql(db,
            QStringLiteral("INSERT INTO book_info (key, value) VALUES (?, ?) "
                           "ON CONFLICT (key) DO UPDATE SET value = excluded.value"),

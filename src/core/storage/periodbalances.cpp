@@ -10,8 +10,54 @@ namespace bc {
 
 namespace {
 
-const QStringList triggers{QStringLiteral("period_balances_insert"), QStringLiteral("period_balances_delete"),
-                           QStringLiteral("period_balances_update")};
+// The triggers that keep the balances. A server book also empties them when
+// the transactions are truncated, which fires no row's trigger.
+QStringList keepingTriggers(const QSqlDatabase &db)
+{
+    QStringList triggers{QStringLiteral("period_balances_insert"), QStringLiteral("period_balances_delete"),
+                         QStringLiteral("period_balances_update")};
+    if (engineOf(db) == Engine::PostgreSQL)
+        triggers << QStringLiteral("period_balances_truncate");
+    return triggers;
+}
+
+bool keepingTriggersPresent(const QSqlDatabase &db)
+{
+    for (const QString &trigger : keepingTriggers(db))
+        if (!bookHasTrigger(db, trigger))
+            return false;
+    return true;
+}
+
+// SQLite: another program's INSERT OR REPLACE or UPDATE OR REPLACE deletes
+// the row it replaces without firing the delete trigger (unless it turned
+// recursive triggers on), so the kept balances go on counting that row: they
+// then count more transactions than the book holds. Every such deletion shows
+// in the counts, so the counts agreeing is remembered on the connection until
+// another connection commits (PRAGMA data_version moves); this connection's
+// own writes fire every trigger.
+bool keptCountsAgree(const QSqlDatabase &db)
+{
+    runSql(db, QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS kept_counts_agree (data_version INTEGER)"));
+    QSqlQuery version = runSql(db, QStringLiteral("PRAGMA data_version"));
+    const qint64 dataVersion = version.next() ? version.value(0).toLongLong() : -1;
+    version.finish();
+    QSqlQuery remembered = runSql(db, QStringLiteral("SELECT 1 FROM temp.kept_counts_agree WHERE data_version = ?"),
+                                  {dataVersion});
+    if (remembered.next())
+        return true;
+    remembered.finish();
+    QSqlQuery counts = runSql(db,
+                              QStringLiteral("SELECT (SELECT ifnull(sum(count_in), 0) FROM period_balances) "
+                                             "= (SELECT count(*) FROM transaction_master)"));
+    const bool agree = counts.next() && counts.value(0).toBool();
+    counts.finish();
+    if (agree) {
+        runSql(db, QStringLiteral("DELETE FROM temp.kept_counts_agree"));
+        runSql(db, QStringLiteral("INSERT INTO temp.kept_counts_agree VALUES (?)"), {dataVersion});
+    }
+    return agree;
+}
 
 // Every side's sums and counts per month, from the transactions. Each side
 // is grouped in the order of its covering index, so neither reads the table.
@@ -78,16 +124,19 @@ bool keepsPeriodBalances(const QSqlDatabase &db)
 
 bool periodBalancesUsable(const QSqlDatabase &db)
 {
+    if (!keepsPeriodBalances(db) || !keepingTriggersPresent(db))
+        return false;
     // PostgreSQL: the kept sums are bigint, and its trigger refuses a
-    // transaction that would take a month's sum beyond that range.
+    // transaction that would take a month's sum beyond that range; its
+    // triggers fire for every row another program writes.
     if (engineOf(db) == Engine::PostgreSQL)
-        return keepsPeriodBalances(db);
+        return true;
     // The condition is the partial index's own, so only the index is read.
-    return keepsPeriodBalances(db)
-        && !runSql(db,
+    return !runSql(db,
                    QStringLiteral("SELECT 1 FROM period_balances WHERE typeof(money_in) <> 'integer' "
                                   "OR typeof(money_out) <> 'integer' LIMIT 1"))
-                .next();
+                .next()
+        && keptCountsAgree(db);
 }
 
 void fillPeriodBalances(const QSqlDatabase &db)
@@ -109,7 +158,7 @@ void rebuildPeriodBalances(const QSqlDatabase &db)
 {
     const bool onServer = engineOf(db) == Engine::PostgreSQL;
     TransactionGuard transaction(db);
-    for (const QString &trigger : triggers)
+    for (const QString &trigger : keepingTriggers(db))
         runSql(db,
                forEngine(db, QStringLiteral("DROP TRIGGER IF EXISTS \"%1\""),
                          QStringLiteral("DROP TRIGGER IF EXISTS %1 ON transaction_master"))
@@ -126,7 +175,7 @@ QStringList periodBalanceProblems(const QSqlDatabase &db, int limit)
     QStringList problems;
     if (!keepsPeriodBalances(db))
         return problems;
-    for (const QString &trigger : triggers)
+    for (const QString &trigger : keepingTriggers(db))
         if (!bookHasTrigger(db, trigger))
             problems << QStringLiteral("The trigger %1 that keeps the period balances is missing.").arg(trigger);
     QSqlQuery q = runSql(db,

@@ -132,6 +132,22 @@ bool serverLoginMayWrite(const QSqlDatabase &db)
     return q.next() && q.value(0).toBool();
 }
 
+void makeServerBook(const QSqlDatabase &db)
+{
+    QSqlQuery tables = runSql(db,
+                              QStringLiteral("SELECT count(*) FROM pg_catalog.pg_tables "
+                                             "WHERE schemaname = current_schema()"));
+    if (tables.next() && tables.value(0).toLongLong() > 0)
+        throw DbError(QStringLiteral("The server database \"%1\" already holds tables; a new book is "
+                                     "only ever made in an empty database.")
+                          .arg(db.databaseName()));
+    tables.finish();
+    for (const QString &statement : serverSchemaStatements())
+        runSql(db, statement);
+    runSql(db, QStringLiteral("INSERT INTO book_info (key, value) VALUES ('version', ?)"),
+           {QString::number(Book::formatVersion)});
+}
+
 QString createServerBook(const QString &location, const QString &password)
 {
     const QString name = QStringLiteral("brindlecot-create-server-%1").arg(creationCounter.fetchAndAddOrdered(1));
@@ -141,18 +157,8 @@ QString createServerBook(const QString &location, const QString &password)
     {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         try {
-            QSqlQuery tables = runSql(db,
-                                      QStringLiteral("SELECT count(*) FROM pg_catalog.pg_tables "
-                                                     "WHERE schemaname = current_schema()"));
-            if (tables.next() && tables.value(0).toLongLong() > 0)
-                throw DbError(QStringLiteral("The server database \"%1\" already holds tables; a new book is "
-                                             "only ever made in an empty database.")
-                                  .arg(db.databaseName()));
             TransactionGuard transaction(db);
-            for (const QString &statement : serverSchemaStatements())
-                runSql(db, statement);
-            runSql(db, QStringLiteral("INSERT INTO book_info (key, value) VALUES ('version', ?)"),
-                   {QString::number(Book::formatVersion)});
+            makeServerBook(db);
             transaction.commit();
         } catch (const DbError &e) {
             failure = e.description();

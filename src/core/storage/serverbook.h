@@ -24,6 +24,12 @@ QString locationForDisplay(const QString &location);
 // never written to. Returns an empty text on success, else the reason.
 QString createServerBook(const QString &location, const QString &password);
 
+// Makes the empty database of an open server connection into a book of the
+// current format, inside the caller's transaction, so that rows written in
+// the same transaction commit with it or not at all. Throws DbError when the
+// database already holds tables or a statement fails.
+void makeServerBook(const QSqlDatabase &db);
+
 // Makes an open server connection ready for the program: the session's
 // settings (how long a statement waits for another user's lock) and the
 // connection's work tables.
