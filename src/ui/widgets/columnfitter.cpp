@@ -5,6 +5,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <algorithm>
+#include <numeric>
 
 namespace bc {
 
@@ -55,13 +56,24 @@ void ColumnFitter::fit()
         fixed += width;
     }
     const int room = m_view->viewport()->width() - fixed;
+    QList<int> shown;
+    QList<int> widths;
     for (int c : m_elastic) {
         if (m_view->isColumnHidden(c))
             continue;
-        const int need = needed(c);
-        const int share = elasticNeed > 0 ? int(qint64(room) * need / elasticNeed) : 0;
-        m_view->setColumnWidth(c, std::max(ElasticMinimum, share));
+        const int share = elasticNeed > 0 ? int(qint64(room) * needed(c) / elasticNeed) : 0;
+        shown << c;
+        widths << std::max(ElasticMinimum, share);
     }
+    // A column raised to its minimum takes its room from the widest, so the
+    // columns together still fit without scrolling where they can.
+    const int over = int(std::accumulate(widths.begin(), widths.end(), 0)) - room;
+    if (over > 0 && !widths.isEmpty()) {
+        int &widest = *std::max_element(widths.begin(), widths.end());
+        widest = std::max(ElasticMinimum, widest - over);
+    }
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        m_view->setColumnWidth(shown[i], widths[i]);
 }
 
 } // namespace bc
