@@ -1,6 +1,7 @@
 // Times a bank statement import: a CSV statement of many lines (100,000 by
-// default) read and previewed, then applied, into a new book. Prints the
-// figures as one JSON object.
+// default) read and previewed, then applied, into a new book (a book file,
+// or a server database given with --book). Prints the figures as one JSON
+// object.
 
 #include "book.h"
 #include "sql.h"
@@ -48,11 +49,16 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.addOption(
         {QStringLiteral("lines"), QStringLiteral("Statement lines."), QStringLiteral("N"), QStringLiteral("100000")});
+    parser.addOption({QStringLiteral("book"),
+                      QStringLiteral("Make the book here, such as an empty database of a server (default: a new "
+                                     "book file)."),
+                      QStringLiteral("LOCATION")});
     parser.process(app);
     const int lines = parser.value(QStringLiteral("lines")).toInt();
 
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("import.fd"));
+    const QString path = parser.isSet(QStringLiteral("book")) ? parser.value(QStringLiteral("book"))
+                                                              : dir.filePath(QStringLiteral("import.fd"));
     if (const QString failure = Book::create(path); !failure.isEmpty())
         fail(failure);
     Book book;

@@ -1,5 +1,4 @@
-// libFuzzer target for the OFX reader and what it makes of libofx's
-// callbacks.
+// libFuzzer target for the OFX reader.
 #include "ofxreader.h"
 #include "statementcheck.h"
 

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libsqlite3-dev libgl-dev
   libgtest-dev python3
   xvfb xauth poppler-utils fonts-dejavu-core
-  xdotool openbox imagemagick sqlite3 x11-utils clang-format libofx-dev
+  xdotool openbox imagemagick sqlite3 x11-utils clang-format
   postgresql-15 libqt6sql6-psql libpq-dev
 )
 for group in "$@"; do

@@ -8,8 +8,6 @@ export BUILD_DIR="${BUILD_DIR:-$root/build-asan}"
 export BUILD_TYPE="${BUILD_TYPE:-Debug}"
 export CMAKE_ARGS="${CMAKE_ARGS:-} -DBRINDLECOT_SANITIZE=ON"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
-# The processes of tst_concurrentsaves save for 10 s here instead of 60.
-export BRINDLECOT_CONCURRENCY_SECONDS="${BRINDLECOT_CONCURRENCY_SECONDS:-10}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$root/scripts/lsan-suppressions.txt}"
 exec "$root/scripts/test.sh"

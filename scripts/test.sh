@@ -6,4 +6,4 @@ build="${BUILD_DIR:-$root/build}"
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh"
 cd "$build"
-ctest -j2 --output-on-failure --timeout 600
+ctest -j2 --output-on-failure --timeout 600 -LE soak

@@ -57,7 +57,7 @@ StatementReadOptions readOptions(const CommandLine &commandLine, const Book &boo
             throw refusal(QStringLiteral("--mapping: the book holds no CSV mapping named \"%1\"").arg(name));
         options.csv = *mapping;
     } else {
-        options.csv = guessCsvMapping(data);
+        options.csv = guessCsvMappingForImport(data, options.qifDateOrder);
     }
     return options;
 }
@@ -107,7 +107,8 @@ int runImportStatement(const QStringList &arguments)
                               "csv: the CSV mapping saved in the book under this name (default: guessed from "
                               "the file's header)."));
     commandLine.addOption(QStringLiteral("date-order"), QStringLiteral("dmy|mdy|ymd"),
-                          QStringLiteral("qif: the order of the dates (default: detected from the file)."));
+                          QStringLiteral("qif, and csv without --mapping: the order of the dates (default: "
+                                         "detected from the file; dates that read both ways are refused)."));
     commandLine.addOption(QStringLiteral("uncategorised"), QStringLiteral("NAME"),
                           QStringLiteral("The account of lines no rule places (default: the account named "
                                          "\"Uncategorised\")."));

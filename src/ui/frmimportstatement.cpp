@@ -250,7 +250,7 @@ void frmImportStatement::readFile()
 void frmImportStatement::readStatementData()
 {
     const auto format = StatementFormat(cboFormat->currentData().toInt());
-    cboDateOrder->setEnabled(format == StatementFormat::Qif);
+    cboDateOrder->setEnabled(format == StatementFormat::Qif || format == StatementFormat::Csv);
     cboMapping->setEnabled(format == StatementFormat::Csv);
     m_statement.reset();
     m_written.clear();
@@ -261,7 +261,7 @@ void frmImportStatement::readStatementData()
             options.qifDateOrder = DateOrder(order);
         try {
             const QString mapping = cboMapping->currentData().toString();
-            options.csv = mapping.isEmpty() ? guessCsvMapping(m_data)
+            options.csv = mapping.isEmpty() ? guessCsvMappingForImport(m_data, options.qifDateOrder)
                                             : loadCsvMapping(m_state.book, mapping).value_or(CsvMapping());
             m_statement = readStatement(m_data, format, options);
         } catch (const StatementError &e) {

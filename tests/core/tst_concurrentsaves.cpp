@@ -1,5 +1,5 @@
 // Four processes (eight on a server book) save random edits of one book at
-// once for a while (BRINDLECOT_CONCURRENCY_SECONDS, 60 by default). Each keeps its own log of
+// once for a while (BRINDLECOT_CONCURRENCY_SECONDS, 10 by default; the soak label runs 60). Each keeps its own log of
 // the saves that committed; afterwards every row must be as the save with
 // its highest version left it, no version may have been given by two saves
 // (that would be an update lost), and every process must have finished.
@@ -39,7 +39,7 @@ double seconds()
 {
     bool ok = false;
     const double s = qEnvironmentVariable("BRINDLECOT_CONCURRENCY_SECONDS").toDouble(&ok);
-    return ok && s > 0 ? s : 60;
+    return ok && s > 0 ? s : 10;
 }
 
 } // namespace

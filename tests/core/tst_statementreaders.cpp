@@ -4,6 +4,7 @@
 #include "statementreader.h"
 
 #include <QFile>
+#include <ctime>
 #include <gtest/gtest.h>
 
 using namespace bc;
@@ -66,6 +67,13 @@ void expectLines(const Statement &statement, const std::vector<Expected> &expect
         EXPECT_EQ(line.memo, QString::fromUtf8(expected[i].memo)) << i;
         EXPECT_EQ(line.uniqueId, QString::fromUtf8(expected[i].uniqueId)) << i;
     }
+}
+
+StatementReadOptions csvOptions(const CsvMapping &mapping)
+{
+    StatementReadOptions options;
+    options.csv = mapping;
+    return options;
 }
 
 CsvMapping germanMapping()
@@ -301,4 +309,123 @@ TEST(OfxStatement, RefusesATransactionWithoutAmountAndTextThatIsNoOfx)
     twoAccounts.insert(end, twoAccounts.mid(start, end - start).replace("000123456789", "000987654321"));
     EXPECT_EQ(refusalOf(twoAccounts, StatementFormat::Ofx),
               "ACCTID: the file holds statements of more than one account (000123456789 and 000987654321)");
+}
+
+TEST(OfxStatement, AmountsAndDatesNotWrittenAsOfxRefuseTheFileNamingTheElement)
+{
+    const QByteArray sgml = sample("sgml-no-closing-tags.ofx");
+    for (const char *amount : {"1,234.56", "1 234.56", "12.00-", "0x10", "1e5", "abc", "(12.00)", "12.345", "1,500"}) {
+        QByteArray data = sgml;
+        data.replace("<TRNAMT>2500.00", QByteArray("<TRNAMT>") + amount);
+        EXPECT_EQ(refusalOf(data, StatementFormat::Ofx),
+                  std::string("STMTTRN 3/TRNAMT: \"") + amount + "\" is not an OFX amount");
+    }
+    for (const char *date : {"20261345", "20260230", "yesterday", "202601", "00000000", "20260105250000"}) {
+        QByteArray data = sgml;
+        data.replace("<DTPOSTED>20240125", QByteArray("<DTPOSTED>") + date);
+        EXPECT_EQ(refusalOf(data, StatementFormat::Ofx),
+                  std::string("STMTTRN 3/DTPOSTED: \"") + date + "\" is not an OFX date");
+    }
+    QByteArray written = sgml;
+    written.replace("<TRNAMT>2500.00", "<TRNAMT>+2500,5").replace("<TRNAMT>-12.5", "<TRNAMT>-12.5000");
+    const Statement statement = readStatement(written, StatementFormat::Ofx, {});
+    EXPECT_EQ(statement.lines[1].amount, cents(-1250));
+    EXPECT_EQ(statement.lines[2].amount, cents(250050));
+}
+
+// The day of a date is the one the bank wrote, in whatever zone the machine
+// runs; the variable is set in this process, as a user's session sets it.
+TEST(OfxStatement, KeepsTheBanksDayWhateverTheMachinesTimeZone)
+{
+    QByteArray data = sample("sgml-no-closing-tags.ofx");
+    data.replace("<DTPOSTED>20240105", "<DTPOSTED>20260131230000[-5:EST]")
+        .replace("<DTPOSTED>20240112120000[-5:EST]", "<DTPOSTED>20260105")
+        .replace("<DTPOSTED>20240125", "<DTPOSTED>20260301000000.000[+13:LINT]");
+    const QByteArray before = qgetenv("TZ");
+    for (const char *zone : {"UTC", "Pacific/Pago_Pago", "Pacific/Kiritimati", "America/New_York"}) {
+        qputenv("TZ", zone);
+        tzset();
+        const Statement statement = readStatement(data, StatementFormat::Ofx, {});
+        EXPECT_EQ(statement.lines[0].date, QDate(2026, 1, 31)) << zone;
+        EXPECT_EQ(statement.lines[1].date, QDate(2026, 1, 5)) << zone;
+        EXPECT_EQ(statement.lines[2].date, QDate(2026, 3, 1)) << zone;
+        EXPECT_EQ(statement.periodStart, QDate(2024, 1, 1)) << zone;
+    }
+    if (before.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", before);
+    tzset();
+}
+
+TEST(StatementText, TextNotInTheDeclaredEncodingIsReadWholeAndUtf16IsRead)
+{
+    // Declared UTF-8, written in Windows-1252.
+    QByteArray ofx = sample("xml-v2.ofx");
+    ofx.replace("Caf\xc3\xa9 M\xc3\xbcller", "Caf\xe9 M\xfcller");
+    EXPECT_EQ(readStatement(ofx, StatementFormat::Ofx, {}).lines[1].payee, QStringLiteral("Café Müller"));
+
+    const QString csv = QStringLiteral("Date,Amount,Payee\n2026-01-05,-12.50,Café\n2026-01-06,ten,Shop\n");
+    const auto utf16 = [&](const QString &text) {
+        QByteArray bytes("\xff\xfe", 2);
+        bytes.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+        return bytes;
+    };
+    const CsvMapping guessed = guessCsvMapping(utf16(csv));
+    EXPECT_EQ(guessed.payeeColumn, 2);
+    EXPECT_EQ(refusalOf(utf16(csv), StatementFormat::Csv, csvOptions(guessed)),
+              "line 3: the amount \"ten\" is not an amount");
+    const QString read = QStringLiteral("Date,Amount,Payee\n2026-01-05,-12.50,Café\n");
+    EXPECT_EQ(readCsvStatement(utf16(read), guessed).lines.at(0).payee, QStringLiteral("Café"));
+}
+
+TEST(CsvStatement, AGuessWhoseDatesReadBothWaysIsRefusedUntilAnOrderIsGiven)
+{
+    const QByteArray both = "Date,Amount,Payee\n01/02/2026,-10.00,Shop\n03/04/2026,5.00,Refund\n";
+    try {
+        guessCsvMappingForImport(both, std::nullopt);
+        ADD_FAILURE() << "dates that read both ways were taken one way";
+    } catch (const StatementError &e) {
+        EXPECT_EQ(e.text().toStdString(),
+                  "line 2: dates such as 01/02/2026 can be read day-first or month-first; choose the order");
+    }
+    EXPECT_EQ(readCsvStatement(both, guessCsvMappingForImport(both, DateOrder::DayMonthYear)).lines[0].date,
+              QDate(2026, 2, 1));
+    EXPECT_EQ(readCsvStatement(both, guessCsvMappingForImport(both, DateOrder::MonthDayYear)).lines[0].date,
+              QDate(2026, 1, 2));
+    // A date far down the file that reads one way only settles the order.
+    QByteArray settled = both;
+    for (int i = 0; i < 30; ++i)
+        settled += "01/02/2026,-1.00,Shop\n";
+    settled += "01/25/2026,-1.00,Shop\n";
+    const CsvMapping monthFirst = guessCsvMappingForImport(settled, std::nullopt);
+    EXPECT_EQ(readCsvStatement(settled, monthFirst).lines[0].date, QDate(2026, 1, 2));
+
+    // Three decimals are no cents: refused, not rounded, nor "-1.500" taken
+    // for -1.50 where the point may group thousands.
+    for (const char *amount : {"-1.500", "12.345"}) {
+        const QByteArray data = QByteArray("Date,Amount,Payee\n2026-01-05,") + amount + ",Shop\n";
+        EXPECT_EQ(refusalOf(data, StatementFormat::Csv, csvOptions(guessCsvMapping(data))),
+                  std::string("line 2: the amount \"") + amount + "\" is not an amount");
+    }
+}
+
+TEST(QifStatement, AmountsShowingTheirDecimalSeparatorDecideItForTheFile)
+{
+    const auto amounts = [](const QByteArray &data) {
+        std::vector<qint64> read;
+        for (const StatementLine &line : readStatement(data, StatementFormat::Qif, {}).lines)
+            read.push_back(line.amount.cents());
+        return read;
+    };
+    EXPECT_EQ(amounts("!Type:Bank\nD1/13/2026\nT-1.500\n^\nD1/14/2026\nT2.000,00\n^\n"),
+              (std::vector<qint64>{-150000, 200000}));
+    EXPECT_EQ(amounts("!Type:Bank\nD1/13/2026\nT-1,500\n^\nD1/14/2026\nT12.50\n^\n"),
+              (std::vector<qint64>{-150000, 1250}));
+    EXPECT_EQ(refusalOf("!Type:Bank\nD1/13/2026\nT-1.500\n^\n", StatementFormat::Qif),
+              "line 3: \"-1.500\" groups thousands or has three decimals, and no amount of the file shows which");
+    EXPECT_EQ(refusalOf("!Type:Bank\nD1/13/2026\nT12.50\n^\nD1/14/2026\nT12.345\n^\n", StatementFormat::Qif),
+              "line 6: \"12.345\" is not an amount with a decimal point, as the file's others are");
+    EXPECT_EQ(refusalOf("!Type:Bank\nD1/13/2026\nT12.50\n^\nD1/14/2026\nT12,50\n^\n", StatementFormat::Qif),
+              "line 6: \"12,50\" reads only with a decimal comma, unlike the amounts before it");
 }

@@ -208,6 +208,32 @@ private slots:
         }
     }
 
+    // A CSV file whose dates read both day-first and month-first is refused
+    // with its reason, until the typist chooses the order in Dates.
+    void csvDatesThatReadBothWaysWaitForTheTypistsOrder()
+    {
+        const QString path = file(QStringLiteral("april.csv"));
+        QVERIFY(writeBytes(path, "Date,Amount,Payee\n01/02/2024,-25.30,TESCO 123\n03/04/2024,1000.00,ACME\n"));
+        auto *w = new frmImportStatement(*m_state);
+        w->show();
+        QVERIFY(activate(w));
+        w->txtFile->setFocus();
+        type(path);
+        press(Qt::Key_Tab);
+        QCOMPARE(m_messages.last(),
+                 QStringLiteral("Import Statement|line 2: dates such as 01/02/2024 can be read "
+                                "day-first or month-first; choose the order"));
+        QCOMPARE(w->grdLines->rows().rowCount(), 0);
+
+        for (int i = 0; i < 10 && QApplication::focusWidget() != w->cboDateOrder; ++i)
+            press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), w->cboDateOrder);
+        type(QStringLiteral("D"));
+        QCOMPARE(w->grdLines->rows().rowCount(), 2);
+        QCOMPARE(w->grdLines->rows().dateAt(0, ImportCol::Date), QDate(2024, 2, 1));
+        QCOMPARE(w->grdLines->rows().dateAt(1, ImportCol::Date), QDate(2024, 4, 3));
+    }
+
 private:
     // Each line's status and counter-account as the grid shows them.
     static QStringList shownLines(frmImportStatement *w)

@@ -88,12 +88,34 @@ QChar likeliestDelimiter(const QString &firstLine)
     return best;
 }
 
-QString patternReading(const QStringList &dates)
+// Whether a date pattern puts the day first, the month first, or neither.
+std::optional<DateOrder> numericOrderOf(const QString &pattern)
+{
+    if (pattern.startsWith(QLatin1String("dd")))
+        return DateOrder::DayMonthYear;
+    if (pattern.startsWith(QLatin1String("MM")))
+        return DateOrder::MonthDayYear;
+    return std::nullopt;
+}
+
+// A numeric pattern with day and month swapped: "dd/MM/yyyy" and
+// "MM/dd/yyyy".
+QString swappedDayAndMonth(QString pattern)
+{
+    for (QChar &c : pattern)
+        c = c == u'd' ? u'M' : c == u'M' ? u'd' : c;
+    return pattern;
+}
+
+QString patternReading(const QStringList &dates, std::optional<DateOrder> order)
 {
     static const char *const patterns[] = {"yyyy-MM-dd", "dd/MM/yyyy", "MM/dd/yyyy", "dd.MM.yyyy",
                                            "yyyy/MM/dd", "dd-MM-yyyy", "MM-dd-yyyy", "yyyyMMdd",
                                            "d MMM yyyy", "dd/MM/yy",   "MM/dd/yy",   "dd.MM.yy"};
     for (const char *pattern : patterns) {
+        const auto patternOrder = numericOrderOf(QLatin1String(pattern));
+        if (order && patternOrder && *patternOrder != *order)
+            continue;
         bool all = !dates.isEmpty();
         for (const QString &date : dates)
             all = all && parseDateByPattern(date, QLatin1String(pattern)).isValid();
@@ -140,7 +162,7 @@ Statement readCsvStatement(const QByteArray &data, const CsvMapping &mapping)
     return statement;
 }
 
-CsvMapping guessCsvMapping(const QByteArray &data)
+CsvMapping guessCsvMapping(const QByteArray &data, std::optional<DateOrder> order)
 {
     CsvMapping mapping;
     mapping.encoding = firstInvalidUtf8(data) < 0 ? TextEncoding::Utf8 : TextEncoding::Windows1252;
@@ -185,11 +207,41 @@ CsvMapping guessCsvMapping(const QByteArray &data)
             if (column >= 0 && column < fields.size() && fields[column].trimmed().contains(commaDecimals))
                 decimalComma = true;
     }
-    mapping.datePattern = patternReading(dates);
+    mapping.datePattern = patternReading(dates, order);
     if (decimalComma) {
         mapping.decimalSeparator = u',';
         mapping.thousandsSeparators = QStringLiteral(". ");
     }
+    return mapping;
+}
+
+CsvMapping guessCsvMappingForImport(const QByteArray &data, std::optional<DateOrder> order)
+{
+    CsvMapping mapping = guessCsvMapping(data, order);
+    if (order || !numericOrderOf(mapping.datePattern))
+        return mapping;
+    const QString swapped = swappedDayAndMonth(mapping.datePattern);
+    const CsvReadResult csv = readCsvText(decodeStatementText(data, mapping.encoding), mapping.delimiter);
+    bool readsAsGuessed = true, readsSwapped = true;
+    const CsvRecord *firstTwoWays = nullptr;
+    for (qsizetype i = qMax(0, mapping.skipRows); i < csv.records.size(); ++i) {
+        const CsvRecord &record = csv.records[i];
+        if (mapping.dateColumn >= record.fields.size())
+            continue;
+        const QString text = record.fields[mapping.dateColumn].trimmed();
+        const QDate guessed = parseDateByPattern(text, mapping.datePattern);
+        const QDate other = parseDateByPattern(text, swapped);
+        readsAsGuessed = readsAsGuessed && guessed.isValid();
+        readsSwapped = readsSwapped && other.isValid();
+        if (!firstTwoWays && guessed.isValid() && other.isValid() && guessed != other)
+            firstTwoWays = &record;
+    }
+    if (!readsAsGuessed && readsSwapped)
+        mapping.datePattern = swapped;
+    else if (readsAsGuessed && readsSwapped && firstTwoWays)
+        throw StatementError(lineName(firstTwoWays->line),
+                             QStringLiteral("dates such as %1 can be read day-first or month-first; choose the order")
+                                 .arg(firstTwoWays->fields[mapping.dateColumn].trimmed()));
     return mapping;
 }
 

@@ -1,6 +1,6 @@
 #include "qifreader.h"
 
-#include "amounttext.h"
+#include "qifamounts.h"
 #include "textencoding.h"
 
 #include <QRegularExpression>
@@ -108,18 +108,6 @@ DateOrder detectedOrder(const std::vector<QifRecord> &records)
     if (dayFirst && monthFirst && firstAmbiguous)
         throw StatementError(lineName(firstAmbiguous->line), chooseOrderMessage(*firstAmbiguous));
     return dayFirst ? DateOrder::DayMonthYear : DateOrder::MonthDayYear;
-}
-
-std::optional<Money> qifAmount(const QString &text)
-{
-    // Point decimals first; a decimal comma ("12,50", "1.234,56") where
-    // that does not read.
-    if (const auto amount = parseAmountText(text, AmountFormat()))
-        return amount;
-    AmountFormat comma;
-    comma.decimalSeparator = u',';
-    comma.thousandsSeparators = QStringLiteral(". ");
-    return parseAmountText(text, comma);
 }
 
 // The account types whose register this reader takes. In each the amount
@@ -267,11 +255,6 @@ private:
             throw StatementError(record.statementLine.where, QStringLiteral("the record has no date (D)"));
         if (record.amountText.isEmpty())
             throw StatementError(record.statementLine.where, QStringLiteral("the record has no amount (T)"));
-        const auto amount = qifAmount(record.amountText);
-        if (!amount)
-            throw StatementError(lineName(record.amountLine),
-                                 QStringLiteral("\"%1\" is not an amount").arg(record.amountText));
-        record.statementLine.amount = *amount;
         records.push_back(std::move(record));
     }
 };
@@ -282,6 +265,13 @@ Statement readQifStatement(const QByteArray &data, std::optional<DateOrder> orde
 {
     QifParser parser(decodeStatementText(data, encoding));
     parser.run();
+    std::vector<QifAmountText> amountTexts;
+    amountTexts.reserve(parser.records.size());
+    for (const QifRecord &record : parser.records)
+        amountTexts.push_back({record.amountText, record.amountLine});
+    const std::vector<Money> amounts = readQifAmounts(amountTexts);
+    for (std::size_t i = 0; i < amounts.size(); ++i)
+        parser.records[i].statementLine.amount = amounts[i];
     const DateOrder used = order ? *order : detectedOrder(parser.records);
     Statement statement;
     statement.accountIdentity = parser.accountName;

@@ -44,10 +44,12 @@ struct Statement {
 // ("line 12") or element ("Ntry 3/Amt") at fault, reason says what is wrong.
 class StatementError : public std::runtime_error {
 public:
+    // A NUL of the file quoted in the reason shows as a visible sign: text
+    // cut at it would hide the reason.
     StatementError(QString where, QString reason)
         : std::runtime_error((where + QStringLiteral(": ") + reason).toStdString())
-        , m_where(std::move(where))
-        , m_reason(std::move(reason))
+        , m_where(withVisibleNuls(std::move(where)))
+        , m_reason(withVisibleNuls(std::move(reason)))
     {
     }
     const QString &where() const { return m_where; }
@@ -55,6 +57,8 @@ public:
     QString text() const { return m_where + QStringLiteral(": ") + m_reason; }
 
 private:
+    static QString withVisibleNuls(QString text) { return text.replace(QChar(0), QChar(0x2400)); }
+
     QString m_where;
     QString m_reason;
 };

@@ -1,5 +1,7 @@
 #include "textencoding.h"
 
+#include <QStringDecoder>
+
 namespace bc {
 
 qsizetype firstInvalidUtf8(const QByteArray &bytes)
@@ -57,6 +59,10 @@ QString fromWindows1252(const QByteArray &bytes)
 
 QString decodeStatementText(const QByteArray &bytes, TextEncoding encoding)
 {
+    // A byte-order mark of UTF-16 (as spreadsheets save "Unicode text")
+    // says the encoding whatever was asked for.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return QStringDecoder(QStringConverter::Utf16)(bytes);
     if (encoding == TextEncoding::Utf8 && firstInvalidUtf8(bytes) < 0)
         return QString::fromUtf8(bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes);
     return fromWindows1252(bytes);

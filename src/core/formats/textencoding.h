@@ -17,9 +17,9 @@ qsizetype firstInvalidUtf8(const QByteArray &bytes);
 QString fromWindows1252(const QByteArray &bytes);
 
 // A file's text in the encoding asked for, with a leading UTF-8 byte-order
-// mark dropped. Bytes that are not UTF-8 are read as Windows-1252 even when
-// UTF-8 is asked for: that is the other encoding banks write, and UTF-8 is
-// what a user leaves selected when unsure.
+// mark dropped; a file starting with a UTF-16 byte-order mark is UTF-16. Bytes that are not UTF-8 are read as
+// Windows-1252 even when UTF-8 is asked for: that is the other encoding banks write, and UTF-8 is what a user leaves
+// selected when unsure.
 QString decodeStatementText(const QByteArray &bytes, TextEncoding encoding);
 
 } // namespace bc

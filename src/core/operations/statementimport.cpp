@@ -2,6 +2,7 @@
 
 #include "amountsum.h"
 #include "dates.h"
+#include "engine.h"
 #include "history.h"
 #include "importrules.h"
 #include "sql.h"
@@ -332,7 +333,7 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
             // Remembered, so the line is not offered as new next time; a line
             // of no amount is skipped every time anyway.
             if (!l.importedBefore && !l.skippedBefore && !l.line.amount.isZero())
-                skippedKeys.append({preview.accountId, l.key});
+                skippedKeys.append({preview.accountId, l.key, qint64(0)});
             ++result.skipped;
             break;
         }
@@ -355,15 +356,11 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
             }
         }
         // A key an undone import or a skip left behind is taken over.
-        runSqlBatch(db,
-                    QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id) VALUES (?, ?, ?) "
-                                   "ON CONFLICT (account_id, line_key) DO UPDATE SET tran_id = excluded.tran_id"),
-                    keys);
+        insertRows(db, QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id)"), keys, {},
+                   QStringLiteral("ON CONFLICT (account_id, line_key) DO UPDATE SET tran_id = excluded.tran_id"));
         // A line left out never takes over the key of one imported meanwhile.
-        runSqlBatch(db,
-                    QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id) VALUES (?, ?, 0) "
-                                   "ON CONFLICT (account_id, line_key) DO NOTHING"),
-                    skippedKeys);
+        insertRows(db, QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id)"), skippedKeys, {},
+                   QStringLiteral("ON CONFLICT (account_id, line_key) DO NOTHING"));
     };
     const TranSaveResult saved = saveTransactions(book, rows, now, {}, QStringLiteral("statement import"), recordKeys);
     if (!saved.ok()) {

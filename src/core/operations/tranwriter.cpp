@@ -2,6 +2,7 @@
 
 #include "connection.h"
 #include "dates.h"
+#include "engine.h"
 #include "history.h"
 #include "historyrows.h"
 #include "idmarks.h"
@@ -102,12 +103,19 @@ QList<qint64> TranWriter::write(const QList<LoadedRow> &deleted, qint64 *deleted
     if (deletedCount)
         *deletedCount = removed;
     runSqlForIds(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id = ?"), replaced);
-    runSqlBatch(db,
-                QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
-                               "to_flag, amount, particulars, version_date%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?%2)")
-                    .arg(m_versioned ? QStringLiteral(", row_version") : QString(),
-                         m_versioned ? QStringLiteral(", ?") : QString()),
-                m_staged);
+    // One statement for all rows: a server then runs the kept balances'
+    // trigger once, not once a row on balance rows growing ever longer
+    // chains of versions within the transaction.
+    QStringList serverTypes{QStringLiteral("bigint"), QStringLiteral("date"),   QStringLiteral("bigint"),
+                            QStringLiteral("text"),   QStringLiteral("bigint"), QStringLiteral("text"),
+                            QStringLiteral("bigint"), QStringLiteral("text"),   QStringLiteral("text")};
+    if (m_versioned)
+        serverTypes << QStringLiteral("bigint");
+    insertRows(db,
+               QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                              "to_flag, amount, particulars, version_date%1)")
+                   .arg(m_versioned ? QStringLiteral(", row_version") : QString()),
+               m_staged, serverTypes);
     m_staged.clear();
     m_loaded.clear();
     m_provisional = 0;

@@ -72,7 +72,8 @@ QString arrayOfColumn(const QList<QVariantList> &rows, qsizetype column, bool nu
     items.reserve(rows.size());
     for (const QVariantList &row : rows) {
         const QVariant &value = row[column];
-        if (value.isNull()) {
+        // A null text is NULL, as a value bound on its own is.
+        if (value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isNull())) {
             items << QStringLiteral("NULL");
         } else if (numbers) {
             items << QString::number(value.toLongLong());
@@ -87,15 +88,17 @@ QString arrayOfColumn(const QList<QVariantList> &rows, qsizetype column, bool nu
 
 } // namespace
 
-void insertRows(const QSqlDatabase &db, const QString &insertInto, const QList<QVariantList> &rows)
+void insertRows(const QSqlDatabase &db, const QString &insertInto, const QList<QVariantList> &rows,
+                const QStringList &serverTypes, const QString &onConflict)
 {
     if (rows.isEmpty())
         return;
     const qsizetype columns = rows.first().size();
+    const QString tail = onConflict.isEmpty() ? QString() : u' ' + onConflict;
     if (engineOf(db) == Engine::SQLite) {
         runSqlBatch(db,
                     insertInto + QStringLiteral(" VALUES (")
-                        + QStringList(columns, QStringLiteral("?")).join(QStringLiteral(", ")) + u')',
+                        + QStringList(columns, QStringLiteral("?")).join(QStringLiteral(", ")) + u')' + tail,
                     rows);
         return;
     }
@@ -104,10 +107,13 @@ void insertRows(const QSqlDatabase &db, const QString &insertInto, const QList<Q
     for (qsizetype c = 0; c < columns; ++c) {
         const int type = rows.first()[c].typeId();
         const bool numbers = type == QMetaType::Int || type == QMetaType::LongLong;
-        arrays << (numbers ? QStringLiteral("CAST(? AS bigint[])") : QStringLiteral("CAST(? AS text[])"));
+        const QString serverType = c < serverTypes.size() ? serverTypes[c]
+            : numbers                                     ? QStringLiteral("bigint")
+                                                          : QStringLiteral("text");
+        arrays << QStringLiteral("CAST(? AS %1[])").arg(serverType);
         values << arrayOfColumn(rows, c, numbers);
     }
-    runSql(db, insertInto + QStringLiteral(" SELECT * FROM unnest(") + arrays.join(QStringLiteral(", ")) + u')',
+    runSql(db, insertInto + QStringLiteral(" SELECT * FROM unnest(") + arrays.join(QStringLiteral(", ")) + u')' + tail,
            values);
 }
 

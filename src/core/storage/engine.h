@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 
 class QSqlDatabase;
@@ -43,8 +44,12 @@ QString monthOfDate(const QSqlDatabase &db, const QString &column);
 // holding one value per column, of the same types in every row (whole
 // numbers or text). SQLite runs one prepared statement per row, which costs
 // it nothing; a server is sent all rows in one statement, as one array per
-// column, since every statement there is a trip to the server and back.
-void insertRows(const QSqlDatabase &db, const QString &insertInto, const QList<QVariantList> &rows);
+// column, since every statement there is a trip to the server and back, and
+// fires the table's statement triggers once. serverTypes names the server's
+// type of each column where it is neither bigint nor text ("date"), in
+// order; onConflict is an ON CONFLICT clause both engines read.
+void insertRows(const QSqlDatabase &db, const QString &insertInto, const QList<QVariantList> &rows,
+                const QStringList &serverTypes = {}, const QString &onConflict = {});
 
 // The ISO date of a short date as typed (the user's short-date form), as
 // text to bind; a Null text when it is no date. A server has no DATEVALUE()

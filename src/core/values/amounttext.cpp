@@ -79,6 +79,10 @@ std::optional<Money> parseAmountText(const QString &text, const AmountFormat &fo
     const auto digits = integerDigits(whole, format);
     if (!digits)
         return std::nullopt;
+    // A third decimal is no cent: it is refused rather than rounded, and
+    // "1.500" where the point may group thousands is not taken for 1.50.
+    if (fraction.size() > 2)
+        return std::nullopt;
     for (const QChar c : fraction)
         if (!c.isDigit() || c.unicode() >= 128)
             return std::nullopt;

@@ -22,8 +22,9 @@ struct AmountFormat {
 // in the given format. Thousands separators must group whole threes of
 // digits before the decimal separator. Text that could be read more than one
 // way is refused rather than guessed: a trailing minus ("12.50-"), a sign
-// inside parentheses, misplaced group separators, or anything else that is
-// not a number; nothing is returned for it.
+// inside parentheses, misplaced group separators, more than two decimals
+// ("12.345", "1.500"), or anything else that is not a number; nothing is
+// returned for it.
 std::optional<Money> parseAmountText(const QString &text, const AmountFormat &format);
 
 } // namespace bc
