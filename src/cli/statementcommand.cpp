@@ -94,7 +94,8 @@ int runImportStatement(const QStringList &arguments)
                             QStringLiteral(
                                 "Imports a bank statement (OFX, QFX, QIF, CAMT.053 or CSV) into an account, all or "
                                 "nothing, after printing what becomes of each line: New (added), Duplicate (imported "
-                                "before, skipped), Matched (already entered by hand) or Skipped (no amount). The "
+                                "before, skipped), Matched (already entered by hand) or Skipped (no amount, or left "
+                                "out in the window before). The "
                                 "counter-account comes from the book's rules, else the uncategorised account."),
                             {QStringLiteral("BOOK"), QStringLiteral("statement"), QStringLiteral("FILE")});
     commandLine.addOption(QStringLiteral("account"), QStringLiteral("NAME"),

@@ -3,10 +3,12 @@
 #include "accounts.h"
 #include "appstate.h"
 #include "autobackup.h"
+#include "columnfitter.h"
 #include "csvmappings.h"
 #include "csvstatement.h"
 #include "datagrid.h"
 #include "dberror.h"
+#include "dlgcsvmappings.h"
 #include "dlgimportrules.h"
 #include "rowarraymodel.h"
 #include "screenparts.h"
@@ -19,6 +21,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,7 +49,8 @@ QList<GridColumn> importColumns(const QString &dateFormat)
     c[ImportCol::Memo] = GridColumn::shown(QStringLiteral("Memo"), F::Plain);
     c[ImportCol::Amount] = GridColumn::shown(QStringLiteral("Amount"), F::Standard);
     c[ImportCol::Status] = GridColumn::shown(QStringLiteral("Status"), F::ValueList, true);
-    for (ImportStatus s : {ImportStatus::New, ImportStatus::Duplicate, ImportStatus::Matched, ImportStatus::Skipped})
+    for (ImportStatus s : {ImportStatus::New, ImportStatus::Duplicate, ImportStatus::Matched, ImportStatus::Skipped,
+                           ImportStatus::Imported})
         c[ImportCol::Status].valueList.append({qint64(s), importStatusText(s)});
     c[ImportCol::Counter] = GridColumn::shown(QStringLiteral("Counter-account"), F::ValueList, true);
     return c;
@@ -99,6 +103,7 @@ void frmImportStatement::buildControls()
     cboDateOrder->addItem(QStringLiteral("Month Day Year"), int(DateOrder::MonthDayYear));
     cboDateOrder->addItem(QStringLiteral("Year Month Day"), int(DateOrder::YearMonthDay));
     cboMapping = makeBox(this, "cboMapping");
+    cmdMappings = makeButton(this, "cmdMappings", QStringLiteral("Ma&ppings…"));
     cboUncategorised = makeBox(this, "cboUncategorised");
 
     auto *fields = new QGridLayout;
@@ -109,11 +114,12 @@ void frmImportStatement::buildControls()
     fileLabel->setBuddy(txtFile);
     fields->addWidget(fileLabel, 0, 0);
     fields->addLayout(fileRow, 0, 1, 1, 3);
-    addCaptioned(fields, 1, 0, QStringLiteral("A&ccount:"), cboAccount);
+    addCaptioned(fields, 1, 0, QStringLiteral("Accou&nt:"), cboAccount);
     addCaptioned(fields, 1, 2, QStringLiteral("F&ormat:"), cboFormat);
     addCaptioned(fields, 2, 0, QStringLiteral("&Uncategorised:"), cboUncategorised);
     addCaptioned(fields, 2, 2, QStringLiteral("&Dates:"), cboDateOrder);
     addCaptioned(fields, 3, 2, QStringLiteral("CSV &mapping:"), cboMapping);
+    fields->addWidget(cmdMappings, 3, 4);
 
     m_model->setAdding(false);
     m_model->setEditable(true);
@@ -121,6 +127,14 @@ void frmImportStatement::buildControls()
     reportUnlistedEntries(m_state, grdLines);
     grdLines->beforeDelete = [](int) { return false; };
     connect(m_model, &RowArrayModel::cellUpdated, this, &frmImportStatement::lineEdited);
+    // Payee and memo share the room the other columns leave; a text cut
+    // short shows whole as the cell's tip.
+    new ColumnFitter(grdLines, {ImportCol::Payee, ImportCol::Memo});
+    m_model->cellTip = [this](int row, int column) {
+        if (column != ImportCol::Payee && column != ImportCol::Memo)
+            return QString();
+        return m_model->rows().textAt(row, column);
+    };
 
     lblTotals = makeLabel(this, "lblTotals", QString());
     lblBalance = makeLabel(this, "lblBalance", QString());
@@ -128,7 +142,7 @@ void frmImportStatement::buildControls()
     lblDifference->setStyleSheet(QStringLiteral("color: red"));
     cmdRules = makeButton(this, "cmdRules", QStringLiteral("&Rules…"));
     cmdApply = makeButton(this, "cmdApply", QStringLiteral("&Apply"));
-    cmdClose = makeButton(this, "cmdClose", QStringLiteral("C&lose"));
+    cmdClose = makeButton(this, "cmdClose", QStringLiteral("&Close"));
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(cmdRules);
     buttons->addStretch(1);
@@ -148,14 +162,16 @@ void frmImportStatement::buildControls()
     setTabOrder(cboFormat, cboUncategorised);
     setTabOrder(cboUncategorised, cboDateOrder);
     setTabOrder(cboDateOrder, cboMapping);
-    setTabOrder(cboMapping, grdLines);
+    setTabOrder(cboMapping, cmdMappings);
+    setTabOrder(cmdMappings, grdLines);
 
     connect(txtFile, &QLineEdit::editingFinished, this, &frmImportStatement::readFile);
     connect(cmdBrowse, &QPushButton::clicked, this, &frmImportStatement::chooseFile);
     for (QComboBox *box : {cboFormat, cboDateOrder, cboMapping})
         connect(box, &QComboBox::activated, this, &frmImportStatement::readStatementData);
-    for (QComboBox *box : {cboAccount, cboUncategorised})
-        connect(box, &QComboBox::activated, this, &frmImportStatement::refreshPreview);
+    connect(cboAccount, &QComboBox::activated, this, &frmImportStatement::startAfresh);
+    connect(cboUncategorised, &QComboBox::activated, this, &frmImportStatement::refreshPreview);
+    connect(cmdMappings, &QPushButton::clicked, this, &frmImportStatement::editMappings);
     connect(cmdApply, &QPushButton::clicked, this, &frmImportStatement::apply);
     cmdApply->setEnabled(m_state.book.mayWrite());
     connect(cmdRules, &QPushButton::clicked, this, &frmImportStatement::editRules);
@@ -165,6 +181,7 @@ void frmImportStatement::buildControls()
 void frmImportStatement::loadLists()
 {
     const qint64 account = chosenId(cboAccount), uncategorised = chosenId(cboUncategorised);
+    const QString mapping = cboMapping->currentData().toString();
     cboAccount->clear();
     cboUncategorised->clear();
     cboMapping->clear();
@@ -184,6 +201,7 @@ void frmImportStatement::loadLists()
     }
     m_model->column(ImportCol::Counter).valueList = values;
     cboAccount->setCurrentIndex(std::max(0, cboAccount->findData(account)));
+    cboMapping->setCurrentIndex(std::max(0, cboMapping->findData(mapping)));
     const int named = cboUncategorised->findText(UncategorisedName, Qt::MatchFixedString);
     cboUncategorised->setCurrentIndex(uncategorised ? cboUncategorised->findData(uncategorised) : std::max(0, named));
 }
@@ -235,6 +253,7 @@ void frmImportStatement::readStatementData()
     cboDateOrder->setEnabled(format == StatementFormat::Qif || format == StatementFormat::Csv);
     cboMapping->setEnabled(format == StatementFormat::Csv);
     m_statement.reset();
+    m_written.clear();
     if (!m_data.isEmpty()) {
         WaitCursor wait;
         StatementReadOptions options;
@@ -261,6 +280,7 @@ void frmImportStatement::refreshPreview()
         WaitCursor wait;
         try {
             m_preview = previewImport(m_state.book, *m_statement, chosenId(cboAccount), chosenId(cboUncategorised));
+            showWritten(m_preview, m_written);
         } catch (const DbError &e) {
             reportDbFailure(m_state, this, e.description());
         }
@@ -295,11 +315,18 @@ void frmImportStatement::showTotals()
         return;
     try {
         const ImportTotals t = importTotals(m_preview);
-        lblTotals->setText(QStringLiteral("In: %1    Out: %2    New: %3    Matched: %4    Skipped: %5")
-                               .arg(t.moneyIn.toStandard(), t.moneyOut.toStandard())
-                               .arg(t.added)
-                               .arg(t.matched)
-                               .arg(t.skipped));
+        // Each count by the word its lines bear in the Status column.
+        QStringList counts{QStringLiteral("In: %1").arg(t.moneyIn.toStandard()),
+                           QStringLiteral("Out: %1").arg(t.moneyOut.toStandard())};
+        const std::pair<ImportStatus, int> byStatus[] = {{ImportStatus::New, t.added},
+                                                         {ImportStatus::Imported, t.imported},
+                                                         {ImportStatus::Duplicate, t.duplicates},
+                                                         {ImportStatus::Matched, t.matched},
+                                                         {ImportStatus::Skipped, t.skipped}};
+        for (const auto &[status, count] : byStatus)
+            if (count > 0 || status != ImportStatus::Imported)
+                counts << QStringLiteral("%1: %2").arg(importStatusText(status)).arg(count);
+        lblTotals->setText(counts.join(QStringLiteral("    ")));
         QString balance = QStringLiteral("Balance after import: %1").arg(t.balanceAfter.toStandard());
         if (m_preview.closingBalance) {
             balance += QStringLiteral("    Statement closing balance: %1").arg(m_preview.closingBalance->toStandard());
@@ -326,7 +353,8 @@ void frmImportStatement::lineEdited(int row, int column)
         // A line can be matched only to the transaction found for it, and is
         // a duplicate only when it was imported before.
         const bool possible = (wanted != ImportStatus::Matched || line.matchedTranId)
-            && (wanted != ImportStatus::Duplicate || line.importedBefore);
+            && (wanted != ImportStatus::Duplicate || line.importedBefore)
+            && (wanted != ImportStatus::Imported || m_written.value(line.key) == ImportStatus::Imported);
         if (possible)
             line.status = wanted;
         else
@@ -398,12 +426,41 @@ void frmImportStatement::apply()
         return;
     }
     m_state.messages->information(this, Title,
-                                  QStringLiteral("%1 rows added, %2 matched, %3 skipped.")
+                                  QStringLiteral("%1 rows added, %2 matched, %3 skipped, %4 already in the book.")
                                       .arg(result.added)
                                       .arg(result.matched)
-                                      .arg(result.skipped));
+                                      .arg(result.skipped)
+                                      .arg(result.duplicates));
+    m_written.insert(result.written);
     refreshPreview();
     emit m_state.notifier.bookChanged(this);
+}
+
+void frmImportStatement::startAfresh()
+{
+    m_written.clear();
+    refreshPreview();
+}
+
+void frmImportStatement::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmImportStatement::editMappings()
+{
+    grdLines->commitEdit();
+    dlgCsvMappings dialog(m_state, this, m_readPath, cboMapping->currentData().toString());
+    dialog.exec();
+    const QString chosen = dialog.chosenName().isEmpty() ? cboMapping->currentData().toString() : dialog.chosenName();
+    loadLists();
+    cboMapping->setCurrentIndex(std::max(0, cboMapping->findData(chosen)));
+    if (StatementFormat(cboFormat->currentData().toInt()) == StatementFormat::Csv)
+        readStatementData();
 }
 
 void frmImportStatement::editRules()

@@ -5,6 +5,7 @@
 #include "statementimport.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QWidget>
 #include <optional>
 
@@ -27,7 +28,9 @@ enum : int { Date, Payee, Memo, Amount, Status, Counter, Count };
 // Import Statement: reads a bank's statement, shows what would become of each
 // line (new, duplicate, matched or skipped, and the counter-account), lets
 // the user change the status and counter-account of any line, and writes it
-// all in one transaction on Apply. Nothing is written before Apply.
+// all in one transaction on Apply. Nothing is written before Apply; after
+// it the lines show what was written (Imported, Matched, Skipped) with the
+// counter-accounts used.
 class frmImportStatement : public QWidget, public BookRowsScreen {
     Q_OBJECT
 public:
@@ -39,6 +42,7 @@ public:
     QComboBox *cboFormat;
     QComboBox *cboDateOrder;
     QComboBox *cboMapping;
+    QPushButton *cmdMappings;
     QComboBox *cboUncategorised;
     DataGrid *grdLines;
     QLabel *lblTotals;
@@ -48,9 +52,18 @@ public:
     QPushButton *cmdApply;
     QPushButton *cmdClose;
 
-    // Another window's save, or an undo, changed the book: the lines are
-    // sorted afresh, so none shows a status the book no longer bears out.
-    void reloadRows() override { refreshPreview(); }
+    // Another window's save, or an undo, changed the book: the lists are
+    // read again and the lines sorted afresh, so none shows a status the
+    // book no longer bears out.
+    void reloadRows() override
+    {
+        loadLists();
+        refreshPreview();
+    }
+
+protected:
+    // Escape closes the window, as Close does.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildControls();
@@ -65,6 +78,8 @@ private:
     bool placeUnplacedLines();
     void apply();
     void editRules();
+    void editMappings();
+    void startAfresh();
     qint64 chosenId(const QComboBox *box) const;
 
     AppState &m_state;
@@ -73,6 +88,9 @@ private:
     QByteArray m_data;
     std::optional<Statement> m_statement;
     StatementPreview m_preview;
+    // The lines this window's Apply wrote, by key, shown as written until
+    // another statement or account is chosen.
+    QHash<QString, ImportStatus> m_written;
 };
 
 } // namespace bc

@@ -4,6 +4,7 @@
 #include "autobackup.h"
 #include "bookchangewatch.h"
 #include "dberror.h"
+#include "dlgcsvmappings.h"
 #include "frmaboutus.h"
 #include "frmaccountledger.h"
 #include "frmaccountmaster.h"
@@ -83,6 +84,7 @@ frmMain::frmMain(AppState &state, QWidget *parent)
     mnuConfig = action(mnuTran, "mnuConfig", QStringLiteral("Configurations"));
     mnuImportStatement = action(mnuTran, "mnuImportStatement", QStringLiteral("Import Statement…"));
     mnuDeletedItems = action(mnuTran, "mnuDeletedItems", QStringLiteral("Deleted Items"));
+    mnuCsvMappings = action(mnuTran, "mnuCsvMappings", QStringLiteral("CSV &Mappings…"));
 
     buildEditMenu();
 
@@ -194,6 +196,12 @@ void frmMain::wireScreens()
     wire(mnuImportStatement, QStringLiteral("frmImportStatement"), true,
          [this] { return new frmImportStatement(m_state); });
     wire(mnuDeletedItems, QStringLiteral("frmDeletedItems"), true, [this] { return new frmDeletedItems(m_state); });
+    mnuCsvMappings->setEnabled(true);
+    connect(mnuCsvMappings, &QAction::triggered, this, [this] {
+        dlgCsvMappings dialog(m_state, this);
+        dialog.exec();
+        emit m_state.notifier.bookChanged(nullptr);
+    });
     wire(mnu_report_account, QStringLiteral("frmAccountLedger"), true,
          [this] { return new frmAccountLedger(m_state, [this] { return showStockGraph(); }); });
     wire(mnu_Reports_AccStatus, QStringLiteral("frmAccountStatus"), true,

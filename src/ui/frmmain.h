@@ -30,6 +30,7 @@ public:
     QAction *mnuConfig;
     QAction *mnuImportStatement;
     QAction *mnuDeletedItems;
+    QAction *mnuCsvMappings;
     QMenu *mnuEdit;
     QAction *mnuUndo;
     QAction *mnuRedo;

@@ -154,7 +154,9 @@ TEST_F(ImportBook, ApplyRefusesAllOnOneFaultyLine)
     preview.lines[0].counterAccountId = Groceries;
     const ImportResult refused = applyImport(t.book(), preview, Now);
     EXPECT_FALSE(refused.ok);
-    EXPECT_EQ(refused.text, s.lines[1].where + QStringLiteral(": no counter-account of the book is chosen"));
+    EXPECT_EQ(refused.text,
+              QStringLiteral("Line 2 (2024-06-02, -7.00, Parking): choose a counter-account, or make "
+                             "an account named Uncategorised"));
     EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 0);
     EXPECT_EQ(t.count(QStringLiteral("imported_lines")), 0);
 
@@ -165,6 +167,41 @@ TEST_F(ImportBook, ApplyRefusesAllOnOneFaultyLine)
     ASSERT_TRUE(applyImport(t.book(), again, Now).ok);
     EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 3);
     EXPECT_EQ(t.count(QStringLiteral("imported_lines")), 2);
+}
+
+// A line the user leaves out is remembered as left out, and comes back
+// Skipped until set otherwise; a line imported before shows the
+// counter-account it was imported with, not the one the rules would give.
+TEST_F(ImportBook, ALineLeftOutStaysLeftOutAndImportedLinesShowTheirCounterAccount)
+{
+    Statement s;
+    s.lines = {line(QDate(2024, 7, 1), -900, QStringLiteral("Cinema")),
+               line(QDate(2024, 7, 2), -2500, QStringLiteral("Market"))};
+    StatementPreview preview = previewImport(t.book(), s, Bank, Uncategorised);
+    preview.lines[0].status = ImportStatus::Skipped;
+    preview.lines[1].counterAccountId = Groceries;
+    const ImportResult applied = applyImport(t.book(), preview, Now);
+    ASSERT_TRUE(applied.ok) << applied.text.toStdString();
+    EXPECT_EQ(applied.added, 1);
+    EXPECT_EQ(applied.skipped, 1);
+    EXPECT_EQ(applied.written.value(preview.lines[1].key), ImportStatus::Imported);
+
+    StatementPreview again = previewImport(t.book(), s, Bank, Uncategorised);
+    EXPECT_EQ(statuses(again), (std::vector{ImportStatus::Skipped, ImportStatus::Duplicate}));
+    EXPECT_EQ(again.lines[1].counterAccountId, Groceries);
+    const ImportResult second = applyImport(t.book(), again, Now);
+    EXPECT_EQ(second.added, 0);
+    EXPECT_EQ(second.duplicates, 1);
+    showWritten(again, applied.written);
+    EXPECT_EQ(statuses(again), (std::vector{ImportStatus::Skipped, ImportStatus::Imported}));
+
+    again.lines[0].status = ImportStatus::New;
+    ASSERT_TRUE(applyImport(t.book(), again, Now).ok);
+    EXPECT_EQ(statuses(previewImport(t.book(), s, Bank, Uncategorised)),
+              (std::vector{ImportStatus::Duplicate, ImportStatus::Duplicate}));
+    EXPECT_EQ(transactionLines(t.db()),
+              (QStringList{QStringLiteral("2024-07-02 10>11 2500 Market"),
+                           QStringLiteral("2024-07-01 10>12 900 Cinema")}));
 }
 
 // A mapping saved again under its name replaces the first in every field,

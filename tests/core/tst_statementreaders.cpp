@@ -216,6 +216,28 @@ TEST(QifStatement, DatesThatReadBothWaysNeedAnOrderAndMalformedRecordsAreNamed)
               "account to a file");
 }
 
+TEST(QifStatement, CardAndOtherAccountRegistersReadAsTheyMoveTheAccountAndInvestmentsAreRefused)
+{
+    // A card's charge is written negative: money out of the card account.
+    const Statement card = readStatement("!Account\nNVisa\nTCCard\n^\n!Type:CCard\nD11/03/2026\nT-45.00\nPTESCO\n^\n"
+                                         "D11/20/2026\nT500.00\nPPAYMENT THANK YOU\n^\n",
+                                         StatementFormat::Qif, {});
+    EXPECT_EQ(card.accountIdentity, QStringLiteral("Visa"));
+    expectLines(card,
+                {{QDate(2026, 11, 3), -4500, "TESCO", "", ""},
+                 {QDate(2026, 11, 20), 50000, "PAYMENT THANK YOU", "", ""}});
+    for (const char *type : {"Oth A", "Oth L", "oth  l", "Cash"})
+        EXPECT_EQ(readStatement(QByteArray("!Type:") + type + "\nD2026-11-03\nT-1.00\n^\n", StatementFormat::Qif, {})
+                      .lines.size(),
+                  1u)
+            << type;
+    EXPECT_EQ(refusalOf("!Type:Cat\nNFood\n^\n!Type:Invst\nD1/1/2024\nNBuy\nT1\n^\n", StatementFormat::Qif),
+              "line 4: !Type:Invst is an investment account, whose trades this program does not import; export a "
+              "bank, cash or card account");
+    EXPECT_EQ(refusalOf("!Type:Bill\nD1/1/2024\nT1\n^\n", StatementFormat::Qif),
+              "line 1: !Type:Bill is no account type this program reads (Bank, Cash, CCard, Oth A, Oth L)");
+}
+
 TEST(CamtStatement, ReadsBalancesDirectionsAndBatchEntriesLineByLine)
 {
     const Statement statement = read("batch.camt053.xml");

@@ -339,7 +339,7 @@ private slots:
         QCOMPARE(captions(w->mnuTran),
                  (QStringList{"mnuOtherTran=Transactions", "mnuOtherAccounts=Accounts Set Up",
                               "mnuConfig=Configurations", "mnuImportStatement=Import Statement…",
-                              "mnuDeletedItems=Deleted Items"}));
+                              "mnuDeletedItems=Deleted Items", "mnuCsvMappings=CSV &Mappings…"}));
         QCOMPARE(captions(w->mnuEdit), (QStringList{"mnuUndo=&Undo Save", "mnuRedo=&Redo Save"}));
         QVERIFY(!w->mnuUndo->isEnabled() && !w->mnuRedo->isEnabled());
         QCOMPARE(captions(w->mnuReport),

@@ -110,11 +110,36 @@ DateOrder detectedOrder(const std::vector<QifRecord> &records)
     return dayFirst ? DateOrder::DayMonthYear : DateOrder::MonthDayYear;
 }
 
-bool isRegisterSection(const QString &header)
+// The account types whose register this reader takes. In each the amount
+// is as it moves that account: for a card (CCard) or another liability
+// (Oth L) a charge is negative, money out of the account that raises what is
+// owed, and a payment to it positive, as in a bank register.
+const QStringList RegisterTypes{QStringLiteral("Bank"), QStringLiteral("Cash"), QStringLiteral("CCard"),
+                                QStringLiteral("Oth A"), QStringLiteral("Oth L")};
+// Lists a file may carry beside its register: passed over.
+const QStringList ListTypes{QStringLiteral("Cat"), QStringLiteral("Class"), QStringLiteral("Memorized"),
+                            QStringLiteral("Security"), QStringLiteral("Prices")};
+
+QString sectionType(const QString &header)
 {
-    const QString type = header.section(u':', 1).trimmed();
-    return type.compare(QLatin1String("Bank"), Qt::CaseInsensitive) == 0
-        || type.compare(QLatin1String("Cash"), Qt::CaseInsensitive) == 0;
+    return header.section(u':', 1).simplified();
+}
+
+bool isRegisterSection(const QString &header, int line)
+{
+    const QString type = sectionType(header);
+    if (RegisterTypes.contains(type, Qt::CaseInsensitive))
+        return true;
+    if (ListTypes.contains(type, Qt::CaseInsensitive))
+        return false;
+    if (type.compare(QLatin1String("Invst"), Qt::CaseInsensitive) == 0)
+        throw StatementError(lineName(line),
+                             QStringLiteral("!Type:%1 is an investment account, whose trades this program does not "
+                                            "import; export a bank, cash or card account")
+                                 .arg(type));
+    throw StatementError(lineName(line),
+                         QStringLiteral("!Type:%1 is no account type this program reads (%2)")
+                             .arg(type, RegisterTypes.join(QStringLiteral(", "))));
 }
 
 class QifParser {
@@ -130,7 +155,9 @@ public:
             readLine(int(qMin<qsizetype>(i + 1, INT_MAX)), m_lines[i]);
         finishRecord();
         if (!m_sawRegister)
-            throw StatementError(lineName(1), QStringLiteral("the file holds no !Type:Bank or !Type:Cash section"));
+            throw StatementError(lineName(1),
+                                 QStringLiteral("the file holds no account's transactions (!Type:%1)")
+                                     .arg(RegisterTypes.join(QStringLiteral(", !Type:"))));
     }
 
     std::vector<QifRecord> records;
@@ -152,7 +179,7 @@ private:
         if (text.startsWith(u'!')) {
             finishRecord();
             if (text.startsWith(QLatin1String("!Type:"), Qt::CaseInsensitive)) {
-                m_section = isRegisterSection(text) ? Section::Register : Section::Other;
+                m_section = isRegisterSection(text, number) ? Section::Register : Section::Other;
                 if (m_section == Section::Register)
                     enterRegister(number);
             } else if (text.compare(QLatin1String("!Account"), Qt::CaseInsensitive) == 0) {

@@ -72,4 +72,12 @@ void saveCsvMapping(Book &book, const CsvMapping &m)
     transaction.commit();
 }
 
+void deleteCsvMapping(Book &book, const QString &name)
+{
+    const QSqlDatabase db = connectionOf(book);
+    TransactionGuard transaction(db);
+    runSql(db, QStringLiteral("DELETE FROM csv_mappings WHERE name = ?"), {name});
+    transaction.commit();
+}
+
 } // namespace bc

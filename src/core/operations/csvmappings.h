@@ -21,4 +21,7 @@ std::optional<CsvMapping> loadCsvMapping(const Book &book, const QString &name);
 // Throws DbError when the book refuses it (an empty name, a read-only book).
 void saveCsvMapping(Book &book, const CsvMapping &mapping);
 
+// Removes the mapping saved under name; nothing when there is none.
+void deleteCsvMapping(Book &book, const QString &name);
+
 } // namespace bc

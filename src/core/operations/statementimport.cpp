@@ -94,18 +94,30 @@ Candidate *nearest(std::vector<Candidate> &candidates, const QDate &date)
     return best;
 }
 
-// The keys of the lines imported into the account, leaving out those whose
-// transaction an undo of their import took away: the undo gives the lines
-// back to be imported again.
-QSet<QString> importedKeys(const Book &book, qint64 accountId)
+// A key recorded for the account: the transaction its line became or was
+// matched to, and that transaction's other side; tranId 0 for a line the
+// user left out.
+struct RecordedKey {
+    qint64 tranId = 0;
+    qint64 counterAccountId = 0;
+};
+
+// The keys recorded for the account, leaving out those whose transaction an
+// undo of their import took away: the undo gives the lines back to be
+// imported again.
+QHash<QString, RecordedKey> recordedKeys(const Book &book, qint64 accountId)
 {
-    QSet<QString> keys;
+    QHash<QString, RecordedKey> keys;
     QSqlQuery q = runSql(connectionOf(book),
-                         QStringLiteral("SELECT line_key FROM imported_lines WHERE account_id = ? AND NOT ")
-                             + addedByUndoneChange(book, QStringLiteral("tran_id")),
-                         {accountId});
+                         QStringLiteral("SELECT i.line_key, i.tran_id, CASE WHEN t.to_acc = ? AND t.to_flag = 'A' "
+                                        "THEN CASE WHEN t.from_flag = 'A' THEN t.from_acc END "
+                                        "ELSE CASE WHEN t.to_flag = 'A' THEN t.to_acc END END "
+                                        "FROM imported_lines i LEFT JOIN transaction_master t ON t.tran_id = i.tran_id "
+                                        "WHERE i.account_id = ? AND NOT ")
+                             + addedByUndoneChange(book, QStringLiteral("i.tran_id")),
+                         {accountId, accountId});
     while (q.next())
-        keys.insert(q.value(0).toString());
+        keys.insert(q.value(0).toString(), {q.value(1).toLongLong(), q.value(2).toLongLong()});
     return keys;
 }
 
@@ -146,10 +158,24 @@ QString accountKey(qint64 id)
     return QStringLiteral("A") + QString::number(id);
 }
 
-ImportResult refused(const StatementLine &line, const QString &why)
+// "Line 2 (2026-11-03, -45.00, TESCO): why", the line by its place in the
+// preview as the user sees it.
+QString lineFault(const StatementPreview &preview, const PreviewLine &line, const QString &why)
+{
+    const auto place = &line - preview.lines.data() + 1;
+    QStringList parts{line.line.date.isValid() ? isoDate(line.line.date) : QStringLiteral("no date"),
+                      line.line.amount.toPlain()};
+    if (const QString payee = line.line.payee.trimmed(); !payee.isEmpty())
+        parts << payee;
+    else if (const QString memo = line.line.memo.trimmed(); !memo.isEmpty())
+        parts << memo;
+    return QStringLiteral("Line %1 (%2): %3").arg(place).arg(parts.join(QStringLiteral(", ")), why);
+}
+
+ImportResult refused(const StatementPreview &preview, const PreviewLine &line, const QString &why)
 {
     ImportResult r;
-    r.text = (line.where.isEmpty() ? QString() : line.where + QStringLiteral(": ")) + why;
+    r.text = lineFault(preview, line, why);
     return r;
 }
 
@@ -161,6 +187,7 @@ QString importStatusText(ImportStatus status)
     case ImportStatus::New: return QStringLiteral("New");
     case ImportStatus::Duplicate: return QStringLiteral("Duplicate");
     case ImportStatus::Matched: return QStringLiteral("Matched");
+    case ImportStatus::Imported: return QStringLiteral("Imported");
     case ImportStatus::Skipped: break;
     }
     return QStringLiteral("Skipped");
@@ -192,7 +219,8 @@ ImportTotals importTotals(const StatementPreview &preview)
             t.balanceAfter = addAmounts(t.balanceAfter, l.line.amount, what);
             break;
         case ImportStatus::Matched: ++t.matched; break;
-        case ImportStatus::Duplicate:
+        case ImportStatus::Imported: ++t.imported; break;
+        case ImportStatus::Duplicate: ++t.duplicates; break;
         case ImportStatus::Skipped: ++t.skipped; break;
         }
     }
@@ -208,7 +236,8 @@ StatementPreview previewImport(const Book &book, const Statement &statement, qin
     preview.closingBalance = statement.closingBalance;
     preview.balanceNow = accountBalance(db, accountId);
     const QList<ImportRule> rules = loadImportRules(book);
-    const QSet<QString> imported = importTables ? importedKeys(book, accountId) : QSet<QString>();
+    const QHash<QString, RecordedKey> recorded = importTables ? recordedKeys(book, accountId)
+                                                              : QHash<QString, RecordedKey>();
     QHash<qint64, std::vector<Candidate>> candidates = matchCandidates(db, statement, accountId, importTables);
     QHash<QString, int> seen;
     preview.lines.reserve(statement.lines.size());
@@ -220,11 +249,17 @@ StatementPreview previewImport(const Book &book, const Statement &statement, qin
             p.key += u'#' + QString::number(occurrence);
         const qint64 ruled = ruleAccount(rules, line);
         p.counterAccountId = ruled ? ruled : uncategorisedId;
+        const auto known = recorded.constFind(p.key);
         if (line.amount.isZero()) {
             p.status = ImportStatus::Skipped;
-        } else if (imported.contains(p.key)) {
+        } else if (known != recorded.cend() && known->tranId == 0) {
+            p.skippedBefore = true;
+            p.status = ImportStatus::Skipped;
+        } else if (known != recorded.cend()) {
             p.importedBefore = true;
             p.status = ImportStatus::Duplicate;
+            if (known->counterAccountId)
+                p.counterAccountId = known->counterAccountId;
         } else if (auto found = candidates.find(line.amount.cents());
                    found != candidates.end() && line.date.isValid()) {
             if (Candidate *match = nearest(*found, line.date)) {
@@ -255,18 +290,22 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
     RowArray rows = makeTranRows();
     std::vector<const PreviewLine *> added;
     QList<QVariantList> matchedKeys;
+    QList<QVariantList> skippedKeys;
     ImportResult result;
     for (const PreviewLine &l : preview.lines) {
         switch (l.status) {
         case ImportStatus::New: {
             if (!l.line.date.isValid())
-                return refused(l.line, QStringLiteral("the line has no valid date"));
+                return refused(preview, l, QStringLiteral("the line has no date; set it to Skipped"));
             if (l.line.amount.isZero())
-                return refused(l.line, QStringLiteral("the line has no amount"));
+                return refused(preview, l, QStringLiteral("a line of no amount cannot be added; set it to Skipped"));
             if (l.counterAccountId == 0 || !accounts.contains(l.counterAccountId))
-                return refused(l.line, QStringLiteral("no counter-account of the book is chosen"));
+                return refused(preview, l,
+                               QStringLiteral("choose a counter-account, or make an account named Uncategorised"));
             if (l.counterAccountId == preview.accountId)
-                return refused(l.line, QStringLiteral("the counter-account is the statement's own account"));
+                return refused(preview, l,
+                               QStringLiteral("the counter-account is the account the statement is imported into; "
+                                              "choose another"));
             const int r = rows.appendRow();
             rows.setInt(r, TranCol::Id, 0);
             rows.setDate(r, TranCol::Date, l.line.date);
@@ -280,41 +319,54 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
         }
         case ImportStatus::Matched:
             if (l.matchedTranId <= 0)
-                return refused(l.line, QStringLiteral("the line is matched to no transaction"));
-            if (!l.importedBefore)
+                return refused(preview, l,
+                               QStringLiteral("the line is matched to no transaction; set it to New or Skipped"));
+            if (!l.importedBefore) {
                 matchedKeys.append({preview.accountId, l.key, l.matchedTranId});
+                result.written.insert(l.key, ImportStatus::Matched);
+            }
             ++result.matched;
             break;
         case ImportStatus::Duplicate:
-        case ImportStatus::Skipped: ++result.skipped; break;
+        case ImportStatus::Imported: ++result.duplicates; break;
+        case ImportStatus::Skipped:
+            // Remembered, so the line is not offered as new next time; a line
+            // of no amount is skipped every time anyway.
+            if (!l.importedBefore && !l.skippedBefore && !l.line.amount.isZero())
+                skippedKeys.append({preview.accountId, l.key, qint64(0)});
+            ++result.skipped;
+            break;
         }
     }
     QString fault;
     const auto recordKeys = [&](const QList<qint64> &ids) {
-        const QSet<QString> before = importedKeys(book, preview.accountId);
+        const QHash<QString, RecordedKey> before = recordedKeys(book, preview.accountId);
         QList<QVariantList> keys = matchedKeys;
         for (std::size_t i = 0; i < added.size(); ++i)
             if (!added[i]->importedBefore)
                 keys.append({preview.accountId, added[i]->key, ids.at(qsizetype(i))});
         for (const PreviewLine &l : preview.lines) {
             const bool recorded = l.status == ImportStatus::New || l.status == ImportStatus::Matched;
-            if (recorded && !l.importedBefore && before.contains(l.key)) {
-                fault = refused(l.line,
-                                QStringLiteral("the line was imported into this account since the "
-                                               "preview was made"))
-                            .text;
+            const auto known = before.constFind(l.key);
+            if (recorded && !l.importedBefore && known != before.cend() && known->tranId != 0) {
+                fault = lineFault(preview, l,
+                                  QStringLiteral("it was imported into this account since the statement was read; "
+                                                 "read it again"));
                 throw DbError(fault);
             }
         }
-        // A key an undone import left behind is taken over.
+        // A key an undone import or a skip left behind is taken over.
         insertRows(db, QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id)"), keys, {},
                    QStringLiteral("ON CONFLICT (account_id, line_key) DO UPDATE SET tran_id = excluded.tran_id"));
+        // A line left out never takes over the key of one imported meanwhile.
+        insertRows(db, QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id)"), skippedKeys, {},
+                   QStringLiteral("ON CONFLICT (account_id, line_key) DO NOTHING"));
     };
     const TranSaveResult saved = saveTransactions(book, rows, now, {}, QStringLiteral("statement import"), recordKeys);
     if (!saved.ok()) {
         ImportResult r;
         if (saved.refusedRow >= 0)
-            r.text = refused(added.at(std::size_t(saved.refusedRow))->line, saved.text).text;
+            r.text = lineFault(preview, *added.at(std::size_t(saved.refusedRow)), saved.text);
         else
             r.text = fault.isEmpty() ? saved.text + QStringLiteral(": ") + saved.detail : fault;
         return r;
@@ -322,7 +374,16 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
     result.ok = true;
     result.added = int(added.size());
     result.addedIds = saved.savedIds;
+    for (const PreviewLine *l : added)
+        result.written.insert(l->key, ImportStatus::Imported);
     return result;
+}
+
+void showWritten(StatementPreview &preview, const QHash<QString, ImportStatus> &written)
+{
+    for (PreviewLine &l : preview.lines)
+        if (l.status == ImportStatus::Duplicate)
+            l.status = written.value(l.key, ImportStatus::Duplicate);
 }
 
 } // namespace bc

@@ -4,6 +4,7 @@
 #include "money.h"
 #include "statement.h"
 
+#include <QHash>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -15,10 +16,11 @@ enum class ImportStatus {
     New, // added as a transaction
     Duplicate, // imported into this account before: skipped
     Matched, // already in the book as a hand-entered transaction: recorded against it
-    Skipped // left out: a line of no amount, or one the user chose to leave out
+    Skipped, // left out: a line of no amount, or one the user chose to leave out (remembered)
+    Imported // added by the import just applied: nothing more to write
 };
 
-// "New", "Duplicate", "Matched", "Skipped".
+// "New", "Duplicate", "Matched", "Skipped", "Imported".
 QString importStatusText(ImportStatus status);
 
 struct PreviewLine {
@@ -30,8 +32,13 @@ struct PreviewLine {
     // Whether the key was imported into the account before the preview: such
     // a line marked New by the user is added again, its key kept as it is.
     bool importedBefore = false;
+    // Whether the user left the key out of an import into the account
+    // before: the line is Skipped again until the user sets it otherwise.
+    bool skippedBefore = false;
     qint64 matchedTranId = 0; // the transaction a Matched line stands for
-    qint64 counterAccountId = 0; // from the rules, else the uncategorised account; 0: none
+    // From the rules, else the uncategorised account; 0: none. A line
+    // imported before shows the other side of the transaction it became.
+    qint64 counterAccountId = 0;
     // The transaction's sides: money in comes from the counter-account to
     // the statement's account, money out goes the other way.
     qint64 fromAccount(qint64 accountId) const;
@@ -51,9 +58,11 @@ struct StatementPreview {
 struct ImportTotals {
     Money moneyIn; // of every line, whatever its status
     Money moneyOut;
-    int added = 0;
+    int added = 0; // New
+    int imported = 0;
+    int duplicates = 0;
     int matched = 0;
-    int skipped = 0; // duplicates and skipped lines
+    int skipped = 0;
     // balanceNow and the amounts of the lines to be added.
     Money balanceAfter;
 };
@@ -72,17 +81,29 @@ StatementPreview previewImport(const Book &book, const Statement &statement, qin
 
 struct ImportResult {
     bool ok = false;
-    QString text; // on failure: the line at fault (by where) and why
+    // On failure: the line at fault, by its place in the preview, its date,
+    // amount and payee, and what the user can do about it.
+    QString text;
     int added = 0;
     int matched = 0;
     int skipped = 0;
+    int duplicates = 0; // Duplicate and Imported lines, already in the book
     QList<qint64> addedIds;
+    // The status each line written now bears: Imported for those added,
+    // Matched for those recorded against a transaction, by key.
+    QHash<QString, ImportStatus> written;
 };
 
 // Writes the preview in one transaction: New lines as transactions (through
 // the checks and id series of saveTransactions), the keys of New and Matched
-// lines as imported into the account, Duplicate and Skipped lines not at all.
-// Refuses everything, changing nothing, on any fault, naming the line.
+// lines as imported into the account, the keys of Skipped lines (with an
+// amount) as left out, Duplicate and Imported lines not at all. Refuses
+// everything, changing nothing, on any fault, naming the line.
 ImportResult applyImport(Book &book, const StatementPreview &preview, const QDateTime &now);
+
+// The preview of lines read again from the book after an import, shown as
+// that import wrote them: a Duplicate line whose key it wrote bears the
+// status it was written with.
+void showWritten(StatementPreview &preview, const QHash<QString, ImportStatus> &written);
 
 } // namespace bc
