@@ -1,4 +1,5 @@
 #include "appstate.h"
+#include "focusstyle.h"
 #include "frmtextcontrol.h"
 #include "messages.h"
 #include "printers.h"
@@ -30,6 +31,7 @@ int main(int argc, char *argv[])
         return 2;
     }
     QApplication app(argc, argv);
+    QApplication::setStyle(new bc::FocusShowingStyle);
     bc::nameApplication();
 
     bc::BoxMessages messages;

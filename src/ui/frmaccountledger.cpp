@@ -92,6 +92,10 @@ frmAccountLedger::frmAccountLedger(AppState &state, frmStockGraph::Source chartW
     followDateFormat(m_state, this, {dtpFromDate, dtpToDate});
     LoadAccountList();
     CmdGraph->setEnabled(false);
+    // The grid, made first, comes after the search in the tab order; the
+    // window opens in the Account box.
+    setTabOrder(cmdClear, TDBGAccLdgr);
+    cboAccount->setFocus();
 }
 
 void frmAccountLedger::buildControls()
@@ -184,6 +188,8 @@ void frmAccountLedger::showBalances(const LedgerResult &ledger)
 
 void frmAccountLedger::Find()
 {
+    if (!datesReadable(m_state, {dtpFromDate, dtpToDate}))
+        return;
     LedgerInput input;
     if (cboAccount->currentIndex() != -1)
         input.accountId = cboAccount->currentData().toLongLong();

@@ -2,6 +2,7 @@
 
 #include "accounts.h"
 #include "appstate.h"
+#include "balancetext.h"
 #include "datagrid.h"
 #include "dberror.h"
 #include "keptsearch.h"
@@ -44,7 +45,7 @@ QList<GridColumn> accountColumns()
     c[AccountCol::Type] = GridColumn::shown(QStringLiteral("Type"), F::ValueList, true);
     c[AccountCol::Type].width = 130;
     c[AccountCol::Opening] = GridColumn::shown(QStringLiteral("Opening Balance"), F::Standard, true);
-    c[AccountCol::Opening].headerTip = QStringLiteral("-ve value stands for 'CREDIT'");
+    c[AccountCol::Opening].headerTip = QStringLiteral("-ve value stands for 'DEBIT'");
     c[AccountCol::Opening].width = 120;
     c[AccountCol::CurrentBalance] = GridColumn::hiddenColumn(QStringLiteral("Current Balance"));
     c[AccountCol::Particulars] = GridColumn::shown(QStringLiteral("Particulars"), F::Plain, true);
@@ -70,6 +71,10 @@ frmAccountMaster::frmAccountMaster(AppState &state, QWidget *parent)
     lbltotal->setText(QStringLiteral("0.00"));
     SetMode(QStringLiteral("V"));
     Find();
+    // The grid, made first, comes after the search in the tab order; the
+    // window opens in the Account box.
+    setTabOrder(cmdBlank, tdbgAccounts);
+    cboAccount->setFocus();
 }
 
 void frmAccountMaster::buildControls()
@@ -103,7 +108,8 @@ void frmAccountMaster::buildControls()
     m_model->cellTip = [this](int row, int column) {
         if (column != AccountCol::Opening)
             return QString();
-        return AccountRows.moneyAt(row, column).isNegative() ? QStringLiteral("Credit") : QStringLiteral("Debit");
+        // The side the ledger and the summary give the same opening.
+        return sideName(AccountRows.moneyAt(row, column));
     };
     tdbgAccounts->beforeEdit = [this](const QModelIndex &index) {
         return index.column() != AccountCol::Name || allowNameEdit(index.row());

@@ -81,6 +81,10 @@ frmAccountStatus::frmAccountStatus(AppState &state, frmStockGraph::Source chartW
     Blank();
     LoadLists();
     SortOrder = SortDirection::Ascending;
+    // The grid, made first, comes after the search in the tab order; the
+    // window opens in the class box.
+    setTabOrder(cmdBlank, tdbgAccounts);
+    cboAccType->setFocus();
 }
 
 frmAccountStatus::~frmAccountStatus()
@@ -159,8 +163,8 @@ void frmAccountStatus::buildControls()
     tdbgAccounts->setObjectName(QStringLiteral("tdbgAccounts"));
     tdbgAccounts->rowModel()->rowForeground = [this](int row) { return rowColour(row); };
 
-    cmdBalanceGraph = makeButton(this, "cmdBalanceGraph", QStringLiteral("Balance Graph"));
-    cmdTransactionGraph = makeButton(this, "cmdTransactionGraph", QStringLiteral("Transaction Graph"));
+    cmdBalanceGraph = makeButton(this, "cmdBalanceGraph", QStringLiteral("Balance &Graph"));
+    cmdTransactionGraph = makeButton(this, "cmdTransactionGraph", QStringLiteral("Tr&ansaction Graph"));
     cmdprint = makeButton(this, "cmdprint", QStringLiteral("&Print"));
     cmdQuit = makeButton(this, "cmdQuit", QStringLiteral("&Quit"));
     auto *bottom = new QHBoxLayout;
@@ -248,6 +252,9 @@ void frmAccountStatus::LoadLists()
                                                      all.rows.textAt(r, AccountCol::Id),
                                                      all.rows.textAt(r, AccountCol::Type)});
         lstAccount->addTopLevelItems(items);
+        // A current item, not selected, shows where the focus is.
+        if (!items.isEmpty())
+            lstAccount->setCurrentItem(items.first(), 0, QItemSelectionModel::NoUpdate);
     } catch (const DbError &e) {
         reportDbFailure(m_state, this, e.description());
     }
@@ -286,6 +293,8 @@ void frmAccountStatus::sortList()
 
 void frmAccountStatus::Find()
 {
+    if (!datesReadable(m_state, {dtpFromDate, dtpToDate}))
+        return;
     SummaryInput input;
     for (int i = 0; i < lstAccount->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *item = lstAccount->topLevelItem(i);

@@ -1,6 +1,7 @@
 #include "frmlogin.h"
 
 #include "appstate.h"
+#include "screenparts.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -33,7 +34,7 @@ frmLogin::frmLogin(AppState &state, QWidget *parent)
     txtPassWord = new QLineEdit(fraLogin);
     txtPassWord->setObjectName(QStringLiteral("txtPassWord"));
     txtPassWord->setMaxLength(10);
-    txtPassWord->setEchoMode(QLineEdit::Password);
+    makePasswordBox(txtPassWord);
     auto *userLabel = new QLabel(QStringLiteral("Username"), fraLogin);
     userLabel->setBuddy(txtUserName);
     auto *passLabel = new QLabel(QStringLiteral("Password"), fraLogin);
@@ -50,7 +51,7 @@ frmLogin::frmLogin(AppState &state, QWidget *parent)
     cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setAutoDefault(false);
-    cmdProperties = new QPushButton(QStringLiteral("DB && Printer Settings"), this);
+    cmdProperties = new QPushButton(QStringLiteral("DB && &Printer Settings"), this);
     cmdProperties->setObjectName(QStringLiteral("cmdProperties"));
     cmdProperties->setAutoDefault(false);
 

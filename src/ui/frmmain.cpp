@@ -77,7 +77,7 @@ frmMain::frmMain(AppState &state, QWidget *parent)
         a->setEnabled(false); // enabled when its screen is wired in
         return a;
     };
-    mnuTran = menuBar()->addMenu(QStringLiteral("Entries"));
+    mnuTran = menuBar()->addMenu(QStringLiteral("E&ntries"));
     mnuTran->setObjectName(QStringLiteral("mnuTran"));
     mnuOtherTran = action(mnuTran, "mnuOtherTran", QStringLiteral("Transactions"));
     mnuOtherAccounts = action(mnuTran, "mnuOtherAccounts", QStringLiteral("Accounts Set Up"));
@@ -88,23 +88,23 @@ frmMain::frmMain(AppState &state, QWidget *parent)
 
     buildEditMenu();
 
-    mnuReport = menuBar()->addMenu(QStringLiteral("Reports"));
+    mnuReport = menuBar()->addMenu(QStringLiteral("Repor&ts"));
     mnuReport->setObjectName(QStringLiteral("mnuReport"));
     mnu_Reports_AccStatus = action(mnuReport, "mnu_Reports_AccStatus", QStringLiteral("Account Summary"));
     mnu_report_account = action(mnuReport, "mnu_report_account", QStringLiteral("Account Ledger"));
 
-    mnu_window = menuBar()->addMenu(QStringLiteral("Window"));
+    mnu_window = menuBar()->addMenu(QStringLiteral("&Window"));
     mnu_window->setObjectName(QStringLiteral("mnu_window"));
     connect(mnu_window, &QMenu::aboutToShow, this, &frmMain::fillWindowMenu);
 
-    mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     mnuAbout = action(mnuHelp, "mnuAbout", QStringLiteral("About"));
     mnuContents = action(mnuHelp, "mnuContents", QStringLiteral("Contents"));
 
     wireScreens();
 
-    mnuExit = menuBar()->addAction(QStringLiteral("Exit"));
+    mnuExit = menuBar()->addAction(QStringLiteral("E&xit"));
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
 
@@ -226,7 +226,7 @@ void frmMain::fillWindowMenu()
 
 void frmMain::buildEditMenu()
 {
-    mnuEdit = menuBar()->addMenu(QStringLiteral("Edit"));
+    mnuEdit = menuBar()->addMenu(QStringLiteral("Ed&it"));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
     mnuUndo = mnuEdit->addAction(QStringLiteral("&Undo Save"));
     mnuUndo->setObjectName(QStringLiteral("mnuUndo"));

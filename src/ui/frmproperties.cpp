@@ -62,7 +62,7 @@ frmProperties::frmProperties(AppState &state, QWidget *parent)
     prnLayout->addWidget(cboPrinter, 0, 1);
     prnLayout->addWidget(CmdDefPrn, 0, 2);
 
-    cmdOk = new QPushButton(QStringLiteral("&OK"), this);
+    cmdOk = new QPushButton(QStringLiteral("O&K"), this);
     cmdOk->setObjectName(QStringLiteral("cmdOk"));
     cmdOk->setDefault(true);
     cmdClose = new QPushButton(QStringLiteral("&Cancel"), this);

@@ -81,7 +81,9 @@ frmSysConfig::frmSysConfig(AppState &state, QWidget *parent)
             m_state.showProperties(this, false);
     });
 
+    pressDefaultOnEnter(this, cmdSave);
     loadSettings();
+    txtUserName->setFocus();
 }
 
 void frmSysConfig::buildControls()
@@ -92,8 +94,8 @@ void frmSysConfig::buildControls()
     txtPassAgain = textBox(fraUser, "txtPassAgain");
     for (QLineEdit *box : {txtUserName, txtPassword, txtPassAgain})
         box->setMaxLength(LoginTextLength);
-    txtPassword->setEchoMode(QLineEdit::Password);
-    txtPassAgain->setEchoMode(QLineEdit::Password);
+    makePasswordBox(txtPassword);
+    makePasswordBox(txtPassAgain);
     auto *userGrid = new QGridLayout(fraUser);
     addRow(userGrid, QStringLiteral("Username"), txtUserName);
     addRow(userGrid, QStringLiteral("Password"), txtPassword);
@@ -125,9 +127,9 @@ void frmSysConfig::buildControls()
     addRow(miscGrid, QStringLiteral("Backups Folder"), backupsRow);
 
     Frame2 = frame(this, "Frame2", QStringLiteral("Date Format"));
-    optDayFirst = new QRadioButton(QStringLiteral("dd/mm/yy"), Frame2);
+    optDayFirst = new QRadioButton(QStringLiteral("&dd/mm/yy"), Frame2);
     optDayFirst->setObjectName(QStringLiteral("optDayFirst"));
-    optMonthFirst = new QRadioButton(QStringLiteral("mm/dd/yy"), Frame2);
+    optMonthFirst = new QRadioButton(QStringLiteral("&mm/dd/yy"), Frame2);
     optMonthFirst->setObjectName(QStringLiteral("optMonthFirst"));
     auto *formatBox = new QVBoxLayout(Frame2);
     formatBox->addWidget(optDayFirst);
@@ -135,7 +137,7 @@ void frmSysConfig::buildControls()
 
     cmdSave = button(this, "cmdSave", QStringLiteral("&OK"));
     cmdCancel = button(this, "cmdCancel", QStringLiteral("&Cancel"));
-    cmdProperties = button(this, "cmdProperties", QStringLiteral("DB && Printer Settings"));
+    cmdProperties = button(this, "cmdProperties", QStringLiteral("DB && &Printer Settings"));
 
     auto *left = new QVBoxLayout;
     left->addWidget(fraUser);
@@ -229,6 +231,8 @@ void frmSysConfig::save()
                                QMessageBox::Ok, QMessageBox::Ok);
         return;
     }
+    if (!datesReadable(m_state, {dtpStartDate, dtpEndDate}))
+        return;
     SystemSettingsInput input;
     input.userName = txtUserName->text();
     input.password = txtPassword->text();

@@ -102,11 +102,15 @@ frmTransaction::frmTransaction(AppState &state, QWidget *parent)
     SetMode(QStringLiteral("V"));
     LoadLists();
     Find();
+    // The grid, made first, comes after the search in the tab order; the
+    // window opens in its first box.
+    setTabOrder(cmdBlank, tdbgTran);
+    chkApply->setFocus();
 }
 
 void frmTransaction::buildSearchPanel()
 {
-    chkApply = new QCheckBox(QStringLiteral("Apply Date on Search"), this);
+    chkApply = new QCheckBox(QStringLiteral("&Apply Date on Search"), this);
     chkApply->setObjectName(QStringLiteral("chkApply"));
     dtpFromDate = new DateEntry(this);
     dtpFromDate->setObjectName(QStringLiteral("dtpFromDate"));
@@ -264,6 +268,10 @@ TranSearch frmTransaction::searchCriteria() const
 
 void frmTransaction::Find()
 {
+    if (!settleAccountFilter(m_state, cboFromAcc, QStringLiteral("From A/C"))
+        || !settleAccountFilter(m_state, cboToAcc, QStringLiteral("To A/C"))
+        || (chkApply->isChecked() && !datesReadable(m_state, {dtpFromDate, dtpToDate})))
+        return;
     SortOrder = SortDirection::Ascending;
     m_order = TranOrder();
     listSearch();

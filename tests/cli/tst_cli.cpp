@@ -103,7 +103,8 @@ TEST_F(GoldenBook, FiguresEqualThoseOfTheCoreOperationsAndTheBooksYearStart)
 
     SummaryInput s;
     QSqlQuery all = runSql(connectionOf(b),
-                           QStringLiteral("SELECT account_id, account_name FROM account_master ORDER BY account_name"));
+                           QStringLiteral("SELECT account_id, account_name FROM account_master "
+                                          "ORDER BY account_name COLLATE NOCASE, account_name"));
     while (all.next())
         s.accounts.push_back({all.value(0).toLongLong(), u'A', all.value(1).toString()});
     s.fromDate = in.fromDate;

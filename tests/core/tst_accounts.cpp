@@ -85,6 +85,24 @@ TEST_F(AccountBook, FindFiltersByPrefixWildcardAndInclusiveBounds)
     EXPECT_TRUE(findAccounts(book(), QStringLiteral("zzz"), {}, {}).total.isZero());
 }
 
+TEST_F(AccountBook, ListsOrderNamesIgnoringCase)
+{
+    t.addAccount(41, QStringLiteral("Rent"), 2, Money());
+    t.addAccount(42, QStringLiteral("bank"), 4, Money());
+    t.addAccount(43, QStringLiteral("Salary"), 1, Money());
+    t.addAccount(44, QStringLiteral("Card"), 4, Money());
+    const QStringList expected{"bank", "Card", "CASH", "CST", "PURCHASE", "Rent", "RST", "Salary", "SALES", "SC"};
+    QStringList listed;
+    for (const IdName &account : accountNames(book()))
+        listed << account.name.trimmed();
+    EXPECT_EQ(listed, expected);
+    const AccountFindResult found = findAccounts(book(), QString(), QString(), QString());
+    QStringList rows;
+    for (int r = 0; r < found.rows.rowCount(); ++r)
+        rows << found.rows.textAt(r, AccountCol::Name);
+    EXPECT_EQ(rows, expected);
+}
+
 TEST_F(AccountBook, NewIdsFollowTheHighestInGridOrderAndChangesKeepTheirs)
 {
     t.addAccount(41, QStringLiteral("Rent"), 2, Money::fromCents(100), QStringLiteral("old"));

@@ -111,7 +111,7 @@ TEST_F(TwoPrograms, AnAccountSaveFromStaleRowsIsRefusedWholeAndNamesWhoChangedTh
         EXPECT_EQ(refused.outcome, AccountSaveResult::Outcome::ChangedByOthers);
         EXPECT_EQ(refused.title, QStringLiteral("Changed by Another User"));
         const QString who = winner.actorName(); // on a server, its login
-        EXPECT_TRUE(refused.text.contains(QStringLiteral("Bank was changed by %1 at ").arg(who)))
+        EXPECT_TRUE(refused.text.contains(QStringLiteral("Bank was changed by %1").arg(who)))
             << refused.text.toStdString();
         EXPECT_EQ(value(QStringLiteral("SELECT open_amount FROM account_master WHERE account_id = 10")), 55500);
         EXPECT_EQ(value(QStringLiteral("SELECT count(*) FROM account_master WHERE account_name LIKE 'Fuel%'")), 0);
@@ -163,9 +163,9 @@ TEST_F(TwoPrograms, ATransactionSaveFromStaleRowsIsRefusedWholeAndNamesTheRows)
         EXPECT_EQ(refused.outcome, TranSaveResult::Outcome::ChangedByOthers);
         ASSERT_EQ(refused.changedByOthers.size(), 2);
         const QString who = winner.actorName(); // on a server, its login
-        EXPECT_TRUE(refused.text.contains(QStringLiteral("Transaction 17 of 3/11/2026 was changed by %1 at ").arg(who)))
+        EXPECT_TRUE(refused.text.contains(QStringLiteral("Transaction 17 of 3/11/2026 was changed by %1").arg(who)))
             << refused.text.toStdString();
-        EXPECT_TRUE(refused.text.contains(QStringLiteral("Transaction 18 was deleted by %1 at ").arg(who)))
+        EXPECT_TRUE(refused.text.contains(QStringLiteral("Transaction 18 was deleted by %1").arg(who)))
             << refused.text.toStdString();
         EXPECT_EQ(value(QStringLiteral("SELECT amount FROM transaction_master WHERE tran_id = 17")), 999);
         t.addTransaction(18, QDate(2026, 3, 12), 10, 12, Money::fromCents(700));

@@ -48,7 +48,38 @@ void addTranRow(RowArray &rows, qint64 id, const QDate &date, const QString &to,
     rows.setEditMark(r, TranCol::Status, EditMark::Changed);
 }
 
+// Sets an environment variable for one test, or takes it away, and puts
+// back what was there.
+class EnvironmentValue {
+public:
+    EnvironmentValue(const char *name, const QByteArray &value)
+        : m_name(name)
+        , m_had(qEnvironmentVariableIsSet(name))
+        , m_old(qgetenv(name))
+    {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    ~EnvironmentValue()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+    EnvironmentValue(const EnvironmentValue &) = delete;
+    EnvironmentValue &operator=(const EnvironmentValue &) = delete;
+
+private:
+    const char *m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
 struct HistoryBook : ::testing::Test {
+    EnvironmentValue systemUser{"USER", "ajones"};
     TestBook t;
     Book &book() { return t.book(); }
     QString digest() { return bookDigest(t.db()); }
@@ -65,8 +96,11 @@ struct HistoryBook : ::testing::Test {
         return r.changeSet;
     }
     // The name changes are recorded under: a server book's login wins over
-    // the name the program was told.
-    QString recordedUser() const { return bc::test::testsOnServer() ? t.db().userName() : QStringLiteral("alice"); }
+    // the name the program was told; the system's user stands beside it.
+    QString recordedUser() const
+    {
+        return (bc::test::testsOnServer() ? t.db().userName() : QStringLiteral("alice")) + QStringLiteral(" (ajones)");
+    }
     qint64 undoLatest() { return undo(undoTarget(book())->id); }
     qint64 redoLatest() { return undo(redoTarget(book())->id); }
     void saveNewTransactions(int count)
@@ -231,4 +265,48 @@ TEST_F(HistoryBook, ARestoredAccountAndItsTransactionsGiveTheLedgerTheyGaveBefor
     EXPECT_EQ(again.closingBalance, ledger.closingBalance);
     ASSERT_EQ(again.movements.size(), ledger.movements.size());
     EXPECT_EQ(undoTarget(book())->summary, QStringLiteral("Restore of 1 account and 2 transactions"));
+}
+
+TEST_F(HistoryBook, ChangesNameTheLoginAndTheSystemUserEvenWithoutUserInTheEnvironment)
+{
+    saveNewTransactions(1);
+    EXPECT_EQ(changeHistory(book())[0].user, recordedUser());
+
+    const EnvironmentValue noUser("USER", QByteArray());
+    const EnvironmentValue noLogname("LOGNAME", QByteArray());
+    const EnvironmentValue noUsername("USERNAME", QByteArray());
+    saveNewTransactions(1);
+    const QString login = bc::test::testsOnServer() ? t.db().userName() : QStringLiteral("alice");
+    const QString user = changeHistory(book())[0].user;
+    EXPECT_TRUE(user.startsWith(login)) << user.toStdString();
+    EXPECT_FALSE(user.contains(QStringLiteral("unknown"))) << user.toStdString();
+
+    if (bc::test::testsOnServer())
+        return; // a server book always names its login
+    book().setActorName(QString());
+    saveNewTransactions(1);
+    const QString system = changeHistory(book())[0].user;
+    EXPECT_FALSE(system.isEmpty());
+    EXPECT_NE(system, QStringLiteral("(unknown)"));
+}
+
+TEST_F(HistoryBook, ATransactionDeletedAgainByARedoIsListedAndRestoredFromTheRedo)
+{
+    saveNewTransactions(3);
+    ASSERT_TRUE(saveTransactions(book(), makeTranRows(), Now, {2}).ok());
+    const QString deleted = digest();
+    ASSERT_EQ(deletedItems(book()).size(), 1);
+    undoLatest();
+    EXPECT_TRUE(deletedItems(book()).isEmpty()) << "the undo put it back";
+    const qint64 redo = redoLatest();
+    EXPECT_EQ(digest(), deleted);
+
+    const QList<DeletedItem> items = deletedItems(book());
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items[0].id, 2);
+    EXPECT_EQ(items[0].changeSet, redo);
+    EXPECT_EQ(items[0].amount, Money::fromCents(1001));
+    ASSERT_TRUE(restoreDeleted(book(), items, QStringLiteral("Deleted Items")).ok);
+    EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 3);
+    EXPECT_TRUE(deletedItems(book()).isEmpty());
 }

@@ -83,29 +83,42 @@ private slots:
         QCOMPARE(changed.count(), 0);
     }
 
-    void badTextKeepsTheLastDate()
+    // Text that is no date never becomes the date, and stays in the box as
+    // typed with the reason, so nothing uses the old date without a word; an
+    // emptied box shows its date again.
+    void badTextKeepsTheLastDateAndStaysToBeCorrected()
     {
         Form f;
         f.entry->setDisplayFormat(QStringLiteral("M/d/yyyy"));
         f.entry->setDate(QDate(2024, 3, 9));
         QSignalSpy changed(f.entry, &DateEntry::dateChanged);
         for (const QString &bad : {QStringLiteral("31/12/2024"), QStringLiteral("2/30/2024"), QStringLiteral("hello"),
-                                   QStringLiteral("3/9"), QString()}) {
+                                   QStringLiteral("3/9")}) {
             retype(f.entry, bad);
             QCOMPARE(f.entry->date(), QDate(2024, 3, 9));
             QTest::keyClick(f.entry->lineEdit(), Qt::Key_Return);
-            QCOMPARE(f.entry->lineEdit()->text(), QStringLiteral("3/9/2024"));
+            QCOMPARE(f.entry->lineEdit()->text(), bad);
+            QVERIFY(!f.entry->typedProblem().isEmpty());
         }
-        QCOMPARE(changed.count(), 0);
+        QCOMPARE(f.entry->typedProblem(), QStringLiteral("type the day, month and year as 12/31/2026 or 12312026"));
+        retype(f.entry, QStringLiteral("2/30/2024"));
+        QCOMPARE(f.entry->typedProblem(), QStringLiteral("February 2024 has 29 days"));
+        retype(f.entry, QString());
+        QTest::keyClick(f.entry->lineEdit(), Qt::Key_Return);
+        QCOMPARE(f.entry->lineEdit()->text(), QStringLiteral("3/9/2024"));
+        QVERIFY(f.entry->typedProblem().isEmpty());
+        retype(f.entry, QStringLiteral("03102024")); // eight digits in the box's order
+        QCOMPARE(f.entry->date(), QDate(2024, 3, 10));
+        QCOMPARE(changed.count(), 1);
 
-        // Leaving the box shows the date again as well.
+        // Leaving the box keeps the text as well.
         retype(f.entry, QStringLiteral("13/13/2024"));
         f.other->setFocus();
-        QCOMPARE(f.entry->lineEdit()->text(), QStringLiteral("3/9/2024"));
+        QCOMPARE(f.entry->lineEdit()->text(), QStringLiteral("13/13/2024"));
 
         // An invalid date set by code changes nothing either.
         f.entry->setDate(QDate());
-        QCOMPARE(f.entry->date(), QDate(2024, 3, 9));
+        QCOMPARE(f.entry->date(), QDate(2024, 3, 10));
     }
 
     void calendarOpensFromTheKeyboard()

@@ -105,7 +105,7 @@ private slots:
         QStringList names;
         for (int i = 0; i < w->cboAccount->count(); ++i)
             names << w->cboAccount->itemText(i);
-        QCOMPARE(names, (QStringList{"Bank", "CASH", "CST", "PURCHASE", "RST", "Rent", "SALES", "SC", "Salary"}));
+        QCOMPARE(names, (QStringList{"Bank", "CASH", "CST", "PURCHASE", "Rent", "RST", "Salary", "SALES", "SC"}));
         QCOMPARE(w->cboAccount->itemData(0).toLongLong(), 41);
         QCOMPARE(w->dtpFromDate->date(), QDate(2026, 4, 1));
         QCOMPARE(w->dtpToDate->date(), QDate(2026, 12, 7));
@@ -152,6 +152,37 @@ private slots:
         QVERIFY(w->CmdGraph->isEnabled());
         QCOMPARE(w->LedgerRows.rowCount(), 2);
         QCOMPARE(shownRow(w, 0).value(1), QStringLiteral("By Bank [June rent]"));
+    }
+
+    void dateBoxesTakeTheGridsTypingOrRefuseSaying()
+    {
+        frmAccountLedger *w = open();
+        QTest::mouseClick(w->cboAccount, Qt::LeftButton);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Bank"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::mouseClick(w->dtpFromDate->lineEdit(), Qt::LeftButton);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("01072026"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(w->dtpFromDate->date(), QDate(2026, 7, 1));
+        QCOMPARE(w->LedgerRows.rowCount(), 1); // the deposit alone
+        QVERIFY(m_messages.shown.isEmpty());
+
+        // Text that is no date is refused with the reason; the report is not
+        // run over the date the box held before.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("31/04/2026"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(w->dtpFromDate->lineEdit()->text(), QStringLiteral("31/04/2026")); // kept, not put back
+        w->Blank();
+        QCOMPARE(w->LedgerRows.rowCount(), 0);
+        QTest::mouseClick(w->dtpToDate->lineEdit(), Qt::LeftButton);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1/13/2026"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(m_messages.last(), QStringLiteral("Error|Invalid Date\r\n\"1/13/2026\": there is no month 13."));
+        QVERIFY(!w->CmdGraph->isEnabled()); // no Find ran
+        QCOMPARE(QApplication::focusWidget(), w->dtpToDate->lineEdit());
     }
 
     void findListsMovementsWithRunningBalance()

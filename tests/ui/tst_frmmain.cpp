@@ -14,6 +14,7 @@
 #include "typist.h"
 #include "windowfixture.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -23,8 +24,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QSet>
 #include <QSqlQuery>
 #include <QTest>
+#include <algorithm>
 
 using namespace bc;
 using bc::test::RecordingMessages;
@@ -329,7 +332,8 @@ private slots:
         QStringList top;
         for (QAction *a : w->menuBar()->actions())
             top << a->text();
-        QCOMPARE(top, (QStringList{"Entries", "Edit", "Reports", "Window", "Help", "Exit"}));
+        // Each with an Alt letter that no window's button uses.
+        QCOMPARE(top, (QStringList{"E&ntries", "Ed&it", "Repor&ts", "&Window", "&Help", "E&xit"}));
         auto captions = [](QMenu *m) {
             QStringList out;
             for (QAction *a : m->actions())
@@ -392,6 +396,69 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), key);
             QTRY_VERIFY(!about);
         }
+    }
+
+    // Every window opened from the menus opens in its first box, and each
+    // button and check box has an Alt letter that neither another control of
+    // the window nor the menu bar uses.
+    void everyWindowOpensInItsFirstBoxWithAltLettersOfItsOwn()
+    {
+        frmMain *w = openMain();
+        QVERIFY(bc::test::activate(w));
+        const auto letterOf = [](const QString &caption) {
+            const QString once = QString(caption).replace(QStringLiteral("&&"), QString());
+            const qsizetype at = once.indexOf(u'&');
+            return at >= 0 && at + 1 < once.size() ? once[at + 1].toUpper() : QChar();
+        };
+        QSet<QChar> menuLetters;
+        for (QAction *a : w->menuBar()->actions()) {
+            QVERIFY2(!letterOf(a->text()).isNull(), qPrintable(a->text()));
+            menuLetters << letterOf(a->text());
+        }
+        QCOMPARE(menuLetters.size(), w->menuBar()->actions().size());
+
+        const QList<QPair<QAction *, QString>> opened{{w->mnu_report_account, "cboAccount"},
+                                                      {w->mnu_Reports_AccStatus, "cboAccType"},
+                                                      {w->mnuOtherTran, "chkApply"},
+                                                      {w->mnuConfig, "txtUserName"},
+                                                      {w->mnuDeletedItems, QString()},
+                                                      {w->mnuImportStatement, QString()}};
+        for (const auto &[action, first] : opened) {
+            action->trigger();
+            QWidget *window = w->mdiArea->activeSubWindow()->widget();
+            if (!first.isEmpty()) {
+                QWidget *box = window->findChild<QWidget *>(first);
+                QVERIFY(box);
+                QWidget *focused = QApplication::focusWidget();
+                QVERIFY2(focused == box || box->isAncestorOf(focused) || focused == box->focusProxy(),
+                         qPrintable(window->objectName() + u':'
+                                    + (focused ? focused->objectName() : QStringLiteral("none"))));
+            }
+            QMap<QChar, QString> letters;
+            const auto take = [&](const QString &caption) {
+                const QChar letter = letterOf(caption);
+                QVERIFY2(!letter.isNull(), qPrintable(window->objectName() + u':' + caption));
+                QVERIFY2(!menuLetters.contains(letter), qPrintable(window->objectName() + u':' + caption));
+                QVERIFY2(!letters.contains(letter),
+                         qPrintable(window->objectName() + u':' + caption + u'/' + letters.value(letter)));
+                letters.insert(letter, caption);
+            };
+            for (QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
+                const bool worded = std::any_of(button->text().begin(), button->text().end(),
+                                                [](QChar c) { return c.isLetter(); });
+                if (worded && button->isVisibleTo(window))
+                    take(button->text());
+            }
+            for (QLabel *label : window->findChildren<QLabel *>())
+                if (label->buddy() && !letterOf(label->text()).isNull())
+                    take(label->text());
+        }
+
+        // The ledger's Account box takes what is typed at once.
+        w->mnu_report_account->trigger();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Sal"));
+        auto *ledger = w->mdiArea->activeSubWindow()->widget();
+        QCOMPARE(ledger->findChild<QComboBox *>(QStringLiteral("cboAccount"))->currentText(), QStringLiteral("SALES"));
     }
 
     void exitClosesChildrenAndTheBook()

@@ -137,12 +137,12 @@ private slots:
         QCOMPARE(w->dtpStartDate->lineEdit()->text(), QStringLiteral("4/1/2024"));
         QCOMPARE(w->dtpEndDate->lineEdit()->text(), QStringLiteral("3/31/2025"));
 
-        // A date typed in the picker is what gets saved.
+        // A date typed in the picker is what gets saved; Enter presses OK.
         w->dtpEndDate->lineEdit()->setFocus();
         w->dtpEndDate->lineEdit()->selectAll();
         QTest::keyClicks(w->dtpEndDate->lineEdit(), QStringLiteral("12/31/2025"));
         QPointer<frmSysConfig> window = w;
-        QTest::mouseClick(w->cmdSave, Qt::LeftButton);
+        QTest::keyClick(w->dtpEndDate->lineEdit(), Qt::Key_Return);
         QVERIFY(m_messages.shown.isEmpty());
         QTRY_VERIFY(!window);
         const QString stamp = QStringLiteral("@06/15/2024");

@@ -123,6 +123,7 @@ private slots:
         QCOMPARE(args[5], QVariant(blank));
         QCOMPARE(args[8], QVariant(QStringLiteral("its ")));
         w->txtparticulars->clear();
+        w->cboToAcc->setEditText(QString());
         w->cmdFind->click();
         QCOMPARE(w->TranRows.rowCount(), 1); // Bank to Rent only, any date
         w->cmdBlank->click();
@@ -179,16 +180,59 @@ private slots:
         QCOMPARE(w->lbltotal->text(), QStringLiteral("47.00"));
     }
 
+    void aTypedAccountFilterCompletesOrFindIsRefusedNamingIt()
+    {
+        m_state->book.close();
+        QVERIFY(m_book->book().open(m_book->path()).ok());
+        m_book->addAccount(12, QStringLiteral("Business"), 4, Money());
+        m_book->addAccount(13, QStringLiteral("Bus fares"), 2, Money());
+        m_book->addTransaction(4, m_today.addDays(-3), 12, 13, Money::fromCents(250), QStringLiteral("ticket"));
+        QVERIFY(openBook());
+        frmTransaction *w = open();
+        QTest::mouseClick(w->cboFromAcc->lineEdit(), Qt::LeftButton);
+        type(QStringLiteral("busi"));
+        press(Qt::Key_Return);
+        QCOMPARE(w->cboFromAcc->currentText(), QStringLiteral("Business"));
+        QCOMPARE(w->TranRows.rowCount(), 1);
+        QCOMPARE(w->TranRows.textAt(0, TranCol::Particulars), QStringLiteral("ticket"));
+        QVERIFY(m_messages.shown.isEmpty());
+
+        for (const QString &typed : {QStringLiteral("Bus"), QStringLiteral("Busx")}) {
+            press(Qt::Key_A, Qt::ControlModifier);
+            type(typed);
+            press(Qt::Key_Return);
+            QCOMPARE(w->TranRows.rowCount(), 1); // the list of the last Find stays
+            QCOMPARE(w->cboFromAcc->currentText(), typed);
+        }
+        QCOMPARE(m_messages.shown.size(), 2);
+        QCOMPARE(m_messages.shown[0].text,
+                 QStringLiteral("\"Bus\" in From A/C begins 2 account names (Bus fares, "
+                                "Business).\r\nType more of the name or pick one with "
+                                "Alt+Down."));
+        QVERIFY2(m_messages.shown[1].text.startsWith(QStringLiteral("\"Busx\" in From A/C names no account")),
+                 qPrintable(m_messages.last()));
+    }
+
     void zeroAmountAndBadDatesAreRefused()
     {
         frmTransaction *w = open();
         w->cmdEdit->click();
         const int added = w->TranRows.rowCount();
         typeInto(w, added, TranCol::Date, QStringLiteral("31/02/2026"));
-        QCOMPARE(m_messages.last(), QStringLiteral("Error|Invalid Date"));
+        QCOMPARE(m_messages.last(), QStringLiteral("Error|Invalid Date\r\n\"31/02/2026\": February 2026 has 28 days."));
+        // The editor stays open with the typing, ready to be corrected;
+        // nothing was written, so no row was started.
+        QWidget *editor = w->tdbgTran->indexWidget(cell(w, added, TranCol::Date));
+        QVERIFY(editor);
+        QCOMPARE(QApplication::focusWidget(), editor);
+        QCOMPARE(bc::test::focusedText(), QStringLiteral("31/02/2026"));
+        QCOMPARE(w->TranRows.rowCount(), added);
+        type(QStringLiteral("5/12/2026"));
+        press(Qt::Key_Tab);
         QCOMPARE(w->TranRows.rowCount(), added + 1);
-        typeInto(w, added, TranCol::Date, QStringLiteral("5/12/2026"));
         QCOMPARE(w->TranRows.dateAt(added, TranCol::Date), QDate(2026, 12, 5));
+        typeInto(w, added, TranCol::Date, QStringLiteral("06122026"));
+        QCOMPARE(w->TranRows.dateAt(added, TranCol::Date), QDate(2026, 12, 6));
         typeInto(w, added, TranCol::From, QStringLiteral("Rent"));
         typeInto(w, added, TranCol::To, QStringLiteral("Bank"));
         w->cmdSave->click();

@@ -92,6 +92,9 @@ private slots:
         QCOMPARE(login->windowTitle(), QStringLiteral("Brindlecot Login"));
         QCOMPARE(login->txtUserName->maxLength(), 10);
         QCOMPARE(login->txtPassWord->echoMode(), QLineEdit::Password);
+        login->txtPassWord->setText(QStringLiteral("abc"));
+        QCOMPARE(login->txtPassWord->displayText(), QStringLiteral("***"));
+        login->txtPassWord->clear();
         QVERIFY(login->cmdLogin->isDefault());
 
         for (const auto &[user, pass] :

@@ -134,7 +134,7 @@ AccountFindResult findAccounts(const Book &book, const QString &nameFilter, cons
         statement += QStringLiteral(" AND open_amount <= ?");
         values << Money::leadingNumber(open2).cents();
     }
-    statement += QStringLiteral(" ORDER BY account_name");
+    statement += QStringLiteral(" ORDER BY ") + orderIgnoringCase(db, QStringLiteral("account_name"));
 
     AccountFindResult result;
     RowArray &rows = result.rows;
@@ -160,15 +160,17 @@ AccountFindResult findAccounts(const Book &book, const QString &nameFilter, cons
 QList<IdName> accountNames(const Book &book)
 {
     const QSqlDatabase db = connectionOf(book);
-    return idNames(db, QStringLiteral("SELECT account_id, account_name FROM account_master ORDER BY account_name"));
+    return idNames(db,
+                   QStringLiteral("SELECT account_id, account_name FROM account_master ORDER BY ")
+                       + orderIgnoringCase(db, QStringLiteral("account_name")));
 }
 
 QList<IdName> accountTypes(const Book &book)
 {
     const QSqlDatabase db = connectionOf(book);
     return idNames(db,
-                   QStringLiteral(
-                       "SELECT account_type_id, account_type FROM Account_Type_Master ORDER BY account_type"));
+                   QStringLiteral("SELECT account_type_id, account_type FROM Account_Type_Master ORDER BY ")
+                       + orderIgnoringCase(db, QStringLiteral("account_type")));
 }
 
 AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today, const QList<LoadedRow> &deleted,

@@ -1,6 +1,7 @@
 #include "csvmappings.h"
 
 #include "sql.h"
+#include "textmatch.h"
 
 namespace bc {
 
@@ -20,7 +21,10 @@ const QString columns = QStringLiteral(
 
 QStringList csvMappingNames(const Book &book)
 {
-    QSqlQuery q = runSql(connectionOf(book), QStringLiteral("SELECT name FROM csv_mappings ORDER BY name"));
+    const QSqlDatabase db = connectionOf(book);
+    QSqlQuery q = runSql(db,
+                         QStringLiteral("SELECT name FROM csv_mappings ORDER BY ")
+                             + orderIgnoringCase(db, QStringLiteral("name")));
     QStringList names;
     while (q.next())
         names << q.value(0).toString();

@@ -20,7 +20,7 @@ QList<DeletedItem> deletedOf(const QSqlDatabase &db, HistoryTable table)
     QSqlQuery q = runSql(db,
                          QStringLiteral("SELECT r.row_id, r.before, s.id, s.made_at, s.user_name "
                                         "FROM change_rows AS r JOIN change_sets AS s ON s.id = r.set_id "
-                                        "WHERE r.tbl = ? AND r.before IS NOT NULL AND s.undoes IS NULL "
+                                        "WHERE r.tbl = ? AND r.before IS NOT NULL AND s.takes_back = 0 "
                                         "AND r.set_id = (SELECT max(x.set_id) FROM change_rows AS x "
                                         "WHERE x.tbl = r.tbl AND x.row_id = r.row_id) "
                                         "AND NOT EXISTS (SELECT 1 FROM %1 WHERE %2 = r.row_id) "

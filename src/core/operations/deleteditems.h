@@ -28,7 +28,7 @@ struct DeletedItem {
 };
 
 // Every account and transaction whose latest change was its deletion by a
-// save (not an undo) and that is still absent: accounts first, each kind
+// save or by the redo of one (not by an undo) and that is still absent: accounts first, each kind
 // latest deletion first.
 QList<DeletedItem> deletedItems(const Book &book);
 

@@ -9,6 +9,11 @@
 #include <QJsonDocument>
 #include <QSqlQuery>
 
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace bc {
 
 namespace {
@@ -42,21 +47,34 @@ std::optional<ChangeSet> firstSet(const Book &book, const QString &condition, co
     return readSet(q);
 }
 
-// The name the system knows the user by; the history needs a name, so a
-// process started without one in its environment says so.
+// The operating-system account the program runs under: from the
+// environment, else from the system's user database, since a process started
+// without USER still runs as somebody.
 QString systemUser()
 {
     for (const char *variable : {"USER", "LOGNAME", "USERNAME"})
         if (const QString user = qEnvironmentVariable(variable); !user.isEmpty())
             return user;
-    return QStringLiteral("(unknown)");
+#ifdef Q_OS_UNIX
+    if (const passwd *account = getpwuid(geteuid()); account && account->pw_name)
+        return QString::fromLocal8Bit(account->pw_name);
+#endif
+    return QString();
 }
 
-// Who a change is recorded under: a server book's login or the name the
-// program was told (Book::actorName), else the system's.
+// Who a change is recorded under: the name the program knows the user by (a
+// server book's login, or the login name of the book's settings) with the
+// operating-system user beside it, "alice (ajones)"; either alone where the
+// other is unknown or the same.
 QString changeUser(const Book &book)
 {
-    return book.actorName().isEmpty() ? systemUser() : book.actorName();
+    const QString login = book.actorName();
+    const QString system = systemUser();
+    if (login.isEmpty())
+        return system.isEmpty() ? QStringLiteral("(unknown)") : system;
+    if (system.isEmpty() || system == login)
+        return login;
+    return QStringLiteral("%1 (%2)").arg(login, system);
 }
 
 QString counted(qint64 count, const QString &one, const QString &many)

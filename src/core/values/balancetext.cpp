@@ -2,17 +2,23 @@
 
 namespace bc {
 
+QString sideName(Money amount)
+{
+    return amount.isNegative() ? QStringLiteral("Debit") : QStringLiteral("Credit");
+}
+
 QString runningBalanceText(Money balance)
 {
-    return balance.isNegative() ? balance.abs().toPlain() + QStringLiteral("  (Debit)")
-                                : balance.toPlain() + QStringLiteral(" (Credit)");
+    // A debit's text is one space wider, so the amounts of both sides line up.
+    const QString gap = balance.isNegative() ? QStringLiteral("  ") : QStringLiteral(" ");
+    return balance.abs().toPlain() + gap + u'(' + sideName(balance) + u')';
 }
 
 QString balanceFlag(Money balance)
 {
     if (balance.isZero())
         return QString();
-    return balance.isNegative() ? QStringLiteral("(Debit)") : QStringLiteral("(Credit)");
+    return u'(' + sideName(balance) + u')';
 }
 
 QString printedBalance(Money balance, ZeroSide zero)

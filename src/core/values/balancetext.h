@@ -10,6 +10,10 @@ namespace bc {
 // debit. These are the texts the screens, the printed ledger and the chart
 // show for a balance with its side.
 
+// "Credit" for zero or more, "Debit" below zero: the one reading of an
+// amount's sign that every label of a side follows.
+QString sideName(Money amount);
+
 // "#0.00" of the magnitude with " (Credit)" for zero or more and "  (Debit)"
 // below zero: the text of a running balance.
 QString runningBalanceText(Money balance);

@@ -50,6 +50,39 @@ QDate parseUserDate(const QString &text, const QString &dateFormat)
     return isMonthFirst(dateFormat) ? QDate(p->year, p->first, p->second) : QDate(p->year, p->second, p->first);
 }
 
+TypedDate readTypedDate(const QString &text, const QString &dateFormat)
+{
+    QString typed = text;
+    typed.remove(u' ');
+    // An empty date mask leaves its separators alone.
+    if (QString(typed).remove(u'/').isEmpty())
+        return {};
+    static const QRegularExpression eightDigits(QStringLiteral("^(\\d{2})(\\d{2})(\\d{4})$"));
+    std::optional<Pieces> p;
+    if (const auto m = eightDigits.match(typed); m.hasMatch())
+        p = Pieces{m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()};
+    else
+        p = numericPieces(typed);
+    const bool monthFirst = isMonthFirst(dateFormat);
+    if (!p) {
+        const QString example = monthFirst ? QStringLiteral("12/31/2026") : QStringLiteral("31/12/2026");
+        return {QDate(),
+                QStringLiteral("type the day, month and year as %1 or %2").arg(example, QString(example).remove(u'/'))};
+    }
+    const int day = monthFirst ? p->second : p->first;
+    const int month = monthFirst ? p->first : p->second;
+    if (month < 1 || month > 12)
+        return {QDate(), QStringLiteral("there is no month %1").arg(month)};
+    const QDate first(p->year, month, 1);
+    if (!first.isValid())
+        return {QDate(), QStringLiteral("there is no year %1").arg(p->year)};
+    if (day < 1 || day > first.daysInMonth())
+        return {
+            QDate(),
+            QStringLiteral("%1 has %2 days").arg(first.toString(QStringLiteral("MMMM yyyy"))).arg(first.daysInMonth())};
+    return {QDate(p->year, month, day), QString()};
+}
+
 QString formatUserDate(const QDate &date, const QString &dateFormat)
 {
     return date.toString(isMonthFirst(dateFormat) ? QStringLiteral("M/d/yyyy") : QStringLiteral("d/M/yyyy"));

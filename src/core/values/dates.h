@@ -18,6 +18,18 @@ bool isMonthFirst(const QString &dateFormat);
 // Gives an invalid date for anything else, including dates that do not exist.
 QDate parseUserDate(const QString &text, const QString &dateFormat);
 
+// A date as typed into a date box or a grid's Date cell: the user's order
+// with day and month of one or two digits ("1/11/2026", "01/11/2026", or what
+// a "00/00/0000" mask leaves of it), or eight digits in the same order
+// without separators ("01112026"). For text that is no date, problem says
+// why ("February 2026 has 28 days"); blank text, or an empty mask's
+// separators, gives neither a date nor a problem.
+struct TypedDate {
+    QDate date;
+    QString problem;
+};
+TypedDate readTypedDate(const QString &text, const QString &dateFormat);
+
 // Renders a date in the user's order with a four-digit year ("d/M/yyyy" or
 // "M/d/yyyy"), the display form of date entries.
 QString formatUserDate(const QDate &date, const QString &dateFormat);

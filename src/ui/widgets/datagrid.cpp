@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTimerEvent>
 #include <algorithm>
 
@@ -64,6 +65,10 @@ void DataGrid::setRowModel(RowArrayModel *model)
     delegate->refusedEntry = [this](const QString &typed) {
         if (refusedEntry)
             refusedEntry(typed);
+    };
+    delegate->refusedDate = [this](const QString &typed, const QString &problem) {
+        if (refusedDate)
+            refusedDate(typed, problem);
     };
     connect(delegate, &GridDelegate::enterPressed, this, [this] {
         if (enterHandler)
@@ -260,6 +265,25 @@ void DataGrid::focusInEvent(QFocusEvent *event)
     QTableView::focusInEvent(event);
     if (event->reason() != Qt::MouseFocusReason)
         enterFirstCell();
+    viewport()->update();
+}
+
+void DataGrid::focusOutEvent(QFocusEvent *event)
+{
+    QTableView::focusOutEvent(event);
+    viewport()->update();
+}
+
+void DataGrid::paintEvent(QPaintEvent *event)
+{
+    QTableView::paintEvent(event);
+    // A grid without a current cell (an empty one) has nowhere to show the
+    // focus but its own edge.
+    if (!hasFocus() || currentIndex().isValid())
+        return;
+    QPainter painter(viewport());
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRect(viewport()->rect().adjusted(1, 1, -1, -1));
 }
 
 void DataGrid::enterFirstCell()

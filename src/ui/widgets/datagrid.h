@@ -48,6 +48,9 @@ public:
     // A drop-down cell was left with a text that is not in its list; the
     // cell kept its value.
     std::function<void(const QString &typed)> refusedEntry;
+    // A Date cell's editor holds a text that is no date, for the reason
+    // given; the editor stays open with the text.
+    std::function<void(const QString &typed, const QString &problem)> refusedDate;
 
     // Deletes the rows whose row selectors are picked, or the given rows,
     // each through beforeDelete.
@@ -64,6 +67,8 @@ protected:
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;

@@ -39,7 +39,7 @@ DateEntry::DateEntry(QWidget *parent)
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     connect(m_edit, &QLineEdit::textEdited, this, &DateEntry::takeTypedText);
-    connect(m_edit, &QLineEdit::returnPressed, this, &DateEntry::render);
+    connect(m_edit, &QLineEdit::returnPressed, this, &DateEntry::settle);
     connect(m_button, &QToolButton::clicked, this, &DateEntry::showCalendar);
     render();
 }
@@ -68,11 +68,23 @@ void DateEntry::render()
         m_edit->setText(text);
 }
 
+void DateEntry::settle()
+{
+    if (typedProblem().isEmpty())
+        render();
+}
+
+QString DateEntry::typedProblem() const
+{
+    const QString text = m_edit->text();
+    return text.trimmed().isEmpty() ? QString() : readTypedDate(text, m_format).problem;
+}
+
 void DateEntry::takeTypedText(const QString &text)
 {
     // The date follows the text while it reads as a date; the text is left
     // alone so the user can go on typing.
-    const QDate typed = parseUserDate(text, m_format);
+    const QDate typed = readTypedDate(text, m_format).date;
     if (typed.isValid() && typed != m_date) {
         m_date = typed;
         emit dateChanged(m_date);
@@ -136,7 +148,7 @@ bool DateEntry::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     } else if (watched == m_edit && event->type() == QEvent::FocusOut) {
-        render();
+        settle();
     } else if (watched == m_popup && event->type() == QEvent::KeyPress
                && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
         m_popup->hide();

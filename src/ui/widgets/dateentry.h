@@ -13,9 +13,12 @@ namespace bc {
 // A date box that takes dates typed in the user's order ("d/M/yyyy" or
 // "M/d/yyyy", day and month of one or two digits) and offers a calendar
 // pop-up (the button, Alt+Down or F4). The typed text is read as a whole, so
-// "31/12/2024" means what it says however it was typed. Text that is not a
-// date never becomes the date: the last valid one stays and is shown again
-// when the box loses the focus or Enter is pressed.
+// "31/12/2024" means what it says however it was typed, and eight digits
+// ("31122024") are read as a grid's Date cell reads them. Text that is not a
+// date never becomes the date, and it stays in the box as typed, so the
+// window can refuse to use the box (typedProblem) rather than use the last
+// date without a word. An emptied box shows its date again when it loses the
+// focus.
 class DateEntry : public QWidget {
     Q_OBJECT
 public:
@@ -27,6 +30,8 @@ public:
     QString displayFormat() const { return m_format; }
 
     QDate date() const { return m_date; }
+    // Why the text in the box is not a date; empty when it reads as one.
+    QString typedProblem() const;
     void setDate(const QDate &date);
 
     QLineEdit *lineEdit() const { return m_edit; }
@@ -42,6 +47,8 @@ protected:
 
 private:
     void render();
+    // Shows the date again unless the box holds text that is not one.
+    void settle();
     void takeTypedText(const QString &text);
     void pickFromCalendar(const QDate &date);
 

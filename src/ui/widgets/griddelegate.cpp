@@ -15,6 +15,9 @@ namespace bc {
 
 namespace {
 
+// Marks a Date cell's editor with the order its text is read in.
+constexpr const char *DateFormatProperty = "userDateFormat";
+
 bool isAmount(const GridColumn &column)
 {
     return column.format == GridColumn::Format::Standard || column.format == GridColumn::Format::Amount;
@@ -30,13 +33,10 @@ QVariant typedValue(const GridColumn &column, const QString &text)
             return QVariant::fromValue(*amount);
         return {};
     case GridColumn::Format::Date: {
-        // The mask leaves its separators in an empty box.
-        if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); }))
-            return {};
-        // Unreadable text still reaches the model, which empties the cell, so
-        // the window can say the date is invalid.
-        const QDate date = parseUserDate(text, column.userDateFormat);
-        return date.isValid() ? QVariant(date) : QVariant(text);
+        // Empty text (the mask's separators alone) empties the cell; text
+        // that is no date never gets here (refuseUnreadableDate).
+        const QDate date = readTypedDate(text, column.userDateFormat).date;
+        return date.isValid() ? QVariant(date) : QVariant();
     }
     default: return text.isEmpty() ? QVariant() : QVariant(text);
     }
@@ -70,9 +70,10 @@ QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
     edit->setFrame(false);
     if (isAmount(column))
         installAmountEntryFilter(edit);
-    else if (column.format == GridColumn::Format::Date)
+    else if (column.format == GridColumn::Format::Date) {
         edit->setInputMask(QStringLiteral("00/00/0000"));
-    else if (column.maxLength > 0 || column.discardApostrophes)
+        edit->setProperty(DateFormatProperty, column.userDateFormat);
+    } else if (column.maxLength > 0 || column.discardApostrophes)
         installTextFilter(edit, column.maxLength, column.discardApostrophes);
     return edit;
 }
@@ -109,8 +110,24 @@ void GridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, cons
         setListedModelData(combo->currentText().trimmed(), model, index);
         return;
     }
+    if (!refuseUnreadableDate(editor).isEmpty())
+        return;
     const GridColumn &column = m_model.column(index.column());
     model->setData(index, typedValue(column, static_cast<QLineEdit *>(editor)->text()), Qt::EditRole);
+}
+
+QString GridDelegate::refuseUnreadableDate(QWidget *editor) const
+{
+    auto *edit = qobject_cast<QLineEdit *>(editor);
+    const QVariant dateFormat = edit ? edit->property(DateFormatProperty) : QVariant();
+    if (!dateFormat.isValid())
+        return {};
+    const QString problem = readTypedDate(edit->text(), dateFormat.toString()).problem;
+    if (!problem.isEmpty() && refusedDate) {
+        const QScopedValueRollback committing(m_committing, true);
+        refusedDate(edit->text(), problem);
+    }
+    return problem;
 }
 
 void GridDelegate::setListedModelData(const QString &typed, QAbstractItemModel *model, const QModelIndex &index) const
@@ -136,6 +153,15 @@ bool GridDelegate::eventFilter(QObject *object, QEvent *event)
     auto *editor = qobject_cast<QWidget *>(object);
     if (editor && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
+        const bool leaves = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab
+            || key == Qt::Key_Backtab;
+        if (leaves && !refuseUnreadableDate(editor).isEmpty()) {
+            if (auto *edit = qobject_cast<QLineEdit *>(editor)) {
+                edit->setFocus();
+                edit->selectAll();
+            }
+            return true;
+        }
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             emit commitData(editor);
             emit closeEditor(editor, QAbstractItemDelegate::NoHint);

@@ -14,8 +14,10 @@ class RowArrayModel;
 // in length and may drop apostrophes. An editor shows the stored value whole.
 //
 // Enter commits the cell, closes its editor and reports enterPressed, so the
-// grid moves exactly once. A value is written only when it differs from the
-// stored one, so opening and leaving a cell changes nothing.
+// grid moves exactly once. A Date cell's text that is no date is never
+// written: Enter and Tab leave the editor open with the text as typed and
+// report why (refusedDate), and a commit from elsewhere keeps the cell's value. A value is written only when it differs
+// from the stored one, so opening and leaving a cell changes nothing.
 class GridDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -24,6 +26,8 @@ public:
     // Called when a drop-down cell is left with a text that is not listed;
     // the cell keeps its value.
     std::function<void(const QString &typed)> refusedEntry;
+    // Called when a Date cell's text is no date, with the reason.
+    std::function<void(const QString &typed, const QString &problem)> refusedDate;
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
@@ -36,6 +40,9 @@ protected:
     bool eventFilter(QObject *object, QEvent *event) override;
 
 private:
+    // The reason a Date cell's editor holds no date, reported; empty for a
+    // date, an empty box, or any other editor.
+    QString refuseUnreadableDate(QWidget *editor) const;
     void setListedModelData(const QString &typed, QAbstractItemModel *model, const QModelIndex &index) const;
 
     RowArrayModel &m_model;

@@ -2,9 +2,11 @@
 
 #include "appstate.h"
 #include "datagrid.h"
+#include "dateentry.h"
 #include "messages.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
 #include <QHBoxLayout>
@@ -69,7 +71,45 @@ private:
     QSet<QObject *> m_popups;
 };
 
+// Presses a window's default button on an Enter no field used.
+class EnterPressesDefault : public QObject {
+public:
+    EnterPressesDefault(QWidget *window, QPushButton *button)
+        : QObject(window)
+        , m_window(window)
+        , m_button(button)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != m_window || event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
+        QPushButton *target = focused && m_window->isAncestorOf(focused) ? focused : m_button;
+        if (!target->isEnabled())
+            return false;
+        target->click();
+        return true;
+    }
+
+private:
+    QWidget *m_window;
+    QPushButton *m_button;
+};
+
 } // namespace
+
+void pressDefaultOnEnter(QWidget *window, QPushButton *defaultButton)
+{
+    defaultButton->setDefault(true);
+    window->installEventFilter(new EnterPressesDefault(window, defaultButton));
+}
 
 QPushButton *makeButton(QWidget *parent, const char *objectName, const QString &caption)
 {
@@ -132,6 +172,68 @@ QComboBox *makeAccountFilterBox(QWidget *parent, const char *objectName)
     return box;
 }
 
+void makePasswordBox(QLineEdit *box)
+{
+    box->setEchoMode(QLineEdit::Password);
+    box->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // '*'
+}
+
+bool settleAccountFilter(AppState &state, QComboBox *box, const QString &caption)
+{
+    const QString typed = box->currentText().trimmed();
+    if (typed.isEmpty())
+        return true;
+    int chosen = box->findText(typed, Qt::MatchFixedString);
+    QStringList beginning;
+    if (chosen < 0) {
+        for (int i = 0; i < box->count(); ++i) {
+            if (box->itemText(i).startsWith(typed, Qt::CaseInsensitive)) {
+                chosen = i;
+                beginning << box->itemText(i);
+            }
+        }
+    }
+    if (chosen >= 0 && beginning.size() <= 1) {
+        box->setCurrentIndex(chosen);
+        return true;
+    }
+    constexpr int NamesShown = 5;
+    const QString text = beginning.isEmpty()
+        ? QStringLiteral("\"%1\" in %2 names no account in the list.\r\nType a listed name, pick one with "
+                         "Alt+Down, or empty the box to search every account.")
+              .arg(typed, caption)
+        : QStringLiteral("\"%1\" in %2 begins %3 account names (%4).\r\nType more of the name or pick one "
+                         "with Alt+Down.")
+              .arg(typed, caption)
+              .arg(beginning.size())
+              .arg(beginning.mid(0, NamesShown).join(QStringLiteral(", "))
+                   + (beginning.size() > NamesShown ? QStringLiteral(", \u2026") : QString()));
+    state.messages->critical(box->window(), QStringLiteral("Find"), text);
+    box->setFocus();
+    box->lineEdit()->selectAll();
+    return false;
+}
+
+QString invalidDateText(const QString &typed, const QString &problem)
+{
+    return QStringLiteral("Invalid Date\r\n\"%1\": %2.").arg(typed.trimmed(), problem);
+}
+
+bool datesReadable(AppState &state, const QList<DateEntry *> &boxes)
+{
+    for (DateEntry *box : boxes) {
+        const QString problem = box->typedProblem();
+        if (problem.isEmpty())
+            continue;
+        state.messages->critical(box->window(), QStringLiteral("Error"),
+                                 invalidDateText(box->lineEdit()->text(), problem));
+        box->lineEdit()->setFocus();
+        box->lineEdit()->selectAll();
+        return false;
+    }
+    return true;
+}
+
 void runFindOnEnter(QPushButton *find, const QList<QWidget *> &fields)
 {
     auto *filter = new EnterRunsFind(find);
@@ -190,6 +292,9 @@ void reportUnlistedEntries(AppState &state, DataGrid *grid)
                                  QStringLiteral("\"%1\" is not in the list; the cell keeps its value.\r\n"
                                                 "Alt+Down shows the list.")
                                      .arg(typed));
+    };
+    grid->refusedDate = [&state, grid](const QString &typed, const QString &problem) {
+        state.messages->critical(grid->window(), QStringLiteral("Error"), invalidDateText(typed, problem));
     };
 }
 

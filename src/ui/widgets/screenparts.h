@@ -15,6 +15,7 @@ namespace bc {
 
 struct AppState;
 class DataGrid;
+class DateEntry;
 
 // Small pieces every screen builds the same way.
 
@@ -22,6 +23,10 @@ QPushButton *makeButton(QWidget *parent, const char *objectName, const QString &
 
 // A label with an object name, for captions a screen changes.
 QLabel *makeLabel(QWidget *parent, const char *objectName, const QString &caption);
+
+// Makes a text box a password box: what is typed shows as one "*" a
+// character, whatever the style would show.
+void makePasswordBox(QLineEdit *box);
 
 // A box that shows an amount the screen computed: read only, right-aligned and
 // out of the tab order.
@@ -39,12 +44,33 @@ QHBoxLayout *makeButtonRow(const QList<QPushButton *> &buttons, const QString &t
 // stays as typed until the user picks a name from a list.
 QComboBox *makeAccountFilterBox(QWidget *parent, const char *objectName);
 
+// Settles an account filter box on the account its text names before a
+// search: the listed name typed in any case, else the one listed name that
+// begins with the text, which the box then shows. Text that names no listed
+// account, or begins several, is refused with a message naming it and the
+// box's caption, the focus goes back to the box, and false is given. An
+// empty box is no filter.
+bool settleAccountFilter(AppState &state, QComboBox *box, const QString &caption);
+
+// Whether each date box holds a date; else says which text is not a date and
+// why, puts the focus in that box and gives false.
+bool datesReadable(AppState &state, const QList<DateEntry *> &boxes);
+
+// The message for date text that is no date: "Invalid Date", then the text
+// and the reason.
+QString invalidDateText(const QString &typed, const QString &problem);
+
 // Enter in any of the search fields presses find (nothing while find is
 // disabled). The field takes the key first, so a drop-down box settles on the
 // name typed and a date box on the date read, and Find sees them. In an open
 // pop-up list Enter picks the item the user moved to; in a box's list of
 // matching names with none chosen it closes the list and presses find.
 void runFindOnEnter(QPushButton *find, const QList<QWidget *> &fields);
+
+// Makes a window that is not a QDialog answer Enter as a dialog does: Enter
+// in a box that does not use the key itself presses the button that has
+// the focus, else the default button (shown as the default), while enabled.
+void pressDefaultOnEnter(QWidget *window, QPushButton *defaultButton);
 
 // The status line under a grid, "lblStatus": says what the last save did.
 QLabel *makeStatusLabel(QWidget *parent);
@@ -65,7 +91,8 @@ QString saveStatusText(qsizetype saved, qint64 deleted, const QList<QPair<qsizet
 void reportDbFailure(AppState &state, QWidget *parent, const QString &description);
 
 // Makes a grid say so when a drop-down cell is left with a text that is not
-// in its list (the cell keeps its value).
+// in its list (the cell keeps its value), and when a Date cell is left with
+// a text that is no date (the editor keeps the text).
 void reportUnlistedEntries(AppState &state, DataGrid *grid);
 
 // Asks before a screen in the middle of an edit cycle closes; true to close.
