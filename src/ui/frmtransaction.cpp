@@ -73,6 +73,24 @@ int chosenItem(const QComboBox *box)
     return box->currentText().trimmed().isEmpty() ? -1 : typed;
 }
 
+// What the status line says when typing into a cell reaches the most its
+// column holds, so the keys that go nowhere are explained.
+QString typingLimitText(const QString &caption, int limit)
+{
+    return QStringLiteral("%1: %2 of %2 characters, the most a transaction holds").arg(caption.trimmed()).arg(limit);
+}
+
+// What the status line says after a Find that listed nothing: the dates it
+// searched, and how to look further.
+QString emptyFindText(const TranSearch &search, const QString &dateFormat)
+{
+    if (!search.applyDates)
+        return QStringLiteral("No transactions match the search; Blank clears its fields.");
+    return QStringLiteral("No transactions from %1 to %2. To look further, set an earlier From Date or clear "
+                          "\"Apply Date on Search\", then press Find.")
+        .arg(formatUserDate(search.fromDate, dateFormat), formatUserDate(search.toDate, dateFormat));
+}
+
 } // namespace
 
 frmTransaction::frmTransaction(AppState &state, QWidget *parent)
@@ -161,6 +179,9 @@ void frmTransaction::buildGrid()
     tdbgTran->beforeDelete = [this](int row) { return stageDeletion(row); };
     tdbgTran->enterHandler = [this] { GridEnterNextRow(tdbgTran, TranCol::Date); };
     reportUnlistedEntries(m_state, tdbgTran);
+    tdbgTran->typingLimitReached = [this](int column, int limit) {
+        lblStatus->setText(typingLimitText(m_model->column(column).caption, limit));
+    };
     connect(m_model, &RowArrayModel::rowAdded, this, &frmTransaction::onRowAdded);
     connect(m_model, &RowArrayModel::cellUpdated, this, &frmTransaction::onCellUpdated);
     connect(tdbgTran->horizontalHeader(), &QHeaderView::sectionClicked, this, &frmTransaction::sortByColumn);
@@ -267,6 +288,8 @@ void frmTransaction::Find()
     lbltotal->setText(QStringLiteral("0.00"));
     if (!readSearch(searchCriteria(), TranOrder()))
         return;
+    if (TranRows.rowCount() == 0)
+        lblStatus->setText(emptyFindText(m_search, m_state.dateFormat()));
     if (m_pager->atEnd()) {
         // The whole search fits the first page: its rows give the figures.
         try {
@@ -464,7 +487,8 @@ void frmTransaction::Print()
     m_model->fetchAll();
     const Book &book = m_state.book;
     const RecordSet records = transactionListRecords(
-        TranRows, [&book](const AccountKey &key) { return GetAccName(book, key.toText()); }, m_state.dateFormat());
+        TranRows, [&book](const AccountKey &key) { return GetAccName(book, key.toText()); }, m_state.dateFormat(),
+        m_search.applyDates ? m_search.fromDate : QDate(), m_search.applyDates ? m_search.toDate : QDate());
     (new frmReportViewer(m_state))->FormShow(TransactionListReport, records);
 }
 

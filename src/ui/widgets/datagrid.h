@@ -45,6 +45,8 @@ public:
     // A drop-down cell was left with a text that is not in its list; the
     // cell kept its value.
     std::function<void(const QString &typed)> refusedEntry;
+    // Typing into a cell of a length-limited column reached the limit.
+    std::function<void(int column, int limit)> typingLimitReached;
 
     // Deletes the rows whose row selectors are picked, or the given rows,
     // each through beforeDelete.

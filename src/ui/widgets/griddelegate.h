@@ -24,6 +24,9 @@ public:
     // Called when a drop-down cell is left with a text that is not listed;
     // the cell keeps its value.
     std::function<void(const QString &typed)> refusedEntry;
+    // Called when typing into a cell of a length-limited column reaches the
+    // limit, with the column and the limit.
+    std::function<void(int column, int limit)> typingLimitReached;
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
