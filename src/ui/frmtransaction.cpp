@@ -86,8 +86,9 @@ QString emptyFindText(const TranSearch &search, const QString &dateFormat)
 {
     if (!search.applyDates)
         return QStringLiteral("No transactions match the search; Blank clears its fields.");
-    return QStringLiteral("No transactions from %1 to %2. To look further, set an earlier From Date or clear "
-                          "\"Apply Date on Search\", then press Find.")
+    return QStringLiteral(
+               "No transactions from %1 to %2. For more, set an earlier From Date or untick Apply Date on Search, "
+               "then Find.")
         .arg(formatUserDate(search.fromDate, dateFormat), formatUserDate(search.toDate, dateFormat));
 }
 

@@ -397,18 +397,21 @@ TEST(SummaryChart, OneBarPerGridRowInGridOrder)
     EXPECT_FALSE(balance.showBalances);
 
     const ChartData movement = computeSummaryChart(rows,
-                                                   {SummaryChartKind::Transaction, from, to, QStringLiteral("EUR")});
+                                                   {SummaryChartKind::Transaction, from, to, QStringLiteral("EUR"),
+                                                    QString()});
     EXPECT_EQ(movement.seriesLabel, QStringLiteral("Transaction Amount"));
     EXPECT_EQ(movement.axisTitle, QStringLiteral("Transaction Amount (EUR)"));
     EXPECT_EQ(movement.points[1].label, balance.points[1].label);
     EXPECT_EQ(movement.points[1].value, cents(-20000));
     // A book that names no currency shows none, rather than "()".
-    EXPECT_EQ(computeSummaryChart(rows, {SummaryChartKind::Transaction, from, to, QString()}).axisTitle,
+    EXPECT_EQ(computeSummaryChart(rows, {SummaryChartKind::Transaction, from, to, QString(), QString()}).axisTitle,
               QStringLiteral("Transaction Amount"));
     EXPECT_EQ(movement.scale, (AxisScale{-300, 1600})); // u = 100: N(-2 - 1), N(15 + 1)
 
     rows.sortRows(SummaryGridColumn::BalanceColumn, SortDirection::Ascending);
-    const ChartData sorted = computeSummaryChart(rows, {SummaryChartKind::Balance, from, to, QStringLiteral("EUR")});
+    const ChartData sorted = computeSummaryChart(rows,
+                                                 {SummaryChartKind::Balance, from, to, QStringLiteral("EUR"),
+                                                  QString()});
     EXPECT_EQ(sorted.points[0].label, QStringLiteral("Salary"));
     EXPECT_EQ(sorted.points[2].label, QStringLiteral("Bank"));
 }
@@ -416,10 +419,12 @@ TEST(SummaryChart, OneBarPerGridRowInGridOrder)
 TEST(SummaryChart, NothingToShowWhenEveryAmountIsZero)
 {
     RowArray rows = summaryGridRows({});
-    const SummaryChartInput in{SummaryChartKind::Balance, QDate(2024, 1, 1), QDate(2024, 1, 31), QStringLiteral("EUR")};
+    const SummaryChartInput in{SummaryChartKind::Balance, QDate(2024, 1, 1), QDate(2024, 1, 31), QStringLiteral("EUR"),
+                               QString()};
     EXPECT_EQ(computeSummaryChart(rows, in).status, ChartData::Status::NothingToShow);
     rows.setMoney(rows.appendRow(), SummaryGridColumn::MovementColumn, cents(500));
     EXPECT_EQ(computeSummaryChart(rows, in).status, ChartData::Status::NothingToShow);
     EXPECT_TRUE(
-        computeSummaryChart(rows, {SummaryChartKind::Transaction, in.fromDate, in.toDate, in.currency}).ready());
+        computeSummaryChart(rows, {SummaryChartKind::Transaction, in.fromDate, in.toDate, in.currency, QString()})
+            .ready());
 }

@@ -39,9 +39,9 @@ ChartData lineData()
     ChartData d;
     d.status = ChartData::Status::Ready;
     d.kind = ChartData::Kind::Line;
-    d.points = {{QStringLiteral("Opening- 01/04/2026"), Money::fromCents(1500)},
-                {QString(), Money::fromCents(2500)},
-                {QStringLiteral("Closing- 03/04/2026"), Money::fromCents(2000)}};
+    d.points = {{QStringLiteral("Opening- 01/04/2026"), Money::fromCents(1500), QStringLiteral("01/04/2026")},
+                {QString(), Money::fromCents(2500), QStringLiteral("02/04/2026")},
+                {QStringLiteral("Closing- 03/04/2026"), Money::fromCents(2000), QStringLiteral("03/04/2026")}};
     d.scale = {0, 40};
     d.axisTitle = d.secondaryAxisTitle = QStringLiteral("Balance Amount (Rs.)");
     d.title = QStringLiteral("Account Ledger");
@@ -150,8 +150,8 @@ private slots:
     {
         frmStockGraph *w = open();
         w->Fill(lineData());
-        SummaryChartInput input{SummaryChartKind::Balance, QDate(2026, 4, 1), QDate(2026, 12, 7),
-                                QStringLiteral("Rs.")};
+        SummaryChartInput input{SummaryChartKind::Balance, QDate(2026, 4, 1), QDate(2026, 12, 7), QStringLiteral("Rs."),
+                                QString()};
         // Two accounts of one name still get a bar each.
         const ChartData bars = computeSummaryChart(summaryRows({{"Bank", 500000}, {"Rent", -20000}, {"Bank", 100}}),
                                                    input);
@@ -243,7 +243,8 @@ private slots:
             return nullptr;
         };
         // Every amount 0, or no rows at all: the request does nothing.
-        SummaryChartInput input{SummaryChartKind::Transaction, QDate(2026, 4, 1), QDate(2026, 12, 7), QString()};
+        SummaryChartInput input{SummaryChartKind::Transaction, QDate(2026, 4, 1), QDate(2026, 12, 7), QString(),
+                                QString()};
         for (const RowArray &rows : {summaryRows({{"Bank", 0}, {"Rent", 0}}), summaryRows({})}) {
             const ChartData zero = computeSummaryChart(rows, input);
             QCOMPARE(int(zero.status), int(ChartData::Status::NothingToShow));

@@ -289,8 +289,9 @@ private slots:
         frmTransaction *w = open();
         QCOMPARE(w->TranRows.rowCount(), 0);
         QCOMPARE(w->lblStatus->text(),
-                 QStringLiteral("No transactions from 30/11/2026 to 7/12/2026. To look further, set an earlier From "
-                                "Date or clear \"Apply Date on Search\", then press Find."));
+                 QStringLiteral(
+                     "No transactions from 30/11/2026 to 7/12/2026. For more, set an earlier From Date or untick "
+                     "Apply Date on Search, then Find."));
         w->chkApply->setFocus();
         press(Qt::Key_Space);
         press(Qt::Key_F, Qt::AltModifier);

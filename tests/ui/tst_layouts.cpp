@@ -48,7 +48,7 @@ class TestLayouts : public bc::test::WindowTest {
     }
 
     // The room a button's caption needs besides its text: a check box's box,
-    // a push button's margins.
+    // a push button's frame.
     static int buttonExtra(const QAbstractButton *b)
     {
         QStyle *style = b->style();
@@ -59,7 +59,7 @@ class TestLayouts : public bc::test::WindowTest {
             return style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, b)
                 + style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, b);
         if (qobject_cast<const QPushButton *>(b))
-            return 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b);
+            return 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, b);
         return 0;
     }
 
@@ -149,6 +149,9 @@ private slots:
     {
         start();
         m_state->today = [] { return QDate(2026, 12, 8); };
+        m_state->printerList = [] { return QList<PrinterSettings>(); };
+        m_state->defaultPrinter = [] { return PrinterSettings(); };
+        useFolderForFiles();
         bc::test::TestBook &book = newBook();
         const char *names[] = {"Business Bank",
                                "Cash in Hand",
@@ -164,8 +167,10 @@ private slots:
                                "Telephone",
                                "Long Term Loan from the Harlow Bank"};
         qint64 id = 100;
-        for (const char *n : names)
-            book.addAccount(id++, QString::fromLatin1(n), int(id % 6) + 1, Money::fromCents(100000));
+        for (const char *n : names) {
+            book.addAccount(id, QString::fromLatin1(n), int(id % 6) + 1, Money::fromCents(100000));
+            ++id;
+        }
         for (int day = 1; day <= 28; ++day)
             book.addTransaction(day, QDate(2026, 11, day), 100 + day % 13, 100 + (day + 3) % 13,
                                 Money::fromCents(1234 * day), QStringLiteral("Monthly account fee for November"));
