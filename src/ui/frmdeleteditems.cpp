@@ -65,6 +65,7 @@ frmDeletedItems::frmDeletedItems(AppState &state, QWidget *parent)
     grdDeleted->setObjectName(QStringLiteral("grdDeleted"));
     // The name takes the width the other columns leave, so "Deleted" and
     // "By" show without scrolling sideways.
+    grdDeleted->horizontalHeader()->setStretchLastSection(false);
     grdDeleted->horizontalHeader()->setSectionResizeMode(Col::Name, QHeaderView::Stretch);
     cmdRestore = makeButton(this, "cmdRestore", QStringLiteral("&Restore"));
     cmdQuit = makeButton(this, "cmdQuit", QStringLiteral("&Quit"));
