@@ -244,7 +244,8 @@ QJsonObject benchLedger(const Options &o, const Book &book, qint64 busyId)
     LedgerResult ledger;
     QJsonObject ledgerJson = measure(o.runs, [&] { ledger = computeLedger(book, input); });
     ledgerJson[QStringLiteral("movements")] = int(ledger.movements.size());
-    const LedgerChartInput chartInput{o.from, o.to, QLatin1String(DayFirstFormat), QStringLiteral("EUR")};
+    const LedgerChartInput chartInput{o.from, o.to, QLatin1String(DayFirstFormat), QStringLiteral("EUR"),
+                                      QStringLiteral("Bank")};
     int points = 0;
     QJsonObject chartJson = measure(o.runs,
                                     [&] { points = int(computeLedgerChart(book, ledger, chartInput).points.size()); });

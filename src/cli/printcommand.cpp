@@ -57,7 +57,8 @@ RecordSet transactionRecords(const CommandLine &commandLine, Book &book, QString
     dateFormat = report.settings.dateFormat;
     const AccountDirectory &directory = *report.directory;
     return transactionListRecords(
-        report.result.rows, [&directory](const AccountKey &key) { return directory.nameOf(key); }, dateFormat);
+        report.result.rows, [&directory](const AccountKey &key) { return directory.nameOf(key); }, dateFormat,
+        report.fromDate, report.toDate);
 }
 
 } // namespace

@@ -42,6 +42,8 @@ TextTable summaryTable(const SummaryReport &report);
 
 struct TransactionReport {
     SystemSettings settings;
+    QDate fromDate; // the period searched; invalid for all dates
+    QDate toDate;
     std::unique_ptr<AccountDirectory> directory;
     TranFindResult result;
 };

@@ -63,6 +63,8 @@ TransactionReport transactionReport(const CommandLine &commandLine, Book &book, 
         search.toFlag = QStringLiteral("A");
     }
     report.result = findTransactions(book, search);
+    report.fromDate = search.fromDate;
+    report.toDate = search.toDate;
     return report;
 }
 

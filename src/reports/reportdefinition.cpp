@@ -1,6 +1,7 @@
 #include "reportdefinition.h"
 
 #include "balancetext.h"
+#include "textroutines.h"
 
 namespace bc {
 
@@ -12,7 +13,7 @@ std::optional<ReportDefinition> reportDefinition(int reportType)
     case TransactionListReport:
         return ReportDefinition{reportType,
                                 QStringLiteral("Transaction List"),
-                                {},
+                                {{QStringLiteral("Period"), 0, 1}},
                                 {serial,
                                  {QStringLiteral("Date"), QStringLiteral("Tran_Date"), K::Text},
                                  {QStringLiteral("From A/C"), QStringLiteral("From_Acc"), K::Text, false, true},
@@ -94,6 +95,20 @@ ReportTable tabulate(const ReportDefinition &definition, const RecordSet &record
         table.parameterValues << (second.isEmpty() ? first : first + QStringLiteral(" to ") + second);
     }
     return table;
+}
+
+QString suggestedFileName(const ReportDefinition &definition, const RecordSet &records)
+{
+    const ReportTable table =
+        tabulate(ReportDefinition{definition.reportType, definition.title, definition.parameterLines, {}}, records);
+    QStringList parts{definition.title};
+    for (int i = 0; i < definition.parameterLines.size(); ++i) {
+        const QString &label = definition.parameterLines[i].label;
+        const QString value = table.parameterValues.value(i);
+        if ((label == QLatin1String("Account") || label == QLatin1String("Period")) && !value.isEmpty())
+            parts << value;
+    }
+    return safeFileName(parts.join(QStringLiteral(" - ")));
 }
 
 } // namespace bc

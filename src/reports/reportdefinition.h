@@ -54,4 +54,9 @@ QString reportProblem(int reportType, const RecordSet &records);
 // The printed texts of a report whose problem is empty.
 ReportTable tabulate(const ReportDefinition &definition, const RecordSet &records);
 
+// A file name for the report that says what it shows: its title and the
+// account and period it covers ("Account Ledger - Bank - 01-11-2026 to
+// 30-11-2026"), without the ".pdf".
+QString suggestedFileName(const ReportDefinition &definition, const RecordSet &records);
+
 } // namespace bc

@@ -21,6 +21,9 @@ QFont reportFont(qreal points, bool bold = false, bool italic = false)
     font.setPointSizeF(points);
     font.setBold(bold);
     font.setItalic(italic);
+    // Letters are set one glyph each, never joined into ligatures, so text
+    // copied or searched in a PDF reads "Office" and not "O\uFB03ce".
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 

@@ -5,23 +5,53 @@
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QChart>
+#include <QCursor>
 #include <QLineSeries>
 #include <QSet>
+#include <QToolTip>
 #include <QValueAxis>
+#include <algorithm>
 #include <cmath>
 
 namespace bc {
 
 namespace {
 
-// Category labels drawn along the bottom run into each other beyond this
-// many, so they are turned on their side.
-constexpr int UprightLabelLimit = 8;
+// Account names drawn upright along the bottom run into each other beyond
+// this many bars or this many characters, so they are turned on their side,
+// where each needs only a line's height of room.
+constexpr int UprightLabelLimit = 6;
+constexpr int UprightLabelLength = 14;
+
+// The room kept between the outermost points and the edges of the plot, as
+// a share of the value range, so that no point's marker is cut in half.
+constexpr double ValueMargin = 0.04;
+
+// What the pointer shows when it rests on a point: its name and amount.
+QString pointTip(const ChartPoint &point)
+{
+    return point.name + QStringLiteral(": ") + point.value.toPlain();
+}
+
+// The value range shown: the chart's scale, widened where a point would
+// otherwise sit on the edge of the plot.
+AxisScale shownRange(const ChartData &data)
+{
+    AxisScale range = data.scale;
+    const double span = std::max(range.maximum - range.minimum, 1e-9);
+    for (const ChartPoint &point : data.points) {
+        const double v = point.value.toDouble();
+        range.minimum = std::min(range.minimum, v - span * ValueMargin);
+        range.maximum = std::max(range.maximum, v + span * ValueMargin);
+    }
+    return range;
+}
 
 QValueAxis *valueAxis(const ChartData &data, const QString &title)
 {
     auto *axis = new QValueAxis;
-    axis->setRange(data.scale.minimum, data.scale.maximum);
+    const AxisScale range = shownRange(data);
+    axis->setRange(range.minimum, range.maximum);
     const double step = tickStep(data.scale.minimum, data.scale.maximum);
     axis->setTickType(QValueAxis::TicksDynamic);
     axis->setTickAnchor(0);
@@ -31,7 +61,8 @@ QValueAxis *valueAxis(const ChartData &data, const QString &title)
     return axis;
 }
 
-// The days of a ledger chart: a caption under the days that carry one.
+// The days of a ledger chart: a caption under the days that carry one, and
+// every day's date and balance where the pointer rests on the line.
 void addLine(QChart *chart, const ChartData &data)
 {
     auto *series = new QLineSeries;
@@ -44,15 +75,25 @@ void addLine(QChart *chart, const ChartData &data)
     series->setPointsVisible(count <= 62);
     series->setMarkerSize(7);
     chart->addSeries(series);
+    QObject::connect(series, &QLineSeries::hovered, series, [points = data.points](const QPointF &at, bool over) {
+        const qsizetype day = std::clamp<qsizetype>(qRound(at.x()), 0, points.size() - 1);
+        if (over)
+            QToolTip::showText(QCursor::pos(), pointTip(points[size_t(day)]));
+        else
+            QToolTip::hideText();
+    });
 
+    // Half a day of room on either side, more on long ranges, so the first
+    // and last points and their captions stand clear of the plot's edges.
+    const double margin = std::max(0.5, (count - 1) * 0.02);
     auto *days = new QCategoryAxis;
     days->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    days->setStartValue(-1);
+    days->setStartValue(-margin - 1);
     for (int i = 0; i < count; ++i)
         if (const QString &label = data.points[size_t(i)].label; !label.isEmpty())
             days->append(label, i);
-    days->setRange(count == 1 ? -1 : 0, count == 1 ? 1 : count - 1);
-    days->setLabelsAngle(-45);
+    days->setRange(-margin, count - 1 + margin);
+    days->setLabelsAngle(-90);
     days->setTruncateLabels(false);
     days->setGridLineVisible(false);
     chart->addAxis(days, Qt::AlignBottom);
@@ -78,11 +119,19 @@ void addBars(QChart *chart, const ChartData &data)
     auto *series = new QBarSeries;
     series->append(set);
     chart->addSeries(series);
+    QObject::connect(set, &QBarSet::hovered, set, [points = data.points](bool over, int index) {
+        if (over && index >= 0 && index < int(points.size()))
+            QToolTip::showText(QCursor::pos(), pointTip(points[size_t(index)]));
+        else
+            QToolTip::hideText();
+    });
 
     auto *accounts = new QBarCategoryAxis;
     accounts->append(names);
-    if (names.size() > UprightLabelLimit)
-        accounts->setLabelsAngle(-45);
+    const bool longName = std::any_of(data.points.begin(), data.points.end(),
+                                      [](const ChartPoint &p) { return p.label.size() > UprightLabelLength; });
+    if (names.size() > UprightLabelLimit || longName)
+        accounts->setLabelsAngle(-90);
     accounts->setTruncateLabels(false);
     chart->addAxis(accounts, Qt::AlignBottom);
     series->attachAxis(accounts);

@@ -196,6 +196,7 @@ void frmAccountLedger::Find()
     input.fromDate = dtpFromDate->date();
     input.toDate = dtpToDate->date();
     input.finYearStart = m_state.settings.finYearStart;
+    m_shownAccount = cboAccount->currentIndex() != -1 ? cboAccount->currentText() : QString();
     TDBGAccLdgr->rowModel()->column(DateColumn).datePattern = reportDatePattern(m_state.dateFormat());
     showLedger(input);
 }
@@ -241,7 +242,8 @@ void frmAccountLedger::Blank()
 
 void frmAccountLedger::Graph()
 {
-    m_chartInput = {dtpFromDate->date(), dtpToDate->date(), m_state.dateFormat(), m_state.settings.currency};
+    m_chartInput = {dtpFromDate->date(), dtpToDate->date(), m_state.dateFormat(), m_state.settings.currency,
+                    m_shownAccount};
     ChartData chart;
     try {
         WaitCursor wait;

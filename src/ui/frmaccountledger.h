@@ -82,6 +82,7 @@ private:
     std::optional<LedgerInput> m_shown; // what the last Find asked for, while its figures show
     QPointer<frmStockGraph> m_chart; // where Graph drew m_ledger
     LedgerChartInput m_chartInput; // the dates and captions Graph drew with
+    QString m_shownAccount; // the name of the account the last Find listed
 };
 
 } // namespace bc

@@ -134,8 +134,14 @@ void frmAccountMaster::buildControls()
     lbltotal = makeTotalLabel(this);
     lblStatus = makeStatusLabel(this);
 
-    QHBoxLayout *bottom = makeButtonRow({cmdEdit, cmdSave, cmdCancel, cmdQuit}, QStringLiteral("Total Amount (Rs.)"),
-                                        lbltotal);
+    QHBoxLayout *bottom = makeButtonRow({cmdEdit, cmdSave, cmdCancel, cmdQuit}, QString(), lbltotal);
+    // The total is in the book's currency, whichever the settings name.
+    auto *totalCaption = findChild<QLabel *>(QStringLiteral("lblTotalCaption"));
+    const auto nameCurrency = [this, totalCaption] {
+        totalCaption->setText(withCurrency(QStringLiteral("Total Amount"), m_state.settings.currency));
+    };
+    nameCurrency();
+    connect(&m_state.notifier, &SettingsNotifier::bookChanged, totalCaption, nameCurrency);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);
     layout->addWidget(tdbgAccounts, 1);

@@ -47,7 +47,10 @@ QList<GridColumn> summaryColumns()
     for (int col :
          {SummaryGridColumn::OpeningColumn, SummaryGridColumn::MovementColumn, SummaryGridColumn::BalanceColumn})
         c[col].width = 130;
-    c[SummaryGridColumn::SideColumn] = GridColumn::shown(QStringLiteral("A/C Type"), F::Plain);
+    // The side flag, in words: every row the summary lists is an account.
+    c[SummaryGridColumn::SideColumn] = GridColumn::shown(QStringLiteral("A/C Type"), F::ValueList);
+    c[SummaryGridColumn::SideColumn].valueList = {{QStringLiteral("A"), QStringLiteral("Account")},
+                                                  {QStringLiteral("P"), QStringLiteral("Party")}};
     return c;
 }
 
@@ -110,9 +113,20 @@ void frmAccountStatus::buildControls()
     lstAccount->setUniformRowHeights(true);
     lstAccount->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lstAccount->header()->setSectionsClickable(true);
+    // The names take the list's width, so no sideways scroll bar covers the
+    // last of them.
+    lstAccount->header()->setStretchLastSection(false);
+    lstAccount->header()->setSectionResizeMode(NameColumn, QHeaderView::Stretch);
+    lstAccount->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lstAccount->setTextElideMode(Qt::ElideRight);
     lstAccount->setMinimumWidth(240);
+    auto *classLabel = makeLabel(this, "lblAccType", QStringLiteral("Account Class"));
+    classLabel->setBuddy(cboAccType);
+    auto *classRow = new QHBoxLayout;
+    classRow->addWidget(classLabel);
+    classRow->addWidget(cboAccType, 1);
     auto *accounts = new QVBoxLayout;
-    accounts->addWidget(cboAccType);
+    accounts->addLayout(classRow);
     accounts->addWidget(lstAccount, 1);
 
     dtpFromDate = new DateEntry(this);
@@ -373,7 +387,7 @@ QVariant frmAccountStatus::rowColour(int row) const
 
 void frmAccountStatus::drawChart(SummaryChartKind kind)
 {
-    m_chartInput = {kind, dtpFromDate->date(), dtpToDate->date(), m_state.settings.currency};
+    m_chartInput = {kind, dtpFromDate->date(), dtpToDate->date(), m_state.settings.currency, m_state.dateFormat()};
     m_chart = frmStockGraph::Present(computeSummaryChart(SummaryRows, m_chartInput), m_chartWindow, *m_state.messages,
                                      this);
 }

@@ -8,6 +8,7 @@
 #include "waitcursor.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
@@ -33,17 +34,22 @@ QList<GridColumn> deletedColumns()
     using F = GridColumn::Format;
     QList<GridColumn> c(Col::Count);
     c[Col::Kind] = GridColumn::shown(QStringLiteral("Item"), F::Plain);
+    c[Col::Kind].width = 80;
     c[Col::Id] = GridColumn::shown(QStringLiteral("No."), F::Plain);
-    c[Col::Id].width = 60;
+    c[Col::Id].width = 50;
     c[Col::Date] = GridColumn::shown(QStringLiteral("Date"), F::Date);
+    c[Col::Date].width = 90;
     c[Col::Name] = GridColumn::shown(QStringLiteral("Name / Particulars"), F::Plain);
-    c[Col::Name].width = 180;
     c[Col::Amount] = GridColumn::shown(QStringLiteral("Amount"), F::Standard);
+    c[Col::Amount].width = 90;
     c[Col::From] = GridColumn::shown(QStringLiteral("From"), F::Plain);
+    c[Col::From].width = 110;
     c[Col::To] = GridColumn::shown(QStringLiteral("To"), F::Plain);
+    c[Col::To].width = 110;
     c[Col::DeletedAt] = GridColumn::shown(QStringLiteral("Deleted"), F::Plain);
     c[Col::DeletedAt].width = 130;
     c[Col::DeletedBy] = GridColumn::shown(QStringLiteral("By"), F::Plain);
+    c[Col::DeletedBy].width = 80;
     return c;
 }
 
@@ -57,6 +63,10 @@ frmDeletedItems::frmDeletedItems(AppState &state, QWidget *parent)
     setObjectName(QStringLiteral("frmDeletedItems"));
     setWindowTitle(QStringLiteral("Deleted Items"));
     grdDeleted->setObjectName(QStringLiteral("grdDeleted"));
+    // The name takes the width the other columns leave, so "Deleted" and
+    // "By" show without scrolling sideways.
+    grdDeleted->horizontalHeader()->setStretchLastSection(false);
+    grdDeleted->horizontalHeader()->setSectionResizeMode(Col::Name, QHeaderView::Stretch);
     cmdRestore = makeButton(this, "cmdRestore", QStringLiteral("&Restore"));
     cmdQuit = makeButton(this, "cmdQuit", QStringLiteral("&Quit"));
     lblStatus = makeStatusLabel(this);
@@ -68,7 +78,7 @@ frmDeletedItems::frmDeletedItems(AppState &state, QWidget *parent)
     layout->addWidget(grdDeleted, 1);
     layout->addWidget(lblStatus);
     layout->addLayout(buttons);
-    resize(860, 420);
+    resize(1000, 440);
     connect(cmdRestore, &QPushButton::clicked, this, &frmDeletedItems::Restore);
     connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
     grdDeleted->enterHandler = [this] { Restore(); };

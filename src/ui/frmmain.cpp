@@ -26,6 +26,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
@@ -61,7 +62,9 @@ frmMain::frmMain(AppState &state, QWidget *parent)
     setWindowTitle(QStringLiteral("Brindlecot"));
     setWindowIcon(QIcon(QStringLiteral(":/ui/brindlecot.png")));
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(1000, 700);
+    // No larger than the screen leaves room for, title bar included.
+    const QSize preferred(1000, 700);
+    resize(screen() ? preferred.boundedTo(screen()->availableGeometry().size() - QSize(16, 40)) : preferred);
 
     mdiArea = new QMdiArea(this);
     mdiArea->setObjectName(QStringLiteral("mdiArea"));
@@ -156,12 +159,14 @@ QWidget *frmMain::showChild(const QString &name, const std::function<QWidget *()
     if (!sub || !sub->widget()) { // a frame whose screen has closed is on its way out
         QWidget *widget = make();
         widget->setAttribute(Qt::WA_DeleteOnClose);
-        const QSize wanted = widget->size();
+        const QSize wanted = widget->size().expandedTo(widget->minimumSizeHint());
         sub = mdiArea->addSubWindow(widget);
-        // Keep the size the screen asked for, plus the frame's decorations.
+        // Keep the size the screen asked for, plus the frame's decorations,
+        // as far as the frame has room for it.
         const int frame = sub->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, sub);
         const int title = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
-        sub->resize(wanted + QSize(2 * frame, title + frame));
+        const QSize room = mdiArea->isVisible() ? mdiArea->viewport()->size() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        sub->resize((wanted + QSize(2 * frame, title + frame)).boundedTo(room));
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->setWindowIcon(widget->windowIcon());
         // The frame closes with its window, so a closed screen opens fresh.

@@ -5,6 +5,7 @@
 #include "reportdefinition.h"
 #include "waitcursor.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -16,6 +17,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QToolButton>
@@ -24,6 +26,8 @@
 namespace bc {
 
 namespace {
+
+const QSize PreferredSize(900, 720);
 
 QToolButton *toolButton(QWidget *parent, const char *name, const QString &text, const QString &tip)
 {
@@ -44,7 +48,7 @@ frmReportViewer::frmReportViewer(AppState &state, QWidget *parent)
     setObjectName(QStringLiteral("frmReportViewer"));
     setWindowTitle(QStringLiteral("Report Viewer"));
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(900, 720);
+    resize(PreferredSize);
 
     cmdFirstPage = toolButton(this, "cmdFirstPage", QStringLiteral("|<"), QStringLiteral("First page"));
     cmdPreviousPage = toolButton(this, "cmdPreviousPage", QStringLiteral("<"), QStringLiteral("Previous page"));
@@ -131,10 +135,28 @@ bool frmReportViewer::FormShow(int ReportType, const RecordSet &ReportData)
         return false;
     }
     crvReport->fitToWidth();
+    placeOnScreen();
     show();
     raise();
     activateWindow();
     return true;
+}
+
+void frmReportViewer::placeOnScreen()
+{
+    // Room for the window manager's title bar and borders, which the window
+    // does not know before it is shown.
+    const QSize decorations(16, 40);
+    const QWidget *opener = QApplication::activeWindow();
+    const QScreen *screen = opener ? opener->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize fitted = PreferredSize.boundedTo(area.size() - decorations).expandedTo(minimumSizeHint());
+    resize(fitted);
+    const QSize outer = fitted + decorations;
+    move(area.x() + std::max(0, (area.width() - outer.width()) / 2),
+         area.y() + std::max(0, (area.height() - outer.height()) / 2));
 }
 
 ReportPrintInfo frmReportViewer::printInfo() const
@@ -169,8 +191,8 @@ bool frmReportViewer::saveAsPdf(const QString &caption)
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!QFileInfo(folder).isDir())
         folder = QDir::homePath();
-    const QString suggested = folder + u'/' + (definition ? definition->title : QStringLiteral("Report"))
-        + QStringLiteral(".pdf");
+    const QString suggested = folder + u'/'
+        + (definition ? suggestedFileName(*definition, m_records) : QStringLiteral("Report")) + QStringLiteral(".pdf");
     QString path = QFileDialog::getSaveFileName(this, caption, suggested, QStringLiteral("PDF files (*.pdf)"), nullptr,
                                                 QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())

@@ -64,6 +64,8 @@ private:
     void showPage(int page);
     void updatePageControls();
     void reportFailure(const QString &description);
+    // Sizes the window to the screen it opens on and centres it there.
+    void placeOnScreen();
     ReportPrintInfo printInfo() const;
 
     AppState &m_state;

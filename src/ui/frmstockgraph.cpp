@@ -27,7 +27,7 @@ namespace bc {
 
 namespace {
 
-const QString KeyHint = QStringLiteral("Press ^P (Ctrl+P) to Print Press Escape to close ");
+const QString KeyHint = QStringLiteral("Press ^P (Ctrl+P) to Print. Press Escape to close.");
 const QString PrintHint = QStringLiteral("Press ^P (Ctrl+P) for Print");
 
 QLineEdit *amountBox(QWidget *parent, const char *name)
@@ -63,13 +63,20 @@ void frmStockGraph::buildControls()
     titleFont.setBold(true);
     lbltitle->setFont(titleFont);
     lbltitle->setAlignment(Qt::AlignCenter);
+    lblsubject = makeLabel(Shape1, "lblsubject", QString());
+    QFont subjectFont = lblsubject->font();
+    subjectFont.setBold(true);
+    lblsubject->setFont(subjectFont);
+    lblsubject->setAlignment(Qt::AlignCenter);
+    lblsubject->hide();
     lblfrom = makeLabel(Shape1, "lblfrom", QStringLiteral("From :- "));
     lblto = makeLabel(Shape1, "lblto", QStringLiteral("To :- "));
     lblto->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto *header = new QGridLayout(Shape1);
     header->addWidget(lbltitle, 0, 0, 1, 2);
-    header->addWidget(lblfrom, 1, 0);
-    header->addWidget(lblto, 1, 1);
+    header->addWidget(lblsubject, 1, 0, 1, 2);
+    header->addWidget(lblfrom, 2, 0);
+    header->addWidget(lblto, 2, 1);
 
     mscStock = new QChartView(buildChart({}), this);
     mscStock->setObjectName(QStringLiteral("mscStock"));
@@ -112,6 +119,9 @@ void frmStockGraph::Fill(const ChartData &data)
     delete old;
 
     lbltitle->setText(data.title);
+    lblsubject->setText(data.subject);
+    lblsubject->setVisible(!data.subject.isEmpty());
+    m_fileName = data.suggestedFileName();
     lblfrom->setText(data.fromCaption);
     lblto->setText(data.toCaption);
     FraAccount->setVisible(data.showBalances);
@@ -180,7 +190,7 @@ QString frmStockGraph::askPdfPath()
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!QFileInfo(folder).isDir())
         folder = QDir::homePath();
-    const QString name = lbltitle->text().isEmpty() ? windowTitle() : lbltitle->text();
+    const QString name = m_fileName.isEmpty() ? windowTitle() : m_fileName;
     QString path = QFileDialog::getSaveFileName(this, QStringLiteral("No printer is installed: save the graph as PDF"),
                                                 folder + u'/' + name + QStringLiteral(".pdf"),
                                                 QStringLiteral("PDF files (*.pdf)"), nullptr,
@@ -212,7 +222,7 @@ QString frmStockGraph::printPicture(bool &cancelled)
     } else {
         printer = configuredPrinter(m_state.printer);
     }
-    printer->setDocName(lbltitle->text());
+    printer->setDocName(m_fileName.isEmpty() ? lbltitle->text() : m_fileName);
     printer->setPageOrientation(picture.width() > picture.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
 
     QPainter painter;

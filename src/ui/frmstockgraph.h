@@ -28,6 +28,7 @@ public:
 
     QFrame *Shape1;
     QLabel *lbltitle;
+    QLabel *lblsubject; // what the chart is of: the ledger's account
     QLabel *lblfrom;
     QLabel *lblto;
     QChartView *mscStock;
@@ -72,6 +73,7 @@ private:
 
     AppState &m_state;
     QPointer<QWidget> m_presentedBy;
+    QString m_fileName; // suggested for the picture saved as PDF
 };
 
 } // namespace bc

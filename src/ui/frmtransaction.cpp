@@ -75,6 +75,25 @@ int chosenItem(const QComboBox *box)
     return box->currentText().trimmed().isEmpty() ? -1 : typed;
 }
 
+// What the status line says when typing into a cell reaches the most its
+// column holds, so the keys that go nowhere are explained.
+QString typingLimitText(const QString &caption, int limit)
+{
+    return QStringLiteral("%1: %2 of %2 characters, the most a transaction holds").arg(caption.trimmed()).arg(limit);
+}
+
+// What the status line says after a Find that listed nothing: the dates it
+// searched, and how to look further.
+QString emptyFindText(const TranSearch &search, const QString &dateFormat)
+{
+    if (!search.applyDates)
+        return QStringLiteral("No transactions match the search; Blank clears its fields.");
+    return QStringLiteral(
+               "No transactions from %1 to %2. For more, set an earlier From Date or untick Apply Date on Search, "
+               "then Find.")
+        .arg(formatUserDate(search.fromDate, dateFormat), formatUserDate(search.toDate, dateFormat));
+}
+
 } // namespace
 
 frmTransaction::frmTransaction(AppState &state, QWidget *parent)
@@ -167,6 +186,9 @@ void frmTransaction::buildGrid()
     tdbgTran->beforeDelete = [this](int row) { return stageDeletion(row); };
     tdbgTran->enterHandler = [this] { GridEnterNextRow(tdbgTran, TranCol::Date); };
     reportUnlistedEntries(m_state, tdbgTran);
+    tdbgTran->typingLimitReached = [this](int column, int limit) {
+        lblStatus->setText(typingLimitText(m_model->column(column).caption, limit));
+    };
     connect(m_model, &RowArrayModel::rowAdded, this, &frmTransaction::onRowAdded);
     connect(m_model, &RowArrayModel::cellUpdated, this, &frmTransaction::onCellUpdated);
     connect(m_model, &RowArrayModel::removalUndone, this,
@@ -286,6 +308,8 @@ void frmTransaction::listSearch()
     lbltotal->setText(QStringLiteral("0.00"));
     if (!readSearch(searchCriteria(), m_order))
         return;
+    if (TranRows.rowCount() == 0)
+        lblStatus->setText(emptyFindText(m_search, m_state.dateFormat()));
     if (m_pager->atEnd()) {
         // The whole search fits the first page: its rows give the figures.
         try {
@@ -488,7 +512,8 @@ void frmTransaction::Print()
     m_model->fetchAll();
     const Book &book = m_state.book;
     const RecordSet records = transactionListRecords(
-        TranRows, [&book](const AccountKey &key) { return GetAccName(book, key.toText()); }, m_state.dateFormat());
+        TranRows, [&book](const AccountKey &key) { return GetAccName(book, key.toText()); }, m_state.dateFormat(),
+        m_search.applyDates ? m_search.fromDate : QDate(), m_search.applyDates ? m_search.toDate : QDate());
     (new frmReportViewer(m_state))->FormShow(TransactionListReport, records);
 }
 

@@ -42,7 +42,8 @@ struct LedgerChartBook : ::testing::Test {
     ChartData chart(QDate from, QDate to)
     {
         const LedgerResult ledger = computeLedger(t.book(), {10, from, to, QDate(2024, 1, 1)});
-        return computeLedgerChart(t.book(), ledger, {from, to, format, QStringLiteral("EUR")});
+        return computeLedgerChart(t.book(), ledger,
+                                  {from, to, format, QStringLiteral("EUR"), QStringLiteral(" Bank ")});
     }
 
     static std::vector<qint64> labelledDays(const ChartData &c)
@@ -126,6 +127,7 @@ TEST_F(LedgerChartBook, OnePointPerDayWithTheDaysEndBalance)
     EXPECT_EQ(c.points[0].label, QStringLiteral("Opening- 01/01/2024"));
     EXPECT_EQ(c.points[5].label, QStringLiteral("06/01/2024"));
     EXPECT_EQ(c.points[30].label, QStringLiteral("Closing- 31/01/2024"));
+    EXPECT_EQ(c.points[6].name, QStringLiteral("07/01/2024")); // unlabelled, still named for the pointer
 
     EXPECT_EQ(c.scale, (AxisScale{-80, 140})); // lowest -70, highest 130
     EXPECT_EQ(c.kind, ChartData::Kind::Line);
@@ -134,6 +136,8 @@ TEST_F(LedgerChartBook, OnePointPerDayWithTheDaysEndBalance)
     EXPECT_EQ(c.title, QStringLiteral("Account Ledger"));
     EXPECT_EQ(c.fromCaption, QStringLiteral(" From :- 01/01/2024"));
     EXPECT_EQ(c.toCaption, QStringLiteral(" To :- 31/01/2024"));
+    EXPECT_EQ(c.subject, QStringLiteral("Bank"));
+    EXPECT_EQ(c.suggestedFileName(), QStringLiteral("Account Ledger - Bank - 01-01-2024 to 31-01-2024"));
     EXPECT_TRUE(c.showBalances);
     EXPECT_EQ(c.openingBalance, Money::fromCents(10000));
     EXPECT_EQ(c.closingBalance, Money::fromCents(-7000));

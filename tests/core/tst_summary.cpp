@@ -375,7 +375,9 @@ TEST(SummaryChart, OneBarPerGridRowInGridOrder)
         rows.setMoney(r, SummaryGridColumn::BalanceColumn, cents(d.balance));
     }
     const QDate from(2024, 1, 1), to(2024, 12, 31);
-    const ChartData balance = computeSummaryChart(rows, {SummaryChartKind::Balance, from, to, QStringLiteral("EUR")});
+    const ChartData balance = computeSummaryChart(rows,
+                                                  {SummaryChartKind::Balance, from, to, QStringLiteral("EUR"),
+                                                   QStringLiteral("M/d/yyyy")});
     ASSERT_TRUE(balance.ready());
     EXPECT_EQ(balance.kind, ChartData::Kind::Bars);
     ASSERT_EQ(balance.points.size(), 3u);
@@ -386,20 +388,30 @@ TEST(SummaryChart, OneBarPerGridRowInGridOrder)
     EXPECT_EQ(balance.secondaryAxisTitle, QString());
     EXPECT_EQ(balance.scale, (AxisScale{-1000, 6000}));
     EXPECT_EQ(balance.title, QStringLiteral("Account Summary"));
-    EXPECT_EQ(balance.fromCaption, QStringLiteral(" From :- ") + shortDateText(from));
-    EXPECT_EQ(balance.toCaption, QStringLiteral(" To :- ") + shortDateText(to));
+    // The dates in the book's format, the accounts counted, the file named by both.
+    EXPECT_EQ(balance.fromCaption, QStringLiteral(" From :- 01/01/2024"));
+    EXPECT_EQ(balance.toCaption, QStringLiteral(" To :- 12/31/2024"));
+    EXPECT_EQ(balance.subject, QStringLiteral("3 accounts"));
+    EXPECT_EQ(balance.suggestedFileName(), QStringLiteral("Account Summary - 3 accounts - 01-01-2024 to 12-31-2024"));
+    EXPECT_EQ(balance.points[1].name, QStringLiteral("Rent"));
     EXPECT_FALSE(balance.showBalances);
 
     const ChartData movement = computeSummaryChart(rows,
-                                                   {SummaryChartKind::Transaction, from, to, QStringLiteral("EUR")});
+                                                   {SummaryChartKind::Transaction, from, to, QStringLiteral("EUR"),
+                                                    QString()});
     EXPECT_EQ(movement.seriesLabel, QStringLiteral("Transaction Amount"));
     EXPECT_EQ(movement.axisTitle, QStringLiteral("Transaction Amount (EUR)"));
     EXPECT_EQ(movement.points[1].label, balance.points[1].label);
     EXPECT_EQ(movement.points[1].value, cents(-20000));
+    // A book that names no currency shows none, rather than "()".
+    EXPECT_EQ(computeSummaryChart(rows, {SummaryChartKind::Transaction, from, to, QString(), QString()}).axisTitle,
+              QStringLiteral("Transaction Amount"));
     EXPECT_EQ(movement.scale, (AxisScale{-300, 1600})); // u = 100: N(-2 - 1), N(15 + 1)
 
     rows.sortRows(SummaryGridColumn::BalanceColumn, SortDirection::Ascending);
-    const ChartData sorted = computeSummaryChart(rows, {SummaryChartKind::Balance, from, to, QStringLiteral("EUR")});
+    const ChartData sorted = computeSummaryChart(rows,
+                                                 {SummaryChartKind::Balance, from, to, QStringLiteral("EUR"),
+                                                  QString()});
     EXPECT_EQ(sorted.points[0].label, QStringLiteral("Salary"));
     EXPECT_EQ(sorted.points[2].label, QStringLiteral("Bank"));
 }
@@ -407,10 +419,12 @@ TEST(SummaryChart, OneBarPerGridRowInGridOrder)
 TEST(SummaryChart, NothingToShowWhenEveryAmountIsZero)
 {
     RowArray rows = summaryGridRows({});
-    const SummaryChartInput in{SummaryChartKind::Balance, QDate(2024, 1, 1), QDate(2024, 1, 31), QStringLiteral("EUR")};
+    const SummaryChartInput in{SummaryChartKind::Balance, QDate(2024, 1, 1), QDate(2024, 1, 31), QStringLiteral("EUR"),
+                               QString()};
     EXPECT_EQ(computeSummaryChart(rows, in).status, ChartData::Status::NothingToShow);
     rows.setMoney(rows.appendRow(), SummaryGridColumn::MovementColumn, cents(500));
     EXPECT_EQ(computeSummaryChart(rows, in).status, ChartData::Status::NothingToShow);
     EXPECT_TRUE(
-        computeSummaryChart(rows, {SummaryChartKind::Transaction, in.fromDate, in.toDate, in.currency}).ready());
+        computeSummaryChart(rows, {SummaryChartKind::Transaction, in.fromDate, in.toDate, in.currency, QString()})
+            .ready());
 }

@@ -115,6 +115,38 @@ TEST_F(ReportPdf, TransactionListShowsTitleHeadingsRowsTotalAndPageNumber)
     EXPECT_EQ(text.count(QStringLiteral("CASH")), 2);
 }
 
+// Particulars longer than a line wrap whole onto the next, the period searched
+// is printed, and every word can be copied out of the PDF as typed, without
+// ligature characters in place of "ffi" or "fl".
+TEST_F(ReportPdf, TransactionListWrapsParticularsPrintsThePeriodAndCopiesPlainLetters)
+{
+    RowArray rows(
+        {CellType::Int, CellType::Text, CellType::Key, CellType::Key, CellType::Money, CellType::Text, CellType::Text});
+    const QString particulars = QStringLiteral("Office supplies and affluent waffles for the Harlow branch, "
+                                               "monthly account fee ending NOVEMBER");
+    const int r = rows.appendRow();
+    rows.setText(r, 1, QStringLiteral("03/11/2026"));
+    rows.setMoney(r, 4, Money::fromCents(4500));
+    rows.setText(r, 5, particulars);
+    const PdfText pdf = render(TransactionListReport,
+                               transactionListRecords(rows, {}, QStringLiteral("d/M/yyyy"), QDate(2026, 11, 1),
+                                                      QDate(2026, 11, 30)));
+    ASSERT_TRUE(pdf.result.ok) << pdf.result.error.toStdString();
+    const QString text = pdf.all();
+    EXPECT_TRUE(text.contains(QStringLiteral("Period:"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("01/11/2026 to 30/11/2026"))) << text.toStdString();
+    for (const QString &word : particulars.split(u' '))
+        EXPECT_TRUE(text.contains(word)) << word.toStdString() << "\n" << text.toStdString();
+    EXPECT_FALSE(text.contains(QChar(0x2026))) << "cut short: " << text.toStdString();
+    for (char16_t ligature = 0xFB00; ligature <= 0xFB06; ++ligature)
+        EXPECT_FALSE(text.contains(QChar(ligature))) << text.toStdString();
+
+    // A search without dates says so.
+    const PdfText all = render(TransactionListReport, transactionListRecords(rows, {}, QStringLiteral("d/M/yyyy")));
+    ASSERT_TRUE(all.result.ok);
+    EXPECT_TRUE(all.all().contains(QStringLiteral("All dates")));
+}
+
 TEST_F(ReportPdf, WideTransactionListTurnsLandscapeAndLongTextsStayInsideThePage)
 {
     const QString name = QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");

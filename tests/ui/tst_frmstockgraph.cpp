@@ -16,6 +16,8 @@
 #include <QChart>
 #include <QChartView>
 #include <QFileDialog>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,9 +39,9 @@ ChartData lineData()
     ChartData d;
     d.status = ChartData::Status::Ready;
     d.kind = ChartData::Kind::Line;
-    d.points = {{QStringLiteral("Opening- 01/04/2026"), Money::fromCents(1500)},
-                {QString(), Money::fromCents(2500)},
-                {QStringLiteral("Closing- 03/04/2026"), Money::fromCents(2000)}};
+    d.points = {{QStringLiteral("Opening- 01/04/2026"), Money::fromCents(1500), QStringLiteral("01/04/2026")},
+                {QString(), Money::fromCents(2500), QStringLiteral("02/04/2026")},
+                {QStringLiteral("Closing- 03/04/2026"), Money::fromCents(2000), QStringLiteral("03/04/2026")}};
     d.scale = {0, 40};
     d.axisTitle = d.secondaryAxisTitle = QStringLiteral("Balance Amount (Rs.)");
     d.title = QStringLiteral("Account Ledger");
@@ -61,6 +63,16 @@ RowArray summaryRows(const QList<QPair<QString, qint64>> &balances)
         rows.setMoney(r, SummaryGridColumn::MovementColumn, Money());
     }
     return rows;
+}
+
+// The captions the chart shows on its axes at the moment.
+QStringList shownCaptions(QChartView *view)
+{
+    QStringList captions;
+    for (QGraphicsItem *item : view->scene()->items())
+        if (auto *text = dynamic_cast<QGraphicsTextItem *>(item); text && text->isVisible())
+            captions << text->toPlainText();
+    return captions;
 }
 
 template <class T> T *axis(QChart *chart, Qt::Alignment alignment)
@@ -105,7 +117,7 @@ private slots:
     {
         frmStockGraph *w = open();
         QCOMPARE(w->windowTitle(), QStringLiteral("Stock Movement"));
-        QCOMPARE(w->lblCurrDate->text(), QStringLiteral("Press ^P (Ctrl+P) to Print Press Escape to close "));
+        QCOMPARE(w->lblCurrDate->text(), QStringLiteral("Press ^P (Ctrl+P) to Print. Press Escape to close."));
         w->Fill(lineData());
         QCOMPARE(w->lbltitle->text(), QStringLiteral("Account Ledger"));
         QCOMPARE(w->lblfrom->text(), QStringLiteral(" From :- 01/04/2026"));
@@ -138,8 +150,8 @@ private slots:
     {
         frmStockGraph *w = open();
         w->Fill(lineData());
-        SummaryChartInput input{SummaryChartKind::Balance, QDate(2026, 4, 1), QDate(2026, 12, 7),
-                                QStringLiteral("Rs.")};
+        SummaryChartInput input{SummaryChartKind::Balance, QDate(2026, 4, 1), QDate(2026, 12, 7), QStringLiteral("Rs."),
+                                QString()};
         // Two accounts of one name still get a bar each.
         const ChartData bars = computeSummaryChart(summaryRows({{"Bank", 500000}, {"Rent", -20000}, {"Bank", 100}}),
                                                    input);
@@ -165,6 +177,64 @@ private slots:
         QCOMPARE(axis<QValueAxis>(chart, Qt::AlignRight)->titleText(), QString());
     }
 
+    // Thirteen accounts each have their name under their bar; a month's
+    // ledger keeps its first and last dates and every point clear of the
+    // plot's edges; the window, and the file offered for its picture, name
+    // the account and the period.
+    void everyBarNamedEveryPointWholeAndTheAccountNamed()
+    {
+        frmStockGraph *w = open();
+        w->resize(1180, 640);
+        QList<QPair<QString, qint64>> balances;
+        for (int i = 0; i < 13; ++i)
+            balances.append({QStringLiteral("Account %1").arg(QChar(u'A' + i)), 10000 * (i + 1)});
+        balances[0] = {QStringLiteral("Business Bank"), 877997};
+        w->Fill(computeSummaryChart(summaryRows(balances),
+                                    {SummaryChartKind::Balance, QDate(2026, 11, 1), QDate(2026, 11, 30), QString(),
+                                     QStringLiteral("d/M/yyyy")}));
+        QCOMPARE(w->lblfrom->text(), QStringLiteral(" From :- 01/11/2026"));
+        for (const auto &[name, cents] : balances)
+            QTRY_VERIFY2(shownCaptions(w->mscStock).contains(name), qPrintable(name));
+        QCOMPARE(axis<QValueAxis>(w->mscStock->chart(), Qt::AlignLeft)->titleText(), QStringLiteral("Balance Amount"));
+
+        ChartData ledger = lineData();
+        ledger.points.clear();
+        for (int day = 1; day <= 30; ++day)
+            ledger.points.push_back({day == 1        ? QStringLiteral("Opening- 01/11/2026")
+                                         : day == 30 ? QStringLiteral("Closing- 30/11/2026")
+                                                     : QString(),
+                                     Money::fromCents(day == 1 ? 500000 : 100000 + 1000 * day), QString()});
+        ledger.scale = tensScale(Money::fromCents(100000), Money::fromCents(500000));
+        ledger.subject = QStringLiteral("Business Bank");
+        ledger.fromDate = QStringLiteral("01/11/2026");
+        ledger.toDate = QStringLiteral("30/11/2026");
+        w->Fill(ledger);
+        QCOMPARE(w->lblsubject->text(), QStringLiteral("Business Bank"));
+        QVERIFY(w->lblsubject->isVisible());
+        QTRY_VERIFY(shownCaptions(w->mscStock).contains(QStringLiteral("Opening- 01/11/2026")));
+        QVERIFY(shownCaptions(w->mscStock).contains(QStringLiteral("Closing- 30/11/2026")));
+        QChart *chart = w->mscStock->chart();
+        auto *line = qobject_cast<QLineSeries *>(chart->series().constFirst());
+        const QRectF plot = chart->plotArea();
+        const qreal half = line->markerSize() / 2;
+        for (const QPointF &p : line->points()) {
+            const QPointF at = chart->mapToPosition(p, line);
+            QVERIFY2(plot.adjusted(half, half, -half, -half).contains(at),
+                     qPrintable(
+                         QStringLiteral("point %1 at %2,%3 is cut by the edge").arg(p.y()).arg(at.x()).arg(at.y())));
+        }
+
+        QString offered;
+        bc::test::whenModal<QFileDialog>(this, [&offered](QFileDialog *dialog) {
+            if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                offered = name->text();
+            dialog->reject();
+        });
+        m_messages.answers = {QMessageBox::Yes};
+        QTest::keyClick(w, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(offered, QStringLiteral("Account Ledger - Business Bank - 01-11-2026 to 30-11-2026.pdf"));
+    }
+
     void nothingOrAMessageWhenThereIsNoChart()
     {
         int asked = 0;
@@ -173,7 +243,8 @@ private slots:
             return nullptr;
         };
         // Every amount 0, or no rows at all: the request does nothing.
-        SummaryChartInput input{SummaryChartKind::Transaction, QDate(2026, 4, 1), QDate(2026, 12, 7), QString()};
+        SummaryChartInput input{SummaryChartKind::Transaction, QDate(2026, 4, 1), QDate(2026, 12, 7), QString(),
+                                QString()};
         for (const RowArray &rows : {summaryRows({{"Bank", 0}, {"Rent", 0}}), summaryRows({})}) {
             const ChartData zero = computeSummaryChart(rows, input);
             QCOMPARE(int(zero.status), int(ChartData::Status::NothingToShow));

@@ -325,6 +325,36 @@ private slots:
         QCOMPARE(warnings.mentioning(QStringLiteral("does not belong")), QStringList());
     }
 
+    // A Find that lists nothing says which dates it searched and how to look
+    // further; typing Particulars to their limit says why the keys stop.
+    void theStatusLineExplainsAnEmptyListAndTheParticularsLimit()
+    {
+        runSql(connectionOf(m_state->book), QStringLiteral("DELETE FROM transaction_master WHERE tran_id IN (1, 2)"));
+        frmTransaction *w = open();
+        QCOMPARE(w->TranRows.rowCount(), 0);
+        QCOMPARE(w->lblStatus->text(),
+                 QStringLiteral(
+                     "No transactions from 30/11/2026 to 7/12/2026. For more, set an earlier From Date or untick "
+                     "Apply Date on Search, then Find."));
+        w->chkApply->setFocus();
+        press(Qt::Key_Space);
+        press(Qt::Key_F, Qt::AltModifier);
+        QCOMPARE(w->TranRows.rowCount(), 1);
+        QCOMPARE(w->lblStatus->text(), QString());
+
+        press(Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(w->mode(), QStringLiteral("E"));
+        w->tdbgTran->setFocus();
+        w->tdbgTran->setCurrentIndex(cell(w, 1, TranCol::Date));
+        typeCells({"01/12/2026", "Rent", "Bank", "15"});
+        type(QStringLiteral("Thirty-one characters of detail"));
+        QCOMPARE(w->lblStatus->text(), QString());
+        type(QStringLiteral("!?"));
+        QCOMPARE(bc::test::focusedText(), QStringLiteral("Thirty-one characters of detail!"));
+        QCOMPARE(w->lblStatus->text(),
+                 QStringLiteral("Particulars: 32 of 32 characters, the most a transaction holds"));
+    }
+
     void openingAndLeavingEveryCellChangesNothing()
     {
         // Values that came in through an import, longer than typing allows.

@@ -1,5 +1,8 @@
 #include "chartdata.h"
 
+#include "textroutines.h"
+
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 
@@ -78,6 +81,16 @@ AxisScale magnitudeScale(Money lowest, Money highest)
     const Wide low = nearestWhole(Wide(lowest.cents()) * factor - step, step);
     const Wide high = nearestWhole(Wide(highest.cents()) * factor + step, step);
     return {scaled(low, exponent), scaled(high, exponent)};
+}
+
+QString ChartData::suggestedFileName() const
+{
+    QStringList parts{title.isEmpty() ? QStringLiteral("Chart") : title};
+    if (!subject.isEmpty())
+        parts << subject;
+    if (!fromDate.isEmpty())
+        parts << fromDate + QStringLiteral(" to ") + toDate;
+    return safeFileName(parts.join(QStringLiteral(" - ")));
 }
 
 } // namespace bc

@@ -33,10 +33,13 @@ AxisScale tensScale(Money lowest, Money highest);
 AxisScale magnitudeScale(Money lowest, Money highest);
 
 // One point of a chart: a bar of the summary chart or a day of the ledger
-// chart. An empty label leaves the point without a caption on the axis.
+// chart. An empty label leaves the point without a caption on the axis; its
+// name (the account, or the day's date) is always there, for the pointer to
+// show when it rests on the point.
 struct ChartPoint {
     QString label;
     Money value;
+    QString name;
 };
 
 // Everything the chart window shows: the points in drawing order, the value
@@ -61,8 +64,11 @@ struct ChartData {
     QString secondaryAxisTitle;
 
     QString title; // "Account Ledger" or "Account Summary"
+    QString subject; // what the chart is of: the ledger's account, the number of accounts
     QString fromCaption; // " From :- " and the from-date
     QString toCaption; // " To :- " and the to-date
+    QString fromDate; // the dates as the captions show them
+    QString toDate;
 
     // The "Opening / Closing" account frame: shown by the ledger chart with the
     // ledger's balances, hidden by the summary charts.
@@ -71,6 +77,11 @@ struct ChartData {
     Money closingBalance;
 
     bool ready() const { return status == Status::Ready; }
+
+    // A file name for the chart's picture that says what it shows: the
+    // title, the subject and the period, without characters a file name
+    // cannot hold ("Account Ledger - Bank - 01-11-2026 to 30-11-2026").
+    QString suggestedFileName() const;
 };
 
 } // namespace bc

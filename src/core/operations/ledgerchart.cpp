@@ -2,6 +2,7 @@
 
 #include "dates.h"
 #include "sql.h"
+#include "textroutines.h"
 
 #include <QSqlQuery>
 #include <algorithm>
@@ -99,16 +100,20 @@ ChartData computeLedgerChart(const Book &book, const LedgerResult &ledger, const
         // without movements keeps the one before it.
         while (next < days.size() && days[next].day <= day.toJulianDay())
             balance = days[next++].balance;
-        chart.points.push_back({dayLabel(day, i, lastIndex, gap, unlabelled, input.dateFormat), balance});
+        chart.points.push_back({dayLabel(day, i, lastIndex, gap, unlabelled, input.dateFormat), balance,
+                                formatReportDate(day, input.dateFormat)});
     }
 
     chart.status = ChartData::Status::Ready;
     chart.scale = tensScale(lowest, highest);
-    chart.axisTitle = QStringLiteral("Balance Amount (") + input.currency + u')';
+    chart.axisTitle = withCurrency(QStringLiteral("Balance Amount"), input.currency);
     chart.secondaryAxisTitle = chart.axisTitle;
     chart.title = QStringLiteral("Account Ledger");
-    chart.fromCaption = QStringLiteral(" From :- ") + formatReportDate(input.fromDate, input.dateFormat);
-    chart.toCaption = QStringLiteral(" To :- ") + formatReportDate(input.toDate, input.dateFormat);
+    chart.subject = input.account.trimmed();
+    chart.fromDate = formatReportDate(input.fromDate, input.dateFormat);
+    chart.toDate = formatReportDate(input.toDate, input.dateFormat);
+    chart.fromCaption = QStringLiteral(" From :- ") + chart.fromDate;
+    chart.toCaption = QStringLiteral(" To :- ") + chart.toDate;
     chart.showBalances = true;
     chart.openingBalance = ledger.openingBalance;
     chart.closingBalance = ledger.closingBalance;

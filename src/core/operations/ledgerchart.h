@@ -10,13 +10,14 @@
 namespace bc {
 
 // What the ledger chart is drawn for: the ledger window's dates at the time
-// of the request (they may have changed since its last Find), its date format
-// and the book's currency label.
+// of the request (they may have changed since its last Find), its date format,
+// the book's currency label and the name of the account the ledger is of.
 struct LedgerChartInput {
     QDate fromDate;
     QDate toDate;
     QString dateFormat;
     QString currency;
+    QString account;
 };
 
 // The account's balance at the end of every day from fromDate to toDate, one
@@ -31,7 +32,7 @@ struct LedgerChartInput {
 // (every fifth day over 30 days, every fourth over 23). The value scale is
 // whole tens around the lowest and highest of the daily balances and the
 // ledger's opening and closing balances. The header and account frame carry
-// the ledger's captions and balance box texts.
+// the ledger's captions, the account's name and the balance box texts.
 //
 // A toDate before fromDate gives a Refused result with a message. Throws
 // DbError when a statement fails.

@@ -145,11 +145,11 @@ QList<RecordField> reportFields(int reportType)
     case TransactionListReport:
         return {{QStringLiteral("Sno"), T::Integer, 0},    {QStringLiteral("Tran_Date"), T::Text, 10},
                 {QStringLiteral("From_Acc"), T::Text, 32}, {QStringLiteral("To_Acc"), T::Text, 32},
-                {QStringLiteral("Amount"), T::Number, 0},  {QStringLiteral("Particulars"), T::Text, 32}};
+                {QStringLiteral("Amount"), T::Number, 0},  {QStringLiteral("Particulars"), T::Text, 0}};
     case AccountLedgerReport:
-        return {{QStringLiteral("Sno"), T::Integer, 0},       {QStringLiteral("Date"), T::Text, 10},
-                {QStringLiteral("Particulars"), T::Text, 64}, {QStringLiteral("Credit"), T::Number, 0},
-                {QStringLiteral("Debit"), T::Number, 0},      {QStringLiteral("Balance"), T::Number, 0}};
+        return {{QStringLiteral("Sno"), T::Integer, 0},      {QStringLiteral("Date"), T::Text, 10},
+                {QStringLiteral("Particulars"), T::Text, 0}, {QStringLiteral("Credit"), T::Number, 0},
+                {QStringLiteral("Debit"), T::Number, 0},     {QStringLiteral("Balance"), T::Number, 0}};
     case AccountSummaryReport:
         return {{QStringLiteral("Sno"), T::Integer, 0},
                 {QStringLiteral("Acc_Name"), T::Text, 40},
@@ -161,7 +161,7 @@ QList<RecordField> reportFields(int reportType)
 }
 
 RecordSet transactionListRecords(const RowArray &tranRows, const AccountNameLookup &accountName,
-                                 const QString &dateFormat)
+                                 const QString &dateFormat, const QDate &fromDate, const QDate &toDate)
 {
     RecordSet set = reportRecordSet(TransactionListReport);
     const auto nameOf = [&](int row, int column) {
@@ -177,6 +177,10 @@ RecordSet transactionListRecords(const RowArray &tranRows, const AccountNameLook
         set.setNumber(rec, 4, shownNumber(tranRows, r, 4));
         set.setText(rec, 5, shownText(tranRows, r, 5, dateFormat));
     }
+    if (fromDate.isValid() && toDate.isValid())
+        set.setParameters({formatReportDate(fromDate, dateFormat), formatReportDate(toDate, dateFormat)});
+    else
+        set.setParameters({QStringLiteral("All dates")});
     return set;
 }
 

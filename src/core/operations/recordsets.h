@@ -72,9 +72,11 @@ using AccountNameLookup = std::function<QString(const AccountKey &)>;
 // The transaction list: one record per grid row, in grid order, numbered from
 // 1. The grid's columns are 1 date, 2 To key, 3 From key, 4 amount and
 // 5 particulars; date cells are printed in the report date pattern of
-// dateFormat, keys as the names the lookup gives.
+// dateFormat, keys as the names the lookup gives. The period printed above
+// the rows is fromDate to toDate, or "All dates" when the search had none.
+// Particulars are kept whole, for the report to wrap.
 RecordSet transactionListRecords(const RowArray &tranRows, const AccountNameLookup &accountName,
-                                 const QString &dateFormat);
+                                 const QString &dateFormat, const QDate &fromDate = {}, const QDate &toDate = {});
 
 // The values printed above the ledger: the account as shown in its box, the
 // date range, and the opening and closing balances the boxes show.

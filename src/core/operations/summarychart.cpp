@@ -2,6 +2,7 @@
 
 #include "dates.h"
 #include "summary.h"
+#include "textroutines.h"
 
 #include <algorithm>
 
@@ -22,7 +23,8 @@ ChartData computeSummaryChart(const RowArray &summaryRows, const SummaryChartInp
         const Money amount = summaryRows.moneyAt(r, amountColumn);
         lowest = std::min(lowest, amount);
         highest = std::max(highest, amount);
-        chart.points.push_back({summaryRows.textAt(r, SummaryGridColumn::NameColumn), amount});
+        const QString name = summaryRows.textAt(r, SummaryGridColumn::NameColumn);
+        chart.points.push_back({name, amount, name});
     }
     if (lowest.isZero() && highest.isZero()) {
         chart.status = ChartData::Status::NothingToShow;
@@ -33,10 +35,14 @@ ChartData computeSummaryChart(const RowArray &summaryRows, const SummaryChartInp
     chart.status = ChartData::Status::Ready;
     chart.seriesLabel = quantity;
     chart.scale = magnitudeScale(lowest, highest);
-    chart.axisTitle = quantity + QStringLiteral(" (") + input.currency + u')';
+    chart.axisTitle = withCurrency(quantity, input.currency);
     chart.title = QStringLiteral("Account Summary");
-    chart.fromCaption = QStringLiteral(" From :- ") + shortDateText(input.fromDate);
-    chart.toCaption = QStringLiteral(" To :- ") + shortDateText(input.toDate);
+    const qsizetype accounts = qsizetype(chart.points.size());
+    chart.subject = accounts == 1 ? QStringLiteral("1 account") : QStringLiteral("%1 accounts").arg(accounts);
+    chart.fromDate = formatReportDate(input.fromDate, input.dateFormat);
+    chart.toDate = formatReportDate(input.toDate, input.dateFormat);
+    chart.fromCaption = QStringLiteral(" From :- ") + chart.fromDate;
+    chart.toCaption = QStringLiteral(" To :- ") + chart.toDate;
     chart.showBalances = false;
     return chart;
 }

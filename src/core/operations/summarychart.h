@@ -15,12 +15,13 @@ enum class SummaryChartKind {
 };
 
 // What a summary chart is drawn for: the screen's dates at the time of the
-// request and the book's currency label.
+// request, the book's currency label and its date format.
 struct SummaryChartInput {
     SummaryChartKind kind = SummaryChartKind::Balance;
     QDate fromDate;
     QDate toDate;
     QString currency;
+    QString dateFormat;
 };
 
 // One bar per row of the summary grid, in the grid's current order, labelled

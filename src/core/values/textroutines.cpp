@@ -43,4 +43,19 @@ bool isBuiltInAccountName(const QString &name)
     return false;
 }
 
+QString safeFileName(const QString &text)
+{
+    QString name = text.simplified();
+    for (QChar &c : name)
+        if (QStringView(u"/\\:*?\"<>|").contains(c) || c.unicode() < 32)
+            c = u'-';
+    return name;
+}
+
+QString withCurrency(const QString &caption, const QString &currency)
+{
+    const QString label = currency.trimmed();
+    return label.isEmpty() ? caption : caption + QStringLiteral(" (") + label + u')';
+}
+
 } // namespace bc

@@ -19,4 +19,13 @@ int AmountKeyFilter(int keyCode, const QString &currentText, bool allowDecimal);
 // renamed. The comparison is case-sensitive: "Cash" is an ordinary account.
 bool isBuiltInAccountName(const QString &name);
 
+// A caption for amounts followed by the book's currency label in
+// parentheses, "Balance Amount (EUR)"; the bare caption when the book names
+// no currency, so no empty "()" is shown.
+QString withCurrency(const QString &caption, const QString &currency);
+
+// Text made fit to name a file: the characters a file name cannot hold on
+// any of the usual systems ("/" of a date among them) become "-".
+QString safeFileName(const QString &text);
+
 } // namespace bc

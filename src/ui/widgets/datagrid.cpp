@@ -62,6 +62,10 @@ void DataGrid::setRowModel(RowArrayModel *model)
     model->setParent(this);
     setModel(model);
     auto *delegate = new GridDelegate(*model, this);
+    delegate->typingLimitReached = [this](int column, int limit) {
+        if (typingLimitReached)
+            typingLimitReached(column, limit);
+    };
     delegate->refusedEntry = [this](const QString &typed) {
         if (refusedEntry)
             refusedEntry(typed);

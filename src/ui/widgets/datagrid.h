@@ -51,6 +51,8 @@ public:
     // A Date cell's editor holds a text that is no date, for the reason
     // given; the editor stays open with the text.
     std::function<void(const QString &typed, const QString &problem)> refusedDate;
+    // Typing into a cell of a length-limited column reached the limit.
+    std::function<void(int column, int limit)> typingLimitReached;
 
     // Deletes the rows whose row selectors are picked, or the given rows,
     // each through beforeDelete.

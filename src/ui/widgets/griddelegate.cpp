@@ -73,8 +73,13 @@ QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem 
     else if (column.format == GridColumn::Format::Date) {
         edit->setInputMask(QStringLiteral("00/00/0000"));
         edit->setProperty(DateFormatProperty, column.userDateFormat);
-    } else if (column.maxLength > 0 || column.discardApostrophes)
-        installTextFilter(edit, column.maxLength, column.discardApostrophes);
+    } else if (column.maxLength > 0 || column.discardApostrophes) {
+        KeyFilter *filter = installTextFilter(edit, column.maxLength, column.discardApostrophes);
+        connect(filter, &KeyFilter::limitReached, this, [this, col = index.column()](int limit) {
+            if (typingLimitReached)
+                typingLimitReached(col, limit);
+        });
+    }
     return edit;
 }
 

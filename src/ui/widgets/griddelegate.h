@@ -28,6 +28,9 @@ public:
     std::function<void(const QString &typed)> refusedEntry;
     // Called when a Date cell's text is no date, with the reason.
     std::function<void(const QString &typed, const QString &problem)> refusedDate;
+    // Called when typing into a cell of a length-limited column reaches the
+    // limit, with the column and the limit.
+    std::function<void(int column, int limit)> typingLimitReached;
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;

@@ -84,7 +84,12 @@ bool KeyFilter::eventFilter(QObject *watched, QEvent *event)
     if (!accepts(m_mode, typed, edit->text()))
         return true;
     // Typing stops at the limit; a longer text put in by the program stays whole.
-    return m_maxTyped > 0 && edit->text().size() - edit->selectedText().size() >= m_maxTyped;
+    if (m_maxTyped <= 0)
+        return false;
+    const qsizetype kept = edit->text().size() - edit->selectedText().size();
+    if (kept + 1 >= m_maxTyped)
+        emit limitReached(m_maxTyped);
+    return kept >= m_maxTyped;
 }
 
 void installAmountKeyFilter(QLineEdit *edit, bool allowDecimal)
@@ -107,10 +112,11 @@ void installAmountEntryFilter(QLineEdit *edit)
     edit->installEventFilter(new KeyFilter(KeyFilter::AmountEntry, edit));
 }
 
-void installTextFilter(QLineEdit *edit, int maxTyped, bool dropApostrophes)
+KeyFilter *installTextFilter(QLineEdit *edit, int maxTyped, bool dropApostrophes)
 {
-    edit->installEventFilter(
-        new KeyFilter(dropApostrophes ? KeyFilter::NoApostrophe : KeyFilter::AnyText, edit, maxTyped));
+    auto *filter = new KeyFilter(dropApostrophes ? KeyFilter::NoApostrophe : KeyFilter::AnyText, edit, maxTyped);
+    edit->installEventFilter(filter);
+    return filter;
 }
 
 } // namespace bc

@@ -33,6 +33,10 @@ public:
     // Whether a typed character may reach an edit holding currentText.
     static bool accepts(Mode mode, QChar typed, const QString &currentText);
 
+signals:
+    // Typing filled the text to its limit, or a key was refused there.
+    void limitReached(int limit);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -51,7 +55,8 @@ void installApostropheFilter(QLineEdit *edit);
 void installAmountEntryFilter(QLineEdit *edit);
 
 // A text box: typing stops at maxTyped characters (0: no limit); with
-// dropApostrophes an apostrophe is discarded.
-void installTextFilter(QLineEdit *edit, int maxTyped, bool dropApostrophes);
+// dropApostrophes an apostrophe is discarded. Returns the filter, which says
+// when typing reaches the limit.
+KeyFilter *installTextFilter(QLineEdit *edit, int maxTyped, bool dropApostrophes);
 
 } // namespace bc

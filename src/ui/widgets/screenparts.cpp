@@ -152,7 +152,9 @@ QHBoxLayout *makeButtonRow(const QList<QPushButton *> &buttons, const QString &t
     for (QPushButton *b : buttons)
         row->addWidget(b);
     row->addStretch();
-    row->addWidget(new QLabel(totalCaption, total->parentWidget()));
+    auto *caption = new QLabel(totalCaption, total->parentWidget());
+    caption->setObjectName(QStringLiteral("lblTotalCaption"));
+    row->addWidget(caption);
     row->addWidget(total);
     return row;
 }

@@ -35,8 +35,8 @@ QLineEdit *makeAmountDisplay(QWidget *parent, const char *objectName);
 // The total box "lbltotal": right-aligned, framed, "0.00" until filled.
 QLabel *makeTotalLabel(QWidget *parent);
 
-// The row under a grid: the buttons on the left, the total's caption and box
-// on the right.
+// The row under a grid: the buttons on the left, the total's caption
+// ("lblTotalCaption") and box on the right.
 QHBoxLayout *makeButtonRow(const QList<QPushButton *> &buttons, const QString &totalCaption, QLabel *total);
 
 // An editable drop-down box for an account filter. Typing offers a pop-up
