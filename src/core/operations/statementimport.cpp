@@ -3,6 +3,7 @@
 #include "amountsum.h"
 #include "dates.h"
 #include "history.h"
+#include "historyrows.h"
 #include "importrules.h"
 #include "sql.h"
 #include "transactions.h"
@@ -106,6 +107,25 @@ QSet<QString> importedKeys(const Book &book, qint64 accountId)
     while (q.next())
         keys.insert(q.value(0).toString());
     return keys;
+}
+
+// Keeps in history the transactions, now gone, whose lines the keys
+// take over from an undone import.
+void keepTakenOver(const Book &book, qint64 accountId, const QList<QVariantList> &keys, ChangeRecorder &history)
+{
+    QHash<QString, qint64> gone;
+    QSqlQuery q = runSql(connectionOf(book),
+                         QStringLiteral("SELECT line_key, tran_id FROM imported_lines AS i WHERE account_id = ? "
+                                        "AND NOT EXISTS (SELECT 1 FROM transaction_master AS t "
+                                        "WHERE t.tran_id = i.tran_id)"),
+                         {accountId});
+    while (q.next())
+        gone.insert(q.value(0).toString(), q.value(1).toLongLong());
+    QList<qint64> taken;
+    for (const QVariantList &key : keys)
+        if (const auto found = gone.constFind(key.at(1).toString()); found != gone.constEnd())
+            taken << *found;
+    history.keepBefore(HistoryTable::Transactions, taken);
 }
 
 Money accountBalance(const QSqlDatabase &db, qint64 accountId)
@@ -289,7 +309,7 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
         }
     }
     QString fault;
-    const auto recordKeys = [&](const QList<qint64> &ids) {
+    const auto recordKeys = [&](const QList<qint64> &ids, ChangeRecorder &history) {
         const QSet<QString> before = importedKeys(book, preview.accountId);
         QList<QVariantList> keys = matchedKeys;
         for (std::size_t i = 0; i < added.size(); ++i)
@@ -305,7 +325,11 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
                 throw DbError(fault);
             }
         }
-        // A key an undone import left behind is taken over.
+        // A key an undone import left behind is taken over. The change set
+        // keeps the transaction that import had added, as a row that was not
+        // there: a redo of that import, which would bring the lines back a
+        // second time, is then refused as touching rows of this import.
+        keepTakenOver(book, preview.accountId, keys, history);
         runSqlBatch(db,
                     QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id) VALUES (?, ?, ?) "
                                    "ON CONFLICT (account_id, line_key) DO UPDATE SET tran_id = excluded.tran_id"),
@@ -317,7 +341,9 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
         if (saved.refusedRow >= 0)
             r.text = refused(added.at(std::size_t(saved.refusedRow))->line, saved.text).text;
         else
-            r.text = fault.isEmpty() ? saved.text + QStringLiteral(": ") + saved.detail : fault;
+            r.text = !fault.isEmpty()                                          ? fault
+                : saved.detail.isEmpty() || saved.text.contains(saved.detail) ? saved.text
+                                                                               : saved.text + QStringLiteral(": ") + saved.detail;
         return r;
     }
     result.ok = true;

@@ -143,7 +143,7 @@ QString saveFailureText(const DbError &error)
 
 TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const QList<LoadedRow> &deleted,
                                 const QString &source,
-                                const std::function<void(const QList<qint64> &savedIds)> &withinSave)
+                                const std::function<void(const QList<qint64> &savedIds, ChangeRecorder &history)> &withinSave)
 {
     const QSqlDatabase db = connectionOf(book);
     QList<int> marked;
@@ -172,7 +172,7 @@ TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTim
         TranSaveResult saved;
         saved.savedIds = writer.write(deleted, &saved.deletedCount, &history);
         if (withinSave)
-            withinSave(saved.savedIds);
+            withinSave(saved.savedIds, history);
         history.finish();
         transaction.commit();
         return saved;
