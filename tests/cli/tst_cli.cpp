@@ -269,7 +269,8 @@ TEST_F(GoldenBook, SettingsAndTheYearStartGiveTheSameFiguresInEveryLocaleAndZone
         }
 
     const QString second = dir.filePath(QStringLiteral("second.fd"));
-    const CliRun created = cli({QStringLiteral("new"), second, QStringLiteral("--fy-start"), QStringLiteral("2025-07-01")});
+    const CliRun created = cli(
+        {QStringLiteral("new"), second, QStringLiteral("--fy-start"), QStringLiteral("2025-07-01")});
     EXPECT_EQ(created.status, 0);
     EXPECT_EQ(created.err, QByteArray());
     EXPECT_TRUE(ok({QStringLiteral("settings"), second}).contains("fy-start     2025-07-01"));

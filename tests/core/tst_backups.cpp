@@ -319,11 +319,61 @@ TEST(Backups, KilledBackupsAndRestoresLeaveWholeBooks)
     restoreBook(a.path(), target, QDateTime(QDate(2030, 1, 1), QTime(9, 0)));
     EXPECT_TRUE(leftovers(folder).isEmpty());
     EXPECT_TRUE(leftovers(a.dir()).isEmpty());
-    const QStringList copies = QDir(folder).entryList({bookCopyPrefix(a.path()) + QStringLiteral("-*.fd")}, QDir::Files);
+    const QStringList copies = QDir(folder).entryList({bookCopyPrefix(a.path()) + QStringLiteral("-*.fd")},
+                                                      QDir::Files);
     ASSERT_FALSE(copies.isEmpty());
     for (const QString &name : copies) {
         ASSERT_TRUE(integrityProblems(folder + u'/' + name).isEmpty()) << name.toStdString();
         ASSERT_EQ(digestOf(folder + u'/' + name), digestA) << name.toStdString();
     }
     EXPECT_EQ(digestOf(a.path()), digestA);
+}
+
+// A child that brings a book of format 1 to the current format is killed at
+// random moments: the copy it keeps beside the book never has its name before
+// it is whole, and the next migration removes what a killed one left.
+TEST(Backups, KilledMigrationsLeaveNoPartialCopyOfTheBook)
+{
+    QTemporaryDir dir;
+    const QString pristine = dir.filePath(QStringLiteral("pristine.v1"));
+    test::createFormat1Book(pristine);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
+        db.setDatabaseName(pristine);
+        ASSERT_TRUE(db.open());
+        runSql(db, QStringLiteral("BEGIN"));
+        runSql(db,
+               QStringLiteral("INSERT INTO account_master (account_id, account_name, account_type) "
+                              "VALUES (107, 'Bank', 1), (108, 'Rent', 5)"));
+        for (int id = 1; id <= 4000; ++id)
+            runSql(db,
+                   QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                                  "to_flag, amount, particulars) VALUES (?, '2025-01-02', 107, 'A', 108, 'A', ?, ?)"),
+                   {id, 100 + id, QStringLiteral("rent %1 ").arg(id).repeated(8)});
+        runSql(db, QStringLiteral("COMMIT"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+    const QString book = dir.filePath(QStringLiteral("book.fd"));
+    QRandomGenerator random(29);
+    for (int round = 0; round < 40; ++round) {
+        QFile::remove(book);
+        ASSERT_TRUE(QFile::copy(pristine, book));
+        QProcess child;
+        child.start(QStringLiteral(BRINDLECOT_BACKUPCHILD), {QStringLiteral("migrate"), book});
+        ASSERT_TRUE(child.waitForStarted(10000));
+        ASSERT_TRUE(child.waitForReadyRead(20000)) << child.readAllStandardError().toStdString();
+        QThread::usleep(random.bounded(150000u));
+        child.kill();
+        ASSERT_TRUE(child.waitForFinished(10000));
+        for (const QString &name : QDir(dir.path()).entryList({QStringLiteral("book.fd.v1*.bak")}, QDir::Files)) {
+            const QString copy = dir.filePath(name);
+            ASSERT_NE(digestOf(copy), QStringLiteral("<cannot open>"))
+                << "round " << round << ": " << name.toStdString();
+            QFile::remove(copy);
+        }
+    }
+    Book migrated;
+    ASSERT_TRUE(migrated.open(book).ok());
+    EXPECT_TRUE(leftovers(dir.path()).isEmpty());
 }

@@ -268,8 +268,8 @@ TEST_F(TwoPrograms, AnUndoChecksForLaterChangesOnlyOnceItHoldsTheWriteLock)
     }
     ASSERT_NE(results[0].ok, results[1].ok) << results[0].message.toStdString() << results[1].message.toStdString();
     const UndoResult &loser = results[0].ok ? results[1] : results[0];
-    EXPECT_TRUE(loser.message.contains(QStringLiteral("was undone already by change %1")
-                                           .arg((results[0].ok ? results[0] : results[1]).changeSet)))
+    EXPECT_TRUE(loser.message.contains(
+        QStringLiteral("was undone already by change %1").arg((results[0].ok ? results[0] : results[1]).changeSet)))
         << loser.message.toStdString();
     EXPECT_EQ(value(QStringLiteral("SELECT amount FROM transaction_master WHERE tran_id = 17")), 600);
 }
@@ -281,8 +281,10 @@ TEST_F(TwoPrograms, AnUndoOfRowsAnotherProgramChangedIsRefusedNamingThem)
 {
     ASSERT_TRUE(changeAmount(t.book(), transactionsOf(t.book()), 18, 900).ok());
     ASSERT_TRUE(changeOpening(t.book(), accountsOf(t.book()), 12, 4400).ok());
-    runSql(connectionOf(other), QStringLiteral("UPDATE transaction_master SET particulars = 'by hand' WHERE tran_id = 18"));
-    runSql(connectionOf(other), QStringLiteral("UPDATE account_master SET particulars = 'by hand' WHERE account_id = 12"));
+    runSql(connectionOf(other),
+           QStringLiteral("UPDATE transaction_master SET particulars = 'by hand' WHERE tran_id = 18"));
+    runSql(connectionOf(other),
+           QStringLiteral("UPDATE account_master SET particulars = 'by hand' WHERE account_id = 12"));
     const QList<ChangeSet> sets = changeHistory(t.book());
     ASSERT_EQ(sets.size(), 2);
     const UndoResult account = undoChange(t.book(), sets[0].id, QStringLiteral("test"));

@@ -7,9 +7,12 @@
 
 #include <QHash>
 #include <QSqlQuery>
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace bc {
 
@@ -50,9 +53,8 @@ public:
         for (const qint64 row : rows) {
             const LeftRow left = leftBy(latest.value(row, m_undone), row);
             const auto now = current.constFind(row);
-            const bool fits = now == current.constEnd()
-                ? left.mayBeGone
-                : left.mayBePresent && (!left.version || *left.version == *now);
+            const bool fits = now == current.constEnd() ? left.mayBeGone
+                                                        : left.mayBePresent && (!left.version || *left.version == *now);
             if (!fits)
                 return row;
         }
@@ -105,8 +107,8 @@ private:
         QSqlQuery q = runSql(m_db,
                              QStringLiteral("SELECT r.row_id, r.before IS NOT NULL, %1, %2 FROM change_rows AS r "
                                             "WHERE r.set_id = ? AND r.tbl = ? ORDER BY r.row_id")
-                                 .arg(jsonArrayElement(m_db, QStringLiteral("r.before"),
-                                                       int(m_shape.columns.size()), QStringLiteral("bigint")),
+                                 .arg(jsonArrayElement(m_db, QStringLiteral("r.before"), int(m_shape.columns.size()),
+                                                       QStringLiteral("bigint")),
                                       code),
                              {set, m_shape.word});
         std::map<qint64, KeptRow> &rows = m_kept[set];
@@ -130,8 +132,8 @@ private:
         QSqlQuery q = runSql(m_db,
                              QStringLiteral("SELECT coalesce(max(%1), 0) + 1 FROM change_rows AS r "
                                             "WHERE r.tbl = ? AND r.set_id <= ?")
-                                 .arg(jsonArrayElement(m_db, QStringLiteral("r.before"),
-                                                       int(m_shape.columns.size()), QStringLiteral("bigint"))),
+                                 .arg(jsonArrayElement(m_db, QStringLiteral("r.before"), int(m_shape.columns.size()),
+                                                       QStringLiteral("bigint"))),
                              {m_shape.word, set});
         const qint64 version = q.next() ? q.value(0).toLongLong() : 1;
         return *m_putBack.insert(set, version);
@@ -139,17 +141,27 @@ private:
 
     qint64 undoneBySet(qint64 set)
     {
+        if (const auto found = m_undoes.constFind(set); found != m_undoes.constEnd())
+            return *found;
         QSqlQuery q = runSql(m_db, QStringLiteral("SELECT undoes FROM change_sets WHERE id = ?"), {set});
-        return q.next() ? q.value(0).toLongLong() : 0;
+        return *m_undoes.insert(set, q.next() ? q.value(0).toLongLong() : 0);
     }
 
     bool inRanges(qint64 set, qint64 row)
     {
-        QSqlQuery q = runSql(m_db,
-                             QStringLiteral("SELECT 1 FROM change_ranges WHERE set_id = ? AND tbl = ? "
-                                            "AND ? BETWEEN first_id AND last_id"),
-                             {set, m_shape.word, row});
-        return q.next();
+        auto found = m_ranges.find(set);
+        if (found == m_ranges.end()) {
+            QSqlQuery q = runSql(m_db,
+                                 QStringLiteral("SELECT first_id, last_id FROM change_ranges WHERE set_id = ? "
+                                                "AND tbl = ?"),
+                                 {set, m_shape.word});
+            std::vector<std::pair<qint64, qint64>> ranges;
+            while (q.next())
+                ranges.emplace_back(q.value(0).toLongLong(), q.value(1).toLongLong());
+            found = m_ranges.emplace(set, std::move(ranges)).first;
+        }
+        return std::any_of(found->second.cbegin(), found->second.cend(),
+                           [row](const auto &range) { return row >= range.first && row <= range.second; });
     }
 
     // The version a settings save gave its new row: one above the version
@@ -199,6 +211,8 @@ private:
     qint64 m_undone;
     std::map<qint64, std::map<qint64, KeptRow>> m_kept;
     QHash<qint64, qint64> m_putBack;
+    QHash<qint64, qint64> m_undoes;
+    std::map<qint64, std::vector<std::pair<qint64, qint64>>> m_ranges;
 };
 
 QString describe(const QSqlDatabase &db, HistoryTable table, qint64 row)

@@ -341,9 +341,10 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
         if (saved.refusedRow >= 0)
             r.text = refused(added.at(std::size_t(saved.refusedRow))->line, saved.text).text;
         else
-            r.text = !fault.isEmpty()                                          ? fault
-                : saved.detail.isEmpty() || saved.text.contains(saved.detail) ? saved.text
-                                                                               : saved.text + QStringLiteral(": ") + saved.detail;
+            r.text = !fault.isEmpty() ? fault
+                : saved.detail.isEmpty() || saved.text.contains(saved.detail)
+                ? saved.text
+                : saved.text + QStringLiteral(": ") + saved.detail;
         return r;
     }
     result.ok = true;

@@ -108,9 +108,9 @@ QString saveFailureText(const DbError &error);
 // transaction once the rows are in, with their ids and the save's change
 // set; a DbError it throws fails the whole save. The row array is not changed, so a refused or failed save
 // can be retried.
-TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now,
-                                const QList<LoadedRow> &deleted = {},
-                                const QString &source = QStringLiteral("Transactions"),
-                                const std::function<void(const QList<qint64> &savedIds, ChangeRecorder &history)> &withinSave = {});
+TranSaveResult
+saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const QList<LoadedRow> &deleted = {},
+                 const QString &source = QStringLiteral("Transactions"),
+                 const std::function<void(const QList<qint64> &savedIds, ChangeRecorder &history)> &withinSave = {});
 
 } // namespace bc

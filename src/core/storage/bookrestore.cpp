@@ -92,11 +92,16 @@ QString keepReplaced(const QString &path, const CopyFolder &copyFolder, const QD
 // Gives the file at path the owner, group and permissions the replaced book
 // had, so a book shared with a group stays shared. Throws DbError when they
 // cannot all be given: the book would otherwise change hands or be opened to
-// others by the restore.
+// others by the restore. What the file has already is not set again, so a
+// file system without owners (a memory stick) is no obstacle.
 void giveAccessOf(const struct stat &book, const QString &bookPath, const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
-    if (::chown(name.constData(), book.st_uid, book.st_gid) != 0 || ::chmod(name.constData(), book.st_mode & 07777) != 0) {
+    struct stat now = {};
+    const bool read = ::stat(name.constData(), &now) == 0;
+    const bool owned = read && now.st_uid == book.st_uid && now.st_gid == book.st_gid;
+    if (!read || (!owned && ::chown(name.constData(), book.st_uid, book.st_gid) != 0)
+        || ((now.st_mode & 07777) != (book.st_mode & 07777) && ::chmod(name.constData(), book.st_mode & 07777) != 0)) {
         const QString why = QString::fromLocal8Bit(std::strerror(errno));
         throw DbError(QStringLiteral("The book \"%1\" was not replaced: the restored book could not be given its "
                                      "owner and permissions (%2). Restore it as the book's owner.")
@@ -129,7 +134,8 @@ QString restoreBook(const QString &backupPath, const QString &bookPath, const QD
     const bool replacing = book.exists();
     struct stat access = {};
     if (replacing && ::stat(QFile::encodeName(book.filePath()).constData(), &access) != 0)
-        throw DbError(QStringLiteral("\"%1\" cannot be read: %2").arg(bookPath, QString::fromLocal8Bit(std::strerror(errno))));
+        throw DbError(
+            QStringLiteral("\"%1\" cannot be read: %2").arg(bookPath, QString::fromLocal8Bit(std::strerror(errno))));
     std::optional<ExclusiveLock> lock;
     if (replacing)
         lock.emplace(book.filePath(), busyTimeoutMs);
@@ -147,8 +153,7 @@ QString restoreBook(const QString &backupPath, const QString &bookPath, const QD
     }
     // rename() replaces the book in one step: any reader sees the old file
     // or the new one, never part of each.
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(book.filePath()).constData())
-        != 0) {
+    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(book.filePath()).constData()) != 0) {
         const QString why = QString::fromLocal8Bit(std::strerror(errno));
         QFile::remove(temporary);
         throw DbError(QStringLiteral("The book \"%1\" could not be replaced: %2").arg(bookPath, why));

@@ -15,11 +15,11 @@ namespace {
 const QString TemporaryPrefix = QStringLiteral(".brindlecot-copy-");
 const QString TemporarySuffix = QStringLiteral(".part");
 
+// The temporary files and the journals SQLite kept beside them.
 void removeLeftovers(const QString &folder)
 {
     const QDir dir(folder);
-    for (const QString &name :
-         dir.entryList({TemporaryPrefix + u'*' + TemporarySuffix}, QDir::Files | QDir::Hidden | QDir::System))
+    for (const QString &name : dir.entryList({TemporaryPrefix + u'*'}, QDir::Files | QDir::Hidden | QDir::System))
         QFile::remove(dir.filePath(name));
 }
 

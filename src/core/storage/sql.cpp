@@ -59,7 +59,8 @@ DbError failure(const QSqlDatabase &db, const QSqlError &error)
     case 8:
         // SQLITE_READONLY_DBMOVED: the file the connection opened is no
         // longer at the book's path, as after a restore put another there.
-        if (sqlite3 *handle = connectionHandle(db); handle && sqlite3_extended_errcode(handle) == SQLITE_READONLY_DBMOVED)
+        if (sqlite3 *handle = connectionHandle(db);
+            handle && sqlite3_extended_errcode(handle) == SQLITE_READONLY_DBMOVED)
             return DbError(QStringLiteral("The book file was replaced or moved while it was open (by a restore, "
                                           "for example), so nothing was changed. Open the book again."),
                            DbFault::ReadOnly);
