@@ -37,15 +37,27 @@ QList<qint64> laterTouches(const QSqlDatabase &db, qint64 id)
     return sets;
 }
 
+// Whether a later change `later`, not undone itself, leaves the rows as
+// change `undone` left them: an undo of a change made after `undone`, or a
+// redo putting back what such an undo took away. A redo of a change made
+// after `undone` does not: it puts that change back.
+bool cancelsLaterChange(const Book &book, const ChangeSet &later, qint64 undone)
+{
+    if (later.undoes <= undone)
+        return false;
+    if (later.takesBack)
+        return true;
+    const std::optional<ChangeSet> undo = changeSet(book, later.undoes);
+    return undo && undo->undoes < undone;
+}
+
 // The latest later change that stands in the way of undoing `undone`: one
-// not undone itself, unless it only took back a change made after `undone`
-// (the two then leave the rows as `undone` left them); a redo of such a
-// change puts that change back, and stands in the way as it does.
+// not undone itself that does not leave the rows as `undone` left them.
 std::optional<ChangeSet> blockingChange(const Book &book, const ChangeSet &undone)
 {
     for (const qint64 later : laterTouches(connectionOf(book), undone.id)) {
         const std::optional<ChangeSet> set = changeSet(book, later);
-        if (set && set->undoneBy == 0 && !(set->takesBack && set->undoes > undone.id))
+        if (set && set->undoneBy == 0 && !cancelsLaterChange(book, *set, undone.id))
             return set;
     }
     return std::nullopt;

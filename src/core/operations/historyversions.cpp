@@ -187,6 +187,10 @@ private:
                 return {false, true, putBackVersion(set)};
             return {true, false, std::nullopt};
         }
+        // The rows a save added (a book file may give a settings row the
+        // number of one the save deleted).
+        if (inRanges(set, row))
+            return {true, true, m_table == HistoryTable::Settings ? savedSettingVersion(set, row) : 1};
         const std::map<qint64, KeptRow> &kept = keptBy(set);
         if (const auto found = kept.find(row); found != kept.end()) {
             const KeptRow &k = found->second;
@@ -200,8 +204,6 @@ private:
             // Replaced with the version after the kept one, or deleted.
             return {true, true, k.version ? std::optional<qint64>(*k.version + 1) : std::nullopt};
         }
-        if (inRanges(set, row))
-            return {true, true, m_table == HistoryTable::Settings ? savedSettingVersion(set, row) : 1};
         return {true, true, std::nullopt};
     }
 
