@@ -28,10 +28,12 @@ int runBackup(const QStringList &arguments)
                             QStringLiteral("Copies the book with SQLite's online backup, checks the copy with "
                                            "integrity_check and prints its path; a copy that fails the check is "
                                            "deleted and the command fails.\n"
-                                           "DEST: a folder, where the copy is named BOOK-YYYYMMDD-HHMMSS.fd, or a "
-                                           "new file ending in .fd. Without DEST the copy goes to the backups "
-                                           "folder, where the book's older copies are thinned to the newest of "
-                                           "each of the last 7 days, 4 weeks and 12 months."),
+                                           "DEST: a folder, where the copy is named BOOK-DIGEST-YYYYMMDD-HHMMSS.fd "
+                                           "(DIGEST: eight hex digits that stand for the book's full path, so "
+                                           "books of the same name keep their copies apart), or a new file ending "
+                                           "in .fd. Without DEST the copy goes to the backups folder, where the "
+                                           "book's older copies are thinned to the newest of each of the last 7 "
+                                           "days, 4 weeks and 12 months."),
                             {QStringLiteral("BOOK"), QStringLiteral("[DEST]")});
     if (!commandLine.parse(arguments))
         return Success;
@@ -56,8 +58,9 @@ int runRestore(const QStringList &arguments)
     CommandLine commandLine(QStringLiteral("restore"),
                             QStringLiteral("Puts the backup BACKUP in place of BOOK. BACKUP must be a book that "
                                            "passes integrity_check. BOOK is kept first as "
-                                           "BOOK-replaced-YYYYMMDD-HHMMSS.fd beside it, then replaced in one step; "
-                                           "refused while another program uses BOOK."),
+                                           "BOOK-replaced-YYYYMMDD-HHMMSS.fd beside it, then replaced in one step, "
+                                           "keeping its owner and permissions; a symbolic link BOOK stays and the "
+                                           "book it points to is replaced. Refused while another program uses BOOK."),
                             {QStringLiteral("BACKUP"), QStringLiteral("BOOK")});
     if (!commandLine.parse(arguments))
         return Success;

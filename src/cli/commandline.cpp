@@ -49,6 +49,7 @@ CommandLine::CommandLine(const QString &command, const QString &description, con
 
 void CommandLine::addOption(const QString &name, const QString &valueName, const QString &description)
 {
+    m_options << name;
     m_parser.addOption(valueName.isEmpty() ? QCommandLineOption(name, description)
                                            : QCommandLineOption(name, description, valueName));
 }

@@ -29,7 +29,9 @@ public:
     bool parse(const QStringList &arguments);
 
     QString positional(int index) const { return m_positionals.value(index); }
-    bool isSet(const QString &name) const { return m_parser.isSet(name); }
+    // Whether the option was given; false, without a word, for an option
+    // this command does not have (code shared between commands asks).
+    bool isSet(const QString &name) const { return m_options.contains(name) && m_parser.isSet(name); }
     QStringList values(const QString &name) const { return m_parser.values(name); }
 
     QString requiredValue(const QString &name) const;
@@ -43,6 +45,7 @@ private:
     QString m_command;
     QStringList m_expected;
     QStringList m_positionals;
+    QStringList m_options;
     QCommandLineParser m_parser;
 };
 

@@ -62,7 +62,9 @@ void changeSettings(Book &book, const CommandLine &commandLine)
         input.currency = commandLine.requiredValue(Currency);
     if (commandLine.isSet(DateFormat))
         input.monthFirst = dateFormatOption(commandLine);
-    saveSystemSettings(book, input, QDate::currentDate(), QStringLiteral("settings"));
+    const SettingsSaveResult saved = saveSystemSettings(book, input, QDate::currentDate(), QStringLiteral("settings"));
+    if (!saved.ok())
+        throw refusal(oneLine(saved.text));
 }
 
 int runSettings(const QStringList &arguments)

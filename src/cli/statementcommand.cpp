@@ -122,8 +122,10 @@ int runImportStatement(const QStringList &arguments)
     const QByteArray data = readInput(path);
     const StatementFormat format = statementFormat(commandLine, data, path);
 
+    // A dry run writes nothing, so it never brings an older book forward.
+    const bool dryRun = commandLine.isSet(QStringLiteral("dry-run"));
     Book book;
-    openBook(book, commandLine.positional(0));
+    openBook(book, commandLine.positional(0), OpenOptions{.readOnly = dryRun});
     const AccountDirectory directory(book);
     const qint64 account = directory.require(commandLine.requiredValue(QStringLiteral("account")),
                                              QStringLiteral("--account"));
@@ -144,7 +146,7 @@ int runImportStatement(const QStringList &arguments)
     QString printed = previewTable(preview, directory).render(output);
     if (output == OutputFormat::Table)
         printed += balanceLines(preview, importTotals(preview));
-    if (!commandLine.isSet(QStringLiteral("dry-run"))) {
+    if (!dryRun) {
         for (const PreviewLine &l : preview.lines)
             if (l.status == ImportStatus::New && l.counterAccountId == 0)
                 throw refusal(QStringLiteral("%1: no rule places the line and there is no account named "

@@ -18,6 +18,7 @@
 #include <QProcessEnvironment>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -269,7 +270,10 @@ TEST_F(GoldenBook, SettingsAndTheYearStartGiveTheSameFiguresInEveryLocaleAndZone
         }
 
     const QString second = dir.filePath(QStringLiteral("second.fd"));
-    ok({QStringLiteral("new"), second, QStringLiteral("--fy-start"), QStringLiteral("2025-07-01")});
+    const CliRun created = cli(
+        {QStringLiteral("new"), second, QStringLiteral("--fy-start"), QStringLiteral("2025-07-01")});
+    EXPECT_EQ(created.status, 0);
+    EXPECT_EQ(created.err, QByteArray());
     EXPECT_TRUE(ok({QStringLiteral("settings"), second}).contains("fy-start     2025-07-01"));
     EXPECT_EQ(
         cli({QStringLiteral("settings"), second, QStringLiteral("--date-format"), QStringLiteral("y/M/d")}).status, 2);
@@ -544,4 +548,102 @@ TEST(CliImportTransactions, ReadsAnyDayMonthYearOrderAndTheAmountsBanksWrite)
     EXPECT_EQ(datesAndAmounts,
               QStringList({QStringLiteral("2024-01-05 1234.56"), QStringLiteral("2024-01-06 12.50"),
                            QStringLiteral("2024-01-07 -12.50"), QStringLiteral("2024-01-08 1234.56")}));
+}
+
+namespace {
+
+// Whether the process is asleep with the book open: with the book's write
+// lock held by the test, only its wait for that lock puts it to sleep.
+bool waitsOnBook(const QProcess &process, const QString &bookPath)
+{
+    const QString proc = QStringLiteral("/proc/%1").arg(process.processId());
+    QFile stat(proc + QStringLiteral("/stat"));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype state = line.lastIndexOf(')') + 2;
+    if (state < 2 || state >= line.size() || line.at(state) != 'S')
+        return false;
+    const QDir fds(proc + QStringLiteral("/fd"));
+    for (const QFileInfo &fd : fds.entryInfoList(QDir::Files | QDir::System))
+        if (fd.symLinkTarget() == bookPath)
+            return true;
+    return false;
+}
+
+} // namespace
+
+// Two settings commands that read the settings before either saves: one is
+// saved, the other refused with exit status 1 and the reason, never both
+// reported saved with one change lost.
+TEST(CliConcurrency, OfTwoSettingsCommandsAtOnceOneIsRefused)
+{
+    QTemporaryDir dir;
+    const QString book = dir.filePath(QStringLiteral("shared.fd"));
+    ok({QStringLiteral("new"), book});
+    const QString canonical = QFileInfo(book).canonicalFilePath();
+    QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+    holder.setDatabaseName(book);
+    ASSERT_TRUE(holder.open());
+    runSql(holder, QStringLiteral("BEGIN IMMEDIATE"));
+
+    QProcess runs[2];
+    const QStringList currencies = {QStringLiteral("EUR"), QStringLiteral("GBP")};
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("BRINDLECOT_BUSY_TIMEOUT_MS"), QStringLiteral("30000"));
+    for (int i = 0; i < 2; ++i) {
+        runs[i].setProcessEnvironment(environment);
+        runs[i].start(QStringLiteral(BRINDLECOT_CLI_PATH),
+                      {QStringLiteral("settings"), book, QStringLiteral("--currency"), currencies[i]});
+        ASSERT_TRUE(runs[i].waitForStarted());
+    }
+    for (int polls = 0; !(waitsOnBook(runs[0], canonical) && waitsOnBook(runs[1], canonical)); ++polls) {
+        ASSERT_LT(polls, 2000) << "the commands never waited for the book";
+        QThread::msleep(5);
+    }
+    runSql(holder, QStringLiteral("ROLLBACK"));
+    holder.close();
+    holder = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+
+    int saved = -1;
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(runs[i].waitForFinished(60000));
+        if (runs[i].exitCode() == 0) {
+            saved = i;
+            continue;
+        }
+        EXPECT_EQ(runs[i].exitCode(), 1);
+        EXPECT_TRUE(runs[i].readAllStandardError().contains("Nothing was saved"));
+    }
+    ASSERT_NE(saved, -1);
+    EXPECT_TRUE(runs[1 - saved].exitCode() == 1);
+    EXPECT_TRUE(ok({QStringLiteral("settings"), book}).contains(currencies[saved].toUtf8()));
+}
+
+// A dry run of a statement import opens the book read-only: a book of the
+// first format is previewed as it is, neither migrated nor copied.
+TEST(CliFiles, ADryRunLeavesAnOlderBookAsItIs)
+{
+    bc::test::TestBook old(bc::test::TestBook::Kind::Format1ReadOnly);
+    old.addAccount(10, QStringLiteral("Bank"), 4, Money());
+    old.addAccount(11, QStringLiteral("Uncategorised"), 2, Money());
+    old.book().close();
+    const QByteArray before = fileBytes(old.path());
+    const QString statement = QStringLiteral(BRINDLECOT_CLI_SOURCE "/../data/statements/xml-v2.ofx");
+    // Any copy would go to a backups folder of the test's own.
+    QTemporaryDir home;
+    const CliRun run = cli({QStringLiteral("import"), old.path(), QStringLiteral("statement"), statement,
+                            QStringLiteral("--account"), QStringLiteral("Bank"), QStringLiteral("--dry-run")},
+                           [&](QProcess &process) {
+                               QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+                               environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+                               process.setProcessEnvironment(environment);
+                           });
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("Interest")) << run.out.toStdString();
+    EXPECT_EQ(run.err, QByteArray());
+    EXPECT_EQ(fileBytes(old.path()), before);
+    EXPECT_EQ(QDir(old.dir()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(old.path()).fileName()});
+    EXPECT_TRUE(QDir(home.path()).isEmpty());
 }

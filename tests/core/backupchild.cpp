@@ -1,7 +1,9 @@
-// Helper for tst_backups: backs up or restores in a loop until it is killed.
+// Helper for tst_backups: backs up, restores or migrates until it is killed.
 //
 //   backupchild backup BOOK FOLDER ROUND     copies BOOK into FOLDER, a day apart each
 //   backupchild restore BACKUP1 BACKUP2 BOOK restores the two backups by turns
+//   backupchild migrate BOOK                 opens the older BOOK for writing, which
+//                                            brings it to the current format, once
 //
 // Prints "ready" just before the first one.
 #include "autobackup.h"
@@ -19,8 +21,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.size() != 4) {
-        std::fprintf(stderr, "usage: backupchild backup|restore ...\n");
+    if (args.size() != 4 && !(args.size() == 2 && args[0] == QLatin1String("migrate"))) {
+        std::fprintf(stderr, "usage: backupchild backup|restore|migrate ...\n");
         return 3;
     }
     try {
@@ -28,6 +30,13 @@ int main(int argc, char **argv)
             std::printf("ready\n");
             std::fflush(stdout);
         };
+        if (args[0] == QLatin1String("migrate")) {
+            bc::Book book;
+            ready();
+            if (const OpenResult r = book.open(args[1]); !r.ok())
+                throw DbError(r.description);
+            return 0;
+        }
         if (args[0] == QLatin1String("backup")) {
             bc::Book book;
             OpenOptions readOnly;

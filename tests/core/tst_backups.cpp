@@ -1,6 +1,7 @@
-// Copies of books: the rotation of the automatic backups over a year, a
-// backup restored over a changed book, a damaged book whose copy is refused,
-// and backups and restores killed half-way.
+// Copies of books: the rotation of the automatic backups over a year, books
+// of one name keeping their copies apart, a backup restored over a changed
+// book, through a link and with the book's permissions, a damaged book whose
+// copy is refused, and backups and restores killed half-way.
 #include "autobackup.h"
 #include "backuprotation.h"
 #include "bookbackup.h"
@@ -10,6 +11,7 @@
 #include "dberror.h"
 #include "fullercopies.h"
 #include "sql.h"
+#include "statementimport.h"
 #include "testbook.h"
 
 #include <QDir>
@@ -19,8 +21,10 @@
 #include <QRandomGenerator>
 #include <QSet>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace bc;
 using bc::test::TestBook;
@@ -34,6 +38,11 @@ const QString BookPath = QStringLiteral("/data/Household.fd");
 QString closeOn(const QDate &day, int hour = 18)
 {
     return stampedCopyName(BookPath, QDateTime(day, QTime(hour, 0)));
+}
+
+QStringList leftovers(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral(".brindlecot-copy-*")}, QDir::Files | QDir::Hidden);
 }
 
 QStringList sorted(QStringList names)
@@ -104,6 +113,44 @@ TEST(Backups, AYearOfDailyClosesKeepsSevenDaysFourWeeksAndTwelveMonths)
     EXPECT_TRUE(doomed.contains(closeOn(QDate(2025, 12, 25))));
 }
 
+TEST(Backups, BooksOfOneNameInDifferentFoldersKeepTheirCopiesApart)
+{
+    // Two books both named test.fd, a copy named by the file name alone as
+    // earlier versions named them, and a link to the first book.
+    TestBook full;
+    fillBook(full, 200);
+    TestBook empty;
+    const QString digestFull = bookDigest(full.db()), digestEmpty = bookDigest(empty.db());
+    QTemporaryDir backups;
+    const QString folder = backups.path();
+    const QString old = folder + QStringLiteral("/test-20260301-180000.fd");
+    ASSERT_TRUE(QFile::copy(full.path(), old));
+    const QString link = empty.dir() + QStringLiteral("/link.fd");
+    ASSERT_TRUE(QFile::link(full.path(), link));
+    EXPECT_EQ(bookCopyPrefix(link), bookCopyPrefix(full.path()));
+    EXPECT_NE(bookCopyPrefix(empty.path()), bookCopyPrefix(full.path()));
+
+    // Each backs up every evening of a fortnight, the empty book a second
+    // after the full one: the copies of one never thin the other's, and the
+    // old copy, which cannot be told apart, is never deleted.
+    for (QDate day(2026, 3, 2); day < QDate(2026, 3, 16); day = day.addDays(1)) {
+        const QDateTime evening(day, QTime(18, 0));
+        const QString fullCopy = backUpBook(full.book(), folder, evening);
+        const QString emptyCopy = backUpBook(empty.book(), folder, evening.addSecs(1));
+        ASSERT_TRUE(QFile::exists(fullCopy)) << day.toString().toStdString();
+        ASSERT_TRUE(QFile::exists(emptyCopy));
+    }
+    const QStringList fullCopies = QDir(folder).entryList({bookCopyPrefix(full.path()) + QStringLiteral("-*.fd")});
+    const QStringList emptyCopies = QDir(folder).entryList({bookCopyPrefix(empty.path()) + QStringLiteral("-*.fd")});
+    EXPECT_EQ(fullCopies.size(), 7 + 1); // the last seven days and the Sunday of the week before
+    EXPECT_EQ(emptyCopies.size(), fullCopies.size());
+    for (const QString &name : fullCopies)
+        EXPECT_EQ(digestOf(folder + u'/' + name), digestFull) << name.toStdString();
+    for (const QString &name : emptyCopies)
+        EXPECT_EQ(digestOf(folder + u'/' + name), digestEmpty) << name.toStdString();
+    EXPECT_TRUE(QFile::exists(old));
+}
+
 TEST(Backups, ABackupRestoredOverAChangedBookGivesItBackRowForRow)
 {
     TestBook book;
@@ -111,13 +158,14 @@ TEST(Backups, ABackupRestoredOverAChangedBookGivesItBackRowForRow)
     const QString before = bookDigest(book.db());
     const QString folder = book.dir() + QStringLiteral("/backups");
     const QDateTime now(QDate(2026, 3, 2), QTime(9, 15, 7));
-    EXPECT_EQ(backUpBook(book.book(), folder, now), folder + QStringLiteral("/test-20260302-091507.fd"));
+    const QString prefix = bookCopyPrefix(book.path());
+    EXPECT_EQ(backUpBook(book.book(), folder, now), folder + u'/' + prefix + QStringLiteral("-20260302-091507.fd"));
     // A second copy in the same second gets a name of its own and, as the
     // newest of the day, takes the place of the first.
     const QString copy = backUpBook(book.book(), folder, now);
-    EXPECT_EQ(copy, folder + QStringLiteral("/test-20260302-091507-2.fd"));
+    EXPECT_EQ(copy, folder + u'/' + prefix + QStringLiteral("-20260302-091507-2.fd"));
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("test-20260302-091507-2.fd")});
+              QStringList{prefix + QStringLiteral("-20260302-091507-2.fd")});
 
     book.addTransaction(500, QDate(2025, 6, 1), 8, 7, Money::fromCents(99));
     runSql(book.db(), QStringLiteral("DELETE FROM transaction_master WHERE tran_id < 10"));
@@ -162,13 +210,54 @@ TEST(Backups, AnEmptiedBookNeverReplacesTheDaysFullerCopy)
     const QString morning = backUpBook(book.book(), folder, QDateTime(day, QTime(9, 0)));
     runSql(book.db(), QStringLiteral("DELETE FROM transaction_master"));
     const QString evening = backUpBook(book.book(), folder, QDateTime(day, QTime(18, 0)));
-    const QString kept = fullerCopyName(QStringLiteral("test-20261208-090000.fd"));
+    const QString kept = fullerCopyName(QFileInfo(morning).fileName());
     EXPECT_EQ(sorted(QDir(folder).entryList(QDir::Files)), sorted({QFileInfo(evening).fileName(), kept}));
     EXPECT_EQ(digestOf(QDir(folder).filePath(kept)), before);
     EXPECT_FALSE(QFile::exists(morning));
 
     const QString night = backUpBook(book.book(), folder, QDateTime(day, QTime(22, 0)));
     EXPECT_EQ(sorted(QDir(folder).entryList(QDir::Files)), sorted({QFileInfo(night).fileName(), kept}));
+TEST(Backups, ARestoreThroughALinkReplacesTheBookItPointsToWithItsPermissions)
+{
+    TestBook book;
+    fillBook(book, 30);
+    const QString backupDigest = bookDigest(book.db());
+    const QString copy = copyBookTo(book.book(), book.dir() + QStringLiteral("/copy.fd"));
+    book.addTransaction(900, QDate(2026, 1, 5), 8, 7, Money::fromCents(12));
+
+    // The book is shared with its group, and opened through a link that
+    // lives in another folder.
+    ASSERT_EQ(::chmod(QFile::encodeName(book.path()).constData(), 0664), 0);
+    QTemporaryDir elsewhere;
+    const QString link = elsewhere.path() + QStringLiteral("/shared.fd");
+    ASSERT_TRUE(QFile::link(book.path(), link));
+    Book open;
+    ASSERT_TRUE(open.open(link).ok());
+
+    const QString replaced = restoreBook(copy, link, QDateTime(QDate(2026, 3, 2), QTime(9, 0)));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), book.path());
+    EXPECT_EQ(digestOf(book.path()), backupDigest);
+    EXPECT_EQ(QFileInfo(replaced).absolutePath(), book.dir());
+    struct stat restored = {};
+    ASSERT_EQ(::stat(QFile::encodeName(book.path()).constData(), &restored), 0);
+    EXPECT_EQ(restored.st_mode & 07777, 0664u);
+    EXPECT_EQ(restored.st_uid, ::getuid());
+    EXPECT_TRUE(leftovers(book.dir()).isEmpty());
+
+    // The program that had the book open is told, once, that its book was
+    // replaced, and its import writes nothing.
+    Statement statement;
+    StatementLine line;
+    line.date = QDate(2026, 2, 1);
+    line.amount = Money::fromCents(-500);
+    line.payee = QStringLiteral("Corner shop");
+    statement.lines = {line};
+    const ImportResult result = applyImport(open, previewImport(open, statement, 7, 8), QDateTime::currentDateTime());
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.text.count(QStringLiteral("replaced")), 1) << result.text.toStdString();
+    EXPECT_FALSE(result.text.contains(QStringLiteral("read-only"))) << result.text.toStdString();
+    EXPECT_EQ(digestOf(book.path()), backupDigest);
 }
 
 TEST(Backups, ADamagedBookIsReportedAndNoCopyOfItKept)
@@ -242,11 +331,71 @@ TEST(Backups, KilledBackupsAndRestoresLeaveWholeBooks)
             }
         }
     }
-    const QStringList copies = QDir(folder).entryList({QStringLiteral("test-*.fd")}, QDir::Files);
+    // The temporary files the killed copies left are removed by the next
+    // backup into the folder and the next restore beside the book.
+    {
+        Book book;
+        ASSERT_TRUE(book.open(a.path(), OpenOptions{.readOnly = true}).ok());
+        backUpBook(book, folder, QDateTime(QDate(2030, 1, 1), QTime(9, 0)));
+    }
+    restoreBook(a.path(), target, QDateTime(QDate(2030, 1, 1), QTime(9, 0)));
+    EXPECT_TRUE(leftovers(folder).isEmpty());
+    EXPECT_TRUE(leftovers(a.dir()).isEmpty());
+    const QStringList copies = QDir(folder).entryList({bookCopyPrefix(a.path()) + QStringLiteral("-*.fd")},
+                                                      QDir::Files);
     ASSERT_FALSE(copies.isEmpty());
     for (const QString &name : copies) {
         ASSERT_TRUE(integrityProblems(folder + u'/' + name).isEmpty()) << name.toStdString();
         ASSERT_EQ(digestOf(folder + u'/' + name), digestA) << name.toStdString();
     }
     EXPECT_EQ(digestOf(a.path()), digestA);
+}
+
+// A child that brings a book of format 1 to the current format is killed at
+// random moments: the copy it keeps beside the book never has its name before
+// it is whole, and the next migration removes what a killed one left.
+TEST(Backups, KilledMigrationsLeaveNoPartialCopyOfTheBook)
+{
+    QTemporaryDir dir;
+    const QString pristine = dir.filePath(QStringLiteral("pristine.v1"));
+    test::createFormat1Book(pristine);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
+        db.setDatabaseName(pristine);
+        ASSERT_TRUE(db.open());
+        runSql(db, QStringLiteral("BEGIN"));
+        runSql(db,
+               QStringLiteral("INSERT INTO account_master (account_id, account_name, account_type) "
+                              "VALUES (107, 'Bank', 1), (108, 'Rent', 5)"));
+        for (int id = 1; id <= 4000; ++id)
+            runSql(db,
+                   QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                                  "to_flag, amount, particulars) VALUES (?, '2025-01-02', 107, 'A', 108, 'A', ?, ?)"),
+                   {id, 100 + id, QStringLiteral("rent %1 ").arg(id).repeated(8)});
+        runSql(db, QStringLiteral("COMMIT"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+    const QString book = dir.filePath(QStringLiteral("book.fd"));
+    QRandomGenerator random(29);
+    for (int round = 0; round < 40; ++round) {
+        QFile::remove(book);
+        ASSERT_TRUE(QFile::copy(pristine, book));
+        QProcess child;
+        child.start(QStringLiteral(BRINDLECOT_BACKUPCHILD), {QStringLiteral("migrate"), book});
+        ASSERT_TRUE(child.waitForStarted(10000));
+        ASSERT_TRUE(child.waitForReadyRead(20000)) << child.readAllStandardError().toStdString();
+        QThread::usleep(random.bounded(150000u));
+        child.kill();
+        ASSERT_TRUE(child.waitForFinished(10000));
+        for (const QString &name : QDir(dir.path()).entryList({QStringLiteral("book.fd.v1*.bak")}, QDir::Files)) {
+            const QString copy = dir.filePath(name);
+            ASSERT_NE(digestOf(copy), QStringLiteral("<cannot open>"))
+                << "round " << round << ": " << name.toStdString();
+            QFile::remove(copy);
+        }
+    }
+    Book migrated;
+    ASSERT_TRUE(migrated.open(book).ok());
+    EXPECT_TRUE(leftovers(dir.path()).isEmpty());
 }

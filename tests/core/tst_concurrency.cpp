@@ -13,7 +13,10 @@
 #include "transactions.h"
 
 #include <QSqlQuery>
+#include <QThread>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace bc;
 using bc::test::TestBook;
@@ -210,4 +213,89 @@ TEST_F(TwoPrograms, AnUndoGivesTheRowsItPutsBackVersionsNoWindowHolds)
     EXPECT_EQ(changeOpening(other, afterSave, 10, 2).outcome, AccountSaveResult::Outcome::ChangedByOthers);
     EXPECT_EQ(value(QStringLiteral("SELECT open_amount FROM account_master WHERE account_id = 10")), 10000);
     EXPECT_TRUE(changeOpening(other, accountsOf(other), 10, 3).ok());
+}
+
+// An undo takes the write lock before it checks for later changes: a save
+// committed while the undo waited for the lock refuses it, and of two undos
+// of one change that wait together, the second is told it was undone.
+TEST_F(TwoPrograms, AnUndoChecksForLaterChangesOnlyOnceItHoldsTheWriteLock)
+{
+    ASSERT_TRUE(changeAmount(t.book(), transactionsOf(t.book()), 17, 600).ok());
+    const qint64 save = undoTarget(t.book())->id;
+
+    std::atomic<bool> saving = false;
+    std::thread saver([&] {
+        Book third;
+        ASSERT_TRUE(third.open(t.path()).ok());
+        third.setActorName(QStringLiteral("otto"));
+        RowArray rows = transactionsOf(third);
+        const int r = rowOf(rows, TranCol::Id, 17);
+        rows.setMoney(r, TranCol::Amount, Money::fromCents(650));
+        rows.setEditMark(r, TranCol::Status, EditMark::Changed);
+        const auto holdTheLock = [&](const QList<qint64> &, ChangeRecorder &) {
+            saving = true;
+            QThread::msleep(300);
+        };
+        EXPECT_TRUE(saveTransactions(third, rows, Now, {}, QStringLiteral("test"), holdTheLock).ok());
+    });
+    while (!saving)
+        QThread::msleep(1);
+    const UndoResult refused = undoChange(t.book(), save, QStringLiteral("test"));
+    saver.join();
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.message.contains(QStringLiteral("its rows were changed by"))) << refused.message.toStdString();
+    EXPECT_EQ(value(QStringLiteral("SELECT amount FROM transaction_master WHERE tran_id = 17")), 650);
+
+    const qint64 later = undoTarget(t.book())->id;
+    std::atomic<int> waiting = 0;
+    UndoResult results[2];
+    {
+        TransactionGuard held(connectionOf(other));
+        std::vector<std::thread> undoers;
+        for (UndoResult &result : results)
+            undoers.emplace_back([&] {
+                Book own;
+                ASSERT_TRUE(own.open(t.path()).ok());
+                ++waiting;
+                result = undoChange(own, later, QStringLiteral("test"));
+            });
+        while (waiting < 2)
+            QThread::msleep(1);
+        QThread::msleep(300);
+        held.commit();
+        for (std::thread &undoer : undoers)
+            undoer.join();
+    }
+    ASSERT_NE(results[0].ok, results[1].ok) << results[0].message.toStdString() << results[1].message.toStdString();
+    const UndoResult &loser = results[0].ok ? results[1] : results[0];
+    EXPECT_TRUE(loser.message.contains(
+        QStringLiteral("was undone already by change %1").arg((results[0].ok ? results[0] : results[1]).changeSet)))
+        << loser.message.toStdString();
+    EXPECT_EQ(value(QStringLiteral("SELECT amount FROM transaction_master WHERE tran_id = 17")), 600);
+}
+
+// Another program that changes a row with SQL leaves no trace in the
+// history, but the row's version tells: an undo of a change of that row is
+// refused, naming it, and writes nothing.
+TEST_F(TwoPrograms, AnUndoOfRowsAnotherProgramChangedIsRefusedNamingThem)
+{
+    ASSERT_TRUE(changeAmount(t.book(), transactionsOf(t.book()), 18, 900).ok());
+    ASSERT_TRUE(changeOpening(t.book(), accountsOf(t.book()), 12, 4400).ok());
+    runSql(connectionOf(other),
+           QStringLiteral("UPDATE transaction_master SET particulars = 'by hand' WHERE tran_id = 18"));
+    runSql(connectionOf(other),
+           QStringLiteral("UPDATE account_master SET particulars = 'by hand' WHERE account_id = 12"));
+    const QList<ChangeSet> sets = changeHistory(t.book());
+    ASSERT_EQ(sets.size(), 2);
+    const UndoResult account = undoChange(t.book(), sets[0].id, QStringLiteral("test"));
+    EXPECT_FALSE(account.ok);
+    EXPECT_TRUE(account.message.contains(QStringLiteral("the account \"Food\" was changed since by another program")))
+        << account.message.toStdString();
+    const UndoResult transaction = undoChange(t.book(), sets[1].id, QStringLiteral("test"));
+    EXPECT_FALSE(transaction.ok);
+    EXPECT_TRUE(transaction.message.contains(QStringLiteral("transaction 18 was changed since by another program")))
+        << transaction.message.toStdString();
+    EXPECT_EQ(value(QStringLiteral("SELECT amount FROM transaction_master WHERE tran_id = 18")), 900);
+    EXPECT_EQ(value(QStringLiteral("SELECT open_amount FROM account_master WHERE account_id = 12")), 4400);
+    EXPECT_EQ(changeHistory(t.book()).size(), 2);
 }

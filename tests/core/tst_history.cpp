@@ -209,6 +209,14 @@ TEST_F(HistoryBook, AnUndoBlockedByALaterSaveIsRefusedNamingItAndChangesNothing)
     EXPECT_EQ(digest(), before);
     EXPECT_EQ(changeHistory(book()).size(), sets);
 
+    // Undone and then redone, the later save stands in the way again.
+    undo(undoLatest());
+    EXPECT_FALSE(undoChange(book(), first, QStringLiteral("test")).ok);
+    QSqlQuery amount = runSql(t.db(), QStringLiteral("SELECT amount FROM transaction_master WHERE tran_id = 2"));
+    ASSERT_TRUE(amount.next());
+    EXPECT_EQ(amount.value(0).toLongLong(), 4200);
+    amount.finish();
+
     // An account whose transactions were saved after it cannot be taken away.
     RowArray accounts = makeAccountRows();
     addAccountRow(accounts, 0, QStringLiteral("Card"), 0);

@@ -118,6 +118,39 @@ TEST_F(ImportBook, TheSameStatementTwiceAddsItsTransactionsOnce)
     EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 5);
 }
 
+// A statement imported, undone and imported again: its lines belong to the
+// second import, and a redo of the first would bring them back a second time,
+// so it is refused naming the second import, whose own undo then lets it go.
+TEST_F(ImportBook, ARedoOfAnImportWhoseLinesWereImportedAgainIsRefusedNamingTheImport)
+{
+    Statement s;
+    s.lines = {line(QDate(2024, 3, 1), -2530, QStringLiteral("TESCO STORES 123")),
+               line(QDate(2024, 3, 2), 200000, QStringLiteral("ACME LTD"), {}, QStringLiteral("FIT-1"))};
+    const auto import = [&] {
+        const ImportResult r = applyImport(t.book(), previewImport(t.book(), s, Bank, Uncategorised), Now);
+        EXPECT_TRUE(r.ok) << r.text.toStdString();
+        EXPECT_EQ(r.added, 2);
+        return undoTarget(t.book())->id;
+    };
+    const qint64 first = import();
+    const UndoResult undone = undoChange(t.book(), first, QStringLiteral("test"));
+    ASSERT_TRUE(undone.ok) << undone.message.toStdString();
+    const qint64 again = import();
+    EXPECT_EQ(changeSet(t.book(), again)->summary, QStringLiteral("Save of 2 transactions"));
+
+    const UndoResult redo = undoChange(t.book(), undone.changeSet, QStringLiteral("test"));
+    EXPECT_FALSE(redo.ok);
+    EXPECT_TRUE(redo.message.contains(QStringLiteral("(change %1)").arg(again))) << redo.message.toStdString();
+    EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 2);
+    using S = ImportStatus;
+    EXPECT_EQ(statuses(previewImport(t.book(), s, Bank, Uncategorised)), (std::vector{S::Duplicate, S::Duplicate}));
+
+    ASSERT_TRUE(undoChange(t.book(), again, QStringLiteral("test")).ok);
+    const UndoResult redone = undoChange(t.book(), undone.changeSet, QStringLiteral("test"));
+    EXPECT_TRUE(redone.ok) << redone.message.toStdString();
+    EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 2);
+}
+
 // A hand-entered transaction two days off is offered as a match, once; one
 // four days off, on the other side, or of another amount is not. A match is
 // recorded, so the line is a duplicate next time.

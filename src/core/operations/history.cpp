@@ -153,22 +153,28 @@ void ChangeRecorder::setUndoes(qint64 undone, bool takesBack, const QString &sum
 
 QString ChangeRecorder::countedSummary() const
 {
-    QSqlQuery q = runSql(connectionOf(m_book),
-                         QStringLiteral("SELECT tbl, sum(n) FROM ("
-                                        "SELECT tbl, count(*) AS n FROM change_rows WHERE set_id = ? GROUP BY tbl "
-                                        "UNION ALL SELECT tbl, sum(last_id - first_id + 1) FROM change_ranges "
-                                        "WHERE set_id = ? GROUP BY tbl) AS counts GROUP BY tbl"),
-                         {m_id, m_id});
+    // A kept row without values before counts only when the set put it in
+    // the book: one an import kept for lines it took over stays away.
+    const QSqlDatabase db = connectionOf(m_book);
     qint64 accounts = 0, transactions = 0;
     bool settings = false;
-    while (q.next()) {
-        const HistoryTable table = tableOfWord(q.value(0).toString());
+    for (const HistoryTable table : historyTables()) {
+        const HistoryShape &shape = shapeOf(table);
+        QSqlQuery q = runSql(db,
+                             QStringLiteral("SELECT (SELECT count(*) FROM change_rows AS c WHERE c.set_id = ? "
+                                            "AND c.tbl = ? AND (c.before IS NOT NULL OR EXISTS "
+                                            "(SELECT 1 FROM %1 AS t WHERE t.%2 = c.row_id))) + "
+                                            "(SELECT coalesce(sum(last_id - first_id + 1), 0) FROM change_ranges "
+                                            "WHERE set_id = ? AND tbl = ?)")
+                                 .arg(shape.table, shape.key),
+                             {m_id, shape.word, m_id, shape.word});
+        const qint64 count = q.next() ? q.value(0).toLongLong() : 0;
         if (table == HistoryTable::Accounts)
-            accounts = q.value(1).toLongLong();
+            accounts = count;
         else if (table == HistoryTable::Transactions)
-            transactions = q.value(1).toLongLong();
+            transactions = count;
         else
-            settings = true;
+            settings = count > 0;
     }
     QStringList parts;
     if (accounts > 0)

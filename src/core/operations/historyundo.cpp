@@ -3,6 +3,7 @@
 #include "history.h"
 #include "historychecks.h"
 #include "historyrows.h"
+#include "historyversions.h"
 #include "idmarks.h"
 #include "sql.h"
 
@@ -36,14 +37,27 @@ QList<qint64> laterTouches(const QSqlDatabase &db, qint64 id)
     return sets;
 }
 
+// Whether a later change `later`, not undone itself, leaves the rows as
+// change `undone` left them: an undo of a change made after `undone`, or a
+// redo putting back what such an undo took away. A redo of a change made
+// after `undone` does not: it puts that change back.
+bool cancelsLaterChange(const Book &book, const ChangeSet &later, qint64 undone)
+{
+    if (later.undoes <= undone)
+        return false;
+    if (later.takesBack)
+        return true;
+    const std::optional<ChangeSet> undo = changeSet(book, later.undoes);
+    return undo && undo->undoes < undone;
+}
+
 // The latest later change that stands in the way of undoing `undone`: one
-// not undone itself, unless it only took back a change made after `undone`
-// (the two then leave the rows as `undone` left them).
+// not undone itself that does not leave the rows as `undone` left them.
 std::optional<ChangeSet> blockingChange(const Book &book, const ChangeSet &undone)
 {
     for (const qint64 later : laterTouches(connectionOf(book), undone.id)) {
         const std::optional<ChangeSet> set = changeSet(book, later);
-        if (set && set->undoneBy == 0 && !(set->undoes > undone.id))
+        if (set && set->undoneBy == 0 && !cancelsLaterChange(book, *set, undone.id))
             return set;
     }
     return std::nullopt;
@@ -96,6 +110,9 @@ UndoResult undoChange(Book &book, qint64 id, const QString &source)
 {
     const QSqlDatabase db = connectionOf(book);
     try {
+        // The write lock comes first: what is checked below then stays true
+        // until the undo commits, whoever saves or undoes meanwhile.
+        TransactionGuard transaction(db);
         const std::optional<ChangeSet> undone = changeSet(book, id);
         if (!undone)
             return refused(QStringLiteral("The history holds no change %1.").arg(id));
@@ -107,7 +124,10 @@ UndoResult undoChange(Book &book, qint64 id, const QString &source)
             return refused(QStringLiteral("%1 cannot be undone: its rows were changed by %2 (change %3); "
                                           "undo that first.")
                                .arg(undone->title(), later->title(), QString::number(later->id)));
-        TransactionGuard transaction(db);
+        if (const QString row = rowChangedOutsideHistory(db, id); !row.isEmpty())
+            return refused(QStringLiteral("%1 cannot be undone: %2 was changed since by another program, "
+                                          "outside the book's history.")
+                               .arg(undone->title(), row));
         const qint64 highestAccount = highestIdGiven(book, IdSeries::Accounts);
         const qint64 highestTransaction = highestIdGiven(book, IdSeries::Transactions);
         ChangeRecorder recorder(book, source);

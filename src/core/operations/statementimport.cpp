@@ -4,6 +4,7 @@
 #include "dates.h"
 #include "engine.h"
 #include "history.h"
+#include "historyrows.h"
 #include "importrules.h"
 #include "sql.h"
 #include "transactions.h"
@@ -119,6 +120,25 @@ QHash<QString, RecordedKey> recordedKeys(const Book &book, qint64 accountId)
     while (q.next())
         keys.insert(q.value(0).toString(), {q.value(1).toLongLong(), q.value(2).toLongLong()});
     return keys;
+}
+
+// Keeps in history the transactions, now gone, whose lines the keys
+// take over from an undone import (a skipped line's key names none).
+void keepTakenOver(const Book &book, qint64 accountId, const QList<QVariantList> &keys, ChangeRecorder &history)
+{
+    QHash<QString, qint64> gone;
+    QSqlQuery q = runSql(connectionOf(book),
+                         QStringLiteral("SELECT line_key, tran_id FROM imported_lines AS i WHERE account_id = ? "
+                                        "AND tran_id <> 0 AND NOT EXISTS (SELECT 1 FROM transaction_master AS t "
+                                        "WHERE t.tran_id = i.tran_id)"),
+                         {accountId});
+    while (q.next())
+        gone.insert(q.value(0).toString(), q.value(1).toLongLong());
+    QList<qint64> taken;
+    for (const QVariantList &key : keys)
+        if (const auto found = gone.constFind(key.at(1).toString()); found != gone.constEnd())
+            taken << *found;
+    history.keepBefore(HistoryTable::Transactions, taken);
 }
 
 Money accountBalance(const QSqlDatabase &db, qint64 accountId)
@@ -339,7 +359,7 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
         }
     }
     QString fault;
-    const auto recordKeys = [&](const QList<qint64> &ids) {
+    const auto recordKeys = [&](const QList<qint64> &ids, ChangeRecorder &history) {
         const QHash<QString, RecordedKey> before = recordedKeys(book, preview.accountId);
         QList<QVariantList> keys = matchedKeys;
         for (std::size_t i = 0; i < added.size(); ++i)
@@ -355,7 +375,12 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
                 throw DbError(fault);
             }
         }
-        // A key an undone import or a skip left behind is taken over.
+        // A key an undone import or a skip left behind is taken over. The
+        // change set keeps the transaction an undone import had added, as a
+        // row that was not there: a redo of that import, which would bring
+        // the lines back a second time, is then refused as touching rows of
+        // this import.
+        keepTakenOver(book, preview.accountId, keys, history);
         insertRows(db, QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id)"), keys, {},
                    QStringLiteral("ON CONFLICT (account_id, line_key) DO UPDATE SET tran_id = excluded.tran_id"));
         // A line left out never takes over the key of one imported meanwhile.
@@ -368,7 +393,10 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
         if (saved.refusedRow >= 0)
             r.text = lineFault(preview, *added.at(std::size_t(saved.refusedRow)), saved.text);
         else
-            r.text = fault.isEmpty() ? saved.text + QStringLiteral(": ") + saved.detail : fault;
+            r.text = !fault.isEmpty() ? fault
+                : saved.detail.isEmpty() || saved.text.contains(saved.detail)
+                ? saved.text
+                : saved.text + QStringLiteral(": ") + saved.detail;
         return r;
     }
     result.ok = true;

@@ -141,9 +141,10 @@ QString saveFailureText(const DbError &error)
     return error.isFileFault() ? text + QStringLiteral("\r\n\r\n") + error.description() : text;
 }
 
-TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const QList<LoadedRow> &deleted,
-                                const QString &source,
-                                const std::function<void(const QList<qint64> &savedIds)> &withinSave)
+TranSaveResult
+saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const QList<LoadedRow> &deleted,
+                 const QString &source,
+                 const std::function<void(const QList<qint64> &savedIds, ChangeRecorder &history)> &withinSave)
 {
     const QSqlDatabase db = connectionOf(book);
     QList<int> marked;
@@ -172,7 +173,7 @@ TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTim
         TranSaveResult saved;
         saved.savedIds = writer.write(deleted, &saved.deletedCount, &history);
         if (withinSave)
-            withinSave(saved.savedIds);
+            withinSave(saved.savedIds, history);
         history.finish();
         transaction.commit();
         return saved;

@@ -16,6 +16,8 @@ class QSqlQuery;
 
 namespace bc {
 
+class ChangeRecorder;
+
 // The columns of the transaction grid's row array. The To side comes before
 // the From side, as the grid shows them. Version is the row's version when
 // it was loaded (hidden; 0 for a new row).
@@ -103,12 +105,12 @@ QString saveFailureText(const DbError &error);
 // (a deleted id is never given again) in grid order, and changed rows keep
 // theirs. The change history records the save as made by source (the window
 // or command saving). withinSave, when given, runs inside the save's
-// transaction once the rows are in, with their ids; a DbError it throws fails
-// the whole save. The row array is not changed, so a refused or failed save
+// transaction once the rows are in, with their ids and the save's change
+// set; a DbError it throws fails the whole save. The row array is not changed, so a refused or failed save
 // can be retried.
-TranSaveResult saveTransactions(Book &book, const RowArray &rows, const QDateTime &now,
-                                const QList<LoadedRow> &deleted = {},
-                                const QString &source = QStringLiteral("Transactions"),
-                                const std::function<void(const QList<qint64> &savedIds)> &withinSave = {});
+TranSaveResult
+saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const QList<LoadedRow> &deleted = {},
+                 const QString &source = QStringLiteral("Transactions"),
+                 const std::function<void(const QList<qint64> &savedIds, ChangeRecorder &history)> &withinSave = {});
 
 } // namespace bc

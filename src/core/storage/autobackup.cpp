@@ -27,7 +27,8 @@ void refuseServerCopy(const QSqlDatabase &db)
 QString stampedCopy(const QSqlDatabase &db, const QString &bookPath, const QString &folder, const QDateTime &now)
 {
     refuseServerCopy(db);
-    const QString temporary = checkedCopyIn(connectionHandle(db), folder);
+    const CopyFolder copyFolder(folder);
+    const QString temporary = checkedCopyIn(connectionHandle(db), copyFolder);
     return placeUnderFreeName(temporary, folder, [&](int repeat) { return stampedCopyName(bookPath, now, repeat); });
 }
 
@@ -80,7 +81,8 @@ QString copyBookTo(const Book &book, const QString &target)
         throw DbError(QStringLiteral("The file \"%1\" already exists; a copy is never written over it.").arg(target));
     const QString folder = info.absolutePath();
     refuseServerCopy(connectionOf(book));
-    const QString temporary = checkedCopyIn(connectionHandle(connectionOf(book)), folder);
+    const CopyFolder copyFolder(folder);
+    const QString temporary = checkedCopyIn(connectionHandle(connectionOf(book)), copyFolder);
     return placeUnderFreeName(temporary, folder, [&](int repeat) { return repeat == 1 ? info.fileName() : QString(); });
 }
 

@@ -15,9 +15,11 @@ namespace bc {
 // never kept.
 
 // Copies the open book into folder (made when missing) as
-// NAME-YYYYMMDD-HHMMSS.fd, then deletes the book's older copies there that
-// the rotation does not keep (backuprotation.h); other files are never
-// touched. Returns the copy's path.
+// NAME-DIGEST-YYYYMMDD-HHMMSS.fd (backuprotation.h: NAME-DIGEST tells the
+// book from any other of the same name), then deletes the book's older copies
+// there that the rotation does not keep; other files, other books' copies
+// and copies named by an older program are never touched. Returns the copy's
+// path.
 QString backUpBook(const Book &book, const QString &folder, const QDateTime &now);
 
 // The same for the book at bookPath open on db, for the copy made while
@@ -29,7 +31,7 @@ QString backUpConnection(const QSqlDatabase &db, const QString &bookPath, const 
 // for a book on a server. The others throw DbError for a server book.
 QString backUpBookFile(const QString &bookPath, const QString &folder, const QDateTime &now);
 
-// Copies the open book into folder as NAME-YYYYMMDD-HHMMSS.fd, like
+// Copies the open book into folder as NAME-DIGEST-YYYYMMDD-HHMMSS.fd, like
 // backUpBook but without deleting any copy. Returns the copy's path.
 QString copyBookInto(const Book &book, const QString &folder, const QDateTime &now);
 

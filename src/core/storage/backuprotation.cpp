@@ -1,5 +1,7 @@
 #include "backuprotation.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
@@ -35,25 +37,16 @@ void keepNewestPerPeriod(const std::vector<Copy> &copies, int count, const std::
     }
 }
 
-} // namespace
-
-QString bookStem(const QString &bookPath)
-{
-    const QString name = QFileInfo(bookPath).fileName();
-    return name.endsWith(QLatin1String(".fd"), Qt::CaseInsensitive) ? name.chopped(3) : name;
-}
-
-QString stampedCopyName(const QString &bookPath, const QDateTime &when, int repeat)
-{
-    const QString stem = bookStem(bookPath) + u'-' + when.toString(StampFormat);
-    return repeat > 1 ? QStringLiteral("%1-%2.fd").arg(stem).arg(repeat) : stem + QStringLiteral(".fd");
-}
-
-std::optional<QDateTime> stampOfCopy(const QString &bookPath, const QString &fileName)
+// The names of the book's copies, the stamp captured.
+QRegularExpression copyPattern(const QString &bookPath)
 {
     static const QString tail = QStringLiteral("-(\\d{8}-\\d{6})(?:-\\d{1,3})?\\.fd");
-    const QRegularExpression pattern(
-        QRegularExpression::anchoredPattern(QRegularExpression::escape(bookStem(bookPath)) + tail));
+    return QRegularExpression(
+        QRegularExpression::anchoredPattern(QRegularExpression::escape(bookCopyPrefix(bookPath)) + tail));
+}
+
+std::optional<QDateTime> stampMatching(const QRegularExpression &pattern, const QString &fileName)
+{
     const QRegularExpressionMatch match = pattern.match(fileName);
     if (!match.hasMatch())
         return std::nullopt;
@@ -63,11 +56,45 @@ std::optional<QDateTime> stampOfCopy(const QString &bookPath, const QString &fil
     return made;
 }
 
+} // namespace
+
+QString bookStem(const QString &bookPath)
+{
+    const QString name = QFileInfo(bookPath).fileName();
+    return name.endsWith(QLatin1String(".fd"), Qt::CaseInsensitive) ? name.chopped(3) : name;
+}
+
+QString bookCopyPrefix(const QString &bookPath)
+{
+    const QFileInfo info(bookPath);
+    const QString canonical = info.canonicalFilePath();
+    const QString path = canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+    const QByteArray digest = QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex().left(8);
+    return bookStem(path) + u'-' + QString::fromLatin1(digest);
+}
+
+QString stampedName(const QString &prefix, const QDateTime &when, int repeat)
+{
+    const QString stem = prefix + u'-' + when.toString(StampFormat);
+    return repeat > 1 ? QStringLiteral("%1-%2.fd").arg(stem).arg(repeat) : stem + QStringLiteral(".fd");
+}
+
+QString stampedCopyName(const QString &bookPath, const QDateTime &when, int repeat)
+{
+    return stampedName(bookCopyPrefix(bookPath), when, repeat);
+}
+
+std::optional<QDateTime> stampOfCopy(const QString &bookPath, const QString &fileName)
+{
+    return stampMatching(copyPattern(bookPath), fileName);
+}
+
 QStringList copiesToDelete(const QString &bookPath, const QStringList &fileNames, const QDateTime &now)
 {
+    const QRegularExpression pattern = copyPattern(bookPath);
     std::vector<Copy> copies;
     for (const QString &name : fileNames)
-        if (const std::optional<QDateTime> made = stampOfCopy(bookPath, name); made && *made <= now)
+        if (const std::optional<QDateTime> made = stampMatching(pattern, name); made && *made <= now)
             copies.push_back({name, *made});
     std::sort(copies.begin(), copies.end(), [](const Copy &a, const Copy &b) {
         // In the same second "-2" follows the plain name, "-10" follows "-9".

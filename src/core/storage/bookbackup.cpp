@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryFile>
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -13,23 +14,6 @@
 namespace bc {
 
 namespace {
-
-// Claims the first free backup name by creating it empty (an empty file is an
-// empty SQLite database), so no other program can take it in between.
-QString claimBackupName(const QString &bookPath, int format)
-{
-    for (int n = 1; n < 1000; ++n) {
-        const QString name = n == 1 ? QStringLiteral("%1.v%2.bak").arg(bookPath).arg(format)
-                                    : QStringLiteral("%1.v%2.%3.bak").arg(bookPath).arg(format).arg(n);
-        QFile file(name);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return name;
-        if (!file.exists())
-            throw DbError(QStringLiteral("The backup copy \"%1\" could not be made: %2").arg(name, file.errorString()));
-    }
-    throw DbError(
-        QStringLiteral("The backup copy of \"%1\" could not be made: every backup name is taken.").arg(bookPath));
-}
 
 // Writes the database open on source into the existing file target with
 // SQLite's online backup. Returns SQLite's reason for a failure, else an
@@ -57,12 +41,13 @@ QString onlineCopy(sqlite3 *source, const QString &target)
 
 QString backUpBeside(const QSqlDatabase &db, const QString &bookPath, int format)
 {
-    const QString name = claimBackupName(bookPath, format);
-    if (const QString why = onlineCopy(connectionHandle(db), name); !why.isEmpty()) {
-        QFile::remove(name);
-        throw DbError(QStringLiteral("The backup copy \"%1\" could not be made: %2").arg(name, why));
-    }
-    return name;
+    const QFileInfo book(bookPath);
+    const CopyFolder folder(book.absolutePath());
+    const QString temporary = checkedCopyIn(connectionHandle(db), folder);
+    return placeUnderFreeName(temporary, folder.path(), [&](int repeat) {
+        return repeat == 1 ? QStringLiteral("%1.v%2.bak").arg(book.fileName()).arg(format)
+                           : QStringLiteral("%1.v%2.%3.bak").arg(book.fileName()).arg(format).arg(repeat);
+    });
 }
 
 QStringList integrityProblems(const QString &path)
@@ -86,11 +71,10 @@ QStringList integrityProblems(const QString &path)
     return problems;
 }
 
-QString checkedCopyIn(sqlite3 *source, const QString &folder)
+QString checkedCopyIn(sqlite3 *source, const CopyFolder &copyFolder)
 {
-    if (!QDir().mkpath(folder))
-        throw DbError(QStringLiteral("The folder \"%1\" cannot be created.").arg(folder));
-    QTemporaryFile claim(folder + QStringLiteral("/.brindlecot-copy-XXXXXX.part"));
+    const QString &folder = copyFolder.path();
+    QTemporaryFile claim(copyFolder.temporaryTemplate());
     claim.setAutoRemove(false);
     if (!claim.open())
         throw DbError(QStringLiteral("No copy can be written in \"%1\": %2").arg(folder, claim.errorString()));

@@ -15,6 +15,8 @@
 #include <cstring>
 #include <optional>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace bc {
 
@@ -59,12 +61,11 @@ private:
 
 // A byte-for-byte copy of the file at path beside it, under the first free
 // name NAME-replaced-YYYYMMDD-HHMMSS.fd.
-QString keepReplaced(const QString &path, const QDateTime &now)
+QString keepReplaced(const QString &path, const CopyFolder &copyFolder, const QDateTime &now)
 {
-    const QFileInfo info(path);
-    const QString folder = info.absolutePath();
+    const QString &folder = copyFolder.path();
     QFile source(path);
-    QTemporaryFile copy(folder + QStringLiteral("/.brindlecot-copy-XXXXXX.part"));
+    QTemporaryFile copy(copyFolder.temporaryTemplate());
     copy.setAutoRemove(false);
     QString why;
     if (!source.open(QIODevice::ReadOnly))
@@ -84,8 +85,28 @@ QString keepReplaced(const QString &path, const QDateTime &now)
         throw DbError(
             QStringLiteral("The book \"%1\" was not replaced: no copy of it could be kept (%2).").arg(path, why));
     }
-    const QString named = QDir(folder).filePath(bookStem(path) + QStringLiteral("-replaced"));
-    return placeUnderFreeName(copy.fileName(), folder, [&](int repeat) { return stampedCopyName(named, now, repeat); });
+    const QString prefix = bookStem(path) + QStringLiteral("-replaced");
+    return placeUnderFreeName(copy.fileName(), folder, [&](int repeat) { return stampedName(prefix, now, repeat); });
+}
+
+// Gives the file at path the owner, group and permissions the replaced book
+// had, so a book shared with a group stays shared. Throws DbError when they
+// cannot all be given: the book would otherwise change hands or be opened to
+// others by the restore. What the file has already is not set again, so a
+// file system without owners (a memory stick) is no obstacle.
+void giveAccessOf(const struct stat &book, const QString &bookPath, const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat now = {};
+    const bool read = ::stat(name.constData(), &now) == 0;
+    const bool owned = read && now.st_uid == book.st_uid && now.st_gid == book.st_gid;
+    if (!read || (!owned && ::chown(name.constData(), book.st_uid, book.st_gid) != 0)
+        || ((now.st_mode & 07777) != (book.st_mode & 07777) && ::chmod(name.constData(), book.st_mode & 07777) != 0)) {
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
+        throw DbError(QStringLiteral("The book \"%1\" was not replaced: the restored book could not be given its "
+                                     "owner and permissions (%2). Restore it as the book's owner.")
+                          .arg(bookPath, why));
+    }
 }
 
 } // namespace
@@ -101,28 +122,43 @@ QString restoreBook(const QString &backupPath, const QString &bookPath, const QD
     if (const QStringList problems = integrityProblems(backupPath); !problems.isEmpty())
         throw DbError(QStringLiteral("\"%1\" cannot be restored: it fails the integrity check (%2).")
                           .arg(backupPath, problems.first()));
-    const QFileInfo book(bookPath);
+    // A symbolic link is followed: the book it points to is restored and
+    // the link stays.
+    const QFileInfo given(bookPath);
+    const QFileInfo book(given.exists() ? given.canonicalFilePath() : given.absoluteFilePath());
     if (book.exists() && !book.isFile())
         throw DbError(QStringLiteral("\"%1\" is not a file.").arg(bookPath));
     if (book.exists() && book.canonicalFilePath() == QFileInfo(backupPath).canonicalFilePath())
         throw DbError(QStringLiteral("\"%1\" cannot be restored over itself.").arg(backupPath));
 
     const bool replacing = book.exists();
+    struct stat access = {};
+    if (replacing && ::stat(QFile::encodeName(book.filePath()).constData(), &access) != 0)
+        throw DbError(
+            QStringLiteral("\"%1\" cannot be read: %2").arg(bookPath, QString::fromLocal8Bit(std::strerror(errno))));
     std::optional<ExclusiveLock> lock;
     if (replacing)
-        lock.emplace(bookPath, busyTimeoutMs);
-    const QString replaced = replacing ? keepReplaced(bookPath, now) : QString();
-    const QString folder = book.absolutePath();
+        lock.emplace(book.filePath(), busyTimeoutMs);
+    const CopyFolder folder(book.absolutePath());
     const QString temporary = checkedCopyIn(connectionHandle(connectionOf(backup)), folder);
+    QString replaced;
+    try {
+        if (replacing) {
+            giveAccessOf(access, bookPath, temporary);
+            replaced = keepReplaced(book.filePath(), folder, now);
+        }
+    } catch (const DbError &) {
+        QFile::remove(temporary);
+        throw;
+    }
     // rename() replaces the book in one step: any reader sees the old file
     // or the new one, never part of each.
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(book.absoluteFilePath()).constData())
-        != 0) {
+    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(book.filePath()).constData()) != 0) {
         const QString why = QString::fromLocal8Bit(std::strerror(errno));
         QFile::remove(temporary);
         throw DbError(QStringLiteral("The book \"%1\" could not be replaced: %2").arg(bookPath, why));
     }
-    syncToDisk(folder);
+    syncToDisk(folder.path());
     return replaced;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QSqlDriver>
 #include <QSqlError>
+#include <sqlite3.h>
 
 namespace bc {
 
@@ -56,6 +57,14 @@ DbError failure(const QSqlDatabase &db, const QSqlError &error)
     case 5:
     case 6: return lockedFailure();
     case 8:
+        // SQLITE_READONLY_DBMOVED: the file the connection opened is no
+        // longer at the book's path, as after a restore put another there.
+        if (sqlite3 *handle = connectionHandle(db);
+            handle && sqlite3_extended_errcode(handle) == SQLITE_READONLY_DBMOVED)
+            return DbError(QStringLiteral("The book file was replaced or moved while it was open (by a restore, "
+                                          "for example), so nothing was changed. Open the book again."),
+                           DbFault::ReadOnly);
+        [[fallthrough]];
     case 14:
         return DbError(QStringLiteral("The book is read-only, so nothing was changed. Make the book file and "
                                       "its folder writable, or work on a copy kept where you may write."),
