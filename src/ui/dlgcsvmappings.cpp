@@ -72,23 +72,6 @@ QLineEdit *textBox(QWidget *parent, const char *name)
     return box;
 }
 
-QComboBox *choiceBox(QWidget *parent, const char *name, const QList<QPair<QString, QVariant>> &items)
-{
-    auto *box = new QComboBox(parent);
-    box->setObjectName(QLatin1String(name));
-    for (const auto &[text, value] : items)
-        box->addItem(text, value);
-    return box;
-}
-
-void addCaptioned(QGridLayout *layout, int row, int column, const QString &caption, QWidget *field)
-{
-    auto *label = new QLabel(caption, field->parentWidget());
-    label->setBuddy(field);
-    layout->addWidget(label, row, column);
-    layout->addWidget(field, row, column + 1);
-}
-
 } // namespace
 
 dlgCsvMappings::dlgCsvMappings(AppState &state, QWidget *parent, const QString &samplePath, const QString &selected)
@@ -111,14 +94,14 @@ void dlgCsvMappings::buildControls()
     lstMappings = new QListWidget(this);
     lstMappings->setObjectName(QStringLiteral("lstMappings"));
     txtName = textBox(this, "txtName");
-    cboSeparator = choiceBox(this, "cboSeparator",
-                             {{QStringLiteral("Comma ,"), QStringLiteral(",")},
-                              {QStringLiteral("Semicolon ;"), QStringLiteral(";")},
-                              {QStringLiteral("Tab"), QStringLiteral("\t")},
-                              {QStringLiteral("Bar |"), QStringLiteral("|")}});
-    cboEncoding = choiceBox(this, "cboEncoding",
-                            {{QStringLiteral("UTF-8"), int(TextEncoding::Utf8)},
-                             {QStringLiteral("Windows-1252"), int(TextEncoding::Windows1252)}});
+    cboSeparator = makeChoiceBox(this, "cboSeparator",
+                                 {{QStringLiteral("Comma ,"), QStringLiteral(",")},
+                                  {QStringLiteral("Semicolon ;"), QStringLiteral(";")},
+                                  {QStringLiteral("Tab"), QStringLiteral("\t")},
+                                  {QStringLiteral("Bar |"), QStringLiteral("|")}});
+    cboEncoding = makeChoiceBox(this, "cboEncoding",
+                                {{QStringLiteral("UTF-8"), int(TextEncoding::Utf8)},
+                                 {QStringLiteral("Windows-1252"), int(TextEncoding::Windows1252)}});
     spnHeaderRows = new QSpinBox(this);
     spnHeaderRows->setObjectName(QStringLiteral("spnHeaderRows"));
     spnHeaderRows->setRange(0, 99);
@@ -128,9 +111,9 @@ void dlgCsvMappings::buildControls()
     spnAmount = columnBox(this, "spnAmount", true);
     spnDebit = columnBox(this, "spnDebit", true);
     spnCredit = columnBox(this, "spnCredit", true);
-    cboDecimal = choiceBox(this, "cboDecimal",
-                           {{QStringLiteral("Point ."), QStringLiteral(".")},
-                            {QStringLiteral("Comma ,"), QStringLiteral(",")}});
+    cboDecimal = makeChoiceBox(this, "cboDecimal",
+                               {{QStringLiteral("Point ."), QStringLiteral(".")},
+                                {QStringLiteral("Comma ,"), QStringLiteral(",")}});
     txtThousands = textBox(this, "txtThousands");
     txtThousands->setToolTip(QStringLiteral("The characters that group thousands, a space among them if the bank "
                                             "writes \"1 234.56\""));

@@ -56,21 +56,6 @@ QList<GridColumn> importColumns(const QString &dateFormat)
     return c;
 }
 
-QComboBox *makeBox(QWidget *parent, const char *name)
-{
-    auto *box = new QComboBox(parent);
-    box->setObjectName(QLatin1String(name));
-    return box;
-}
-
-void addCaptioned(QGridLayout *layout, int row, int column, const QString &caption, QWidget *field)
-{
-    auto *label = new QLabel(caption, field->parentWidget());
-    label->setBuddy(field);
-    layout->addWidget(label, row, column);
-    layout->addWidget(field, row, column + 1);
-}
-
 } // namespace
 
 frmImportStatement::frmImportStatement(AppState &state, QWidget *parent)
@@ -91,20 +76,20 @@ void frmImportStatement::buildControls()
     txtFile = new QLineEdit(this);
     txtFile->setObjectName(QStringLiteral("txtFile"));
     cmdBrowse = makeButton(this, "cmdBrowse", QStringLiteral("…"));
-    cboAccount = makeBox(this, "cboAccount");
-    cboFormat = makeBox(this, "cboFormat");
+    cboAccount = makeChoiceBox(this, "cboAccount");
+    cboFormat = makeChoiceBox(this, "cboFormat");
     cboFormat->addItem(QStringLiteral("OFX / QFX"), int(StatementFormat::Ofx));
     cboFormat->addItem(QStringLiteral("QIF"), int(StatementFormat::Qif));
     cboFormat->addItem(QStringLiteral("CAMT.053"), int(StatementFormat::Camt053));
     cboFormat->addItem(QStringLiteral("CSV"), int(StatementFormat::Csv));
-    cboDateOrder = makeBox(this, "cboDateOrder");
+    cboDateOrder = makeChoiceBox(this, "cboDateOrder");
     cboDateOrder->addItem(QStringLiteral("From the file"), -1);
     cboDateOrder->addItem(QStringLiteral("Day Month Year"), int(DateOrder::DayMonthYear));
     cboDateOrder->addItem(QStringLiteral("Month Day Year"), int(DateOrder::MonthDayYear));
     cboDateOrder->addItem(QStringLiteral("Year Month Day"), int(DateOrder::YearMonthDay));
-    cboMapping = makeBox(this, "cboMapping");
+    cboMapping = makeChoiceBox(this, "cboMapping");
     cmdMappings = makeButton(this, "cmdMappings", QStringLiteral("Ma&ppings…"));
-    cboUncategorised = makeBox(this, "cboUncategorised");
+    cboUncategorised = makeChoiceBox(this, "cboUncategorised");
 
     auto *fields = new QGridLayout;
     auto *fileRow = new QHBoxLayout;

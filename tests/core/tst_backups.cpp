@@ -217,6 +217,8 @@ TEST(Backups, AnEmptiedBookNeverReplacesTheDaysFullerCopy)
 
     const QString night = backUpBook(book.book(), folder, QDateTime(day, QTime(22, 0)));
     EXPECT_EQ(sorted(QDir(folder).entryList(QDir::Files)), sorted({QFileInfo(night).fileName(), kept}));
+}
+
 TEST(Backups, ARestoreThroughALinkReplacesTheBookItPointsToWithItsPermissions)
 {
     TestBook book;

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -123,6 +124,23 @@ QLabel *makeLabel(QWidget *parent, const char *objectName, const QString &captio
     auto *label = new QLabel(caption, parent);
     label->setObjectName(QLatin1String(objectName));
     return label;
+}
+
+QComboBox *makeChoiceBox(QWidget *parent, const char *objectName, const QList<QPair<QString, QVariant>> &items)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(QLatin1String(objectName));
+    for (const auto &[text, value] : items)
+        box->addItem(text, value);
+    return box;
+}
+
+void addCaptioned(QGridLayout *layout, int row, int column, const QString &caption, QWidget *field)
+{
+    auto *label = new QLabel(caption, field->parentWidget());
+    label->setBuddy(field);
+    layout->addWidget(label, row, column);
+    layout->addWidget(field, row, column + 1);
 }
 
 QLineEdit *makeAmountDisplay(QWidget *parent, const char *objectName)

@@ -3,8 +3,10 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QVariant>
 
 class QComboBox;
+class QGridLayout;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
@@ -23,6 +25,13 @@ QPushButton *makeButton(QWidget *parent, const char *objectName, const QString &
 
 // A label with an object name, for captions a screen changes.
 QLabel *makeLabel(QWidget *parent, const char *objectName, const QString &caption);
+
+// A drop-down box with an object name and, if given, its items (text, data).
+QComboBox *makeChoiceBox(QWidget *parent, const char *objectName, const QList<QPair<QString, QVariant>> &items = {});
+
+// Puts a field into a grid layout with its caption to the left, the
+// caption's Alt letter leading to the field.
+void addCaptioned(QGridLayout *layout, int row, int column, const QString &caption, QWidget *field);
 
 // Makes a text box a password box: what is typed shows as one "*" a
 // character, whatever the style would show.
