@@ -99,9 +99,9 @@ void frmImportStatement::buildControls()
     fileLabel->setBuddy(txtFile);
     fields->addWidget(fileLabel, 0, 0);
     fields->addLayout(fileRow, 0, 1, 1, 3);
-    addCaptioned(fields, 1, 0, QStringLiteral("Accou&nt:"), cboAccount);
+    addCaptioned(fields, 1, 0, QStringLiteral("Acco&unt:"), cboAccount);
     addCaptioned(fields, 1, 2, QStringLiteral("F&ormat:"), cboFormat);
-    addCaptioned(fields, 2, 0, QStringLiteral("&Uncategorised:"), cboUncategorised);
+    addCaptioned(fields, 2, 0, QStringLiteral("Uncate&gorised:"), cboUncategorised);
     addCaptioned(fields, 2, 2, QStringLiteral("&Dates:"), cboDateOrder);
     addCaptioned(fields, 3, 2, QStringLiteral("CSV &mapping:"), cboMapping);
     fields->addWidget(cmdMappings, 3, 4);

@@ -105,7 +105,7 @@ private slots:
         w->show();
         QVERIFY(activate(w));
         w->txtFile->setFocus();
-        press(Qt::Key_N, Qt::AltModifier);
+        press(Qt::Key_U, Qt::AltModifier);
         QCOMPARE(QApplication::focusWidget(), w->cboAccount);
         type(QStringLiteral("Visa"));
         press(Qt::Key_F, Qt::AltModifier);
@@ -163,7 +163,7 @@ private slots:
         // rather than after "Visa"; the pause is made short for the test.
         QApplication::setKeyboardInputInterval(50);
         QTest::qWait(100);
-        press(Qt::Key_N, Qt::AltModifier);
+        press(Qt::Key_U, Qt::AltModifier);
         type(QStringLiteral("Bank"));
         press(Qt::Key_F, Qt::AltModifier);
         press(Qt::Key_A, Qt::ControlModifier);
@@ -174,13 +174,13 @@ private slots:
         type(QStringLiteral("Semi"));
         QCOMPARE(shownLines(w),
                  (QStringList{QStringLiteral("New Uncategorised"), QStringLiteral("New Uncategorised")}));
-        press(Qt::Key_U, Qt::AltModifier);
+        press(Qt::Key_G, Qt::AltModifier);
         press(Qt::Key_Home);
         press(Qt::Key_A, Qt::AltModifier);
         QCOMPARE(m_messages.last(),
                  QStringLiteral("Import Statement|Line 1 (2026-11-03, -12.50, CORNER SHOP): choose a "
                                 "counter-account, or make an account named Uncategorised"));
-        press(Qt::Key_U, Qt::AltModifier);
+        press(Qt::Key_G, Qt::AltModifier);
         type(QStringLiteral("Unc"));
         press(Qt::Key_A, Qt::AltModifier);
         press(Qt::Key_A, Qt::AltModifier);

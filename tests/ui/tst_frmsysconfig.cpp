@@ -1,4 +1,5 @@
 #include "appstate.h"
+#include "backuprotation.h"
 #include "datagrid.h"
 #include "dateentry.h"
 #include "dates.h"
@@ -303,7 +304,7 @@ private slots:
         QTRY_VERIFY(!m_startUp->mainWindow());
         QVERIFY(m_messages.shown.isEmpty());
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{QStringLiteral("Brindlecot-20260302-174509.fd")});
+                 QStringList{bookCopyPrefix(state().paths.defaultBookPath()) + QStringLiteral("-20260302-174509.fd")});
     }
 
     void openWindowsReadTypedDatesInTheNewFormatAtOnce()
