@@ -152,6 +152,8 @@ void ReportLayout::placeColumns(const ReportDefinition &definition, const QList<
 void ReportLayout::measureRows(const QPaintDevice &device, const ReportTable &table)
 {
     const QFontMetricsF body(fonts.body, &device);
+    const qreal pageRoom = pageHeight - headerHeight - footerHeight - 2 * padding;
+    const int maxLines = std::max(1, int(pageRoom / lineHeight));
     m_rowHeights.reserve(size_t(table.rows.size()));
     for (int r = 0; r < table.rows.size(); ++r) {
         qsizetype lines = 1;
@@ -160,7 +162,7 @@ void ReportLayout::measureRows(const QPaintDevice &device, const ReportTable &ta
             const qreal room = columns[c].width - 2 * padding;
             if (text.isEmpty() || body.horizontalAdvance(text) <= room)
                 continue;
-            const QStringList wrapped = wrapText(text, fonts.body, device, room, MaxLinesPerCell);
+            const QStringList wrapped = wrapText(text, fonts.body, device, room, maxLines);
             lines = std::max(lines, wrapped.size());
             m_wrapped.insert(qint64(r) * m_columnCount + c, wrapped);
         }

@@ -36,8 +36,8 @@ struct ReportPage {
 };
 
 // Everything measured before painting: the page, the columns, each row's
-// lines and height, and which rows go on which page. Every row is one or a
-// few lines high and never split across pages, so the page count is known
+// lines and height, and which rows go on which page. Every row is at most a
+// page high and never split across pages, so the page count is known
 // before the first page is painted.
 class ReportLayout {
 public:
@@ -59,10 +59,9 @@ public:
     qreal rowHeight(int row) const { return m_rowHeights[size_t(row)]; }
     qreal totalsHeight() const { return lineHeight + 2 * padding; }
     // The lines a cell is printed in: its text, or the text wrapped to the
-    // column width (at most three lines, the last elided).
+    // column width, whole unless it fills more than a page (the last line
+    // that fits is then elided).
     QStringList cellLines(const ReportTable &table, int row, int column) const;
-
-    static constexpr int MaxLinesPerCell = 3;
 
 private:
     QList<qreal> naturalWidths(const QPaintDevice &device, const ReportDefinition &definition,

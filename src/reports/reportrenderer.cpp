@@ -129,8 +129,15 @@ private:
         line(y, 0.8, Qt::black);
         m_painter.setPen(Qt::black);
         m_painter.setFont(m_layout.fonts.heading);
-        m_painter.drawText(cellRect(0, y, m_layout.totalsHeight()), Qt::AlignLeft | Qt::AlignVCenter,
-                           QStringLiteral("Total"));
+        // The caption spans every column left of the first total, so a narrow
+        // first column never cuts it.
+        int firstTotal = 0;
+        while (firstTotal < m_table.totals.size() && m_table.totals[firstTotal].isEmpty())
+            ++firstTotal;
+        const PlacedColumn &last = m_layout.columns[std::max(firstTotal - 1, 0)];
+        const qreal captionWidth = last.x + last.width - 2 * m_layout.padding;
+        m_painter.drawText(QRectF(m_layout.padding, y, captionWidth, m_layout.totalsHeight()),
+                           Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Total"));
         for (int c = 0; c < m_definition.columns.size(); ++c)
             if (!m_table.totals.value(c).isEmpty())
                 m_painter.drawText(cellRect(c, y, m_layout.totalsHeight()), alignOf(c), m_table.totals[c]);

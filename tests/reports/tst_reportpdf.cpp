@@ -4,6 +4,7 @@
 #include "testbook.h"
 
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -33,10 +34,12 @@ QString runTool(const QString &program, const QStringList &arguments)
 class ReportPdf : public ::testing::Test {
 protected:
     QTemporaryDir dir;
+    int renders = 0; // names the page images of each rendering apart
     QString path() const { return dir.filePath(QStringLiteral("report.pdf")); }
 
     PdfText render(int type, const RecordSet &records)
     {
+        ++renders;
         PdfText out;
         out.result = renderReportToPdf(path(), type, records, printInfo);
         if (out.result.ok) {
@@ -63,6 +66,52 @@ protected:
                 pages.last().first = std::max(pages.last().first, m.captured(2).toDouble());
         }
         return pages;
+    }
+
+    // Where a word is printed: the page index and the word's box in points.
+    QList<std::pair<int, QRectF>> wordBoxes(const QString &word)
+    {
+        const QString html = runTool(QStringLiteral("pdftotext"),
+                                     {QStringLiteral("-bbox"), path(), QStringLiteral("-")});
+        static const QRegularExpression tag(QStringLiteral(
+            R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+        QList<std::pair<int, QRectF>> boxes;
+        int page = -1;
+        for (auto it = tag.globalMatch(html); it.hasNext();) {
+            const auto m = it.next();
+            if (m.captured(1).isEmpty())
+                ++page;
+            else if (m.captured(5) == word)
+                boxes.append({page,
+                              QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                     QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+        }
+        return boxes;
+    }
+
+    // Whether a printed word shows ink near both ends of its box, as a reader
+    // sees it: text cut off by its cell keeps its box but loses the ink of
+    // its first or last letter.
+    bool inkedAtBothEnds(int page, const QRectF &box)
+    {
+        constexpr double Dpi = 300;
+        const QString image = dir.filePath(QStringLiteral("page%1-%2").arg(renders).arg(page));
+        if (!QFile::exists(image + QStringLiteral(".pgm")))
+            runTool(QStringLiteral("pdftoppm"),
+                    {QStringLiteral("-gray"), QStringLiteral("-r"), QString::number(Dpi), QStringLiteral("-f"),
+                     QString::number(page + 1), QStringLiteral("-l"), QString::number(page + 1),
+                     QStringLiteral("-singlefile"), path(), image});
+        const QImage pixels(image + QStringLiteral(".pgm"));
+        const double scale = Dpi / 72;
+        const auto inked = [&](double left, double right) {
+            for (int x = int(left * scale); x <= int(right * scale); ++x)
+                for (int y = int((box.top() + 1) * scale); y <= int((box.bottom() - 1) * scale); ++y)
+                    if (qGray(pixels.pixel(x, y)) < 128)
+                        return true;
+            return false;
+        };
+        constexpr double Edge = 1.3; // wider than the bearings beside the glyphs
+        return !pixels.isNull() && inked(box.left(), box.left() + Edge) && inked(box.right() - Edge, box.right());
     }
 };
 
@@ -261,6 +310,71 @@ TEST_F(ReportPdf, SummaryTotalsAreExactCents)
         EXPECT_TRUE(text.contains(QLatin1String(expected))) << expected;
     const QString totalLine = text.split(u'\n').filter(QStringLiteral("Total")).value(0).simplified();
     EXPECT_EQ(totalLine, QStringLiteral("Total 0.29 0.10 0.39"));
+}
+
+// The totals caption is not cut by the narrow serial column it starts in,
+// and the largest amounts, either sign, print whole in rows and totals: in
+// the text and in the ink on the page.
+TEST_F(ReportPdf, TotalsCaptionAndLargestAmountsPrintWhole)
+{
+    const Money largest = Money::fromCents(Money::MaxCents);
+    RecordSet list = transactions(2, QStringLiteral("Bank"), QStringLiteral("CASH"), QStringLiteral("rent"));
+    list.setNumber(0, 4, largest);
+    list.setNumber(1, 4, -largest);
+
+    RecordSet book = ledger(2);
+    book.setNumber(0, 3, largest);
+    book.setNumber(1, 4, largest);
+    book.setNumber(0, 5, largest);
+    book.setNumber(1, 5, -largest);
+
+    RecordSet summary(reportFields(AccountSummaryReport));
+    for (const Money &amount : {largest, Money()}) {
+        const int r = summary.addRecord();
+        summary.setInteger(r, 0, r + 1);
+        summary.setText(r, 1, QStringLiteral("Account %1").arg(r + 1));
+        summary.setNumber(r, 2, amount);
+        summary.setNumber(r, 3, -amount);
+        summary.setNumber(r, 4, amount);
+    }
+
+    struct Expected {
+        int type;
+        const RecordSet &records;
+        QStringList rows;
+        QString totals;
+    };
+    const Expected reports[] =
+        {{TransactionListReport, list, {"999999999999.99 rent", "-999999999999.99 rent"}, "Total 0.00"},
+         {AccountLedgerReport,
+          book,
+          {"999999999999.99 Dr", "999999999999.99 Cr"},
+          "Total 999999999999.99 999999999999.99"},
+         {AccountSummaryReport,
+          summary,
+          {"999999999999.99 -999999999999.99 999999999999.99"},
+          "Total 999999999999.99 -999999999999.99 999999999999.99"}};
+    for (const Expected &report : reports) {
+        const PdfText pdf = render(report.type, report.records);
+        ASSERT_TRUE(pdf.result.ok) << pdf.result.error.toStdString();
+        QStringList lines;
+        for (const QString &line : pdf.all().split(u'\n'))
+            lines << line.simplified();
+        for (const QString &row : report.rows)
+            EXPECT_FALSE(
+                lines.filter(QRegularExpression(QStringLiteral("(^| )") + QRegularExpression::escape(row))).isEmpty())
+                << row.toStdString() << "\n"
+                << pdf.all().toStdString();
+        EXPECT_TRUE(lines.contains(report.totals)) << pdf.all().toStdString();
+        QStringList words = (report.rows + QStringList{report.totals}).join(u' ').split(u' ');
+        words.removeDuplicates();
+        for (const QString &word : words) {
+            const auto boxes = wordBoxes(word);
+            EXPECT_FALSE(boxes.isEmpty()) << word.toStdString();
+            for (const auto &[page, box] : boxes)
+                EXPECT_TRUE(inkedAtBothEnds(page, box)) << report.type << ": " << word.toStdString() << " cut";
+        }
+    }
 }
 
 TEST_F(ReportPdf, EmptyRecordSetsStillPrintHeadingsAndParameters)
