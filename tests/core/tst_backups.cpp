@@ -1,10 +1,12 @@
 // Copies of books: the rotation of the automatic backups over a year, books
 // of one name keeping their copies apart, a backup restored over a changed
 // book, through a link and with the book's permissions, a damaged book whose
-// copy is refused, and backups and restores killed half-way.
+// copy is refused, and backups, restores, copies and migrations killed
+// half-way.
 #include "autobackup.h"
 #include "backuprotation.h"
 #include "bookbackup.h"
+#include "bookcopy.h"
 #include "bookdigest.h"
 #include "bookfaults.h"
 #include "bookrestore.h"
@@ -15,6 +17,7 @@
 #include "testbook.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -351,6 +354,56 @@ TEST(Backups, KilledBackupsAndRestoresLeaveWholeBooks)
         ASSERT_EQ(digestOf(folder + u'/' + name), digestA) << name.toStdString();
     }
     EXPECT_EQ(digestOf(a.path()), digestA);
+}
+
+// A child that copies a book of a thousand transactions to a new book file,
+// again and again, is killed at random moments of a copy: the new
+// book's name is either free or holds the whole book, and the next copy to
+// that name removes the hidden folder a killed one was building in.
+TEST(Backups, KilledCopiesLeaveNoBookOrTheWholeBook)
+{
+    TestBook source;
+    runSql(source.db(), QStringLiteral("BEGIN"));
+    fillBook(source, 1000);
+    runSql(source.db(), QStringLiteral("COMMIT"));
+    const QString digest = bookDigest(source.db());
+    QTemporaryDir folder;
+    const QString destination = folder.filePath(QStringLiteral("copy.fd"));
+    // The kills are spread over one whole copy, however fast this machine copies.
+    QElapsedTimer timer;
+    timer.start();
+    copyBook(source.book(), destination);
+    const quint32 copyMicros = quint32(timer.nsecsElapsed() / 1000);
+    ASSERT_TRUE(QFile::remove(destination));
+    source.book().close();
+
+    QRandomGenerator random(41);
+    int killedMidway = 0;
+    for (int round = 0; round < 30; ++round) {
+        QProcess child;
+        child.start(QStringLiteral(BRINDLECOT_BACKUPCHILD), {QStringLiteral("copy"), source.path(), destination});
+        ASSERT_TRUE(child.waitForStarted(10000));
+        ASSERT_TRUE(child.waitForReadyRead(20000)) << child.readAllStandardError().toStdString();
+        QThread::usleep(random.bounded(copyMicros * 5 / 4));
+        ASSERT_EQ(child.state(), QProcess::Running) << child.readAllStandardError().toStdString();
+        child.kill();
+        ASSERT_TRUE(child.waitForFinished(10000));
+        killedMidway += !QDir(folder.path())
+                             .entryList({QStringLiteral(".copy.fd.brindlecot-copy-*")}, QDir::Dirs | QDir::Hidden)
+                             .isEmpty();
+        if (QFileInfo::exists(destination)) {
+            ASSERT_EQ(digestOf(destination).toStdString(), digest.toStdString()) << "round " << round;
+            ASSERT_TRUE(QFile::remove(destination));
+        }
+    }
+    EXPECT_GT(killedMidway, 0);
+    Book book;
+    ASSERT_TRUE(book.open(source.path(), OpenOptions{.readOnly = true}).ok());
+    EXPECT_EQ(copyBook(book, destination), 1000);
+    EXPECT_EQ(digestOf(destination).toStdString(), digest.toStdString());
+    EXPECT_EQ(
+        QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(u' ').toStdString(),
+        "copy.fd");
 }
 
 // A child that brings a book of format 1 to the current format is killed at
