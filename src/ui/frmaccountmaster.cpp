@@ -77,6 +77,11 @@ frmAccountMaster::frmAccountMaster(AppState &state, QWidget *parent)
     cboAccount->setFocus();
 }
 
+frmAccountMaster::~frmAccountMaster()
+{
+    tdbgAccounts->dropOpenEditor();
+}
+
 void frmAccountMaster::buildControls()
 {
     Frame1 = new QGroupBox(this);

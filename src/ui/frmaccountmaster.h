@@ -24,6 +24,7 @@ class frmAccountMaster : public QWidget, public EditCycleScreen, public BookRows
     Q_OBJECT
 public:
     explicit frmAccountMaster(AppState &state, QWidget *parent = nullptr);
+    ~frmAccountMaster() override;
 
     DataGrid *tdbgAccounts;
     RowArray &AccountRows; // held by the grid's model

@@ -71,6 +71,11 @@ frmImportStatement::frmImportStatement(AppState &state, QWidget *parent)
     loadLists();
 }
 
+frmImportStatement::~frmImportStatement()
+{
+    grdLines->dropOpenEditor();
+}
+
 void frmImportStatement::buildControls()
 {
     txtFile = new QLineEdit(this);

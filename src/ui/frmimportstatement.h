@@ -35,6 +35,7 @@ class frmImportStatement : public QWidget, public BookRowsScreen {
     Q_OBJECT
 public:
     explicit frmImportStatement(AppState &state, QWidget *parent = nullptr);
+    ~frmImportStatement() override;
 
     QLineEdit *txtFile;
     QPushButton *cmdBrowse;

@@ -127,6 +127,11 @@ frmTransaction::frmTransaction(AppState &state, QWidget *parent)
     chkApply->setFocus();
 }
 
+frmTransaction::~frmTransaction()
+{
+    tdbgTran->dropOpenEditor();
+}
+
 void frmTransaction::buildSearchPanel()
 {
     chkApply = new QCheckBox(QStringLiteral("&Apply Date on Search"), this);

@@ -30,6 +30,7 @@ class frmTransaction : public QWidget, public EditCycleScreen, public BookRowsSc
     Q_OBJECT
 public:
     explicit frmTransaction(AppState &state, QWidget *parent = nullptr);
+    ~frmTransaction() override;
 
     DataGrid *tdbgTran;
     RowArray &TranRows; // held by the grid's model

@@ -52,6 +52,12 @@ DataGrid::DataGrid(RowArrayModel *model, QWidget *parent)
     setRowModel(model);
 }
 
+void DataGrid::dropOpenEditor()
+{
+    if (QAbstractItemDelegate *delegate = itemDelegate())
+        delegate->blockSignals(true);
+}
+
 RowArray &DataGrid::rows()
 {
     return m_model->rows();

@@ -33,6 +33,12 @@ public:
     // The grid takes ownership of its model.
     DataGrid(RowArrayModel *model, QWidget *parent);
 
+    // Called by a window as it is destroyed: a cell editor still open would,
+    // as the window's destruction takes its focus, commit its text into the
+    // model and so call the window's slots while it is half destroyed. The
+    // window has given up its edits by then, so that last commit is dropped.
+    void dropOpenEditor();
+
     RowArrayModel *rowModel() const { return m_model; }
     RowArray &rows();
 
