@@ -58,13 +58,8 @@ private slots:
         QCOMPARE(w->grdLines->rows().rowCount(), 3);
         QCOMPARE(w->lblBalance->text(), QStringLiteral("Balance after import: 1,034.70"));
 
-        for (int i = 0; i < 10 && QApplication::focusWidget() != w->grdLines; ++i)
-            press(Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), w->grdLines);
-        goToRow(1);
-        for (int i = 0; i < ImportCol::Counter; ++i)
-            press(Qt::Key_Right);
-        typeInCell(QStringLiteral("Fuel"));
+        QVERIFY(tabTo(w->grdLines));
+        typeInCellAt(1, ImportCol::Counter, QStringLiteral("Fuel"));
         press(Qt::Key_A, Qt::AltModifier);
 
         QCOMPARE(m_messages.last(),
@@ -127,17 +122,9 @@ private slots:
                 < metrics.horizontalAdvance(QStringLiteral("Uncategorised")) + 60);
         QVERIFY(w->grdLines->columnWidth(ImportCol::Memo) < w->grdLines->columnWidth(ImportCol::Payee) / 2);
 
-        for (int i = 0; i < 10 && QApplication::focusWidget() != w->grdLines; ++i)
-            press(Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), w->grdLines);
-        goToRow(1);
-        for (int i = 0; i < ImportCol::Counter; ++i)
-            press(Qt::Key_Right);
-        typeInCell(QStringLiteral("Fuel"));
-        goToRow(2);
-        for (int i = 0; i < ImportCol::Status; ++i)
-            press(Qt::Key_Right);
-        typeInCell(QStringLiteral("Skipped"));
+        QVERIFY(tabTo(w->grdLines));
+        typeInCellAt(1, ImportCol::Counter, QStringLiteral("Fuel"));
+        typeInCellAt(2, ImportCol::Status, QStringLiteral("Skipped"));
         press(Qt::Key_A, Qt::AltModifier);
         QCOMPARE(m_messages.last(),
                  QStringLiteral("Import Statement|3 rows added, 0 matched, 1 skipped, 0 already in the book."));

@@ -12,6 +12,7 @@
 #include "recordingmessages.h"
 #include "sql.h"
 #include "startup.h"
+#include "typist.h"
 #include "windowfixture.h"
 
 #include <QAction>
@@ -25,6 +26,7 @@
 #include <QTest>
 
 using namespace bc;
+using bc::test::tabTo;
 using bc::test::RecordingMessages;
 
 class TestFrmSysConfig : public bc::test::WindowTest {
@@ -79,14 +81,6 @@ class TestFrmSysConfig : public bc::test::WindowTest {
             return nullptr;
         main->mnuConfig->trigger();
         return qobject_cast<frmSysConfig *>(main->child(QStringLiteral("frmSysConfig")));
-    }
-
-    // Tabs along the controls, as a typist does, until target has the focus.
-    static bool tabTo(QWidget *target)
-    {
-        for (int i = 0; i < 40 && QApplication::focusWidget() && QApplication::focusWidget() != target; ++i)
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        return QApplication::focusWidget() == target;
     }
 
     // Replaces the text of the box with the focus by typing, then tabs on.

@@ -74,6 +74,24 @@ inline void typeInCell(const QString &text)
     press(Qt::Key_Tab);
 }
 
+// Types into the cell at a row and column of a focused grid: there by keys,
+// then as typeInCell.
+inline void typeInCellAt(int row, int column, const QString &text)
+{
+    goToRow(row);
+    for (int i = 0; i < column; ++i)
+        press(Qt::Key_Right);
+    typeInCell(text);
+}
+
+// Tabs along the controls, as a typist does, until target has the focus.
+inline bool tabTo(QWidget *target)
+{
+    for (int i = 0; i < 40 && QApplication::focusWidget() && QApplication::focusWidget() != target; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    return QApplication::focusWidget() == target;
+}
+
 // The text of the box that has the focus: a cell's editor, for instance.
 inline QString focusedText()
 {
