@@ -2,6 +2,7 @@
 
 // Running statements on a book's connection: for core's own files only.
 
+#include "booktransaction.h"
 #include "connection.h"
 #include "dberror.h"
 
@@ -27,13 +28,6 @@ qint64 runSqlForIds(const QSqlDatabase &db, const QString &statement, const QLis
 // Runs one of the program's saved queries by name with its arguments as
 // ?1 ... ?n: always the program's own text (savedqueries.h), never the book's.
 QSqlQuery runSavedQuery(const QSqlDatabase &db, const QString &name, const QVariantList &arguments);
-
-// What a transaction does: a Write transaction takes the book's write lock
-// when it begins (waiting up to the busy timeout for another writer), so
-// what it reads stays true until it commits and two savers never both read
-// and then find they cannot write; a Read transaction locks nothing until it
-// reads and never blocks a writer from beginning.
-enum class TransactionKind { Read, Write };
 
 // Begins a transaction and rolls it back when leaving scope uncommitted, so
 // every path out of a save (return, exception) leaves the tables as they were.
