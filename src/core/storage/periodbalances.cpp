@@ -4,6 +4,7 @@
 #include "schema.h"
 #include "sql.h"
 
+#include <QRegularExpression>
 #include <QSqlQuery>
 
 namespace bc {
@@ -77,26 +78,34 @@ QString computedBalances(const QSqlDatabase &db)
         .arg(monthOfDate(db, QStringLiteral("tran_date")));
 }
 
-const QString insertColumns = QStringLiteral(
-    "INSERT INTO period_balances (account, flag, month, money_in, count_in, money_out, count_out) ");
+// The statements the insert trigger of a book file runs for each new
+// transaction, as the script writes them.
+QStringList insertTriggerStatements()
+{
+    static const QString trigger = QStringLiteral("CREATE TRIGGER period_balances_insert ");
+    for (const QString &statement : sqlScript(periodBalancesScript()))
+        if (statement.startsWith(trigger)) {
+            const QString body = statement.section(QStringLiteral("\nBEGIN\n"), 1)
+                                     .section(QStringLiteral("\nEND"), 0, 0);
+            return body.split(u';', Qt::SkipEmptyParts);
+        }
+    qFatal("The script %s makes no insert trigger.", qPrintable(periodBalancesScript()));
+}
 
-// A month whose sum leaves the 64-bit range makes sum() fail; row by row the
-// kept sum turns into SQLite's floating-point result, as the triggers leave
-// it, and the reports then add up the transactions directly.
+// SQLite: a month whose sum leaves the 64-bit range makes sum() fail. The
+// insert trigger's own statements then run once for all transactions, each
+// "VALUES (NEW.column, ...)" read as "SELECT column, ... FROM
+// transaction_master": row by row the kept sum turns into SQLite's
+// floating-point result, as the trigger leaves it, and the reports then add
+// up the transactions directly.
 void fillRowByRow(const QSqlDatabase &db)
 {
-    runSql(db,
-           insertColumns
-               + QStringLiteral("SELECT to_acc, to_flag, substr(tran_date, 1, 7), ifnull(amount, 0), 1, 0, 0"
-                                "  FROM transaction_master WHERE true "
-                                "ON CONFLICT DO UPDATE SET money_in = money_in + excluded.money_in,"
-                                " count_in = count_in + 1"));
-    runSql(db,
-           insertColumns
-               + QStringLiteral("SELECT from_acc, from_flag, substr(tran_date, 1, 7), 0, 0, ifnull(amount, 0), 1"
-                                "  FROM transaction_master WHERE true "
-                                "ON CONFLICT DO UPDATE SET money_out = money_out + excluded.money_out,"
-                                " count_out = count_out + 1"));
+    static const QRegularExpression values(QStringLiteral("VALUES \\((.*)\\)(\\s+ON CONFLICT)"));
+    for (QString statement : insertTriggerStatements()) {
+        statement.remove(QStringLiteral("NEW."));
+        statement.replace(values, QStringLiteral("SELECT \\1 FROM transaction_master WHERE true\\2"));
+        runSql(db, statement.trimmed());
+    }
 }
 
 // PostgreSQL: the kept balances' table, functions and triggers as the
@@ -143,7 +152,10 @@ void fillPeriodBalances(const QSqlDatabase &db)
 {
     runSql(db, QStringLiteral("DELETE FROM period_balances"));
     try {
-        runSql(db, insertColumns + computedBalances(db));
+        runSql(db,
+               QStringLiteral("INSERT INTO period_balances (account, flag, month, money_in, count_in, money_out, "
+                              "count_out) ")
+                   + computedBalances(db));
     } catch (const DbError &e) {
         // PostgreSQL: no month may hold a sum beyond the range of its kept
         // bigint, so there is no inexact sum to keep instead.
