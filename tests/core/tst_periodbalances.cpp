@@ -332,15 +332,17 @@ TEST(KeptBalances, AMonthPastSixtyFourBitsIsRebuiltAsTheTriggersKeepIt)
     TestBook t;
     t.addAccount(10, QStringLiteral("Top"), 4, Money());
     t.addAccount(11, QStringLiteral("Bottom"), 4, Money());
-    runSql(t.db(), QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 92300) "
-                                  "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
-                                  "to_flag, amount) SELECT i, '2024-03-01', 11, 'A', 10, 'A', 99999999999999 FROM n"));
+    runSql(t.db(),
+           QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 92300) "
+                          "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                          "to_flag, amount) SELECT i, '2024-03-01', 11, 'A', 10, 'A', 99999999999999 FROM n"));
     t.addTransaction(100000, QDate(2024, 4, 2), 10, 11, Money::fromCents(5));
     const auto kept = [&] {
         QStringList rows;
-        QSqlQuery q = runSql(t.db(), QStringLiteral("SELECT account, flag, month, typeof(money_in), money_in, "
-                                                    "count_in, typeof(money_out), money_out, count_out "
-                                                    "FROM period_balances ORDER BY 1, 2, 3"));
+        QSqlQuery q = runSql(t.db(),
+                             QStringLiteral("SELECT account, flag, month, typeof(money_in), money_in, "
+                                            "count_in, typeof(money_out), money_out, count_out "
+                                            "FROM period_balances ORDER BY 1, 2, 3"));
         while (q.next()) {
             QStringList row;
             for (int i = 0; i < 9; ++i)
