@@ -209,7 +209,7 @@ void frmTransaction::LoadLists()
     QList<QPair<QVariant, QString>> values;
     try {
         for (const AccountChoice &a : transactionAccounts(m_state.book)) {
-            const QVariantList item{a.id, a.name, a.flag.trimmed()};
+            const QVariantList item{a.id, a.name, QVariant::fromValue(a.side)};
             cboFromAcc->addItem(a.name, item);
             cboToAcc->addItem(a.name, item);
             values.append({QVariant(a.key()), a.name});
@@ -232,12 +232,12 @@ TranSearch frmTransaction::searchCriteria() const
     if (const int i = chosenItem(cboFromAcc); i >= 0) {
         const QVariantList item = cboFromAcc->itemData(i).toList();
         s.fromAccount = item.value(0).toLongLong();
-        s.fromFlag = item.value(2).toString();
+        s.fromSide = item.value(2).value<AccountSide>();
     }
     if (const int i = chosenItem(cboToAcc); i >= 0) {
         const QVariantList item = cboToAcc->itemData(i).toList();
         s.toAccount = item.value(0).toLongLong();
-        s.toFlag = item.value(2).toString();
+        s.toSide = item.value(2).value<AccountSide>();
     }
     s.amount1 = txtAmount1->text();
     s.amount2 = txtAmount2->text();
