@@ -163,8 +163,8 @@ QJsonObject benchSave(const Options &o, qint64 busyId, bool changed)
             const int r = rows.appendRow();
             rows.setInt(r, TranCol::Id, ids[i]);
             rows.setDate(r, TranCol::Date, o.from.addDays(i % 365));
-            rows.setKey(r, TranCol::To, AccountKey{u'A', 7 + i % 900});
-            rows.setKey(r, TranCol::From, AccountKey{u'A', busyId});
+            rows.setKey(r, TranCol::To, AccountKey{AccountSide::Account, 7 + i % 900});
+            rows.setKey(r, TranCol::From, AccountKey{AccountSide::Account, busyId});
             rows.setMoney(r, TranCol::Amount, Money::fromCents(100 + i));
             rows.setText(r, TranCol::Particulars, QStringLiteral("Benchmark %1").arg(i));
             rows.setEditMark(r, TranCol::Status, EditMark::Changed);

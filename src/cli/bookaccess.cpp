@@ -60,7 +60,7 @@ AccountDirectory::AccountDirectory(const Book &book)
     for (const IdName &a : accountNames(book)) {
         m_exact.insert(a.name, a.id);
         m_folded.insert(accountNameKey(a.name), a.id);
-        m_keyNames.insert(AccountKey{u'A', a.id}.toText(), a.name);
+        m_keyNames.insert(AccountKey{AccountSide::Account, a.id}.toText(), a.name);
     }
 }
 

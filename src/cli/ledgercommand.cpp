@@ -25,7 +25,7 @@ LedgerReport ledgerReport(const CommandLine &commandLine, Book &book, const QStr
     report.settings = bookSettings(book);
     const AccountDirectory directory(book);
     const qint64 id = directory.require(account, QStringLiteral("--account"));
-    report.accountName = directory.nameOf(AccountKey{u'A', id});
+    report.accountName = directory.nameOf(AccountKey{AccountSide::Account, id});
 
     LedgerInput input;
     input.accountId = id;

@@ -71,7 +71,7 @@ TextTable previewTable(const StatementPreview &preview, const AccountDirectory &
                      {QStringLiteral("counter_account"), QStringLiteral("Counter-account")}});
     for (const PreviewLine &l : preview.lines)
         table.addRow({importStatusText(l.status), isoDate(l.line.date), l.line.amount.toPlain(), l.line.payee,
-                      l.counterAccountId ? directory.nameOf({u'A', l.counterAccountId}) : QString()});
+                      l.counterAccountId ? directory.nameOf({AccountSide::Account, l.counterAccountId}) : QString()});
     return table;
 }
 

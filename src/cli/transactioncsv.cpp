@@ -48,7 +48,7 @@ AccountKey sideKey(const AccountDirectory &directory, const QString &name, const
     const auto id = directory.find(name);
     if (!id)
         throw refusal(QStringLiteral("line %1: there is no account named \"%2\"").arg(record.line).arg(name));
-    return {u'A', *id};
+    return {AccountSide::Account, *id};
 }
 
 // The window's row message without its first line, which numbers the row

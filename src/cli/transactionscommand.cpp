@@ -55,12 +55,12 @@ TransactionReport transactionReport(const CommandLine &commandLine, Book &book, 
     if (commandLine.isSet(QStringLiteral("from-account"))) {
         search.fromAccount = report.directory->require(commandLine.requiredValue(QStringLiteral("from-account")),
                                                        QStringLiteral("--from-account"));
-        search.fromFlag = QStringLiteral("A");
+        search.fromSide = AccountSide::Account;
     }
     if (commandLine.isSet(QStringLiteral("to-account"))) {
         search.toAccount = report.directory->require(commandLine.requiredValue(QStringLiteral("to-account")),
                                                      QStringLiteral("--to-account"));
-        search.toFlag = QStringLiteral("A");
+        search.toSide = AccountSide::Account;
     }
     report.result = findTransactions(book, search);
     report.fromDate = search.fromDate;

@@ -8,6 +8,7 @@
 #include "datagrid.h"
 #include "dberror.h"
 #include "rowarraymodel.h"
+#include "screenmessages.h"
 #include "screenparts.h"
 #include "waitcursor.h"
 

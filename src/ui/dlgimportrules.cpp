@@ -6,6 +6,7 @@
 #include "dberror.h"
 #include "importrules.h"
 #include "rowarraymodel.h"
+#include "screenmessages.h"
 #include "screenparts.h"
 
 #include <QHBoxLayout>

@@ -12,6 +12,7 @@
 #include "ledgerchart.h"
 #include "recordsets.h"
 #include "rowarraymodel.h"
+#include "screenmessages.h"
 #include "screenparts.h"
 #include "waitcursor.h"
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "bookrowsscreen.h"
 #include "frmstockgraph.h"
 #include "ledger.h"
 #include "ledgerchart.h"
 #include "rowarray.h"
-#include "screenparts.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -9,12 +9,11 @@
 #include "keyboard.h"
 #include "keyfilters.h"
 #include "rowarraymodel.h"
+#include "screenmessages.h"
 #include "screenparts.h"
-#include "stageddeletions.h"
 #include "textroutines.h"
 #include "waitcursor.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -58,10 +57,9 @@ QList<GridColumn> accountColumns()
 } // namespace
 
 frmAccountMaster::frmAccountMaster(AppState &state, QWidget *parent)
-    : QWidget(parent)
+    : EditableListWindow(state, parent)
     , tdbgAccounts(new DataGrid(new RowArrayModel(makeAccountRows(), accountColumns()), this))
     , AccountRows(tdbgAccounts->rows())
-    , m_state(state)
 {
     setObjectName(QStringLiteral("frmAccountMaster"));
     setWindowTitle(QStringLiteral("Account Master"));
@@ -69,17 +67,11 @@ frmAccountMaster::frmAccountMaster(AppState &state, QWidget *parent)
     LoadLists();
     SortOrder = SortDirection::Ascending;
     lbltotal->setText(QStringLiteral("0.00"));
-    SetMode(QStringLiteral("V"));
     Find();
     // The grid, made first, comes after the search in the tab order; the
     // window opens in the Account box.
     setTabOrder(cmdBlank, tdbgAccounts);
     cboAccount->setFocus();
-}
-
-frmAccountMaster::~frmAccountMaster()
-{
-    tdbgAccounts->dropOpenEditor();
 }
 
 void frmAccountMaster::buildControls()
@@ -88,27 +80,16 @@ void frmAccountMaster::buildControls()
     Frame1->setObjectName(QStringLiteral("Frame1"));
     cboAccount = makeAccountFilterBox(Frame1, "cboAccount");
     cboAccount->setMinimumWidth(180);
-    cboAccount->installEventFilter(this);
-    txtOpen1 = new QLineEdit(Frame1);
-    txtOpen1->setObjectName(QStringLiteral("txtOpen1"));
-    txtOpen2 = new QLineEdit(Frame1);
-    txtOpen2->setObjectName(QStringLiteral("txtOpen2"));
-    installAmountKeyFilter(txtOpen1);
-    installAmountKeyFilter(txtOpen2);
-    cmdFind = makeButton(Frame1, "cmdFind", QStringLiteral("&Find"));
-    cmdBlank = makeButton(Frame1, "cmdBlank", QStringLiteral("&Blank"));
-    auto *search = new QGridLayout(Frame1);
-    search->addWidget(new QLabel(QStringLiteral("Account"), Frame1), 0, 0);
-    search->addWidget(cboAccount, 0, 1);
-    search->addWidget(new QLabel(QStringLiteral("Open Amount >"), Frame1), 0, 2);
-    search->addWidget(txtOpen1, 0, 3);
-    search->addWidget(new QLabel(QStringLiteral("Open Amount <"), Frame1), 0, 4);
-    search->addWidget(txtOpen2, 0, 5);
-    search->addWidget(cmdFind, 0, 6);
-    search->addWidget(cmdBlank, 0, 7);
+    txtOpen1 = makeAmountBound(Frame1, "txtOpen1");
+    txtOpen2 = makeAmountBound(Frame1, "txtOpen2");
+    QGridLayout *search = makeSearchGrid(Frame1, 0, 6);
+    addCaptioned(search, 0, 0, QStringLiteral("Account"), cboAccount);
+    addCaptioned(search, 0, 2, QStringLiteral("Open Amount >"), txtOpen1);
+    addCaptioned(search, 0, 4, QStringLiteral("Open Amount <"), txtOpen2);
     runFindOnEnter(cmdFind, {cboAccount, txtOpen1, txtOpen2});
 
     tdbgAccounts->setObjectName(QStringLiteral("tdbgAccounts"));
+    backTabTo(cboAccount, tdbgAccounts);
     m_model = tdbgAccounts->rowModel();
     m_model->cellTip = [this](int row, int column) {
         if (column != AccountCol::Opening)
@@ -116,30 +97,11 @@ void frmAccountMaster::buildControls()
         // The side the ledger and the summary give the same opening.
         return sideName(AccountRows.moneyAt(row, column));
     };
-    tdbgAccounts->beforeEdit = [this](const QModelIndex &index) {
-        return index.column() != AccountCol::Name || allowNameEdit(index.row());
-    };
-    tdbgAccounts->beforeDelete = [this](int row) { return stageDeletion(row); };
     tdbgAccounts->enterHandler = [this] { GridEnterNextRow(tdbgAccounts, AccountCol::Name); };
     reportUnlistedEntries(m_state, tdbgAccounts);
-    connect(m_model, &RowArrayModel::rowAdded, this, [this](int row) {
-        AccountRows.setEditMark(row, AccountCol::Status, EditMark::Changed);
-        AccountRows.setInt(row, AccountCol::Id, 0);
-    });
-    connect(m_model, &RowArrayModel::cellUpdated, this,
-            [this](int row) { AccountRows.setEditMark(row, AccountCol::Status, EditMark::Changed); });
-    connect(m_model, &RowArrayModel::removalUndone, this,
-            [this](int row) { unstageDeletion(m_deletedIds, AccountRows.intAt(row, AccountCol::Id)); });
     connect(tdbgAccounts->horizontalHeader(), &QHeaderView::sectionClicked, this, &frmAccountMaster::sortByColumn);
 
-    cmdEdit = makeButton(this, "cmdEdit", QStringLiteral("&Edit/New"));
-    cmdSave = makeButton(this, "cmdSave", QStringLiteral("&Save"));
-    cmdCancel = makeButton(this, "cmdCancel", QStringLiteral("&Cancel"));
-    cmdQuit = makeButton(this, "cmdQuit", QStringLiteral("&Quit"));
-    lbltotal = makeTotalLabel(this);
-    lblStatus = makeStatusLabel(this);
-
-    QHBoxLayout *bottom = makeButtonRow({cmdEdit, cmdSave, cmdCancel, cmdQuit}, QString(), lbltotal);
+    QHBoxLayout *bottom = makeCycleControls(QString());
     // The total is in the book's currency, whichever the settings name.
     auto *totalCaption = findChild<QLabel *>(QStringLiteral("lblTotalCaption"));
     const auto nameCurrency = [this, totalCaption] {
@@ -147,38 +109,19 @@ void frmAccountMaster::buildControls()
     };
     nameCurrency();
     connect(&m_state.notifier, &SettingsNotifier::bookChanged, totalCaption, nameCurrency);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(Frame1);
-    layout->addWidget(tdbgAccounts, 1);
-    layout->addWidget(lblStatus);
-    layout->addLayout(bottom);
+    layOutBelowSearch(tdbgAccounts, bottom)->insertWidget(0, Frame1);
     resize(860, 480);
 
-    connect(cmdFind, &QPushButton::clicked, this, &frmAccountMaster::Find);
-    connect(cmdBlank, &QPushButton::clicked, this, &frmAccountMaster::Blank);
-    connect(cmdEdit, &QPushButton::clicked, this, &frmAccountMaster::EditNew);
-    connect(cmdSave, &QPushButton::clicked, this, &frmAccountMaster::Save);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmAccountMaster::Cancel);
-    connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
-}
-
-void frmAccountMaster::SetMode(const QString &mode)
-{
-    if (mode != QLatin1String("V") && mode != QLatin1String("E"))
-        return;
-    m_mode = mode;
-    const bool viewing = mode == QLatin1String("V");
-    cmdEdit->setEnabled(viewing && m_state.book.mayWrite());
-    cmdSave->setEnabled(!viewing);
-    cmdCancel->setEnabled(!viewing);
-    cmdQuit->setEnabled(viewing);
-    Frame1->setEnabled(viewing);
-    cmdFind->setEnabled(viewing);
-    cmdBlank->setEnabled(viewing);
-    m_model->setEditable(!viewing);
-    if (viewing)
-        clearChangedElsewhere(lblStatus);
-    emit m_state.notifier.editCycleChanged();
+    GridEditSession::WindowPart part;
+    part.write = [this](const QList<LoadedRow> &deleted) { return write(deleted); };
+    part.relist = [this] { listAccounts(); };
+    part.reload = [this] { reloadRows(); };
+    part.mayEdit = [this](const QModelIndex &index) {
+        return index.column() != AccountCol::Name || allowNameEdit(index.row());
+    };
+    startSession(tdbgAccounts, {AccountCol::Id, AccountCol::Version, AccountCol::Status, AccountCol::Name},
+                 {cmdEdit, cmdSave, cmdCancel, cmdQuit, Frame1, cmdFind, cmdBlank}, std::move(part),
+                 QStringLiteral("accounts"));
 }
 
 void frmAccountMaster::LoadLists()
@@ -233,66 +176,31 @@ void frmAccountMaster::Blank()
     lbltotal->setText(QStringLiteral("0.00"));
 }
 
-void frmAccountMaster::EditNew()
+GridSaveOutcome frmAccountMaster::write(const QList<LoadedRow> &deleted)
 {
-    m_deletedIds.clear();
-    lblStatus->clear();
-    SetMode(QStringLiteral("E"));
-    tdbgAccounts->setFocus();
-}
-
-void frmAccountMaster::Cancel()
-{
-    tdbgAccounts->commitEdit();
-    m_deletedIds.clear();
-    SetMode(QStringLiteral("V"));
-    listAccounts();
-}
-
-void frmAccountMaster::Save()
-{
-    tdbgAccounts->commitEdit();
-    if (!confirmDeletions(m_state, this, m_deletedIds.size(), QStringLiteral("accounts"))) {
-        lblStatus->setText(deletionsKeptText());
-        tdbgAccounts->setFocus();
-        return;
-    }
-    AccountSaveResult result;
-    {
-        WaitCursor wait;
-        result = saveAccounts(m_state.book, AccountRows, m_state.today(), m_deletedIds);
-    }
-    if (result.outcome == AccountSaveResult::Outcome::ChangedByOthers) {
-        if (offerReload(m_state, this, result.title, result.text))
-            Cancel();
-        return;
-    }
-    if (!result.ok()) {
-        m_state.messages->critical(this, result.title, result.text);
-        return;
-    }
-    m_deletedIds.clear();
-    SetMode(QStringLiteral("V"));
-    reloadRows();
-    QSet<qint64> listed;
-    for (int r = 0; r < AccountRows.rowCount(); ++r)
-        listed.insert(AccountRows.intAt(r, AccountCol::Id));
-    const auto hidden = std::count_if(result.savedIds.cbegin(), result.savedIds.cend(),
-                                      [&](qint64 id) { return !listed.contains(id); });
-    lblStatus->setText(
-        saveStatusText(result.savedIds.size(), result.deletedCount, {{hidden, QStringLiteral("the filter shown")}}));
-    emit m_state.notifier.bookChanged(this);
+    const AccountSaveResult result = saveAccounts(m_state.book, AccountRows, m_state.today(), deleted);
+    if (result.outcome == AccountSaveResult::Outcome::ChangedByOthers)
+        return GridSaveOutcome::notSaved(GridSaveOutcome::Kind::ChangedByOthers, result.title, result.text);
+    if (!result.ok())
+        return GridSaveOutcome::notSaved(GridSaveOutcome::Kind::Refused, result.title, result.text);
+    // Says what the save did, and how many of the saved rows the filter
+    // shown leaves out.
+    const auto savedText = [this, result] {
+        QSet<qint64> listed;
+        for (int r = 0; r < AccountRows.rowCount(); ++r)
+            listed.insert(AccountRows.intAt(r, AccountCol::Id));
+        const auto hidden = std::count_if(result.savedIds.cbegin(), result.savedIds.cend(),
+                                          [&](qint64 id) { return !listed.contains(id); });
+        return saveStatusText(result.savedIds.size(), result.deletedCount,
+                              {{hidden, QStringLiteral("the filter shown")}});
+    };
+    return GridSaveOutcome::saved(savedText);
 }
 
 void frmAccountMaster::reloadRows()
 {
     refillKeepingText({cboAccount}, [this] { LoadLists(); });
     listAccounts();
-}
-
-void frmAccountMaster::showBookNote(const QString &text)
-{
-    lblStatus->setText(text);
 }
 
 bool frmAccountMaster::allowNameEdit(int row)
@@ -303,15 +211,6 @@ bool frmAccountMaster::allowNameEdit(int row)
                                QStringLiteral("Illegal operation:\r\n\r\nYou are attempting to update BASIC account."
                                               "\r\nThis is not allowed"));
     return false;
-}
-
-bool frmAccountMaster::stageDeletion(int row)
-{
-    // Kept by this window alone until Save: another window or program
-    // working on the same book neither sees nor applies it.
-    if (const qint64 id = AccountRows.intAt(row, AccountCol::Id); id != 0)
-        m_deletedIds << LoadedRow(id, AccountRows.intAt(row, AccountCol::Version));
-    return true;
 }
 
 void frmAccountMaster::sortByColumn(int column)
@@ -329,34 +228,6 @@ void frmAccountMaster::sortRows()
     AccountRows.sortRows(m_sortColumn, SortOrder);
     for (int r = 0; r < AccountRows.rowCount(); ++r)
         AccountRows.setInt(r, AccountCol::SerialNo, r + 1);
-}
-
-bool frmAccountMaster::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == cboAccount && event->type() == QEvent::KeyPress
-        && ComboTabToGrid(tdbgAccounts, static_cast<QKeyEvent *>(event)))
-        return true;
-    return QWidget::eventFilter(watched, event);
-}
-
-void frmAccountMaster::dropEdits()
-{
-    m_deletedIds.clear();
-    SetMode(QStringLiteral("V"));
-}
-
-void frmAccountMaster::noteChangedElsewhere()
-{
-    showChangedElsewhere(lblStatus);
-}
-
-void frmAccountMaster::closeEvent(QCloseEvent *event)
-{
-    if (inEditCycle() && !confirmDiscardEdits(m_state, this, windowTitle())) {
-        event->ignore();
-        return;
-    }
-    event->accept();
 }
 
 } // namespace bc

@@ -10,6 +10,7 @@
 #include "keyfilters.h"
 #include "recordsets.h"
 #include "rowarraymodel.h"
+#include "screenmessages.h"
 #include "screenparts.h"
 #include "summary.h"
 #include "textroutines.h"

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "bookrowsscreen.h"
 #include "frmstockgraph.h"
 #include "rowarray.h"
-#include "screenparts.h"
 #include "summary.h"
 #include "summarychart.h"
 

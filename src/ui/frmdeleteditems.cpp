@@ -4,6 +4,8 @@
 #include "datagrid.h"
 #include "dberror.h"
 #include "rowarraymodel.h"
+#include "screenmessages.h"
+#include "screenparts.h"
 #include "transactions.h"
 #include "waitcursor.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "bookrowsscreen.h"
 #include "deleteditems.h"
-#include "screenparts.h"
 
 #include <QList>
 #include <QWidget>

@@ -11,6 +11,7 @@
 #include "dlgcsvmappings.h"
 #include "dlgimportrules.h"
 #include "rowarraymodel.h"
+#include "screenmessages.h"
 #include "screenparts.h"
 #include "statementreader.h"
 #include "waitcursor.h"

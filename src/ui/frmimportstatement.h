@@ -1,6 +1,6 @@
 #pragma once
 
-#include "screenparts.h"
+#include "bookrowsscreen.h"
 #include "statement.h"
 #include "statementimport.h"
 

@@ -3,6 +3,7 @@
 #include "appstate.h"
 #include "autobackup.h"
 #include "bookchangewatch.h"
+#include "bookrowsscreen.h"
 #include "dberror.h"
 #include "dlgcsvmappings.h"
 #include "frmaboutus.h"
@@ -15,9 +16,10 @@
 #include "frmsysconfig.h"
 #include "frmtextcontrol.h"
 #include "frmtransaction.h"
+#include "grideditsession.h"
 #include "history.h"
 #include "historyundo.h"
-#include "screenparts.h"
+#include "screenmessages.h"
 #include "waitcursor.h"
 
 #include <QApplication>
@@ -140,8 +142,8 @@ void frmMain::followApplicationState(Qt::ApplicationState state)
 void frmMain::takeChangesFromElsewhere()
 {
     for (QMdiSubWindow *sub : mdiArea->subWindowList())
-        if (auto *editing = dynamic_cast<EditCycleScreen *>(sub->widget()); editing && editing->inEditCycle())
-            editing->noteChangedElsewhere();
+        if (GridEditSession *session = GridEditSession::of(sub->widget()); session && session->isEditing())
+            session->noteChangedElsewhere();
     if (m_state.reloadSystemSettings)
         m_state.reloadSystemSettings();
     emit m_state.notifier.bookChanged(nullptr);
@@ -255,7 +257,7 @@ void frmMain::buildEditMenu()
 QString frmMain::windowInEditCycle() const
 {
     for (QMdiSubWindow *sub : mdiArea->subWindowList())
-        if (auto *screen = dynamic_cast<EditCycleScreen *>(sub->widget()); screen && screen->inEditCycle())
+        if (GridEditSession *session = GridEditSession::of(sub->widget()); session && session->isEditing())
             return sub->widget()->windowTitle();
     return QString();
 }
@@ -333,9 +335,9 @@ void frmMain::showBookChanged(QWidget *by)
 {
     for (QMdiSubWindow *sub : mdiArea->subWindowList()) {
         QWidget *widget = sub->widget();
-        auto *editing = dynamic_cast<EditCycleScreen *>(widget);
+        GridEditSession *session = GridEditSession::of(widget);
         auto *rows = dynamic_cast<BookRowsScreen *>(widget);
-        if (widget == by || !rows || (editing && editing->inEditCycle()))
+        if (widget == by || !rows || (session && session->isEditing()))
             continue;
         rows->reloadRows();
     }
@@ -346,20 +348,20 @@ void frmMain::closeEvent(QCloseEvent *event)
 {
     // Every screen with unsaved edits is asked before any window closes, so
     // a "No" leaves all of them, and what they show, as they were.
-    QList<EditCycleScreen *> agreed;
+    QList<GridEditSession *> agreed;
     for (QMdiSubWindow *sub : mdiArea->subWindowList()) {
-        auto *screen = dynamic_cast<EditCycleScreen *>(sub->widget());
-        if (!screen || !screen->inEditCycle())
+        GridEditSession *session = GridEditSession::of(sub->widget());
+        if (!session || !session->isEditing())
             continue;
         mdiArea->setActiveSubWindow(sub);
         if (!confirmDiscardEdits(m_state, sub->widget(), sub->widget()->windowTitle())) {
             event->ignore();
             return;
         }
-        agreed << screen;
+        agreed << session;
     }
-    for (EditCycleScreen *screen : agreed)
-        screen->dropEdits();
+    for (GridEditSession *session : agreed)
+        session->dropEdits();
     mdiArea->closeAllSubWindows();
     const QList<QMdiSubWindow *> left = mdiArea->subWindowList();
     if (std::any_of(left.begin(), left.end(), [](QMdiSubWindow *w) { return w->isVisible(); })) {

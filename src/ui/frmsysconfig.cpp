@@ -4,6 +4,7 @@
 #include "dateentry.h"
 #include "dates.h"
 #include "dberror.h"
+#include "screenmessages.h"
 #include "screenparts.h"
 
 #include <QDir>

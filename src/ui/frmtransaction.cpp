@@ -11,13 +11,12 @@
 #include "keyfilters.h"
 #include "recordsets.h"
 #include "rowarraymodel.h"
+#include "screenmessages.h"
 #include "screenparts.h"
-#include "stageddeletions.h"
 #include "textroutines.h"
 #include "waitcursor.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -97,10 +96,9 @@ QString emptyFindText(const TranSearch &search, const QString &dateFormat)
 } // namespace
 
 frmTransaction::frmTransaction(AppState &state, QWidget *parent)
-    : QWidget(parent)
+    : EditableListWindow(state, parent)
     , tdbgTran(new DataGrid(new RowArrayModel(makeTranRows(), tranColumns(state.dateFormat())), this))
     , TranRows(tdbgTran->rows())
-    , m_state(state)
     , m_model(tdbgTran->rowModel())
 {
     setObjectName(QStringLiteral("frmTransaction"));
@@ -118,18 +116,12 @@ frmTransaction::frmTransaction(AppState &state, QWidget *parent)
     dtpToDate->setDate(today);
     chkApply->setChecked(true);
     SortOrder = SortDirection::Ascending;
-    SetMode(QStringLiteral("V"));
     LoadLists();
     Find();
     // The grid, made first, comes after the search in the tab order; the
     // window opens in its first box.
     setTabOrder(cmdBlank, tdbgTran);
     chkApply->setFocus();
-}
-
-frmTransaction::~frmTransaction()
-{
-    tdbgTran->dropOpenEditor();
 }
 
 void frmTransaction::buildSearchPanel()
@@ -146,49 +138,31 @@ void frmTransaction::buildSearchPanel()
     const auto combo = [this](const char *name) {
         QComboBox *box = makeAccountFilterBox(fraSearch, name);
         box->setMinimumWidth(150);
-        box->installEventFilter(this);
         return box;
     };
     cboFromAcc = combo("cboFromAcc");
     cboToAcc = combo("cboToAcc");
-    const auto edit = [this](const char *name) {
-        auto *line = new QLineEdit(fraSearch);
-        line->setObjectName(QLatin1String(name));
-        return line;
-    };
-    txtAmount1 = edit("txtAmount1");
-    txtAmount2 = edit("txtAmount2");
-    txtparticulars = edit("txtparticulars");
-    installAmountKeyFilter(txtAmount1);
-    installAmountKeyFilter(txtAmount2);
+    backTabTo(cboFromAcc, chkApply);
+    backTabTo(cboToAcc, cboFromAcc);
+    txtAmount1 = makeAmountBound(fraSearch, "txtAmount1");
+    txtAmount2 = makeAmountBound(fraSearch, "txtAmount2");
+    txtparticulars = new QLineEdit(fraSearch);
+    txtparticulars->setObjectName(QStringLiteral("txtparticulars"));
     installApostropheFilter(txtparticulars);
-    cmdFind = makeButton(fraSearch, "cmdFind", QStringLiteral("&Find"));
-    cmdBlank = makeButton(fraSearch, "cmdBlank", QStringLiteral("&Blank"));
 
-    auto *grid = new QGridLayout(fraSearch);
-    grid->addWidget(new QLabel(QStringLiteral("From A/C"), fraSearch), 0, 0);
-    grid->addWidget(cboFromAcc, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("To A/C"), fraSearch), 0, 2);
-    grid->addWidget(cboToAcc, 0, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Particulars"), fraSearch), 0, 4);
-    grid->addWidget(txtparticulars, 0, 5);
-    grid->addWidget(new QLabel(QStringLiteral("Amount >"), fraSearch), 1, 0);
-    grid->addWidget(txtAmount1, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Amount <"), fraSearch), 1, 2);
-    grid->addWidget(txtAmount2, 1, 3);
-    grid->addWidget(cmdFind, 1, 4);
-    grid->addWidget(cmdBlank, 1, 5);
+    QGridLayout *grid = makeSearchGrid(fraSearch, 1, 4);
+    addCaptioned(grid, 0, 0, QStringLiteral("From A/C"), cboFromAcc);
+    addCaptioned(grid, 0, 2, QStringLiteral("To A/C"), cboToAcc);
+    addCaptioned(grid, 0, 4, QStringLiteral("Particulars"), txtparticulars);
+    addCaptioned(grid, 1, 0, QStringLiteral("Amount >"), txtAmount1);
+    addCaptioned(grid, 1, 2, QStringLiteral("Amount <"), txtAmount2);
     runFindOnEnter(cmdFind,
                    {chkApply, dtpFromDate, dtpToDate, cboFromAcc, cboToAcc, txtAmount1, txtAmount2, txtparticulars});
-
-    connect(cmdFind, &QPushButton::clicked, this, &frmTransaction::Find);
-    connect(cmdBlank, &QPushButton::clicked, this, &frmTransaction::Blank);
 }
 
 void frmTransaction::buildGrid()
 {
     tdbgTran->setObjectName(QStringLiteral("tdbgTran"));
-    tdbgTran->beforeDelete = [this](int row) { return stageDeletion(row); };
     tdbgTran->enterHandler = [this] { GridEnterNextRow(tdbgTran, TranCol::Date); };
     reportUnlistedEntries(m_state, tdbgTran);
     tdbgTran->typingLimitReached = [this](int column, int limit) {
@@ -196,17 +170,10 @@ void frmTransaction::buildGrid()
     };
     connect(m_model, &RowArrayModel::rowAdded, this, &frmTransaction::onRowAdded);
     connect(m_model, &RowArrayModel::cellUpdated, this, &frmTransaction::onCellUpdated);
-    connect(m_model, &RowArrayModel::removalUndone, this,
-            [this](int row) { unstageDeletion(m_deletedIds, TranRows.intAt(row, TranCol::Id)); });
     connect(tdbgTran->horizontalHeader(), &QHeaderView::sectionClicked, this, &frmTransaction::sortByColumn);
 
-    cmdEdit = makeButton(this, "cmdEdit", QStringLiteral("&Edit/New"));
-    cmdSave = makeButton(this, "cmdSave", QStringLiteral("&Save"));
-    cmdCancel = makeButton(this, "cmdCancel", QStringLiteral("&Cancel"));
     cmdprint = makeButton(this, "cmdprint", QStringLiteral("&Print"));
-    cmdQuit = makeButton(this, "cmdQuit", QStringLiteral("&Quit"));
-    lbltotal = makeTotalLabel(this);
-    lblStatus = makeStatusLabel(this);
+    QHBoxLayout *bottom = makeCycleControls(QStringLiteral("Total Amount"), {cmdprint});
 
     auto *dates = new QHBoxLayout;
     dates->addWidget(chkApply);
@@ -215,39 +182,24 @@ void frmTransaction::buildGrid()
     dates->addWidget(new QLabel(QStringLiteral("To Date"), this));
     dates->addWidget(dtpToDate);
     dates->addStretch();
-    QHBoxLayout *bottom = makeButtonRow({cmdEdit, cmdSave, cmdCancel, cmdprint, cmdQuit},
-                                        QStringLiteral("Total Amount"), lbltotal);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(dates);
-    layout->addWidget(fraSearch);
-    layout->addWidget(tdbgTran, 1);
-    layout->addWidget(lblStatus);
-    layout->addLayout(bottom);
+    QVBoxLayout *column = layOutBelowSearch(tdbgTran, bottom);
+    column->insertLayout(0, dates);
+    column->insertWidget(1, fraSearch);
     resize(900, 560);
-
-    connect(cmdEdit, &QPushButton::clicked, this, &frmTransaction::EditNew);
-    connect(cmdSave, &QPushButton::clicked, this, &frmTransaction::Save);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmTransaction::Cancel);
     connect(cmdprint, &QPushButton::clicked, this, &frmTransaction::Print);
-    connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
-}
 
-void frmTransaction::SetMode(const QString &mode)
-{
-    if (mode != QLatin1String("V") && mode != QLatin1String("E"))
-        return;
-    m_mode = mode;
-    const bool viewing = mode == QLatin1String("V");
-    for (QWidget *w : QList<QWidget *>{dtpFromDate, dtpToDate, cboFromAcc, cboToAcc, txtAmount1, txtAmount2,
-                                       txtparticulars, cmdFind, cmdBlank, cmdEdit, cmdprint, cmdQuit})
-        w->setEnabled(viewing);
-    cmdEdit->setEnabled(viewing && m_state.book.mayWrite());
-    cmdSave->setEnabled(!viewing);
-    cmdCancel->setEnabled(!viewing);
-    m_model->setEditable(!viewing);
-    if (viewing)
-        clearChangedElsewhere(lblStatus);
-    emit m_state.notifier.editCycleChanged();
+    GridEditSession::WindowPart part;
+    part.write = [this](const QList<LoadedRow> &deleted) { return write(deleted); };
+    part.relist = [this] { listSearch(); };
+    part.reload = [this] { reloadRows(); };
+    part.unwritten = [this] {
+        if (m_addingUpStopped)
+            addUpInBackground();
+    };
+    startSession(tdbgTran, {TranCol::Id, TranCol::Version, TranCol::Status, TranCol::Date},
+                 {dtpFromDate, dtpToDate, cboFromAcc, cboToAcc, txtAmount1, txtAmount2, txtparticulars, cmdFind,
+                  cmdBlank, cmdEdit, cmdprint, cmdQuit, cmdSave, cmdCancel},
+                 std::move(part), QStringLiteral("transactions"));
 }
 
 void frmTransaction::LoadLists()
@@ -257,7 +209,7 @@ void frmTransaction::LoadLists()
     QList<QPair<QVariant, QString>> values;
     try {
         for (const AccountChoice &a : transactionAccounts(m_state.book)) {
-            const QVariantList item{a.id, a.name, a.flag.trimmed()};
+            const QVariantList item{a.id, a.name, QVariant::fromValue(a.side)};
             cboFromAcc->addItem(a.name, item);
             cboToAcc->addItem(a.name, item);
             values.append({QVariant(a.key()), a.name});
@@ -280,12 +232,12 @@ TranSearch frmTransaction::searchCriteria() const
     if (const int i = chosenItem(cboFromAcc); i >= 0) {
         const QVariantList item = cboFromAcc->itemData(i).toList();
         s.fromAccount = item.value(0).toLongLong();
-        s.fromFlag = item.value(2).toString();
+        s.fromSide = item.value(2).value<AccountSide>();
     }
     if (const int i = chosenItem(cboToAcc); i >= 0) {
         const QVariantList item = cboToAcc->itemData(i).toList();
         s.toAccount = item.value(0).toLongLong();
-        s.toFlag = item.value(2).toString();
+        s.toSide = item.value(2).value<AccountSide>();
     }
     s.amount1 = txtAmount1->text();
     s.amount2 = txtAmount2->text();
@@ -416,78 +368,33 @@ void frmTransaction::Blank()
     dropList();
 }
 
-void frmTransaction::EditNew()
+GridSaveOutcome frmTransaction::write(const QList<LoadedRow> &deleted)
 {
-    m_deletedIds.clear();
-    lblStatus->clear();
-    SetMode(QStringLiteral("E"));
-    tdbgTran->setFocus();
-}
-
-void frmTransaction::Cancel()
-{
-    tdbgTran->commitEdit();
-    m_deletedIds.clear();
-    SetMode(QStringLiteral("V"));
-    listSearch();
-}
-
-void frmTransaction::Save()
-{
-    tdbgTran->commitEdit();
-    if (!confirmDeletions(m_state, this, m_deletedIds.size(), QStringLiteral("transactions"))) {
-        lblStatus->setText(deletionsKeptText());
-        tdbgTran->setFocus();
-        return;
-    }
     QList<QDate> savedDates; // of the rows a save writes, in the order of its ids
     for (int r = 0; r < TranRows.rowCount(); ++r)
         if (TranRows.editMarkAt(r, TranCol::Status) == EditMark::Changed)
             savedDates << TranRows.dateAt(r, TranCol::Date);
     // A book is written only while nobody reads it: adding up stops first,
     // to start again after a save that wrote nothing (Find after one that did).
-    const bool addingUp = m_totals != nullptr;
+    m_addingUpStopped = m_totals != nullptr;
     m_totals.reset();
     ++m_searchNumber;
-    TranSaveResult result;
-    {
-        WaitCursor wait;
-        result = saveTransactions(m_state.book, TranRows, QDateTime::currentDateTime(), m_deletedIds);
-    }
+    const TranSaveResult result = saveTransactions(m_state.book, TranRows, QDateTime::currentDateTime(), deleted);
+    using Kind = GridSaveOutcome::Kind;
     switch (result.outcome) {
     case TranSaveResult::Outcome::Refused:
-        if (addingUp)
-            addUpInBackground();
-        m_state.messages->critical(this, result.title, result.text);
-        tdbgTran->setCurrentIndex(m_model->index(result.refusedRow, TranCol::Date));
-        return;
+        return GridSaveOutcome::notSaved(Kind::Refused, result.title, result.text, result.refusedRow);
     case TranSaveResult::Outcome::ChangedByOthers:
-        if (offerReload(m_state, this, result.title, result.text))
-            Cancel();
-        else if (addingUp)
-            addUpInBackground();
-        return;
-    case TranSaveResult::Outcome::Failed:
-        if (addingUp)
-            addUpInBackground();
-        m_deletedIds.clear(); // dropped, so they cannot surprise a later save
-        m_state.messages->show(this, MsgIcon::None, result.title, result.text, QMessageBox::Ok, QMessageBox::Ok);
-        SetMode(QStringLiteral("V"));
-        return;
-    case TranSaveResult::Outcome::Saved:
-        m_deletedIds.clear();
-        reloadRows();
-        SetMode(QStringLiteral("V"));
-        showSaved(result, savedDates);
-        emit m_state.notifier.bookChanged(this);
-        return;
+        return GridSaveOutcome::notSaved(Kind::ChangedByOthers, result.title, result.text);
+    case TranSaveResult::Outcome::Failed: return GridSaveOutcome::notSaved(Kind::Failed, result.title, result.text);
+    case TranSaveResult::Outcome::Saved: break;
     }
+    return GridSaveOutcome::saved([this, result, savedDates] { return savedText(result, savedDates); });
 }
 
-// Says on the status line what the save did, and how many of the saved rows
-// the reloaded list does not show: outside the dates searched, or left out
-// by the other criteria.
-void frmTransaction::showSaved(const TranSaveResult &result, const QList<QDate> &savedDates)
+// What the save did, and how many of the saved rows the reloaded list does
+// not show: outside the dates searched, or left out by the other criteria.
+QString frmTransaction::savedText(const TranSaveResult &result, const QList<QDate> &savedDates)
 {
     const TranSearch search = searchCriteria();
     QSet<qint64> listed;
@@ -506,9 +413,9 @@ void frmTransaction::showSaved(const TranSaveResult &result, const QList<QDate> 
         else
             ++outsideSearch;
     }
-    lblStatus->setText(saveStatusText(result.savedIds.size(), result.deletedCount,
-                                      {{outsideDates, QStringLiteral("the dates shown")},
-                                       {outsideSearch, QStringLiteral("the search shown")}}));
+    return saveStatusText(result.savedIds.size(), result.deletedCount,
+                          {{outsideDates, QStringLiteral("the dates shown")},
+                           {outsideSearch, QStringLiteral("the search shown")}});
 }
 
 void frmTransaction::Print()
@@ -524,8 +431,6 @@ void frmTransaction::Print()
 
 void frmTransaction::onRowAdded(int row, int column)
 {
-    TranRows.setInt(row, TranCol::Id, 0);
-    TranRows.setEditMark(row, TranCol::Status, EditMark::Changed);
     if (column != TranCol::Date)
         TranRows.setDate(row, TranCol::Date, m_state.today());
 }
@@ -540,16 +445,6 @@ void frmTransaction::onCellUpdated(int row, int column)
         if (!to.isEmpty() && to == from)
             m_state.messages->critical(this, QStringLiteral("Error"), QStringLiteral("To A/c same as From A/c"));
     }
-    TranRows.setEditMark(row, TranCol::Status, EditMark::Changed);
-}
-
-bool frmTransaction::stageDeletion(int row)
-{
-    // Kept by this window alone until Save: another window or program
-    // working on the same book neither sees nor applies it.
-    if (const qint64 id = TranRows.intAt(row, TranCol::Id); id > 0)
-        m_deletedIds << LoadedRow(id, TranRows.intAt(row, TranCol::Version));
-    return true;
 }
 
 // A header click lists the search again from its start in the new order;
@@ -561,7 +456,7 @@ void frmTransaction::sortByColumn(int column)
     SortOrder = toggled(SortOrder);
     WaitCursor wait;
     m_order = {column, SortOrder};
-    if (m_pager && !hasUnsavedEdits()) {
+    if (m_pager && !m_session->hasUnsavedEdits()) {
         readSearch(m_search, m_order);
         return;
     }
@@ -570,57 +465,10 @@ void frmTransaction::sortByColumn(int column)
     m_model->rebind();
 }
 
-bool frmTransaction::hasUnsavedEdits() const
-{
-    if (!m_deletedIds.isEmpty())
-        return true;
-    for (int r = 0; r < TranRows.rowCount(); ++r)
-        if (TranRows.editMarkAt(r, TranCol::Status) == EditMark::Changed)
-            return true;
-    return false;
-}
-
-bool frmTransaction::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (watched == cboFromAcc && ComboTabToGrid(chkApply, key))
-            return true;
-        if (watched == cboToAcc && ComboTabToGrid(cboFromAcc, key))
-            return true;
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 void frmTransaction::reloadRows()
 {
     refillKeepingText({cboFromAcc, cboToAcc}, [this] { LoadLists(); });
     listSearch();
-}
-
-void frmTransaction::showBookNote(const QString &text)
-{
-    lblStatus->setText(text);
-}
-
-void frmTransaction::dropEdits()
-{
-    m_deletedIds.clear();
-    SetMode(QStringLiteral("V"));
-}
-
-void frmTransaction::noteChangedElsewhere()
-{
-    showChangedElsewhere(lblStatus);
-}
-
-void frmTransaction::closeEvent(QCloseEvent *event)
-{
-    if (inEditCycle() && !confirmDiscardEdits(m_state, this, windowTitle())) {
-        event->ignore();
-        return;
-    }
-    event->accept();
 }
 
 } // namespace bc

@@ -2,9 +2,34 @@
 
 #include <QAbstractItemModel>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QTableView>
 
 namespace bc {
+
+namespace {
+
+// Sends Shift+Tab in the box it belongs to on to its target.
+class BackTabFilter : public QObject {
+public:
+    BackTabFilter(QWidget *box, QWidget *target)
+        : QObject(box)
+        , m_target(target)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        return watched == parent() && event->type() == QEvent::KeyPress
+            && ComboTabToGrid(m_target, static_cast<QKeyEvent *>(event));
+    }
+
+private:
+    QPointer<QWidget> m_target;
+};
+
+} // namespace
 
 bool ComboTabToGrid(QWidget *target, const QKeyEvent *event)
 {
@@ -15,6 +40,11 @@ bool ComboTabToGrid(QWidget *target, const QKeyEvent *event)
     if (target && target->isVisible() && target->isEnabled())
         target->setFocus(Qt::BacktabFocusReason);
     return true;
+}
+
+void backTabTo(QWidget *box, QWidget *target)
+{
+    box->installEventFilter(new BackTabFilter(box, target));
 }
 
 void GridEnterNextRow(QTableView *grid, int column)

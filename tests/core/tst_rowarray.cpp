@@ -16,7 +16,7 @@ RowArray sample()
         rows.setText(r, 1, QStringLiteral("name%1").arg(v));
         rows.setMoney(r, 2, Money::fromCents(v * 100));
         rows.setDate(r, 3, QDate(2024, 1, v));
-        rows.setKey(r, 4, {u'A', v * 10});
+        rows.setKey(r, 4, {AccountSide::Account, v * 10});
     }
     return rows;
 }
@@ -65,9 +65,9 @@ TEST(SortRows, TextByCharacterCodesEmptyCellsLast)
     EXPECT_EQ(rows.textAt(0, 0), QStringLiteral("b"));
     EXPECT_TRUE(rows.isNull(3, 0));
     // Account keys sort as their text.
-    rows.setKey(0, 1, {u'A', 9});
-    rows.setKey(1, 1, {u'A', 12});
-    rows.setKey(2, 1, {u'P', 1});
+    rows.setKey(0, 1, {AccountSide::Account, 9});
+    rows.setKey(1, 1, {AccountSide::Account, 12});
+    rows.setKey(2, 1, {AccountSide::Party, 1});
     rows.sortRows(1, SortDirection::Ascending);
     EXPECT_EQ(rows.textAt(0, 1), QStringLiteral("A12"));
     EXPECT_EQ(rows.textAt(1, 1), QStringLiteral("A9"));
@@ -87,7 +87,7 @@ TEST(RowArray, CellsConvertAndEmptyOnBadInput)
     rows.setCell(0, 2, QDate(2024, 2, 29));
     EXPECT_EQ(rows.cell(0, 2).toDate(), QDate(2024, 2, 29));
     rows.setCell(0, 3, QStringLiteral("P42"));
-    EXPECT_EQ(rows.keyAt(0, 3), (AccountKey{u'P', 42}));
+    EXPECT_EQ(rows.keyAt(0, 3), (AccountKey{AccountSide::Party, 42}));
     rows.setCell(0, 3, QStringLiteral("42"));
     EXPECT_TRUE(rows.isNull(0, 3));
     rows.setCell(0, 0, QStringLiteral("x"));
@@ -111,8 +111,8 @@ TEST(RowArray, HoldsAMillionRowsCompactly)
         const int r = rows.appendRow();
         rows.setInt(r, 0, i);
         rows.setDate(r, 1, QDate(2024, 1, 1).addDays(i % 1000));
-        rows.setKey(r, 2, {u'A', i % 1000});
-        rows.setKey(r, 3, {u'A', (i + 1) % 1000});
+        rows.setKey(r, 2, {AccountSide::Account, i % 1000});
+        rows.setKey(r, 3, {AccountSide::Account, (i + 1) % 1000});
         rows.setMoney(r, 4, Money::fromCents(i));
         rows.setText(r, 5, QStringLiteral("rent"));
     }

@@ -57,9 +57,9 @@ TranSearch randomSearch(QRandomGenerator &random)
     s.fromDate = QDate(2026, 1, 1).addDays(random.bounded(20));
     s.toDate = s.fromDate.addDays(random.bounded(30));
     if (random.bounded(3) == 0)
-        s.fromAccount = 101 + random.bounded(12), s.fromFlag = QStringLiteral("A");
+        s.fromAccount = 101 + random.bounded(12), s.fromSide = AccountSide::Account;
     if (random.bounded(3) == 0)
-        s.toAccount = 101 + random.bounded(12), s.toFlag = QStringLiteral("A");
+        s.toAccount = 101 + random.bounded(12), s.toSide = AccountSide::Account;
     if (random.bounded(3) == 0)
         s.amount1 = QString::number(random.bounded(20) - 5);
     if (random.bounded(3) == 0)

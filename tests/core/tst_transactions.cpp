@@ -74,7 +74,7 @@ TEST(TranSearchArguments, EveryCriterionOffAndEachOn)
     s.fromDate = QDate(2024, 1, 1);
     s.toDate = QDate(2024, 1, 31);
     s.fromAccount = 10;
-    s.fromFlag = QStringLiteral("A");
+    s.fromSide = AccountSide::Account;
     s.amount1 = QStringLiteral("12abc");
     s.amount2 = QStringLiteral("  ");
     const QVariantList a = tranSearchArguments(s);
@@ -110,7 +110,7 @@ TEST_F(TranBook, FindFillsRowsInOrderWithAnExactTotalAndCountsNullAmounts)
 
     TranSearch s;
     s.toAccount = 3;
-    s.toFlag = QStringLiteral("P");
+    s.toSide = AccountSide::Party;
     EXPECT_EQ(findTransactions(book(), s).rows.rowCount(), 1);
     s = TranSearch();
     s.particulars = QStringLiteral("nothing like it");

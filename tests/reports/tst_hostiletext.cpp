@@ -81,9 +81,10 @@ struct HostileBook : ::testing::Test {
         for (int k = 0; k < hostileTexts().size(); ++k) {
             const int r = tran.appendRow();
             tran.setDate(r, TranCol::Date, QDate(2025, 6, 1 + k));
-            tran.setKey(r, TranCol::From, {u'A', 4});
+            tran.setKey(r, TranCol::From, {AccountSide::Account, 4});
             tran.setKey(r, TranCol::To,
-                        {u'A', ids.value(hostileTexts()[k].isEmpty() ? QStringLiteral("SALES") : hostileTexts()[k])});
+                        {AccountSide::Account,
+                         ids.value(hostileTexts()[k].isEmpty() ? QStringLiteral("SALES") : hostileTexts()[k])});
             tran.setMoney(r, TranCol::Amount, Money::fromCents(1000 + k));
             tran.setText(r, TranCol::Particulars, hostileTexts()[k]);
             tran.setEditMark(r, TranCol::Status, EditMark::Changed);

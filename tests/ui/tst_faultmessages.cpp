@@ -86,7 +86,7 @@ class TestFaultMessages : public bc::test::WindowTest {
         QCOMPARE(m_messages.shown[0].icon, MsgIcon::Critical);
         QVERIFY2(m_messages.shown[0].text.startsWith(QStringLiteral("Error : \r\n\r\n") + words),
                  qPrintable(m_messages.last()));
-        QCOMPARE(w->mode(), QStringLiteral("E"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Editing);
     }
 
     // Adding an account and saving the configuration must both be refused

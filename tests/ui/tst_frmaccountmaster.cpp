@@ -91,7 +91,7 @@ private slots:
         QCOMPARE(names(w), (QStringList{"Bank", "CASH", "Cash", "CST", "PURCHASE", "Rent", "RST", "SALES", "SC"}));
         QCOMPARE(w->lbltotal->text(), QStringLiteral("1010.50"));
         QCOMPARE(w->cboAccount->count(), 9);
-        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Viewing);
         for (QWidget *on : QList<QWidget *>{w->cmdEdit, w->cmdQuit, w->Frame1, w->cmdFind, w->cmdBlank})
             QVERIFY2(on->isEnabled(), qPrintable(on->objectName()));
         for (QWidget *off : QList<QWidget *>{w->cmdSave, w->cmdCancel})
@@ -196,7 +196,7 @@ private slots:
     {
         frmAccountMaster *w = open();
         w->cmdEdit->click();
-        QCOMPARE(w->mode(), QStringLiteral("E"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Editing);
         QVERIFY(!w->cmdQuit->isEnabled() && !w->Frame1->isEnabled() && w->cmdSave->isEnabled());
         const int cash = int(names(w).indexOf(QStringLiteral("CASH")));
         w->tdbgAccounts->setCurrentIndex(cell(w, cash, AccountCol::Name));
@@ -233,7 +233,7 @@ private slots:
         QCOMPARE(w->AccountRows.moneyAt(added, AccountCol::Opening).cents(), -1235);
         w->cmdSave->click();
         QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
-        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Viewing);
         const int travel = int(names(w).indexOf(QStringLiteral("Travel")));
         QVERIFY(travel >= 0);
         QCOMPARE(w->AccountRows.intAt(travel, AccountCol::Id), 44);
@@ -249,7 +249,7 @@ private slots:
         w->cmdSave->click();
         QCOMPARE(m_messages.last(),
                  QStringLiteral("Invalid Data|Invalid data\r\n\r\nYou are entering account with existing name."));
-        QCOMPARE(w->mode(), QStringLiteral("E"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Editing);
         QCOMPARE(w->AccountRows.rowCount(), added + 1);
     }
 
@@ -262,12 +262,12 @@ private slots:
         press(Qt::Key_Delete, Qt::ControlModifier);
         QVERIFY(!names(w).contains(QStringLiteral("Rent")));
         press(Qt::Key_C, Qt::AltModifier);
-        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Viewing);
         QVERIFY(names(w).contains(QStringLiteral("Rent")));
         press(Qt::Key_E, Qt::AltModifier);
         press(Qt::Key_S, Qt::AltModifier);
         QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
-        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Viewing);
         QVERIFY(names(w).contains(QStringLiteral("Rent")));
     }
 
@@ -304,7 +304,7 @@ private slots:
         // A server book names its login instead of the name the program gives.
         QVERIFY2(m_messages.shown.last().text.contains(QStringLiteral("Bank was changed by %1").arg(other.actorName())),
                  qPrintable(m_messages.last()));
-        QCOMPARE(w->mode(), QStringLiteral("E"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Editing);
         QCOMPARE(w->AccountRows.moneyAt(int(names(w).indexOf(QStringLiteral("Bank"))), AccountCol::Opening).cents(),
                  10000);
         QCOMPARE(bankOpening(), 55500);
@@ -312,7 +312,7 @@ private slots:
         // Yes leaves the edit and shows the other program's value.
         press(Qt::Key_S, Qt::AltModifier);
         QCOMPARE(m_messages.shown.size(), 2);
-        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Viewing);
         QCOMPARE(w->AccountRows.moneyAt(int(names(w).indexOf(QStringLiteral("Bank"))), AccountCol::Opening).cents(),
                  55500);
         QCOMPARE(bankOpening(), 55500);
@@ -326,7 +326,7 @@ private slots:
         const auto restore = qScopeGuard([doubleClick] { QApplication::setDoubleClickInterval(doubleClick); });
         frmAccountMaster *w = open();
         press(Qt::Key_E, Qt::AltModifier);
-        QTRY_COMPARE(w->mode(), QStringLiteral("E"));
+        QTRY_COMPARE(w->mode(), GridEditSession::Mode::Editing);
         // The add-new row's Name: the last row, its first cell, then Tab.
         press(Qt::Key_End, Qt::ControlModifier);
         press(Qt::Key_Home);
@@ -355,7 +355,7 @@ private slots:
         press(Qt::Key_Return);
         QCOMPARE(w->tdbgAccounts->currentIndex(), cell(w, 12, AccountCol::Name));
         press(Qt::Key_S, Qt::AltModifier);
-        QTRY_COMPARE(w->mode(), QStringLiteral("V"));
+        QTRY_COMPARE(w->mode(), GridEditSession::Mode::Viewing);
         QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
 
         QSqlQuery q = runSql(connectionOf(m_state->book),
@@ -378,7 +378,7 @@ private slots:
         const QString before = bc::test::bookDigest(connectionOf(m_state->book));
         frmAccountMaster *w = open();
         press(Qt::Key_E, Qt::AltModifier);
-        QTRY_COMPARE(w->mode(), QStringLiteral("E"));
+        QTRY_COMPARE(w->mode(), GridEditSession::Mode::Editing);
         QCOMPARE(w->tdbgAccounts->currentIndex(), cell(w, 0, AccountCol::Name)); // Bank
         // Each cell of the row opened with F2 and left with Tab, with Escape,
         // and with Enter.
@@ -414,7 +414,7 @@ private slots:
         QCOMPARE(w->AccountRows.intAt(0, AccountCol::Type), 4);
         QCOMPARE(w->AccountRows.editMarkAt(0, AccountCol::Status), EditMark::Unchanged);
         press(Qt::Key_S, Qt::AltModifier);
-        QTRY_COMPARE(w->mode(), QStringLiteral("V"));
+        QTRY_COMPARE(w->mode(), GridEditSession::Mode::Viewing);
         QCOMPARE(bc::test::bookDigest(connectionOf(m_state->book)), before);
     }
 
@@ -468,14 +468,14 @@ private slots:
         frmAccountMaster *w = open();
         QVERIFY(bc::test::activate(w));
         press(Qt::Key_E, Qt::AltModifier);
-        QCOMPARE(w->mode(), QStringLiteral("E"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Editing);
         goToRow(int(names(w).indexOf(QStringLiteral("Rent"))));
         press(Qt::Key_Delete, Qt::ControlModifier);
         QVERIFY(!names(w).contains(QStringLiteral("Rent")));
         press(Qt::Key_S, Qt::AltModifier);
         QCOMPARE(m_messages.last(), QStringLiteral("Invalid Data|Rent is used by 2 transactions"));
         QCOMPARE(m_messages.shown.last().icon, MsgIcon::Critical);
-        QCOMPARE(w->mode(), QStringLiteral("E"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Editing);
         QCOMPARE(w->AccountRows.rowCount(), 8);
         QCOMPARE(findAccounts(m_state->book, QStringLiteral("Rent"), {}, {}).rows.rowCount(), 1);
     }

@@ -103,11 +103,11 @@ private slots:
         QCOMPARE(tran->TranRows.rowCount(), 1);
 
         bc::test::press(Qt::Key_E, Qt::AltModifier);
-        QTRY_COMPARE(tran->mode(), QStringLiteral("E"));
+        QTRY_COMPARE(tran->mode(), GridEditSession::Mode::Editing);
         bc::test::goToRow(1); // the empty row after the last
         bc::test::typeCells({"07/12/2026", "Rent", "Bank", "25"});
         bc::test::press(Qt::Key_S, Qt::AltModifier);
-        QTRY_COMPARE(tran->mode(), QStringLiteral("V"));
+        QTRY_COMPARE(tran->mode(), GridEditSession::Mode::Viewing);
         QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
         QCOMPARE(tran->TranRows.rowCount(), 2);
         QVERIFY(w->mnuUndo->isEnabled());
@@ -133,7 +133,7 @@ private slots:
         bc::test::goToRow(1);
         bc::test::typeCells({"07/12/2026", "Rent", "Bank", "25"});
         bc::test::press(Qt::Key_S, Qt::AltModifier);
-        QTRY_COMPARE(tran->mode(), QStringLiteral("V"));
+        QTRY_COMPARE(tran->mode(), GridEditSession::Mode::Viewing);
         QCOMPARE(tran->TranRows.rowCount(), 2);
         const QString saved = bookNow();
         const int sets = changeSets();
@@ -167,7 +167,7 @@ private slots:
         QCOMPARE(tran->TranRows.textAt(2, TranCol::From), typedFrom);
 
         bc::test::press(Qt::Key_C, Qt::AltModifier);
-        QCOMPARE(tran->mode(), QStringLiteral("V"));
+        QCOMPARE(tran->mode(), GridEditSession::Mode::Viewing);
         QCOMPARE(bookNow(), saved);
         QVERIFY(w->mnuUndo->isEnabled());
         QCOMPARE(w->mnuUndo->statusTip(), QString());
@@ -203,7 +203,7 @@ private slots:
         bc::test::goToRow(1);
         bc::test::typeCells({"07/12/2026", "Bank", "Rent", "5"});
         bc::test::press(Qt::Key_S, Qt::AltModifier);
-        QTRY_COMPARE(tran->mode(), QStringLiteral("V"));
+        QTRY_COMPARE(tran->mode(), GridEditSession::Mode::Viewing);
         QCOMPARE(tran->cboFromAcc->currentText(), QStringLiteral("Bank"));
         QCOMPARE(tran->TranRows.rowCount(), 1); // the new row is from Rent
         QCOMPARE(accounts->cboAccount->currentText(), QStringLiteral("Ba"));
@@ -212,13 +212,13 @@ private slots:
         showAccounts(w);
         accounts->tdbgAccounts->setFocus();
         bc::test::press(Qt::Key_E, Qt::AltModifier);
-        QCOMPARE(accounts->mode(), QStringLiteral("E"));
+        QCOMPARE(accounts->mode(), GridEditSession::Mode::Editing);
         bc::test::goToRow(0);
         for (int c = AccountCol::SerialNo; c < AccountCol::Particulars; ++c)
             bc::test::press(Qt::Key_Right);
         bc::test::typeInCell(QStringLiteral("bread"));
         bc::test::press(Qt::Key_S, Qt::AltModifier);
-        QTRY_COMPARE(accounts->mode(), QStringLiteral("V"));
+        QTRY_COMPARE(accounts->mode(), GridEditSession::Mode::Viewing);
         QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
         QCOMPARE(accounts->cboAccount->currentText(), QStringLiteral("Ba"));
         QCOMPARE(accounts->AccountRows.rowCount(), 2);
@@ -256,7 +256,7 @@ private slots:
         QVERIFY(w->isVisible());
         QTRY_VERIFY(QApplication::focusWidget() && tran->isAncestorOf(QApplication::focusWidget()));
         bc::test::press(Qt::Key_C, Qt::AltModifier);
-        QCOMPARE(tran->mode(), QStringLiteral("V"));
+        QCOMPARE(tran->mode(), GridEditSession::Mode::Viewing);
         m_state->messages = &m_messages;
     }
 
@@ -303,7 +303,7 @@ private slots:
         QCOMPARE(accounts->lblStatus->text(), QString());
 
         bc::test::press(Qt::Key_E, Qt::AltModifier);
-        QCOMPARE(accounts->mode(), QStringLiteral("E"));
+        QCOMPARE(accounts->mode(), GridEditSession::Mode::Editing);
         bc::test::goToRow(rowOf(QStringLiteral("Rent")));
         for (int c = AccountCol::SerialNo; c < AccountCol::Particulars; ++c)
             bc::test::press(Qt::Key_Right);
@@ -314,12 +314,12 @@ private slots:
                      QStringLiteral("Changed by another user — Save will check your rows"));
         QCOMPARE(cellText(QStringLiteral("Rent"), AccountCol::Particulars), QStringLiteral("office"));
         QCOMPARE(cellText(QStringLiteral("Bank"), AccountCol::Opening), QStringLiteral("555.00"));
-        QCOMPARE(accounts->mode(), QStringLiteral("E"));
+        QCOMPARE(accounts->mode(), GridEditSession::Mode::Editing);
         QVERIFY(m_messages.shown.isEmpty());
 
         // Cancel leaves the cycle: the notice goes and the book's rows show.
         bc::test::press(Qt::Key_C, Qt::AltModifier);
-        QCOMPARE(accounts->mode(), QStringLiteral("V"));
+        QCOMPARE(accounts->mode(), GridEditSession::Mode::Viewing);
         QCOMPARE(accounts->lblStatus->text(), QString());
         QCOMPARE(cellText(QStringLiteral("Bank"), AccountCol::Opening), QStringLiteral("777.00"));
         QCOMPARE(cellText(QStringLiteral("Rent"), AccountCol::Particulars), QString());

@@ -101,7 +101,7 @@ private slots:
         QCOMPARE(m->data(cell(w, 1, TranCol::From)).toString(), QStringLiteral("Bank"));
         QCOMPARE(m->data(cell(w, 1, TranCol::To)).toString(), QStringLiteral("Rent"));
         QCOMPARE(m->data(cell(w, 0, TranCol::Amount)).toString(), QStringLiteral("-40.50"));
-        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Viewing);
         QVERIFY(w->cmdprint->isEnabled() && !w->cmdSave->isEnabled());
     }
 
@@ -172,10 +172,10 @@ private slots:
         typeInto(w, added, TranCol::Amount, QStringLiteral("-12.5"));
         w->cmdSave->click();
         QCOMPARE(m_messages.last(), QStringLiteral("Error|Bad data in Record No 3\r\nFrom A/c same as To A/c!"));
-        QCOMPARE(w->mode(), QStringLiteral("E"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Editing);
         typeInto(w, added, TranCol::To, QStringLiteral("Rent"));
         w->cmdSave->click(); // a negative amount is accepted
-        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Viewing);
         QCOMPARE(w->TranRows.rowCount(), 3);
         QCOMPARE(w->lbltotal->text(), QStringLiteral("47.00"));
     }
@@ -250,7 +250,7 @@ private slots:
         QCOMPARE(countTable("transaction_master"), 3);
         w->cmdSave->click();
         QCOMPARE(countTable("transaction_master"), 2);
-        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Viewing);
     }
 
     void headerSortsByCalendarDateAndEnterGoesToTheNextDate()
@@ -281,7 +281,7 @@ private slots:
         const bc::test::QtWarnings warnings;
         frmTransaction *w = open();
         press(Qt::Key_E, Qt::AltModifier);
-        QTRY_COMPARE(w->mode(), QStringLiteral("E"));
+        QTRY_COMPARE(w->mode(), GridEditSession::Mode::Editing);
         // Tab out of the last cell goes on to the next row's date.
         typeCells({"01/11/2026", "Rent", "Bank", "1500", "November rent"});
         typeCells({"03112026", "Bank", "Takings", "2400.50"});
@@ -306,7 +306,7 @@ private slots:
         press(Qt::Key_Escape);
         QCOMPARE(w->TranRows.rowCount(), 3);
         press(Qt::Key_S, Qt::AltModifier);
-        QTRY_COMPARE(w->mode(), QStringLiteral("V"));
+        QTRY_COMPARE(w->mode(), GridEditSession::Mode::Viewing);
         QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
 
         QSqlQuery q = runSql(connectionOf(m_state->book),
@@ -343,7 +343,7 @@ private slots:
         QCOMPARE(w->lblStatus->text(), QString());
 
         press(Qt::Key_E, Qt::AltModifier);
-        QTRY_COMPARE(w->mode(), QStringLiteral("E"));
+        QTRY_COMPARE(w->mode(), GridEditSession::Mode::Editing);
         w->tdbgTran->setFocus();
         w->tdbgTran->setCurrentIndex(cell(w, 1, TranCol::Date));
         typeCells({"01/12/2026", "Rent", "Bank", "15"});
@@ -364,7 +364,7 @@ private slots:
         const QString before = bc::test::bookDigest(connectionOf(m_state->book));
         frmTransaction *w = open();
         press(Qt::Key_E, Qt::AltModifier);
-        QTRY_COMPARE(w->mode(), QStringLiteral("E"));
+        QTRY_COMPARE(w->mode(), GridEditSession::Mode::Editing);
         QCOMPARE(w->tdbgTran->currentIndex(), cell(w, 0, TranCol::Date));
         // Every cell of the first row opened with F2 and left with Tab; the
         // editors show the stored values whole.
@@ -393,7 +393,7 @@ private slots:
         for (int r = 0; r < w->TranRows.rowCount(); ++r)
             QCOMPARE(w->TranRows.editMarkAt(r, TranCol::Status), EditMark::Unchanged);
         press(Qt::Key_S, Qt::AltModifier);
-        QTRY_COMPARE(w->mode(), QStringLiteral("V"));
+        QTRY_COMPARE(w->mode(), GridEditSession::Mode::Viewing);
         QCOMPARE(bc::test::bookDigest(connectionOf(m_state->book)), before);
     }
 
@@ -404,7 +404,7 @@ private slots:
         const auto restore = qScopeGuard([previous] { QLocale::setDefault(previous); });
         frmTransaction *w = open();
         press(Qt::Key_E, Qt::AltModifier);
-        QTRY_COMPARE(w->mode(), QStringLiteral("E"));
+        QTRY_COMPARE(w->mode(), GridEditSession::Mode::Editing);
         typeCells({"", "", ""});
         type("1.2,50");
         QCOMPARE(bc::test::focusedText(), QStringLiteral("12.50"));
@@ -473,7 +473,7 @@ private slots:
         press(Qt::Key_E, Qt::AltModifier);
         press(Qt::Key_S, Qt::AltModifier);
         QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
-        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Viewing);
         QCOMPARE(countTable("transaction_master"), 3);
         QCOMPARE(w->TranRows.rowCount(), 2);
     }
@@ -527,7 +527,7 @@ private slots:
         QVERIFY(w->TranRows.rowCount() < 3003);
 
         press(Qt::Key_E, Qt::AltModifier);
-        QTRY_COMPARE(w->mode(), QStringLiteral("E"));
+        QTRY_COMPARE(w->mode(), GridEditSession::Mode::Editing);
         press(Qt::Key_End, Qt::ControlModifier);
         QCOMPARE(w->TranRows.rowCount(), 3003);
         press(Qt::Key_Up); // from the add-new row to the last row
@@ -535,7 +535,7 @@ private slots:
         QCOMPARE(w->tdbgTran->currentIndex(), cell(w, 3002, TranCol::Particulars));
         typeInCell(QStringLiteral("edited far down"));
         press(Qt::Key_S, Qt::AltModifier);
-        QTRY_COMPARE(w->mode(), QStringLiteral("V"));
+        QTRY_COMPARE(w->mode(), GridEditSession::Mode::Viewing);
         QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
         QSqlQuery q = runSql(connectionOf(m_state->book),
                              QStringLiteral("SELECT particulars, amount FROM transaction_master WHERE tran_id = 3099"));
@@ -566,7 +566,7 @@ private slots:
                  QStringLiteral("Delete|Delete 2 transactions? Edit > Undo Save or Entries > "
                                 "Deleted Items brings them back."));
         QCOMPARE(m_messages.shown.last().buttons, QMessageBox::Yes | QMessageBox::No);
-        QCOMPARE(w->mode(), QStringLiteral("E"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Editing);
         QCOMPARE(bc::test::bookDigest(connectionOf(m_state->book)), before);
         QVERIFY(w->lblStatus->text().startsWith(QStringLiteral("Nothing saved")));
 
@@ -576,7 +576,7 @@ private slots:
         QCOMPARE(w->TranRows.textAt(0, TranCol::Particulars), QStringLiteral("refund"));
         press(Qt::Key_S, Qt::AltModifier);
         QCOMPARE(m_messages.shown.size(), 1);
-        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Viewing);
         QCOMPARE(bc::test::bookDigest(connectionOf(m_state->book)), before);
 
         press(Qt::Key_E, Qt::AltModifier);
@@ -588,7 +588,7 @@ private slots:
         m_messages.answers = {QMessageBox::Yes};
         press(Qt::Key_S, Qt::AltModifier);
         QCOMPARE(m_messages.shown.size(), 2);
-        QCOMPARE(w->mode(), QStringLiteral("V"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Viewing);
         QCOMPARE(countTable("transaction_master"), 1); // the row outside the dates shown
     }
 

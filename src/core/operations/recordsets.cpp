@@ -166,7 +166,7 @@ RecordSet transactionListRecords(const RowArray &tranRows, const AccountNameLook
     RecordSet set = reportRecordSet(TransactionListReport);
     const auto nameOf = [&](int row, int column) {
         const AccountKey key = AccountKey::fromText(shownText(tranRows, row, column, dateFormat));
-        return key.flag.isNull() || !accountName ? QString() : accountName(key).trimmed();
+        return key.side == AccountSide::None || !accountName ? QString() : accountName(key).trimmed();
     };
     for (int r = 0; r < tranRows.rowCount(); ++r) {
         const int rec = set.addRecord();

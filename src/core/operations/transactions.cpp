@@ -41,12 +41,15 @@ RowArray makeTranRows()
 QVariantList tranSearchArguments(const TranSearch &search)
 {
     const QString blank = QStringLiteral(" ");
+    const auto sideOrBlank = [&blank](qint64 account, AccountSide side) {
+        return account && side != AccountSide::None ? QString(sideLetter(side)) : blank;
+    };
     return {search.applyDates ? shortDateText(search.fromDate) : blank,
             search.applyDates ? shortDateText(search.toDate) : blank,
             search.fromAccount,
-            search.fromAccount ? search.fromFlag : blank,
+            sideOrBlank(search.fromAccount, search.fromSide),
             search.toAccount,
-            search.toAccount ? search.toFlag : blank,
+            sideOrBlank(search.toAccount, search.toSide),
             amountBound(search.amount1),
             amountBound(search.amount2),
             NullToText(search.particulars) + blank};
@@ -90,7 +93,7 @@ QList<AccountChoice> transactionAccounts(const Book &book)
 {
     QList<AccountChoice> list;
     for (const IdName &account : accountNames(book))
-        list.append({account.id, account.name, QStringLiteral("A")});
+        list.append({account.id, account.name, AccountSide::Account});
     return list;
 }
 

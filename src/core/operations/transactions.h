@@ -1,5 +1,6 @@
 #pragma once
 
+#include "accountside.h"
 #include "book.h"
 #include "dberror.h"
 #include "money.h"
@@ -28,15 +29,15 @@ enum : int { Id, Date, To, From, Amount, Particulars, Status, Version, Count };
 RowArray makeTranRows();
 
 // What the transaction search asks for. A criterion that is off is passed to
-// the search as a single blank (dates, flags) or 0 (ids, amount bounds).
+// the search as a single blank (dates, sides) or 0 (ids, amount bounds).
 struct TranSearch {
     bool applyDates = false;
     QDate fromDate;
     QDate toDate;
     qint64 fromAccount = 0; // 0: no account chosen
-    QString fromFlag = QStringLiteral(" ");
+    AccountSide fromSide = AccountSide::None;
     qint64 toAccount = 0;
-    QString toFlag = QStringLiteral(" ");
+    AccountSide toSide = AccountSide::None;
     QString amount1; // lower bound as typed; blank for none
     QString amount2; // upper bound as typed
     QString particulars; // text the particulars must contain
@@ -66,8 +67,8 @@ TranFindResult findTransactions(const Book &book, const TranSearch &search);
 struct AccountChoice {
     qint64 id = 0;
     QString name;
-    QString flag;
-    QString key() const { return flag + QString::number(id); }
+    AccountSide side = AccountSide::Account;
+    QString key() const { return sideLetter(side) + QString::number(id); }
 };
 // The accounts offered in the transaction lists, by name.
 QList<AccountChoice> transactionAccounts(const Book &book);

@@ -44,8 +44,9 @@ void TranWriter::add(const RowArray &rows, int r)
         m_loaded << LoadedRow(id, rows.intAt(r, TranCol::Version));
     const AccountKey from = rows.keyAt(r, TranCol::From);
     const AccountKey to = rows.keyAt(r, TranCol::To);
-    m_staged.append({id, isoDate(rows.dateAt(r, TranCol::Date)), from.id, QString(from.flag), to.id, QString(to.flag),
-                     rows.moneyAt(r, TranCol::Amount).cents(), rows.textAt(r, TranCol::Particulars), m_versionDate});
+    m_staged.append({id, isoDate(rows.dateAt(r, TranCol::Date)), from.id, QString(sideLetter(from.side)), to.id,
+                     QString(sideLetter(to.side)), rows.moneyAt(r, TranCol::Amount).cents(),
+                     rows.textAt(r, TranCol::Particulars), m_versionDate});
     if (m_versioned)
         m_staged.last() << qint64(1);
 }

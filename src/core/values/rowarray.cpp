@@ -16,19 +16,19 @@ bool isNumeric(CellType t)
     return t == CellType::Int || t == CellType::Money || t == CellType::Date;
 }
 
-// Account keys pack the flag into the high bits above a 32-bit id.
+// Account keys pack the side's letter into the high bits above a 32-bit id.
 qint64 packKey(const AccountKey &key)
 {
-    if (key.flag.isNull())
+    if (key.side == AccountSide::None)
         return 0;
-    return (qint64(key.flag.unicode()) << 32) | (quint32(key.id) & 0xFFFFFFFFu);
+    return (qint64(char16_t(key.side)) << 32) | (quint32(key.id) & 0xFFFFFFFFu);
 }
 
 AccountKey unpackKey(qint64 packed)
 {
     if (packed == 0)
         return {};
-    return {QChar(char16_t(packed >> 32)), qint64(quint32(packed & 0xFFFFFFFF))};
+    return {AccountSide(char16_t(packed >> 32)), qint64(quint32(packed & 0xFFFFFFFF))};
 }
 
 } // namespace
@@ -42,7 +42,7 @@ AccountKey AccountKey::fromText(const QString &text)
     const qint64 id = t.mid(1).toLongLong(&ok);
     if (!ok || id < 0 || id > 0xFFFFFFFFLL)
         return {};
-    return {t[0], id};
+    return {sideOfLetter(t[0]), id};
 }
 
 RowArray::RowArray(std::vector<CellType> columnTypes)
@@ -258,7 +258,7 @@ void RowArray::setText(int row, int column, const QString &value)
 
 void RowArray::setKey(int row, int column, const AccountKey &key)
 {
-    if (key.flag.isNull()) {
+    if (key.side == AccountSide::None) {
         setNull(row, column);
         return;
     }

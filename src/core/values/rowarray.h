@@ -1,5 +1,6 @@
 #pragma once
 
+#include "accountside.h"
 #include "money.h"
 
 #include <QDate>
@@ -18,11 +19,11 @@ namespace bc {
 // per cell.
 enum class CellType { Int, Money, Date, Text, Key };
 
-// An account key joins a side flag and an id: "A12" is account 12, "P3" party 3.
+// An account key joins a side and an id: "A12" is account 12, "P3" party 3.
 struct AccountKey {
-    QChar flag;
+    AccountSide side = AccountSide::None;
     qint64 id = 0;
-    QString toText() const { return flag.isNull() ? QString() : flag + QString::number(id); }
+    QString toText() const { return side == AccountSide::None ? QString() : sideLetter(side) + QString::number(id); }
     static AccountKey fromText(const QString &text);
     bool operator==(const AccountKey &) const = default;
 };

@@ -15,10 +15,6 @@ class QWidget;
 
 namespace bc {
 
-struct AppState;
-class DataGrid;
-class DateEntry;
-
 // Small pieces every screen builds the same way.
 
 QPushButton *makeButton(QWidget *parent, const char *objectName, const QString &caption);
@@ -53,22 +49,6 @@ QHBoxLayout *makeButtonRow(const QList<QPushButton *> &buttons, const QString &t
 // stays as typed until the user picks a name from a list.
 QComboBox *makeAccountFilterBox(QWidget *parent, const char *objectName);
 
-// Settles an account filter box on the account its text names before a
-// search: the listed name typed in any case, else the one listed name that
-// begins with the text, which the box then shows. Text that names no listed
-// account, or begins several, is refused with a message naming it and the
-// box's caption, the focus goes back to the box, and false is given. An
-// empty box is no filter.
-bool settleAccountFilter(AppState &state, QComboBox *box, const QString &caption);
-
-// Whether each date box holds a date; else says which text is not a date and
-// why, puts the focus in that box and gives false.
-bool datesReadable(AppState &state, const QList<DateEntry *> &boxes);
-
-// The message for date text that is no date: "Invalid Date", then the text
-// and the reason.
-QString invalidDateText(const QString &typed, const QString &problem);
-
 // Enter in any of the search fields presses find (nothing while find is
 // disabled). The field takes the key first, so a drop-down box settles on the
 // name typed and a date box on the date read, and Find sees them. In an open
@@ -95,49 +75,5 @@ void clearChangedElsewhere(QLabel *status);
 // saved, 2 deleted", followed by "; 2 saved rows are outside the dates
 // shown" for each reason (where) given with a count above 0.
 QString saveStatusText(qsizetype saved, qint64 deleted, const QList<QPair<qsizetype, QString>> &outside = {});
-
-// Reports a failing statement: "Error" + line break + the description.
-void reportDbFailure(AppState &state, QWidget *parent, const QString &description);
-
-// Makes a grid say so when a drop-down cell is left with a text that is not
-// in its list (the cell keeps its value), and when a Date cell is left with
-// a text that is no date (the editor keeps the text).
-void reportUnlistedEntries(AppState &state, DataGrid *grid);
-
-// Asks before a screen in the middle of an edit cycle closes; true to close.
-bool confirmDiscardEdits(AppState &state, QWidget *parent, const QString &title);
-
-// Shows a save refused because another user changed the rows meanwhile and
-// asks whether to reload them: true for Yes (leave the edits, load the rows
-// afresh), false for No (keep the edits, so they can be copied).
-bool offerReload(AppState &state, QWidget *parent, const QString &title, const QString &text);
-
-// A screen with an edit cycle (Edit/New to Save or Cancel). Closing it in the
-// middle of a cycle asks first; the frame asks every such screen before it
-// closes any, so a "No" leaves every window as it was.
-class EditCycleScreen {
-public:
-    virtual ~EditCycleScreen() = default;
-    virtual bool inEditCycle() const = 0;
-    // Leaves the edit cycle without saving or asking: the user has agreed.
-    virtual void dropEdits() = 0;
-    // Another user saved to the book during the cycle: the edits stay as
-    // they are and the status line says so (showChangedElsewhere).
-    virtual void noteChangedElsewhere() = 0;
-};
-
-// A screen listing rows of the book, which shows them afresh when another
-// window changed them (a save, an undo, a restore). The frame never asks a
-// screen in the middle of an edit cycle, so its edits stay.
-class BookRowsScreen {
-public:
-    virtual ~BookRowsScreen() = default;
-    // Lists the rows afresh keeping the search as typed, its dates and its
-    // order.
-    virtual void reloadRows() = 0;
-    // Says on the status line what changed the rows just reloaded (an undo
-    // of a save, say); a screen without a status line shows nothing.
-    virtual void showBookNote(const QString &text) { Q_UNUSED(text) }
-};
 
 } // namespace bc
