@@ -1,31 +1,13 @@
 #pragma once
 
 #include "book.h"
+#include "historyrowstore.h"
 #include "historyundo.h"
-#include "money.h"
 
-#include <QDate>
-#include <QDateTime>
 #include <QList>
 #include <QString>
 
 namespace bc {
-
-enum class HistoryTable;
-
-// An account or transaction a save deleted, as it was then.
-struct DeletedItem {
-    bool isAccount = false;
-    qint64 id = 0;
-    QString name; // the account's name, or the transaction's particulars
-    QDate date; // a transaction's date
-    Money amount; // an account's opening amount, or a transaction's amount
-    QString from; // a transaction's sides as "A12" / "P3"
-    QString to;
-    QDateTime deletedAt;
-    QString deletedBy;
-    qint64 changeSet = 0; // the save that deleted it
-};
 
 // Every account and transaction whose latest change was its deletion by a
 // save or by the redo of one (not by an undo) and that is still absent: accounts first, each kind

@@ -1,31 +1,12 @@
 #pragma once
 
 #include "book.h"
+#include "historystore.h"
 
-#include <QDateTime>
 #include <QList>
 #include <QString>
-#include <optional>
 
 namespace bc {
-
-enum class HistoryTable;
-
-// One entry of the book's change history: a save, an import, a restore, or
-// the undo of an earlier entry.
-struct ChangeSet {
-    qint64 id = 0;
-    QDateTime madeAt;
-    QString user;
-    QString source; // the window or command that made it
-    QString summary; // "Save of 3 transactions"
-    qint64 undoes = 0; // the change set this one undid, 0 for none
-    qint64 undoneBy = 0; // the change set that undid this one, 0 for none
-    bool takesBack = false; // an undo (not a redo) of an earlier change
-    // The summary and the time ("Save of 3 transactions at 14:02"); the date
-    // as well when the change was made before `today`.
-    QString title(const QDate &today = QDate::currentDate()) const;
-};
 
 // Records one change set inside a save's transaction. The save tells it of
 // every row before it replaces or deletes it, and of the ids it adds; the
@@ -66,20 +47,5 @@ private:
     qint64 m_undoes = 0;
     bool m_takesBack = false;
 };
-
-// The change sets, newest first; limit > 0 gives only that many.
-QList<ChangeSet> changeHistory(const Book &book, int limit = 0);
-std::optional<ChangeSet> changeSet(const Book &book, qint64 id);
-
-// What Undo takes back: the latest save, import, restore or redo that is not
-// undone. What Redo puts back: the latest undo not itself undone, as long as
-// no save came after it.
-std::optional<ChangeSet> undoTarget(const Book &book);
-std::optional<ChangeSet> redoTarget(const Book &book);
-
-// An SQL condition on the book, true when the transaction whose id the
-// expression idExpression gives was added by a change that now stands undone
-// (its undo not itself undone); never true in a book without history.
-QString addedByUndoneChange(const Book &book, const QString &idExpression);
 
 } // namespace bc

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QSqlDatabase>
+#include "book.h"
+
 #include <QString>
 
 namespace bc {
@@ -8,6 +9,6 @@ namespace bc {
 // What keeps the accounts change set setId left from being committed: an
 // account it took away that transactions still use, or an account it put
 // back whose name another account has. Empty when there is nothing.
-QString accountsProblem(const QSqlDatabase &db, qint64 setId);
+QString accountsProblem(const Book &book, qint64 setId);
 
 } // namespace bc

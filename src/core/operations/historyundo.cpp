@@ -1,41 +1,19 @@
 #include "historyundo.h"
 
+#include "booktransaction.h"
+#include "dberror.h"
 #include "history.h"
 #include "historychecks.h"
 #include "historyrows.h"
+#include "historyrowstore.h"
 #include "historyversions.h"
 #include "idmarks.h"
-#include "sql.h"
 
-#include <QSqlQuery>
+#include <algorithm>
 
 namespace bc {
 
 namespace {
-
-// The later change sets that touched a row change set `id` touched: by
-// keeping it, or by a range of added ids, on either side.
-QList<qint64> laterTouches(const QSqlDatabase &db, qint64 id)
-{
-    QSqlQuery q = runSql(db,
-                         QStringLiteral(
-                             "SELECT c.set_id FROM change_rows AS n JOIN change_rows AS c "
-                             "ON c.tbl = n.tbl AND c.row_id = n.row_id AND c.set_id > n.set_id WHERE n.set_id = ? "
-                             "UNION SELECT c.set_id FROM change_ranges AS r JOIN change_rows AS c "
-                             "ON c.tbl = r.tbl AND c.row_id BETWEEN r.first_id AND r.last_id AND c.set_id > r.set_id "
-                             "WHERE r.set_id = ? "
-                             "UNION SELECT l.set_id FROM change_rows AS n JOIN change_ranges AS l "
-                             "ON l.tbl = n.tbl AND n.row_id BETWEEN l.first_id AND l.last_id AND l.set_id > n.set_id "
-                             "WHERE n.set_id = ? "
-                             "UNION SELECT l.set_id FROM change_ranges AS r JOIN change_ranges AS l "
-                             "ON l.tbl = r.tbl AND l.first_id <= r.last_id AND l.last_id >= r.first_id "
-                             "AND l.set_id > r.set_id WHERE r.set_id = ? ORDER BY 1 DESC"),
-                         {id, id, id, id});
-    QList<qint64> sets;
-    while (q.next())
-        sets << q.value(0).toLongLong();
-    return sets;
-}
 
 // Whether a later change `later`, not undone itself, leaves the rows as
 // change `undone` left them: an undo of a change made after `undone`, or a
@@ -55,7 +33,7 @@ bool cancelsLaterChange(const Book &book, const ChangeSet &later, qint64 undone)
 // not undone itself that does not leave the rows as `undone` left them.
 std::optional<ChangeSet> blockingChange(const Book &book, const ChangeSet &undone)
 {
-    for (const qint64 later : laterTouches(connectionOf(book), undone.id)) {
+    for (const qint64 later : laterTouches(book, undone.id)) {
         const std::optional<ChangeSet> set = changeSet(book, later);
         if (set && set->undoneBy == 0 && !cancelsLaterChange(book, *set, undone.id))
             return set;
@@ -66,32 +44,6 @@ std::optional<ChangeSet> blockingChange(const Book &book, const ChangeSet &undon
 UndoResult refused(const QString &message)
 {
     return {false, message, 0};
-}
-
-// Takes away every row the set touched as it is now, the rows it added
-// included, keeping each in the undo's own set first.
-void takeAwayRows(const QSqlDatabase &db, qint64 undone, qint64 undo, HistoryTable table)
-{
-    const HistoryShape &shape = shapeOf(table);
-    keepRowsBefore(db, undo, table, QStringLiteral("SELECT row_id AS id FROM change_rows WHERE set_id = ? AND tbl = ?"),
-                   {undone, shape.word});
-    runSql(db,
-           QStringLiteral("DELETE FROM %1 WHERE %2 IN (SELECT row_id FROM change_rows WHERE set_id = ? AND tbl = ?)")
-               .arg(shape.table, shape.key),
-           {undone, shape.word});
-    // The ranges are read in full first: a server streams a result, and
-    // the statements below would cut it short.
-    QList<QVariantList> ranges;
-    QSqlQuery q = runSql(db, QStringLiteral("SELECT first_id, last_id FROM change_ranges WHERE set_id = ? AND tbl = ?"),
-                         {undone, shape.word});
-    while (q.next())
-        ranges.append({q.value(0), q.value(1)});
-    for (const QVariantList &range : ranges) {
-        keepRowsBefore(db, undo, table,
-                       QStringLiteral("SELECT %1 AS id FROM %2 WHERE %1 BETWEEN ? AND ?").arg(shape.key, shape.table),
-                       range);
-        runSql(db, QStringLiteral("DELETE FROM %1 WHERE %2 BETWEEN ? AND ?").arg(shape.table, shape.key), range);
-    }
 }
 
 QString undoSummary(const ChangeSet &undone)
@@ -108,11 +60,10 @@ QString undoSummary(const ChangeSet &undone)
 
 UndoResult undoChange(Book &book, qint64 id, const QString &source)
 {
-    const QSqlDatabase db = connectionOf(book);
     try {
         // The write lock comes first: what is checked below then stays true
         // until the undo commits, whoever saves or undoes meanwhile.
-        TransactionGuard transaction(db);
+        BookTransaction transaction(book);
         const std::optional<ChangeSet> undone = changeSet(book, id);
         if (!undone)
             return refused(QStringLiteral("The history holds no change %1.").arg(id));
@@ -124,7 +75,7 @@ UndoResult undoChange(Book &book, qint64 id, const QString &source)
             return refused(QStringLiteral("%1 cannot be undone: its rows were changed by %2 (change %3); "
                                           "undo that first.")
                                .arg(undone->title(), later->title(), QString::number(later->id)));
-        if (const QString row = rowChangedOutsideHistory(db, id); !row.isEmpty())
+        if (const QString row = rowChangedOutsideHistory(book, id); !row.isEmpty())
             return refused(QStringLiteral("%1 cannot be undone: %2 was changed since by another program, "
                                           "outside the book's history.")
                                .arg(undone->title(), row));
@@ -136,10 +87,10 @@ UndoResult undoChange(Book &book, qint64 id, const QString &source)
         QList<HistoryTable> tables = historyTables();
         std::reverse(tables.begin(), tables.end());
         for (const HistoryTable table : tables)
-            takeAwayRows(db, id, undo, table);
+            takeAwayRows(book, id, undo, table);
         for (const HistoryTable table : historyTables())
-            insertKeptRows(db, id, table);
-        if (const QString problem = accountsProblem(db, undo); !problem.isEmpty())
+            putBackKeptRows(book, id, table);
+        if (const QString problem = accountsProblem(book, undo); !problem.isEmpty())
             return refused(problem);
         // Ids once given stay given, even when the rows that had them go.
         rememberHighestId(book, IdSeries::Accounts, highestAccount);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QSqlDatabase>
+#include "book.h"
+
 #include <QString>
 
 namespace bc {
@@ -14,6 +15,6 @@ namespace bc {
 // kept of the table. Read inside the undo's write transaction. Returns the
 // row's description ("transaction 17", "the account \"Bank\"", "the
 // settings"), or an empty text when no row was changed outside the history.
-QString rowChangedOutsideHistory(const QSqlDatabase &db, qint64 undone);
+QString rowChangedOutsideHistory(const Book &book, qint64 undone);
 
 } // namespace bc

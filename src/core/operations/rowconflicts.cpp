@@ -1,9 +1,6 @@
 #include "rowconflicts.h"
 
-#include "historyrows.h"
-#include "sql.h"
-
-#include <QSqlQuery>
+#include "historystore.h"
 
 namespace bc {
 
@@ -11,26 +8,16 @@ namespace {
 
 constexpr int ListedRows = 10;
 
-const QString latestSet = QStringLiteral("SELECT user_name, made_at FROM change_sets WHERE id = (SELECT max(set_id) "
-                                         "FROM (SELECT set_id FROM change_rows WHERE tbl = ?%1 UNION ALL "
-                                         "SELECT set_id FROM change_ranges WHERE tbl = ?%2) AS touching)");
-
-// Who made the latest change of the history that touched the row (any row
-// of the table when rowId is 0), and when.
-StaleRow latestChange(const QSqlDatabase &db, HistoryTable table, qint64 rowId, const QString &label, bool deleted)
+// The row with who made the latest change of the history that touched it
+// (any row of the table when rowId is 0), and when.
+StaleRow latestChange(const Book &book, HistoryTable table, qint64 rowId, const QString &label, bool deleted)
 {
     StaleRow row{label, deleted, QString(), QDateTime()};
-    if (!hasHistoryTables(db))
+    if (!hasHistory(book))
         return row;
-    const QString word = shapeOf(table).word;
-    QSqlQuery q = rowId == 0 ? runSql(db, latestSet.arg(QString(), QString()), {word, word})
-                             : runSql(db,
-                                      latestSet.arg(QStringLiteral(" AND row_id = ?"),
-                                                    QStringLiteral(" AND ? BETWEEN first_id AND last_id")),
-                                      {word, rowId, word, rowId});
-    if (q.next()) {
-        row.user = q.value(0).toString();
-        row.at = QDateTime::fromString(q.value(1).toString(), Qt::ISODate);
+    if (const std::optional<ChangeAuthor> author = latestChangeTouching(book, table, rowId)) {
+        row.user = author->user;
+        row.at = author->at;
     }
     return row;
 }
@@ -58,30 +45,15 @@ QString StaleRow::text(const QDate &today) const
     return QStringLiteral("%1 was %2 by %3 %4").arg(label, verb, user, when);
 }
 
-QHash<qint64, qint64> currentVersions(const Book &book, HistoryTable table, const QList<qint64> &ids)
-{
-    const HistoryShape &shape = shapeOf(table);
-    const QSqlDatabase db = connectionOf(book);
-    QHash<qint64, qint64> versions;
-    for (const qint64 id : ids) {
-        QSqlQuery q = runSql(db, QStringLiteral("SELECT row_version FROM %1 WHERE %2 = ?").arg(shape.table, shape.key),
-                             {id});
-        if (q.next())
-            versions.insert(id, q.value(0).toLongLong());
-    }
-    return versions;
-}
-
 QList<StaleRow> staleRows(const Book &book, HistoryTable table, const QList<LoadedRow> &loaded,
                           const QStringList &labels, const QHash<qint64, qint64> &current)
 {
-    const QSqlDatabase db = connectionOf(book);
     QList<StaleRow> stale;
     for (qsizetype i = 0; i < loaded.size(); ++i) {
         const LoadedRow &row = loaded[i];
         if (row.version == 0 || current.value(row.id) == row.version)
             continue;
-        stale << latestChange(db, table, row.id, labels.value(i), !current.contains(row.id));
+        stale << latestChange(book, table, row.id, labels.value(i), !current.contains(row.id));
     }
     return stale;
 }
@@ -91,7 +63,7 @@ QList<StaleRow> staleSettings(const Book &book, const QHash<QString, qint64> &lo
 {
     if (loaded.isEmpty() || loaded == current)
         return {};
-    return {latestChange(connectionOf(book), HistoryTable::Settings, 0, QStringLiteral("The configuration"), false)};
+    return {latestChange(book, HistoryTable::Settings, 0, QStringLiteral("The configuration"), false)};
 }
 
 QString staleRowsTitle()

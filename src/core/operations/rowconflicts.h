@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book.h"
+#include "historyversionstore.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -9,8 +10,6 @@
 #include <QStringList>
 
 namespace bc {
-
-enum class HistoryTable;
 
 // A row as a window loaded it: its id and the version it had then. Version 0
 // stands for a row whose version is not known (not loaded from the book, or
@@ -39,11 +38,6 @@ struct StaleRow {
     // was made before today.
     QString text(const QDate &today) const;
 };
-
-// The version each row of table with one of ids has now (a row gone has
-// none). Read inside the save's write transaction, so it cannot change
-// before the save commits.
-QHash<qint64, qint64> currentVersions(const Book &book, HistoryTable table, const QList<qint64> &ids);
 
 // The rows of loaded (labels[i] naming loaded[i]) whose version in current
 // is no longer the loaded one; rows of version 0 are not checked.

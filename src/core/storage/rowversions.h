@@ -2,8 +2,6 @@
 
 #include "book.h"
 
-class QSqlDatabase;
-
 namespace bc {
 
 // The first format whose editable rows (accounts, transactions, settings)
@@ -16,8 +14,5 @@ inline bool hasRowVersions(const Book &book)
 {
     return book.format() >= RowVersionsFormat;
 }
-
-// The same asked of a connection, for code that has no Book.
-bool hasRowVersions(const QSqlDatabase &db);
 
 } // namespace bc

@@ -1,0 +1,112 @@
+#include "keptrows.h"
+
+#include "rowimages.h"
+#include "rowversions.h"
+#include "sql.h"
+
+#include <QSqlQuery>
+
+namespace bc {
+
+namespace {
+
+// The row with the key keyExpression as the history keeps it: a JSON array
+// of the columns, then the row's version in a book whose rows have
+// versions, or Null when there is no such row.
+QString keptValues(const QSqlDatabase &db, const HistoryShape &shape, const QString &keyExpression, bool versioned)
+{
+    QStringList kept = shape.columns;
+    if (versioned)
+        kept << QStringLiteral("row_version");
+    return QStringLiteral("(SELECT %1 FROM %2 WHERE %3 = %4)")
+        .arg(jsonArrayText(db, kept), shape.table, shape.key, keyExpression);
+}
+
+// The columns read back out of a kept array held in the column r.before.
+QString valuesFromKept(const QSqlDatabase &db, const HistoryShape &shape)
+{
+    QStringList values;
+    for (qsizetype i = 0; i < shape.columns.size(); ++i)
+        values << jsonArrayElement(db, QStringLiteral("r.before"), int(i), shape.serverTypes.at(i));
+    return values.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+const HistoryShape &shapeOf(HistoryTable table)
+{
+    static const HistoryShape accounts{QStringLiteral("account"),
+                                       QStringLiteral("account_master"),
+                                       QStringLiteral("account_id"),
+                                       {QStringLiteral("account_name"), QStringLiteral("account_type"),
+                                        QStringLiteral("open_amount"), QStringLiteral("particulars"),
+                                        QStringLiteral("version_date")},
+                                       {QStringLiteral("text"), QStringLiteral("bigint"), QStringLiteral("bigint"),
+                                        QStringLiteral("text"), QStringLiteral("text")}};
+    static const HistoryShape transactions{QStringLiteral("transaction"),
+                                           QStringLiteral("transaction_master"),
+                                           QStringLiteral("tran_id"),
+                                           {QStringLiteral("tran_date"), QStringLiteral("from_acc"),
+                                            QStringLiteral("from_flag"), QStringLiteral("to_acc"),
+                                            QStringLiteral("to_flag"), QStringLiteral("amount"),
+                                            QStringLiteral("particulars"), QStringLiteral("version_date")},
+                                           {QStringLiteral("date"), QStringLiteral("bigint"), QStringLiteral("text"),
+                                            QStringLiteral("bigint"), QStringLiteral("text"), QStringLiteral("bigint"),
+                                            QStringLiteral("text"), QStringLiteral("text")}};
+    static const HistoryShape settings{QStringLiteral("setting"),
+                                       QStringLiteral("system_settings"),
+                                       QStringLiteral("rowid"),
+                                       {QStringLiteral("sys_code"), QStringLiteral("sys_value"),
+                                        QStringLiteral("saved_on")},
+                                       {QStringLiteral("text"), QStringLiteral("text"), QStringLiteral("text")}};
+    switch (table) {
+    case HistoryTable::Accounts: return accounts;
+    case HistoryTable::Transactions: return transactions;
+    case HistoryTable::Settings: break;
+    }
+    return settings;
+}
+
+QString keptVersion(const QSqlDatabase &db, const HistoryShape &shape, const QString &kept)
+{
+    return jsonArrayElement(db, kept, int(shape.columns.size()), QStringLiteral("bigint"));
+}
+
+void keepSelectedRowsBefore(const Book &book, qint64 setId, HistoryTable table, const QString &idsSelect,
+                            const QVariantList &values)
+{
+    const QSqlDatabase db = connectionOf(book);
+    const HistoryShape &shape = shapeOf(table);
+    // A row kept already keeps the first values. SQLite reads ON CONFLICT
+    // after a SELECT only once the SELECT has a WHERE clause.
+    runSql(db,
+           QStringLiteral("INSERT INTO change_rows (tbl, row_id, set_id, before) "
+                          "SELECT ?, k.id, ?, %1 FROM (%2) AS k WHERE true "
+                          "ON CONFLICT (tbl, row_id, set_id) DO NOTHING")
+               .arg(keptValues(db, shape, QStringLiteral("k.id"), hasRowVersions(book)), idsSelect),
+           QVariantList{shape.word, setId} + values);
+}
+
+void insertKeptRows(const Book &book, qint64 setId, HistoryTable table, const QString &condition,
+                    const QVariantList &values)
+{
+    const QSqlDatabase db = connectionOf(book);
+    const HistoryShape &shape = shapeOf(table);
+    QString columns = shape.columns.join(QStringLiteral(", "));
+    QString kept = valuesFromKept(db, shape);
+    QVariantList bound;
+    if (hasRowVersions(book)) {
+        // Kept arrays of older formats have no version.
+        columns += QStringLiteral(", row_version");
+        kept += QStringLiteral(", (SELECT coalesce(max(%1), 0) + 1 FROM change_rows AS h WHERE h.tbl = ?)")
+                    .arg(keptVersion(db, shape, QStringLiteral("h.before")));
+        bound << shape.word;
+    }
+    runSql(db,
+           QStringLiteral("INSERT INTO %1 (%2, %3) SELECT r.row_id, %4 FROM change_rows AS r "
+                          "WHERE r.set_id = ? AND r.tbl = ? AND r.before IS NOT NULL %5 ORDER BY r.row_id")
+               .arg(shape.table, shape.key, columns, kept, condition),
+           bound + QVariantList{setId, shape.word} + values);
+}
+
+} // namespace bc
