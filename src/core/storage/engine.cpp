@@ -1,6 +1,5 @@
 #include "engine.h"
 
-#include "dates.h"
 #include "sql.h"
 
 #include <QSqlDatabase>
@@ -9,7 +8,7 @@ namespace bc {
 
 Engine engineOf(const QSqlDatabase &db)
 {
-    return db.driverName() == QLatin1String("QPSQL") ? Engine::PostgreSQL : Engine::SQLite;
+    return dialectOf(db).engine();
 }
 
 bool isServerLocation(const QString &location)
@@ -26,40 +25,32 @@ QString forEngine(const QSqlDatabase &db, const QString &sqlite, const QString &
 
 namespace {
 
-// Whether the catalogue statement for the engine of db finds the name.
-bool catalogueHas(const QSqlDatabase &db, const QString &sqlite, const QString &postgres, const QString &name)
+// Whether the catalogue statement finds the name.
+bool catalogueHas(const QSqlDatabase &db, const QString &statement, const QString &name)
 {
-    return runSql(db, forEngine(db, sqlite, postgres), {name}).next();
+    return runSql(db, statement, {name}).next();
 }
 
 } // namespace
 
 bool bookHasTable(const QSqlDatabase &db, const QString &name)
 {
-    return catalogueHas(db,
-                        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND lower(name) = lower(?)"),
-                        QStringLiteral("SELECT 1 FROM pg_catalog.pg_tables "
-                                       "WHERE schemaname = current_schema() AND tablename = lower(?)"),
-                        name);
+    return catalogueHas(db, dialectOf(db).tableNamed(), name);
 }
 
 bool bookHasTrigger(const QSqlDatabase &db, const QString &name)
 {
-    return catalogueHas(db,
-                        QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'trigger' AND lower(name) = lower(?)"),
-                        QStringLiteral(
-                            "SELECT 1 FROM pg_catalog.pg_trigger WHERE NOT tgisinternal AND tgname = lower(?)"),
-                        name);
+    return catalogueHas(db, dialectOf(db).triggerNamed(), name);
 }
 
 QString wholeSum(const QSqlDatabase &db, const QString &expression)
 {
-    return forEngine(db, QStringLiteral("sum(%1)"), QStringLiteral("CAST(sum(%1) AS bigint)")).arg(expression);
+    return dialectOf(db).wholeSum(expression);
 }
 
 QString monthOfDate(const QSqlDatabase &db, const QString &column)
 {
-    return forEngine(db, QStringLiteral("substr(%1, 1, 7)"), QStringLiteral("balance_month(%1)")).arg(column);
+    return dialectOf(db).monthOfDate(column);
 }
 
 namespace {
@@ -117,26 +108,10 @@ void insertRows(const QSqlDatabase &db, const QString &insertInto, const QList<Q
            values);
 }
 
-QVariant isoDateOfShortDate(const QVariant &text)
-{
-    const QDate date = parseShortDate(text.toString());
-    return date.isValid() ? QVariant(isoDate(date)) : QVariant(QMetaType::fromType<QString>());
-}
-
 QString shortDateBound(const QSqlDatabase &db, const QString &column, bool lower, const QVariant &text,
                        QVariantList &values)
 {
-    const QString comparison = lower ? QStringLiteral(" >= ") : QStringLiteral(" <= ");
-    if (engineOf(db) == Engine::PostgreSQL) {
-        values << isoDateOfShortDate(text);
-        return column + comparison
-            + (lower ? QStringLiteral("ifnull(CAST(? AS date), '-infinity')")
-                     : QStringLiteral("ifnull(CAST(? AS date), 'infinity')"));
-    }
-    values << text;
-    return column + comparison
-        + (lower ? QStringLiteral("ifnull(DATEVALUE(?), '0000-00-00')")
-                 : QStringLiteral("ifnull(DATEVALUE(?), '9999-99-99')"));
+    return dialectOf(db).shortDateBound(column, lower, text, values);
 }
 
 } // namespace bc

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dialect.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -9,10 +11,6 @@ class QSqlDatabase;
 
 namespace bc {
 
-// The database engines a book can live in: a book file of its own (SQLite),
-// or a database on a PostgreSQL server shared by an office.
-enum class Engine { SQLite, PostgreSQL };
-
 // The engine behind an open connection.
 Engine engineOf(const QSqlDatabase &db);
 
@@ -20,25 +18,10 @@ Engine engineOf(const QSqlDatabase &db);
 // ("postgresql://user@host:port/dbname") rather than a book file.
 bool isServerLocation(const QString &location);
 
-// The statement written for the engine of db: for the few statements whose
-// text must differ, the two forms stand side by side where they are used.
-QString forEngine(const QSqlDatabase &db, const QString &sqlite, const QString &postgres);
-
 // Whether the book holds a permanent table, or a trigger, of that name (any
 // case): the later formats' tables are absent from older books.
 bool bookHasTable(const QSqlDatabase &db, const QString &name);
 bool bookHasTrigger(const QSqlDatabase &db, const QString &name);
-
-// The sum of a whole-number expression as a 64-bit whole number: a sum
-// beyond that range fails its statement with the error isSumOverflow()
-// knows. SQLite's sum() does both itself; PostgreSQL sums bigint as numeric,
-// so there the sum is cast back.
-QString wholeSum(const QSqlDatabase &db, const QString &expression);
-
-// The "YYYY-MM" month of a transaction date, as the period balances key it.
-// SQLite: the first seven characters of the ISO text; PostgreSQL: the
-// book's balance_month() of the date.
-QString monthOfDate(const QSqlDatabase &db, const QString &column);
 
 // Inserts rows of values through "INSERT INTO table (columns)", each row
 // holding one value per column, of the same types in every row (whole
@@ -51,15 +34,11 @@ QString monthOfDate(const QSqlDatabase &db, const QString &column);
 void insertRows(const QSqlDatabase &db, const QString &insertInto, const QList<QVariantList> &rows,
                 const QStringList &serverTypes = {}, const QString &onConflict = {});
 
-// The ISO date of a short date as typed (the user's short-date form), as
-// text to bind; a Null text when it is no date. A server has no DATEVALUE()
-// of the connection, so there the date is read here.
-QVariant isoDateOfShortDate(const QVariant &text);
-
-// A condition bounding the date column by a short date as typed: from it
-// when lower, else up to it; a text that is no date bounds nothing. Appends
-// the value to bind to values. SQLite reads the text through the
-// connection's DATEVALUE(), a server through isoDateOfShortDate().
+// The connection's Dialect (dialect.h) under the names its callers knew
+// before it: the text for the engine of db, and the pieces the Dialect names.
+QString forEngine(const QSqlDatabase &db, const QString &sqlite, const QString &postgres);
+QString wholeSum(const QSqlDatabase &db, const QString &expression);
+QString monthOfDate(const QSqlDatabase &db, const QString &column);
 QString shortDateBound(const QSqlDatabase &db, const QString &column, bool lower, const QVariant &text,
                        QVariantList &values);
 
