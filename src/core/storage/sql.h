@@ -25,8 +25,9 @@ qint64 runSqlBatch(const QSqlDatabase &db, const QString &statement, const QList
 // The same for a statement with a single placeholder, once per id.
 qint64 runSqlForIds(const QSqlDatabase &db, const QString &statement, const QList<qint64> &ids);
 
-// Runs one of the program's saved queries by name with its arguments as
-// ?1 ... ?n: always the program's own text (savedqueries.h), never the book's.
+// Runs one of the program's saved queries by name with its arguments in the
+// order of its parameters: always the program's own text for the engine
+// (savedqueries.h), never the book's copy.
 QSqlQuery runSavedQuery(const QSqlDatabase &db, const QString &name, const QVariantList &arguments);
 
 // Begins a transaction and rolls it back when leaving scope uncommitted, so
