@@ -1,7 +1,9 @@
 #include "engine.h"
 
+#include "bulkinserter.h"
 #include "sql.h"
 
+#include <QRegularExpression>
 #include <QSqlDatabase>
 
 namespace bc {
@@ -53,59 +55,22 @@ QString monthOfDate(const QSqlDatabase &db, const QString &column)
     return dialectOf(db).monthOfDate(column);
 }
 
-namespace {
-
-// PostgreSQL: one column of rows as the text of an array of its values, to
-// bind as one value; whole numbers as bigint, everything else as text.
-QString arrayOfColumn(const QList<QVariantList> &rows, qsizetype column, bool numbers)
+void insertRows(const QSqlDatabase &db, const QString &insertInto, const QList<QVariantList> &rows, const QStringList &,
+                const QString &onConflict)
 {
-    QStringList items;
-    items.reserve(rows.size());
-    for (const QVariantList &row : rows) {
-        const QVariant &value = row[column];
-        // A null text is NULL, as a value bound on its own is.
-        if (value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isNull())) {
-            items << QStringLiteral("NULL");
-        } else if (numbers) {
-            items << QString::number(value.toLongLong());
-        } else {
-            QString text = value.toString();
-            text.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
-            items << u'"' + text + u'"';
-        }
-    }
-    return u'{' + items.join(u',') + u'}';
-}
-
-} // namespace
-
-void insertRows(const QSqlDatabase &db, const QString &insertInto, const QList<QVariantList> &rows,
-                const QStringList &serverTypes, const QString &onConflict)
-{
+    static const QRegularExpression head(QStringLiteral("^\\s*INSERT\\s+INTO\\s+(\\w+)\\s*\\(([^)]*)\\)\\s*$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = head.match(insertInto);
+    if (!m.hasMatch())
+        throw DbError(QStringLiteral("Rows are inserted through \"INSERT INTO table (columns)\"."));
+    QStringList columns;
+    for (const QString &column : m.captured(2).split(u','))
+        columns << column.trimmed();
     if (rows.isEmpty())
         return;
-    const qsizetype columns = rows.first().size();
-    const QString tail = onConflict.isEmpty() ? QString() : u' ' + onConflict;
-    if (engineOf(db) == Engine::SQLite) {
-        runSqlBatch(db,
-                    insertInto + QStringLiteral(" VALUES (")
-                        + QStringList(columns, QStringLiteral("?")).join(QStringLiteral(", ")) + u')' + tail,
-                    rows);
-        return;
-    }
-    QStringList arrays;
-    QVariantList values;
-    for (qsizetype c = 0; c < columns; ++c) {
-        const int type = rows.first()[c].typeId();
-        const bool numbers = type == QMetaType::Int || type == QMetaType::LongLong;
-        const QString serverType = c < serverTypes.size() ? serverTypes[c]
-            : numbers                                     ? QStringLiteral("bigint")
-                                                          : QStringLiteral("text");
-        arrays << QStringLiteral("CAST(? AS %1[])").arg(serverType);
-        values << arrayOfColumn(rows, c, numbers);
-    }
-    runSql(db, insertInto + QStringLiteral(" SELECT * FROM unnest(") + arrays.join(QStringLiteral(", ")) + u')' + tail,
-           values);
+    BulkInserter inserter(db, m.captured(1), columns, onConflict);
+    inserter.add(rows);
+    inserter.finish();
 }
 
 QString shortDateBound(const QSqlDatabase &db, const QString &column, bool lower, const QVariant &text,

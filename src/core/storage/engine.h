@@ -24,13 +24,9 @@ bool bookHasTable(const QSqlDatabase &db, const QString &name);
 bool bookHasTrigger(const QSqlDatabase &db, const QString &name);
 
 // Inserts rows of values through "INSERT INTO table (columns)", each row
-// holding one value per column, of the same types in every row (whole
-// numbers or text). SQLite runs one prepared statement per row, which costs
-// it nothing; a server is sent all rows in one statement, as one array per
-// column, since every statement there is a trip to the server and back, and
-// fires the table's statement triggers once. serverTypes names the server's
-// type of each column where it is neither bigint nor text ("date"), in
-// order; onConflict is an ON CONFLICT clause both engines read.
+// holding one value per column: a BulkInserter (bulkinserter.h) under the
+// name its callers knew before it. The server takes each column's type from
+// the table itself, so serverTypes is no longer read.
 void insertRows(const QSqlDatabase &db, const QString &insertInto, const QList<QVariantList> &rows,
                 const QStringList &serverTypes = {}, const QString &onConflict = {});
 

@@ -105,21 +105,31 @@ QSqlQuery runSql(const QSqlDatabase &db, const QString &statement, const QVarian
     return query;
 }
 
+PreparedStatement::PreparedStatement(const QSqlDatabase &db, const QString &statement)
+    : m_db(db)
+    , m_query(db)
+{
+    if (!m_db.isOpen())
+        throw DbError(QStringLiteral("The book is not open."));
+    if (!m_query.prepare(statement))
+        throw failure(m_db, m_query.lastError());
+}
+
+qint64 PreparedStatement::run(const QVariantList &values)
+{
+    for (qsizetype i = 0; i < values.size(); ++i)
+        m_query.bindValue(int(i), values[i]);
+    if (!m_query.exec())
+        throw failure(m_db, m_query.lastError());
+    return qMax(0, m_query.numRowsAffected());
+}
+
 qint64 runSqlBatch(const QSqlDatabase &db, const QString &statement, const QList<QVariantList> &rows)
 {
-    if (!db.isOpen())
-        throw DbError(QStringLiteral("The book is not open."));
-    QSqlQuery query(db);
-    if (!query.prepare(statement))
-        throw failure(db, query.lastError());
+    PreparedStatement prepared(db, statement);
     qint64 changed = 0;
-    for (const QVariantList &values : rows) {
-        for (qsizetype i = 0; i < values.size(); ++i)
-            query.bindValue(int(i), values[i]);
-        if (!query.exec())
-            throw failure(db, query.lastError());
-        changed += qMax(0, query.numRowsAffected());
-    }
+    for (const QVariantList &values : rows)
+        changed += prepared.run(values);
     return changed;
 }
 

@@ -17,8 +17,22 @@ namespace bc {
 // DbError on failure. Values never become part of the statement text.
 QSqlQuery runSql(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {});
 
+// One statement prepared once and run again and again with values bound by
+// position. run() returns the number of rows the run changed; throws
+// DbError on failure.
+class PreparedStatement {
+public:
+    PreparedStatement(const QSqlDatabase &db, const QString &statement);
+    qint64 run(const QVariantList &values);
+
+private:
+    QSqlDatabase m_db;
+    QSqlQuery m_query;
+};
+
 // Prepares a statement once and runs it once per row of values, bound by
-// position: for inserting many rows without preparing a statement per row.
+// position: for changing many rows without preparing a statement per row
+// (rows are inserted through bulkinserter.h).
 // Returns the number of rows the runs changed in all; throws DbError at the
 // first failing row.
 qint64 runSqlBatch(const QSqlDatabase &db, const QString &statement, const QList<QVariantList> &rows);
