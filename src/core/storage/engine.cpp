@@ -13,13 +13,6 @@ Engine engineOf(const QSqlDatabase &db)
     return dialectOf(db).engine();
 }
 
-bool isServerLocation(const QString &location)
-{
-    const QString t = location.trimmed();
-    return t.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
-        || t.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
-}
-
 QString forEngine(const QSqlDatabase &db, const QString &sqlite, const QString &postgres)
 {
     return engineOf(db) == Engine::PostgreSQL ? postgres : sqlite;

@@ -2,8 +2,8 @@
 
 #include "book.h"
 #include "bookbackup.h"
-#include "bookcheck.h"
 #include "periodbalances.h"
+#include "rowfaults.h"
 #include "savedqueries.h"
 #include "schema.h"
 #include "sql.h"

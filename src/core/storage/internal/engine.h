@@ -14,10 +14,6 @@ namespace bc {
 // The engine behind an open connection.
 Engine engineOf(const QSqlDatabase &db);
 
-// True when a book's location names a server database
-// ("postgresql://user@host:port/dbname") rather than a book file.
-bool isServerLocation(const QString &location);
-
 // Whether the book holds a permanent table, or a trigger, of that name (any
 // case): the later formats' tables are absent from older books.
 bool bookHasTable(const QSqlDatabase &db, const QString &name);
