@@ -278,14 +278,14 @@ QJsonObject benchSummary(const Options &o, const Book &book)
     qint64 highestId = 0;
     {
         const QSqlDatabase db = connectionOf(book);
-        QSqlQuery q = runSql(db, QStringLiteral("SELECT account_id, ifnull(open_amount, 0) FROM account_master"));
+        QSqlQuery q = runSql(db, QStringLiteral("SELECT account_id, coalesce(open_amount, 0) FROM account_master"));
         while (q.next()) {
             openings[q.value(0).toLongLong()] = q.value(1).toLongLong();
             highestId = std::max(highestId, q.value(0).toLongLong());
         }
         const QString from = isoDate(o.from);
         q = runSql(db,
-                   QStringLiteral("SELECT tran_date, from_acc, to_acc, ifnull(amount, 0) FROM transaction_master "
+                   QStringLiteral("SELECT tran_date, from_acc, to_acc, coalesce(amount, 0) FROM transaction_master "
                                   "WHERE tran_date >= ? AND tran_date <= ?"),
                    {isoDate(o.fyStart), isoDate(o.to)});
         while (q.next())

@@ -1,8 +1,8 @@
 #include "startup.h"
 
 #include "appstate.h"
+#include "book.h"
 #include "dberror.h"
-#include "engine.h"
 #include "frmlogin.h"
 #include "frmmain.h"
 #include "frmproperties.h"

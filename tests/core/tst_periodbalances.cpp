@@ -37,7 +37,7 @@ std::vector<Row> storedRows(const QSqlDatabase &db)
     std::vector<Row> rows;
     QSqlQuery q = runSql(db,
                          QStringLiteral("SELECT tran_date, from_acc, from_flag, to_acc, to_flag, "
-                                        "ifnull(amount, 0) FROM transaction_master"));
+                                        "coalesce(amount, 0) FROM transaction_master"));
     while (q.next())
         rows.push_back({fromIsoDate(q.value(0).toString()), q.value(1).toLongLong(), q.value(3).toLongLong(),
                         q.value(2).toString()[0], q.value(4).toString()[0], q.value(5).toLongLong()});

@@ -1,5 +1,6 @@
 #include "dates.h"
 #include "ledger.h"
+#include "savedqueries.h"
 #include "sql.h"
 #include "summary.h"
 #include "testbook.h"
@@ -243,4 +244,16 @@ TEST(SavedQueries, TheBooksConnectionReachesNoOtherFileNorWritesItsSchemaAsRows)
         EXPECT_FALSE(QFileInfo::exists(other)) << statement.toStdString();
     }
     EXPECT_EQ(t.count(QStringLiteral("account_master")), 6);
+}
+
+TEST(ProgramSavedQueries, EveryQueryABookKeepsHasTheProgramsTextOnBothEngines)
+{
+    for (const QString &name : Book::requiredSavedQueries())
+        for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
+            const SavedQuery *query = programSavedQuery(name, engine);
+            ASSERT_NE(query, nullptr) << name.toStdString();
+            for (const QString &parameter : query->parameters)
+                EXPECT_TRUE(query->text.contains(u':' + parameter)) << name.toStdString();
+        }
+    EXPECT_EQ(programSavedQuery(QStringLiteral("sp_missing"), Engine::SQLite), nullptr);
 }

@@ -318,13 +318,14 @@ TEST_F(SummaryBook, HundredThousandAmountsSumExactly)
     for (int a = 0; a < 10; ++a)
         t.addAccount(20 + a, QStringLiteral("Acc%1").arg(a), 4, cents(a * 101));
     runSql(t.db(),
-           QStringLiteral("WITH RECURSIVE g(i, s) AS (SELECT 1, (CAST(12345 AS bigint) * 1103515245 + 12345) "
-                          "% 2147483648 "
-                          "  UNION ALL SELECT i + 1, (s * 1103515245 + 12345) % 2147483648 FROM g WHERE i < ?) "
-                          "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
-                          "to_flag, amount, particulars, version_date) "
-                          "SELECT i, %1, 20 + (s >> 8) % 10, 'A', 20 + (s >> 12) % 10, 'A', "
-                          "       iif(s % 97 = 0, NULL, (s >> 4) % 2000001 - 1000000), '', NULL FROM g")
+           QStringLiteral(
+               "WITH RECURSIVE g(i, s) AS (SELECT 1, (CAST(12345 AS bigint) * 1103515245 + 12345) "
+               "% 2147483648 "
+               "  UNION ALL SELECT i + 1, (s * 1103515245 + 12345) % 2147483648 FROM g WHERE i < ?) "
+               "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+               "to_flag, amount, particulars, version_date) "
+               "SELECT i, %1, 20 + (s >> 8) % 10, 'A', 20 + (s >> 12) % 10, 'A', "
+               "       CASE WHEN s % 97 = 0 THEN NULL ELSE (s >> 4) % 2000001 - 1000000 END, '', NULL FROM g")
                .arg(forEngine(t.db(), QStringLiteral("date('2024-01-01', ((s % 400) - 20) || ' days')"),
                               QStringLiteral("DATE '2024-01-01' + CAST(s % 400 - 20 AS integer)"))),
            {Count});

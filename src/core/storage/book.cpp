@@ -1,8 +1,8 @@
 #include "book.h"
 
-#include "autobackup.h"
 #include "bookobjects.h"
 #include "connection.h"
+#include "connectionbackup.h"
 #include "dates.h"
 #include "engine.h"
 #include "migrations.h"
@@ -241,6 +241,13 @@ const QStringList &Book::requiredTables()
                                        QStringLiteral("transaction_master"),  QStringLiteral("system_settings"),
                                        QStringLiteral("Party_master"),        QStringLiteral("saved_queries")};
     return tables;
+}
+
+bool isServerLocation(const QString &location)
+{
+    const QString t = location.trimmed();
+    return t.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
+        || t.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
 }
 
 const QStringList &Book::requiredSavedQueries()

@@ -29,6 +29,10 @@ struct OpenResult {
     bool ok() const { return code == Ok; }
 };
 
+// True when a book's location names a server database
+// ("postgresql://user@host:port/dbname") rather than a book file.
+bool isServerLocation(const QString &location);
+
 // What the user is told after an open brought an older book to the current
 // format, naming the copy of it as it was.
 QString migrationNotice(const QString &backup);

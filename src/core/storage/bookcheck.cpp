@@ -1,4 +1,5 @@
 #include "bookcheck.h"
+#include "rowfaults.h"
 
 #include "bookobjects.h"
 #include "engine.h"

@@ -26,11 +26,6 @@ struct RowFault {
     QString text() const;
 };
 
-// Every such row of the book, transactions first, at most limit of them
-// (all when limit is negative): the faults the reports refuse, amounts beyond
-// 999,999,999,999.99, and accounts whose type is no type of account.
-std::vector<RowFault> bookRowFaults(const QSqlDatabase &db, int limit = -1);
-
 // Everything wrong with the book, one line each: every schema object another
 // program made or changed (bookobjects.h), every row listed above,
 // then what SQLite's integrity_check and foreign_key_check find, then every

@@ -2,8 +2,8 @@
 
 #include "book.h"
 #include "bookbackup.h"
-#include "bookcheck.h"
 #include "periodbalances.h"
+#include "rowfaults.h"
 #include "savedqueries.h"
 #include "schema.h"
 #include "sql.h"
@@ -41,12 +41,11 @@ void refuseFaultyRows(const QSqlDatabase &db)
 }
 
 // The book keeps a copy of each saved query; a migrated book receives the
-// program's current text, whatever its old copy held (which is never run).
+// copies a new book is given, whatever its old copy held (which is never run).
 void writeProgramSavedQueries(const QSqlDatabase &db)
 {
-    for (const QString &name : Book::requiredSavedQueries())
-        runSql(db, QStringLiteral("INSERT INTO saved_queries (name, body) VALUES (?, ?)"),
-               {name, programSavedQuery(name)});
+    for (const QString &copy : savedQueryCopies())
+        runSql(db, copy);
 }
 
 void refuseBrokenKeys(const QSqlDatabase &db)

@@ -49,7 +49,7 @@ bool keptCountsAgree(const QSqlDatabase &db)
         return true;
     remembered.finish();
     QSqlQuery counts = runSql(db,
-                              QStringLiteral("SELECT (SELECT ifnull(sum(count_in), 0) FROM period_balances) "
+                              QStringLiteral("SELECT (SELECT coalesce(sum(count_in), 0) FROM period_balances) "
                                              "= (SELECT count(*) FROM transaction_master)"));
     const bool agree = counts.next() && counts.value(0).toBool();
     counts.finish();
@@ -62,17 +62,16 @@ bool keptCountsAgree(const QSqlDatabase &db)
 
 // Every side's sums and counts per month, from the transactions. Each side
 // is grouped in the order of its covering index, so neither reads the table.
-// SQLite: ifnull().
 QString computedBalances(const QSqlDatabase &db)
 {
     return QStringLiteral(
                "SELECT account, flag, month, sum(money_in) AS money_in, sum(count_in) AS count_in,"
                "       sum(money_out) AS money_out, sum(count_out) AS count_out FROM ("
                "  SELECT to_acc AS account, to_flag AS flag, %1 AS month,"
-               "         sum(ifnull(amount, 0)) AS money_in, count(*) AS count_in, 0 AS money_out, 0 AS count_out"
+               "         sum(coalesce(amount, 0)) AS money_in, count(*) AS count_in, 0 AS money_out, 0 AS count_out"
                "    FROM transaction_master GROUP BY to_acc, to_flag, %1"
                "  UNION ALL"
-               "  SELECT from_acc, from_flag, %1, 0, 0, sum(ifnull(amount, 0)), count(*)"
+               "  SELECT from_acc, from_flag, %1, 0, 0, sum(coalesce(amount, 0)), count(*)"
                "    FROM transaction_master GROUP BY from_acc, from_flag, %1"
                ") AS sides GROUP BY account, flag, month")
         .arg(monthOfDate(db, QStringLiteral("tran_date")));

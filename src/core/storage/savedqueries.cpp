@@ -2,46 +2,75 @@
 
 #include "schema.h"
 
+#include <QFile>
 #include <QHash>
-#include <sqlite3.h>
+#include <QRegularExpression>
+
+// The statements are compiled into this static library; its resources must
+// be registered by hand before the first lookup.
+static void initCoreResources()
+{
+    Q_INIT_RESOURCE(core);
+}
 
 namespace bc {
 
 namespace {
 
-// Runs the compiled-in schema on a private in-memory database and reads back
-// its saved_queries table, so the schema stays the one place the bodies are
-// written and SQLite itself reads their quoting. The server's own texts are
-// plain UPDATEs of those rows, which SQLite runs as well.
-QHash<QString, QString> readSavedQueries(Engine engine)
+// The queries of one compiled-in file: each statement after its line
+// "-- query: NAME(PARAMETER, ...)", statements apart by a line "-- @@".
+QHash<QString, SavedQuery> readSavedQueries(const QString &file)
 {
-    sqlite3 *connection = nullptr;
-    if (sqlite3_open_v2(":memory:", &connection, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr) != SQLITE_OK)
-        qFatal("The program's saved queries cannot be read: %s", sqlite3_errmsg(connection));
-    QStringList statements = schemaStatements();
-    if (engine == Engine::PostgreSQL)
-        statements += sqlScript(QStringLiteral("pg/saved-queries.sql"));
-    for (const QString &statement : statements)
-        if (sqlite3_exec(connection, statement.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
-            qFatal("The compiled-in schema does not run: %s", sqlite3_errmsg(connection));
-    QHash<QString, QString> bodies;
-    sqlite3_stmt *select = nullptr;
-    sqlite3_prepare_v2(connection, "SELECT name, body FROM saved_queries", -1, &select, nullptr);
-    while (select && sqlite3_step(select) == SQLITE_ROW)
-        bodies.insert(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(select, 0))),
-                      QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(select, 1))));
-    sqlite3_finalize(select);
-    sqlite3_close(connection);
-    return bodies;
+    initCoreResources();
+    QFile script(QStringLiteral(":/database/") + file);
+    if (!script.open(QIODevice::ReadOnly))
+        qFatal("The SQL script %s is missing from the program.", qPrintable(file));
+    static const QRegularExpression separator(QStringLiteral("\\n--\\s*@@\\s*\\n"));
+    static const QRegularExpression heading(QStringLiteral("^--\\s*query:\\s*(\\w+)\\(([\\w\\s,]*)\\)\\s*$"));
+    QHash<QString, SavedQuery> queries;
+    for (const QString &chunk : QString::fromUtf8(script.readAll()).split(separator)) {
+        QString name;
+        SavedQuery query;
+        QStringList lines;
+        for (const QString &line : chunk.split(u'\n')) {
+            if (const QRegularExpressionMatch m = heading.match(line.trimmed()); m.hasMatch()) {
+                name = m.captured(1);
+                for (const QString &parameter : m.captured(2).split(u',', Qt::SkipEmptyParts))
+                    query.parameters << parameter.trimmed();
+            } else if (!line.trimmed().startsWith(QLatin1String("--"))) {
+                lines << line;
+            }
+        }
+        query.text = lines.join(u'\n').trimmed();
+        if (name.isEmpty() || query.text.isEmpty())
+            qFatal("A statement of %s has no \"-- query:\" line or no text.", qPrintable(file));
+        queries.insert(name, query);
+    }
+    return queries;
 }
 
 } // namespace
 
-QString programSavedQuery(const QString &name, Engine engine)
+const SavedQuery *programSavedQuery(const QString &name, Engine engine)
 {
-    static const QHash<QString, QString> bodies = readSavedQueries(Engine::SQLite);
-    static const QHash<QString, QString> serverBodies = readSavedQueries(Engine::PostgreSQL);
-    return (engine == Engine::PostgreSQL ? serverBodies : bodies).value(name);
+    static const QHash<QString, SavedQuery> queries = readSavedQueries(QStringLiteral("sql/saved-queries.sql"));
+    static const QHash<QString, SavedQuery> serverQueries = [] {
+        QHash<QString, SavedQuery> all = queries;
+        all.insert(readSavedQueries(QStringLiteral("sql/pg/saved-queries.sql")));
+        return all;
+    }();
+    const QHash<QString, SavedQuery> &known = engine == Engine::PostgreSQL ? serverQueries : queries;
+    const auto found = known.constFind(name);
+    return found == known.constEnd() ? nullptr : &*found;
+}
+
+QStringList savedQueryCopies()
+{
+    QStringList copies;
+    for (const QString &statement : schemaStatements())
+        if (statement.startsWith(QLatin1String("INSERT INTO saved_queries"), Qt::CaseInsensitive))
+            copies << statement;
+    return copies;
 }
 
 } // namespace bc

@@ -79,57 +79,6 @@ DbError failure(const QSqlDatabase &db, const QSqlError &error)
     return DbError(text.isEmpty() ? QStringLiteral("Unknown database error") : text);
 }
 
-// Saved query bodies number their arguments (?1 ... ?n, each usable several
-// times; SQLite's form of placeholder). Qt rewrites placeholders itself, so the numbers are resolved here:
-// each ?N becomes a plain "?" and its value is repeated in order. Quoted
-// text and quoted names are skipped. A server has no DATEVALUE (the user's
-// short-date form is known only here), so there "DATEVALUE(?N)" becomes a
-// date read here, Null when the text is no date.
-void expandNumberedPlaceholders(const QString &body, const QVariantList &arguments, QString &statement,
-                                QVariantList &values, bool datesReadHere)
-{
-    static const QString dateValue = QStringLiteral("DATEVALUE(");
-    statement.reserve(body.size());
-    QChar quote;
-    for (qsizetype i = 0; i < body.size(); ++i) {
-        const QChar c = body[i];
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-            statement += c;
-            continue;
-        }
-        if (c == u'\'' || c == u'"') {
-            quote = c;
-            statement += c;
-            continue;
-        }
-        const bool dateRead = datesReadHere && QStringView(body).mid(i).startsWith(dateValue, Qt::CaseInsensitive);
-        const qsizetype mark = dateRead ? i + dateValue.size() : i;
-        if (mark + 1 < body.size() && body[mark] == u'?' && body[mark + 1].isDigit()) {
-            qsizetype j = mark + 1;
-            int number = 0;
-            while (j < body.size() && body[j].isDigit() && number < 1000)
-                number = number * 10 + body[j++].digitValue();
-            if (number < 1 || number > arguments.size())
-                throw DbError(QStringLiteral("The saved query expects more arguments than were given."));
-            if (dateRead && j < body.size() && body[j] == u')') {
-                values << isoDateOfShortDate(arguments[number - 1]);
-                statement += QStringLiteral("CAST(? AS date)");
-                i = j;
-                continue;
-            }
-            if (!dateRead) {
-                values << arguments[number - 1];
-                statement += u'?';
-                i = j - 1;
-                continue;
-            }
-        }
-        statement += c;
-    }
-}
-
 } // namespace
 
 QSqlQuery runSql(const QSqlDatabase &db, const QString &statement, const QVariantList &values)
@@ -156,21 +105,31 @@ QSqlQuery runSql(const QSqlDatabase &db, const QString &statement, const QVarian
     return query;
 }
 
+PreparedStatement::PreparedStatement(const QSqlDatabase &db, const QString &statement)
+    : m_db(db)
+    , m_query(db)
+{
+    if (!m_db.isOpen())
+        throw DbError(QStringLiteral("The book is not open."));
+    if (!m_query.prepare(statement))
+        throw failure(m_db, m_query.lastError());
+}
+
+qint64 PreparedStatement::run(const QVariantList &values)
+{
+    for (qsizetype i = 0; i < values.size(); ++i)
+        m_query.bindValue(int(i), values[i]);
+    if (!m_query.exec())
+        throw failure(m_db, m_query.lastError());
+    return qMax(0, m_query.numRowsAffected());
+}
+
 qint64 runSqlBatch(const QSqlDatabase &db, const QString &statement, const QList<QVariantList> &rows)
 {
-    if (!db.isOpen())
-        throw DbError(QStringLiteral("The book is not open."));
-    QSqlQuery query(db);
-    if (!query.prepare(statement))
-        throw failure(db, query.lastError());
+    PreparedStatement prepared(db, statement);
     qint64 changed = 0;
-    for (const QVariantList &values : rows) {
-        for (qsizetype i = 0; i < values.size(); ++i)
-            query.bindValue(int(i), values[i]);
-        if (!query.exec())
-            throw failure(db, query.lastError());
-        changed += qMax(0, query.numRowsAffected());
-    }
+    for (const QVariantList &values : rows)
+        changed += prepared.run(values);
     return changed;
 }
 
@@ -185,14 +144,25 @@ qint64 runSqlForIds(const QSqlDatabase &db, const QString &statement, const QLis
 
 QSqlQuery runSavedQuery(const QSqlDatabase &db, const QString &name, const QVariantList &arguments)
 {
-    const Engine engine = engineOf(db);
-    const QString body = programSavedQuery(name, engine);
-    if (body.isEmpty())
+    const SavedQuery *saved = programSavedQuery(name, engineOf(db));
+    if (!saved)
         throw DbError(QStringLiteral("The program has no saved query \"%1\".").arg(name));
-    QString statement;
-    QVariantList values;
-    expandNumberedPlaceholders(body, arguments, statement, values, engine == Engine::PostgreSQL);
-    return runSql(db, statement, values);
+    if (arguments.size() < saved->parameters.size())
+        throw DbError(QStringLiteral("The saved query expects more arguments than were given."));
+    if (!db.isOpen())
+        throw DbError(QStringLiteral("The book is not open."));
+    QSqlQuery query(db);
+    query.setForwardOnly(engineOf(db) == Engine::SQLite);
+    if (!query.prepare(saved->text))
+        throw failure(db, query.lastError());
+    for (qsizetype i = 0; i < saved->parameters.size(); ++i) {
+        const QString &parameter = saved->parameters[i];
+        query.bindValue(u':' + parameter,
+                        parameter.endsWith(QLatin1String("_date")) ? isoDateOfShortDate(arguments[i]) : arguments[i]);
+    }
+    if (!query.exec())
+        throw failure(db, query.lastError());
+    return query;
 }
 
 // The transaction statements run as plain statements rather than through

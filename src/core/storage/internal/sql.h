@@ -17,16 +17,31 @@ namespace bc {
 // DbError on failure. Values never become part of the statement text.
 QSqlQuery runSql(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {});
 
+// One statement prepared once and run again and again with values bound by
+// position. run() returns the number of rows the run changed; throws
+// DbError on failure.
+class PreparedStatement {
+public:
+    PreparedStatement(const QSqlDatabase &db, const QString &statement);
+    qint64 run(const QVariantList &values);
+
+private:
+    QSqlDatabase m_db;
+    QSqlQuery m_query;
+};
+
 // Prepares a statement once and runs it once per row of values, bound by
-// position: for inserting many rows without preparing a statement per row.
+// position: for changing many rows without preparing a statement per row
+// (rows are inserted through bulkinserter.h).
 // Returns the number of rows the runs changed in all; throws DbError at the
 // first failing row.
 qint64 runSqlBatch(const QSqlDatabase &db, const QString &statement, const QList<QVariantList> &rows);
 // The same for a statement with a single placeholder, once per id.
 qint64 runSqlForIds(const QSqlDatabase &db, const QString &statement, const QList<qint64> &ids);
 
-// Runs one of the program's saved queries by name with its arguments as
-// ?1 ... ?n: always the program's own text (savedqueries.h), never the book's.
+// Runs one of the program's saved queries by name with its arguments in the
+// order of its parameters: always the program's own text for the engine
+// (savedqueries.h), never the book's copy.
 QSqlQuery runSavedQuery(const QSqlDatabase &db, const QString &name, const QVariantList &arguments);
 
 // Begins a transaction and rolls it back when leaving scope uncommitted, so

@@ -5,6 +5,7 @@
 // Tests include this where they must read or change a book with SQL.
 
 #include "book.h"
+#include "dialect.h"
 
 #include <QSqlDatabase>
 
@@ -14,6 +15,9 @@ namespace bc {
 
 // The connection of an open book (an invalid one when it is closed).
 QSqlDatabase connectionOf(const Book &book);
+
+// The dialect of an open connection's engine.
+const Dialect &dialectOf(const QSqlDatabase &db);
 
 // SQLite's own handle of an open connection, for what the Qt driver does not
 // offer (functions, authorizer, online backup); null for another driver.

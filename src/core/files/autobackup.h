@@ -5,8 +5,6 @@
 #include <QDateTime>
 #include <QString>
 
-class QSqlDatabase;
-
 namespace bc {
 
 // Copies of a book made with SQLite's online backup, each written under a
@@ -21,10 +19,6 @@ namespace bc {
 // and copies named by an older program are never touched. Returns the copy's
 // path.
 QString backUpBook(const Book &book, const QString &folder, const QDateTime &now);
-
-// The same for the book at bookPath open on db, for the copy made while
-// the book is being opened.
-QString backUpConnection(const QSqlDatabase &db, const QString &bookPath, const QString &folder, const QDateTime &now);
 
 // The same for the book at path, which is not open: it is opened read-only
 // for the copy. For the copy made after the program closed the book; none

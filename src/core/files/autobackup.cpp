@@ -1,4 +1,5 @@
 #include "autobackup.h"
+#include "connectionbackup.h"
 
 #include "backuprotation.h"
 #include "bookbackup.h"

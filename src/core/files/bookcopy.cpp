@@ -1,7 +1,7 @@
 #include "bookcopy.h"
 
+#include "bulkinserter.h"
 #include "connection.h"
-#include "dates.h"
 #include "engine.h"
 #include "sql.h"
 
@@ -62,51 +62,6 @@ void clearNewBook(const QSqlDatabase &db)
     runSql(db, QStringLiteral("DELETE FROM Account_Type_Master"));
 }
 
-// Writes rows through one INSERT of many rows at a time: far fewer round
-// trips to a server than a statement per row.
-class RowInserter {
-public:
-    RowInserter(QSqlDatabase db, QString table, QStringList columns)
-        : m_db(std::move(db))
-        , m_table(std::move(table))
-        , m_columns(std::move(columns))
-        , m_rowsPerStatement(qMax(1, qMin(500, 30000 / int(qMax<qsizetype>(1, m_columns.size())))))
-        , m_datesAsText(engineOf(m_db) == Engine::SQLite)
-    {
-    }
-    void add(const QSqlRecord &record)
-    {
-        for (int i = 0; i < m_columns.size(); ++i) {
-            const QVariant value = record.value(m_columns[i]);
-            m_values << (m_datesAsText && value.typeId() == QMetaType::QDate ? QVariant(isoDate(value.toDate()))
-                                                                             : value);
-        }
-        if (++m_pending == m_rowsPerStatement)
-            flush();
-    }
-    void flush()
-    {
-        if (m_pending == 0)
-            return;
-        const QString row = u'(' + QStringList(m_columns.size(), QStringLiteral("?")).join(u',') + u')';
-        runSql(m_db,
-               QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-                   .arg(m_table, m_columns.join(u','), QStringList(m_pending, row).join(u',')),
-               m_values);
-        m_values.clear();
-        m_pending = 0;
-    }
-
-private:
-    QSqlDatabase m_db;
-    QString m_table;
-    QStringList m_columns;
-    int m_rowsPerStatement;
-    bool m_datesAsText;
-    QVariantList m_values;
-    int m_pending = 0;
-};
-
 // How a row is named in a refusal: by its first column, the key of every
 // copied table but the history's rows.
 QString rowName(const QSqlRecord &record)
@@ -160,15 +115,19 @@ qint64 copyTable(const QSqlDatabase &from, const QSqlDatabase &to, const QString
     QSqlQuery rows = runSql(from,
                             QStringLiteral("SELECT %1 FROM %2%3%4").arg(selected.join(u','), table, except, order));
     const bool toServer = engineOf(to) == Engine::PostgreSQL;
-    RowInserter inserter(to, table, columns);
+    BulkInserter inserter(to, table, columns);
     qint64 count = 0;
     while (rows.next()) {
         const QSqlRecord record = rows.record();
         refuseUnkeptText(table, record, int(columns.size()), rawFollows, toServer);
-        inserter.add(record);
+        QVariantList values;
+        values.reserve(columns.size());
+        for (int i = 0; i < columns.size(); ++i)
+            values << record.value(i);
+        inserter.add(values);
         ++count;
     }
-    inserter.flush();
+    inserter.finish();
     return count;
 }
 

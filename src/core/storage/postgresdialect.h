@@ -1,0 +1,26 @@
+#pragma once
+
+#include "dialect.h"
+
+namespace bc {
+
+// A server book's SQL: LIKE minds the case of letters, dates are typed with
+// infinities at both ends, sums of bigint are numeric, JSON is typed json.
+class PostgresDialect final : public Dialect {
+public:
+    Engine engine() const override { return Engine::PostgreSQL; }
+    QString wholeSum(const QString &expression) const override;
+    QString monthOfDate(const QString &column) const override;
+    QString likeIgnoringCase(const QString &column) const override;
+    QString orderIgnoringCase(const QString &column) const override;
+    QString jsonArrayText(const QStringList &expressions) const override;
+    QString jsonArrayElement(const QString &json, int index, const QString &serverType) const override;
+    QString idsOfJsonArray() const override;
+    QString tableNamed() const override;
+    QString triggerNamed() const override;
+
+protected:
+    QString dateOrOpenEnd(bool lower) const override;
+};
+
+} // namespace bc
