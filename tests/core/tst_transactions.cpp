@@ -252,12 +252,14 @@ TEST_F(TranBook, AnImportLeftUnfinishedWritesNothingAndEitherWayTheCacheIsPutBac
         TranImport import(book(), Now, QStringLiteral("import"));
         EXPECT_EQ(import.add(rows, 0), QString());
         EXPECT_EQ(import.add(rows, 1), QStringLiteral("Bad data in Record No 2\r\nInvalid Amount"));
-        if (file)
+        if (file) {
             EXPECT_NE(cacheSize(), cacheBefore);
+        }
     }
     EXPECT_TRUE(stored(db()).isEmpty());
-    if (file)
+    if (file) {
         EXPECT_EQ(cacheSize(), cacheBefore);
+    }
     {
         TranImport import(book(), Now, QStringLiteral("import"));
         EXPECT_EQ(import.add(rows, 0), QString());
@@ -265,6 +267,7 @@ TEST_F(TranBook, AnImportLeftUnfinishedWritesNothingAndEitherWayTheCacheIsPutBac
         EXPECT_EQ(import.count(), 1);
     }
     EXPECT_EQ(stored(db()), (QStringList{"1|2024-02-01|10|A|11|A|100|in|2026-12-07 10:30:00"}));
-    if (file)
+    if (file) {
         EXPECT_EQ(cacheSize(), cacheBefore);
+    }
 }
