@@ -4,6 +4,7 @@
 #include "sql.h"
 #include "testbook.h"
 #include "transactions.h"
+#include "tranwriter.h"
 
 #include <QSqlQuery>
 #include <gtest/gtest.h>
@@ -234,4 +235,39 @@ TEST_F(TranBook, FailureDuringTheApplyLeavesTransactionsUnchanged)
     EXPECT_EQ(r.text, QStringLiteral("Error saving the data"));
     EXPECT_TRUE(r.detail.contains(QLatin1String("disk full")));
     EXPECT_EQ(stored(db()), before);
+}
+
+TEST_F(TranBook, AnImportLeftUnfinishedWritesNothingAndEitherWayTheCacheIsPutBack)
+{
+    const bool file = !book().isOnServer();
+    const auto cacheSize = [&] {
+        QSqlQuery q = runSql(db(), QStringLiteral("PRAGMA cache_size"));
+        return q.next() ? q.value(0).toLongLong() : 0;
+    };
+    const qint64 cacheBefore = file ? cacheSize() : 0;
+    RowArray rows = makeTranRows();
+    addRow(rows, 0, QDate(2024, 2, 1), QStringLiteral("A11"), QStringLiteral("A10"), 100, QStringLiteral("in"));
+    addRow(rows, 0, QDate(2024, 2, 2), QStringLiteral("A11"), QStringLiteral("A10"), 0);
+    {
+        TranImport import(book(), Now, QStringLiteral("import"));
+        EXPECT_EQ(import.add(rows, 0), QString());
+        EXPECT_EQ(import.add(rows, 1), QStringLiteral("Bad data in Record No 2\r\nInvalid Amount"));
+        if (file) {
+            EXPECT_NE(cacheSize(), cacheBefore);
+        }
+    }
+    EXPECT_TRUE(stored(db()).isEmpty());
+    if (file) {
+        EXPECT_EQ(cacheSize(), cacheBefore);
+    }
+    {
+        TranImport import(book(), Now, QStringLiteral("import"));
+        EXPECT_EQ(import.add(rows, 0), QString());
+        import.finish();
+        EXPECT_EQ(import.count(), 1);
+    }
+    EXPECT_EQ(stored(db()), (QStringList{"1|2024-02-01|10|A|11|A|100|in|2026-12-07 10:30:00"}));
+    if (file) {
+        EXPECT_EQ(cacheSize(), cacheBefore);
+    }
 }

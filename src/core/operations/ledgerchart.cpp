@@ -1,10 +1,10 @@
 #include "ledgerchart.h"
 
+#include "booktransaction.h"
 #include "dates.h"
-#include "sql.h"
+#include "ledgerstore.h"
 #include "textroutines.h"
 
-#include <QSqlQuery>
 #include <algorithm>
 #include <limits>
 
@@ -18,27 +18,17 @@ struct DayBalance {
     Money balance;
 };
 
-// Rebuilds Tmp_acc_ldgr_graph from the ledger's work table, one row per day
-// with movements holding the balance at the end of that day, and reads it
-// back in date order. SQLite: ifnull().
-std::vector<DayBalance> dailyBalances(const QSqlDatabase &db, Money opening)
+// Rebuilds the chart's work table from the ledger's, one row per day with
+// movements holding the balance at the end of that day, and reads it back in
+// date order.
+std::vector<DayBalance> dailyBalances(const Book &book, Money opening)
 {
-    TransactionGuard transaction(db, TransactionKind::Read);
-    runSql(db, QStringLiteral("DELETE FROM Tmp_acc_ldgr_graph"));
-    runSql(db,
-           QStringLiteral("INSERT INTO Tmp_acc_ldgr_graph (tran_date, amount) "
-                          "SELECT tran_date, ? + sum(sum(ifnull(amount, 0))) OVER (ORDER BY tran_date) "
-                          "FROM tmp_Acc_Ldgr GROUP BY tran_date"),
-           {opening.cents()});
+    BookTransaction transaction(book, TransactionKind::Read);
+    fillLedgerGraph(book, opening);
     std::vector<DayBalance> days;
-    {
-        QSqlQuery q = runSql(db, QStringLiteral("SELECT tran_date, amount FROM Tmp_acc_ldgr_graph ORDER BY tran_date"));
-        while (q.next()) {
-            const QDate date = fromIsoDate(q.value(0).toString());
-            days.push_back({date.isValid() ? date.toJulianDay() : std::numeric_limits<qint64>::min(),
-                            Money::fromCents(q.value(1).toLongLong())});
-        }
-    }
+    forEachLedgerGraphDay(book, [&days](const QDate &date, Money balance) {
+        days.push_back({date.isValid() ? date.toJulianDay() : std::numeric_limits<qint64>::min(), balance});
+    });
     transaction.commit();
     return days;
 }
@@ -66,7 +56,6 @@ int ledgerLabelGap(qint64 days)
 
 ChartData computeLedgerChart(const Book &book, const LedgerResult &ledger, const LedgerChartInput &input)
 {
-    const QSqlDatabase db = connectionOf(book);
     ChartData chart;
     chart.kind = ChartData::Kind::Line;
     if (!input.fromDate.isValid() || !input.toDate.isValid()) {
@@ -80,7 +69,7 @@ ChartData computeLedgerChart(const Book &book, const LedgerResult &ledger, const
         return chart;
     }
 
-    const std::vector<DayBalance> days = dailyBalances(db, ledger.openingBalance);
+    const std::vector<DayBalance> days = dailyBalances(book, ledger.openingBalance);
     Money lowest = std::min(ledger.openingBalance, ledger.closingBalance);
     Money highest = std::max(ledger.openingBalance, ledger.closingBalance);
     for (const DayBalance &d : days) {

@@ -8,7 +8,6 @@
 #include <memory>
 
 class QThread;
-struct sqlite3;
 
 namespace bc {
 
@@ -63,7 +62,7 @@ private:
     void run(const QString &bookPath, const TranSearch &search, const Done &done);
 
     QMutex m_mutex; // guards the two below
-    sqlite3 *m_handle = nullptr; // of the connection while a query may run
+    std::function<void()> m_interrupt; // of the connection while a query may run
     bool m_stopped = false;
     std::unique_ptr<QThread> m_thread;
 };
@@ -93,9 +92,7 @@ private:
     TranOrder m_order;
     bool m_atEnd = false;
     bool m_inNullKeys = false; // reading the rows without an amount, by id
-    bool m_started = false; // a row of the current phase has been read
-    QVariant m_lastKey;
-    qint64 m_lastId = 0;
+    TransactionPageMark m_mark; // where the current phase has read to
 };
 
 } // namespace bc

@@ -3,20 +3,18 @@
 #include "accounts.h"
 #include "amountsum.h"
 #include "bookcheck.h"
+#include "booktransaction.h"
 #include "dates.h"
 #include "history.h"
 #include "historyrows.h"
-#include "sql.h"
 #include "textroutines.h"
 #include "tranwriter.h"
-
-#include <QSqlQuery>
 
 namespace bc {
 
 namespace {
 
-QVariant amountBound(const QString &typed)
+qint64 amountBound(const QString &typed)
 {
     return typed.trimmed().isEmpty() ? qint64(0) : Money::leadingNumber(typed).cents();
 }
@@ -38,7 +36,7 @@ RowArray makeTranRows()
                      CellType::Int, CellType::Int});
 }
 
-QVariantList tranSearchArguments(const TranSearch &search)
+TransactionFilter tranSearchFilter(const TranSearch &search)
 {
     const QString blank = QStringLiteral(" ");
     const auto sideOrBlank = [&blank](qint64 account, AccountSide side) {
@@ -55,37 +53,39 @@ QVariantList tranSearchArguments(const TranSearch &search)
             NullToText(search.particulars) + blank};
 }
 
-bool appendFoundRow(RowArray &rows, const QSqlQuery &query, int versionColumn)
+QVariantList tranSearchArguments(const TranSearch &search)
+{
+    return transactionFilterValues(tranSearchFilter(search));
+}
+
+void appendFoundRow(RowArray &rows, const FoundTransaction &found)
 {
     const int r = rows.appendRow();
-    rows.setInt(r, TranCol::Id, query.value(0).toLongLong());
-    rows.setDate(r, TranCol::Date, fromIsoDate(query.value(1).toString()));
-    rows.setText(r, TranCol::From, NullToText(query.value(2)) + NullToText(query.value(3)));
-    rows.setText(r, TranCol::To, NullToText(query.value(4)) + NullToText(query.value(5)));
-    const QVariant cents = query.value(6);
-    if (!cents.isNull())
-        rows.setMoney(r, TranCol::Amount, Money::fromCents(cents.toLongLong()));
-    rows.setText(r, TranCol::Particulars, NullToText(query.value(7)));
+    rows.setInt(r, TranCol::Id, found.id);
+    rows.setDate(r, TranCol::Date, found.date);
+    rows.setText(r, TranCol::From, found.from);
+    rows.setText(r, TranCol::To, found.to);
+    if (found.cents)
+        rows.setMoney(r, TranCol::Amount, Money::fromCents(*found.cents));
+    rows.setText(r, TranCol::Particulars, found.particulars);
     rows.setEditMark(r, TranCol::Status, EditMark::Unchanged);
-    if (versionColumn >= 0)
-        rows.setInt(r, TranCol::Version, query.value(versionColumn).toLongLong());
-    return cents.isNull();
+    if (found.version)
+        rows.setInt(r, TranCol::Version, *found.version);
 }
 
 TranFindResult findTransactions(const Book &book, const TranSearch &search)
 {
-    const QSqlDatabase db = connectionOf(book);
     checkBookRows(book);
     TranFindResult result;
     RowArray &rows = result.rows;
-    QSqlQuery q = runSavedQuery(db, QStringLiteral("sp_tran_search_1"), tranSearchArguments(search));
-    while (q.next()) {
-        if (appendFoundRow(rows, q))
+    forEachSearchedTransaction(book, tranSearchFilter(search), [&](const FoundTransaction &found) {
+        appendFoundRow(rows, found);
+        if (!found.cents)
             ++result.nullAmounts;
         else
             result.total = addAmounts(result.total, rows.moneyAt(rows.rowCount() - 1, TranCol::Amount),
                                       QStringLiteral("the total of the transactions found"));
-    }
+    });
     return result;
 }
 
@@ -99,7 +99,6 @@ QList<AccountChoice> transactionAccounts(const Book &book)
 
 QString GetAccName(const Book &book, const QString &key)
 {
-    const QSqlDatabase db = connectionOf(book);
     const QString k = NullToText(key);
     if (k.isEmpty())
         return QString();
@@ -107,19 +106,7 @@ QString GetAccName(const Book &book, const QString &key)
     const qint64 id = k.mid(1).toLongLong(&ok);
     if (!ok)
         return QString();
-    QString statement;
-    if (k[0] == u'A')
-        statement = QStringLiteral("SELECT account_name FROM account_master WHERE account_id = ?");
-    else if (k[0] == u'P')
-        statement = QStringLiteral("SELECT Party_name FROM Party_master WHERE Party_ID = ?");
-    else
-        return QString();
-    try {
-        QSqlQuery q = runSql(db, statement, {id});
-        return q.next() ? q.value(0).toString() : QString();
-    } catch (const DbError &) {
-        return QString(); // a book without a party table names no parties
-    }
+    return accountOrPartyName(book, k[0], id).value_or(QString());
 }
 
 QString ValidateRow(const RowArray &rows, int row)
@@ -149,7 +136,6 @@ saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const Q
                  const QString &source,
                  const std::function<void(const QList<qint64> &savedIds, ChangeRecorder &history)> &withinSave)
 {
-    const QSqlDatabase db = connectionOf(book);
     QList<int> marked;
     for (int r = 0; r < rows.rowCount(); ++r)
         if (rows.editMarkAt(r, TranCol::Status) == EditMark::Changed)
@@ -162,7 +148,7 @@ saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const Q
         }
     }
     try {
-        TransactionGuard transaction(db);
+        BookTransaction transaction(book);
         ChangeRecorder history(book, source);
         TranWriter writer(book, now);
         for (int r : marked)

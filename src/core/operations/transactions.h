@@ -6,14 +6,13 @@
 #include "money.h"
 #include "rowarray.h"
 #include "rowconflicts.h"
+#include "transactionstore.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QString>
 #include <QVariantList>
 #include <functional>
-
-class QSqlQuery;
 
 namespace bc {
 
@@ -43,7 +42,9 @@ struct TranSearch {
     QString particulars; // text the particulars must contain
 };
 
-// The nine arguments of the saved search query, in its order.
+// The search as the saved search query's arguments, and as the values bound
+// to them in its order.
+TransactionFilter tranSearchFilter(const TranSearch &search);
 QVariantList tranSearchArguments(const TranSearch &search);
 
 struct TranFindResult {
@@ -52,12 +53,8 @@ struct TranFindResult {
     int nullAmounts = 0; // rows stored without an amount, counted as 0
 };
 
-// Appends the row a search query stands on to rows, marked unchanged; the
-// query selects the columns of the saved search query in its order (id, date,
-// from flag and account, to flag and account, amount, particulars), and the
-// row's version in column versionColumn when that is not -1. Returns whether
-// the row has no amount.
-bool appendFoundRow(RowArray &rows, const QSqlQuery &query, int versionColumn = -1);
+// Appends a row a search read to rows, marked unchanged.
+void appendFoundRow(RowArray &rows, const FoundTransaction &found);
 
 // Finds transactions through the book's saved search query, rows in the
 // order it returns them. Refuses (DbError) a book holding rows in a form this

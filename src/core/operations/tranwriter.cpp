@@ -1,18 +1,14 @@
 #include "tranwriter.h"
 
-#include "connection.h"
 #include "dates.h"
-#include "engine.h"
 #include "history.h"
 #include "historyrows.h"
 #include "idmarks.h"
 #include "importcache.h"
 #include "rowversions.h"
-#include "sql.h"
 #include "systemsettings.h"
 #include "transactions.h"
 
-#include <QSqlQuery>
 #include <limits>
 
 namespace bc {
@@ -42,13 +38,8 @@ void TranWriter::add(const RowArray &rows, int r)
         id = --m_provisional;
     else
         m_loaded << LoadedRow(id, rows.intAt(r, TranCol::Version));
-    const AccountKey from = rows.keyAt(r, TranCol::From);
-    const AccountKey to = rows.keyAt(r, TranCol::To);
-    m_staged.append({id, isoDate(rows.dateAt(r, TranCol::Date)), from.id, QString(sideLetter(from.side)), to.id,
-                     QString(sideLetter(to.side)), rows.moneyAt(r, TranCol::Amount).cents(),
-                     rows.textAt(r, TranCol::Particulars), m_versionDate});
-    if (m_versioned)
-        m_staged.last() << qint64(1);
+    m_staged.append({id, rows.dateAt(r, TranCol::Date), rows.keyAt(r, TranCol::From), rows.keyAt(r, TranCol::To),
+                     rows.moneyAt(r, TranCol::Amount).cents(), rows.textAt(r, TranCol::Particulars)});
 }
 
 QList<StaleRow> TranWriter::staleRows(const QList<LoadedRow> &deleted) const
@@ -56,17 +47,15 @@ QList<StaleRow> TranWriter::staleRows(const QList<LoadedRow> &deleted) const
     if (!m_versioned)
         return {};
     const QList<LoadedRow> loaded = m_loaded + deleted;
-    const QSqlDatabase db = connectionOf(m_book);
     SystemSettings settings;
     LoadSystemSettings(m_book, settings);
     QStringList labels;
     for (const LoadedRow &row : loaded) {
-        QSqlQuery q = runSql(db, QStringLiteral("SELECT tran_date FROM transaction_master WHERE tran_id = ?"),
-                             {row.id});
-        labels << (q.next() ? QStringLiteral("Transaction %1 of %2")
-                                  .arg(row.id)
-                                  .arg(formatUserDate(fromIsoDate(q.value(0).toString()), settings.dateFormat))
-                            : QStringLiteral("Transaction %1").arg(row.id));
+        const std::optional<QDate> date = transactionDate(m_book, row.id);
+        labels
+            << (date
+                    ? QStringLiteral("Transaction %1 of %2").arg(row.id).arg(formatUserDate(*date, settings.dateFormat))
+                    : QStringLiteral("Transaction %1").arg(row.id));
     }
     return bc::staleRows(m_book, HistoryTable::Transactions, loaded, labels,
                          currentVersions(m_book, HistoryTable::Transactions, idsOf(loaded)));
@@ -74,7 +63,6 @@ QList<StaleRow> TranWriter::staleRows(const QList<LoadedRow> &deleted) const
 
 QList<qint64> TranWriter::write(const QList<LoadedRow> &deleted, qint64 *deletedCount, ChangeRecorder *history)
 {
-    const QSqlDatabase db = connectionOf(m_book);
     const qint64 firstNew = reserveIds(m_book, IdSeries::Transactions, -m_provisional);
     const qint64 highest = firstNew - 1;
     if (highest - m_provisional > std::numeric_limits<qint32>::max())
@@ -82,72 +70,35 @@ QList<qint64> TranWriter::write(const QList<LoadedRow> &deleted, qint64 *deleted
     // Changed rows replace their old versions; new rows take the ids after
     // the highest given, in the order they were added.
     QList<qint64> replaced, ids;
-    for (QVariantList &row : m_staged) {
-        const qint64 id = row[0].toLongLong();
-        if (id > 0)
-            replaced << id;
+    for (TransactionWrite &row : m_staged) {
+        if (row.id > 0)
+            replaced << row.id;
         else
-            row[0] = highest - id;
-        ids << row[0].toLongLong();
+            row.id = highest - row.id;
+        ids << row.id;
     }
     if (m_versioned) {
         const QHash<qint64, qint64> current = currentVersions(m_book, HistoryTable::Transactions, replaced);
-        for (QVariantList &row : m_staged)
-            row.last() = current.value(row[0].toLongLong()) + 1;
+        for (TransactionWrite &row : m_staged)
+            row.version = current.value(row.id) + 1;
     }
     if (history) {
         history->keepBefore(HistoryTable::Transactions, idsOf(deleted) + replaced);
         history->added(HistoryTable::Transactions, highest + 1, highest - m_provisional);
     }
-    const qint64 removed = runSqlForIds(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id = ?"),
-                                        idsOf(deleted));
+    const qint64 removed = deleteTransactions(m_book, idsOf(deleted));
     if (deletedCount)
         *deletedCount = removed;
-    runSqlForIds(db, QStringLiteral("DELETE FROM transaction_master WHERE tran_id = ?"), replaced);
-    // One statement for all rows: a server then runs the kept balances'
-    // trigger once, not once a row on balance rows growing ever longer
-    // chains of versions within the transaction.
-    QStringList serverTypes{QStringLiteral("bigint"), QStringLiteral("date"),   QStringLiteral("bigint"),
-                            QStringLiteral("text"),   QStringLiteral("bigint"), QStringLiteral("text"),
-                            QStringLiteral("bigint"), QStringLiteral("text"),   QStringLiteral("text")};
-    if (m_versioned)
-        serverTypes << QStringLiteral("bigint");
-    insertRows(db,
-               QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
-                              "to_flag, amount, particulars, version_date%1)")
-                   .arg(m_versioned ? QStringLiteral(", row_version") : QString()),
-               m_staged, serverTypes);
+    deleteTransactions(m_book, replaced);
+    insertTransactions(m_book, m_staged, m_versionDate);
     m_staged.clear();
     m_loaded.clear();
     m_provisional = 0;
     return ids;
 }
 
-// SQLite: a transaction larger than the page cache writes pages out before
-// its commit, each time syncing the rollback journal first; a larger cache
-// for the import's life keeps those syncs few while the memory stays bounded.
-struct TranImport::Transaction {
-    explicit Transaction(const QSqlDatabase &connection)
-        : db(connection)
-        , previousCache(pageCacheSize(connection))
-        , guard((setPageCacheSize(connection, -ImportCacheKib), connection))
-    {
-    }
-    ~Transaction()
-    {
-        try {
-            setPageCacheSize(db, previousCache);
-        } catch (const DbError &) {
-            // The cache only affects speed; the connection stays usable.
-        }
-    }
-    QSqlDatabase db;
-    qint64 previousCache;
-    TransactionGuard guard;
-};
-
 TranImport::TranImport(Book &book, const QDateTime &now, const QString &source)
-    : m_transaction(std::make_unique<Transaction>(connectionOf(book)))
+    : m_transaction(std::make_unique<ImportTransaction>(book, ImportCacheKib))
     , m_history(std::make_unique<ChangeRecorder>(book, source, QStringLiteral("Import")))
     , m_writer(book, now)
 {
@@ -182,7 +133,7 @@ void TranImport::finish()
     if (m_count > 0)
         m_history->added(HistoryTable::Transactions, m_first, m_last);
     m_history->finish();
-    m_transaction->guard.commit();
+    m_transaction->commit();
 }
 
 } // namespace bc

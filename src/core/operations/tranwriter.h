@@ -3,15 +3,16 @@
 #include "book.h"
 #include "rowarray.h"
 #include "rowconflicts.h"
+#include "transactionstore.h"
 
 #include <QDateTime>
 #include <QList>
-#include <QVariantList>
 #include <memory>
 
 namespace bc {
 
 class ChangeRecorder;
+class ImportTransaction;
 
 // Writes rows of a transaction grid (makeTranRows, checked by ValidateRow)
 // into the book, inside a write transaction its caller holds open: a row
@@ -42,7 +43,7 @@ private:
     Book &m_book;
     QString m_versionDate;
     bool m_versioned;
-    QList<QVariantList> m_staged;
+    QList<TransactionWrite> m_staged;
     QList<LoadedRow> m_loaded; // the staged rows that replace a transaction, as loaded
     qint64 m_provisional = 0; // new rows are staged as -1, -2, ...
 };
@@ -71,8 +72,7 @@ public:
 private:
     void writeBatch();
 
-    struct Transaction;
-    std::unique_ptr<Transaction> m_transaction;
+    std::unique_ptr<ImportTransaction> m_transaction;
     std::unique_ptr<ChangeRecorder> m_history;
     TranWriter m_writer;
     qint64 m_count = 0;

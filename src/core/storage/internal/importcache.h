@@ -1,16 +1,28 @@
 #pragma once
 
-#include <QSqlDatabase>
+#include "book.h"
+#include "booktransaction.h"
 
 namespace bc {
 
-// SQLite: the page cache of a connection, which a long import widens for its
-// life. A server keeps its own cache: there the size reads as 0 and setting
-// it does nothing.
+// The write transaction of a long import, which rolls back when leaving scope
+// uncommitted. SQLite: a transaction larger than the page cache writes pages
+// out before its commit, each time syncing the rollback journal first; the
+// connection's page cache is widened to cacheKib for the transaction's life,
+// which keeps those syncs few while the memory stays bounded. A server keeps
+// its own cache.
+class ImportTransaction {
+public:
+    ImportTransaction(const Book &book, qint64 cacheKib);
+    ~ImportTransaction();
+    ImportTransaction(const ImportTransaction &) = delete;
+    ImportTransaction &operator=(const ImportTransaction &) = delete;
+    void commit();
 
-// The connection's page cache, as SQLite's cache_size gives it (pages, or
-// KiB when negative).
-qint64 pageCacheSize(const QSqlDatabase &db);
-void setPageCacheSize(const QSqlDatabase &db, qint64 size);
+private:
+    const Book &m_book;
+    qint64 m_previousCache; // as SQLite's cache_size gives it: pages, or KiB when negative
+    BookTransaction m_transaction;
+};
 
 } // namespace bc

@@ -1,0 +1,222 @@
+#include "transactionstore.h"
+
+#include "dates.h"
+#include "engine.h"
+#include "rowversions.h"
+#include "sql.h"
+#include "textroutines.h"
+
+#include <QSqlQuery>
+#include <algorithm>
+
+namespace bc {
+
+namespace {
+
+// A row of a search: the columns of the saved search query in its order (id,
+// date, from flag and account, to flag and account, amount, particulars),
+// and the row's version in column versionColumn when that is not -1.
+FoundTransaction foundAt(const QSqlQuery &q, int versionColumn)
+{
+    FoundTransaction row;
+    row.id = q.value(0).toLongLong();
+    row.date = fromIsoDate(q.value(1).toString());
+    row.from = NullToText(q.value(2)) + NullToText(q.value(3));
+    row.to = NullToText(q.value(4)) + NullToText(q.value(5));
+    if (const QVariant cents = q.value(6); !cents.isNull())
+        row.cents = cents.toLongLong();
+    row.particulars = NullToText(q.value(7));
+    if (versionColumn >= 0)
+        row.version = q.value(versionColumn).toLongLong();
+    return row;
+}
+
+// The conditions of the saved search, with those left off dropped, so that
+// SQLite can choose an index for the ones that remain. Each remaining
+// condition is the saved query's own, with the same argument.
+struct Criteria {
+    QString where;
+    QVariantList values;
+};
+
+Criteria criteriaOf(const QSqlDatabase &db, const TransactionFilter &filter)
+{
+    QStringList parts{QStringLiteral("true")};
+    QVariantList values;
+    const auto add = [&](const QString &condition, const QVariantList &bound) {
+        parts << condition;
+        values << bound;
+    };
+    const QString off = QStringLiteral(" ");
+    if (filter.fromDate != off)
+        parts << shortDateBound(db, QStringLiteral("tran_date"), true, filter.fromDate, values);
+    if (filter.toDate != off)
+        parts << shortDateBound(db, QStringLiteral("tran_date"), false, filter.toDate, values);
+    if (filter.fromAccount != 0)
+        add(QStringLiteral("from_acc = ? AND from_flag = trim(?)"), {filter.fromAccount, filter.fromFlag});
+    if (filter.toAccount != 0)
+        add(QStringLiteral("to_acc = ? AND to_flag = trim(?)"), {filter.toAccount, filter.toFlag});
+    if (filter.lowestCents != 0)
+        add(QStringLiteral("amount >= ?"), {filter.lowestCents});
+    if (filter.highestCents != 0)
+        add(QStringLiteral("amount <= ?"), {filter.highestCents});
+    // The saved query trims spaces only, as SQLite's trim() does.
+    const QString &particulars = filter.particulars;
+    if (std::any_of(particulars.cbegin(), particulars.cend(), [](QChar c) { return c != u' '; }))
+        add(QStringLiteral("instr(lower(coalesce(particulars, '')), lower(trim(?))) > 0"), {particulars});
+    return {parts.join(QStringLiteral(" AND ")), values};
+}
+
+QString sortValueOf(TransactionSortKey key)
+{
+    switch (key) {
+    case TransactionSortKey::Date: return QStringLiteral("tran_date");
+    case TransactionSortKey::To: return QStringLiteral("to_flag || to_acc");
+    case TransactionSortKey::From: return QStringLiteral("from_flag || from_acc");
+    case TransactionSortKey::Amount: return QStringLiteral("amount");
+    case TransactionSortKey::Particulars: return QStringLiteral("coalesce(particulars, '')");
+    case TransactionSortKey::Id: break;
+    }
+    return QStringLiteral("tran_id");
+}
+
+} // namespace
+
+QVariantList transactionFilterValues(const TransactionFilter &filter)
+{
+    return {filter.fromDate, filter.toDate,      filter.fromAccount,  filter.fromFlag,   filter.toAccount,
+            filter.toFlag,   filter.lowestCents, filter.highestCents, filter.particulars};
+}
+
+void forEachSearchedTransaction(const Book &book, const TransactionFilter &filter, const FoundTransactionSink &sink)
+{
+    QSqlQuery q = runSavedQuery(connectionOf(book), QStringLiteral("sp_tran_search_1"),
+                                transactionFilterValues(filter));
+    while (q.next())
+        sink(foundAt(q, -1));
+}
+
+FoundTransactionSums sumSearchedTransactions(const Book &book, const TransactionFilter &filter)
+{
+    const QSqlDatabase db = connectionOf(book);
+    const Criteria criteria = criteriaOf(db, filter);
+    QSqlQuery q = runSql(db,
+                         QStringLiteral("SELECT count(*), coalesce(%1, 0), count(*) - count(amount) "
+                                        "FROM transaction_master WHERE ")
+                                 .arg(wholeSum(db, QStringLiteral("amount")))
+                             + criteria.where,
+                         criteria.values);
+    FoundTransactionSums sums;
+    if (q.next()) {
+        sums.rows = q.value(0).toLongLong();
+        sums.cents = q.value(1).toLongLong();
+        sums.nullAmounts = q.value(2).toLongLong();
+    }
+    return sums;
+}
+
+QSet<qint64> searchedTransactionsAmong(const Book &book, const TransactionFilter &filter, const QList<qint64> &ids)
+{
+    const QSqlDatabase db = connectionOf(book);
+    const Criteria criteria = criteriaOf(db, filter);
+    QSet<qint64> found;
+    for (const qint64 id : ids) {
+        QSqlQuery q = runSql(db,
+                             QStringLiteral("SELECT 1 FROM transaction_master WHERE tran_id = ? AND ") + criteria.where,
+                             QVariantList{id} + criteria.values);
+        if (q.next())
+            found.insert(id);
+    }
+    return found;
+}
+
+int readTransactionPage(const Book &book, const TransactionFilter &filter, TransactionSortKey key, bool ascending,
+                        AmountPresence amounts, int count, TransactionPageMark &mark, const FoundTransactionSink &sink)
+{
+    const QSqlDatabase db = connectionOf(book);
+    const Criteria criteria = criteriaOf(db, filter);
+    const QString after = ascending ? QStringLiteral(" > ") : QStringLiteral(" < ");
+    const QString direction = ascending ? QStringLiteral(" ASC") : QStringLiteral(" DESC");
+    const QString value = sortValueOf(key);
+    QString statement = QStringLiteral("SELECT tran_id, tran_date, from_flag, from_acc, to_flag, to_acc, amount, "
+                                       "particulars, %1, %2 FROM transaction_master WHERE ")
+                            .arg(value, hasRowVersions(book) ? QStringLiteral("row_version") : QStringLiteral("0"))
+        + criteria.where;
+    QVariantList values = criteria.values;
+    if (amounts == AmountPresence::Present)
+        statement += QStringLiteral(" AND amount IS NOT NULL");
+    else if (amounts == AmountPresence::Absent)
+        statement += QStringLiteral(" AND amount IS NULL");
+    if (mark.started) {
+        statement += QStringLiteral(" AND (%1, tran_id)").arg(value) + after + QStringLiteral("(?, ?)");
+        values << mark.key << mark.id;
+    }
+    statement += QStringLiteral(" ORDER BY %1%2, tran_id%2 LIMIT ?").arg(value, direction);
+    values << count;
+    QSqlQuery q = runSql(db, statement, values);
+    int read = 0;
+    while (q.next()) {
+        sink(foundAt(q, 9));
+        mark.key = q.value(8);
+        mark.id = q.value(0).toLongLong();
+        mark.started = true;
+        ++read;
+    }
+    return read;
+}
+
+std::optional<QString> accountOrPartyName(const Book &book, QChar flag, qint64 id)
+{
+    QString statement;
+    if (flag == u'A')
+        statement = QStringLiteral("SELECT account_name FROM account_master WHERE account_id = ?");
+    else if (flag == u'P')
+        statement = QStringLiteral("SELECT Party_name FROM Party_master WHERE Party_ID = ?");
+    else
+        return std::nullopt;
+    try {
+        QSqlQuery q = runSql(connectionOf(book), statement, {id});
+        return q.next() ? std::optional<QString>(q.value(0).toString()) : std::nullopt;
+    } catch (const DbError &) {
+        return std::nullopt; // a book without a party table names no parties
+    }
+}
+
+std::optional<QDate> transactionDate(const Book &book, qint64 id)
+{
+    QSqlQuery q = runSql(connectionOf(book),
+                         QStringLiteral("SELECT tran_date FROM transaction_master WHERE tran_id = ?"), {id});
+    if (!q.next())
+        return std::nullopt;
+    return fromIsoDate(q.value(0).toString());
+}
+
+void insertTransactions(const Book &book, const QList<TransactionWrite> &rows, const QString &versionDate)
+{
+    const bool versioned = hasRowVersions(book);
+    QList<QVariantList> values;
+    values.reserve(rows.size());
+    for (const TransactionWrite &row : rows) {
+        values.append({row.id, isoDate(row.date), row.from.id, QString(row.from.flag), row.to.id, QString(row.to.flag),
+                       row.cents, row.particulars, versionDate});
+        if (versioned)
+            values.last() << row.version;
+    }
+    QStringList serverTypes{QStringLiteral("bigint"), QStringLiteral("date"),   QStringLiteral("bigint"),
+                            QStringLiteral("text"),   QStringLiteral("bigint"), QStringLiteral("text"),
+                            QStringLiteral("bigint"), QStringLiteral("text"),   QStringLiteral("text")};
+    if (versioned)
+        serverTypes << QStringLiteral("bigint");
+    insertRows(connectionOf(book),
+               QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                              "to_flag, amount, particulars, version_date%1)")
+                   .arg(versioned ? QStringLiteral(", row_version") : QString()),
+               values, serverTypes);
+}
+
+qint64 deleteTransactions(const Book &book, const QList<qint64> &ids)
+{
+    return runSqlForIds(connectionOf(book), QStringLiteral("DELETE FROM transaction_master WHERE tran_id = ?"), ids);
+}
+
+} // namespace bc
