@@ -108,8 +108,8 @@ PrintedReport transactionList(const TransactionListData &data, const QString &da
     const QString period = data.fromDate.isValid() && data.toDate.isValid()
         ? dateRange(data.fromDate, data.toDate, dateFormat)
         : QStringLiteral("All dates");
-    return tabulate({TransactionListReport, QStringLiteral("Transaction List"), {QStringLiteral("Period")}, {}},
-                    columns, data.lines, {period});
+    return tabulate({QStringLiteral("Transaction List"), {QStringLiteral("Period")}, {}}, columns, data.lines,
+                    {period});
 }
 
 PrintedReport accountLedger(const LedgerReportData &data, const QString &dateFormat)
@@ -126,8 +126,7 @@ PrintedReport accountLedger(const LedgerReportData &data, const QString &dateFor
         amountColumn<Movement>(QStringLiteral("Credit"), credit),
         balanceColumn<Movement>(QStringLiteral("Balance"), &Movement::balance)};
     const LedgerReportHeader &header = data.header;
-    return tabulate({AccountLedgerReport,
-                     QStringLiteral("Account Ledger"),
+    return tabulate({QStringLiteral("Account Ledger"),
                      {QStringLiteral("Account"), QStringLiteral("Period"), QStringLiteral("Opening Balance"),
                       QStringLiteral("Closing Balance")},
                      {}},
@@ -144,7 +143,7 @@ PrintedReport accountSummary(const SummaryReportData &data, const QString &dateF
         amountColumn<SummaryRow>(QStringLiteral("Open Amount"), &SummaryRow::opening),
         amountColumn<SummaryRow>(QStringLiteral("Transactions"), &SummaryRow::movement),
         amountColumn<SummaryRow>(QStringLiteral("Balance Amount"), &SummaryRow::balance)};
-    return tabulate({AccountSummaryReport, QStringLiteral("Account Summary"), {QStringLiteral("Period")}, {}}, columns,
+    return tabulate({QStringLiteral("Account Summary"), {QStringLiteral("Period")}, {}}, columns,
                     printedSummaryRows(data), {dateRange(data.fromDate, data.toDate, dateFormat)});
 }
 

@@ -22,7 +22,6 @@ struct ReportColumn {
 // How one report is laid out: its title, the labels of the parameter lines
 // under it and its columns from left to right.
 struct ReportDefinition {
-    ReportType reportType = TransactionListReport;
     QString title;
     QStringList parameterLabels;
     QList<ReportColumn> columns;
