@@ -2,8 +2,7 @@
 #include "output.h"
 #include "reports.h"
 
-#include "recordsets.h"
-#include "reportdefinition.h"
+#include "reportdata.h"
 #include "reportrenderer.h"
 
 namespace bc::cli {
@@ -35,30 +34,30 @@ QString reportKind(const QStringList &arguments)
     return positionals.value(1);
 }
 
-RecordSet ledgerRecords(const CommandLine &commandLine, Book &book, QString &dateFormat)
+ReportData ledgerData(const CommandLine &commandLine, Book &book, QString &dateFormat)
 {
-    const LedgerReport report = ledgerReport(commandLine, book, commandLine.positional(0));
+    LedgerReport report = ledgerReport(commandLine, book, commandLine.positional(0));
     dateFormat = report.settings.dateFormat;
     const LedgerReportHeader header{report.accountName, report.fromDate, report.toDate, report.result.openingBalance,
                                     report.result.closingBalance};
-    return accountLedgerRecords(report.result, header, dateFormat);
+    return LedgerReportData{std::move(report.result), header};
 }
 
-RecordSet summaryRecords(const CommandLine &commandLine, Book &book, QString &dateFormat)
+ReportData summaryData(const CommandLine &commandLine, Book &book, QString &dateFormat)
 {
-    const SummaryReport report = summaryReport(commandLine, book, commandLine.positional(0));
+    SummaryReport report = summaryReport(commandLine, book, commandLine.positional(0));
     dateFormat = report.settings.dateFormat;
-    return accountSummaryRecords(summaryGridRows(report.result.listed), {}, report.fromDate, report.toDate, dateFormat);
+    return SummaryReportData{std::move(report.result), {}, report.fromDate, report.toDate};
 }
 
-RecordSet transactionRecords(const CommandLine &commandLine, Book &book, QString &dateFormat)
+ReportData transactionData(const CommandLine &commandLine, Book &book, QString &dateFormat)
 {
     const TransactionReport report = transactionReport(commandLine, book, commandLine.positional(0));
     dateFormat = report.settings.dateFormat;
     const AccountDirectory &directory = *report.directory;
-    return transactionListRecords(
-        report.result.rows, [&directory](const AccountKey &key) { return directory.nameOf(key); }, dateFormat,
-        report.fromDate, report.toDate);
+    return transactionListData(
+        report.result.rows, [&directory](const AccountKey &key) { return directory.nameOf(key); }, report.fromDate,
+        report.toDate);
 }
 
 } // namespace
@@ -93,14 +92,12 @@ int runPrint(const QStringList &arguments)
 
     Book book;
     QString dateFormat;
-    const RecordSet records = reportType == AccountLedgerReport ? ledgerRecords(commandLine, book, dateFormat)
-        : reportType == AccountSummaryReport                    ? summaryRecords(commandLine, book, dateFormat)
-                                                                : transactionRecords(commandLine, book, dateFormat);
+    const ReportData data = reportType == AccountLedgerReport ? ledgerData(commandLine, book, dateFormat)
+        : reportType == AccountSummaryReport                  ? summaryData(commandLine, book, dateFormat)
+                                                              : transactionData(commandLine, book, dateFormat);
     const ReportPrintInfo info{QDate::currentDate(), dateFormat};
-    if (const QString problem = reportProblem(reportType, records); !problem.isEmpty())
-        throw refusal(oneLine(problem));
     pdf.write([&](QIODevice &device) {
-        const RenderResult rendered = renderReportToPdf(device, reportType, records, info);
+        const RenderResult rendered = renderReportToPdf(device, data, info);
         return rendered.ok ? QString() : oneLine(rendered.error);
     });
     return Success;

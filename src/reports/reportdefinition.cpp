@@ -1,111 +1,170 @@
 #include "reportdefinition.h"
 
 #include "balancetext.h"
+#include "dates.h"
 #include "textroutines.h"
+
+#include <functional>
 
 namespace bc {
 
-std::optional<ReportDefinition> reportDefinition(int reportType)
+namespace {
+
+// A printed column of a report over rows of type Row, with the accessor that
+// reads its value from a row: a text, kept to at most `size` characters
+// (0 for no limit), or an amount. A column reads its row's members, so a
+// column that names a value its row lacks does not compile.
+template <class Row> struct TypedColumn {
+    ReportColumn column;
+    std::function<QString(const Row &)> text;
+    std::function<Money(const Row &)> amount;
+    int size = 0;
+};
+
+template <class Row> TypedColumn<Row> serialColumn()
 {
-    using K = ReportColumn::Kind;
-    const ReportColumn serial{QStringLiteral("S.No"), QStringLiteral("SNo"), K::Number};
-    switch (reportType) {
-    case TransactionListReport:
-        return ReportDefinition{reportType,
-                                QStringLiteral("Transaction List"),
-                                {{QStringLiteral("Period"), 0, 1}},
-                                {serial,
-                                 {QStringLiteral("Date"), QStringLiteral("Tran_Date"), K::Text},
-                                 {QStringLiteral("From A/C"), QStringLiteral("From_Acc"), K::Text, false, true},
-                                 {QStringLiteral("To A/C"), QStringLiteral("To_Acc"), K::Text, false, true},
-                                 {QStringLiteral("Amount"), QStringLiteral("Amount"), K::Amount, true},
-                                 {QStringLiteral("Particulars"), QStringLiteral("Particulars"), K::Text, false, true}}};
-    case AccountLedgerReport:
-        return ReportDefinition{reportType,
-                                QStringLiteral("Account Ledger"),
-                                {{QStringLiteral("Account"), 1},
-                                 {QStringLiteral("Period"), 2, 3},
-                                 {QStringLiteral("Opening Balance"), 4},
-                                 {QStringLiteral("Closing Balance"), 5}},
-                                {serial,
-                                 {QStringLiteral("Date"), QStringLiteral("Date"), K::Text},
-                                 {QStringLiteral("Particulars"), QStringLiteral("Particulars"), K::Text, false, true},
-                                 {QStringLiteral("Debit"), QStringLiteral("Debit"), K::Amount, true},
-                                 {QStringLiteral("Credit"), QStringLiteral("Credit"), K::Amount, true},
-                                 {QStringLiteral("Balance"), QStringLiteral("Balance"), K::Balance}}};
-    case AccountSummaryReport:
-        return ReportDefinition{reportType,
-                                QStringLiteral("Account Summary"),
-                                {{QStringLiteral("Period"), 1, 2}},
-                                {serial,
-                                 {QStringLiteral("A/C Name"), QStringLiteral("Acc_Name"), K::Text, false, true},
-                                 {QStringLiteral("Open Amount"), QStringLiteral("Open_Amount"), K::Amount, true},
-                                 {QStringLiteral("Transactions"), QStringLiteral("Tran_Amount"), K::Amount, true},
-                                 {QStringLiteral("Balance Amount"), QStringLiteral("Bal_Amount"), K::Amount, true}}};
-    default: return std::nullopt;
-    }
+    return {{QStringLiteral("S.No"), ReportColumn::Kind::Number}, {}, {}};
 }
 
-QString reportProblem(int reportType, const RecordSet &records)
+template <class Row>
+TypedColumn<Row> textColumn(const QString &heading, std::function<QString(const Row &)> text, int size = 0,
+                            bool flexible = false)
 {
-    const std::optional<ReportDefinition> definition = reportDefinition(reportType);
-    if (!definition)
-        return QStringLiteral("There is no report number %1.").arg(reportType);
-    for (const ReportColumn &column : definition->columns)
-        if (records.fieldIndex(column.field) < 0)
-            return QStringLiteral("The records for the %1 have no field \"%2\".").arg(definition->title, column.field);
-    return QString();
+    return {{heading, ReportColumn::Kind::Text, false, flexible}, std::move(text), {}, size};
 }
 
-ReportTable tabulate(const ReportDefinition &definition, const RecordSet &records)
+template <class Row> TypedColumn<Row> amountColumn(const QString &heading, std::function<Money(const Row &)> amount)
 {
-    ReportTable table;
-    QList<int> fields;
-    for (const ReportColumn &column : definition.columns)
-        fields << records.fieldIndex(column.field);
-    std::vector<Money> sums(size_t(fields.size()));
-    table.rows.reserve(records.recordCount());
-    for (int r = 0; r < records.recordCount(); ++r) {
+    return {{heading, ReportColumn::Kind::Amount, true}, {}, std::move(amount)};
+}
+
+template <class Row> TypedColumn<Row> balanceColumn(const QString &heading, std::function<Money(const Row &)> amount)
+{
+    return {{heading, ReportColumn::Kind::Balance}, {}, std::move(amount)};
+}
+
+// The printed texts of rows, numbered from 1, and the totals of the totalled
+// columns.
+template <class Row>
+PrintedReport tabulate(ReportDefinition definition, const QList<TypedColumn<Row>> &columns,
+                       const std::vector<Row> &rows, QStringList parameterValues)
+{
+    PrintedReport report{std::move(definition), {}};
+    ReportTable &table = report.table;
+    std::vector<Money> sums(size_t(columns.size()));
+    table.rows.reserve(qsizetype(rows.size()));
+    for (size_t r = 0; r < rows.size(); ++r) {
         QStringList cells;
-        for (int c = 0; c < fields.size(); ++c) {
-            switch (definition.columns[c].kind) {
+        for (qsizetype c = 0; c < columns.size(); ++c) {
+            const TypedColumn<Row> &column = columns[c];
+            switch (column.column.kind) {
+            case ReportColumn::Kind::Number: cells << QString::number(r + 1); break;
+            case ReportColumn::Kind::Text: {
+                const QString text = column.text(rows[r]).trimmed();
+                cells << (column.size > 0 ? text.left(column.size).trimmed() : text);
+                break;
+            }
             case ReportColumn::Kind::Amount: {
-                const Money value = records.number(r, fields[c]);
+                const Money value = column.amount(rows[r]);
                 sums[size_t(c)] += value;
                 cells << value.toPlain();
                 break;
             }
-            case ReportColumn::Kind::Balance:
-                cells << printedBalance(records.number(r, fields[c]), ZeroSide::Credit);
-                break;
-            case ReportColumn::Kind::Number:
-                cells << (records.isNull(r, fields[c]) ? QString() : QString::number(records.integer(r, fields[c])));
-                break;
-            case ReportColumn::Kind::Text: cells << records.text(r, fields[c]).trimmed(); break;
+            case ReportColumn::Kind::Balance: cells << printedBalance(column.amount(rows[r]), ZeroSide::Credit); break;
             }
         }
         table.rows << cells;
     }
-    for (int c = 0; c < fields.size(); ++c)
-        table.totals << (definition.columns[c].totalled ? sums[size_t(c)].toPlain() : QString());
-    const QStringList &parameters = records.parameters();
-    for (const ReportParameterLine &line : definition.parameterLines) {
-        const QString first = parameters.value(line.first).trimmed();
-        const QString second = line.second < 0 ? QString() : parameters.value(line.second).trimmed();
-        table.parameterValues << (second.isEmpty() ? first : first + QStringLiteral(" to ") + second);
+    for (qsizetype c = 0; c < columns.size(); ++c) {
+        report.definition.columns << columns[c].column;
+        table.totals << (columns[c].column.totalled ? sums[size_t(c)].toPlain() : QString());
     }
-    return table;
+    for (QString &value : parameterValues)
+        value = value.trimmed();
+    table.parameterValues = std::move(parameterValues);
+    return report;
 }
 
-QString suggestedFileName(const ReportDefinition &definition, const RecordSet &records)
+// A period as printed: "from to to", or the one date given.
+QString dateRange(const QDate &fromDate, const QDate &toDate, const QString &dateFormat)
 {
-    const ReportTable table =
-        tabulate(ReportDefinition{definition.reportType, definition.title, definition.parameterLines, {}}, records);
-    QStringList parts{definition.title};
-    for (int i = 0; i < definition.parameterLines.size(); ++i) {
-        const QString &label = definition.parameterLines[i].label;
-        const QString value = table.parameterValues.value(i);
-        if ((label == QLatin1String("Account") || label == QLatin1String("Period")) && !value.isEmpty())
+    const QString first = formatReportDate(fromDate, dateFormat);
+    const QString second = formatReportDate(toDate, dateFormat);
+    return second.isEmpty() ? first : first + QStringLiteral(" to ") + second;
+}
+
+PrintedReport transactionList(const TransactionListData &data, const QString &dateFormat)
+{
+    using Line = TransactionListLine;
+    const QList<TypedColumn<Line>> columns{serialColumn<Line>(),
+                                           textColumn<Line>(
+                                               QStringLiteral("Date"),
+                                               [&](const Line &l) { return formatReportDate(l.date, dateFormat); }, 10),
+                                           textColumn<Line>(QStringLiteral("From A/C"), &Line::fromAccount, 32, true),
+                                           textColumn<Line>(QStringLiteral("To A/C"), &Line::toAccount, 32, true),
+                                           amountColumn<Line>(QStringLiteral("Amount"), &Line::amount),
+                                           textColumn<Line>(QStringLiteral("Particulars"), &Line::particulars, 0,
+                                                            true)};
+    const QString period = data.fromDate.isValid() && data.toDate.isValid()
+        ? dateRange(data.fromDate, data.toDate, dateFormat)
+        : QStringLiteral("All dates");
+    return tabulate({QStringLiteral("Transaction List"), {QStringLiteral("Period")}, {}}, columns, data.lines,
+                    {period});
+}
+
+PrintedReport accountLedger(const LedgerReportData &data, const QString &dateFormat)
+{
+    using Movement = LedgerMovement;
+    const auto debit = [](const Movement &m) { return m.amount.isNegative() ? m.amount.abs() : Money(); };
+    const auto credit = [](const Movement &m) { return m.amount.isNegative() ? Money() : m.amount; };
+    const QList<TypedColumn<Movement>> columns{
+        serialColumn<Movement>(),
+        textColumn<Movement>(
+            QStringLiteral("Date"), [&](const Movement &m) { return formatReportDate(m.date, dateFormat); }, 10),
+        textColumn<Movement>(QStringLiteral("Particulars"), &ledgerParticulars, 0, true),
+        amountColumn<Movement>(QStringLiteral("Debit"), debit),
+        amountColumn<Movement>(QStringLiteral("Credit"), credit),
+        balanceColumn<Movement>(QStringLiteral("Balance"), &Movement::balance)};
+    const LedgerReportHeader &header = data.header;
+    return tabulate({QStringLiteral("Account Ledger"),
+                     {QStringLiteral("Account"), QStringLiteral("Period"), QStringLiteral("Opening Balance"),
+                      QStringLiteral("Closing Balance")},
+                     {}},
+                    columns, data.ledger.movements,
+                    {header.account, dateRange(header.fromDate, header.toDate, dateFormat),
+                     printedBalance(header.openingBalance, ZeroSide::None),
+                     printedBalance(header.closingBalance, ZeroSide::None)});
+}
+
+PrintedReport accountSummary(const SummaryReportData &data, const QString &dateFormat)
+{
+    const QList<TypedColumn<SummaryRow>> columns{
+        serialColumn<SummaryRow>(), textColumn<SummaryRow>(QStringLiteral("A/C Name"), &SummaryRow::name, 40, true),
+        amountColumn<SummaryRow>(QStringLiteral("Open Amount"), &SummaryRow::opening),
+        amountColumn<SummaryRow>(QStringLiteral("Transactions"), &SummaryRow::movement),
+        amountColumn<SummaryRow>(QStringLiteral("Balance Amount"), &SummaryRow::balance)};
+    return tabulate({QStringLiteral("Account Summary"), {QStringLiteral("Period")}, {}}, columns,
+                    printedSummaryRows(data), {dateRange(data.fromDate, data.toDate, dateFormat)});
+}
+
+} // namespace
+
+PrintedReport printedReport(const ReportData &data, const QString &dateFormat)
+{
+    if (const auto *list = std::get_if<TransactionListData>(&data))
+        return transactionList(*list, dateFormat);
+    if (const auto *ledger = std::get_if<LedgerReportData>(&data))
+        return accountLedger(*ledger, dateFormat);
+    return accountSummary(std::get<SummaryReportData>(data), dateFormat);
+}
+
+QString suggestedFileName(const PrintedReport &report)
+{
+    QStringList parts{report.definition.title};
+    const QStringList &labels = report.definition.parameterLabels;
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+        const QString value = report.table.parameterValues.value(i);
+        if ((labels[i] == QLatin1String("Account") || labels[i] == QLatin1String("Period")) && !value.isEmpty())
             parts << value;
     }
     return safeFileName(parts.join(QStringLiteral(" - ")));

@@ -87,7 +87,7 @@ ReportLayout::ReportLayout(QPagedPaintDevice &device, const ReportDefinition &de
     lineHeight = QFontMetricsF(fonts.body, &device).lineSpacing();
     const qreal titleHeight = QFontMetricsF(fonts.title, &device).lineSpacing();
     const qreal labelHeight = QFontMetricsF(fonts.label, &device).lineSpacing();
-    const qreal parameters = definition.parameterLines.size() * labelHeight;
+    const qreal parameters = definition.parameterLabels.size() * labelHeight;
     headerHeight = titleHeight + 6 * unit + parameters + (parameters > 0 ? 8 * unit : 0) + lineHeight + 2 * padding;
     footerHeight = 8 * unit + QFontMetricsF(fonts.footer, &device).lineSpacing();
 

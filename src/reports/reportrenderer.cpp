@@ -69,13 +69,13 @@ private:
 
         const QFontMetricsF labels(m_layout.fonts.label, m_painter.device());
         qreal labelWidth = 0;
-        for (const ReportParameterLine &parameter : m_definition.parameterLines)
-            labelWidth = std::max(labelWidth, labels.horizontalAdvance(parameter.label + u':'));
-        for (int i = 0; i < m_definition.parameterLines.size(); ++i) {
+        for (const QString &label : m_definition.parameterLabels)
+            labelWidth = std::max(labelWidth, labels.horizontalAdvance(label + u':'));
+        for (int i = 0; i < m_definition.parameterLabels.size(); ++i) {
             const qreal h = labels.lineSpacing();
             m_painter.setFont(m_layout.fonts.label);
             m_painter.drawText(QRectF(0, y, labelWidth, h), Qt::AlignLeft | Qt::AlignVCenter,
-                               m_definition.parameterLines[i].label + u':');
+                               m_definition.parameterLabels[i] + u':');
             m_painter.setFont(m_layout.fonts.body);
             const qreal x = labelWidth + 8 * m_layout.unit;
             const QString value = QFontMetricsF(m_layout.fonts.body, m_painter.device())
@@ -84,7 +84,7 @@ private:
             m_painter.drawText(QRectF(x, y, m_layout.pageWidth - x, h), Qt::AlignLeft | Qt::AlignVCenter, value);
             y += h;
         }
-        if (!m_definition.parameterLines.isEmpty())
+        if (!m_definition.parameterLabels.isEmpty())
             y += 8 * m_layout.unit;
 
         m_painter.setFont(m_layout.fonts.heading);
@@ -166,16 +166,11 @@ private:
 
 // Renders on device; cannotStart is the message when the device cannot be
 // painted on at all (no printer, an unwritable file).
-RenderResult render(QPagedPaintDevice &device, int reportType, const RecordSet &records, const ReportPrintInfo &info,
+RenderResult render(QPagedPaintDevice &device, const PrintedReport &report, const ReportPrintInfo &info,
                     const QString &cannotStart)
 {
     RenderResult result;
-    result.error = reportProblem(reportType, records);
-    if (!result.error.isEmpty())
-        return result;
-    const ReportDefinition definition = *reportDefinition(reportType);
-    const ReportTable table = tabulate(definition, records);
-    const ReportLayout layout(device, definition, table);
+    const ReportLayout layout(device, report.definition, report.table);
     const QDate printedOn = info.printedOn.isValid() ? info.printedOn : QDate::currentDate();
 
     QPainter painter;
@@ -183,7 +178,7 @@ RenderResult render(QPagedPaintDevice &device, int reportType, const RecordSet &
         result.error = cannotStart;
         return result;
     }
-    PagePainter pages(painter, layout, definition, table, formatReportDate(printedOn, info.dateFormat));
+    PagePainter pages(painter, layout, report.definition, report.table, formatReportDate(printedOn, info.dateFormat));
     for (int i = 0; i < layout.pages.size(); ++i) {
         if (i > 0 && !device.newPage()) {
             painter.end();
@@ -201,39 +196,34 @@ RenderResult render(QPagedPaintDevice &device, int reportType, const RecordSet &
     return result;
 }
 
-RenderResult renderPdf(QPdfWriter &writer, int reportType, const RecordSet &records, const ReportPrintInfo &info,
+RenderResult renderPdf(QPdfWriter &writer, const ReportData &data, const ReportPrintInfo &info,
                        const QString &cannotStart)
 {
-    // Checked before the writer opens its file, so a wrong report leaves no
-    // empty file behind.
-    if (const QString problem = reportProblem(reportType, records); !problem.isEmpty())
-        return RenderResult{false, problem, 0};
+    const PrintedReport report = printedReport(data, info.dateFormat);
     writer.setCreator(QStringLiteral("Brindlecot"));
-    writer.setTitle(reportDefinition(reportType)->title);
+    writer.setTitle(report.definition.title);
     writer.setResolution(300);
-    return render(writer, reportType, records, info, cannotStart);
+    return render(writer, report, info, cannotStart);
 }
 
 } // namespace
 
-RenderResult renderReport(QPagedPaintDevice &device, int reportType, const RecordSet &records,
-                          const ReportPrintInfo &info)
+RenderResult renderReport(QPagedPaintDevice &device, const ReportData &data, const ReportPrintInfo &info)
 {
-    return render(device, reportType, records, info, QStringLiteral("The printer could not be started."));
+    return render(device, printedReport(data, info.dateFormat), info,
+                  QStringLiteral("The printer could not be started."));
 }
 
-RenderResult renderReportToPdf(const QString &path, int reportType, const RecordSet &records,
-                               const ReportPrintInfo &info)
+RenderResult renderReportToPdf(const QString &path, const ReportData &data, const ReportPrintInfo &info)
 {
     QPdfWriter writer(path);
-    return renderPdf(writer, reportType, records, info,
-                     QStringLiteral("The file \"%1\" could not be written.").arg(path));
+    return renderPdf(writer, data, info, QStringLiteral("The file \"%1\" could not be written.").arg(path));
 }
 
-RenderResult renderReportToPdf(QIODevice &device, int reportType, const RecordSet &records, const ReportPrintInfo &info)
+RenderResult renderReportToPdf(QIODevice &device, const ReportData &data, const ReportPrintInfo &info)
 {
     QPdfWriter writer(&device);
-    return renderPdf(writer, reportType, records, info, QStringLiteral("The PDF could not be written."));
+    return renderPdf(writer, data, info, QStringLiteral("The PDF could not be written."));
 }
 
 } // namespace bc

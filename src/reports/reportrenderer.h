@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recordsets.h"
+#include "reportdata.h"
 
 #include <QDate>
 #include <QString>
@@ -10,8 +10,8 @@ class QPagedPaintDevice;
 
 namespace bc {
 
-// What a printed page shows besides the records: the printing date, in the
-// report date pattern of the book's date format.
+// How a report is printed: the printing date, and the book's date format,
+// whose report date pattern every date on the pages follows.
 struct ReportPrintInfo {
     QDate printedOn;
     QString dateFormat;
@@ -27,15 +27,12 @@ struct RenderResult {
 // the print preview): the title and parameter values, the column headings
 // on every page, the rows, the totals, the printing date and "Page n of m".
 // Sets the device's page layout first, so call it before painting on it.
-RenderResult renderReport(QPagedPaintDevice &device, int reportType, const RecordSet &records,
-                          const ReportPrintInfo &info);
+RenderResult renderReport(QPagedPaintDevice &device, const ReportData &data, const ReportPrintInfo &info);
 
 // Renders a report into a PDF file at path.
-RenderResult renderReportToPdf(const QString &path, int reportType, const RecordSet &records,
-                               const ReportPrintInfo &info);
+RenderResult renderReportToPdf(const QString &path, const ReportData &data, const ReportPrintInfo &info);
 // Renders a report as PDF onto an open device; the caller checks that every
 // byte reached it.
-RenderResult renderReportToPdf(QIODevice &device, int reportType, const RecordSet &records,
-                               const ReportPrintInfo &info);
+RenderResult renderReportToPdf(QIODevice &device, const ReportData &data, const ReportPrintInfo &info);
 
 } // namespace bc

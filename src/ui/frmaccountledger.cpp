@@ -10,7 +10,7 @@
 #include "frmreportviewer.h"
 #include "keyboard.h"
 #include "ledgerchart.h"
-#include "recordsets.h"
+#include "reportdata.h"
 #include "rowarraymodel.h"
 #include "screenmessages.h"
 #include "screenparts.h"
@@ -288,8 +288,7 @@ void frmAccountLedger::Print()
     header.toDate = dtpToDate->date();
     header.openingBalance = m_ledger.openingBalance;
     header.closingBalance = m_ledger.closingBalance;
-    (new frmReportViewer(m_state))
-        ->FormShow(AccountLedgerReport, accountLedgerRecords(m_ledger, header, m_state.dateFormat()));
+    (new frmReportViewer(m_state))->FormShow(LedgerReportData{m_ledger, header});
 }
 
 } // namespace bc

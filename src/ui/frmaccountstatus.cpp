@@ -8,7 +8,7 @@
 #include "dberror.h"
 #include "frmreportviewer.h"
 #include "keyfilters.h"
-#include "recordsets.h"
+#include "reportdata.h"
 #include "rowarraymodel.h"
 #include "screenmessages.h"
 #include "screenparts.h"
@@ -341,10 +341,11 @@ bool frmAccountStatus::showSummary(const SummaryInput &input)
         } catch (const DbError &e) {
             failure = e.description();
         }
-        SummaryRows = summaryGridRows(summary.listed);
-        txtTotalOpen->setText(summary.totalOpening.toPlain());
-        txtTotalTran->setText(summary.totalMovement.toPlain());
-        txtTotalBal->setText(summary.totalBalance.toPlain());
+        m_summary = std::move(summary);
+        SummaryRows = summaryGridRows(m_summary.listed);
+        txtTotalOpen->setText(m_summary.totalOpening.toPlain());
+        txtTotalTran->setText(m_summary.totalMovement.toPlain());
+        txtTotalBal->setText(m_summary.totalBalance.toPlain());
         tdbgAccounts->rowModel()->rebind();
         SortOrder = SortDirection::Ascending;
     }
@@ -356,6 +357,7 @@ bool frmAccountStatus::showSummary(const SummaryInput &input)
 void frmAccountStatus::Blank()
 {
     m_shown.reset();
+    m_summary = {};
     SummaryRows.clear();
     tdbgAccounts->rowModel()->rebind();
     for (QLineEdit *bound : {txtOpen1, txtOpen2, txtBal1, txtBal2})
@@ -369,6 +371,16 @@ void frmAccountStatus::sortGrid(int column)
     SortOrder = toggled(SortOrder);
     tdbgAccounts->commitEdit();
     WaitCursor wait;
+    // The listed rows follow the grid's sort, so the printed summary reads
+    // them in the order the grid shows.
+    const std::vector<int> order = SummaryRows.sortedOrder(column, SortOrder);
+    if (order.size() == m_summary.listed.size()) {
+        std::vector<SummaryRow> sorted;
+        sorted.reserve(order.size());
+        for (int r : order)
+            sorted.push_back(std::move(m_summary.listed[size_t(r)]));
+        m_summary.listed = std::move(sorted);
+    }
     SummaryRows.sortRows(column, SortOrder);
     tdbgAccounts->rowModel()->rebind();
 }
@@ -414,9 +426,7 @@ void frmAccountStatus::Print()
     for (const QModelIndex &index : tdbgAccounts->selectionModel()->selectedRows())
         selected << index.row();
     (new frmReportViewer(m_state))
-        ->FormShow(AccountSummaryReport,
-                   accountSummaryRecords(SummaryRows, selected, dtpFromDate->date(), dtpToDate->date(),
-                                         m_state.dateFormat()));
+        ->FormShow(SummaryReportData{m_summary, selected, dtpFromDate->date(), dtpToDate->date()});
 }
 
 } // namespace bc

@@ -93,6 +93,7 @@ private:
     QWidget *m_totalsRow = nullptr;
     QLabel *m_totalsLabel = nullptr;
     std::optional<SummaryInput> m_shown; // what the last Find asked for, while its figures show
+    SummaryResult m_summary; // the figures shown, listed in the grid's order
     QPointer<frmStockGraph> m_chart; // where a chart button drew SummaryRows
     SummaryChartInput m_chartInput; // the kind and dates it drew with
 };

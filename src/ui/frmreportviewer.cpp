@@ -116,15 +116,9 @@ void frmReportViewer::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-bool frmReportViewer::FormShow(int ReportType, const RecordSet &ReportData)
+bool frmReportViewer::FormShow(const ReportData &ReportData)
 {
-    if (const QString problem = reportProblem(ReportType, ReportData); !problem.isEmpty()) {
-        reportFailure(problem);
-        close();
-        return false;
-    }
-    m_reportType = ReportType;
-    m_records = ReportData;
+    m_data = ReportData;
     {
         WaitCursor wait;
         crvReport->updatePreview();
@@ -166,7 +160,7 @@ ReportPrintInfo frmReportViewer::printInfo() const
 
 void frmReportViewer::paintReport(QPrinter *printer)
 {
-    m_lastRender = renderReport(*printer, m_reportType, m_records, printInfo());
+    m_lastRender = renderReport(*printer, m_data, printInfo());
 }
 
 void frmReportViewer::print()
@@ -187,12 +181,11 @@ void frmReportViewer::print()
 
 bool frmReportViewer::saveAsPdf(const QString &caption)
 {
-    const std::optional<ReportDefinition> definition = reportDefinition(m_reportType);
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!QFileInfo(folder).isDir())
         folder = QDir::homePath();
-    const QString suggested = folder + u'/'
-        + (definition ? suggestedFileName(*definition, m_records) : QStringLiteral("Report")) + QStringLiteral(".pdf");
+    const QString suggested = folder + u'/' + suggestedFileName(printedReport(m_data, m_state.dateFormat()))
+        + QStringLiteral(".pdf");
     QString path = QFileDialog::getSaveFileName(this, caption, suggested, QStringLiteral("PDF files (*.pdf)"), nullptr,
                                                 QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
@@ -202,7 +195,7 @@ bool frmReportViewer::saveAsPdf(const QString &caption)
     RenderResult result;
     {
         WaitCursor wait;
-        result = renderReportToPdf(path, m_reportType, m_records, printInfo());
+        result = renderReportToPdf(path, m_data, printInfo());
     }
     if (!result.ok)
         reportFailure(result.error);

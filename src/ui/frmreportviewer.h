@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recordsets.h"
+#include "reportdata.h"
 #include "reportrenderer.h"
 
 #include <QWidget>
@@ -20,8 +20,8 @@ struct AppState;
 
 // The report viewer: a top-level window that previews one printed report and
 // prints it or saves it as PDF. A new viewer is made for every print; it keeps
-// its own copy of the records, so the screen that built them may drop them as
-// soon as FormShow returns, and it deletes itself when closed.
+// its own copy of the report's data, so the screen that built it may drop it
+// as soon as FormShow returns, and it deletes itself when closed.
 class frmReportViewer : public QWidget {
     Q_OBJECT
 public:
@@ -30,14 +30,13 @@ public:
     explicit frmReportViewer(AppState &state, QWidget *parent = nullptr);
     ~frmReportViewer() override;
 
-    // Lays out report ReportType (11 transactions, 12 ledger, 13 summary) with
-    // the records and parameter values of ReportData and shows the window.
-    // When the report cannot be shown the user is told why, the window closes
-    // (and deletes itself) and false is returned.
-    bool FormShow(int ReportType, const RecordSet &ReportData);
+    // Lays out the report of ReportData and shows the window. When the
+    // report cannot be shown the user is told why, the window closes (and
+    // deletes itself) and false is returned.
+    bool FormShow(const ReportData &ReportData);
 
-    int reportType() const { return m_reportType; }
-    const RecordSet &reportData() const { return m_records; }
+    int reportType() const { return reportTypeOf(m_data); }
+    const ReportData &reportData() const { return m_data; }
 
     QPrintPreviewWidget *crvReport;
     QToolButton *cmdFirstPage;
@@ -70,8 +69,7 @@ private:
 
     AppState &m_state;
     std::unique_ptr<QPrinter> m_printer;
-    int m_reportType = 0;
-    RecordSet m_records;
+    ReportData m_data;
     RenderResult m_lastRender;
 };
 

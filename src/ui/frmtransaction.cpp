@@ -9,7 +9,7 @@
 #include "keptsearch.h"
 #include "keyboard.h"
 #include "keyfilters.h"
-#include "recordsets.h"
+#include "reportdata.h"
 #include "rowarraymodel.h"
 #include "screenmessages.h"
 #include "screenparts.h"
@@ -423,10 +423,10 @@ void frmTransaction::Print()
     tdbgTran->commitEdit();
     m_model->fetchAll();
     const Book &book = m_state.book;
-    const RecordSet records = transactionListRecords(
-        TranRows, [&book](const AccountKey &key) { return GetAccName(book, key.toText()); }, m_state.dateFormat(),
-        m_search.applyDates ? m_search.fromDate : QDate(), m_search.applyDates ? m_search.toDate : QDate());
-    (new frmReportViewer(m_state))->FormShow(TransactionListReport, records);
+    (new frmReportViewer(m_state))
+        ->FormShow(transactionListData(
+            TranRows, [&book](const AccountKey &key) { return GetAccName(book, key.toText()); },
+            m_search.applyDates ? m_search.fromDate : QDate(), m_search.applyDates ? m_search.toDate : QDate()));
 }
 
 void frmTransaction::onRowAdded(int row, int column)

@@ -8,7 +8,6 @@
 #include "dates.h"
 #include "hostiletext.h"
 #include "ledger.h"
-#include "recordsets.h"
 #include "reportrenderer.h"
 #include "settingsfile.h"
 #include "sql.h"
@@ -40,9 +39,9 @@ QStringList sorted(QStringList list)
     return list;
 }
 
-QString pdfText(const QString &path, int type, const RecordSet &records)
+QString pdfText(const QString &path, const ReportData &data)
 {
-    const RenderResult result = renderReportToPdf(path, type, records, {Today, Format});
+    const RenderResult result = renderReportToPdf(path, data, {Today, Format});
     EXPECT_TRUE(result.ok) << result.error.toStdString();
     QProcess tool;
     // In drawing order, blanks and line breaks folded: a text wrapped over
@@ -183,19 +182,16 @@ TEST_F(HostileBook, LedgerSummaryAndPrintedReportsShowTheTextsAsTyped)
     // at least as far as its cell holds it (a few lines, then cut short).
     QTemporaryDir dir;
     const TranFindResult listed = findTransactions(t.book(), TranSearch{});
-    const QString list = pdfText(dir.filePath(QStringLiteral("list.pdf")), TransactionListReport,
-                                 transactionListRecords(
-                                     listed.rows,
-                                     [&](const AccountKey &key) { return GetAccName(t.book(), key.toText()); },
-                                     Format));
-    const QString ledger = pdfText(dir.filePath(QStringLiteral("ledger.pdf")), AccountLedgerReport,
-                                   accountLedgerRecords(cash,
-                                                        {QStringLiteral("CASH"), in.fromDate, in.toDate,
-                                                         cash.openingBalance, cash.closingBalance},
-                                                        Format));
-    const QString printedSummary = pdfText(dir.filePath(QStringLiteral("summary.pdf")), AccountSummaryReport,
-                                           accountSummaryRecords(summaryGridRows(summary.listed), {}, in.fromDate,
-                                                                 in.toDate, Format));
+    const QString list = pdfText(dir.filePath(QStringLiteral("list.pdf")),
+                                 transactionListData(listed.rows, [&](const AccountKey &key) {
+                                     return GetAccName(t.book(), key.toText());
+                                 }));
+    const QString ledger = pdfText(dir.filePath(QStringLiteral("ledger.pdf")),
+                                   LedgerReportData{cash,
+                                                    {QStringLiteral("CASH"), in.fromDate, in.toDate,
+                                                     cash.openingBalance, cash.closingBalance}});
+    const QString printedSummary = pdfText(dir.filePath(QStringLiteral("summary.pdf")),
+                                           SummaryReportData{summary, {}, in.fromDate, in.toDate});
     for (const QString &text : hostileTexts()) {
         const QString shown = text.left(20);
         EXPECT_TRUE(list.contains(shown)) << text.left(40).toStdString();

@@ -1,7 +1,7 @@
 #include "ledger.h"
-#include "recordsets.h"
 #include "reportrenderer.h"
 #include "testbook.h"
+#include "transactions.h"
 
 #include <QFile>
 #include <QImage>
@@ -37,11 +37,11 @@ protected:
     int renders = 0; // names the page images of each rendering apart
     QString path() const { return dir.filePath(QStringLiteral("report.pdf")); }
 
-    PdfText render(int type, const RecordSet &records)
+    PdfText render(const ReportData &data)
     {
         ++renders;
         PdfText out;
-        out.result = renderReportToPdf(path(), type, records, printInfo);
+        out.result = renderReportToPdf(path(), data, printInfo);
         if (out.result.ok) {
             out.pages = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path(), QStringLiteral("-")})
                             .split(u'\f');
@@ -115,45 +115,42 @@ protected:
     }
 };
 
-RecordSet transactions(int count, const QString &fromName, const QString &toName, const QString &particulars)
+TransactionListData transactions(int count, const QString &fromName, const QString &toName, const QString &particulars)
 {
-    RecordSet set(reportFields(TransactionListReport));
-    for (int i = 0; i < count; ++i) {
-        const int r = set.addRecord();
-        set.setInteger(r, 0, r + 1);
-        set.setText(r, 1, QStringLiteral("%1/03/2006").arg(r + 1, 2, 10, QLatin1Char('0')));
-        set.setText(r, 2, fromName);
-        set.setText(r, 3, toName);
-        set.setNumber(r, 4, Money::fromCents(10 + 100 * r));
-        set.setText(r, 5, particulars);
-    }
-    return set;
+    TransactionListData data;
+    for (int i = 0; i < count; ++i)
+        data.lines.push_back(
+            {QDate(2006, 3, 1).addDays(i), fromName, toName, Money::fromCents(10 + 100 * i), particulars});
+    return data;
 }
 
-RecordSet ledger(int count)
+// Debits of 5.00 and credits of 20.00 in turn, all dated 05/03/2006.
+LedgerReportData ledger(int count)
 {
-    RecordSet set(reportFields(AccountLedgerReport));
-    for (int i = 0; i < count; ++i) {
-        const int r = set.addRecord();
-        set.setInteger(r, 0, r + 1);
-        set.setText(r, 1, QStringLiteral("05/03/2006"));
-        set.setText(r, 2, QStringLiteral("By SALES [sale %1]").arg(r + 1));
-        set.setNumber(r, 3, Money::fromCents(i % 2 ? 0 : 2000));
-        set.setNumber(r, 4, Money::fromCents(i % 2 ? 500 : 0));
-        set.setNumber(r, 5, Money::fromCents(1500 * (i / 2 + 1) + (i % 2 ? 0 : 500)));
-    }
-    set.setParameters({QString(), QStringLiteral("CASH"), QStringLiteral("01/03/2006"), QStringLiteral("31/03/2006"),
-                       QStringLiteral("0.00"), QStringLiteral("1234.50")});
-    return set;
+    LedgerReportData data;
+    for (int i = 0; i < count; ++i)
+        data.ledger.movements.push_back({QDate(2006, 3, 5), QStringLiteral("SALES [sale %1]").arg(i + 1),
+                                         Money::fromCents(i % 2 ? 2000 : -500),
+                                         Money::fromCents(1500 * (i / 2 + 1) + (i % 2 ? 0 : 500))});
+    data.header = {QStringLiteral("CASH"), QDate(2006, 3, 1), QDate(2006, 3, 31), Money(), Money::fromCents(123450)};
+    return data;
+}
+
+SummaryReportData summary(const std::vector<SummaryRow> &rows)
+{
+    SummaryReportData data{{}, {}, QDate(2024, 4, 1), QDate(2025, 3, 31)};
+    data.summary.listed = rows;
+    return data;
 }
 
 } // namespace
 
 TEST_F(ReportPdf, TransactionListShowsTitleHeadingsRowsTotalAndPageNumber)
 {
-    RecordSet set = transactions(3, QStringLiteral("Harlow Traders"), QStringLiteral("CASH"), QStringLiteral("rent"));
-    set.setText(2, 3, QString());
-    const PdfText pdf = render(TransactionListReport, set);
+    TransactionListData set = transactions(3, QStringLiteral("Harlow Traders"), QStringLiteral("CASH"),
+                                           QStringLiteral("rent"));
+    set.lines[2].toAccount.clear();
+    const PdfText pdf = render(set);
     ASSERT_TRUE(pdf.result.ok) << pdf.result.error.toStdString();
     ASSERT_EQ(pdf.pages.size(), 1);
     const QString text = pdf.all();
@@ -169,17 +166,14 @@ TEST_F(ReportPdf, TransactionListShowsTitleHeadingsRowsTotalAndPageNumber)
 // ligature characters in place of "ffi" or "fl".
 TEST_F(ReportPdf, TransactionListWrapsParticularsPrintsThePeriodAndCopiesPlainLetters)
 {
-    RowArray rows(
-        {CellType::Int, CellType::Text, CellType::Key, CellType::Key, CellType::Money, CellType::Text, CellType::Text});
+    RowArray rows = makeTranRows();
     const QString particulars = QStringLiteral("Office supplies and affluent waffles for the Harlow branch, "
                                                "monthly account fee ending NOVEMBER");
     const int r = rows.appendRow();
-    rows.setText(r, 1, QStringLiteral("03/11/2026"));
-    rows.setMoney(r, 4, Money::fromCents(4500));
-    rows.setText(r, 5, particulars);
-    const PdfText pdf = render(TransactionListReport,
-                               transactionListRecords(rows, {}, QStringLiteral("d/M/yyyy"), QDate(2026, 11, 1),
-                                                      QDate(2026, 11, 30)));
+    rows.setDate(r, TranCol::Date, QDate(2026, 11, 3));
+    rows.setMoney(r, TranCol::Amount, Money::fromCents(4500));
+    rows.setText(r, TranCol::Particulars, particulars);
+    const PdfText pdf = render(transactionListData(rows, {}, QDate(2026, 11, 1), QDate(2026, 11, 30)));
     ASSERT_TRUE(pdf.result.ok) << pdf.result.error.toStdString();
     const QString text = pdf.all();
     EXPECT_TRUE(text.contains(QStringLiteral("Period:"))) << text.toStdString();
@@ -191,7 +185,7 @@ TEST_F(ReportPdf, TransactionListWrapsParticularsPrintsThePeriodAndCopiesPlainLe
         EXPECT_FALSE(text.contains(QChar(ligature))) << text.toStdString();
 
     // A search without dates says so.
-    const PdfText all = render(TransactionListReport, transactionListRecords(rows, {}, QStringLiteral("d/M/yyyy")));
+    const PdfText all = render(transactionListData(rows, {}));
     ASSERT_TRUE(all.result.ok);
     EXPECT_TRUE(all.all().contains(QStringLiteral("All dates")));
 }
@@ -199,7 +193,7 @@ TEST_F(ReportPdf, TransactionListWrapsParticularsPrintsThePeriodAndCopiesPlainLe
 TEST_F(ReportPdf, WideTransactionListTurnsLandscapeAndLongTextsStayInsideThePage)
 {
     const QString name = QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
-    const PdfText pdf = render(TransactionListReport, transactions(40, name, name, name));
+    const PdfText pdf = render(transactions(40, name, name, name));
     ASSERT_TRUE(pdf.result.ok);
     const auto pages = rightmostWords();
     ASSERT_FALSE(pages.isEmpty());
@@ -213,7 +207,7 @@ TEST_F(ReportPdf, WideTransactionListTurnsLandscapeAndLongTextsStayInsideThePage
 
 TEST_F(ReportPdf, LedgerShowsParametersRowsAndDebitCreditTotals)
 {
-    const PdfText pdf = render(AccountLedgerReport, ledger(4));
+    const PdfText pdf = render(ledger(4));
     ASSERT_TRUE(pdf.result.ok);
     const QString text = pdf.all();
     for (const char *expected : {"Account Ledger", "Account:", "CASH", "01/03/2006 to 31/03/2006",
@@ -233,14 +227,11 @@ TEST_F(ReportPdf, LedgerBalancesArePrintedWithTheirSidesAsTheGridShowsThem)
     t.addTransaction(1, QDate(2006, 3, 1), 11, 10, Money::fromCents(25000)); // repaid: 0.00
     t.addTransaction(2, QDate(2006, 3, 2), 11, 10, Money::fromCents(12050)); // 120.50 credit
     t.addTransaction(3, QDate(2006, 3, 3), 10, 11, Money::fromCents(50000)); // 379.50 debit
-    const QString format = printInfo.dateFormat;
     const LedgerResult l = computeLedger(t.book(), {qint64(10), QDate(2006, 3, 1), QDate(2006, 3, 31), QDate()});
     ASSERT_EQ(l.movements.at(2).balance, Money::fromCents(-37950));
-    const PdfText pdf = render(AccountLedgerReport,
-                               accountLedgerRecords(l,
-                                                    {QStringLiteral("Loan"), QDate(2006, 3, 1), QDate(2006, 3, 31),
-                                                     l.openingBalance, l.closingBalance},
-                                                    format));
+    const PdfText pdf = render(LedgerReportData{l,
+                                                {QStringLiteral("Loan"), QDate(2006, 3, 1), QDate(2006, 3, 31),
+                                                 l.openingBalance, l.closingBalance}});
     ASSERT_TRUE(pdf.result.ok);
     const QStringList lines = pdf.all().split(u'\n');
     const auto line = [&](const QString &start) {
@@ -257,7 +248,7 @@ TEST_F(ReportPdf, LedgerBalancesArePrintedWithTheirSidesAsTheGridShowsThem)
 
 TEST_F(ReportPdf, LongLedgerPaginatesWithHeadingsOnEveryPageAndNoRowLostOrRepeated)
 {
-    const PdfText pdf = render(AccountLedgerReport, ledger(500));
+    const PdfText pdf = render(ledger(500));
     ASSERT_TRUE(pdf.result.ok);
     ASSERT_GT(pdf.pages.size(), 5);
     EXPECT_EQ(pdf.result.pageCount, pdf.pages.size());
@@ -283,7 +274,7 @@ TEST_F(ReportPdf, LongLedgerPaginatesWithHeadingsOnEveryPageAndNoRowLostOrRepeat
     for (auto it = rowStart.globalMatch(pdf.pages.first()); it.hasNext(); it.next())
         ++perPage;
     ASSERT_GT(perPage, 10);
-    const PdfText full = render(AccountLedgerReport, ledger(perPage));
+    const PdfText full = render(ledger(perPage));
     ASSERT_EQ(full.pages.size(), 2);
     EXPECT_TRUE(full.pages[1].contains(QRegularExpression(QStringLiteral(R"(^\s*%1\s+05/03/2006)").arg(perPage),
                                                           QRegularExpression::MultilineOption)));
@@ -292,17 +283,12 @@ TEST_F(ReportPdf, LongLedgerPaginatesWithHeadingsOnEveryPageAndNoRowLostOrRepeat
 
 TEST_F(ReportPdf, SummaryTotalsAreExactCents)
 {
-    RecordSet set(reportFields(AccountSummaryReport));
     const qint64 cents[][3] = {{10, 20, 30}, {20, -10, 10}, {-1, 0, -1}};
-    for (const auto &row : cents) {
-        const int r = set.addRecord();
-        set.setInteger(r, 0, r + 1);
-        set.setText(r, 1, QStringLiteral("Account number %1").arg(r + 1));
-        for (int c = 0; c < 3; ++c)
-            set.setNumber(r, 2 + c, Money::fromCents(row[c]));
-    }
-    set.setParameters({QString(), QStringLiteral("01/04/2024"), QStringLiteral("31/03/2025")});
-    const PdfText pdf = render(AccountSummaryReport, set);
+    std::vector<SummaryRow> rows;
+    for (const auto &row : cents)
+        rows.push_back({qint64(rows.size()), QStringLiteral("Account number %1").arg(rows.size() + 1),
+                        Money::fromCents(row[0]), Money::fromCents(row[1]), Money::fromCents(row[2]), u'A'});
+    const PdfText pdf = render(summary(rows));
     ASSERT_TRUE(pdf.result.ok);
     const QString text = pdf.all();
     for (const char *expected : {"Account Summary", "Period:", "01/04/2024 to 31/03/2025", "A/C Name", "Open Amount",
@@ -318,44 +304,35 @@ TEST_F(ReportPdf, SummaryTotalsAreExactCents)
 TEST_F(ReportPdf, TotalsCaptionAndLargestAmountsPrintWhole)
 {
     const Money largest = Money::fromCents(Money::MaxCents);
-    RecordSet list = transactions(2, QStringLiteral("Bank"), QStringLiteral("CASH"), QStringLiteral("rent"));
-    list.setNumber(0, 4, largest);
-    list.setNumber(1, 4, -largest);
+    TransactionListData list = transactions(2, QStringLiteral("Bank"), QStringLiteral("CASH"), QStringLiteral("rent"));
+    list.lines[0].amount = largest;
+    list.lines[1].amount = -largest;
 
-    RecordSet book = ledger(2);
-    book.setNumber(0, 3, largest);
-    book.setNumber(1, 4, largest);
-    book.setNumber(0, 5, largest);
-    book.setNumber(1, 5, -largest);
+    LedgerReportData book = ledger(2);
+    book.ledger.movements[0].amount = largest;
+    book.ledger.movements[1].amount = -largest;
+    book.ledger.movements[0].balance = largest;
+    book.ledger.movements[1].balance = -largest;
 
-    RecordSet summary(reportFields(AccountSummaryReport));
-    for (const Money &amount : {largest, Money()}) {
-        const int r = summary.addRecord();
-        summary.setInteger(r, 0, r + 1);
-        summary.setText(r, 1, QStringLiteral("Account %1").arg(r + 1));
-        summary.setNumber(r, 2, amount);
-        summary.setNumber(r, 3, -amount);
-        summary.setNumber(r, 4, amount);
-    }
+    std::vector<SummaryRow> rows;
+    for (const Money &amount : {largest, Money()})
+        rows.push_back(
+            {qint64(rows.size()), QStringLiteral("Account %1").arg(rows.size() + 1), amount, -amount, amount, u'A'});
 
     struct Expected {
-        int type;
-        const RecordSet &records;
+        ReportData data;
         QStringList rows;
         QString totals;
     };
-    const Expected reports[] =
-        {{TransactionListReport, list, {"999999999999.99 rent", "-999999999999.99 rent"}, "Total 0.00"},
-         {AccountLedgerReport,
-          book,
-          {"999999999999.99 Dr", "999999999999.99 Cr"},
-          "Total 999999999999.99 999999999999.99"},
-         {AccountSummaryReport,
-          summary,
-          {"999999999999.99 -999999999999.99 999999999999.99"},
-          "Total 999999999999.99 -999999999999.99 999999999999.99"}};
+    const Expected reports[] = {{list, {"999999999999.99 rent", "-999999999999.99 rent"}, "Total 0.00"},
+                                {book,
+                                 {"999999999999.99 Dr", "999999999999.99 Cr"},
+                                 "Total 999999999999.99 999999999999.99"},
+                                {summary(rows),
+                                 {"999999999999.99 -999999999999.99 999999999999.99"},
+                                 "Total 999999999999.99 -999999999999.99 999999999999.99"}};
     for (const Expected &report : reports) {
-        const PdfText pdf = render(report.type, report.records);
+        const PdfText pdf = render(report.data);
         ASSERT_TRUE(pdf.result.ok) << pdf.result.error.toStdString();
         QStringList lines;
         for (const QString &line : pdf.all().split(u'\n'))
@@ -372,42 +349,30 @@ TEST_F(ReportPdf, TotalsCaptionAndLargestAmountsPrintWhole)
             const auto boxes = wordBoxes(word);
             EXPECT_FALSE(boxes.isEmpty()) << word.toStdString();
             for (const auto &[page, box] : boxes)
-                EXPECT_TRUE(inkedAtBothEnds(page, box)) << report.type << ": " << word.toStdString() << " cut";
+                EXPECT_TRUE(inkedAtBothEnds(page, box))
+                    << reportTypeOf(report.data) << ": " << word.toStdString() << " cut";
         }
     }
 }
 
-TEST_F(ReportPdf, EmptyRecordSetsStillPrintHeadingsAndParameters)
+TEST_F(ReportPdf, EmptyReportsStillPrintHeadingsAndParameters)
 {
-    RecordSet summary(reportFields(AccountSummaryReport));
-    summary.setParameters({QString(), QStringLiteral("01/04/2024"), QStringLiteral("31/03/2025")});
-    const RecordSet sets[] = {transactions(0, {}, {}, {}), ledger(0), summary};
-    const int types[] = {TransactionListReport, AccountLedgerReport, AccountSummaryReport};
-    for (int i = 0; i < 3; ++i) {
-        const PdfText pdf = render(types[i], sets[i]);
+    const ReportData reports[] = {transactions(0, {}, {}, {}), ledger(0), summary({})};
+    for (const ReportData &report : reports) {
+        const PdfText pdf = render(report);
         ASSERT_TRUE(pdf.result.ok);
         EXPECT_EQ(pdf.pages.size(), 1);
         EXPECT_TRUE(pdf.all().contains(QStringLiteral("No records")));
         EXPECT_TRUE(pdf.all().contains(QStringLiteral("S.No")));
         EXPECT_TRUE(pdf.all().contains(QStringLiteral("Page 1 of 1")));
     }
-    EXPECT_TRUE(render(AccountLedgerReport, ledger(0)).all().contains(QStringLiteral("1234.50")));
+    EXPECT_TRUE(render(ledger(0)).all().contains(QStringLiteral("1234.50")));
 }
 
-TEST_F(ReportPdf, WrongReportsAndUnwritableFilesAreErrorsNotFiles)
+TEST_F(ReportPdf, UnwritableFilesAreErrorsNotFiles)
 {
-    for (int type : {0, 10, 14, -12}) {
-        const RenderResult result = renderReportToPdf(path(), type, ledger(2), printInfo);
-        EXPECT_FALSE(result.ok);
-        EXPECT_TRUE(result.error.contains(QString::number(type)));
-    }
-    const RenderResult missingField = renderReportToPdf(path(), AccountSummaryReport, ledger(2), printInfo);
-    EXPECT_FALSE(missingField.ok);
-    EXPECT_TRUE(missingField.error.contains(QStringLiteral("Acc_Name")));
-    EXPECT_FALSE(QFile::exists(path()));
-
     const QString unwritable = dir.filePath(QStringLiteral("missing/folder/report.pdf"));
-    const RenderResult result = renderReportToPdf(unwritable, AccountLedgerReport, ledger(2), printInfo);
+    const RenderResult result = renderReportToPdf(unwritable, ledger(2), printInfo);
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.error.contains(unwritable));
 }

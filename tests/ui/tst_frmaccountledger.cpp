@@ -7,7 +7,7 @@
 #include "frmmain.h"
 #include "frmstockgraph.h"
 #include "recordingmessages.h"
-#include "recordsets.h"
+#include "reportdefinition.h"
 #include "sql.h"
 #include "testbook.h"
 #include "typist.h"
@@ -219,7 +219,7 @@ private slots:
         frmReportViewer *viewer = bc::test::openReportViewer();
         QVERIFY(viewer);
         QCOMPARE(viewer->reportType(), int(AccountLedgerReport));
-        QCOMPARE(viewer->reportData().recordCount(), 0);
+        QVERIFY(std::get<LedgerReportData>(viewer->reportData()).ledger.movements.empty());
         viewer->close();
         QTRY_VERIFY(!bc::test::openReportViewer());
 
@@ -227,15 +227,16 @@ private slots:
         w->cmdprint->click();
         viewer = bc::test::openReportViewer();
         QVERIFY(viewer);
-        const RecordSet &set = viewer->reportData();
-        QCOMPARE(set.recordCount(), w->LedgerRows.rowCount());
-        QCOMPARE(set.integer(2, set.fieldIndex(QStringLiteral("Sno"))), 3);
+        const ReportTable set = printedReport(viewer->reportData(), m_state->dateFormat()).table;
+        QCOMPARE(set.rows.size(), w->LedgerRows.rowCount());
+        // S.No, Date, Particulars, Debit, Credit, Balance.
+        QCOMPARE(set.rows[2][0], QStringLiteral("3"));
         // Balances keep their sides: the debit is printed as "84.50 Dr".
-        QCOMPARE(set.number(2, set.fieldIndex(QStringLiteral("Balance"))), Money::fromCents(-8450));
-        QCOMPARE(set.number(2, set.fieldIndex(QStringLiteral("Debit"))), Money::fromCents(123450));
-        QCOMPARE(set.number(2, set.fieldIndex(QStringLiteral("Credit"))), Money());
-        QVERIFY(set.parameters().contains(QStringLiteral("1500.00 Cr")));
-        QVERIFY(set.parameters().contains(QStringLiteral("84.50 Dr")));
+        QCOMPARE(set.rows[2][5], QStringLiteral("84.50 Dr"));
+        QCOMPARE(set.rows[2][3], QStringLiteral("1234.50"));
+        QCOMPARE(set.rows[2][4], QStringLiteral("0.00"));
+        QVERIFY(set.parameterValues.contains(QStringLiteral("1500.00 Cr")));
+        QVERIFY(set.parameterValues.contains(QStringLiteral("84.50 Dr")));
     }
 
     void toDateBeforeFromDateShowsOpeningAndRefusesTheGraph()

@@ -6,7 +6,7 @@
 #include "frmmain.h"
 #include "frmstockgraph.h"
 #include "recordingmessages.h"
-#include "recordsets.h"
+#include "reportdefinition.h"
 #include "rowarraymodel.h"
 #include "sql.h"
 #include "summary.h"
@@ -199,7 +199,7 @@ private slots:
         frmReportViewer *viewer = bc::test::openReportViewer();
         QVERIFY(viewer);
         QCOMPARE(viewer->reportType(), int(AccountSummaryReport));
-        QCOMPARE(viewer->reportData().recordCount(), 2);
+        QCOMPARE(printedReport(viewer->reportData(), m_state->dateFormat()).table.rows.size(), 2);
         viewer->close();
         QTRY_VERIFY(!bc::test::openReportViewer());
 
@@ -211,11 +211,12 @@ private slots:
         w->cmdprint->click();
         viewer = bc::test::openReportViewer();
         QVERIFY(viewer);
-        const RecordSet &set = viewer->reportData();
-        QCOMPARE(set.recordCount(), 2);
-        QCOMPARE(set.text(0, set.fieldIndex(QStringLiteral("Acc_Name"))), QStringLiteral("CASH"));
-        QCOMPARE(set.integer(1, set.fieldIndex(QStringLiteral("Sno"))), 2);
-        QCOMPARE(set.text(1, set.fieldIndex(QStringLiteral("Acc_Name"))), QStringLiteral("Bank"));
+        const ReportTable set = printedReport(viewer->reportData(), m_state->dateFormat()).table;
+        QCOMPARE(set.rows.size(), 2);
+        // S.No, A/C Name, Open Amount, Transactions, Balance Amount.
+        QCOMPARE(set.rows[0][1], QStringLiteral("CASH"));
+        QCOMPARE(set.rows[1][0], QStringLiteral("2"));
+        QCOMPARE(set.rows[1][1], QStringLiteral("Bank"));
     }
 
     void rangeBoxKeyRules()
@@ -245,6 +246,16 @@ private slots:
         QCOMPARE(w->SummaryRows.textAt(0, SummaryGridColumn::NameColumn), QStringLiteral("Bank"));
         emit header->sectionClicked(SummaryGridColumn::BalanceColumn);
         QCOMPARE(w->SummaryRows.textAt(0, SummaryGridColumn::NameColumn), QStringLiteral("Salary"));
+        // The printed summary follows the sorted grid.
+        w->cmdprint->click();
+        frmReportViewer *viewer = bc::test::openReportViewer();
+        QVERIFY(viewer);
+        const ReportTable printed = printedReport(viewer->reportData(), m_state->dateFormat()).table;
+        QCOMPARE(printed.rows.size(), 11);
+        for (int r = 0; r < 11; ++r)
+            QCOMPARE(printed.rows[r][1], w->SummaryRows.textAt(r, SummaryGridColumn::NameColumn));
+        viewer->close();
+        QTRY_VERIFY(!bc::test::openReportViewer());
         // Every Find starts the order again.
         w->cmdFind->click();
         QCOMPARE(w->SortOrder, SortDirection::Ascending);

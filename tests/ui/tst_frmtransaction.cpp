@@ -5,7 +5,7 @@
 #include "frmreportviewer.h"
 #include "frmtransaction.h"
 #include "recordingmessages.h"
-#include "recordsets.h"
+#include "reportdefinition.h"
 #include "rowarraymodel.h"
 #include "sql.h"
 #include "testbook.h"
@@ -431,10 +431,11 @@ private slots:
                 viewer = v;
         QVERIFY(viewer);
         QCOMPARE(viewer->reportType(), int(TransactionListReport));
-        const RecordSet &set = viewer->reportData();
-        QCOMPARE(set.recordCount(), 2);
-        QCOMPARE(set.text(0, set.fieldIndex(QStringLiteral("From_Acc"))), QStringLiteral("Rent"));
-        QCOMPARE(set.text(0, set.fieldIndex(QStringLiteral("To_Acc"))), QStringLiteral("Bank"));
+        const ReportTable set = printedReport(viewer->reportData(), m_state->dateFormat()).table;
+        QCOMPARE(set.rows.size(), 2);
+        // S.No, Date, From A/C, To A/C, Amount, Particulars.
+        QCOMPARE(set.rows[0][2], QStringLiteral("Rent"));
+        QCOMPARE(set.rows[0][3], QStringLiteral("Bank"));
         w->close();
         QVERIFY(viewer->isVisible()); // the viewer outlives the screen
     }

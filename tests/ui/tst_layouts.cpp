@@ -6,7 +6,7 @@
 #include "frmreportviewer.h"
 #include "frmstockgraph.h"
 #include "frmtextcontrol.h"
-#include "recordsets.h"
+#include "reportdata.h"
 #include "windowfixture.h"
 
 #include <QAbstractButton>
@@ -240,12 +240,12 @@ private slots:
         checkWindow(rules, area, QStringLiteral("dlgImportRules"));
 
         // The viewer opens centred on the screen, wholly within it.
-        RecordSet records(reportFields(AccountLedgerReport));
-        records.setParameters({QString(), QStringLiteral("Business Bank"), QStringLiteral("01/11/2026"),
-                               QStringLiteral("30/11/2026"), QStringLiteral("0.00"), QStringLiteral("0.00")});
+        const LedgerReportData records{{},
+                                       {QStringLiteral("Business Bank"), QDate(2026, 11, 1), QDate(2026, 11, 30),
+                                        Money(), Money()}};
         main->activateWindow();
         auto *viewer = new frmReportViewer(*m_state, main);
-        QVERIFY(viewer->FormShow(AccountLedgerReport, records));
+        QVERIFY(viewer->FormShow(records));
         QVERIFY(QTest::qWaitForWindowExposed(viewer));
         checkWindow(viewer, area, QStringLiteral("frmReportViewer"));
         const QPoint offCentre = viewer->frameGeometry().center() - area.center();

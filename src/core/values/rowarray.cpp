@@ -310,13 +310,13 @@ SortDirection toggled(SortDirection direction)
     return direction == SortDirection::Ascending ? SortDirection::Descending : SortDirection::Ascending;
 }
 
-void RowArray::sortRows(int column, SortDirection direction)
+std::vector<int> RowArray::sortedOrder(int column, SortDirection direction) const
 {
-    if (column < 0 || column >= columnCount() || m_rows < 2)
-        return;
-    const Column &key = m_columns[size_t(column)];
     std::vector<int> order(static_cast<size_t>(m_rows));
     std::iota(order.begin(), order.end(), 0);
+    if (column < 0 || column >= columnCount() || m_rows < 2)
+        return order;
+    const Column &key = m_columns[size_t(column)];
     const bool descending = direction == SortDirection::Descending;
     const bool numeric = isNumeric(key.type);
     std::vector<QString> keyTexts;
@@ -341,6 +341,14 @@ void RowArray::sortRows(int column, SortDirection direction)
         return descending ? cmp > 0 : cmp < 0;
     };
     std::stable_sort(order.begin(), order.end(), less);
+    return order;
+}
+
+void RowArray::sortRows(int column, SortDirection direction)
+{
+    if (column < 0 || column >= columnCount() || m_rows < 2)
+        return;
+    const std::vector<int> order = sortedOrder(column, direction);
     for (Column &c : m_columns) {
         if (c.type == CellType::Text) {
             std::vector<QString> sorted;

@@ -89,6 +89,9 @@ public:
     // Sorts whole rows on one column. Numbers compare by value and text by
     // character codes; empty cells stay after the others.
     void sortRows(int column, SortDirection direction);
+    // The rows' positions in the order sortRows would put them in, so that
+    // values kept beside the array can follow the same sort.
+    std::vector<int> sortedOrder(int column, SortDirection direction) const;
 
     // Approximate bytes held per row, for the benchmark of large grids.
     size_t bytesPerRow() const;
