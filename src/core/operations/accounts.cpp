@@ -1,15 +1,15 @@
 #include "accounts.h"
 
+#include "accountstore.h"
+#include "booktransaction.h"
+#include "dberror.h"
 #include "history.h"
 #include "historyrows.h"
 #include "idmarks.h"
 #include "rowversions.h"
-#include "sql.h"
-#include "textmatch.h"
 #include "textroutines.h"
 
 #include <QSet>
-#include <QSqlQuery>
 #include <optional>
 
 namespace bc {
@@ -17,29 +17,6 @@ namespace bc {
 namespace {
 
 constexpr qint64 HighestAccountId = 32767;
-
-QString likePattern(const QString &filter)
-{
-    QString pattern;
-    for (const QChar c : filter) {
-        if (c == u'*')
-            pattern += u'%';
-        else if (c == u'%' || c == u'_' || c == u'\\')
-            pattern += QStringLiteral("\\") + c;
-        else
-            pattern += c;
-    }
-    return pattern + u'%';
-}
-
-QList<IdName> idNames(const QSqlDatabase &db, const QString &statement)
-{
-    QList<IdName> list;
-    QSqlQuery q = runSql(db, statement);
-    while (q.next())
-        list.append({NullToText(q.value(0)).toLongLong(), NullToText(q.value(1))});
-    return list;
-}
 
 AccountSaveResult refused(AccountSaveResult::Outcome outcome, const QString &title, const QString &text)
 {
@@ -52,23 +29,17 @@ AccountSaveResult refused(AccountSaveResult::Outcome outcome, const QString &tit
 
 // Refuses to delete an account that transactions still use: they would point
 // at nothing, and at whatever account later took the id.
-std::optional<AccountSaveResult> deletionInUse(const QSqlDatabase &db, const QList<LoadedRow> &deleted)
+std::optional<AccountSaveResult> deletionInUse(const Book &book, const QList<LoadedRow> &deleted)
 {
     for (const auto &[id, version] : deleted) {
-        QSqlQuery account = runSql(db, QStringLiteral("SELECT account_name FROM account_master WHERE account_id = ?"),
-                                   {id});
-        if (!account.next())
+        const std::optional<QString> name = readAccountName(book, id);
+        if (!name)
             continue;
-        QSqlQuery uses = runSql(db,
-                                QStringLiteral("SELECT count(*) FROM transaction_master "
-                                               "WHERE (from_acc = ? AND from_flag = 'A') "
-                                               "OR (to_acc = ? AND to_flag = 'A')"),
-                                {id, id});
-        const qint64 count = uses.next() ? uses.value(0).toLongLong() : 0;
+        const qint64 count = countTransactionsOfAccount(book, id);
         if (count > 0)
             return refused(AccountSaveResult::Outcome::InUse, QStringLiteral("Invalid Data"),
                            QStringLiteral("%1 is used by %2 %3")
-                               .arg(account.value(0).toString().trimmed())
+                               .arg(*name)
                                .arg(count)
                                .arg(count == 1 ? QStringLiteral("transaction") : QStringLiteral("transactions")));
     }
@@ -81,7 +52,6 @@ std::optional<AccountSaveResult> deletionInUse(const QSqlDatabase &db, const QLi
 QList<StaleRow> staleAccounts(const Book &book, const RowArray &rows, const QList<int> &changedRows,
                               const QList<LoadedRow> &deleted, const QHash<qint64, qint64> &current)
 {
-    const QSqlDatabase db = connectionOf(book);
     QList<LoadedRow> loaded;
     QStringList labels;
     for (const int row : changedRows) {
@@ -89,10 +59,8 @@ QList<StaleRow> staleAccounts(const Book &book, const RowArray &rows, const QLis
         labels << NullToText(rows.textAt(row, AccountCol::Name));
     }
     for (const LoadedRow &row : deleted) {
-        QSqlQuery q = runSql(db, QStringLiteral("SELECT account_name FROM account_master WHERE account_id = ?"),
-                             {row.id});
         loaded << row;
-        labels << (q.next() ? q.value(0).toString().trimmed() : QStringLiteral("Account %1").arg(row.id));
+        labels << readAccountName(book, row.id).value_or(QStringLiteral("Account %1").arg(row.id));
     }
     return staleRows(book, HistoryTable::Accounts, loaded, labels, current);
 }
@@ -117,41 +85,28 @@ RowArray makeAccountRows()
 
 AccountFindResult findAccounts(const Book &book, const QString &nameFilter, const QString &open1, const QString &open2)
 {
-    const QSqlDatabase db = connectionOf(book);
-    QString statement = QStringLiteral("SELECT account_id, account_name, account_type, open_amount, particulars, %1 "
-                                       "FROM account_master WHERE 1=1")
-                            .arg(hasRowVersions(book) ? QStringLiteral("row_version") : QStringLiteral("0"));
-    QVariantList values;
-    if (!nameFilter.trimmed().isEmpty()) {
-        statement += QStringLiteral(" AND ") + likeIgnoringCase(db, QStringLiteral("account_name"));
-        values << likePattern(nameFilter.trimmed());
-    }
-    if (!open1.trimmed().isEmpty()) {
-        statement += QStringLiteral(" AND open_amount >= ?");
-        values << Money::leadingNumber(open1).cents();
-    }
-    if (!open2.trimmed().isEmpty()) {
-        statement += QStringLiteral(" AND open_amount <= ?");
-        values << Money::leadingNumber(open2).cents();
-    }
-    statement += QStringLiteral(" ORDER BY ") + orderIgnoringCase(db, QStringLiteral("account_name"));
+    AccountFilter filter;
+    filter.namePrefix = nameFilter.trimmed();
+    if (!open1.trimmed().isEmpty())
+        filter.openingFromCents = Money::leadingNumber(open1).cents();
+    if (!open2.trimmed().isEmpty())
+        filter.openingToCents = Money::leadingNumber(open2).cents();
 
     AccountFindResult result;
     RowArray &rows = result.rows;
-    QSqlQuery q = runSql(db, statement, values);
-    while (q.next()) {
+    for (const AccountRecord &a : readAccounts(book, filter)) {
         const int r = rows.appendRow();
-        rows.setInt(r, AccountCol::Id, NullToText(q.value(0)).toLongLong());
+        rows.setInt(r, AccountCol::Id, a.id);
         rows.setInt(r, AccountCol::SerialNo, r + 1);
-        rows.setText(r, AccountCol::Name, q.value(1).toString().trimmed());
-        if (const QString type = NullToText(q.value(2)); !type.isEmpty())
-            rows.setInt(r, AccountCol::Type, type.toLongLong());
-        const Money opening = Money::fromCents(q.value(3).toLongLong());
+        rows.setText(r, AccountCol::Name, a.name);
+        if (a.type)
+            rows.setInt(r, AccountCol::Type, *a.type);
+        const Money opening = Money::fromCents(a.openingCents);
         rows.setMoney(r, AccountCol::Opening, opening);
         rows.setText(r, AccountCol::CurrentBalance, QString());
-        rows.setText(r, AccountCol::Particulars, NullToText(q.value(4)));
+        rows.setText(r, AccountCol::Particulars, a.particulars);
         rows.setEditMark(r, AccountCol::Status, EditMark::Unchanged);
-        rows.setInt(r, AccountCol::Version, q.value(5).toLongLong());
+        rows.setInt(r, AccountCol::Version, a.version);
         result.total += opening;
     }
     return result;
@@ -159,29 +114,21 @@ AccountFindResult findAccounts(const Book &book, const QString &nameFilter, cons
 
 QList<IdName> accountNames(const Book &book)
 {
-    const QSqlDatabase db = connectionOf(book);
-    return idNames(db,
-                   QStringLiteral("SELECT account_id, account_name FROM account_master ORDER BY ")
-                       + orderIgnoringCase(db, QStringLiteral("account_name")));
+    return readAccountNames(book);
 }
 
 QList<IdName> accountTypes(const Book &book)
 {
-    const QSqlDatabase db = connectionOf(book);
-    return idNames(db,
-                   QStringLiteral("SELECT account_type_id, account_type FROM Account_Type_Master ORDER BY ")
-                       + orderIgnoringCase(db, QStringLiteral("account_type")));
+    return readAccountTypes(book);
 }
 
 AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today, const QList<LoadedRow> &deleted,
                                const QString &source)
 {
-    const QSqlDatabase db = connectionOf(book);
     using Outcome = AccountSaveResult::Outcome;
-    const QString versionDate = today.toString(QStringLiteral("MM/dd/yyyy"));
     const bool versioned = hasRowVersions(book);
     try {
-        TransactionGuard transaction(db);
+        BookTransaction transaction(book);
         QList<int> changedRows;
         QList<qint64> replaced = idsOf(deleted);
         qint64 newCount = 0;
@@ -201,12 +148,12 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
             r.changedByOthers = std::move(stale);
             return r;
         }
-        runSql(db, QStringLiteral("DELETE FROM tmp_account_i"));
         const qint64 firstNew = reserveIds(book, IdSeries::Accounts, newCount);
         qint64 nextNew = firstNew;
         ChangeRecorder history(book, source);
         QList<qint64> saved;
         QList<int> savedRows;
+        QList<StagedAccount> toStage;
         QStringList savedNames; // compared as accountNameKey gives them
         for (const int row : changedRows) {
             qint64 id = rows.intAt(row, AccountCol::Id);
@@ -222,23 +169,19 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
                 r.refusedRow = row;
                 return r;
             }
-            runSql(db,
-                   QStringLiteral("INSERT INTO tmp_account_i (Account_ID, Account_Name, Account_Type, "
-                                  "Open_amount, particulars, version_date, Row_Version) VALUES (?, ?, ?, ?, ?, ?, ?)"),
-                   {id, name, rows.intAt(row, AccountCol::Type), rows.moneyAt(row, AccountCol::Opening).cents(),
-                    NullToText(rows.textAt(row, AccountCol::Particulars)), versionDate, current.value(id) + 1});
+            toStage.append({id, name, rows.intAt(row, AccountCol::Type), rows.moneyAt(row, AccountCol::Opening).cents(),
+                            NullToText(rows.textAt(row, AccountCol::Particulars)), current.value(id) + 1});
             saved << id;
             savedRows << row;
             savedNames << accountNameKey(name);
         }
-        if (auto inUse = deletionInUse(db, deleted))
+        stageAccounts(book, toStage, today);
+        if (auto inUse = deletionInUse(book, deleted))
             return *inUse;
         history.keepBefore(HistoryTable::Accounts, replaced);
         history.added(HistoryTable::Accounts, firstNew, nextNew - 1);
-        const qint64 deletedCount = runSqlForIds(db, QStringLiteral("DELETE FROM account_master WHERE account_id = ?"),
-                                                 idsOf(deleted));
-        runSql(db,
-               QStringLiteral("DELETE FROM account_master WHERE account_id IN (SELECT Account_ID FROM tmp_account_i)"));
+        const qint64 deletedCount = deleteAccounts(book, idsOf(deleted));
+        deleteStagedAccountIds(book);
         // Names are compared in C++, since the database folds the case of the
         // letters A to Z only.
         const auto refusedAt = [&](int staged, Outcome outcome, const QString &text) {
@@ -247,11 +190,8 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
             return r;
         };
         QSet<QString> staying;
-        {
-            QSqlQuery q = runSql(db, QStringLiteral("SELECT account_name FROM account_master"));
-            while (q.next())
-                staying.insert(accountNameKey(q.value(0).toString()));
-        }
+        for (const QString &name : readAllAccountNames(book))
+            staying.insert(accountNameKey(name));
         for (int i = 0; i < savedNames.size(); ++i)
             if (staying.contains(savedNames[i]))
                 return refusedAt(i, Outcome::ExistingName, existingNameMessage());
@@ -262,12 +202,7 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
                                  QStringLiteral("Invalid data\r\n\r\nYou are entering account with repeating name."));
             earlier.insert(savedNames[i]);
         }
-        const QString versionColumn = versioned ? QStringLiteral(", row_version") : QString();
-        runSql(db,
-               QStringLiteral("INSERT INTO account_master (account_id, account_name, account_type, open_amount, "
-                              "particulars, version_date%1) SELECT Account_ID, Account_Name, Account_Type, "
-                              "Open_amount, particulars, version_date%2 FROM tmp_account_i")
-                   .arg(versionColumn, versioned ? QStringLiteral(", Row_Version") : QString()));
+        insertStagedAccounts(book);
         history.finish();
         transaction.commit();
         AccountSaveResult result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "accountstore.h"
 #include "book.h"
 #include "money.h"
 #include "rowarray.h"
@@ -38,10 +39,6 @@ struct AccountFindResult {
 // amount read as the number they begin with, ignored when blank.
 AccountFindResult findAccounts(const Book &book, const QString &nameFilter, const QString &open1, const QString &open2);
 
-struct IdName {
-    qint64 id = 0;
-    QString name;
-};
 // Accounts by name, for drop-down lists; account types by name.
 QList<IdName> accountNames(const Book &book);
 QList<IdName> accountTypes(const Book &book);

@@ -1,12 +1,12 @@
 #include "statementimport.h"
 
+#include "accountstore.h"
 #include "amountsum.h"
 #include "dates.h"
-#include "engine.h"
+#include "dberror.h"
 #include "history.h"
 #include "historyrows.h"
 #include "importrules.h"
-#include "sql.h"
 #include "transactions.h"
 
 #include <QCryptographicHash>
@@ -42,8 +42,8 @@ struct Candidate {
 // Transactions on the account's sides within the statement's dates (and the
 // days a match may be off), not imported into it, by signed amount as a
 // statement line shows them, each list in date order.
-QHash<qint64, std::vector<Candidate>> matchCandidates(const QSqlDatabase &db, const Statement &statement,
-                                                      qint64 accountId, bool importTables)
+QHash<qint64, std::vector<Candidate>> matchCandidates(const Book &book, const Statement &statement, qint64 accountId,
+                                                      bool importTables)
 {
     QHash<qint64, std::vector<Candidate>> byAmount;
     QDate first, last;
@@ -57,28 +57,9 @@ QHash<qint64, std::vector<Candidate>> matchCandidates(const QSqlDatabase &db, co
     }
     if (!first.isValid())
         return byAmount;
-    // An incoming transaction shows as money in, an outgoing one as money out.
-    QString select = QStringLiteral(
-        "SELECT tran_id, tran_date, amount, to_acc = ? AND to_flag = 'A', "
-        "CASE WHEN to_acc = ? AND to_flag = 'A' THEN from_acc ELSE to_acc END FROM transaction_master "
-        "WHERE ((to_acc = ? AND to_flag = 'A') OR (from_acc = ? AND from_flag = 'A')) "
-        "AND tran_date BETWEEN ? AND ? AND amount IS NOT NULL");
-    QVariantList values{accountId,
-                        accountId,
-                        accountId,
-                        accountId,
-                        isoDate(first.addDays(-MatchDays)),
-                        isoDate(last.addDays(MatchDays))};
-    if (importTables) {
-        select += QStringLiteral(" AND tran_id NOT IN (SELECT tran_id FROM imported_lines WHERE account_id = ?)");
-        values << accountId;
-    }
-    QSqlQuery q = runSql(db, select + QStringLiteral(" ORDER BY tran_date, tran_id"), values);
-    while (q.next()) {
-        const qint64 cents = q.value(2).toLongLong();
-        byAmount[q.value(3).toBool() ? cents : -cents].push_back(
-            {fromIsoDate(q.value(1).toString()), q.value(0).toLongLong(), q.value(4).toLongLong()});
-    }
+    for (const MatchCandidate &c :
+         readMatchCandidates(book, accountId, first.addDays(-MatchDays), last.addDays(MatchDays), importTables))
+        byAmount[c.signedCents].push_back({c.date, c.tranId, c.otherAccount});
     return byAmount;
 }
 
@@ -95,74 +76,38 @@ Candidate *nearest(std::vector<Candidate> &candidates, const QDate &date)
     return best;
 }
 
-// A key recorded for the account: the transaction its line became or was
-// matched to, and that transaction's other side; tranId 0 for a line the
-// user left out.
-struct RecordedKey {
-    qint64 tranId = 0;
-    qint64 counterAccountId = 0;
-};
-
 // The keys recorded for the account, leaving out those whose transaction an
 // undo of their import took away: the undo gives the lines back to be
 // imported again.
 QHash<QString, RecordedKey> recordedKeys(const Book &book, qint64 accountId)
 {
-    QHash<QString, RecordedKey> keys;
-    QSqlQuery q = runSql(connectionOf(book),
-                         QStringLiteral("SELECT i.line_key, i.tran_id, CASE WHEN t.to_acc = ? AND t.to_flag = 'A' "
-                                        "THEN CASE WHEN t.from_flag = 'A' THEN t.from_acc END "
-                                        "ELSE CASE WHEN t.to_flag = 'A' THEN t.to_acc END END "
-                                        "FROM imported_lines i LEFT JOIN transaction_master t ON t.tran_id = i.tran_id "
-                                        "WHERE i.account_id = ? AND NOT ")
-                             + addedByUndoneChange(book, QStringLiteral("i.tran_id")),
-                         {accountId, accountId});
-    while (q.next())
-        keys.insert(q.value(0).toString(), {q.value(1).toLongLong(), q.value(2).toLongLong()});
-    return keys;
+    return readRecordedKeys(book, accountId, addedByUndoneChange(book, QStringLiteral("i.tran_id")));
 }
 
 // Keeps in history the transactions, now gone, whose lines the keys
 // take over from an undone import (a skipped line's key names none).
-void keepTakenOver(const Book &book, qint64 accountId, const QList<QVariantList> &keys, ChangeRecorder &history)
+void keepTakenOver(const Book &book, qint64 accountId, const QList<ImportedKey> &keys, ChangeRecorder &history)
 {
-    QHash<QString, qint64> gone;
-    QSqlQuery q = runSql(connectionOf(book),
-                         QStringLiteral("SELECT line_key, tran_id FROM imported_lines AS i WHERE account_id = ? "
-                                        "AND tran_id <> 0 AND NOT EXISTS (SELECT 1 FROM transaction_master AS t "
-                                        "WHERE t.tran_id = i.tran_id)"),
-                         {accountId});
-    while (q.next())
-        gone.insert(q.value(0).toString(), q.value(1).toLongLong());
+    const QHash<QString, qint64> gone = readKeysOfGoneTransactions(book, accountId);
     QList<qint64> taken;
-    for (const QVariantList &key : keys)
-        if (const auto found = gone.constFind(key.at(1).toString()); found != gone.constEnd())
+    for (const ImportedKey &key : keys)
+        if (const auto found = gone.constFind(key.lineKey); found != gone.constEnd())
             taken << *found;
     history.keepBefore(HistoryTable::Transactions, taken);
 }
 
-Money accountBalance(const QSqlDatabase &db, qint64 accountId)
+Money accountBalance(const Book &book, qint64 accountId)
 {
-    QSqlQuery account = runSql(db,
-                               QStringLiteral("SELECT ifnull(open_amount, 0) FROM account_master WHERE account_id = ?"),
-                               {accountId});
-    if (!account.next())
+    const std::optional<qint64> opening = readOpeningCents(book, accountId);
+    if (!opening)
         throw DbError(QStringLiteral("The account to import into is not in the book."));
     const QString what = QStringLiteral("the balance of the account");
-    const auto side = [&](const char *column, const char *flag) {
-        return refusingOverflow(what, [&] {
-            QSqlQuery q = runSql(db,
-                                 QStringLiteral("SELECT ifnull(sum(amount), 0) FROM transaction_master "
-                                                "WHERE %1 = ? AND %2 = 'A'")
-                                     .arg(QLatin1String(column), QLatin1String(flag)),
-                                 {accountId});
-            q.next();
-            return Money::fromCents(q.value(0).toLongLong());
-        });
+    const auto side = [&](bool moneyIn) {
+        return refusingOverflow(what, [&] { return Money::fromCents(sumMovementCents(book, accountId, moneyIn)); });
     };
-    const Money in = side("to_acc", "to_flag");
-    const Money out = side("from_acc", "from_flag");
-    return addAmounts(addAmounts(Money::fromCents(account.value(0).toLongLong()), in, what), -out, what);
+    const Money in = side(true);
+    const Money out = side(false);
+    return addAmounts(addAmounts(Money::fromCents(*opening), in, what), -out, what);
 }
 
 QString particularsOf(const StatementLine &line)
@@ -249,16 +194,15 @@ ImportTotals importTotals(const StatementPreview &preview)
 
 StatementPreview previewImport(const Book &book, const Statement &statement, qint64 accountId, qint64 uncategorisedId)
 {
-    const QSqlDatabase db = connectionOf(book);
     const bool importTables = hasImportTables(book);
     StatementPreview preview;
     preview.accountId = accountId;
     preview.closingBalance = statement.closingBalance;
-    preview.balanceNow = accountBalance(db, accountId);
+    preview.balanceNow = accountBalance(book, accountId);
     const QList<ImportRule> rules = loadImportRules(book);
     const QHash<QString, RecordedKey> recorded = importTables ? recordedKeys(book, accountId)
                                                               : QHash<QString, RecordedKey>();
-    QHash<qint64, std::vector<Candidate>> candidates = matchCandidates(db, statement, accountId, importTables);
+    QHash<qint64, std::vector<Candidate>> candidates = matchCandidates(book, statement, accountId, importTables);
     QHash<QString, int> seen;
     preview.lines.reserve(statement.lines.size());
     for (const StatementLine &line : statement.lines) {
@@ -300,17 +244,11 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
         r.text = QStringLiteral("This book cannot record imports: it is of an older format, open read-only.");
         return r;
     }
-    const QSqlDatabase db = connectionOf(book);
-    QSet<qint64> accounts;
-    {
-        QSqlQuery q = runSql(db, QStringLiteral("SELECT account_id FROM account_master"));
-        while (q.next())
-            accounts.insert(q.value(0).toLongLong());
-    }
+    const QSet<qint64> accounts = readAccountIds(book);
     RowArray rows = makeTranRows();
     std::vector<const PreviewLine *> added;
-    QList<QVariantList> matchedKeys;
-    QList<QVariantList> skippedKeys;
+    QList<ImportedKey> matchedKeys;
+    QList<ImportedKey> skippedKeys;
     ImportResult result;
     for (const PreviewLine &l : preview.lines) {
         switch (l.status) {
@@ -361,7 +299,7 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
     QString fault;
     const auto recordKeys = [&](const QList<qint64> &ids, ChangeRecorder &history) {
         const QHash<QString, RecordedKey> before = recordedKeys(book, preview.accountId);
-        QList<QVariantList> keys = matchedKeys;
+        QList<ImportedKey> keys = matchedKeys;
         for (std::size_t i = 0; i < added.size(); ++i)
             if (!added[i]->importedBefore)
                 keys.append({preview.accountId, added[i]->key, ids.at(qsizetype(i))});
@@ -381,11 +319,9 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
         // the lines back a second time, is then refused as touching rows of
         // this import.
         keepTakenOver(book, preview.accountId, keys, history);
-        insertRows(db, QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id)"), keys, {},
-                   QStringLiteral("ON CONFLICT (account_id, line_key) DO UPDATE SET tran_id = excluded.tran_id"));
+        recordImportedKeys(book, keys);
         // A line left out never takes over the key of one imported meanwhile.
-        insertRows(db, QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id)"), skippedKeys, {},
-                   QStringLiteral("ON CONFLICT (account_id, line_key) DO NOTHING"));
+        recordSkippedKeys(book, skippedKeys);
     };
     const TranSaveResult saved = saveTransactions(book, rows, now, {}, QStringLiteral("statement import"), recordKeys);
     if (!saved.ok()) {

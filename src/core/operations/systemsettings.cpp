@@ -1,30 +1,15 @@
 #include "systemsettings.h"
 
+#include "booktransaction.h"
 #include "dates.h"
 #include "history.h"
 #include "historyrows.h"
 #include "rowversions.h"
-#include "sql.h"
-#include "textroutines.h"
+#include "settingsstore.h"
+
+#include <optional>
 
 namespace bc {
-
-namespace {
-
-// The version of each code's row; a later row of a code counts, as it does
-// for the value.
-QHash<QString, qint64> settingVersions(const Book &book)
-{
-    QHash<QString, qint64> versions;
-    if (!hasRowVersions(book))
-        return versions;
-    QSqlQuery q = runSql(connectionOf(book), QStringLiteral("SELECT sys_code, row_version FROM system_settings"));
-    while (q.next())
-        versions.insert(q.value(0).toString(), q.value(1).toLongLong());
-    return versions;
-}
-
-} // namespace
 
 QDate SystemSettings::defaultFromDate(const QDate &today) const
 {
@@ -45,22 +30,16 @@ QDate openingCountsFrom(const QDate &finYearStart)
 
 void LoadSystemSettings(const Book &book, SystemSettings &settings)
 {
-    const QSqlDatabase db = connectionOf(book);
     // The versions are read by the same statement as the values, so they are
     // those of the values read.
     const bool versioned = hasRowVersions(book);
-    QSqlQuery rows = runSql(db,
-                            QStringLiteral("SELECT sys_code, sys_value, %1 FROM system_settings")
-                                .arg(versioned ? QStringLiteral("row_version") : QStringLiteral("0")));
     settings.versions.clear();
     // The year dates are read once the date format is known, since older
     // books hold them in its order.
     std::optional<QString> startText, endText;
-    while (rows.next()) {
-        const QString code = rows.value(0).toString();
-        const QString value = NullToText(rows.value(1));
+    for (const auto &[code, value, version] : readSettingRows(book)) {
         if (versioned)
-            settings.versions.insert(code, rows.value(2).toLongLong());
+            settings.versions.insert(code, version);
         if (code == QLatin1String("USER"))
             settings.userName = value;
         else if (code == QLatin1String("PASS"))
@@ -90,11 +69,8 @@ SystemSettingsInput inputOf(const SystemSettings &settings)
 SettingsSaveResult saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDate &today,
                                       const QString &source)
 {
-    const QSqlDatabase db = connectionOf(book);
-    const QString saveDate = today.toString(QStringLiteral("MM/dd/yyyy"));
-    const bool versioned = hasRowVersions(book);
-    TransactionGuard transaction(db);
-    const QHash<QString, qint64> current = settingVersions(book);
+    BookTransaction transaction(book);
+    const QHash<QString, qint64> current = readSettingVersions(book);
     SettingsSaveResult result;
     result.changedByOthers = staleSettings(book, input.loadedVersions, current);
     if (!result.ok()) {
@@ -102,28 +78,20 @@ SettingsSaveResult saveSystemSettings(Book &book, const SystemSettingsInput &inp
         result.text = staleRowsText(result.changedByOthers, today);
         return result;
     }
-    const auto insert = [&](const QString &code, const QString &value) {
-        if (versioned)
-            runSql(db,
-                   QStringLiteral("INSERT INTO system_settings (sys_code, sys_value, saved_on, row_version) "
-                                  "VALUES (?, ?, ?, ?)"),
-                   {code, value, saveDate, current.value(code) + 1});
-        else
-            runSql(db, QStringLiteral("INSERT INTO system_settings (sys_code, sys_value, saved_on) VALUES (?, ?, ?)"),
-                   {code, value, saveDate});
+    const auto row = [&](const QString &code, const QString &value) {
+        return SettingRow{code, value, current.value(code) + 1};
     };
     ChangeRecorder history(book, source);
     history.keepAllBefore(HistoryTable::Settings);
-    runSql(db, QStringLiteral("DELETE FROM system_settings"));
-    insert(QStringLiteral("USER"), input.userName.trimmed());
-    insert(QStringLiteral("PASS"), input.password.trimmed());
-    insert(QStringLiteral("FYST"), isoDate(input.finYearStart));
-    insert(QStringLiteral("FYEN"), isoDate(input.finYearEnd));
-    insert(QStringLiteral("CURR"), input.currency.trimmed());
-    insert(QStringLiteral("DTFM"), QString::fromLatin1(input.monthFirst ? MonthFirstFormat : DayFirstFormat));
-    QSqlQuery added = runSql(db, QStringLiteral("SELECT min(rowid), max(rowid) FROM system_settings"));
-    added.next();
-    history.added(HistoryTable::Settings, added.value(0).toLongLong(), added.value(1).toLongLong());
+    deleteSettingRows(book);
+    const AddedRows added = insertSettingRows(
+        book,
+        {row(QStringLiteral("USER"), input.userName.trimmed()), row(QStringLiteral("PASS"), input.password.trimmed()),
+         row(QStringLiteral("FYST"), isoDate(input.finYearStart)),
+         row(QStringLiteral("FYEN"), isoDate(input.finYearEnd)), row(QStringLiteral("CURR"), input.currency.trimmed()),
+         row(QStringLiteral("DTFM"), QString::fromLatin1(input.monthFirst ? MonthFirstFormat : DayFirstFormat))},
+        today);
+    history.added(HistoryTable::Settings, added.first, added.last);
     history.finish();
     transaction.commit();
     return result;
