@@ -152,12 +152,13 @@ struct KeptBook {
             runSql(db,
                    QStringLiteral("INSERT %1 INTO transaction_master (tran_id, tran_date, from_acc, from_flag, "
                                   "to_acc, to_flag, amount) VALUES (?, ?, ?, ?, ?, ?, ?)%2")
-                       .arg(forEngine(db, QStringLiteral("OR REPLACE"), QString()),
-                            forEngine(db, QString(),
-                                      QStringLiteral(" ON CONFLICT (tran_id) DO UPDATE SET "
-                                                     "tran_date = excluded.tran_date, from_acc = excluded.from_acc, "
-                                                     "from_flag = excluded.from_flag, to_acc = excluded.to_acc, "
-                                                     "to_flag = excluded.to_flag, amount = excluded.amount"))),
+                       .arg(test::forEngine(db, QStringLiteral("OR REPLACE"), QString()),
+                            test::forEngine(db, QString(),
+                                            QStringLiteral(
+                                                " ON CONFLICT (tran_id) DO UPDATE SET "
+                                                "tran_date = excluded.tran_date, from_acc = excluded.from_acc, "
+                                                "from_flag = excluded.from_flag, to_acc = excluded.to_acc, "
+                                                "to_flag = excluded.to_flag, amount = excluded.amount"))),
                    v);
             v = randomValues(random, randomId());
             runSql(db,
@@ -234,8 +235,8 @@ TEST(KeptBalances, CheckListsBrokenMonthsAndRebuildMendsThem)
            QStringLiteral("UPDATE period_balances SET money_in = money_in + 1 "
                           "WHERE account = 10 AND flag = 'A' AND month = '2024-02'"));
     runSql(db,
-           forEngine(db, QStringLiteral("DROP TRIGGER period_balances_update"),
-                     QStringLiteral("DROP TRIGGER period_balances_update ON transaction_master")));
+           test::forEngine(db, QStringLiteral("DROP TRIGGER period_balances_update"),
+                           QStringLiteral("DROP TRIGGER period_balances_update ON transaction_master")));
     EXPECT_EQ(bookProblems(k.t.book()),
               (QStringList{QStringLiteral("The trigger period_balances_update that keeps the period balances is "
                                           "missing."),
@@ -250,9 +251,9 @@ TEST(KeptBalances, CheckListsBrokenMonthsAndRebuildMendsThem)
     // A server's reports leave the keys to its foreign keys; one broken
     // behind them (here by dropping the key) is listed by the check.
     runSql(db,
-           forEngine(db, QStringLiteral("PRAGMA foreign_keys = OFF"),
-                     QStringLiteral("ALTER TABLE transaction_master "
-                                    "DROP CONSTRAINT transaction_master_to_account_fkey")));
+           test::forEngine(db, QStringLiteral("PRAGMA foreign_keys = OFF"),
+                           QStringLiteral("ALTER TABLE transaction_master "
+                                          "DROP CONSTRAINT transaction_master_to_account_fkey")));
     runSql(db,
            QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
                           "to_flag, amount) VALUES (20000, '2024-03-03', 10, 'A', 99, 'A', 5)"));

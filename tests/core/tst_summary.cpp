@@ -326,8 +326,8 @@ TEST_F(SummaryBook, HundredThousandAmountsSumExactly)
                "to_flag, amount, particulars, version_date) "
                "SELECT i, %1, 20 + (s >> 8) % 10, 'A', 20 + (s >> 12) % 10, 'A', "
                "       CASE WHEN s % 97 = 0 THEN NULL ELSE (s >> 4) % 2000001 - 1000000 END, '', NULL FROM g")
-               .arg(forEngine(t.db(), QStringLiteral("date('2024-01-01', ((s % 400) - 20) || ' days')"),
-                              QStringLiteral("DATE '2024-01-01' + CAST(s % 400 - 20 AS integer)"))),
+               .arg(test::forEngine(t.db(), QStringLiteral("date('2024-01-01', ((s % 400) - 20) || ' days')"),
+                                    QStringLiteral("DATE '2024-01-01' + CAST(s % 400 - 20 AS integer)"))),
            {Count});
 
     const int fromDay = 91, toDay = 273;

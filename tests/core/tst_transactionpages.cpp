@@ -129,8 +129,8 @@ TEST(TranPages, TotalsRefuseAnOverflowAndNameTheSavedRowsTheSearchFinds)
            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 3 UNION ALL SELECT i + 1 FROM n WHERE i < 100002) "
                           "INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, to_flag, "
                           "amount) SELECT i, %1, 10, 'A', 11, 'A', ? FROM n")
-               .arg(forEngine(t.db(), QStringLiteral("'2026-03-01'"),
-                              QStringLiteral("DATE '2026-03-01' + CAST(i % 3000 AS integer)"))),
+               .arg(test::forEngine(t.db(), QStringLiteral("'2026-03-01'"),
+                                    QStringLiteral("DATE '2026-03-01' + CAST(i % 3000 AS integer)"))),
            {Money::MaxCents});
     try {
         findTransactionTotals(t.book(), TranSearch());

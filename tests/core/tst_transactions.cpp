@@ -129,8 +129,8 @@ TEST_F(TranBook, GetAccNameReadsAccountsAndParties)
     EXPECT_EQ(GetAccName(book(), QStringLiteral("X1")), QString());
     EXPECT_EQ(GetAccName(book(), QStringLiteral("A")), QString());
     runSql(db(),
-           forEngine(db(), QStringLiteral("DROP TABLE Party_master"),
-                     QStringLiteral("DROP TABLE Party_master CASCADE")));
+           test::forEngine(db(), QStringLiteral("DROP TABLE Party_master"),
+                           QStringLiteral("DROP TABLE Party_master CASCADE")));
     EXPECT_EQ(GetAccName(book(), QStringLiteral("P3")), QString());
 }
 

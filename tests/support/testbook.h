@@ -10,6 +10,13 @@
 
 namespace bc::test {
 
+// A test's own statement where the engines write it differently: the text
+// for the engine of db.
+inline QString forEngine(const QSqlDatabase &db, const QString &sqlite, const QString &postgres)
+{
+    return dialectOf(db).engine() == Engine::PostgreSQL ? postgres : sqlite;
+}
+
 // A fresh book in its own temporary folder, open on a connection of its own;
 // when the suite runs against the server (serverbooks.h), a fresh server
 // database instead, whose location path() gives.

@@ -2,7 +2,6 @@
 
 #include "rowversions.h"
 #include "sql.h"
-#include "textmatch.h"
 #include "textroutines.h"
 
 #include <QSqlQuery>
@@ -46,7 +45,7 @@ std::vector<AccountRecord> readAccounts(const Book &book, const AccountFilter &f
                             .arg(hasRowVersions(book) ? QStringLiteral("row_version") : QStringLiteral("0"));
     QVariantList values;
     if (!filter.namePrefix.isEmpty()) {
-        statement += QStringLiteral(" AND ") + likeIgnoringCase(db, QStringLiteral("account_name"));
+        statement += QStringLiteral(" AND ") + dialectOf(db).likeIgnoringCase(QStringLiteral("account_name"));
         values << likePattern(filter.namePrefix);
     }
     if (filter.openingFromCents) {
@@ -57,7 +56,7 @@ std::vector<AccountRecord> readAccounts(const Book &book, const AccountFilter &f
         statement += QStringLiteral(" AND open_amount <= ?");
         values << *filter.openingToCents;
     }
-    statement += QStringLiteral(" ORDER BY ") + orderIgnoringCase(db, QStringLiteral("account_name"));
+    statement += QStringLiteral(" ORDER BY ") + dialectOf(db).orderIgnoringCase(QStringLiteral("account_name"));
 
     std::vector<AccountRecord> accounts;
     QSqlQuery q = runSql(db, statement, values);
@@ -79,7 +78,7 @@ QList<IdName> readAccountNames(const Book &book)
     const QSqlDatabase db = connectionOf(book);
     return idNames(db,
                    QStringLiteral("SELECT account_id, account_name FROM account_master ORDER BY ")
-                       + orderIgnoringCase(db, QStringLiteral("account_name")));
+                       + dialectOf(db).orderIgnoringCase(QStringLiteral("account_name")));
 }
 
 QList<IdName> readAccountTypes(const Book &book)
@@ -87,7 +86,7 @@ QList<IdName> readAccountTypes(const Book &book)
     const QSqlDatabase db = connectionOf(book);
     return idNames(db,
                    QStringLiteral("SELECT account_type_id, account_type FROM Account_Type_Master ORDER BY ")
-                       + orderIgnoringCase(db, QStringLiteral("account_type")));
+                       + dialectOf(db).orderIgnoringCase(QStringLiteral("account_type")));
 }
 
 QSet<qint64> readAccountIds(const Book &book)

@@ -24,7 +24,7 @@ SideSums accountSidesOfDays(const Book &book, qint64 accountId, const QDate &fir
                              "         WHERE to_acc = ? AND to_flag = 'A' AND tran_date BETWEEN ? AND ?),"
                              "       (SELECT coalesce(%1, 0) FROM transaction_master"
                              "         WHERE from_acc = ? AND from_flag = 'A' AND tran_date BETWEEN ? AND ?)")
-                             .arg(wholeSum(db, QStringLiteral("amount"))),
+                             .arg(dialectOf(db).wholeSum(QStringLiteral("amount"))),
                          {accountId, from, to, accountId, from, to});
     q.next();
     return {Money::fromCents(q.value(0).toLongLong()), Money::fromCents(q.value(1).toLongLong())};
@@ -37,7 +37,8 @@ SideSums accountSidesOfMonths(const Book &book, qint64 accountId, const QString 
                          QStringLiteral(
                              "SELECT coalesce(%1, 0), coalesce(%2, 0)"
                              "  FROM period_balances WHERE account = ? AND flag = 'A' AND month BETWEEN ? AND ?")
-                             .arg(wholeSum(db, QStringLiteral("money_in")), wholeSum(db, QStringLiteral("money_out"))),
+                             .arg(dialectOf(db).wholeSum(QStringLiteral("money_in")),
+                                  dialectOf(db).wholeSum(QStringLiteral("money_out"))),
                          {accountId, firstMonth, lastMonth});
     q.next();
     return {Money::fromCents(q.value(0).toLongLong()), Money::fromCents(q.value(1).toLongLong())};

@@ -1,7 +1,6 @@
 #include "csvmappingstore.h"
 
 #include "sql.h"
-#include "textmatch.h"
 
 #include <QSqlQuery>
 
@@ -26,7 +25,7 @@ QStringList readCsvMappingNames(const Book &book)
     const QSqlDatabase db = connectionOf(book);
     QSqlQuery q = runSql(db,
                          QStringLiteral("SELECT name FROM csv_mappings ORDER BY ")
-                             + orderIgnoringCase(db, QStringLiteral("name")));
+                             + dialectOf(db).orderIgnoringCase(QStringLiteral("name")));
     QStringList names;
     while (q.next())
         names << q.value(0).toString();

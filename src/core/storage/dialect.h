@@ -57,6 +57,10 @@ public:
     virtual QString tableNamed() const = 0;
     virtual QString triggerNamed() const = 0;
 
+    // A statement dropping the trigger of that name on the table, when the
+    // book has it.
+    virtual QString dropTriggerIfExists(const QString &trigger, const QString &table) const = 0;
+
     // A condition bounding the date column by a short date as typed: from
     // it when lower, else up to it; a text that is no date bounds nothing.
     // Appends the value to bind to values.

@@ -1,7 +1,6 @@
 #include "historyrowstore.h"
 
 #include "keptrows.h"
-#include "rowimages.h"
 #include "sql.h"
 
 #include <QJsonArray>
@@ -132,7 +131,8 @@ std::optional<AccountInUse> accountTakenAwayInUse(const Book &book, qint64 setId
                                         "FROM change_rows AS r WHERE r.set_id = ? AND r.tbl = 'account' "
                                         "AND r.before IS NOT NULL AND NOT EXISTS (SELECT 1 FROM account_master "
                                         "WHERE account_id = r.row_id)) AS taken WHERE uses > 0 LIMIT 1")
-                             .arg(jsonArrayElement(db, QStringLiteral("r.before"), 0, QStringLiteral("text"))),
+                             .arg(
+                                 dialectOf(db).jsonArrayElement(QStringLiteral("r.before"), 0, QStringLiteral("text"))),
                          {setId});
     if (!q.next())
         return std::nullopt;

@@ -2,7 +2,6 @@
 
 #include "engine.h"
 #include "keptrows.h"
-#include "rowimages.h"
 #include "sql.h"
 
 #include <QJsonArray>
@@ -116,7 +115,7 @@ void keepRowsBefore(const Book &book, qint64 setId, HistoryTable table, const QL
     QJsonArray list;
     for (const qint64 id : ids)
         list.append(id);
-    keepSelectedRowsBefore(book, setId, table, idsOfJsonArray(connectionOf(book)),
+    keepSelectedRowsBefore(book, setId, table, dialectOf(book).idsOfJsonArray(),
                            {QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact))});
 }
 

@@ -1,7 +1,6 @@
 #include "historyversionstore.h"
 
 #include "keptrows.h"
-#include "rowimages.h"
 #include "sql.h"
 
 #include <QSqlQuery>
@@ -25,7 +24,7 @@ std::map<qint64, KeptRow> keptRows(const Book &book, HistoryTable table, qint64 
     const QSqlDatabase db = connectionOf(book);
     const HistoryShape &shape = shapeOf(table);
     const QString code = table == HistoryTable::Settings
-        ? jsonArrayElement(db, QStringLiteral("r.before"), 0, QStringLiteral("text"))
+        ? dialectOf(db).jsonArrayElement(QStringLiteral("r.before"), 0, QStringLiteral("text"))
         : QStringLiteral("NULL");
     QSqlQuery q = runSql(db,
                          QStringLiteral("SELECT r.row_id, r.before IS NOT NULL, %1, %2 FROM change_rows AS r "

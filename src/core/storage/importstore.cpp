@@ -1,5 +1,6 @@
 #include "importstore.h"
 
+#include "bulkinserter.h"
 #include "dates.h"
 #include "engine.h"
 #include "sql.h"
@@ -10,13 +11,16 @@ namespace bc {
 
 namespace {
 
-QList<QVariantList> keyRows(const QList<ImportedKey> &keys)
+void insertKeys(const Book &book, const QList<ImportedKey> &keys, const QString &onConflict)
 {
-    QList<QVariantList> rows;
-    rows.reserve(keys.size());
+    if (keys.isEmpty())
+        return;
+    BulkInserter inserter(book, QStringLiteral("imported_lines"),
+                          {QStringLiteral("account_id"), QStringLiteral("line_key"), QStringLiteral("tran_id")},
+                          onConflict);
     for (const ImportedKey &k : keys)
-        rows.append({k.accountId, k.lineKey, k.tranId});
-    return rows;
+        inserter.add({k.accountId, k.lineKey, k.tranId});
+    inserter.finish();
 }
 
 } // namespace
@@ -85,15 +89,13 @@ QHash<QString, qint64> readKeysOfGoneTransactions(const Book &book, qint64 accou
 
 void recordImportedKeys(const Book &book, const QList<ImportedKey> &keys)
 {
-    insertRows(connectionOf(book), QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id)"),
-               keyRows(keys), {},
+    insertKeys(book, keys,
                QStringLiteral("ON CONFLICT (account_id, line_key) DO UPDATE SET tran_id = excluded.tran_id"));
 }
 
 void recordSkippedKeys(const Book &book, const QList<ImportedKey> &keys)
 {
-    insertRows(connectionOf(book), QStringLiteral("INSERT INTO imported_lines (account_id, line_key, tran_id)"),
-               keyRows(keys), {}, QStringLiteral("ON CONFLICT (account_id, line_key) DO NOTHING"));
+    insertKeys(book, keys, QStringLiteral("ON CONFLICT (account_id, line_key) DO NOTHING"));
 }
 
 std::vector<MatchCandidate> readMatchCandidates(const Book &book, qint64 accountId, const QDate &first,

@@ -1,6 +1,5 @@
 #include "keptrows.h"
 
-#include "rowimages.h"
 #include "rowversions.h"
 #include "sql.h"
 
@@ -19,7 +18,7 @@ QString keptValues(const QSqlDatabase &db, const HistoryShape &shape, const QStr
     if (versioned)
         kept << QStringLiteral("row_version");
     return QStringLiteral("(SELECT %1 FROM %2 WHERE %3 = %4)")
-        .arg(jsonArrayText(db, kept), shape.table, shape.key, keyExpression);
+        .arg(dialectOf(db).jsonArrayText(kept), shape.table, shape.key, keyExpression);
 }
 
 // The columns read back out of a kept array held in the column r.before.
@@ -27,7 +26,7 @@ QString valuesFromKept(const QSqlDatabase &db, const HistoryShape &shape)
 {
     QStringList values;
     for (qsizetype i = 0; i < shape.columns.size(); ++i)
-        values << jsonArrayElement(db, QStringLiteral("r.before"), int(i), shape.serverTypes.at(i));
+        values << dialectOf(db).jsonArrayElement(QStringLiteral("r.before"), int(i), shape.serverTypes.at(i));
     return values.join(QStringLiteral(", "));
 }
 
@@ -69,7 +68,7 @@ const HistoryShape &shapeOf(HistoryTable table)
 
 QString keptVersion(const QSqlDatabase &db, const HistoryShape &shape, const QString &kept)
 {
-    return jsonArrayElement(db, kept, int(shape.columns.size()), QStringLiteral("bigint"));
+    return dialectOf(db).jsonArrayElement(kept, int(shape.columns.size()), QStringLiteral("bigint"));
 }
 
 void keepSelectedRowsBefore(const Book &book, qint64 setId, HistoryTable table, const QString &idsSelect,

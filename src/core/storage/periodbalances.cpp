@@ -74,7 +74,7 @@ QString computedBalances(const QSqlDatabase &db)
                "  SELECT from_acc, from_flag, %1, 0, 0, sum(coalesce(amount, 0)), count(*)"
                "    FROM transaction_master GROUP BY from_acc, from_flag, %1"
                ") AS sides GROUP BY account, flag, month")
-        .arg(monthOfDate(db, QStringLiteral("tran_date")));
+        .arg(dialectOf(db).monthOfDate(QStringLiteral("tran_date")));
 }
 
 // The statements the insert trigger of a book file runs for each new
@@ -170,10 +170,7 @@ void rebuildPeriodBalances(const QSqlDatabase &db)
     const bool onServer = engineOf(db) == Engine::PostgreSQL;
     TransactionGuard transaction(db);
     for (const QString &trigger : keepingTriggers(db))
-        runSql(db,
-               forEngine(db, QStringLiteral("DROP TRIGGER IF EXISTS \"%1\""),
-                         QStringLiteral("DROP TRIGGER IF EXISTS %1 ON transaction_master"))
-                   .arg(trigger));
+        runSql(db, dialectOf(db).dropTriggerIfExists(trigger, QStringLiteral("transaction_master")));
     runSql(db, QStringLiteral("DROP TABLE IF EXISTS period_balances"));
     for (const QString &statement : onServer ? serverPeriodBalanceStatements() : sqlScript(periodBalancesScript()))
         runSql(db, statement);

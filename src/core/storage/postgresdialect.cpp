@@ -52,6 +52,11 @@ QString PostgresDialect::triggerNamed() const
     return QStringLiteral("SELECT 1 FROM pg_catalog.pg_trigger WHERE NOT tgisinternal AND tgname = lower(?)");
 }
 
+QString PostgresDialect::dropTriggerIfExists(const QString &trigger, const QString &table) const
+{
+    return QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(trigger, table);
+}
+
 QString PostgresDialect::dateOrOpenEnd(bool lower) const
 {
     return lower ? QStringLiteral("coalesce(CAST(? AS date), '-infinity')")

@@ -18,6 +18,7 @@ public:
     QString idsOfJsonArray() const override;
     QString tableNamed() const override;
     QString triggerNamed() const override;
+    QString dropTriggerIfExists(const QString &trigger, const QString &table) const override;
 
 protected:
     QString dateOrOpenEnd(bool lower) const override;

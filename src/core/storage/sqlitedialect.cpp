@@ -50,6 +50,12 @@ QString SqliteDialect::triggerNamed() const
     return QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'trigger' AND lower(name) = lower(?)");
 }
 
+// A trigger's name is unique in a book file, whatever its table.
+QString SqliteDialect::dropTriggerIfExists(const QString &trigger, const QString &) const
+{
+    return QStringLiteral("DROP TRIGGER IF EXISTS \"%1\"").arg(trigger);
+}
+
 // ISO text sorts as the dates do, so the open ends are texts before and
 // after every date.
 QString SqliteDialect::dateOrOpenEnd(bool lower) const

@@ -1,5 +1,6 @@
 #include "summarystore.h"
 
+#include "bulkinserter.h"
 #include "dates.h"
 #include "engine.h"
 #include "sql.h"
@@ -38,10 +39,13 @@ void startSummaryWork(const Book &book, const std::vector<SummaryWorkAccount> &a
     chosen.reserve(qsizetype(accounts.size()));
     for (const SummaryWorkAccount &a : accounts)
         chosen.append({a.id, a.name, QString(a.side), 0, 0, 0});
-    insertRows(db,
-               QStringLiteral(
-                   "INSERT INTO Account_Status (Acc_ID, Acc_Name, Acc_Type, Open_amount, Tran_amount, Bal_amount)"),
-               chosen);
+    if (chosen.isEmpty())
+        return;
+    BulkInserter inserter(db, QStringLiteral("Account_Status"),
+                          {QStringLiteral("Acc_ID"), QStringLiteral("Acc_Name"), QStringLiteral("Acc_Type"),
+                           QStringLiteral("Open_amount"), QStringLiteral("Tran_amount"), QStringLiteral("Bal_amount")});
+    inserter.add(chosen);
+    inserter.finish();
     // SQLite: UPDATE ... FROM.
     runSql(db,
            QStringLiteral("UPDATE Account_Status SET Open_amount = coalesce(m.open_amount, 0) "

@@ -1,5 +1,6 @@
 #include "transactionstore.h"
 
+#include "bulkinserter.h"
 #include "dates.h"
 #include "engine.h"
 #include "rowversions.h"
@@ -49,9 +50,9 @@ Criteria criteriaOf(const QSqlDatabase &db, const TransactionFilter &filter)
     };
     const QString off = QStringLiteral(" ");
     if (filter.fromDate != off)
-        parts << shortDateBound(db, QStringLiteral("tran_date"), true, filter.fromDate, values);
+        parts << dialectOf(db).shortDateBound(QStringLiteral("tran_date"), true, filter.fromDate, values);
     if (filter.toDate != off)
-        parts << shortDateBound(db, QStringLiteral("tran_date"), false, filter.toDate, values);
+        parts << dialectOf(db).shortDateBound(QStringLiteral("tran_date"), false, filter.toDate, values);
     if (filter.fromAccount != 0)
         add(QStringLiteral("from_acc = ? AND from_flag = trim(?)"), {filter.fromAccount, filter.fromFlag});
     if (filter.toAccount != 0)
@@ -103,7 +104,7 @@ FoundTransactionSums sumSearchedTransactions(const Book &book, const Transaction
     QSqlQuery q = runSql(db,
                          QStringLiteral("SELECT count(*), coalesce(%1, 0), count(*) - count(amount) "
                                         "FROM transaction_master WHERE ")
-                                 .arg(wholeSum(db, QStringLiteral("amount")))
+                                 .arg(dialectOf(db).wholeSum(QStringLiteral("amount")))
                              + criteria.where,
                          criteria.values);
     FoundTransactionSums sums;
@@ -193,25 +194,25 @@ std::optional<QDate> transactionDate(const Book &book, qint64 id)
 
 void insertTransactions(const Book &book, const QList<TransactionWrite> &rows, const QString &versionDate)
 {
+    if (rows.isEmpty())
+        return;
     const bool versioned = hasRowVersions(book);
     QList<QVariantList> values;
     values.reserve(rows.size());
     for (const TransactionWrite &row : rows) {
-        values.append({row.id, isoDate(row.date), row.from.id, QString(row.from.flag), row.to.id, QString(row.to.flag),
-                       row.cents, row.particulars, versionDate});
+        values.append({row.id, isoDate(row.date), row.from.id, QString(sideLetter(row.from.side)), row.to.id,
+                       QString(sideLetter(row.to.side)), row.cents, row.particulars, versionDate});
         if (versioned)
             values.last() << row.version;
     }
-    QStringList serverTypes{QStringLiteral("bigint"), QStringLiteral("date"),   QStringLiteral("bigint"),
-                            QStringLiteral("text"),   QStringLiteral("bigint"), QStringLiteral("text"),
-                            QStringLiteral("bigint"), QStringLiteral("text"),   QStringLiteral("text")};
+    QStringList columns{QStringLiteral("tran_id"),   QStringLiteral("tran_date"),   QStringLiteral("from_acc"),
+                        QStringLiteral("from_flag"), QStringLiteral("to_acc"),      QStringLiteral("to_flag"),
+                        QStringLiteral("amount"),    QStringLiteral("particulars"), QStringLiteral("version_date")};
     if (versioned)
-        serverTypes << QStringLiteral("bigint");
-    insertRows(connectionOf(book),
-               QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
-                              "to_flag, amount, particulars, version_date%1)")
-                   .arg(versioned ? QStringLiteral(", row_version") : QString()),
-               values, serverTypes);
+        columns << QStringLiteral("row_version");
+    BulkInserter inserter(book, QStringLiteral("transaction_master"), columns);
+    inserter.add(values);
+    inserter.finish();
 }
 
 qint64 deleteTransactions(const Book &book, const QList<qint64> &ids)
