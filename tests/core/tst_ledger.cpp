@@ -3,7 +3,7 @@
 #include "sql.h"
 #include "summary.h"
 #include "systemsettings.h"
-#include "testbook.h"
+#include "yearbook.h"
 
 #include <QLocale>
 #include <QSqlQuery>
@@ -12,26 +12,16 @@
 #include <random>
 
 using namespace bc;
-using bc::test::TestBook;
+using bc::test::cents;
+using bc::test::YearBook;
 
 namespace {
 
-Money cents(qint64 c)
-{
-    return Money::fromCents(c);
-}
-
-// Bank (10) opens at 100.00; Salary (11), Rent (12) and Shop (13) open at 0;
-// Loan (14) opens at -250.00. The financial year starts on 1 January 2024.
-struct LedgerBook : ::testing::Test {
-    TestBook t;
-    const QDate fyStart{2024, 1, 1};
-
+// The year book with Shop (13) opening at 0 and Loan (14) at -250.00.
+struct LedgerBook : YearBook {
     void SetUp() override
     {
-        t.addAccount(10, QStringLiteral("Bank"), 4, cents(10000));
-        t.addAccount(11, QStringLiteral("Salary"), 1, Money());
-        t.addAccount(12, QStringLiteral("Rent"), 2, Money());
+        YearBook::SetUp();
         t.addAccount(13, QStringLiteral("Shop"), 2, Money());
         t.addAccount(14, QStringLiteral("Loan"), 5, cents(-25000));
     }

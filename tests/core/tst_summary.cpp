@@ -3,7 +3,7 @@
 #include "sql.h"
 #include "summary.h"
 #include "summarychart.h"
-#include "testbook.h"
+#include "yearbook.h"
 
 #include <QSqlQuery>
 #include <gtest/gtest.h>
@@ -11,26 +11,16 @@
 #include <random>
 
 using namespace bc;
-using bc::test::TestBook;
+using bc::test::cents;
+using bc::test::YearBook;
 
 namespace {
 
-Money cents(qint64 c)
-{
-    return Money::fromCents(c);
-}
-
-// Bank (10) opens at 100.00, Salary (11) and Rent (12) at 0; party 1 is the
-// Landlord. The financial year starts on 1 January 2024.
-struct SummaryBook : ::testing::Test {
-    TestBook t;
-    const QDate fyStart{2024, 1, 1};
-
+// The year book where party 1 is the Landlord.
+struct SummaryBook : YearBook {
     void SetUp() override
     {
-        t.addAccount(10, QStringLiteral("Bank"), 4, cents(10000));
-        t.addAccount(11, QStringLiteral("Salary"), 1, Money());
-        t.addAccount(12, QStringLiteral("Rent"), 2, Money());
+        YearBook::SetUp();
         runSql(t.db(), QStringLiteral("INSERT INTO Party_master VALUES (1, 'Landlord')"));
     }
 

@@ -38,6 +38,7 @@ private slots:
                            "04.11.2026;ten;ACME;pay\n05.11.2026;1.000,00;ACME;salary\n"));
         QPointer<dlgCsvMappings> d = new dlgCsvMappings(*m_state, nullptr, sample);
         d->setAttribute(Qt::WA_DeleteOnClose);
+        checkModel(d->grdPreview);
         d->show();
         QVERIFY(activate(d));
         QCOMPARE(QApplication::focusWidget(), d->txtName);

@@ -33,6 +33,7 @@ private slots:
     {
         QPointer<dlgImportRules> d = new dlgImportRules(*m_state, nullptr);
         d->setAttribute(Qt::WA_DeleteOnClose);
+        checkModel(d->grdRules);
         d->show();
         QVERIFY(activate(d));
         d->grdRules->setFocus();
@@ -58,6 +59,7 @@ private slots:
 
         d = new dlgImportRules(*m_state, nullptr);
         d->setAttribute(Qt::WA_DeleteOnClose);
+        checkModel(d->grdRules);
         d->show();
         QVERIFY(activate(d));
         d->grdRules->setFocus();

@@ -10,21 +10,21 @@
 #include "typist.h"
 #include "windowfixture.h"
 
-#include <QAbstractItemModelTester>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSqlQuery>
 #include <QTest>
 
 using namespace bc;
+using bc::test::cellOf;
 using bc::test::goToRow;
 using bc::test::press;
+using bc::test::showChecked;
 using bc::test::typeInCell;
+using bc::test::typeIntoCell;
 using bc::test::RecordingMessages;
 using bc::test::type;
 using bc::test::typeCells;
@@ -35,10 +35,7 @@ class TestFrmAccountMaster : public bc::test::WindowTest {
     frmAccountMaster *open()
     {
         auto *w = new frmAccountMaster(*m_state);
-        new QAbstractItemModelTester(w->tdbgAccounts->model(), QAbstractItemModelTester::FailureReportingMode::QtTest,
-                                     w);
-        w->show();
-        QApplication::setActiveWindow(w);
+        showChecked(w->tdbgAccounts);
         return w;
     }
     QStringList names(frmAccountMaster *w)
@@ -48,19 +45,10 @@ class TestFrmAccountMaster : public bc::test::WindowTest {
             out << w->AccountRows.textAt(r, AccountCol::Name);
         return out;
     }
-    QModelIndex cell(frmAccountMaster *w, int row, int column) { return w->tdbgAccounts->model()->index(row, column); }
-    // Types text into a cell as a user would: select it, type, press Tab.
+    QModelIndex cell(frmAccountMaster *w, int row, int column) { return cellOf(w->tdbgAccounts, row, column); }
     void typeInto(frmAccountMaster *w, int row, int column, const QString &text)
     {
-        w->tdbgAccounts->setFocus();
-        w->tdbgAccounts->setCurrentIndex(cell(w, row, column));
-        QTest::keyClick(w->tdbgAccounts, Qt::Key_F2);
-        QWidget *editor = w->tdbgAccounts->indexWidget(cell(w, row, column));
-        QVERIFY(editor);
-        if (auto *line = qobject_cast<QLineEdit *>(editor))
-            line->selectAll();
-        QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Tab);
+        typeIntoCell(w->tdbgAccounts, row, column, text);
     }
 
     void addUse(qint64 tranId, qint64 from, qint64 to)

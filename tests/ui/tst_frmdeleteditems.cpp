@@ -33,6 +33,7 @@ private slots:
         QVERIFY(saveAccounts(m_state->book, makeAccountRows(), QDate(2026, 12, 7), {11}).ok());
 
         auto *w = new frmDeletedItems(*m_state);
+        bc::test::checkModel(w->grdDeleted);
         w->show();
         QVERIFY(bc::test::activate(w));
         QAbstractItemModel *m = w->grdDeleted->model();

@@ -50,6 +50,7 @@ private slots:
                            "2024-03-02,-40.00,SHELL\n"
                            "2024-03-03,1000.00,ACME\n"));
         auto *w = new frmImportStatement(*m_state);
+        checkModel(w->grdLines);
         w->show();
         QVERIFY(activate(w));
         w->txtFile->setFocus();
@@ -97,6 +98,7 @@ private slots:
 
         auto *w = new frmImportStatement(*m_state);
         w->resize(900, 560);
+        checkModel(w->grdLines);
         w->show();
         QVERIFY(activate(w));
         w->txtFile->setFocus();
@@ -187,6 +189,7 @@ private slots:
                                              std::pair{Qt::Key_C, Qt::KeyboardModifiers(Qt::AltModifier)}}) {
             QPointer<frmImportStatement> w = new frmImportStatement(*m_state);
             w->setAttribute(Qt::WA_DeleteOnClose);
+            checkModel(w->grdLines);
             w->show();
             QVERIFY(activate(w));
             w->cboAccount->setFocus();
@@ -202,6 +205,7 @@ private slots:
         const QString path = file(QStringLiteral("april.csv"));
         QVERIFY(writeBytes(path, "Date,Amount,Payee\n01/02/2024,-25.30,TESCO 123\n03/04/2024,1000.00,ACME\n"));
         auto *w = new frmImportStatement(*m_state);
+        checkModel(w->grdLines);
         w->show();
         QVERIFY(activate(w));
         w->txtFile->setFocus();

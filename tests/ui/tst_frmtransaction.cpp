@@ -12,21 +12,21 @@
 #include "typist.h"
 #include "windowfixture.h"
 
-#include <QAbstractItemModelTester>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSqlQuery>
 #include <QTest>
 
 using namespace bc;
+using bc::test::cellOf;
 using bc::test::goToRow;
 using bc::test::press;
+using bc::test::showChecked;
 using bc::test::typeInCell;
+using bc::test::typeIntoCell;
 using bc::test::RecordingMessages;
 using bc::test::type;
 using bc::test::typeCells;
@@ -40,27 +40,13 @@ class TestFrmTransaction : public bc::test::WindowTest {
     frmTransaction *open(AppState &state)
     {
         auto *w = new frmTransaction(state);
-        new QAbstractItemModelTester(w->tdbgTran->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, w);
-        w->show();
-        QApplication::setActiveWindow(w);
+        showChecked(w->tdbgTran);
         return w;
     }
-    QModelIndex cell(frmTransaction *w, int row, int column) { return w->tdbgTran->model()->index(row, column); }
+    QModelIndex cell(frmTransaction *w, int row, int column) { return cellOf(w->tdbgTran, row, column); }
     void typeInto(frmTransaction *w, int row, int column, const QString &text)
     {
-        w->tdbgTran->setFocus();
-        w->tdbgTran->setCurrentIndex(cell(w, row, column));
-        QTest::keyClick(w->tdbgTran, Qt::Key_F2);
-        QWidget *editor = w->tdbgTran->indexWidget(cell(w, row, column));
-        QVERIFY(editor);
-        if (auto *combo = qobject_cast<QComboBox *>(editor)) {
-            combo->setCurrentIndex(combo->findText(text));
-        } else {
-            auto *line = qobject_cast<QLineEdit *>(editor);
-            line->selectAll();
-            QTest::keyClicks(line, text);
-        }
-        QTest::keyClick(editor, Qt::Key_Tab);
+        typeIntoCell(w->tdbgTran, row, column, text);
     }
     int countTable(const char *table)
     {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QAbstractItemModelTester>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -82,6 +84,48 @@ inline void typeInCellAt(int row, int column, const QString &text)
     for (int i = 0; i < column; ++i)
         press(Qt::Key_Right);
     typeInCell(text);
+}
+
+// Checks a grid's model against the rules every Qt item model keeps (rows,
+// columns, parents, the signals around each change) for as long as the
+// grid's window lives; a broken rule fails the running test.
+inline void checkModel(QAbstractItemView *grid)
+{
+    new QAbstractItemModelTester(grid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, grid->window());
+}
+
+// Shows a grid's window as the active one, its model checked while it lives.
+inline void showChecked(QAbstractItemView *grid)
+{
+    checkModel(grid);
+    grid->window()->show();
+    QApplication::setActiveWindow(grid->window());
+}
+
+inline QModelIndex cellOf(QAbstractItemView *grid, int row, int column)
+{
+    return grid->model()->index(row, column);
+}
+
+// Puts text into a grid's cell: the cell made current, F2 opens its editor;
+// a list box takes the entry of that text, a text box has its text selected
+// and typed over; Tab commits it.
+inline void typeIntoCell(QAbstractItemView *grid, int row, int column, const QString &text)
+{
+    grid->setFocus();
+    grid->setCurrentIndex(cellOf(grid, row, column));
+    QTest::keyClick(grid, Qt::Key_F2);
+    QWidget *editor = grid->indexWidget(cellOf(grid, row, column));
+    QVERIFY(editor);
+    if (auto *combo = qobject_cast<QComboBox *>(editor)) {
+        combo->setCurrentIndex(combo->findText(text));
+    } else {
+        auto *line = qobject_cast<QLineEdit *>(editor);
+        QVERIFY(line);
+        line->selectAll();
+        QTest::keyClicks(line, text);
+    }
+    QTest::keyClick(editor, Qt::Key_Tab);
 }
 
 // Tabs along the controls, as a typist does, until target has the focus.
