@@ -1,16 +1,6 @@
--- The functions a book on a PostgreSQL server holds, so that the program's
--- statements read the same on both engines, and the triggers that keep the
--- period balances. Statements are separated by a line holding only "-- @@".
+-- The functions a book on a PostgreSQL server holds: the month key and the
+-- triggers that keep the period balances, and the notice of a change. Statements are separated by a line holding only "-- @@".
 
-CREATE FUNCTION ifnull(a anycompatible, b anycompatible) RETURNS anycompatible
-    LANGUAGE sql IMMUTABLE PARALLEL SAFE AS 'SELECT coalesce(a, b)';
--- @@
-CREATE FUNCTION iif(c boolean, a anycompatible, b anycompatible) RETURNS anycompatible
-    LANGUAGE sql IMMUTABLE PARALLEL SAFE AS 'SELECT CASE WHEN c THEN a ELSE b END';
--- @@
-CREATE FUNCTION instr(haystack text, needle text) RETURNS integer
-    LANGUAGE sql IMMUTABLE PARALLEL SAFE AS 'SELECT strpos(haystack, needle)';
--- @@
 -- The month a transaction counts in, as the period balances key it.
 CREATE FUNCTION balance_month(d date) RETURNS text
     LANGUAGE sql IMMUTABLE PARALLEL SAFE AS 'SELECT to_char(d, ''YYYY-MM'')';

@@ -9,7 +9,7 @@ TransactionListData transactionListData(const RowArray &tranRows, const AccountN
 {
     const auto nameOf = [&](int row, int column) {
         const AccountKey key = tranRows.keyAt(row, column);
-        return key.flag.isNull() || !accountName ? QString() : accountName(key).trimmed();
+        return key.side == AccountSide::None || !accountName ? QString() : accountName(key).trimmed();
     };
     TransactionListData data{{}, fromDate, toDate};
     data.lines.reserve(size_t(tranRows.rowCount()));

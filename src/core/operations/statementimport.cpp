@@ -81,7 +81,7 @@ Candidate *nearest(std::vector<Candidate> &candidates, const QDate &date)
 // imported again.
 QHash<QString, RecordedKey> recordedKeys(const Book &book, qint64 accountId)
 {
-    return readRecordedKeys(book, accountId, addedByUndoneChange(book, QStringLiteral("i.tran_id")));
+    return readRecordedKeys(book, accountId);
 }
 
 // Keeps in history the transactions, now gone, whose lines the keys

@@ -52,6 +52,10 @@ public:
     // JSON array text bound to its one placeholder.
     virtual QString idsOfJsonArray() const = 0;
 
+    // An expression giving the position of the text needle in the text
+    // haystack, counted from 1, or 0 when it is not there.
+    virtual QString positionOf(const QString &needle, const QString &haystack) const = 0;
+
     // Statements giving a row when the book holds a permanent table, or a
     // trigger, whose name (any case) is bound to their one placeholder.
     virtual QString tableNamed() const = 0;

@@ -3,6 +3,7 @@
 #include "bulkinserter.h"
 #include "dates.h"
 #include "engine.h"
+#include "historystore.h"
 #include "sql.h"
 
 #include <QSqlQuery>
@@ -58,7 +59,7 @@ void replaceImportRules(const Book &book, const QList<ImportRule> &rules)
                 rows);
 }
 
-QHash<QString, RecordedKey> readRecordedKeys(const Book &book, qint64 accountId, const QString &undoneAdded)
+QHash<QString, RecordedKey> readRecordedKeys(const Book &book, qint64 accountId)
 {
     QHash<QString, RecordedKey> keys;
     QSqlQuery q = runSql(connectionOf(book),
@@ -67,7 +68,7 @@ QHash<QString, RecordedKey> readRecordedKeys(const Book &book, qint64 accountId,
                                         "ELSE CASE WHEN t.to_flag = 'A' THEN t.to_acc END END "
                                         "FROM imported_lines i LEFT JOIN transaction_master t ON t.tran_id = i.tran_id "
                                         "WHERE i.account_id = ? AND NOT ")
-                             + undoneAdded,
+                             + addedByUndoneChange(book, QStringLiteral("i.tran_id")),
                          {accountId, accountId});
     while (q.next())
         keys.insert(q.value(0).toString(), {q.value(1).toLongLong(), q.value(2).toLongLong()});

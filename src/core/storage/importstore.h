@@ -49,9 +49,8 @@ struct RecordedKey {
 };
 
 // The keys recorded for the account, by key, leaving out those whose
-// transaction undoneAdded, a condition on "i.tran_id" that the change
-// history gives (addedByUndoneChange), holds true for.
-QHash<QString, RecordedKey> readRecordedKeys(const Book &book, qint64 accountId, const QString &undoneAdded);
+// transaction an undo of its import took away (addedByUndoneChange).
+QHash<QString, RecordedKey> readRecordedKeys(const Book &book, qint64 accountId);
 
 // The keys recorded for the account that name a transaction no longer in
 // the book, with that transaction's id.

@@ -41,6 +41,11 @@ QString PostgresDialect::idsOfJsonArray() const
                           "FROM json_array_elements_text(CAST(? AS json)) AS e (value)");
 }
 
+QString PostgresDialect::positionOf(const QString &needle, const QString &haystack) const
+{
+    return QStringLiteral("strpos(%1, %2)").arg(haystack, needle);
+}
+
 QString PostgresDialect::tableNamed() const
 {
     return QStringLiteral("SELECT 1 FROM pg_catalog.pg_tables "

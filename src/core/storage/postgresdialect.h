@@ -16,6 +16,7 @@ public:
     QString jsonArrayText(const QStringList &expressions) const override;
     QString jsonArrayElement(const QString &json, int index, const QString &serverType) const override;
     QString idsOfJsonArray() const override;
+    QString positionOf(const QString &needle, const QString &haystack) const override;
     QString tableNamed() const override;
     QString triggerNamed() const override;
     QString dropTriggerIfExists(const QString &trigger, const QString &table) const override;

@@ -40,6 +40,11 @@ QString SqliteDialect::idsOfJsonArray() const
     return QStringLiteral("SELECT value AS id FROM json_each(?)");
 }
 
+QString SqliteDialect::positionOf(const QString &needle, const QString &haystack) const
+{
+    return QStringLiteral("instr(%1, %2)").arg(haystack, needle);
+}
+
 QString SqliteDialect::tableNamed() const
 {
     return QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND lower(name) = lower(?)");

@@ -64,7 +64,10 @@ Criteria criteriaOf(const QSqlDatabase &db, const TransactionFilter &filter)
     // The saved query trims spaces only, as SQLite's trim() does.
     const QString &particulars = filter.particulars;
     if (std::any_of(particulars.cbegin(), particulars.cend(), [](QChar c) { return c != u' '; }))
-        add(QStringLiteral("instr(lower(coalesce(particulars, '')), lower(trim(?))) > 0"), {particulars});
+        add(dialectOf(db).positionOf(QStringLiteral("lower(trim(?))"),
+                                     QStringLiteral("lower(coalesce(particulars, ''))"))
+                + QStringLiteral(" > 0"),
+            {particulars});
     return {parts.join(QStringLiteral(" AND ")), values};
 }
 
