@@ -102,8 +102,8 @@ std::function<void(Book &)> transactionSave(const Book &real, int generation, in
         rows.setDate(r, TranCol::Date, QDate(2024, 1, 1).addDays(random.bounded(700)));
         const qint64 from = 1 + random.bounded(6);
         const qint64 to = 1 + (from + random.bounded(5)) % 6;
-        rows.setKey(r, TranCol::From, {u'A', from});
-        rows.setKey(r, TranCol::To, {u'A', to});
+        rows.setKey(r, TranCol::From, {AccountSide::Account, from});
+        rows.setKey(r, TranCol::To, {AccountSide::Account, to});
         rows.setMoney(r, TranCol::Amount, Money::fromCents(random.bounded(1, 10000000)));
         rows.setText(r, TranCol::Particulars, stem + QStringLiteral("T%1").arg(k));
         rows.setEditMark(r, TranCol::Status, EditMark::Changed);

@@ -53,8 +53,8 @@ RowArray newTransactionRows(int particularsLength = 10)
     for (int k = 0; k < 3; ++k) {
         const int r = rows.appendRow();
         rows.setDate(r, TranCol::Date, QDate(2025, 7, 1 + k));
-        rows.setKey(r, TranCol::From, {u'A', 4});
-        rows.setKey(r, TranCol::To, {u'A', 10});
+        rows.setKey(r, TranCol::From, {AccountSide::Account, 4});
+        rows.setKey(r, TranCol::To, {AccountSide::Account, 10});
         rows.setMoney(r, TranCol::Amount, Money::fromCents(100 + k));
         rows.setText(r, TranCol::Particulars, QString(particularsLength, QChar(u'a' + k)));
         rows.setEditMark(r, TranCol::Status, EditMark::Changed);

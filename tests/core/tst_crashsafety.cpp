@@ -59,8 +59,8 @@ void giveHistory(Book &book)
         for (int i = 0; i < 20; ++i) {
             const int r = rows.appendRow();
             rows.setDate(r, TranCol::Date, QDate(2025, 1, 1).addDays(save * 20 + i));
-            rows.setKey(r, TranCol::From, {u'A', 4});
-            rows.setKey(r, TranCol::To, {u'A', 5});
+            rows.setKey(r, TranCol::From, {AccountSide::Account, 4});
+            rows.setKey(r, TranCol::To, {AccountSide::Account, 5});
             rows.setMoney(r, TranCol::Amount, Money::fromCents(100 + i));
             rows.setText(r, TranCol::Particulars, QStringLiteral("history %1").arg(i));
             rows.setEditMark(r, TranCol::Status, EditMark::Changed);
