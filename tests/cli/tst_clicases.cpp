@@ -162,11 +162,14 @@ void buildBook(const QString &location, const CliCase &c)
         bc::test::ok({QStringLiteral("import"), location, QStringLiteral("transactions"), transactions});
 }
 
-// On the server, the book of a case: a database of the test cluster, built
-// through the tool, and dropped after.
+// On the server, the book of a case: a database of the test cluster, copied
+// from one built through the tool, and dropped after.
 struct ServerBook {
-    QString location = bc::test::newServerDatabase();
-    explicit ServerBook(const CliCase &c) { buildBook(location, c); }
+    QString location;
+    explicit ServerBook(const QString &built)
+        : location(bc::test::newServerDatabase(built))
+    {
+    }
     ~ServerBook() { bc::test::dropServerDatabase(location); }
     ServerBook(const ServerBook &) = delete;
     ServerBook &operator=(const ServerBook &) = delete;
@@ -181,21 +184,28 @@ struct ServerBook {
 
 class CliCases : public ::testing::TestWithParam<QString> {
 protected:
-    // Cases mostly start from the same book: each book file is built once,
-    // through the tool itself, and copied for each case that starts from it.
-    static QString bookFile(const CliCase &c)
+    // Cases mostly start from the same book: each book (a file, or a
+    // database on the server) is built once, through the tool itself, and
+    // copied for each case that starts from it.
+    static QString builtBook(const CliCase &c)
     {
         const QByteArray input = c.accounts + '\0' + c.transactions;
         if (!builtBooks.contains(input)) {
-            const QString path = builtDir->filePath(QStringLiteral("book%1.fd").arg(builtBooks.size()));
-            buildBook(path, c);
-            builtBooks[input] = path;
+            const QString location = bc::test::testsOnServer()
+                ? bc::test::newServerDatabase()
+                : builtDir->filePath(QStringLiteral("book%1.fd").arg(builtBooks.size()));
+            builtBooks[input] = location;
+            buildBook(location, c);
         }
         return builtBooks[input];
     }
     static void SetUpTestSuite() { builtDir = new QTemporaryDir; }
     static void TearDownTestSuite()
     {
+        if (bc::test::testsOnServer()) {
+            for (const QString &location : std::as_const(builtBooks))
+                bc::test::dropServerDatabase(location);
+        }
         builtBooks.clear();
         delete builtDir;
         builtDir = nullptr;
@@ -216,13 +226,15 @@ TEST_P(CliCases, GivesTheExpectedStatusAndOutput)
     QString book = dir.filePath(QStringLiteral("book.fd"));
     std::optional<ServerBook> server;
     const bool given = !c.accounts.isEmpty() || !c.transactions.isEmpty();
-    if (given && bc::test::testsOnServer()) {
-        server.emplace(c);
-        book = server->location;
-    } else if (given) {
-        const QString built = bookFile(c);
+    if (given) {
+        const QString built = builtBook(c);
         ASSERT_FALSE(HasFailure());
-        ASSERT_TRUE(QFile::copy(built, book));
+        if (bc::test::testsOnServer()) {
+            server.emplace(built);
+            book = server->location;
+        } else {
+            ASSERT_TRUE(QFile::copy(built, book));
+        }
     }
     for (const QString &name : c.foreign)
         bc::test::createForeignDatabase(dir.filePath(name));

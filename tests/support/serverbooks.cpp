@@ -53,11 +53,15 @@ bool testsOnServer()
     return qEnvironmentVariable("BRINDLECOT_TEST_ENGINE") == QLatin1String("postgresql");
 }
 
-QString newServerDatabase()
+QString newServerDatabase(const QString &copyOf)
 {
+    // Both names are made here (a process id and a counter), never given.
     const QString database =
         QStringLiteral("book_%1_%2").arg(QCoreApplication::applicationPid()).arg(databaseCounter.fetchAndAddOrdered(1));
-    onCluster(QStringLiteral("CREATE DATABASE %1").arg(database));
+    if (copyOf.isEmpty())
+        onCluster(QStringLiteral("CREATE DATABASE %1").arg(database));
+    else
+        onCluster(QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(database, QUrl(copyOf).path().mid(1)));
     QUrl url(clusterAddress());
     url.setPath(u'/' + database);
     return url.toString();

@@ -9,8 +9,10 @@ namespace bc::test {
 // BRINDLECOT_TEST_SERVER_FILE names): TestBook then makes its books there.
 bool testsOnServer();
 
-// The location of a new, empty database of the test cluster, for a book.
-QString newServerDatabase();
+// The location of a new database of the test cluster, for a book: empty, or
+// a copy of the database at copyOf (made by this function; nobody may be
+// connected to it), which is much quicker than building the same book again.
+QString newServerDatabase(const QString &copyOf = {});
 
 // Drops a database newServerDatabase made, with any connection still on it.
 void dropServerDatabase(const QString &location);
