@@ -1,8 +1,11 @@
 #include "historyversionstore.h"
 
+#include "dialect.h"
 #include "keptrows.h"
 #include "sql.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSqlQuery>
 
 namespace bc {
@@ -104,15 +107,21 @@ std::optional<QString> accountNameOf(const Book &book, qint64 id)
 
 QHash<qint64, qint64> currentVersions(const Book &book, HistoryTable table, const QList<qint64> &ids)
 {
-    const HistoryShape &shape = shapeOf(table);
-    const QSqlDatabase db = connectionOf(book);
-    const QString statement = QStringLiteral("SELECT row_version FROM %1 WHERE %2 = ?").arg(shape.table, shape.key);
     QHash<qint64, qint64> versions;
-    for (const qint64 id : ids) {
-        QSqlQuery q = runSql(db, statement, {id});
-        if (q.next())
-            versions.insert(id, q.value(0).toLongLong());
-    }
+    if (ids.isEmpty())
+        return versions;
+    // One statement for every id: a save of many rows reads their versions
+    // in one pass instead of one query a row.
+    const HistoryShape &shape = shapeOf(table);
+    QJsonArray list;
+    for (const qint64 id : ids)
+        list.append(id);
+    QSqlQuery q = runSql(connectionOf(book),
+                         QStringLiteral("SELECT t.%1, t.row_version FROM %2 AS t WHERE t.%1 IN (%3)")
+                             .arg(shape.key, shape.table, dialectOf(book).idsOfJsonArray()),
+                         {QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact))});
+    while (q.next())
+        versions.insert(q.value(0).toLongLong(), q.value(1).toLongLong());
     return versions;
 }
 
