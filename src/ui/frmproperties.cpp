@@ -83,10 +83,13 @@ frmProperties::frmProperties(AppState &state, QWidget *parent)
     connect(CmdDefPrn, &QPushButton::clicked, this, [this] { selectDevice(m_state.defaultPrinter().device); });
     connect(cmdOk, &QPushButton::clicked, this, &frmProperties::save);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
-    // Entering the path box puts the caret after the path.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-        if (now == TxtDBPath)
-            QTimer::singleShot(0, TxtDBPath, [this] { TxtDBPath->end(false); });
+    // Entering the path box puts the caret after the path. The connection
+    // lives as long as the box and touches only the box: focus moves while
+    // the dialog is being destroyed, when the dialog is no longer one.
+    QLineEdit *path = TxtDBPath;
+    connect(qApp, &QApplication::focusChanged, path, [path](QWidget *, QWidget *now) {
+        if (now == path)
+            QTimer::singleShot(0, path, [path] { path->end(false); });
     });
 
     loadPrinters();

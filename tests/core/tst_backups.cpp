@@ -12,6 +12,7 @@
 #include "bookrestore.h"
 #include "dberror.h"
 #include "fullercopies.h"
+#include "soak.h"
 #include "sql.h"
 #include "statementimport.h"
 #include "testbook.h"
@@ -296,9 +297,10 @@ TEST(Backups, ADamagedBookIsReportedAndNoCopyOfItKept)
     EXPECT_TRUE(QDir(folder).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
-// A child that backs up or restores in a loop is killed at random moments, a
-// hundred times each: the book always passes integrity_check and is one of the
-// two books it can be, and every copy under a book name is complete.
+// A child that backs up or restores in a loop is killed at random moments,
+// fifty times each (a hundred in the soak run): the book always passes
+// integrity_check and is one of the two books it can be, and every copy
+// under a book name is complete.
 TEST(Backups, KilledBackupsAndRestoresLeaveWholeBooks)
 {
     TestBook a;
@@ -313,8 +315,9 @@ TEST(Backups, KilledBackupsAndRestoresLeaveWholeBooks)
     const QString folder = a.dir() + QStringLiteral("/backups");
     QRandomGenerator random(17);
     const QStringList modes = {QStringLiteral("backup"), QStringLiteral("restore")};
+    const int rounds = test::soakRun() ? 100 : 50;
     for (const QString &mode : modes) {
-        for (int round = 0; round < 100; ++round) {
+        for (int round = 0; round < rounds; ++round) {
             QProcess child;
             QStringList arguments{mode, a.path()};
             if (mode == QLatin1String("backup"))

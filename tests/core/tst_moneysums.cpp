@@ -1,5 +1,5 @@
-// Sums of money over many random amounts (200,000 by default, a million in
-// the soak run: BRINDLECOT_MONEYSUMS_ROWS), and amounts at the extremes the
+// Sums of money over many random amounts (200,000; a million in the soak
+// run), and amounts at the extremes the
 // amount column accepts: every total must equal the exact integer sum to the
 // cent, and every amount must format as what it is.
 #include "balancetext.h"
@@ -7,6 +7,7 @@
 #include "ledger.h"
 #include "periodbalances.h"
 #include "serverbooks.h"
+#include "soak.h"
 #include "sql.h"
 #include "summary.h"
 #include "testbook.h"
@@ -107,13 +108,6 @@ void insertTransactions(TestBook &t, const std::vector<Transaction> &transaction
     runSql(t.db(), QStringLiteral("PRAGMA synchronous = FULL"));
 }
 
-qint64 rowCount()
-{
-    bool ok = false;
-    const qint64 rows = qEnvironmentVariable("BRINDLECOT_MONEYSUMS_ROWS").toLongLong(&ok);
-    return ok && rows > 0 ? rows : 200000;
-}
-
 } // namespace
 
 TEST(MoneySums, ManyRandomAmountsSumExactlyInLedgerAndSummary)
@@ -129,7 +123,7 @@ TEST(MoneySums, ManyRandomAmountsSumExactlyInLedgerAndSummary)
     const qint64 others[] = {1, 2, 3, 5, 6};
     std::map<qint64, qint64> openingCents, movementCents; // exact, per account
     std::vector<Transaction> rows;
-    const qint64 count = rowCount();
+    const qint64 count = bc::test::soakRun() ? 1000000 : 200000;
     rows.reserve(std::size_t(count));
     for (qint64 id = 1; id <= count; ++id) {
         const qint64 cents = amount(random);
