@@ -41,8 +41,8 @@ public:
     // window has given up its edits by then, so that last commit is dropped.
     void dropOpenEditor();
 
-    GridModel *gridModel() const { return m_model; }
-    // The model of a grid over a row array; nullptr for a read-only grid.
+    // The model of a grid over a row array, and that array; a read-only
+    // grid has neither (rowModel() is nullptr).
     RowArrayModel *rowModel() const { return m_rowModel; }
     RowArray &rows();
 
