@@ -11,7 +11,6 @@
 #include "keyboard.h"
 #include "ledgerchart.h"
 #include "reportdata.h"
-#include "rowarraymodel.h"
 #include "screenmessages.h"
 #include "screenparts.h"
 #include "waitcursor.h"
@@ -32,45 +31,6 @@ namespace bc {
 
 namespace {
 
-enum LedgerColumn { DateColumn, ParticularsColumn, DebitColumn, CreditColumn, BalanceColumn, ColumnCount };
-
-QList<GridColumn> ledgerColumns()
-{
-    using F = GridColumn::Format;
-    QList<GridColumn> c(ColumnCount);
-    c[DateColumn] = GridColumn::shown(QStringLiteral("Date"), F::Date);
-    c[DateColumn].width = 90;
-    c[ParticularsColumn] = GridColumn::shown(QStringLiteral("Particulars"), F::Plain);
-    c[ParticularsColumn].width = 330;
-    c[DebitColumn] = GridColumn::shown(QStringLiteral("Debit"), F::Standard);
-    c[DebitColumn].width = 110;
-    c[CreditColumn] = GridColumn::shown(QStringLiteral("Credit"), F::Standard);
-    c[CreditColumn].width = 110;
-    c[BalanceColumn] = GridColumn::shown(QStringLiteral("Balance Amount"), F::Balance);
-    return c;
-}
-
-RowArray emptyLedgerRows()
-{
-    return RowArray({CellType::Date, CellType::Text, CellType::Money, CellType::Money, CellType::Money});
-}
-
-// The grid's rows: a debit fills the Debit cell with its magnitude, a credit
-// the Credit cell; the other stays empty.
-RowArray ledgerRows(const LedgerResult &ledger)
-{
-    RowArray rows = emptyLedgerRows();
-    rows.reserve(int(ledger.movements.size()));
-    for (const LedgerMovement &m : ledger.movements) {
-        const int r = rows.appendRow();
-        rows.setDate(r, DateColumn, m.date);
-        rows.setText(r, ParticularsColumn, ledgerParticulars(m));
-        rows.setMoney(r, m.amount.isNegative() ? DebitColumn : CreditColumn, m.amount.abs());
-        rows.setMoney(r, BalanceColumn, m.balance);
-    }
-    return rows;
-}
-
 QLineEdit *balanceBox(QWidget *parent, const char *name)
 {
     QLineEdit *box = makeAmountDisplay(parent, name);
@@ -82,8 +42,8 @@ QLineEdit *balanceBox(QWidget *parent, const char *name)
 
 frmAccountLedger::frmAccountLedger(AppState &state, frmStockGraph::Source chartWindow, QWidget *parent)
     : QWidget(parent)
-    , TDBGAccLdgr(new DataGrid(new RowArrayModel(emptyLedgerRows(), ledgerColumns()), this))
-    , LedgerRows(TDBGAccLdgr->rows())
+    , LedgerRows(*new LedgerModel)
+    , TDBGAccLdgr(new DataGrid(&LedgerRows, this))
     , m_state(state)
     , m_chartWindow(std::move(chartWindow))
 {
@@ -166,8 +126,7 @@ void frmAccountLedger::LoadAccountList()
     dtpFromDate->setDate(m_state.settings.defaultFromDate(m_state.today()));
     dtpToDate->setDate(m_state.today());
     m_shown.reset();
-    LedgerRows.clear();
-    TDBGAccLdgr->rowModel()->rebind();
+    LedgerRows.show({});
     try {
         for (const IdName &account : accountNames(m_state.book)) {
             cboAccount->addItem(account.name.trimmed(), account.id);
@@ -198,7 +157,7 @@ void frmAccountLedger::Find()
     input.toDate = dtpToDate->date();
     input.finYearStart = m_state.settings.finYearStart;
     m_shownAccount = cboAccount->currentIndex() != -1 ? cboAccount->currentText() : QString();
-    TDBGAccLdgr->rowModel()->column(DateColumn).datePattern = reportDatePattern(m_state.dateFormat());
+    LedgerRows.column(LedgerModel::DateColumn).datePattern = reportDatePattern(m_state.dateFormat());
     showLedger(input);
 }
 
@@ -208,16 +167,15 @@ bool frmAccountLedger::showLedger(const LedgerInput &input)
     QString failure;
     {
         WaitCursor wait;
+        // Nothing of a failed run is shown, and there is nothing to draw.
+        LedgerResult ledger;
         try {
-            m_ledger = computeLedger(m_state.book, input);
+            ledger = computeLedger(m_state.book, input);
         } catch (const DbError &e) {
             failure = e.description();
-            // Nothing of the failed run is shown, and there is nothing to draw.
-            m_ledger = LedgerResult();
         }
-        LedgerRows = ledgerRows(m_ledger);
-        TDBGAccLdgr->rowModel()->rebind();
-        showBalances(m_ledger);
+        LedgerRows.show(std::move(ledger));
+        showBalances(LedgerRows.result());
         CmdGraph->setEnabled(failure.isEmpty());
     }
     if (!failure.isEmpty())
@@ -236,9 +194,7 @@ void frmAccountLedger::Blank()
     CmdGraph->setEnabled(false);
     txtBalanceAmount->setText(QStringLiteral("0.00"));
     m_shown.reset();
-    m_ledger = LedgerResult();
-    LedgerRows.clear();
-    TDBGAccLdgr->rowModel()->rebind();
+    LedgerRows.show({});
 }
 
 void frmAccountLedger::Graph()
@@ -248,7 +204,7 @@ void frmAccountLedger::Graph()
     ChartData chart;
     try {
         WaitCursor wait;
-        chart = computeLedgerChart(m_state.book, m_ledger, m_chartInput);
+        chart = computeLedgerChart(m_state.book, LedgerRows.result(), m_chartInput);
     } catch (const DbError &e) {
         reportDbFailure(m_state, this, e.description());
         return;
@@ -261,7 +217,7 @@ void frmAccountLedger::reloadRows()
     if (!m_shown || !showLedger(*m_shown) || !m_chart || !m_chart->showsChartOf(this))
         return;
     try {
-        m_chart->Fill(computeLedgerChart(m_state.book, m_ledger, m_chartInput));
+        m_chart->Fill(computeLedgerChart(m_state.book, LedgerRows.result(), m_chartInput));
     } catch (const DbError &e) {
         reportDbFailure(m_state, this, e.description());
     }
@@ -286,9 +242,9 @@ void frmAccountLedger::Print()
     header.account = cboAccount->currentText();
     header.fromDate = dtpFromDate->date();
     header.toDate = dtpToDate->date();
-    header.openingBalance = m_ledger.openingBalance;
-    header.closingBalance = m_ledger.closingBalance;
-    (new frmReportViewer(m_state))->FormShow(LedgerReportData{m_ledger, header});
+    header.openingBalance = LedgerRows.result().openingBalance;
+    header.closingBalance = LedgerRows.result().closingBalance;
+    (new frmReportViewer(m_state))->FormShow(LedgerReportData{LedgerRows.result(), header});
 }
 
 } // namespace bc

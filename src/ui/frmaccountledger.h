@@ -4,7 +4,7 @@
 #include "frmstockgraph.h"
 #include "ledger.h"
 #include "ledgerchart.h"
-#include "rowarray.h"
+#include "ledgermodel.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -40,8 +40,8 @@ public:
     DateEntry *dtpToDate;
     QPushButton *cmdFind;
     QPushButton *cmdClear;
+    LedgerModel &LedgerRows; // the grid's model, holding the last Find's ledger
     DataGrid *TDBGAccLdgr;
-    RowArray &LedgerRows; // held by the grid's model
     QLabel *lblOpenAmount;
     QLineEdit *txtOpenAmount;
     QLabel *lblopenFlag;
@@ -53,8 +53,8 @@ public:
     QPushButton *cmdQuit;
 
     // The balances of the last Find.
-    Money OpeningBalance() const { return m_ledger.openingBalance; }
-    Money ClosingBalance() const { return m_ledger.closingBalance; }
+    Money OpeningBalance() const { return LedgerRows.result().openingBalance; }
+    Money ClosingBalance() const { return LedgerRows.result().closingBalance; }
 
     void Find();
     void Blank();
@@ -78,9 +78,8 @@ private:
 
     AppState &m_state;
     frmStockGraph::Source m_chartWindow;
-    LedgerResult m_ledger; // the last Find's movements and balances, shown in LedgerRows
     std::optional<LedgerInput> m_shown; // what the last Find asked for, while its figures show
-    QPointer<frmStockGraph> m_chart; // where Graph drew m_ledger
+    QPointer<frmStockGraph> m_chart; // where Graph drew the ledger shown
     LedgerChartInput m_chartInput; // the dates and captions Graph drew with
     QString m_shownAccount; // the name of the account the last Find listed
 };

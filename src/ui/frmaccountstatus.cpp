@@ -9,7 +9,6 @@
 #include "frmreportviewer.h"
 #include "keyfilters.h"
 #include "reportdata.h"
-#include "rowarraymodel.h"
 #include "screenmessages.h"
 #include "screenparts.h"
 #include "summary.h"
@@ -35,26 +34,6 @@ namespace bc {
 
 namespace {
 
-QList<GridColumn> summaryColumns()
-{
-    using F = GridColumn::Format;
-    QList<GridColumn> c(SummaryGridColumn::ColumnCount);
-    c[SummaryGridColumn::IdColumn] = GridColumn::hiddenColumn(QString());
-    c[SummaryGridColumn::NameColumn] = GridColumn::shown(QStringLiteral("A/C Name"), F::Plain);
-    c[SummaryGridColumn::NameColumn].width = 260;
-    c[SummaryGridColumn::OpeningColumn] = GridColumn::shown(QStringLiteral("Open Amount"), F::Amount);
-    c[SummaryGridColumn::MovementColumn] = GridColumn::shown(QStringLiteral("Transactions"), F::Amount);
-    c[SummaryGridColumn::BalanceColumn] = GridColumn::shown(QStringLiteral("Balance Amount"), F::Amount);
-    for (int col :
-         {SummaryGridColumn::OpeningColumn, SummaryGridColumn::MovementColumn, SummaryGridColumn::BalanceColumn})
-        c[col].width = 130;
-    // The side flag, in words: every row the summary lists is an account.
-    c[SummaryGridColumn::SideColumn] = GridColumn::shown(QStringLiteral("A/C Type"), F::ValueList);
-    c[SummaryGridColumn::SideColumn].valueList = {{QStringLiteral("A"), QStringLiteral("Account")},
-                                                  {QStringLiteral("P"), QStringLiteral("Party")}};
-    return c;
-}
-
 QLineEdit *lineEdit(QWidget *parent, const char *name)
 {
     auto *edit = new QLineEdit(parent);
@@ -73,8 +52,8 @@ QLineEdit *totalBox(QWidget *parent, const char *name)
 
 frmAccountStatus::frmAccountStatus(AppState &state, frmStockGraph::Source chartWindow, QWidget *parent)
     : QWidget(parent)
-    , tdbgAccounts(new DataGrid(new RowArrayModel(summaryGridRows({}), summaryColumns()), this))
-    , SummaryRows(tdbgAccounts->rows())
+    , SummaryRows(*new SummaryModel)
+    , tdbgAccounts(new DataGrid(&SummaryRows, this))
     , m_state(state)
     , m_chartWindow(std::move(chartWindow))
 {
@@ -176,7 +155,7 @@ void frmAccountStatus::buildControls()
     top->addLayout(actions);
 
     tdbgAccounts->setObjectName(QStringLiteral("tdbgAccounts"));
-    tdbgAccounts->rowModel()->rowForeground = [this](int row) { return rowColour(row); };
+    SummaryRows.rowForeground = [this](int row) { return rowColour(row); };
 
     cmdBalanceGraph = makeButton(this, "cmdBalanceGraph", QStringLiteral("Balance &Graph"));
     cmdTransactionGraph = makeButton(this, "cmdTransactionGraph", QStringLiteral("Tr&ansaction Graph"));
@@ -341,12 +320,10 @@ bool frmAccountStatus::showSummary(const SummaryInput &input)
         } catch (const DbError &e) {
             failure = e.description();
         }
-        m_summary = std::move(summary);
-        SummaryRows = summaryGridRows(m_summary.listed);
-        txtTotalOpen->setText(m_summary.totalOpening.toPlain());
-        txtTotalTran->setText(m_summary.totalMovement.toPlain());
-        txtTotalBal->setText(m_summary.totalBalance.toPlain());
-        tdbgAccounts->rowModel()->rebind();
+        txtTotalOpen->setText(summary.totalOpening.toPlain());
+        txtTotalTran->setText(summary.totalMovement.toPlain());
+        txtTotalBal->setText(summary.totalBalance.toPlain());
+        SummaryRows.show(std::move(summary));
         SortOrder = SortDirection::Ascending;
     }
     if (!failure.isEmpty())
@@ -357,9 +334,7 @@ bool frmAccountStatus::showSummary(const SummaryInput &input)
 void frmAccountStatus::Blank()
 {
     m_shown.reset();
-    m_summary = {};
-    SummaryRows.clear();
-    tdbgAccounts->rowModel()->rebind();
+    SummaryRows.show({});
     for (QLineEdit *bound : {txtOpen1, txtOpen2, txtBal1, txtBal2})
         bound->clear();
     for (QLineEdit *total : {txtTotalOpen, txtTotalTran, txtTotalBal})
@@ -369,31 +344,19 @@ void frmAccountStatus::Blank()
 void frmAccountStatus::sortGrid(int column)
 {
     SortOrder = toggled(SortOrder);
-    tdbgAccounts->commitEdit();
     WaitCursor wait;
-    // The listed rows follow the grid's sort, so the printed summary reads
-    // them in the order the grid shows.
-    const std::vector<int> order = SummaryRows.sortedOrder(column, SortOrder);
-    if (order.size() == m_summary.listed.size()) {
-        std::vector<SummaryRow> sorted;
-        sorted.reserve(order.size());
-        for (int r : order)
-            sorted.push_back(std::move(m_summary.listed[size_t(r)]));
-        m_summary.listed = std::move(sorted);
-    }
+    // The listed rows themselves are sorted, so the printed summary and the
+    // charts read them in the order the grid shows.
     SummaryRows.sortRows(column, SortOrder);
-    tdbgAccounts->rowModel()->rebind();
 }
 
 // The built-in accounts in red, other accounts in blue, parties in green.
 QVariant frmAccountStatus::rowColour(int row) const
 {
-    const QString side = NullToText(SummaryRows.textAt(row, SummaryGridColumn::SideColumn));
-    if (side == QLatin1String("A"))
-        return QColor(isBuiltInAccountName(NullToText(SummaryRows.textAt(row, SummaryGridColumn::NameColumn)))
-                          ? Qt::red
-                          : Qt::blue);
-    if (side == QLatin1String("P"))
+    const SummaryRow &listed = SummaryRows.row(row);
+    if (listed.side == u'A')
+        return QColor(isBuiltInAccountName(listed.name) ? Qt::red : Qt::blue);
+    if (listed.side == u'P')
         return QColor(Qt::green);
     return {};
 }
@@ -401,8 +364,8 @@ QVariant frmAccountStatus::rowColour(int row) const
 void frmAccountStatus::drawChart(SummaryChartKind kind)
 {
     m_chartInput = {kind, dtpFromDate->date(), dtpToDate->date(), m_state.settings.currency, m_state.dateFormat()};
-    m_chart = frmStockGraph::Present(computeSummaryChart(SummaryRows, m_chartInput), m_chartWindow, *m_state.messages,
-                                     this);
+    m_chart = frmStockGraph::Present(computeSummaryChart(SummaryRows.result().listed, m_chartInput), m_chartWindow,
+                                     *m_state.messages, this);
 }
 
 void frmAccountStatus::reloadRows()
@@ -410,7 +373,7 @@ void frmAccountStatus::reloadRows()
     if (!m_shown || !showSummary(*m_shown))
         return;
     if (m_chart && m_chart->showsChartOf(this))
-        m_chart->Fill(computeSummaryChart(SummaryRows, m_chartInput));
+        m_chart->Fill(computeSummaryChart(SummaryRows.result().listed, m_chartInput));
 }
 
 } // namespace bc
@@ -419,14 +382,13 @@ namespace bc {
 
 void frmAccountStatus::Print()
 {
-    tdbgAccounts->commitEdit();
     // Selected rows print in the order they were selected; none selected
     // prints every row.
     QList<int> selected;
     for (const QModelIndex &index : tdbgAccounts->selectionModel()->selectedRows())
         selected << index.row();
     (new frmReportViewer(m_state))
-        ->FormShow(SummaryReportData{m_summary, selected, dtpFromDate->date(), dtpToDate->date()});
+        ->FormShow(SummaryReportData{SummaryRows.result(), selected, dtpFromDate->date(), dtpToDate->date()});
 }
 
 } // namespace bc

@@ -2,9 +2,8 @@
 
 #include "bookrowsscreen.h"
 #include "frmstockgraph.h"
-#include "rowarray.h"
-#include "summary.h"
 #include "summarychart.h"
+#include "summarymodel.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -47,8 +46,8 @@ public:
     QLineEdit *txtBal2;
     QPushButton *cmdFind;
     QPushButton *cmdBlank;
+    SummaryModel &SummaryRows; // the grid's model, holding the figures shown in the grid's order
     DataGrid *tdbgAccounts;
-    RowArray &SummaryRows; // held by the grid's model
     QLineEdit *txtTotalOpen;
     QLineEdit *txtTotalTran;
     QLineEdit *txtTotalBal;
@@ -93,8 +92,7 @@ private:
     QWidget *m_totalsRow = nullptr;
     QLabel *m_totalsLabel = nullptr;
     std::optional<SummaryInput> m_shown; // what the last Find asked for, while its figures show
-    SummaryResult m_summary; // the figures shown, listed in the grid's order
-    QPointer<frmStockGraph> m_chart; // where a chart button drew SummaryRows
+    QPointer<frmStockGraph> m_chart; // where a chart button drew the rows shown
     SummaryChartInput m_chartInput; // the kind and dates it drew with
 };
 

@@ -200,7 +200,11 @@ QStringList allFigures(const Book &book)
     input.toDate = QDate(2024, 1, 31);
     input.finYearStart = QDate(2024, 1, 1);
     const SummaryResult summary = computeSummary(book, input);
-    addRows(summaryGridRows(summary.listed));
+    for (const SummaryRow &row : summary.listed)
+        figures << QStringList{QString::number(row.accountId), row.name,
+                               row.opening.toPlain(),          row.movement.toPlain(),
+                               row.balance.toPlain(),          QString(row.side)}
+                       .join(u'|');
     figures << summary.totalBalance.toPlain();
     return figures;
 }

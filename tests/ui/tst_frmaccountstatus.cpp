@@ -62,7 +62,7 @@ class TestFrmAccountStatus : public bc::test::WindowTest {
     {
         QStringList names;
         for (int r = 0; r < w->SummaryRows.rowCount(); ++r)
-            names << w->SummaryRows.textAt(r, SummaryGridColumn::NameColumn);
+            names << w->SummaryRows.row(r).name;
         return names;
     }
     static QString totals(frmAccountStatus *w)
@@ -243,9 +243,9 @@ private slots:
         QHeaderView *header = w->tdbgAccounts->horizontalHeader();
         emit header->sectionClicked(SummaryGridColumn::BalanceColumn);
         QCOMPARE(w->SortOrder, SortDirection::Descending);
-        QCOMPARE(w->SummaryRows.textAt(0, SummaryGridColumn::NameColumn), QStringLiteral("Bank"));
+        QCOMPARE(w->SummaryRows.row(0).name, QStringLiteral("Bank"));
         emit header->sectionClicked(SummaryGridColumn::BalanceColumn);
-        QCOMPARE(w->SummaryRows.textAt(0, SummaryGridColumn::NameColumn), QStringLiteral("Salary"));
+        QCOMPARE(w->SummaryRows.row(0).name, QStringLiteral("Salary"));
         // The printed summary follows the sorted grid.
         w->cmdprint->click();
         frmReportViewer *viewer = bc::test::openReportViewer();
@@ -253,7 +253,7 @@ private slots:
         const ReportTable printed = printedReport(viewer->reportData(), m_state->dateFormat()).table;
         QCOMPARE(printed.rows.size(), 11);
         for (int r = 0; r < 11; ++r)
-            QCOMPARE(printed.rows[r][1], w->SummaryRows.textAt(r, SummaryGridColumn::NameColumn));
+            QCOMPARE(printed.rows[r][1], w->SummaryRows.row(r).name);
         viewer->close();
         QTRY_VERIFY(!bc::test::openReportViewer());
         // Every Find starts the order again.
@@ -268,14 +268,61 @@ private slots:
         QCOMPARE(colourOf(QStringLiteral("CASH")), QColor(255, 0, 0));
         QCOMPARE(colourOf(QStringLiteral("PURCHASE")), QColor(255, 0, 0));
         QCOMPARE(colourOf(QStringLiteral("Bank")), QColor(0, 0, 255));
-        const int party = w->SummaryRows.appendRow();
-        w->SummaryRows.setText(party, SummaryGridColumn::NameColumn, QStringLiteral("CASH"));
-        w->SummaryRows.setText(party, SummaryGridColumn::SideColumn, QStringLiteral("P"));
-        const int other = w->SummaryRows.appendRow();
-        w->SummaryRows.setText(other, SummaryGridColumn::SideColumn, QStringLiteral("X"));
-        w->tdbgAccounts->rowModel()->rebind();
+        SummaryResult shown = w->SummaryRows.result();
+        const int party = int(shown.listed.size());
+        shown.listed.push_back({0, QStringLiteral("CASH"), {}, {}, {}, u'P'});
+        const int other = int(shown.listed.size());
+        shown.listed.push_back({0, QString(), {}, {}, {}, u'X'});
+        w->SummaryRows.show(std::move(shown));
         QCOMPARE(m->index(party, 1).data(Qt::ForegroundRole).value<QColor>(), QColor(0, 255, 0));
         QVERIFY(!m->index(other, 1).data(Qt::ForegroundRole).isValid());
+    }
+
+    // Clicked headers sort the listed rows as a grid over a row array of the
+    // same values sorts them (ties keep their order, names by character
+    // code), and every cell shows that grid's text with its alignment.
+    void headerClicksSortAsARowArrayGridOfTheSameRows()
+    {
+        frmAccountStatus *w = open();
+        const auto cents = [](qint64 c) { return Money::fromCents(c); };
+        SummaryResult shown;
+        shown.listed = {{1, QStringLiteral("bank"), cents(500), cents(-500), cents(0), u'A'},
+                        {2, QStringLiteral("Bank"), cents(-70), cents(0), cents(-70), u'P'},
+                        {3, QStringLiteral("BANK"), cents(500), cents(123456789), cents(0), QChar()},
+                        {4, QString(), cents(0), cents(-1), cents(-70), u'A'},
+                        {5, QStringLiteral("Rent"), cents(12), cents(5), cents(17), u'P'}};
+        RowArray rows(
+            {CellType::Int, CellType::Text, CellType::Money, CellType::Money, CellType::Money, CellType::Text});
+        for (const SummaryRow &listed : shown.listed) {
+            const int r = rows.appendRow();
+            rows.setInt(r, SummaryGridColumn::IdColumn, listed.accountId);
+            rows.setText(r, SummaryGridColumn::NameColumn, listed.name);
+            rows.setMoney(r, SummaryGridColumn::OpeningColumn, listed.opening);
+            rows.setMoney(r, SummaryGridColumn::MovementColumn, listed.movement);
+            rows.setMoney(r, SummaryGridColumn::BalanceColumn, listed.balance);
+            rows.setText(r, SummaryGridColumn::SideColumn, listed.side.isNull() ? QString() : QString(listed.side));
+        }
+        RowArrayModel expected(rows, w->SummaryRows.columns());
+        w->SummaryRows.show(shown);
+        const auto cells = [](const QAbstractItemModel *m) {
+            QStringList texts;
+            for (int r = 0; r < m->rowCount(); ++r)
+                for (int c = 0; c < m->columnCount(); ++c)
+                    texts << m->index(r, c).data().toString() + u'@'
+                            + QString::number(m->index(r, c).data(Qt::TextAlignmentRole).toInt());
+            return texts;
+        };
+        QCOMPARE(cells(w->tdbgAccounts->model()), cells(&expected));
+        QHeaderView *header = w->tdbgAccounts->horizontalHeader();
+        for (int c = SummaryGridColumn::NameColumn; c < SummaryGridColumn::ColumnCount; ++c) {
+            for (int click = 0; click < 2; ++click) {
+                QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                                  QPoint(header->sectionViewportPosition(c) + 4, header->height() / 2));
+                expected.rows().sortRows(c, w->SortOrder);
+                expected.rebind();
+                QCOMPARE(cells(w->tdbgAccounts->model()), cells(&expected));
+            }
+        }
     }
 
     void chartsFillTheChartWindowFromTheGridRows()

@@ -53,15 +53,11 @@ ChartData lineData()
     return d;
 }
 
-RowArray summaryRows(const QList<QPair<QString, qint64>> &balances)
+std::vector<SummaryRow> summaryRows(const QList<QPair<QString, qint64>> &balances)
 {
-    RowArray rows = summaryGridRows({});
-    for (const auto &[name, cents] : balances) {
-        const int r = rows.appendRow();
-        rows.setText(r, SummaryGridColumn::NameColumn, name);
-        rows.setMoney(r, SummaryGridColumn::BalanceColumn, Money::fromCents(cents));
-        rows.setMoney(r, SummaryGridColumn::MovementColumn, Money());
-    }
+    std::vector<SummaryRow> rows;
+    for (const auto &[name, cents] : balances)
+        rows.push_back({0, name, Money(), Money(), Money::fromCents(cents), u'A'});
     return rows;
 }
 
@@ -245,7 +241,7 @@ private slots:
         // Every amount 0, or no rows at all: the request does nothing.
         SummaryChartInput input{SummaryChartKind::Transaction, QDate(2026, 4, 1), QDate(2026, 12, 7), QString(),
                                 QString()};
-        for (const RowArray &rows : {summaryRows({{"Bank", 0}, {"Rent", 0}}), summaryRows({})}) {
+        for (const std::vector<SummaryRow> &rows : {summaryRows({{"Bank", 0}, {"Rent", 0}}), summaryRows({})}) {
             const ChartData zero = computeSummaryChart(rows, input);
             QCOMPARE(int(zero.status), int(ChartData::Status::NothingToShow));
             QCOMPARE(frmStockGraph::Present(zero, source, m_messages, nullptr), nullptr);

@@ -99,22 +99,6 @@ void readListed(const Book &book, const SummaryInput &input, SummaryResult &summ
 
 } // namespace
 
-RowArray summaryGridRows(const std::vector<SummaryRow> &listed)
-{
-    RowArray rows({CellType::Int, CellType::Text, CellType::Money, CellType::Money, CellType::Money, CellType::Text});
-    rows.reserve(int(listed.size()));
-    for (const SummaryRow &row : listed) {
-        const int r = rows.appendRow();
-        rows.setInt(r, SummaryGridColumn::IdColumn, row.accountId);
-        rows.setText(r, SummaryGridColumn::NameColumn, row.name);
-        rows.setMoney(r, SummaryGridColumn::OpeningColumn, row.opening);
-        rows.setMoney(r, SummaryGridColumn::MovementColumn, row.movement);
-        rows.setMoney(r, SummaryGridColumn::BalanceColumn, row.balance);
-        rows.setText(r, SummaryGridColumn::SideColumn, row.side.isNull() ? QString() : QString(row.side));
-    }
-    return rows;
-}
-
 std::optional<qint64> summaryBound(const QString &text, BoundSide side)
 {
     static const QRegularExpression number(QStringLiteral("^([+-]?)([0-9]*)(?:\\.([0-9]*))?"));

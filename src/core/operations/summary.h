@@ -2,7 +2,6 @@
 
 #include "book.h"
 #include "money.h"
-#include "rowarray.h"
 
 #include <QChar>
 #include <QDate>
@@ -49,14 +48,6 @@ struct SummaryResult {
     Money totalMovement;
     Money totalBalance;
 };
-
-// The listed rows as the summary grid holds them, which the grid may sort and
-// the chart and the printed summary read: Int id, Text name, Money opening,
-// movement and balance, Text side flag.
-namespace SummaryGridColumn {
-enum : int { IdColumn, NameColumn, OpeningColumn, MovementColumn, BalanceColumn, SideColumn, ColumnCount };
-}
-RowArray summaryGridRows(const std::vector<SummaryRow> &listed);
 
 enum class BoundSide { Lower, Upper };
 

@@ -1,30 +1,28 @@
 #include "summarychart.h"
 
 #include "dates.h"
-#include "summary.h"
 #include "textroutines.h"
 
 #include <algorithm>
 
 namespace bc {
 
-ChartData computeSummaryChart(const RowArray &summaryRows, const SummaryChartInput &input)
+ChartData computeSummaryChart(const std::vector<SummaryRow> &listed, const SummaryChartInput &input)
 {
     const bool balance = input.kind == SummaryChartKind::Balance;
-    const int amountColumn = balance ? SummaryGridColumn::BalanceColumn : SummaryGridColumn::MovementColumn;
+    Money SummaryRow::*const amountOf = balance ? &SummaryRow::balance : &SummaryRow::movement;
     const QString quantity = balance ? QStringLiteral("Balance Amount") : QStringLiteral("Transaction Amount");
 
     ChartData chart;
     chart.kind = ChartData::Kind::Bars;
     Money lowest;
     Money highest;
-    chart.points.reserve(size_t(summaryRows.rowCount()));
-    for (int r = 0; r < summaryRows.rowCount(); ++r) {
-        const Money amount = summaryRows.moneyAt(r, amountColumn);
+    chart.points.reserve(listed.size());
+    for (const SummaryRow &row : listed) {
+        const Money amount = row.*amountOf;
         lowest = std::min(lowest, amount);
         highest = std::max(highest, amount);
-        const QString name = summaryRows.textAt(r, SummaryGridColumn::NameColumn);
-        chart.points.push_back({name, amount, name});
+        chart.points.push_back({row.name, amount, row.name});
     }
     if (lowest.isZero() && highest.isZero()) {
         chart.status = ChartData::Status::NothingToShow;

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "chartdata.h"
-#include "rowarray.h"
+#include "summary.h"
 
 #include <QDate>
 #include <QString>
+#include <vector>
 
 namespace bc {
 
@@ -24,12 +25,10 @@ struct SummaryChartInput {
     QString dateFormat;
 };
 
-// One bar per row of the summary grid, in the grid's current order, labelled
-// with the account name (column 1) and as high as its balance (column 4) or
-// movement (column 3). The value scale runs from below the smallest amount to
-// above the largest, both counted from 0, in steps of the power of ten
-// nearest to a tenth of the largest magnitude. Gives NothingToShow when there
-// are no rows or every amount is 0.
-ChartData computeSummaryChart(const RowArray &summaryRows, const SummaryChartInput &input);
+// One bar per listed account, in the order given (the grid's current order),
+// labelled with the account's name and as high as its balance or movement. The value scale runs from below the smallest
+// amount to above the largest, both counted from 0, in steps of the power of ten nearest to a tenth of the largest
+// magnitude. Gives NothingToShow when there are no rows or every amount is 0.
+ChartData computeSummaryChart(const std::vector<SummaryRow> &listed, const SummaryChartInput &input);
 
 } // namespace bc

@@ -34,9 +34,10 @@ ChangeKey changeKeyOf(const QKeyEvent *event)
 
 } // namespace
 
-DataGrid::DataGrid(RowArrayModel *model, QWidget *parent)
+DataGrid::DataGrid(GridModel *model, QWidget *parent)
     : QTableView(parent)
     , m_model(model)
+    , m_rowModel(qobject_cast<RowArrayModel *>(model))
 {
     setSelectionBehavior(QAbstractItemView::SelectItems);
     // A click on the current cell is handled here (see mouseReleaseEvent), so
@@ -49,7 +50,7 @@ DataGrid::DataGrid(RowArrayModel *model, QWidget *parent)
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(true);
-    setRowModel(model);
+    setGridModel(model);
 }
 
 void DataGrid::dropOpenEditor()
@@ -60,10 +61,15 @@ void DataGrid::dropOpenEditor()
 
 RowArray &DataGrid::rows()
 {
-    return m_model->rows();
+    return m_rowModel->rows();
 }
 
-void DataGrid::setRowModel(RowArrayModel *model)
+RowArrayModel *DataGrid::editedModel() const
+{
+    return m_rowModel && m_rowModel->isEditable() ? m_rowModel : nullptr;
+}
+
+void DataGrid::setGridModel(GridModel *model)
 {
     model->setParent(this);
     setModel(model);
@@ -85,10 +91,12 @@ void DataGrid::setRowModel(RowArrayModel *model)
             enterHandler();
     });
     setItemDelegate(delegate);
-    model->beforeRedoneRemoval = [this](int row) { return !beforeDelete || beforeDelete(row); };
+    if (m_rowModel) {
+        m_rowModel->beforeRedoneRemoval = [this](int row) { return !beforeDelete || beforeDelete(row); };
+        connect(m_rowModel, &RowArrayModel::rowAdded, this, [this](int row) { m_startedRow = row; });
+    }
     applyColumns();
     connect(model, &QAbstractItemModel::modelReset, this, &DataGrid::applyColumns);
-    connect(model, &RowArrayModel::rowAdded, this, [this](int row) { m_startedRow = row; });
     connect(model, &QAbstractItemModel::modelReset, this, [this] {
         m_startedRow = -1;
         if (hasFocus())
@@ -167,7 +175,7 @@ QModelIndex DataGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifier
     if (cursorAction == MoveEnd && modifiers.testFlag(Qt::ControlModifier))
         m_model->fetchAll();
     const QList<int> columns = editableColumns();
-    if (!m_model->isEditable() || columns.isEmpty() || (cursorAction != MoveNext && cursorAction != MovePrevious))
+    if (!editedModel() || columns.isEmpty() || (cursorAction != MoveNext && cursorAction != MovePrevious))
         return QTableView::moveCursor(cursorAction, modifiers);
     // Tab and Shift+Tab go through the editable cells only, row after row.
     const QModelIndex current = currentIndex();
@@ -191,7 +199,7 @@ bool DataGrid::event(QEvent *event)
 {
     // While the grid is edited its undo keys are its own: they never reach
     // a shortcut that would change the book.
-    if (event->type() == QEvent::ShortcutOverride && m_model && m_model->isEditable()
+    if (event->type() == QEvent::ShortcutOverride && editedModel()
         && changeKeyOf(static_cast<QKeyEvent *>(event)) != ChangeKey::None) {
         event->accept();
         return true;
@@ -201,7 +209,7 @@ bool DataGrid::event(QEvent *event)
 
 void DataGrid::keyPressEvent(QKeyEvent *event)
 {
-    if (const ChangeKey change = changeKeyOf(event); change != ChangeKey::None && m_model->isEditable()) {
+    if (const ChangeKey change = changeKeyOf(event); change != ChangeKey::None && editedModel()) {
         takeBackChange(change == ChangeKey::Redo);
         return;
     }
@@ -217,7 +225,7 @@ void DataGrid::keyPressEvent(QKeyEvent *event)
         return;
     // Delete removes the rows picked by their row selectors; Ctrl+Delete the
     // current row. A plain Delete in a single cell does nothing to the row.
-    if (event->key() == Qt::Key_Delete && m_model && m_model->isEditable()) {
+    if (event->key() == Qt::Key_Delete && editedModel()) {
         if (event->modifiers() & Qt::ControlModifier) {
             if (currentIndex().isValid())
                 deleteRows({currentIndex().row()});
@@ -359,25 +367,29 @@ void DataGrid::deleteSelectedRows()
 
 void DataGrid::deleteRows(QList<int> rows)
 {
-    if (!m_model || !m_model->isEditable())
+    RowArrayModel *model = editedModel();
+    if (!model)
         return;
     commitEdit();
     std::sort(rows.begin(), rows.end(), std::greater<int>());
     QList<int> removed;
     for (int row : rows) {
-        if (row >= m_model->rows().rowCount())
+        if (row >= model->rows().rowCount())
             continue; // the add-new row holds nothing to delete
         if (beforeDelete && !beforeDelete(row))
             continue;
         removed << row;
     }
-    m_model->removeArrayRows(removed);
+    model->removeArrayRows(removed);
 }
 
 void DataGrid::takeBackChange(bool redo)
 {
+    RowArrayModel *model = editedModel();
+    if (!model)
+        return;
     const int column = currentIndex().isValid() ? currentIndex().column() : editableColumns().value(0, 0);
-    const int row = redo ? m_model->redoChange() : m_model->undoChange();
+    const int row = redo ? model->redoChange() : model->undoChange();
     if (row < 0)
         return;
     const QModelIndex shown = m_model->index(std::min(row, m_model->rowCount() - 1), column);

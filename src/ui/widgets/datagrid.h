@@ -7,14 +7,16 @@
 
 namespace bc {
 
+class GridModel;
 class RowArrayModel;
 
 class RowArray;
 
-// The grid every screen uses: a table view over a RowArrayModel with the
-// shared editors, the hidden columns and widths of the model's columns, and
-// hooks for the reactions a screen adds (an edit about to start, keys, a
-// row about to be deleted, Enter).
+// The grid every screen uses: a table view over a GridModel with the shared
+// editors, the hidden columns and widths of the model's columns, and hooks
+// for the reactions a screen adds (an edit about to start, keys, a row about
+// to be deleted, Enter). Only a grid over a RowArrayModel can be edited; the
+// other models are read-only.
 //
 // Keys while the grid can be edited: a typed character starts the edit of
 // the current cell with that character, replacing its text; F2, a double
@@ -31,7 +33,7 @@ class DataGrid : public QTableView {
     Q_OBJECT
 public:
     // The grid takes ownership of its model.
-    DataGrid(RowArrayModel *model, QWidget *parent);
+    DataGrid(GridModel *model, QWidget *parent);
 
     // Called by a window as it is destroyed: a cell editor still open would,
     // as the window's destruction takes its focus, commit its text into the
@@ -39,7 +41,9 @@ public:
     // window has given up its edits by then, so that last commit is dropped.
     void dropOpenEditor();
 
-    RowArrayModel *rowModel() const { return m_model; }
+    // The model of a grid over a row array, and that array; a read-only
+    // grid has neither (rowModel() is nullptr).
+    RowArrayModel *rowModel() const { return m_rowModel; }
     RowArray &rows();
 
     // Writes the cell being edited into the row array and closes its editor.
@@ -83,7 +87,9 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
-    void setRowModel(RowArrayModel *model);
+    void setGridModel(GridModel *model);
+    // The row array's model while the grid can be edited, else nullptr.
+    RowArrayModel *editedModel() const;
     void applyColumns();
     QList<int> editableColumns() const;
     void keepEditorText(const QModelIndex &index);
@@ -92,7 +98,8 @@ private:
     static bool showsList(const QKeyEvent *event);
     bool openList();
 
-    RowArrayModel *m_model = nullptr;
+    GridModel *m_model = nullptr;
+    RowArrayModel *m_rowModel = nullptr;
     // The row begun by typing into the add-new row, while it stays current.
     int m_startedRow = -1;
     // A click on the current cell edits it once a double click is ruled out.

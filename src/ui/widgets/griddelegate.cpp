@@ -1,8 +1,8 @@
 #include "griddelegate.h"
 
 #include "dates.h"
+#include "gridmodel.h"
 #include "keyfilters.h"
-#include "rowarraymodel.h"
 
 #include <QComboBox>
 #include <QCompleter>
@@ -44,7 +44,7 @@ QVariant typedValue(const GridColumn &column, const QString &text)
 
 } // namespace
 
-GridDelegate::GridDelegate(RowArrayModel &model, QObject *parent)
+GridDelegate::GridDelegate(GridModel &model, QObject *parent)
     : QStyledItemDelegate(parent)
     , m_model(model)
 {

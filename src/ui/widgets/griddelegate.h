@@ -5,7 +5,7 @@
 
 namespace bc {
 
-class RowArrayModel;
+class GridModel;
 
 // The editors of every grid, chosen by the column's format: a drop-down of
 // the value list that completes a typed name and accepts only listed entries,
@@ -21,7 +21,7 @@ class RowArrayModel;
 class GridDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    explicit GridDelegate(RowArrayModel &model, QObject *parent = nullptr);
+    explicit GridDelegate(GridModel &model, QObject *parent = nullptr);
 
     // Called when a drop-down cell is left with a text that is not listed;
     // the cell keeps its value.
@@ -48,7 +48,7 @@ private:
     QString refuseUnreadableDate(QWidget *editor) const;
     void setListedModelData(const QString &typed, QAbstractItemModel *model, const QModelIndex &index) const;
 
-    RowArrayModel &m_model;
+    GridModel &m_model;
     // Set while a value is written: a message box shown by the window's
     // reaction takes the focus, and that must not close the editor under way.
     mutable bool m_committing = false;

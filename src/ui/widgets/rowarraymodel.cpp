@@ -24,9 +24,8 @@ bool sameValue(const QVariant &stored, const QVariant &value)
 } // namespace
 
 RowArrayModel::RowArrayModel(RowArray rows, QList<GridColumn> columns, QObject *parent)
-    : QAbstractTableModel(parent)
+    : GridModel(std::move(columns), parent)
     , m_rows(std::move(rows))
-    , m_columns(std::move(columns))
 {
 }
 
@@ -220,37 +219,6 @@ int RowArrayModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : m_rows.rowCount() + (m_editable && m_adding ? 1 : 0);
 }
 
-int RowArrayModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : int(m_columns.size());
-}
-
-QVariant RowArrayModel::data(const QModelIndex &index, int role) const
-{
-    if (!index.isValid() || index.column() >= m_rows.columnCount())
-        return {};
-    const int row = index.row(), col = index.column();
-    const GridColumn &column = m_columns[col];
-    if (role == Qt::TextAlignmentRole) {
-        const bool number = column.format == GridColumn::Format::Standard || column.format == GridColumn::Format::Amount
-            || column.format == GridColumn::Format::Balance
-            || (m_rows.columnType(col) == CellType::Int && column.format == GridColumn::Format::Plain);
-        return QVariant(int(number ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter));
-    }
-    if (isAddNewRow(row) || row >= m_rows.rowCount())
-        return {};
-    switch (role) {
-    case Qt::DisplayRole:
-        if (m_rows.isNull(row, col))
-            return {};
-        return column.displayFor(m_rows.cell(row, col));
-    case Qt::EditRole: return m_rows.cell(row, col);
-    case Qt::ToolTipRole: return cellTip ? QVariant(cellTip(row, col)) : QVariant();
-    case Qt::ForegroundRole: return rowForeground ? rowForeground(row) : QVariant();
-    default: return {};
-    }
-}
-
 bool RowArrayModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
     if (!index.isValid() || role != Qt::EditRole || !m_editable || index.column() >= m_rows.columnCount())
@@ -293,28 +261,17 @@ bool RowArrayModel::setData(const QModelIndex &index, const QVariant &value, int
 
 Qt::ItemFlags RowArrayModel::flags(const QModelIndex &index) const
 {
-    if (!index.isValid())
-        return Qt::NoItemFlags;
-    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (m_editable && m_columns[index.column()].editable)
+    Qt::ItemFlags f = GridModel::flags(index);
+    if (index.isValid() && m_editable && column(index.column()).editable)
         f |= Qt::ItemIsEditable;
     return f;
 }
 
 QVariant RowArrayModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Vertical) {
-        if (role == Qt::DisplayRole)
-            return isAddNewRow(section) ? QStringLiteral("*") : QString();
-        return {};
-    }
-    if (section < 0 || section >= m_columns.size())
-        return {};
-    if (role == Qt::DisplayRole)
-        return m_columns[section].caption;
-    if (role == Qt::ToolTipRole && !m_columns[section].headerTip.isEmpty())
-        return m_columns[section].headerTip;
-    return {};
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole && isAddNewRow(section))
+        return QStringLiteral("*");
+    return GridModel::headerData(section, orientation, role);
 }
 
 } // namespace bc

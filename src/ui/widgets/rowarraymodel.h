@@ -1,15 +1,14 @@
 #pragma once
 
-#include "gridcolumn.h"
+#include "gridmodel.h"
 #include "rowarray.h"
 
-#include <QAbstractTableModel>
 #include <functional>
 
 namespace bc {
 
-// The one table model behind every grid: holds a window's row array and shows
-// it through its column descriptions. The grid owns the model and the model
+// The model of every editable grid: holds a window's row array and shows it
+// through its column descriptions. The grid owns the model and the model
 // owns the array, so an editor still open while a window closes always writes
 // into a live array. The window changes the array and calls rebind(),
 // as a grid in storage mode re-reads its array. When adding is allowed an
@@ -22,14 +21,12 @@ namespace bc {
 // cell, a row started in the add-new row, rows deleted together) so that the
 // latest can be taken back and put back again; the record starts afresh
 // whenever the array is replaced or the grid stops or starts editing.
-class RowArrayModel : public QAbstractTableModel {
+class RowArrayModel : public GridModel {
     Q_OBJECT
 public:
     RowArrayModel(RowArray rows, QList<GridColumn> columns, QObject *parent = nullptr);
 
     RowArray &rows() { return m_rows; }
-    const QList<GridColumn> &columns() const { return m_columns; }
-    GridColumn &column(int c) { return m_columns[c]; }
 
     // The array was replaced or reordered: shown again from the start, with
     // no further pages.
@@ -43,7 +40,7 @@ public:
     // rows read before them, ahead of rows added in the grid meanwhile.
     void setPageSource(PageSource source, int pageSize);
     // Reads every page still to come.
-    void fetchAll();
+    void fetchAll() override;
     bool canFetchMore(const QModelIndex &parent) const override;
     void fetchMore(const QModelIndex &parent) override;
     void setEditable(bool editable);
@@ -63,13 +60,7 @@ public:
     // Asked before a deletion put back removes each row again; false keeps it.
     std::function<bool(int row)> beforeRedoneRemoval;
 
-    // Optional per-cell tips and colours supplied by the window.
-    std::function<QString(int row, int column)> cellTip;
-    std::function<QVariant(int row)> rowForeground;
-
     int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
-    QVariant data(const QModelIndex &index, int role) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -79,6 +70,11 @@ signals:
     void cellUpdated(int row, int column);
     // The deletion of this row was taken back: it is in the array again.
     void removalUndone(int row);
+
+protected:
+    int valueRowCount() const override { return m_rows.rowCount(); }
+    QVariant cellValue(int row, int column) const override { return m_rows.cell(row, column); }
+    CellType cellType(int column) const override { return m_rows.columnType(column); }
 
 private:
     struct Change {
@@ -97,7 +93,6 @@ private:
     void shiftRecordedRows(int from, int by);
 
     RowArray m_rows;
-    QList<GridColumn> m_columns;
     bool m_editable = false;
     bool m_adding = true;
     PageSource m_source;
