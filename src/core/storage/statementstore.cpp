@@ -12,11 +12,16 @@ namespace {
 
 const QString CashTable = QStringLiteral("cash_accounts");
 
-// An invalid first day reads from the beginning: no stored date sorts
-// before this text.
-QString firstDayText(const QDate &first)
+// The condition on tran_date for the days first to last, an invalid first
+// reading from the beginning, and the values it binds.
+QString daysCondition(const QDate &first)
 {
-    return first.isValid() ? isoDate(first) : QStringLiteral("0000-00-00");
+    return first.isValid() ? QStringLiteral("tran_date BETWEEN ? AND ?") : QStringLiteral("tran_date <= ?");
+}
+
+QVariantList dayValues(const QDate &first, const QDate &last)
+{
+    return first.isValid() ? QVariantList{isoDate(first), isoDate(last)} : QVariantList{isoDate(last)};
 }
 
 std::vector<SideMovement> readMovements(QSqlQuery &q)
@@ -47,20 +52,20 @@ std::vector<SideMovement> sideMovementsOfDays(const Book &book, const QDate &fir
 {
     const QSqlDatabase db = connectionOf(book);
     const QString sum = dialectOf(db).wholeSum(QStringLiteral("coalesce(amount, 0)"));
-    const QString from = firstDayText(first), to = isoDate(last);
+    const QVariantList days = dayValues(first, last);
     QSqlQuery q = runSql(db,
                          QStringLiteral("SELECT account, flag, %1, %2 FROM ("
                                         "  SELECT to_acc AS account, to_flag AS flag, %3 AS money_in, 0 AS money_out"
-                                        "    FROM transaction_master WHERE tran_date BETWEEN ? AND ?"
+                                        "    FROM transaction_master WHERE %4"
                                         "   GROUP BY to_acc, to_flag"
                                         "  UNION ALL"
                                         "  SELECT from_acc, from_flag, 0, %3"
-                                        "    FROM transaction_master WHERE tran_date BETWEEN ? AND ?"
+                                        "    FROM transaction_master WHERE %4"
                                         "   GROUP BY from_acc, from_flag"
                                         ") AS sides GROUP BY account, flag")
                              .arg(dialectOf(db).wholeSum(QStringLiteral("money_in")),
-                                  dialectOf(db).wholeSum(QStringLiteral("money_out")), sum),
-                         {from, to, from, to});
+                                  dialectOf(db).wholeSum(QStringLiteral("money_out")), sum, daysCondition(first)),
+                         days + days);
     return readMovements(q);
 }
 
@@ -69,24 +74,23 @@ std::vector<SideMovement> cashCounterMovements(const Book &book, qint64 cashAcco
 {
     const QSqlDatabase db = connectionOf(book);
     const QString sum = dialectOf(db).wholeSum(QStringLiteral("coalesce(amount, 0)"));
-    const QString from = firstDayText(first), to = isoDate(last);
-    QSqlQuery q =
-        runSql(db,
-               QStringLiteral(
-                   "SELECT account, flag, %1, %2 FROM ("
-                   "  SELECT from_acc AS account, from_flag AS flag, %3 AS money_in, 0 AS money_out"
-                   "    FROM transaction_master WHERE to_acc = ? AND to_flag = 'A' AND tran_date BETWEEN ? AND ?"
-                   "     AND NOT (from_acc = to_acc AND from_flag = to_flag)"
-                   "   GROUP BY from_acc, from_flag"
-                   "  UNION ALL"
-                   "  SELECT to_acc, to_flag, 0, %3"
-                   "    FROM transaction_master WHERE from_acc = ? AND from_flag = 'A' AND tran_date BETWEEN ? AND ?"
-                   "     AND NOT (from_acc = to_acc AND from_flag = to_flag)"
-                   "   GROUP BY to_acc, to_flag"
-                   ") AS counters GROUP BY account, flag")
-                   .arg(dialectOf(db).wholeSum(QStringLiteral("money_in")),
-                        dialectOf(db).wholeSum(QStringLiteral("money_out")), sum),
-               {cashAccountId, from, to, cashAccountId, from, to});
+    const QVariantList days = dayValues(first, last);
+    QSqlQuery q = runSql(db,
+                         QStringLiteral(
+                             "SELECT account, flag, %1, %2 FROM ("
+                             "  SELECT from_acc AS account, from_flag AS flag, %3 AS money_in, 0 AS money_out"
+                             "    FROM transaction_master WHERE to_acc = ? AND to_flag = 'A' AND %4"
+                             "     AND NOT (from_acc = to_acc AND from_flag = to_flag)"
+                             "   GROUP BY from_acc, from_flag"
+                             "  UNION ALL"
+                             "  SELECT to_acc, to_flag, 0, %3"
+                             "    FROM transaction_master WHERE from_acc = ? AND from_flag = 'A' AND %4"
+                             "     AND NOT (from_acc = to_acc AND from_flag = to_flag)"
+                             "   GROUP BY to_acc, to_flag"
+                             ") AS counters GROUP BY account, flag")
+                             .arg(dialectOf(db).wholeSum(QStringLiteral("money_in")),
+                                  dialectOf(db).wholeSum(QStringLiteral("money_out")), sum, daysCondition(first)),
+                         QVariantList{cashAccountId} + days + QVariantList{cashAccountId} + days);
     return readMovements(q);
 }
 
