@@ -106,6 +106,9 @@ CORE_ROWS = [
     ("ledger_chart", None, "Ledger chart data", "< 200 ms"),
     ("summary", None, "Summary, 1,000 accounts, one year, openings from two years before", "< 300 ms"),
     ("in_memory_sum", None, "Plain single-pass sum over the same transactions in memory", "–"),
+    ("income_statement", None, "Income statement, one year by month", "< 100 ms"),
+    ("balance_sheet", None, "Balance sheet at the year's end", "< 100 ms"),
+    ("cash_flow", None, "Cash flow of CASH, one year by month", "–"),
 ]
 
 

@@ -94,7 +94,7 @@ TEST(FinancialStatements, SmallBookLandsEveryAccountOnItsSide)
                    QStringLiteral("|Total equity|688.00/755.00"),
                    QStringLiteral("|Total liabilities and equity|1293.00/1255.00")}));
 
-    setCashAccount(t.book(), 10, true);
+    setCashAccounts(t.book(), {{10, true}});
     const FinancialStatement cash = computeStatement(t.book(), StatementKind::CashFlow,
                                                      periodColumns({QDate(2026, 1, 1), QDate(2026, 2, 28)},
                                                                    PeriodLength::Whole, Comparison::None));
@@ -107,7 +107,7 @@ TEST(FinancialStatements, SmallBookLandsEveryAccountOnItsSide)
     // Deleting an account forgets its setting: an account that takes its
     // id later is no cash account, so money moved into it leaves the cash.
     t.addAccount(17, QStringLiteral("Till"), 4, Money());
-    setCashAccount(t.book(), 17, true);
+    setCashAccounts(t.book(), {{17, true}});
     deleteAccounts(t.book(), {17});
     t.addAccount(17, QStringLiteral("Till again"), 4, Money());
     t.addTransaction(11, QDate(2026, 2, 10), 10, 17, cents(700));
@@ -200,7 +200,7 @@ struct RandomBook : ::testing::Test {
             openings[id] = opening;
         }
         runSql(t.db(), QStringLiteral("INSERT INTO Party_master VALUES (1, 'P1'), (2, 'P2'), (3, 'P3')"));
-        setCashAccount(t.book(), 13, true);
+        setCashAccounts(t.book(), {{13, true}});
         QList<QVariantList> values;
         for (qint64 id = 1; id <= 10000; ++id) {
             const auto side = [&]() -> std::pair<QChar, qint64> {

@@ -3,6 +3,7 @@
 #include "accountstore.h"
 #include "amountsum.h"
 #include "balancestore.h"
+#include "booktransaction.h"
 #include "dates.h"
 #include "dberror.h"
 #include "statementstore.h"
@@ -49,6 +50,9 @@ QString monthText(const QDate &day)
 {
     return QStringLiteral("%1-%2").arg(day.year(), 4, 10, QChar(u'0')).arg(day.month(), 2, 10, QChar(u'0'));
 }
+
+// A month before every month a book can hold.
+const QString BeginningMonth = QStringLiteral("0000-00");
 
 QDate monthEnd(const QDate &day)
 {
@@ -299,7 +303,7 @@ private:
             take(sideMovementsOfDays(m_book, range.first, range.last));
             return result;
         }
-        QDate monthsFrom = range.first.isValid() ? range.first : QDate();
+        QDate monthsFrom = range.first;
         if (headPartial) {
             take(sideMovementsOfDays(m_book, range.first, monthEnd(range.first)));
             monthsFrom = monthEnd(range.first).addDays(1);
@@ -310,14 +314,54 @@ private:
             take(sideMovementsOfDays(m_book, tailStart, range.last));
             monthsTo = tailStart.addDays(-1);
         }
-        const QString firstMonth = monthsFrom.isValid() ? monthText(monthsFrom) : QStringLiteral("0000-00");
-        if (!monthsFrom.isValid() || monthsFrom <= monthsTo)
-            take(sideMovementsOfMonths(m_book, firstMonth, monthText(monthsTo)));
+        const QString firstMonth = monthsFrom.isValid() ? monthText(monthsFrom) : BeginningMonth;
+        const QString lastMonth = monthText(monthsTo);
+        if (lastMonth < firstMonth)
+            return result;
+        for (const SideMonth &kept : keptMonths(firstMonth, lastMonth))
+            if (kept.month >= firstMonth && kept.month <= lastMonth) {
+                Money &net = result[{kept.movement.flag.unicode(), kept.movement.id}];
+                net = minus(plus(net, kept.movement.moneyIn), kept.movement.moneyOut);
+            }
         return result;
+    }
+
+public:
+    // Reads the kept monthly balances of every month the columns may ask
+    // for at once, so that each column costs no further read of them.
+    void readMonthsFor(StatementKind kind, const std::vector<StatementColumn> &columns)
+    {
+        if (!m_kept || columns.empty())
+            return;
+        QDate first = columns.front().range.first, last = columns.front().range.last;
+        for (const StatementColumn &column : columns)
+            for (const std::optional<DateRange> &range : {std::optional<DateRange>(column.range), column.compared})
+                if (range) {
+                    first = std::min(first, range->first);
+                    last = std::max(last, range->last);
+                }
+        keptMonths(kind == StatementKind::IncomeStatement ? monthText(first) : BeginningMonth, monthText(last));
+    }
+
+private:
+    // The kept monthly balances of the months from one to another, read
+    // again only for a month outside those read before.
+    const std::vector<SideMonth> &keptMonths(const QString &firstMonth, const QString &lastMonth)
+    {
+        if (!m_monthsRead || firstMonth < m_monthsFrom || lastMonth > m_monthsTo) {
+            m_monthsFrom = m_monthsRead ? std::min(m_monthsFrom, firstMonth) : firstMonth;
+            m_monthsTo = m_monthsRead ? std::max(m_monthsTo, lastMonth) : lastMonth;
+            m_months = sideMovementsByMonth(m_book, m_monthsFrom, m_monthsTo);
+            m_monthsRead = true;
+        }
+        return m_months;
     }
 
     const Book &m_book;
     bool m_kept;
+    bool m_monthsRead = false;
+    QString m_monthsFrom, m_monthsTo;
+    std::vector<SideMonth> m_months;
     std::vector<AccountRecord> m_accounts;
     QHash<qint64, const AccountRecord *> m_accountIndex;
     QHash<qint64, QString> m_parties;
@@ -393,11 +437,14 @@ bool isCashAccount(const QString &name, const std::optional<bool> &setting)
     return setting ? *setting : name == QLatin1String("CASH");
 }
 
-void setCashAccount(const Book &book, qint64 accountId, bool cashOrBank)
+void setCashAccounts(const Book &book, const std::vector<CashSetting> &settings)
 {
     if (!book.mayWrite())
-        throw DbError(QStringLiteral("The book is open read-only; the setting cannot be saved."));
-    writeCashSetting(book, accountId, cashOrBank);
+        throw DbError(QStringLiteral("The book is open read-only; the \"cash or bank\" setting cannot be saved."));
+    BookTransaction transaction(book);
+    for (const CashSetting &setting : settings)
+        writeCashSetting(book, setting.accountId, setting.cashOrBank);
+    transaction.commit();
 }
 
 FinancialStatement computeStatement(const Book &book, StatementKind kind, const std::vector<StatementColumn> &columns)
@@ -409,6 +456,7 @@ FinancialStatement computeStatement(const Book &book, StatementKind kind, const 
         statement.columns = columns;
         const bool compared = statement.isCompared();
         std::vector<ColumnFigures> now, before;
+        builder.readMonthsFor(kind, columns);
         for (const StatementColumn &column : columns) {
             now.push_back(figuresOf(builder, kind, column.range));
             if (compared)

@@ -100,8 +100,14 @@ FinancialStatement computeStatement(const Book &book, StatementKind kind, const 
 // default the account CASH.
 bool isCashAccount(const QString &name, const std::optional<bool> &setting);
 
-// Sets an account's "cash or bank" setting; a book of an older format,
-// opened read-only, holds no settings and is refused by the save.
-void setCashAccount(const Book &book, qint64 accountId, bool cashOrBank);
+// One account's "cash or bank" setting, as a save gives it.
+struct CashSetting {
+    qint64 accountId = 0;
+    bool cashOrBank = false;
+};
+
+// Saves the accounts' "cash or bank" settings in one transaction; a book
+// open read-only is refused.
+void setCashAccounts(const Book &book, const std::vector<CashSetting> &settings);
 
 } // namespace bc

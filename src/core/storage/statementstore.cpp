@@ -35,17 +35,18 @@ std::vector<SideMovement> readMovements(QSqlQuery &q)
 
 } // namespace
 
-std::vector<SideMovement> sideMovementsOfMonths(const Book &book, const QString &firstMonth, const QString &lastMonth)
+std::vector<SideMonth> sideMovementsByMonth(const Book &book, const QString &firstMonth, const QString &lastMonth)
 {
-    const QSqlDatabase db = connectionOf(book);
-    const Dialect &dialect = dialectOf(db);
-    QSqlQuery q = runSql(db,
-                         QStringLiteral("SELECT account, flag, %1, %2 FROM period_balances"
-                                        " WHERE month BETWEEN ? AND ? GROUP BY account, flag")
-                             .arg(dialect.wholeSum(QStringLiteral("money_in")),
-                                  dialect.wholeSum(QStringLiteral("money_out"))),
+    QSqlQuery q = runSql(connectionOf(book),
+                         QStringLiteral("SELECT account, flag, money_in, money_out, month FROM period_balances"
+                                        " WHERE month BETWEEN ? AND ?"),
                          {firstMonth, lastMonth});
-    return readMovements(q);
+    std::vector<SideMonth> months;
+    while (q.next())
+        months.push_back({{q.value(0).toLongLong(), q.value(1).toString().at(0),
+                           Money::fromCents(q.value(2).toLongLong()), Money::fromCents(q.value(3).toLongLong())},
+                          q.value(4).toString()});
+    return months;
 }
 
 std::vector<SideMovement> sideMovementsOfDays(const Book &book, const QDate &first, const QDate &last)

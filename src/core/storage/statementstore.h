@@ -22,9 +22,15 @@ struct SideMovement {
     Money moneyOut; // the side is the From side
 };
 
-// Every side's movement over the whole months from one "YYYY-MM" to another,
-// both included, from the kept monthly balances (keptBalancesUsable()).
-std::vector<SideMovement> sideMovementsOfMonths(const Book &book, const QString &firstMonth, const QString &lastMonth);
+// One side's movement over one month.
+struct SideMonth {
+    SideMovement movement;
+    QString month; // "YYYY-MM"
+};
+
+// Every side's movement in each month from one "YYYY-MM" to another, both
+// included, from the kept monthly balances (keptBalancesUsable()).
+std::vector<SideMonth> sideMovementsByMonth(const Book &book, const QString &firstMonth, const QString &lastMonth);
 
 // Every side's movement over the days first to last, both included, from
 // the transactions; an invalid first reads from the earliest transaction.
