@@ -130,7 +130,7 @@ TextTable statementTable(const StatementReport &report)
         }
     }
     TextTable table(columns);
-    for (const StatementLine &line : statement.lines) {
+    for (const FinancialLine &line : statement.lines) {
         QStringList cells{line.section, line.account};
         for (std::size_t c = 0; c < line.figures.size(); ++c) {
             cells << line.figures[c].toPlain();

@@ -25,7 +25,7 @@ Money cents(qint64 c)
 QStringList lines(const FinancialStatement &s)
 {
     QStringList out;
-    for (const StatementLine &line : s.lines) {
+    for (const FinancialLine &line : s.lines) {
         QStringList figures;
         for (std::size_t c = 0; c < line.figures.size(); ++c)
             figures << line.figures[c].toPlain() + (s.isCompared() ? u'/' + line.compared[c].toPlain() : QString());
@@ -339,7 +339,7 @@ struct RandomBook : ::testing::Test {
 Figures accountFigures(const FinancialStatement &s, std::size_t column, bool compared)
 {
     Figures f;
-    for (const StatementLine &line : s.lines) {
+    for (const FinancialLine &line : s.lines) {
         const Money figure = compared ? line.compared[column] : line.figures[column];
         if (!line.isTotal && !figure.isZero())
             f[QStringLiteral("%1|%2 %3").arg(line.section, line.side).arg(line.id)] += figure.cents();
@@ -349,7 +349,7 @@ Figures accountFigures(const FinancialStatement &s, std::size_t column, bool com
 
 qint64 totalOf(const FinancialStatement &s, const QString &text, std::size_t column, bool compared)
 {
-    const StatementLine *line = s.total(text);
+    const FinancialLine *line = s.total(text);
     EXPECT_NE(line, nullptr) << qPrintable(text);
     return line ? (compared ? line->compared[column] : line->figures[column]).cents() : 0;
 }

@@ -404,9 +404,9 @@ StatementColumn balanceSheetColumn(const QDate &at, const std::optional<QDate> &
     return column;
 }
 
-const StatementLine *FinancialStatement::total(const QString &text) const
+const FinancialLine *FinancialStatement::total(const QString &text) const
 {
-    for (const StatementLine &line : lines)
+    for (const FinancialLine &line : lines)
         if (line.isTotal && line.account == text)
             return &line;
     return nullptr;
@@ -479,7 +479,7 @@ FinancialStatement computeStatement(const Book &book, StatementKind kind, const 
         QStringList unclassified;
         for (const int entry : layout.order) {
             if (entry >= TotalMark) {
-                StatementLine line{QString(), layout.totals.at(entry - TotalMark), true, 0, u'A', {}, {}};
+                FinancialLine line{QString(), layout.totals.at(entry - TotalMark), true, 0, u'A', {}, {}};
                 for (const ColumnFigures &figures : now)
                     line.figures.push_back(figures.totals.at(std::size_t(entry - TotalMark)));
                 for (const ColumnFigures &figures : before)
@@ -490,7 +490,7 @@ FinancialStatement computeStatement(const Book &book, StatementKind kind, const 
             for (const auto &[ref, shown] : refs) {
                 if (ref.section != entry || !shown)
                     continue;
-                StatementLine line{layout.sections.at(entry),
+                FinancialLine line{layout.sections.at(entry),
                                    builder.nameOf(ref.side),
                                    false,
                                    ref.side.id,

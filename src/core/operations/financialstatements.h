@@ -66,7 +66,7 @@ std::vector<StatementColumn> periodColumns(const DateRange &range, PeriodLength 
 // start: its month and day begin every year (invalid: 1 January).
 StatementColumn balanceSheetColumn(const QDate &at, const std::optional<QDate> &comparedAt, const QDate &yearStart);
 
-struct StatementLine {
+struct FinancialLine {
     QString section; // empty on a total line
     QString account; // the account's or party's name, or the total's text
     bool isTotal = false;
@@ -79,12 +79,12 @@ struct StatementLine {
 struct FinancialStatement {
     StatementKind kind = StatementKind::IncomeStatement;
     std::vector<StatementColumn> columns;
-    std::vector<StatementLine> lines; // in the order shown
+    std::vector<FinancialLine> lines; // in the order shown
     QStringList warnings; // accounts without a type, by name
 
     bool isCompared() const { return !columns.empty() && columns.front().compared.has_value(); }
     // The total line of that text, or nullptr.
-    const StatementLine *total(const QString &text) const;
+    const FinancialLine *total(const QString &text) const;
 };
 
 // The change from before to now in percent of the size of before, one
