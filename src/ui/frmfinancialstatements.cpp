@@ -48,11 +48,17 @@ std::vector<std::optional<FigureColumn>> figureColumns(const FinancialStatement 
     return columns;
 }
 
-QString columnTitle(const FinancialStatement &statement, const DateRange &range, bool isTotal)
+// A column's title in the book's date order: the balance sheet's day, or
+// the first and last day.
+QString columnTitle(const FinancialStatement &statement, const DateRange &range, bool isTotal,
+                    const QString &dateFormat)
 {
     if (isTotal)
         return QStringLiteral("Total");
-    return statement.kind == StatementKind::BalanceSheet ? isoDate(range.last) : range.name();
+    const QString last = formatReportDate(range.last, dateFormat);
+    return statement.kind == StatementKind::BalanceSheet
+        ? last
+        : formatReportDate(range.first, dateFormat) + QStringLiteral(" to ") + last;
 }
 
 } // namespace
@@ -197,10 +203,10 @@ void frmFinancialStatements::fillTree()
     tvwStatement->clear();
     QStringList titles{QStringLiteral("Account")};
     for (const StatementColumn &column : m_statement.columns) {
-        titles << columnTitle(m_statement, column.range, column.isTotal);
+        titles << columnTitle(m_statement, column.range, column.isTotal, m_state.dateFormat());
         if (column.compared)
-            titles << columnTitle(m_statement, *column.compared, false) << QStringLiteral("Change")
-                   << QStringLiteral("Change %");
+            titles << columnTitle(m_statement, *column.compared, false, m_state.dateFormat())
+                   << QStringLiteral("Change") << QStringLiteral("Change %");
     }
     tvwStatement->setColumnCount(int(titles.size()));
     tvwStatement->setHeaderLabels(titles);

@@ -70,7 +70,7 @@ private slots:
         press(Qt::Key_Return);
 
         QTreeWidget *tree = w->tvwStatement;
-        QCOMPARE(tree->headerItem()->text(2), QStringLiteral("2026-05-01..2026-05-31"));
+        QCOMPARE(tree->headerItem()->text(2), QStringLiteral("01/05/2026 to 31/05/2026"));
         QCOMPARE(tree->headerItem()->text(4), QStringLiteral("Total"));
         QCOMPARE(shownLine(tree, QStringLiteral("Salary")), (QStringList{"500.00", "0.00", "0.00", "500.00"}));
         QCOMPARE(shownLine(tree, QStringLiteral("Rent")), (QStringList{"0.00", "200.00", "150.00", "350.00"}));
@@ -103,7 +103,7 @@ private slots:
         QVERIFY(tabTo(w->cboPeriod));
         press(Qt::Key_Up);
         press(Qt::Key_Return);
-        QCOMPARE(tree->headerItem()->text(1), QStringLiteral("2026-06-30"));
+        QCOMPARE(tree->headerItem()->text(1), QStringLiteral("30/06/2026"));
         QCOMPARE(shownLine(tree, QStringLiteral("Bank")), QStringList{"1,150.00"});
         QCOMPARE(shownLine(tree, QStringLiteral("Total assets")), QStringList{"1,150.00"});
         QCOMPARE(shownLine(tree, QStringLiteral("Opening balances")), QStringList{"1,000.00"});
