@@ -4,6 +4,7 @@
 #include "accounts.h"
 #include "book.h"
 #include "dates.h"
+#include "financialstatements.h"
 #include "history.h"
 #include "historyrows.h"
 #include "historyundo.h"
@@ -308,6 +309,23 @@ QJsonObject benchSummary(const Options &o, const Book &book)
     return {{QStringLiteral("summary"), summaryJson}, {QStringLiteral("in_memory_sum"), sumJson}};
 }
 
+// The three statements over the report range by month, read from the kept
+// monthly balances.
+QJsonObject benchStatements(const Options &o, const Book &book)
+{
+    const std::vector<StatementColumn> months = periodColumns({o.from, o.to}, PeriodLength::Month, Comparison::None);
+    const auto timed = [&](StatementKind kind, const std::vector<StatementColumn> &columns) {
+        int lines = 0;
+        QJsonObject json = measure(o.runs, [&] { lines = int(computeStatement(book, kind, columns).lines.size()); });
+        json[QStringLiteral("lines")] = lines;
+        return json;
+    };
+    return {{QStringLiteral("income_statement"), timed(StatementKind::IncomeStatement, months)},
+            {QStringLiteral("balance_sheet"),
+             timed(StatementKind::BalanceSheet, {balanceSheetColumn(o.to, std::nullopt, o.fyStart)})},
+            {QStringLiteral("cash_flow"), timed(StatementKind::CashFlow, months)}};
+}
+
 QJsonObject benchAccounts(const Options &o)
 {
     Book book;
@@ -343,7 +361,9 @@ Options readOptions(const QCoreApplication &app)
     option("fy-start", "Financial-year start.");
     option("week", "First day of the one-week transaction search.");
     option("runs", "Runs per operation.");
-    option("only", "Time only these groups, comma-separated: open, find, save, ledger, summary, accounts.");
+    option("only",
+           "Time only these groups, comma-separated: open, find, save, ledger, summary, statements, "
+           "accounts.");
     option("import-rows", "Weigh the history of an import of this many transactions (group history-size).");
     parser.process(app);
     Options o;
@@ -396,6 +416,11 @@ int main(int argc, char **argv)
             const QJsonObject summary = benchSummary(o, book);
             out[QStringLiteral("summary")] = summary[QStringLiteral("summary")];
             out[QStringLiteral("in_memory_sum")] = summary[QStringLiteral("in_memory_sum")];
+        }
+        if (o.wants("statements")) {
+            const QJsonObject statements = benchStatements(o, book);
+            for (auto it = statements.begin(); it != statements.end(); ++it)
+                out[it.key()] = it.value();
         }
         if (!o.accountsBook.isEmpty() && o.wants("accounts"))
             out[QStringLiteral("accounts")] = benchAccounts(o);

@@ -34,22 +34,41 @@ class Expected:
         return self.opening + sum(sum(v) for v in self.movements.values())
 
 
+def journal_transactions(path):
+    """Each transaction of the journal as (date, [(account, cents)]), the
+    posting without an amount given what balances the others."""
+    date, postings = None, []
+
+    def settled():
+        given = sum(a for _, a in postings if a is not None)
+        return date, [(account, -given if amount is None else amount) for account, amount in postings]
+
+    with open(path, encoding="utf-8") as journal:
+        for line in journal:
+            if not line.strip() or line.startswith(";") or line.startswith("account "):
+                continue
+            if not line[0].isspace():
+                if date is not None:
+                    yield settled()
+                date = line[:10]
+                postings = []
+            else:
+                account, _, amount = line.strip().partition("  ")
+                postings.append((account, cents(amount) if amount.strip() else None))
+    if date is not None:
+        yield settled()
+
+
 def sum_journal(path, fy_start, date_from, date_to, busy):
     """One pass over the journal: every account's balance from the
     financial-year start to the last day, and the busy account's opening and
     movements. Dates are ISO text, so they compare as strings."""
     expected = Expected()
     busy_account = PREFIX + busy
-    date = None
-    postings = []
-
-    def settle():
-        if date is None or not (fy_start <= date <= date_to):
-            return
-        given = sum(a for _, a in postings if a is not None)
+    for date, postings in journal_transactions(path):
+        if not (fy_start <= date <= date_to):
+            continue
         for account, amount in postings:
-            if amount is None:
-                amount = -given  # the posting left for the tool to balance
             if not account.startswith(PREFIX):
                 continue
             expected.balances[account[len(PREFIX):]] += amount
@@ -58,20 +77,57 @@ def sum_journal(path, fy_start, date_from, date_to, busy):
                     expected.opening += amount
                 else:
                     expected.movements[date].append(amount)
-
-    with open(path, encoding="utf-8") as journal:
-        for line in journal:
-            if not line.strip() or line.startswith(";"):
-                continue
-            if not line[0].isspace():
-                settle()
-                date = line[:10]
-                postings = []
-            else:
-                account, _, amount = line.strip().partition("  ")
-                postings.append((account, cents(amount) if amount.strip() else None))
-    settle()
     return expected
+
+
+# The side of the statements each generated account falls on, by its name:
+# Trading accounts are Income/Expense and Holding accounts Asset/Liability,
+# whose side changes with their figures but never the net figures below.
+BUILT_IN_SIDES = {"RST": "result", "SC": "result", "CST": "result", "PURCHASE": "result", "SALES": "result",
+                  "CASH": "worth"}
+PREFIX_SIDES = {"Income": "result", "Expense": "result", "Trading": "result",
+                "Asset": "worth", "Liability": "worth", "Holding": "worth"}
+
+
+def statement_side(account):
+    name = account[len(PREFIX):]
+    if name in BUILT_IN_SIDES:
+        return BUILT_IN_SIDES[name]
+    return PREFIX_SIDES[name.rstrip("0123456789")]
+
+
+def sum_statements(path, date_from, date_to):
+    """Net income over the days (income less expenses: the money out of the
+    income statement's accounts) and net worth on the last day (assets less
+    liabilities: the balance sheet's accounts with their openings), in one
+    pass over the journal."""
+    net_income = net_worth = 0
+    for date, postings in journal_transactions(path):
+        if date > date_to:
+            continue
+        for account, amount in postings:
+            if not account.startswith(PREFIX):
+                continue
+            if statement_side(account) == "worth":
+                net_worth += amount
+            elif date >= date_from:
+                net_income -= amount
+    return net_income, net_worth
+
+
+def read_cli_statement(text, *accounts):
+    """The total rows of a brindlecot-cli statement in CSV, by their text."""
+    totals = {row["account"]: cents(row["total"] if "total" in row else list(row.values())[2])
+              for row in csv.DictReader(io.StringIO(text)) if not row["section"]}
+    return [totals[a] for a in accounts]
+
+
+def read_hledger_net(text):
+    """The "Net:" row of `hledger incomestatement` or `balancesheet -O csv`."""
+    for row in csv.reader(io.StringIO(text)):
+        if row and row[0] == "Net:":
+            return cents(row[1])
+    raise ValueError("hledger printed no Net: row")
 
 
 def read_cli_summary(text):

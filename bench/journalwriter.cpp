@@ -22,6 +22,15 @@ QString writeJournal(const QString &path, const DatasetSpec &spec, const std::ve
     out << "; Generated data set: " << accounts.size() << " accounts, " << spec.transactionCount
         << " transactions, seed " << spec.seed << "\n\n";
 
+    // Each account declared with the statement type hledger reads from its
+    // tag: Revenue, eXpense, Asset or Liability. Income/Expense accounts are
+    // declared Revenue and Asset/Liability accounts Asset: the net income and
+    // net worth do not depend on the side each is shown on.
+    static const char *const types = "RXRALA";
+    for (const GeneratedAccount &a : accounts)
+        out << "account " << journalAccount(a.name) << "  ; type: " << types[a.type - 1] << '\n';
+    out << "account Equity:Opening  ; type: E\n\n";
+
     // Account names (without spaces) are followed by two spaces, which is
     // where both tools end a name.
     std::vector<QString> names(accounts.size() + 1);

@@ -106,6 +106,9 @@ CORE_ROWS = [
     ("ledger_chart", None, "Ledger chart data", "< 200 ms"),
     ("summary", None, "Summary, 1,000 accounts, one year, openings from two years before", "< 300 ms"),
     ("in_memory_sum", None, "Plain single-pass sum over the same transactions in memory", "–"),
+    ("income_statement", None, "Income statement, one year by month", "< 100 ms"),
+    ("balance_sheet", None, "Balance sheet at the year's end", "< 100 ms"),
+    ("cash_flow", None, "Cash flow of CASH, one year by month", "–"),
 ]
 
 
@@ -230,7 +233,9 @@ def render(results, windows, machine, checked, seconds, history=None):
              f"{' '.join(f'{v:.1f}' for v in machine['load_after'])} after it.", "",
              f"Data: 1,000 accounts, transactions spread over 2020–2024, reports over 2024 with the financial year "
              f"starting 2022-01-01. Cross-check passed: every account's balance and every movement of the "
-             f"one-account ledger agree, cent for cent, between {checked}.", "",
+             f"one-account ledger agree, cent for cent, between {checked}; so do the net income of 2024 and "
+             f"the net worth at its end, from brindlecot-cli's income statement and balance sheet, hledger's "
+             f"incomestatement and balancesheet (up to 100,000 transactions) and the sum over the journal.", "",
              "## Whole processes", "",
              "Median wall time (lowest–highest, runs; median processor time) and peak memory of each process.", ""]
     lines += process_table(results)

@@ -162,3 +162,9 @@ CREATE TABLE period_balances (
     count_out bigint NOT NULL,
     PRIMARY KEY (account, flag, month)
 );
+-- @@
+-- The "cash or bank" setting of the accounts where the user set it.
+CREATE TABLE cash_accounts (
+    account_id   bigint PRIMARY KEY,
+    cash_or_bank bigint NOT NULL CHECK (cash_or_bank IN (0, 1))
+);

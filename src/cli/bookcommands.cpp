@@ -4,6 +4,7 @@
 #include "commandline.h"
 #include "commands.h"
 #include "datepattern.h"
+#include "financialstatements.h"
 #include "output.h"
 #include "texttable.h"
 #include "transactioncsv.h"
@@ -170,14 +171,30 @@ int runNew(const QStringList &arguments)
 
 int runAccounts(const QStringList &arguments)
 {
-    CommandLine commandLine(QStringLiteral("accounts"), QStringLiteral("Lists the accounts in name order."),
+    CommandLine commandLine(QStringLiteral("accounts"),
+                            QStringLiteral("Lists the accounts in name order, after saving the \"cash or bank\" "
+                                           "setting of those named."),
                             {QStringLiteral("BOOK")});
+    commandLine.addOption(QStringLiteral("cash-or-bank"), QStringLiteral("NAME"),
+                          QStringLiteral("Make the account a cash or bank account, which the cash flow follows; "
+                                         "may be repeated."));
+    commandLine.addOption(QStringLiteral("not-cash-or-bank"), QStringLiteral("NAME"),
+                          QStringLiteral("Make the account no cash or bank account; may be repeated."));
     commandLine.addFormatOption();
     if (!commandLine.parse(arguments))
         return Success;
     const OutputFormat format = commandLine.format();
     Book book;
     openBook(book, commandLine.positional(0));
+    std::vector<CashSetting> settings;
+    const AccountDirectory directory(book);
+    for (const bool cashOrBank : {true, false}) {
+        const QString option = cashOrBank ? QStringLiteral("cash-or-bank") : QStringLiteral("not-cash-or-bank");
+        for (const QString &name : commandLine.values(option))
+            settings.push_back({directory.require(name, QStringLiteral("--") + option), cashOrBank});
+    }
+    if (!settings.empty())
+        setCashAccounts(book, settings);
     writeOut(accountTable(book, true).render(format));
     return Success;
 }

@@ -161,6 +161,14 @@ void frmAccountLedger::Find()
     showLedger(input);
 }
 
+void frmAccountLedger::ShowAccount(qint64 accountId, const QDate &from, const QDate &to)
+{
+    cboAccount->setCurrentIndex(cboAccount->findData(accountId));
+    dtpFromDate->setDate(from);
+    dtpToDate->setDate(to);
+    Find();
+}
+
 bool frmAccountLedger::showLedger(const LedgerInput &input)
 {
     m_shown = input;

@@ -57,6 +57,8 @@ public:
     Money ClosingBalance() const { return LedgerRows.result().closingBalance; }
 
     void Find();
+    // Chooses the account and the dates, and finds its ledger.
+    void ShowAccount(qint64 accountId, const QDate &from, const QDate &to);
     void Blank();
     // Hands the rows as they stand to a new report viewer.
     void Print();

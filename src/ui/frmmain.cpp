@@ -11,6 +11,7 @@
 #include "frmaccountmaster.h"
 #include "frmaccountstatus.h"
 #include "frmdeleteditems.h"
+#include "frmfinancialstatements.h"
 #include "frmimportstatement.h"
 #include "frmstockgraph.h"
 #include "frmsysconfig.h"
@@ -97,6 +98,7 @@ frmMain::frmMain(AppState &state, QWidget *parent)
     mnuReport->setObjectName(QStringLiteral("mnuReport"));
     mnu_Reports_AccStatus = action(mnuReport, "mnu_Reports_AccStatus", QStringLiteral("Account Summary"));
     mnu_report_account = action(mnuReport, "mnu_report_account", QStringLiteral("Account Ledger"));
+    mnu_Reports_FinStatements = action(mnuReport, "mnu_Reports_FinStatements", QStringLiteral("Financial Statements"));
 
     mnu_window = menuBar()->addMenu(QStringLiteral("&Window"));
     mnu_window->setObjectName(QStringLiteral("mnu_window"));
@@ -191,6 +193,13 @@ frmStockGraph *frmMain::showStockGraph()
         QStringLiteral("frmStockGraph"), [this] { return new frmStockGraph(m_state); }, true));
 }
 
+frmAccountLedger *frmMain::showAccountLedger()
+{
+    return static_cast<frmAccountLedger *>(showChild(
+        QStringLiteral("frmAccountLedger"),
+        [this] { return new frmAccountLedger(m_state, [this] { return showStockGraph(); }); }, true));
+}
+
 void frmMain::wireScreens()
 {
     const auto wire = [this](QAction *entry, const QString &name, bool giveFocus, auto make) {
@@ -209,8 +218,10 @@ void frmMain::wireScreens()
         dialog.exec();
         emit m_state.notifier.bookChanged(nullptr);
     });
-    wire(mnu_report_account, QStringLiteral("frmAccountLedger"), true,
-         [this] { return new frmAccountLedger(m_state, [this] { return showStockGraph(); }); });
+    mnu_report_account->setEnabled(true);
+    connect(mnu_report_account, &QAction::triggered, this, [this] { showAccountLedger(); });
+    wire(mnu_Reports_FinStatements, QStringLiteral("frmFinancialStatements"), true,
+         [this] { return new frmFinancialStatements(m_state, [this] { return showAccountLedger(); }); });
     wire(mnu_Reports_AccStatus, QStringLiteral("frmAccountStatus"), true,
          [this] { return new frmAccountStatus(m_state, [this] { return showStockGraph(); }); });
     wire(mnuAbout, QStringLiteral("frmAboutUS"), true, [] { return new frmAboutUS; });

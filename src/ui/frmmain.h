@@ -15,6 +15,7 @@ namespace bc {
 
 struct AppState;
 class BookChangeWatch;
+class frmAccountLedger;
 class frmStockGraph;
 
 // The frame window: menus that open every screen as a single-instance child.
@@ -37,6 +38,7 @@ public:
     QMenu *mnuReport;
     QAction *mnu_Reports_AccStatus;
     QAction *mnu_report_account;
+    QAction *mnu_Reports_FinStatements;
     QMenu *mnu_window;
     QMenu *mnuHelp;
     QAction *mnuAbout;
@@ -50,6 +52,8 @@ public:
     QWidget *child(const QString &name) const;
     // The one chart window the report screens fill: the open one, or a new one.
     frmStockGraph *showStockGraph();
+    // The Account Ledger, opened or brought to the front.
+    frmAccountLedger *showAccountLedger();
     // Tells when another program or user saved to the open book. The frame
     // polls it about once a second while the program is the active one.
     BookChangeWatch &bookWatch() const { return *m_watch; }

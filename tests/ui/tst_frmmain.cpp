@@ -347,7 +347,8 @@ private slots:
         QCOMPARE(captions(w->mnuEdit), (QStringList{"mnuUndo=&Undo Save", "mnuRedo=&Redo Save"}));
         QVERIFY(!w->mnuUndo->isEnabled() && !w->mnuRedo->isEnabled());
         QCOMPARE(captions(w->mnuReport),
-                 (QStringList{"mnu_Reports_AccStatus=Account Summary", "mnu_report_account=Account Ledger"}));
+                 (QStringList{"mnu_Reports_AccStatus=Account Summary", "mnu_report_account=Account Ledger",
+                              "mnu_Reports_FinStatements=Financial Statements"}));
         QCOMPARE(captions(w->mnuHelp), (QStringList{"mnuAbout=About", "mnuContents=Contents"}));
         QVERIFY(w->findChild<QMenu *>(QStringLiteral("mnu_window")));
     }
@@ -419,6 +420,7 @@ private slots:
 
         const QList<QPair<QAction *, QString>> opened{{w->mnu_report_account, "cboAccount"},
                                                       {w->mnu_Reports_AccStatus, "cboAccType"},
+                                                      {w->mnu_Reports_FinStatements, "cboKind"},
                                                       {w->mnuOtherTran, "chkApply"},
                                                       {w->mnuConfig, "txtUserName"},
                                                       {w->mnuDeletedItems, QString()},

@@ -194,6 +194,8 @@ private slots:
                                                        {main->mnu_report_account, QStringLiteral("frmAccountLedger")},
                                                        {main->mnu_Reports_AccStatus,
                                                         QStringLiteral("frmAccountStatus")},
+                                                       {main->mnu_Reports_FinStatements,
+                                                        QStringLiteral("frmFinancialStatements")},
                                                        {main->mnuAbout, QStringLiteral("frmAboutUS")}};
         for (const auto &[entry, name] : screens) {
             entry->trigger();

@@ -30,7 +30,8 @@ const QStringList &copiedTables()
                                        QStringLiteral("transaction_master"), QStringLiteral("system_settings"),
                                        QStringLiteral("csv_mappings"),       QStringLiteral("import_rules"),
                                        QStringLiteral("imported_lines"),     QStringLiteral("change_sets"),
-                                       QStringLiteral("change_rows"),        QStringLiteral("change_ranges")};
+                                       QStringLiteral("change_rows"),        QStringLiteral("change_ranges"),
+                                       QStringLiteral("cash_accounts")};
     return tables;
 }
 

@@ -1,5 +1,6 @@
 #include "accountstore.h"
 
+#include "engine.h"
 #include "rowversions.h"
 #include "sql.h"
 #include "textroutines.h"
@@ -165,7 +166,10 @@ void stageAccounts(const Book &book, const QList<StagedAccount> &accounts, const
 
 qint64 deleteAccounts(const Book &book, const QList<qint64> &ids)
 {
-    return runSqlForIds(connectionOf(book), QStringLiteral("DELETE FROM account_master WHERE account_id = ?"), ids);
+    const QSqlDatabase db = connectionOf(book);
+    if (bookHasTable(db, QStringLiteral("cash_accounts")))
+        runSqlForIds(db, QStringLiteral("DELETE FROM cash_accounts WHERE account_id = ?"), ids);
+    return runSqlForIds(db, QStringLiteral("DELETE FROM account_master WHERE account_id = ?"), ids);
 }
 
 void deleteStagedAccountIds(const Book &book)

@@ -78,7 +78,8 @@ struct StagedAccount {
 // Stages the accounts of a save, replacing any staged before.
 void stageAccounts(const Book &book, const QList<StagedAccount> &accounts, const QDate &versionDate);
 
-// Removes the accounts of ids and returns how many there were.
+// Removes the accounts of ids, with their "cash or bank" setting, and returns
+// how many there were.
 qint64 deleteAccounts(const Book &book, const QList<qint64> &ids);
 
 // Removes the accounts the staged ones replace.

@@ -75,6 +75,8 @@ const std::vector<LaterFormat> &laterFormats()
         {periodBalancesScript(), fillPeriodBalances},
         {QStringLiteral("history-tables.sql"), nullptr},
         {QStringLiteral("row-versions.sql"), nullptr},
+        // The accounts' "cash or bank" setting.
+        {QStringLiteral("cash-accounts.sql"), nullptr},
     };
     return formats;
 }

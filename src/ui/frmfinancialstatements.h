@@ -1,0 +1,73 @@
+#pragma once
+
+#include "bookrowsscreen.h"
+#include "financialstatements.h"
+
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace bc {
+
+struct AppState;
+class DateEntry;
+class frmAccountLedger;
+
+// The income statement, balance sheet or cash flow over a date range, by
+// period and compared, as a tree of sections and accounts that folds. Enter
+// or a double click on an account's figure opens the Account Ledger of that
+// account over that column's days.
+class frmFinancialStatements : public QWidget, public BookRowsScreen {
+    Q_OBJECT
+public:
+    using LedgerSource = std::function<frmAccountLedger *()>;
+    explicit frmFinancialStatements(AppState &state, LedgerSource ledger = {}, QWidget *parent = nullptr);
+
+    QGroupBox *Frame1;
+    QLabel *lblKind;
+    QComboBox *cboKind; // item data: the StatementKind
+    QLabel *lblFromDate;
+    DateEntry *dtpFromDate;
+    QLabel *lblToDate;
+    DateEntry *dtpToDate; // the balance sheet's day
+    QLabel *lblPeriod;
+    QComboBox *cboPeriod; // item data: the PeriodLength
+    QLabel *lblCompare;
+    QComboBox *cboCompare; // item data: the Comparison
+    QPushButton *cmdFind;
+    QTreeWidget *tvwStatement;
+    QLabel *lblWarning;
+    QPushButton *cmdQuit;
+
+    // The statement the last Find showed.
+    const FinancialStatement &statement() const { return m_statement; }
+
+    void Find();
+    // Opens the ledger behind the figure of an account line in a column of
+    // the tree; a total, a party or the account's name opens nothing.
+    void OpenFigure(QTreeWidgetItem *item, int treeColumn);
+    void reloadRows() override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    std::vector<StatementColumn> askedColumns() const;
+    bool showStatement(StatementKind kind, const std::vector<StatementColumn> &columns);
+    void fillTree();
+
+    AppState &m_state;
+    LedgerSource m_ledger;
+    FinancialStatement m_statement;
+    std::optional<std::pair<StatementKind, std::vector<StatementColumn>>> m_shown;
+};
+
+} // namespace bc
