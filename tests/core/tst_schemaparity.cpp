@@ -36,6 +36,7 @@ const std::map<QString, QString> serverOnly = {
     {QStringLiteral("column account_status.rowid integer not null"), QStringLiteral("the same")},
     {QStringLiteral("trigger period_balances_truncate on transaction_master truncate"),
      QStringLiteral("a file has no TRUNCATE")},
+    {QStringLiteral("trigger transaction_closed_truncate on transaction_master truncate"), QStringLiteral("the same")},
     {QStringLiteral("trigger account_master_changed on account_master insert or update or delete"),
      QStringLiteral("tells the programs listening on the book; a file's change shows in the file")},
     {QStringLiteral("trigger transaction_master_changed on transaction_master insert or update or delete"),

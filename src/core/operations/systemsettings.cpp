@@ -1,6 +1,7 @@
 #include "systemsettings.h"
 
 #include "booktransaction.h"
+#include "closedperiod.h"
 #include "dates.h"
 #include "history.h"
 #include "historyrows.h"
@@ -52,6 +53,8 @@ void LoadSystemSettings(const Book &book, SystemSettings &settings)
             settings.currency = value;
         else if (code == QLatin1String("DTFM"))
             settings.dateFormat = value;
+        else if (code == closedThroughCode)
+            settings.closedThrough = fromIsoDate(value.trimmed());
     }
     if (startText)
         settings.finYearStart = readYearDate(*startText, settings.dateFormat);
@@ -61,9 +64,9 @@ void LoadSystemSettings(const Book &book, SystemSettings &settings)
 
 SystemSettingsInput inputOf(const SystemSettings &settings)
 {
-    return {settings.userName,   settings.password, settings.finYearStart,
-            settings.finYearEnd, settings.currency, isMonthFirst(settings.dateFormat),
-            settings.versions};
+    return {settings.userName,   settings.password,     settings.finYearStart,
+            settings.finYearEnd, settings.currency,     isMonthFirst(settings.dateFormat),
+            settings.versions,   settings.closedThrough};
 }
 
 SettingsSaveResult saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDate &today,
@@ -89,7 +92,8 @@ SettingsSaveResult saveSystemSettings(Book &book, const SystemSettingsInput &inp
         {row(QStringLiteral("USER"), input.userName.trimmed()), row(QStringLiteral("PASS"), input.password.trimmed()),
          row(QStringLiteral("FYST"), isoDate(input.finYearStart)),
          row(QStringLiteral("FYEN"), isoDate(input.finYearEnd)), row(QStringLiteral("CURR"), input.currency.trimmed()),
-         row(QStringLiteral("DTFM"), QString::fromLatin1(input.monthFirst ? MonthFirstFormat : DayFirstFormat))},
+         row(QStringLiteral("DTFM"), QString::fromLatin1(input.monthFirst ? MonthFirstFormat : DayFirstFormat)),
+         row(closedThroughCode, isoDate(input.closedThrough))},
         today);
     history.added(HistoryTable::Settings, added.first, added.last);
     history.finish();

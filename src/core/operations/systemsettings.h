@@ -17,6 +17,8 @@ struct SystemSettings {
     QDate finYearEnd; // invalid: none set
     QString currency;
     QString dateFormat; // "M/d/yyyy" or "d/M/yyyy"
+    // The last day of the closed period; invalid: nothing is closed.
+    QDate closedThrough;
     // The version of each code's row as loaded; empty for a book without
     // versions.
     QHash<QString, qint64> versions;
@@ -54,6 +56,8 @@ struct SystemSettingsInput {
     // The versions the settings had when loaded: the save is refused when
     // another user saved them since. Empty: not checked.
     QHash<QString, qint64> loadedVersions{};
+    // The last day of the closed period; invalid: nothing is closed.
+    QDate closedThrough{};
 };
 
 struct SettingsSaveResult {
@@ -66,7 +70,7 @@ struct SettingsSaveResult {
 // The input that saves settings back unchanged.
 SystemSettingsInput inputOf(const SystemSettings &settings);
 
-// Rewrites the six rows in one transaction, values trimmed, the year dates
+// Rewrites the seven rows in one transaction, values trimmed, the year dates
 // as ISO text, each row stamped with the save date as "MM/dd/yyyy". Throws
 // DbError and leaves the old rows in place on failure. Refuses, writing
 // nothing, when the input's loaded versions are no longer those of the book.

@@ -71,10 +71,9 @@ void rollBack(const QSqlDatabase &db)
 const std::vector<LaterFormat> &laterFormats()
 {
     static const std::vector<LaterFormat> formats = {
-        {QStringLiteral("statement-import-tables.sql"), nullptr},
-        {periodBalancesScript(), fillPeriodBalances},
-        {QStringLiteral("history-tables.sql"), nullptr},
-        {QStringLiteral("row-versions.sql"), nullptr},
+        {QStringLiteral("statement-import-tables.sql"), nullptr}, {periodBalancesScript(), fillPeriodBalances},
+        {QStringLiteral("history-tables.sql"), nullptr},          {QStringLiteral("row-versions.sql"), nullptr},
+        {QStringLiteral("reconciliation.sql"), nullptr},
     };
     return formats;
 }
