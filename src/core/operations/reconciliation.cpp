@@ -231,13 +231,16 @@ ClosedPeriodResult setClosedThrough(Book &book, const QDate &through, const QDat
         LoadSystemSettings(book, settings);
         SystemSettingsInput input = inputOf(settings);
         input.closedThrough = through;
-        const SettingsSaveResult saved = saveSystemSettings(book, input, today, source);
+        const QString day = formatReportDate(through, settings.dateFormat);
+        const SettingsSaveResult saved =
+            saveSystemSettings(book, input, today, source,
+                               through.isValid() ? QStringLiteral("Closing of the book through %1").arg(day)
+                                                 : QStringLiteral("Opening of the book's closed period"));
         if (!saved.ok())
             return {false, saved.text};
         if (!through.isValid())
             return {true, QStringLiteral("The book is open: no period is closed.")};
-        return {true,
-                QStringLiteral("The book is closed through %1.").arg(formatReportDate(through, settings.dateFormat))};
+        return {true, QStringLiteral("The book is closed through %1.").arg(day)};
     } catch (const DbError &e) {
         return {false, QStringLiteral("The closed period could not be changed: %1").arg(e.description())};
     }

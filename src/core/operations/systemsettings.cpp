@@ -70,7 +70,7 @@ SystemSettingsInput inputOf(const SystemSettings &settings)
 }
 
 SettingsSaveResult saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDate &today,
-                                      const QString &source)
+                                      const QString &source, const QString &summary)
 {
     BookTransaction transaction(book);
     const QHash<QString, qint64> current = readSettingVersions(book);
@@ -85,16 +85,21 @@ SettingsSaveResult saveSystemSettings(Book &book, const SystemSettingsInput &inp
         return SettingRow{code, value, current.value(code) + 1};
     };
     ChangeRecorder history(book, source);
+    if (!summary.isEmpty())
+        history.setSummary(summary);
     history.keepAllBefore(HistoryTable::Settings);
     deleteSettingRows(book);
-    const AddedRows added = insertSettingRows(
-        book,
-        {row(QStringLiteral("USER"), input.userName.trimmed()), row(QStringLiteral("PASS"), input.password.trimmed()),
-         row(QStringLiteral("FYST"), isoDate(input.finYearStart)),
-         row(QStringLiteral("FYEN"), isoDate(input.finYearEnd)), row(QStringLiteral("CURR"), input.currency.trimmed()),
-         row(QStringLiteral("DTFM"), QString::fromLatin1(input.monthFirst ? MonthFirstFormat : DayFirstFormat)),
-         row(closedThroughCode, isoDate(input.closedThrough))},
-        today);
+    QList<SettingRow> rows{row(QStringLiteral("USER"), input.userName.trimmed()),
+                           row(QStringLiteral("PASS"), input.password.trimmed()),
+                           row(QStringLiteral("FYST"), isoDate(input.finYearStart)),
+                           row(QStringLiteral("FYEN"), isoDate(input.finYearEnd)),
+                           row(QStringLiteral("CURR"), input.currency.trimmed()),
+                           row(QStringLiteral("DTFM"),
+                               QString::fromLatin1(input.monthFirst ? MonthFirstFormat : DayFirstFormat))};
+    // An open book has no closing date at all.
+    if (input.closedThrough.isValid())
+        rows << row(closedThroughCode, isoDate(input.closedThrough));
+    const AddedRows added = insertSettingRows(book, rows, today);
     history.added(HistoryTable::Settings, added.first, added.last);
     history.finish();
     transaction.commit();

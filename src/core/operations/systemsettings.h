@@ -70,13 +70,15 @@ struct SettingsSaveResult {
 // The input that saves settings back unchanged.
 SystemSettingsInput inputOf(const SystemSettings &settings);
 
-// Rewrites the seven rows in one transaction, values trimmed, the year dates
+// Rewrites the six rows (and the closing date when one is set) in one
+// transaction, values trimmed, the year dates
 // as ISO text, each row stamped with the save date as "MM/dd/yyyy". Throws
 // DbError and leaves the old rows in place on failure. Refuses, writing
 // nothing, when the input's loaded versions are no longer those of the book.
 // The change history records the save as made by source (the window or
-// command saving).
+// command saving), under summary when it is given.
 SettingsSaveResult saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDate &today,
-                                      const QString &source = QStringLiteral("Configurations"));
+                                      const QString &source = QStringLiteral("Configurations"),
+                                      const QString &summary = {});
 
 } // namespace bc
