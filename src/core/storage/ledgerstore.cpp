@@ -47,9 +47,8 @@ void fillLedgerWork(const Book &book, qint64 accountId, const QDate &first, cons
 void forEachLedgerWorkRow(const Book &book, const std::function<void(const LedgerWorkRow &)> &sink)
 {
     QSqlQuery q = runSql(connectionOf(book),
-                         QStringLiteral(
-                             "SELECT tran_date, particulars, amount, status FROM tmp_Acc_Ldgr "
-                             "ORDER BY tran_date, seq"));
+                         QStringLiteral("SELECT tran_date, particulars, amount, status FROM tmp_Acc_Ldgr "
+                                        "ORDER BY tran_date, seq"));
     LedgerWorkRow row;
     while (q.next()) {
         row.storedDate = NullToText(q.value(0));
