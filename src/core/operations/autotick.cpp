@@ -62,51 +62,65 @@ SubsetFound meetInTheMiddle(const QList<qint64> &amounts, qint64 target)
 // Counts, for every sum between the lowest and highest any subset can
 // reach, the subsets reaching it (0, 1, or 2 for more), adding the amounts
 // one at a time; the amount whose addition first reached a sum leads back
-// from the target to one subset.
+// from the target to one subset. After each amount only the sums that the
+// amounts reached so far can make and from which the amounts still to come
+// can reach the target are kept, which leaves a quarter of the work.
 SubsetFound countOverCents(const QList<qint64> &amounts, qint64 target, qint64 lowest, qint64 span)
 {
+    const int n = int(amounts.size());
+    // What the amounts after each one can still add, down and up.
+    std::vector<qint64> downAfter(std::size_t(n) + 1, 0), upAfter(std::size_t(n) + 1, 0);
+    for (int i = n - 1; i >= 0; --i) {
+        downAfter[std::size_t(i)] = downAfter[std::size_t(i) + 1] + std::min<qint64>(amounts[i], 0);
+        upAfter[std::size_t(i)] = upAfter[std::size_t(i) + 1] + std::max<qint64>(amounts[i], 0);
+    }
     std::vector<std::uint8_t> count(std::size_t(span), 0);
     std::vector<std::int32_t> firstBy(std::size_t(span), -1);
-    const qint64 zero = -lowest;
-    count[std::size_t(zero)] = 1;
-    for (int i = 0; i < int(amounts.size()); ++i) {
+    std::uint8_t *const c = count.data() - lowest; // indexed by the sum itself
+    std::int32_t *const f = firstBy.data() - lowest;
+    c[0] = 1;
+    qint64 reachedDown = 0, reachedUp = 0;
+    for (int i = 0; i < n; ++i) {
         const qint64 a = amounts[i];
+        (a < 0 ? reachedDown : reachedUp) += a;
         if (a == 0)
             continue;
+        const std::size_t next = std::size_t(i) + 1;
+        qint64 low = std::max(reachedDown, target - upAfter[next]);
+        qint64 high = std::min(reachedUp, target - downAfter[next]);
         // Each sum takes the count it had before this amount, so the sums
         // are visited away from the direction the amount moves them.
-        const auto step = [&](qint64 s) {
-            const std::uint8_t from = count[std::size_t(s - a)];
+        const auto step = [&](qint64 sum) {
+            const std::uint8_t from = c[sum - a];
             if (from == 0)
                 return;
-            std::uint8_t &to = count[std::size_t(s)];
+            const std::uint8_t to = c[sum];
             if (to == 0)
-                firstBy[std::size_t(s)] = i;
-            to = std::uint8_t(std::min(2, to + from));
+                f[sum] = i;
+            c[sum] = std::uint8_t(std::min(2, to + from));
         };
-        if (a > 0)
-            for (qint64 s = span - 1; s >= a; --s)
-                step(s);
-        else
-            for (qint64 s = 0; s < span + a; ++s)
-                step(s);
+        if (a > 0) {
+            low = std::max(low, lowest + a);
+            for (qint64 sum = high; sum >= low; --sum)
+                step(sum);
+        } else {
+            high = std::min(high, lowest + span - 1 + a);
+            for (qint64 sum = low; sum <= high; ++sum)
+                step(sum);
+        }
     }
     SubsetFound result;
-    const qint64 wanted = target + zero;
-    if (wanted < 0 || wanted >= span)
+    if (target < lowest || target >= lowest + span || c[target] == 0)
         return result;
-    const int subsets = count[std::size_t(wanted)];
-    if (subsets == 0)
-        return result;
-    result.several = subsets > 1;
-    qint64 s = wanted;
-    std::int32_t last = std::int32_t(amounts.size());
-    while (firstBy[std::size_t(s)] >= 0 && firstBy[std::size_t(s)] < last) {
-        last = firstBy[std::size_t(s)];
+    result.several = c[target] > 1;
+    qint64 sum = target;
+    std::int32_t last = std::int32_t(n);
+    while (f[sum] >= 0 && f[sum] < last) {
+        last = f[sum];
         result.positions.prepend(last);
-        s -= amounts[last];
+        sum -= amounts[last];
     }
-    if (s != zero)
+    if (sum != 0)
         result.positions.clear();
     return result;
 }
