@@ -271,6 +271,7 @@ TEST(Reconcile, AnAdjustmentMeetsTheStatementAndAnImportClearsItsSide)
     statement.lines.push_back(line(QDate(2026, 11, 25), -999, QStringLiteral("Fee")));
     const ImportResult imported = applyImport(book, previewImport(book, statement, Bank, Uncategorised), Now);
     ASSERT_TRUE(imported.ok) << imported.text.toStdString();
+    const qint64 importSet = undoTarget(book)->id;
     EXPECT_EQ(sidesOf(b.t, 2), QStringLiteral("c|||"));
     ASSERT_EQ(imported.addedIds.size(), 1);
     EXPECT_EQ(sidesOf(b.t, imported.addedIds.first()), QStringLiteral("c|||"));
@@ -289,6 +290,17 @@ TEST(Reconcile, AnAdjustmentMeetsTheStatementAndAnImportClearsItsSide)
     ASSERT_GT(done.adjustment, 0);
     EXPECT_EQ(sidesOf(b.t, done.adjustment), QStringLiteral("R||r|"));
     EXPECT_EQ(reconciledBalance(book, Bank), closing);
+
+    // Undoing the import would take away the fee, reconciled since; undoing
+    // the reconciliation changes standings only.
+    const QList<ReconciledSide> protectedSides = reconciledSidesAnUndoChanges(book, importSet);
+    ASSERT_EQ(protectedSides.size(), 1);
+    EXPECT_EQ(protectedSides.first().transaction, imported.addedIds.first());
+    EXPECT_EQ(reconciledChangeRefusal(protectedSides, QStringLiteral("d/M/yyyy")),
+              QStringLiteral("Transaction %1 was reconciled with the statement of 30/11/2026; nothing was changed. "
+                             "Give --force to change reconciled transactions anyway.")
+                  .arg(imported.addedIds.first()));
+    EXPECT_TRUE(reconciledSidesAnUndoChanges(book, undoTarget(book)->id).isEmpty());
 }
 
 // The subset search: among 200 movements of everyday size, the hidden

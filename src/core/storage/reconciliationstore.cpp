@@ -200,7 +200,8 @@ QList<std::pair<qint64, qint64>> reconciledRowsAnUndoChanges(const Book &book, q
     const QSqlDatabase db = connectionOf(book);
     const HistoryShape &shape = shapeOf(HistoryTable::Transactions);
     // The kept values of the columns that make a transaction what its
-    // statement agreed: date, sides and amount (the first six).
+    // statement agreed: date, sides and amount (the first six). A side the
+    // change itself reconciled (its adjustment) goes with the reconciliation.
     QStringList differs;
     for (int i = 0; i < 6; ++i)
         differs << QStringLiteral("%1 IS DISTINCT FROM t.%2")
@@ -214,9 +215,12 @@ QList<std::pair<qint64, qint64>> reconciledRowsAnUndoChanges(const Book &book, q
                                         "AND r.row_id = t.tran_id AND (r.before IS NULL OR %1)) "
                                         "OR EXISTS (SELECT 1 FROM change_ranges AS g WHERE g.set_id = ? "
                                         "AND g.tbl = ? AND t.tran_id BETWEEN g.first_id AND g.last_id)) "
+                                        "AND NOT EXISTS (SELECT 1 FROM change_ranges AS s WHERE s.set_id = ? "
+                                        "AND s.tbl = ? AND CASE WHEN t.from_status = 'R' THEN t.from_reconciliation "
+                                        "ELSE t.to_reconciliation END BETWEEN s.first_id AND s.last_id) "
                                         "ORDER BY t.tran_id")
                              .arg(differs.join(QStringLiteral(" OR "))),
-                         {setId, shape.word, setId, shape.word});
+                         {setId, shape.word, setId, shape.word, setId, shapeOf(HistoryTable::Reconciliations).word});
     while (q.next())
         rows.append({q.value(0).toLongLong(), q.value(1).toLongLong()});
     return rows;
