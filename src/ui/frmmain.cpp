@@ -12,6 +12,7 @@
 #include "frmaccountstatus.h"
 #include "frmdeleteditems.h"
 #include "frmimportstatement.h"
+#include "frmreconcile.h"
 #include "frmstockgraph.h"
 #include "frmsysconfig.h"
 #include "frmtextcontrol.h"
@@ -88,6 +89,7 @@ frmMain::frmMain(AppState &state, QWidget *parent)
     mnuOtherAccounts = action(mnuTran, "mnuOtherAccounts", QStringLiteral("Accounts Set Up"));
     mnuConfig = action(mnuTran, "mnuConfig", QStringLiteral("Configurations"));
     mnuImportStatement = action(mnuTran, "mnuImportStatement", QStringLiteral("Import Statement…"));
+    mnuReconcile = action(mnuTran, "mnuReconcile", QStringLiteral("&Reconcile…"));
     mnuDeletedItems = action(mnuTran, "mnuDeletedItems", QStringLiteral("Deleted Items"));
     mnuCsvMappings = action(mnuTran, "mnuCsvMappings", QStringLiteral("CSV &Mappings…"));
 
@@ -202,6 +204,7 @@ void frmMain::wireScreens()
     wire(mnuConfig, QStringLiteral("frmSysConfig"), true, [this] { return new frmSysConfig(m_state); });
     wire(mnuImportStatement, QStringLiteral("frmImportStatement"), true,
          [this] { return new frmImportStatement(m_state); });
+    wire(mnuReconcile, QStringLiteral("frmReconcile"), true, [this] { return new frmReconcile(m_state); });
     wire(mnuDeletedItems, QStringLiteral("frmDeletedItems"), true, [this] { return new frmDeletedItems(m_state); });
     mnuCsvMappings->setEnabled(true);
     connect(mnuCsvMappings, &QAction::triggered, this, [this] {

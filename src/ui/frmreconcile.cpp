@@ -1,0 +1,293 @@
+#include "frmreconcile.h"
+
+#include "accounts.h"
+#include "appstate.h"
+#include "datagrid.h"
+#include "dateentry.h"
+#include "dberror.h"
+#include "money.h"
+#include "rowarraymodel.h"
+#include "screenmessages.h"
+#include "screenparts.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace bc {
+
+namespace {
+
+const QString Title = QStringLiteral("Reconcile");
+const QString TickMark = QStringLiteral("\u2713");
+
+QList<GridColumn> reconcileColumns(const QString &dateFormat)
+{
+    using F = GridColumn::Format;
+    QList<GridColumn> c(ReconcileCol::Count);
+    c[ReconcileCol::Tick] = GridColumn::shown(QStringLiteral("\u2713"), F::Plain);
+    c[ReconcileCol::Tick].width = 30;
+    c[ReconcileCol::Date] = GridColumn::shown(QStringLiteral("Date"), F::Date);
+    c[ReconcileCol::Date].datePattern = dateFormat;
+    c[ReconcileCol::Date].width = 90;
+    c[ReconcileCol::Particulars] = GridColumn::shown(QStringLiteral("Particulars"), F::Plain);
+    c[ReconcileCol::Particulars].width = 320;
+    c[ReconcileCol::Amount] = GridColumn::shown(QStringLiteral("Amount"), F::Standard);
+    c[ReconcileCol::Amount].width = 110;
+    c[ReconcileCol::Status] = GridColumn::shown(QStringLiteral("Status"), F::Plain);
+    c[ReconcileCol::Status].width = 50;
+    return c;
+}
+
+RowArray makeReconcileRows()
+{
+    return RowArray({CellType::Text, CellType::Date, CellType::Text, CellType::Money, CellType::Text});
+}
+
+QString shown(qint64 cents)
+{
+    return Money::fromCents(cents).toStandard();
+}
+
+} // namespace
+
+frmReconcile::frmReconcile(AppState &state, QWidget *parent)
+    : QWidget(parent)
+    , grdMovements(new DataGrid(new RowArrayModel(makeReconcileRows(), reconcileColumns(state.dateFormat())), this))
+    , m_state(state)
+    , m_model(grdMovements->rowModel())
+{
+    setObjectName(QStringLiteral("frmReconcile"));
+    setWindowTitle(Title);
+    resize(760, 520);
+    buildControls();
+    loadAccounts();
+    loadMovements();
+}
+
+frmReconcile::~frmReconcile()
+{
+    grdMovements->dropOpenEditor();
+}
+
+void frmReconcile::buildControls()
+{
+    cboAccount = makeChoiceBox(this, "cboAccount");
+    dteStatement = new DateEntry(this);
+    dteStatement->setObjectName(QStringLiteral("dteStatement"));
+    dteStatement->setDisplayFormat(m_state.dateFormat());
+    dteStatement->setDate(m_state.today());
+    txtClosing = new QLineEdit(this);
+    txtClosing->setObjectName(QStringLiteral("txtClosing"));
+    auto *fields = new QGridLayout;
+    addCaptioned(fields, 0, 0, QStringLiteral("Acco&unt:"), cboAccount);
+    // The caption's key goes to the box's text, where the date is typed.
+    auto *dateCaption = new QLabel(QStringLiteral("Statement &date:"), this);
+    dateCaption->setBuddy(dteStatement->lineEdit());
+    fields->addWidget(dateCaption, 0, 2);
+    fields->addWidget(dteStatement, 0, 3);
+    addCaptioned(fields, 0, 4, QStringLiteral("Closing &balance:"), txtClosing);
+
+    m_model->setAdding(false);
+    m_model->setEditable(false);
+    grdMovements->setObjectName(QStringLiteral("grdMovements"));
+    grdMovements->installEventFilter(this);
+    grdMovements->enterHandler = [this] {
+        const int next = grdMovements->currentIndex().row() + 1;
+        if (next < m_model->rowCount())
+            grdMovements->setCurrentIndex(m_model->index(next, ReconcileCol::Tick));
+    };
+
+    lblCleared = makeLabel(this, "lblCleared", QString());
+    lblDifference = makeLabel(this, "lblDifference", QString());
+    cmdAutoTick = makeButton(this, "cmdAutoTick", QStringLiteral("Auto-&tick"));
+    cmdPostpone = makeButton(this, "cmdPostpone", QStringLiteral("&Postpone"));
+    cmdFinish = makeButton(this, "cmdFinish", QStringLiteral("&Finish"));
+    cmdClose = makeButton(this, "cmdClose", QStringLiteral("&Close"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(cmdAutoTick);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdPostpone);
+    buttons->addWidget(cmdFinish);
+    buttons->addWidget(cmdClose);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addWidget(grdMovements, 1);
+    layout->addWidget(lblCleared);
+    layout->addWidget(lblDifference);
+    layout->addLayout(buttons);
+    setTabOrder(cboAccount, dteStatement);
+    setTabOrder(dteStatement, txtClosing);
+    setTabOrder(txtClosing, grdMovements);
+
+    connect(cboAccount, &QComboBox::activated, this, &frmReconcile::loadMovements);
+    connect(dteStatement, &DateEntry::dateChanged, this, &frmReconcile::loadMovements);
+    connect(txtClosing, &QLineEdit::textEdited, this, &frmReconcile::showFigures);
+    connect(cmdAutoTick, &QPushButton::clicked, this, &frmReconcile::autoTick);
+    connect(cmdPostpone, &QPushButton::clicked, this, &frmReconcile::postpone);
+    connect(cmdFinish, &QPushButton::clicked, this, &frmReconcile::finish);
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void frmReconcile::loadAccounts()
+{
+    try {
+        for (const IdName &a : accountNames(m_state.book))
+            cboAccount->addItem(a.name, a.id);
+    } catch (const DbError &e) {
+        reportDbFailure(m_state, this, e.description());
+    }
+}
+
+// The movements up to the statement's date, each ticked that the bank
+// showed already (cleared).
+void frmReconcile::loadMovements()
+{
+    m_movements.clear();
+    m_ticked.clear();
+    RowArray rows = makeReconcileRows();
+    if (cboAccount->currentIndex() >= 0 && dteStatement->date().isValid()) {
+        try {
+            m_movements = unreconciledMovements(m_state.book, cboAccount->currentData().toLongLong(),
+                                                dteStatement->date());
+        } catch (const DbError &e) {
+            reportDbFailure(m_state, this, e.description());
+        }
+    }
+    for (const AccountMovement &m : std::as_const(m_movements)) {
+        const bool cleared = m.status == SideStatus::Cleared;
+        m_ticked << cleared;
+        const int r = rows.appendRow();
+        rows.setText(r, ReconcileCol::Tick, cleared ? TickMark : QString());
+        rows.setDate(r, ReconcileCol::Date, m.date);
+        rows.setText(r, ReconcileCol::Particulars, m.particulars);
+        rows.setMoney(r, ReconcileCol::Amount, Money::fromCents(m.cents));
+        rows.setText(r, ReconcileCol::Status, statusLetter(m.status));
+    }
+    m_model->rows() = rows;
+    m_model->rebind();
+    showFigures();
+}
+
+bool frmReconcile::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == grdMovements && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space) {
+        toggleTick(grdMovements->currentIndex().row());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmReconcile::toggleTick(int row)
+{
+    if (row < 0 || row >= m_ticked.size())
+        return;
+    m_ticked[row] = !m_ticked[row];
+    m_model->rows().setText(row, ReconcileCol::Tick, m_ticked[row] ? TickMark : QString());
+    emit m_model->dataChanged(m_model->index(row, ReconcileCol::Tick), m_model->index(row, ReconcileCol::Tick));
+    showFigures();
+}
+
+std::optional<qint64> frmReconcile::closingCents() const
+{
+    const std::optional<Money> typed = Money::parse(txtClosing->text().remove(u',').trimmed());
+    return typed ? std::optional<qint64>(typed->cents()) : std::nullopt;
+}
+
+QList<SideRef> frmReconcile::tickedSides() const
+{
+    QList<SideRef> sides;
+    for (qsizetype i = 0; i < m_movements.size(); ++i)
+        if (m_ticked.at(i))
+            sides << sideOf(m_movements.at(i));
+    return sides;
+}
+
+void frmReconcile::showFigures()
+{
+    const std::optional<qint64> closing = closingCents();
+    qint64 difference = 0;
+    try {
+        const ReconcileFigures figures = reconcileFigures(m_state.book, cboAccount->currentData().toLongLong(),
+                                                          m_movements, tickedSides());
+        lblCleared->setText(QStringLiteral("Cleared balance: %1").arg(shown(figures.clearedCents())));
+        difference = closing ? figures.differenceTo(*closing) : 0;
+    } catch (const DbError &e) {
+        reportDbFailure(m_state, this, e.description());
+    }
+    lblDifference->setText(closing ? QStringLiteral("Difference: %1").arg(shown(difference))
+                                   : QStringLiteral("Difference: type the statement's closing balance"));
+    const bool writable = m_state.book.mayWrite();
+    cmdFinish->setEnabled(writable && closing && difference == 0);
+    cmdAutoTick->setEnabled(closing && difference != 0);
+    cmdPostpone->setEnabled(writable && !m_movements.isEmpty());
+}
+
+void frmReconcile::autoTick()
+{
+    const std::optional<qint64> closing = closingCents();
+    if (!closing)
+        return;
+    QList<AccountMovement> candidates;
+    QList<int> rows;
+    for (qsizetype i = 0; i < m_movements.size(); ++i)
+        if (!m_ticked.at(i)) {
+            candidates << m_movements.at(i);
+            rows << int(i);
+        }
+    const ReconcileFigures figures = reconcileFigures(m_state.book, cboAccount->currentData().toLongLong(), m_movements,
+                                                      tickedSides());
+    const AutoTickOffer offer = offerAutoTick(candidates, figures.differenceTo(*closing));
+    if (offer.sides.isEmpty()) {
+        m_state.messages->information(this, Title,
+                                      offer.gaveUp ? QStringLiteral("The movements are too many or too large to "
+                                                                    "search for the difference.")
+                                                   : QStringLiteral("No movements not ticked make up the "
+                                                                    "difference."));
+        return;
+    }
+    QString text = QStringLiteral("%1 movements not ticked make up the difference. Tick them?").arg(offer.sides.size());
+    if (offer.several)
+        text = QStringLiteral("Several sets of movements make up the difference; one of them has %1 movements. "
+                              "Tick those?")
+                   .arg(offer.sides.size());
+    if (m_state.messages->question(this, Title, text) != QMessageBox::Yes)
+        return;
+    for (qsizetype i = 0; i < candidates.size(); ++i)
+        if (offer.sides.contains(sideOf(candidates.at(i))))
+            toggleTick(rows.at(i));
+}
+
+void frmReconcile::postpone()
+{
+    const ReconcileResult result = postponeReconciliation(m_state.book, m_movements, tickedSides(), Title);
+    if (!result.ok)
+        m_state.messages->critical(this, Title, result.message);
+    emit m_state.notifier.bookChanged(this);
+    loadMovements();
+}
+
+void frmReconcile::finish()
+{
+    const std::optional<qint64> closing = closingCents();
+    if (!closing)
+        return;
+    const ReconcileRequest request{cboAccount->currentData().toLongLong(), dteStatement->date(), *closing,
+                                   tickedSides()};
+    const ReconcileResult result = reconcileAccount(m_state.book, request, m_state.now(), Title);
+    if (!result.ok) {
+        m_state.messages->critical(this, Title, result.message);
+        return;
+    }
+    emit m_state.notifier.bookChanged(this);
+    m_state.messages->information(this, Title, result.message);
+    loadMovements();
+}
+
+} // namespace bc
