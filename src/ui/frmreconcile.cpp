@@ -184,6 +184,15 @@ bool frmReconcile::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+void frmReconcile::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void frmReconcile::toggleTick(int row)
 {
     if (row < 0 || row >= m_ticked.size())

@@ -343,7 +343,8 @@ private slots:
         QCOMPARE(captions(w->mnuTran),
                  (QStringList{"mnuOtherTran=Transactions", "mnuOtherAccounts=Accounts Set Up",
                               "mnuConfig=Configurations", "mnuImportStatement=Import Statement…",
-                              "mnuDeletedItems=Deleted Items", "mnuCsvMappings=CSV &Mappings…"}));
+                              "mnuReconcile=&Reconcile…", "mnuDeletedItems=Deleted Items",
+                              "mnuCsvMappings=CSV &Mappings…"}));
         QCOMPARE(captions(w->mnuEdit), (QStringList{"mnuUndo=&Undo Save", "mnuRedo=&Redo Save"}));
         QVERIFY(!w->mnuUndo->isEnabled() && !w->mnuRedo->isEnabled());
         QCOMPARE(captions(w->mnuReport),

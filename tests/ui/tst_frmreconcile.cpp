@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTest>
@@ -116,6 +117,10 @@ private slots:
                                              QStringLiteral("Edit > Undo"));
         QVERIFY2(undone.ok, qPrintable(undone.message));
         QCOMPARE(bankSides(connectionOf(m_state->book)), QStringLiteral("cccccccccccc"));
+
+        const QPointer<frmReconcile> window = w;
+        press(Qt::Key_Escape);
+        QVERIFY(window.isNull() || !window->isVisible());
     }
 };
 
