@@ -8,6 +8,7 @@
 #include "idmarks.h"
 #include "money.h"
 #include "systemsettings.h"
+#include "transactions.h"
 #include "transactionstore.h"
 
 #include <QSet>
@@ -203,11 +204,35 @@ QList<ReconciledSide> reconciledSidesAnUndoChanges(const Book &book, qint64 setI
     return sides;
 }
 
-QString reconciledChangeQuestion(const ReconciledSide &side, const QString &dateFormat)
+QList<ReconciledSide> reconciledSidesASaveChanges(const Book &book, const RowArray &rows, const QList<qint64> &deleted)
 {
-    return QStringLiteral("Transaction %1 was reconciled with the statement of %2; change it anyway?")
-        .arg(side.transaction)
-        .arg(formatReportDate(side.statementDate, dateFormat));
+    QHash<qint64, int> changed;
+    for (int r = 0; r < rows.rowCount(); ++r)
+        if (rows.intAt(r, TranCol::Id) > 0 && rows.editMarkAt(r, TranCol::Status) == EditMark::Changed)
+            changed.insert(rows.intAt(r, TranCol::Id), r);
+    QList<ReconciledSide> sides;
+    for (const ReconciledRow &stored : reconciledRowsAmong(book, changed.keys() + deleted)) {
+        const auto row = changed.constFind(stored.id);
+        const bool kept = row != changed.cend() && rows.dateAt(*row, TranCol::Date) == stored.date
+            && rows.keyAt(*row, TranCol::From).toText() == stored.from
+            && rows.keyAt(*row, TranCol::To).toText() == stored.to
+            && rows.moneyAt(*row, TranCol::Amount).cents() == stored.cents;
+        if (!kept || deleted.contains(stored.id))
+            sides.append({stored.id, reconciliationDate(book, stored.reconciliation)});
+    }
+    return sides;
+}
+
+QString reconciledChangeQuestion(const QList<ReconciledSide> &sides, const QString &dateFormat)
+{
+    if (sides.isEmpty())
+        return QString();
+    const QString others = sides.size() > 1
+        ? QStringLiteral(" (and %1 more reconciled transactions)").arg(sides.size() - 1)
+        : QString();
+    return QStringLiteral("Transaction %1 was reconciled with the statement of %2%3; change it anyway?")
+        .arg(sides.first().transaction)
+        .arg(formatReportDate(sides.first().statementDate, dateFormat), others);
 }
 
 QString reconciledChangeRefusal(const QList<ReconciledSide> &sides, const QString &dateFormat)

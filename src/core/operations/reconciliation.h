@@ -106,9 +106,13 @@ QList<ReconciledSide> reconciledSidesOf(const Book &book, const QList<qint64> &i
 // away (a change of their statuses alone does not count).
 QList<ReconciledSide> reconciledSidesAnUndoChanges(const Book &book, qint64 setId);
 
+// The reconciled sides a save of the grid's transaction rows (makeTranRows)
+// would change (date, sides or amount of a row marked changed) or delete.
+QList<ReconciledSide> reconciledSidesASaveChanges(const Book &book, const RowArray &rows, const QList<qint64> &deleted);
+
 // "Transaction 12 was reconciled with the statement of 30/11/2026; change it
-// anyway?", the question a window asks before changing it.
-QString reconciledChangeQuestion(const ReconciledSide &side, const QString &dateFormat);
+// anyway?", the question a window asks before changing the sides.
+QString reconciledChangeQuestion(const QList<ReconciledSide> &sides, const QString &dateFormat);
 
 // The refusal the tool and imports give, naming the first side and how many
 // there are.

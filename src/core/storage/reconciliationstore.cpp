@@ -226,6 +226,29 @@ QList<std::pair<qint64, qint64>> reconciledRowsAnUndoChanges(const Book &book, q
     return rows;
 }
 
+QList<ReconciledRow> reconciledRowsAmong(const Book &book, const QList<qint64> &ids)
+{
+    QList<ReconciledRow> rows;
+    if (!hasReconciliation(book) || ids.isEmpty())
+        return rows;
+    QJsonArray list;
+    for (const qint64 id : ids)
+        list.append(id);
+    const QSqlDatabase db = connectionOf(book);
+    QSqlQuery q = runSql(db,
+                         QStringLiteral("SELECT tran_id, tran_date, from_flag, from_acc, to_flag, to_acc, "
+                                        "coalesce(amount, 0), CASE WHEN from_status = 'R' THEN from_reconciliation "
+                                        "ELSE to_reconciliation END FROM transaction_master WHERE tran_id IN (%1) "
+                                        "AND (from_status = 'R' OR to_status = 'R') ORDER BY tran_id")
+                             .arg(dialectOf(db).idsOfJsonArray()),
+                         {QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact))});
+    while (q.next())
+        rows.append({q.value(0).toLongLong(), fromIsoDate(q.value(1).toString()),
+                     q.value(2).toString() + q.value(3).toString(), q.value(4).toString() + q.value(5).toString(),
+                     q.value(6).toLongLong(), q.value(7).toLongLong()});
+    return rows;
+}
+
 QDate reconciliationDate(const Book &book, qint64 id)
 {
     if (!hasReconciliation(book) || id == 0)

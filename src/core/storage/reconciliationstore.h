@@ -102,6 +102,19 @@ QHash<qint64, SideStatuses> sideStatusesOf(const Book &book, const QList<qint64>
 // with the reconciliation of that side.
 QList<std::pair<qint64, qint64>> reconciledRowsAnUndoChanges(const Book &book, qint64 setId);
 
+// A transaction with a reconciled side, as the book holds it.
+struct ReconciledRow {
+    qint64 id = 0;
+    QDate date;
+    QString from; // "A12"
+    QString to;
+    qint64 cents = 0;
+    qint64 reconciliation = 0; // of its reconciled side (the From side's when both are)
+};
+
+// The transactions among ids that have a reconciled side.
+QList<ReconciledRow> reconciledRowsAmong(const Book &book, const QList<qint64> &ids);
+
 // The statement date of reconciliation id; invalid for none.
 QDate reconciliationDate(const Book &book, qint64 id);
 
