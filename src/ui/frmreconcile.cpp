@@ -104,7 +104,7 @@ void frmReconcile::buildControls()
 
     lblCleared = makeLabel(this, "lblCleared", QString());
     lblDifference = makeLabel(this, "lblDifference", QString());
-    cmdAutoTick = makeButton(this, "cmdAutoTick", QStringLiteral("Auto-&tick"));
+    cmdAutoTick = makeButton(this, "cmdAutoTick", QStringLiteral("Auto-tic&k"));
     cmdPostpone = makeButton(this, "cmdPostpone", QStringLiteral("&Postpone"));
     cmdFinish = makeButton(this, "cmdFinish", QStringLiteral("&Finish"));
     cmdClose = makeButton(this, "cmdClose", QStringLiteral("&Close"));
