@@ -4,6 +4,7 @@
 #include "appstate.h"
 #include "datagrid.h"
 #include "dateentry.h"
+#include "dates.h"
 #include "dberror.h"
 #include "money.h"
 #include "rowarraymodel.h"
@@ -77,6 +78,8 @@ frmReconcile::~frmReconcile()
 void frmReconcile::buildControls()
 {
     cboAccount = makeChoiceBox(this, "cboAccount");
+    cboStatement = makeChoiceBox(this, "cboStatement");
+    cboStatement->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     dteStatement = new DateEntry(this);
     dteStatement->setObjectName(QStringLiteral("dteStatement"));
     dteStatement->setDisplayFormat(m_state.dateFormat());
@@ -91,6 +94,7 @@ void frmReconcile::buildControls()
     fields->addWidget(dateCaption, 0, 2);
     fields->addWidget(dteStatement, 0, 3);
     addCaptioned(fields, 0, 4, QStringLiteral("Closing &balance:"), txtClosing);
+    addCaptioned(fields, 1, 0, QStringLiteral("State&ment:"), cboStatement);
 
     m_model->setAdding(false);
     m_model->setEditable(false);
@@ -121,11 +125,13 @@ void frmReconcile::buildControls()
     layout->addWidget(lblCleared);
     layout->addWidget(lblDifference);
     layout->addLayout(buttons);
-    setTabOrder(cboAccount, dteStatement);
+    setTabOrder(cboAccount, cboStatement);
+    setTabOrder(cboStatement, dteStatement);
     setTabOrder(dteStatement, txtClosing);
     setTabOrder(txtClosing, grdMovements);
 
-    connect(cboAccount, &QComboBox::activated, this, &frmReconcile::loadMovements);
+    connect(cboAccount, &QComboBox::activated, this, &frmReconcile::accountChosen);
+    connect(cboStatement, &QComboBox::activated, this, &frmReconcile::statementChosen);
     connect(dteStatement, &DateEntry::dateChanged, this, &frmReconcile::loadMovements);
     connect(txtClosing, &QLineEdit::textEdited, this, &frmReconcile::showFigures);
     connect(cmdAutoTick, &QPushButton::clicked, this, &frmReconcile::autoTick);
@@ -142,6 +148,56 @@ void frmReconcile::loadAccounts()
     } catch (const DbError &e) {
         reportDbFailure(m_state, this, e.description());
     }
+    loadStatements();
+}
+
+void frmReconcile::loadStatements()
+{
+    cboStatement->clear();
+    cboStatement->addItem(QStringLiteral("(new statement)"), qint64(0));
+    if (cboAccount->currentIndex() < 0)
+        return;
+    try {
+        for (const ReconciliationRecord &r : reconciliationsOf(m_state.book, cboAccount->currentData().toLongLong()))
+            cboStatement->addItem(QStringLiteral("%1, closing %2")
+                                      .arg(formatUserDate(r.statementDate, m_state.dateFormat()),
+                                           shown(r.closingCents)),
+                                  r.id);
+    } catch (const DbError &e) {
+        reportDbFailure(m_state, this, e.description());
+    }
+}
+
+void frmReconcile::accountChosen()
+{
+    loadStatements();
+    statementChosen();
+}
+
+qint64 frmReconcile::pastStatement() const
+{
+    return cboStatement->currentData().toLongLong();
+}
+
+// A past statement fills the date and balance it was agreed at, read-only;
+// the new statement leaves them to be typed.
+void frmReconcile::statementChosen()
+{
+    const qint64 past = pastStatement();
+    dteStatement->setEnabled(past == 0);
+    txtClosing->setReadOnly(past != 0);
+    try {
+        if (past != 0)
+            for (const ReconciliationRecord &r :
+                 reconciliationsOf(m_state.book, cboAccount->currentData().toLongLong()))
+                if (r.id == past) {
+                    txtClosing->setText(Money::fromCents(r.closingCents).toPlain());
+                    dteStatement->setDate(r.statementDate);
+                }
+    } catch (const DbError &e) {
+        reportDbFailure(m_state, this, e.description());
+    }
+    loadMovements();
 }
 
 // The movements up to the statement's date, each ticked that the bank
@@ -153,14 +209,15 @@ void frmReconcile::loadMovements()
     RowArray rows = makeReconcileRows();
     if (cboAccount->currentIndex() >= 0 && dteStatement->date().isValid()) {
         try {
-            m_movements = unreconciledMovements(m_state.book, cboAccount->currentData().toLongLong(),
-                                                dteStatement->date());
+            m_movements = pastStatement() != 0
+                ? movementsOfReconciliation(m_state.book, pastStatement())
+                : unreconciledMovements(m_state.book, cboAccount->currentData().toLongLong(), dteStatement->date());
         } catch (const DbError &e) {
             reportDbFailure(m_state, this, e.description());
         }
     }
     for (const AccountMovement &m : std::as_const(m_movements)) {
-        const bool cleared = m.status == SideStatus::Cleared;
+        const bool cleared = m.status != SideStatus::New;
         m_ticked << cleared;
         const int r = rows.appendRow();
         rows.setText(r, ReconcileCol::Tick, cleared ? TickMark : QString());
@@ -195,7 +252,7 @@ void frmReconcile::keyPressEvent(QKeyEvent *event)
 
 void frmReconcile::toggleTick(int row)
 {
-    if (row < 0 || row >= m_ticked.size())
+    if (row < 0 || row >= m_ticked.size() || pastStatement() != 0)
         return;
     m_ticked[row] = !m_ticked[row];
     m_model->rows().setText(row, ReconcileCol::Tick, m_ticked[row] ? TickMark : QString());
@@ -222,19 +279,25 @@ void frmReconcile::showFigures()
 {
     const std::optional<qint64> closing = closingCents();
     qint64 difference = 0;
-    try {
-        const ReconcileFigures figures = reconcileFigures(m_state.book, cboAccount->currentData().toLongLong(),
-                                                          m_movements, tickedSides());
-        lblCleared->setText(QStringLiteral("Cleared balance: %1").arg(shown(figures.clearedCents())));
-        difference = closing ? figures.differenceTo(*closing) : 0;
-    } catch (const DbError &e) {
-        reportDbFailure(m_state, this, e.description());
+    if (pastStatement() != 0) {
+        // The balance the statement agreed, its movements as they were.
+        lblCleared->setText(QStringLiteral("Reconciled balance: %1").arg(shown(closing.value_or(0))));
+    } else {
+        try {
+            const ReconcileFigures figures = reconcileFigures(m_state.book, cboAccount->currentData().toLongLong(),
+                                                              m_movements, tickedSides());
+            lblCleared->setText(QStringLiteral("Cleared balance: %1").arg(shown(figures.clearedCents())));
+            difference = closing ? figures.differenceTo(*closing) : 0;
+        } catch (const DbError &e) {
+            reportDbFailure(m_state, this, e.description());
+        }
     }
     lblDifference->setText(closing ? QStringLiteral("Difference: %1").arg(shown(difference))
                                    : QStringLiteral("Difference: type the statement's closing balance"));
-    const bool writable = m_state.book.mayWrite();
+    // A past statement is shown, never changed.
+    const bool writable = m_state.book.mayWrite() && pastStatement() == 0;
     cmdFinish->setEnabled(writable && closing && difference == 0);
-    cmdAutoTick->setEnabled(closing && difference != 0);
+    cmdAutoTick->setEnabled(writable && closing && difference != 0);
     cmdPostpone->setEnabled(writable && !m_movements.isEmpty());
 }
 
@@ -296,6 +359,7 @@ void frmReconcile::finish()
     }
     emit m_state.notifier.bookChanged(this);
     m_state.messages->information(this, Title, result.message);
+    loadStatements();
     loadMovements();
 }
 

@@ -28,7 +28,9 @@ enum : int { Tick, Date, Particulars, Amount, Status, Count };
 // cleared balance and the difference to the statement's closing balance
 // follow each tick. Finish (at a difference of 0.00) marks the ticked sides
 // reconciled in one save; Postpone keeps the ticks as cleared for later;
-// Auto-tick offers the movements that make up the difference.
+// Auto-tick offers the movements that make up the difference. A statement
+// reconciled before shows read-only: its date, closing balance and the
+// movements it agreed.
 class frmReconcile : public QWidget, public BookRowsScreen {
     Q_OBJECT
 public:
@@ -36,6 +38,8 @@ public:
     ~frmReconcile() override;
 
     QComboBox *cboAccount;
+    // "(new statement)", or a statement reconciled before, shown read-only.
+    QComboBox *cboStatement;
     DateEntry *dteStatement;
     QLineEdit *txtClosing;
     DataGrid *grdMovements;
@@ -55,7 +59,11 @@ protected:
 private:
     void buildControls();
     void loadAccounts();
+    void loadStatements();
+    void accountChosen();
+    void statementChosen();
     void loadMovements();
+    qint64 pastStatement() const;
     void toggleTick(int row);
     void showFigures();
     std::optional<qint64> closingCents() const;

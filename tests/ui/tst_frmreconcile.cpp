@@ -113,6 +113,20 @@ private slots:
         QCOMPARE(bankSides(connectionOf(m_state->book)), QStringLiteral("RRRRRRRRRRRR"));
         QCOMPARE(w->grdMovements->rows().rowCount(), 0);
 
+        // The statement kept, opened read-only: its movements all ticked,
+        // Space changes nothing, nothing to finish.
+        press(Qt::Key_M, Qt::AltModifier);
+        press(Qt::Key_Down);
+        QCOMPARE(w->cboStatement->currentText(), QStringLiteral("30/11/2026, closing 806.74"));
+        QCOMPARE(w->grdMovements->rows().rowCount(), 12);
+        QCOMPARE(w->lblCleared->text(), QStringLiteral("Reconciled balance: 806.74"));
+        QVERIFY(tabTo(w->grdMovements));
+        goToRow(3);
+        press(Qt::Key_Space);
+        QCOMPARE(w->grdMovements->rows().textAt(3, ReconcileCol::Tick), QStringLiteral("\u2713"));
+        QVERIFY(!w->cmdFinish->isEnabled() && !w->cmdPostpone->isEnabled() && !w->cmdAutoTick->isEnabled());
+        QVERIFY(w->txtClosing->isReadOnly());
+
         const UndoResult undone = undoChange(m_state->book, undoTarget(m_state->book)->id,
                                              QStringLiteral("Edit > Undo"));
         QVERIFY2(undone.ok, qPrintable(undone.message));
