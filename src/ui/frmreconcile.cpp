@@ -80,6 +80,7 @@ void frmReconcile::buildControls()
     cboAccount = makeChoiceBox(this, "cboAccount");
     cboStatement = makeChoiceBox(this, "cboStatement");
     cboStatement->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    cboAdjust = makeChoiceBox(this, "cboAdjust");
     dteStatement = new DateEntry(this);
     dteStatement->setObjectName(QStringLiteral("dteStatement"));
     dteStatement->setDisplayFormat(m_state.dateFormat());
@@ -95,6 +96,7 @@ void frmReconcile::buildControls()
     fields->addWidget(dteStatement, 0, 3);
     addCaptioned(fields, 0, 4, QStringLiteral("Closing &balance:"), txtClosing);
     addCaptioned(fields, 1, 0, QStringLiteral("State&ment:"), cboStatement);
+    addCaptioned(fields, 1, 2, QStringLiteral("Ad&just into:"), cboAdjust);
 
     m_model->setAdding(false);
     m_model->setEditable(false);
@@ -128,10 +130,12 @@ void frmReconcile::buildControls()
     setTabOrder(cboAccount, cboStatement);
     setTabOrder(cboStatement, dteStatement);
     setTabOrder(dteStatement, txtClosing);
-    setTabOrder(txtClosing, grdMovements);
+    setTabOrder(txtClosing, cboAdjust);
+    setTabOrder(cboAdjust, grdMovements);
 
     connect(cboAccount, &QComboBox::activated, this, &frmReconcile::accountChosen);
     connect(cboStatement, &QComboBox::activated, this, &frmReconcile::statementChosen);
+    connect(cboAdjust, &QComboBox::activated, this, &frmReconcile::showFigures);
     connect(dteStatement, &DateEntry::dateChanged, this, &frmReconcile::loadMovements);
     connect(txtClosing, &QLineEdit::textEdited, this, &frmReconcile::showFigures);
     connect(cmdAutoTick, &QPushButton::clicked, this, &frmReconcile::autoTick);
@@ -142,9 +146,12 @@ void frmReconcile::buildControls()
 
 void frmReconcile::loadAccounts()
 {
+    cboAdjust->addItem(QStringLiteral("(no adjustment)"), qint64(0));
     try {
-        for (const IdName &a : accountNames(m_state.book))
+        for (const IdName &a : accountNames(m_state.book)) {
             cboAccount->addItem(a.name, a.id);
+            cboAdjust->addItem(a.name, a.id);
+        }
     } catch (const DbError &e) {
         reportDbFailure(m_state, this, e.description());
     }
@@ -296,7 +303,8 @@ void frmReconcile::showFigures()
                                    : QStringLiteral("Difference: type the statement's closing balance"));
     // A past statement is shown, never changed.
     const bool writable = m_state.book.mayWrite() && pastStatement() == 0;
-    cmdFinish->setEnabled(writable && closing && difference == 0);
+    const bool adjusted = cboAdjust->currentData().toLongLong() != 0;
+    cmdFinish->setEnabled(writable && closing && (difference == 0 || adjusted));
     cmdAutoTick->setEnabled(writable && closing && difference != 0);
     cmdPostpone->setEnabled(writable && !m_movements.isEmpty());
 }
@@ -350,8 +358,29 @@ void frmReconcile::finish()
     const std::optional<qint64> closing = closingCents();
     if (!closing)
         return;
-    const ReconcileRequest request{cboAccount->currentData().toLongLong(), dteStatement->date(), *closing,
-                                   tickedSides()};
+    const qint64 account = cboAccount->currentData().toLongLong();
+    ReconcileRequest request{account, dteStatement->date(), *closing, tickedSides()};
+    // A difference left goes to the adjustment account, shown before it is saved.
+    qint64 difference = 0;
+    try {
+        difference = reconcileFigures(m_state.book, account, m_movements, request.ticked).differenceTo(*closing);
+    } catch (const DbError &e) {
+        reportDbFailure(m_state, this, e.description());
+        return;
+    }
+    if (const qint64 adjust = cboAdjust->currentData().toLongLong(); difference != 0 && adjust != 0) {
+        const AccountKey other{AccountSide::Account, adjust};
+        const TransactionWrite t = adjustmentTransaction(account, other, request.statementDate, difference);
+        const QString text =
+            QStringLiteral("The difference of %1 is saved with the reconciliation as a transaction of %2 from %3 to "
+                           "%4, %5, \"%6\". Save it?")
+                .arg(shown(difference), formatUserDate(t.date, m_state.dateFormat()),
+                     cboAdjust->itemText(cboAdjust->findData(t.from.id)),
+                     cboAdjust->itemText(cboAdjust->findData(t.to.id)), shown(t.cents), t.particulars);
+        if (m_state.messages->question(this, Title, text) != QMessageBox::Yes)
+            return;
+        request.adjustmentAccount = other;
+    }
     const ReconcileResult result = reconcileAccount(m_state.book, request, m_state.now(), Title);
     if (!result.ok) {
         m_state.messages->critical(this, Title, result.message);

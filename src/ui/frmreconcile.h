@@ -40,6 +40,8 @@ public:
     QComboBox *cboAccount;
     // "(new statement)", or a statement reconciled before, shown read-only.
     QComboBox *cboStatement;
+    // The account a difference left is booked against, or none.
+    QComboBox *cboAdjust;
     DateEntry *dteStatement;
     QLineEdit *txtClosing;
     DataGrid *grdMovements;

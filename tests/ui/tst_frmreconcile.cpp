@@ -136,6 +136,44 @@ private slots:
         press(Qt::Key_Escape);
         QVERIFY(window.isNull() || !window->isVisible());
     }
+
+    // The bank charged 0.01 the book does not know of: with an account to
+    // adjust into, Finish shows the adjustment first and saves it
+    // reconciled with the rest.
+    void aDifferenceIsBookedByAnAdjustmentShownFirst()
+    {
+        Statement statement;
+        StatementLine line;
+        line.date = QDate(2026, 11, 3);
+        line.amount = Money::fromCents(-2500);
+        line.payee = QStringLiteral("Shop");
+        statement.lines.push_back(line);
+        QVERIFY(applyImport(m_state->book, previewImport(m_state->book, statement, Bank, Uncategorised), m_state->now())
+                    .ok);
+        auto *w = new frmReconcile(*m_state);
+        w->show();
+        QVERIFY(activate(w));
+        w->cboAccount->setFocus();
+        type(QStringLiteral("Bank"));
+        press(Qt::Key_D, Qt::AltModifier);
+        press(Qt::Key_A, Qt::ControlModifier);
+        type(QStringLiteral("30/11/2026"));
+        press(Qt::Key_B, Qt::AltModifier);
+        type(QStringLiteral("974.99"));
+        QCOMPARE(w->lblDifference->text(), QStringLiteral("Difference: -0.01"));
+        QVERIFY(!w->cmdFinish->isEnabled());
+        press(Qt::Key_J, Qt::AltModifier);
+        type(QStringLiteral("U"));
+        QVERIFY(w->cmdFinish->isEnabled());
+        m_messages.answers << QMessageBox::Yes;
+        press(Qt::Key_F, Qt::AltModifier);
+        QCOMPARE(m_messages.shown.size(), 2);
+        QCOMPARE(m_messages.shown.first().text,
+                 QStringLiteral(
+                     "The difference of -0.01 is saved with the reconciliation as a transaction of "
+                     "30/11/2026 from Bank to Uncategorised, 0.01, \"Reconciliation adjustment\". Save it?"));
+        QCOMPARE(bankSides(connectionOf(m_state->book)), QStringLiteral("RR"));
+    }
 };
 
 QTEST_MAIN(TestFrmReconcile)
