@@ -29,7 +29,9 @@ CREATE TEMP TABLE tmp_Acc_Ldgr (
     Tran_flag   TEXT,
     acc_name    TEXT,
     other_acc   INTEGER,
-    other_flag  TEXT
+    other_flag  TEXT,
+    -- The account's side's standing with the bank: '', 'c' or 'R'.
+    status      TEXT
 );
 -- @@
 CREATE TEMP TABLE tmp_amount (amount INTEGER);

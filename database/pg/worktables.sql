@@ -23,7 +23,9 @@ CREATE TEMP TABLE IF NOT EXISTS tmp_Acc_Ldgr (
     Tran_flag   text,
     acc_name    text,
     other_acc   bigint,
-    other_flag  text
+    other_flag  text,
+    -- The account's side's standing with the bank: '', 'c' or 'R'.
+    status      text
 );
 -- @@
 CREATE TEMP TABLE IF NOT EXISTS tmp_amount (amount bigint);

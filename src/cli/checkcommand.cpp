@@ -2,9 +2,66 @@
 #include "bookcheck.h"
 #include "commandline.h"
 #include "commands.h"
+#include "dates.h"
+#include "ledger.h"
 #include "output.h"
 
 namespace bc::cli {
+
+namespace {
+
+// One --assert: "ACCOUNT YYYY-MM-DD AMOUNT", the account's name being every
+// word before the last two.
+struct BalanceAssertion {
+    QString account;
+    QDate date;
+    Money amount;
+};
+
+BalanceAssertion parseAssertion(const QString &text)
+{
+    const QStringList words = text.simplified().split(u' ');
+    if (words.size() < 3)
+        throw usageError(QStringLiteral("check: --assert takes \"ACCOUNT YYYY-MM-DD AMOUNT\", not \"%1\"").arg(text));
+    const std::optional<Money> amount = Money::parse(words.last());
+    if (!amount)
+        throw usageError(QStringLiteral("check: the amount of --assert \"%1\" is not a number").arg(text));
+    return {words.mid(0, words.size() - 2).join(u' '),
+            parseIsoOption(QStringLiteral("the date of --assert"), words.at(words.size() - 2)), *amount};
+}
+
+// Each account whose ledger closes the day at another balance than the one
+// asserted, with the difference; exit status 1 when there is any.
+int checkAssertions(const QString &path, const QStringList &assertions)
+{
+    QList<BalanceAssertion> parsed;
+    for (const QString &text : assertions)
+        parsed << parseAssertion(text);
+    Book book;
+    openBook(book, path, OpenOptions{.readOnly = true});
+    const SystemSettings settings = bookSettings(book);
+    const AccountDirectory directory(book);
+    QString text;
+    int differing = 0;
+    for (const BalanceAssertion &a : parsed) {
+        const qint64 account = directory.require(a.account, QStringLiteral("--assert"));
+        const LedgerResult ledger = computeLedger(book, {account, a.date, a.date, settings.finYearStart});
+        if (ledger.closingBalance == a.amount)
+            continue;
+        ++differing;
+        text += QStringLiteral("%1 on %2: the ledger closes at %3, not %4 (a difference of %5).\n")
+                    .arg(a.account, formatReportDate(a.date, settings.dateFormat), ledger.closingBalance.toStandard(),
+                         a.amount.toStandard(), (ledger.closingBalance - a.amount).toStandard());
+    }
+    if (differing == 0) {
+        writeOut(QStringLiteral("Every balance asserted holds.\n"));
+        return Success;
+    }
+    writeOut(text);
+    return Refused;
+}
+
+} // namespace
 
 int runCheck(const QStringList &arguments)
 {
@@ -26,8 +83,14 @@ int runCheck(const QStringList &arguments)
                                          "in the book, put back this program's own where another program changed "
                                          "them, and make the kept period balances afresh, in one transaction each "
                                          "(the book is opened for writing)."));
+    commandLine.addOption(QStringLiteral("assert"), QStringLiteral("\"ACCOUNT YYYY-MM-DD AMOUNT\""),
+                          QStringLiteral("Instead, check that the account's ledger closes that day at that "
+                                         "balance; repeatable. Exit status 1, naming each account that differs and "
+                                         "by how much, when any does."));
     if (!commandLine.parse(arguments))
         return Success;
+    if (commandLine.isSet(QStringLiteral("assert")))
+        return checkAssertions(commandLine.positional(0), commandLine.values(QStringLiteral("assert")));
     const bool repair = commandLine.isSet(QStringLiteral("repair"));
     const bool rebuild = repair || commandLine.isSet(QStringLiteral("rebuild"));
     Book book;

@@ -29,6 +29,9 @@ int runUndo(const QStringList &arguments);
 int runBackup(const QStringList &arguments);
 int runRestore(const QStringList &arguments);
 int runCopy(const QStringList &arguments);
+int runReconcile(const QStringList &arguments);
+int runReconciliations(const QStringList &arguments);
+int runLock(const QStringList &arguments);
 
 class CommandLine;
 

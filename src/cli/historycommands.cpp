@@ -4,6 +4,7 @@
 #include "history.h"
 #include "historyundo.h"
 #include "output.h"
+#include "reconciliation.h"
 
 namespace bc::cli {
 
@@ -56,6 +57,9 @@ int runUndo(const QStringList &arguments)
                                            "redoes the change. Refused, with the reason, when a later change "
                                            "touched the same rows."),
                             {QStringLiteral("BOOK"), QStringLiteral("[CHANGE]")});
+    commandLine.addOption(QStringLiteral("force"), QString(),
+                          QStringLiteral("Undo even when it changes or takes away a transaction reconciled with a "
+                                         "bank statement."));
     if (!commandLine.parse(arguments))
         return Success;
     Book book;
@@ -71,6 +75,9 @@ int runUndo(const QStringList &arguments)
     } else {
         throw refusal(QStringLiteral("The book's history holds no change to undo."));
     }
+    if (!commandLine.isSet(QStringLiteral("force")))
+        if (const QList<ReconciledSide> sides = reconciledSidesAnUndoChanges(book, id); !sides.isEmpty())
+            throw refusal(reconciledChangeRefusal(sides, bookSettings(book).dateFormat));
     const UndoResult result = undoChange(book, id, QStringLiteral("undo"));
     if (!result.ok)
         throw refusal(result.message);

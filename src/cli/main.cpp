@@ -42,6 +42,11 @@ const Command commands[] = {
      bc::cli::runRestore},
     {"copy", "copy BOOK DEST                copy every row of the book into a new book file or server database",
      bc::cli::runCopy},
+    {"reconcile", "reconcile BOOK --account NAME --date DATE --balance AMOUNT [--auto] [--dry-run]",
+     bc::cli::runReconcile},
+    {"reconciliations", "reconciliations BOOK --account NAME  list the statements reconciled",
+     bc::cli::runReconciliations},
+    {"lock", "lock BOOK --through DATE | --open  close the book through a date, or open it", bc::cli::runLock},
 };
 
 void printLine(FILE *stream, const QString &text)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reconciliationstore.h"
+
 #include "bookaccess.h"
 #include "clierror.h"
 #include "commandline.h"
@@ -46,6 +48,8 @@ struct TransactionReport {
     QDate toDate;
     std::unique_ptr<AccountDirectory> directory;
     TranFindResult result;
+    // With --status: each transaction's sides' standing with the bank.
+    std::optional<QHash<qint64, SideStatuses>> statuses{};
 };
 void addTransactionOptions(CommandLine &commandLine);
 TransactionReport transactionReport(const CommandLine &commandLine, Book &book, const QString &bookPath);

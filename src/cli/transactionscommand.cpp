@@ -13,6 +13,24 @@ QString amountText(const CommandLine &commandLine, const QString &name)
     return amount ? amount->toPlain() : QString();
 }
 
+QString statusWord(SideStatus status)
+{
+    switch (status) {
+    case SideStatus::Cleared: return QStringLiteral("cleared");
+    case SideStatus::Reconciled: return QStringLiteral("reconciled");
+    case SideStatus::New: break;
+    }
+    return QString();
+}
+
+void addListOptions(CommandLine &commandLine)
+{
+    addTransactionOptions(commandLine);
+    commandLine.addOption(QStringLiteral("status"), QString(),
+                          QStringLiteral("Add the From and To sides' standing with the bank (blank, cleared or "
+                                         "reconciled) as the last two columns."));
+}
+
 } // namespace
 
 void addTransactionOptions(CommandLine &commandLine)
@@ -63,6 +81,12 @@ TransactionReport transactionReport(const CommandLine &commandLine, Book &book, 
         search.toSide = AccountSide::Account;
     }
     report.result = findTransactions(book, search);
+    if (commandLine.isSet(QStringLiteral("status"))) {
+        QList<qint64> ids;
+        for (int r = 0; r < report.result.rows.rowCount(); ++r)
+            ids << report.result.rows.intAt(r, TranCol::Id);
+        report.statuses = sideStatusesOf(book, ids);
+    }
     report.fromDate = search.fromDate;
     report.toDate = search.toDate;
     return report;
@@ -70,19 +94,31 @@ TransactionReport transactionReport(const CommandLine &commandLine, Book &book, 
 
 TextTable transactionTable(const TransactionReport &report)
 {
-    TextTable table({{QStringLiteral("tran_id"), QStringLiteral("Tran ID"), true},
-                     {QStringLiteral("date"), QStringLiteral("Date")},
-                     {QStringLiteral("from"), QStringLiteral("From")},
-                     {QStringLiteral("to"), QStringLiteral("To")},
-                     {QStringLiteral("amount"), QStringLiteral("Amount"), true},
-                     {QStringLiteral("particulars"), QStringLiteral("Particulars")}});
+    QList<TextTable::Column> columns{{QStringLiteral("tran_id"), QStringLiteral("Tran ID"), true},
+                                     {QStringLiteral("date"), QStringLiteral("Date")},
+                                     {QStringLiteral("from"), QStringLiteral("From")},
+                                     {QStringLiteral("to"), QStringLiteral("To")},
+                                     {QStringLiteral("amount"), QStringLiteral("Amount"), true},
+                                     {QStringLiteral("particulars"), QStringLiteral("Particulars")}};
+    if (report.statuses)
+        columns << TextTable::Column{QStringLiteral("from_status"), QStringLiteral("From status")}
+                << TextTable::Column{QStringLiteral("to_status"), QStringLiteral("To status")};
+    TextTable table(columns);
     const RowArray &rows = report.result.rows;
-    for (int r = 0; r < rows.rowCount(); ++r)
-        table.addRow({QString::number(rows.intAt(r, TranCol::Id)), isoDate(rows.dateAt(r, TranCol::Date)),
-                      report.directory->nameOf(rows.keyAt(r, TranCol::From)),
-                      report.directory->nameOf(rows.keyAt(r, TranCol::To)),
-                      rows.isNull(r, TranCol::Amount) ? QString() : rows.moneyAt(r, TranCol::Amount).toPlain(),
-                      rows.textAt(r, TranCol::Particulars)});
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        const qint64 id = rows.intAt(r, TranCol::Id);
+        QStringList cells{QString::number(id),
+                          isoDate(rows.dateAt(r, TranCol::Date)),
+                          report.directory->nameOf(rows.keyAt(r, TranCol::From)),
+                          report.directory->nameOf(rows.keyAt(r, TranCol::To)),
+                          rows.isNull(r, TranCol::Amount) ? QString() : rows.moneyAt(r, TranCol::Amount).toPlain(),
+                          rows.textAt(r, TranCol::Particulars)};
+        if (report.statuses) {
+            const SideStatuses sides = report.statuses->value(id);
+            cells << statusWord(sides.from) << statusWord(sides.to);
+        }
+        table.addRow(cells);
+    }
     return table;
 }
 
@@ -91,7 +127,7 @@ int runTransactions(const QStringList &arguments)
     return runReportCommand(arguments, QStringLiteral("transactions"),
                             QStringLiteral("Lists the transactions that match, through the same search as "
                                            "the Transactions window."),
-                            addTransactionOptions, transactionReport, transactionTable);
+                            addListOptions, transactionReport, transactionTable);
 }
 
 } // namespace bc::cli

@@ -13,6 +13,7 @@
 #include "frmdeleteditems.h"
 #include "frmfinancialstatements.h"
 #include "frmimportstatement.h"
+#include "frmreconcile.h"
 #include "frmstockgraph.h"
 #include "frmsysconfig.h"
 #include "frmtextcontrol.h"
@@ -20,6 +21,7 @@
 #include "grideditsession.h"
 #include "history.h"
 #include "historyundo.h"
+#include "reconciliation.h"
 #include "screenmessages.h"
 #include "waitcursor.h"
 
@@ -89,6 +91,7 @@ frmMain::frmMain(AppState &state, QWidget *parent)
     mnuOtherAccounts = action(mnuTran, "mnuOtherAccounts", QStringLiteral("Accounts Set Up"));
     mnuConfig = action(mnuTran, "mnuConfig", QStringLiteral("Configurations"));
     mnuImportStatement = action(mnuTran, "mnuImportStatement", QStringLiteral("Import Statement…"));
+    mnuReconcile = action(mnuTran, "mnuReconcile", QStringLiteral("&Reconcile…"));
     mnuDeletedItems = action(mnuTran, "mnuDeletedItems", QStringLiteral("Deleted Items"));
     mnuCsvMappings = action(mnuTran, "mnuCsvMappings", QStringLiteral("CSV &Mappings…"));
 
@@ -211,6 +214,7 @@ void frmMain::wireScreens()
     wire(mnuConfig, QStringLiteral("frmSysConfig"), true, [this] { return new frmSysConfig(m_state); });
     wire(mnuImportStatement, QStringLiteral("frmImportStatement"), true,
          [this] { return new frmImportStatement(m_state); });
+    wire(mnuReconcile, QStringLiteral("frmReconcile"), true, [this] { return new frmReconcile(m_state); });
     wire(mnuDeletedItems, QStringLiteral("frmDeletedItems"), true, [this] { return new frmDeletedItems(m_state); });
     mnuCsvMappings->setEnabled(true);
     connect(mnuCsvMappings, &QAction::triggered, this, [this] {
@@ -322,21 +326,31 @@ void frmMain::undoLatest(bool redo)
         refreshEditMenu();
         return;
     }
+    const QString title = redo ? QStringLiteral("Redo Save") : QStringLiteral("Undo Save");
+    try {
+        const QList<ReconciledSide> reconciled = reconciledSidesAnUndoChanges(m_state.book, target->id);
+        if (!reconciled.isEmpty()
+            && m_state.messages->question(this, title, reconciledChangeQuestion(reconciled, m_state.dateFormat()))
+                != QMessageBox::Yes)
+            return;
+    } catch (const DbError &e) {
+        reportDbFailure(m_state, this, e.description());
+        return;
+    }
     const UndoResult result = undoChange(m_state.book, target->id, QStringLiteral("Edit menu"));
     if (!result.ok) {
-        m_state.messages->critical(this, redo ? QStringLiteral("Redo Save") : QStringLiteral("Undo Save"),
-                                   result.message);
+        m_state.messages->critical(this, title, result.message);
         return;
     }
     if (m_state.reloadSystemSettings)
         m_state.reloadSystemSettings();
     showBookChanged(nullptr);
     const ChangeSet &changed = redone ? *redone : *target;
-    QString title = changed.title(m_state.today());
-    if (!title.isEmpty())
-        title[0] = title[0].toLower();
-    const QString note = redo ? QStringLiteral("Redone: %1 — Edit > Undo Save takes it back").arg(title)
-                              : QStringLiteral("Undone: %1 — Edit > Redo Save brings it back").arg(title);
+    QString what = changed.title(m_state.today());
+    if (!what.isEmpty())
+        what[0] = what[0].toLower();
+    const QString note = redo ? QStringLiteral("Redone: %1 — Edit > Undo Save takes it back").arg(what)
+                              : QStringLiteral("Undone: %1 — Edit > Redo Save brings it back").arg(what);
     for (QMdiSubWindow *sub : mdiArea->subWindowList())
         if (auto *rows = dynamic_cast<BookRowsScreen *>(sub->widget()))
             rows->showBookNote(note);

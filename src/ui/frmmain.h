@@ -30,6 +30,7 @@ public:
     QAction *mnuOtherAccounts;
     QAction *mnuConfig;
     QAction *mnuImportStatement;
+    QAction *mnuReconcile;
     QAction *mnuDeletedItems;
     QAction *mnuCsvMappings;
     QMenu *mnuEdit;

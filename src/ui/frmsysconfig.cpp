@@ -7,6 +7,7 @@
 #include "screenmessages.h"
 #include "screenparts.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -112,6 +113,13 @@ void frmSysConfig::buildControls()
     connect(dtpEndDate, &DateEntry::dateChanged, this, [this] { m_endSet = true; });
     addRow(yearGrid, QStringLiteral("Start Date"), dtpStartDate);
     addRow(yearGrid, QStringLiteral("End Date"), dtpEndDate);
+    chkClosed = new QCheckBox(QStringLiteral("C&losed through"), fraFinYear);
+    chkClosed->setObjectName(QStringLiteral("chkClosed"));
+    dtpClosedThrough = new DateEntry(fraFinYear);
+    dtpClosedThrough->setObjectName(QStringLiteral("dtpClosedThrough"));
+    yearGrid->addWidget(chkClosed, yearGrid->rowCount(), 0);
+    yearGrid->addWidget(dtpClosedThrough, yearGrid->rowCount() - 1, 1);
+    connect(chkClosed, &QCheckBox::toggled, dtpClosedThrough, &QWidget::setEnabled);
 
     Frame1 = frame(this, "Frame1", QStringLiteral("Miscellaneous"));
     txtCurr = textBox(Frame1, "txtCurr");
@@ -173,6 +181,9 @@ void frmSysConfig::loadSettings()
     const QDate today = m_state.today();
     dtpStartDate->setDate(s.finYearStart.isValid() ? s.finYearStart : QDate(today.year(), 1, 1));
     dtpEndDate->setDate(s.finYearEnd.isValid() ? s.finYearEnd : QDate(today.year(), 12, 31));
+    chkClosed->setChecked(s.closedThrough.isValid());
+    dtpClosedThrough->setEnabled(chkClosed->isChecked());
+    dtpClosedThrough->setDate(s.closedThrough.isValid() ? s.closedThrough : QDate(today.year() - 1, 12, 31));
     m_startSet = s.finYearStart.isValid();
     m_endSet = s.finYearEnd.isValid();
     txtCurr->setText(s.currency);
@@ -186,6 +197,7 @@ void frmSysConfig::setPickerFormat(const QString &format)
 {
     dtpStartDate->setDisplayFormat(format);
     dtpEndDate->setDisplayFormat(format);
+    dtpClosedThrough->setDisplayFormat(format);
 }
 
 void frmSysConfig::pickBackupsFolder()
@@ -232,7 +244,7 @@ void frmSysConfig::save()
                                QMessageBox::Ok, QMessageBox::Ok);
         return;
     }
-    if (!datesReadable(m_state, {dtpStartDate, dtpEndDate}))
+    if (!datesReadable(m_state, {dtpStartDate, dtpEndDate, dtpClosedThrough}))
         return;
     SystemSettingsInput input;
     input.userName = txtUserName->text();
@@ -242,6 +254,7 @@ void frmSysConfig::save()
     input.currency = txtCurr->text();
     input.monthFirst = optMonthFirst->isChecked();
     input.loadedVersions = m_loadedVersions;
+    input.closedThrough = chkClosed->isChecked() ? dtpClosedThrough->date() : QDate();
     try {
         const SettingsSaveResult saved = saveSystemSettings(m_state.book, input, m_state.today());
         if (!saved.ok()) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QDate>
 #include <QHash>
 
 #include <QWidget>
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -31,6 +33,10 @@ public:
     QGroupBox *fraFinYear;
     DateEntry *dtpStartDate;
     DateEntry *dtpEndDate;
+    // The book closed through a day: no transaction on or before it can be
+    // added, changed or deleted.
+    QCheckBox *chkClosed;
+    DateEntry *dtpClosedThrough;
     QGroupBox *Frame1;
     QLineEdit *txtCurr;
     QLineEdit *txtBackups; // where the automatic backups go

@@ -1,5 +1,7 @@
 #include "frmtransaction.h"
 
+#include "reconciliation.h"
+
 #include "appstate.h"
 #include "datagrid.h"
 #include "dateentry.h"
@@ -9,6 +11,7 @@
 #include "keptsearch.h"
 #include "keyboard.h"
 #include "keyfilters.h"
+#include "reconciliation.h"
 #include "reportdata.h"
 #include "rowarraymodel.h"
 #include "screenmessages.h"
@@ -370,6 +373,16 @@ void frmTransaction::Blank()
 
 GridSaveOutcome frmTransaction::write(const QList<LoadedRow> &deleted)
 {
+    try {
+        const QList<ReconciledSide> reconciled = reconciledSidesASaveChanges(m_state.book, TranRows, idsOf(deleted));
+        if (!reconciled.isEmpty()
+            && m_state.messages->question(this, windowTitle(),
+                                          reconciledChangeQuestion(reconciled, m_state.dateFormat()))
+                != QMessageBox::Yes)
+            return GridSaveOutcome::notSaved(GridSaveOutcome::Kind::Refused, {}, {});
+    } catch (const DbError &e) {
+        return GridSaveOutcome::notSaved(GridSaveOutcome::Kind::Failed, windowTitle(), e.description());
+    }
     QList<QDate> savedDates; // of the rows a save writes, in the order of its ids
     for (int r = 0; r < TranRows.rowCount(); ++r)
         if (TranRows.editMarkAt(r, TranCol::Status) == EditMark::Changed)

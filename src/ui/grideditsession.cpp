@@ -142,7 +142,9 @@ void GridEditSession::save()
         return;
     case GridSaveOutcome::Kind::Refused:
         resumeUnwritten();
-        m_state.messages->critical(window(), outcome.title, outcome.text);
+        // A save the user declined when the window asked says no more.
+        if (!outcome.text.isEmpty())
+            m_state.messages->critical(window(), outcome.title, outcome.text);
         if (outcome.refusedRow >= 0)
             m_grid->setCurrentIndex(m_grid->rowModel()->index(outcome.refusedRow, m_columns.entry));
         return;

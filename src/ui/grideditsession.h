@@ -32,7 +32,7 @@ struct EditedColumns {
 struct GridSaveOutcome {
     enum class Kind {
         Saved,
-        Refused, // rows at fault: said, the edits stay
+        Refused, // rows at fault: said (unless the text is empty, as when the user declined), the edits stay
         ChangedByOthers, // another user changed the rows since they were read: asks whether to reload
         Failed, // the book could not take the save: said, the cycle ends without the edits
     };

@@ -647,3 +647,55 @@ TEST(CliFiles, ADryRunLeavesAnOlderBookAsItIs)
     EXPECT_EQ(QDir(old.dir()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(old.path()).fileName()});
     EXPECT_TRUE(QDir(home.path()).isEmpty());
 }
+
+// A month reconciled with the bank and closed from the command line: the
+// statement is listed, the sides show as reconciled, a transaction typed
+// into the closed month is refused with the book's message and nothing
+// written, and undoing the import that brought a reconciled transaction
+// needs --force.
+TEST(CliReconcile, AMonthReconciledAndClosedStaysAsAgreed)
+{
+    QTemporaryDir dir;
+    const QString book = dir.filePath(QStringLiteral("book.fd"));
+    const auto file = [&](const char *name, const QByteArray &text) {
+        const QString path = dir.filePath(QLatin1String(name));
+        EXPECT_TRUE(bc::test::writeBytes(path, text));
+        return path;
+    };
+    ok({QStringLiteral("new"), book});
+    ok({QStringLiteral("import"), book, QStringLiteral("accounts"),
+        file("a.csv", "name,type,opening,particulars\nBank,Asset,100.00,\nShop,Expense,,\n")});
+    ok({QStringLiteral("import"), book, QStringLiteral("transactions"),
+        file("t.csv",
+             "date,from,to,amount,particulars\n2026-10-03,Bank,Shop,12.50,bread\n"
+             "2026-10-20,Bank,Shop,7.50,milk\n2026-11-02,Bank,Shop,1.00,later\n")});
+    EXPECT_EQ(ok({QStringLiteral("reconcile"), book, QStringLiteral("--account"), QStringLiteral("Bank"),
+                  QStringLiteral("--date"), QStringLiteral("2026-10-31"), QStringLiteral("--balance"),
+                  QStringLiteral("80.00"), QStringLiteral("--auto")}),
+              QByteArray("\"Bank\" was reconciled with the statement of 31/10/2026: 2 movements, closing balance "
+                         "80.00.\n"));
+    EXPECT_TRUE(ok({QStringLiteral("reconciliations"), book, QStringLiteral("--account"), QStringLiteral("Bank")})
+                    .startsWith("1  31/10/2026  80.00  2 movements  "));
+    const QList<QStringList> rows = csvRows(ok({QStringLiteral("transactions"), book, QStringLiteral("--status"),
+                                                QStringLiteral("--format"), QStringLiteral("csv")}));
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_EQ(rows.at(1).mid(6), (QStringList{QStringLiteral("reconciled"), QString()}));
+    EXPECT_EQ(rows.at(3).mid(6), (QStringList{QString(), QString()}));
+
+    ok({QStringLiteral("lock"), book, QStringLiteral("--through"), QStringLiteral("2026-10-31")});
+    const QByteArray before = fileBytes(book);
+    const CliRun typed = cli({QStringLiteral("import"), book, QStringLiteral("transactions"),
+                              file("late.csv", "date,from,to,amount,particulars\n2026-10-31,Bank,Shop,3.00,late\n")});
+    EXPECT_EQ(typed.status, 1);
+    EXPECT_TRUE(typed.err.contains("The book is closed through 31/10/2026: transactions on or before that date "
+                                   "cannot be added, changed or deleted."))
+        << typed.err.toStdString();
+    EXPECT_EQ(fileBytes(book), before);
+
+    // The latest change is the lock; the import of the transactions is
+    // change 2.
+    const CliRun undo = cli({QStringLiteral("undo"), book, QStringLiteral("2")});
+    EXPECT_EQ(undo.status, 1);
+    EXPECT_TRUE(undo.err.contains("Transaction 1 was reconciled with the statement of 31/10/2026 (and 1 more)"))
+        << undo.err.toStdString();
+}

@@ -231,6 +231,16 @@ TEST(Migrations, AFormatTwoBookGainsEveryLaterFormatWithItsFiguresUnchanged)
         EXPECT_EQ(q.value(1).toInt(), 1) << table;
         EXPECT_EQ(q.value(2).toInt(), 1) << table;
     }
+    // Every side of every carried transaction starts blank, in no
+    // reconciliation, and nothing is closed.
+    QSqlQuery sides = runSql(connectionOf(book),
+                             QStringLiteral("SELECT count(*), sum(CASE WHEN from_status = '' AND to_status = '' "
+                                            "AND from_reconciliation IS NULL AND to_reconciliation IS NULL "
+                                            "THEN 1 ELSE 0 END) FROM transaction_master"));
+    ASSERT_TRUE(sides.next());
+    EXPECT_GT(sides.value(0).toInt(), 0);
+    EXPECT_EQ(sides.value(1).toInt(), sides.value(0).toInt());
+    sides.finish();
     runSql(connectionOf(book), QStringLiteral("UPDATE system_settings SET sys_value = sys_value"));
     QSqlQuery bumped = runSql(connectionOf(book), QStringLiteral("SELECT min(row_version) FROM system_settings"));
     ASSERT_TRUE(bumped.next());

@@ -36,6 +36,7 @@ const std::map<QString, QString> serverOnly = {
     {QStringLiteral("column account_status.rowid integer not null"), QStringLiteral("the same")},
     {QStringLiteral("trigger period_balances_truncate on transaction_master truncate"),
      QStringLiteral("a file has no TRUNCATE")},
+    {QStringLiteral("trigger transaction_closed_truncate on transaction_master truncate"), QStringLiteral("the same")},
     {QStringLiteral("trigger account_master_changed on account_master insert or update or delete"),
      QStringLiteral("tells the programs listening on the book; a file's change shows in the file")},
     {QStringLiteral("trigger transaction_master_changed on transaction_master insert or update or delete"),
@@ -45,7 +46,7 @@ const std::map<QString, QString> serverOnly = {
 };
 
 // The server's types as a file names them. A file keeps dates as ISO text
-// (its transaction date's CHECK holds it to a real day) and the kept monthly
+// (the CHECKs of its transaction and statement dates hold them to real days) and the kept monthly
 // sums as ANY, to hold an inexact sum beyond 64 bits; both count as the
 // server's type here.
 QString neutralType(const QString &type, const QString &column)
@@ -53,7 +54,8 @@ QString neutralType(const QString &type, const QString &column)
     const QString lower = type.toLower();
     if (lower == QLatin1String("bigint") || lower == QLatin1String("any"))
         return QStringLiteral("integer");
-    if (lower == QLatin1String("text") && column == QLatin1String("tran_date"))
+    if (lower == QLatin1String("text")
+        && (column == QLatin1String("tran_date") || column == QLatin1String("statement_date")))
         return QStringLiteral("date");
     return lower;
 }

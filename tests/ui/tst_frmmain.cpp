@@ -8,6 +8,7 @@
 #include "frmtransaction.h"
 #include "messages.h"
 #include "modaldriver.h"
+#include "reconciliation.h"
 #include "recordingmessages.h"
 #include "sql.h"
 #include "testbook.h"
@@ -119,6 +120,52 @@ private slots:
         QVERIFY(m_messages.shown.isEmpty());
         QVERIFY(!w->mnuUndo->isEnabled());
         QVERIFY(w->mnuRedo->text().startsWith(QStringLiteral("&Redo: Save of 1 transaction at ")));
+    }
+
+    // Transaction 1 reconciled, then its amount changed by a save: Ctrl+Z
+    // asks before the undo changes the reconciled amount back; No leaves
+    // the book as it is, Yes undoes the save.
+    void undoingASaveOfAReconciledTransactionAsksFirst()
+    {
+        start();
+        bc::test::TestBook &book = newBook();
+        book.addAccount(10, QStringLiteral("Bank"), 4, Money());
+        book.addAccount(11, QStringLiteral("Rent"), 2, Money());
+        book.addTransaction(1, QDate(2026, 11, 5), 10, 11, Money::fromCents(10000), QStringLiteral("rent"));
+        m_state->settings.dateFormat = QStringLiteral("d/M/yyyy");
+        QVERIFY(openBook());
+        const ReconcileRequest request{10, QDate(2026, 11, 30), -10000, {{1, TransactionEnd::From}}};
+        QVERIFY(reconcileAccount(m_state->book, request, QDateTime::currentDateTime(), QStringLiteral("test")).ok);
+        RowArray rows = makeTranRows();
+        const int r = rows.appendRow();
+        rows.setInt(r, TranCol::Id, 1);
+        rows.setInt(r, TranCol::Version, 2);
+        rows.setDate(r, TranCol::Date, QDate(2026, 11, 5));
+        rows.setText(r, TranCol::From, QStringLiteral("A10"));
+        rows.setText(r, TranCol::To, QStringLiteral("A11"));
+        rows.setMoney(r, TranCol::Amount, Money::fromCents(12000));
+        rows.setEditMark(r, TranCol::Status, EditMark::Changed);
+        QVERIFY(saveTransactions(m_state->book, rows, QDateTime::currentDateTime()).ok());
+        auto *w = new frmMain(*m_state);
+        w->show();
+        QVERIFY(bc::test::activate(w));
+        w->mdiArea->setFocus();
+        const QString before = bookNow();
+
+        m_messages.answers << QMessageBox::No;
+        bc::test::press(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(m_messages.last(),
+                 QStringLiteral("Undo Save|Transaction 1 was reconciled with the statement of "
+                                "30/11/2026; change it anyway?"));
+        QCOMPARE(bookNow(), before);
+        m_messages.answers << QMessageBox::Yes;
+        bc::test::press(Qt::Key_Z, Qt::ControlModifier);
+        QTRY_VERIFY(bookNow() != before);
+        QSqlQuery q = runSql(connectionOf(m_state->book),
+                             QStringLiteral("SELECT amount, from_status FROM transaction_master WHERE tran_id = 1"));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toLongLong(), 10000);
+        QCOMPARE(q.value(1).toString(), QStringLiteral("R"));
     }
 
     // Ctrl+Z in the middle of an edit takes back the grid's own changes, one
@@ -343,7 +390,8 @@ private slots:
         QCOMPARE(captions(w->mnuTran),
                  (QStringList{"mnuOtherTran=Transactions", "mnuOtherAccounts=Accounts Set Up",
                               "mnuConfig=Configurations", "mnuImportStatement=Import Statement…",
-                              "mnuDeletedItems=Deleted Items", "mnuCsvMappings=CSV &Mappings…"}));
+                              "mnuReconcile=&Reconcile…", "mnuDeletedItems=Deleted Items",
+                              "mnuCsvMappings=CSV &Mappings…"}));
         QCOMPARE(captions(w->mnuEdit), (QStringList{"mnuUndo=&Undo Save", "mnuRedo=&Redo Save"}));
         QVERIFY(!w->mnuUndo->isEnabled() && !w->mnuRedo->isEnabled());
         QCOMPARE(captions(w->mnuReport),

@@ -16,6 +16,7 @@
 #include "windowfixture.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -180,6 +181,39 @@ private slots:
         QCOMPARE(rows(),
                  (QStringList{"USER=" + stamp, "PASS=" + stamp, "FYST=2024-04-01" + stamp, "FYEN=" + stamp,
                               "CURR=GBP" + stamp, "DTFM=d/M/yyyy" + stamp}));
+    }
+
+    // The closed period shows as loaded and a save keeps it; Alt+L
+    // unticks it, and the next save opens the book.
+    void theClosedPeriodIsKeptOrOpenedBySave()
+    {
+        setRows({{"USER", ""}, {"DTFM", "d/M/yyyy"}});
+        {
+            Book book;
+            QVERIFY(book.open(state().paths.defaultBookPath()).ok());
+            runSql(connectionOf(book),
+                   QStringLiteral("INSERT INTO system_settings (sys_code, sys_value) "
+                                  "VALUES ('CLSD', '2024-03-31')"));
+        }
+        frmSysConfig *w = openConfig();
+        QVERIFY(w);
+        QVERIFY(w->chkClosed->isChecked());
+        QCOMPARE(w->dtpClosedThrough->date(), QDate(2024, 3, 31));
+        w->txtCurr->setText(QStringLiteral("GBP"));
+        w->cmdSave->click();
+        QCOMPARE(row(QStringLiteral("CURR")), QStringLiteral("GBP"));
+        QCOMPARE(row(QStringLiteral("CLSD")), QStringLiteral("2024-03-31"));
+
+        bc::test::closeAllWindows();
+        w = openConfig();
+        QVERIFY(w);
+        QVERIFY(bc::test::activate(w->window()));
+        w->txtCurr->setFocus();
+        bc::test::press(Qt::Key_L, Qt::AltModifier);
+        QTRY_VERIFY(!w->chkClosed->isChecked());
+        QVERIFY(!w->dtpClosedThrough->isEnabled());
+        w->cmdSave->click();
+        QCOMPARE(row(QStringLiteral("CLSD")), QStringLiteral("<none>"));
     }
 
     void emptyLoginStartsWithoutTheLoginWindow()

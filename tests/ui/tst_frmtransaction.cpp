@@ -239,6 +239,41 @@ private slots:
         QCOMPARE(w->mode(), GridEditSession::Mode::Viewing);
     }
 
+    // A reconciled transaction's amount changed in the grid: Save asks
+    // first; No keeps the edit unsaved, Yes saves it and the bank's side
+    // stays reconciled.
+    void changingAReconciledAmountAsksFirst()
+    {
+        runSql(connectionOf(m_state->book),
+               QStringLiteral("INSERT INTO reconciliations (id, account_id, statement_date, closing_balance, "
+                              "user_name, made_at) VALUES (1, 10, '2026-11-30', 0, 'ann', '2026-12-01T10:00:00')"));
+        runSql(connectionOf(m_state->book),
+               QStringLiteral("UPDATE transaction_master SET from_status = 'R', from_reconciliation = 1 "
+                              "WHERE tran_id = 1"));
+        const auto stored = [this] {
+            QSqlQuery q = runSql(connectionOf(m_state->book),
+                                 QStringLiteral("SELECT amount, from_status FROM transaction_master "
+                                                "WHERE tran_id = 1"));
+            return q.next() ? q.value(0).toString() + u' ' + q.value(1).toString() : QString();
+        };
+        frmTransaction *w = open();
+        press(Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(w->mode(), GridEditSession::Mode::Editing);
+        typeInto(w, 1, TranCol::Amount, QStringLiteral("101"));
+        m_messages.answers << QMessageBox::No;
+        press(Qt::Key_S, Qt::AltModifier);
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.last(),
+                 QStringLiteral("Transactions|Transaction 1 was reconciled with the statement of "
+                                "30/11/2026; change it anyway?"));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Editing);
+        QCOMPARE(stored(), QStringLiteral("10000 R"));
+        m_messages.answers << QMessageBox::Yes;
+        press(Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(w->mode(), GridEditSession::Mode::Viewing);
+        QCOMPARE(stored(), QStringLiteral("10100 R"));
+    }
+
     void headerSortsByCalendarDateAndEnterGoesToTheNextDate()
     {
         frmTransaction *w = open();

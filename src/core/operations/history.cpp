@@ -96,7 +96,7 @@ void ChangeRecorder::setUndoes(qint64 undone, bool takesBack, const QString &sum
 
 QString ChangeRecorder::countedSummary() const
 {
-    qint64 accounts = 0, transactions = 0;
+    qint64 accounts = 0, transactions = 0, statements = 0;
     bool settings = false;
     for (const HistoryTable table : historyTables()) {
         const qint64 count = rowsChangedBy(m_book, m_id, table);
@@ -104,6 +104,8 @@ QString ChangeRecorder::countedSummary() const
             accounts = count;
         else if (table == HistoryTable::Transactions)
             transactions = count;
+        else if (table == HistoryTable::Reconciliations)
+            statements = count;
         else
             settings = count > 0;
     }
@@ -112,6 +114,8 @@ QString ChangeRecorder::countedSummary() const
         parts << counted(accounts, QStringLiteral("account"), QStringLiteral("accounts"));
     if (transactions > 0)
         parts << counted(transactions, QStringLiteral("transaction"), QStringLiteral("transactions"));
+    if (statements > 0)
+        parts << counted(statements, QStringLiteral("statement"), QStringLiteral("statements"));
     if (settings)
         parts << QStringLiteral("the settings");
     return QStringLiteral("%1 of %2").arg(m_verb, parts.join(QStringLiteral(" and ")));

@@ -33,6 +33,10 @@ public:
     void setUndoes(qint64 undone, bool takesBack, const QString &summary);
     // The set's id, writing its entry first when it has none yet.
     qint64 id();
+    // The summary to give in place of the one counted from the rows.
+    void setSummary(const QString &summary) { m_summary = summary; }
+    // Who the change is recorded under.
+    const QString &user() const { return m_user; }
 
 private:
     QString countedSummary() const;

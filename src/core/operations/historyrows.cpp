@@ -5,7 +5,7 @@ namespace bc {
 const QList<HistoryTable> &historyTables()
 {
     static const QList<HistoryTable> tables = {HistoryTable::Accounts, HistoryTable::Transactions,
-                                               HistoryTable::Settings};
+                                               HistoryTable::Settings, HistoryTable::Reconciliations};
     return tables;
 }
 

@@ -142,6 +142,7 @@ QString describe(const Book &book, HistoryTable table, qint64 row)
             return QStringLiteral("the account \"%1\"").arg(name->trimmed());
         return QStringLiteral("account %1").arg(row);
     case HistoryTable::Transactions: return QStringLiteral("transaction %1").arg(row);
+    case HistoryTable::Reconciliations: return QStringLiteral("reconciliation %1").arg(row);
     case HistoryTable::Settings: break;
     }
     return QStringLiteral("the settings");

@@ -53,6 +53,7 @@ void readMovements(const Book &book, LedgerResult &ledger)
         m.date = fromIsoDate(row.storedDate);
         m.particulars = row.particulars;
         m.amount = Money::fromCents(row.cents);
+        m.status = row.status;
         const std::optional<Money> next = checkedSum(balance, m.amount);
         if (!next)
             throw DbError(amountsTooLarge(QStringLiteral("the running balance of the ledger on ") + row.storedDate));

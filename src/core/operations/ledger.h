@@ -24,6 +24,9 @@ struct LedgerMovement {
     QString particulars; // "NAME [particulars]", without "By "/"To "
     Money amount; // signed: zero or more is a credit, negative a debit
     Money balance; // the running balance after this movement
+    // The account's side's standing with the bank as the ledger shows it:
+    // blank (new), "c" (cleared) or "R" (reconciled).
+    QString status{};
 };
 
 // The ledger of one account over a date range.

@@ -7,6 +7,7 @@
 #include "history.h"
 #include "historyrows.h"
 #include "importrules.h"
+#include "reconciliationstore.h"
 #include "transactions.h"
 
 #include <QCryptographicHash>
@@ -108,6 +109,26 @@ Money accountBalance(const Book &book, qint64 accountId)
     const Money in = side(true);
     const Money out = side(false);
     return addAmounts(addAmounts(Money::fromCents(*opening), in, what), -out, what);
+}
+
+// The bank shows the transactions the lines matched: their sides on the
+// statement's account become cleared, where they are still new.
+void clearMatchedSides(const Book &book, qint64 accountId, const QList<ImportedKey> &matched, ChangeRecorder &history)
+{
+    QSet<qint64> ids;
+    for (const ImportedKey &key : matched)
+        ids.insert(key.tranId);
+    QList<SideMark> marks;
+    QList<qint64> changed;
+    for (const AccountMovement &m : unreconciledMovements(book, accountId, QDate()))
+        if (m.status == SideStatus::New && ids.contains(m.transaction)) {
+            marks.append({m.transaction, m.end, SideStatus::Cleared, 0});
+            changed << m.transaction;
+        }
+    if (marks.isEmpty())
+        return;
+    history.keepBefore(HistoryTable::Transactions, changed);
+    markSides(book, marks);
 }
 
 QString particularsOf(const StatementLine &line)
@@ -322,8 +343,10 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
         recordImportedKeys(book, keys);
         // A line left out never takes over the key of one imported meanwhile.
         recordSkippedKeys(book, skippedKeys);
+        clearMatchedSides(book, preview.accountId, matchedKeys, history);
     };
-    const TranSaveResult saved = saveTransactions(book, rows, now, {}, QStringLiteral("statement import"), recordKeys);
+    const TranSaveResult saved = saveTransactions(book, rows, now, {}, QStringLiteral("statement import"), recordKeys,
+                                                  preview.accountId);
     if (!saved.ok()) {
         ImportResult r;
         if (saved.refusedRow >= 0)

@@ -1,6 +1,7 @@
 #include "systemsettings.h"
 
 #include "booktransaction.h"
+#include "closedperiod.h"
 #include "dates.h"
 #include "history.h"
 #include "historyrows.h"
@@ -52,6 +53,8 @@ void LoadSystemSettings(const Book &book, SystemSettings &settings)
             settings.currency = value;
         else if (code == QLatin1String("DTFM"))
             settings.dateFormat = value;
+        else if (code == closedThroughCode)
+            settings.closedThrough = fromIsoDate(value.trimmed());
     }
     if (startText)
         settings.finYearStart = readYearDate(*startText, settings.dateFormat);
@@ -61,13 +64,13 @@ void LoadSystemSettings(const Book &book, SystemSettings &settings)
 
 SystemSettingsInput inputOf(const SystemSettings &settings)
 {
-    return {settings.userName,   settings.password, settings.finYearStart,
-            settings.finYearEnd, settings.currency, isMonthFirst(settings.dateFormat),
-            settings.versions};
+    return {settings.userName,   settings.password,     settings.finYearStart,
+            settings.finYearEnd, settings.currency,     isMonthFirst(settings.dateFormat),
+            settings.versions,   settings.closedThrough};
 }
 
 SettingsSaveResult saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDate &today,
-                                      const QString &source)
+                                      const QString &source, const QString &summary)
 {
     BookTransaction transaction(book);
     const QHash<QString, qint64> current = readSettingVersions(book);
@@ -82,15 +85,21 @@ SettingsSaveResult saveSystemSettings(Book &book, const SystemSettingsInput &inp
         return SettingRow{code, value, current.value(code) + 1};
     };
     ChangeRecorder history(book, source);
+    if (!summary.isEmpty())
+        history.setSummary(summary);
     history.keepAllBefore(HistoryTable::Settings);
     deleteSettingRows(book);
-    const AddedRows added = insertSettingRows(
-        book,
-        {row(QStringLiteral("USER"), input.userName.trimmed()), row(QStringLiteral("PASS"), input.password.trimmed()),
-         row(QStringLiteral("FYST"), isoDate(input.finYearStart)),
-         row(QStringLiteral("FYEN"), isoDate(input.finYearEnd)), row(QStringLiteral("CURR"), input.currency.trimmed()),
-         row(QStringLiteral("DTFM"), QString::fromLatin1(input.monthFirst ? MonthFirstFormat : DayFirstFormat))},
-        today);
+    QList<SettingRow> rows{row(QStringLiteral("USER"), input.userName.trimmed()),
+                           row(QStringLiteral("PASS"), input.password.trimmed()),
+                           row(QStringLiteral("FYST"), isoDate(input.finYearStart)),
+                           row(QStringLiteral("FYEN"), isoDate(input.finYearEnd)),
+                           row(QStringLiteral("CURR"), input.currency.trimmed()),
+                           row(QStringLiteral("DTFM"),
+                               QString::fromLatin1(input.monthFirst ? MonthFirstFormat : DayFirstFormat))};
+    // An open book has no closing date at all.
+    if (input.closedThrough.isValid())
+        rows << row(closedThroughCode, isoDate(input.closedThrough));
+    const AddedRows added = insertSettingRows(book, rows, today);
     history.added(HistoryTable::Settings, added.first, added.last);
     history.finish();
     transaction.commit();

@@ -17,6 +17,8 @@ struct SystemSettings {
     QDate finYearEnd; // invalid: none set
     QString currency;
     QString dateFormat; // "M/d/yyyy" or "d/M/yyyy"
+    // The last day of the closed period; invalid: nothing is closed.
+    QDate closedThrough;
     // The version of each code's row as loaded; empty for a book without
     // versions.
     QHash<QString, qint64> versions;
@@ -54,6 +56,8 @@ struct SystemSettingsInput {
     // The versions the settings had when loaded: the save is refused when
     // another user saved them since. Empty: not checked.
     QHash<QString, qint64> loadedVersions{};
+    // The last day of the closed period; invalid: nothing is closed.
+    QDate closedThrough{};
 };
 
 struct SettingsSaveResult {
@@ -66,13 +70,15 @@ struct SettingsSaveResult {
 // The input that saves settings back unchanged.
 SystemSettingsInput inputOf(const SystemSettings &settings);
 
-// Rewrites the six rows in one transaction, values trimmed, the year dates
+// Rewrites the six rows (and the closing date when one is set) in one
+// transaction, values trimmed, the year dates
 // as ISO text, each row stamped with the save date as "MM/dd/yyyy". Throws
 // DbError and leaves the old rows in place on failure. Refuses, writing
 // nothing, when the input's loaded versions are no longer those of the book.
 // The change history records the save as made by source (the window or
-// command saving).
+// command saving), under summary when it is given.
 SettingsSaveResult saveSystemSettings(Book &book, const SystemSettingsInput &input, const QDate &today,
-                                      const QString &source = QStringLiteral("Configurations"));
+                                      const QString &source = QStringLiteral("Configurations"),
+                                      const QString &summary = {});
 
 } // namespace bc

@@ -134,7 +134,8 @@ QString saveFailureText(const DbError &error)
 TranSaveResult
 saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const QList<LoadedRow> &deleted,
                  const QString &source,
-                 const std::function<void(const QList<qint64> &savedIds, ChangeRecorder &history)> &withinSave)
+                 const std::function<void(const QList<qint64> &savedIds, ChangeRecorder &history)> &withinSave,
+                 qint64 clearedAccount)
 {
     QList<int> marked;
     for (int r = 0; r < rows.rowCount(); ++r)
@@ -151,6 +152,7 @@ saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const Q
         BookTransaction transaction(book);
         ChangeRecorder history(book, source);
         TranWriter writer(book, now);
+        writer.clearSidesOf(clearedAccount);
         for (int r : marked)
             writer.add(rows, r);
         if (QList<StaleRow> stale = writer.staleRows(deleted); !stale.isEmpty()) {

@@ -105,10 +105,12 @@ QString saveFailureText(const DbError &error);
 // or command saving). withinSave, when given, runs inside the save's
 // transaction once the rows are in, with their ids and the save's change
 // set; a DbError it throws fails the whole save. The row array is not changed, so a refused or failed save
-// can be retried.
+// can be retried. The new rows' sides naming clearedAccount (0: none) are
+// written cleared, as a statement import shows them.
 TranSaveResult
 saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const QList<LoadedRow> &deleted = {},
                  const QString &source = QStringLiteral("Transactions"),
-                 const std::function<void(const QList<qint64> &savedIds, ChangeRecorder &history)> &withinSave = {});
+                 const std::function<void(const QList<qint64> &savedIds, ChangeRecorder &history)> &withinSave = {},
+                 qint64 clearedAccount = 0);
 
 } // namespace bc

@@ -5,6 +5,7 @@
 #include "historyrows.h"
 #include "idmarks.h"
 #include "importcache.h"
+#include "reconciliationstore.h"
 #include "rowversions.h"
 #include "systemsettings.h"
 #include "transactions.h"
@@ -70,11 +71,19 @@ QList<qint64> TranWriter::write(const QList<LoadedRow> &deleted, qint64 *deleted
     // Changed rows replace their old versions; new rows take the ids after
     // the highest given, in the order they were added.
     QList<qint64> replaced, ids;
+    const AccountKey cleared{AccountSide::Account, m_clearedAccount};
     for (TransactionWrite &row : m_staged) {
-        if (row.id > 0)
+        if (row.id > 0) {
             replaced << row.id;
-        else
+        } else {
             row.id = highest - row.id;
+            if (m_clearedAccount != 0) {
+                if (row.from == cleared)
+                    row.fromStatus = statusLetter(SideStatus::Cleared);
+                if (row.to == cleared)
+                    row.toStatus = statusLetter(SideStatus::Cleared);
+            }
+        }
         ids << row.id;
     }
     if (m_versioned) {
@@ -89,6 +98,15 @@ QList<qint64> TranWriter::write(const QList<LoadedRow> &deleted, qint64 *deleted
     const qint64 removed = deleteTransactions(m_book, idsOf(deleted));
     if (deletedCount)
         *deletedCount = removed;
+    // A changed row keeps its sides' standing with the bank.
+    const QHash<qint64, SideStatuses> statuses = sideStatusesOf(m_book, replaced);
+    for (TransactionWrite &row : m_staged)
+        if (const auto kept = statuses.find(row.id); kept != statuses.end()) {
+            row.fromStatus = statusLetter(kept->from);
+            row.toStatus = statusLetter(kept->to);
+            row.fromReconciliation = kept->fromReconciliation;
+            row.toReconciliation = kept->toReconciliation;
+        }
     deleteTransactions(m_book, replaced);
     insertTransactions(m_book, m_staged, m_versionDate);
     m_staged.clear();

@@ -25,6 +25,9 @@ public:
     TranWriter(Book &book, const QDateTime &now);
 
     void add(const RowArray &rows, int row);
+    // New rows are written with their sides naming this account cleared
+    // (0: none), as the bank's statement shows them.
+    void clearSidesOf(qint64 accountId) { m_clearedAccount = accountId; }
     int staged() const { return int(m_staged.size()); }
 
     // The rows added and those of deleted that another user changed or
@@ -46,6 +49,7 @@ private:
     QList<TransactionWrite> m_staged;
     QList<LoadedRow> m_loaded; // the staged rows that replace a transaction, as loaded
     qint64 m_provisional = 0; // new rows are staged as -1, -2, ...
+    qint64 m_clearedAccount = 0;
 };
 
 // An import of new transactions of any number: each row is checked as Save

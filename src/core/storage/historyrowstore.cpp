@@ -95,9 +95,11 @@ void takeAwayRows(const Book &book, qint64 undone, qint64 undo, HistoryTable tab
     keepSelectedRowsBefore(book, undo, table,
                            QStringLiteral("SELECT row_id AS id FROM change_rows WHERE set_id = ? AND tbl = ?"),
                            {undone, shape.word});
+    // A row the change replaced or deleted is put back over the row there
+    // now where the table's key allows it (putBackKeptRows); the rest go.
     runSql(db,
-           QStringLiteral("DELETE FROM %1 WHERE %2 IN (SELECT row_id FROM change_rows WHERE set_id = ? AND tbl = ?)")
-               .arg(shape.table, shape.key),
+           QStringLiteral("DELETE FROM %1 WHERE %2 IN (SELECT row_id FROM change_rows WHERE set_id = ? AND tbl = ?%3)")
+               .arg(shape.table, shape.key, shape.updatesInPlace ? QStringLiteral(" AND before IS NULL") : QString()),
            {undone, shape.word});
     // The ranges are read in full first: a server streams a result, and
     // the statements below would cut it short.

@@ -15,7 +15,7 @@
 namespace bc {
 
 // The tables whose rows the history records.
-enum class HistoryTable { Accounts, Transactions, Settings };
+enum class HistoryTable { Accounts, Transactions, Settings, Reconciliations };
 
 // One entry of the book's change history: a save, an import, a restore, or
 // the undo of an earlier entry.

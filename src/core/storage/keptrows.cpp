@@ -1,5 +1,6 @@
 #include "keptrows.h"
 
+#include "reconciliationstore.h"
 #include "rowversions.h"
 #include "sql.h"
 
@@ -12,11 +13,14 @@ namespace {
 // The row with the key keyExpression as the history keeps it: a JSON array
 // of the columns, then the row's version in a book whose rows have
 // versions, or Null when there is no such row.
-QString keptValues(const QSqlDatabase &db, const HistoryShape &shape, const QString &keyExpression, bool versioned)
+QString keptValues(const QSqlDatabase &db, const HistoryShape &shape, const QString &keyExpression, bool versioned,
+                   bool later)
 {
     QStringList kept = shape.columns;
     if (versioned)
         kept << QStringLiteral("row_version");
+    if (versioned && later)
+        kept << shape.laterColumns;
     return QStringLiteral("(SELECT %1 FROM %2 WHERE %3 = %4)")
         .arg(dialectOf(db).jsonArrayText(kept), shape.table, shape.key, keyExpression);
 }
@@ -27,6 +31,20 @@ QString valuesFromKept(const QSqlDatabase &db, const HistoryShape &shape)
     QStringList values;
     for (qsizetype i = 0; i < shape.columns.size(); ++i)
         values << dialectOf(db).jsonArrayElement(QStringLiteral("r.before"), int(i), shape.serverTypes.at(i));
+    return values.join(QStringLiteral(", "));
+}
+
+// The later columns read back out of a kept array, each its default where
+// the array is older than the column.
+QString laterValuesFromKept(const QSqlDatabase &db, const HistoryShape &shape)
+{
+    QStringList values;
+    const int first = int(shape.columns.size()) + 1;
+    for (qsizetype i = 0; i < shape.laterColumns.size(); ++i)
+        values << QStringLiteral("coalesce(%1, %2)")
+                      .arg(dialectOf(db).jsonArrayElement(QStringLiteral("r.before"), first + int(i),
+                                                          shape.laterServerTypes.at(i)),
+                           shape.laterDefaults.at(i));
     return values.join(QStringLiteral(", "));
 }
 
@@ -42,25 +60,42 @@ const HistoryShape &shapeOf(HistoryTable table)
                                         QStringLiteral("version_date")},
                                        {QStringLiteral("text"), QStringLiteral("bigint"), QStringLiteral("bigint"),
                                         QStringLiteral("text"), QStringLiteral("text")}};
-    static const HistoryShape transactions{QStringLiteral("transaction"),
-                                           QStringLiteral("transaction_master"),
-                                           QStringLiteral("tran_id"),
-                                           {QStringLiteral("tran_date"), QStringLiteral("from_acc"),
-                                            QStringLiteral("from_flag"), QStringLiteral("to_acc"),
-                                            QStringLiteral("to_flag"), QStringLiteral("amount"),
-                                            QStringLiteral("particulars"), QStringLiteral("version_date")},
-                                           {QStringLiteral("date"), QStringLiteral("bigint"), QStringLiteral("text"),
-                                            QStringLiteral("bigint"), QStringLiteral("text"), QStringLiteral("bigint"),
-                                            QStringLiteral("text"), QStringLiteral("text")}};
+    static const HistoryShape transactions{
+        QStringLiteral("transaction"),
+        QStringLiteral("transaction_master"),
+        QStringLiteral("tran_id"),
+        {QStringLiteral("tran_date"), QStringLiteral("from_acc"), QStringLiteral("from_flag"), QStringLiteral("to_acc"),
+         QStringLiteral("to_flag"), QStringLiteral("amount"), QStringLiteral("particulars"),
+         QStringLiteral("version_date")},
+        {QStringLiteral("date"), QStringLiteral("bigint"), QStringLiteral("text"), QStringLiteral("bigint"),
+         QStringLiteral("text"), QStringLiteral("bigint"), QStringLiteral("text"), QStringLiteral("text")},
+        {QStringLiteral("from_status"), QStringLiteral("to_status"), QStringLiteral("from_reconciliation"),
+         QStringLiteral("to_reconciliation")},
+        {QStringLiteral("text"), QStringLiteral("text"), QStringLiteral("bigint"), QStringLiteral("bigint")},
+        {QStringLiteral("''"), QStringLiteral("''"), QStringLiteral("NULL"), QStringLiteral("NULL")}};
+    static const HistoryShape reconciliations{QStringLiteral("reconciliation"),
+                                              QStringLiteral("reconciliations"),
+                                              QStringLiteral("id"),
+                                              {QStringLiteral("account_id"), QStringLiteral("statement_date"),
+                                               QStringLiteral("closing_balance"), QStringLiteral("user_name"),
+                                               QStringLiteral("made_at")},
+                                              {QStringLiteral("bigint"), QStringLiteral("date"),
+                                               QStringLiteral("bigint"), QStringLiteral("text"),
+                                               QStringLiteral("text")}};
     static const HistoryShape settings{QStringLiteral("setting"),
                                        QStringLiteral("system_settings"),
                                        QStringLiteral("rowid"),
                                        {QStringLiteral("sys_code"), QStringLiteral("sys_value"),
                                         QStringLiteral("saved_on")},
-                                       {QStringLiteral("text"), QStringLiteral("text"), QStringLiteral("text")}};
+                                       {QStringLiteral("text"), QStringLiteral("text"), QStringLiteral("text")},
+                                       {},
+                                       {},
+                                       {},
+                                       false};
     switch (table) {
     case HistoryTable::Accounts: return accounts;
     case HistoryTable::Transactions: return transactions;
+    case HistoryTable::Reconciliations: return reconciliations;
     case HistoryTable::Settings: break;
     }
     return settings;
@@ -82,7 +117,8 @@ void keepSelectedRowsBefore(const Book &book, qint64 setId, HistoryTable table, 
            QStringLiteral("INSERT INTO change_rows (tbl, row_id, set_id, before) "
                           "SELECT ?, k.id, ?, %1 FROM (%2) AS k WHERE true "
                           "ON CONFLICT (tbl, row_id, set_id) DO NOTHING")
-               .arg(keptValues(db, shape, QStringLiteral("k.id"), hasRowVersions(book)), idsSelect),
+               .arg(keptValues(db, shape, QStringLiteral("k.id"), hasRowVersions(book), hasReconciliation(book)),
+                    idsSelect),
            QVariantList{shape.word, setId} + values);
 }
 
@@ -101,11 +137,30 @@ void insertKeptRows(const Book &book, qint64 setId, HistoryTable table, const QS
                     .arg(keptVersion(db, shape, QStringLiteral("h.before")));
         bound << shape.word;
     }
+    if (hasReconciliation(book) && !shape.laterColumns.isEmpty()) {
+        columns += QStringLiteral(", ") + shape.laterColumns.join(QStringLiteral(", "));
+        kept += QStringLiteral(", ") + laterValuesFromKept(db, shape);
+    }
+    QVariantList selected{setId, shape.word};
+    selected += values;
+    QString absent;
+    if (shape.updatesInPlace) {
+        // A row there now takes the kept values in place: an undo then
+        // changes only what the change it takes back changed, which the
+        // book's closed period allows where it only touched a side's status.
+        runSql(db,
+               QStringLiteral("UPDATE %1 SET (%2) = (SELECT %3 FROM change_rows AS r WHERE r.set_id = ? "
+                              "AND r.tbl = ? AND r.row_id = %1.%4) WHERE %4 IN (SELECT r.row_id FROM change_rows "
+                              "AS r WHERE r.set_id = ? AND r.tbl = ? AND r.before IS NOT NULL %5)")
+                   .arg(shape.table, columns, kept, shape.key, condition),
+               bound + QVariantList{setId, shape.word} + selected);
+        absent = QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM %1 WHERE %2 = r.row_id)").arg(shape.table, shape.key);
+    }
     runSql(db,
            QStringLiteral("INSERT INTO %1 (%2, %3) SELECT r.row_id, %4 FROM change_rows AS r "
-                          "WHERE r.set_id = ? AND r.tbl = ? AND r.before IS NOT NULL %5 ORDER BY r.row_id")
-               .arg(shape.table, shape.key, columns, kept, condition),
-           bound + QVariantList{setId, shape.word} + values);
+                          "WHERE r.set_id = ? AND r.tbl = ? AND r.before IS NOT NULL %5%6 ORDER BY r.row_id")
+               .arg(shape.table, shape.key, columns, kept, condition, absent),
+           bound + selected);
 }
 
 } // namespace bc

@@ -28,6 +28,7 @@ struct LedgerWorkRow {
     QString storedDate;
     QString particulars;
     qint64 cents = 0;
+    QString status; // the account's side's standing with the bank: "", "c" or "R"
 };
 
 // The movements of the ledger's work table, in ledger order.

@@ -75,6 +75,7 @@ const std::vector<LaterFormat> &laterFormats()
         {periodBalancesScript(), fillPeriodBalances},
         {QStringLiteral("history-tables.sql"), nullptr},
         {QStringLiteral("row-versions.sql"), nullptr},
+        {QStringLiteral("reconciliation.sql"), nullptr},
         // The accounts' "cash or bank" setting.
         {QStringLiteral("cash-accounts.sql"), nullptr},
     };
@@ -93,8 +94,8 @@ void migrateFormat1To2(const QSqlDatabase &db)
 bool readableWithoutMigration(int format)
 {
     // Format 1 has the columns of format 2, only untyped; the formats after
-    // 2 only add tables and row versions, which every operation does without
-    // when absent.
+    // 2 only add tables, row versions and the sides' statuses, which every
+    // operation does without when absent.
     return format >= 1 && format < Book::formatVersion;
 }
 

@@ -1,5 +1,6 @@
 #include "sql.h"
 
+#include "closedbook.h"
 #include "engine.h"
 #include "savedqueries.h"
 
@@ -42,6 +43,8 @@ DbError serverFailure(const QSqlError &error)
     if (state == QLatin1String("22003"))
         return DbError(QStringLiteral("integer overflow"));
     const QString text = error.databaseText().trimmed();
+    if (const QString closed = serverClosedBookRefusal(text); !closed.isEmpty())
+        return DbError(closed);
     return DbError(text.isEmpty() ? error.text() : text);
 }
 
@@ -76,6 +79,8 @@ DbError failure(const QSqlDatabase &db, const QSqlError &error)
     default: break;
     }
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    if (isClosedBookRefusal(text))
+        return DbError(closedBookRefusal(db));
     return DbError(text.isEmpty() ? QStringLiteral("Unknown database error") : text);
 }
 

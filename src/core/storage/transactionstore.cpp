@@ -3,6 +3,7 @@
 #include "bulkinserter.h"
 #include "dates.h"
 #include "engine.h"
+#include "reconciliationstore.h"
 #include "rowversions.h"
 #include "sql.h"
 #include "textroutines.h"
@@ -200,6 +201,8 @@ void insertTransactions(const Book &book, const QList<TransactionWrite> &rows, c
     if (rows.isEmpty())
         return;
     const bool versioned = hasRowVersions(book);
+    const bool statuses = hasReconciliation(book);
+    const auto reconciliation = [](qint64 id) { return id == 0 ? QVariant(QMetaType::fromType<qint64>()) : id; };
     QList<QVariantList> values;
     values.reserve(rows.size());
     for (const TransactionWrite &row : rows) {
@@ -207,12 +210,18 @@ void insertTransactions(const Book &book, const QList<TransactionWrite> &rows, c
                        QString(sideLetter(row.to.side)), row.cents, row.particulars, versionDate});
         if (versioned)
             values.last() << row.version;
+        if (statuses)
+            values.last() << statusLetter(statusOfLetter(row.fromStatus)) << statusLetter(statusOfLetter(row.toStatus))
+                          << reconciliation(row.fromReconciliation) << reconciliation(row.toReconciliation);
     }
     QStringList columns{QStringLiteral("tran_id"),   QStringLiteral("tran_date"),   QStringLiteral("from_acc"),
                         QStringLiteral("from_flag"), QStringLiteral("to_acc"),      QStringLiteral("to_flag"),
                         QStringLiteral("amount"),    QStringLiteral("particulars"), QStringLiteral("version_date")};
     if (versioned)
         columns << QStringLiteral("row_version");
+    if (statuses)
+        columns << QStringLiteral("from_status") << QStringLiteral("to_status") << QStringLiteral("from_reconciliation")
+                << QStringLiteral("to_reconciliation");
     BulkInserter inserter(book, QStringLiteral("transaction_master"), columns);
     inserter.add(values);
     inserter.finish();

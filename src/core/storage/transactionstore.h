@@ -102,6 +102,13 @@ struct TransactionWrite {
     qint64 cents = 0;
     QString particulars;
     qint64 version = 1; // written only where the book keeps versions
+    // The sides' statuses with the bank ("", "c" or "R") and the
+    // reconciliations they belong to (0: none); written only where the book
+    // keeps them.
+    QString fromStatus{};
+    QString toStatus{};
+    qint64 fromReconciliation = 0;
+    qint64 toReconciliation = 0;
 };
 
 // Inserts rows, all in one statement on a server (its balance trigger then

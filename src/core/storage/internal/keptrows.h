@@ -19,6 +19,15 @@ struct HistoryShape {
     QString key; // the column naming a row (system_settings has only its rowid)
     QStringList columns; // the other columns, in the order the history keeps them
     QStringList serverTypes; // their types in a server book, in the same order
+    // Columns a later format added, kept after the row version in a book
+    // that has them; an older kept array lacks them, and they are put back
+    // with their default then.
+    QStringList laterColumns{};
+    QStringList laterServerTypes{};
+    QStringList laterDefaults{}; // SQL literals
+    // Whether an undo puts a row back over the one there now by updating it
+    // (the settings, kept by their rowid alone, are replaced instead).
+    bool updatesInPlace = true;
 };
 
 const HistoryShape &shapeOf(HistoryTable table);
