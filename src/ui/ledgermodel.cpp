@@ -19,6 +19,15 @@ std::function<QVariant(const LedgerMovement &)> sideAmount(bool debit)
     };
 }
 
+// The account's side's standing with the bank, one letter wide: blank while
+// new, "c" once cleared, "R" once reconciled with a statement.
+GridColumn standing()
+{
+    GridColumn column = shown(QStringLiteral("R"), GridColumn::Format::Plain, 28);
+    column.headerTip = QStringLiteral("Standing with the bank: blank new, c cleared, R reconciled");
+    return column;
+}
+
 QList<ResultColumn<LedgerMovement>> ledgerColumns()
 {
     using F = GridColumn::Format;
@@ -31,6 +40,7 @@ QList<ResultColumn<LedgerMovement>> ledgerColumns()
         {shown(QStringLiteral("Credit"), F::Standard, 110), CellType::Money, sideAmount(false)},
         {shown(QStringLiteral("Balance Amount"), F::Balance), CellType::Money,
          [](const LedgerMovement &m) { return QVariant::fromValue(m.balance); }},
+        {standing(), CellType::Text, [](const LedgerMovement &m) { return QVariant(m.status); }},
     };
 }
 

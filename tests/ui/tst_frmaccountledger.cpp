@@ -59,7 +59,7 @@ class TestFrmAccountLedger : public bc::test::WindowTest {
     static QStringList shownRow(frmAccountLedger *w, int row)
     {
         QStringList cells;
-        for (int c = 0; c < 5; ++c)
+        for (int c = 0; c < 6; ++c)
             cells << w->TDBGAccLdgr->model()->index(row, c).data().toString();
         return cells;
     }
@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(w->dtpToDate->date(), QDate(2026, 12, 7));
         QCOMPARE(w->dtpFromDate->lineEdit()->text(), QStringLiteral("1/4/2026"));
         QCOMPARE(w->LedgerRows.rowCount(), 0);
-        QCOMPARE(w->LedgerRows.columnCount(), 5);
+        QCOMPARE(w->LedgerRows.columnCount(), 6);
         QCOMPARE(boxes(w), QStringLiteral("|||"));
 
         // Find without an account: nothing listed, zero balances, Graph on.
@@ -187,27 +187,34 @@ private slots:
 
     void findListsMovementsWithRunningBalance()
     {
+        // The May rent has cleared the bank; Rent's side of it stands apart.
+        runSql(connectionOf(m_state->book),
+               QStringLiteral("UPDATE transaction_master SET from_status = 'c' WHERE particulars = 'May rent'"));
         frmAccountLedger *w = open();
         find(w, QStringLiteral("Bank"), QDate(2026, 5, 1), QDate(2026, 12, 7));
         // Opening: 1000.00 plus April's 500.00 before the from-date.
         QCOMPARE(w->OpeningBalance(), Money::fromCents(150000));
         QCOMPARE(boxes(w), QStringLiteral("1500.00|(Credit)|84.50|(Debit)"));
-        QCOMPARE(shownRow(w, 0), (QStringList{"03/05/2026", "To Rent [May rent]", "200.00", "", "1300.00 (Credit)"}));
-        QCOMPARE(shownRow(w, 1), (QStringList{"15/06/2026", "To Rent [June rent]", "150.00", "", "1150.00 (Credit)"}));
+        QCOMPARE(shownRow(w, 0),
+                 (QStringList{"03/05/2026", "To Rent [May rent]", "200.00", "", "1300.00 (Credit)", "c"}));
+        QCOMPARE(shownRow(w, 1),
+                 (QStringList{"15/06/2026", "To Rent [June rent]", "150.00", "", "1150.00 (Credit)", ""}));
         // The Standard format groups plain numbers and leaves other texts alone.
-        QCOMPARE(shownRow(w, 2), (QStringList{"01/07/2026", "To Rent [Deposit]", "1,234.50", "", "84.50  (Debit)"}));
+        QCOMPARE(shownRow(w, 2),
+                 (QStringList{"01/07/2026", "To Rent [Deposit]", "1,234.50", "", "84.50  (Debit)", ""}));
         QAbstractItemModel *m = w->TDBGAccLdgr->model();
         QStringList captions;
-        for (int c = 0; c < 5; ++c)
+        for (int c = 0; c < 6; ++c)
             captions << m->headerData(c, Qt::Horizontal).toString();
-        QCOMPARE(captions, (QStringList{"Date", "Particulars", "Debit", "Credit", "Balance Amount"}));
+        QCOMPARE(captions, (QStringList{"Date", "Particulars", "Debit", "Credit", "Balance Amount", "R"}));
         QVERIFY(w->TDBGAccLdgr->horizontalHeader()->height() >= 2 * w->fontMetrics().lineSpacing());
         QVERIFY(!(m->index(0, 1).flags() & Qt::ItemIsEditable));
 
         // The other side sees the same movements as credits; nothing of Bank remains.
         find(w, QStringLiteral("Rent"), QDate(2026, 4, 1), QDate(2026, 6, 30));
         QCOMPARE(w->LedgerRows.rowCount(), 2);
-        QCOMPARE(shownRow(w, 0), (QStringList{"03/05/2026", "By Bank [May rent]", "", "200.00", "200.00 (Credit)"}));
+        QCOMPARE(shownRow(w, 0),
+                 (QStringList{"03/05/2026", "By Bank [May rent]", "", "200.00", "200.00 (Credit)", ""}));
         QCOMPARE(boxes(w), QStringLiteral("0.00||350.00|(Credit)"));
         QVERIFY(m_messages.shown.isEmpty());
     }
