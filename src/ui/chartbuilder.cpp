@@ -7,6 +7,7 @@
 #include <QChart>
 #include <QCursor>
 #include <QLineSeries>
+#include <QPen>
 #include <QSet>
 #include <QStackedBarSeries>
 #include <QToolTip>
@@ -27,6 +28,9 @@ constexpr int UprightLabelLength = 14;
 // The room kept between the outermost points and the edges of the plot, as
 // a share of the value range, so that no point's marker is cut in half.
 constexpr double ValueMargin = 0.04;
+
+// The colours of lines drawn over bars, darker than any bar's.
+const QColor LineColours[] = {QColor(192, 57, 43), QColor(44, 62, 80)};
 
 // What the pointer shows when it rests on a point: its name and amount.
 QString pointTip(const ChartPoint &point)
@@ -159,6 +163,9 @@ void addSeries(QChart *chart, const ChartData &data)
                 line->append(qreal(i), series.values[i].toDouble());
             line->setPointsVisible(true);
             line->setMarkerSize(7);
+            // The theme would give a line the colour of a bar set; a line
+            // drawn over bars needs one of its own.
+            line->setPen(QPen(LineColours[lines.size() % std::size(LineColours)], 3));
             lines << line;
             continue;
         }
@@ -224,7 +231,9 @@ QChart *buildChart(const ChartData &data)
     else
         addBars(chart, data);
     chart->legend()->setVisible(!data.seriesLabel.isEmpty() || !data.series.empty());
-    chart->legend()->setAlignment(Qt::AlignBottom);
+    // Several series name themselves above the plot, clear of long
+    // captions turned on their side below it.
+    chart->legend()->setAlignment(data.series.empty() ? Qt::AlignBottom : Qt::AlignTop);
 
     QValueAxis *primary = valueAxis(data, data.axisTitle);
     QValueAxis *secondary = valueAxis(data, data.secondaryAxisTitle);

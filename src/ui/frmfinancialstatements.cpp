@@ -133,6 +133,9 @@ void frmFinancialStatements::buildControls()
     tvwStatement->setObjectName(QStringLiteral("tvwStatement"));
     tvwStatement->setSelectionBehavior(QAbstractItemView::SelectItems);
     tvwStatement->setUniformRowHeights(true);
+    // Each column as wide as its figures: a stretched last column would
+    // push its figures away from its heading.
+    tvwStatement->header()->setStretchLastSection(false);
     tvwStatement->installEventFilter(this);
     connect(tvwStatement, &QTreeWidget::itemDoubleClicked, this, &frmFinancialStatements::OpenFigure);
 

@@ -51,9 +51,13 @@ ChartData computeStatementChart(const FinancialStatement &statement, const QStri
         const QString heading = balanceSheet ? formatReportDate(range.last, dateFormat)
                                              : shortRangeHeading(range, dateFormat);
         if (balanceSheet) {
-            const QString prefix = charted.size() > 1 ? heading + QStringLiteral(": ") : QString();
-            chart.points.push_back({prefix + QStringLiteral("Assets"), Money(), heading});
-            chart.points.push_back({prefix + QStringLiteral("Liabilities and equity"), Money(), heading});
+            // Several days caption both bars of a day with the day (the
+            // second told apart by an invisible mark, as the axis takes
+            // each caption once); the legend tells the bars apart.
+            const bool several = charted.size() > 1;
+            chart.points.push_back({several ? heading : QStringLiteral("Assets"), Money(), heading});
+            chart.points.push_back(
+                {several ? heading + QChar(0x200B) : QStringLiteral("Liabilities + equity"), Money(), heading});
         } else {
             chart.points.push_back({heading, Money(), heading});
         }

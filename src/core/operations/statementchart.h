@@ -13,7 +13,8 @@ namespace bc {
 //   period, "Net income" as a line through them;
 // - balance sheet: per day, a bar of "Total assets" beside a bar of
 //   "Total liabilities" with "Total equity" stacked on it, equal in height
-//   when the sheet balances;
+//   when the sheet balances; captioned "Assets" and "Liabilities + equity"
+//   for one day, both by the day for several;
 // - cash flow: "Net change in cash" as bars per period, "Closing cash" as a
 //   line.
 // NothingToShow when there are no columns or every figure is 0.
