@@ -38,6 +38,8 @@ ReportType reportTypeOf(const ReportData &data)
         return TransactionListReport;
     if (std::holds_alternative<LedgerReportData>(data))
         return AccountLedgerReport;
+    if (std::holds_alternative<FinancialReportData>(data))
+        return FinancialStatementReport;
     return AccountSummaryReport;
 }
 

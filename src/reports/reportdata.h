@@ -1,5 +1,6 @@
 #pragma once
 
+#include "financialstatements.h"
 #include "ledger.h"
 #include "rowarray.h"
 #include "summary.h"
@@ -14,7 +15,12 @@
 namespace bc {
 
 // The printed reports, by the numbers the screens have always known them by.
-enum ReportType : int { TransactionListReport = 11, AccountLedgerReport = 12, AccountSummaryReport = 13 };
+enum ReportType : int {
+    TransactionListReport = 11,
+    AccountLedgerReport = 12,
+    AccountSummaryReport = 13,
+    FinancialStatementReport = 14
+};
 
 // Looks up the display name of an account key ("A12", "P3"); empty text when
 // the key names nothing.
@@ -71,8 +77,15 @@ struct SummaryReportData {
 // outside the list skipped), or all of them when none is picked.
 std::vector<SummaryRow> printedSummaryRows(const SummaryReportData &data);
 
+// A financial statement as its window shows it, and the book's currency
+// label (empty when the book names none).
+struct FinancialReportData {
+    FinancialStatement statement;
+    QString currency;
+};
+
 // What one printed report shows; each kind is laid out by its own report.
-using ReportData = std::variant<TransactionListData, LedgerReportData, SummaryReportData>;
+using ReportData = std::variant<TransactionListData, LedgerReportData, SummaryReportData, FinancialReportData>;
 
 ReportType reportTypeOf(const ReportData &data);
 

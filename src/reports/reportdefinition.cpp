@@ -2,6 +2,7 @@
 
 #include "balancetext.h"
 #include "dates.h"
+#include "financialreport.h"
 #include "textroutines.h"
 
 #include <functional>
@@ -155,6 +156,8 @@ PrintedReport printedReport(const ReportData &data, const QString &dateFormat)
         return transactionList(*list, dateFormat);
     if (const auto *ledger = std::get_if<LedgerReportData>(&data))
         return accountLedger(*ledger, dateFormat);
+    if (const auto *statement = std::get_if<FinancialReportData>(&data))
+        return financialStatementReport(*statement, dateFormat);
     return accountSummary(std::get<SummaryReportData>(data), dateFormat);
 }
 
@@ -164,7 +167,9 @@ QString suggestedFileName(const PrintedReport &report)
     const QStringList &labels = report.definition.parameterLabels;
     for (qsizetype i = 0; i < labels.size(); ++i) {
         const QString value = report.table.parameterValues.value(i);
-        if ((labels[i] == QLatin1String("Account") || labels[i] == QLatin1String("Period")) && !value.isEmpty())
+        if ((labels[i] == QLatin1String("Account") || labels[i] == QLatin1String("Period")
+             || labels[i] == QLatin1String("At"))
+            && !value.isEmpty())
             parts << value;
     }
     return safeFileName(parts.join(QStringLiteral(" - ")));

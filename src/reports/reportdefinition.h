@@ -17,6 +17,7 @@ struct ReportColumn {
     Kind kind = Kind::Text;
     bool totalled = false;
     bool flexible = false; // a long text that takes the width left over
+    bool wrapHeading = false; // a long heading wraps at its spaces instead of widening the column
 };
 
 // How one report is laid out: its title, the labels of the parameter lines
@@ -34,6 +35,7 @@ struct ReportTable {
     QList<QStringList> rows;
     QStringList totals;
     QStringList parameterValues;
+    QList<int> boldRows; // rows printed in bold: headings and totals among the rows
 };
 
 struct PrintedReport {

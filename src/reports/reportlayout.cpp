@@ -12,6 +12,8 @@ namespace bc {
 namespace {
 
 constexpr qreal MarginMm = 15;
+constexpr qreal MinFontScale = 0.6; // of the standard body and heading sizes
+constexpr qreal MinFlexibleWidth = 100; // points a long text keeps before the type is made smaller
 
 QFont reportFont(qreal points, bool bold = false, bool italic = false)
 {
@@ -70,12 +72,13 @@ ReportFonts ReportFonts::standard()
 
 ReportLayout::ReportLayout(QPagedPaintDevice &device, const ReportDefinition &definition, const ReportTable &table)
     : fonts(ReportFonts::standard())
+    , m_boldRows(table.boldRows.cbegin(), table.boldRows.cend())
     , m_columnCount(int(definition.columns.size()))
 {
     const qreal dpi = device.logicalDpiX();
     unit = dpi / 72.0;
     padding = 4 * unit;
-    const QList<qreal> natural = naturalWidths(device, definition, table);
+    QList<qreal> natural = naturalWidths(device, definition, table);
     const qreal needed = std::accumulate(natural.begin(), natural.end(), qreal(0));
     const qreal portraitWidth = a4(QPageLayout::Portrait).paintRect(QPageLayout::Point).width() * unit;
     const QPageLayout page = a4(needed <= portraitWidth ? QPageLayout::Portrait : QPageLayout::Landscape);
@@ -84,29 +87,80 @@ ReportLayout::ReportLayout(QPagedPaintDevice &device, const ReportDefinition &de
     pageWidth = area.width() * unit;
     pageHeight = area.height() * unit;
 
+    // Headings that may wrap stay on one line where the page has the room.
+    if (const QList<qreal> whole = naturalWidths(device, definition, table, true);
+        narrowestWidth(definition, whole) <= pageWidth)
+        natural = whole;
+
+    // Columns that do not fit across a landscape page even with the long
+    // texts narrowed are set in smaller type, step by step, down to a size
+    // that still reads on paper.
+    const ReportFonts standard = ReportFonts::standard();
+    for (qreal scale = 0.95; scale >= MinFontScale && narrowestWidth(definition, natural) > pageWidth; scale -= 0.05) {
+        fonts.body.setPointSizeF(standard.body.pointSizeF() * scale);
+        fonts.heading.setPointSizeF(standard.heading.pointSizeF() * scale);
+        padding = 4 * unit * scale;
+        natural = naturalWidths(device, definition, table);
+    }
+
     lineHeight = QFontMetricsF(fonts.body, &device).lineSpacing();
     const qreal titleHeight = QFontMetricsF(fonts.title, &device).lineSpacing();
     const qreal labelHeight = QFontMetricsF(fonts.label, &device).lineSpacing();
     const qreal parameters = definition.parameterLabels.size() * labelHeight;
-    headerHeight = titleHeight + 6 * unit + parameters + (parameters > 0 ? 8 * unit : 0) + lineHeight + 2 * padding;
-    footerHeight = 8 * unit + QFontMetricsF(fonts.footer, &device).lineSpacing();
 
     placeColumns(definition, natural);
+    wrapHeadings(device, definition);
+    qsizetype headingRows = 1;
+    for (const QStringList &lines : std::as_const(m_headings))
+        headingRows = std::max(headingRows, lines.size());
+    const qreal extraHeadingLines = qreal(headingRows - 1) * lineHeight;
+    headingHeight = lineHeight + 2 * padding + extraHeadingLines;
+    headerHeight = titleHeight + 6 * unit + parameters + (parameters > 0 ? 8 * unit : 0) + lineHeight + 2 * padding
+        + extraHeadingLines;
+    footerHeight = 8 * unit + QFontMetricsF(fonts.footer, &device).lineSpacing();
+
     measureRows(device, table);
     paginate(table);
 }
 
+qreal ReportLayout::narrowestWidth(const ReportDefinition &definition, const QList<qreal> &natural) const
+{
+    qreal width = 0;
+    for (int c = 0; c < m_columnCount; ++c)
+        width += definition.columns[c].flexible ? std::min(natural[c], MinFlexibleWidth * unit) : natural[c];
+    return width;
+}
+
+void ReportLayout::wrapHeadings(const QPaintDevice &device, const ReportDefinition &definition)
+{
+    const QFontMetricsF heading(fonts.heading, &device);
+    for (int c = 0; c < m_columnCount; ++c) {
+        const QString &text = definition.columns[c].heading;
+        const qreal room = columns[c].width - 2 * padding;
+        m_headings << (definition.columns[c].wrapHeading && heading.horizontalAdvance(text) > room
+                           ? wrapText(text, fonts.heading, device, room, 3)
+                           : QStringList{text});
+    }
+}
+
 QList<qreal> ReportLayout::naturalWidths(const QPaintDevice &device, const ReportDefinition &definition,
-                                         const ReportTable &table) const
+                                         const ReportTable &table, bool wholeHeadings) const
 {
     const QFontMetricsF body(fonts.body, &device);
     const QFontMetricsF heading(fonts.heading, &device);
     QList<qreal> widths;
     for (int c = 0; c < m_columnCount; ++c) {
-        qreal w = std::max(heading.horizontalAdvance(definition.columns[c].heading),
-                           heading.horizontalAdvance(table.totals.value(c)));
-        for (const QStringList &row : table.rows)
-            w = std::max(w, body.horizontalAdvance(row[c]));
+        const ReportColumn &column = definition.columns[c];
+        qreal headingWidth = 0;
+        if (column.wrapHeading && !wholeHeadings) {
+            for (const QString &word : column.heading.split(u' ', Qt::SkipEmptyParts))
+                headingWidth = std::max(headingWidth, heading.horizontalAdvance(word));
+        } else {
+            headingWidth = heading.horizontalAdvance(column.heading);
+        }
+        qreal w = std::max(headingWidth, heading.horizontalAdvance(table.totals.value(c)));
+        for (int r = 0; r < table.rows.size(); ++r)
+            w = std::max(w, (isBold(r) ? heading : body).horizontalAdvance(table.rows[r][c]));
         widths << std::ceil(w + 2 * padding);
     }
     return widths;
@@ -152,6 +206,7 @@ void ReportLayout::placeColumns(const ReportDefinition &definition, const QList<
 void ReportLayout::measureRows(const QPaintDevice &device, const ReportTable &table)
 {
     const QFontMetricsF body(fonts.body, &device);
+    const QFontMetricsF bolder(fonts.heading, &device);
     const qreal pageRoom = pageHeight - headerHeight - footerHeight - 2 * padding;
     const int maxLines = std::max(1, int(pageRoom / lineHeight));
     m_rowHeights.reserve(size_t(table.rows.size()));
@@ -160,9 +215,10 @@ void ReportLayout::measureRows(const QPaintDevice &device, const ReportTable &ta
         for (int c = 0; c < m_columnCount; ++c) {
             const QString &text = table.rows[r][c];
             const qreal room = columns[c].width - 2 * padding;
-            if (text.isEmpty() || body.horizontalAdvance(text) <= room)
+            const bool bold = isBold(r);
+            if (text.isEmpty() || (bold ? bolder : body).horizontalAdvance(text) <= room)
                 continue;
-            const QStringList wrapped = wrapText(text, fonts.body, device, room, maxLines);
+            const QStringList wrapped = wrapText(text, bold ? fonts.heading : fonts.body, device, room, maxLines);
             lines = std::max(lines, wrapped.size());
             m_wrapped.insert(qint64(r) * m_columnCount + c, wrapped);
         }

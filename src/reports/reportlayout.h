@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QStringList>
 #include <vector>
 
@@ -55,6 +56,7 @@ public:
     qreal footerHeight = 0;
     qreal lineHeight = 0; // one body line
     qreal padding = 0; // around each cell's text
+    qreal headingHeight = 0; // the row of column headings
 
     qreal rowHeight(int row) const { return m_rowHeights[size_t(row)]; }
     qreal totalsHeight() const { return lineHeight + 2 * padding; }
@@ -62,15 +64,24 @@ public:
     // column width, whole unless it fills more than a page (the last line
     // that fits is then elided).
     QStringList cellLines(const ReportTable &table, int row, int column) const;
+    // The lines of a column's heading: one, or more where it wraps.
+    QStringList headingLines(int column) const { return m_headings.value(column); }
+    bool isBold(int row) const { return m_boldRows.contains(row); }
 
 private:
-    QList<qreal> naturalWidths(const QPaintDevice &device, const ReportDefinition &definition,
-                               const ReportTable &table) const;
+    // The widths columns need for their texts; a heading that may wrap
+    // counts by its longest word unless wholeHeadings.
+    QList<qreal> naturalWidths(const QPaintDevice &device, const ReportDefinition &definition, const ReportTable &table,
+                               bool wholeHeadings = false) const;
+    qreal narrowestWidth(const ReportDefinition &definition, const QList<qreal> &natural) const;
+    void wrapHeadings(const QPaintDevice &device, const ReportDefinition &definition);
     void placeColumns(const ReportDefinition &definition, const QList<qreal> &natural);
     void measureRows(const QPaintDevice &device, const ReportTable &table);
     void paginate(const ReportTable &table);
 
     std::vector<qreal> m_rowHeights;
+    QList<QStringList> m_headings;
+    QSet<int> m_boldRows;
     QHash<qint64, QStringList> m_wrapped; // row * column count + column -> lines
     int m_columnCount = 0;
 };

@@ -88,10 +88,21 @@ private:
             y += 8 * m_layout.unit;
 
         m_painter.setFont(m_layout.fonts.heading);
-        for (int c = 0; c < m_definition.columns.size(); ++c)
-            m_painter.drawText(cellRect(c, y, m_layout.lineHeight + 2 * m_layout.padding), alignOf(c),
-                               m_definition.columns[c].heading);
-        y += m_layout.lineHeight + 2 * m_layout.padding;
+        for (int c = 0; c < m_definition.columns.size(); ++c) {
+            // A wrapped heading's lines, and a one-line heading beside it,
+            // stand on the bottom line of the heading row.
+            const QStringList lines = m_layout.headingLines(c);
+            if (lines.size() <= 1 && m_layout.headingHeight == m_layout.lineHeight + 2 * m_layout.padding) {
+                m_painter.drawText(cellRect(c, y, m_layout.lineHeight + 2 * m_layout.padding), alignOf(c),
+                                   m_definition.columns[c].heading);
+                continue;
+            }
+            const qreal top = y + m_layout.headingHeight - m_layout.padding - lines.size() * m_layout.lineHeight;
+            for (int i = 0; i < lines.size(); ++i)
+                m_painter.drawText(cellRect(c, top + i * m_layout.lineHeight, m_layout.lineHeight), alignOf(c),
+                                   lines[i]);
+        }
+        y += m_layout.headingHeight;
         line(y, 1, Qt::black);
         return y;
     }
@@ -99,7 +110,7 @@ private:
     void paintRow(int row, qreal y)
     {
         m_painter.setPen(Qt::black);
-        m_painter.setFont(m_layout.fonts.body);
+        m_painter.setFont(m_layout.isBold(row) ? m_layout.fonts.heading : m_layout.fonts.body);
         for (int c = 0; c < m_definition.columns.size(); ++c) {
             const QStringList lines = m_layout.cellLines(m_table, row, c);
             for (int i = 0; i < lines.size(); ++i)

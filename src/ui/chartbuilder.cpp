@@ -7,7 +7,9 @@
 #include <QChart>
 #include <QCursor>
 #include <QLineSeries>
+#include <QPen>
 #include <QSet>
+#include <QStackedBarSeries>
 #include <QToolTip>
 #include <QValueAxis>
 #include <algorithm>
@@ -27,6 +29,9 @@ constexpr int UprightLabelLength = 14;
 // a share of the value range, so that no point's marker is cut in half.
 constexpr double ValueMargin = 0.04;
 
+// The colours of lines drawn over bars, darker than any bar's.
+const QColor LineColours[] = {QColor(192, 57, 43), QColor(44, 62, 80)};
+
 // What the pointer shows when it rests on a point: its name and amount.
 QString pointTip(const ChartPoint &point)
 {
@@ -39,11 +44,17 @@ AxisScale shownRange(const ChartData &data)
 {
     AxisScale range = data.scale;
     const double span = std::max(range.maximum - range.minimum, 1e-9);
-    for (const ChartPoint &point : data.points) {
-        const double v = point.value.toDouble();
+    const auto widen = [&](double v) {
         range.minimum = std::min(range.minimum, v - span * ValueMargin);
         range.maximum = std::max(range.maximum, v + span * ValueMargin);
-    }
+    };
+    if (data.series.empty())
+        for (const ChartPoint &point : data.points)
+            widen(point.value.toDouble());
+    for (const ChartSeries &series : data.series)
+        if (series.line)
+            for (const Money &value : series.values)
+                widen(value.toDouble());
     return range;
 }
 
@@ -137,6 +148,59 @@ void addBars(QChart *chart, const ChartData &data)
     series->attachAxis(accounts);
 }
 
+// Several series over the points' labels: the bar series side by side or
+// stacked, the line series through the middle of each label's bars.
+void addSeries(QChart *chart, const ChartData &data)
+{
+    QAbstractBarSeries *bars = data.stackedBars ? static_cast<QAbstractBarSeries *>(new QStackedBarSeries)
+                                                : static_cast<QAbstractBarSeries *>(new QBarSeries);
+    QList<QLineSeries *> lines;
+    for (const ChartSeries &series : data.series) {
+        if (series.line) {
+            auto *line = new QLineSeries;
+            line->setName(series.name);
+            for (std::size_t i = 0; i < series.values.size(); ++i)
+                line->append(qreal(i), series.values[i].toDouble());
+            line->setPointsVisible(true);
+            line->setMarkerSize(7);
+            // The theme would give a line the colour of a bar set; a line
+            // drawn over bars needs one of its own.
+            line->setPen(QPen(LineColours[lines.size() % std::size(LineColours)], 3));
+            lines << line;
+            continue;
+        }
+        auto *set = new QBarSet(series.name);
+        for (const Money &value : series.values)
+            set->append(value.toDouble());
+        bars->append(set);
+        QObject::connect(set, &QBarSet::hovered, set, [series, points = data.points](bool over, int index) {
+            if (over && index >= 0 && index < int(points.size()))
+                QToolTip::showText(QCursor::pos(),
+                                   points[size_t(index)].name + QStringLiteral(" - ") + series.name
+                                       + QStringLiteral(": ") + series.values[size_t(index)].toPlain());
+            else
+                QToolTip::hideText();
+        });
+    }
+    chart->addSeries(bars);
+    for (QLineSeries *line : lines)
+        chart->addSeries(line);
+
+    QStringList names;
+    for (const ChartPoint &point : data.points)
+        names << point.label;
+    auto *categories = new QBarCategoryAxis;
+    categories->append(names);
+    const bool longName = std::any_of(names.begin(), names.end(),
+                                      [](const QString &name) { return name.size() > UprightLabelLength; });
+    if (names.size() > UprightLabelLimit || longName)
+        categories->setLabelsAngle(-90);
+    categories->setTruncateLabels(false);
+    chart->addAxis(categories, Qt::AlignBottom);
+    for (QAbstractSeries *series : chart->series())
+        series->attachAxis(categories);
+}
+
 } // namespace
 
 double tickStep(double minimum, double maximum)
@@ -160,20 +224,25 @@ QChart *buildChart(const ChartData &data)
     if (!data.ready() || data.points.empty())
         return chart;
 
-    if (data.kind == ChartData::Kind::Line)
+    if (!data.series.empty())
+        addSeries(chart, data);
+    else if (data.kind == ChartData::Kind::Line)
         addLine(chart, data);
     else
         addBars(chart, data);
-    chart->legend()->setVisible(!data.seriesLabel.isEmpty());
-    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->legend()->setVisible(!data.seriesLabel.isEmpty() || !data.series.empty());
+    // Several series name themselves above the plot, clear of long
+    // captions turned on their side below it.
+    chart->legend()->setAlignment(data.series.empty() ? Qt::AlignBottom : Qt::AlignTop);
 
-    QAbstractSeries *series = chart->series().constFirst();
     QValueAxis *primary = valueAxis(data, data.axisTitle);
     QValueAxis *secondary = valueAxis(data, data.secondaryAxisTitle);
     chart->addAxis(primary, Qt::AlignLeft);
     chart->addAxis(secondary, Qt::AlignRight);
-    series->attachAxis(primary);
-    series->attachAxis(secondary);
+    for (QAbstractSeries *series : chart->series()) {
+        series->attachAxis(primary);
+        series->attachAxis(secondary);
+    }
     return chart;
 }
 

@@ -4,10 +4,13 @@
 #include "dateentry.h"
 #include "dates.h"
 #include "dberror.h"
+#include "financialreport.h"
 #include "frmaccountledger.h"
+#include "frmreportviewer.h"
 #include "screenmessages.h"
 #include "screenparts.h"
 #include "settingsnotifier.h"
+#include "statementchart.h"
 #include "waitcursor.h"
 
 #include <QComboBox>
@@ -63,10 +66,12 @@ QString columnTitle(const FinancialStatement &statement, const DateRange &range,
 
 } // namespace
 
-frmFinancialStatements::frmFinancialStatements(AppState &state, LedgerSource ledger, QWidget *parent)
+frmFinancialStatements::frmFinancialStatements(AppState &state, LedgerSource ledger, frmStockGraph::Source chartWindow,
+                                               QWidget *parent)
     : QWidget(parent)
     , m_state(state)
     , m_ledger(std::move(ledger))
+    , m_chartWindow(std::move(chartWindow))
 {
     setObjectName(QStringLiteral("frmFinancialStatements"));
     setWindowTitle(QStringLiteral("Financial Statements"));
@@ -128,14 +133,21 @@ void frmFinancialStatements::buildControls()
     tvwStatement->setObjectName(QStringLiteral("tvwStatement"));
     tvwStatement->setSelectionBehavior(QAbstractItemView::SelectItems);
     tvwStatement->setUniformRowHeights(true);
+    // Each column as wide as its figures: a stretched last column would
+    // push its figures away from its heading.
+    tvwStatement->header()->setStretchLastSection(false);
     tvwStatement->installEventFilter(this);
     connect(tvwStatement, &QTreeWidget::itemDoubleClicked, this, &frmFinancialStatements::OpenFigure);
 
     lblWarning = makeLabel(this, "lblWarning", QString());
     lblWarning->setWordWrap(true);
+    cmdChart = makeButton(this, "cmdChart", QStringLiteral("&Chart"));
+    cmdPrint = makeButton(this, "cmdPrint", QStringLiteral("&Print"));
     cmdQuit = makeButton(this, "cmdQuit", QStringLiteral("&Quit"));
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(lblWarning, 1);
+    bottom->addWidget(cmdChart);
+    bottom->addWidget(cmdPrint);
     bottom->addWidget(cmdQuit);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);
@@ -144,6 +156,8 @@ void frmFinancialStatements::buildControls()
     resize(960, 560);
 
     connect(cmdFind, &QPushButton::clicked, this, &frmFinancialStatements::Find);
+    connect(cmdChart, &QPushButton::clicked, this, &frmFinancialStatements::Chart);
+    connect(cmdPrint, &QPushButton::clicked, this, &frmFinancialStatements::Print);
     connect(cmdQuit, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -213,13 +227,7 @@ void frmFinancialStatements::fillTree()
     QTreeWidgetItem *section = nullptr;
     for (std::size_t i = 0; i < m_statement.lines.size(); ++i) {
         const FinancialLine &line = m_statement.lines[i];
-        QStringList cells{line.account};
-        for (std::size_t c = 0; c < line.figures.size(); ++c) {
-            cells << line.figures[c].toStandard();
-            if (m_statement.isCompared())
-                cells << line.compared[c].toStandard() << (line.figures[c] - line.compared[c]).toStandard()
-                      << changePercent(line.figures[c], line.compared[c]);
-        }
+        const QStringList cells = QStringList{line.account} + financialFigureTexts(m_statement, line);
         if (line.isTotal) {
             section = nullptr;
         } else if (!section || section->text(0) != line.section) {
@@ -260,10 +268,28 @@ void frmFinancialStatements::OpenFigure(QTreeWidgetItem *item, int treeColumn)
         ledger->ShowAccount(line.id, range.first, range.last);
 }
 
+void frmFinancialStatements::Print()
+{
+    if (!m_shown)
+        Find();
+    if (m_shown && !m_statement.columns.empty())
+        (new frmReportViewer(m_state))->FormShow(FinancialReportData{m_statement, m_state.settings.currency});
+}
+
+void frmFinancialStatements::Chart()
+{
+    if (!m_shown)
+        Find();
+    if (m_shown)
+        m_chart = frmStockGraph::Present(computeStatementChart(m_statement, m_state.settings.currency,
+                                                               m_state.dateFormat()),
+                                         m_chartWindow, *m_state.messages, this);
+}
+
 void frmFinancialStatements::reloadRows()
 {
-    if (m_shown)
-        showStatement(m_shown->first, m_shown->second);
+    if (m_shown && showStatement(m_shown->first, m_shown->second) && m_chart && m_chart->showsChartOf(this))
+        m_chart->Fill(computeStatementChart(m_statement, m_state.settings.currency, m_state.dateFormat()));
 }
 
 bool frmFinancialStatements::eventFilter(QObject *watched, QEvent *event)

@@ -2,7 +2,9 @@
 
 #include "bookrowsscreen.h"
 #include "financialstatements.h"
+#include "frmstockgraph.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -23,12 +25,14 @@ class frmAccountLedger;
 // The income statement, balance sheet or cash flow over a date range, by
 // period and compared, as a tree of sections and accounts that folds. Enter
 // or a double click on an account's figure opens the Account Ledger of that
-// account over that column's days.
+// account over that column's days. The statement prints through the report
+// viewer and draws as a chart in the chart window.
 class frmFinancialStatements : public QWidget, public BookRowsScreen {
     Q_OBJECT
 public:
     using LedgerSource = std::function<frmAccountLedger *()>;
-    explicit frmFinancialStatements(AppState &state, LedgerSource ledger = {}, QWidget *parent = nullptr);
+    explicit frmFinancialStatements(AppState &state, LedgerSource ledger = {}, frmStockGraph::Source chartWindow = {},
+                                    QWidget *parent = nullptr);
 
     QGroupBox *Frame1;
     QLabel *lblKind;
@@ -44,6 +48,8 @@ public:
     QPushButton *cmdFind;
     QTreeWidget *tvwStatement;
     QLabel *lblWarning;
+    QPushButton *cmdChart;
+    QPushButton *cmdPrint;
     QPushButton *cmdQuit;
 
     // The statement the last Find showed.
@@ -53,6 +59,12 @@ public:
     // Opens the ledger behind the figure of an account line in a column of
     // the tree; a total, a party or the account's name opens nothing.
     void OpenFigure(QTreeWidgetItem *item, int treeColumn);
+    // Opens the report viewer on the statement shown (found first when none
+    // is), to print it or save it as PDF.
+    void Print();
+    // Draws the chart of the statement shown (found first when none is) in
+    // the chart window.
+    void Chart();
     void reloadRows() override;
 
 protected:
@@ -66,6 +78,8 @@ private:
 
     AppState &m_state;
     LedgerSource m_ledger;
+    frmStockGraph::Source m_chartWindow;
+    QPointer<frmStockGraph> m_chart; // where Chart drew the statement shown
     FinancialStatement m_statement;
     std::optional<std::pair<StatementKind, std::vector<StatementColumn>>> m_shown;
 };

@@ -224,8 +224,10 @@ void frmMain::wireScreens()
     });
     mnu_report_account->setEnabled(true);
     connect(mnu_report_account, &QAction::triggered, this, [this] { showAccountLedger(); });
-    wire(mnu_Reports_FinStatements, QStringLiteral("frmFinancialStatements"), true,
-         [this] { return new frmFinancialStatements(m_state, [this] { return showAccountLedger(); }); });
+    wire(mnu_Reports_FinStatements, QStringLiteral("frmFinancialStatements"), true, [this] {
+        return new frmFinancialStatements(
+            m_state, [this] { return showAccountLedger(); }, [this] { return showStockGraph(); });
+    });
     wire(mnu_Reports_AccStatus, QStringLiteral("frmAccountStatus"), true,
          [this] { return new frmAccountStatus(m_state, [this] { return showStockGraph(); }); });
     wire(mnuAbout, QStringLiteral("frmAboutUS"), true, [] { return new frmAboutUS; });

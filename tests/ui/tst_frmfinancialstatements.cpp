@@ -3,13 +3,26 @@
 #include "frmaccountledger.h"
 #include "frmfinancialstatements.h"
 #include "frmmain.h"
+#include "frmreportviewer.h"
+#include "frmstockgraph.h"
+#include "modaldriver.h"
 #include "testbook.h"
 #include "typist.h"
+#include "viewerlookup.h"
 #include "windowfixture.h"
 
 #include <QAction>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QLineSeries>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStackedBarSeries>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -30,6 +43,41 @@ class TestFrmFinancialStatements : public WindowTest {
         return cells;
     }
 
+    // Each bar set of a series as its name and values.
+    static QStringList barValues(QAbstractBarSeries *series)
+    {
+        QStringList sets;
+        if (series)
+            for (QBarSet *set : series->barSets()) {
+                QStringList words{set->label()};
+                for (int i = 0; i < set->count(); ++i)
+                    words << QString::number(set->at(i));
+                sets << words.join(u' ');
+            }
+        return sets;
+    }
+
+    static QString pdfText(const QStringList &arguments)
+    {
+        QProcess tool;
+        tool.start(QStringLiteral("pdftotext"), arguments);
+        return tool.waitForFinished(60000) && tool.exitCode() == 0 ? QString::fromUtf8(tool.readAllStandardOutput())
+                                                                   : QString();
+    }
+
+    // Every line of the tree as its words: the name, then the figures.
+    static QStringList treeLines(QTreeWidget *tree)
+    {
+        QStringList lines;
+        for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+            QStringList cells;
+            for (int c = 0; c < tree->columnCount(); ++c)
+                cells << (*it)->text(c);
+            lines << cells.join(u' ').simplified();
+        }
+        return lines;
+    }
+
 private slots:
     void init()
     {
@@ -40,6 +88,10 @@ private slots:
         m_book->addTransaction(1, QDate(2026, 4, 10), 43, 41, Money::fromCents(50000), QStringLiteral("April pay"));
         m_book->addTransaction(2, QDate(2026, 5, 3), 41, 42, Money::fromCents(20000), QStringLiteral("May rent"));
         m_book->addTransaction(3, QDate(2026, 6, 15), 41, 42, Money::fromCents(15000), QStringLiteral("June rent"));
+        // Figures of tens of millions in many columns, to be printed across
+        // one page.
+        if (QTest::currentTestFunction() == QByteArrayView("comparedByMonthPrintsTheWindowsFigures"))
+            m_book->addTransaction(4, QDate(2026, 5, 20), 43, 41, Money::fromCents(9876543210), QStringLiteral("Sale"));
         start();
         m_state->today = [] { return QDate(2026, 12, 7); };
         m_state->settings.finYearStart = QDate(2026, 4, 1);
@@ -109,7 +161,89 @@ private slots:
         QCOMPARE(shownLine(tree, QStringLiteral("Opening balances")), QStringList{"1,000.00"});
         QCOMPARE(shownLine(tree, QStringLiteral("Net income for the period")), QStringList{"150.00"});
         QCOMPARE(shownLine(tree, QStringLiteral("Total liabilities and equity")), QStringList{"1,150.00"});
+
+        // Its chart: the assets' bar beside the liabilities' and equity's.
+        press(Qt::Key_C, Qt::AltModifier);
+        auto *chart = qobject_cast<frmStockGraph *>(main->child(QStringLiteral("frmStockGraph")));
+        QVERIFY(chart);
+        auto *stacked = qobject_cast<QStackedBarSeries *>(chart->mscStock->chart()->series().value(0));
+        QVERIFY(stacked);
+        QCOMPARE(barValues(stacked),
+                 (QStringList{"Total assets 1150 0", "Total liabilities 0 0", "Total equity 0 1150"}));
+
+        // The income statement by month charted: income and expenses as
+        // bars, net income as a line.
+        main->mnu_Reports_FinStatements->trigger();
+        QVERIFY(tabTo(w->cboKind));
+        press(Qt::Key_Up);
+        QVERIFY(tabTo(w->cboPeriod));
+        press(Qt::Key_Down);
+        press(Qt::Key_Return);
+        press(Qt::Key_C, Qt::AltModifier);
+        QCOMPARE(main->child(QStringLiteral("frmStockGraph")), chart);
+        const QList<QAbstractSeries *> series = chart->mscStock->chart()->series();
+        QCOMPARE(series.size(), 2);
+        QCOMPARE(barValues(qobject_cast<QBarSeries *>(series[0])),
+                 (QStringList{"Total income 500 0 0", "Total expenses 0 200 150"}));
+        auto *net = qobject_cast<QLineSeries *>(series[1]);
+        QVERIFY(net);
+        QCOMPARE(net->name(), QStringLiteral("Net income"));
+        QCOMPARE(net->points(), (QList<QPointF>{{0, 500}, {1, -200}, {2, -150}}));
         QVERIFY(m_messages.shown.isEmpty());
+    }
+
+    // A quarter by month compared with the previous months (16 figure
+    // columns) printed to PDF: every line of the window is a line of the
+    // PDF with the same figures, and nothing runs off the landscape page.
+    void comparedByMonthPrintsTheWindowsFigures()
+    {
+        m_state->settings.currency = QStringLiteral("EUR");
+        auto *w = new frmFinancialStatements(*m_state);
+        w->show();
+        QVERIFY(activate(w));
+        QVERIFY(tabTo(w->dtpToDate->lineEdit()));
+        press(Qt::Key_A, Qt::ControlModifier);
+        type(QStringLiteral("30/6/2026"));
+        QVERIFY(tabTo(w->cboPeriod));
+        press(Qt::Key_Down);
+        QVERIFY(tabTo(w->cboCompare));
+        press(Qt::Key_Down);
+        QCOMPARE(w->cboCompare->currentText(), QStringLiteral("Previous period"));
+        press(Qt::Key_Return);
+        QCOMPARE(w->tvwStatement->columnCount(), 17);
+
+        press(Qt::Key_P, Qt::AltModifier);
+        frmReportViewer *viewer = openReportViewer();
+        QVERIFY(viewer);
+        const QString target = file(QStringLiteral("statement.pdf"));
+        bc::test::answerFileDialog(this, target);
+        viewer->cmdExport->click();
+        QVERIFY(m_messages.shown.isEmpty());
+
+        const QString text = pdfText({QStringLiteral("-layout"), target, QStringLiteral("-")});
+        QStringList printed;
+        for (const QString &line : text.split(u'\n'))
+            printed << line.simplified();
+        QVERIFY(printed.contains(QStringLiteral("Income Statement")));
+        QVERIFY(printed.contains(QStringLiteral("Period: 01/04/2026 to 30/06/2026")));
+        QVERIFY(printed.contains(QStringLiteral("Currency: EUR")));
+        QCOMPARE(text.count(u'\f'), 1);
+        QVERIFY(text.contains(QStringLiteral("Jun")) && text.contains(QStringLiteral("Q1")));
+        const QStringList shown = treeLines(w->tvwStatement);
+        QVERIFY(shown.contains(QStringLiteral("Rent 0.00 0.00 0.00 200.00 0.00 200.00 150.00 200.00 -50.00 -25.0 "
+                                              "350.00 0.00 350.00")));
+        for (const QString &line : shown)
+            QVERIFY2(printed.contains(line), qPrintable(line));
+
+        const QString boxes = pdfText({QStringLiteral("-bbox"), target, QStringLiteral("-")});
+        static const QRegularExpression page(QStringLiteral(R"re(<page width="([\d.]+)" height="([\d.]+)")re"));
+        const auto size = page.match(boxes);
+        QVERIFY(size.hasMatch());
+        QVERIFY(size.captured(1).toDouble() > size.captured(2).toDouble());
+        static const QRegularExpression right(QStringLiteral(R"re(xMax="([\d.]+)")re"));
+        for (auto it = right.globalMatch(boxes); it.hasNext();)
+            QVERIFY(it.next().captured(1).toDouble() <= size.captured(1).toDouble() - 40);
+        viewer->close();
     }
 };
 

@@ -42,6 +42,14 @@ struct ChartPoint {
     QString name;
 };
 
+// One of several series drawn over the points' labels: bars, or a line
+// through the bars; one value per point.
+struct ChartSeries {
+    QString name;
+    std::vector<Money> values;
+    bool line = false;
+};
+
 // Everything the chart window shows: the points in drawing order, the value
 // scale, the axis titles and the header captions, and for the ledger chart
 // the opening and closing balances of the account frame.
@@ -59,6 +67,11 @@ struct ChartData {
     Kind kind = Kind::Line;
     QString seriesLabel; // the legend of the one series; empty for none
     std::vector<ChartPoint> points;
+    // Several named series over the points' labels, drawn in place of the
+    // points' own values: bar series side by side (or stacked) with line
+    // series over them. Empty for a chart of one series.
+    std::vector<ChartSeries> series;
+    bool stackedBars = false;
     AxisScale scale; // applies to the primary and the secondary value axis
     QString axisTitle; // primary value axis
     QString secondaryAxisTitle;

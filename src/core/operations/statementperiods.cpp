@@ -2,6 +2,8 @@
 
 #include "dates.h"
 
+#include <QLocale>
+
 namespace bc {
 
 namespace {
@@ -36,6 +38,22 @@ QDate monthsBack(const QDate &day, int months, bool keepMonthEnd)
 }
 
 } // namespace
+
+QString shortRangeHeading(const DateRange &range, const QString &dateFormat)
+{
+    const QDate &first = range.first;
+    const QDate &last = range.last;
+    if (first.isValid() && last.isValid() && first.day() == 1 && last.day() == last.daysInMonth() && first <= last) {
+        const int months = (last.year() - first.year()) * 12 + last.month() - first.month() + 1;
+        if (months == 1)
+            return QLocale::c().toString(first, QStringLiteral("MMM yyyy"));
+        if (months == 3 && (first.month() - 1) % 3 == 0)
+            return QStringLiteral("Q%1 %2").arg((first.month() - 1) / 3 + 1).arg(first.year());
+        if (months == 12 && first.month() == 1)
+            return QString::number(first.year());
+    }
+    return formatReportDate(first, dateFormat) + QStringLiteral(" to ") + formatReportDate(last, dateFormat);
+}
 
 QString DateRange::name() const
 {

@@ -18,6 +18,11 @@ struct DateRange {
     QString name() const;
 };
 
+// A short heading for a column's days: "Nov 2026" for a calendar month,
+// "Q4 2026" for a calendar quarter, "2026" for a calendar year, else the
+// first and last day in the report date pattern of dateFormat.
+QString shortRangeHeading(const DateRange &range, const QString &dateFormat);
+
 enum class PeriodLength { Whole, Month, Quarter, Year };
 enum class Comparison { None, PreviousPeriod, YearBefore };
 
