@@ -12,16 +12,6 @@ QString columnHeading(StatementKind kind, const DateRange &range, const QString 
                                                : shortRangeHeading(range, dateFormat);
 }
 
-QString statementTitle(StatementKind kind)
-{
-    switch (kind) {
-    case StatementKind::IncomeStatement: return QStringLiteral("Income Statement");
-    case StatementKind::BalanceSheet: return QStringLiteral("Balance Sheet");
-    case StatementKind::CashFlow: return QStringLiteral("Cash Flow");
-    }
-    return {};
-}
-
 } // namespace
 
 QStringList financialFigureTexts(const FinancialStatement &statement, const FinancialLine &line)

@@ -515,4 +515,14 @@ FinancialStatement computeStatement(const Book &book, StatementKind kind, const 
     });
 }
 
+QString statementTitle(StatementKind kind)
+{
+    switch (kind) {
+    case StatementKind::IncomeStatement: return QStringLiteral("Income Statement");
+    case StatementKind::BalanceSheet: return QStringLiteral("Balance Sheet");
+    case StatementKind::CashFlow: return QStringLiteral("Cash Flow");
+    }
+    return {};
+}
+
 } // namespace bc

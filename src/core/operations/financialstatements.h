@@ -47,6 +47,9 @@ namespace bc {
 
 enum class StatementKind { IncomeStatement, BalanceSheet, CashFlow };
 
+// The statement's title, as its window, chart and printed report show it.
+QString statementTitle(StatementKind kind);
+
 // One column: the days it covers (a balance sheet: from the start of the
 // financial year holding its day to that day) and the days it is compared
 // with, if any.

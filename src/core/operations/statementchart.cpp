@@ -9,16 +9,6 @@ namespace bc {
 
 namespace {
 
-QString statementTitle(StatementKind kind)
-{
-    switch (kind) {
-    case StatementKind::IncomeStatement: return QStringLiteral("Income Statement");
-    case StatementKind::BalanceSheet: return QStringLiteral("Balance Sheet");
-    case StatementKind::CashFlow: return QStringLiteral("Cash Flow");
-    }
-    return {};
-}
-
 // The figures of a total line in the charted columns; zeros when the
 // statement has no such line.
 std::vector<Money> totalFigures(const FinancialStatement &statement, const QString &text,
