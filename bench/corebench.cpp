@@ -260,7 +260,7 @@ QJsonObject benchSummary(const Options &o, const Book &book)
 {
     SummaryInput input;
     for (const IdName &a : accountNames(book))
-        input.accounts.push_back({a.id, u'A', a.name});
+        input.accounts.push_back({a.id, AccountSide::Account, a.name});
     input.fromDate = o.from;
     input.toDate = o.to;
     input.finYearStart = o.fyStart;

@@ -91,7 +91,7 @@ SummaryReport summaryReport(const CommandLine &commandLine, Book &book, const QS
                                                     ? std::nullopt
                                                     : std::optional<qint64>(all.rows.intAt(r, AccountCol::Type)));
         if (everyAccount || chosen.contains(id) || typed)
-            input.accounts.push_back({id, u'A', all.rows.textAt(r, AccountCol::Name)});
+            input.accounts.push_back({id, AccountSide::Account, all.rows.textAt(r, AccountCol::Name)});
     }
     report.result = computeSummary(book, input);
     return report;

@@ -295,8 +295,9 @@ void frmAccountStatus::Find()
         if (!item->isSelected())
             continue;
         const QString flag = item->text(FlagColumn);
-        input.accounts.push_back(
-            {item->text(IdColumn).toLongLong(), flag.isEmpty() ? QChar(u'A') : flag[0], item->text(NameColumn)});
+        input.accounts.push_back({item->text(IdColumn).toLongLong(),
+                                  flag.isEmpty() ? AccountSide::Account : sideOfLetter(flag[0]),
+                                  item->text(NameColumn)});
     }
     input.fromDate = dtpFromDate->date();
     input.toDate = dtpToDate->date();
@@ -354,9 +355,9 @@ void frmAccountStatus::sortGrid(int column)
 QVariant frmAccountStatus::rowColour(int row) const
 {
     const SummaryRow &listed = SummaryRows.row(row);
-    if (listed.side == u'A')
+    if (listed.side == AccountSide::Account)
         return QColor(isBuiltInAccountName(listed.name) ? Qt::red : Qt::blue);
-    if (listed.side == u'P')
+    if (listed.side == AccountSide::Party)
         return QColor(Qt::green);
     return {};
 }

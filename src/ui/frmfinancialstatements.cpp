@@ -258,7 +258,7 @@ void frmFinancialStatements::OpenFigure(QTreeWidgetItem *item, int treeColumn)
         return;
     const FinancialLine &line = m_statement.lines.at(std::size_t(item->data(0, LineRole).toULongLong()));
     const std::vector<std::optional<FigureColumn>> columns = figureColumns(m_statement);
-    if (line.isTotal || line.side != u'A' || treeColumn < 0 || std::size_t(treeColumn) >= columns.size()
+    if (line.isTotal || line.side != AccountSide::Account || treeColumn < 0 || std::size_t(treeColumn) >= columns.size()
         || !columns[std::size_t(treeColumn)])
         return;
     const FigureColumn figure = *columns[std::size_t(treeColumn)];

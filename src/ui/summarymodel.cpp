@@ -26,7 +26,9 @@ QList<ResultColumn<SummaryRow>> summaryColumns()
         amount(QStringLiteral("Transactions"), &SummaryRow::movement),
         amount(QStringLiteral("Balance Amount"), &SummaryRow::balance),
         {side, CellType::Text,
-         [](const SummaryRow &row) { return QVariant(row.side.isNull() ? QString() : QString(row.side)); }},
+         [](const SummaryRow &row) {
+             return QVariant(row.side == AccountSide::None ? QString() : QString(sideLetter(row.side)));
+         }},
     };
 }
 

@@ -107,7 +107,7 @@ TEST_F(GoldenBook, FiguresEqualThoseOfTheCoreOperationsAndTheBooksYearStart)
                            QStringLiteral("SELECT account_id, account_name FROM account_master "
                                           "ORDER BY account_name COLLATE NOCASE, account_name"));
     while (all.next())
-        s.accounts.push_back({all.value(0).toLongLong(), u'A', all.value(1).toString()});
+        s.accounts.push_back({all.value(0).toLongLong(), AccountSide::Account, all.value(1).toString()});
     s.fromDate = in.fromDate;
     s.toDate = in.toDate;
     s.finYearStart = in.finYearStart;

@@ -342,7 +342,8 @@ Figures accountFigures(const FinancialStatement &s, std::size_t column, bool com
     for (const FinancialLine &line : s.lines) {
         const Money figure = compared ? line.compared[column] : line.figures[column];
         if (!line.isTotal && !figure.isZero())
-            f[QStringLiteral("%1|%2 %3").arg(line.section, line.side).arg(line.id)] += figure.cents();
+            f[QStringLiteral("%1|%2 %3").arg(line.section, QString(sideLetter(line.side))).arg(line.id)] +=
+                figure.cents();
     }
     return f;
 }

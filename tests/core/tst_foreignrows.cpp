@@ -38,7 +38,8 @@ TEST(ForeignRows, EveryReportNamesTheTableTheRowAndTheFault)
     t.addTransaction(1, QDate(2024, 1, 5), 11, 10, Money::fromCents(5000));
     const auto ledger = [&] { computeLedger(t.book(), {qint64(10), QDate(2024, 1, 1), QDate(2024, 12, 31), QDate()}); };
     SummaryInput in;
-    in.accounts = {{10, u'A', QStringLiteral("Bank")}, {11, u'A', QStringLiteral("Salary")}};
+    in.accounts = {{10, AccountSide::Account, QStringLiteral("Bank")},
+                   {11, AccountSide::Account, QStringLiteral("Salary")}};
     in.fromDate = QDate(2024, 1, 1);
     in.toDate = QDate(2024, 12, 31);
     const auto summary = [&] { computeSummary(t.book(), in); };
@@ -169,7 +170,7 @@ TEST(ForeignObjects, ABookHoldingThemIsRefusedUntilTheRepairRemovesThem)
     EXPECT_EQ(test::transactionLines(connectionOf(book)), QStringList{QStringLiteral("2024-01-05 11>10 5000 ")});
     EXPECT_EQ(bookProblems(book), QStringList());
     SummaryInput in;
-    in.accounts = {{10, u'A', QStringLiteral("Bank")}};
+    in.accounts = {{10, AccountSide::Account, QStringLiteral("Bank")}};
     in.fromDate = QDate(2024, 1, 1);
     in.toDate = QDate(2024, 12, 31);
     const SummaryResult s = computeSummary(book, in);

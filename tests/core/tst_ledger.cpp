@@ -186,7 +186,8 @@ TEST_F(LedgerBook, WithoutAYearStartTheOpeningCountsEveryEarlierMovementInAnyLoc
             LedgerResult l = computeLedger(t.book(), {10, from, to, settings.finYearStart});
             EXPECT_EQ(l.openingBalance, cents(12000));
             EXPECT_EQ(l.closingBalance, cents(12700));
-            SummaryInput in{{{10, u'A', QStringLiteral("Bank")}}, from, to, settings.finYearStart, {}, {}, {}, {}};
+            SummaryInput in{
+                {{10, AccountSide::Account, QStringLiteral("Bank")}}, from, to, settings.finYearStart, {}, {}, {}, {}};
             EXPECT_EQ(computeSummary(t.book(), in).listed.at(0).opening, cents(12000));
 
             // A short date an older book stored in its own order: 1 July 2023.

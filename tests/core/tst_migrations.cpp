@@ -57,7 +57,7 @@ QStringList figures(const Book &book)
                        .arg(isoDate(m.date), m.particulars)
                        .arg(m.amount.cents())
                        .arg(m.balance.cents());
-        summaryInput.accounts.push_back({id, u'A', QString::number(id)});
+        summaryInput.accounts.push_back({id, AccountSide::Account, QString::number(id)});
     }
     summaryInput.fromDate = from;
     summaryInput.toDate = to;
@@ -301,7 +301,7 @@ TEST(Migrations, ReportsAreReadsThatNeedNoWriteLockAndWorkOnAReadOnlyBook)
     const auto reports = [](const Book &book) {
         const LedgerResult ledger = computeLedger(book, {qint64(10), from, to, fyStart});
         SummaryInput in;
-        in.accounts = {{10, u'A', QStringLiteral("Bank")}};
+        in.accounts = {{10, AccountSide::Account, QStringLiteral("Bank")}};
         in.fromDate = from;
         in.toDate = to;
         const SummaryResult summary = computeSummary(book, in);

@@ -160,7 +160,7 @@ TEST(MoneySums, ManyRandomAmountsSumExactlyInLedgerAndSummary)
 
     SummaryInput in;
     for (qint64 id = 1; id <= 6; ++id)
-        in.accounts.push_back({id, u'A', QString::number(id)});
+        in.accounts.push_back({id, AccountSide::Account, QString::number(id)});
     in.fromDate = from;
     in.toDate = to;
     in.finYearStart = fyStart;
@@ -223,9 +223,9 @@ TEST(MoneySums, LargestAndNegativeAmountsFormatAndSum)
     EXPECT_EQ(runningBalanceText(debit.movements[2].balance), QStringLiteral("3999999999999.96  (Debit)"));
 
     SummaryInput in;
-    in.accounts = {{10, u'A', QStringLiteral("Top")},
-                   {11, u'A', QStringLiteral("Bottom")},
-                   {12, u'A', QStringLiteral("Other")}};
+    in.accounts = {{10, AccountSide::Account, QStringLiteral("Top")},
+                   {11, AccountSide::Account, QStringLiteral("Bottom")},
+                   {12, AccountSide::Account, QStringLiteral("Other")}};
     in.fromDate = day;
     in.toDate = day.addDays(9);
     in.finYearStart = fyStart;
@@ -269,7 +269,7 @@ TEST(MoneySums, SumsPastTheRangeOfCentsAreRefusedNamingWhat)
               }),
               QStringLiteral("The amounts are too large to add up: the opening balance of the ledger."));
     SummaryInput in;
-    in.accounts = {{10, u'A', QStringLiteral("Top")}};
+    in.accounts = {{10, AccountSide::Account, QStringLiteral("Top")}};
     in.fromDate = QDate(2024, 3, 1);
     in.toDate = QDate(2024, 3, 31);
     EXPECT_EQ(refusal([&] { computeSummary(t.book(), in); }),
@@ -281,7 +281,8 @@ TEST(MoneySums, SumsPastTheRangeOfCentsAreRefusedNamingWhat)
     runSql(t.writer(), QStringLiteral("DELETE FROM transaction_master WHERE tran_id = 3"));
     t.addAccount(12, QStringLiteral("Third"), 4, Money());
     t.addTransaction(3, QDate(2024, 3, 3), 11, 12, cents(big));
-    in.accounts = {{10, u'A', QStringLiteral("Top")}, {12, u'A', QStringLiteral("Third")}};
+    in.accounts = {{10, AccountSide::Account, QStringLiteral("Top")},
+                   {12, AccountSide::Account, QStringLiteral("Third")}};
     EXPECT_EQ(refusal([&] { computeSummary(t.book(), in); }),
               QStringLiteral("The amounts are too large to add up: the total of the movements."));
 }

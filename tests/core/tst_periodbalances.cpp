@@ -189,9 +189,9 @@ TEST(KeptBalances, RandomBooksGiveThePlainSumsOverRandomRanges)
         const std::vector<Row> rows = storedRows(k.t.db());
         std::vector<SummaryAccount> chosen;
         for (qint64 i = 0; i < Accounts; ++i)
-            chosen.push_back({FirstAccount + i, u'A', QStringLiteral("Account")});
+            chosen.push_back({FirstAccount + i, AccountSide::Account, QStringLiteral("Account")});
         for (qint64 p = 1; p <= Parties; ++p)
-            chosen.push_back({p, u'P', QStringLiteral("Party")});
+            chosen.push_back({p, AccountSide::Party, QStringLiteral("Party")});
 
         for (int range = 0; range < 40; ++range) {
             SummaryInput in;
@@ -207,8 +207,9 @@ TEST(KeptBalances, RandomBooksGiveThePlainSumsOverRandomRanges)
             const SummaryResult s = computeSummary(k.t.book(), in);
             ASSERT_EQ(s.listed.size(), chosen.size());
             for (size_t i = 0; i < chosen.size(); ++i) {
-                const Key key{chosen[i].side, chosen[i].id};
-                const qint64 openAmount = chosen[i].side == u'A' ? (chosen[i].id - FirstAccount) * 1234 : 0;
+                const Key key{sideLetter(chosen[i].side), chosen[i].id};
+                const qint64 openAmount = chosen[i].side == AccountSide::Account ? (chosen[i].id - FirstAccount) * 1234
+                                                                                 : 0;
                 const qint64 expectedOpening = openAmount + (opening.contains(key) ? opening.at(key) : 0);
                 const qint64 expectedMovement = movement.contains(key) ? movement.at(key) : 0;
                 EXPECT_EQ(s.listed[i].opening.cents(), expectedOpening)
@@ -306,7 +307,7 @@ TEST(KeptBalances, AnotherToolsReplaceOrTruncateLeavesTheReportsRight)
     const auto movement = plainSums(storedRows(k.t.db()), QDate(2023, 1, 1), QDate(2025, 12, 31));
     SummaryInput in;
     for (qint64 i = 0; i < Accounts; ++i)
-        in.accounts.push_back({FirstAccount + i, u'A', QStringLiteral("Account")});
+        in.accounts.push_back({FirstAccount + i, AccountSide::Account, QStringLiteral("Account")});
     in.fromDate = QDate(2023, 1, 1);
     in.toDate = QDate(2025, 12, 31);
     const SummaryResult s = computeSummary(k.t.book(), in);

@@ -192,10 +192,10 @@ QStringList allFigures(const Book &book)
         figures << QStringList{isoDate(m.date), m.particulars, m.amount.toPlain(), m.balance.toPlain()}.join(u'|');
     figures << ledger.openingBalance.toPlain() << ledger.closingBalance.toPlain();
     SummaryInput input;
-    input.accounts = {{10, u'A', QStringLiteral("Bank")},
-                      {11, u'A', QStringLiteral("Rent")},
-                      {12, u'A', QStringLiteral("Salary")},
-                      {1, u'P', QStringLiteral("Landlord Ltd")}};
+    input.accounts = {{10, AccountSide::Account, QStringLiteral("Bank")},
+                      {11, AccountSide::Account, QStringLiteral("Rent")},
+                      {12, AccountSide::Account, QStringLiteral("Salary")},
+                      {1, AccountSide::Party, QStringLiteral("Landlord Ltd")}};
     input.fromDate = QDate(2024, 1, 1);
     input.toDate = QDate(2024, 1, 31);
     input.finYearStart = QDate(2024, 1, 1);
@@ -203,7 +203,7 @@ QStringList allFigures(const Book &book)
     for (const SummaryRow &row : summary.listed)
         figures << QStringList{QString::number(row.accountId), row.name,
                                row.opening.toPlain(),          row.movement.toPlain(),
-                               row.balance.toPlain(),          QString(row.side)}
+                               row.balance.toPlain(),          QString(sideLetter(row.side))}
                        .join(u'|');
     figures << summary.totalBalance.toPlain();
     return figures;

@@ -37,10 +37,10 @@ struct SummaryBook : YearBook {
 
     static std::vector<SummaryAccount> bankSalaryRentLandlord()
     {
-        return {{11, u'A', QStringLiteral("Salary")},
-                {10, u'A', QStringLiteral("Bank")},
-                {12, u'A', QStringLiteral("Rent")},
-                {1, u'P', QStringLiteral("Landlord")}};
+        return {{11, AccountSide::Account, QStringLiteral("Salary")},
+                {10, AccountSide::Account, QStringLiteral("Bank")},
+                {12, AccountSide::Account, QStringLiteral("Rent")},
+                {1, AccountSide::Party, QStringLiteral("Landlord")}};
     }
 
     // "name opening movement balance side" per listed row.
@@ -49,7 +49,8 @@ struct SummaryBook : YearBook {
         QStringList out;
         for (const SummaryRow &r : s.listed)
             out << QStringLiteral("%1 %2 %3 %4 %5")
-                       .arg(r.name, r.opening.toPlain(), r.movement.toPlain(), r.balance.toPlain(), QString(r.side));
+                       .arg(r.name, r.opening.toPlain(), r.movement.toPlain(), r.balance.toPlain(),
+                            QString(sideLetter(r.side)));
         return out;
     }
 
@@ -104,17 +105,18 @@ TEST_F(SummaryBook, OpeningAndMovementCountEachDateOnItsSide)
     // From on or before the year start: openings are the master's; the
     // transaction before the year counts once it lies within the range.
     const SummaryResult early = computeSummary(t.book(),
-                                               input({{10, u'A', QStringLiteral("Bank")}}, QDate(2023, 12, 1),
-                                                     QDate(2023, 12, 31)));
+                                               input({{10, AccountSide::Account, QStringLiteral("Bank")}},
+                                                     QDate(2023, 12, 1), QDate(2023, 12, 31)));
     EXPECT_EQ(lines(early), (QStringList{"Bank 100.00 5.00 105.00 A"}));
     const SummaryResult onStart = computeSummary(t.book(),
-                                                 input({{10, u'A', QStringLiteral("Bank")}}, fyStart, fyStart));
+                                                 input({{10, AccountSide::Account, QStringLiteral("Bank")}}, fyStart,
+                                                       fyStart));
     EXPECT_EQ(lines(onStart), (QStringList{"Bank 100.00 10.00 110.00 A"}));
 
     // From after To: no movement, the balance is the opening.
     const SummaryResult reversed = computeSummary(t.book(),
-                                                  input({{10, u'A', QStringLiteral("Bank")}}, QDate(2024, 3, 1),
-                                                        QDate(2024, 2, 1)));
+                                                  input({{10, AccountSide::Account, QStringLiteral("Bank")}},
+                                                        QDate(2024, 3, 1), QDate(2024, 2, 1)));
     EXPECT_EQ(lines(reversed), (QStringList{"Bank 66.00 0.00 66.00 A"}));
 }
 
@@ -124,7 +126,7 @@ TEST_F(SummaryBook, OpeningBoundsAreStrictAndBlankMeansNone)
     std::vector<SummaryAccount> chosen;
     for (qint64 i = 0; i < qint64(std::size(openings)); ++i) {
         t.addAccount(20 + i, QStringLiteral("O%1").arg(openings[i]), 4, cents(openings[i]));
-        chosen.push_back({20 + i, u'A', QStringLiteral("O%1").arg(openings[i])});
+        chosen.push_back({20 + i, AccountSide::Account, QStringLiteral("O%1").arg(openings[i])});
     }
     auto names = [&](const QString &above, const QString &below) {
         SummaryInput in = input(chosen, fyStart, fyStart);
@@ -147,10 +149,10 @@ TEST_F(SummaryBook, BalanceBoundsAreInclusiveAndBlankListsLargeBalances)
 {
     t.addAccount(30, QStringLiteral("Big"), 4, cents(25000000));
     t.addAccount(31, QStringLiteral("Owed"), 5, cents(-25000000));
-    const std::vector<SummaryAccount> chosen{{30, u'A', QStringLiteral("Big")},
-                                             {31, u'A', QStringLiteral("Owed")},
-                                             {10, u'A', QStringLiteral("Bank")},
-                                             {12, u'A', QStringLiteral("Rent")}};
+    const std::vector<SummaryAccount> chosen{{30, AccountSide::Account, QStringLiteral("Big")},
+                                             {31, AccountSide::Account, QStringLiteral("Owed")},
+                                             {10, AccountSide::Account, QStringLiteral("Bank")},
+                                             {12, AccountSide::Account, QStringLiteral("Rent")}};
     const SummaryResult all = computeSummary(t.book(), input(chosen, fyStart, fyStart));
     EXPECT_EQ(lines(all),
               (QStringList{"Big 250000.00 0.00 250000.00 A", "Owed -250000.00 0.00 -250000.00 A",
@@ -169,9 +171,9 @@ TEST_F(SummaryBook, BoundsCompareExactlyAndOneBeyondAnyAmountSetsNone)
 {
     t.addTransaction(1, QDate(2024, 3, 1), 11, 12, cents(1500));
     const auto listed = [&](const char *balanceAbove, const char *balanceBelow, const char *openingAbove = "") {
-        SummaryInput in = input({{10, u'A', QStringLiteral("Bank")},
-                                 {11, u'A', QStringLiteral("Salary")},
-                                 {12, u'A', QStringLiteral("Rent")}},
+        SummaryInput in = input({{10, AccountSide::Account, QStringLiteral("Bank")},
+                                 {11, AccountSide::Account, QStringLiteral("Salary")},
+                                 {12, AccountSide::Account, QStringLiteral("Rent")}},
                                 fyStart, QDate(2024, 12, 31));
         in.balanceAbove = QLatin1String(balanceAbove);
         in.balanceBelow = QLatin1String(balanceBelow);
@@ -210,8 +212,8 @@ TEST_F(SummaryBook, TotalsAreExact)
     addNullAmount(2, QDate(2024, 2, 1), 41, 12);
     addNullAmount(3, QDate(2024, 6, 1), 12, 41);
     const SummaryResult s = computeSummary(t.book(),
-                                           input({{40, u'A', QStringLiteral("Petty")},
-                                                  {41, u'A', QStringLiteral("Idle")}},
+                                           input({{40, AccountSide::Account, QStringLiteral("Petty")},
+                                                  {41, AccountSide::Account, QStringLiteral("Idle")}},
                                                  QDate(2024, 3, 1), QDate(2024, 12, 31)));
     EXPECT_EQ(lines(s).last(), QStringLiteral("Idle 0.00 0.00 0.00 A"));
     QSqlQuery nulls = runSql(t.db(),
@@ -226,7 +228,7 @@ TEST_F(SummaryBook, TotalsAreExact)
 
 TEST_F(SummaryBook, FailingStatementThrowsAndKeepsThePreviousRun)
 {
-    computeSummary(t.book(), input({{10, u'A', QStringLiteral("Bank")}}, fyStart, fyStart));
+    computeSummary(t.book(), input({{10, AccountSide::Account, QStringLiteral("Bank")}}, fyStart, fyStart));
     bc::test::refuseUpdates(t.db(), QStringLiteral("Account_Status"));
     EXPECT_THROW(computeSummary(t.book(), input(bankSalaryRentLandlord(), fyStart, fyStart)), DbError);
     EXPECT_EQ(t.count(QStringLiteral("Account_Status")), 1);
@@ -284,7 +286,7 @@ TEST_F(SummaryBook, RandomBookMatchesAPlainSum)
         ASSERT_EQ(s.listed.size(), chosen.size());
         qint64 totalBalance = 0;
         for (size_t i = 0; i < chosen.size(); ++i) {
-            const std::pair<QChar, qint64> key{chosen[i].side, chosen[i].id};
+            const std::pair<QChar, qint64> key{sideLetter(chosen[i].side), chosen[i].id};
             EXPECT_EQ(s.listed[i].accountId, chosen[i].id);
             EXPECT_EQ(s.listed[i].opening, cents(opening[key])) << fromDay << " " << chosen[i].id;
             EXPECT_EQ(s.listed[i].movement, cents(movement[key])) << fromDay << " " << chosen[i].id;
@@ -333,7 +335,7 @@ TEST_F(SummaryBook, HundredThousandAmountsSumExactly)
     }
     std::vector<SummaryAccount> chosen;
     for (int a = 0; a < 10; ++a)
-        chosen.push_back({20 + a, u'A', QStringLiteral("Acc%1").arg(a)});
+        chosen.push_back({20 + a, AccountSide::Account, QStringLiteral("Acc%1").arg(a)});
     const SummaryResult r = computeSummary(t.book(), input(chosen, fyStart.addDays(fromDay), fyStart.addDays(toDay)));
     ASSERT_EQ(r.listed.size(), 10u);
     qint64 totalOpening = 0, totalMovement = 0;
@@ -350,9 +352,10 @@ TEST_F(SummaryBook, HundredThousandAmountsSumExactly)
 
 TEST(SummaryChart, OneBarPerGridRowInGridOrder)
 {
-    std::vector<SummaryRow> rows = {{10, QStringLiteral("Bank"), Money(), cents(150000), cents(500000), u'A'},
-                                    {11, QStringLiteral("Rent"), Money(), cents(-20000), cents(0), u'A'},
-                                    {12, QStringLiteral("Salary"), Money(), cents(123456), cents(-20000), u'A'}};
+    std::vector<SummaryRow> rows =
+        {{10, QStringLiteral("Bank"), Money(), cents(150000), cents(500000), AccountSide::Account},
+         {11, QStringLiteral("Rent"), Money(), cents(-20000), cents(0), AccountSide::Account},
+         {12, QStringLiteral("Salary"), Money(), cents(123456), cents(-20000), AccountSide::Account}};
     const QDate from(2024, 1, 1), to(2024, 12, 31);
     const ChartData balance = computeSummaryChart(rows,
                                                   {SummaryChartKind::Balance, from, to, QStringLiteral("EUR"),
@@ -401,7 +404,7 @@ TEST(SummaryChart, NothingToShowWhenEveryAmountIsZero)
     const SummaryChartInput in{SummaryChartKind::Balance, QDate(2024, 1, 1), QDate(2024, 1, 31), QStringLiteral("EUR"),
                                QString()};
     EXPECT_EQ(computeSummaryChart(rows, in).status, ChartData::Status::NothingToShow);
-    rows.push_back({10, QStringLiteral("Bank"), Money(), cents(500), Money(), u'A'});
+    rows.push_back({10, QStringLiteral("Bank"), Money(), cents(500), Money(), AccountSide::Account});
     EXPECT_EQ(computeSummaryChart(rows, in).status, ChartData::Status::NothingToShow);
     EXPECT_TRUE(
         computeSummaryChart(rows, {SummaryChartKind::Transaction, in.fromDate, in.toDate, in.currency, QString()})

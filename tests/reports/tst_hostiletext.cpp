@@ -169,7 +169,7 @@ TEST_F(HostileBook, LedgerSummaryAndPrintedReportsShowTheTextsAsTyped)
     SummaryInput in;
     for (const QString &name : hostileTexts())
         if (!name.isEmpty())
-            in.accounts.push_back({ids.value(name), u'A', name});
+            in.accounts.push_back({ids.value(name), AccountSide::Account, name});
     in.fromDate = QDate(2025, 1, 1);
     in.toDate = QDate(2025, 12, 31);
     in.finYearStart = in.fromDate;

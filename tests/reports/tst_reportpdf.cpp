@@ -287,7 +287,8 @@ TEST_F(ReportPdf, SummaryTotalsAreExactCents)
     std::vector<SummaryRow> rows;
     for (const auto &row : cents)
         rows.push_back({qint64(rows.size()), QStringLiteral("Account number %1").arg(rows.size() + 1),
-                        Money::fromCents(row[0]), Money::fromCents(row[1]), Money::fromCents(row[2]), u'A'});
+                        Money::fromCents(row[0]), Money::fromCents(row[1]), Money::fromCents(row[2]),
+                        AccountSide::Account});
     const PdfText pdf = render(summary(rows));
     ASSERT_TRUE(pdf.result.ok);
     const QString text = pdf.all();
@@ -316,8 +317,8 @@ TEST_F(ReportPdf, TotalsCaptionAndLargestAmountsPrintWhole)
 
     std::vector<SummaryRow> rows;
     for (const Money &amount : {largest, Money()})
-        rows.push_back(
-            {qint64(rows.size()), QStringLiteral("Account %1").arg(rows.size() + 1), amount, -amount, amount, u'A'});
+        rows.push_back({qint64(rows.size()), QStringLiteral("Account %1").arg(rows.size() + 1), amount, -amount, amount,
+                        AccountSide::Account});
 
     struct Expected {
         ReportData data;

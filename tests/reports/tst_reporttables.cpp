@@ -28,7 +28,7 @@ SummaryResult summaryOf(int count)
     SummaryResult summary;
     for (int i = 0; i < count; ++i)
         summary.listed.push_back({100 + i, QStringLiteral("Account %1").arg(i), Money::fromCents(1000 * i),
-                                  Money::fromCents(-250 * i), Money::fromCents(750 * i), u'A'});
+                                  Money::fromCents(-250 * i), Money::fromCents(750 * i), AccountSide::Account});
     return summary;
 }
 

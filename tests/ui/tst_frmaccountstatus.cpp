@@ -270,9 +270,9 @@ private slots:
         QCOMPARE(colourOf(QStringLiteral("Bank")), QColor(0, 0, 255));
         SummaryResult shown = w->SummaryRows.result();
         const int party = int(shown.listed.size());
-        shown.listed.push_back({0, QStringLiteral("CASH"), {}, {}, {}, u'P'});
+        shown.listed.push_back({0, QStringLiteral("CASH"), {}, {}, {}, AccountSide::Party});
         const int other = int(shown.listed.size());
-        shown.listed.push_back({0, QString(), {}, {}, {}, u'X'});
+        shown.listed.push_back({0, QString(), {}, {}, {}, sideOfLetter(u'X')});
         w->SummaryRows.show(std::move(shown));
         QCOMPARE(m->index(party, 1).data(Qt::ForegroundRole).value<QColor>(), QColor(0, 255, 0));
         QVERIFY(!m->index(other, 1).data(Qt::ForegroundRole).isValid());
@@ -286,11 +286,11 @@ private slots:
         frmAccountStatus *w = open();
         const auto cents = [](qint64 c) { return Money::fromCents(c); };
         SummaryResult shown;
-        shown.listed = {{1, QStringLiteral("bank"), cents(500), cents(-500), cents(0), u'A'},
-                        {2, QStringLiteral("Bank"), cents(-70), cents(0), cents(-70), u'P'},
-                        {3, QStringLiteral("BANK"), cents(500), cents(123456789), cents(0), QChar()},
-                        {4, QString(), cents(0), cents(-1), cents(-70), u'A'},
-                        {5, QStringLiteral("Rent"), cents(12), cents(5), cents(17), u'P'}};
+        shown.listed = {{1, QStringLiteral("bank"), cents(500), cents(-500), cents(0), AccountSide::Account},
+                        {2, QStringLiteral("Bank"), cents(-70), cents(0), cents(-70), AccountSide::Party},
+                        {3, QStringLiteral("BANK"), cents(500), cents(123456789), cents(0), AccountSide::None},
+                        {4, QString(), cents(0), cents(-1), cents(-70), AccountSide::Account},
+                        {5, QStringLiteral("Rent"), cents(12), cents(5), cents(17), AccountSide::Party}};
         RowArray rows(
             {CellType::Int, CellType::Text, CellType::Money, CellType::Money, CellType::Money, CellType::Text});
         for (const SummaryRow &listed : shown.listed) {
@@ -300,7 +300,8 @@ private slots:
             rows.setMoney(r, SummaryGridColumn::OpeningColumn, listed.opening);
             rows.setMoney(r, SummaryGridColumn::MovementColumn, listed.movement);
             rows.setMoney(r, SummaryGridColumn::BalanceColumn, listed.balance);
-            rows.setText(r, SummaryGridColumn::SideColumn, listed.side.isNull() ? QString() : QString(listed.side));
+            rows.setText(r, SummaryGridColumn::SideColumn,
+                         listed.side == AccountSide::None ? QString() : QString(sideLetter(listed.side)));
         }
         RowArrayModel expected(rows, w->SummaryRows.columns());
         w->SummaryRows.show(shown);

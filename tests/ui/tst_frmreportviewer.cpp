@@ -44,7 +44,8 @@ ReportData sampleRecords(int type, int count)
                                    {},
                                    {}};
     SummaryReportData data;
-    data.summary.listed.assign(size_t(count), {0, QStringLiteral("CASH"), Money::fromCents(250), {}, {}, u'A'});
+    data.summary.listed.assign(size_t(count),
+                               {0, QStringLiteral("CASH"), Money::fromCents(250), {}, {}, AccountSide::Account});
     return data;
 }
 

@@ -57,7 +57,7 @@ std::vector<SummaryRow> summaryRows(const QList<QPair<QString, qint64>> &balance
 {
     std::vector<SummaryRow> rows;
     for (const auto &[name, cents] : balances)
-        rows.push_back({0, name, Money(), Money(), Money::fromCents(cents), u'A'});
+        rows.push_back({0, name, Money(), Money(), Money::fromCents(cents), AccountSide::Account});
     return rows;
 }
 

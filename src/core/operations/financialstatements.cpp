@@ -479,7 +479,8 @@ FinancialStatement computeStatement(const Book &book, StatementKind kind, const 
         QStringList unclassified;
         for (const int entry : layout.order) {
             if (entry >= TotalMark) {
-                FinancialLine line{QString(), layout.totals.at(entry - TotalMark), true, 0, u'A', {}, {}};
+                FinancialLine line{QString(), layout.totals.at(entry - TotalMark), true, 0, AccountSide::Account, {},
+                                   {}};
                 for (const ColumnFigures &figures : now)
                     line.figures.push_back(figures.totals.at(std::size_t(entry - TotalMark)));
                 for (const ColumnFigures &figures : before)
@@ -494,7 +495,7 @@ FinancialStatement computeStatement(const Book &book, StatementKind kind, const 
                                    builder.nameOf(ref.side),
                                    false,
                                    ref.side.id,
-                                   QChar(ref.side.flag),
+                                   sideOfLetter(QChar(ref.side.flag)),
                                    figuresAt(now, ref),
                                    figuresAt(before, ref)};
                 if (ref.side.flag == u'A' && builder.classOf(ref.side) == SideClass::Unclassified

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "accountside.h"
 #include "book.h"
 #include "money.h"
 #include "statementperiods.h"
@@ -74,7 +75,7 @@ struct FinancialLine {
     QString account; // the account's or party's name, or the total's text
     bool isTotal = false;
     qint64 id = 0; // the account or party of an account line
-    QChar side = u'A';
+    AccountSide side = AccountSide::Account;
     std::vector<Money> figures; // one per column
     std::vector<Money> compared; // one per column when the columns are compared
 };

@@ -77,7 +77,7 @@ SummaryRow listedRow(const SummaryWorkRow &work)
     row.opening = amount(work.opening, "opening");
     row.movement = amount(work.movement, "movement");
     row.balance = amount(work.balance, "balance");
-    row.side = work.side.isEmpty() ? QChar() : work.side[0];
+    row.side = work.side.isEmpty() ? AccountSide::None : sideOfLetter(work.side[0]);
     return row;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "accountside.h"
 #include "book.h"
 #include "money.h"
 
-#include <QChar>
 #include <QDate>
 #include <QString>
 #include <optional>
@@ -14,7 +14,7 @@ namespace bc {
 // One account chosen in the summary screen's list.
 struct SummaryAccount {
     qint64 id = 0;
-    QChar side = u'A'; // 'A' an account of account_master, 'P' a party
+    AccountSide side = AccountSide::Account;
     QString name; // as the list shows it
 };
 
@@ -39,7 +39,7 @@ struct SummaryRow {
     Money opening; // opening amount plus the movement from the financial-year start to the day before From
     Money movement; // the movement from From to To, both days included
     Money balance; // opening + movement
-    QChar side;
+    AccountSide side = AccountSide::None;
 };
 
 struct SummaryResult {

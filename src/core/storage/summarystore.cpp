@@ -38,7 +38,7 @@ void startSummaryWork(const Book &book, const std::vector<SummaryWorkAccount> &a
     QList<QVariantList> chosen;
     chosen.reserve(qsizetype(accounts.size()));
     for (const SummaryWorkAccount &a : accounts)
-        chosen.append({a.id, a.name, QString(a.side), 0, 0, 0});
+        chosen.append({a.id, a.name, QString(sideLetter(a.side)), 0, 0, 0});
     if (chosen.isEmpty())
         return;
     BulkInserter inserter(db, QStringLiteral("Account_Status"),

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "accountside.h"
 #include "book.h"
 
-#include <QChar>
 #include <QDate>
 #include <QString>
 #include <functional>
@@ -19,7 +19,7 @@ namespace bc {
 struct SummaryWorkAccount {
     qint64 id = 0;
     QString name;
-    QChar side; // 'A' an account of account_master, 'P' a party
+    AccountSide side = AccountSide::Account;
 };
 
 // The amount columns of the work table that movements are added to.
