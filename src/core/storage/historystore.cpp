@@ -4,8 +4,6 @@
 #include "keptrows.h"
 #include "sql.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QSqlQuery>
 
 namespace bc {
@@ -112,11 +110,7 @@ void completeChangeSet(const Book &book, qint64 id, const QString &summary, qint
 
 void keepRowsBefore(const Book &book, qint64 setId, HistoryTable table, const QList<qint64> &ids)
 {
-    QJsonArray list;
-    for (const qint64 id : ids)
-        list.append(id);
-    keepSelectedRowsBefore(book, setId, table, dialectOf(book).idsOfJsonArray(),
-                           {QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact))});
+    keepSelectedRowsBefore(book, setId, table, dialectOf(book).idsOfJsonArray(), {idsAsJsonArray(ids)});
 }
 
 void keepTableBefore(const Book &book, qint64 setId, HistoryTable table)

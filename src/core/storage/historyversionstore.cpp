@@ -4,8 +4,6 @@
 #include "keptrows.h"
 #include "sql.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QSqlQuery>
 
 namespace bc {
@@ -113,13 +111,10 @@ QHash<qint64, qint64> currentVersions(const Book &book, HistoryTable table, cons
     // One statement for every id: a save of many rows reads their versions
     // in one pass instead of one query a row.
     const HistoryShape &shape = shapeOf(table);
-    QJsonArray list;
-    for (const qint64 id : ids)
-        list.append(id);
     QSqlQuery q = runSql(connectionOf(book),
                          QStringLiteral("SELECT t.%1, t.row_version FROM %2 AS t WHERE t.%1 IN (%3)")
                              .arg(shape.key, shape.table, dialectOf(book).idsOfJsonArray()),
-                         {QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact))});
+                         {idsAsJsonArray(ids)});
     while (q.next())
         versions.insert(q.value(0).toLongLong(), q.value(1).toLongLong());
     return versions;

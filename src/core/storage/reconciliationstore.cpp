@@ -5,8 +5,6 @@
 #include "keptrows.h"
 #include "sql.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QSqlQuery>
 
 namespace bc {
@@ -176,15 +174,12 @@ QHash<qint64, SideStatuses> sideStatusesOf(const Book &book, const QList<qint64>
     QHash<qint64, SideStatuses> statuses;
     if (!hasReconciliation(book) || ids.isEmpty())
         return statuses;
-    QJsonArray list;
-    for (const qint64 id : ids)
-        list.append(id);
     const QSqlDatabase db = connectionOf(book);
     QSqlQuery q = runSql(db,
                          QStringLiteral("SELECT tran_id, from_status, to_status, from_reconciliation, "
                                         "to_reconciliation FROM transaction_master WHERE tran_id IN (%1)")
                              .arg(dialectOf(db).idsOfJsonArray()),
-                         {QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact))});
+                         {idsAsJsonArray(ids)});
     while (q.next())
         statuses.insert(q.value(0).toLongLong(),
                         {statusOfLetter(q.value(1).toString()), statusOfLetter(q.value(2).toString()),
@@ -231,9 +226,6 @@ QList<ReconciledRow> reconciledRowsAmong(const Book &book, const QList<qint64> &
     QList<ReconciledRow> rows;
     if (!hasReconciliation(book) || ids.isEmpty())
         return rows;
-    QJsonArray list;
-    for (const qint64 id : ids)
-        list.append(id);
     const QSqlDatabase db = connectionOf(book);
     QSqlQuery q = runSql(db,
                          QStringLiteral("SELECT tran_id, tran_date, from_flag, from_acc, to_flag, to_acc, "
@@ -241,7 +233,7 @@ QList<ReconciledRow> reconciledRowsAmong(const Book &book, const QList<qint64> &
                                         "ELSE to_reconciliation END FROM transaction_master WHERE tran_id IN (%1) "
                                         "AND (from_status = 'R' OR to_status = 'R') ORDER BY tran_id")
                              .arg(dialectOf(db).idsOfJsonArray()),
-                         {QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact))});
+                         {idsAsJsonArray(ids)});
     while (q.next())
         rows.append({q.value(0).toLongLong(), fromIsoDate(q.value(1).toString()),
                      q.value(2).toString() + q.value(3).toString(), q.value(4).toString() + q.value(5).toString(),

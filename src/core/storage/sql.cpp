@@ -4,6 +4,8 @@
 #include "engine.h"
 #include "savedqueries.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <sqlite3.h>
@@ -145,6 +147,14 @@ qint64 runSqlForIds(const QSqlDatabase &db, const QString &statement, const QLis
     for (const qint64 id : ids)
         rows.append(QVariantList{id});
     return runSqlBatch(db, statement, rows);
+}
+
+QString idsAsJsonArray(const QList<qint64> &ids)
+{
+    QJsonArray list;
+    for (const qint64 id : ids)
+        list.append(id);
+    return QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact));
 }
 
 QSqlQuery runSavedQuery(const QSqlDatabase &db, const QString &name, const QVariantList &arguments)

@@ -39,6 +39,11 @@ qint64 runSqlBatch(const QSqlDatabase &db, const QString &statement, const QList
 // The same for a statement with a single placeholder, once per id.
 qint64 runSqlForIds(const QSqlDatabase &db, const QString &statement, const QList<qint64> &ids);
 
+// The ids as the text of a JSON array, the one value bound to the
+// statement of Dialect::idsOfJsonArray(): a list of any length in one
+// statement.
+QString idsAsJsonArray(const QList<qint64> &ids);
+
 // Runs one of the program's saved queries by name with its arguments in the
 // order of its parameters: always the program's own text for the engine
 // (savedqueries.h), never the book's copy.
