@@ -267,7 +267,7 @@ void frmSysConfig::save()
         // The database's own words follow "Error" directly; a fault of the
         // file is a sentence of its own and gets the usual line break.
         m_state.messages->critical(this, QStringLiteral("Action failed"),
-                                   e.isFileFault() ? errorText(e.description())
+                                   e.isUserFacing() ? errorText(e.description())
                                                    : QStringLiteral("Error") + e.description());
         return;
     }

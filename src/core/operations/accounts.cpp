@@ -213,7 +213,7 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
         // The guard has rolled everything back, staging rows included. A
         // fault of the file is named, since checking the entries cannot help.
         AccountSaveResult r = refused(Outcome::Failed, QStringLiteral("Error"),
-                                      e.isFileFault()
+                                      e.isUserFacing()
                                           ? QStringLiteral("Error : \r\n\r\n") + e.description()
                                           : QStringLiteral(
                                               "Error : \r\n\r\nInvalid Data.\r\nPlease check all entries again."));

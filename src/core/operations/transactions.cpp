@@ -128,7 +128,7 @@ QString ValidateRow(const RowArray &rows, int row)
 QString saveFailureText(const DbError &error)
 {
     const QString text = QStringLiteral("Error saving the data");
-    return error.isFileFault() ? text + QStringLiteral("\r\n\r\n") + error.description() : text;
+    return error.isUserFacing() ? text + QStringLiteral("\r\n\r\n") + error.description() : text;
 }
 
 TranSaveResult
@@ -169,7 +169,14 @@ saveTransactions(Book &book, const RowArray &rows, const QDateTime &now, const Q
         transaction.commit();
         return saved;
     } catch (const DbError &e) {
-        // Everything above is rolled back.
+        // Everything above is rolled back. A date within the closed period
+        // is the typist's to change: the rows stay to be put right.
+        if (e.fault() == DbFault::ClosedPeriod) {
+            TranSaveResult refused = outcome(TranSaveResult::Outcome::Refused, QStringLiteral("Error"),
+                                             e.description());
+            refused.detail = e.description();
+            return refused;
+        }
         TranSaveResult failed = outcome(TranSaveResult::Outcome::Failed, QStringLiteral("Error"), saveFailureText(e));
         failed.detail = e.description();
         return failed;

@@ -8,7 +8,9 @@ namespace bc {
 // Failures that lie with the book's file rather than with the data, which
 // the user can put right: the file cannot be written, another program holds
 // it, or the disk is full.
-enum class DbFault { Other, ReadOnly, Locked, DiskFull };
+// ClosedPeriod: the book refused a transaction dated within its closed
+// period.
+enum class DbFault { Other, ReadOnly, Locked, DiskFull, ClosedPeriod };
 
 // A statement that failed, with the database's description of why; for the
 // faults above, a description in the user's words instead.
@@ -22,7 +24,9 @@ public:
     }
     const QString &description() const { return m_description; }
     DbFault fault() const { return m_fault; }
-    bool isFileFault() const { return m_fault != DbFault::Other; }
+    // Whether the description is written for the user (every fault but
+    // Other), so that a window shows it rather than a general failure.
+    bool isUserFacing() const { return m_fault != DbFault::Other; }
 
 private:
     QString m_description;

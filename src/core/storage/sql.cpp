@@ -46,7 +46,7 @@ DbError serverFailure(const QSqlError &error)
         return DbError(QStringLiteral("integer overflow"));
     const QString text = error.databaseText().trimmed();
     if (const QString closed = serverClosedBookRefusal(text); !closed.isEmpty())
-        return DbError(closed);
+        return DbError(closed, DbFault::ClosedPeriod);
     return DbError(text.isEmpty() ? error.text() : text);
 }
 
@@ -82,7 +82,7 @@ DbError failure(const QSqlDatabase &db, const QSqlError &error)
     }
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     if (isClosedBookRefusal(text))
-        return DbError(closedBookRefusal(db));
+        return DbError(closedBookRefusal(db), DbFault::ClosedPeriod);
     return DbError(text.isEmpty() ? QStringLiteral("Unknown database error") : text);
 }
 
