@@ -67,7 +67,7 @@ frmReconcile::frmReconcile(AppState &state, QWidget *parent)
     resize(760, 520);
     buildControls();
     loadAccounts();
-    loadMovements();
+    statementChosen();
 }
 
 frmReconcile::~frmReconcile()
@@ -187,20 +187,28 @@ qint64 frmReconcile::pastStatement() const
 }
 
 // A past statement fills the date and balance it was agreed at, read-only;
-// the new statement leaves them to be typed.
+// the new statement offers those of the statement last imported into the
+// account, when it is newer than the last reconciled, else leaves them to be
+// typed.
 void frmReconcile::statementChosen()
 {
     const qint64 past = pastStatement();
     dteStatement->setEnabled(past == 0);
     txtClosing->setReadOnly(past != 0);
+    if (cboAccount->currentIndex() < 0)
+        return loadMovements();
+    const qint64 account = cboAccount->currentData().toLongLong();
     try {
-        if (past != 0)
-            for (const ReconciliationRecord &r :
-                 reconciliationsOf(m_state.book, cboAccount->currentData().toLongLong()))
+        if (past != 0) {
+            for (const ReconciliationRecord &r : reconciliationsOf(m_state.book, account))
                 if (r.id == past) {
                     txtClosing->setText(Money::fromCents(r.closingCents).toPlain());
                     dteStatement->setDate(r.statementDate);
                 }
+        } else if (const std::optional<StatementBalance> offered = offeredStatement(m_state.book, account)) {
+            txtClosing->setText(Money::fromCents(offered->closingCents).toPlain());
+            dteStatement->setDate(offered->statementDate);
+        }
     } catch (const DbError &e) {
         reportDbFailure(m_state, this, e.description());
     }

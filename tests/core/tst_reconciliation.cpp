@@ -266,9 +266,14 @@ TEST(Reconcile, AnAdjustmentMeetsTheStatementAndAnImportClearsItsSide)
 {
     ReconcileBook b;
     Book &book = b.t.book();
+    // The bank charged 0.01 more than the book knows of.
+    const qint64 closing = 100000 - 50000 - 999 - 1;
     Statement statement;
+    statement.periodEnd = QDate(2026, 11, 30);
+    statement.closingBalance = Money::fromCents(closing);
     statement.lines.push_back(line(QDate(2026, 11, 1), -50000, QStringLiteral("Landlord")));
     statement.lines.push_back(line(QDate(2026, 11, 25), -999, QStringLiteral("Fee")));
+    EXPECT_FALSE(offeredStatement(book, Bank));
     const ImportResult imported = applyImport(book, previewImport(book, statement, Bank, Uncategorised), Now);
     ASSERT_TRUE(imported.ok) << imported.text.toStdString();
     const qint64 importSet = undoTarget(book)->id;
@@ -276,17 +281,24 @@ TEST(Reconcile, AnAdjustmentMeetsTheStatementAndAnImportClearsItsSide)
     ASSERT_EQ(imported.addedIds.size(), 1);
     EXPECT_EQ(sidesOf(b.t, imported.addedIds.first()), QStringLiteral("c|||"));
 
-    const QDate statementDate(2026, 11, 30);
+    // The import keeps the statement's closing balance, offered for the
+    // account's next reconciliation until a reconciliation reaches its date.
+    const std::optional<StatementBalance> offered = offeredStatement(book, Bank);
+    ASSERT_TRUE(offered);
+    EXPECT_EQ(offered->statementDate, statement.periodEnd);
+    EXPECT_EQ(offered->closingCents, closing);
+    EXPECT_FALSE(offeredStatement(book, Card));
+
     QList<SideRef> ticked;
-    for (const AccountMovement &m : unreconciledMovements(book, Bank, statementDate))
+    for (const AccountMovement &m : unreconciledMovements(book, Bank, offered->statementDate))
         if (m.status == SideStatus::Cleared)
             ticked << sideOf(m);
     ASSERT_EQ(ticked.size(), 2);
-    // The bank charged 0.01 more than the book knows of.
-    const qint64 closing = 100000 - 50000 - 999 - 1;
-    ReconcileRequest request{Bank, statementDate, closing, ticked, AccountKey{AccountSide::Account, Uncategorised}};
+    ReconcileRequest request{Bank, offered->statementDate, offered->closingCents, ticked,
+                             AccountKey{AccountSide::Account, Uncategorised}};
     const ReconcileResult done = reconcileAccount(book, request, Now, QStringLiteral("test"));
     ASSERT_TRUE(done.ok) << done.message.toStdString();
+    EXPECT_FALSE(offeredStatement(book, Bank));
     ASSERT_GT(done.adjustment, 0);
     EXPECT_EQ(sidesOf(b.t, done.adjustment), QStringLiteral("R||r|"));
     EXPECT_EQ(reconciledBalance(book, Bank), closing);

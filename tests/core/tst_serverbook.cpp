@@ -231,3 +231,48 @@ TEST_F(ServerBook, AFailedCopyLeavesTheDestinationAsItWas)
               (QStringList{QStringLiteral("copy.fd"), QStringLiteral("original.fd")}));
     test::dropServerDatabase(server);
 }
+
+// A server book of the previous format is brought forward when its owner
+// opens it: the table the format adds appears, granted to the logins as the
+// transactions were. Opened read-only, it is refused as it stands.
+TEST_F(ServerBook, ABookOfThePreviousFormatIsBroughtForwardByItsOwner)
+{
+    const QString server = test::newServerDatabase();
+    ASSERT_EQ(Book::create(server), QString());
+    const QString clerk = QStringLiteral("clerk_format_%1").arg(QCoreApplication::applicationPid());
+    {
+        Book book;
+        ASSERT_TRUE(book.open(server).ok());
+        const QSqlDatabase db = connectionOf(book);
+        runSql(db, QStringLiteral("DROP TABLE statement_balances"));
+        runSql(db, QStringLiteral("UPDATE book_info SET value = '8' WHERE key = 'version'"));
+        runSql(db, QStringLiteral("DROP ROLE IF EXISTS %1").arg(clerk));
+        runSql(db, QStringLiteral("CREATE ROLE %1 LOGIN").arg(clerk));
+        runSql(db, QStringLiteral("GRANT SELECT, INSERT ON ALL TABLES IN SCHEMA public TO %1").arg(clerk));
+    }
+
+    Book readOnly;
+    OpenOptions options;
+    options.readOnly = true;
+    EXPECT_EQ(readOnly.open(server, options).description,
+              QStringLiteral("The server book is of format 8; its owner must open it once with this program, not "
+                             "read-only, to bring it to format %1.")
+                  .arg(Book::formatVersion));
+
+    {
+        Book owner;
+        ASSERT_TRUE(owner.open(server).ok());
+        EXPECT_EQ(owner.format(), Book::formatVersion);
+        QSqlQuery granted = runSql(connectionOf(owner),
+                                   QStringLiteral("SELECT has_table_privilege(?, 'statement_balances', 'INSERT'), "
+                                                  "has_table_privilege(?, 'statement_balances', 'UPDATE')"),
+                                   {clerk, clerk});
+        ASSERT_TRUE(granted.next());
+        EXPECT_TRUE(granted.value(0).toBool());
+        EXPECT_FALSE(granted.value(1).toBool());
+    }
+    Book again;
+    EXPECT_TRUE(again.open(server).ok()) << "a book brought forward opens as it is";
+    again.close();
+    test::dropServerDatabase(server);
+}

@@ -271,4 +271,10 @@ ClosedPeriodResult setClosedThrough(Book &book, const QDate &through, const QDat
     }
 }
 
+std::optional<StatementBalance> offeredStatement(const Book &book, qint64 account)
+{
+    const QList<ReconciliationRecord> past = reconciliationsOf(book, account);
+    return latestStatementBalance(book, account, past.isEmpty() ? QDate() : past.last().statementDate);
+}
+
 } // namespace bc

@@ -6,6 +6,7 @@
 
 #include "autotick.h"
 #include "book.h"
+#include "importstore.h"
 #include "reconciliationstore.h"
 #include "rowarray.h"
 #include "transactionstore.h"
@@ -82,6 +83,11 @@ ReconcileResult reconcileAccount(Book &book, const ReconcileRequest &request, co
 // cleared and those not ticked that were cleared become new, in one save.
 ReconcileResult postponeReconciliation(Book &book, const QList<AccountMovement> &shown, const QList<SideRef> &ticked,
                                        const QString &source);
+
+// The statement offered for the account's next reconciliation: the latest
+// imported into it, when dated after the last statement it was reconciled
+// with; none otherwise.
+std::optional<StatementBalance> offeredStatement(const Book &book, qint64 account);
 
 // The movements among candidates that make up the difference, as found by
 // findSubsetSum; offered, never ticked by this.

@@ -219,6 +219,11 @@ StatementPreview previewImport(const Book &book, const Statement &statement, qin
     StatementPreview preview;
     preview.accountId = accountId;
     preview.closingBalance = statement.closingBalance;
+    preview.statementDate = statement.periodEnd;
+    if (!preview.statementDate.isValid())
+        for (const StatementLine &line : statement.lines)
+            if (!preview.statementDate.isValid() || line.date > preview.statementDate)
+                preview.statementDate = line.date;
     preview.balanceNow = accountBalance(book, accountId);
     const QList<ImportRule> rules = loadImportRules(book);
     const QHash<QString, RecordedKey> recorded = importTables ? recordedKeys(book, accountId)
@@ -344,6 +349,9 @@ ImportResult applyImport(Book &book, const StatementPreview &preview, const QDat
         // A line left out never takes over the key of one imported meanwhile.
         recordSkippedKeys(book, skippedKeys);
         clearMatchedSides(book, preview.accountId, matchedKeys, history);
+        if (preview.closingBalance && preview.statementDate.isValid())
+            keepStatementBalance(book, preview.accountId, {preview.statementDate, preview.closingBalance->cents()},
+                                 now);
     };
     const TranSaveResult saved = saveTransactions(book, rows, now, {}, QStringLiteral("statement import"), recordKeys,
                                                   preview.accountId);

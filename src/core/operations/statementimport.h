@@ -53,6 +53,10 @@ struct StatementPreview {
     std::vector<PreviewLine> lines;
     Money balanceNow; // the account's opening amount and all its movements in the book
     std::optional<Money> closingBalance; // as the statement states it
+    // The day the closing balance stands at: the end of the statement's
+    // period, else its latest line; invalid for a statement of no lines and
+    // no period.
+    QDate statementDate;
 };
 
 struct ImportTotals {
@@ -97,7 +101,9 @@ struct ImportResult {
 // Writes the preview in one transaction: New lines as transactions (through
 // the checks and id series of saveTransactions), the keys of New and Matched
 // lines as imported into the account, the keys of Skipped lines (with an
-// amount) as left out, Duplicate and Imported lines not at all. Refuses
+// amount) as left out, Duplicate and Imported lines not at all, and the
+// statement's closing balance where it states one, to be offered when the
+// account is reconciled. Refuses
 // everything, changing nothing, on any fault, naming the line.
 ImportResult applyImport(Book &book, const StatementPreview &preview, const QDateTime &now);
 

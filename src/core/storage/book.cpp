@@ -168,6 +168,24 @@ int bookFormat(const QSqlDatabase &db)
     return format;
 }
 
+// A server book of an earlier format is brought forward when opened to
+// write by a login that may add tables (its owner); otherwise it is refused
+// as it stands.
+void bringServerBookOpenedForward(const QSqlDatabase &db, int format, bool readOnly)
+{
+    const QString refused = QStringLiteral("The server book is of format %1; its owner must open it once with this "
+                                           "program, not read-only, to bring it to format %2.")
+                                .arg(format)
+                                .arg(Book::formatVersion);
+    if (readOnly)
+        throw DbError(refused);
+    try {
+        bringServerBookForward(db);
+    } catch (const DbError &e) {
+        throw DbError(refused + u'\n' + e.description(), e.fault());
+    }
+}
+
 // Brings an older book to the current format, or, when it is open read-only,
 // shows it as it is where this program reads that format safely. Returns the
 // format of the book as it is then open; opened.backup names the copy a
@@ -341,8 +359,9 @@ OpenResult Book::open(const QString &path, const OpenOptions &options)
     return opened;
 }
 
-// A server book is made in the current format by this program's create; an
-// older or newer one is refused as it stands, never changed.
+// A server book is made in the current format by this program's create; a
+// newer one, or one older than the server formats this program brings
+// forward, is refused as it stands, never changed.
 OpenResult Book::openOnServer(const QString &location, const OpenOptions &options)
 {
     if (const QString bad = openServerConnection(m_connectionName, location, options.password); !bad.isEmpty())
@@ -355,12 +374,14 @@ OpenResult Book::openOnServer(const QString &location, const OpenOptions &option
             throw DbError(QStringLiteral("The server database \"%1\" is not a Brindlecot book.")
                               .arg(locationForDisplay(location)));
         const int format = bookFormat(db);
-        if (format != formatVersion)
+        if (format < oldestServerFormatBroughtForward)
             throw DbError(QStringLiteral("The server book is of format %1; this program works on server books of "
                                          "format %2 only.")
                               .arg(format)
                               .arg(formatVersion));
         prepareServerSession(db, options.readOnly, options.busyTimeoutMs);
+        if (format < formatVersion)
+            bringServerBookOpenedForward(db, format, options.readOnly);
         handleForeignObjects(db, locationForDisplay(location), options, opened);
         m_mayWrite = !options.readOnly && serverLoginMayWrite(db);
         QSqlQuery login = runSql(db, QStringLiteral("SELECT session_user"));

@@ -99,7 +99,7 @@ public:
     // The newest format of book this program reads: the 'version' row of
     // book_info. A book of a newer format is refused and left as it is; a
     // book without that row (made before it was written) is read as format 1.
-    static constexpr int formatVersion = 8;
+    static constexpr int formatVersion = 9;
 
     // The permanent tables and saved queries a book must hold.
     static const QStringList &requiredTables();

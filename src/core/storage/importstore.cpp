@@ -123,4 +123,30 @@ std::vector<MatchCandidate> readMatchCandidates(const Book &book, qint64 account
     return candidates;
 }
 
+void keepStatementBalance(const Book &book, qint64 accountId, const StatementBalance &balance,
+                          const QDateTime &importedAt)
+{
+    if (book.format() < StatementBalancesFormat)
+        return;
+    runSql(connectionOf(book),
+           QStringLiteral("INSERT INTO statement_balances (account_id, statement_date, closing_balance, imported_at) "
+                          "VALUES (?, ?, ?, ?) ON CONFLICT (account_id, statement_date) DO UPDATE SET "
+                          "closing_balance = excluded.closing_balance, imported_at = excluded.imported_at"),
+           {accountId, isoDate(balance.statementDate), balance.closingCents, importedAt.toString(Qt::ISODate)});
+}
+
+std::optional<StatementBalance> latestStatementBalance(const Book &book, qint64 accountId, const QDate &after)
+{
+    if (book.format() < StatementBalancesFormat)
+        return std::nullopt;
+    QSqlQuery q = runSql(connectionOf(book),
+                         QStringLiteral("SELECT statement_date, closing_balance FROM statement_balances "
+                                        "WHERE account_id = ? AND statement_date > ? "
+                                        "ORDER BY statement_date DESC LIMIT 1"),
+                         {accountId, after.isValid() ? isoDate(after) : QStringLiteral("0001-01-01")});
+    if (!q.next())
+        return std::nullopt;
+    return StatementBalance{fromIsoDate(q.value(0).toString()), q.value(1).toLongLong()};
+}
+
 } // namespace bc

@@ -3,9 +3,11 @@
 #include "book.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace bc {
@@ -78,5 +80,25 @@ struct MatchCandidate {
 // tables).
 std::vector<MatchCandidate> readMatchCandidates(const Book &book, qint64 accountId, const QDate &first,
                                                 const QDate &last, bool leaveOutImported);
+
+// The first format that keeps the closing balances of imported statements.
+constexpr int StatementBalancesFormat = 9;
+
+// The closing balance of a statement imported into an account, as of the
+// statement's date.
+struct StatementBalance {
+    QDate statementDate;
+    qint64 closingCents = 0;
+};
+
+// Keeps the closing balance of a statement imported into the account; one
+// kept for the same date is replaced. Does nothing on a book of an older
+// format.
+void keepStatementBalance(const Book &book, qint64 accountId, const StatementBalance &balance,
+                          const QDateTime &importedAt);
+
+// The balance of the account's latest imported statement dated after `after`
+// (any date when invalid); none when no such statement was imported.
+std::optional<StatementBalance> latestStatementBalance(const Book &book, qint64 accountId, const QDate &after);
 
 } // namespace bc

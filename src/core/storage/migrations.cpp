@@ -78,6 +78,8 @@ const std::vector<LaterFormat> &laterFormats()
         {QStringLiteral("reconciliation.sql"), nullptr},
         // The accounts' "cash or bank" setting.
         {QStringLiteral("cash-accounts.sql"), nullptr},
+        // The closing balances of imported statements.
+        {QStringLiteral("statement-balances.sql"), nullptr},
     };
     return formats;
 }

@@ -51,7 +51,8 @@ const QStringList &serverSchemaStatements()
 {
     static const QStringList statements = sqlScript(QStringLiteral("pg/tables.sql"))
         + sqlScript(QStringLiteral("pg/functions.sql")) + sqlScript(QStringLiteral("pg/reconciliation.sql"))
-        + sqlScript(QStringLiteral("schema.sql")) + sqlScript(QStringLiteral("pg/saved-queries.sql"));
+        + sqlScript(QStringLiteral("pg/statement-balances.sql")) + sqlScript(QStringLiteral("schema.sql"))
+        + sqlScript(QStringLiteral("pg/saved-queries.sql"));
     return statements;
 }
 

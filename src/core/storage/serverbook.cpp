@@ -18,6 +18,16 @@ namespace {
 
 QAtomicInteger<int> creationCounter;
 
+// The scripts that bring a server book from each format, starting at
+// oldestServerFormatBroughtForward, to the next.
+const std::vector<QStringList> &laterServerFormats()
+{
+    static const std::vector<QStringList> steps = {
+        {QStringLiteral("pg/statement-balances.sql"), QStringLiteral("pg/migrations/format9-grants.sql")},
+    };
+    return steps;
+}
+
 // The connection settings a location may carry after "?", passed to libpq
 // as they stand; anything else is refused rather than guessed at.
 const QStringList &allowedOptions()
@@ -117,6 +127,24 @@ void prepareServerSession(const QSqlDatabase &db, bool readOnly, int lockWaitMs)
         runSql(db, statement);
     if (readOnly)
         runSql(db, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"));
+}
+
+void bringServerBookForward(const QSqlDatabase &db)
+{
+    static_assert(oldestServerFormatBroughtForward <= Book::formatVersion);
+    TransactionGuard transaction(db);
+    QSqlQuery version = runSql(db, QStringLiteral("SELECT value FROM book_info WHERE key = 'version' FOR UPDATE"));
+    const int from = version.next() ? version.value(0).toString().trimmed().toInt() : 0;
+    version.finish();
+    if (from < oldestServerFormatBroughtForward || from > Book::formatVersion)
+        throw DbError(QStringLiteral("The server book's format changed to %1 while it was being opened.").arg(from));
+    for (int format = from; format < Book::formatVersion; ++format)
+        for (const QString &script : laterServerFormats().at(std::size_t(format - oldestServerFormatBroughtForward)))
+            for (const QString &statement : sqlScript(script))
+                runSql(db, statement);
+    runSql(db, QStringLiteral("UPDATE book_info SET value = ? WHERE key = 'version'"),
+           {QString::number(Book::formatVersion)});
+    transaction.commit();
 }
 
 QString serverChangeChannel()

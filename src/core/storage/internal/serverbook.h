@@ -30,6 +30,18 @@ QString createServerBook(const QString &location, const QString &password);
 // database already holds tables or a statement fails.
 void makeServerBook(const QSqlDatabase &db);
 
+// The oldest format of server book this program brings forward to its own;
+// an older one is refused as it stands.
+constexpr int oldestServerFormatBroughtForward = 8;
+
+// Brings the server book of an open connection from an earlier format
+// (oldestServerFormatBroughtForward or later) to the current one in one
+// transaction: the tables later formats add, granted to the other logins as
+// the transactions are. Another program doing the same at once waits, then
+// finds nothing left to do. Throws DbError when the login may not add
+// tables (only the book's owner may) or a statement fails.
+void bringServerBookForward(const QSqlDatabase &db);
+
 // Makes an open server connection ready for the program: the session's
 // settings (how long a statement waits for another user's lock) and the
 // connection's work tables.
