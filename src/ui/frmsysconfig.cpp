@@ -268,7 +268,7 @@ void frmSysConfig::save()
         // file is a sentence of its own and gets the usual line break.
         m_state.messages->critical(this, QStringLiteral("Action failed"),
                                    e.isUserFacing() ? errorText(e.description())
-                                                   : QStringLiteral("Error") + e.description());
+                                                    : QStringLiteral("Error") + e.description());
         return;
     }
     if (!saveBackupsFolder())
