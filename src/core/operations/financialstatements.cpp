@@ -6,6 +6,7 @@
 #include "booktransaction.h"
 #include "dates.h"
 #include "dberror.h"
+#include "history.h"
 #include "statementstore.h"
 
 #include <QHash>
@@ -462,13 +463,27 @@ bool isCashAccount(const QString &name, const std::optional<bool> &setting)
     return setting ? *setting : name == QLatin1String("CASH");
 }
 
-void setCashAccounts(const Book &book, const std::vector<CashSetting> &settings)
+void setCashAccounts(const Book &book, const std::vector<CashSetting> &settings, const QString &source)
 {
     if (!book.mayWrite())
         throw DbError(QStringLiteral("The book is open read-only; the \"cash or bank\" setting cannot be saved."));
     BookTransaction transaction(book);
+    const QHash<qint64, bool> before = readCashSettings(book);
+    QList<qint64> changed;
+    for (const CashSetting &setting : settings) {
+        const std::optional<bool> own = before.contains(setting.accountId)
+            ? std::optional<bool>(before.value(setting.accountId))
+            : std::nullopt;
+        const bool was = isCashAccount(readAccountName(book, setting.accountId).value_or(QString()).trimmed(), own);
+        if (was != setting.cashOrBank && !changed.contains(setting.accountId))
+            changed << setting.accountId;
+    }
+    ChangeRecorder history(book, source);
+    history.keepBefore(HistoryTable::Accounts, changed);
     for (const CashSetting &setting : settings)
         writeCashSetting(book, setting.accountId, setting.cashOrBank);
+    advanceAccountVersions(book, changed);
+    history.finish();
     transaction.commit();
 }
 

@@ -117,8 +117,10 @@ struct CashSetting {
     bool cashOrBank = false;
 };
 
-// Saves the accounts' "cash or bank" settings in one transaction; a book
-// open read-only is refused.
-void setCashAccounts(const Book &book, const std::vector<CashSetting> &settings);
+// Saves the accounts' "cash or bank" settings in one transaction, recorded
+// in the change history as a save of the accounts whose setting changes,
+// made by source; a book open read-only is refused.
+void setCashAccounts(const Book &book, const std::vector<CashSetting> &settings,
+                     const QString &source = QStringLiteral("accounts"));
 
 } // namespace bc
