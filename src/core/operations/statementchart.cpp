@@ -28,6 +28,7 @@ ChartData computeStatementChart(const FinancialStatement &statement, const QStri
     ChartData chart;
     chart.kind = ChartData::Kind::Bars;
     chart.title = statementTitle(statement.kind);
+    chart.windowTitle = chart.title;
     std::vector<std::size_t> charted;
     for (std::size_t c = 0; c < statement.columns.size(); ++c)
         if (!statement.columns[c].isTotal)
