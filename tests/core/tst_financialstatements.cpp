@@ -4,6 +4,7 @@
 #include "engine.h"
 #include "financialstatements.h"
 #include "sql.h"
+#include "statementchart.h"
 #include "testbook.h"
 
 #include <QSqlQuery>
@@ -109,6 +110,10 @@ TEST(FinancialStatements, SmallBookLandsEveryAccountOnItsSide)
                    QStringLiteral("|Total equity|688.00/755.00"),
                    QStringLiteral("|Total liabilities and equity|1293.00/1255.00")}));
     EXPECT_EQ(accountsOf(balance, QStringLiteral("Total assets")), QStringLiteral("A10 A4 P1 A16"));
+    // Their charts' axes: from zero where nothing is below it, a step below
+    // zero where a month lost money.
+    EXPECT_EQ(computeStatementChart(balance, {}, QStringLiteral("d/M/yyyy")).scale, (AxisScale{0, 1400}));
+    EXPECT_EQ(computeStatementChart(income, {}, QStringLiteral("d/M/yyyy")).scale, (AxisScale{-80, 320}));
     EXPECT_EQ(accountsOf(balance, QStringLiteral("Total liabilities")), QStringLiteral("A15 A14 P2"));
     const QString periodAccounts = accountsOf(balance, QStringLiteral("Net income for the period"), true);
     EXPECT_TRUE(periodAccounts.contains(QStringLiteral("A11 A12 A13"))) << periodAccounts.toStdString();
