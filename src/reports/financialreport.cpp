@@ -33,6 +33,10 @@ PrintedReport financialStatementReport(const FinancialReportData &data, const QS
     ReportDefinition &definition = report.definition;
     ReportTable &table = report.table;
     definition.title = statementTitle(statement.kind);
+    // Too many periods for a page go across pages, the accounts' names on
+    // each and a figure never parted from its comparison.
+    definition.repeatedColumns = 1;
+    definition.columnGroup = statement.isCompared() ? 4 : 1;
     definition.columns << ReportColumn{QStringLiteral("Account"), ReportColumn::Kind::Text, false, true, false};
     const auto figureColumn = [&](const QString &heading) {
         definition.columns << ReportColumn{heading, ReportColumn::Kind::Amount, false, false, true};

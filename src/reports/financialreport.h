@@ -15,7 +15,8 @@ namespace bc {
 QStringList financialFigureTexts(const FinancialStatement &statement, const FinancialLine &line);
 
 // The printed statement: the account column, then the figure columns with
-// short headings; section headings and totals in bold rows.
+// short headings; section headings and totals in bold rows. Figure columns
+// too many for a page are split across pages, the account column repeated.
 PrintedReport financialStatementReport(const FinancialReportData &data, const QString &dateFormat);
 
 } // namespace bc

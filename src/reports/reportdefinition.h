@@ -26,6 +26,13 @@ struct ReportDefinition {
     QString title;
     QStringList parameterLabels;
     QList<ReportColumn> columns;
+    // A report too wide for a page even in the smallest type may be split
+    // into bands of columns printed one after the other, each on pages of
+    // its own, with the first repeatedColumns columns on every page; the
+    // other columns are split only between groups of columnGroup. 0: never
+    // split (the type is made smaller and long texts narrowed instead).
+    int repeatedColumns = 0;
+    int columnGroup = 1;
 };
 
 // The cells of a report as printed text, row by row, with the total texts of

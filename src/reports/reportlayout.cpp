@@ -102,13 +102,29 @@ ReportLayout::ReportLayout(QPagedPaintDevice &device, const ReportDefinition &de
         padding = 4 * unit * scale;
         natural = naturalWidths(device, definition, table);
     }
+    // Still too wide: a report that may be split keeps its standard type and
+    // goes across pages in bands of columns.
+    const bool split = definition.repeatedColumns > 0 && narrowestWidth(definition, natural) > pageWidth;
+    if (split) {
+        fonts = standard;
+        padding = 4 * unit;
+        natural = naturalWidths(device, definition, table, true);
+    }
 
     lineHeight = QFontMetricsF(fonts.body, &device).lineSpacing();
     const qreal titleHeight = QFontMetricsF(fonts.title, &device).lineSpacing();
     const qreal labelHeight = QFontMetricsF(fonts.label, &device).lineSpacing();
     const qreal parameters = definition.parameterLabels.size() * labelHeight;
 
-    placeColumns(definition, natural);
+    if (split) {
+        splitIntoBands(definition, natural);
+    } else {
+        placeColumns(definition, natural);
+        QList<BandColumn> all;
+        for (int c = 0; c < m_columnCount; ++c)
+            all << BandColumn{c, columns[c].x};
+        bands << all;
+    }
     wrapHeadings(device, definition);
     qsizetype headingRows = 1;
     for (const QStringList &lines : std::as_const(m_headings))
@@ -203,6 +219,54 @@ void ReportLayout::placeColumns(const ReportDefinition &definition, const QList<
     }
 }
 
+void ReportLayout::splitIntoBands(const ReportDefinition &definition, const QList<qreal> &natural)
+{
+    const int repeated = std::min(definition.repeatedColumns, m_columnCount);
+    // The repeated columns take at most a third of the page, so that every
+    // band has room for figures; a long text there wraps.
+    QList<qreal> widths = natural;
+    qreal repeatedWidth = 0;
+    for (int c = 0; c < repeated; ++c) {
+        if (definition.columns[c].flexible)
+            widths[c] = std::min(widths[c], std::max(pageWidth / 3 - repeatedWidth, MinFlexibleWidth * unit));
+        repeatedWidth += widths[c];
+    }
+    qreal x = 0;
+    for (int c = 0; c < m_columnCount; ++c) {
+        columns << PlacedColumn{c < repeated ? x : 0, widths[c],
+                                definition.columns[c].kind != ReportColumn::Kind::Text};
+        if (c < repeated)
+            x += widths[c];
+    }
+    const int group = std::max(definition.columnGroup, 1);
+    QList<BandColumn> band;
+    const auto startBand = [&] {
+        band.clear();
+        for (int c = 0; c < repeated; ++c)
+            band << BandColumn{c, columns[c].x};
+        x = repeatedWidth;
+    };
+    startBand();
+    for (int first = repeated; first < m_columnCount; first += group) {
+        const int end = std::min(first + group, m_columnCount);
+        qreal groupWidth = 0;
+        for (int c = first; c < end; ++c)
+            groupWidth += widths[c];
+        // A group wider than the room left starts a new band; one wider than
+        // a whole band's room goes alone.
+        if (x + groupWidth > pageWidth && band.size() > repeated) {
+            bands << band;
+            startBand();
+        }
+        for (int c = first; c < end; ++c) {
+            band << BandColumn{c, x};
+            x += widths[c];
+        }
+    }
+    if (band.size() > repeated || bands.isEmpty())
+        bands << band;
+}
+
 void ReportLayout::measureRows(const QPaintDevice &device, const ReportTable &table)
 {
     const QFontMetricsF body(fonts.body, &device);
@@ -251,6 +315,14 @@ void ReportLayout::paginate(const ReportTable &table)
         first = split;
     }
     pages << ReportPage{first, rows, true};
+    // Every band prints the same rows on pages of its own, one band after
+    // the other.
+    const QList<ReportPage> rowPages = pages;
+    for (int band = 1; band < bands.size(); ++band)
+        for (ReportPage page : rowPages) {
+            page.band = band;
+            pages << page;
+        }
 }
 
 QStringList ReportLayout::cellLines(const ReportTable &table, int row, int column) const

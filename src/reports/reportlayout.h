@@ -29,11 +29,19 @@ struct PlacedColumn {
     bool rightAligned = false;
 };
 
-// The rows [firstRow, endRow) of one page; the last page carries the totals.
+// The rows [firstRow, endRow) of one page, in the band of columns it
+// prints; the last page of each band carries the totals.
 struct ReportPage {
     int firstRow = 0;
     int endRow = 0;
     bool totals = false;
+    int band = 0;
+};
+
+// A column as one band of columns prints it: its index, and where it sits.
+struct BandColumn {
+    int column = 0;
+    qreal x = 0;
 };
 
 // Everything measured before painting: the page, the columns, each row's
@@ -43,14 +51,19 @@ struct ReportPage {
 class ReportLayout {
 public:
     // Chooses portrait A4, or landscape when the columns do not fit across
-    // portrait, sets that page layout on the device and lays the table out.
+    // portrait, sets that page layout on the device and lays the table out;
+    // splits it into bands of columns where its definition allows and it
+    // does not fit across a landscape page.
     ReportLayout(QPagedPaintDevice &device, const ReportDefinition &definition, const ReportTable &table);
 
     qreal unit = 1; // device pixels per point
     qreal pageWidth = 0; // the printable area, in device pixels
     qreal pageHeight = 0;
     ReportFonts fonts;
-    QList<PlacedColumn> columns;
+    QList<PlacedColumn> columns; // x: where the column sits when all fit across
+    // The columns of each band in order: a single band of every column,
+    // unless the report is split across pages (ReportDefinition).
+    QList<QList<BandColumn>> bands;
     QList<ReportPage> pages;
     qreal headerHeight = 0; // title, parameters and column headings
     qreal footerHeight = 0;
@@ -76,6 +89,9 @@ private:
     qreal narrowestWidth(const ReportDefinition &definition, const QList<qreal> &natural) const;
     void wrapHeadings(const QPaintDevice &device, const ReportDefinition &definition);
     void placeColumns(const ReportDefinition &definition, const QList<qreal> &natural);
+    // Splits the columns into bands that fit across the page, each column
+    // as wide as its texts.
+    void splitIntoBands(const ReportDefinition &definition, const QList<qreal> &natural);
     void measureRows(const QPaintDevice &device, const ReportTable &table);
     void paginate(const ReportTable &table);
 

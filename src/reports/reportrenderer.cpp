@@ -27,6 +27,7 @@ public:
     void paintPage(int index)
     {
         const ReportPage &page = m_layout.pages[index];
+        m_band = &m_layout.bands[page.band];
         qreal y = paintHeader();
         for (int r = page.firstRow; r < page.endRow; ++r) {
             paintRow(r, y);
@@ -43,19 +44,20 @@ public:
     }
 
 private:
-    QRectF cellRect(int column, qreal y, qreal height) const
+    QRectF cellRect(const BandColumn &column, qreal y, qreal height) const
     {
-        const PlacedColumn &c = m_layout.columns[column];
-        return QRectF(c.x + m_layout.padding, y, c.width - 2 * m_layout.padding, height);
+        const PlacedColumn &c = m_layout.columns[column.column];
+        return QRectF(column.x + m_layout.padding, y, c.width - 2 * m_layout.padding, height);
     }
-    Qt::Alignment alignOf(int column) const
+    Qt::Alignment alignOf(const BandColumn &column) const
     {
-        return (m_layout.columns[column].rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+        return (m_layout.columns[column.column].rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
     }
+    qreal bandRight() const { return m_band->last().x + m_layout.columns[m_band->last().column].width; }
     void line(qreal y, qreal points, const QColor &colour)
     {
         m_painter.setPen(QPen(colour, points * m_layout.unit));
-        m_painter.drawLine(QPointF(0, y), QPointF(m_layout.columns.last().x + m_layout.columns.last().width, y));
+        m_painter.drawLine(QPointF(0, y), QPointF(bandRight(), y));
     }
 
     qreal paintHeader()
@@ -88,13 +90,13 @@ private:
             y += 8 * m_layout.unit;
 
         m_painter.setFont(m_layout.fonts.heading);
-        for (int c = 0; c < m_definition.columns.size(); ++c) {
+        for (const BandColumn &c : *m_band) {
             // A wrapped heading's lines, and a one-line heading beside it,
             // stand on the bottom line of the heading row.
-            const QStringList lines = m_layout.headingLines(c);
+            const QStringList lines = m_layout.headingLines(c.column);
             if (lines.size() <= 1 && m_layout.headingHeight == m_layout.lineHeight + 2 * m_layout.padding) {
                 m_painter.drawText(cellRect(c, y, m_layout.lineHeight + 2 * m_layout.padding), alignOf(c),
-                                   m_definition.columns[c].heading);
+                                   m_definition.columns[c.column].heading);
                 continue;
             }
             const qreal top = y + m_layout.headingHeight - m_layout.padding - lines.size() * m_layout.lineHeight;
@@ -111,8 +113,8 @@ private:
     {
         m_painter.setPen(Qt::black);
         m_painter.setFont(m_layout.isBold(row) ? m_layout.fonts.heading : m_layout.fonts.body);
-        for (int c = 0; c < m_definition.columns.size(); ++c) {
-            const QStringList lines = m_layout.cellLines(m_table, row, c);
+        for (const BandColumn &c : *m_band) {
+            const QStringList lines = m_layout.cellLines(m_table, row, c.column);
             for (int i = 0; i < lines.size(); ++i)
                 m_painter.drawText(cellRect(c, y + m_layout.padding + i * m_layout.lineHeight, m_layout.lineHeight),
                                    alignOf(c), lines[i]);
@@ -133,8 +135,8 @@ private:
     void paintTotals(qreal y)
     {
         bool any = false;
-        for (const QString &total : m_table.totals)
-            any = any || !total.isEmpty();
+        for (const BandColumn &c : *m_band)
+            any = any || !m_table.totals.value(c.column).isEmpty();
         if (!any)
             return;
         line(y, 0.8, Qt::black);
@@ -142,16 +144,16 @@ private:
         m_painter.setFont(m_layout.fonts.heading);
         // The caption spans every column left of the first total, so a narrow
         // first column never cuts it.
-        int firstTotal = 0;
-        while (firstTotal < m_table.totals.size() && m_table.totals[firstTotal].isEmpty())
+        qsizetype firstTotal = 0;
+        while (firstTotal < m_band->size() && m_table.totals.value(m_band->at(firstTotal).column).isEmpty())
             ++firstTotal;
-        const PlacedColumn &last = m_layout.columns[std::max(firstTotal - 1, 0)];
-        const qreal captionWidth = last.x + last.width - 2 * m_layout.padding;
+        const BandColumn &last = m_band->at(std::max(firstTotal - 1, qsizetype(0)));
+        const qreal captionWidth = last.x + m_layout.columns[last.column].width - 2 * m_layout.padding;
         m_painter.drawText(QRectF(m_layout.padding, y, captionWidth, m_layout.totalsHeight()),
                            Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Total"));
-        for (int c = 0; c < m_definition.columns.size(); ++c)
-            if (!m_table.totals.value(c).isEmpty())
-                m_painter.drawText(cellRect(c, y, m_layout.totalsHeight()), alignOf(c), m_table.totals[c]);
+        for (const BandColumn &c : *m_band)
+            if (!m_table.totals.value(c.column).isEmpty())
+                m_painter.drawText(cellRect(c, y, m_layout.totalsHeight()), alignOf(c), m_table.totals[c.column]);
     }
 
     void paintFooter(int index)
@@ -173,6 +175,7 @@ private:
     const ReportDefinition &m_definition;
     const ReportTable &m_table;
     QString m_printedOn;
+    const QList<BandColumn> *m_band = nullptr; // the columns of the page being painted
 };
 
 // Renders on device; cannotStart is the message when the device cannot be

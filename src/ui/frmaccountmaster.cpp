@@ -51,6 +51,9 @@ QList<GridColumn> accountColumns()
     c[AccountCol::Particulars].discardApostrophes = true;
     c[AccountCol::Status] = GridColumn::hiddenColumn(QStringLiteral("Status"));
     c[AccountCol::Version] = GridColumn::hiddenColumn(QStringLiteral("Version"));
+    c[AccountCol::CashOrBank] = GridColumn::shown(QStringLiteral("Cash or bank"), F::Check, true);
+    c[AccountCol::CashOrBank].headerTip = QStringLiteral("Ticked for an account whose money the Cash Flow follows");
+    c[AccountCol::CashOrBank].width = 90;
     return c;
 }
 

@@ -7,6 +7,7 @@
 #include "financialreport.h"
 #include "frmaccountledger.h"
 #include "frmreportviewer.h"
+#include "frmtransaction.h"
 #include "screenmessages.h"
 #include "screenparts.h"
 #include "settingsnotifier.h"
@@ -64,13 +65,26 @@ QString columnTitle(const FinancialStatement &statement, const DateRange &range,
         : formatReportDate(range.first, dateFormat) + QStringLiteral(" to ") + last;
 }
 
+// The transactions behind a total's figure: those of its accounts over the
+// column's days.
+TranSearch totalSearch(const FinancialLine &total, const DateRange &range)
+{
+    TranSearch search;
+    search.applyDates = range.first.isValid();
+    search.fromDate = range.first;
+    search.toDate = range.last;
+    search.anySide = QList<AccountKey>(total.accounts.begin(), total.accounts.end());
+    return search;
+}
+
 } // namespace
 
 frmFinancialStatements::frmFinancialStatements(AppState &state, LedgerSource ledger, frmStockGraph::Source chartWindow,
-                                               QWidget *parent)
+                                               TransactionsSource transactions, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
     , m_ledger(std::move(ledger))
+    , m_transactions(std::move(transactions))
     , m_chartWindow(std::move(chartWindow))
 {
     setObjectName(QStringLiteral("frmFinancialStatements"));
@@ -133,6 +147,7 @@ void frmFinancialStatements::buildControls()
     tvwStatement->setObjectName(QStringLiteral("tvwStatement"));
     tvwStatement->setSelectionBehavior(QAbstractItemView::SelectItems);
     tvwStatement->setUniformRowHeights(true);
+    tvwStatement->setHeaderLabels({QStringLiteral("Account")});
     // Each column as wide as its figures: a stretched last column would
     // push its figures away from its heading.
     tvwStatement->header()->setStretchLastSection(false);
@@ -254,18 +269,25 @@ void frmFinancialStatements::fillTree()
 
 void frmFinancialStatements::OpenFigure(QTreeWidgetItem *item, int treeColumn)
 {
-    if (!item || !item->data(0, LineRole).isValid() || !m_ledger)
+    if (!item || !item->data(0, LineRole).isValid())
         return;
     const FinancialLine &line = m_statement.lines.at(std::size_t(item->data(0, LineRole).toULongLong()));
     const std::vector<std::optional<FigureColumn>> columns = figureColumns(m_statement);
-    if (line.isTotal || line.side != AccountSide::Account || treeColumn < 0 || std::size_t(treeColumn) >= columns.size()
-        || !columns[std::size_t(treeColumn)])
+    if (treeColumn < 0 || std::size_t(treeColumn) >= columns.size() || !columns[std::size_t(treeColumn)])
         return;
     const FigureColumn figure = *columns[std::size_t(treeColumn)];
     const StatementColumn &column = m_statement.columns.at(figure.column);
     const DateRange range = figure.compared ? *column.compared : column.range;
-    if (frmAccountLedger *ledger = m_ledger())
-        ledger->ShowAccount(line.id, range.first, range.last);
+    if (line.isTotal) {
+        if (!line.accounts.empty() && m_transactions)
+            if (frmTransaction *transactions = m_transactions())
+                transactions->ShowSearch(totalSearch(line, range),
+                                         line.account + QStringLiteral(", ") + statementTitle(m_statement.kind));
+        return;
+    }
+    if (line.side == AccountSide::Account && m_ledger)
+        if (frmAccountLedger *ledger = m_ledger())
+            ledger->ShowAccount(line.id, range.first, range.last);
 }
 
 void frmFinancialStatements::Print()

@@ -21,18 +21,22 @@ namespace bc {
 struct AppState;
 class DateEntry;
 class frmAccountLedger;
+class frmTransaction;
 
 // The income statement, balance sheet or cash flow over a date range, by
 // period and compared, as a tree of sections and accounts that folds. Enter
 // or a double click on an account's figure opens the Account Ledger of that
-// account over that column's days. The statement prints through the report
+// account over that column's days, on a total's figure the Transactions
+// window listing the transactions of the total's accounts over those days.
+// The statement prints through the report
 // viewer and draws as a chart in the chart window.
 class frmFinancialStatements : public QWidget, public BookRowsScreen {
     Q_OBJECT
 public:
     using LedgerSource = std::function<frmAccountLedger *()>;
+    using TransactionsSource = std::function<frmTransaction *()>;
     explicit frmFinancialStatements(AppState &state, LedgerSource ledger = {}, frmStockGraph::Source chartWindow = {},
-                                    QWidget *parent = nullptr);
+                                    TransactionsSource transactions = {}, QWidget *parent = nullptr);
 
     QGroupBox *Frame1;
     QLabel *lblKind;
@@ -57,7 +61,8 @@ public:
 
     void Find();
     // Opens the ledger behind the figure of an account line in a column of
-    // the tree; a total, a party or the account's name opens nothing.
+    // the tree, or the transactions behind a total's figure; a party, a
+    // total no account's movements make up, or a name opens nothing.
     void OpenFigure(QTreeWidgetItem *item, int treeColumn);
     // Opens the report viewer on the statement shown (found first when none
     // is), to print it or save it as PDF.
@@ -78,6 +83,7 @@ private:
 
     AppState &m_state;
     LedgerSource m_ledger;
+    TransactionsSource m_transactions;
     frmStockGraph::Source m_chartWindow;
     QPointer<frmStockGraph> m_chart; // where Chart drew the statement shown
     FinancialStatement m_statement;

@@ -203,13 +203,20 @@ frmAccountLedger *frmMain::showAccountLedger()
         [this] { return new frmAccountLedger(m_state, [this] { return showStockGraph(); }); }, true));
 }
 
+frmTransaction *frmMain::showTransactions()
+{
+    return static_cast<frmTransaction *>(showChild(
+        QStringLiteral("frmTransaction"), [this] { return new frmTransaction(m_state); }, true));
+}
+
 void frmMain::wireScreens()
 {
     const auto wire = [this](QAction *entry, const QString &name, bool giveFocus, auto make) {
         entry->setEnabled(true);
         connect(entry, &QAction::triggered, this, [this, name, giveFocus, make] { showChild(name, make, giveFocus); });
     };
-    wire(mnuOtherTran, QStringLiteral("frmTransaction"), true, [this] { return new frmTransaction(m_state); });
+    mnuOtherTran->setEnabled(true);
+    connect(mnuOtherTran, &QAction::triggered, this, [this] { showTransactions(); });
     wire(mnuOtherAccounts, QStringLiteral("frmAccountMaster"), false, [this] { return new frmAccountMaster(m_state); });
     wire(mnuConfig, QStringLiteral("frmSysConfig"), true, [this] { return new frmSysConfig(m_state); });
     wire(mnuImportStatement, QStringLiteral("frmImportStatement"), true,
@@ -226,7 +233,8 @@ void frmMain::wireScreens()
     connect(mnu_report_account, &QAction::triggered, this, [this] { showAccountLedger(); });
     wire(mnu_Reports_FinStatements, QStringLiteral("frmFinancialStatements"), true, [this] {
         return new frmFinancialStatements(
-            m_state, [this] { return showAccountLedger(); }, [this] { return showStockGraph(); });
+            m_state, [this] { return showAccountLedger(); }, [this] { return showStockGraph(); },
+            [this] { return showTransactions(); });
     });
     wire(mnu_Reports_AccStatus, QStringLiteral("frmAccountStatus"), true,
          [this] { return new frmAccountStatus(m_state, [this] { return showStockGraph(); }); });

@@ -16,6 +16,7 @@ namespace bc {
 struct AppState;
 class BookChangeWatch;
 class frmAccountLedger;
+class frmTransaction;
 class frmStockGraph;
 
 // The frame window: menus that open every screen as a single-instance child.
@@ -55,6 +56,7 @@ public:
     frmStockGraph *showStockGraph();
     // The Account Ledger, opened or brought to the front.
     frmAccountLedger *showAccountLedger();
+    frmTransaction *showTransactions();
     // Tells when another program or user saved to the open book. The frame
     // polls it about once a second while the program is the active one.
     BookChangeWatch &bookWatch() const { return *m_watch; }

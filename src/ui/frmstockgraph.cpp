@@ -118,6 +118,7 @@ void frmStockGraph::Fill(const ChartData &data)
     mscStock->setChart(buildChart(data));
     delete old;
 
+    setWindowTitle(data.windowTitle.isEmpty() ? QStringLiteral("Stock Movement") : data.windowTitle);
     lbltitle->setText(data.title);
     lblsubject->setText(data.subject);
     lblsubject->setVisible(!data.subject.isEmpty());

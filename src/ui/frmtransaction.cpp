@@ -96,6 +96,17 @@ QString emptyFindText(const TranSearch &search, const QString &dateFormat)
         .arg(formatUserDate(search.fromDate, dateFormat), formatUserDate(search.toDate, dateFormat));
 }
 
+// What a list of the accounts ShowSearch was given holds, for the status
+// line: the dates and the other fields are those shown.
+QString anySideText(const QString &caption, const TranSearch &search, const QString &dateFormat)
+{
+    const QString what = QStringLiteral("The transactions of the accounts in %1").arg(caption);
+    if (!search.applyDates)
+        return what + QStringLiteral("; Blank lists by the fields alone.");
+    return QStringLiteral("%1, %2 to %3; Blank lists by the fields alone.")
+        .arg(what, formatUserDate(search.fromDate, dateFormat), formatUserDate(search.toDate, dateFormat));
+}
+
 } // namespace
 
 frmTransaction::frmTransaction(AppState &state, QWidget *parent)
@@ -245,7 +256,43 @@ TranSearch frmTransaction::searchCriteria() const
     s.amount1 = txtAmount1->text();
     s.amount2 = txtAmount2->text();
     s.particulars = txtparticulars->text();
+    s.anySide = m_anySide;
     return s;
+}
+
+void frmTransaction::ShowSearch(const TranSearch &search, const QString &caption)
+{
+    if (m_session->isEditing()) {
+        m_state.messages->information(this, QStringLiteral("Transactions"),
+                                      QStringLiteral("Save or cancel the changes in the list first, then open the "
+                                                     "figure again."));
+        return;
+    }
+    Blank();
+    chkApply->setChecked(search.applyDates);
+    if (search.applyDates) {
+        dtpFromDate->setDate(search.fromDate);
+        dtpToDate->setDate(search.toDate);
+    }
+    const auto choose = [](QComboBox *box, qint64 id, AccountSide side) {
+        for (int i = 0; id != 0 && i < box->count(); ++i) {
+            const QVariantList item = box->itemData(i).toList();
+            if (item.value(0).toLongLong() == id && item.value(2).value<AccountSide>() == side)
+                box->setCurrentIndex(i);
+        }
+    };
+    choose(cboFromAcc, search.fromAccount, search.fromSide);
+    choose(cboToAcc, search.toAccount, search.toSide);
+    txtAmount1->setText(search.amount1);
+    txtAmount2->setText(search.amount2);
+    txtparticulars->setText(search.particulars);
+    m_anySide = search.anySide;
+    m_anySideCaption = caption;
+    setWindowTitle(QStringLiteral("Transactions - ") + caption);
+    SortOrder = SortDirection::Ascending;
+    m_order = TranOrder();
+    listSearch();
+    tdbgTran->setFocus();
 }
 
 void frmTransaction::Find()
@@ -270,6 +317,8 @@ void frmTransaction::listSearch()
         return;
     if (TranRows.rowCount() == 0)
         lblStatus->setText(emptyFindText(m_search, m_state.dateFormat()));
+    else if (m_search.anySide)
+        lblStatus->setText(anySideText(m_anySideCaption, m_search, m_state.dateFormat()));
     if (m_pager->atEnd()) {
         // The whole search fits the first page: its rows give the figures.
         try {
@@ -366,6 +415,10 @@ void frmTransaction::Blank()
     txtAmount1->clear();
     txtAmount2->clear();
     txtparticulars->clear();
+    if (m_anySide) {
+        m_anySide.reset();
+        setWindowTitle(QStringLiteral("Transactions"));
+    }
     m_totals.reset();
     ++m_searchNumber;
     dropList();
@@ -376,12 +429,13 @@ GridSaveOutcome frmTransaction::write(const QList<LoadedRow> &deleted)
     try {
         const QList<ReconciledSide> reconciled = reconciledSidesASaveChanges(m_state.book, TranRows, idsOf(deleted));
         if (!reconciled.isEmpty()
-            && m_state.messages->question(this, windowTitle(),
+            && m_state.messages->question(this, QStringLiteral("Transactions"),
                                           reconciledChangeQuestion(reconciled, m_state.dateFormat()))
                 != QMessageBox::Yes)
             return GridSaveOutcome::notSaved(GridSaveOutcome::Kind::Refused, {}, {});
     } catch (const DbError &e) {
-        return GridSaveOutcome::notSaved(GridSaveOutcome::Kind::Failed, windowTitle(), e.description());
+        return GridSaveOutcome::notSaved(GridSaveOutcome::Kind::Failed, QStringLiteral("Transactions"),
+                                         e.description());
     }
     QList<QDate> savedDates; // of the rows a save writes, in the order of its ids
     for (int r = 0; r < TranRows.rowCount(); ++r)

@@ -4,6 +4,7 @@
 #include "transactionpages.h"
 
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -41,8 +42,15 @@ public:
     void Blank() override;
     // Hands the rows as they stand to a new report viewer.
     void Print();
-    // The search as the fields stand, as Find passes it to the book.
+    // The search as the fields stand, as Find passes it to the book, with
+    // the accounts of the search ShowSearch listed until Blank.
     TranSearch searchCriteria() const;
+    // Lists a search made elsewhere, such as the accounts of a statement's
+    // total over its column's days: the fields show what they can (dates,
+    // accounts, amounts, particulars), the title names what they cannot
+    // (caption: what the accounts are). Find keeps those accounts, Blank
+    // drops them. Refused, with a message, while the grid is being edited.
+    void ShowSearch(const TranSearch &search, const QString &caption);
 
 private:
     void LoadLists();
@@ -66,6 +74,8 @@ private:
 
     RowArrayModel *m_model;
     TranSearch m_search; // the search listed
+    std::optional<QList<AccountKey>> m_anySide; // the accounts ShowSearch was given, until Blank
+    QString m_anySideCaption; // what they are
     TranOrder m_order; // its order: a header clicked since the last Find
     std::unique_ptr<TranPager> m_pager; // its rows still to be read; none after Blank or a failure
     // A search longer than its first page is added up in the background;

@@ -4,6 +4,7 @@
 #include "engine.h"
 #include "financialstatements.h"
 #include "sql.h"
+#include "statementchart.h"
 #include "testbook.h"
 
 #include <QSqlQuery>
@@ -32,6 +33,17 @@ QStringList lines(const FinancialStatement &s)
         out << QStringLiteral("%1|%2|%3").arg(line.section, line.account, figures.join(u' '));
     }
     return out;
+}
+
+// The accounts behind a total, as keys ("A12 P3"), sorted when asked.
+QString accountsOf(const FinancialStatement &s, const QString &total, bool sorted = false)
+{
+    QStringList keys;
+    for (const AccountKey &key : s.total(total)->accounts)
+        keys << key.toText();
+    if (sorted)
+        keys.sort();
+    return keys.join(u' ');
 }
 
 } // namespace
@@ -75,6 +87,10 @@ TEST(FinancialStatements, SmallBookLandsEveryAccountOnItsSide)
                            QStringLiteral("|Total expenses|120.00/0.00 107.00/120.00 225.00/0.00"),
                            QStringLiteral("|Net income|185.00/70.00 -67.00/185.00 118.00/70.00"),
                            QStringLiteral("Unclassified|Suspense|0.00/0.00 3.00/0.00 3.00/0.00")}));
+    // The transactions behind each total: those of the accounts it adds up.
+    EXPECT_EQ(accountsOf(income, QStringLiteral("Total income")), QStringLiteral("A11 A13"));
+    EXPECT_EQ(accountsOf(income, QStringLiteral("Total expenses")), QStringLiteral("A12 A13"));
+    EXPECT_EQ(accountsOf(income, QStringLiteral("Net income")), QStringLiteral("A11 A13 A12"));
     ASSERT_EQ(income.warnings.size(), 1);
     EXPECT_TRUE(income.warnings[0].contains(QStringLiteral("Suspense")));
 
@@ -93,6 +109,18 @@ TEST(FinancialStatements, SmallBookLandsEveryAccountOnItsSide)
                    QStringLiteral("|Net income for the period|118.00/185.00"),
                    QStringLiteral("|Total equity|688.00/755.00"),
                    QStringLiteral("|Total liabilities and equity|1293.00/1255.00")}));
+    EXPECT_EQ(accountsOf(balance, QStringLiteral("Total assets")), QStringLiteral("A10 A4 P1 A16"));
+    // Their charts' axes: from zero where nothing is below it, a step below
+    // zero where a month lost money.
+    EXPECT_EQ(computeStatementChart(balance, {}, QStringLiteral("d/M/yyyy")).scale, (AxisScale{0, 1400}));
+    EXPECT_EQ(computeStatementChart(income, {}, QStringLiteral("d/M/yyyy")).scale, (AxisScale{-80, 320}));
+    EXPECT_EQ(accountsOf(balance, QStringLiteral("Total liabilities")), QStringLiteral("A15 A14 P2"));
+    const QString periodAccounts = accountsOf(balance, QStringLiteral("Net income for the period"), true);
+    EXPECT_TRUE(periodAccounts.contains(QStringLiteral("A11 A12 A13"))) << periodAccounts.toStdString();
+    EXPECT_FALSE(periodAccounts.contains(QStringLiteral("A10"))) << periodAccounts.toStdString();
+    for (const QString &none : {QStringLiteral("Opening balances"), QStringLiteral("Retained earnings"),
+                                QStringLiteral("Total equity"), QStringLiteral("Total liabilities and equity")})
+        EXPECT_EQ(accountsOf(balance, none), QString()) << none.toStdString();
 
     setCashAccounts(t.book(), {{10, true}});
     const FinancialStatement cash = computeStatement(t.book(), StatementKind::CashFlow,
@@ -103,6 +131,8 @@ TEST(FinancialStatements, SmallBookLandsEveryAccountOnItsSide)
                            QStringLiteral("Expenses|Rent|-120.00"), QStringLiteral("Income/Expense|Sundry|3.00"),
                            QStringLiteral("Unclassified|Suspense|-3.00"), QStringLiteral("|Net change in cash|180.00"),
                            QStringLiteral("|Closing cash|1250.00")}));
+    EXPECT_EQ(accountsOf(cash, QStringLiteral("Net change in cash"), true), QStringLiteral("A10 A4"));
+    EXPECT_EQ(accountsOf(cash, QStringLiteral("Closing cash")), QString());
 
     // Deleting an account forgets its setting: an account that takes its
     // id later is no cash account, so money moved into it leaves the cash.

@@ -4,12 +4,14 @@
 #include "accounts.h"
 #include "bookdigest.h"
 #include "deleteditems.h"
+#include "financialstatements.h"
 #include "history.h"
 #include "historyrows.h"
 #include "historyundo.h"
 #include "ledger.h"
 #include "serverbooks.h"
 #include "sql.h"
+#include "statementstore.h"
 #include "systemsettings.h"
 #include "testbook.h"
 #include "transactions.h"
@@ -317,4 +319,58 @@ TEST_F(HistoryBook, ATransactionDeletedAgainByARedoIsListedAndRestoredFromTheRed
     ASSERT_TRUE(restoreDeleted(book(), items, QStringLiteral("Deleted Items")).ok);
     EXPECT_EQ(t.count(QStringLiteral("transaction_master")), 3);
     EXPECT_TRUE(deletedItems(book()).isEmpty());
+}
+
+// An account's "cash or bank" setting is part of the account: saved with
+// it, kept before a change and put back by undo and redo, whether the
+// window or the tool changed it; a deleted account takes it along and an
+// undo of the deletion brings it back.
+TEST_F(HistoryBook, TheCashSettingGoesWithItsAccountThroughUndoAndRedo)
+{
+    // The settings the book holds, by account name (by id for a setting
+    // whose account is gone).
+    const auto settings = [this] {
+        QStringList out;
+        for (const auto &[id, cash] : readCashSettings(book()).asKeyValueRange())
+            out << QStringLiteral("%1=%2")
+                       .arg(readAccountName(book(), id).value_or(QString::number(id)))
+                       .arg(cash ? 1 : 0);
+        out.sort();
+        return out.join(u' ');
+    };
+    const auto cashTicked = [](RowArray &rows, bool cash) {
+        rows.setInt(rows.rowCount() - 1, AccountCol::CashOrBank, cash ? 1 : 0);
+    };
+    RowArray accounts = makeAccountRows();
+    addAccountRow(accounts, 10, QStringLiteral("Bank"), 50000);
+    cashTicked(accounts, true);
+    addAccountRow(accounts, 0, QStringLiteral("Till"), 0);
+    cashTicked(accounts, true);
+    ASSERT_TRUE(saveAccounts(book(), accounts, Now.date()).ok());
+    EXPECT_EQ(settings(), QStringLiteral("Bank=1 Till=1"));
+    const RowArray listed = findAccounts(book(), QStringLiteral("Till"), {}, {}).rows;
+    ASSERT_EQ(listed.rowCount(), 1);
+    EXPECT_EQ(listed.intAt(0, AccountCol::CashOrBank), 1);
+    const qint64 till = listed.intAt(0, AccountCol::Id);
+
+    // The tool's option is a recorded change of the account.
+    setCashAccounts(book(), {{10, false}, {till, true}});
+    EXPECT_EQ(settings(), QStringLiteral("Bank=0 Till=1"));
+    EXPECT_EQ(undoTarget(book())->summary, QStringLiteral("Save of 1 account"));
+    EXPECT_EQ(undoTarget(book())->source, QStringLiteral("accounts"));
+
+    // The window deletes the till; each undo gives back the settings before.
+    RowArray none = makeAccountRows();
+    ASSERT_TRUE(saveAccounts(book(), none, Now.date(), {{till, listed.intAt(0, AccountCol::Version)}}).ok());
+    EXPECT_EQ(settings(), QStringLiteral("Bank=0"));
+    undoLatest();
+    EXPECT_EQ(settings(), QStringLiteral("Bank=0 Till=1"));
+    undoLatest();
+    EXPECT_EQ(settings(), QStringLiteral("Bank=1 Till=1"));
+    undoLatest();
+    EXPECT_EQ(settings(), QString()) << "the bank had no setting of its own, the till did not exist";
+    redoLatest();
+    EXPECT_EQ(settings(), QStringLiteral("Bank=1 Till=1"));
+    redoLatest();
+    EXPECT_EQ(settings(), QStringLiteral("Bank=0 Till=1"));
 }

@@ -1,3 +1,4 @@
+#include "financialstatements.h"
 #include "ledger.h"
 #include "reportrenderer.h"
 #include "testbook.h"
@@ -376,4 +377,56 @@ TEST_F(ReportPdf, UnwritableFilesAreErrorsNotFiles)
     const RenderResult result = renderReportToPdf(unwritable, ledger(2), printInfo);
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.error.contains(unwritable));
+}
+
+// A year by month compared with the months before (52 figure columns) goes
+// across pages in bands: the accounts' names on every page, each period's
+// figure beside its comparison, change and percent, every column once, and
+// nothing past the page's margin.
+TEST_F(ReportPdf, AStatementTooWideForAPageIsSplitIntoBandsOfColumns)
+{
+    bc::test::TestBook t;
+    t.addAccount(41, QStringLiteral("Bank"), 4, Money());
+    t.addAccount(42, QStringLiteral("Rent"), 2, Money());
+    t.addAccount(43, QStringLiteral("Salary"), 1, Money());
+    for (int month = 1; month <= 12; ++month) {
+        t.addTransaction(2 * month, QDate(2026, month, 3), 43, 41, Money::fromCents(123456789 * month));
+        t.addTransaction(2 * month + 1, QDate(2026, month, 9), 41, 42, Money::fromCents(98765432 * month));
+    }
+    const FinancialStatement statement = computeStatement(t.book(), StatementKind::IncomeStatement,
+                                                          periodColumns({QDate(2026, 1, 1), QDate(2026, 12, 31)},
+                                                                        PeriodLength::Month,
+                                                                        Comparison::PreviousPeriod));
+    ASSERT_EQ(statement.columns.size(), 13u);
+    const PdfText pdf = render(FinancialReportData{statement, QStringLiteral("EUR")});
+    ASSERT_TRUE(pdf.result.ok);
+    ASSERT_GT(pdf.pages.size(), 2);
+    const double margin = 15 / 25.4 * 72;
+    for (const auto &[rightmost, width] : rightmostWords()) {
+        EXPECT_NEAR(width, 841.9, 1); // A4 landscape
+        EXPECT_LE(rightmost, width - margin + 1);
+    }
+    // Each period's heading is followed by that of the month it is compared
+    // with (December 2025 unnamed here) on the same page, and the change
+    // and its percent stand beside them.
+    static const QRegularExpression period(QStringLiteral(R"(\b[A-Z][a-z][a-z] 2026\b|\bTotal\b)"));
+    QStringList headings;
+    for (const QString &page : pdf.pages) {
+        for (const QString &name : {QStringLiteral("Salary"), QStringLiteral("Rent"), QStringLiteral("Net income")})
+            EXPECT_TRUE(page.contains(name)) << name.toStdString();
+        const QString headingLine = page.split(u'\n').filter(QStringLiteral("Change %")).value(0);
+        for (auto it = period.globalMatch(headingLine); it.hasNext();)
+            headings << it.next().captured(0);
+        EXPECT_GT(headingLine.count(QStringLiteral("Change %")), 0);
+        EXPECT_EQ(headingLine.count(QStringLiteral("Change")), 2 * headingLine.count(QStringLiteral("Change %")));
+    }
+    QStringList expected;
+    for (int month = 1; month <= 12; ++month) {
+        expected << QDate(2026, month, 1).toString(QStringLiteral("MMM yyyy"));
+        if (month > 1)
+            expected << QDate(2026, month - 1, 1).toString(QStringLiteral("MMM yyyy"));
+    }
+    expected << QStringLiteral("Total");
+    EXPECT_EQ(headings, expected);
+    EXPECT_TRUE(pdf.all().contains(QStringLiteral("Page %1 of %1").arg(pdf.pages.size())));
 }

@@ -6,6 +6,7 @@
 #include "recordingmessages.h"
 #include "rowarraymodel.h"
 #include "sql.h"
+#include "statementstore.h"
 #include "testbook.h"
 #include "typist.h"
 #include "windowfixture.h"
@@ -241,6 +242,55 @@ private slots:
         QCOMPARE(w->AccountRows.rowCount(), added + 1);
     }
 
+    // The "Cash or bank" column: the built-in CASH ticked by default; while
+    // editing, the arrow keys reach a cell and Space ticks or clears it (Tab
+    // passes it by), and the save keeps the setting.
+    void cashOrBankIsTickedBySpaceAndSavedWithTheAccount()
+    {
+        frmAccountMaster *w = open();
+        QVERIFY(bc::test::activate(w));
+        QAbstractItemModel *m = w->tdbgAccounts->model();
+        QCOMPARE(m->headerData(AccountCol::CashOrBank, Qt::Horizontal).toString(), QStringLiteral("Cash or bank"));
+        const int bank = int(names(w).indexOf(QStringLiteral("Bank")));
+        const int cash = int(names(w).indexOf(QStringLiteral("CASH")));
+        const int rent = int(names(w).indexOf(QStringLiteral("Rent")));
+        const auto ticked = [&](int row) {
+            return m->data(cell(w, row, AccountCol::CashOrBank), Qt::CheckStateRole).value<Qt::CheckState>();
+        };
+        QCOMPARE(ticked(cash), Qt::Checked);
+        QCOMPARE(ticked(bank), Qt::Unchecked);
+
+        // Viewing, Space changes nothing.
+        w->tdbgAccounts->setFocus();
+        goToRow(bank);
+        press(Qt::Key_End);
+        QCOMPARE(w->tdbgAccounts->currentIndex().column(), int(AccountCol::CashOrBank));
+        press(Qt::Key_Space);
+        QCOMPARE(ticked(bank), Qt::Unchecked);
+
+        press(Qt::Key_E, Qt::AltModifier);
+        goToRow(bank);
+        press(Qt::Key_End);
+        press(Qt::Key_Space);
+        QCOMPARE(ticked(bank), Qt::Checked);
+        press(Qt::Key_Tab);
+        QCOMPARE(w->tdbgAccounts->currentIndex(), cell(w, bank + 1, AccountCol::Name));
+        goToRow(rent);
+        press(Qt::Key_End);
+        press(Qt::Key_Space);
+        press(Qt::Key_Space);
+        press(Qt::Key_Space);
+        QCOMPARE(ticked(rent), Qt::Checked);
+        press(Qt::Key_S, Qt::AltModifier);
+        QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
+        QCOMPARE(w->mode(), GridEditSession::Mode::Viewing);
+        QCOMPARE(w->lblStatus->text(), QStringLiteral("2 rows saved"));
+        const QHash<qint64, bool> settings = readCashSettings(m_state->book);
+        QCOMPARE(settings.value(42), true);
+        QCOMPARE(settings.value(41), true);
+        QCOMPARE(ticked(int(names(w).indexOf(QStringLiteral("Bank")))), Qt::Checked);
+    }
+
     void deleteThenCancelKeepsTheAccount()
     {
         frmAccountMaster *w = open();
@@ -437,7 +487,7 @@ private slots:
         goToRow(1);
         press(Qt::Key_Delete, Qt::ControlModifier); // Cash
         goToRow(0);
-        for (int c = AccountCol::SerialNo; c < AccountCol::Particulars; ++c)
+        for (int c = AccountCol::Name; c < AccountCol::Particulars; ++c) // past the hidden Current Balance
             press(Qt::Key_Right);
         typeInCell(QStringLiteral("current account")); // Bank stays within the filter
         goToRow(1);
@@ -447,6 +497,7 @@ private slots:
         QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.last()));
         QCOMPARE(names(w), (QStringList{"Bank"}));
         QCOMPARE(status->text(), QStringLiteral("2 rows saved, 1 deleted; 1 saved row is outside the filter shown"));
+        QCOMPARE(w->AccountRows.textAt(0, AccountCol::Particulars), QStringLiteral("current account"));
     }
 
     void deletingAnAccountInUseIsRefusedAndTheGridKept()

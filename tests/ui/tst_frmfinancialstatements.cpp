@@ -1,10 +1,12 @@
 #include "appstate.h"
+#include "datagrid.h"
 #include "dateentry.h"
 #include "frmaccountledger.h"
 #include "frmfinancialstatements.h"
 #include "frmmain.h"
 #include "frmreportviewer.h"
 #include "frmstockgraph.h"
+#include "frmtransaction.h"
 #include "modaldriver.h"
 #include "testbook.h"
 #include "typist.h"
@@ -16,7 +18,9 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QProcess>
@@ -170,6 +174,7 @@ private slots:
         QVERIFY(stacked);
         QCOMPARE(barValues(stacked),
                  (QStringList{"Total assets 1150 0", "Total liabilities 0 0", "Total equity 0 1150"}));
+        QCOMPARE(chart->windowTitle(), QStringLiteral("Balance Sheet"));
 
         // The income statement by month charted: income and expenses as
         // bars, net income as a line.
@@ -189,6 +194,69 @@ private slots:
         QVERIFY(net);
         QCOMPARE(net->name(), QStringLiteral("Net income"));
         QCOMPARE(net->points(), (QList<QPointF>{{0, 500}, {1, -200}, {2, -150}}));
+        QVERIFY(m_messages.shown.isEmpty());
+    }
+
+    // Enter on a total lists the transactions of its accounts over its
+    // column's days in the Transactions window, which says what it lists.
+    void enterOnATotalListsTheTransactionsBehindIt()
+    {
+        auto *main = new frmMain(*m_state);
+        main->show();
+        QVERIFY(activate(main));
+        main->mnu_Reports_FinStatements->trigger();
+        auto *w = qobject_cast<frmFinancialStatements *>(main->child(QStringLiteral("frmFinancialStatements")));
+        QVERIFY(w);
+        QTreeWidget *tree = w->tvwStatement;
+        QCOMPARE(tree->columnCount(), 1);
+        QCOMPARE(tree->headerItem()->text(0), QStringLiteral("Account"));
+        QVERIFY(tabTo(w->dtpToDate->lineEdit()));
+        press(Qt::Key_A, Qt::ControlModifier);
+        type(QStringLiteral("30/6/2026"));
+        QVERIFY(tabTo(w->cboPeriod));
+        press(Qt::Key_Down);
+        press(Qt::Key_Return);
+
+        // Down from Salary to Total expenses, Right to May, Enter.
+        QVERIFY(tabTo(tree));
+        for (int i = 0; i < 4; ++i)
+            press(Qt::Key_Down);
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Total expenses"));
+        press(Qt::Key_Right);
+        press(Qt::Key_Return);
+        auto *found = qobject_cast<frmTransaction *>(main->child(QStringLiteral("frmTransaction")));
+        QVERIFY(found);
+        QCOMPARE(QApplication::focusWidget(), found->tdbgTran);
+        QCOMPARE(found->TranRows.rowCount(), 1);
+        QCOMPARE(found->TranRows.intAt(0, TranCol::Id), 2);
+        QVERIFY(found->chkApply->isChecked());
+        QCOMPARE(found->dtpFromDate->date(), QDate(2026, 5, 1));
+        QCOMPARE(found->dtpToDate->date(), QDate(2026, 5, 31));
+        QCOMPARE(found->windowTitle(), QStringLiteral("Transactions - Total expenses, Income Statement"));
+        QCOMPARE(found->lblStatus->text(),
+                 QStringLiteral("The transactions of the accounts in Total expenses, "
+                                "Income Statement, 1/5/2026 to 31/5/2026; Blank lists by "
+                                "the fields alone."));
+        QCOMPARE(found->lbltotal->text(), QStringLiteral("200.00"));
+
+        // Net income over the quarter: every transaction of Salary and Rent.
+        main->mnu_Reports_FinStatements->trigger();
+        QVERIFY(tabTo(tree));
+        press(Qt::Key_Down);
+        QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Net income"));
+        press(Qt::Key_Right);
+        press(Qt::Key_Right);
+        QCOMPARE(tree->currentColumn(), 4);
+        press(Qt::Key_Return);
+        QCOMPARE(main->child(QStringLiteral("frmTransaction")), found);
+        QCOMPARE(found->TranRows.rowCount(), 3);
+        QCOMPARE(found->dtpFromDate->date(), QDate(2026, 4, 1));
+        QCOMPARE(found->lbltotal->text(), QStringLiteral("850.00"));
+
+        // Blank goes back to searching by the fields alone.
+        press(Qt::Key_B, Qt::AltModifier);
+        QCOMPARE(found->windowTitle(), QStringLiteral("Transactions"));
+        QVERIFY(!found->searchCriteria().anySide);
         QVERIFY(m_messages.shown.isEmpty());
     }
 

@@ -3,10 +3,12 @@
 #include "accountstore.h"
 #include "booktransaction.h"
 #include "dberror.h"
+#include "financialstatements.h"
 #include "history.h"
 #include "historyrows.h"
 #include "idmarks.h"
 #include "rowversions.h"
+#include "statementstore.h"
 #include "textroutines.h"
 
 #include <QSet>
@@ -65,6 +67,13 @@ QList<StaleRow> staleAccounts(const Book &book, const RowArray &rows, const QLis
     return staleRows(book, HistoryTable::Accounts, loaded, labels, current);
 }
 
+// An account's "cash or bank" setting: its own, else the default.
+bool cashSettingOf(const QHash<qint64, bool> &settings, qint64 id, const QString &name)
+{
+    const auto found = settings.constFind(id);
+    return isCashAccount(name, found == settings.constEnd() ? std::nullopt : std::optional<bool>(*found));
+}
+
 } // namespace
 
 QString accountNameKey(const QString &name)
@@ -80,7 +89,7 @@ QString existingNameMessage()
 RowArray makeAccountRows()
 {
     return RowArray({CellType::Int, CellType::Int, CellType::Text, CellType::Int, CellType::Money, CellType::Text,
-                     CellType::Text, CellType::Int, CellType::Int});
+                     CellType::Text, CellType::Int, CellType::Int, CellType::Int});
 }
 
 AccountFindResult findAccounts(const Book &book, const QString &nameFilter, const QString &open1, const QString &open2)
@@ -94,6 +103,7 @@ AccountFindResult findAccounts(const Book &book, const QString &nameFilter, cons
 
     AccountFindResult result;
     RowArray &rows = result.rows;
+    const QHash<qint64, bool> cash = readCashSettings(book);
     for (const AccountRecord &a : readAccounts(book, filter)) {
         const int r = rows.appendRow();
         rows.setInt(r, AccountCol::Id, a.id);
@@ -107,6 +117,7 @@ AccountFindResult findAccounts(const Book &book, const QString &nameFilter, cons
         rows.setText(r, AccountCol::Particulars, a.particulars);
         rows.setEditMark(r, AccountCol::Status, EditMark::Unchanged);
         rows.setInt(r, AccountCol::Version, a.version);
+        rows.setInt(r, AccountCol::CashOrBank, cashSettingOf(cash, a.id, a.name) ? 1 : 0);
         result.total += opening;
     }
     return result;
@@ -155,6 +166,8 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
         QList<int> savedRows;
         QList<StagedAccount> toStage;
         QStringList savedNames; // compared as accountNameKey gives them
+        const QHash<qint64, bool> cashBefore = readCashSettings(book);
+        QList<CashSetting> cashChanges;
         for (const int row : changedRows) {
             qint64 id = rows.intAt(row, AccountCol::Id);
             if (id == 0)
@@ -171,6 +184,11 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
             }
             toStage.append({id, name, rows.intAt(row, AccountCol::Type), rows.moneyAt(row, AccountCol::Opening).cents(),
                             NullToText(rows.textAt(row, AccountCol::Particulars)), current.value(id) + 1});
+            // A row that holds no setting (one not read by findAccounts)
+            // leaves the account's as it is.
+            const bool cash = rows.intAt(row, AccountCol::CashOrBank) != 0;
+            if (!rows.isNull(row, AccountCol::CashOrBank) && cash != cashSettingOf(cashBefore, id, name.trimmed()))
+                cashChanges.append({id, cash});
             saved << id;
             savedRows << row;
             savedNames << accountNameKey(name);
@@ -203,6 +221,8 @@ AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &to
             earlier.insert(savedNames[i]);
         }
         insertStagedAccounts(book);
+        for (const CashSetting &setting : cashChanges)
+            writeCashSetting(book, setting.accountId, setting.cashOrBank);
         history.finish();
         transaction.commit();
         AccountSaveResult result;

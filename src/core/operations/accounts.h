@@ -15,7 +15,9 @@ namespace bc {
 // The columns of the account grid's row array.
 namespace AccountCol {
 // Version is the row's version when it was loaded (hidden; 0 for a new row).
-enum : int { Id, SerialNo, Name, Type, Opening, CurrentBalance, Particulars, Status, Version, Count };
+// CashOrBank is 1 for a cash or bank account, 0 for another; empty in a row
+// that leaves the account's setting as it is.
+enum : int { Id, SerialNo, Name, Type, Opening, CurrentBalance, Particulars, Status, Version, CashOrBank, Count };
 } // namespace AccountCol
 
 // The form in which account names are told apart: trimmed, the case of
@@ -33,7 +35,8 @@ struct AccountFindResult {
     Money total; // sum of the listed opening amounts
 };
 
-// Lists accounts in name order. nameFilter matches names that begin with it,
+// Lists accounts in name order, each with its "cash or bank" setting
+// (isCashAccount). nameFilter matches names that begin with it,
 // "*" standing for any run of characters and every other character (quotes,
 // "%", "_") matching itself; open1/open2 are inclusive bounds on the opening
 // amount read as the number they begin with, ignored when blank.
@@ -67,8 +70,8 @@ struct AccountSaveResult {
 // non-empty and unique (compared by accountNameKey); a refusal names the
 // first row at fault, for a repeated name the later of the two. Everything
 // happens in one transaction: the table ends fully updated or exactly as it
-// was, and is recorded in the change history as made by source (the window or
-// command saving).
+// was, the saved rows' "cash or bank" settings with it, and is recorded in the change history as made by source (the
+// window or command saving).
 AccountSaveResult saveAccounts(Book &book, const RowArray &rows, const QDate &today,
                                const QList<LoadedRow> &deleted = {},
                                const QString &source = QStringLiteral("Accounts"));

@@ -77,6 +77,7 @@ struct ChartData {
     QString secondaryAxisTitle;
 
     QString title; // "Account Ledger" or "Account Summary"
+    QString windowTitle; // the chart window's own title; empty: its usual one
     QString subject; // what the chart is of: the ledger's account, the number of accounts
     QString fromCaption; // " From :- " and the from-date
     QString toCaption; // " To :- " and the to-date

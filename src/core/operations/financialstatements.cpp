@@ -6,6 +6,7 @@
 #include "booktransaction.h"
 #include "dates.h"
 #include "dberror.h"
+#include "history.h"
 #include "statementstore.h"
 
 #include <QHash>
@@ -83,10 +84,17 @@ struct ColumnFigures {
 // index, or a total's index plus TotalMark.
 constexpr int TotalMark = 1000;
 
+// What a total adds up, as the transactions behind it: the accounts of
+// some sections, every income-statement account or the cash accounts;
+// nothing for a total that is no sum of movements over its column's days.
+constexpr int IncomeStatementAccounts = -1;
+constexpr int CashAccounts = -2;
+
 struct Layout {
     QStringList sections;
     QStringList totals;
     std::vector<int> order;
+    std::vector<std::vector<int>> totalSources; // per total
 };
 
 const Layout &layoutOf(StatementKind kind)
@@ -94,7 +102,8 @@ const Layout &layoutOf(StatementKind kind)
     static const Layout income{{QStringLiteral("Income"), QStringLiteral("Expenses"), QStringLiteral("Unclassified")},
                                {QStringLiteral("Total income"), QStringLiteral("Total expenses"),
                                 QStringLiteral("Net income")},
-                               {0, TotalMark + 0, 1, TotalMark + 1, TotalMark + 2, 2}};
+                               {0, TotalMark + 0, 1, TotalMark + 1, TotalMark + 2, 2},
+                               {{0}, {1}, {0, 1}}};
     static const Layout balance{{QStringLiteral("Assets"), QStringLiteral("Receivables"),
                                  QStringLiteral("Unclassified"), QStringLiteral("Liabilities"),
                                  QStringLiteral("Payables"), QStringLiteral("Unclassified")},
@@ -103,14 +112,16 @@ const Layout &layoutOf(StatementKind kind)
                                  QStringLiteral("Net income for the period"), QStringLiteral("Total equity"),
                                  QStringLiteral("Total liabilities and equity")},
                                 {0, 1, 2, TotalMark + 0, 3, 4, 5, TotalMark + 1, TotalMark + 2, TotalMark + 3,
-                                 TotalMark + 4, TotalMark + 5, TotalMark + 6}};
+                                 TotalMark + 4, TotalMark + 5, TotalMark + 6},
+                                {{0, 1, 2}, {3, 4, 5}, {}, {}, {IncomeStatementAccounts}, {}, {}}};
     static const Layout cash{{QStringLiteral("Income"), QStringLiteral("Expenses"), QStringLiteral("Income/Expense"),
                               QStringLiteral("Assets"), QStringLiteral("Liabilities"),
                               QStringLiteral("Asset/Liability"), QStringLiteral("Parties"),
                               QStringLiteral("Unclassified")},
                              {QStringLiteral("Opening cash"), QStringLiteral("Net change in cash"),
                               QStringLiteral("Closing cash")},
-                             {TotalMark + 0, 0, 1, 2, 3, 4, 5, 6, 7, TotalMark + 1, TotalMark + 2}};
+                             {TotalMark + 0, 0, 1, 2, 3, 4, 5, 6, 7, TotalMark + 1, TotalMark + 2},
+                             {{}, {CashAccounts}, {}}};
     switch (kind) {
     case StatementKind::IncomeStatement: return income;
     case StatementKind::BalanceSheet: return balance;
@@ -241,6 +252,21 @@ public:
         if (!account || !account->type || *account->type < 1 || *account->type > 6)
             return SideClass::Unclassified;
         return SideClass(*account->type - 1);
+    }
+
+    // The accounts behind a total of the kind named by source (a marker
+    // above).
+    std::vector<AccountKey> accountsOf(int source) const
+    {
+        std::vector<AccountKey> keys;
+        if (source == CashAccounts)
+            for (const qint64 cash : m_cashAccounts)
+                keys.push_back({AccountSide::Account, cash});
+        if (source == IncomeStatementAccounts)
+            for (const AccountRecord &account : m_accounts)
+                if (onIncomeStatement(classOf({u'A', account.id})))
+                    keys.push_back({AccountSide::Account, account.id});
+        return keys;
     }
 
 private:
@@ -437,13 +463,27 @@ bool isCashAccount(const QString &name, const std::optional<bool> &setting)
     return setting ? *setting : name == QLatin1String("CASH");
 }
 
-void setCashAccounts(const Book &book, const std::vector<CashSetting> &settings)
+void setCashAccounts(const Book &book, const std::vector<CashSetting> &settings, const QString &source)
 {
     if (!book.mayWrite())
         throw DbError(QStringLiteral("The book is open read-only; the \"cash or bank\" setting cannot be saved."));
     BookTransaction transaction(book);
+    const QHash<qint64, bool> before = readCashSettings(book);
+    QList<qint64> changed;
+    for (const CashSetting &setting : settings) {
+        const std::optional<bool> own = before.contains(setting.accountId)
+            ? std::optional<bool>(before.value(setting.accountId))
+            : std::nullopt;
+        const bool was = isCashAccount(readAccountName(book, setting.accountId).value_or(QString()).trimmed(), own);
+        if (was != setting.cashOrBank && !changed.contains(setting.accountId))
+            changed << setting.accountId;
+    }
+    ChangeRecorder history(book, source);
+    history.keepBefore(HistoryTable::Accounts, changed);
     for (const CashSetting &setting : settings)
         writeCashSetting(book, setting.accountId, setting.cashOrBank);
+    advanceAccountVersions(book, changed);
+    history.finish();
     transaction.commit();
 }
 
@@ -477,10 +517,13 @@ FinancialStatement computeStatement(const Book &book, StatementKind kind, const 
             return row;
         };
         QStringList unclassified;
+        std::map<int, std::vector<AccountKey>> sectionAccounts;
+        std::vector<std::pair<std::size_t, int>> totalLines; // line index, total index
         for (const int entry : layout.order) {
             if (entry >= TotalMark) {
-                FinancialLine line{QString(), layout.totals.at(entry - TotalMark), true, 0, AccountSide::Account, {},
-                                   {}};
+                totalLines.emplace_back(statement.lines.size(), entry - TotalMark);
+                FinancialLine
+                    line{QString(), layout.totals.at(entry - TotalMark), true, 0, AccountSide::Account, {}, {}, {}};
                 for (const ColumnFigures &figures : now)
                     line.figures.push_back(figures.totals.at(std::size_t(entry - TotalMark)));
                 for (const ColumnFigures &figures : before)
@@ -497,11 +540,22 @@ FinancialStatement computeStatement(const Book &book, StatementKind kind, const 
                                    ref.side.id,
                                    sideOfLetter(QChar(ref.side.flag)),
                                    figuresAt(now, ref),
-                                   figuresAt(before, ref)};
+                                   figuresAt(before, ref),
+                                   {}};
+                sectionAccounts[entry].push_back({line.side, line.id});
                 if (ref.side.flag == u'A' && builder.classOf(ref.side) == SideClass::Unclassified
                     && !unclassified.contains(line.account))
                     unclassified << line.account;
                 statement.lines.push_back(std::move(line));
+            }
+        }
+        for (const auto &[index, total] : totalLines) {
+            std::vector<AccountKey> &accounts = statement.lines[index].accounts;
+            for (const int source : layout.totalSources.at(std::size_t(total))) {
+                const std::vector<AccountKey> keys = source < 0 ? builder.accountsOf(source) : sectionAccounts[source];
+                for (const AccountKey &key : keys)
+                    if (std::find(accounts.begin(), accounts.end(), key) == accounts.end())
+                        accounts.push_back(key);
             }
         }
         if (!unclassified.isEmpty())

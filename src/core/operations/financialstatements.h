@@ -3,6 +3,7 @@
 #include "accountside.h"
 #include "book.h"
 #include "money.h"
+#include "rowarray.h"
 #include "statementperiods.h"
 
 #include <QChar>
@@ -78,6 +79,12 @@ struct FinancialLine {
     AccountSide side = AccountSide::Account;
     std::vector<Money> figures; // one per column
     std::vector<Money> compared; // one per column when the columns are compared
+    // A total's accounts and parties, whose transactions over a column's days
+    // it adds up: those of the sections it totals, every income-statement
+    // account ("Net income for the period") or the cash accounts ("Net change
+    // in cash"). Empty for a total that no account's movements make up
+    // (balances before the days, opening amounts, sums of other totals).
+    std::vector<AccountKey> accounts;
 };
 
 struct FinancialStatement {
@@ -110,8 +117,10 @@ struct CashSetting {
     bool cashOrBank = false;
 };
 
-// Saves the accounts' "cash or bank" settings in one transaction; a book
-// open read-only is refused.
-void setCashAccounts(const Book &book, const std::vector<CashSetting> &settings);
+// Saves the accounts' "cash or bank" settings in one transaction, recorded
+// in the change history as a save of the accounts whose setting changes,
+// made by source; a book open read-only is refused.
+void setCashAccounts(const Book &book, const std::vector<CashSetting> &settings,
+                     const QString &source = QStringLiteral("accounts"));
 
 } // namespace bc

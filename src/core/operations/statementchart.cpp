@@ -28,6 +28,7 @@ ChartData computeStatementChart(const FinancialStatement &statement, const QStri
     ChartData chart;
     chart.kind = ChartData::Kind::Bars;
     chart.title = statementTitle(statement.kind);
+    chart.windowTitle = chart.title;
     std::vector<std::size_t> charted;
     for (std::size_t c = 0; c < statement.columns.size(); ++c)
         if (!statement.columns[c].isTotal)
@@ -106,7 +107,14 @@ ChartData computeStatementChart(const FinancialStatement &statement, const QStri
         return chart;
 
     chart.status = ChartData::Status::Ready;
+    // The axis stops at zero on a side no figure reaches, as a balance
+    // sheet's never does below it: a step past zero there would draw room
+    // for figures that cannot be.
     chart.scale = magnitudeScale(lowest, highest);
+    if (lowest.isZero())
+        chart.scale.minimum = 0;
+    if (highest.isZero())
+        chart.scale.maximum = 0;
     chart.axisTitle = withCurrency(QStringLiteral("Amount"), currency);
     const DateRange &first = statement.columns[charted.front()].range;
     const DateRange &last = statement.columns[charted.back()].range;

@@ -50,7 +50,8 @@ TransactionFilter tranSearchFilter(const TranSearch &search)
             sideOrBlank(search.toAccount, search.toSide),
             amountBound(search.amount1),
             amountBound(search.amount2),
-            NullToText(search.particulars) + blank};
+            NullToText(search.particulars) + blank,
+            search.anySide};
 }
 
 QVariantList tranSearchArguments(const TranSearch &search)

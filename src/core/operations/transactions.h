@@ -13,6 +13,7 @@
 #include <QString>
 #include <QVariantList>
 #include <functional>
+#include <optional>
 
 namespace bc {
 
@@ -40,6 +41,10 @@ struct TranSearch {
     QString amount1; // lower bound as typed; blank for none
     QString amount2; // upper bound as typed
     QString particulars; // text the particulars must contain
+    // Only transactions with a side naming one of these accounts or parties
+    // (none: no such criterion; an empty list finds nothing). The window's
+    // fields cannot show it: it comes from a figure opened elsewhere.
+    std::optional<QList<AccountKey>> anySide;
 };
 
 // The search as the saved search query's arguments, and as the values bound

@@ -172,6 +172,14 @@ qint64 deleteAccounts(const Book &book, const QList<qint64> &ids)
     return runSqlForIds(db, QStringLiteral("DELETE FROM account_master WHERE account_id = ?"), ids);
 }
 
+void advanceAccountVersions(const Book &book, const QList<qint64> &ids)
+{
+    if (hasRowVersions(book))
+        runSqlForIds(connectionOf(book),
+                     QStringLiteral("UPDATE account_master SET row_version = row_version + 1 WHERE account_id = ?"),
+                     ids);
+}
+
 void deleteStagedAccountIds(const Book &book)
 {
     runSql(connectionOf(book),

@@ -53,6 +53,11 @@ QStringList readAllAccountNames(const Book &book);
 // that id.
 std::optional<QString> readAccountName(const Book &book, qint64 id);
 
+// Gives the accounts the next row version, where the book keeps versions:
+// for a change of theirs held in another table (their "cash or bank"
+// setting), so that the history and other windows see them changed.
+void advanceAccountVersions(const Book &book, const QList<qint64> &ids);
+
 // How many transactions have the account on either side.
 qint64 countTransactionsOfAccount(const Book &book, qint64 id);
 

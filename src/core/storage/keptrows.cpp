@@ -1,5 +1,6 @@
 #include "keptrows.h"
 
+#include "engine.h"
 #include "reconciliationstore.h"
 #include "rowversions.h"
 #include "sql.h"
@@ -9,6 +10,20 @@
 namespace bc {
 
 namespace {
+
+const QString CashTable = QStringLiteral("cash_accounts");
+
+// Whether the rows of the shape keep their account's "cash or bank" setting
+// in this book, and where in the kept array.
+bool keepsCashSetting(const QSqlDatabase &db, const HistoryShape &shape, bool versioned)
+{
+    return shape.keepsCashSetting && versioned && bookHasTable(db, CashTable);
+}
+
+int cashSettingIndex(const HistoryShape &shape)
+{
+    return int(shape.columns.size() + 1 + shape.laterColumns.size());
+}
 
 // The row with the key keyExpression as the history keeps it: a JSON array
 // of the columns, then the row's version in a book whose rows have
@@ -21,8 +36,35 @@ QString keptValues(const QSqlDatabase &db, const HistoryShape &shape, const QStr
         kept << QStringLiteral("row_version");
     if (versioned && later)
         kept << shape.laterColumns;
+    if (keepsCashSetting(db, shape, versioned))
+        kept << QStringLiteral("coalesce((SELECT c.cash_or_bank FROM %1 AS c WHERE c.account_id = %2.%3), -1)")
+                    .arg(CashTable, shape.table, shape.key);
     return QStringLiteral("(SELECT %1 FROM %2 WHERE %3 = %4)")
         .arg(dialectOf(db).jsonArrayText(kept), shape.table, shape.key, keyExpression);
+}
+
+// Puts back the kept "cash or bank" settings of the accounts the condition
+// selects (binding values after the set and table): a kept 0 or 1 as the
+// setting, a kept -1 as none; an array kept before settings were kept
+// leaves the setting as it is. Settings of accounts gone from the book go.
+void putBackCashSettings(const QSqlDatabase &db, const HistoryShape &shape, qint64 setId, const QString &condition,
+                         const QVariantList &values)
+{
+    runSql(db,
+           QStringLiteral("DELETE FROM cash_accounts WHERE account_id NOT IN (SELECT account_id FROM %1)")
+               .arg(shape.table));
+    const QString kept = dialectOf(db).jsonArrayElement(QStringLiteral("r.before"), cashSettingIndex(shape),
+                                                        QStringLiteral("bigint"));
+    const QString selected = QStringLiteral("FROM change_rows AS r WHERE r.set_id = ? AND r.tbl = ? "
+                                            "AND r.before IS NOT NULL AND %1 IS NOT NULL %2")
+                                 .arg(kept, condition);
+    const QVariantList bound = QVariantList{setId, shape.word} + values;
+    runSql(db, QStringLiteral("DELETE FROM cash_accounts WHERE account_id IN (SELECT r.row_id %1)").arg(selected),
+           bound);
+    runSql(db,
+           QStringLiteral("INSERT INTO cash_accounts (account_id, cash_or_bank) SELECT r.row_id, %1 %2 AND %1 >= 0")
+               .arg(kept, selected),
+           bound);
 }
 
 // The columns read back out of a kept array held in the column r.before.
@@ -59,7 +101,12 @@ const HistoryShape &shapeOf(HistoryTable table)
                                         QStringLiteral("open_amount"), QStringLiteral("particulars"),
                                         QStringLiteral("version_date")},
                                        {QStringLiteral("text"), QStringLiteral("bigint"), QStringLiteral("bigint"),
-                                        QStringLiteral("text"), QStringLiteral("text")}};
+                                        QStringLiteral("text"), QStringLiteral("text")},
+                                       {},
+                                       {},
+                                       {},
+                                       true,
+                                       true};
     static const HistoryShape transactions{
         QStringLiteral("transaction"),
         QStringLiteral("transaction_master"),
@@ -161,6 +208,8 @@ void insertKeptRows(const Book &book, qint64 setId, HistoryTable table, const QS
                           "WHERE r.set_id = ? AND r.tbl = ? AND r.before IS NOT NULL %5%6 ORDER BY r.row_id")
                .arg(shape.table, shape.key, columns, kept, condition, absent),
            bound + selected);
+    if (keepsCashSetting(db, shape, hasRowVersions(book)))
+        putBackCashSettings(db, shape, setId, condition, values);
 }
 
 } // namespace bc

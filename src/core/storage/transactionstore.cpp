@@ -41,6 +41,27 @@ struct Criteria {
     QVariantList values;
 };
 
+// Either side naming one of the keys: the ids of each flag bound as one
+// JSON array per side. Appends the values the condition binds.
+QString anySideCondition(const QSqlDatabase &db, const QList<AccountKey> &keys, QVariantList &values)
+{
+    QStringList sides;
+    for (const AccountSide side : {AccountSide::Account, AccountSide::Party}) {
+        QList<qint64> ids;
+        for (const AccountKey &key : keys)
+            if (key.side == side)
+                ids << key.id;
+        if (ids.isEmpty())
+            continue;
+        const QString flag(sideLetter(side));
+        for (const QString &column : {QStringLiteral("from"), QStringLiteral("to")}) {
+            sides << QStringLiteral("(%1_flag = ? AND %1_acc IN (%2))").arg(column, dialectOf(db).idsOfJsonArray());
+            values << flag << idsAsJsonArray(ids);
+        }
+    }
+    return sides.isEmpty() ? QStringLiteral("false") : QStringLiteral("(") + sides.join(QStringLiteral(" OR ")) + u')';
+}
+
 Criteria criteriaOf(const QSqlDatabase &db, const TransactionFilter &filter)
 {
     QStringList parts{QStringLiteral("true")};
@@ -69,6 +90,8 @@ Criteria criteriaOf(const QSqlDatabase &db, const TransactionFilter &filter)
                                      QStringLiteral("lower(coalesce(particulars, ''))"))
                 + QStringLiteral(" > 0"),
             {particulars});
+    if (filter.anySide)
+        parts << anySideCondition(db, *filter.anySide, values);
     return {parts.join(QStringLiteral(" AND ")), values};
 }
 
@@ -95,8 +118,18 @@ QVariantList transactionFilterValues(const TransactionFilter &filter)
 
 void forEachSearchedTransaction(const Book &book, const TransactionFilter &filter, const FoundTransactionSink &sink)
 {
-    QSqlQuery q = runSavedQuery(connectionOf(book), QStringLiteral("sp_tran_search_1"),
-                                transactionFilterValues(filter));
+    const QSqlDatabase db = connectionOf(book);
+    const auto run = [&] {
+        if (!filter.anySide)
+            return runSavedQuery(db, QStringLiteral("sp_tran_search_1"), transactionFilterValues(filter));
+        const Criteria criteria = criteriaOf(db, filter);
+        return runSql(db,
+                      QStringLiteral("SELECT tran_id, tran_date, from_flag, from_acc, to_flag, to_acc, amount, "
+                                     "particulars FROM transaction_master WHERE ")
+                          + criteria.where + QStringLiteral(" ORDER BY tran_date, tran_id"),
+                      criteria.values);
+    };
+    QSqlQuery q = run();
     while (q.next())
         sink(foundAt(q, -1));
 }

@@ -30,9 +30,14 @@ struct TransactionFilter {
     qint64 lowestCents = 0;
     qint64 highestCents = 0;
     QString particulars;
+    // Rows whose From or To side names one of these accounts or parties; none
+    // for no such criterion, an empty list finds nothing. Not an argument of
+    // the saved search: a search holding it is run by its conditions.
+    std::optional<QList<AccountKey>> anySide;
 };
 
-// The filter as the values bound to the saved search, in its order.
+// The filter as the values bound to the saved search, in its order (anySide
+// is none of them).
 QVariantList transactionFilterValues(const TransactionFilter &filter);
 
 // One transaction as a search reads it. The sides are key texts ("A12"), as
@@ -48,7 +53,8 @@ struct FoundTransaction {
 };
 using FoundTransactionSink = std::function<void(const FoundTransaction &)>;
 
-// The rows of the saved search, in the order it gives them.
+// The rows of the saved search, in the order it gives them (by date, then
+// id).
 void forEachSearchedTransaction(const Book &book, const TransactionFilter &filter, const FoundTransactionSink &sink);
 
 // The count of the rows the filter finds, the sum of their amounts and the

@@ -163,7 +163,9 @@ QList<int> DataGrid::editableColumns() const
     QList<int> columns;
     for (int visual = 0; visual < m_model->columnCount(); ++visual) {
         const int c = horizontalHeader()->logicalIndex(visual);
-        if (!isColumnHidden(c) && m_model->column(c).editable)
+        // A check box is no stop of Tab's round of the cells typed into: the
+        // arrow keys reach it, and Space ticks it.
+        if (!isColumnHidden(c) && m_model->column(c).editable && m_model->column(c).format != GridColumn::Format::Check)
             columns << c;
     }
     return columns;

@@ -26,6 +26,7 @@ QString GridColumn::displayFor(const QVariant &stored) const
             if (value.toString() == stored.toString())
                 return text;
         return stored.toString();
+    case Format::Check: return stored.toLongLong() == 1 ? QStringLiteral("Yes") : QStringLiteral("No");
     case Format::Plain: break;
     }
     return stored.toString();

@@ -17,6 +17,7 @@ struct GridColumn {
         Balance, // a running balance: "#0.00" of the magnitude and its side, " (Credit)" or "  (Debit)"
         Date, // a date in datePattern
         ValueList, // the display text of the stored value, from valueList
+        Check, // a check box: an Int cell holding 1 is ticked; Space or a click ticks it
     };
 
     QString caption;

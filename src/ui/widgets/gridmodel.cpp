@@ -29,6 +29,12 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
     }
     if (row >= valueRowCount())
         return {};
+    if (column.format == GridColumn::Format::Check) {
+        if (role == Qt::CheckStateRole)
+            return cellValue(row, col).toLongLong() == 1 ? Qt::Checked : Qt::Unchecked;
+        if (role == Qt::DisplayRole)
+            return {};
+    }
     switch (role) {
     case Qt::DisplayRole: {
         const QVariant stored = cellValue(row, col);

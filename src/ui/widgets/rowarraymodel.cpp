@@ -219,10 +219,15 @@ int RowArrayModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : m_rows.rowCount() + (m_editable && m_adding ? 1 : 0);
 }
 
-bool RowArrayModel::setData(const QModelIndex &index, const QVariant &value, int role)
+bool RowArrayModel::setData(const QModelIndex &index, const QVariant &givenValue, int role)
 {
-    if (!index.isValid() || role != Qt::EditRole || !m_editable || index.column() >= m_rows.columnCount())
+    if (!index.isValid() || !m_editable || index.column() >= m_rows.columnCount())
         return false;
+    // A check box's tick is stored as 1, its clearing as 0.
+    const bool ticked = role == Qt::CheckStateRole && column(index.column()).format == GridColumn::Format::Check;
+    if (role != Qt::EditRole && !ticked)
+        return false;
+    const QVariant value = ticked ? QVariant(qint64(givenValue.toInt() == Qt::Checked ? 1 : 0)) : givenValue;
     int row = index.row();
     const int col = index.column();
     const bool starting = isAddNewRow(row);
@@ -263,7 +268,7 @@ Qt::ItemFlags RowArrayModel::flags(const QModelIndex &index) const
 {
     Qt::ItemFlags f = GridModel::flags(index);
     if (index.isValid() && m_editable && column(index.column()).editable)
-        f |= Qt::ItemIsEditable;
+        f |= column(index.column()).format == GridColumn::Format::Check ? Qt::ItemIsUserCheckable : Qt::ItemIsEditable;
     return f;
 }
 

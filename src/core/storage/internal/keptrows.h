@@ -28,6 +28,10 @@ struct HistoryShape {
     // Whether an undo puts a row back over the one there now by updating it
     // (the settings, kept by their rowid alone, are replaced instead).
     bool updatesInPlace = true;
+    // Whether a row keeps, after all of the above, the "cash or bank" setting
+    // of the account it is (cash_accounts: 0 or 1, -1 for none), which an
+    // undo puts back with the row. Kept where rows have versions.
+    bool keepsCashSetting = false;
 };
 
 const HistoryShape &shapeOf(HistoryTable table);
@@ -47,7 +51,9 @@ void keepSelectedRowsBefore(const Book &book, qint64 setId, HistoryTable table, 
 // condition on change_rows `r` (binding `values` after the set and table)
 // selects. In a book whose rows have versions, each gets a version above any
 // the history kept of the table, so a window holding the row as it was
-// before cannot save over it unchecked.
+// before cannot save over it unchecked. An account's kept "cash or bank"
+// setting comes back with it, and the settings of accounts no longer in the
+// book go.
 void insertKeptRows(const Book &book, qint64 setId, HistoryTable table, const QString &condition = {},
                     const QVariantList &values = {});
 
