@@ -18,7 +18,7 @@ flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1" | se
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRINDLECOT_TESTS=OFF \
   -DCMAKE_CXX_FLAGS="$(flags CPPFLAGS) $(flags CXXFLAGS)" -DCMAKE_CXX_FLAGS_RELEASE="-DNDEBUG" \
   -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)" -DBRINDLECOT_WERROR="${WERROR:-OFF}" >/dev/null
-cmake --build "$build" -j2 --target brindlecot brindlecot-cli clidocs
+cmake --build "$build" -j2 --target brindlecot brindlecot-cli packagefiles
 rm -f "$build"/brindlecot_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(echo "$build"/brindlecot_*.deb)
