@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Brindlecot needs to build, run and test,
 # skipping those already installed. Uses sudo when not run as root. The
-# argument "fuzz" adds clang and its libFuzzer runtime for scripts/fuzz.sh.
+# argument "fuzz" adds clang and its libFuzzer runtime for scripts/fuzz.sh,
+# "package" the tools scripts/package-check.sh builds and checks the Debian
+# package with.
 set -euo pipefail
 
 packages=(
@@ -9,12 +11,13 @@ packages=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libsqlite3-dev libgl-dev
   libgtest-dev python3
   xvfb xauth poppler-utils fonts-dejavu-core
-  xdotool openbox imagemagick sqlite3 x11-utils clang-format
+  xdotool openbox imagemagick sqlite3 x11-utils clang-format man-db
   postgresql-15 libqt6sql6-psql libpq-dev
 )
 for group in "$@"; do
   case "$group" in
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    package) packages+=(dpkg-dev file lintian appstream desktop-file-utils) ;;
     *) echo "install-deps.sh: unknown group $group" >&2; exit 2 ;;
   esac
 done

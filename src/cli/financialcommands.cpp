@@ -53,14 +53,14 @@ void addRangeOptions(CommandLine &commandLine)
 {
     commandLine.addOption(QStringLiteral("from"), QStringLiteral("DATE"), QStringLiteral("First day, YYYY-MM-DD."));
     commandLine.addOption(QStringLiteral("to"), QStringLiteral("DATE"), QStringLiteral("Last day, YYYY-MM-DD."));
-    commandLine.addOption(QStringLiteral("period"), QStringLiteral("LENGTH"),
+    commandLine.addOption(QStringLiteral("period"), QStringLiteral("month|quarter|year"),
                           QStringLiteral("One column per month, quarter or year, then the total."));
 }
 
 void addIncomeOptions(CommandLine &commandLine)
 {
     addRangeOptions(commandLine);
-    commandLine.addOption(QStringLiteral("compare"), QStringLiteral("WITH"),
+    commandLine.addOption(QStringLiteral("compare"), QStringLiteral("previous|year"),
                           QStringLiteral("Beside each column the previous period (previous) or the same period "
                                          "a year before (year), with the change and the change in percent."));
 }

@@ -59,7 +59,7 @@ void printUsage(FILE *stream)
     printLine(stream,
               QStringLiteral("Usage: brindlecot-cli COMMAND BOOK [options]\n\n"
                              "Dates are YYYY-MM-DD; amounts have two decimals, \"-\" for negatives.\n"
-                             "Every command takes --help. Commands:"));
+                             "Every command takes --help; --version prints the version. Commands:"));
     for (const Command &c : commands)
         printLine(stream, QStringLiteral("  ") + QString::fromUtf8(c.summary));
 }
@@ -110,6 +110,10 @@ int main(int argc, char **argv)
         const QString first = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
         if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
             printUsage(stdout);
+            return bc::cli::Success;
+        }
+        if (first == QLatin1String("--version")) {
+            printLine(stdout, QStringLiteral("brindlecot-cli " BRINDLECOT_VERSION));
             return bc::cli::Success;
         }
         if (!first.isEmpty())

@@ -44,7 +44,7 @@ bool wantsPassword(const QString &description)
 void nameApplication()
 {
     QApplication::setApplicationName(QStringLiteral("Brindlecot"));
-    QApplication::setApplicationVersion(QStringLiteral("1.1"));
+    QApplication::setApplicationVersion(QStringLiteral(BRINDLECOT_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ui/brindlecot.png")));
 }
 
