@@ -154,7 +154,7 @@ TEST_F(LedgerBook, FailingStatementThrowsAndKeepsThePreviousRun)
 {
     t.addTransaction(1, QDate(2024, 1, 5), 11, 10, cents(5000));
     find(10, fyStart, QDate(2024, 1, 31));
-    bc::test::refuseUpdates(t.db(), QStringLiteral("tmp_Acc_Ldgr"));
+    bc::test::refuseWrites(t.db(), QStringLiteral("tmp_Acc_Ldgr"), QStringLiteral("INSERT"));
     EXPECT_THROW(find(11, fyStart, QDate(2024, 1, 31)), DbError);
     QSqlQuery q = runSql(t.db(), QStringLiteral("SELECT amount FROM tmp_Acc_Ldgr"));
     ASSERT_TRUE(q.next());

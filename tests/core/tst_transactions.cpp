@@ -1,6 +1,7 @@
 #include "dates.h"
 #include "engine.h"
 #include "failinginserts.h"
+#include "hostiletext.h"
 #include "sql.h"
 #include "testbook.h"
 #include "transactions.h"
@@ -172,6 +173,26 @@ TEST_F(TranBook, NewIdsFollowTheHighestAndChangedRowsKeepTheirs)
                   "122|2024-02-03|10|A|3|P|300||2026-12-07 10:30:00",
                   "123|2024-02-04|10|A|11|A|400|x'; --|2026-12-07 10:30:00",
               }));
+}
+
+TEST_F(TranBook, EveryTextComesBackAsTypedThroughTheBulkWrite)
+{
+    // A server takes the rows by COPY, whose text format gives tabs, line
+    // ends, backslashes and "\N" meanings of their own.
+    QStringList texts = bc::test::hostileTexts();
+    texts.removeAll(QString());
+    texts << QStringLiteral("tab\there") << QStringLiteral("line\nend\r\nand return") << QStringLiteral("\\N")
+          << QStringLiteral("\\.") << QStringLiteral("\\\\N");
+    RowArray rows = makeTranRows();
+    for (const QString &text : texts)
+        addRow(rows, 0, QDate(2024, 2, 1), QStringLiteral("A11"), QStringLiteral("A10"), 100, text);
+    const TranSaveResult r = saveTransactions(book(), rows, Now);
+    ASSERT_TRUE(r.ok()) << r.detail.toStdString();
+    QSqlQuery q = runSql(db(), QStringLiteral("SELECT particulars FROM transaction_master ORDER BY tran_id"));
+    QStringList back;
+    while (q.next())
+        back << q.value(0).toString();
+    EXPECT_EQ(back, texts);
 }
 
 TEST_F(TranBook, FirstIdIsOneAndNothingMarkedChangesNothing)

@@ -93,22 +93,22 @@ int TestBook::count(const QString &table) const
     return q.next() ? q.value(0).toInt() : -1;
 }
 
-void refuseUpdates(const QSqlDatabase &db, const QString &workTable)
+void refuseWrites(const QSqlDatabase &db, const QString &workTable, const QString &change)
 {
     if (engineOf(db) == Engine::SQLite) {
         runSql(db,
-               QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE ON temp.%1 "
+               QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE %1 ON temp.%2 "
                               "BEGIN SELECT RAISE(ABORT, 'refused'); END")
-                   .arg(workTable));
+                   .arg(change, workTable));
         return;
     }
     runSql(db,
            QStringLiteral("CREATE FUNCTION pg_temp.refuse() RETURNS trigger LANGUAGE plpgsql "
                           "AS $$BEGIN RAISE EXCEPTION 'refused'; END$$"));
     runSql(db,
-           QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON pg_temp.%1 "
+           QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON pg_temp.%2 "
                           "FOR EACH ROW EXECUTE FUNCTION pg_temp.refuse()")
-               .arg(workTable));
+               .arg(change, workTable));
 }
 
 QStringList transactionLines(const QSqlDatabase &db)

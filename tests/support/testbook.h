@@ -61,9 +61,10 @@ void createFormat1Book(const QString &path);
 // later formats added their tables.
 void createFormat2Book(const QString &path);
 
-// Makes every update of one of the connection's work tables fail, for
-// tests of a statement that fails midway.
-void refuseUpdates(const QSqlDatabase &db, const QString &workTable);
+// Makes every update (or, with change "INSERT", every insert) into one of
+// the connection's work tables fail, for tests of a statement that fails
+// midway.
+void refuseWrites(const QSqlDatabase &db, const QString &workTable, const QString &change = QStringLiteral("UPDATE"));
 
 // The transactions in id order, one "date from>to amount particulars" line
 // each (accounts by id, amount in cents), for checking what a save wrote.

@@ -8,6 +8,7 @@
 #include "ledgerstore.h"
 #include "monthsplit.h"
 #include "systemsettings.h"
+#include "textroutines.h"
 
 namespace bc {
 
@@ -45,13 +46,34 @@ Money broughtForward(const Book &book, const LedgerInput &input)
     return addAmounts(accountOpeningAmount(book, id), *earlier, what);
 }
 
+// Text without the spaces at its ends (other white space kept).
+QString withoutEdgeSpaces(const QString &text)
+{
+    qsizetype first = 0, end = text.size();
+    while (first < end && text[first] == u' ')
+        ++first;
+    while (end > first && text[end - 1] == u' ')
+        --end;
+    return text.mid(first, end - first);
+}
+
+// A movement's particulars as the ledger lists them: the other side's name
+// with the movement's own particulars in brackets, rather than losing them
+// to the name; one whose other side is not in the book keeps its own.
+QString movementParticulars(const LedgerWorkRow &row)
+{
+    if (!row.otherName)
+        return NullToText(row.particulars);
+    return (*row.otherName + QStringLiteral(" [") + withoutEdgeSpaces(row.particulars) + u']').trimmed();
+}
+
 void readMovements(const Book &book, LedgerResult &ledger)
 {
     Money balance = ledger.openingBalance;
     forEachLedgerWorkRow(book, [&](const LedgerWorkRow &row) {
         LedgerMovement m;
         m.date = fromIsoDate(row.storedDate);
-        m.particulars = row.particulars;
+        m.particulars = movementParticulars(row);
         m.amount = Money::fromCents(row.cents);
         m.status = row.status;
         const std::optional<Money> next = checkedSum(balance, m.amount);

@@ -2,6 +2,7 @@
 
 #include "connection.h"
 #include "dates.h"
+#include "servercopy.h"
 #include "sql.h"
 
 #include <QHash>
@@ -13,9 +14,13 @@ namespace bc {
 
 namespace {
 
-// Rows a server is sent in one statement: many, so round trips are few; not
-// so many that the statement's text grows without bound.
+// Rows a server is sent in one statement of arrays: many, so round trips
+// are few; not so many that the statement's text grows without bound.
 constexpr qsizetype ServerRowsPerStatement = 10000;
+
+// Rows a server is sent in one COPY: its data is held until then, a few
+// megabytes.
+constexpr qsizetype ServerRowsPerCopy = 50000;
 
 // PostgreSQL: the type of each column of the table, as its catalogue
 // writes it ("bigint", "date", "text"), in the order of columns.
@@ -70,12 +75,19 @@ struct BulkInserter::Target {
     qsizetype columns = 0;
     // SQLite: the statement every row runs.
     std::optional<PreparedStatement> sqliteRow;
-    // PostgreSQL: the columns' types and the rows not yet sent.
+    // PostgreSQL: the rows not yet sent, gathered for COPY; or, for an
+    // insert with an ON CONFLICT clause, which COPY cannot take, the
+    // columns' types and the rows for a statement of arrays.
+    std::optional<ServerCopy> copy;
     QStringList serverTypes;
     QList<QVariantList> pending;
 
     void send()
     {
+        if (copy) {
+            copy->send();
+            return;
+        }
         if (pending.isEmpty())
             return;
         QStringList arrays;
@@ -111,6 +123,8 @@ BulkInserter::BulkInserter(const QSqlDatabase &db, const QString &table, const Q
                             t.insertInto + QStringLiteral(" VALUES (")
                                 + QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", ")) + u')'
                                 + t.tail);
+    else if (onConflict.isEmpty() && canCopyIn(db))
+        t.copy.emplace(db, table, columns);
     else
         t.serverTypes = serverColumnTypes(db, table, columns);
 }
@@ -129,6 +143,12 @@ void BulkInserter::add(const QVariantList &row)
             if (value.typeId() == QMetaType::QDate)
                 value = isoDate(value.toDate());
         t.sqliteRow->run(values);
+        return;
+    }
+    if (t.copy) {
+        t.copy->add(row);
+        if (t.copy->rows() >= ServerRowsPerCopy)
+            t.send();
         return;
     }
     t.pending.append(row);

@@ -56,10 +56,13 @@ public:
     // haystack, counted from 1, or 0 when it is not there.
     virtual QString positionOf(const QString &needle, const QString &haystack) const = 0;
 
-    // Statements giving a row when the book holds a permanent table, or a
-    // trigger, whose name (any case) is bound to their one placeholder.
+    // A statement giving a row when the book holds a permanent table whose
+    // name (any case) is bound to its one placeholder.
     virtual QString tableNamed() const = 0;
-    virtual QString triggerNamed() const = 0;
+    // A statement giving the number of different triggers of the book
+    // named (any case) in the JSON array of names bound to its one
+    // placeholder: several looked for in one statement.
+    virtual QString triggersNamed() const = 0;
 
     // A statement dropping the trigger of that name on the table, when the
     // book has it.

@@ -2,6 +2,9 @@
 
 #include "sql.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSet>
 #include <QSqlDatabase>
 
 namespace bc {
@@ -28,7 +31,15 @@ bool bookHasTable(const QSqlDatabase &db, const QString &name)
 
 bool bookHasTrigger(const QSqlDatabase &db, const QString &name)
 {
-    return catalogueHas(db, dialectOf(db).triggerNamed(), name);
+    return bookHasTriggers(db, {name});
+}
+
+bool bookHasTriggers(const QSqlDatabase &db, const QStringList &names)
+{
+    QSqlQuery q = runSql(db, dialectOf(db).triggersNamed(),
+                         {QString::fromUtf8(
+                             QJsonDocument(QJsonArray::fromStringList(names)).toJson(QJsonDocument::Compact))});
+    return q.next() && q.value(0).toLongLong() == QSet<QString>(names.begin(), names.end()).size();
 }
 
 } // namespace bc

@@ -35,26 +35,60 @@ void fillLedgerWork(const Book &book, qint64 accountId, const QDate &first, cons
                .arg(statuses ? QStringLiteral("from_status") : QStringLiteral("''"),
                     statuses ? QStringLiteral("to_status") : QStringLiteral("''")),
            {accountId, from, to, accountId, from, to});
-    runSavedQuery(db, QStringLiteral("sp_Set_AccName2"), {});
-    // The other account's name with the movement's own particulars in
-    // brackets, rather than losing them to a Null name.
-    runSql(db,
-           QStringLiteral(
-               "UPDATE tmp_Acc_Ldgr SET particulars = trim(acc_name) || ' [' || coalesce(trim(particulars), '') || ']' "
-               "WHERE Tran_flag = 'T' AND acc_name IS NOT NULL"));
 }
+
+namespace {
+
+// A side of a transaction: an account, or a party (flag 'P').
+struct SideKey {
+    bool party = false;
+    qint64 id = 0;
+    bool operator==(const SideKey &) const = default;
+};
+
+size_t qHash(const SideKey &key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.party, key.id);
+}
+
+// The names of the other sides of the work table's movements, read once
+// for each side; a side not in the book has none.
+QHash<SideKey, QString> otherSideNames(const QSqlDatabase &db)
+{
+    QSqlQuery q = runSql(db,
+                         QStringLiteral(
+                             "SELECT other_flag = 'P', other_acc, trim(CASE other_flag"
+                             " WHEN 'P' THEN (SELECT Party_name FROM Party_master WHERE Party_ID = other_acc)"
+                             " ELSE (SELECT account_name FROM account_master WHERE account_id = other_acc) END)"
+                             " FROM (SELECT DISTINCT other_flag, other_acc FROM tmp_Acc_Ldgr"
+                             " WHERE other_acc IS NOT NULL) AS sides"));
+    QHash<SideKey, QString> names;
+    while (q.next())
+        if (!q.value(2).isNull())
+            names.insert({q.value(0).toBool(), q.value(1).toLongLong()}, q.value(2).toString());
+    return names;
+}
+
+} // namespace
 
 void forEachLedgerWorkRow(const Book &book, const std::function<void(const LedgerWorkRow &)> &sink)
 {
-    QSqlQuery q = runSql(connectionOf(book),
-                         QStringLiteral("SELECT tran_date, particulars, amount, status FROM tmp_Acc_Ldgr "
-                                        "ORDER BY tran_date, seq"));
+    const QSqlDatabase db = connectionOf(book);
+    const QHash<SideKey, QString> names = otherSideNames(db);
+    QSqlQuery q = runSql(db,
+                         QStringLiteral("SELECT tran_date, particulars, amount, status, other_flag = 'P', "
+                                        "other_acc FROM tmp_Acc_Ldgr ORDER BY tran_date, seq"));
     LedgerWorkRow row;
     while (q.next()) {
         row.storedDate = NullToText(q.value(0));
-        row.particulars = NullToText(q.value(1));
+        row.particulars = q.value(1).toString();
         row.cents = q.value(2).toLongLong();
         row.status = NullToText(q.value(3));
+        row.otherName.reset();
+        if (!q.value(5).isNull())
+            if (const auto name = names.constFind({q.value(4).toBool(), q.value(5).toLongLong()});
+                name != names.constEnd())
+                row.otherName = *name;
         sink(row);
     }
 }

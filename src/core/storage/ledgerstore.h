@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace bc {
 
@@ -17,21 +18,26 @@ void clearLedgerWork(const Book &book);
 
 // Fills the ledger's work table with the movements of account accountId
 // (side flag 'A') dated first to last, both included, in ledger order (by
-// date, movements of one day as entered): money out as a negative amount,
-// money in as positive, a transaction without an amount as 0. A movement's
-// particulars become the other side's name with its own particulars in
-// brackets; one whose other side is not in the book keeps its particulars.
+// date, movements of one day as entered), in one pass over the side
+// indexes: money out as a negative amount, money in as positive, a
+// transaction without an amount as 0, each with its own particulars and
+// the other side it moved to or from.
 void fillLedgerWork(const Book &book, qint64 accountId, const QDate &first, const QDate &last);
 
-// One movement of the ledger's work table; the date as the book holds it.
+// One movement of the ledger's work table; the date and the particulars as
+// the book holds them.
 struct LedgerWorkRow {
     QString storedDate;
     QString particulars;
     qint64 cents = 0;
     QString status; // the account's side's standing with the bank: "", "c" or "R"
+    // The other side's name without its edge spaces; none when that side
+    // is not in the book.
+    std::optional<QString> otherName;
 };
 
-// The movements of the ledger's work table, in ledger order.
+// The movements of the ledger's work table, in ledger order. The other
+// sides' names are read once for each side, not once for each movement.
 void forEachLedgerWorkRow(const Book &book, const std::function<void(const LedgerWorkRow &)> &sink);
 
 // Fills the chart's work table from the ledger's: one row per day with

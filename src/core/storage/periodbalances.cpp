@@ -24,10 +24,7 @@ QStringList keepingTriggers(const QSqlDatabase &db)
 
 bool keepingTriggersPresent(const QSqlDatabase &db)
 {
-    for (const QString &trigger : keepingTriggers(db))
-        if (!bookHasTrigger(db, trigger))
-            return false;
-    return true;
+    return bookHasTriggers(db, keepingTriggers(db));
 }
 
 // SQLite: another program's INSERT OR REPLACE or UPDATE OR REPLACE deletes

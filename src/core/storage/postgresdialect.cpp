@@ -52,9 +52,11 @@ QString PostgresDialect::tableNamed() const
                           "WHERE schemaname = current_schema() AND tablename = lower(?)");
 }
 
-QString PostgresDialect::triggerNamed() const
+QString PostgresDialect::triggersNamed() const
 {
-    return QStringLiteral("SELECT 1 FROM pg_catalog.pg_trigger WHERE NOT tgisinternal AND tgname = lower(?)");
+    return QStringLiteral("SELECT count(DISTINCT tgname) FROM pg_catalog.pg_trigger WHERE NOT tgisinternal "
+                          "AND tgname IN (SELECT lower(e.value) FROM json_array_elements_text(CAST(? AS json)) "
+                          "AS e (value))");
 }
 
 QString PostgresDialect::dropTriggerIfExists(const QString &trigger, const QString &table) const

@@ -18,7 +18,7 @@ public:
     QString idsOfJsonArray() const override;
     QString positionOf(const QString &needle, const QString &haystack) const override;
     QString tableNamed() const override;
-    QString triggerNamed() const override;
+    QString triggersNamed() const override;
     QString dropTriggerIfExists(const QString &trigger, const QString &table) const override;
 
 protected:

@@ -25,29 +25,10 @@ DbError lockedFailure()
                    DbFault::Locked);
 }
 
-// PostgreSQL: the SQLSTATE tells apart a login that may only read the book,
-// a full disk, and a save that met another user's lock or was chosen to give
-// way to one.
 DbError serverFailure(const QSqlError &error)
 {
-    const QString state = error.nativeErrorCode();
-    if (state == QLatin1String("25006") || state == QLatin1String("42501"))
-        return DbError(QStringLiteral("Your login may only read this book, so nothing was changed."),
-                       DbFault::ReadOnly);
-    if (state == QLatin1String("53100"))
-        return DbError(QStringLiteral("The disk of the book's server is full, so nothing was changed."),
-                       DbFault::DiskFull);
-    if (state == QLatin1String("40001") || state == QLatin1String("40P01") || state == QLatin1String("55P03"))
-        return lockedFailure();
-    // A sum cast back to bigint, or a bigint column given a sum, beyond the
-    // 64-bit range: the same failure as SQLite's sum() past that range, so
-    // the reports refuse it in the same words.
-    if (state == QLatin1String("22003"))
-        return DbError(QStringLiteral("integer overflow"));
     const QString text = error.databaseText().trimmed();
-    if (const QString closed = serverClosedBookRefusal(text); !closed.isEmpty())
-        return DbError(closed, DbFault::ClosedPeriod);
-    return DbError(text.isEmpty() ? error.text() : text);
+    return serverStatementFailure(text.isEmpty() ? error.text() : text, error.nativeErrorCode());
 }
 
 // Builds the error for a failed statement. SQLite: its result code tells the
@@ -87,6 +68,26 @@ DbError failure(const QSqlDatabase &db, const QSqlError &error)
 }
 
 } // namespace
+
+DbError serverStatementFailure(const QString &text, const QString &state)
+{
+    if (state == QLatin1String("25006") || state == QLatin1String("42501"))
+        return DbError(QStringLiteral("Your login may only read this book, so nothing was changed."),
+                       DbFault::ReadOnly);
+    if (state == QLatin1String("53100"))
+        return DbError(QStringLiteral("The disk of the book's server is full, so nothing was changed."),
+                       DbFault::DiskFull);
+    if (state == QLatin1String("40001") || state == QLatin1String("40P01") || state == QLatin1String("55P03"))
+        return lockedFailure();
+    // A sum cast back to bigint, or a bigint column given a sum, beyond the
+    // 64-bit range: the same failure as SQLite's sum() past that range, so
+    // the reports refuse it in the same words.
+    if (state == QLatin1String("22003"))
+        return DbError(QStringLiteral("integer overflow"));
+    if (const QString closed = serverClosedBookRefusal(text); !closed.isEmpty())
+        return DbError(closed, DbFault::ClosedPeriod);
+    return DbError(text);
+}
 
 QSqlQuery runSql(const QSqlDatabase &db, const QString &statement, const QVariantList &values)
 {

@@ -50,9 +50,10 @@ QString SqliteDialect::tableNamed() const
     return QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND lower(name) = lower(?)");
 }
 
-QString SqliteDialect::triggerNamed() const
+QString SqliteDialect::triggersNamed() const
 {
-    return QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'trigger' AND lower(name) = lower(?)");
+    return QStringLiteral("SELECT count(DISTINCT lower(name)) FROM sqlite_master WHERE type = 'trigger' "
+                          "AND lower(name) IN (SELECT lower(value) FROM json_each(?))");
 }
 
 // A trigger's name is unique in a book file, whatever its table.

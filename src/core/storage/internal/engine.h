@@ -3,6 +3,7 @@
 #include "dialect.h"
 
 #include <QString>
+#include <QStringList>
 
 class QSqlDatabase;
 
@@ -15,5 +16,8 @@ Engine engineOf(const QSqlDatabase &db);
 // case): the later formats' tables are absent from older books.
 bool bookHasTable(const QSqlDatabase &db, const QString &name);
 bool bookHasTrigger(const QSqlDatabase &db, const QString &name);
+// Whether the book holds every one of the triggers named, asked in one
+// statement.
+bool bookHasTriggers(const QSqlDatabase &db, const QStringList &names);
 
 } // namespace bc

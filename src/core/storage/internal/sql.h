@@ -17,6 +17,13 @@ namespace bc {
 // DbError on failure. Values never become part of the statement text.
 QSqlQuery runSql(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {});
 
+// PostgreSQL: the failure of a statement from the server's description of
+// it and its SQLSTATE, told apart as for every statement: a login that may
+// only read the book, a full disk, a save that met another user's lock or
+// was chosen to give way to one, a sum beyond the 64-bit range, a closed
+// period.
+DbError serverStatementFailure(const QString &text, const QString &state);
+
 // One statement prepared once and run again and again with values bound by
 // position. run() returns the number of rows the run changed; throws
 // DbError on failure.
