@@ -108,7 +108,7 @@ QList<qint64> TranWriter::write(const QList<LoadedRow> &deleted, qint64 *deleted
             row.toReconciliation = kept->toReconciliation;
         }
     deleteTransactions(m_book, replaced);
-    insertTransactions(m_book, m_staged, m_versionDate);
+    insertTransactions(m_book, m_staged, m_versionDate, m_upkeep);
     m_staged.clear();
     m_loaded.clear();
     m_provisional = 0;
@@ -116,10 +116,12 @@ QList<qint64> TranWriter::write(const QList<LoadedRow> &deleted, qint64 *deleted
 }
 
 TranImport::TranImport(Book &book, const QDateTime &now, const QString &source)
-    : m_transaction(std::make_unique<ImportTransaction>(book, ImportCacheKib))
+    : m_book(book)
+    , m_transaction(std::make_unique<ImportTransaction>(book, ImportCacheKib))
     , m_history(std::make_unique<ChangeRecorder>(book, source, QStringLiteral("Import")))
     , m_writer(book, now)
 {
+    m_writer.keepBalancesLater();
 }
 
 TranImport::~TranImport() = default;
@@ -148,8 +150,10 @@ void TranImport::writeBatch()
 void TranImport::finish()
 {
     writeBatch();
-    if (m_count > 0)
+    if (m_count > 0) {
+        keepBalancesOfAdded(m_book, m_first, m_last);
         m_history->added(HistoryTable::Transactions, m_first, m_last);
+    }
     m_history->finish();
     m_transaction->commit();
 }

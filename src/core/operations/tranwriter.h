@@ -28,6 +28,9 @@ public:
     // New rows are written with their sides naming this account cleared
     // (0: none), as the bank's statement shows them.
     void clearSidesOf(qint64 accountId) { m_clearedAccount = accountId; }
+    // The kept balances of the rows written are brought up to date by the
+    // caller, once for all of them (keepBalancesOfAdded).
+    void keepBalancesLater() { m_upkeep = BalanceUpkeep::Later; }
     int staged() const { return int(m_staged.size()); }
 
     // The rows added and those of deleted that another user changed or
@@ -50,6 +53,7 @@ private:
     QList<LoadedRow> m_loaded; // the staged rows that replace a transaction, as loaded
     qint64 m_provisional = 0; // new rows are staged as -1, -2, ...
     qint64 m_clearedAccount = 0;
+    BalanceUpkeep m_upkeep = BalanceUpkeep::Now;
 };
 
 // An import of new transactions of any number: each row is checked as Save
@@ -76,6 +80,7 @@ public:
 private:
     void writeBatch();
 
+    Book &m_book;
     std::unique_ptr<ImportTransaction> m_transaction;
     std::unique_ptr<ChangeRecorder> m_history;
     TranWriter m_writer;

@@ -3,6 +3,7 @@
 #include "connection.h"
 #include "dates.h"
 #include "sql.h"
+#include "sqliterowstatement.h"
 
 #include <QHash>
 #include <QSqlQuery>
@@ -69,7 +70,7 @@ struct BulkInserter::Target {
     QString tail;
     qsizetype columns = 0;
     // SQLite: the statement every row runs.
-    std::optional<PreparedStatement> sqliteRow;
+    std::optional<SqliteRowStatement> sqliteRow;
     // PostgreSQL: the columns' types and the rows not yet sent.
     QStringList serverTypes;
     QList<QVariantList> pending;
@@ -123,12 +124,8 @@ void BulkInserter::add(const QVariantList &row)
     if (row.size() != t.columns)
         throw DbError(QStringLiteral("A row of %1 values was given for %2 columns.").arg(row.size()).arg(t.columns));
     if (t.sqliteRow) {
-        // Dates are kept as ISO text in a book file.
-        QVariantList values = row;
-        for (QVariant &value : values)
-            if (value.typeId() == QMetaType::QDate)
-                value = isoDate(value.toDate());
-        t.sqliteRow->run(values);
+        // Dates are kept as ISO text in a book file, as the statement binds them.
+        t.sqliteRow->run(row);
         return;
     }
     t.pending.append(row);

@@ -88,6 +88,11 @@ DbError failure(const QSqlDatabase &db, const QSqlError &error)
 
 } // namespace
 
+DbError sqliteFailure(const QSqlDatabase &db, int code, const QString &message)
+{
+    return failure(db, QSqlError(QString(), message, QSqlError::StatementError, QString::number(code)));
+}
+
 QSqlQuery runSql(const QSqlDatabase &db, const QString &statement, const QVariantList &values)
 {
     if (!db.isOpen())
