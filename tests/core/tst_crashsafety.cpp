@@ -122,8 +122,9 @@ void killRounds(const QString &kind, int rounds, quint32 seed, Outcome &outcome,
         check.finish();
         const QString found = test::bookDigest(connectionOf(reopened)) + u' '
             + test::historyDigest(connectionOf(reopened));
-        if (importRows > 0)
+        if (importRows > 0) {
             ASSERT_EQ(bookProblems(reopened), QStringList()) << kind.toStdString() << " round " << round;
+        }
         reopened.close();
         if (found == states.last() && states.size() == 2)
             ++outcome.after;
