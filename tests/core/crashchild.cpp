@@ -7,7 +7,8 @@
 //
 // undo: undo, redo, a save and undo in turn; restore: the restore of every
 // deleted item and a save that deletes transactions in turn; import: an
-// import of ROWS transactions, its undo and its redo in turn.
+// import of ROWS transactions, its undo and its redo in turn, each
+// generation beginning one further on.
 //
 // Prints "ready" once the copy is made and the first digest written.
 #include "accounts.h"
@@ -268,7 +269,7 @@ int main(int argc, char **argv)
             else if (kind == QLatin1String("restore"))
                 save = restoreStep(real, generation, step, random);
             else if (kind == QLatin1String("import"))
-                save = importStep(real, generation, step, importRows);
+                save = importStep(real, generation, generation + step, importRows);
             else
                 fail(QStringLiteral("unknown kind ") + kind);
             save(ref);

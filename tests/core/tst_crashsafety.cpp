@@ -133,7 +133,9 @@ void killRounds(const QString &kind, int rounds, quint32 seed, Outcome &outcome,
         else
             FAIL() << kind.toStdString() << " round " << round << ": the book holds " << found.toStdString()
                    << ", neither of " << states.join(QStringLiteral(" | ")).toStdString();
-        if (outcome.after + outcome.hotJournals == 0)
+        // Imports: until steps complete too, so that kills reach undos and
+        // redos of imports as well.
+        if (outcome.after + outcome.hotJournals == 0 || (importRows > 0 && outcome.savesDone < 3))
             windowUs = qMin(windowUs * 5 / 4, longestWindowUs);
     }
 }

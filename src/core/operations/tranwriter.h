@@ -13,6 +13,7 @@ namespace bc {
 
 class ChangeRecorder;
 class ImportTransaction;
+class TransactionIndexesAside;
 
 // Writes rows of a transaction grid (makeTranRows, checked by ValidateRow)
 // into the book, inside a write transaction its caller holds open: a row
@@ -84,6 +85,8 @@ private:
     std::unique_ptr<ImportTransaction> m_transaction;
     std::unique_ptr<ChangeRecorder> m_history;
     TranWriter m_writer;
+    qint64 m_before = 0; // the book's transactions when the import began
+    std::unique_ptr<TransactionIndexesAside> m_indexesAside;
     qint64 m_count = 0;
     qint64 m_first = 0;
     qint64 m_last = 0;
