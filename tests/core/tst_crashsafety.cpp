@@ -88,8 +88,8 @@ void killRounds(const QString &kind, int rounds, quint32 seed, Outcome &outcome,
     // How long after "ready" a kill may come. A slow machine (a sanitizer
     // build under load) may not reach the save's writes within it, so it
     // grows while kills land only before them.
-    quint32 windowUs = 50000;
     // A long import takes seconds on the reference copy before the book.
+    quint32 windowUs = importRows > 0 ? 300000u : 50000u;
     const quint32 longestWindowUs = importRows > 0 ? 60000000u : 2000000u;
     QStringList arguments{book.path(), side, kind};
     for (int round = 0; round < rounds; ++round) {
@@ -171,7 +171,7 @@ TEST(CrashSafety, KilledImportsAndUndoLeaveTheBookBeforeOrAfterWithSoundBalances
 {
     Outcome outcome;
     const bool soak = test::soakRun();
-    killRounds(QStringLiteral("import"), soak ? 100 : 20, 20250, outcome, soak ? 200000 : 6000);
+    killRounds(QStringLiteral("import"), soak ? 100 : 15, 20250, outcome, soak ? 200000 : 3000);
     if (HasFatalFailure())
         return;
     std::printf("import       kills %d: before %d, after %d, journals rolled back %d, steps completed %d\n",

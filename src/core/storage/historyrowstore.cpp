@@ -108,6 +108,7 @@ void takeAwayRows(const Book &book, qint64 undone, qint64 undo, HistoryTable tab
         bulk.removing({condition.arg(QStringLiteral("t.tran_id")), values});
         runSql(db, QStringLiteral("DELETE FROM transaction_master WHERE ") + condition.arg(QStringLiteral("tran_id")),
                values);
+        bulk.removed();
     };
     // A row the change replaced or deleted is put back over the row there
     // now where the table's key allows it (putBackKeptRows); the rest go.

@@ -179,6 +179,7 @@ void insertKeptRows(const Book &book, qint64 setId, HistoryTable table, const QS
         while (q.next())
             ids << q.value(0).toLongLong();
     }
+    bulk.adding(ids.size());
     runSql(db, insert, bound + selected);
     if (!ids.isEmpty())
         bulk.added(transactionRowsOfIds(ids));

@@ -5,6 +5,7 @@
 #include "engine.h"
 #include "periodbalances.h"
 #include "sql.h"
+#include "transactionindexes.h"
 
 #include <QSqlQuery>
 #include <algorithm>
@@ -72,12 +73,30 @@ TransactionBulkWrite::~TransactionBulkWrite()
         qFatal("The book's triggers could not be turned on again.");
 }
 
+void TransactionBulkWrite::setIndexesAside()
+{
+    m_mostRows = true;
+    m_indexesAside = std::make_unique<TransactionIndexesAside>(m_db);
+}
+
+void TransactionBulkWrite::adding(qint64 count)
+{
+    if (m_off && count > 0 && count >= countTransactions(m_db))
+        setIndexesAside();
+}
+
 void TransactionBulkWrite::added(const TransactionRows &rows)
 {
     if (!m_off)
         return;
+    if (m_indexesAside)
+        m_indexesAside->restore();
     refuseClosedRows(m_db, rows.condition, rows.values);
-    if (keepsPeriodBalances(m_db))
+    if (!keepsPeriodBalances(m_db))
+        return;
+    if (m_mostRows)
+        fillPeriodBalances(m_db);
+    else
         changePeriodBalances(m_db, rows.condition, rows.values, 1);
 }
 
@@ -95,8 +114,22 @@ void TransactionBulkWrite::removing(const TransactionRows &rows)
     if (!m_off)
         return;
     refuseClosedRows(m_db, rows.condition, rows.values);
-    if (keepsPeriodBalances(m_db))
+    QSqlQuery q = runSql(m_db, QStringLiteral("SELECT count(*) FROM transaction_master AS t WHERE ") + rows.condition,
+                         rows.values);
+    const qint64 count = q.next() ? q.value(0).toLongLong() : 0;
+    q.finish();
+    if (count > 0 && 2 * count >= countTransactions(m_db))
+        setIndexesAside();
+    else if (keepsPeriodBalances(m_db))
         changePeriodBalances(m_db, rows.condition, rows.values, -1);
+}
+
+void TransactionBulkWrite::removed()
+{
+    if (m_indexesAside)
+        m_indexesAside->restore();
+    if (m_mostRows && keepsPeriodBalances(m_db))
+        fillPeriodBalances(m_db);
 }
 
 void TransactionBulkWrite::filledNewBook()

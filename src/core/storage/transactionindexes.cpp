@@ -9,11 +9,16 @@
 namespace bc {
 
 TransactionIndexesAside::TransactionIndexesAside(const Book &book)
-    : m_db(connectionOf(book))
+    : TransactionIndexesAside(connectionOf(book))
+{
+}
+
+TransactionIndexesAside::TransactionIndexesAside(const QSqlDatabase &db)
+    : m_db(db)
 {
     if (engineOf(m_db) != Engine::SQLite)
         return;
-    QStringList names;
+    QStringList names, definitions;
     {
         QSqlQuery q = runSql(m_db,
                              QStringLiteral("SELECT name, sql FROM sqlite_schema WHERE type = 'index' "
@@ -21,12 +26,22 @@ TransactionIndexesAside::TransactionIndexesAside(const Book &book)
                                             "AND sql NOT LIKE 'CREATE UNIQUE %' ORDER BY name"));
         while (q.next()) {
             names << q.value(0).toString();
-            m_definitions << q.value(1).toString();
+            definitions << q.value(1).toString();
         }
     }
     // The names come from the book's own catalogue, quoted as identifiers.
-    for (QString name : names)
-        runSql(m_db, QStringLiteral("DROP INDEX \"%1\"").arg(name.replace(u'"', QStringLiteral("\"\""))));
+    // SQLite drops nothing while another statement of the connection is
+    // still reading: the indexes left then stay, and the rows go in past them.
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        try {
+            runSql(m_db, QStringLiteral("DROP INDEX \"%1\"").arg(names[i].replace(u'"', QStringLiteral("\"\""))));
+        } catch (const DbError &e) {
+            if (e.fault() != DbFault::Locked)
+                throw;
+            return;
+        }
+        m_definitions << definitions[i];
+    }
 }
 
 void TransactionIndexesAside::restore()
@@ -38,7 +53,12 @@ void TransactionIndexesAside::restore()
 
 qint64 countTransactions(const Book &book)
 {
-    QSqlQuery q = runSql(connectionOf(book), QStringLiteral("SELECT count(*) FROM transaction_master"));
+    return countTransactions(connectionOf(book));
+}
+
+qint64 countTransactions(const QSqlDatabase &db)
+{
+    QSqlQuery q = runSql(db, QStringLiteral("SELECT count(*) FROM transaction_master"));
     return q.next() ? q.value(0).toLongLong() : 0;
 }
 

@@ -4,8 +4,11 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariantList>
+#include <memory>
 
 namespace bc {
+
+class TransactionIndexesAside;
 
 // Transactions named by a condition on transaction_master AS t, with the
 // values it binds.
@@ -42,11 +45,19 @@ public:
 
     bool triggersOff() const { return m_off; }
 
+    // Where the rows written are most of the book's (as many as it holds
+    // without them, or more), the work is done for all of them at once:
+    // the transactions' indexes are set aside while the rows are written
+    // and made again after, and the kept balances made afresh in one pass.
+
+    // Before count rows are inserted.
+    void adding(qint64 count);
     // After the rows were inserted. Throws DbError (the closed period's
     // refusal among others).
     void added(const TransactionRows &rows);
-    // Before the rows are deleted. Throws DbError.
+    // Before the rows are deleted, and after. Throws DbError.
     void removing(const TransactionRows &rows);
+    void removed();
     // The same, where the rows are most of the book's: the kept balances
     // are made afresh from all its transactions in one pass.
     void addedMostRows(const TransactionRows &rows);
@@ -56,8 +67,12 @@ public:
     void filledNewBook();
 
 private:
+    void setIndexesAside();
+
     QSqlDatabase m_db;
     bool m_off = false;
+    bool m_mostRows = false;
+    std::unique_ptr<TransactionIndexesAside> m_indexesAside;
 };
 
 } // namespace bc
