@@ -15,7 +15,8 @@ namespace bc {
 
 // Writes many rows into one table of a book, inside the caller's
 // transaction, the fastest way each engine offers: SQLite runs one prepared
-// statement again for each row, which costs it nothing; a server is sent the
+// statement again for each row through its own interface, which costs it
+// nothing (sqliterowstatement.h); a server is sent the
 // rows of many at a time in one statement, one array per column in the
 // column's own type, since every statement there is a trip to the server
 // and back, and fires the table's statement triggers once.
