@@ -183,8 +183,9 @@ QJsonObject benchSave(const Options &o, qint64 busyId, bool changed)
 
 // Imports `rows` transactions in one transaction into a new book, with or
 // without recording the change set (a range of ids), and returns the book's
-// size; with history, the import is then undone and the size after the undo
-// (whose change set keeps every row it took away) and its time are given.
+// size; with history, the import is then undone and redone, and the sizes
+// after the undo (whose change set keeps every row it took away) and after
+// the redo and their times are given.
 QJsonObject benchImportSize(qint64 rows)
 {
     QTemporaryDir dir;
@@ -226,6 +227,14 @@ QJsonObject benchImportSize(qint64 rows)
         out[QStringLiteral("undo_ms")] = double(clock.nsecsElapsed()) / 1e6;
         book.close();
         out[QStringLiteral("bytes_after_undo")] = double(QFileInfo(path).size());
+        openOrFail(book, path);
+        clock.restart();
+        const UndoResult redone = undoChange(book, undone.changeSet, QStringLiteral("corebench"));
+        if (!redone.ok)
+            fail(redone.message);
+        out[QStringLiteral("redo_ms")] = double(clock.nsecsElapsed()) / 1e6;
+        book.close();
+        out[QStringLiteral("bytes_after_redo")] = double(QFileInfo(path).size());
     };
     QJsonObject without, with;
     import(QStringLiteral("without.fd"), false, without);

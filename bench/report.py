@@ -181,7 +181,9 @@ def history_section(history):
             f"| Book size after the import | {plain['bytes'] / mb:.1f} MB | {kept['bytes'] / mb:.1f} MB |",
             f"| Import time | {plain['import_ms'] / 1000:.2f} s | {kept['import_ms'] / 1000:.2f} s |",
             f"| Undo of the import | – | {kept['undo_ms'] / 1000:.2f} s |",
-            f"| Book size after the undo | – | {kept['bytes_after_undo'] / mb:.1f} MB |"]
+            f"| Book size after the undo | – | {kept['bytes_after_undo'] / mb:.1f} MB |",
+            f"| Redo of the import (the undo undone) | – | {kept['redo_ms'] / 1000:.2f} s |",
+            f"| Book size after the redo | – | {kept['bytes_after_redo'] / mb:.1f} MB |"]
 
 
 def windowed(results):

@@ -7,7 +7,10 @@ Markdown section that bench/run adds to bench/RESULTS.md; run alone:
         [--import-book BOOK] [--work-dir DIR]
 
 The import reads the transactions of --import-book exported as CSV into a
-new book holding its accounts, as a whole process: wall time and peak memory.
+new book holding its accounts, as a whole process: wall time and peak memory,
+each run followed by the floor (bench/importfloor: the same rows into the same
+kind of book through SQLite's own interface and nothing else), so that the
+ratio of the two, taken under the same load, judges the import.
 """
 
 import argparse
@@ -50,7 +53,8 @@ def grid(binaries, book):
 
 
 def import_runs(binaries, book, work, runs=3):
-    """Imports the book's transactions, exported as CSV, into new books."""
+    """Imports the book's transactions, exported as CSV, into new books, each
+    run followed by the floor's run into another new book."""
     cli = binaries["cli"]
     accounts = os.path.join(work, "import-accounts.csv")
     transactions = os.path.join(work, "import-transactions.csv")
@@ -60,17 +64,26 @@ def import_runs(binaries, book, work, runs=3):
         run([cli, "export", book, "transactions"], stdout=out)
     with open(transactions, "rb") as data:
         rows = sum(1 for _ in data) - 1
-    figures = []
-    for i in range(runs):
-        target = os.path.join(work, f"import-{i}.fd")
+
+    def new_book(name):
+        target = os.path.join(work, name)
         if os.path.exists(target):
             os.remove(target)
         run([cli, "new", target])
         run([cli, "import", target, "accounts", accounts])
+        return target
+
+    figures, floors = [], []
+    for i in range(runs):
+        target = new_book(f"import-{i}.fd")
         wall, rss, _, cpu = run([cli, "import", target, "transactions", transactions])
         figures.append((wall, rss, cpu))
         os.remove(target)
-    return rows, figures
+        target = new_book(f"floor-{i}.fd")
+        wall, rss, _, cpu = run([binaries["floor"], target, transactions])
+        floors.append((wall, rss, cpu))
+        os.remove(target)
+    return rows, figures, floors
 
 
 def median(values):
@@ -97,12 +110,19 @@ def render(grids, imported, load_before, load_after):
                      f"screens down ({everything['rows_after_100_pages_down']:,} rows read) "
                      f"| {'yes' if memory < 50 else 'no'} |")
     if imported:
-        rows, figures = imported
+        rows, figures, floors = imported
         wall = median([f[0] for f in figures])
+        floor = median([f[0] for f in floors])
         peak = max(f[1] for f in figures)
         runs = ", ".join(f"{f[0]:.1f} s (cpu {f[2]:.1f} s)" for f in figures)
+        floor_runs = ", ".join(f"{f[0]:.1f} s (cpu {f[2]:.1f} s)" for f in floors)
+        ratio = wall / floor
         lines.append(f"| Import of {rows:,} transactions from CSV, whole process | < 8 s | {wall:.1f} s "
                      f"(runs {runs}) | {'yes' if wall < 8 else 'no'} |")
+        lines.append(f"| The same rows through SQLite's own interface alone (bench/importfloor), the floor "
+                     f"| – | {floor:.1f} s (runs {floor_runs}) | – |")
+        lines.append(f"| Import against the floor, same run | < 1.5× | {ratio:.2f}× "
+                     f"| {'yes' if ratio < 1.5 else 'no'} |")
         lines.append(f"| Peak memory of that import | < 150 MB | {peak:.0f} MB | {'yes' if peak < 150 else 'no'} |")
     return "\n".join(lines) + "\n"
 
@@ -115,7 +135,8 @@ def main():
     parser.add_argument("--work-dir", default=None)
     args = parser.parse_args()
     binaries = {"uibench": os.path.join(args.build_dir, "bench", "uibench"),
-                "cli": os.path.join(args.build_dir, "src", "cli", "brindlecot-cli")}
+                "cli": os.path.join(args.build_dir, "src", "cli", "brindlecot-cli"),
+                "floor": os.path.join(args.build_dir, "bench", "importfloor")}
     load_before = os.getloadavg()
     grids = []
     for book in args.book:

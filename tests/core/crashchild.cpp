@@ -3,10 +3,12 @@
 // book and writes the copy's digest (tables and history) to a side file, so
 // the test knows the state the interrupted save would have produced.
 //
-//   crashchild BOOK SIDEFILE accounts|transactions|settings|undo|restore GENERATION
+//   crashchild BOOK SIDEFILE accounts|transactions|settings|undo|restore|import GENERATION [ROWS]
 //
 // undo: undo, redo, a save and undo in turn; restore: the restore of every
-// deleted item and a save that deletes transactions in turn.
+// deleted item and a save that deletes transactions in turn; import: an
+// import of ROWS transactions, its undo and its redo in turn, each
+// generation beginning one further on.
 //
 // Prints "ready" once the copy is made and the first digest written.
 #include "accounts.h"
@@ -18,6 +20,7 @@
 #include "sql.h"
 #include "systemsettings.h"
 #include "transactions.h"
+#include "tranwriter.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -170,6 +173,43 @@ std::function<void(Book &)> restoreStep(const Book &real, int generation, int st
     };
 }
 
+// An import of many transactions as the command line makes one, its undo
+// and its redo in turn: rows the bulk path writes and takes away with the
+// per-row triggers off.
+std::function<void(Book &)> importStep(const Book &real, int generation, int step, int rows)
+{
+    if (step % 3 != 0) {
+        const std::optional<ChangeSet> target = step % 3 == 1 ? undoTarget(real) : redoTarget(real);
+        if (target) {
+            const qint64 id = target->id;
+            return [id](Book &book) {
+                if (const UndoResult r = undoChange(book, id, QStringLiteral("crashchild")); !r.ok)
+                    fail(QStringLiteral("undo refused: ") + r.message);
+            };
+        }
+    }
+    return [generation, step, rows](Book &book) {
+        QRandomGenerator random(quint32(generation * 7919 + step));
+        TranImport import(book, QDateTime(Today, QTime(10, 0)), QStringLiteral("crashchild"));
+        RowArray row = makeTranRows();
+        for (int k = 0; k < rows; ++k) {
+            row.clear();
+            const int r = row.appendRow();
+            row.setInt(r, TranCol::Id, 0);
+            row.setDate(r, TranCol::Date, QDate(2024, 1, 1).addDays(random.bounded(700)));
+            const qint64 from = 1 + random.bounded(6);
+            row.setKey(r, TranCol::From, {AccountSide::Account, from});
+            row.setKey(r, TranCol::To, {AccountSide::Account, 1 + (from + random.bounded(5)) % 6});
+            row.setMoney(r, TranCol::Amount, Money::fromCents(random.bounded(1, 10000000)));
+            row.setText(r, TranCol::Particulars, QStringLiteral("G%1S%2I%3").arg(generation).arg(step).arg(k));
+            row.setEditMark(r, TranCol::Status, EditMark::Changed);
+            if (const QString problem = import.add(row, r); !problem.isEmpty())
+                fail(QStringLiteral("import refused: ") + problem);
+        }
+        import.finish();
+    };
+}
+
 QString digest(const Book &book)
 {
     return test::bookDigest(connectionOf(book)) + u' ' + test::historyDigest(connectionOf(book));
@@ -180,12 +220,13 @@ QString digest(const Book &book)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 5)
-        fail(QStringLiteral("usage: crashchild BOOK SIDEFILE KIND GENERATION"));
+    if (argc != 5 && argc != 6)
+        fail(QStringLiteral("usage: crashchild BOOK SIDEFILE KIND GENERATION [ROWS]"));
     const QString bookPath = QString::fromLocal8Bit(argv[1]);
     const QString sidePath = QString::fromLocal8Bit(argv[2]);
     const QString kind = QString::fromLocal8Bit(argv[3]);
     const int generation = QString::fromLocal8Bit(argv[4]).toInt();
+    const int importRows = argc == 6 ? QString::fromLocal8Bit(argv[5]).toInt() : 0;
 
     // Opening rolls back what an earlier kill left half done; only then is
     // the book copied, byte for byte, as the reference.
@@ -227,6 +268,8 @@ int main(int argc, char **argv)
                 save = undoStep(real, generation, step, random);
             else if (kind == QLatin1String("restore"))
                 save = restoreStep(real, generation, step, random);
+            else if (kind == QLatin1String("import"))
+                save = importStep(real, generation, generation + step, importRows);
             else
                 fail(QStringLiteral("unknown kind ") + kind);
             save(ref);

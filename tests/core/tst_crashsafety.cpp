@@ -3,6 +3,7 @@
 // the change history hold exactly the state before or after the interrupted
 // save, undo or restore.
 #include "book.h"
+#include "bookcheck.h"
 #include "bookdigest.h"
 #include "soak.h"
 #include "sql.h"
@@ -74,7 +75,9 @@ void giveHistory(Book &book)
     ASSERT_TRUE(saveTransactions(book, makeTranRows(), QDateTime(QDate(2026, 1, 15), QTime(9, 1)), doomed).ok());
 }
 
-void killRounds(const QString &kind, int rounds, quint32 seed, Outcome &outcome)
+// importRows: the rows of each import of the kind "import", whose kept
+// balances are also checked against the transactions after every kill.
+void killRounds(const QString &kind, int rounds, quint32 seed, Outcome &outcome, int importRows = 0)
 {
     test::TestBook book;
     if (kind == QLatin1String("undo") || kind == QLatin1String("restore"))
@@ -85,10 +88,15 @@ void killRounds(const QString &kind, int rounds, quint32 seed, Outcome &outcome)
     // How long after "ready" a kill may come. A slow machine (a sanitizer
     // build under load) may not reach the save's writes within it, so it
     // grows while kills land only before them.
-    quint32 windowUs = 50000;
+    // A long import takes seconds on the reference copy before the book.
+    quint32 windowUs = importRows > 0 ? 300000u : 50000u;
+    const quint32 longestWindowUs = importRows > 0 ? 60000000u : 2000000u;
+    QStringList arguments{book.path(), side, kind};
     for (int round = 0; round < rounds; ++round) {
         QProcess child;
-        child.start(QStringLiteral(BRINDLECOT_CRASHCHILD), {book.path(), side, kind, QString::number(round)});
+        child.start(QStringLiteral(BRINDLECOT_CRASHCHILD),
+                    arguments + QStringList{QString::number(round)}
+                        + (importRows > 0 ? QStringList{QString::number(importRows)} : QStringList{}));
         ASSERT_TRUE(child.waitForStarted(10000));
         ASSERT_TRUE(child.waitForReadyRead(20000)) << child.readAllStandardError().toStdString();
         ASSERT_EQ(child.readLine().trimmed(), QByteArray("ready"));
@@ -114,6 +122,9 @@ void killRounds(const QString &kind, int rounds, quint32 seed, Outcome &outcome)
         check.finish();
         const QString found = test::bookDigest(connectionOf(reopened)) + u' '
             + test::historyDigest(connectionOf(reopened));
+        if (importRows > 0) {
+            ASSERT_EQ(bookProblems(reopened), QStringList()) << kind.toStdString() << " round " << round;
+        }
         reopened.close();
         if (found == states.last() && states.size() == 2)
             ++outcome.after;
@@ -122,8 +133,10 @@ void killRounds(const QString &kind, int rounds, quint32 seed, Outcome &outcome)
         else
             FAIL() << kind.toStdString() << " round " << round << ": the book holds " << found.toStdString()
                    << ", neither of " << states.join(QStringLiteral(" | ")).toStdString();
-        if (outcome.after + outcome.hotJournals == 0)
-            windowUs = qMin(windowUs * 5 / 4, 2000000u);
+        // Imports: until steps complete too, so that kills reach undos and
+        // redos of imports as well.
+        if (outcome.after + outcome.hotJournals == 0 || (importRows > 0 && outcome.savesDone < 3))
+            windowUs = qMin(windowUs * 5 / 4, longestWindowUs);
     }
 }
 
@@ -149,4 +162,19 @@ TEST(CrashSafety, KilledSavesLeaveEachTableBeforeOrAfterNeverAMix)
         EXPECT_GT(outcome.hotJournals + outcome.after, 0) << kinds[k].toStdString();
     }
     EXPECT_GE(total.kills, 200);
+}
+
+// Imports written with the per-row triggers off, their undo and their redo:
+// each kill leaves the book before or after, and its kept balances equal to
+// the sums of its transactions. The soak run imports 200,000 rows at a time.
+TEST(CrashSafety, KilledImportsAndUndoLeaveTheBookBeforeOrAfterWithSoundBalances)
+{
+    Outcome outcome;
+    const bool soak = test::soakRun();
+    killRounds(QStringLiteral("import"), soak ? 100 : 15, 20250, outcome, soak ? 200000 : 3000);
+    if (HasFatalFailure())
+        return;
+    std::printf("import       kills %d: before %d, after %d, journals rolled back %d, steps completed %d\n",
+                outcome.kills, outcome.before, outcome.after, outcome.hotJournals, outcome.savesDone);
+    EXPECT_GT(outcome.hotJournals + outcome.after, 0);
 }

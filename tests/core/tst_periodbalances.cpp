@@ -1,14 +1,18 @@
 #include "bookcheck.h"
 #include "dates.h"
 #include "engine.h"
+#include "historystore.h"
+#include "historyundo.h"
 #include "ledger.h"
 #include "periodbalances.h"
+#include "reconciliation.h"
 #include "serverbook.h"
 #include "serverbooks.h"
 #include "sql.h"
 #include "summary.h"
 #include "testbook.h"
 #include "transactions.h"
+#include "tranwriter.h"
 
 #include <QSqlQuery>
 #include <gtest/gtest.h>
@@ -362,4 +366,81 @@ TEST(KeptBalances, AMonthPastSixtyFourBitsIsRebuiltAsTheTriggersKeepIt)
     rebuildKeptBalances(t.book());
     EXPECT_EQ(kept(), byTriggers);
     EXPECT_FALSE(periodBalancesUsable(t.db()));
+}
+
+// The program's bulk writes (imports, their undo and redo) write rows with the
+// per-row triggers off for their own connection and keep the balances
+// set-based: the balances equal the transactions after each; the closed
+// period refuses an import as its triggers do; the connection's next write
+// and another program's fire the triggers again; and a trigger the program
+// does not know keeps every trigger on.
+TEST(KeptBalances, BulkWritesKeepTheBalancesWithTheTriggersOffForTheirConnectionAlone)
+{
+    SKIP_ON_SERVER();
+    KeptBook k(11);
+    const QDateTime now(QDate(2026, 1, 15), QTime(9, 0));
+    const auto import = [&](int rows, const QDate &first) {
+        TranImport imported(k.t.book(), now, QStringLiteral("test"));
+        RowArray row = makeTranRows();
+        for (int i = 0; i < rows; ++i) {
+            row.clear();
+            const int r = row.appendRow();
+            row.setInt(r, TranCol::Id, 0);
+            row.setDate(r, TranCol::Date, first.addDays(i % 400));
+            row.setKey(r, TranCol::From, {AccountSide::Account, FirstAccount + i % Accounts});
+            row.setKey(r, TranCol::To, {AccountSide::Account, FirstAccount + (i + 3) % Accounts});
+            row.setMoney(r, TranCol::Amount, Money::fromCents(7 * i + 1));
+            row.setEditMark(r, TranCol::Status, EditMark::Changed);
+            EXPECT_EQ(imported.add(row, r), QString());
+        }
+        imported.finish();
+    };
+    const auto count = [&](const QString &table) {
+        QSqlQuery q = runSql(k.t.db(), QStringLiteral("SELECT count(*) FROM ") + table);
+        return q.next() ? q.value(0).toLongLong() : -1;
+    };
+    import(12000, FirstDay); // most of the book: its months made afresh
+    EXPECT_EQ(periodBalanceProblems(k.t.db()), QStringList());
+    import(3000, FirstDay.addDays(200)); // a few: their sides added
+    EXPECT_EQ(periodBalanceProblems(k.t.db()), QStringList());
+    for (int step = 0; step < 3; ++step) {
+        const std::optional<ChangeSet> target = step % 2 == 0 ? undoTarget(k.t.book()) : redoTarget(k.t.book());
+        ASSERT_TRUE(target);
+        const UndoResult undone = undoChange(k.t.book(), target->id, QStringLiteral("test"));
+        ASSERT_TRUE(undone.ok) << undone.message.toStdString();
+        EXPECT_EQ(periodBalanceProblems(k.t.db()), QStringList()) << step;
+    }
+    EXPECT_EQ(count(QStringLiteral("transaction_master")), 22000);
+
+    ASSERT_TRUE(setClosedThrough(k.t.book(), FirstDay.addDays(30), now.date(), QStringLiteral("test")).ok);
+    try {
+        import(10, FirstDay);
+        ADD_FAILURE() << "an import into the closed period was written";
+    } catch (const DbError &e) {
+        EXPECT_TRUE(e.description().startsWith(QStringLiteral("The book is closed through "))) << e.what();
+    }
+    EXPECT_EQ(count(QStringLiteral("transaction_master")), 22000);
+
+    const QString name = QStringLiteral("another-program");
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        other.setDatabaseName(k.t.path());
+        ASSERT_TRUE(other.open());
+        runSql(other,
+               QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                              "to_flag, amount) VALUES (90001, '2024-05-06', 10, 'A', 11, 'A', 700)"));
+        runSql(other, QStringLiteral("CREATE TABLE audit (id INTEGER)"));
+        runSql(other,
+               QStringLiteral("CREATE TRIGGER audit_insert AFTER INSERT ON transaction_master "
+                              "BEGIN INSERT INTO audit VALUES (NEW.tran_id); END"));
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    runSql(k.t.db(),
+           QStringLiteral("INSERT INTO transaction_master (tran_id, tran_date, from_acc, from_flag, to_acc, "
+                          "to_flag, amount) VALUES (90002, '2024-05-07', 11, 'A', 12, 'A', 900)"));
+    EXPECT_EQ(periodBalanceProblems(k.t.db()), QStringList());
+    import(500, FirstDay.addDays(100));
+    EXPECT_EQ(count(QStringLiteral("audit")), 501);
+    EXPECT_EQ(periodBalanceProblems(k.t.db()), QStringList());
 }

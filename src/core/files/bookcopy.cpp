@@ -4,6 +4,7 @@
 #include "connection.h"
 #include "engine.h"
 #include "sql.h"
+#include "transactionbulkwrite.h"
 
 #include "serverbook.h"
 
@@ -22,7 +23,7 @@ namespace {
 
 // The tables a book's rows live in, in an order that writes every row after
 // the rows it refers to. The kept period balances are not among them: the
-// destination's triggers keep them as the transactions arrive.
+// destination makes them from the transactions it was given.
 const QStringList &copiedTables()
 {
     static const QStringList tables = {QStringLiteral("book_info"),          QStringLiteral("Account_Type_Master"),
@@ -156,9 +157,13 @@ qint64 copyRows(const QSqlDatabase &from, const QSqlDatabase &to)
     for (const QString &table : copiedTables()) {
         if (!bookHasTable(from, table))
             continue;
-        const qint64 copied = copyTable(from, to, table);
-        if (table == QLatin1String("transaction_master"))
-            transactions = copied;
+        if (table != QLatin1String("transaction_master")) {
+            copyTable(from, to, table);
+            continue;
+        }
+        TransactionBulkWrite bulk(to);
+        transactions = copyTable(from, to, table);
+        bulk.filledNewBook();
     }
     if (engineOf(to) == Engine::PostgreSQL)
         moveServerCountersOn(to);

@@ -8,12 +8,18 @@
 #include "historyrowstore.h"
 #include "historyversions.h"
 #include "idmarks.h"
+#include "importcache.h"
 
 #include <algorithm>
 
 namespace bc {
 
 namespace {
+
+// The page cache of an undo, in KiB: an undo of an import writes as many
+// rows as the import did. Half the import's, since the kept balances' sort
+// may hold as much again.
+constexpr int UndoCacheKib = 32 * 1024;
 
 // Whether a later change `later`, not undone itself, leaves the rows as
 // change `undone` left them: an undo of a change made after `undone`, or a
@@ -63,7 +69,7 @@ UndoResult undoChange(Book &book, qint64 id, const QString &source)
     try {
         // The write lock comes first: what is checked below then stays true
         // until the undo commits, whoever saves or undoes meanwhile.
-        BookTransaction transaction(book);
+        ImportTransaction transaction(book, UndoCacheKib);
         const std::optional<ChangeSet> undone = changeSet(book, id);
         if (!undone)
             return refused(QStringLiteral("The history holds no change %1.").arg(id));

@@ -13,6 +13,7 @@ namespace bc {
 
 class ChangeRecorder;
 class ImportTransaction;
+class TransactionIndexesAside;
 
 // Writes rows of a transaction grid (makeTranRows, checked by ValidateRow)
 // into the book, inside a write transaction its caller holds open: a row
@@ -28,6 +29,9 @@ public:
     // New rows are written with their sides naming this account cleared
     // (0: none), as the bank's statement shows them.
     void clearSidesOf(qint64 accountId) { m_clearedAccount = accountId; }
+    // The kept balances of the rows written are brought up to date by the
+    // caller, once for all of them (keepBalancesOfAdded).
+    void keepBalancesLater() { m_upkeep = BalanceUpkeep::Later; }
     int staged() const { return int(m_staged.size()); }
 
     // The rows added and those of deleted that another user changed or
@@ -50,6 +54,7 @@ private:
     QList<LoadedRow> m_loaded; // the staged rows that replace a transaction, as loaded
     qint64 m_provisional = 0; // new rows are staged as -1, -2, ...
     qint64 m_clearedAccount = 0;
+    BalanceUpkeep m_upkeep = BalanceUpkeep::Now;
 };
 
 // An import of new transactions of any number: each row is checked as Save
@@ -76,9 +81,12 @@ public:
 private:
     void writeBatch();
 
+    Book &m_book;
     std::unique_ptr<ImportTransaction> m_transaction;
     std::unique_ptr<ChangeRecorder> m_history;
     TranWriter m_writer;
+    qint64 m_before = 0; // the book's transactions when the import began
+    std::unique_ptr<TransactionIndexesAside> m_indexesAside;
     qint64 m_count = 0;
     qint64 m_first = 0;
     qint64 m_last = 0;

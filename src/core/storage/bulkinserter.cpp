@@ -4,6 +4,7 @@
 #include "dates.h"
 #include "servercopy.h"
 #include "sql.h"
+#include "sqliterowstatement.h"
 
 #include <QHash>
 #include <QSqlQuery>
@@ -74,7 +75,7 @@ struct BulkInserter::Target {
     QString tail;
     qsizetype columns = 0;
     // SQLite: the statement every row runs.
-    std::optional<PreparedStatement> sqliteRow;
+    std::optional<SqliteRowStatement> sqliteRow;
     // PostgreSQL: the rows not yet sent, gathered for COPY; or, for an
     // insert with an ON CONFLICT clause, which COPY cannot take, the
     // columns' types and the rows for a statement of arrays.
@@ -137,12 +138,8 @@ void BulkInserter::add(const QVariantList &row)
     if (row.size() != t.columns)
         throw DbError(QStringLiteral("A row of %1 values was given for %2 columns.").arg(row.size()).arg(t.columns));
     if (t.sqliteRow) {
-        // Dates are kept as ISO text in a book file.
-        QVariantList values = row;
-        for (QVariant &value : values)
-            if (value.typeId() == QMetaType::QDate)
-                value = isoDate(value.toDate());
-        t.sqliteRow->run(values);
+        // Dates are kept as ISO text in a book file, as the statement binds them.
+        t.sqliteRow->run(row);
         return;
     }
     if (t.copy) {

@@ -58,4 +58,16 @@ QString closedBookRefusal(const QSqlDatabase &db)
     return fileRefusal;
 }
 
+void refuseClosedRows(const QSqlDatabase &db, const QString &rows, const QVariantList &values)
+{
+    QSqlQuery q = runSql(db,
+                         QStringLiteral("SELECT 1 FROM transaction_master AS t WHERE t.tran_date <= (SELECT "
+                                        "nullif(sys_value, '') FROM system_settings WHERE sys_code = ? "
+                                        "ORDER BY rowid DESC LIMIT 1) AND (%1) LIMIT 1")
+                             .arg(rows),
+                         QVariantList{closedThroughCode} + values);
+    if (q.next())
+        throw DbError(closedBookRefusal(db));
+}
+
 } // namespace bc

@@ -2,6 +2,7 @@
 
 #include "keptrows.h"
 #include "sql.h"
+#include "transactionbulkwrite.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -95,12 +96,25 @@ void takeAwayRows(const Book &book, qint64 undone, qint64 undo, HistoryTable tab
     keepSelectedRowsBefore(book, undo, table,
                            QStringLiteral("SELECT row_id AS id FROM change_rows WHERE set_id = ? AND tbl = ?"),
                            {undone, shape.word});
+    // Transactions go with their triggers off, the kept balances and the
+    // closed period kept for all of them at once.
+    const bool transactions = table == HistoryTable::Transactions;
+    const auto removeRows = [&](const QString &condition, const QVariantList &values) {
+        if (!transactions) {
+            runSql(db, QStringLiteral("DELETE FROM %1 WHERE %2").arg(shape.table, condition.arg(shape.key)), values);
+            return;
+        }
+        TransactionBulkWrite bulk(db);
+        bulk.removing({condition.arg(QStringLiteral("t.tran_id")), values});
+        runSql(db, QStringLiteral("DELETE FROM transaction_master WHERE ") + condition.arg(QStringLiteral("tran_id")),
+               values);
+        bulk.removed();
+    };
     // A row the change replaced or deleted is put back over the row there
     // now where the table's key allows it (putBackKeptRows); the rest go.
-    runSql(db,
-           QStringLiteral("DELETE FROM %1 WHERE %2 IN (SELECT row_id FROM change_rows WHERE set_id = ? AND tbl = ?%3)")
-               .arg(shape.table, shape.key, shape.updatesInPlace ? QStringLiteral(" AND before IS NULL") : QString()),
-           {undone, shape.word});
+    removeRows(QStringLiteral("%1 IN (SELECT row_id FROM change_rows WHERE set_id = ? AND tbl = ?%2)")
+                   .arg(QStringLiteral("%1"), shape.updatesInPlace ? QStringLiteral(" AND before IS NULL") : QString()),
+               {undone, shape.word});
     // The ranges are read in full first: a server streams a result, and
     // the statements below would cut it short.
     for (const auto &[first, last] : addedRanges(book, undone, table)) {
@@ -108,8 +122,7 @@ void takeAwayRows(const Book &book, qint64 undone, qint64 undo, HistoryTable tab
                                QStringLiteral("SELECT %1 AS id FROM %2 WHERE %1 BETWEEN ? AND ?")
                                    .arg(shape.key, shape.table),
                                {first, last});
-        runSql(db, QStringLiteral("DELETE FROM %1 WHERE %2 BETWEEN ? AND ?").arg(shape.table, shape.key),
-               {first, last});
+        removeRows(QStringLiteral("%1 BETWEEN ? AND ?"), {first, last});
     }
 }
 

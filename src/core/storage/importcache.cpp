@@ -50,6 +50,11 @@ ImportTransaction::~ImportTransaction()
     }
 }
 
+void ImportTransaction::narrowPageCache(qint64 cacheKib)
+{
+    setPageCacheSize(connectionOf(m_book), -cacheKib);
+}
+
 void ImportTransaction::commit()
 {
     m_transaction.commit();

@@ -4,6 +4,7 @@
 #include "reconciliationstore.h"
 #include "rowversions.h"
 #include "sql.h"
+#include "transactionbulkwrite.h"
 
 #include <QSqlQuery>
 
@@ -203,13 +204,34 @@ void insertKeptRows(const Book &book, qint64 setId, HistoryTable table, const QS
                bound + QVariantList{setId, shape.word} + selected);
         absent = QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM %1 WHERE %2 = r.row_id)").arg(shape.table, shape.key);
     }
-    runSql(db,
-           QStringLiteral("INSERT INTO %1 (%2, %3) SELECT r.row_id, %4 FROM change_rows AS r "
-                          "WHERE r.set_id = ? AND r.tbl = ? AND r.before IS NOT NULL %5%6 ORDER BY r.row_id")
-               .arg(shape.table, shape.key, columns, kept, condition, absent),
-           bound + selected);
-    if (keepsCashSetting(db, shape, hasRowVersions(book)))
-        putBackCashSettings(db, shape, setId, condition, values);
+    const QString insert = QStringLiteral("INSERT INTO %1 (%2, %3) SELECT r.row_id, %4 FROM change_rows AS r "
+                                          "WHERE r.set_id = ? AND r.tbl = ? AND r.before IS NOT NULL %5%6 "
+                                          "ORDER BY r.row_id")
+                               .arg(shape.table, shape.key, columns, kept, condition, absent);
+    if (table != HistoryTable::Transactions) {
+        runSql(db, insert, bound + selected);
+        if (keepsCashSetting(db, shape, hasRowVersions(book)))
+            putBackCashSettings(db, shape, setId, condition, values);
+        return;
+    }
+    // Transactions come back with their triggers off, the kept balances and
+    // the closed period kept for all of them at once: those absent now are
+    // the ones the insert puts back.
+    TransactionBulkWrite bulk(db);
+    QList<qint64> ids;
+    if (bulk.triggersOff()) {
+        QSqlQuery q = runSql(db,
+                             QStringLiteral("SELECT r.row_id FROM change_rows AS r WHERE r.set_id = ? AND r.tbl = ? "
+                                            "AND r.before IS NOT NULL %1%2")
+                                 .arg(condition, absent),
+                             selected);
+        while (q.next())
+            ids << q.value(0).toLongLong();
+    }
+    bulk.adding(ids.size());
+    runSql(db, insert, bound + selected);
+    if (!ids.isEmpty())
+        bulk.added(transactionRowsOfIds(ids));
 }
 
 } // namespace bc

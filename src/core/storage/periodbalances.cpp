@@ -120,7 +120,51 @@ QStringList serverPeriodBalanceStatements()
     return statements;
 }
 
+// Each side of the rows a condition on transaction_master AS t names, as
+// rows of the kept balances' columns, its amount and count signed: the rows
+// are read once, each giving its To side and then its From side.
+QString signedSides(const QString &rows, int sign)
+{
+    const QString amount = sign < 0 ? QStringLiteral("-ifnull(t.amount, 0)") : QStringLiteral("ifnull(t.amount, 0)");
+    const QString count = sign < 0 ? QStringLiteral("-1") : QStringLiteral("1");
+    return QStringLiteral("SELECT iif(s.side = 1, t.to_acc, t.from_acc) AS account, "
+                          "iif(s.side = 1, t.to_flag, t.from_flag) AS flag, substr(t.tran_date, 1, 7) AS month, "
+                          "iif(s.side = 1, %1, 0) AS money_in, iif(s.side = 1, %2, 0) AS count_in, "
+                          "iif(s.side = 2, %1, 0) AS money_out, iif(s.side = 2, %2, 0) AS count_out "
+                          "FROM transaction_master AS t CROSS JOIN (SELECT 1 AS side UNION ALL SELECT 2) AS s "
+                          "WHERE %3")
+        .arg(amount, count, rows);
+}
+
 } // namespace
+
+void changePeriodBalances(const QSqlDatabase &db, const QString &rows, const QVariantList &values, int sign)
+{
+    const QString insert = QStringLiteral("INSERT INTO period_balances (account, flag, month, money_in, count_in, "
+                                          "money_out, count_out) ");
+    const QString add = QStringLiteral(" ON CONFLICT DO UPDATE SET money_in = money_in + excluded.money_in, "
+                                       "count_in = count_in + excluded.count_in, money_out = money_out + "
+                                       "excluded.money_out, count_out = count_out + excluded.count_out");
+    try {
+        runSql(db,
+               insert
+                   + QStringLiteral("SELECT account, flag, month, sum(money_in), sum(count_in), sum(money_out), "
+                                    "sum(count_out) FROM (%1) AS sides GROUP BY account, flag, month")
+                         .arg(signedSides(rows, sign))
+                   + add,
+               values);
+    } catch (const DbError &e) {
+        if (!isSumOverflow(e))
+            throw;
+        // A month's sum past the 64-bit range: each side is added on its
+        // own, as the triggers add it, so the month ends with SQLite's
+        // floating-point result as they leave it.
+        runSql(db, insert + QStringLiteral("SELECT * FROM (%1) AS sides WHERE true").arg(signedSides(rows, sign)) + add,
+               values);
+    }
+    if (sign < 0)
+        runSql(db, QStringLiteral("DELETE FROM period_balances WHERE count_in = 0 AND count_out = 0"));
+}
 
 bool keepsPeriodBalances(const QSqlDatabase &db)
 {

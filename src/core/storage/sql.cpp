@@ -89,6 +89,11 @@ DbError serverStatementFailure(const QString &text, const QString &state)
     return DbError(text);
 }
 
+DbError sqliteFailure(const QSqlDatabase &db, int code, const QString &message)
+{
+    return failure(db, QSqlError(QString(), message, QSqlError::StatementError, QString::number(code)));
+}
+
 QSqlQuery runSql(const QSqlDatabase &db, const QString &statement, const QVariantList &values)
 {
     if (!db.isOpen())

@@ -7,6 +7,7 @@
 #include "rowversions.h"
 #include "sql.h"
 #include "textroutines.h"
+#include "transactionbulkwrite.h"
 
 #include <QSqlQuery>
 #include <algorithm>
@@ -229,7 +230,8 @@ std::optional<QDate> transactionDate(const Book &book, qint64 id)
     return fromIsoDate(q.value(0).toString());
 }
 
-void insertTransactions(const Book &book, const QList<TransactionWrite> &rows, const QString &versionDate)
+void insertTransactions(const Book &book, const QList<TransactionWrite> &rows, const QString &versionDate,
+                        BalanceUpkeep upkeep)
 {
     if (rows.isEmpty())
         return;
@@ -255,9 +257,34 @@ void insertTransactions(const Book &book, const QList<TransactionWrite> &rows, c
     if (statuses)
         columns << QStringLiteral("from_status") << QStringLiteral("to_status") << QStringLiteral("from_reconciliation")
                 << QStringLiteral("to_reconciliation");
+    TransactionBulkWrite bulk(connectionOf(book));
     BulkInserter inserter(book, QStringLiteral("transaction_master"), columns);
     inserter.add(values);
     inserter.finish();
+    if (upkeep == BalanceUpkeep::Now) {
+        QList<qint64> ids;
+        ids.reserve(rows.size());
+        for (const TransactionWrite &row : rows)
+            ids << row.id;
+        bulk.added(transactionRowsOfIds(ids));
+    }
+}
+
+void keepBalancesOfAdded(const Book &book, qint64 first, qint64 last)
+{
+    if (first > last)
+        return;
+    TransactionBulkWrite bulk(connectionOf(book));
+    // Where the import brought most of the book's rows, one pass over the
+    // covering indexes makes every month afresh sooner than sorting the new
+    // rows' sides would add them.
+    QSqlQuery q = runSql(connectionOf(book), QStringLiteral("SELECT count(*) FROM transaction_master"));
+    const qint64 all = q.next() ? q.value(0).toLongLong() : 0;
+    q.finish();
+    if (2 * (last - first + 1) >= all)
+        bulk.addedMostRows({QStringLiteral("t.tran_id BETWEEN ? AND ?"), {first, last}});
+    else
+        bulk.added({QStringLiteral("t.tran_id BETWEEN ? AND ?"), {first, last}});
 }
 
 qint64 deleteTransactions(const Book &book, const QList<qint64> &ids)

@@ -117,10 +117,23 @@ struct TransactionWrite {
     qint64 toReconciliation = 0;
 };
 
+// When a bulk write of new transactions brings the kept monthly balances up
+// to date: with the rows (Now), or once for all the rows of a long import
+// (Later, by keepBalancesOfAdded() before the import commits).
+enum class BalanceUpkeep { Now, Later };
+
 // Inserts rows, all in one statement on a server (its balance trigger then
-// runs once), stamped with versionDate ("yyyy-MM-dd HH:mm:ss"). Runs inside
-// the caller's write transaction; throws DbError.
-void insertTransactions(const Book &book, const QList<TransactionWrite> &rows, const QString &versionDate);
+// runs once), stamped with versionDate ("yyyy-MM-dd HH:mm:ss"). A book file
+// writes them with no per-row trigger and keeps the balances and the closed
+// period set-based (transactionbulkwrite.h). Runs inside the caller's write
+// transaction; throws DbError.
+void insertTransactions(const Book &book, const QList<TransactionWrite> &rows, const QString &versionDate,
+                        BalanceUpkeep upkeep = BalanceUpkeep::Now);
+
+// The new transactions of ids first..last, inserted with BalanceUpkeep::Later
+// in this transaction, checked against the closed period and added into the
+// kept balances. Throws DbError.
+void keepBalancesOfAdded(const Book &book, qint64 first, qint64 last);
 
 // Removes the transactions of these ids; returns how many there were.
 qint64 deleteTransactions(const Book &book, const QList<qint64> &ids);

@@ -15,11 +15,12 @@ namespace bc {
 
 // Writes many rows into one table of a book, inside the caller's
 // transaction, the fastest way each engine offers: SQLite runs one prepared
-// statement again for each row, which costs it nothing; a server is sent the
-// rows of many at a time by one COPY, since every statement there is a trip
-// to the server and back, and fires the table's statement triggers once for
-// them all. An insert with an ON CONFLICT clause, which COPY cannot take, is
-// sent as one statement of arrays, one per column in the column's own type.
+// statement again for each row through its own interface, which costs it
+// nothing (sqliterowstatement.h); a server is sent the rows of many at a time
+// by one COPY, since every statement there is a trip to the server and back,
+// and fires the table's statement triggers once for them all. An insert with
+// an ON CONFLICT clause, which COPY cannot take, is sent as one statement of
+// arrays, one per column in the column's own type.
 class BulkInserter {
 public:
     // Rows of the table's columns, in that order; onConflict is an ON

@@ -17,6 +17,11 @@ public:
     ~ImportTransaction();
     ImportTransaction(const ImportTransaction &) = delete;
     ImportTransaction &operator=(const ImportTransaction &) = delete;
+    // Narrows the page cache to cacheKib for the rest of the transaction:
+    // before a statement that sorts many rows, since SQLite's sorter holds
+    // as much in memory as the page cache may before it writes to temporary
+    // files, and the two together would double the import's memory.
+    void narrowPageCache(qint64 cacheKib);
     void commit();
 
 private:

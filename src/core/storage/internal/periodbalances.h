@@ -28,6 +28,14 @@ bool periodBalancesUsable(const QSqlDatabase &db);
 // format that adds them.
 void fillPeriodBalances(const QSqlDatabase &db);
 
+// Adds the transactions a condition on transaction_master AS t names (with
+// its values) into the kept balances (sign 1), or takes them out (sign -1),
+// with one grouped statement: for the bulk writes, whose rows fire no
+// trigger. A month left with no transaction loses its row, as with the
+// triggers; a month whose sum leaves the 64-bit range holds SQLite's
+// floating-point result, as the triggers leave it.
+void changePeriodBalances(const QSqlDatabase &db, const QString &rows, const QVariantList &values, int sign);
+
 // Makes the kept balances and their triggers afresh and fills them, in one
 // transaction: for a book whose kept balances another program broke.
 // Throws DbError when the book cannot be written.

@@ -51,6 +51,10 @@ qint64 runSqlForIds(const QSqlDatabase &db, const QString &statement, const QLis
 // statement.
 QString idsAsJsonArray(const QList<qint64> &ids);
 
+// The error of a statement a book file failed through SQLite's own
+// interface (result code and message), in the words runSql() uses.
+DbError sqliteFailure(const QSqlDatabase &db, int code, const QString &message);
+
 // Runs one of the program's saved queries by name with its arguments in the
 // order of its parameters: always the program's own text for the engine
 // (savedqueries.h), never the book's copy.
