@@ -67,7 +67,7 @@ void refuseClosedRows(const QSqlDatabase &db, const QString &rows, const QVarian
                              .arg(rows),
                          QVariantList{closedThroughCode} + values);
     if (q.next())
-        throw DbError(closedBookRefusal(db));
+        throw DbError(closedBookRefusal(db), DbFault::ClosedPeriod);
 }
 
 } // namespace bc
