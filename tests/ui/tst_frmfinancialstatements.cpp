@@ -82,6 +82,18 @@ class TestFrmFinancialStatements : public WindowTest {
         return lines;
     }
 
+    // The main window, shown, and the statements opened from its menu;
+    // null when either fails to show.
+    frmFinancialStatements *openStatements(frmMain *&main)
+    {
+        main = new frmMain(*m_state);
+        main->show();
+        if (!activate(main))
+            return nullptr;
+        main->mnu_Reports_FinStatements->trigger();
+        return qobject_cast<frmFinancialStatements *>(main->child(QStringLiteral("frmFinancialStatements")));
+    }
+
 private slots:
     void init()
     {
@@ -107,11 +119,8 @@ private slots:
     // ledger of Rent for May; then the balance sheet at the quarter's end.
     void byMonthEnterOpensTheLedgerThenTheBalanceSheet()
     {
-        auto *main = new frmMain(*m_state);
-        main->show();
-        QVERIFY(activate(main));
-        main->mnu_Reports_FinStatements->trigger();
-        auto *w = qobject_cast<frmFinancialStatements *>(main->child(QStringLiteral("frmFinancialStatements")));
+        frmMain *main = nullptr;
+        frmFinancialStatements *w = openStatements(main);
         QVERIFY(w);
         QCOMPARE(QApplication::focusWidget(), w->cboKind);
         QCOMPARE(w->cboKind->currentText(), QStringLiteral("Income Statement"));
@@ -201,11 +210,8 @@ private slots:
     // column's days in the Transactions window, which says what it lists.
     void enterOnATotalListsTheTransactionsBehindIt()
     {
-        auto *main = new frmMain(*m_state);
-        main->show();
-        QVERIFY(activate(main));
-        main->mnu_Reports_FinStatements->trigger();
-        auto *w = qobject_cast<frmFinancialStatements *>(main->child(QStringLiteral("frmFinancialStatements")));
+        frmMain *main = nullptr;
+        frmFinancialStatements *w = openStatements(main);
         QVERIFY(w);
         QTreeWidget *tree = w->tvwStatement;
         QCOMPARE(tree->columnCount(), 1);
