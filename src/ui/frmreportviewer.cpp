@@ -35,6 +35,8 @@ QToolButton *toolButton(QWidget *parent, const char *name, const QString &text, 
     button->setObjectName(QLatin1String(name));
     button->setText(text);
     button->setToolTip(tip);
+    // A screen reader would spell out the symbols; it says what they do.
+    button->setAccessibleName(tip);
     return button;
 }
 
@@ -55,6 +57,7 @@ frmReportViewer::frmReportViewer(AppState &state, QWidget *parent)
     txtPage = new QSpinBox(this);
     txtPage->setObjectName(QStringLiteral("txtPage"));
     txtPage->setRange(1, 1);
+    txtPage->setAccessibleName(QStringLiteral("Page"));
     lblPageCount = new QLabel(this);
     lblPageCount->setObjectName(QStringLiteral("lblPageCount"));
     cmdNextPage = toolButton(this, "cmdNextPage", QStringLiteral(">"), QStringLiteral("Next page"));
