@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGraphicsView>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -73,6 +74,9 @@ frmReportViewer::frmReportViewer(AppState &state, QWidget *parent)
 
     crvReport = new QPrintPreviewWidget(m_printer.get(), this);
     crvReport->setObjectName(QStringLiteral("crvReport"));
+    // The pages are shown by a view inside the preview, which takes the focus.
+    if (auto *pages = crvReport->findChild<QGraphicsView *>())
+        pages->setAccessibleName(QStringLiteral("Report preview"));
 
     auto *bar = new QHBoxLayout;
     for (QWidget *w : std::initializer_list<QWidget *>{cmdFirstPage, cmdPreviousPage, txtPage, lblPageCount,

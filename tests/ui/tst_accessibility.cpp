@@ -2,8 +2,10 @@
 #include "chartdata.h"
 #include "dlgcsvmappings.h"
 #include "frmmain.h"
+#include "frmreportviewer.h"
 #include "frmstockgraph.h"
 #include "modaldriver.h"
+#include "reportdata.h"
 #include "testbook.h"
 #include "typist.h"
 #include "windowfixture.h"
@@ -138,8 +140,8 @@ class TestAccessibility : public bc::test::WindowTest {
     }
 
 private slots:
-    // Every window the menus open, the chart window and the CSV layouts
-    // dialog: each focusable control tells a screen reader its name, each
+    // Every window the menus open, the chart window, the report viewer and
+    // the CSV layouts dialog: each focusable control tells a screen reader its name, each
     // grid its column and row, and the chart its figures.
     void everyControlOfEveryWindowHasAName()
     {
@@ -161,6 +163,14 @@ private slots:
         QVERIFY(pictured->text(QAccessible::Name).contains(QStringLiteral("Account Ledger")));
         const QString figures = pictured->text(QAccessible::Description);
         QVERIFY2(figures.contains(QStringLiteral("02/04/2026: -25.00")), qPrintable(figures));
+
+        auto *viewer = new frmReportViewer(*m_state);
+        QVERIFY(viewer->FormShow(TransactionListData{{{QDate(2026, 12, 6), QStringLiteral("Bank"),
+                                                       QStringLiteral("Rent"), Money::fromCents(10000), QString()}},
+                                                     QDate(),
+                                                     QDate()}));
+        const QStringList inViewer = namelessControls(viewer);
+        QVERIFY2(inViewer.isEmpty(), qPrintable(inViewer.join(u'\n')));
 
         QStringList inDialog{QStringLiteral("not shown")};
         bc::test::whenModal<dlgCsvMappings>(this, [&inDialog](dlgCsvMappings *dialog) {
