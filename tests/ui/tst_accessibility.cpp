@@ -1,9 +1,13 @@
 #include "appstate.h"
+#include "chartbuilder.h"
 #include "chartdata.h"
+#include "datagrid.h"
 #include "dlgcsvmappings.h"
+#include "frmaccountstatus.h"
 #include "frmmain.h"
 #include "frmreportviewer.h"
 #include "frmstockgraph.h"
+#include "legiblecolour.h"
 #include "modaldriver.h"
 #include "reportdata.h"
 #include "testbook.h"
@@ -14,12 +18,16 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QChart>
 #include <QChartView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScopeGuard>
+#include <QSet>
 #include <QTableView>
 #include <QTest>
 #include <functional>
+#include <memory>
 
 using namespace bc;
 
@@ -179,6 +187,41 @@ private slots:
         });
         w->mnuCsvMappings->trigger();
         QVERIFY2(inDialog.isEmpty(), qPrintable(inDialog.join(u'\n')));
+    }
+
+    // On a dark desktop the Account Summary's red, blue and green rows are
+    // lighter shades of their colours that stand out from the dark grid,
+    // and charts are drawn dark.
+    void aDarkPaletteKeepsColouredTextAndChartsReadable()
+    {
+        const QPalette light = QApplication::palette();
+        QPalette dark = light;
+        dark.setColor(QPalette::Window, QColor(53, 53, 53));
+        dark.setColor(QPalette::WindowText, Qt::white);
+        dark.setColor(QPalette::Base, QColor(35, 35, 35));
+        dark.setColor(QPalette::Text, Qt::white);
+        QApplication::setPalette(dark);
+        const auto restore = qScopeGuard([&light] { QApplication::setPalette(light); });
+
+        frmMain *w = openMain();
+        w->mnu_Reports_AccStatus->trigger();
+        auto *summary = static_cast<frmAccountStatus *>(w->child(QStringLiteral("frmAccountStatus")));
+        summary->SelectAll(true);
+        summary->Find();
+        QAbstractItemModel *rows = summary->tdbgAccounts->model();
+        QVERIFY(rows->rowCount() > 2);
+        QSet<int> hues;
+        for (int row = 0; row < rows->rowCount(); ++row) {
+            const QColor ink = rows->index(row, 1).data(Qt::ForegroundRole).value<QColor>();
+            const QString said = rows->index(row, 1).data().toString();
+            QVERIFY2(contrastRatio(ink, dark.color(QPalette::Base)) >= 4.5, qPrintable(said + u' ' + ink.name()));
+            hues << ink.hslHue();
+        }
+        QVERIFY(hues.contains(QColor(Qt::red).hslHue()) && hues.contains(QColor(Qt::blue).hslHue()));
+
+        ChartData chart = ledgerChart();
+        std::unique_ptr<QChart> drawn(buildChart(chart));
+        QCOMPARE(drawn->theme(), QChart::ChartThemeDark);
     }
 
     // A typist going round the settings window with Tab hears a name at

@@ -17,23 +17,23 @@ double luminance(const QColor &colour)
     return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
 }
 
-double contrast(const QColor &a, const QColor &b)
+constexpr double TextContrast = 4.5;
+
+} // namespace
+
+double contrastRatio(const QColor &a, const QColor &b)
 {
     const double la = luminance(a);
     const double lb = luminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-constexpr double TextContrast = 4.5;
-
-} // namespace
-
 QColor legibleOn(const QColor &ink, const QColor &background)
 {
     if (background.lightness() >= 128)
         return ink;
     QColor lighter = ink.toHsl();
-    while (contrast(lighter, background) < TextContrast && lighter.lightness() < 255)
+    while (contrastRatio(lighter, background) < TextContrast && lighter.lightness() < 255)
         lighter.setHsl(lighter.hslHue(), lighter.hslSaturation(), std::min(255, lighter.lightness() + 8));
     return lighter.toRgb();
 }

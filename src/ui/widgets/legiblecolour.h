@@ -13,6 +13,9 @@ namespace bc {
 // readable.
 QColor legibleOn(const QColor &ink, const QColor &background);
 
+// How far two colours stand apart, from 1 (the same) to 21 (black on white).
+double contrastRatio(const QColor &a, const QColor &b);
+
 // Writes a label's text in a colour of its own, made legible on the label's
 // background; unlike a style sheet, the rest of the palette stays the
 // desktop's.
