@@ -6,7 +6,9 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QLineSeries>
+#include <QPalette>
 #include <QPen>
 #include <QSet>
 #include <QStackedBarSeries>
@@ -29,8 +31,17 @@ constexpr int UprightLabelLength = 14;
 // a share of the value range, so that no point's marker is cut in half.
 constexpr double ValueMargin = 0.04;
 
-// The colours of lines drawn over bars, darker than any bar's.
+// The colours of lines drawn over bars, darker than any bar's on a light
+// chart and lighter than any on a dark one.
 const QColor LineColours[] = {QColor(192, 57, 43), QColor(44, 62, 80)};
+const QColor LineColoursOnDark[] = {QColor(255, 138, 128), QColor(236, 240, 241)};
+
+// A desktop in dark colours gets a dark chart, whose captions and grid lines
+// it can read; the window's palette says which.
+bool darkDesktop()
+{
+    return QGuiApplication::palette().color(QPalette::Window).lightness() < 128;
+}
 
 // What the pointer shows when it rests on a point: its name and amount.
 QString pointTip(const ChartPoint &point)
@@ -165,7 +176,8 @@ void addSeries(QChart *chart, const ChartData &data)
             line->setMarkerSize(7);
             // The theme would give a line the colour of a bar set; a line
             // drawn over bars needs one of its own.
-            line->setPen(QPen(LineColours[lines.size() % std::size(LineColours)], 3));
+            const QColor *colours = darkDesktop() ? LineColoursOnDark : LineColours;
+            line->setPen(QPen(colours[lines.size() % std::size(LineColours)], 3));
             lines << line;
             continue;
         }
@@ -219,6 +231,8 @@ double tickStep(double minimum, double maximum)
 QChart *buildChart(const ChartData &data)
 {
     auto *chart = new QChart;
+    if (darkDesktop())
+        chart->setTheme(QChart::ChartThemeDark);
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->legend()->setVisible(false);
     if (!data.ready() || data.points.empty())
@@ -244,6 +258,24 @@ QChart *buildChart(const ChartData &data)
         series->attachAxis(secondary);
     }
     return chart;
+}
+
+QString chartFigures(const ChartData &data)
+{
+    if (!data.ready())
+        return {};
+    QStringList lines;
+    if (data.series.empty()) {
+        for (const ChartPoint &point : data.points)
+            lines << point.name + QStringLiteral(": ") + point.value.toPlain();
+        return lines.join(u'\n');
+    }
+    for (const ChartSeries &series : data.series) {
+        lines << series.name;
+        for (std::size_t i = 0; i < series.values.size() && i < data.points.size(); ++i)
+            lines << data.points[i].name + QStringLiteral(": ") + series.values[i].toPlain();
+    }
+    return lines.join(u'\n');
 }
 
 } // namespace bc

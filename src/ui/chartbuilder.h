@@ -2,6 +2,8 @@
 
 #include "chartdata.h"
 
+#include <QString>
+
 class QChart;
 
 namespace bc {
@@ -12,6 +14,11 @@ namespace bc {
 // label carry no caption on the category axis. Data that is not ready gives
 // an empty chart. The caller owns the result.
 QChart *buildChart(const ChartData &data);
+
+// The figures a chart draws, for a screen reader: a line for each point,
+// its name and amount ("02/04/2026: -25.00"); with several series, each
+// series' name followed by its points.
+QString chartFigures(const ChartData &data);
 
 // The step between value axis ticks: 1, 2 or 5 times a power of ten, so that
 // the range shows at most ten steps (0 to 40 steps by 5).

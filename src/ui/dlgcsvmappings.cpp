@@ -144,8 +144,7 @@ void dlgCsvMappings::buildControls()
     fields->addWidget(chkParentheses, 7, 3);
     fields->setColumnStretch(3, 1);
 
-    auto *listLabel = new QLabel(QStringLiteral("Sa&ved mappings:"), this);
-    listLabel->setBuddy(lstMappings);
+    QLabel *listLabel = makeCaption(lstMappings, QStringLiteral("Sa&ved mappings:"));
     auto *list = new QVBoxLayout;
     list->addWidget(listLabel);
     list->addWidget(lstMappings, 1);
@@ -162,6 +161,7 @@ void dlgCsvMappings::buildControls()
 
     grdPreview = new DataGrid(new RowArrayModel(makePreviewRows(), previewColumns(m_state.dateFormat())), this);
     grdPreview->setObjectName(QStringLiteral("grdPreview"));
+    grdPreview->setAccessibleName(QStringLiteral("Preview"));
     new ColumnFitter(grdPreview, {PreviewCol::Payee, PreviewCol::Memo, PreviewCol::Problem});
     grdPreview->rowModel()->cellTip = [this](int row, int column) {
         return column >= PreviewCol::Payee ? grdPreview->rows().textAt(row, column) : QString();

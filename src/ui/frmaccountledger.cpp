@@ -74,6 +74,9 @@ void frmAccountLedger::buildControls()
     lblToDate = makeLabel(Frame3, "lblToDate", QStringLiteral("To Date"));
     dtpToDate = new DateEntry(Frame3);
     dtpToDate->setObjectName(QStringLiteral("dtpToDate"));
+    Label1->setBuddy(cboAccount);
+    lblFromDate->setBuddy(dtpFromDate);
+    lblToDate->setBuddy(dtpToDate);
     cmdFind = makeButton(Frame3, "cmdFind", QStringLiteral("&Find"));
     cmdClear = makeButton(Frame3, "cmdClear", QStringLiteral("&Blank"));
     auto *search = new QHBoxLayout(Frame3);
@@ -84,6 +87,7 @@ void frmAccountLedger::buildControls()
     runFindOnEnter(cmdFind, {cboAccount, dtpFromDate, dtpToDate});
 
     TDBGAccLdgr->setObjectName(QStringLiteral("TDBGAccLdgr"));
+    TDBGAccLdgr->setAccessibleName(QStringLiteral("Ledger"));
     TDBGAccLdgr->horizontalHeader()->setMinimumHeight(2 * TDBGAccLdgr->fontMetrics().lineSpacing() + 8);
 
     lblOpenAmount = makeLabel(this, "lblOpenAmount", QStringLiteral("Opening Balance"));

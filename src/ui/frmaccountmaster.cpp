@@ -92,6 +92,7 @@ void frmAccountMaster::buildControls()
     runFindOnEnter(cmdFind, {cboAccount, txtOpen1, txtOpen2});
 
     tdbgAccounts->setObjectName(QStringLiteral("tdbgAccounts"));
+    tdbgAccounts->setAccessibleName(QStringLiteral("Accounts"));
     backTabTo(cboAccount, tdbgAccounts);
     m_model = tdbgAccounts->rowModel();
     m_model->cellTip = [this](int row, int column) {

@@ -8,6 +8,7 @@
 #include "dberror.h"
 #include "frmreportviewer.h"
 #include "keyfilters.h"
+#include "legiblecolour.h"
 #include "reportdata.h"
 #include "screenmessages.h"
 #include "screenparts.h"
@@ -24,6 +25,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTreeWidget>
@@ -100,6 +102,7 @@ void frmAccountStatus::buildControls()
     lstAccount->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     lstAccount->setTextElideMode(Qt::ElideRight);
     lstAccount->setMinimumWidth(240);
+    lstAccount->setAccessibleName(QStringLiteral("Accounts"));
     auto *classLabel = makeLabel(this, "lblAccType", QStringLiteral("Account Class"));
     classLabel->setBuddy(cboAccType);
     auto *classRow = new QHBoxLayout;
@@ -114,9 +117,9 @@ void frmAccountStatus::buildControls()
     dtpToDate = new DateEntry(this);
     dtpToDate->setObjectName(QStringLiteral("dtpToDate"));
     auto *dates = new QGridLayout;
-    dates->addWidget(new QLabel(QStringLiteral("From "), this), 0, 0);
+    dates->addWidget(makeCaption(dtpFromDate, QStringLiteral("From ")), 0, 0);
     dates->addWidget(dtpFromDate, 0, 1);
-    dates->addWidget(new QLabel(QStringLiteral("To"), this), 0, 2);
+    dates->addWidget(makeCaption(dtpToDate, QStringLiteral("To")), 0, 2);
     dates->addWidget(dtpToDate, 0, 3);
 
     Frame2 = new QGroupBox(QStringLiteral("Amount"), this);
@@ -128,13 +131,13 @@ void frmAccountStatus::buildControls()
     installAmountCharacterFilter(txtOpen1);
     installAmountCharacterFilter(txtOpen2);
     auto *bounds = new QGridLayout(Frame2);
-    bounds->addWidget(new QLabel(QStringLiteral("Opening >"), Frame2), 0, 0);
+    bounds->addWidget(makeCaption(txtOpen1, QStringLiteral("Opening >")), 0, 0);
     bounds->addWidget(txtOpen1, 0, 1);
-    bounds->addWidget(new QLabel(QStringLiteral("Opening <"), Frame2), 0, 2);
+    bounds->addWidget(makeCaption(txtOpen2, QStringLiteral("Opening <")), 0, 2);
     bounds->addWidget(txtOpen2, 0, 3);
-    bounds->addWidget(new QLabel(QStringLiteral("Balance  >"), Frame2), 1, 0);
+    bounds->addWidget(makeCaption(txtBal1, QStringLiteral("Balance  >")), 1, 0);
     bounds->addWidget(txtBal1, 1, 1);
-    bounds->addWidget(new QLabel(QStringLiteral("Balance <"), Frame2), 1, 2);
+    bounds->addWidget(makeCaption(txtBal2, QStringLiteral("Balance <")), 1, 2);
     bounds->addWidget(txtBal2, 1, 3);
     auto *range = new QVBoxLayout;
     range->addLayout(dates);
@@ -155,6 +158,7 @@ void frmAccountStatus::buildControls()
     top->addLayout(actions);
 
     tdbgAccounts->setObjectName(QStringLiteral("tdbgAccounts"));
+    tdbgAccounts->setAccessibleName(QStringLiteral("Account balances"));
     SummaryRows.rowForeground = [this](int row) { return rowColour(row); };
 
     cmdBalanceGraph = makeButton(this, "cmdBalanceGraph", QStringLiteral("Balance &Graph"));
@@ -351,14 +355,16 @@ void frmAccountStatus::sortGrid(int column)
     SummaryRows.sortRows(column, SortOrder);
 }
 
-// The built-in accounts in red, other accounts in blue, parties in green.
+// The built-in accounts in red, other accounts in blue, parties in green,
+// each lightened where the grid is dark.
 QVariant frmAccountStatus::rowColour(int row) const
 {
     const SummaryRow &listed = SummaryRows.row(row);
+    const QColor base = tdbgAccounts->palette().color(QPalette::Base);
     if (listed.side == AccountSide::Account)
-        return QColor(isBuiltInAccountName(listed.name) ? Qt::red : Qt::blue);
+        return legibleOn(isBuiltInAccountName(listed.name) ? Qt::red : Qt::blue, base);
     if (listed.side == AccountSide::Party)
-        return QColor(Qt::green);
+        return legibleOn(Qt::green, base);
     return {};
 }
 

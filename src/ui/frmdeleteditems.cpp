@@ -65,6 +65,7 @@ frmDeletedItems::frmDeletedItems(AppState &state, QWidget *parent)
     setObjectName(QStringLiteral("frmDeletedItems"));
     setWindowTitle(QStringLiteral("Deleted Items"));
     grdDeleted->setObjectName(QStringLiteral("grdDeleted"));
+    grdDeleted->setAccessibleName(QStringLiteral("Deleted items"));
     // The name takes the width the other columns leave, so "Deleted" and
     // "By" show without scrolling sideways.
     grdDeleted->horizontalHeader()->setStretchLastSection(false);

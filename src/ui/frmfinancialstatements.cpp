@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace bc {
 
@@ -129,6 +130,12 @@ void frmFinancialStatements::buildControls()
                        {{QStringLiteral("Nothing"), int(Comparison::None)},
                         {QStringLiteral("Previous period"), int(Comparison::PreviousPeriod)},
                         {QStringLiteral("A year before"), int(Comparison::YearBefore)}});
+    for (const auto &[label, field] : {std::pair<QLabel *, QWidget *>{lblKind, cboKind},
+                                       {lblPeriod, cboPeriod},
+                                       {lblCompare, cboCompare},
+                                       {lblFromDate, dtpFromDate},
+                                       {lblToDate, dtpToDate}})
+        label->setBuddy(field);
     cmdFind = makeButton(Frame1, "cmdFind", QStringLiteral("&Find"));
     // Two rows, so the window fits a small screen: what and how, then when.
     auto *search = new QGridLayout(Frame1);
@@ -145,6 +152,7 @@ void frmFinancialStatements::buildControls()
 
     tvwStatement = new QTreeWidget(this);
     tvwStatement->setObjectName(QStringLiteral("tvwStatement"));
+    tvwStatement->setAccessibleName(QStringLiteral("Statement"));
     tvwStatement->setSelectionBehavior(QAbstractItemView::SelectItems);
     tvwStatement->setUniformRowHeights(true);
     tvwStatement->setHeaderLabels({QStringLiteral("Account")});

@@ -10,6 +10,7 @@
 #include "dberror.h"
 #include "dlgcsvmappings.h"
 #include "dlgimportrules.h"
+#include "legiblecolour.h"
 #include "rowarraymodel.h"
 #include "screenmessages.h"
 #include "screenparts.h"
@@ -115,6 +116,7 @@ void frmImportStatement::buildControls()
     m_model->setAdding(false);
     m_model->setEditable(true);
     grdLines->setObjectName(QStringLiteral("grdLines"));
+    grdLines->setAccessibleName(QStringLiteral("Statement lines"));
     reportUnlistedEntries(m_state, grdLines);
     grdLines->beforeDelete = [](int) { return false; };
     connect(m_model, &RowArrayModel::cellUpdated, this, &frmImportStatement::lineEdited);
@@ -130,7 +132,7 @@ void frmImportStatement::buildControls()
     lblTotals = makeLabel(this, "lblTotals", QString());
     lblBalance = makeLabel(this, "lblBalance", QString());
     lblDifference = makeLabel(this, "lblDifference", QString());
-    lblDifference->setStyleSheet(QStringLiteral("color: red"));
+    setTextColour(lblDifference, Qt::red);
     cmdRules = makeButton(this, "cmdRules", QStringLiteral("&Rules…"));
     cmdApply = makeButton(this, "cmdApply", QStringLiteral("&Apply"));
     cmdClose = makeButton(this, "cmdClose", QStringLiteral("&Close"));

@@ -101,6 +101,7 @@ void frmReconcile::buildControls()
     m_model->setAdding(false);
     m_model->setEditable(false);
     grdMovements->setObjectName(QStringLiteral("grdMovements"));
+    grdMovements->setAccessibleName(QStringLiteral("Movements"));
     grdMovements->installEventFilter(this);
     grdMovements->enterHandler = [this] {
         const int next = grdMovements->currentIndex().row() + 1;

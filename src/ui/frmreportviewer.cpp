@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGraphicsView>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -35,6 +36,8 @@ QToolButton *toolButton(QWidget *parent, const char *name, const QString &text, 
     button->setObjectName(QLatin1String(name));
     button->setText(text);
     button->setToolTip(tip);
+    // A screen reader would spell out the symbols; it says what they do.
+    button->setAccessibleName(tip);
     return button;
 }
 
@@ -55,6 +58,7 @@ frmReportViewer::frmReportViewer(AppState &state, QWidget *parent)
     txtPage = new QSpinBox(this);
     txtPage->setObjectName(QStringLiteral("txtPage"));
     txtPage->setRange(1, 1);
+    txtPage->setAccessibleName(QStringLiteral("Page"));
     lblPageCount = new QLabel(this);
     lblPageCount->setObjectName(QStringLiteral("lblPageCount"));
     cmdNextPage = toolButton(this, "cmdNextPage", QStringLiteral(">"), QStringLiteral("Next page"));
@@ -70,6 +74,9 @@ frmReportViewer::frmReportViewer(AppState &state, QWidget *parent)
 
     crvReport = new QPrintPreviewWidget(m_printer.get(), this);
     crvReport->setObjectName(QStringLiteral("crvReport"));
+    // The pages are shown by a view inside the preview, which takes the focus.
+    if (auto *pages = crvReport->findChild<QGraphicsView *>())
+        pages->setAccessibleName(QStringLiteral("Report preview"));
 
     auto *bar = new QHBoxLayout;
     for (QWidget *w : std::initializer_list<QWidget *>{cmdFirstPage, cmdPreviousPage, txtPage, lblPageCount,

@@ -44,9 +44,10 @@ frmStockGraph::frmStockGraph(AppState &state, QWidget *parent)
     , m_state(state)
 {
     setObjectName(QStringLiteral("frmStockGraph"));
-    setWindowTitle(QStringLiteral("Stock Movement"));
     // The window itself takes the keys, so Escape and Ctrl+P work wherever
-    // the user clicked in it.
+    // the user clicked in it; a screen reader names it by its title.
+    connect(this, &QWidget::windowTitleChanged, this, &QWidget::setAccessibleName);
+    setWindowTitle(QStringLiteral("Stock Movement"));
     setFocusPolicy(Qt::StrongFocus);
     buildControls();
     resize(900, 640);
@@ -81,7 +82,9 @@ void frmStockGraph::buildControls()
     mscStock = new QChartView(buildChart({}), this);
     mscStock->setObjectName(QStringLiteral("mscStock"));
     mscStock->setRenderHint(QPainter::Antialiasing);
-    mscStock->setFocusPolicy(Qt::NoFocus);
+    // A Tab stop, so that a screen reader reaches the chart and reads its
+    // figures (Fill puts them in the chart's description).
+    mscStock->setFocusPolicy(Qt::TabFocus);
 
     FraAccount = new QGroupBox(QStringLiteral("Opening / Closing"), this);
     FraAccount->setObjectName(QStringLiteral("FraAccount"));
@@ -92,6 +95,8 @@ void frmStockGraph::buildControls()
     Label13 = makeLabel(FraAccount, "Label13", QStringLiteral("Closing Balance"));
     txtCloseBalance = amountBox(FraAccount, "txtCloseBalance");
     lblcloseStatus = makeLabel(FraAccount, "lblcloseStatus", QString());
+    Label14->setBuddy(txtOpenBalance);
+    Label13->setBuddy(txtCloseBalance);
     for (QLabel *status : {lblopenStatus, lblcloseStatus})
         status->setMinimumWidth(status->fontMetrics().horizontalAdvance(QStringLiteral("(Credit)")) + 4);
     auto *balances = new QHBoxLayout(FraAccount);
@@ -117,6 +122,9 @@ void frmStockGraph::Fill(const ChartData &data)
     QChart *old = mscStock->chart();
     mscStock->setChart(buildChart(data));
     delete old;
+
+    mscStock->setAccessibleName(QStringList{data.title, data.subject}.join(u' ').trimmed());
+    mscStock->setAccessibleDescription(chartFigures(data));
 
     setWindowTitle(data.windowTitle.isEmpty() ? QStringLiteral("Stock Movement") : data.windowTitle);
     lbltitle->setText(data.title);

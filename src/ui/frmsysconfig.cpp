@@ -117,6 +117,7 @@ void frmSysConfig::buildControls()
     chkClosed->setObjectName(QStringLiteral("chkClosed"));
     dtpClosedThrough = new DateEntry(fraFinYear);
     dtpClosedThrough->setObjectName(QStringLiteral("dtpClosedThrough"));
+    dtpClosedThrough->setAccessibleName(QStringLiteral("Closed through"));
     yearGrid->addWidget(chkClosed, yearGrid->rowCount(), 0);
     yearGrid->addWidget(dtpClosedThrough, yearGrid->rowCount() - 1, 1);
     connect(chkClosed, &QCheckBox::toggled, dtpClosedThrough, &QWidget::setEnabled);
@@ -126,6 +127,7 @@ void frmSysConfig::buildControls()
     auto *backupsRow = new QWidget(Frame1);
     txtBackups = textBox(backupsRow, "txtBackups");
     txtBackups->setMinimumWidth(220);
+    txtBackups->setAccessibleName(QStringLiteral("Backups Folder"));
     cmdBackups = button(backupsRow, "cmdBackups", QStringLiteral("…"));
     auto *backupsLine = new QHBoxLayout(backupsRow);
     backupsLine->setContentsMargins(0, 0, 0, 0);

@@ -177,6 +177,7 @@ void frmTransaction::buildSearchPanel()
 void frmTransaction::buildGrid()
 {
     tdbgTran->setObjectName(QStringLiteral("tdbgTran"));
+    tdbgTran->setAccessibleName(QStringLiteral("Transactions"));
     tdbgTran->enterHandler = [this] { GridEnterNextRow(tdbgTran, TranCol::Date); };
     reportUnlistedEntries(m_state, tdbgTran);
     tdbgTran->typingLimitReached = [this](int column, int limit) {
@@ -191,9 +192,9 @@ void frmTransaction::buildGrid()
 
     auto *dates = new QHBoxLayout;
     dates->addWidget(chkApply);
-    dates->addWidget(new QLabel(QStringLiteral("From Date"), this));
+    dates->addWidget(makeCaption(dtpFromDate, QStringLiteral("From Date")));
     dates->addWidget(dtpFromDate);
-    dates->addWidget(new QLabel(QStringLiteral("To Date"), this));
+    dates->addWidget(makeCaption(dtpToDate, QStringLiteral("To Date")));
     dates->addWidget(dtpToDate);
     dates->addStretch();
     QVBoxLayout *column = layOutBelowSearch(tdbgTran, bottom);

@@ -1,11 +1,13 @@
 #include "dateentry.h"
 
 #include "dates.h"
+#include "screenparts.h"
 
 #include <QCalendarWidget>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
 #include <QToolButton>
@@ -136,6 +138,18 @@ void DateEntry::pickFromCalendar(const QDate &date)
     setDate(date);
     m_edit->setFocus();
     m_edit->selectAll();
+}
+
+void DateEntry::showEvent(QShowEvent *event)
+{
+    // The text field is what a screen reader meets: it takes the box's own
+    // accessible name, else the caption of the label that leads to the box.
+    QString name = accessibleName();
+    for (QLabel *label : parentWidget() ? parentWidget()->findChildren<QLabel *>() : QList<QLabel *>())
+        if (name.isEmpty() && (label->buddy() == this || label->buddy() == m_edit))
+            name = withoutAltMark(label->text());
+    m_edit->setAccessibleName(name);
+    QWidget::showEvent(event);
 }
 
 bool DateEntry::eventFilter(QObject *watched, QEvent *event)

@@ -43,6 +43,7 @@ signals:
     void dateChanged(QDate date);
 
 protected:
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

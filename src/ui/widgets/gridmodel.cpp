@@ -54,6 +54,9 @@ Qt::ItemFlags GridModel::flags(const QModelIndex &index) const
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    // The row selectors show nothing, but a screen reader names the row.
+    if (orientation == Qt::Vertical && role == Qt::AccessibleTextRole)
+        return QStringLiteral("Row %1").arg(section + 1);
     if (orientation == Qt::Vertical)
         return role == Qt::DisplayRole ? QVariant(QString()) : QVariant();
     if (section < 0 || section >= m_columns.size())

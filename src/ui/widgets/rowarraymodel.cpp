@@ -276,6 +276,8 @@ QVariant RowArrayModel::headerData(int section, Qt::Orientation orientation, int
 {
     if (orientation == Qt::Vertical && role == Qt::DisplayRole && isAddNewRow(section))
         return QStringLiteral("*");
+    if (orientation == Qt::Vertical && role == Qt::AccessibleTextRole && isAddNewRow(section))
+        return QStringLiteral("New row");
     return GridModel::headerData(section, orientation, role);
 }
 

@@ -130,11 +130,31 @@ QComboBox *makeChoiceBox(QWidget *parent, const char *objectName, const QList<QP
     return box;
 }
 
-void addCaptioned(QGridLayout *layout, int row, int column, const QString &caption, QWidget *field)
+QString withoutAltMark(const QString &caption)
+{
+    QString plain;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size())
+            ++i;
+        plain += caption[i];
+    }
+    return plain;
+}
+
+QLabel *makeCaption(QWidget *field, const QString &caption)
 {
     auto *label = new QLabel(caption, field->parentWidget());
     label->setBuddy(field);
-    layout->addWidget(label, row, column);
+    // A screen reader names other fields after the label that leads to
+    // them, but a list or grid only by its own name.
+    if (qobject_cast<QAbstractItemView *>(field))
+        field->setAccessibleName(withoutAltMark(caption));
+    return label;
+}
+
+void addCaptioned(QGridLayout *layout, int row, int column, const QString &caption, QWidget *field)
+{
+    layout->addWidget(makeCaption(field, caption), row, column);
     layout->addWidget(field, row, column + 1);
 }
 

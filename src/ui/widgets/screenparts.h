@@ -25,6 +25,15 @@ QLabel *makeLabel(QWidget *parent, const char *objectName, const QString &captio
 // A drop-down box with an object name and, if given, its items (text, data).
 QComboBox *makeChoiceBox(QWidget *parent, const char *objectName, const QList<QPair<QString, QVariant>> &items = {});
 
+// A caption as it is read out: without the mark of its Alt letter ("&Date"
+// gives "Date", "P&&L" gives "P&L").
+QString withoutAltMark(const QString &caption);
+
+// A caption beside a field, in the field's parent, leading to the field: its
+// Alt letter if it has one, and the name a screen reader gives the field
+// (a list's or grid's accessible name is set to it).
+QLabel *makeCaption(QWidget *field, const QString &caption);
+
 // Puts a field into a grid layout with its caption to the left, the
 // caption's Alt letter leading to the field.
 void addCaptioned(QGridLayout *layout, int row, int column, const QString &caption, QWidget *field);
