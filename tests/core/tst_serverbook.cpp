@@ -234,7 +234,8 @@ TEST_F(ServerBook, AFailedCopyLeavesTheDestinationAsItWas)
 
 // A server book of the previous format is brought forward when its owner
 // opens it: the table the format adds appears, granted to the logins as the
-// transactions were. Opened read-only, it is refused as it stands.
+// transactions were. Opened read-only, or by a login that may not add
+// tables, it is refused as it stands.
 TEST_F(ServerBook, ABookOfThePreviousFormatIsBroughtForwardByItsOwner)
 {
     const QString server = test::newServerDatabase();
@@ -258,6 +259,17 @@ TEST_F(ServerBook, ABookOfThePreviousFormatIsBroughtForwardByItsOwner)
               QStringLiteral("The server book is of format 8; its owner must open it once with this program, not "
                              "read-only, to bring it to format %1.")
                   .arg(Book::formatVersion));
+
+    // A clerk who may write rows but not add tables is refused, and the
+    // book stays at format 8 for its owner to bring forward.
+    QUrl asClerk(server);
+    asClerk.setUserName(clerk);
+    Book clerkBook;
+    const OpenResult refused = clerkBook.open(asClerk.toString());
+    EXPECT_FALSE(refused.ok());
+    EXPECT_TRUE(
+        refused.description.startsWith(QStringLiteral("The server book is of format 8; its owner must open it once")))
+        << refused.description.toStdString();
 
     {
         Book owner;
