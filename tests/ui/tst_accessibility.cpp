@@ -145,9 +145,8 @@ class TestAccessibility : public bc::test::WindowTest {
         book.addTransaction(1, today.addDays(-1), 10, 11, Money::fromCents(10000), QStringLiteral("rent"));
         m_state->today = [today] { return today; };
         [&] { QVERIFY(openBook()); }();
-        auto *w = new frmMain(*m_state);
-        w->show();
-        [&] { QVERIFY(bc::test::activate(w)); }();
+        frmMain *w = showMainWindow();
+        [&] { QVERIFY(w); }();
         return w;
     }
 

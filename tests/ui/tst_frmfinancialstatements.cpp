@@ -86,9 +86,8 @@ class TestFrmFinancialStatements : public WindowTest {
     // null when either fails to show.
     frmFinancialStatements *openStatements(frmMain *&main)
     {
-        main = new frmMain(*m_state);
-        main->show();
-        if (!activate(main))
+        main = showMainWindow();
+        if (!main)
             return nullptr;
         main->mnu_Reports_FinStatements->trigger();
         return qobject_cast<frmFinancialStatements *>(main->child(QStringLiteral("frmFinancialStatements")));

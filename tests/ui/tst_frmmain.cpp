@@ -50,9 +50,8 @@ class TestFrmMain : public bc::test::WindowTest {
         m_state->settings.dateFormat = QStringLiteral("d/M/yyyy");
         m_state->today = [today] { return today; };
         [&] { QVERIFY(openBook()); }();
-        auto *w = new frmMain(*m_state);
-        w->show();
-        [&] { QVERIFY(bc::test::activate(w)); }();
+        frmMain *w = showMainWindow();
+        [&] { QVERIFY(w); }();
         return w;
     }
     frmTransaction *showTransactions(frmMain *w)

@@ -218,9 +218,8 @@ private slots:
     // against a late entry.
     void novemberIsReconciledAndClosed()
     {
-        auto *w = new frmMain(*m_state);
-        w->show();
-        QVERIFY(activate(w));
+        frmMain *w = showMainWindow();
+        QVERIFY(w);
         const QSqlDatabase db = connectionOf(m_state->book);
 
         // The statement comes in; its lines are cleared on the bank's side.

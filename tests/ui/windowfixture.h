@@ -1,8 +1,10 @@
 #pragma once
 
 #include "appstate.h"
+#include "frmmain.h"
 #include "recordingmessages.h"
 #include "testbook.h"
+#include "typist.h"
 #include "windowcleanup.h"
 
 #include <QObject>
@@ -54,6 +56,14 @@ protected:
     {
         m_book->book().close();
         return m_state->book.open(m_book->path()).ok();
+    }
+    // The main window on the state's book, shown and active; null when it
+    // could not be made active.
+    frmMain *showMainWindow()
+    {
+        auto *w = new frmMain(*m_state);
+        w->show();
+        return activate(w) ? w : nullptr;
     }
     void clearAway()
     {
